@@ -1,0 +1,49 @@
+# One static library per source folder. Sources are globbed so that adding a
+# file needs no edit here; EXCLUDE names sub-folders that are targets of their own.
+function(vantel_library name folder)
+  cmake_parse_arguments(ARG "" "" "LINKS;EXCLUDE" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+       "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp"
+       "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h")
+  foreach(ex IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "/${folder}/${ex}/")
+  endforeach()
+  set(cpp ${sources})
+  list(FILTER cpp INCLUDE REGEX "\\.cpp$")
+  if(cpp)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+    target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE "${PROJECT_SOURCE_DIR}/src")
+    target_link_libraries(${name} INTERFACE ${ARG_LINKS})
+  endif()
+endfunction()
+
+# One GoogleTest executable per test folder, run through CTest.
+# KIND is "gui" (QGuiApplication) or "widgets" (QApplication).
+function(vantel_test folder)
+  cmake_parse_arguments(ARG "" "KIND" "LINKS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+       "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp"
+       "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h")
+  if(NOT sources)
+    return()
+  endif()
+  set(target "test_${folder}")
+  string(REPLACE "/" "_" target "${target}")
+  if(ARG_KIND STREQUAL "widgets")
+    set(support vantel_test_support_widgets)
+  else()
+    set(support vantel_test_support)
+  endif()
+  add_executable(${target} ${sources})
+  target_link_libraries(${target} PRIVATE ${ARG_LINKS} ${support} GTest::gtest Qt6::Test)
+  target_compile_definitions(${target} PRIVATE
+    VANTEL_FIXTURES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"
+    VANTEL_BUNDLE_DIR="${VANTEL_BUNDLE_DIR}")
+  add_test(NAME ${target} COMMAND ${target})
+  set_tests_properties(${target} PROPERTIES TIMEOUT 300
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+endfunction()

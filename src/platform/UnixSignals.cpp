@@ -1,0 +1,62 @@
+#include "platform/UnixSignals.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace vantel::platform {
+
+namespace {
+int g_signalFds[2] = {-1, -1};
+
+void onSignal(int signalNumber)
+{
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    // write() is async-signal-safe; a full pipe only drops a duplicate request.
+    [[maybe_unused]] auto n = ::write(g_signalFds[0], &byte, 1);
+}
+} // namespace
+
+UnixSignals::UnixSignals(QObject* parent)
+    : QObject(parent)
+{
+    if (g_signalFds[0] < 0) {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFds) != 0) {
+            qWarning("UnixSignals: socketpair failed, signals will end the process directly");
+            return;
+        }
+        ::fcntl(g_signalFds[0], F_SETFL, O_NONBLOCK);
+    }
+    auto* notifier = new QSocketNotifier(g_signalFds[1], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &UnixSignals::handleReadable);
+
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+UnixSignals::~UnixSignals()
+{
+    ::signal(SIGTERM, SIG_DFL);
+    ::signal(SIGINT, SIG_DFL);
+}
+
+void UnixSignals::handleReadable()
+{
+    unsigned char byte = 0;
+    if (::read(g_signalFds[1], &byte, 1) != 1)
+        return;
+    received_ = byte;
+    emit quitRequested(byte);
+    if (auto* app = QCoreApplication::instance())
+        app->quit();
+}
+
+} // namespace vantel::platform

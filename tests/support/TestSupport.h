@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+namespace vantel::test {
+
+// The throw-away home that TestMain created for this process.
+QString testHome();
+
+// A fresh, empty folder below the test home.
+QString makeTempDir(const QString& name);
+
+// Runs the main event loop until `done` answers true or the time is up.
+bool waitUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+// Runs the main event loop for the given time.
+void spinEventLoop(std::chrono::milliseconds duration);
+
+} // namespace vantel::test
