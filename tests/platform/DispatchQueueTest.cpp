@@ -46,14 +46,6 @@ std::shared_ptr<DispatchQueue> concurrentQueue()
 
 } // namespace
 
-TEST(DispatchQueue, KeepsLabelAndKind)
-{
-    auto queue = DispatchQueue::create(QStringLiteral("net.tarnwick.SynchronizedArray"), DispatchQueue::Kind::Serial);
-    EXPECT_EQ(queue->label(), QStringLiteral("net.tarnwick.SynchronizedArray"));
-    EXPECT_EQ(queue->kind(), DispatchQueue::Kind::Serial);
-    EXPECT_EQ(DispatchQueue::global(), DispatchQueue::global());
-}
-
 TEST(DispatchQueue, SyncReturnsValuesReferencesAndMoveOnlyResults)
 {
     auto queue = concurrentQueue();

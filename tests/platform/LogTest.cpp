@@ -257,17 +257,9 @@ TEST(Log, JournalEntryCarriesAllFields)
     fields = parseJournalEntry(journal.receive());
     EXPECT_EQ(fields["MESSAGE"].size(), big.size());
     EXPECT_EQ(fields["PRIORITY"], QByteArray("6"));
-}
 
-TEST(Log, PrioritiesAndStderrFormat)
-{
-    EXPECT_EQ(Log::journalPriority(LogType::Default), 5);
-    EXPECT_EQ(Log::journalPriority(LogType::Info), 6);
-    EXPECT_EQ(Log::journalPriority(LogType::Error), 3);
-    EXPECT_EQ(Log::journalPriority(LogType::Fault), 2);
-    const Log::Record record{QStringLiteral("net.tarnwick.vantel"), QStringLiteral("hotkeys"), LogType::Info,
-                             QStringLiteral("  Registered Hotkey: a")};
-    EXPECT_EQ(Log::formatStderrLine(record), QStringLiteral("net.tarnwick.vantel[hotkeys] <info>:   Registered Hotkey: a"));
+    Log::write(configCategory(), LogType::Default, QStringLiteral("plain"));
+    EXPECT_EQ(parseJournalEntry(journal.receive())["PRIORITY"], QByteArray("5"));
 }
 
 TEST(Log, FallsBackToStderrWithoutJournal)

@@ -153,9 +153,3 @@ TEST(NotificationCenter, ConcurrentPostsAndRegistrations)
     EXPECT_EQ(calls.load(), 800);
     EXPECT_EQ(center.observerCount(), 1);
 }
-
-TEST(NotificationCenter, SharedCentresAreDistinctSingletons)
-{
-    EXPECT_EQ(&NotificationCenter::defaultCenter(), &NotificationCenter::defaultCenter());
-    EXPECT_NE(&NotificationCenter::defaultCenter(), &NotificationCenter::workspaceCenter());
-}
