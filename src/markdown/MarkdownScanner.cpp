@@ -86,7 +86,7 @@ std::optional<TagRange> MarkdownScanner::matchTag(const std::optional<QString>& 
 {
     if (!tag || tag->isEmpty() || m_pointer < 0 || m_pointer >= m_elements.size())
         return std::nullopt;
-    const QStringList characters = CharacterSet::characters(*tag);
+    const QStringList& characters = tagCharacters(*tag);
     if (m_elements.at(m_pointer).character != characters.first())
         return std::nullopt;
     if (precededByEscape())
@@ -117,6 +117,14 @@ std::optional<TagRange> MarkdownScanner::matchTag(const std::optional<QString>& 
         m_elements[i].type = ElementType::tag;
     m_pointer += characters.size();
     return range;
+}
+
+const QStringList& MarkdownScanner::tagCharacters(const QString& tag)
+{
+    auto found = m_tagCharacters.find(tag);
+    if (found == m_tagCharacters.end())
+        found = m_tagCharacters.insert(tag, CharacterSet::characters(tag));
+    return *found;
 }
 
 void MarkdownScanner::resetRange(const TagRange& range)

@@ -45,6 +45,7 @@ private:
     bool isWhitespace(qsizetype index) const;
     void writeLog(const QString& text) const;
     void dumpElements() const;
+    const QStringList& tagCharacters(const QString& tag);
 
     QList<Element> m_elements;
     CharacterRule m_rule;
@@ -55,6 +56,7 @@ private:
     bool m_enableLog = false;
     PerformanceLog m_currentPerfomanceLog;
     PerformanceLog m_log;
+    QHash<QString, QStringList> m_tagCharacters;
 };
 
 } // namespace vantel
