@@ -349,3 +349,21 @@ TEST(Rendering, TimingLinesOnlyWithTheDocumentVariable)
     EXPECT_TRUE(lines.at(4).startsWith(
         QStringLiteral("MarkdownDocument/Markdown Document Performance: --- TIMER Markdown Document finished. Total time: ")));
 }
+
+TEST(MarkdownDocument, ReplacedTablesReachOnlyLaterDocuments)
+{
+    MarkdownDocument before(QStringLiteral("% note\n*x*"));
+    const QList<LineRule> lineRules = MarkdownDocument::lineRules();
+    const QList<CharacterRule> characterRules = MarkdownDocument::characterRules();
+    MarkdownDocument::setLineRules({LineRule(QStringLiteral("% "), MarkdownLineStyle::h1)});
+    MarkdownDocument::setCharacterRules({});
+    MarkdownDocument after(QStringLiteral("% note\n*x*"));
+    MarkdownDocument::setLineRules(lineRules);
+    MarkdownDocument::setCharacterRules(characterRules);
+
+    after.h1.fontSize = 40;
+    const AttributedText changed = after.renderAttributedString();
+    EXPECT_EQ(changed.string(), QStringLiteral("note\n*x*"));
+    EXPECT_EQ(attributesOf(changed, QStringLiteral("note")).font.pointSize, 40);
+    EXPECT_EQ(before.renderAttributedString().string(), QStringLiteral("% note\nx"));
+}

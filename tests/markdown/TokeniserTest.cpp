@@ -273,3 +273,11 @@ TEST(Tokeniser, TotalTimerRunsFromCreationToDestruction)
         QStringLiteral("MarkdownTokeniser/Peformance: --- TIMER Tokeniser Total Run Time finished. Total time: ")));
     EXPECT_TRUE(lines.contains(QStringLiteral("MarkdownTokeniser/Peformance: --- TIMER Tokeniser Current began")));
 }
+
+TEST(Tokeniser, RulesWithoutAUsableStyleCountStillEnd)
+{
+    const CharacterRule odd({QStringLiteral("="), CharacterRuleTagType::repeating}, {}, {}, {{3, CharacterStyle::bold}},
+                            0, 0, false, false, false, false);
+    MarkdownTokeniser tokeniser({odd});
+    EXPECT_EQ(describe(tokeniser.tokenise(QStringLiteral("==a== =b="))), list({"a||", " ||", "b||"}));
+}
