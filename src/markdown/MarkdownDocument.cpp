@@ -80,16 +80,16 @@ RuleTables& ruleTables()
     return tables;
 }
 
-struct FontSpec {
+struct FontChoice {
     std::optional<QString> name;
     qreal size = 0;
     FontStyle fontStyle = FontStyle::normal;
 };
 
 template <typename Style>
-FontSpec specOf(const Style& style)
+FontChoice choiceOf(const Style& style)
 {
-    return FontSpec{style.fontName, style.fontSize, style.fontStyle};
+    return FontChoice{style.fontName, style.fontSize, style.fontStyle};
 }
 
 bool isListStyle(MarkdownLineStyle style)
@@ -413,20 +413,20 @@ const LineStyles* MarkdownDocument::headingStyles(MarkdownLineStyle style) const
 
 TextFont MarkdownDocument::fontForLine(const MarkdownLine& line, std::optional<CharacterStyle> characterOverride) const
 {
-    FontSpec spec;
+    FontChoice choice;
     if (const LineStyles* heading = headingStyles(line.lineStyle))
-        spec = specOf(*heading);
+        choice = choiceOf(*heading);
     else if (line.lineStyle == MarkdownLineStyle::blockquote)
-        spec = specOf(blockquotes);
+        choice = choiceOf(blockquotes);
     else if (line.lineStyle == MarkdownLineStyle::codeblock)
-        spec = specOf(code);
+        choice = choiceOf(code);
     else
-        spec = specOf(body);
+        choice = choiceOf(body);
 
-    std::optional<QString> name = spec.name ? spec.name : body.fontName;
-    qreal size = spec.size;
-    bool isItalic = fontStyleIsItalic(spec.fontStyle);
-    bool isBold = fontStyleIsBold(spec.fontStyle);
+    std::optional<QString> name = choice.name ? choice.name : body.fontName;
+    qreal size = choice.size;
+    bool isItalic = fontStyleIsItalic(choice.fontStyle);
+    bool isBold = fontStyleIsBold(choice.fontStyle);
 
     if (characterOverride) {
         const BasicStyles* object = nullptr;
