@@ -1,8 +1,9 @@
 #include "markdown/MarkdownLog.h"
 
+#include "platform/Log.h"
+
 #include <QtGlobal>
 
-#include <cstdio>
 #include <mutex>
 
 namespace vantel {
@@ -34,10 +35,11 @@ void MarkdownLog::info(const MarkdownLogTarget& target, const QString& text)
         sink(target, text);
         return;
     }
-    const QByteArray line = QStringLiteral("[%1:%2] %3\n")
-                                .arg(target.subsystem, target.category, text)
-                                .toUtf8();
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+    // The engine's lines are switched on by the environment, not the debug
+    // gate, so they are written directly rather than through VLOG.
+    static const platform::LogCategory category("Markdown");
+    platform::Log::write(category, platform::LogType::Info, QStringLiteral("[%{public}@:%{public}@] %{public}@"),
+                         {target.subsystem, target.category, text});
 }
 
 void MarkdownLog::setSink(Sink sink)
