@@ -4,7 +4,6 @@
 #include "MarkdownTestSupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTextDocument>
 
@@ -93,15 +92,14 @@ void renderChecked(MarkdownDocument& document, const QString& text)
 TEST(MarkdownFuzz, RandomAndMutatedTextNeverCrashesOrHangs)
 {
     test::LogCapture quiet; // short tilde runs log a line each
-    QElapsedTimer clock;
-    clock.start();
     const QStringList seeds = helpTexts();
     ASSERT_GE(seeds.size(), 6); // the five bundle texts and one of our own
-    int rounds = 0;
+    // A fixed number of rounds: a hang shows as the test's timeout, and the
+    // run does not depend on how busy the machine is.
     for (const unsigned seed : {1u, 7u, 42u, 2024u}) {
         std::mt19937 random(seed);
         MarkdownDocument document{QString()};
-        for (int i = 0; i < 1500 && clock.elapsed() < 4000; ++i, ++rounds) {
+        for (int i = 0; i < 150; ++i) {
             const QString text = (i % 2 == 0) ? randomText(random, 60)
                                               : mutate(seeds.at(static_cast<qsizetype>(random() % seeds.size())), random);
             SCOPED_TRACE(text.toStdString());
@@ -110,7 +108,6 @@ TEST(MarkdownFuzz, RandomAndMutatedTextNeverCrashesOrHangs)
                 return;
         }
     }
-    EXPECT_GT(rounds, 500);
 }
 
 TEST(MarkdownFuzz, TheDocumentWriterTakesAnyRendering)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #ifdef VANTEL_TEST_WIDGETS
@@ -21,6 +22,9 @@ int main(int argc, char* argv[])
     const QByteArray root = home.path().toUtf8();
     for (const char* sub : {"config", "data", "cache", "state", "runtime"})
         QDir().mkpath(home.path() + QStringLiteral("/") + QString::fromLatin1(sub));
+    // Qt insists on a private runtime folder.
+    QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("VANTEL_TEST_HOME", root);
     qputenv("HOME", root);
     qputenv("XDG_CONFIG_HOME", root + "/config");
