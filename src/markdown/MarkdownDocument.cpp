@@ -1,6 +1,6 @@
 #include "markdown/MarkdownDocument.h"
 
-#include "markdown/CharacterSet.h"
+#include "markdown/CharacterClasses.h"
 #include "markdown/SystemAppearance.h"
 
 #include <QFile>
@@ -236,8 +236,8 @@ AttributedText MarkdownDocument::renderAttributedString(const std::optional<QStr
         const QStringList pieces = line.line.split(separator);
         if (pieces.size() < 2)
             continue;
-        const QString key = CharacterSet::trimmed(pieces.at(0).mid(1), CharacterSet::whitespacesAndNewlines);
-        references.insert(key, CharacterSet::trimmed(pieces.at(1), CharacterSet::whitespacesAndNewlines));
+        const QString key = CharacterClasses::trimmed(pieces.at(0).mid(1), CharacterClasses::whitespacesAndNewlines);
+        references.insert(key, CharacterClasses::trimmed(pieces.at(1), CharacterClasses::whitespacesAndNewlines));
     }
 
     m_perfomanceLog.logElapsed(QStringLiteral("(line processing complete)"));

@@ -1,6 +1,6 @@
 #include "markdown/MarkdownLineProcessor.h"
 
-#include "markdown/CharacterSet.h"
+#include "markdown/CharacterClasses.h"
 
 namespace vantel {
 
@@ -8,7 +8,7 @@ namespace {
 
 QString trimBlanks(const QString& text)
 {
-    return CharacterSet::trimmed(text, CharacterSet::whitespaces);
+    return CharacterClasses::trimmed(text, CharacterClasses::whitespaces);
 }
 
 QStringList splitAtNewlines(const QString& text)
@@ -17,7 +17,7 @@ QStringList splitAtNewlines(const QString& text)
     QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (CharacterSet::containsScalar(CharacterSet::newlines, text.at(i).unicode())) {
+        if (CharacterClasses::containsScalar(CharacterClasses::newlines, text.at(i).unicode())) {
             lines.append(text.mid(start, i - start));
             start = i + 1;
         }
@@ -91,7 +91,7 @@ QStringList MarkdownLineProcessor::processFrontMatter(QStringList lines)
 {
     if (lines.isEmpty() || m_frontMatterRules.isEmpty())
         return lines;
-    const QString first = CharacterSet::trimmed(lines.first(), CharacterSet::whitespacesAndNewlines);
+    const QString first = CharacterClasses::trimmed(lines.first(), CharacterClasses::whitespacesAndNewlines);
     const FrontMatterRule* rule = nullptr;
     for (const FrontMatterRule& candidate : std::as_const(m_frontMatterRules)) {
         if (candidate.openTag == first) {

@@ -1,6 +1,6 @@
 #include "markdown/MarkdownScanner.h"
 
-#include "markdown/CharacterSet.h"
+#include "markdown/CharacterClasses.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -59,7 +59,7 @@ TagGroup* MarkdownScanner::group(const QString& id)
 
 bool MarkdownScanner::isWhitespace(qsizetype index) const
 {
-    return CharacterSet::characterInSet(m_elements.at(index).character, CharacterSet::whitespacesAndNewlines);
+    return CharacterClasses::characterInSet(m_elements.at(index).character, CharacterClasses::whitespacesAndNewlines);
 }
 
 std::optional<QList<Element>> MarkdownScanner::elementsBetween(Direction direction, qsizetype n) const
@@ -123,7 +123,7 @@ const QStringList& MarkdownScanner::tagCharacters(const QString& tag)
 {
     auto found = m_tagCharacters.find(tag);
     if (found == m_tagCharacters.end())
-        found = m_tagCharacters.insert(tag, CharacterSet::characters(tag));
+        found = m_tagCharacters.insert(tag, CharacterClasses::characters(tag));
     return *found;
 }
 

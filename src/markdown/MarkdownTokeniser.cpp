@@ -1,6 +1,6 @@
 #include "markdown/MarkdownTokeniser.h"
 
-#include "markdown/CharacterSet.h"
+#include "markdown/CharacterClasses.h"
 #include "markdown/Element.h"
 #include "markdown/MarkdownScanner.h"
 
@@ -68,12 +68,12 @@ QList<Token> MarkdownTokeniser::tokenise(const QString& line)
     m_currentPerfomanceLog.begin();
 
     QList<Element> elements;
-    for (const QString& character : CharacterSet::characters(line)) {
+    for (const QString& character : CharacterClasses::characters(line)) {
         Element element;
         element.character = character;
-        if (CharacterSet::characterInSet(character, CharacterSet::newlines))
+        if (CharacterClasses::characterInSet(character, CharacterClasses::newlines))
             element.type = ElementType::newline;
-        else if (CharacterSet::characterInSet(character, CharacterSet::whitespaces))
+        else if (CharacterClasses::characterInSet(character, CharacterClasses::whitespaces))
             element.type = ElementType::space;
         else
             element.type = ElementType::string;

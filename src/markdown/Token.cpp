@@ -1,6 +1,6 @@
 #include "markdown/Token.h"
 
-#include "markdown/CharacterSet.h"
+#include "markdown/CharacterClasses.h"
 
 namespace vantel {
 
@@ -10,7 +10,7 @@ Token::Token(TokenType type, QString inputString, QList<CharacterStyling> charac
     , characterStyles(std::move(characterStyles))
 {
     if (type == TokenType::repeatingTag)
-        count = static_cast<int>(CharacterSet::characters(this->inputString).size());
+        count = static_cast<int>(CharacterClasses::characters(this->inputString).size());
 }
 
 QString Token::outputString() const
@@ -19,7 +19,7 @@ QString Token::outputString() const
     case TokenType::repeatingTag: {
         if (count <= 0)
             return QString();
-        return CharacterSet::characters(inputString).mid(0, count).join(QString());
+        return CharacterClasses::characters(inputString).mid(0, count).join(QString());
     }
     case TokenType::openTag:
     case TokenType::intermediateTag:

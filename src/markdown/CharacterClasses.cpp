@@ -1,11 +1,11 @@
-#include "markdown/CharacterSet.h"
+#include "markdown/CharacterClasses.h"
 
 #include <QChar>
 #include <QTextBoundaryFinder>
 
 namespace vantel {
 
-bool CharacterSet::containsScalar(Kind set, char32_t scalar)
+bool CharacterClasses::containsScalar(Kind set, char32_t scalar)
 {
     const bool isNewline = (scalar >= 0x0A && scalar <= 0x0D) || scalar == 0x85 || scalar == 0x2028
         || scalar == 0x2029;
@@ -18,7 +18,7 @@ bool CharacterSet::containsScalar(Kind set, char32_t scalar)
     return false;
 }
 
-bool CharacterSet::characterInSet(const QString& character, Kind set)
+bool CharacterClasses::characterInSet(const QString& character, Kind set)
 {
     for (const char32_t scalar : character.toUcs4()) {
         if (!containsScalar(set, scalar))
@@ -27,7 +27,7 @@ bool CharacterSet::characterInSet(const QString& character, Kind set)
     return true;
 }
 
-QStringList CharacterSet::characters(const QString& text)
+QStringList CharacterClasses::characters(const QString& text)
 {
     QStringList result;
     if (text.isEmpty())
@@ -46,7 +46,7 @@ QStringList CharacterSet::characters(const QString& text)
     return result;
 }
 
-QString CharacterSet::trimmed(const QString& text, Kind set)
+QString CharacterClasses::trimmed(const QString& text, Kind set)
 {
     // Every character of these sets lies in the basic plane, so code units suffice.
     qsizetype begin = 0;

@@ -6,7 +6,7 @@
 namespace vantel {
 
 // The few Unicode character sets the engine classifies characters with.
-class CharacterSet {
+class CharacterClasses {
 public:
     enum Kind {
         newlines,               // U+000A..U+000D, U+0085, U+2028, U+2029
