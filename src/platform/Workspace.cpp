@@ -292,7 +292,7 @@ void Workspace::callFileManager(const QString& method, const QStringList& paths,
         VLOG(Log::defaultHandle(), LogType::Info, "Workspace: no file manager service, opening %{public}@", fallbackFolder);
         Workspace::shared().openURL(QUrl::fromLocalFile(fallbackFolder), OpenConfiguration{}, {});
     };
-    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnection bus = fileManagerBus_ ? *fileManagerBus_ : QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         openFallback();
         return;
@@ -311,6 +311,11 @@ void Workspace::callFileManager(const QString& method, const QStringList& paths,
                              openFallback();
                          call->deleteLater();
                      });
+}
+
+void Workspace::setFileManagerBus(const QDBusConnection& bus)
+{
+    fileManagerBus_ = bus;
 }
 
 QIcon Workspace::iconForFile(const QString& path) const

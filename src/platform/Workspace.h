@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QIcon>
 #include <QList>
 #include <QString>
@@ -62,9 +63,15 @@ public:
     // icon when the theme has none.
     QIcon iconForFile(const QString& path) const;
 
+    // The bus on which the file manager is asked (main thread only); the
+    // session bus until set. Tests point it at a private bus.
+    void setFileManagerBus(const QDBusConnection& bus);
+
 private:
     Workspace() = default;
     void callFileManager(const QString& method, const QStringList& paths, const QString& fallbackFolder);
+
+    std::optional<QDBusConnection> fileManagerBus_;
 };
 
 } // namespace vantel::platform

@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <optional>
 
@@ -205,6 +210,65 @@ TEST_F(WorkspaceTest, AnExecutableServesAsApplication)
     EXPECT_FALSE(outcome.error.has_value());
     ASSERT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(browserOutput); }));
     EXPECT_EQ(readLines(browserOutput), QStringList{work});
+}
+
+// A file manager on a private bus that notes what it was asked.
+class FakeFileManager final : public QDBusVirtualObject {
+public:
+    QList<QPair<QString, QStringList>> calls;
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        calls.append({message.member(), message.arguments().value(0).toStringList()});
+        connection.send(message.createReply());
+        return true;
+    }
+};
+
+TEST_F(WorkspaceTest, RevealAsksTheFileManagerAndElseOpensTheFolder)
+{
+    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    if (daemon.isEmpty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    QProcess busProcess;
+    busProcess.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    ASSERT_TRUE(busProcess.waitForStarted());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return busProcess.canReadLine(); }));
+    const QString address = QString::fromUtf8(busProcess.readLine()).trimmed();
+    const QString note = textFile(QStringLiteral("shown file.txt"));
+    {
+        QDBusConnection client = QDBusConnection::connectToBus(address, QStringLiteral("vantel-reveal-client"));
+        ASSERT_TRUE(client.isConnected());
+        Workspace::shared().setFileManagerBus(client);
+
+        // Nobody owns the FileManager1 name yet: the folder is opened instead.
+        Workspace::shared().revealInFileViewer({note});
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(viewerOutput); }));
+        const QStringList opened = readLines(viewerOutput);
+        ASSERT_EQ(opened.size(), 1);
+        EXPECT_EQ(opened.first().startsWith(QStringLiteral("file:")) ? QUrl(opened.first()).toLocalFile() : opened.first(), work);
+
+        QDBusConnection service = QDBusConnection::connectToBus(address, QStringLiteral("vantel-file-manager"));
+        FakeFileManager fileManager;
+        ASSERT_TRUE(service.registerVirtualObject(QStringLiteral("/org/freedesktop/FileManager1"), &fileManager));
+        ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.FileManager1")));
+        QFile::remove(viewerOutput);
+        Workspace::shared().revealInFileViewer({note});
+        Workspace::shared().showFolderInFileViewer(work);
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return fileManager.calls.size() == 2; }));
+        EXPECT_EQ(fileManager.calls[0].first, QStringLiteral("ShowItems"));
+        EXPECT_EQ(fileManager.calls[0].second, QStringList{QUrl::fromLocalFile(note).toString(QUrl::FullyEncoded)});
+        EXPECT_EQ(fileManager.calls[1].first, QStringLiteral("ShowFolders"));
+        EXPECT_EQ(fileManager.calls[1].second, QStringList{QUrl::fromLocalFile(work).toString(QUrl::FullyEncoded)});
+        vantel::test::spinEventLoop(std::chrono::milliseconds(100));
+        EXPECT_FALSE(QFileInfo::exists(viewerOutput));
+        service.unregisterObject(QStringLiteral("/org/freedesktop/FileManager1"));
+        Workspace::shared().setFileManagerBus(QDBusConnection(QStringLiteral("vantel-no-bus")));
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("vantel-reveal-client"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("vantel-file-manager"));
+    busProcess.kill();
+    busProcess.waitForFinished();
 }
 
 } // namespace
