@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -210,6 +211,23 @@ TEST_F(WorkspaceTest, AnExecutableServesAsApplication)
     EXPECT_FALSE(outcome.error.has_value());
     ASSERT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(browserOutput); }));
     EXPECT_EQ(readLines(browserOutput), QStringList{work});
+}
+
+TEST_F(WorkspaceTest, IconOfAnApplicationComesFromItsEntry)
+{
+    const QString image = work + QStringLiteral("/icon.png");
+    QImage pixels(16, 16, QImage::Format_ARGB32);
+    pixels.fill(Qt::red);
+    ASSERT_TRUE(pixels.save(image));
+    const QString entry = work + QStringLiteral("/with-icon.desktop");
+    writeFile(entry, QStringLiteral("[Desktop Entry]\nType=Application\nName=Iconic\nExec=/bin/true\nIcon=%1\n").arg(image).toUtf8());
+    const QIcon icon = Workspace::shared().iconForFile(entry);
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
+
+    // No icon theme in the test home: a plain file has no icon, and asking is harmless.
+    EXPECT_NO_FATAL_FAILURE(Workspace::shared().iconForFile(textFile(QStringLiteral("plain.txt"))));
+    EXPECT_TRUE(Workspace::shared().iconForFile(QString()).isNull());
 }
 
 // A file manager on a private bus that notes what it was asked.
