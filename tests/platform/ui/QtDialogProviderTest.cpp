@@ -27,18 +27,22 @@ void whenShown(std::function<void(Dialog*)> act)
 {
     auto attempts = std::make_shared<int>(0);
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, attempts, poll] {
+    // The pending timer owns the poll; the poll itself only refers back weakly.
+    std::weak_ptr<std::function<void()>> self = poll;
+    *poll = [act, attempts, self] {
         auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
         if (dialog && dialog->isVisible()) {
             act(dialog);
             return;
         }
-        if (++*attempts < 200)
-            QTimer::singleShot(20, *poll);
-        else if (QWidget* other = QApplication::activeModalWidget())
+        if (++*attempts < 200) {
+            if (auto again = self.lock())
+                QTimer::singleShot(20, [again] { (*again)(); });
+        } else if (QWidget* other = QApplication::activeModalWidget()) {
             other->close();
+        }
     };
-    QTimer::singleShot(20, *poll);
+    QTimer::singleShot(20, [poll] { (*poll)(); });
 }
 
 // As a user would: the name typed into the file name field.
