@@ -1,5 +1,6 @@
 #include "platform/DesktopEntry.h"
 
+#include "ScopedEnvironment.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -111,27 +112,15 @@ TEST(DesktopEntryTest, PicksTheBestLocalizedVariant)
 
 TEST(DesktopEntryTest, FollowsTheEnvironmentsMessagesLocale)
 {
-    const QByteArray oldAll = qgetenv("LC_ALL"), oldMessages = qgetenv("LC_MESSAGES"), oldLang = qgetenv("LANG");
     const DesktopEntry entry = parsed("[Desktop Entry]\nName=Plain\nName[de]=Deutsch\n");
-
-    qunsetenv("LC_ALL");
-    qunsetenv("LC_MESSAGES");
-    qputenv("LANG", "de_DE.UTF-8");
+    const vantel::test::ScopedEnvironment all("LC_ALL", QByteArray());
+    const vantel::test::ScopedEnvironment messages("LC_MESSAGES", QByteArray());
+    const vantel::test::ScopedEnvironment lang("LANG", "de_DE.UTF-8");
     EXPECT_EQ(entry.name(), QStringLiteral("Deutsch"));
     qputenv("LC_ALL", "C.UTF-8"); // LC_ALL wins, and C means untranslated
     EXPECT_EQ(entry.name(), QStringLiteral("Plain"));
     qputenv("LC_ALL", "de");
     EXPECT_EQ(entry.name(), QStringLiteral("Deutsch"));
-
-    auto restore = [](const char* name, const QByteArray& value) {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    };
-    restore("LC_ALL", oldAll);
-    restore("LC_MESSAGES", oldMessages);
-    restore("LANG", oldLang);
 }
 
 TEST(DesktopEntryTest, ReadsBooleansStrictly)
