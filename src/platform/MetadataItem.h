@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/KeyValueAccessor.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
@@ -13,7 +15,7 @@ namespace vantel::platform {
 // under both spellings the program asks for ("kMDItemPath" and
 // "NSMetadataItemPathKey", ...). An attribute it does not have is an invalid
 // QVariant.
-class MetadataItem {
+class MetadataItem : public KeyValueAccessor {
 public:
     MetadataItem() = default;
     explicit MetadataItem(QVariantMap attributes) : attributes_(std::move(attributes)) {}
@@ -22,6 +24,8 @@ public:
     static MetadataItem forApplication(const QString& path, const QString& displayName);
 
     QVariant valueForAttribute(const QString& attribute) const { return attributes_.value(attribute); }
+    // Predicates read the attributes by name.
+    QVariant valueForKey(const QString& key) const override { return valueForAttribute(key); }
     QStringList attributes() const { return attributes_.keys(); }
 
     // The typed readers: nullopt when the attribute is missing or of another type.
@@ -29,7 +33,7 @@ public:
     std::optional<QString> displayName() const;
     std::optional<QDateTime> lastUsedDate() const;
 
-    bool operator==(const MetadataItem&) const = default;
+    bool operator==(const MetadataItem& other) const { return attributes_ == other.attributes_; }
 
 private:
     std::optional<QString> stringAttribute(const QString& attribute) const;

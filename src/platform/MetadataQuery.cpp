@@ -8,7 +8,6 @@
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QRegularExpression>
 #include <QSet>
 #include <QTimer>
 
@@ -25,28 +24,12 @@ const LogCategory& queryLog()
     return category;
 }
 
-struct Comparison {
-    QString attribute;
-    QString value;
-};
-
-std::optional<Comparison> parsePredicate(const QString& format)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*==?\\s*(?:'([^']*)'|\"([^\"]*)\")\\s*$"));
-    const auto match = pattern.match(format);
-    if (!match.hasMatch())
-        return std::nullopt;
-    return Comparison{match.captured(1), match.hasCaptured(2) ? match.captured(2) : match.captured(3)};
-}
-
-QList<MetadataItem> itemsFor(const QList<IndexedApplication>& applications, const Comparison& predicate)
+QList<MetadataItem> itemsFor(const QList<IndexedApplication>& applications, const Predicate& predicate)
 {
     QList<MetadataItem> items;
     for (const IndexedApplication& application : applications) {
         MetadataItem item = MetadataItem::forApplication(application.path, application.entry.name());
-        const QVariant value = item.valueForAttribute(predicate.attribute);
-        if (value.typeId() == QMetaType::QString && value.toString() == predicate.value)
+        if (predicate.evaluate(item))
             items << std::move(item);
     }
     return items;
@@ -62,7 +45,7 @@ struct Engine {
 } // namespace
 
 struct MetadataQuery::State {
-    QString predicateFormat;
+    std::shared_ptr<const Predicate> predicate;
     QStringList scopes;
     std::chrono::milliseconds batchingInterval{1000};
 
@@ -102,19 +85,14 @@ MetadataQuery::MetadataQuery()
 
 MetadataQuery::~MetadataQuery() = default;
 
-void MetadataQuery::setPredicate(const QString& format)
+void MetadataQuery::setPredicate(std::shared_ptr<const Predicate> predicate)
 {
-    state_->predicateFormat = format;
+    state_->predicate = std::move(predicate);
 }
 
-QString MetadataQuery::predicate() const
+std::shared_ptr<const Predicate> MetadataQuery::predicate() const
 {
-    return state_->predicateFormat;
-}
-
-bool MetadataQuery::isSupportedPredicate(const QString& format)
-{
-    return parsePredicate(format).has_value();
+    return state_->predicate;
 }
 
 void MetadataQuery::setSearchScopes(const QStringList& scopes)
@@ -146,9 +124,9 @@ bool MetadataQuery::start()
 {
     if (state_->started)
         return false;
-    const auto predicate = parsePredicate(state_->predicateFormat);
+    const std::shared_ptr<const Predicate> predicate = state_->predicate;
     if (!predicate) {
-        VLOG(queryLog(), LogType::Error, "Cannot start a query with the predicate: %{public}@", state_->predicateFormat);
+        VLOG(queryLog(), LogType::Error, "Cannot start a query without a predicate");
         return false;
     }
     State& s = *state_;
@@ -168,17 +146,17 @@ bool MetadataQuery::start()
         if (current())
             post(didStartGatheringNotification);
     });
-    s.queue->async([this, current, engine = s.engine, scopes, predicate = *predicate] {
+    s.queue->async([this, current, engine = s.engine, scopes, predicate] {
         const std::lock_guard lock(engine->mutex);
         const auto result = engine->index.scan(scopes, [&](const QList<IndexedApplication>& found) {
-            MainQueue::async([this, current, items = itemsFor(found, predicate)] {
+            MainQueue::async([this, current, items = itemsFor(found, *predicate)] {
                 if (!current())
                     return;
                 state_->results = items;
                 post(gatheringProgressNotification);
             });
         });
-        MainQueue::async([this, current, items = itemsFor(result.applications, predicate),
+        MainQueue::async([this, current, items = itemsFor(result.applications, *predicate),
                           paths = result.directories + result.files] {
             if (!current())
                 return;
@@ -268,16 +246,16 @@ void MetadataQuery::runPendingUpdate()
     if (!s.started || s.gathering || !s.updatesEnabled || !s.changesPending)
         return;
     s.changesPending = false;
-    const auto predicate = parsePredicate(s.predicateFormat);
+    const std::shared_ptr<const Predicate> predicate = s.predicate;
     if (!predicate)
         return;
     const quint64 pass = s.generation;
     const QStringList scopes = s.scopes.isEmpty() ? defaultSearchScopes() : s.scopes;
     const std::weak_ptr<int> alive = s.alive;
-    s.queue->async([this, alive, pass, engine = s.engine, scopes, predicate = *predicate] {
+    s.queue->async([this, alive, pass, engine = s.engine, scopes, predicate] {
         const std::lock_guard lock(engine->mutex);
         const auto result = engine->index.scan(scopes);
-        MainQueue::async([this, alive, pass, items = itemsFor(result.applications, predicate),
+        MainQueue::async([this, alive, pass, items = itemsFor(result.applications, *predicate),
                           paths = result.directories + result.files] {
             if (alive.expired() || state_->generation != pass)
                 return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MetadataItem.h"
+#include "platform/Predicate.h"
 
 #include <QList>
 #include <QString>
@@ -12,9 +13,9 @@
 namespace vantel::platform {
 
 // A live query over the index of desktop entries: the applications found in
-// the search scopes, in path order. The predicate compares one attribute with
-// a string (`kMDItemContentType == 'com.apple.application-bundle'` selects
-// every application).
+// the search scopes, in path order, that the predicate accepts. The predicate
+// reads the items' attributes; `kMDItemContentType ==
+// 'com.apple.application-bundle'` accepts every application.
 //
 // start() returns at once; the scan runs on a worker and its results are
 // swapped in on the main thread. The notifications go to the default
@@ -38,11 +39,9 @@ public:
     MetadataQuery(const MetadataQuery&) = delete;
     MetadataQuery& operator=(const MetadataQuery&) = delete;
 
-    // `attribute == 'value'` (also "=", double quotes). Empty clears it.
-    void setPredicate(const QString& format);
-    QString predicate() const;
-    // A predicate this query can evaluate.
-    static bool isSupportedPredicate(const QString& format);
+    // nullptr clears it. Takes effect at the next start().
+    void setPredicate(std::shared_ptr<const Predicate> predicate);
+    std::shared_ptr<const Predicate> predicate() const;
 
     // Folders to search; an empty list means the default scopes. Takes
     // effect at the next start().
@@ -54,7 +53,7 @@ public:
     void setNotificationBatchingInterval(std::chrono::milliseconds interval);
     std::chrono::milliseconds notificationBatchingInterval() const;
 
-    // False when already started or without a usable predicate.
+    // False when already started or without a predicate.
     bool start();
     // Ends gathering and updates; the results stay readable.
     void stop();
