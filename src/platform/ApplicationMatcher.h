@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/DesktopEntryIndex.h"
+#include "platform/RunningApplications.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace vantel::platform {
+
+// What /proc tells of one process.
+struct ProcessInfo {
+    qint64 pid = 0;
+    QString executable;          // /proc/<pid>/exe, empty when unreadable
+    QStringList arguments;       // /proc/<pid>/cmdline
+    QString launchedDesktopFile; // GIO_LAUNCHED_DESKTOP_FILE when it names this very process
+};
+
+// One managed top-level window of the X11 window list.
+struct WindowInfo {
+    qint64 pid = 0; // 0 when the window does not say
+    QString instanceName;
+    QString className;
+    bool normal = true; // a normal window shown in the task bar
+};
+
+// Matches processes and windows to desktop entries.
+class ApplicationMatcher {
+public:
+    explicit ApplicationMatcher(const QList<IndexedApplication>& applications);
+
+    QList<RunningApplication> match(const QList<ProcessInfo>& processes, const QList<WindowInfo>& windows) const;
+
+    // The file a process of this entry runs: the Exec program resolved
+    // through PATH and its links, or for a shell, interpreter or `env`
+    // wrapper the script it is given. Empty when nothing tells the entry's
+    // processes apart (e.g. "sh -c ...").
+    static QString programKey(const DesktopEntry& entry);
+    // The files a process runs: its executable, and its program or script
+    // argument when named by an absolute path.
+    static QStringList processKeys(const ProcessInfo& process);
+
+    // Every process of /proc that has a command line (kernel threads have none).
+    static QList<ProcessInfo> readProcesses(const QString& procRoot = QStringLiteral("/proc"));
+
+private:
+    QList<IndexedApplication> applications_;
+    QHash<QString, QList<int>> byProgram_;      // canonical program -> applications
+    QHash<QString, int> byPath_;                // desktop file -> application
+    QHash<QString, QList<int>> byWindowClass_;  // StartupWMClass -> applications
+    QHash<QString, QList<int>> byIdStem_;       // lower-case desktop ID without ".desktop"
+};
+
+} // namespace vantel::platform

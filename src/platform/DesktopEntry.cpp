@@ -1,0 +1,383 @@
+#include "platform/DesktopEntry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QStringDecoder>
+
+namespace vantel::platform {
+
+namespace {
+
+// Resolves \s \n \t \r \\; with `inList` also "\;" to ';'. Unknown escapes
+// are kept as written.
+QString unescape(QStringView raw, bool inList)
+{
+    QString out;
+    out.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QChar c = raw[i];
+        if (c != u'\\' || i + 1 == raw.size()) {
+            out += c;
+            continue;
+        }
+        const QChar next = raw[++i];
+        switch (next.unicode()) {
+        case 's': out += u' '; break;
+        case 'n': out += u'\n'; break;
+        case 't': out += u'\t'; break;
+        case 'r': out += u'\r'; break;
+        case '\\': out += u'\\'; break;
+        case ';':
+            if (inList) {
+                out += u';';
+                break;
+            }
+            [[fallthrough]];
+        default:
+            out += u'\\';
+            out += next;
+        }
+    }
+    return out;
+}
+
+QStringList splitList(const QString& raw)
+{
+    QStringList items;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] == u'\\') {
+            ++i; // the escaped character never separates
+        } else if (raw[i] == u';') {
+            items << unescape(QStringView(raw).sliced(start, i - start), true);
+            start = i + 1;
+        }
+    }
+    if (start < raw.size())
+        items << unescape(QStringView(raw).sliced(start), true);
+    return items;
+}
+
+bool isValidKey(const QString& key)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9_.-]+(\\[[^\\[\\]]+\\])?$"));
+    return pattern.match(key).hasMatch();
+}
+
+} // namespace
+
+std::optional<DesktopEntry> DesktopEntry::load(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("cannot read %1: %2").arg(path, path.isEmpty() ? QStringLiteral("empty path") : file.errorString());
+        return std::nullopt;
+    }
+    // Desktop files are small; anything huge is not one.
+    constexpr qint64 limit = 4 * 1024 * 1024;
+    if (file.size() > limit) {
+        if (error)
+            *error = QStringLiteral("%1: file too large").arg(path);
+        return std::nullopt;
+    }
+    QString parseError;
+    auto entry = parse(file.read(limit), &parseError);
+    if (!entry) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, parseError);
+        return std::nullopt;
+    }
+    entry->path_ = QFileInfo(path).absoluteFilePath();
+    return entry;
+}
+
+std::optional<DesktopEntry> DesktopEntry::parse(const QByteArray& data, QString* error)
+{
+    auto fail = [error](int line, const QString& message) -> std::optional<DesktopEntry> {
+        if (error)
+            *error = line > 0 ? QStringLiteral("line %1: %2").arg(line).arg(message) : message;
+        return std::nullopt;
+    };
+
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(data);
+    if (decoder.hasError())
+        return fail(0, QStringLiteral("not valid UTF-8"));
+
+    DesktopEntry entry;
+    Group* current = nullptr;
+    const QStringList lines = text.split(u'\n');
+    for (int index = 0; index < lines.size(); ++index) {
+        const int lineNumber = index + 1;
+        QString line = lines[index];
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(u'#'))
+            continue;
+
+        if (trimmed.startsWith(u'[')) {
+            if (!trimmed.endsWith(u']'))
+                return fail(lineNumber, QStringLiteral("unterminated group header"));
+            const QString name = trimmed.mid(1, trimmed.size() - 2);
+            if (name.isEmpty() || name.contains(u'[') || name.contains(u']'))
+                return fail(lineNumber, QStringLiteral("invalid group name"));
+            if (entry.groupOrder_.isEmpty() && name != mainGroup)
+                return fail(lineNumber, QStringLiteral("the first group is not [Desktop Entry]"));
+            if (entry.groups_.contains(name))
+                return fail(lineNumber, QStringLiteral("group [%1] appears twice").arg(name));
+            entry.groupOrder_ << name;
+            current = &entry.groups_[name];
+            continue;
+        }
+
+        const qsizetype equals = trimmed.indexOf(u'=');
+        if (equals < 0)
+            return fail(lineNumber, QStringLiteral("not a key=value line"));
+        if (!current)
+            return fail(lineNumber, QStringLiteral("key before the first group"));
+        const QString key = trimmed.left(equals).trimmed();
+        if (!isValidKey(key))
+            return fail(lineNumber, QStringLiteral("invalid key \"%1\"").arg(key));
+        // Spaces around '=' are not part of the value; a repeated key keeps
+        // its last value.
+        QString value = line.mid(line.indexOf(u'=') + 1);
+        qsizetype lead = 0;
+        while (lead < value.size() && (value[lead] == u' ' || value[lead] == u'\t'))
+            ++lead;
+        current->values.insert(key, value.mid(lead));
+    }
+
+    if (entry.groupOrder_.isEmpty())
+        return fail(0, QStringLiteral("no [Desktop Entry] group"));
+    return entry;
+}
+
+bool DesktopEntry::hasKey(const QString& key, const QString& group) const
+{
+    return raw(key, group).has_value();
+}
+
+std::optional<QString> DesktopEntry::raw(const QString& key, const QString& group) const
+{
+    const auto found = groups_.constFind(group);
+    if (found == groups_.constEnd())
+        return std::nullopt;
+    const auto value = found->values.constFind(key);
+    if (value == found->values.constEnd())
+        return std::nullopt;
+    return *value;
+}
+
+std::optional<QString> DesktopEntry::string(const QString& key, const QString& group) const
+{
+    const auto value = raw(key, group);
+    if (!value)
+        return std::nullopt;
+    return unescape(*value, false);
+}
+
+std::optional<QString> DesktopEntry::localeString(const QString& key, const QString& locale, const QString& group) const
+{
+    const QString effective = locale.isEmpty() ? messagesLocale() : locale;
+    for (const QString& variant : localeVariants(effective)) {
+        if (auto value = string(key + u'[' + variant + u']', group))
+            return value;
+    }
+    return string(key, group);
+}
+
+QStringList DesktopEntry::stringList(const QString& key, const QString& group) const
+{
+    const auto value = raw(key, group);
+    return value ? splitList(*value) : QStringList{};
+}
+
+QStringList DesktopEntry::localeStringList(const QString& key, const QString& locale, const QString& group) const
+{
+    const QString effective = locale.isEmpty() ? messagesLocale() : locale;
+    for (const QString& variant : localeVariants(effective)) {
+        if (const auto value = raw(key + u'[' + variant + u']', group))
+            return splitList(*value);
+    }
+    return stringList(key, group);
+}
+
+bool DesktopEntry::boolean(const QString& key, bool defaultValue, const QString& group) const
+{
+    const auto value = raw(key, group);
+    if (!value)
+        return defaultValue;
+    const QString v = value->trimmed();
+    if (v == u"true" || v == u"1")
+        return true;
+    if (v == u"false" || v == u"0")
+        return false;
+    return defaultValue;
+}
+
+QString DesktopEntry::type() const { return string(QStringLiteral("Type")).value_or(QString()); }
+QString DesktopEntry::name(const QString& locale) const { return localeString(QStringLiteral("Name"), locale).value_or(QString()); }
+QString DesktopEntry::exec() const { return string(QStringLiteral("Exec")).value_or(QString()); }
+QString DesktopEntry::tryExec() const { return string(QStringLiteral("TryExec")).value_or(QString()); }
+QString DesktopEntry::icon() const { return localeString(QStringLiteral("Icon")).value_or(QString()); }
+QString DesktopEntry::startupWMClass() const { return string(QStringLiteral("StartupWMClass")).value_or(QString()); }
+bool DesktopEntry::isHidden() const { return boolean(QStringLiteral("Hidden")); }
+bool DesktopEntry::noDisplay() const { return boolean(QStringLiteral("NoDisplay")); }
+bool DesktopEntry::dbusActivatable() const { return boolean(QStringLiteral("DBusActivatable")); }
+QStringList DesktopEntry::onlyShowIn() const { return stringList(QStringLiteral("OnlyShowIn")); }
+QStringList DesktopEntry::notShowIn() const { return stringList(QStringLiteral("NotShowIn")); }
+QStringList DesktopEntry::categories() const { return stringList(QStringLiteral("Categories")); }
+
+bool DesktopEntry::isApplication() const
+{
+    return type() == u"Application";
+}
+
+bool DesktopEntry::isLaunchableApplication() const
+{
+    if (!isApplication() || isHidden() || name().isEmpty())
+        return false;
+    if (exec().trimmed().isEmpty() && !dbusActivatable())
+        return false;
+    const QString probe = tryExec();
+    return probe.isEmpty() || !findExecutable(probe).isEmpty();
+}
+
+bool DesktopEntry::isShownIn(const QStringList& desktops) const
+{
+    const QStringList current = desktops.isEmpty()
+        ? qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts)
+        : desktops;
+    const QStringList only = onlyShowIn();
+    if (!only.isEmpty()) {
+        bool listed = false;
+        for (const QString& desktop : current)
+            listed = listed || only.contains(desktop);
+        if (!listed)
+            return false;
+    }
+    for (const QString& desktop : notShowIn()) {
+        if (current.contains(desktop))
+            return false;
+    }
+    return true;
+}
+
+std::optional<QStringList> DesktopEntry::execArguments(QString* error) const
+{
+    const QString command = exec();
+    QStringList arguments;
+    QString currentArgument;
+    bool inArgument = false;
+    bool quoted = false;
+    for (qsizetype i = 0; i < command.size(); ++i) {
+        const QChar c = command[i];
+        if (quoted) {
+            if (c == u'"') {
+                quoted = false;
+            } else if (c == u'\\' && i + 1 < command.size()) {
+                currentArgument += command[++i];
+            } else {
+                currentArgument += c;
+            }
+        } else if (c == u' ' || c == u'\t' || c == u'\n') {
+            if (inArgument)
+                arguments << currentArgument;
+            currentArgument.clear();
+            inArgument = false;
+        } else if (c == u'"') {
+            quoted = true;
+            inArgument = true;
+        } else {
+            currentArgument += c;
+            inArgument = true;
+        }
+    }
+    if (quoted) {
+        if (error)
+            *error = QStringLiteral("unterminated quote in Exec");
+        return std::nullopt;
+    }
+    if (inArgument)
+        arguments << currentArgument;
+    return arguments;
+}
+
+QString DesktopEntry::messagesLocale()
+{
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (value.isEmpty())
+            continue;
+        if (value == u"C" || value == u"POSIX" || value.startsWith(u"C.") || value.startsWith(u"C@"))
+            return {};
+        return value;
+    }
+    return {};
+}
+
+QStringList DesktopEntry::localeVariants(const QString& locale)
+{
+    if (locale.isEmpty())
+        return {};
+    QString rest = locale;
+    QString modifier;
+    const qsizetype at = rest.indexOf(u'@');
+    if (at >= 0) {
+        modifier = rest.mid(at + 1);
+        rest.truncate(at);
+    }
+    const qsizetype dot = rest.indexOf(u'.');
+    if (dot >= 0)
+        rest.truncate(dot); // the encoding plays no part
+    QString country;
+    const qsizetype underscore = rest.indexOf(u'_');
+    if (underscore >= 0) {
+        country = rest.mid(underscore + 1);
+        rest.truncate(underscore);
+    }
+    const QString& lang = rest;
+    if (lang.isEmpty())
+        return {};
+
+    QStringList variants;
+    if (!country.isEmpty() && !modifier.isEmpty())
+        variants << lang + u'_' + country + u'@' + modifier;
+    if (!country.isEmpty())
+        variants << lang + u'_' + country;
+    if (!modifier.isEmpty())
+        variants << lang + u'@' + modifier;
+    variants << lang;
+    return variants;
+}
+
+QString DesktopEntry::desktopId(const QString& filePath, const QString& applicationsDir)
+{
+    const QString base = QDir::cleanPath(applicationsDir);
+    const QString file = QDir::cleanPath(filePath);
+    if (base.isEmpty() || !file.startsWith(base + u'/'))
+        return {};
+    QString relative = file.mid(base.size() + 1);
+    relative.replace(u'/', u'-');
+    return relative;
+}
+
+QString DesktopEntry::findExecutable(const QString& program)
+{
+    if (program.isEmpty())
+        return {};
+    if (program.contains(u'/')) {
+        const QFileInfo info(program);
+        if (!info.isAbsolute())
+            return {};
+        return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
+    }
+    return QStandardPaths::findExecutable(program);
+}
+
+} // namespace vantel::platform

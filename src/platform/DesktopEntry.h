@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace vantel::platform {
+
+// One parsed desktop-entry file (the freedesktop key-file format): groups of
+// keys, localized keys such as "Name[de]", escapes, lists and booleans. The
+// first group must be "Desktop Entry"; a line that is neither a comment, a
+// group header nor a key=value pair makes the whole file invalid.
+class DesktopEntry {
+public:
+    static inline const QString mainGroup = QStringLiteral("Desktop Entry");
+
+    // nullopt and a message naming the line when the file is invalid or
+    // cannot be read.
+    static std::optional<DesktopEntry> load(const QString& path, QString* error = nullptr);
+    static std::optional<DesktopEntry> parse(const QByteArray& data, QString* error = nullptr);
+
+    QString path() const { return path_; }
+    QStringList groups() const { return groupOrder_; }
+    bool hasKey(const QString& key, const QString& group = mainGroup) const;
+
+    // The value with its escapes resolved (\s \n \t \r \\); a "\;" stays as
+    // it is, it only matters to lists.
+    std::optional<QString> string(const QString& key, const QString& group = mainGroup) const;
+    // The best localized variant for the locale ("lang_COUNTRY.ENCODING@MODIFIER"):
+    // key[lang_COUNTRY@MODIFIER], key[lang_COUNTRY], key[lang@MODIFIER],
+    // key[lang], then the plain key. An empty locale means the messages
+    // locale of the environment.
+    std::optional<QString> localeString(const QString& key, const QString& locale = {},
+                                        const QString& group = mainGroup) const;
+    // Split at unescaped ';', a trailing ';' adds no empty element.
+    QStringList stringList(const QString& key, const QString& group = mainGroup) const;
+    QStringList localeStringList(const QString& key, const QString& locale = {},
+                                 const QString& group = mainGroup) const;
+    // "true"/"false" (and the old "1"/"0"); anything else is the default.
+    bool boolean(const QString& key, bool defaultValue = false, const QString& group = mainGroup) const;
+
+    QString type() const;
+    QString name(const QString& locale = {}) const;
+    QString exec() const;
+    QString tryExec() const;
+    QString icon() const;
+    QString startupWMClass() const;
+    bool isHidden() const;
+    bool noDisplay() const;
+    bool dbusActivatable() const;
+    QStringList onlyShowIn() const;
+    QStringList notShowIn() const;
+    QStringList categories() const;
+
+    // Type=Application.
+    bool isApplication() const;
+    // An application that can be started from here: Type=Application, a
+    // Name, not Hidden, an Exec (or D-Bus activation) and, when TryExec is
+    // given, an executable it names. NoDisplay entries count: they are only
+    // kept out of menus.
+    bool isLaunchableApplication() const;
+    // OnlyShowIn/NotShowIn against the desktops of $XDG_CURRENT_DESKTOP
+    // (or the given list).
+    bool isShownIn(const QStringList& desktops) const;
+
+    // Exec split into arguments by its quoting rules. Field codes ("%f",
+    // "%U", "%%", ...) are left as they stand for the caller to expand.
+    // nullopt on a quoting error.
+    std::optional<QStringList> execArguments(QString* error = nullptr) const;
+
+    // The locale that localized keys follow: LC_ALL, LC_MESSAGES, then LANG;
+    // empty for "C" and "POSIX".
+    static QString messagesLocale();
+    // The key suffixes to try for a locale, best first (without the plain key).
+    static QStringList localeVariants(const QString& locale);
+    // The desktop ID of a file below an applications folder: the relative
+    // path with '/' turned into '-'. Empty when the file is not below it.
+    static QString desktopId(const QString& filePath, const QString& applicationsDir);
+    // An absolute program is taken as it is, a bare name is looked up in
+    // PATH; empty when no executable file is found.
+    static QString findExecutable(const QString& program);
+
+private:
+    struct Group {
+        QMap<QString, QString> values; // raw, escapes unresolved
+    };
+
+    std::optional<QString> raw(const QString& key, const QString& group) const;
+
+    QString path_;
+    QStringList groupOrder_;
+    QMap<QString, Group> groups_;
+};
+
+} // namespace vantel::platform

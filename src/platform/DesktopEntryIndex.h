@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/DesktopEntry.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace vantel::platform {
+
+// An application found by a scan: the file, its desktop ID and the entry.
+struct IndexedApplication {
+    QString path;
+    QString desktopId;
+    QString scope;
+    DesktopEntry entry;
+};
+
+// Scans folders of desktop entries for applications, following the
+// desktop-ID rules: the ID is the path below the scope folder with '/' made
+// '-'; the first scope that holds an ID decides it, so an earlier copy shadows
+// later ones and an earlier Hidden=true hides the ID altogether. A damaged file
+// claims no ID; it is logged and skipped, and a file that was good in an
+// earlier scan keeps its last good state while it exists, so a half-written
+// file never drops an application.
+//
+// Keeps parsed files between scans and re-reads only files whose size or
+// modification time changed. Not thread-safe: one owner, one thread at a time.
+class DesktopEntryIndex {
+public:
+    struct Result {
+        QList<IndexedApplication> applications; // sorted by path
+        QStringList directories;                // every folder scanned, scopes first
+        QStringList files;                      // every desktop file seen
+        bool directoryLimitReached = false;
+    };
+
+    // Folders deeper than this below a scope are not searched.
+    static constexpr int maximumDepth = 8;
+    // A scan stops descending into new folders beyond this many.
+    static constexpr int maximumDirectories = 4000;
+
+    // `scopeDone` runs after each scope with the applications found so far.
+    Result scan(const QStringList& scopes,
+                const std::function<void(const QList<IndexedApplication>&)>& scopeDone = {});
+
+    // The existing application folders of the XDG data directories, in
+    // precedence order: $XDG_DATA_HOME/applications, then each of
+    // $XDG_DATA_DIRS/applications.
+    static QStringList defaultApplicationFolders();
+
+private:
+    struct Cached {
+        // What tells a changed file apart: replaced files get a new inode,
+        // rewritten ones a new time or size.
+        qint64 modifiedNs = -1;
+        qint64 size = -1;
+        quint64 inode = 0;
+        std::optional<DesktopEntry> entry; // the last good parse
+    };
+
+    const DesktopEntry* entryFor(const QString& path);
+
+    QHash<QString, Cached> cache_;
+};
+
+} // namespace vantel::platform

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/KeyValueAccessor.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+
+#include <optional>
+
+namespace vantel::platform {
+
+// One result of a MetadataQuery: a found application with its attributes,
+// under both spellings the program asks for ("kMDItemPath" and
+// "NSMetadataItemPathKey", ...). An attribute it does not have is an invalid
+// QVariant.
+class MetadataItem : public KeyValueAccessor {
+public:
+    MetadataItem() = default;
+    explicit MetadataItem(QVariantMap attributes) : attributes_(std::move(attributes)) {}
+
+    // Path, display name, file name and content type under their names.
+    static MetadataItem forApplication(const QString& path, const QString& displayName);
+
+    QVariant valueForAttribute(const QString& attribute) const { return attributes_.value(attribute); }
+    // Predicates read the attributes by name.
+    QVariant valueForKey(const QString& key) const override { return valueForAttribute(key); }
+    QStringList attributes() const { return attributes_.keys(); }
+
+    // The typed readers: nullopt when the attribute is missing or of another type.
+    std::optional<QString> path() const;
+    std::optional<QString> displayName() const;
+    std::optional<QDateTime> lastUsedDate() const;
+
+    bool operator==(const MetadataItem& other) const { return attributes_ == other.attributes_; }
+
+private:
+    std::optional<QString> stringAttribute(const QString& attribute) const;
+
+    QVariantMap attributes_;
+};
+
+} // namespace vantel::platform

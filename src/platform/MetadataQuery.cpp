@@ -1,0 +1,271 @@
+#include "platform/MetadataQuery.h"
+
+#include "platform/DesktopEntryIndex.h"
+#include "platform/DispatchQueue.h"
+#include "platform/Log.h"
+#include "platform/MainQueue.h"
+#include "platform/NotificationCenter.h"
+
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QSet>
+#include <QTimer>
+
+#include <mutex>
+#include <optional>
+
+namespace vantel::platform {
+
+namespace {
+
+const LogCategory& queryLog()
+{
+    static const LogCategory category("metadataQuery");
+    return category;
+}
+
+QList<MetadataItem> itemsFor(const QList<IndexedApplication>& applications, const Predicate& predicate)
+{
+    QList<MetadataItem> items;
+    for (const IndexedApplication& application : applications) {
+        MetadataItem item = MetadataItem::forApplication(application.path, application.entry.name());
+        if (predicate.evaluate(item))
+            items << std::move(item);
+    }
+    return items;
+}
+
+// The scanner lives on the worker; the mutex only guards against overlap
+// with a scan of an earlier start still running.
+struct Engine {
+    std::mutex mutex;
+    DesktopEntryIndex index;
+};
+
+} // namespace
+
+struct MetadataQuery::State {
+    std::shared_ptr<const Predicate> predicate;
+    QStringList scopes;
+    std::chrono::milliseconds batchingInterval{1000};
+
+    bool started = false;
+    bool gathering = false;
+    bool updatesEnabled = true;
+    bool changesPending = false;
+    quint64 generation = 0;
+    QList<MetadataItem> results;
+
+    std::shared_ptr<Engine> engine = std::make_shared<Engine>();
+    std::shared_ptr<DispatchQueue> queue =
+        DispatchQueue::create(QStringLiteral("net.tarnwick.vantel.metadataQuery"), DispatchQueue::Kind::Serial);
+    // Main-thread callbacks hold it weakly: once the query is gone they do nothing.
+    std::shared_ptr<int> alive = std::make_shared<int>(0);
+
+    QFileSystemWatcher watcher;
+    QSet<QString> watched;
+    QTimer batchTimer;
+};
+
+MetadataQuery::MetadataQuery()
+    : state_(std::make_unique<State>())
+{
+    state_->batchTimer.setSingleShot(true);
+    auto changed = [this](const QString&) {
+        if (!state_->started)
+            return;
+        state_->changesPending = true;
+        if (!state_->batchTimer.isActive())
+            state_->batchTimer.start(state_->batchingInterval);
+    };
+    QObject::connect(&state_->watcher, &QFileSystemWatcher::directoryChanged, &state_->batchTimer, changed);
+    QObject::connect(&state_->watcher, &QFileSystemWatcher::fileChanged, &state_->batchTimer, changed);
+    QObject::connect(&state_->batchTimer, &QTimer::timeout, &state_->batchTimer, [this] { runPendingUpdate(); });
+}
+
+MetadataQuery::~MetadataQuery() = default;
+
+void MetadataQuery::setPredicate(std::shared_ptr<const Predicate> predicate)
+{
+    state_->predicate = std::move(predicate);
+}
+
+std::shared_ptr<const Predicate> MetadataQuery::predicate() const
+{
+    return state_->predicate;
+}
+
+void MetadataQuery::setSearchScopes(const QStringList& scopes)
+{
+    state_->scopes = scopes;
+}
+
+QStringList MetadataQuery::searchScopes() const
+{
+    return state_->scopes;
+}
+
+QStringList MetadataQuery::defaultSearchScopes()
+{
+    return DesktopEntryIndex::defaultApplicationFolders();
+}
+
+void MetadataQuery::setNotificationBatchingInterval(std::chrono::milliseconds interval)
+{
+    state_->batchingInterval = std::max(interval, std::chrono::milliseconds(0));
+}
+
+std::chrono::milliseconds MetadataQuery::notificationBatchingInterval() const
+{
+    return state_->batchingInterval;
+}
+
+bool MetadataQuery::start()
+{
+    if (state_->started)
+        return false;
+    const std::shared_ptr<const Predicate> predicate = state_->predicate;
+    if (!predicate) {
+        VLOG(queryLog(), LogType::Error, "Cannot start a query without a predicate");
+        return false;
+    }
+    State& s = *state_;
+    s.started = true;
+    s.gathering = true;
+    s.changesPending = false;
+    const quint64 pass = ++s.generation;
+    const QStringList scopes = s.scopes.isEmpty() ? defaultSearchScopes() : s.scopes;
+    const std::weak_ptr<int> alive = s.alive;
+    // Watch the scopes at once, so nothing that changes during the scan is missed.
+    QStringList existing = scopes;
+    existing.removeIf([](const QString& scope) { return !QFileInfo(scope).isDir(); });
+    watch(existing);
+
+    auto current = [this, alive, pass] { return !alive.expired() && state_->generation == pass; };
+    MainQueue::async([this, current] {
+        if (current())
+            post(didStartGatheringNotification);
+    });
+    s.queue->async([this, current, engine = s.engine, scopes, predicate] {
+        const std::lock_guard lock(engine->mutex);
+        const auto result = engine->index.scan(scopes, [&](const QList<IndexedApplication>& found) {
+            MainQueue::async([this, current, items = itemsFor(found, *predicate)] {
+                if (!current())
+                    return;
+                state_->results = items;
+                post(gatheringProgressNotification);
+            });
+        });
+        MainQueue::async([this, current, items = itemsFor(result.applications, *predicate),
+                          paths = result.directories + result.files] {
+            if (!current())
+                return;
+            state_->results = items;
+            state_->gathering = false;
+            watch(paths);
+            post(didFinishGatheringNotification);
+            if (state_->changesPending && !state_->batchTimer.isActive())
+                state_->batchTimer.start(state_->batchingInterval);
+        });
+    });
+    return true;
+}
+
+void MetadataQuery::stop()
+{
+    State& s = *state_;
+    if (!s.started)
+        return;
+    s.started = false;
+    s.gathering = false;
+    s.changesPending = false;
+    ++s.generation;
+    s.batchTimer.stop();
+    watch({});
+}
+
+void MetadataQuery::enableUpdates()
+{
+    state_->updatesEnabled = true;
+    if (state_->started && !state_->gathering && state_->changesPending && !state_->batchTimer.isActive())
+        state_->batchTimer.start(state_->batchingInterval);
+}
+
+void MetadataQuery::disableUpdates()
+{
+    state_->updatesEnabled = false;
+}
+
+bool MetadataQuery::isStarted() const { return state_->started; }
+bool MetadataQuery::isGathering() const { return state_->gathering; }
+bool MetadataQuery::isStopped() const { return !state_->started; }
+int MetadataQuery::resultCount() const { return int(state_->results.size()); }
+QList<MetadataItem> MetadataQuery::results() const { return state_->results; }
+
+MetadataItem MetadataQuery::resultAt(int index) const
+{
+    if (index < 0 || index >= state_->results.size())
+        return {};
+    return state_->results[index];
+}
+
+void MetadataQuery::post(const QString& name)
+{
+    NotificationCenter::defaultCenter().post(name, std::any(this), this);
+}
+
+void MetadataQuery::watch(const QStringList& paths)
+{
+    State& s = *state_;
+    const QSet<QString> wanted(paths.cbegin(), paths.cend());
+    QStringList removed;
+    for (const QString& path : std::as_const(s.watched)) {
+        if (!wanted.contains(path))
+            removed << path;
+    }
+    if (!removed.isEmpty())
+        s.watcher.removePaths(removed);
+    QStringList added;
+    for (const QString& path : wanted) {
+        if (!s.watched.contains(path))
+            added << path;
+    }
+    const QStringList failed = added.isEmpty() ? QStringList{} : s.watcher.addPaths(added);
+    if (!failed.isEmpty())
+        VLOG(queryLog(), LogType::Error, "Cannot watch %{public}@ paths, e.g. %{public}@", QString::number(failed.size()),
+             failed.first());
+    s.watched = wanted;
+    for (const QString& path : failed)
+        s.watched.remove(path);
+}
+
+void MetadataQuery::runPendingUpdate()
+{
+    State& s = *state_;
+    // Held back until gathering ends or updates are enabled again.
+    if (!s.started || s.gathering || !s.updatesEnabled || !s.changesPending)
+        return;
+    s.changesPending = false;
+    const std::shared_ptr<const Predicate> predicate = s.predicate;
+    if (!predicate)
+        return;
+    const quint64 pass = s.generation;
+    const QStringList scopes = s.scopes.isEmpty() ? defaultSearchScopes() : s.scopes;
+    const std::weak_ptr<int> alive = s.alive;
+    s.queue->async([this, alive, pass, engine = s.engine, scopes, predicate] {
+        const std::lock_guard lock(engine->mutex);
+        const auto result = engine->index.scan(scopes);
+        MainQueue::async([this, alive, pass, items = itemsFor(result.applications, *predicate),
+                          paths = result.directories + result.files] {
+            if (alive.expired() || state_->generation != pass)
+                return;
+            watch(paths);
+            if (items == state_->results)
+                return;
+            state_->results = items;
+            post(didUpdateNotification);
+        });
+    });
+}
+
+} // namespace vantel::platform

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/MetadataItem.h"
+#include "platform/Predicate.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <memory>
+
+namespace vantel::platform {
+
+// A live query over the index of desktop entries: the applications found in
+// the search scopes, in path order, that the predicate accepts. The predicate
+// reads the items' attributes; `kMDItemContentType ==
+// 'com.apple.application-bundle'` accepts every application.
+//
+// start() returns at once; the scan runs on a worker and its results are
+// swapped in on the main thread. The notifications go to the default
+// notification centre with this query as object (MetadataQuery*) and sender,
+// always from the main event loop, never inside start():
+// didStartGathering, then gatheringProgress after each scope, then
+// didFinishGathering; afterwards didUpdate when the results change. Changes
+// are seen through inotify on the scope folders and their subfolders,
+// collected for notificationBatchingInterval, and delivered while the query
+// is started and its updates are enabled (held back while disabled).
+// Main thread only.
+class MetadataQuery {
+public:
+    static inline const QString didStartGatheringNotification = QStringLiteral("NSMetadataQueryDidStartGatheringNotification");
+    static inline const QString gatheringProgressNotification = QStringLiteral("NSMetadataQueryGatheringProgressNotification");
+    static inline const QString didFinishGatheringNotification = QStringLiteral("NSMetadataQueryDidFinishGatheringNotification");
+    static inline const QString didUpdateNotification = QStringLiteral("NSMetadataQueryDidUpdateNotification");
+
+    MetadataQuery();
+    ~MetadataQuery();
+    MetadataQuery(const MetadataQuery&) = delete;
+    MetadataQuery& operator=(const MetadataQuery&) = delete;
+
+    // nullptr clears it. Takes effect at the next start().
+    void setPredicate(std::shared_ptr<const Predicate> predicate);
+    std::shared_ptr<const Predicate> predicate() const;
+
+    // Folders to search; an empty list means the default scopes. Takes
+    // effect at the next start().
+    void setSearchScopes(const QStringList& scopes);
+    QStringList searchScopes() const;
+    // The XDG application folders that exist, in precedence order.
+    static QStringList defaultSearchScopes();
+
+    void setNotificationBatchingInterval(std::chrono::milliseconds interval);
+    std::chrono::milliseconds notificationBatchingInterval() const;
+
+    // False when already started or without a predicate.
+    bool start();
+    // Ends gathering and updates; the results stay readable.
+    void stop();
+    void enableUpdates();
+    void disableUpdates();
+
+    bool isStarted() const;
+    bool isGathering() const;
+    bool isStopped() const;
+
+    int resultCount() const;
+    // An empty item for an index out of range.
+    MetadataItem resultAt(int index) const;
+    QList<MetadataItem> results() const;
+
+private:
+    void post(const QString& name);
+    void watch(const QStringList& paths);
+    void runPendingUpdate();
+
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+} // namespace vantel::platform

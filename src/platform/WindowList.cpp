@@ -1,0 +1,136 @@
+#include "platform/WindowList.h"
+
+#include <QByteArray>
+
+#include <cstdlib>
+#include <cstring>
+
+#include <xcb/xcb.h>
+
+namespace vantel::platform {
+
+namespace {
+
+// Reads a whole property, or nothing when the window lacks it.
+QByteArray property(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t atom, xcb_atom_t type)
+{
+    auto cookie = xcb_get_property(connection, 0, window, atom, type, 0, 1 << 16);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
+    if (!reply)
+        return {};
+    QByteArray value;
+    if (reply->type != XCB_NONE) {
+        const int length = xcb_get_property_value_length(reply);
+        value = QByteArray(static_cast<const char*>(xcb_get_property_value(reply)), length);
+    }
+    std::free(reply);
+    return value;
+}
+
+QList<quint32> cardinals(const QByteArray& value)
+{
+    QList<quint32> list;
+    for (qsizetype offset = 0; offset + 4 <= value.size(); offset += 4) {
+        quint32 item = 0;
+        std::memcpy(&item, value.constData() + offset, 4);
+        list << item;
+    }
+    return list;
+}
+
+} // namespace
+
+struct WindowList::Connection {
+    xcb_connection_t* xcb = nullptr;
+    xcb_window_t root = 0;
+    xcb_atom_t clientList = 0, pid = 0, windowType = 0, typeNormal = 0, state = 0, skipTaskbar = 0;
+
+    ~Connection()
+    {
+        if (xcb)
+            xcb_disconnect(xcb);
+    }
+
+    xcb_atom_t atom(const char* name)
+    {
+        auto cookie = xcb_intern_atom(xcb, 0, uint16_t(std::strlen(name)), name);
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(xcb, cookie, nullptr);
+        if (!reply)
+            return XCB_ATOM_NONE;
+        const xcb_atom_t value = reply->atom;
+        std::free(reply);
+        return value;
+    }
+};
+
+WindowList::WindowList() = default;
+WindowList::~WindowList() = default;
+
+bool WindowList::isConnected() const
+{
+    return connection_ != nullptr;
+}
+
+bool WindowList::connect()
+{
+    if (connection_) {
+        if (!xcb_connection_has_error(connection_->xcb))
+            return true;
+        connection_.reset(); // the display went away; try again later
+        retryCountdown_ = 20;
+    }
+    if (retryCountdown_ > 0) {
+        --retryCountdown_;
+        return false;
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    auto connection = std::make_unique<Connection>();
+    int screenNumber = 0;
+    connection->xcb = xcb_connect(nullptr, &screenNumber);
+    if (!connection->xcb || xcb_connection_has_error(connection->xcb)) {
+        retryCountdown_ = 20;
+        return false;
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection->xcb));
+    for (int i = 0; i < screenNumber && screens.rem; ++i)
+        xcb_screen_next(&screens);
+    if (!screens.rem) {
+        retryCountdown_ = 20;
+        return false;
+    }
+    connection->root = screens.data->root;
+    connection->clientList = connection->atom("_NET_CLIENT_LIST");
+    connection->pid = connection->atom("_NET_WM_PID");
+    connection->windowType = connection->atom("_NET_WM_WINDOW_TYPE");
+    connection->typeNormal = connection->atom("_NET_WM_WINDOW_TYPE_NORMAL");
+    connection->state = connection->atom("_NET_WM_STATE");
+    connection->skipTaskbar = connection->atom("_NET_WM_STATE_SKIP_TASKBAR");
+    connection_ = std::move(connection);
+    return true;
+}
+
+QList<WindowInfo> WindowList::windows()
+{
+    if (!connect())
+        return {};
+    Connection& c = *connection_;
+    QList<WindowInfo> result;
+    const QList<quint32> clients = cardinals(property(c.xcb, c.root, c.clientList, XCB_ATOM_WINDOW));
+    for (quint32 window : clients) {
+        WindowInfo info;
+        const QList<quint32> pid = cardinals(property(c.xcb, window, c.pid, XCB_ATOM_CARDINAL));
+        info.pid = pid.isEmpty() ? 0 : qint64(pid.first());
+        // WM_CLASS holds "instance\0class\0".
+        const QList<QByteArray> names = property(c.xcb, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).split('\0');
+        info.instanceName = names.size() > 0 ? QString::fromLocal8Bit(names[0]) : QString();
+        info.className = names.size() > 1 ? QString::fromLocal8Bit(names[1]) : QString();
+        const QList<quint32> types = cardinals(property(c.xcb, window, c.windowType, XCB_ATOM_ATOM));
+        const QList<quint32> states = cardinals(property(c.xcb, window, c.state, XCB_ATOM_ATOM));
+        info.normal = (types.isEmpty() || types.contains(c.typeNormal)) && !states.contains(c.skipTaskbar);
+        result << info;
+    }
+    return result;
+}
+
+} // namespace vantel::platform

@@ -1,0 +1,210 @@
+#include "platform/DesktopEntry.h"
+
+#include "ScopedEnvironment.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+using vantel::platform::DesktopEntry;
+
+namespace {
+
+DesktopEntry parsed(const char* text)
+{
+    QString error;
+    auto entry = DesktopEntry::parse(QByteArray(text), &error);
+    EXPECT_TRUE(entry.has_value()) << error.toStdString();
+    return entry.value_or(DesktopEntry());
+}
+
+QString fixture(const char* relative)
+{
+    return QStringLiteral(VANTEL_FIXTURES_DIR "/desktop-entries/") + QString::fromUtf8(relative);
+}
+
+} // namespace
+
+TEST(DesktopEntryTest, RejectsFilesThatAreNotDesktopEntries)
+{
+    const char* invalid[] = {
+        "",                                              // no group at all
+        "# only a comment\n",                            // still no group
+        "Name=x\n[Desktop Entry]\n",                     // key before the first group
+        "[Other Group]\nName=x\n[Desktop Entry]\n",      // wrong first group
+        "[Desktop Entry]\nthis line has no equals sign\n",
+        "[Desktop Entry]\nName=x\n[Desktop Entry]\n",    // group twice
+        "[Desktop Entry\nName=x\n",                      // unterminated header
+        "[Desktop Entry]\nBad Key=x\n",                  // space in a key
+        "[Desktop Entry]\nName=\xff\xfe\n",              // not UTF-8
+    };
+    for (const char* text : invalid) {
+        QString error;
+        EXPECT_FALSE(DesktopEntry::parse(QByteArray(text), &error).has_value()) << text;
+        EXPECT_FALSE(error.isEmpty()) << text;
+    }
+
+    QString error;
+    EXPECT_FALSE(DesktopEntry::parse("[Desktop Entry]\nName=ok\nbroken\n", &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("line 3"))) << error.toStdString();
+
+    EXPECT_FALSE(DesktopEntry::load(QString(), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(DesktopEntry::load(QStringLiteral("/nonexistent/x.desktop"), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("/nonexistent/x.desktop")));
+}
+
+TEST(DesktopEntryTest, AcceptsCommentsBlankLinesCrlfAndSpacesAroundEquals)
+{
+    const DesktopEntry entry = parsed("# leading comment\n\n[Desktop Entry]\r\n"
+                                      "Type = Application\r\n"
+                                      "  Name=  Spaced Name  \n"
+                                      "# inside\n"
+                                      "Exec=run\n"
+                                      "[Desktop Action x]\nName=Action\n");
+    EXPECT_EQ(entry.type(), QStringLiteral("Application"));
+    EXPECT_EQ(entry.name(QStringLiteral("C")), QStringLiteral("Spaced Name  "));
+    EXPECT_EQ(entry.groups(), (QStringList{QStringLiteral("Desktop Entry"), QStringLiteral("Desktop Action x")}));
+    EXPECT_EQ(entry.string(QStringLiteral("Name"), QStringLiteral("Desktop Action x")), QStringLiteral("Action"));
+    EXPECT_FALSE(entry.string(QStringLiteral("Missing")).has_value());
+}
+
+TEST(DesktopEntryTest, ResolvesEscapesInStringsAndLists)
+{
+    const DesktopEntry entry = parsed("[Desktop Entry]\n"
+                                      "Comment=a\\sb\\nc\\td\\re\\\\f\\q\n"
+                                      "Keywords=one;two\\;half;back\\\\;;\n"
+                                      "Categories=A;B\n"
+                                      "Empty=\n");
+    EXPECT_EQ(entry.string(QStringLiteral("Comment")), QStringLiteral("a b\nc\td\re\\f\\q"));
+    EXPECT_EQ(entry.stringList(QStringLiteral("Keywords")),
+              (QStringList{QStringLiteral("one"), QStringLiteral("two;half"), QStringLiteral("back\\"), QString()}));
+    EXPECT_EQ(entry.stringList(QStringLiteral("Categories")), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+    EXPECT_TRUE(entry.stringList(QStringLiteral("Empty")).isEmpty());
+    EXPECT_TRUE(entry.stringList(QStringLiteral("Missing")).isEmpty());
+}
+
+TEST(DesktopEntryTest, PicksTheBestLocalizedVariant)
+{
+    const DesktopEntry entry = parsed("[Desktop Entry]\n"
+                                      "Name=Plain\n"
+                                      "Name[de]=Deutsch\n"
+                                      "Name[de_CH]=Schweiz\n"
+                                      "Name[de@formal]=Formell\n"
+                                      "Name[sr_RS@latin]=Latinica\n"
+                                      "Keywords=a;b;\n"
+                                      "Keywords[de]=x;y;\n");
+    EXPECT_EQ(entry.name(QStringLiteral("de_DE.UTF-8")), QStringLiteral("Deutsch"));
+    EXPECT_EQ(entry.name(QStringLiteral("de_CH.UTF-8")), QStringLiteral("Schweiz"));
+    EXPECT_EQ(entry.name(QStringLiteral("de_CH@formal")), QStringLiteral("Schweiz")); // country before modifier
+    EXPECT_EQ(entry.name(QStringLiteral("de_AT@formal")), QStringLiteral("Formell"));
+    EXPECT_EQ(entry.name(QStringLiteral("sr_RS.UTF-8@latin")), QStringLiteral("Latinica"));
+    EXPECT_EQ(entry.name(QStringLiteral("sr_RS")), QStringLiteral("Plain"));
+    EXPECT_EQ(entry.name(QStringLiteral("fr_FR")), QStringLiteral("Plain"));
+    EXPECT_EQ(entry.localeStringList(QStringLiteral("Keywords"), QStringLiteral("de_DE")),
+              (QStringList{QStringLiteral("x"), QStringLiteral("y")}));
+
+    EXPECT_EQ(DesktopEntry::localeVariants(QStringLiteral("de_DE.UTF-8@euro")),
+              (QStringList{QStringLiteral("de_DE@euro"), QStringLiteral("de_DE"), QStringLiteral("de@euro"), QStringLiteral("de")}));
+    EXPECT_TRUE(DesktopEntry::localeVariants(QString()).isEmpty());
+}
+
+TEST(DesktopEntryTest, FollowsTheEnvironmentsMessagesLocale)
+{
+    const DesktopEntry entry = parsed("[Desktop Entry]\nName=Plain\nName[de]=Deutsch\n");
+    const vantel::test::ScopedEnvironment all("LC_ALL", QByteArray());
+    const vantel::test::ScopedEnvironment messages("LC_MESSAGES", QByteArray());
+    const vantel::test::ScopedEnvironment lang("LANG", "de_DE.UTF-8");
+    EXPECT_EQ(entry.name(), QStringLiteral("Deutsch"));
+    qputenv("LC_ALL", "C.UTF-8"); // LC_ALL wins, and C means untranslated
+    EXPECT_EQ(entry.name(), QStringLiteral("Plain"));
+    qputenv("LC_ALL", "de");
+    EXPECT_EQ(entry.name(), QStringLiteral("Deutsch"));
+}
+
+TEST(DesktopEntryTest, ReadsBooleansStrictly)
+{
+    const DesktopEntry entry = parsed("[Desktop Entry]\nA=true\nB=false\nC=1\nD=yes\nE=True\n");
+    EXPECT_TRUE(entry.boolean(QStringLiteral("A")));
+    EXPECT_FALSE(entry.boolean(QStringLiteral("B"), true));
+    EXPECT_TRUE(entry.boolean(QStringLiteral("C")));
+    EXPECT_FALSE(entry.boolean(QStringLiteral("D")));
+    EXPECT_TRUE(entry.boolean(QStringLiteral("D"), true)); // unknown text keeps the default
+    EXPECT_FALSE(entry.boolean(QStringLiteral("E")));
+    EXPECT_TRUE(entry.boolean(QStringLiteral("Missing"), true));
+}
+
+TEST(DesktopEntryTest, SplitsExecByItsQuotingRules)
+{
+    const DesktopEntry entry = parsed("[Desktop Entry]\n"
+                                      "Exec=\"/opt/My App/run\" --title \"say \\\\\"hi\\\\\"\"  %U --x=%f 100%%\n");
+    const auto arguments = entry.execArguments();
+    ASSERT_TRUE(arguments.has_value());
+    EXPECT_EQ(*arguments, (QStringList{QStringLiteral("/opt/My App/run"), QStringLiteral("--title"),
+                                      QStringLiteral("say \"hi\""), QStringLiteral("%U"), QStringLiteral("--x=%f"),
+                                      QStringLiteral("100%%")}));
+
+    QString error;
+    EXPECT_FALSE(parsed("[Desktop Entry]\nExec=\"unterminated arg\n").execArguments(&error).has_value());
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(parsed("[Desktop Entry]\nExec=\"\" x\n").execArguments(),
+              (QStringList{QString(), QStringLiteral("x")}));
+    EXPECT_TRUE(parsed("[Desktop Entry]\nName=x\n").execArguments()->isEmpty());
+}
+
+TEST(DesktopEntryTest, DecidesWhatIsALaunchableApplication)
+{
+    EXPECT_TRUE(parsed("[Desktop Entry]\nType=Application\nName=A\nExec=sh\n").isLaunchableApplication());
+    EXPECT_TRUE(parsed("[Desktop Entry]\nType=Application\nName=A\nExec=sh\nNoDisplay=true\n").isLaunchableApplication());
+    EXPECT_TRUE(parsed("[Desktop Entry]\nType=Application\nName=A\nDBusActivatable=true\n").isLaunchableApplication());
+    EXPECT_TRUE(parsed("[Desktop Entry]\nType=Application\nName=A\nExec=x\nTryExec=sh\n").isLaunchableApplication());
+
+    EXPECT_FALSE(parsed("[Desktop Entry]\nType=Application\nName=A\nExec=sh\nHidden=true\n").isLaunchableApplication());
+    EXPECT_FALSE(parsed("[Desktop Entry]\nType=Link\nName=A\nURL=http://x/\n").isLaunchableApplication());
+    EXPECT_FALSE(parsed("[Desktop Entry]\nType=Application\nName=A\n").isLaunchableApplication());
+    EXPECT_FALSE(parsed("[Desktop Entry]\nType=Application\nExec=sh\n").isLaunchableApplication());
+    EXPECT_FALSE(parsed("[Desktop Entry]\nType=Application\nName=A\nExec=x\nTryExec=vantel-not-installed-anywhere\n")
+                     .isLaunchableApplication());
+}
+
+TEST(DesktopEntryTest, FiltersByDesktopEnvironment)
+{
+    const DesktopEntry only = parsed("[Desktop Entry]\nOnlyShowIn=GNOME;XFCE;\n");
+    const DesktopEntry not_ = parsed("[Desktop Entry]\nNotShowIn=KDE;\n");
+    EXPECT_TRUE(only.isShownIn({QStringLiteral("ubuntu"), QStringLiteral("GNOME")}));
+    EXPECT_FALSE(only.isShownIn({QStringLiteral("KDE")}));
+    EXPECT_FALSE(not_.isShownIn({QStringLiteral("KDE")}));
+    EXPECT_TRUE(not_.isShownIn({QStringLiteral("GNOME")}));
+}
+
+TEST(DesktopEntryTest, DerivesDesktopIdsAndFindsPrograms)
+{
+    EXPECT_EQ(DesktopEntry::desktopId(QStringLiteral("/usr/share/applications/kde4/foo.desktop"),
+                                      QStringLiteral("/usr/share/applications/")),
+              QStringLiteral("kde4-foo.desktop"));
+    EXPECT_EQ(DesktopEntry::desktopId(QStringLiteral("/usr/share/applications-extra/foo.desktop"),
+                                      QStringLiteral("/usr/share/applications")),
+              QString());
+
+    EXPECT_FALSE(DesktopEntry::findExecutable(QStringLiteral("sh")).isEmpty());
+    EXPECT_TRUE(DesktopEntry::findExecutable(QStringLiteral("vantel-not-installed-anywhere")).isEmpty());
+    EXPECT_TRUE(DesktopEntry::findExecutable(QStringLiteral("relative/path")).isEmpty());
+    EXPECT_TRUE(DesktopEntry::findExecutable(fixture("scope-a/editor.desktop")).isEmpty()); // not executable
+}
+
+TEST(DesktopEntryTest, LoadsARealFile)
+{
+    QString error;
+    const auto entry = DesktopEntry::load(fixture("scope-a/editor.desktop"), &error);
+    ASSERT_TRUE(entry.has_value()) << error.toStdString();
+    EXPECT_EQ(entry->path(), fixture("scope-a/editor.desktop"));
+    EXPECT_EQ(entry->name(QStringLiteral("de_DE.UTF-8")), QStringLiteral("Bearbeiter"));
+    EXPECT_EQ(entry->name(QStringLiteral("fr_CA")), QString::fromUtf8("Éditeur"));
+    EXPECT_EQ(entry->categories(), (QStringList{QStringLiteral("Utility"), QStringLiteral("TextEditor")}));
+    EXPECT_EQ(entry->string(QStringLiteral("Comment")), QStringLiteral("Edit text files"));
+    EXPECT_EQ(entry->execArguments(), (QStringList{QStringLiteral("editor"), QStringLiteral("%F")}));
+
+    EXPECT_FALSE(DesktopEntry::load(fixture("scope-a/broken.desktop"), &error).has_value());
+    EXPECT_TRUE(error.contains(QStringLiteral("broken.desktop")));
+}

@@ -1,0 +1,299 @@
+#include "platform/Log.h"
+#include "platform/MetadataQuery.h"
+#include "platform/NotificationCenter.h"
+
+#include "ScopedEnvironment.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+using namespace vantel::platform;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::shared_ptr<const Predicate> predicate(const char* format)
+{
+    QString error;
+    auto parsed = Predicate::fromFormat(QString::fromUtf8(format), {}, &error);
+    EXPECT_TRUE(parsed) << error.toStdString();
+    return parsed;
+}
+
+const auto applicationPredicate = [] { return predicate("kMDItemContentType == 'com.apple.application-bundle'"); };
+
+QString fixtureScope(const char* name)
+{
+    return QStringLiteral(VANTEL_FIXTURES_DIR "/desktop-entries/") + QString::fromUtf8(name);
+}
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(content);
+}
+
+QByteArray application(const char* name)
+{
+    return QByteArray("[Desktop Entry]\nType=Application\nExec=true\nName=") + name + "\n";
+}
+
+// Records the query's notifications, and whether one came while start() ran.
+class Recorder {
+public:
+    explicit Recorder(const MetadataQuery& query)
+    {
+        for (const QString& name : {MetadataQuery::didStartGatheringNotification, MetadataQuery::gatheringProgressNotification,
+                                    MetadataQuery::didFinishGatheringNotification, MetadataQuery::didUpdateNotification}) {
+            tokens.push_back(NotificationCenter::defaultCenter().addObserver(
+                name,
+                [this, &query](const Notification& n) {
+                    const auto* object = std::any_cast<MetadataQuery*>(&n.object);
+                    if (!object || *object != &query)
+                        names << QStringLiteral("wrong object");
+                    if (insideStart)
+                        names << QStringLiteral("inside start");
+                    names << n.name;
+                },
+                &query));
+        }
+    }
+
+    int count(const QString& name) const { return int(names.count(name)); }
+
+    QStringList names;
+    bool insideStart = false;
+    std::vector<ObserverToken> tokens;
+};
+
+QStringList paths(const MetadataQuery& query)
+{
+    QStringList list;
+    for (const MetadataItem& item : query.results())
+        list << item.path().value_or(QStringLiteral("<none>"));
+    return list;
+}
+
+QStringList names(const MetadataQuery& query)
+{
+    QStringList list;
+    for (const MetadataItem& item : query.results())
+        list << item.displayName().value_or(QStringLiteral("<none>"));
+    return list;
+}
+
+bool startQuery(MetadataQuery& query, Recorder& recorder)
+{
+    recorder.insideStart = true;
+    const bool started = query.start();
+    recorder.insideStart = false;
+    return started;
+}
+
+} // namespace
+
+TEST(MetadataQueryTest, GathersTheApplicationsOfTheScopesWithShadowing)
+{
+    const vantel::test::ScopedEnvironment locale("LC_ALL", "C");
+    Log::setDebugLogging(true);
+    Log::CaptureSink log;
+
+    MetadataQuery query;
+    Recorder recorder(query);
+    query.setPredicate(applicationPredicate());
+    query.setSearchScopes({fixtureScope("scope-a"), fixtureScope("scope-b"), QStringLiteral("/nonexistent/scope")});
+    ASSERT_TRUE(startQuery(query, recorder));
+    EXPECT_TRUE(query.isStarted());
+    EXPECT_TRUE(query.isGathering());
+    EXPECT_TRUE(recorder.names.isEmpty());
+    EXPECT_FALSE(query.start()) << "already started";
+
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    Log::setDebugLogging(false);
+    EXPECT_FALSE(query.isGathering());
+    EXPECT_EQ(recorder.names.first(), MetadataQuery::didStartGatheringNotification);
+    EXPECT_EQ(recorder.names.last(), MetadataQuery::didFinishGatheringNotification);
+    EXPECT_EQ(recorder.count(MetadataQuery::gatheringProgressNotification), 2); // one per existing scope
+    EXPECT_EQ(recorder.names.size(), 4) << recorder.names.join(u',').toStdString();
+
+    const QString a = fixtureScope("scope-a"), b = fixtureScope("scope-b");
+    EXPECT_EQ(paths(query), (QStringList{a + QStringLiteral("/editor.desktop"), a + QStringLiteral("/nodisplay.desktop"),
+                                         a + QStringLiteral("/shadowed.desktop"), a + QStringLiteral("/sub/tool.desktop"),
+                                         b + QStringLiteral("/broken.desktop"), b + QStringLiteral("/viewer.desktop")}));
+    EXPECT_EQ(names(query), (QStringList{QStringLiteral("Editor"), QStringLiteral("Helper Handler"),
+                                         QStringLiteral("Shadow Winner"), QStringLiteral("Sub Tool"),
+                                         QStringLiteral("Broken Fallback"), QStringLiteral("Viewer")}));
+    EXPECT_EQ(query.resultCount(), 6);
+
+    const MetadataItem editor = query.resultAt(0);
+    EXPECT_EQ(editor.valueForAttribute(QStringLiteral("kMDItemPath")), a + QStringLiteral("/editor.desktop"));
+    EXPECT_EQ(editor.valueForAttribute(QStringLiteral("kMDItemDisplayName")), QStringLiteral("Editor"));
+    EXPECT_FALSE(editor.lastUsedDate().has_value());
+    EXPECT_FALSE(query.resultAt(6).path().has_value());
+    EXPECT_FALSE(query.resultAt(-1).path().has_value());
+
+    bool damagedLogged = false;
+    for (const QString& line : log.messages())
+        damagedLogged = damagedLogged || line.contains(a + QStringLiteral("/broken.desktop"));
+    EXPECT_TRUE(damagedLogged) << log.messages().join(u'\n').toStdString();
+
+    query.stop();
+    EXPECT_FALSE(query.isStarted());
+    EXPECT_EQ(query.resultCount(), 6) << "stopping keeps the results";
+}
+
+TEST(MetadataQueryTest, UsesTheLocalizedNameAndTheDefaultScopes)
+{
+    const vantel::test::ScopedEnvironment locale("LC_ALL", "de");
+    const QString home = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
+    const QString system = qEnvironmentVariable("XDG_DATA_DIRS").split(u':').first() + QStringLiteral("/applications");
+    QDir().mkpath(home);
+    QDir().mkpath(system);
+    QFile::copy(fixtureScope("scope-a/editor.desktop"), home + QStringLiteral("/editor.desktop"));
+    writeFile(system + QStringLiteral("/editor.desktop"), application("System Copy"));
+    writeFile(system + QStringLiteral("/other.desktop"), application("Other"));
+    EXPECT_EQ(MetadataQuery::defaultSearchScopes(), (QStringList{home, system}));
+
+    MetadataQuery query;
+    Recorder recorder(query);
+    query.setPredicate(predicate("kMDItemContentType = \"com.apple.application-bundle\""));
+    ASSERT_TRUE(query.start());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    EXPECT_EQ(names(query), (QStringList{QStringLiteral("Bearbeiter"), QStringLiteral("Other")}));
+
+    QFile::remove(home + QStringLiteral("/editor.desktop"));
+    QFile::remove(system + QStringLiteral("/editor.desktop"));
+    QFile::remove(system + QStringLiteral("/other.desktop"));
+}
+
+TEST(MetadataQueryTest, StartsOnlyWithAPredicateAndAppliesIt)
+{
+    MetadataQuery query;
+    EXPECT_FALSE(query.start());
+    EXPECT_FALSE(query.isStarted());
+
+    // Other attributes work, and a value no item has finds nothing.
+    Recorder recorder(query);
+    query.setSearchScopes({fixtureScope("scope-b")});
+    query.setPredicate(predicate("kMDItemDisplayName == 'Viewer' AND kMDItemFSName ENDSWITH '.desktop'"));
+    ASSERT_TRUE(query.start());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    EXPECT_EQ(names(query), QStringList{QStringLiteral("Viewer")});
+    query.stop();
+    query.setPredicate(predicate("kMDItemContentType == 'public.folder'"));
+    ASSERT_TRUE(query.start());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 2; }));
+    EXPECT_EQ(query.resultCount(), 0);
+}
+
+TEST(MetadataQueryTest, FollowsFilesAddedChangedAndRemovedInTheScopes)
+{
+    const QString scope = vantel::test::makeTempDir(QStringLiteral("query-live"));
+    writeFile(scope + QStringLiteral("/first.desktop"), application("First"));
+    MetadataQuery query;
+    Recorder recorder(query);
+    query.setPredicate(applicationPredicate());
+    query.setSearchScopes({scope});
+    query.setNotificationBatchingInterval(100ms);
+    ASSERT_TRUE(startQuery(query, recorder));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    EXPECT_EQ(names(query), QStringList{QStringLiteral("First")});
+
+    // Added in a new subfolder, which is then watched too.
+    QDir().mkpath(scope + QStringLiteral("/nested"));
+    writeFile(scope + QStringLiteral("/nested/second.desktop"), application("Second"));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didUpdateNotification) == 1; }));
+    EXPECT_EQ(names(query), (QStringList{QStringLiteral("First"), QStringLiteral("Second")}));
+
+    writeFile(scope + QStringLiteral("/nested/third.desktop"), application("Third"));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didUpdateNotification) == 2; }));
+    EXPECT_EQ(query.resultCount(), 3);
+
+    // Renamed in place.
+    writeFile(scope + QStringLiteral("/first.desktop"), application("First Renamed"));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didUpdateNotification) == 3; }));
+    EXPECT_EQ(names(query).first(), QStringLiteral("First Renamed"));
+
+    // A half-written file does not drop the application it was.
+    writeFile(scope + QStringLiteral("/first.desktop"), "[Desktop Ent");
+    vantel::test::spinEventLoop(400ms);
+    EXPECT_EQ(recorder.count(MetadataQuery::didUpdateNotification), 3);
+    EXPECT_EQ(names(query).first(), QStringLiteral("First Renamed"));
+
+    QFile::remove(scope + QStringLiteral("/first.desktop"));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didUpdateNotification) == 4; }));
+    EXPECT_EQ(names(query), (QStringList{QStringLiteral("Second"), QStringLiteral("Third")}));
+
+    // A file that is not an application changes nothing and posts nothing.
+    writeFile(scope + QStringLiteral("/notes.txt"), "x");
+    writeFile(scope + QStringLiteral("/link.desktop"), "[Desktop Entry]\nType=Link\nName=L\nURL=http://x/\n");
+    vantel::test::spinEventLoop(400ms);
+    EXPECT_EQ(recorder.count(MetadataQuery::didUpdateNotification), 4);
+    EXPECT_FALSE(recorder.names.contains(QStringLiteral("inside start")));
+    EXPECT_FALSE(recorder.names.contains(QStringLiteral("wrong object")));
+}
+
+TEST(MetadataQueryTest, HoldsUpdatesBackWhileDisabledOrStopped)
+{
+    const QString scope = vantel::test::makeTempDir(QStringLiteral("query-held"));
+    MetadataQuery query;
+    Recorder recorder(query);
+    query.setPredicate(applicationPredicate());
+    query.setSearchScopes({scope});
+    query.setNotificationBatchingInterval(50ms);
+    ASSERT_TRUE(query.start());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+
+    query.disableUpdates();
+    writeFile(scope + QStringLiteral("/held.desktop"), application("Held"));
+    vantel::test::spinEventLoop(400ms);
+    EXPECT_EQ(recorder.count(MetadataQuery::didUpdateNotification), 0);
+    EXPECT_EQ(query.resultCount(), 0);
+
+    query.enableUpdates();
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didUpdateNotification) == 1; }));
+    EXPECT_EQ(names(query), QStringList{QStringLiteral("Held")});
+
+    query.stop();
+    writeFile(scope + QStringLiteral("/late.desktop"), application("Late"));
+    vantel::test::spinEventLoop(400ms);
+    EXPECT_EQ(recorder.count(MetadataQuery::didUpdateNotification), 1);
+
+    // A new start gathers afresh and sees it.
+    ASSERT_TRUE(query.start());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 2; }));
+    EXPECT_EQ(names(query), (QStringList{QStringLiteral("Held"), QStringLiteral("Late")}));
+}
+
+TEST(MetadataQueryTest, ADestroyedOrRestartedQueryPostsNothingStale)
+{
+    const QString scope = vantel::test::makeTempDir(QStringLiteral("query-gone"));
+    for (int i = 0; i < 50; ++i)
+        writeFile(scope + QStringLiteral("/app%1.desktop").arg(i), application("App"));
+    int posts = 0;
+    auto token = NotificationCenter::defaultCenter().addObserver(MetadataQuery::didFinishGatheringNotification,
+                                                                 [&posts](const Notification&) { ++posts; });
+    {
+        MetadataQuery query;
+        query.setPredicate(applicationPredicate());
+        query.setSearchScopes({scope});
+        ASSERT_TRUE(query.start());
+    }
+    vantel::test::spinEventLoop(300ms);
+    EXPECT_EQ(posts, 0);
+
+    MetadataQuery query;
+    query.setPredicate(applicationPredicate());
+    query.setSearchScopes({scope});
+    ASSERT_TRUE(query.start());
+    query.stop();
+    ASSERT_TRUE(query.start());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return posts >= 1; }));
+    vantel::test::spinEventLoop(200ms);
+    EXPECT_EQ(posts, 1) << "only the latest start finishes";
+    EXPECT_EQ(query.resultCount(), 50);
+}

@@ -1,0 +1,238 @@
+#include "platform/ApplicationMatcher.h"
+#include "platform/MainQueue.h"
+#include "platform/NotificationCenter.h"
+#include "platform/RunningApplications.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+using namespace vantel::platform;
+
+namespace {
+
+DesktopEntry entryWithExec(const QString& exec, const QByteArray& extra = {})
+{
+    return *DesktopEntry::parse("[Desktop Entry]\nType=Application\nName=X\nExec=" + exec.toUtf8() + "\n" + extra);
+}
+
+void writeFile(const QString& path, const QByteArray& content, bool executable = false)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(content);
+    file.close();
+    if (executable)
+        file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser);
+}
+
+QString canonicalSh()
+{
+    return QFileInfo(DesktopEntry::findExecutable(QStringLiteral("sh"))).canonicalFilePath();
+}
+
+} // namespace
+
+TEST(ApplicationMatcherTest, DerivesTheProgramThatIdentifiesAnEntry)
+{
+    const QString dir = vantel::test::makeTempDir(QStringLiteral("matcher-keys"));
+    const QString script = dir + QStringLiteral("/tool.py");
+    writeFile(script, "print(1)\n", true);
+
+    EXPECT_EQ(ApplicationMatcher::programKey(entryWithExec(QStringLiteral("sh %U"))), QString())
+        << "a shell without a script identifies nothing";
+    EXPECT_EQ(ApplicationMatcher::programKey(entryWithExec(QStringLiteral("sh -c \"echo hi\""))), QString());
+    EXPECT_EQ(ApplicationMatcher::programKey(entryWithExec(QStringLiteral("env FOO=1 sh ") + script)),
+              QFileInfo(script).canonicalFilePath());
+    EXPECT_EQ(ApplicationMatcher::programKey(entryWithExec(QStringLiteral("python3 -u ") + script + QStringLiteral(" %f"))),
+              QFileInfo(script).canonicalFilePath());
+    EXPECT_EQ(ApplicationMatcher::programKey(entryWithExec(script + QStringLiteral(" --flag"))),
+              QFileInfo(script).canonicalFilePath());
+    EXPECT_EQ(ApplicationMatcher::programKey(entryWithExec(QStringLiteral("vantel-not-installed-anywhere"))), QString());
+    EXPECT_EQ(ApplicationMatcher::programKey(entryWithExec(QStringLiteral("\"unterminated"))), QString());
+    // A bare name is looked up in PATH and followed through its links.
+    const QString cat = QFileInfo(DesktopEntry::findExecutable(QStringLiteral("cat"))).canonicalFilePath();
+    ASSERT_FALSE(cat.isEmpty());
+    EXPECT_EQ(ApplicationMatcher::programKey(entryWithExec(QStringLiteral("cat %F"))), cat);
+}
+
+TEST(ApplicationMatcherTest, MatchesProcessesAndWindowsToEntries)
+{
+    const QString dir = vantel::test::makeTempDir(QStringLiteral("matcher-match"));
+    const QString script = dir + QStringLiteral("/app.sh");
+    writeFile(script, "#!/bin/sh\n", true);
+    const QString cat = QFileInfo(DesktopEntry::findExecutable(QStringLiteral("cat"))).canonicalFilePath();
+
+    auto app = [](const QString& path, const QString& id, const DesktopEntry& entry) {
+        return IndexedApplication{path, id, QStringLiteral("/apps"), entry};
+    };
+    const ApplicationMatcher matcher({
+        app(QStringLiteral("/apps/cat.desktop"), QStringLiteral("cat.desktop"), entryWithExec(QStringLiteral("cat"))),
+        app(QStringLiteral("/apps/helper.desktop"), QStringLiteral("helper.desktop"),
+            entryWithExec(script, "NoDisplay=true\n")),
+        app(QStringLiteral("/apps/org.example.Viewer.desktop"), QStringLiteral("org.example.Viewer.desktop"),
+            entryWithExec(QStringLiteral("flatpak run org.example.Viewer"))),
+        app(QStringLiteral("/apps/term.desktop"), QStringLiteral("term.desktop"),
+            entryWithExec(QStringLiteral("sh -c x"), "StartupWMClass=Terminal-Window\n")),
+    });
+
+    const QList<ProcessInfo> processes = {
+        {10, cat, {QStringLiteral("cat")}, {}},
+        {11, cat + QStringLiteral(" (deleted)"), {QStringLiteral("cat")}, {}}, // a second instance, upgraded underneath
+        {12, canonicalSh(), {QStringLiteral("/bin/sh"), script}, {}},          // the helper script
+        {13, canonicalSh(), {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("x")}, {}}, // no entry
+        {14, QStringLiteral("/usr/bin/bwrap"), {QStringLiteral("bwrap")}, QStringLiteral("/apps/org.example.Viewer.desktop")},
+    };
+    auto result = matcher.match(processes, {});
+    ASSERT_EQ(result.size(), 3);
+    EXPECT_EQ(result[0].bundlePath, QStringLiteral("/apps/cat.desktop"));
+    EXPECT_EQ(result[0].processIds, (QList<qint64>{10, 11}));
+    EXPECT_TRUE(result[0].regular);
+    EXPECT_EQ(result[1].bundlePath, QStringLiteral("/apps/helper.desktop"));
+    EXPECT_FALSE(result[1].regular) << "a NoDisplay helper without a window is not an ordinary application";
+    EXPECT_EQ(result[2].bundlePath, QStringLiteral("/apps/org.example.Viewer.desktop"));
+    EXPECT_EQ(result[2].processIds, (QList<qint64>{14}));
+
+    // Windows: by StartupWMClass, by desktop ID, by process; skip-taskbar ones do not count.
+    const QList<WindowInfo> windows = {
+        {0, QStringLiteral("terminal-window"), QStringLiteral("Terminal-Window"), true},
+        {12, QStringLiteral("app"), QStringLiteral("App"), true},
+        {0, QStringLiteral("org.example.Viewer"), QStringLiteral("org.example.viewer"), false},
+        {99, QStringLiteral("unknown"), QStringLiteral("Unknown"), true},
+    };
+    result = matcher.match(processes, windows);
+    ASSERT_EQ(result.size(), 4);
+    EXPECT_TRUE(result[1].regular) << "the helper has a normal window of its own";
+    EXPECT_EQ(result[3].bundlePath, QStringLiteral("/apps/term.desktop"));
+    EXPECT_TRUE(result[3].regular);
+    EXPECT_TRUE(result[3].processIds.isEmpty());
+
+    EXPECT_TRUE(ApplicationMatcher({}).match(processes, windows).isEmpty());
+}
+
+TEST(ApplicationMatcherTest, ReadsThisProcessFromProc)
+{
+    const auto processes = ApplicationMatcher::readProcesses();
+    const qint64 self = QCoreApplication::applicationPid();
+    const auto it = std::find_if(processes.cbegin(), processes.cend(), [self](const ProcessInfo& p) { return p.pid == self; });
+    ASSERT_NE(it, processes.cend());
+    EXPECT_EQ(it->executable, QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
+    EXPECT_FALSE(it->arguments.isEmpty());
+    EXPECT_TRUE(ApplicationMatcher::readProcesses(QStringLiteral("/nonexistent")).isEmpty());
+}
+
+class RunningApplicationsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = vantel::test::makeTempDir(QStringLiteral("running"));
+        apps = dir + QStringLiteral("/applications");
+        QDir().mkpath(apps);
+        sleeper = dir + QStringLiteral("/vantel-sleeper");
+        ASSERT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), sleeper));
+        QFile(sleeper).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(apps + QStringLiteral("/sleeper.desktop"),
+                  "[Desktop Entry]\nType=Application\nName=Sleeper\nExec=" + sleeper.toUtf8() + " %f\n");
+        tokens.push_back(NotificationCenter::workspaceCenter().addObserver(
+            RunningApplications::didLaunchApplication,
+            [this](const Notification& n) { record(QStringLiteral("launch"), n); }));
+        tokens.push_back(NotificationCenter::workspaceCenter().addObserver(
+            RunningApplications::didTerminateApplication,
+            [this](const Notification& n) { record(QStringLiteral("terminate"), n); }));
+    }
+
+    void TearDown() override
+    {
+        for (QProcess* process : processes) {
+            process->kill();
+            process->waitForFinished();
+            delete process;
+        }
+    }
+
+    void record(const QString& what, const Notification& n)
+    {
+        offMainThread = offMainThread || !MainQueue::isMainThread();
+        const auto* path = std::any_cast<QString>(&n.object);
+        events << what + u' ' + (path ? *path : QStringLiteral("<no path>"));
+    }
+
+    QProcess* launch(const QString& program, const QStringList& arguments)
+    {
+        auto* process = new QProcess;
+        process->start(program, arguments);
+        EXPECT_TRUE(process->waitForStarted());
+        processes << process;
+        return process;
+    }
+
+    RunningApplications::Options options()
+    {
+        return {QStringList{apps}, std::chrono::milliseconds(100), false};
+    }
+
+    QString dir, apps, sleeper;
+    QStringList events;
+    bool offMainThread = false;
+    QList<QProcess*> processes;
+    std::vector<ObserverToken> tokens;
+};
+
+TEST_F(RunningApplicationsTest, SeesAProcessStartAndEnd)
+{
+    RunningApplications running(options());
+    running.start();
+    EXPECT_TRUE(running.regularApplicationPaths().isEmpty());
+
+    const QString entry = apps + QStringLiteral("/sleeper.desktop");
+    QProcess* first = launch(sleeper, {QStringLiteral("30")});
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return !events.isEmpty(); }));
+    EXPECT_EQ(events, QStringList{QStringLiteral("launch ") + entry});
+    ASSERT_EQ(running.runningApplications().size(), 1);
+    EXPECT_EQ(running.runningApplications()[0].processIds, QList<qint64>{first->processId()});
+
+    // A second instance announces nothing; the first one ending neither.
+    QProcess* second = launch(sleeper, {QStringLiteral("30")});
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return running.runningApplications().value(0).processIds.size() == 2; }));
+    first->kill();
+    first->waitForFinished();
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return running.runningApplications().value(0).processIds.size() == 1; }));
+    EXPECT_EQ(events.size(), 1);
+
+    second->kill();
+    second->waitForFinished();
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return events.size() == 2; }));
+    EXPECT_EQ(events.last(), QStringLiteral("terminate ") + entry);
+    EXPECT_TRUE(running.runningApplications().isEmpty());
+    EXPECT_FALSE(offMainThread);
+}
+
+TEST_F(RunningApplicationsTest, FindsAlreadyRunningScriptsAtStartWithoutAnnouncingThem)
+{
+    const QString script = dir + QStringLiteral("/vantel-script.sh");
+    writeFile(script + QStringLiteral(".loop"), "#!/bin/sh\nwhile :; do sleep 1; done\n", true);
+    writeFile(apps + QStringLiteral("/looper.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Looper\nExec=" + script.toUtf8() + ".loop\n");
+    launch(script + QStringLiteral(".loop"), {});
+    launch(sleeper, {QStringLiteral("30")});
+    // Wait until the script is running under its interpreter.
+    vantel::test::spinEventLoop(std::chrono::milliseconds(200));
+
+    RunningApplications running(options());
+    running.start();
+    EXPECT_EQ(running.regularApplicationPaths(),
+              (QStringList{apps + QStringLiteral("/looper.desktop"), apps + QStringLiteral("/sleeper.desktop")}));
+    vantel::test::spinEventLoop(std::chrono::milliseconds(300));
+    EXPECT_TRUE(events.isEmpty()) << events.join(u',').toStdString();
+
+    running.stop();
+    for (QProcess* process : processes)
+        process->kill();
+    vantel::test::spinEventLoop(std::chrono::milliseconds(300));
+    EXPECT_TRUE(events.isEmpty()) << "a stopped observer posts nothing";
+}
