@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 using namespace vantel;
@@ -222,7 +223,7 @@ TEST(TableViewItem, InitialisersSetTypeSourceAndLowerCaseCopies)
     const QString file = writeFile(dir, QStringLiteral("Notes.TXT"), "x");
     auto folder = TableViewItem::initForExternalNonSpotlightObject(dir);
     EXPECT_EQ(folder->itemType(), ListviewItemType::folder);
-    EXPECT_EQ(folder->name(), QStringLiteral("external"));
+    EXPECT_EQ(folder->name(), QFileInfo(dir).fileName());
     auto plain = TableViewItem::initForExternalNonSpotlightObject(file);
     EXPECT_EQ(plain->itemType(), ListviewItemType::file);
     EXPECT_EQ(plain->name(), QStringLiteral("Notes.TXT"));
