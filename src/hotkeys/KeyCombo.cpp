@@ -9,14 +9,6 @@
 
 namespace vantel {
 
-namespace {
-// Registered as soon as the hotkey library's object is linked in.
-const bool registeredAtStart = [] {
-    KeyCombo::registerArchiveClass();
-    return true;
-}();
-} // namespace
-
 KeyCombo::KeyCombo(Key key, qint64 modifiers, bool doubled)
     : key_(key)
     , modifiers_(modifiers)

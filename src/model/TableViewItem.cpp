@@ -15,11 +15,6 @@ namespace vantel {
 
 namespace {
 
-const bool registeredAtStart = [] {
-    TableViewItem::registerArchiveClass();
-    return true;
-}();
-
 template <class T>
 bool optionalChanged(const std::optional<T>& before, const std::optional<T>& after)
 {
@@ -218,6 +213,12 @@ void TableViewItem::registerArchiveClass()
             return std::static_pointer_cast<platform::Archivable>(initWithCoder(coder));
         });
     });
+}
+
+QSet<QString> TableViewItem::archiveClassNames()
+{
+    registerArchiveClass();
+    return {archiveName(), KeyCombo::archiveName()};
 }
 
 // ---- Properties ----

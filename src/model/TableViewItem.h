@@ -10,6 +10,7 @@
 #include "platform/KeyValueAccessor.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -56,6 +57,9 @@ public:
     static QString archiveName();
     // Makes the class known to the unarchiver (idempotent, thread-safe).
     static void registerArchiveClass();
+    // The classes an archive of entries holds, registered: the allow-list
+    // to hand to the unarchiver.
+    static QSet<QString> archiveClassNames();
 
     explicit TableViewItem(Private);
     TableViewItem(const TableViewItem&) = delete;

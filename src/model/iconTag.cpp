@@ -9,11 +9,6 @@
 namespace vantel {
 
 namespace {
-const bool registeredAtStart = [] {
-    iconTag::registerArchiveClass();
-    return true;
-}();
-
 // One side set and the other not, or both set and different.
 template <class T>
 bool optionalChanged(const std::optional<T>& before, const std::optional<T>& after)
@@ -78,6 +73,12 @@ void iconTag::registerArchiveClass()
             return std::static_pointer_cast<platform::Archivable>(initWithCoder(coder));
         });
     });
+}
+
+QSet<QString> iconTag::archiveClassNames()
+{
+    registerArchiveClass();
+    return {archiveName(), KeyCombo::archiveName()};
 }
 
 QString iconTag::tagName() const

@@ -6,6 +6,7 @@
 #include "platform/Color.h"
 #include "platform/KeyValueAccessor.h"
 
+#include <QSet>
 #include <QString>
 
 #include <atomic>
@@ -38,6 +39,8 @@ public:
     static std::shared_ptr<iconTag> initWithCoder(platform::KeyedUnarchiver& coder);
     static QString archiveName();
     static void registerArchiveClass();
+    // The classes an archive of tags holds, registered (the unarchiver's allow-list).
+    static QSet<QString> archiveClassNames();
 
     const QString keyNameTagName = QStringLiteral("tagName");
     const QString keyNameTagSymbol = QStringLiteral("tagSymbol");

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "model/IconTagChangedNotifyObject.h"
+#include "model/TableViewItem.h"
+#include "model/iconTag.h"
 #include "model/TableViewItemChangedNotifyObject.h"
 #include "platform/Archivable.h"
 #include "platform/KeyedArchiver.h"
@@ -37,8 +39,7 @@ inline QByteArray archive(const std::shared_ptr<const platform::Archivable>& obj
 inline platform::KeyedUnarchiver::Options modelClasses()
 {
     platform::KeyedUnarchiver::Options options;
-    options.allowedClasses = {QStringLiteral("Vantel.TableViewItem"), QStringLiteral("Vantel.iconTag"),
-                              QStringLiteral("Vantel.KeyCombo")};
+    options.allowedClasses = TableViewItem::archiveClassNames() + iconTag::archiveClassNames();
     return options;
 }
 
