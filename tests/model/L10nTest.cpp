@@ -1,7 +1,7 @@
 #include "model/L10n.h"
 #include "model/LocalizedStrings.h"
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

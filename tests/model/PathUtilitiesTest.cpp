@@ -1,7 +1,7 @@
 #include "model/CharacterSet.h"
 #include "model/PathUtilities.h"
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 #include "graphics/FileObjectKind.h"
 #include "platform/Log.h"
 #include "shell/AppDelegate.h"

@@ -1,6 +1,6 @@
 #include "model/SynchronizedArray.h"
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

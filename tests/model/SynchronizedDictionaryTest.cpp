@@ -1,6 +1,6 @@
 #include "model/SynchronizedDictionary.h"
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "model/TableViewItem.h"
 
 #include "ModelTestSupport.h"
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 #include "model/StringArrays.h"
 
 #include <gtest/gtest.h>

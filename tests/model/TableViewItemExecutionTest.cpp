@@ -1,7 +1,7 @@
 #include "model/TableViewItem.h"
 
 #include "ModelTestSupport.h"
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 #include "model/ExecutionServices.h"
 #include "platform/MainQueue.h"
 #include "shell/AppDelegate.h"

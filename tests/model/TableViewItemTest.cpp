@@ -1,7 +1,7 @@
 #include "model/TableViewItem.h"
 
 #include "ModelTestSupport.h"
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 #include "platform/Log.h"
 #include "shell/AppDelegate.h"
 
