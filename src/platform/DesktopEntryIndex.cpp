@@ -1,5 +1,7 @@
 #include "platform/DesktopEntryIndex.h"
 
+#include "platform/XdgPaths.h"
+
 #include "platform/Log.h"
 
 #include <QDir>
@@ -21,25 +23,6 @@ const LogCategory& indexLog()
     return category;
 }
 
-// The XDG data folders in precedence order; relative entries are ignored as
-// the base-directory rules ask.
-QStringList xdgDataFolders()
-{
-    QStringList folders;
-    QString home = qEnvironmentVariable("XDG_DATA_HOME");
-    if (home.isEmpty() || !QDir::isAbsolutePath(home))
-        home = QDir::homePath() + QStringLiteral("/.local/share");
-    folders << home;
-    QString dirs = qEnvironmentVariable("XDG_DATA_DIRS");
-    if (dirs.isEmpty())
-        dirs = QStringLiteral("/usr/local/share/:/usr/share/");
-    for (const QString& dir : dirs.split(u':', Qt::SkipEmptyParts)) {
-        if (QDir::isAbsolutePath(dir))
-            folders << dir;
-    }
-    return folders;
-}
-
 struct Found {
     QString path;
     QString desktopId;
@@ -50,8 +33,8 @@ struct Found {
 QStringList DesktopEntryIndex::defaultApplicationFolders()
 {
     QStringList result;
-    for (const QString& data : xdgDataFolders()) {
-        const QString folder = QDir::cleanPath(data + QStringLiteral("/applications"));
+    for (const QString& applications : XdgPaths::applicationDirs()) {
+        const QString folder = QDir::cleanPath(applications);
         if (QFileInfo(folder).isDir() && !result.contains(folder))
             result << folder;
     }

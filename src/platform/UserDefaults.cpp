@@ -1,5 +1,7 @@
 #include "platform/UserDefaults.h"
 
+#include "platform/XdgPaths.h"
+
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
 
@@ -10,7 +12,6 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include <cmath>
 #include <limits>
@@ -55,8 +56,7 @@ QString asideName(const QString& path)
 
 QString UserDefaults::standardFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Vantel/")
-        + QStringLiteral(VANTEL_BUNDLE_ID) + QStringLiteral(".plist");
+    return XdgPaths::settingsFile();
 }
 
 UserDefaults& UserDefaults::standard()

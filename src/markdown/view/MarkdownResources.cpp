@@ -1,6 +1,7 @@
 #include "markdown/view/MarkdownResources.h"
 
-#include <QCoreApplication>
+#include "platform/Bundle.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,8 +42,7 @@ QString MarkdownResources::resourceFolder()
         if (!configuredFolder().isEmpty())
             return configuredFolder();
     }
-    // The executable lives in Vantel.app/Contents/MacOS.
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../Resources"));
+    return platform::Bundle::main().resourcePath();
 }
 
 void MarkdownResources::setResourceFolder(const QString& folder)
