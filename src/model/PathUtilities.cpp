@@ -1,13 +1,12 @@
 #include "model/PathUtilities.h"
 
 #include "model/Logger.h"
+#include "platform/FileFacts.h"
 #include "platform/Process.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QStringDecoder>
-#include <QTextStream>
 
 #include <unistd.h>
 
@@ -18,92 +17,6 @@ namespace {
 QString localPath(const QUrl& fileUrl)
 {
     return fileUrl.isLocalFile() ? fileUrl.toLocalFile() : QString();
-}
-
-// The keys of a desktop entry's main group, or none when the file is no
-// desktop entry. Only what the core needs: Type and the localized Name.
-std::optional<QHash<QString, QString>> desktopEntryKeys(const QString& path)
-{
-    if (!path.endsWith(QLatin1String(".desktop")))
-        return std::nullopt;
-    QFile file(path);
-    if (file.size() > (1 << 20) || !file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return std::nullopt;
-    QTextStream stream(&file);
-    QHash<QString, QString> keys;
-    bool inMainGroup = false;
-    bool sawGroup = false;
-    while (!stream.atEnd()) {
-        const QString line = stream.readLine().trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        if (line.startsWith(QLatin1Char('['))) {
-            // The main group must come first.
-            if (!sawGroup && line != QLatin1String("[Desktop Entry]"))
-                return std::nullopt;
-            inMainGroup = !sawGroup;
-            sawGroup = true;
-            continue;
-        }
-        if (!inMainGroup)
-            continue;
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq <= 0)
-            continue;
-        const QString key = line.left(eq).trimmed();
-        if (!keys.contains(key))
-            keys.insert(key, line.mid(eq + 1).trimmed());
-    }
-    if (!sawGroup)
-        return std::nullopt;
-    return keys;
-}
-
-QString localizedName(const QHash<QString, QString>& keys)
-{
-    const QString locale = QLocale::system().name();  // e.g. de_DE
-    const QString language = locale.section(QLatin1Char('_'), 0, 0);
-    for (const QString& candidate : {QStringLiteral("Name[%1]").arg(locale), QStringLiteral("Name[%1]").arg(language)})
-        if (keys.contains(candidate) && !keys.value(candidate).isEmpty())
-            return keys.value(candidate);
-    return keys.value(QStringLiteral("Name"));
-}
-
-struct MountPoint {
-    QString path;
-    QString fsType;
-};
-
-// The mount that holds the path: the longest mount point that is a prefix.
-std::optional<MountPoint> mountFor(const QString& path)
-{
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    if (canonical.isEmpty())
-        return std::nullopt;
-    QFile mountinfo(QStringLiteral("/proc/self/mountinfo"));
-    if (!mountinfo.open(QIODevice::ReadOnly | QIODevice::Text))
-        return std::nullopt;
-    std::optional<MountPoint> best;
-    const QList<QByteArray> lines = mountinfo.readAll().split('\n');
-    for (const QByteArray& line : lines) {
-        // id parent major:minor root mountpoint options [optional...] - fstype source superoptions
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() < 7)
-            continue;
-        const qsizetype dash = fields.indexOf("-");
-        if (dash < 0 || dash + 1 >= fields.size())
-            continue;
-        QString mountPoint = QString::fromUtf8(fields.at(4));
-        mountPoint.replace(QLatin1String("\\040"), QLatin1String(" "));
-        mountPoint.replace(QLatin1String("\\011"), QLatin1String("\t"));
-        mountPoint.replace(QLatin1String("\\012"), QLatin1String("\n"));
-        mountPoint.replace(QLatin1String("\\134"), QLatin1String("\\"));
-        const bool covers = mountPoint == QLatin1String("/") || canonical == mountPoint
-            || canonical.startsWith(mountPoint + QLatin1Char('/'));
-        if (covers && (!best || mountPoint.size() >= best->path.size()))
-            best = MountPoint{mountPoint, QString::fromUtf8(fields.at(dash + 1))};
-    }
-    return best;
 }
 
 // Splits decoded output into lines; none when it is not valid UTF-8.
@@ -177,69 +90,42 @@ ExecutableResult runExecutable(const QString& executablePath, const QStringList&
 
 bool isApplication(const QUrl& fileUrl)
 {
-    const QString path = localPath(fileUrl);
-    if (path.isEmpty() || !QFileInfo(path).isFile())
-        return false;
-    const auto keys = desktopEntryKeys(path);
-    return keys && keys->value(QStringLiteral("Type")) == QLatin1String("Application");
+    return platform::FileFacts::isApplication(localPath(fileUrl));
 }
 
-bool isPackage(const QUrl&)
+bool isPackage(const QUrl& fileUrl)
 {
-    return false;
+    return platform::FileFacts::isPackage(localPath(fileUrl));
 }
 
 bool isDirectory(const QUrl& fileUrl)
 {
-    const QString path = localPath(fileUrl);
-    return !path.isEmpty() && QFileInfo(path).isDir();
+    return platform::FileFacts::isDirectory(localPath(fileUrl));
 }
 
 bool isRegularFile(const QUrl& fileUrl)
 {
-    const QString path = localPath(fileUrl);
-    return !path.isEmpty() && QFileInfo(path).isFile();
+    return platform::FileFacts::isRegularFile(localPath(fileUrl));
 }
 
 bool volumeIsLocal(const QUrl& fileUrl)
 {
-    const QString path = localPath(fileUrl);
-    if (path.isEmpty())
-        return false;
-    const auto mount = mountFor(path);
-    if (!mount)
-        return false;
-    static const QStringList remote{
-        QStringLiteral("nfs"), QStringLiteral("nfs4"), QStringLiteral("cifs"), QStringLiteral("smb3"),
-        QStringLiteral("smbfs"), QStringLiteral("fuse.sshfs"), QStringLiteral("9p"), QStringLiteral("afs"),
-        QStringLiteral("ceph"), QStringLiteral("glusterfs"), QStringLiteral("fuse.rclone"), QStringLiteral("davfs"),
-    };
-    return !remote.contains(mount->fsType);
+    return platform::FileFacts::volumeIsLocal(localPath(fileUrl)).value_or(false);
 }
 
 std::optional<QUrl> volumeURL(const QUrl& fileUrl)
 {
-    const QString path = localPath(fileUrl);
-    if (path.isEmpty())
+    const auto mountPoint = platform::FileFacts::volumePath(localPath(fileUrl));
+    if (!mountPoint)
         return std::nullopt;
-    const auto mount = mountFor(path);
-    if (!mount)
-        return std::nullopt;
-    return QUrl::fromLocalFile(mount->path);
+    return QUrl::fromLocalFile(*mountPoint);
 }
 
 QString displayNameAtPath(const QString& path)
 {
-    if (QFileInfo(path).isFile()) {
-        if (const auto keys = desktopEntryKeys(path);
-            keys && keys->value(QStringLiteral("Type")) == QLatin1String("Application")) {
-            const QString name = localizedName(*keys);
-            if (!name.isEmpty())
-                return name;
-        }
-    }
-    const QString fileName = QFileInfo(path).fileName();
-    return fileName.isEmpty() ? path : fileName;
+    if (path.isEmpty())
+        return path;
+    return platform::FileFacts::displayName(path);
 }
 
 } // namespace vantel
