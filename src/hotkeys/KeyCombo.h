@@ -1,0 +1,70 @@
+#pragma once
+
+#include "hotkeys/Key.h"
+#include "platform/Archivable.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace vantel {
+
+namespace platform {
+class KeyedUnarchiver;
+}
+
+// A hotkey: a key pressed with modifier keys, or one modifier key tapped
+// twice. Modifiers are Carbon bits (command 0x100, shift 0x200, option 0x800,
+// control 0x1000; function keys also carry 0x800000), kept so that stored
+// archives stay compatible. Immutable after creation.
+class KeyCombo : public platform::Archivable {
+public:
+    static constexpr qint64 commandKey = 0x100;
+    static constexpr qint64 shiftKey = 0x200;
+    static constexpr qint64 optionKey = 0x800;
+    static constexpr qint64 controlKey = 0x1000;
+    static constexpr qint64 functionKey = 0x800000;
+    static constexpr qint64 keyModifierMask = commandKey | shiftKey | optionKey | controlKey;
+
+    // A key with Carbon modifiers. Other bits are dropped; a function key also
+    // gets the function bit. None unless a modifier remains or the key is a
+    // function key.
+    static std::optional<KeyCombo> withCarbonModifiers(Key key, qint64 carbonModifiers);
+    static std::optional<KeyCombo> withQWERTYKeyCode(int keyCode, qint64 carbonModifiers);
+    // A doubled modifier: exactly one of the four modifier bits, else none.
+    static std::optional<KeyCombo> withDoubledCarbonModifiers(qint64 carbonModifiers);
+
+    // Archive form: "key" (raw value), "modifiers", "doubledModifiers"; the
+    // older integer keys "keyCode" and "QWERTYKeyCode" are read when "key" is
+    // absent. An unknown key gives none. Modifiers are not validated.
+    static std::shared_ptr<KeyCombo> initWithCoder(platform::KeyedUnarchiver& coder);
+    static QString archiveName();
+    // Makes the class known to the unarchiver (idempotent, thread-safe).
+    static void registerArchiveClass();
+
+    Key key() const { return key_; }
+    qint64 modifiers() const { return modifiers_; }
+    bool doubledModifiers() const { return doubledModifiers_; }
+    // 0 for a doubled modifier, else the key's US code.
+    quint16 QWERTYKeyCode() const;
+
+    bool isEqual(const KeyCombo& other) const;
+    bool operator==(const KeyCombo& other) const { return isEqual(other); }
+    std::size_t hash() const;
+
+    QString archiveClassName() const override;
+    void encode(platform::KeyedArchiver& coder) const override;
+
+    // A readable form for logs and diagnostics, e.g. "keypadEnter [4352]".
+    QString debugDescription() const;
+
+private:
+    KeyCombo(Key key, qint64 modifiers, bool doubled);
+
+    Key key_;
+    qint64 modifiers_;
+    bool doubledModifiers_;
+};
+
+} // namespace vantel

@@ -1,0 +1,154 @@
+#include "model/LocalizedStrings.h"
+
+#include "platform/Bundle.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QStringDecoder>
+
+namespace vantel {
+
+namespace {
+
+QString decode(const QByteArray& data)
+{
+    if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(data.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        return decoder(data.mid(2));
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    return decoder(data.startsWith("\xEF\xBB\xBF") ? data.mid(3) : data);
+}
+
+class Parser {
+public:
+    explicit Parser(QString text) : text_(std::move(text)) {}
+
+    std::optional<QHash<QString, QString>> run()
+    {
+        QHash<QString, QString> table;
+        while (true) {
+            if (!skipSpaceAndComments())
+                return std::nullopt;
+            if (pos_ >= text_.size())
+                return table;
+            const auto key = quoted();
+            if (!key || !skipSpaceAndComments() || !expect(QLatin1Char('=')) || !skipSpaceAndComments())
+                return std::nullopt;
+            const auto value = quoted();
+            if (!value || !skipSpaceAndComments() || !expect(QLatin1Char(';')))
+                return std::nullopt;
+            table.insert(*key, *value);
+        }
+    }
+
+private:
+    bool skipSpaceAndComments()
+    {
+        while (pos_ < text_.size()) {
+            if (text_.at(pos_).isSpace()) {
+                ++pos_;
+            } else if (text_.mid(pos_, 2) == QLatin1String("/*")) {
+                const qsizetype end = text_.indexOf(QLatin1String("*/"), pos_ + 2);
+                if (end < 0)
+                    return false;
+                pos_ = end + 2;
+            } else if (text_.mid(pos_, 2) == QLatin1String("//")) {
+                const qsizetype end = text_.indexOf(QLatin1Char('\n'), pos_);
+                pos_ = end < 0 ? text_.size() : end + 1;
+            } else {
+                break;
+            }
+        }
+        return true;
+    }
+
+    bool expect(QChar c)
+    {
+        if (pos_ >= text_.size() || text_.at(pos_) != c)
+            return false;
+        ++pos_;
+        return true;
+    }
+
+    std::optional<QString> quoted()
+    {
+        if (!expect(QLatin1Char('"')))
+            return std::nullopt;
+        QString result;
+        while (pos_ < text_.size()) {
+            const QChar c = text_.at(pos_++);
+            if (c == QLatin1Char('"'))
+                return result;
+            if (c != QLatin1Char('\\')) {
+                result.append(c);
+                continue;
+            }
+            if (pos_ >= text_.size())
+                return std::nullopt;
+            const QChar escaped = text_.at(pos_++);
+            switch (escaped.unicode()) {
+            case 'n': result.append(QLatin1Char('\n')); break;
+            case 't': result.append(QLatin1Char('\t')); break;
+            case 'r': result.append(QLatin1Char('\r')); break;
+            case 'U':
+            case 'u': {
+                bool ok = false;
+                const uint code = text_.mid(pos_, 4).toUInt(&ok, 16);
+                if (!ok)
+                    return std::nullopt;
+                result.append(QChar(static_cast<char16_t>(code)));
+                pos_ += 4;
+                break;
+            }
+            default: result.append(escaped); break;
+            }
+        }
+        return std::nullopt;
+    }
+
+    QString text_;
+    qsizetype pos_ = 0;
+};
+
+} // namespace
+
+const LocalizedStrings& LocalizedStrings::main()
+{
+    static const LocalizedStrings instance(platform::Bundle::main().resourcePath(), QLocale::system().uiLanguages());
+    return instance;
+}
+
+LocalizedStrings::LocalizedStrings(const QString& resourcePath, const QStringList& preferredLanguages)
+{
+    QStringList candidates;
+    for (QString language : preferredLanguages) {
+        language.replace(QLatin1Char('-'), QLatin1Char('_'));
+        for (const QString& candidate : {language, language.section(QLatin1Char('_'), 0, 0)})
+            if (!candidate.isEmpty() && !candidates.contains(candidate))
+                candidates.append(candidate);
+    }
+    for (const QString& candidate : std::as_const(candidates)) {
+        QFile file(resourcePath + QLatin1Char('/') + candidate + QLatin1String(".lproj/Localizable.strings"));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        if (auto table = parse(file.readAll())) {
+            language_ = candidate;
+            table_ = std::move(*table);
+            return;
+        }
+    }
+}
+
+QString LocalizedStrings::localizedString(const QString& key, const QString& fallback) const
+{
+    const auto it = table_.constFind(key);
+    return it == table_.cend() ? fallback : it.value();
+}
+
+std::optional<QHash<QString, QString>> LocalizedStrings::parse(const QByteArray& data)
+{
+    return Parser(decode(data)).run();
+}
+
+} // namespace vantel

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace vantel {
+
+// The translation table of the preferred language: "<lang>.lproj/
+// Localizable.strings" in a resources folder ("key" = "value"; lines with
+// C-style comments, UTF-8 or UTF-16 with a byte order mark).
+class LocalizedStrings {
+public:
+    // The main bundle's resources and the user's preferred languages.
+    static const LocalizedStrings& main();
+
+    // Takes the first language (e.g. "de-DE", then "de") that has a table.
+    LocalizedStrings(const QString& resourcePath, const QStringList& preferredLanguages);
+
+    // The translation of the key, or the fallback when the table lacks it.
+    QString localizedString(const QString& key, const QString& fallback) const;
+    // The language whose table was loaded; empty when none was found.
+    QString language() const { return language_; }
+
+    // None when the text is not a strings table.
+    static std::optional<QHash<QString, QString>> parse(const QByteArray& data);
+
+private:
+    QString language_;
+    QHash<QString, QString> table_;
+};
+
+} // namespace vantel

@@ -1,0 +1,182 @@
+#pragma once
+
+#include "hotkeys/KeyCombo.h"
+#include "model/ListviewItemSource.h"
+#include "model/ListviewItemType.h"
+#include "model/TableViewItemChangeReason.h"
+#include "model/ThreadSafe.h"
+#include "platform/Archivable.h"
+#include "platform/Color.h"
+#include "platform/KeyValueAccessor.h"
+
+#include <QDateTime>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace vantel {
+
+namespace platform {
+class KeyedUnarchiver;
+}
+
+// One entry of the catalogue: a file, folder or application on disk, a URL
+// (web address or Shortcuts URL) or a tag shown as an entry. Held by
+// shared_ptr and shared between the data store's lists and the views.
+//
+// Setters post "tableViewItemChanged" with a TableViewItemChangedNotifyObject
+// (path and reason, never the entry) synchronously on the calling thread,
+// only once the initialiser has finished and only when the value changed.
+// Every field may be read from any thread: path, tags and lastUsedDate sit in
+// ThreadSafe values, the rest behind the entry's own lock or in atomics.
+class TableViewItem : public platform::Archivable, public platform::KeyValueAccessor {
+    struct Private {};
+
+public:
+    using Ptr = std::shared_ptr<TableViewItem>;
+
+    // ---- Initialisers (none of them posts) ----
+    static Ptr initForPath(const QString& path, const QString& name, ListviewItemType type, ListviewItemSource source);
+    static Ptr initForSpotlightApp(const QString& path, const QString& name);
+    static Ptr initForTag(const QString& tagName, const QString& name);
+    static Ptr initForURL(const QString& url, const QString& title, const QString& comment, ListviewItemSource source);
+    static Ptr initForURL(const QString& url, const QString& title, const QString& comment);
+    static Ptr initForShortcutsURL(const QString& url, const QString& title, const QString& comment);
+    // Type and name from what the path is on disk; source `other`.
+    static Ptr initForExternalNonSpotlightObject(const QString& path);
+    // None when "name" or "path" is missing, not a string or empty.
+    static Ptr initWithCoder(platform::KeyedUnarchiver& coder);
+
+    static QString archiveName();
+    // Makes the class known to the unarchiver (idempotent, thread-safe).
+    static void registerArchiveClass();
+    // The classes an archive of entries holds, registered: the allow-list
+    // to hand to the unarchiver.
+    static QSet<QString> archiveClassNames();
+
+    explicit TableViewItem(Private);
+    TableViewItem(const TableViewItem&) = delete;
+    TableViewItem& operator=(const TableViewItem&) = delete;
+
+    const QString keyNameName = QStringLiteral("name");
+    const QString keyNamePath = QStringLiteral("path");
+    const QString keyNameComment = QStringLiteral("comment");
+    const QString keyNameTags = QStringLiteral("tags");
+    const QString keyNameVisible = QStringLiteral("isVisible");
+    const QString keyNameColor = QStringLiteral("color");
+    const QString keyNameHotkey = QStringLiteral("hotkey");
+    const QString keyNameFavorite = QStringLiteral("favorite");
+    const QString keyNameItemType = QStringLiteral("itemTypeRawValue");
+    const QString keyNameItemSource = QStringLiteral("itemSourceRawValue");
+
+    // ---- Stored properties ----
+    QString name() const;
+    void setName(const QString& name);
+    QString nameLowercased() const;
+    QString path() const { return path_.get(); }
+    void setPath(const QString& path);
+    QString pathLowercased() const;
+    QStringList tags() const { return tags_.get(); }
+    void setTags(const QStringList& tags);
+    QString comment() const;
+    void setComment(const QString& comment);
+    std::optional<platform::Color> color() const;
+    void setColor(const std::optional<platform::Color>& color);
+    std::optional<KeyCombo> hotkey() const;
+    void setHotkey(const std::optional<KeyCombo>& hotkey);
+    bool isVisible() const { return isVisible_.load(); }
+    void setIsVisible(bool visible);
+    bool isFavorite() const { return isFavorite_.load(); }
+    void setIsFavorite(bool favorite);
+    std::optional<QDateTime> lastUsedDate() const { return lastUsedDate_.get(); }
+    void setLastUsedDate(const std::optional<QDateTime>& date) { lastUsedDate_.set(date); }
+    ListviewItemType itemType() const { return itemType_.load(); }
+    void setItemType(ListviewItemType type) { itemType_.store(type); }
+    ListviewItemSource itemSource() const { return itemSource_.load(); }
+    void setItemSource(ListviewItemSource source) { itemSource_.store(source); }
+    QString itemTypeRawValue() const { return rawValue(itemType()); }
+    void setItemTypeRawValue(const QString& raw);
+    QString itemSourceRawValue() const { return rawValue(itemSource()); }
+    void setItemSourceRawValue(const QString& raw);
+    bool isFoundBySpotlight() const { return isFoundBySpotlight_.load(); }
+    void setIsFoundBySpotlight(bool found) { isFoundBySpotlight_.store(found); }
+    bool isFoundByShortcutImport() const { return isFoundByShortcutImport_.load(); }
+    void setIsFoundByShortcutImport(bool found) { isFoundByShortcutImport_.store(found); }
+    bool isFoundByTags() const { return isFoundByTags_.load(); }
+    void setIsFoundByTags(bool found) { isFoundByTags_.store(found); }
+    std::optional<bool> lastReachableCheck() const;
+    std::optional<QDateTime> lastReachableCheckDateTime() const;
+    bool initialized() const { return initialized_.load(); }
+
+    bool isManuallyCreated() const { return itemSource() == ListviewItemSource::other; }
+    bool couldBeHidden() const { return itemSource() != ListviewItemSource::other; }
+
+    // ---- Behaviour ----
+    // Whether the entry can be opened; a file test is cached for 5 seconds,
+    // and each question with a cached answer renews the cache.
+    bool isReachable() const;
+    bool isLaunched() const;
+    bool isPhysicalEntry() const;
+    bool acceptsDrop() const;
+    bool shouldSavedToConfig() const;
+    std::optional<QDateTime> lastModifiedDate() const;
+    bool showInFinder() const;
+    void renameTag(const QString& oldName, const QString& newName);
+    void deleteTag(const QString& tagName);
+
+    // Opens the entry; `arguments` are the files handed over (paths).
+    void execute(const std::optional<QVariantList>& arguments = std::nullopt);
+
+    // Same path, name, hotkey, comment, colour, set of tags, visibility,
+    // favourite mark and source. Type and dates do not count.
+    bool isEqual(const TableViewItem& other) const;
+
+    QString archiveClassName() const override;
+    void encode(platform::KeyedArchiver& coder) const override;
+    QVariant valueForKey(const QString& key) const override;
+
+    // The clock of the reachability cache (tests move it on).
+    static void setClock(std::function<QDateTime()> clock);
+
+private:
+    void itemChanged(TableViewItemChangeReason reason) const;
+    void finishInitialisation();
+    bool fileTestWithCache() const;
+    static QDateTime now();
+
+    mutable std::mutex mutex_;
+    QString name_;
+    QString nameLowercased_;
+    ThreadSafe<QString> path_;
+    QString pathLowercased_;
+    ThreadSafe<QStringList> tags_;
+    QString comment_;
+    std::optional<platform::Color> color_;
+    std::optional<KeyCombo> hotkey_;
+    std::atomic<bool> isVisible_{true};
+    std::atomic<bool> isFavorite_{false};
+    ThreadSafe<std::optional<QDateTime>> lastUsedDate_;
+    std::atomic<ListviewItemType> itemType_{ListviewItemType::application};
+    std::atomic<ListviewItemSource> itemSource_{ListviewItemSource::other};
+    std::atomic<bool> isFoundBySpotlight_{false};
+    std::atomic<bool> isFoundByShortcutImport_{false};
+    std::atomic<bool> isFoundByTags_{false};
+
+    // The reachability cache, written by whichever thread asks.
+    mutable std::mutex reachabilityMutex_;
+    mutable std::optional<bool> lastReachableCheck_;
+    mutable std::optional<QDateTime> lastReachableCheckDateTime_;
+
+    std::atomic<bool> initialized_{false};
+};
+
+using TableViewItemPtr = TableViewItem::Ptr;
+
+} // namespace vantel

@@ -1,0 +1,190 @@
+// What an entry answers and does besides opening itself.
+#include "model/TableViewItem.h"
+
+#include "model/ExecutionServices.h"
+#include "model/Logger.h"
+#include "model/PathUtilities.h"
+#include "model/StringArrays.h"
+
+#include <QFileInfo>
+
+namespace vantel {
+
+namespace {
+constexpr qint64 reachabilityCacheMilliseconds = 5000;
+
+std::mutex clockMutex;
+std::function<QDateTime()>& clockFunction()
+{
+    static std::function<QDateTime()> clock;
+    return clock;
+}
+} // namespace
+
+void TableViewItem::setClock(std::function<QDateTime()> clock)
+{
+    std::lock_guard lock(clockMutex);
+    clockFunction() = std::move(clock);
+}
+
+QDateTime TableViewItem::now()
+{
+    std::lock_guard lock(clockMutex);
+    return clockFunction() ? clockFunction()() : QDateTime::currentDateTimeUtc();
+}
+
+bool TableViewItem::isReachable() const
+{
+    if (isFoundBySpotlight() || isFoundByTags())
+        return true;
+    const ListviewItemType type = itemType();
+    const ListviewItemSource source = itemSource();
+    if (type == ListviewItemType::url || source == ListviewItemSource::shortcuts)
+        return true;
+    if (source == ListviewItemSource::tags
+        || (source == ListviewItemSource::other && type == ListviewItemType::tag)) {
+        std::lock_guard lock(reachabilityMutex_);
+        lastReachableCheck_ = true;
+        return true;
+    }
+    return fileTestWithCache();
+}
+
+bool TableViewItem::fileTestWithCache() const
+{
+    // The lock covers the whole question so that two threads asking at once
+    // see one consistent cache; the file test itself is short.
+    std::lock_guard lock(reachabilityMutex_);
+    if (lastReachableCheck_) {
+        const QDateTime current = now();
+        const bool fresh = lastReachableCheckDateTime_
+            && lastReachableCheckDateTime_->msecsTo(current) <= reachabilityCacheMilliseconds;
+        // Every question with a cached answer renews the time stamp.
+        lastReachableCheckDateTime_ = current;
+        if (fresh)
+            return *lastReachableCheck_;
+    }
+    const bool reachable = isReachablePath(path());
+    lastReachableCheck_ = reachable;
+    return reachable;
+}
+
+bool TableViewItem::isLaunched() const
+{
+    if (itemType() != ListviewItemType::application)
+        return false;
+    const auto services = ExecutionServices::shared();
+    return services && services->isApplicationRunning(path());
+}
+
+bool TableViewItem::isPhysicalEntry() const
+{
+    switch (itemType()) {
+    case ListviewItemType::url:
+    case ListviewItemType::tag:
+    case ListviewItemType::unknown:
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool TableViewItem::acceptsDrop() const
+{
+    switch (itemType()) {
+    case ListviewItemType::file:
+    case ListviewItemType::application:
+        return isReachable();
+    case ListviewItemType::url:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TableViewItem::shouldSavedToConfig() const
+{
+    const ListviewItemType type = itemType();
+    if (type == ListviewItemType::unknown) {
+        VLOG(Logger::tableViewItem(), platform::LogType::Error, "UNKOWN ITEMTYPE DETECTED: %{public}@", path());
+        return false;
+    }
+    if (type == ListviewItemType::tag || itemSource() == ListviewItemSource::tags)
+        return false;
+    bool carriesUserData = !tags().isEmpty() || isFavorite() || !isVisible();
+    {
+        std::lock_guard lock(mutex_);
+        carriesUserData = carriesUserData || !comment_.isEmpty() || color_ || hotkey_;
+    }
+    if (carriesUserData)
+        return true;
+    return itemSource() != ListviewItemSource::spotlight;
+}
+
+std::optional<QDateTime> TableViewItem::lastModifiedDate() const
+{
+    if (!isPhysicalEntry())
+        return std::nullopt;
+    const QFileInfo info(path());
+    if (!info.exists())
+        return std::nullopt;
+    const QDateTime modified = info.lastModified();
+    if (!modified.isValid())
+        return std::nullopt;
+    return modified;
+}
+
+bool TableViewItem::showInFinder() const
+{
+    if (!isReachable())
+        return false;
+    const auto services = ExecutionServices::shared();
+    return services && services->selectFile(path());
+}
+
+void TableViewItem::renameTag(const QString& oldName, const QString& newName)
+{
+    if (oldName.isEmpty() || newName.isEmpty() || oldName == newName)
+        return;
+    const QStringList initial = tags();
+    if (initial.isEmpty() || !initial.contains(oldName) || initial.contains(newName))
+        return;
+    const qsizetype length = initial.size();
+    for (qsizetype i = 0; i < length; ++i) {
+        QStringList current = tags();
+        if (i >= current.size() || current.at(i) != oldName)
+            continue;
+        const QStringList before = current;
+        current[i] = newName;
+        tags_.set(current);
+        if (!containsSameElements(before, current))
+            itemChanged(TableViewItemChangeReason::tagChanged);
+    }
+    setTags(uniqued(tags()));
+    VLOG(Logger::tableViewItem(), platform::LogType::Default, "Modify Tags for entry: %{public}@", name());
+    VLOG(Logger::tableViewItem(), platform::LogType::Default, "-> Tag %{public}@ found and renamed", oldName);
+}
+
+void TableViewItem::deleteTag(const QString& tagName)
+{
+    if (tagName.isEmpty())
+        return;
+    const QStringList copy = tags();
+    if (copy.isEmpty() || !copy.contains(tagName))
+        return;
+    setTags({});
+    for (const QString& element : copy) {
+        if (element == tagName)
+            continue;
+        const QStringList before = tags();
+        QStringList after = before;
+        after.append(element);
+        tags_.set(after);
+        if (!containsSameElements(before, after))
+            itemChanged(TableViewItemChangeReason::tagChanged);
+    }
+    VLOG(Logger::tableViewItem(), platform::LogType::Default, "Modify Tags for entry: %{public}@", name());
+    VLOG(Logger::tableViewItem(), platform::LogType::Default, "-> Tag %{public}@ found and removed", tagName);
+}
+
+} // namespace vantel

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace vantel {
+
+// What the core asks of the main view's controller. The shell's controller
+// implements it; the core never touches its widgets directly.
+class MainViewController {
+public:
+    virtual ~MainViewController() = default;
+
+    // True while the Option (Alt) key is held over the main view.
+    virtual bool modifierFlagsContainOptionKey() const = 0;
+    // Whether the sidebar (sectionView) still exists.
+    virtual bool hasSectionView() const = 0;
+    // Selects the sidebar row of the tag; answers whether it was found.
+    virtual bool selectItemWithTagName(const QString& tagName) = 0;
+    // Applies the sidebar's current selection to the main list.
+    virtual void updateMainTableView() = 0;
+};
+
+} // namespace vantel

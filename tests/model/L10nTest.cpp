@@ -1,0 +1,174 @@
+#include "model/L10n.h"
+#include "model/LocalizedStrings.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <utility>
+#include <vector>
+
+using namespace vantel;
+
+namespace {
+
+// The English texts, word for word.
+const std::vector<std::pair<QString, QString>> expectedEnglish{
+    {QStringLiteral("All_Applications"), QStringLiteral("Applications")},
+    {QStringLiteral("All_Files"), QStringLiteral("Files")},
+    {QStringLiteral("All_Folders"), QStringLiteral("Folders")},
+    {QStringLiteral("All_URLs"), QStringLiteral("URLs")},
+    {QStringLiteral("All_Favorites"), QStringLiteral("Favorites")},
+    {QStringLiteral("lastUsedApplications"), QStringLiteral("Recent Applications")},
+    {QStringLiteral("Shortcuts"), QStringLiteral("Shortcuts")},
+    {QStringLiteral("openApplications"), QStringLiteral("Active Applications")},
+    {QStringLiteral("Tags"), QStringLiteral("Tags")},
+    {QStringLiteral("Categories"), QStringLiteral("Categories")},
+    {QStringLiteral("SandboxDlg_Prompt"), QStringLiteral("Allow")},
+    {QStringLiteral("mainWindowStyle_Window"), QStringLiteral("Centered on Screen")},
+    {QStringLiteral("mainWindowStyle_Popup"), QStringLiteral("Popupmenu at Menubar")},
+    {QStringLiteral("mainWindowLaunch_withSingleClick"), QStringLiteral("Launch items with a single mouse click")},
+    {QStringLiteral("mainWindowLaunch_withDoubleClick"), QStringLiteral("Launch items with a double mouse click")},
+    {QStringLiteral("customSearchField_SearchForName"), QStringLiteral("Name")},
+    {QStringLiteral("customSearchField_SearchForTag"), QStringLiteral("Tag")},
+    {QStringLiteral("customSearchField_SearchForComment"), QStringLiteral("Comment")},
+    {QStringLiteral("customSearchField_SearchForPath"), QStringLiteral("Path")},
+    {QStringLiteral("popupButtonEntry_All"), QStringLiteral("All types")},
+    {QStringLiteral("popupButtonEntry_Applications"), QStringLiteral("Applications")},
+    {QStringLiteral("popupButtonEntry_Files"), QStringLiteral("Files")},
+    {QStringLiteral("popupButtonEntry_Folders"), QStringLiteral("Folders")},
+    {QStringLiteral("popupButtonEntry_URLs"), QStringLiteral("URLs")},
+    {QStringLiteral("popupButtonFilter_All"), QStringLiteral("All entries")},
+    {QStringLiteral("popupButtonFilter_Active"), QStringLiteral("Active only")},
+    {QStringLiteral("popupButtonFilter_Inactive"), QStringLiteral("Inactive only")},
+    {QStringLiteral("dialogtext_ImportWarning"), QStringLiteral("Importing will overwrite all existing data. Are you sure?")},
+    {QStringLiteral("errorExportingAllData_MessageText"), QStringLiteral("Error exporting data")},
+    {QStringLiteral("errorExportingAllData_ExportFileCouldNotCreated"), QStringLiteral("The exportfile could not be created")},
+    {QStringLiteral("errorLoadingAllData_MessageText"), QStringLiteral("Error loading data")},
+    {QStringLiteral("errorLoadingAllData_InfomativeText"), QStringLiteral("The data could not be loaded successfully")},
+    {QStringLiteral("dialogtext_ok"), QStringLiteral("OK")},
+    {QStringLiteral("dialogtext_cancel"), QStringLiteral("Cancel")},
+    {QStringLiteral("mainMenu_showInfo"), QStringLiteral("About Vantel...")},
+    {QStringLiteral("mainMenu_showHotkeyOverview"), QStringLiteral("Overview of keyboard shortcuts")},
+    {QStringLiteral("mainMenu_showSettings"), QStringLiteral("Preferences...")},
+    {QStringLiteral("mainMenu_showPreferences"), QStringLiteral("Modify Data...")},
+    {QStringLiteral("mainMenu_showTags"), QStringLiteral("Tags...")},
+    {QStringLiteral("mainMenu_export"), QStringLiteral("Export configuration")},
+    {QStringLiteral("mainMenu_import"), QStringLiteral("Import configuration")},
+    {QStringLiteral("mainMenu_showVersionedBackup"), QStringLiteral("Save configuration (versioned)...")},
+    {QStringLiteral("mainMenu_showWebsite"), QStringLiteral("Website of Vantel")},
+    {QStringLiteral("mainMenu_showManual"), QStringLiteral("Online help")},
+    {QStringLiteral("mainMenu_showVersionHistory"), QStringLiteral("What's new?")},
+    {QStringLiteral("mainMenu_quit"), QStringLiteral("Quit")},
+    {QStringLiteral("mainMenu_reloadData"), QStringLiteral("Refresh Data")},
+    {QStringLiteral("mainMenu_importShortcuts"), QStringLiteral("Import Shortcuts from the Shortcuts-App")},
+    {QStringLiteral("mainMenu_AddFileOrFolder"), QStringLiteral("Add File or Folder")},
+    {QStringLiteral("mainMenu_AddURL"), QStringLiteral("Add URL")},
+    {QStringLiteral("addFileDialogMessage"), QStringLiteral("Select a file or folder to add it to the list")},
+    {QStringLiteral("importConfigMessage"), QStringLiteral("Select a previously saved configuration file to load it.")},
+    {QStringLiteral("services_SendOne"), QStringLiteral("Send Object to:")},
+    {QStringLiteral("services_SendMany"), QStringLiteral("Send %var Objects to:")},
+    {QStringLiteral("addModifyUrl_EntryAlreadyExists"), QStringLiteral("An entry with this URL already exists ...")},
+    {QStringLiteral("addModifyUrl_NoTitle"), QStringLiteral("Please enter a title.")},
+    {QStringLiteral("addModifyUrl_URLInvalid"), QStringLiteral("The URL cannot be evaluated. Please correct the URL.")},
+    {QStringLiteral("openURLError"), QStringLiteral("URL error - Is the URL correct?")},
+    {QStringLiteral("openURLInput"), QStringLiteral("Input")},
+    {QStringLiteral("configViewControllerTagsWindowTitle"), QStringLiteral("Configuration")},
+    {QStringLiteral("configViewControllerTagsWindowSubTitle"), QStringLiteral("Modify Tags")},
+    {QStringLiteral("configViewControllerContentWindowTitle"), QStringLiteral("Configuration")},
+    {QStringLiteral("configViewControllerContentWindowSubTitle"), QStringLiteral("Modify Data")},
+    {QStringLiteral("confirmRenameDialogText"), QStringLiteral("Should the selected entry be renamed?")},
+    {QStringLiteral("confirmRenameDialogInformativeText"), QStringLiteral("Current name:\n'%oldname'\n\nNew name:\n'%newname'")},
+    {QStringLiteral("confirmDeleteDialogText"), QStringLiteral("Should the selected entry be deleted?")},
+    {QStringLiteral("confirmDeleteDialogInformativeText"), QStringLiteral("The entry '%tagToDelete' will be deleted.")},
+    {QStringLiteral("launchAllWarnMessage"), QStringLiteral("Do you really want to launch all %currentEntries entries at once?")},
+    {QStringLiteral("launchAllWarnInformativeText"), QStringLiteral("?")},
+    {QStringLiteral("launchAllWarnButton"), QStringLiteral("Launch all")},
+    {QStringLiteral("launchAllDenyMessage"), QStringLiteral("There are too many entries in the list")},
+    {QStringLiteral("launchAllDenyInformativeText"), QStringLiteral("The list contains current %currentEntries entries. This exceeds the upper limit of %maxEntries entries that can be started simultaneously.")},
+    {QStringLiteral("hotkeyOverviewGlobalHotkey"), QStringLiteral("Hotkey to show the main window")},
+    {QStringLiteral("hotkeyOverviewCategory"), QStringLiteral("Hotkeys for categories")},
+    {QStringLiteral("hotkeyOverviewTagView"), QStringLiteral("Hotkeys to show a tag")},
+    {QStringLiteral("hotkeyOverviewTagLaunchAll"), QStringLiteral("Hotkeys to launch all entries of a tag")},
+    {QStringLiteral("hotkeyOverviewEntry"), QStringLiteral("Hotkeys for entries")},
+    {QStringLiteral("tagGroupLaunchTableViewItem"), QStringLiteral("Launch all entries with Tag [%tagName]")},
+    {QStringLiteral("tagGroupViewTableViewItem"), QStringLiteral("Switch to Tag [%tagName]")},
+    {QStringLiteral("predefinedTag_Office"), QStringLiteral("Office")},
+    {QStringLiteral("predefinedTag_Office_Apple"), QStringLiteral("Office|Apple")},
+    {QStringLiteral("predefinedTag_Office_Microsoft"), QStringLiteral("Office|Microsoft")},
+    {QStringLiteral("predefinedTag_Development"), QStringLiteral("Development")},
+    {QStringLiteral("predefinedTag_Development_Tools"), QStringLiteral("Development|Tools")},
+    {QStringLiteral("predefinedTag_Graphics"), QStringLiteral("Graphics")},
+    {QStringLiteral("predefinedTag_Tools"), QStringLiteral("Tools")},
+    {QStringLiteral("predefinedTag_Tools_Apple"), QStringLiteral("Tools|Apple")},
+    {QStringLiteral("predefinedTag_Webdesign"), QStringLiteral("Webdesign")},
+    {QStringLiteral("predefinedTag_Video"), QStringLiteral("Video")},
+    {QStringLiteral("predefinedTag_Textedit"), QStringLiteral("Texteditors")},
+    {QStringLiteral("predefinedTag_Backup"), QStringLiteral("Backup")},
+};
+
+} // namespace
+
+TEST(L10n, EveryKeyHasItsEnglishText)
+{
+    ASSERT_EQ(L10n::entries().size(), 91);
+    ASSERT_EQ(expectedEnglish.size(), 91u);
+    for (qsizetype i = 0; i < L10n::entries().size(); ++i) {
+        const L10n::Entry& entry = L10n::entries().at(i);
+        EXPECT_EQ(QString::fromLatin1(entry.key), expectedEnglish.at(i).first);
+        EXPECT_EQ(QString::fromUtf8(entry.english), expectedEnglish.at(i).second) << entry.key;
+        // The test process runs without a translation: the English text.
+        EXPECT_EQ(L10n::text(expectedEnglish.at(i).first), expectedEnglish.at(i).second) << entry.key;
+    }
+    EXPECT_EQ(L10n::dialogtext_ok(), QStringLiteral("OK"));
+    EXPECT_EQ(L10n::predefinedTag_Development_Tools(), QStringLiteral("Development|Tools"));
+    EXPECT_TRUE(L10n::text(QStringLiteral("noSuchKey")).isEmpty());
+}
+
+TEST(L10n, PlaceholdersAreReplacedAsPlainText)
+{
+    QString text = L10n::confirmDeleteDialogInformativeText();
+    text.replace(QStringLiteral("%tagToDelete"), QString());
+    EXPECT_EQ(text, QStringLiteral("The entry '' will be deleted."));
+    QString twice = QStringLiteral("%var and %var");
+    twice.replace(QStringLiteral("%var"), QStringLiteral("3"));
+    EXPECT_EQ(twice, QStringLiteral("3 and 3"));
+}
+
+TEST(LocalizedStrings, TheTableOfThePreferredLanguageWithEnglishForMissingKeys)
+{
+    const QString resources = vantel::test::makeTempDir(QStringLiteral("resources"));
+    QDir(resources).mkpath(QStringLiteral("de.lproj"));
+    QFile file(resources + QStringLiteral("/de.lproj/Localizable.strings"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("/* Alert buttons */\n\"dialogtext_cancel\" = \"Abbrechen\";\n"
+               "// a line comment\n\"services_SendMany\" = \"Sende %var Objekte an:\\n\\\"x\\\"\";\n");
+    file.close();
+
+    const LocalizedStrings german(resources, {QStringLiteral("de-DE"), QStringLiteral("en")});
+    EXPECT_EQ(german.language(), QStringLiteral("de"));
+    EXPECT_EQ(german.localizedString(QStringLiteral("dialogtext_cancel"), QStringLiteral("Cancel")), QStringLiteral("Abbrechen"));
+    EXPECT_EQ(german.localizedString(QStringLiteral("services_SendMany"), QString()),
+              QStringLiteral("Sende %var Objekte an:\n\"x\""));
+    EXPECT_EQ(german.localizedString(QStringLiteral("dialogtext_ok"), QStringLiteral("OK")), QStringLiteral("OK"));
+
+    const LocalizedStrings french(resources, {QStringLiteral("fr-FR")});
+    EXPECT_TRUE(french.language().isEmpty());
+    EXPECT_EQ(french.localizedString(QStringLiteral("dialogtext_cancel"), QStringLiteral("Cancel")), QStringLiteral("Cancel"));
+}
+
+TEST(LocalizedStrings, DamagedTablesAreNotUsed)
+{
+    EXPECT_FALSE(LocalizedStrings::parse("\"a\" = \"b\"").has_value());
+    EXPECT_FALSE(LocalizedStrings::parse("\"a\" \"b\";").has_value());
+    EXPECT_FALSE(LocalizedStrings::parse("/* open comment").has_value());
+    EXPECT_TRUE(LocalizedStrings::parse("").has_value());
+    const QByteArray utf16 = QByteArray("\xFF\xFE", 2)
+        + QByteArray(reinterpret_cast<const char*>(u"\"k\" = \"\u00e4\";"), 2 * 10);
+    const auto table = LocalizedStrings::parse(utf16);
+    ASSERT_TRUE(table.has_value());
+    EXPECT_EQ(table->value(QStringLiteral("k")), QString(QChar(0xE4)));
+}
