@@ -22,12 +22,16 @@ function(vantel_library name folder)
 endfunction()
 
 # One GoogleTest executable per test folder, run through CTest.
-# KIND is "gui" (QGuiApplication) or "widgets" (QApplication).
+# KIND is "gui" (QGuiApplication) or "widgets" (QApplication); EXCLUDE names
+# sub-folders that are test executables of their own.
 function(vantel_test folder)
-  cmake_parse_arguments(ARG "" "KIND" "LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "KIND" "LINKS;EXCLUDE" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp"
        "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h")
+  foreach(ex IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "/${folder}/${ex}/")
+  endforeach()
   if(NOT sources)
     return()
   endif()

@@ -19,7 +19,7 @@ int main(int argc, char* argv[])
     if (!home.isValid())
         return 2;
     const QByteArray root = home.path().toUtf8();
-    for (const char* sub : {"config", "data", "cache", "state", "runtime"})
+    for (const char* sub : {"config", "data", "data/applications", "cache", "state", "runtime"})
         QDir().mkpath(home.path() + QStringLiteral("/") + QString::fromLatin1(sub));
     qputenv("VANTEL_TEST_HOME", root);
     qputenv("HOME", root);

@@ -1,0 +1,45 @@
+#include "platform/DialogProvider.h"
+
+#include <mutex>
+
+namespace vantel::platform {
+
+namespace {
+
+// Answers every question as cancelled, but leaves a trace of it: a program
+// without a display must not lose the error messages it meant to show.
+class HeadlessDialogProvider final : public DialogProvider {
+public:
+    AlertResponse runAlert(const AlertRequest& request) override
+    {
+        qWarning("Alert not shown (no dialog provider): %s - %s", qPrintable(request.messageText),
+                 qPrintable(request.informativeText));
+        return {};
+    }
+    OpenPanelResponse runOpenPanel(const OpenPanelRequest& request) override
+    {
+        qWarning("Open panel not shown (no dialog provider): %s", qPrintable(request.message));
+        return {};
+    }
+};
+
+std::mutex g_mutex;
+std::shared_ptr<DialogProvider> g_provider;
+
+} // namespace
+
+std::shared_ptr<DialogProvider> DialogProvider::shared()
+{
+    std::lock_guard lock(g_mutex);
+    if (!g_provider)
+        g_provider = std::make_shared<HeadlessDialogProvider>();
+    return g_provider;
+}
+
+void DialogProvider::setShared(std::shared_ptr<DialogProvider> provider)
+{
+    std::lock_guard lock(g_mutex);
+    g_provider = std::move(provider);
+}
+
+} // namespace vantel::platform

@@ -1,0 +1,31 @@
+#include "platform/Dialogs.h"
+
+#include "platform/MainQueue.h"
+
+namespace vantel::platform::Dialogs {
+
+void showAlert(const QString& messageText, const QString& informativeText)
+{
+    AlertRequest request;
+    request.style = AlertStyle::Informational;
+    request.messageText = messageText;
+    request.informativeText = informativeText;
+    request.buttons = {QStringLiteral("OK")};
+    runAlert(request);
+}
+
+AlertResponse runAlert(const AlertRequest& request)
+{
+    AlertResponse response;
+    MainQueue::sync([&] { response = DialogProvider::shared()->runAlert(request); });
+    return response;
+}
+
+OpenPanelResponse runOpenPanel(const OpenPanelRequest& request)
+{
+    OpenPanelResponse response;
+    MainQueue::sync([&] { response = DialogProvider::shared()->runOpenPanel(request); });
+    return response;
+}
+
+} // namespace vantel::platform::Dialogs

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/DialogProvider.h"
+
+namespace vantel::platform::Dialogs {
+
+// All of these may be called from any thread: off the main thread they run
+// synchronously on it and the caller waits for the answer. (A caller that
+// blocks the main thread while waiting for this thread deadlocks.)
+
+// One "OK" button, informational style.
+void showAlert(const QString& messageText, const QString& informativeText);
+
+AlertResponse runAlert(const AlertRequest& request);
+
+OpenPanelResponse runOpenPanel(const OpenPanelRequest& request);
+
+} // namespace vantel::platform::Dialogs

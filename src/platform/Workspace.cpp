@@ -1,0 +1,356 @@
+#include "platform/Workspace.h"
+
+#include "platform/Log.h"
+#include "platform/MainQueue.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QThreadPool>
+
+#include <memory>
+
+// GLib names a struct member "signals", which Qt defines as a keyword.
+#pragma push_macro("signals")
+#undef signals
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+#pragma pop_macro("signals")
+
+namespace vantel::platform {
+
+namespace {
+
+const QString kErrorDomain = QStringLiteral("Workspace");
+
+// Owning handles for the GObject and GError values used below.
+struct GObjectDeleter {
+    void operator()(gpointer object) const
+    {
+        if (object)
+            g_object_unref(object);
+    }
+};
+template <class T>
+using GRef = std::unique_ptr<T, GObjectDeleter>;
+
+struct GErrorHolder {
+    GError* error = nullptr;
+    ~GErrorHolder()
+    {
+        if (error)
+            g_error_free(error);
+    }
+    GError** out() { return &error; }
+    WorkspaceError toError(const QString& context) const
+    {
+        WorkspaceError result;
+        result.domain = error ? QString::fromUtf8(g_quark_to_string(error->domain)) : kErrorDomain;
+        result.code = error ? error->code : 0;
+        result.localizedDescription = context;
+        if (error)
+            result.localizedDescription += QStringLiteral(": ") + QString::fromUtf8(error->message);
+        return result;
+    }
+};
+
+struct GFreeDeleter {
+    void operator()(gpointer p) const { g_free(p); }
+};
+using GString = std::unique_ptr<char, GFreeDeleter>;
+
+WorkspaceError makeError(int code, const QString& text)
+{
+    return WorkspaceError{kErrorDomain, code, text};
+}
+
+// Launches run on this pool so the caller never waits on a process start or
+// on D-Bus activation; the answer comes back on the main thread.
+QThreadPool& launchPool()
+{
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool;
+        p->setMaxThreadCount(2);
+        p->setExpiryTimeout(5000);
+        return p;
+    }();
+    return *pool;
+}
+
+void deliver(const Workspace::Completion& completion, const std::optional<WorkspaceError>& error)
+{
+    if (!completion)
+        return;
+    MainQueue::async([completion, error] { completion(error); });
+}
+
+GRef<GAppLaunchContext> makeLaunchContext(const OpenConfiguration& configuration)
+{
+    GRef<GAppLaunchContext> context(g_app_launch_context_new());
+    // A launch that is not meant to take focus must not inherit our own
+    // activation token, or the new window would steal it.
+    if (!configuration.activates) {
+        g_app_launch_context_unsetenv(context.get(), "DESKTOP_STARTUP_ID");
+        g_app_launch_context_unsetenv(context.get(), "XDG_ACTIVATION_TOKEN");
+    }
+    return context;
+}
+
+// True when the file is a desktop entry that declares an application; such a
+// file is launched rather than opened as a document.
+bool isApplicationDesktopEntry(const QString& path)
+{
+    if (!path.endsWith(QStringLiteral(".desktop")))
+        return false;
+    GKeyFile* keyFile = g_key_file_new();
+    bool application = false;
+    if (g_key_file_load_from_file(keyFile, QFile::encodeName(path).constData(), G_KEY_FILE_NONE, nullptr)) {
+        GString type(g_key_file_get_string(keyFile, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_TYPE, nullptr));
+        application = type && qstrcmp(type.get(), G_KEY_FILE_DESKTOP_TYPE_APPLICATION) == 0;
+    }
+    g_key_file_free(keyFile);
+    return application;
+}
+
+// The desktop entry or executable as a GAppInfo, or an error saying why not.
+GRef<GAppInfo> applicationAt(const QString& applicationPath, WorkspaceError* error)
+{
+    const QFileInfo info(applicationPath);
+    if (applicationPath.isEmpty() || !info.exists()) {
+        *error = makeError(1, QStringLiteral("The application \"%1\" does not exist").arg(applicationPath));
+        return {};
+    }
+    if (applicationPath.endsWith(QStringLiteral(".desktop"))) {
+        GRef<GAppInfo> app(G_APP_INFO(g_desktop_app_info_new_from_filename(QFile::encodeName(applicationPath).constData())));
+        if (!app)
+            *error = makeError(2, QStringLiteral("The application \"%1\" cannot be launched: its desktop entry is invalid or its program is missing").arg(applicationPath));
+        return app;
+    }
+    if (info.isFile() && info.isExecutable()) {
+        // Folder browsers and other plain programs get each document as a path.
+        GString quoted(g_shell_quote(QFile::encodeName(info.absoluteFilePath()).constData()));
+        GErrorHolder gerror;
+        GRef<GAppInfo> app(g_app_info_create_from_commandline(quoted.get(), info.fileName().toUtf8().constData(),
+                                                              G_APP_INFO_CREATE_NONE, gerror.out()));
+        if (!app)
+            *error = gerror.toError(QStringLiteral("The application \"%1\" cannot be launched").arg(applicationPath));
+        return app;
+    }
+    *error = makeError(3, QStringLiteral("\"%1\" is not an application").arg(applicationPath));
+    return {};
+}
+
+std::optional<WorkspaceError> launch(GAppInfo* app, const QList<QUrl>& documents, const OpenConfiguration& configuration)
+{
+    GList* uris = nullptr;
+    QList<QByteArray> storage;
+    storage.reserve(documents.size());
+    for (const QUrl& document : documents) {
+        storage.append(document.toString(QUrl::FullyEncoded).toUtf8());
+        uris = g_list_append(uris, storage.last().data());
+    }
+    GRef<GAppLaunchContext> context = makeLaunchContext(configuration);
+    GErrorHolder gerror;
+    const gboolean ok = g_app_info_launch_uris(app, uris, context.get(), gerror.out());
+    g_list_free(uris);
+    if (ok)
+        return std::nullopt;
+    const char* name = g_app_info_get_name(app);
+    return gerror.toError(QStringLiteral("Launching \"%1\" failed").arg(QString::fromUtf8(name ? name : "")));
+}
+
+// The content type of a local file: sniffed from its contents when readable,
+// else guessed from its name.
+QByteArray contentTypeOf(const QString& path)
+{
+    GRef<GFile> file(g_file_new_for_path(QFile::encodeName(path).constData()));
+    GRef<GFileInfo> info(g_file_query_info(file.get(), G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                           G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
+    if (info) {
+        if (const char* type = g_file_info_get_content_type(info.get()))
+            return QByteArray(type);
+    }
+    GString guessed(g_content_type_guess(QFile::encodeName(path).constData(), nullptr, 0, nullptr));
+    return guessed ? QByteArray(guessed.get()) : QByteArray();
+}
+
+GRef<GAppInfo> defaultApplicationFor(const QUrl& url)
+{
+    if (url.isLocalFile()) {
+        const QByteArray type = contentTypeOf(url.toLocalFile());
+        if (type.isEmpty())
+            return {};
+        return GRef<GAppInfo>(g_app_info_get_default_for_type(type.constData(), FALSE));
+    }
+    const QString scheme = url.scheme();
+    if (scheme.isEmpty())
+        return {};
+    return GRef<GAppInfo>(g_app_info_get_default_for_uri_scheme(scheme.toUtf8().constData()));
+}
+
+std::optional<WorkspaceError> openNow(const QUrl& url, const OpenConfiguration& configuration)
+{
+    if (!url.isValid() || url.isEmpty())
+        return makeError(4, QStringLiteral("The URL \"%1\" is not valid").arg(url.toString()));
+
+    if (url.isLocalFile()) {
+        const QString path = url.toLocalFile();
+        if (!QFileInfo::exists(path))
+            return makeError(5, QStringLiteral("The file \"%1\" does not exist").arg(path));
+        if (isApplicationDesktopEntry(path)) {
+            WorkspaceError error;
+            GRef<GAppInfo> app = applicationAt(path, &error);
+            if (!app)
+                return error;
+            return launch(app.get(), {}, configuration);
+        }
+        GRef<GAppInfo> app = defaultApplicationFor(url);
+        if (!app)
+            return makeError(6, QStringLiteral("No application is set to open \"%1\"").arg(path));
+        return launch(app.get(), {QUrl::fromLocalFile(path)}, configuration);
+    }
+
+    GRef<GAppLaunchContext> context = makeLaunchContext(configuration);
+    GErrorHolder gerror;
+    const QByteArray uri = url.toString(QUrl::FullyEncoded).toUtf8();
+    if (g_app_info_launch_default_for_uri(uri.constData(), context.get(), gerror.out()))
+        return std::nullopt;
+    return gerror.toError(QStringLiteral("Opening \"%1\" failed").arg(url.toString()));
+}
+
+} // namespace
+
+Workspace& Workspace::shared()
+{
+    static Workspace* instance = new Workspace;
+    return *instance;
+}
+
+void Workspace::openURL(const QUrl& url, const OpenConfiguration& configuration, Completion completion)
+{
+    launchPool().start([url, configuration, completion = std::move(completion)] {
+        const std::optional<WorkspaceError> error = openNow(url, configuration);
+        if (error)
+            VLOG(Log::defaultHandle(), LogType::Error, "Workspace: %{public}@", error->localizedDescription);
+        deliver(completion, error);
+    });
+}
+
+void Workspace::openURLs(const QList<QUrl>& documents, const QString& applicationPath,
+                         const OpenConfiguration& configuration, Completion completion)
+{
+    launchPool().start([documents, applicationPath, configuration, completion = std::move(completion)] {
+        WorkspaceError error;
+        GRef<GAppInfo> app = applicationAt(applicationPath, &error);
+        std::optional<WorkspaceError> result = app ? launch(app.get(), documents, configuration)
+                                                   : std::optional<WorkspaceError>(error);
+        if (result)
+            VLOG(Log::defaultHandle(), LogType::Error, "Workspace: %{public}@", result->localizedDescription);
+        deliver(completion, result);
+    });
+}
+
+std::optional<QString> Workspace::urlForApplicationToOpen(const QUrl& url) const
+{
+    if (!url.isValid() || url.isEmpty())
+        return std::nullopt;
+    GRef<GAppInfo> app = defaultApplicationFor(url);
+    if (!app || !G_IS_DESKTOP_APP_INFO(app.get()))
+        return std::nullopt;
+    const char* filename = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app.get()));
+    if (!filename)
+        return std::nullopt;
+    return QFile::decodeName(filename);
+}
+
+void Workspace::revealInFileViewer(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    callFileManager(QStringLiteral("ShowItems"), paths, QFileInfo(paths.first()).absolutePath());
+}
+
+void Workspace::showFolderInFileViewer(const QString& folderPath)
+{
+    if (folderPath.isEmpty())
+        return;
+    callFileManager(QStringLiteral("ShowFolders"), {folderPath}, folderPath);
+}
+
+void Workspace::callFileManager(const QString& method, const QStringList& paths, const QString& fallbackFolder)
+{
+    // The watcher needs the main thread's event loop.
+    if (!MainQueue::isMainThread()) {
+        MainQueue::async([this, method, paths, fallbackFolder] { callFileManager(method, paths, fallbackFolder); });
+        return;
+    }
+    auto openFallback = [fallbackFolder] {
+        VLOG(Log::defaultHandle(), LogType::Info, "Workspace: no file manager service, opening %{public}@", fallbackFolder);
+        Workspace::shared().openURL(QUrl::fromLocalFile(fallbackFolder), OpenConfiguration{}, {});
+    };
+    QDBusConnection bus = fileManagerBus_ ? *fileManagerBus_ : QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        openFallback();
+        return;
+    }
+    QStringList uris;
+    for (const QString& path : paths)
+        uris << QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), method);
+    message << uris << QString();
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, 5000), QCoreApplication::instance());
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [openFallback](QDBusPendingCallWatcher* call) {
+                         if (call->isError())
+                             openFallback();
+                         call->deleteLater();
+                     });
+}
+
+void Workspace::setFileManagerBus(const QDBusConnection& bus)
+{
+    fileManagerBus_ = bus;
+}
+
+QIcon Workspace::iconForFile(const QString& path) const
+{
+    if (path.isEmpty())
+        return {};
+    GRef<GIcon> icon;
+    if (isApplicationDesktopEntry(path)) {
+        GRef<GDesktopAppInfo> app(g_desktop_app_info_new_from_filename(QFile::encodeName(path).constData()));
+        if (app) {
+            if (GIcon* appIcon = g_app_info_get_icon(G_APP_INFO(app.get())))
+                icon.reset(G_ICON(g_object_ref(appIcon)));
+        }
+    } else {
+        const QByteArray contentType = QFileInfo(path).isDir() ? QByteArray("inode/directory") : contentTypeOf(path);
+        if (!contentType.isEmpty())
+            icon.reset(g_content_type_get_icon(contentType.constData()));
+    }
+    if (!icon)
+        return {};
+    if (G_IS_FILE_ICON(icon.get())) {
+        GString file(g_file_get_path(g_file_icon_get_file(G_FILE_ICON(icon.get()))));
+        return file ? QIcon(QFile::decodeName(file.get())) : QIcon();
+    }
+    if (G_IS_THEMED_ICON(icon.get())) {
+        const gchar* const* names = g_themed_icon_get_names(G_THEMED_ICON(icon.get()));
+        for (int i = 0; names && names[i]; ++i) {
+            const QString name = QString::fromUtf8(names[i]);
+            if (name.startsWith(QLatin1Char('/')) && QFileInfo::exists(name))
+                return QIcon(name);
+            if (QIcon::hasThemeIcon(name))
+                return QIcon::fromTheme(name);
+        }
+    }
+    return {};
+}
+
+} // namespace vantel::platform

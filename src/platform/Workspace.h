@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QIcon>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+namespace vantel::platform {
+
+// How an open request should behave. Linux launchers have no direct
+// counterpart for every field; they are carried along so callers state
+// their intent once and the launcher uses what it can.
+struct OpenConfiguration {
+    bool activates = true;
+    bool createsNewApplicationInstance = false;
+    bool promptsUserIfNeeded = true;
+    bool forPrinting = false;
+};
+
+struct WorkspaceError {
+    QString domain;
+    int code = 0;
+    QString localizedDescription;
+};
+
+// Opening documents, applications and URLs through GIO: desktop entries
+// stand in for application bundles, mimeapps.list for the default handlers.
+class Workspace {
+public:
+    // Called once on the main thread with no error when the launch went
+    // through, or with the reason it did not.
+    using Completion = std::function<void(const std::optional<WorkspaceError>& error)>;
+
+    static Workspace& shared();
+
+    // A file opens in the default application of its content type, a folder
+    // in the file manager, a desktop entry of an application launches it, any
+    // other URL goes to the default handler of its scheme.
+    void openURL(const QUrl& url, const OpenConfiguration& configuration, Completion completion);
+
+    // Launches the application (a .desktop file, or an executable) with the
+    // documents. An empty list launches it alone.
+    void openURLs(const QList<QUrl>& documents, const QString& applicationPath,
+                  const OpenConfiguration& configuration, Completion completion);
+
+    // The .desktop path of the application that would open the URL.
+    std::optional<QString> urlForApplicationToOpen(const QUrl& url) const;
+
+    // Shows the items selected in the file manager (FileManager1 over D-Bus);
+    // without one, opens the folder that holds the first item.
+    void revealInFileViewer(const QStringList& paths);
+
+    // Shows the folder itself in the file manager (or opens it when no
+    // FileManager1 service answers).
+    void showFolderInFileViewer(const QString& folderPath);
+
+    // The theme icon of a file, folder or application desktop entry; a null
+    // icon when the theme has none.
+    QIcon iconForFile(const QString& path) const;
+
+    // The bus on which the file manager is asked (main thread only); the
+    // session bus until set. Tests point it at a private bus.
+    void setFileManagerBus(const QDBusConnection& bus);
+
+private:
+    Workspace() = default;
+    void callFileManager(const QString& method, const QStringList& paths, const QString& fallbackFolder);
+
+    std::optional<QDBusConnection> fileManagerBus_;
+};
+
+} // namespace vantel::platform

@@ -1,0 +1,292 @@
+#include "platform/MainQueue.h"
+#include "platform/Workspace.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <optional>
+
+using vantel::platform::OpenConfiguration;
+using vantel::platform::Workspace;
+using vantel::platform::WorkspaceError;
+
+namespace {
+
+struct Outcome {
+    bool called = false;
+    bool onMainThread = false;
+    std::optional<WorkspaceError> error;
+};
+
+Workspace::Completion recordInto(Outcome& outcome)
+{
+    return [&outcome](const std::optional<WorkspaceError>& error) {
+        outcome.called = true;
+        outcome.onMainThread = vantel::platform::MainQueue::isMainThread();
+        outcome.error = error;
+    };
+}
+
+void writeFile(const QString& path, const QByteArray& content, bool executable = false)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(content);
+    file.close();
+    if (executable)
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+}
+
+QStringList readLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// Desktop entries whose program writes its arguments, one per line, to a file;
+// the viewer is the default handler of text/plain, folders and "vanteltest:".
+class WorkspaceTest : public ::testing::Test {
+protected:
+    static inline QString applications;
+    static inline QString work;
+    static inline QString appEntry;
+    static inline QString viewerEntry;
+    static inline QString brokenEntry;
+    static inline QString appOutput;
+    static inline QString viewerOutput;
+
+    static void SetUpTestSuite()
+    {
+        applications = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
+        QDir().mkpath(applications);
+        work = vantel::test::makeTempDir(QStringLiteral("workspace"));
+        appOutput = work + QStringLiteral("/app-args");
+        viewerOutput = work + QStringLiteral("/viewer-args");
+        const QString recorder = work + QStringLiteral("/record.sh");
+        writeFile(recorder, "#!/bin/sh\nout=\"$1\"; shift\n: > \"$out.tmp\"\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$out.tmp\"; done\nmv \"$out.tmp\" \"$out\"\n", true);
+
+        appEntry = applications + QStringLiteral("/vantel-test-app.desktop");
+        viewerEntry = applications + QStringLiteral("/vantel-test-viewer.desktop");
+        brokenEntry = applications + QStringLiteral("/vantel-test-broken.desktop");
+        writeFile(appEntry, QStringLiteral("[Desktop Entry]\nType=Application\nName=Test App\nExec=%1 %2 %F\n")
+                                .arg(recorder, appOutput).toUtf8());
+        writeFile(viewerEntry, QStringLiteral("[Desktop Entry]\nType=Application\nName=Test Viewer\nExec=%1 %2 %U\n"
+                                              "MimeType=text/plain;inode/directory;x-scheme-handler/vanteltest;\n")
+                                   .arg(recorder, viewerOutput).toUtf8());
+        writeFile(brokenEntry, "[Desktop Entry]\nType=Application\nName=Broken\nExec=/nonexistent/vantel-no-such-program %F\n");
+        writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
+                  "[Default Applications]\ntext/plain=vantel-test-viewer.desktop\n"
+                  "inode/directory=vantel-test-viewer.desktop\nx-scheme-handler/vanteltest=vantel-test-viewer.desktop\n");
+    }
+
+    void SetUp() override
+    {
+        QFile::remove(appOutput);
+        QFile::remove(viewerOutput);
+        // GIO notices new desktop entries through a file monitor; wait for it
+        // in case it had already read the (empty) folder.
+        const QUrl probe(QStringLiteral("vanteltest:probe"));
+        ASSERT_TRUE(vantel::test::waitUntil(
+            [&] { return Workspace::shared().urlForApplicationToOpen(probe) == std::optional<QString>(viewerEntry); },
+            std::chrono::seconds(15)));
+    }
+
+    static QString textFile(const QString& name)
+    {
+        const QString path = work + QStringLiteral("/") + name;
+        writeFile(path, "some plain text\n");
+        return path;
+    }
+};
+
+TEST_F(WorkspaceTest, OpeningAnApplicationWithDocumentsPassesThemAll)
+{
+    const QString first = textFile(QStringLiteral("first.txt"));
+    const QString second = textFile(QStringLiteral("second.txt"));
+    Outcome outcome;
+    Workspace::shared().openURLs({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)}, appEntry,
+                                 OpenConfiguration{}, recordInto(outcome));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return outcome.called; }));
+    EXPECT_TRUE(outcome.onMainThread);
+    EXPECT_FALSE(outcome.error.has_value()) << outcome.error->localizedDescription.toStdString();
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(appOutput); }));
+    EXPECT_EQ(readLines(appOutput), (QStringList{first, second}));
+}
+
+TEST_F(WorkspaceTest, OpeningTheDesktopEntryItselfLaunchesTheApplication)
+{
+    Outcome outcome;
+    Workspace::shared().openURL(QUrl::fromLocalFile(appEntry), OpenConfiguration{}, recordInto(outcome));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return outcome.called; }));
+    EXPECT_FALSE(outcome.error.has_value());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(appOutput); }));
+    EXPECT_TRUE(readLines(appOutput).isEmpty());
+}
+
+TEST_F(WorkspaceTest, FilesFoldersAndSchemesGoToTheirDefaultHandler)
+{
+    const QString note = textFile(QStringLiteral("note.txt"));
+    EXPECT_EQ(Workspace::shared().urlForApplicationToOpen(QUrl::fromLocalFile(note)), std::optional<QString>(viewerEntry));
+    EXPECT_EQ(Workspace::shared().urlForApplicationToOpen(QUrl::fromLocalFile(work)), std::optional<QString>(viewerEntry));
+    EXPECT_FALSE(Workspace::shared().urlForApplicationToOpen(QUrl(QStringLiteral("vantelunknownscheme:x"))).has_value());
+    EXPECT_FALSE(Workspace::shared().urlForApplicationToOpen(QUrl()).has_value());
+
+    Outcome outcome;
+    Workspace::shared().openURL(QUrl::fromLocalFile(note), OpenConfiguration{}, recordInto(outcome));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return outcome.called; }));
+    EXPECT_TRUE(outcome.onMainThread);
+    EXPECT_FALSE(outcome.error.has_value());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(viewerOutput); }));
+    // GIO hands a local file to a %U program as a path or as a file URL.
+    const QStringList received = readLines(viewerOutput);
+    ASSERT_EQ(received.size(), 1);
+    EXPECT_EQ(received.first().startsWith(QStringLiteral("file:")) ? QUrl(received.first()).toLocalFile() : received.first(), note);
+
+    QFile::remove(viewerOutput);
+    Outcome schemeOutcome;
+    Workspace::shared().openURL(QUrl(QStringLiteral("vanteltest://host/path?q=1")), OpenConfiguration{},
+                                recordInto(schemeOutcome));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return schemeOutcome.called; }));
+    EXPECT_FALSE(schemeOutcome.error.has_value());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(viewerOutput); }));
+    EXPECT_EQ(readLines(viewerOutput), QStringList{QStringLiteral("vanteltest://host/path?q=1")});
+}
+
+TEST_F(WorkspaceTest, FailedLaunchesReachTheCompletionAsErrors)
+{
+    const QString note = textFile(QStringLiteral("doc.txt"));
+    struct Case {
+        const char* what;
+        std::function<void(Workspace::Completion)> start;
+    };
+    const QList<Case> cases{
+        {"entry whose program is missing",
+         [&](Workspace::Completion c) { Workspace::shared().openURLs({QUrl::fromLocalFile(note)}, brokenEntry, {}, std::move(c)); }},
+        {"opening that entry directly",
+         [&](Workspace::Completion c) { Workspace::shared().openURL(QUrl::fromLocalFile(brokenEntry), {}, std::move(c)); }},
+        {"application path that does not exist",
+         [&](Workspace::Completion c) { Workspace::shared().openURLs({}, work + QStringLiteral("/gone.desktop"), {}, std::move(c)); }},
+        {"a plain file as the application",
+         [&](Workspace::Completion c) { Workspace::shared().openURLs({}, note, {}, std::move(c)); }},
+        {"document that does not exist",
+         [&](Workspace::Completion c) { Workspace::shared().openURL(QUrl::fromLocalFile(work + QStringLiteral("/missing.txt")), {}, std::move(c)); }},
+        {"scheme nobody handles",
+         [&](Workspace::Completion c) { Workspace::shared().openURL(QUrl(QStringLiteral("vantelunknownscheme:x")), {}, std::move(c)); }},
+        {"invalid URL", [&](Workspace::Completion c) { Workspace::shared().openURL(QUrl(), {}, std::move(c)); }},
+    };
+    for (const Case& c : cases) {
+        Outcome outcome;
+        c.start(recordInto(outcome));
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return outcome.called; })) << c.what;
+        EXPECT_TRUE(outcome.onMainThread) << c.what;
+        ASSERT_TRUE(outcome.error.has_value()) << c.what;
+        EXPECT_FALSE(outcome.error->localizedDescription.isEmpty()) << c.what;
+    }
+    EXPECT_FALSE(QFileInfo::exists(appOutput));
+}
+
+TEST_F(WorkspaceTest, AnExecutableServesAsApplication)
+{
+    const QString browser = work + QStringLiteral("/browser.sh");
+    const QString browserOutput = work + QStringLiteral("/browser-args");
+    writeFile(browser, QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > %1.tmp && mv %1.tmp %1\n").arg(browserOutput).toUtf8(), true);
+    Outcome outcome;
+    Workspace::shared().openURLs({QUrl::fromLocalFile(work)}, browser, OpenConfiguration{}, recordInto(outcome));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return outcome.called; }));
+    EXPECT_FALSE(outcome.error.has_value());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(browserOutput); }));
+    EXPECT_EQ(readLines(browserOutput), QStringList{work});
+}
+
+TEST_F(WorkspaceTest, IconOfAnApplicationComesFromItsEntry)
+{
+    const QString image = work + QStringLiteral("/icon.png");
+    QImage pixels(16, 16, QImage::Format_ARGB32);
+    pixels.fill(Qt::red);
+    ASSERT_TRUE(pixels.save(image));
+    const QString entry = work + QStringLiteral("/with-icon.desktop");
+    writeFile(entry, QStringLiteral("[Desktop Entry]\nType=Application\nName=Iconic\nExec=/bin/true\nIcon=%1\n").arg(image).toUtf8());
+    const QIcon icon = Workspace::shared().iconForFile(entry);
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
+
+    // No icon theme in the test home: a plain file has no icon, and asking is harmless.
+    EXPECT_NO_FATAL_FAILURE(Workspace::shared().iconForFile(textFile(QStringLiteral("plain.txt"))));
+    EXPECT_TRUE(Workspace::shared().iconForFile(QString()).isNull());
+}
+
+// A file manager on a private bus that notes what it was asked.
+class FakeFileManager final : public QDBusVirtualObject {
+public:
+    QList<QPair<QString, QStringList>> calls;
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        calls.append({message.member(), message.arguments().value(0).toStringList()});
+        connection.send(message.createReply());
+        return true;
+    }
+};
+
+TEST_F(WorkspaceTest, RevealAsksTheFileManagerAndElseOpensTheFolder)
+{
+    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    if (daemon.isEmpty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    QProcess busProcess;
+    busProcess.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    ASSERT_TRUE(busProcess.waitForStarted());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return busProcess.canReadLine(); }));
+    const QString address = QString::fromUtf8(busProcess.readLine()).trimmed();
+    const QString note = textFile(QStringLiteral("shown file.txt"));
+    {
+        QDBusConnection client = QDBusConnection::connectToBus(address, QStringLiteral("vantel-reveal-client"));
+        ASSERT_TRUE(client.isConnected());
+        Workspace::shared().setFileManagerBus(client);
+
+        // Nobody owns the FileManager1 name yet: the folder is opened instead.
+        Workspace::shared().revealInFileViewer({note});
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(viewerOutput); }));
+        const QStringList opened = readLines(viewerOutput);
+        ASSERT_EQ(opened.size(), 1);
+        EXPECT_EQ(opened.first().startsWith(QStringLiteral("file:")) ? QUrl(opened.first()).toLocalFile() : opened.first(), work);
+
+        QDBusConnection service = QDBusConnection::connectToBus(address, QStringLiteral("vantel-file-manager"));
+        FakeFileManager fileManager;
+        ASSERT_TRUE(service.registerVirtualObject(QStringLiteral("/org/freedesktop/FileManager1"), &fileManager));
+        ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.FileManager1")));
+        QFile::remove(viewerOutput);
+        Workspace::shared().revealInFileViewer({note});
+        Workspace::shared().showFolderInFileViewer(work);
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return fileManager.calls.size() == 2; }));
+        EXPECT_EQ(fileManager.calls[0].first, QStringLiteral("ShowItems"));
+        EXPECT_EQ(fileManager.calls[0].second, QStringList{QUrl::fromLocalFile(note).toString(QUrl::FullyEncoded)});
+        EXPECT_EQ(fileManager.calls[1].first, QStringLiteral("ShowFolders"));
+        EXPECT_EQ(fileManager.calls[1].second, QStringList{QUrl::fromLocalFile(work).toString(QUrl::FullyEncoded)});
+        vantel::test::spinEventLoop(std::chrono::milliseconds(100));
+        EXPECT_FALSE(QFileInfo::exists(viewerOutput));
+        service.unregisterObject(QStringLiteral("/org/freedesktop/FileManager1"));
+        Workspace::shared().setFileManagerBus(QDBusConnection(QStringLiteral("vantel-no-bus")));
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("vantel-reveal-client"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("vantel-file-manager"));
+    busProcess.kill();
+    busProcess.waitForFinished();
+}
+
+} // namespace
