@@ -6,6 +6,7 @@
 #include "model/Logger.h"
 #include "platform/Bookmark.h"
 #include "platform/KeyedArchiver.h"
+#include "platform/KeyedDictionary.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/NotificationCenter.h"
 #include "platform/XdgPaths.h"
@@ -96,24 +97,24 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
         return;
     }
     // Anything but a dictionary of URL to data counts as an empty store.
-    if (result.value.typeId() != QMetaType::QVariantMap)
+    const std::optional<platform::KeyedDictionary> stored = platform::KeyedDictionary::from(result.value);
+    if (!stored)
         return;
-    const QVariantMap stored = result.value.toMap();
-    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
-        if (it.value().typeId() != QMetaType::QByteArray)
+    QList<std::pair<QUrl, QByteArray>> entries;
+    for (const auto& [key, value] : stored->entries) {
+        if (key.typeId() != QMetaType::QUrl || value.typeId() != QMetaType::QByteArray)
             return;
+        entries.append({key.toUrl(), value.toByteArray()});
     }
 
-    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
-        const QUrl url(it.key(), QUrl::StrictMode);
-        const QByteArray bookmark = it.value().toByteArray();
+    for (const auto& [url, bookmark] : std::as_const(entries)) {
         if (url.isValid() && url.isLocalFile() && resolvesFresh(bookmark)) {
             globalBookmarks_->setValue(bookmark, url);
             VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "+ Bookmark-Data loaded for: %{public}@",
                  url.toString());
         } else {
             VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error,
-                 "! Bookmark-Data is invalid an will be removed: %{public}@", it.key());
+                 "! Bookmark-Data is invalid an will be removed: %{public}@", url.toString());
         }
     }
 }
@@ -135,15 +136,15 @@ void SandboxFileAccessPersistDictionary::saveBookmarks()
     VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "Saving bookmarks");
     const QString path = bookmarksFilePath();
 
-    QVariantMap dictionary;
+    platform::KeyedDictionary dictionary;
     for (const auto& [url, data] : validEntries()) {
-        dictionary.insert(url.toString(QUrl::FullyEncoded), data);
+        dictionary.entries.append({QVariant(url), QVariant(data)});
         VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "+ Bookmark-Data saved for: %{public}@",
              url.toString());
     }
 
     QString archiveError;
-    const QByteArray archive = platform::KeyedArchiver::archivedData(QVariant(dictionary), &archiveError);
+    const QByteArray archive = platform::KeyedArchiver::archivedData(QVariant::fromValue(dictionary), &archiveError);
     if (archive.isEmpty()) {
         SandboxFileAccess::showAlert(QStringLiteral("Error saving globalBookmarks to file"), kAlertInformative);
         return;
