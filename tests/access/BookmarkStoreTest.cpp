@@ -169,8 +169,11 @@ TEST_F(BookmarkStoreTest, SavingAnOnlyStaleEntryWritesAnEmptyDictionary)
     auto store = SandboxFileAccessPersistDictionary::create(file);
     store->setBookmark(bookmarkFor(path), key(path));
     store->saveBookmarks();
+    // Another file takes the path (made first, so it cannot reuse the inode).
+    const QString other = granted + "/other.txt";
+    ASSERT_TRUE(test::writeFile(other, "new file"));
     ASSERT_TRUE(QFile::remove(path));
-    ASSERT_TRUE(test::writeFile(path, "new file"));
+    ASSERT_TRUE(QFile::rename(other, path));
     store->saveBookmarks();
     QProcess python;
     python.start(QStringLiteral("python3"),

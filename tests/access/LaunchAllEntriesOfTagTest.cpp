@@ -47,12 +47,15 @@ protected:
     {
         for (int i = 0; i < count; ++i) {
             const QString path = folder + QStringLiteral("/%1-%2-%3.txt").arg(tag).arg(added++).arg(visible);
-            if (reachable)
+            if (reachable) {
                 ASSERT_TRUE(test::writeFile(path, "x"));
+            }
+            // Only entries that were found, not made by hand, can be hidden.
             auto item = TableViewItem::initForPath(path, QFileInfo(path).fileName(), ListviewItemType::file,
-                                                   ListviewItemSource::other);
+                                                   visible ? ListviewItemSource::other : ListviewItemSource::spotlight);
             item->setTags({tag});
             item->setIsVisible(visible);
+            ASSERT_EQ(item->isVisible(), visible);
             allData->append(item);
         }
         (void)allData->count();
@@ -80,7 +83,8 @@ TEST_F(LaunchAllEntriesOfTagTest, FourteenOpenWithoutAQuestionEachOnce)
     addEntries(2, QStringLiteral("Office"), true, false);
     // The tag is matched without regard to case.
     launchAndSettle(QStringLiteral("office"), 14);
-    EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
+    EXPECT_TRUE(dialogs.alerts->alerts().isEmpty())
+        << dialogs.alerts->alerts().value(0).messageText.toStdString();
     EXPECT_EQ(services->total(), 14);
     EXPECT_EQ(services->opened.size(), 14);
     for (auto it = services->opened.cbegin(); it != services->opened.cend(); ++it) {

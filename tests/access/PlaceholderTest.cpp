@@ -81,8 +81,10 @@ TEST_F(PlaceholderTest, PlaceholdersAreFilledInTextOrderAndACancelStopsEverythin
     dialogs.input->queueAnswer(QStringLiteral("never asked"));
     EXPECT_FALSE(substitute(QStringLiteral("x://a?p=%%userInput:A%%&q=%%userInput:B%%&r=%%userInput:C%%")).has_value());
     EXPECT_EQ(dialogs.input->requests.size(), 2);
+}
 
-    // An empty answer removes the placeholder.
+TEST_F(PlaceholderTest, AnEmptyAnswerRemovesThePlaceholder)
+{
     dialogs.input->queueAnswer(QString());
     EXPECT_EQ(*substitute(QStringLiteral("x://a?p=%%userInput:A%%")), QStringLiteral("x://a?p="));
 }

@@ -104,8 +104,13 @@ TEST_F(SandboxFileAccessTest, ThePanelIsLockedToTheRequestedPathAndItsAncestors)
     EXPECT_EQ(panel.title, QStringLiteral("Allow Access"));
     EXPECT_EQ(panel.prompt, QStringLiteral("Allow"));
     EXPECT_TRUE(panel.message.endsWith(QStringLiteral(" needs to access 'missing.txt' to continue. Click Allow to continue.")));
-    EXPECT_EQ(dialogs.alerts->rejectedChoices(),
-              QStringList{QStringLiteral("Please allow the originally requested location")});
+    // The sibling was refused; choosing it is refused with the reason the user sees.
+    EXPECT_EQ(dialogs.alerts->rejectedChoices().size(), 1);
+    EXPECT_FALSE(panel.isEnabled(sibling));
+    QString reason;
+    EXPECT_FALSE(panel.validate(sibling, &reason));
+    EXPECT_EQ(reason, QStringLiteral("Please allow the originally requested location"));
+    EXPECT_TRUE(panel.validate(existing, &reason));
 
     ASSERT_TRUE(result.has_value());
     EXPECT_TRUE(result->succeeded());
@@ -165,7 +170,7 @@ TEST_F(SandboxFileAccessTest, AStaleBookmarkIsRenewedUnderTheKeyItWasFoundBy)
     QDir().mkpath(granted);
     store->setBookmark(Bookmark::createBookmarkForPath(granted).value(), QUrl::fromLocalFile(granted));
     // The folder is replaced by another one of the same name.
-    ASSERT_TRUE(QDir(granted).removeRecursively());
+    ASSERT_TRUE(QDir().rename(granted, granted + QStringLiteral("-old")));
     QDir().mkpath(granted + QStringLiteral("/child"));
 
     const auto [url, data] = access->allowedURLAndBookmarkData(QUrl::fromLocalFile(granted + QStringLiteral("/child")));

@@ -1,5 +1,7 @@
 #include "access/URLAttributedStringParser.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 using namespace vantel;
@@ -30,8 +32,9 @@ TEST(URLAttributedStringParserTest, ColoursEachPartOfATemplate)
     EXPECT_EQ(colorAt(text, "&"), URLAttributedStringParser::queryDivider2Color());
 
     // The question placeholder inside the query is red and underlined.
-    const qsizetype placeholder = urlTemplate.indexOf(QStringLiteral("%%userInput"));
-    for (qsizetype i = placeholder; i < placeholder + 22; ++i) {
+    const QString question = QStringLiteral("%%userInput:Search%%");
+    const qsizetype placeholder = urlTemplate.indexOf(question);
+    for (qsizetype i = placeholder; i < placeholder + question.size(); ++i) {
         EXPECT_EQ(text.formatAt(i).foreground().color(), URLAttributedStringParser::placeholderColor()) << i;
         EXPECT_TRUE(text.formatAt(i).fontUnderline()) << i;
     }
