@@ -86,7 +86,11 @@ std::optional<QVariant> toVariant(plist_t node, int depth, QString* error)
         int32_t seconds = 0;
         int32_t micros = 0;
         plist_get_date_val(node, &seconds, &micros);
-        const qint64 msecs = (referenceEpochSeconds + qint64(seconds)) * 1000 + micros / 1000;
+        // The library truncates the stored seconds toward zero and hands the
+        // fraction back unsigned, so before 2001 it has to be subtracted. (Within
+        // the one second before 2001 the sign is lost; that instant reads as after.)
+        const qint64 fraction = std::llround(double(micros) / 1000.0);
+        const qint64 msecs = (referenceEpochSeconds + qint64(seconds)) * 1000 + (seconds < 0 ? -fraction : fraction);
         return QVariant(QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC));
     }
     case PLIST_UID: {
@@ -107,6 +111,15 @@ std::optional<QVariant> toVariant(plist_t node, int depth, QString* error)
         return QVariant(list);
     }
     case PLIST_DICT: {
+        // The XML form writes a UID as {"CF$UID": n}.
+        if (plist_dict_get_size(node) == 1) {
+            plist_t uid = plist_dict_get_item(node, "CF$UID");
+            if (uid && plist_get_node_type(uid) == PLIST_UINT) {
+                uint64_t value = 0;
+                plist_get_uint_val(uid, &value);
+                return QVariant::fromValue(Uid{value});
+            }
+        }
         QVariantMap map;
         plist_dict_iter iter = nullptr;
         plist_dict_new_iter(node, &iter);
@@ -243,6 +256,60 @@ PlistHandle fromVariant(const QVariant& value, int depth, QString* error)
     return nullptr;
 }
 
+quint64 readBigEndian(const QByteArray& data, qsizetype at, int size)
+{
+    quint64 value = 0;
+    for (int i = 0; i < size; ++i)
+        value = (value << 8) | quint8(data[at + i]);
+    return value;
+}
+
+// The library aborts on a string object holding NUL (a damaged or hostile
+// file), so such files are turned away before it sees them. Anything else
+// wrong with the layout is left to the library's own checks.
+bool binaryHasNulInString(const QByteArray& data)
+{
+    constexpr qsizetype trailerSize = 32;
+    if (data.size() < 8 + trailerSize)
+        return false;
+    const qsizetype trailer = data.size() - trailerSize;
+    const int offsetSize = quint8(data[trailer + 6]);
+    const quint64 objectCount = readBigEndian(data, trailer + 8, 8);
+    const quint64 tableStart = readBigEndian(data, trailer + 24, 8);
+    if (offsetSize < 1 || offsetSize > 8 || tableStart >= quint64(trailer)
+        || objectCount > (quint64(trailer) - tableStart) / quint64(offsetSize))
+        return false;
+    for (quint64 i = 0; i < objectCount; ++i) {
+        const quint64 offset = readBigEndian(data, qsizetype(tableStart + i * quint64(offsetSize)), offsetSize);
+        if (offset >= quint64(trailer))
+            continue;
+        const quint8 marker = quint8(data[qsizetype(offset)]);
+        const int type = marker >> 4;
+        if (type != 0x5 && type != 0x6)
+            continue;
+        quint64 length = marker & 0x0f;
+        quint64 start = offset + 1;
+        if (length == 0x0f) {
+            if (start >= quint64(trailer))
+                continue;
+            const quint8 intMarker = quint8(data[qsizetype(start)]);
+            const int bytes = 1 << (intMarker & 0x0f);
+            if ((intMarker >> 4) != 0x1 || bytes > 8 || start + 1 + quint64(bytes) > quint64(trailer))
+                continue;
+            length = readBigEndian(data, qsizetype(start + 1), bytes);
+            start += 1 + quint64(bytes);
+        }
+        const quint64 unit = type == 0x6 ? 2 : 1;
+        if (length > (quint64(trailer) - start) / unit)
+            continue;
+        for (quint64 at = start; at < start + length * unit; at += unit) {
+            if (data[qsizetype(at)] == 0 && (unit == 1 || data[qsizetype(at + 1)] == 0))
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<QVariant> parse(const QByteArray& data, QString* error)
@@ -258,6 +325,10 @@ std::optional<QVariant> parse(const QByteArray& data, QString* error)
     const auto length = uint32_t(data.size());
     plist_t raw = nullptr;
     const bool binary = plist_is_binary(data.constData(), length) != 0;
+    if (binary && binaryHasNulInString(data)) {
+        setError(error, QStringLiteral("damaged binary property list: a string holds NUL"));
+        return std::nullopt;
+    }
     if (binary)
         plist_from_bin(data.constData(), length, &raw);
     else

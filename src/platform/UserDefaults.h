@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantMap>
+
+#include <optional>
+
+namespace vantel::platform {
+
+// The program's settings: a typed store kept as a binary property list, so a
+// Bool stays a Bool, an Int an Int and a Double a Double across a restart.
+// Reads and writes are safe from any thread. Changes reach the disk through
+// synchronize(), which replaces the file atomically; the standard store also
+// writes itself when the application quits. A file that cannot be parsed is
+// renamed aside (never deleted) and the store starts empty.
+class UserDefaults {
+public:
+    // $XDG_CONFIG_HOME/Vantel/<bundle id>.plist
+    static UserDefaults& standard();
+    static QString standardFilePath();
+
+    explicit UserDefaults(const QString& filePath);
+    ~UserDefaults();
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
+
+    QString filePath() const;
+
+    // A missing key, or a value of a type that doesn't convert, gives the fallback.
+    // Numbers convert among themselves; strings holding a number convert to it.
+    bool boolForKey(const QString& key, bool fallback = false) const;
+    qint64 integerForKey(const QString& key, qint64 fallback = 0) const;
+    double doubleForKey(const QString& key, double fallback = 0) const;
+    float floatForKey(const QString& key, float fallback = 0) const;
+    std::optional<QString> stringForKey(const QString& key) const;
+    QStringList stringArrayForKey(const QString& key) const;          // an array holding a non-string -> empty
+    std::optional<QByteArray> dataForKey(const QString& key) const;   // not data -> none
+    std::optional<QVariantMap> dictionaryForKey(const QString& key) const;
+    QVariant objectForKey(const QString& key) const;
+
+    void setBool(bool value, const QString& key);
+    void setInteger(qint64 value, const QString& key);
+    void setDouble(double value, const QString& key);
+    void setFloat(float value, const QString& key);
+    void setString(const QString& value, const QString& key);
+    void setStringArray(const QStringList& value, const QString& key);
+    void setData(const QByteArray& value, const QString& key);
+    void setDictionary(const QVariantMap& value, const QString& key);
+    // A null value removes the key; a value a property list cannot hold is
+    // refused with a log line and leaves the store as it was.
+    void setObject(const QVariant& value, const QString& key);
+    void removeObject(const QString& key);
+    bool contains(const QString& key) const;
+
+    // Writes pending changes atomically; false, with a logged reason, when the
+    // file could not be written (the previous file then stays as it was).
+    bool synchronize();
+    // Reads the file again; changes not yet synchronized are dropped.
+    void reload();
+
+private:
+    bool writeLocked(bool logFailures);
+    void loadLocked();
+    void store(const QString& key, QVariant value);
+
+    mutable QMutex mutex_;
+    QString filePath_;
+    QVariantMap values_;
+    bool dirty_ = false;
+};
+
+} // namespace vantel::platform

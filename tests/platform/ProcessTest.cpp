@@ -1,0 +1,103 @@
+#include "platform/Process.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <chrono>
+#include <csignal>
+#include <future>
+#include <thread>
+
+using vantel::platform::Process;
+using namespace std::chrono_literals;
+
+TEST(Process, CollectsBothOutputsAndTheExitCode)
+{
+    const auto result = Process::run("/bin/sh", {"-c", "printf 'one\\ntwo'; printf 'bad' >&2; exit 3"});
+    EXPECT_TRUE(result.launched);
+    EXPECT_FALSE(result.crashed);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitStatus, 3);
+    EXPECT_EQ(result.standardOutput, "one\ntwo");
+    EXPECT_EQ(result.standardError, "bad");
+    EXPECT_TRUE(result.errorDescription.isEmpty());
+}
+
+TEST(Process, ArgumentsArePassedVerbatimAndInputIsEmpty)
+{
+    const auto result = Process::run("/bin/sh", {"-c", "printf '%s|' \"$@\"; cat", "sh", "a b", "", "$HOME", "ü"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(QString::fromUtf8(result.standardOutput), QString("a b||$HOME|ü|"));
+}
+
+TEST(Process, MissingOrUnrunnableExecutableIsNotLaunched)
+{
+    const QString dir = vantel::test::makeTempDir("process");
+    QFile notExecutable(dir + "/script.sh");
+    ASSERT_TRUE(notExecutable.open(QIODevice::WriteOnly));
+    notExecutable.write("#!/bin/sh\necho hi\n");
+    notExecutable.close();
+
+    for (const QString& path : {dir + "/does-not-exist", dir + "/script.sh", dir, QString()}) {
+        const auto result = Process::run(path, {});
+        EXPECT_FALSE(result.launched) << path.toStdString();
+        EXPECT_EQ(result.exitStatus, -1);
+        EXPECT_FALSE(result.errorDescription.isEmpty());
+        EXPECT_TRUE(result.standardOutput.isEmpty());
+    }
+}
+
+TEST(Process, LargeOutputOnBothPipesDoesNotDeadlock)
+{
+    // 1 MiB on each pipe, written interleaved: a reader that drains one pipe
+    // before the other would stall the child.
+    const auto result = Process::run(
+        "/bin/sh", {"-c", "i=0; while [ $i -lt 64 ]; do head -c 16384 /dev/zero; head -c 16384 /dev/zero >&2; "
+                          "i=$((i+1)); done"},
+        20s);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardOutput.size(), 1 << 20);
+    EXPECT_EQ(result.standardError.size(), 1 << 20);
+}
+
+TEST(Process, TimeoutKillsTheChildAndWhatItStarted)
+{
+    const auto start = std::chrono::steady_clock::now();
+    // The background sleep keeps the pipes open; it must be killed too.
+    const auto result = Process::run("/bin/sh", {"-c", "echo started; sleep 30 & sleep 30"}, 300ms);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(result.launched);
+    EXPECT_TRUE(result.timedOut);
+    EXPECT_TRUE(result.crashed);
+    EXPECT_EQ(result.exitStatus, SIGKILL);
+    EXPECT_EQ(result.standardOutput, "started\n");
+    EXPECT_FALSE(result.errorDescription.isEmpty());
+    EXPECT_LT(elapsed, 5s);
+}
+
+TEST(Process, SignalDeathReportsTheSignal)
+{
+    const auto result = Process::run("/bin/sh", {"-c", "kill -TERM $$"});
+    EXPECT_TRUE(result.launched);
+    EXPECT_TRUE(result.crashed);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitStatus, SIGTERM);
+}
+
+TEST(Process, RunsOnWorkerThreadsAtTheSameTime)
+{
+    std::vector<std::future<Process::Result>> runs;
+    for (int i = 0; i < 4; ++i)
+        runs.push_back(std::async(std::launch::async, [i] {
+            return Process::run("/bin/sh", {"-c", QString("echo %1").arg(i)}, 10s);
+        }));
+    for (int i = 0; i < 4; ++i) {
+        const auto result = runs[static_cast<size_t>(i)].get();
+        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_EQ(result.standardOutput, QByteArray::number(i) + "\n");
+    }
+}
