@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+
+#include <optional>
+
+namespace vantel::platform {
+
+// An application bundle laid out as <name>.app/Contents/{Info.plist,
+// MacOS/<executable>, Resources/}. Immutable, so it may be read from any
+// thread.
+class Bundle {
+public:
+    // The bundle of the running executable, found from its path
+    // (<x>.app/Contents/MacOS/<exe>). An executable outside a bundle (tests,
+    // a run from the build tree) gets the compiled-in identifier and the
+    // resources of the source tree. Never changes during a run.
+    static const Bundle& main();
+    // What main() answers for an executable at `executablePath`.
+    static Bundle forExecutable(const QString& executablePath);
+
+    // The bundle at `bundlePath` (the .app folder; its Contents folder is
+    // accepted too). None when the folder does not exist. A missing or
+    // damaged Info.plist leaves the info dictionary empty; see infoError().
+    static std::optional<Bundle> atPath(const QString& bundlePath);
+
+    QString bundlePath() const { return bundlePath_; }
+    QString bundleIdentifier() const;
+    // Contents/MacOS/<CFBundleExecutable>; empty when the bundle names none.
+    QString executablePath() const { return executablePath_; }
+
+    QVariantMap infoDictionary() const { return info_; }
+    QVariant objectForInfoDictionaryKey(const QString& key) const { return info_.value(key); }
+    // Why the info dictionary is empty, when reading Info.plist failed.
+    QString infoError() const { return infoError_; }
+
+    QString resourcePath() const { return resourcePath_; }
+    // The file <name>.<extension> (just <name> when the extension is empty)
+    // below the resources, in `subdirectory` when given; looked up in the
+    // folder itself, then in Base.lproj and the lproj folders of the user's
+    // languages. Names that would leave the resources folder are refused.
+    std::optional<QString> pathForResource(const QString& name, const QString& extension,
+                                           const QString& subdirectory = {}) const;
+
+private:
+    Bundle() = default;
+    static Bundle unbundled(const QString& executablePath);
+
+    QString bundlePath_;
+    QString executablePath_;
+    QString resourcePath_;
+    QVariantMap info_;
+    QString infoError_;
+};
+
+} // namespace vantel::platform
