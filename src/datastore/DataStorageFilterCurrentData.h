@@ -2,6 +2,7 @@
 
 #include "platform/Predicate.h"
 
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -10,6 +11,7 @@
 namespace vantel {
 
 class DataStorage;
+class TableViewItem;
 
 // The order of the main list.
 enum class filterSortBy { name, lastUsedDate };
@@ -46,7 +48,7 @@ public:
     void filterBySearchString(const QString& text);
 
 private:
-    void assign(QList<std::shared_ptr<class TableViewItem>> entries);
+    void assign(QList<std::shared_ptr<TableViewItem>> entries);
 
     DataStorage& store_;
 };

@@ -1,0 +1,501 @@
+#include "datastore/DataStorage.h"
+
+#include "datastore/ProxyTags.h"
+#include "datastore/TagManager.h"
+#include "model/Logger.h"
+#include "model/TagNames.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Timer.h"
+#include "shell/AppDelegate.h"
+
+#include <QHash>
+
+namespace vantel {
+
+namespace {
+
+const platform::LogCategory& category()
+{
+    return Logger::dataStorage();
+}
+
+std::shared_ptr<const platform::Predicate> parsedOrFalse(const QString& format)
+{
+    auto predicate = platform::Predicate::fromFormat(format);
+    return predicate ? predicate : platform::Predicate::value(false);
+}
+
+} // namespace
+
+DataStorage& DataStorage::shared()
+{
+    // Never released: observers and timers may refer to it until the end.
+    static DataStorage* const store = new DataStorage();
+    return *store;
+}
+
+DataStorage::DataStorage()
+    : allData_(EntryArray::create())
+    , currentData_(EntryArray::create())
+    , currentDataConfig_(EntryArray::create())
+    , predicate_(parsedOrFalse(QString::fromLatin1(DataStorageFilterCurrentData::defaultPredicateFormat)))
+    , filterCurrentData_(*this)
+    , filterConfigData_(*this)
+    , tagManager_(std::make_unique<TagManager>(*this))
+    , proxyTags_(std::make_shared<ProxyTags>(*this, *tagManager_))
+{
+}
+
+DataStorage::~DataStorage()
+{
+    // Switched off without the proxy hook: nothing is passed on any more.
+    enableDataProxies_.store(false);
+    std::lock_guard lock(mutex_);
+    if (rebuildDataTimer_)
+        rebuildDataTimer_->invalidate();
+}
+
+// ---- Lists ----
+
+EntryArray::Ptr DataStorage::currentData() const
+{
+    std::lock_guard lock(mutex_);
+    return currentData_;
+}
+
+EntryArray::Ptr DataStorage::currentDataConfig() const
+{
+    std::lock_guard lock(mutex_);
+    return currentDataConfig_;
+}
+
+QList<TableViewItemPtr> DataStorage::trashData() const
+{
+    std::lock_guard lock(mutex_);
+    return trashData_;
+}
+
+void DataStorage::clearTrashData()
+{
+    std::lock_guard lock(mutex_);
+    trashData_.clear();
+}
+
+// ---- State ----
+
+DatastorageState DataStorage::state() const
+{
+    return state_.load();
+}
+
+void DataStorage::setState(DatastorageState state)
+{
+    state_.store(state);
+    VLOG(category(), platform::LogType::Default, "changed State of DataStorage to: %{public}@", rawValue(state));
+}
+
+// ---- Proxies ----
+
+void DataStorage::setEnableDataProxies(bool enable)
+{
+    enableDataProxies_.store(enable);
+
+    const auto discovery = proxySpotlightQueryFSAllApps_;
+    const auto recent = proxyLastUsedApps_;
+    if (discovery && !discovery->initialized())
+        discovery->initialize();
+    if (!proxyTags_->initialized())
+        proxyTags_->initialize();
+    if (recent && !recent->initialized())
+        recent->initialize();
+
+    if (discovery)
+        discovery->setEnabled(enable);
+    proxyTags_->setEnabled(enable);
+    if (recent)
+        recent->setEnabled(enable);
+}
+
+void DataStorage::setProxySpotlightQueryFSAllApps(std::shared_ptr<DataProxy> proxy)
+{
+    proxySpotlightQueryFSAllApps_ = std::move(proxy);
+}
+
+void DataStorage::setProxyLastUsedApps(std::shared_ptr<DataProxy> proxy)
+{
+    proxyLastUsedApps_ = std::move(proxy);
+}
+
+// ---- Rebuild ----
+
+void DataStorage::rebuildData(DataStorageRebuildReason reason)
+{
+    VLOG(category(), platform::LogType::Default, "-> RebuildData - Request initiated: %{public}@", text(reason));
+    if (AppDelegate::shared().config().saveInProgress()) {
+        VLOG(category(), platform::LogType::Error, "RebuildData was called while save was in progress");
+        return;
+    }
+    if (allData_->isEmpty()) {
+        VLOG(category(), platform::LogType::Error, "allData was empty!");
+        currentData()->removeAll();
+        return;
+    }
+    if (state() != DatastorageState::idle) {
+        VLOG(category(), platform::LogType::Error, "RebuildData was called while the DataStorage was not idle");
+        return;
+    }
+
+    setState(DatastorageState::validateData);
+    validateData();
+
+    setState(DatastorageState::rebuildData);
+    filterCurrentData_.applyFilter();
+    filterConfigData_.applyFilter();
+
+    setState(DatastorageState::idle);
+    VLOG(category(), platform::LogType::Default, "<- RebuildData");
+    platform::NotificationCenter::defaultCenter().post(QStringLiteral("dataStorageRebuildIsFinished"), {}, this);
+}
+
+void DataStorage::validateData()
+{
+    VLOG(category(), platform::LogType::Default, "-> start validateData");
+
+    const TagArray::Ptr& tagList = tagManager_->allAvailableTags();
+    const QList<iconTagPtr> tags = tagList->snapshot();
+    // Lookups go through an index of the list; tags appended below go into
+    // the list and the index alike, so the next lookup sees them. The first
+    // tag of a name wins, as in a search of the list.
+    QHash<QString, iconTagPtr> byName;
+    for (const iconTagPtr& tag : tags) {
+        if (!tag)
+            continue;
+        tag->setTagUsed(false);
+        tag->setTagVisible(false); // announces the change when it was visible
+        tag->setTagUseCounter(0);
+        const QString name = tag->tagName();
+        if (!byName.contains(name))
+            byName.insert(name, tag);
+    }
+
+    VLOG(category(), platform::LogType::Default, "allData contains %{public}@ items", QString::number(allData_->count()));
+
+    for (const TableViewItemPtr& entry : allData_->snapshot()) {
+        if (!entry)
+            continue;
+        const bool reachable = entry->isReachable();
+        const bool visible = entry->isVisible();
+        const QStringList names = entry->tags();
+
+        // A discovered application whose bundle has gone leaves for the
+        // trash; an application the user added stays.
+        if (!reachable && entry->itemType() == ListviewItemType::application
+            && entry->itemSource() != ListviewItemSource::other) {
+            if (moveEntryToTrash(entry->path(), false))
+                continue;
+        }
+
+        // Normalised names are looked up in both passes, so that an entry
+        // whose stored name is not normalised still shows and counts its tag.
+        QStringList normalised;
+        normalised.reserve(names.size());
+        for (const QString& name : names)
+            normalised.append(normalizeTagName(name));
+
+        for (const QString& name : std::as_const(normalised)) {
+            if (name.isEmpty())
+                continue; // a name of blanks names no tag
+            if (const iconTagPtr tag = byName.value(name)) {
+                tag->setTagUsed(true);
+                continue;
+            }
+            const iconTagPtr tag = iconTag::create(name, tagManager_->defaultTag);
+            tag->setTagUsed(true);
+            tagList->append(tag);
+            byName.insert(name, tag);
+        }
+
+        if (!visible || !reachable)
+            continue;
+        for (const QString& name : std::as_const(normalised)) {
+            const iconTagPtr tag = byName.value(name);
+            if (!tag)
+                continue;
+            tag->setTagVisible(true);
+            tag->setTagUsed(true);
+            tag->setTagUseCounter(tag->tagUseCounter() + 1);
+        }
+    }
+
+    VLOG(category(), platform::LogType::Default, "<- finished validateData");
+}
+
+void DataStorage::databaseUpdateFinished()
+{
+    VLOG(category(), platform::LogType::Default, "databaseUpdateFinished");
+    if (firstDataCollection_.load()) {
+        rebuildData(DataStorageRebuildReason::spotlightDatabaseFirstUpdate);
+        firstDataCollection_.store(false);
+    } else {
+        std::lock_guard lock(mutex_);
+        if (rebuildDataTimer_)
+            rebuildDataTimer_->invalidate();
+        rebuildDataTimer_ = platform::Timer::scheduled(rebuildDataTimerInterval_, false, [this] { rebuildDataWithTimer(); });
+    }
+
+    if (!AppDelegate::shared().config().launchedBefore() && tagManager_->allAvailableTags()->isEmpty()) {
+        std::function<void()> presets;
+        {
+            std::lock_guard lock(mutex_);
+            presets = firstRunPresets_;
+        }
+        if (presets)
+            presets();
+    }
+}
+
+void DataStorage::rebuildDataWithTimer()
+{
+    rebuildData(DataStorageRebuildReason::spotlightDatabaseUpdated);
+}
+
+std::shared_ptr<platform::Timer> DataStorage::rebuildDataTimer() const
+{
+    std::lock_guard lock(mutex_);
+    return rebuildDataTimer_;
+}
+
+void DataStorage::setFirstRunPresets(std::function<void()> presets)
+{
+    std::lock_guard lock(mutex_);
+    firstRunPresets_ = std::move(presets);
+}
+
+// ---- View hooks ----
+
+void DataStorage::setCurrentData(EntryArray::Ptr list)
+{
+    replaceList(currentData_, std::move(list), false);
+}
+
+void DataStorage::setCurrentDataConfig(EntryArray::Ptr list)
+{
+    replaceList(currentDataConfig_, std::move(list), true);
+}
+
+void DataStorage::replaceList(EntryArray::Ptr& slot, EntryArray::Ptr list, bool config)
+{
+    if (!list)
+        list = EntryArray::create();
+    EntryArray::Ptr old;
+    {
+        std::lock_guard lock(mutex_);
+        old = std::exchange(slot, list);
+    }
+    // Entries count by identity: order and repeats do not.
+    const bool same = old->isEqual(*list);
+    setState(DatastorageState::idle);
+
+    auto& center = platform::NotificationCenter::defaultCenter();
+    if (config) {
+        if (same) {
+            VLOG(category(), platform::LogType::Default,
+                 "currentDataConfig: NOT modified and same as previous value. Posting currentDataConfigNotChangedWithLastRequest");
+            center.post(QStringLiteral("currentDataConfigNotChangedWithLastRequest"), {}, this);
+        } else {
+            VLOG(category(), platform::LogType::Default,
+                 "currentDataConfig: modified and different from previous value. Posting currentDataConfigChanged");
+            center.post(QStringLiteral("currentDataConfigChanged"), {}, this);
+        }
+    } else {
+        if (same) {
+            VLOG(category(), platform::LogType::Default,
+                 "currentData: NOT modified and same as previous value. Posting currentDataNotChangedWithLastRequest");
+            center.post(QStringLiteral("currentDataNotChangedWithLastRequest"), {}, this);
+        } else {
+            VLOG(category(), platform::LogType::Default,
+                 "currentData: modified and different from previous value. Posting currentDataChanged");
+            center.post(QStringLiteral("currentDataChanged"), {}, this);
+        }
+    }
+}
+
+// ---- Category queries ----
+
+bool DataStorage::allDataContains(const std::function<bool(const TableViewItem&)>& test) const
+{
+    // Reachability may touch the disk: tested on a copy, outside the queue.
+    for (const TableViewItemPtr& entry : allData_->snapshot())
+        if (entry && test(*entry) && entry->isVisible() && entry->isReachable())
+            return true;
+    return false;
+}
+
+bool DataStorage::allDataContainsFavorites() const
+{
+    return allDataContains([](const TableViewItem& e) { return e.isFavorite(); });
+}
+
+bool DataStorage::allDataContainsFiles() const
+{
+    return allDataContains([](const TableViewItem& e) { return e.itemType() == ListviewItemType::file; });
+}
+
+bool DataStorage::allDataContainsFolders() const
+{
+    return allDataContains([](const TableViewItem& e) { return e.itemType() == ListviewItemType::folder; });
+}
+
+bool DataStorage::allDataContainsURLs() const
+{
+    return allDataContains([](const TableViewItem& e) { return e.itemType() == ListviewItemType::url; });
+}
+
+bool DataStorage::allDataContainsShortcuts() const
+{
+    return allDataContains([](const TableViewItem& e) { return e.itemSource() == ListviewItemSource::shortcuts; });
+}
+
+// ---- Editing the entry list ----
+
+bool DataStorage::entryPathMatches(const TableViewItem& entry, const QString& path)
+{
+    return entry.pathLowercased() == path.toLower();
+}
+
+bool DataStorage::entryPathHasPrefix(const TableViewItem& entry, const QString& prefix)
+{
+    return entry.pathLowercased().startsWith(prefix.toLower());
+}
+
+TableViewItemPtr DataStorage::entryForPath(const QString& path) const
+{
+    const QString lowered = path.toLower();
+    return allData_
+        ->firstItem([&lowered](const TableViewItemPtr& e) { return e && e->pathLowercased() == lowered; })
+        .value_or(nullptr);
+}
+
+bool DataStorage::removeFromAllData(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    VLOG(category(), platform::LogType::Default, "Remove from allData to temporary trash: %{public}@", path);
+    return moveEntryToTrash(path, true);
+}
+
+bool DataStorage::moveEntryToTrash(const QString& path, bool clearHotkey)
+{
+    if (path.isEmpty())
+        return false;
+    const TableViewItemPtr entry = entryForPath(path);
+    if (!entry) {
+        VLOG(category(), platform::LogType::Error, "Unable to remove from allData - Entry not found! : %{public}@", path);
+        return false;
+    }
+
+    bool trashed = false;
+    {
+        std::lock_guard lock(mutex_);
+        const QString lowered = path.toLower();
+        const bool inTrash = std::any_of(trashData_.cbegin(), trashData_.cend(),
+                                         [&lowered](const TableViewItemPtr& e) { return e->pathLowercased() == lowered; });
+        if (!inTrash) {
+            entry->setIsFoundBySpotlight(false);
+            trashData_.append(entry);
+            trashed = true;
+        }
+    }
+    // The setter announces hotkeyChanged only when there was a hotkey; it
+    // posts outside the lock.
+    if (trashed && clearHotkey)
+        entry->setHotkey(std::nullopt);
+
+    // Removed by identity in one write, so a concurrent edit that shifted the
+    // list cannot make it remove another entry.
+    allData_->remove(entry);
+    VLOG(category(), platform::LogType::Default, "Moved entry into trash: %{public}@", path);
+    return true;
+}
+
+TableViewItemPtr DataStorage::restoreFromTrash(const QString& path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    TableViewItemPtr trashed;
+    {
+        std::lock_guard lock(mutex_);
+        const QString lowered = path.toLower();
+        for (const TableViewItemPtr& e : std::as_const(trashData_)) {
+            if (e->pathLowercased() == lowered) {
+                trashed = e;
+                break;
+            }
+        }
+    }
+    if (!trashed)
+        return nullptr;
+
+    TableViewItemPtr result;
+    if (!entryForPath(path) && addToAllData(trashed) == DatastorageResultCode::done)
+        result = trashed;
+    {
+        std::lock_guard lock(mutex_);
+        trashData_.removeOne(trashed);
+    }
+    VLOG(category(), platform::LogType::Default, "Restored entry from trash: %{public}@", path);
+    return result;
+}
+
+DatastorageResultCode DataStorage::addToAllData(const TableViewItemPtr& entry)
+{
+    if (!entry)
+        return DatastorageResultCode::pathEmptyOrAccessDenied;
+    const QString path = entry->path();
+    if (!path.isEmpty() && entryForPath(path)) {
+        VLOG(category(), platform::LogType::Error,
+             "Unable to add to allData because en Entry with the same path already exisis: %{public}@", path);
+        return DatastorageResultCode::entryExists;
+    }
+    allData_->append(entry);
+    VLOG(category(), platform::LogType::Default, "Add to allData: %{public}@", path);
+    return DatastorageResultCode::done;
+}
+
+bool DataStorage::setTag(const QString& path, const QString& tag)
+{
+    if (path.isEmpty() || tag.isEmpty())
+        return false;
+    const QString lowered = path.toLower();
+    const auto index = allData_->firstIndex([&lowered](const TableViewItemPtr& e) { return e && e->pathLowercased() == lowered; });
+    if (!index)
+        return false;
+    const TableViewItemPtr entry = allData_->at(*index).value_or(nullptr);
+    if (!entry || entry->pathLowercased() != lowered) {
+        VLOG(category(), platform::LogType::Error, "Set Tag failed - Entry not found! : %{public}@", path);
+        return false;
+    }
+    VLOG(category(), platform::LogType::Default, "Set Tag: %{public}@", path);
+    entry->setTags({});
+    entry->setTags({tag});
+    return true;
+}
+
+bool DataStorage::appendTag(const QString& path, const QString& tag)
+{
+    const TableViewItemPtr entry = path.isEmpty() ? nullptr : entryForPath(path);
+    if (!entry) {
+        VLOG(category(), platform::LogType::Error, "append Tag failed - Entry not found! : %{public}@", path);
+        return false;
+    }
+    VLOG(category(), platform::LogType::Default, "Append Tag: %{public}@", path);
+    QStringList tags = entry->tags();
+    if (tags.contains(tag))
+        return false;
+    tags.append(tag);
+    entry->setTags(tags);
+    return true;
+}
+
+} // namespace vantel

@@ -1,0 +1,237 @@
+#include "DatastoreTestSupport.h"
+
+#include "hotkeys/KeyCombo.h"
+
+#include <QElapsedTimer>
+
+using namespace vantel;
+
+class MainFilterTest : public test::DatastoreTest {
+protected:
+    DataStorageFilterCurrentData& filter() { return store->filterCurrentData(); }
+};
+
+TEST_F(MainFilterTest, MaximumCountCutsAfterSorting)
+{
+    for (int i = 0; i < 40; ++i)
+        addURL(QStringLiteral("entry %1").arg(39 - i, 2, 10, QLatin1Char('0')));
+    filter().maxResults = 15;
+    filter().applyFilter();
+    ASSERT_EQ(store->currentData()->count(), 15);
+    EXPECT_EQ(currentNames().first(), QStringLiteral("entry 00"));
+    EXPECT_EQ(currentNames().last(), QStringLiteral("entry 14"));
+
+    filter().maxResults = 0; // ignored
+    filter().applyFilter();
+    EXPECT_EQ(store->currentData()->count(), 40);
+
+    filter().maxResults = 50;
+    filter().applyFilter();
+    EXPECT_EQ(store->currentData()->count(), 40);
+}
+
+TEST_F(MainFilterTest, NameOrderIsStableAndIgnoresCase)
+{
+    auto upper = addURL(QStringLiteral("Beta"));
+    addURL(QStringLiteral("alpha"));
+    auto lower = addURL(QStringLiteral("beta"));
+    addURL(QStringLiteral("hidden"), {}, false);
+    filter().applyFilter();
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"), QStringLiteral("beta")}));
+}
+
+TEST_F(MainFilterTest, LastUsedOrderPutsNeverUsedEntriesLast)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    addURL(QStringLiteral("never A"));
+    addURL(QStringLiteral("old"))->setLastUsedDate(now.addDays(-10));
+    addURL(QStringLiteral("never B"));
+    addURL(QStringLiteral("recent"))->setLastUsedDate(now);
+    filter().sortBy = filterSortBy::lastUsedDate;
+    filter().applyFilter();
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("recent"), QStringLiteral("old"), QStringLiteral("never A"),
+                                           QStringLiteral("never B")}));
+}
+
+TEST_F(MainFilterTest, SearchMatchesNamesAndCommentsOfShownEntries)
+{
+    addURL(QStringLiteral("Text Editor"));
+    auto commented = addURL(QStringLiteral("Writer"));
+    commented->setComment(QStringLiteral("edits documents"));
+    addURL(QStringLiteral("Hidden Editor"), {}, false);
+    store->allData()->append(TableViewItem::initForTag(QStringLiteral("Editors"), QStringLiteral("Tag [Editors]")));
+
+    filter().filterByTag(QStringLiteral("nothing"));
+    posted.clear();
+    filter().filterBySearchString(QStringLiteral("EDIT"));
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("Tag [Editors]"), QStringLiteral("Text Editor"),
+                                           QStringLiteral("Writer")}));
+    EXPECT_FALSE(posted.contains(QStringLiteral("currentDataFilterRefreshed")));
+    EXPECT_EQ(filter().searchStringFromSearchField, QStringLiteral("EDIT"));
+    EXPECT_EQ(filter().searchString, QStringLiteral("nothing")) << "the selection stays";
+
+    config().setSearchForComments(false);
+    config().setSearchForTags(false);
+    filter().filterBySearchString(QStringLiteral("edit"));
+    EXPECT_EQ(currentNames(), QStringList{QStringLiteral("Text Editor")});
+
+    // An empty text brings the selection back and announces it.
+    posted.clear();
+    filter().filterBySearchString(QString());
+    EXPECT_TRUE(currentNames().isEmpty());
+    EXPECT_TRUE(posted.contains(QStringLiteral("currentDataFilterRefreshed")));
+    EXPECT_TRUE(filter().searchStringFromSearchField.isEmpty());
+}
+
+TEST_F(MainFilterTest, TagSelectionMatchesWholeTagNamesInAnyCase)
+{
+    addURL(QStringLiteral("b"), {QStringLiteral("Work")});
+    addURL(QStringLiteral("a"), {QStringLiteral("work")});
+    addURL(QStringLiteral("c"), {QStringLiteral("Workshop")});
+    addURL(QStringLiteral("d"), {QStringLiteral("Work")}, false);
+
+    filter().filterByTag(QStringLiteral("WORK"));
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(filter().searchString, QStringLiteral("WORK"));
+
+    filter().maxResults = 1;
+    filter().filterByTag(QString());
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}))
+        << "an empty name resets the selection";
+}
+
+class ConfigFilterTest : public test::DatastoreTest {
+protected:
+    DataStorageFilterConfigData& filter() { return store->filterConfigData(); }
+};
+
+TEST_F(ConfigFilterTest, InitialFieldsListEveryEntryButTagEntries)
+{
+    addURL(QStringLiteral("zeta"), {}, false);
+    addURL(QStringLiteral("Alpha"));
+    store->allData()->append(TableViewItem::initForTag(QStringLiteral("Work"), QStringLiteral("Tag [Work]")));
+    filter().applyFilter();
+    EXPECT_EQ(configNames(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("zeta")}));
+    EXPECT_EQ(allConfigEnumFilterType().size(), 5);
+    EXPECT_EQ(allConfigEnumSortingBy().size(), 4);
+}
+
+TEST_F(ConfigFilterTest, VisibilityKindAndSearchField)
+{
+    addURL(QStringLiteral("shown url"));
+    addURL(QStringLiteral("hidden url"), {QStringLiteral("Projects|Web")}, false);
+    const QString folder = test::makeTempDir(QStringLiteral("config-filter"));
+    auto hiddenFolder = TableViewItem::initForPath(folder, QStringLiteral("hidden folder"), ListviewItemType::folder,
+                                                   ListviewItemSource::spotlight);
+    hiddenFolder->setIsVisible(false);
+    store->allData()->append(hiddenFolder);
+
+    filter().configTableViewFilterActive = ConfigEnumFilterActive::inactiveOnly;
+    filter().configTableViewFilterType = ConfigEnumFilterType::urls;
+    filter().applyFilter();
+    EXPECT_EQ(configNames(), QStringList{QStringLiteral("hidden url")});
+
+    filter().configTableViewFilterActive = ConfigEnumFilterActive::all;
+    filter().configTableViewFilterType = ConfigEnumFilterType::all;
+    filter().configTableViewFilterSearchFor = ConfigEnumFilterSearchFor::tag;
+    filter().configTableViewSearchString = QStringLiteral("WEB");
+    filter().applyFilter();
+    EXPECT_EQ(configNames(), QStringList{QStringLiteral("hidden url")}) << "a substring of any tag";
+
+    filter().configTableViewFilterSearchFor = ConfigEnumFilterSearchFor::path;
+    filter().configTableViewSearchString = folder.toUpper();
+    filter().applyFilter();
+    EXPECT_EQ(configNames(), QStringList{QStringLiteral("hidden folder")});
+
+    filter().configTableViewSearchString.clear();
+    filter().applyFilter();
+    EXPECT_EQ(configNames().size(), 3) << "no search text, no search";
+}
+
+TEST_F(ConfigFilterTest, EmptyKeysSortLastAscendingAndFirstDescending)
+{
+    addURL(QStringLiteral("none"));
+    addURL(QStringLiteral("b key"))->setHotkey(KeyCombo::withCarbonModifiers(Key::b, KeyCombo::commandKey));
+    addURL(QStringLiteral("A key"))->setHotkey(KeyCombo::withCarbonModifiers(Key::a, KeyCombo::commandKey | KeyCombo::shiftKey));
+    addURL(QStringLiteral("doubled"))->setHotkey(KeyCombo::withDoubledCarbonModifiers(KeyCombo::optionKey));
+
+    filter().configTableViewSortingBy = ConfigEnumSortingBy::hotkey;
+    filter().applyFilter();
+    EXPECT_EQ(configNames(), (QStringList{QStringLiteral("A key"), QStringLiteral("b key"), QStringLiteral("none"),
+                                          QStringLiteral("doubled")}));
+
+    filter().configTableViewSortingOrder = ConfigEnumSortingOrder::descending;
+    filter().applyFilter();
+    EXPECT_EQ(configNames(), (QStringList{QStringLiteral("none"), QStringLiteral("doubled"), QStringLiteral("b key"),
+                                          QStringLiteral("A key")}));
+
+    // Only keys that sort below 27 × "z" go before the empty ones.
+    EXPECT_EQ(DataStorageFilterConfigData::emptySortKey, QString(27, QLatin1Char('z')));
+    auto zs = addURL(QStringLiteral("zs"));
+    zs->setComment(QString(28, QLatin1Char('z')));
+    auto a = addURL(QStringLiteral("a"));
+    a->setComment(QStringLiteral("a"));
+    filter().configTableViewSortingBy = ConfigEnumSortingBy::comment;
+    filter().configTableViewSortingOrder = ConfigEnumSortingOrder::ascending;
+    filter().applyFilter();
+    EXPECT_EQ(configNames().first(), QStringLiteral("a"));
+    EXPECT_EQ(configNames().last(), QStringLiteral("zs"));
+}
+
+TEST_F(ConfigFilterTest, TagOrderUsesTheFirstTagAndEqualKeysKeepTheirOrder)
+{
+    addURL(QStringLiteral("first"), {QStringLiteral("beta"), QStringLiteral("alpha")});
+    addURL(QStringLiteral("second"), {QStringLiteral("Alpha")});
+    addURL(QStringLiteral("third"), {QStringLiteral("alpha"), QStringLiteral("zulu")});
+    filter().configTableViewSortingBy = ConfigEnumSortingBy::tags;
+    filter().applyFilter();
+    EXPECT_EQ(configNames(), (QStringList{QStringLiteral("second"), QStringLiteral("third"), QStringLiteral("first")}));
+
+    filter().configTableViewSortingOrder = ConfigEnumSortingOrder::descending;
+    filter().applyFilter();
+    EXPECT_EQ(configNames(), (QStringList{QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")}));
+
+    const auto all = store->allData()->snapshot();
+    EXPECT_FALSE(filter().compareEntries(*all.at(1), *all.at(2)));
+    EXPECT_FALSE(filter().compareEntries(*all.at(2), *all.at(1)));
+}
+
+TEST_F(ConfigFilterTest, ReSortedListCountsAsUnchanged)
+{
+    addURL(QStringLiteral("a"));
+    addURL(QStringLiteral("b"));
+    filter().applyFilter();
+    posted.clear();
+    filter().configTableViewSortingOrder = ConfigEnumSortingOrder::descending;
+    filter().applyFilter();
+    EXPECT_EQ(posted, QStringList{QStringLiteral("currentDataConfigNotChangedWithLastRequest")});
+    EXPECT_EQ(store->state(), DatastorageState::idle);
+}
+
+TEST_F(ConfigFilterTest, TenThousandEntriesRebuildAndFilterQuickly)
+{
+    QList<TableViewItemPtr> entries;
+    for (int i = 0; i < 10000; ++i) {
+        auto entry = TableViewItem::initForURL(QStringLiteral("https://example.org/%1").arg(i),
+                                               QStringLiteral("Entry %1").arg((i * 7919) % 10000), QString());
+        entry->setTags({QStringLiteral("Group %1").arg(i % 25)});
+        entry->setComment(QStringLiteral("comment %1").arg(i));
+        entries.append(entry);
+    }
+    store->allData()->appendContentsOf(entries);
+    config().setDebugLogging(false);
+
+    QElapsedTimer timer;
+    timer.start();
+    store->rebuildData(DataStorageRebuildReason::datastorageInitialize);
+    store->filterCurrentData().filterBySearchString(QStringLiteral("entry 99"));
+    store->filterConfigData().configTableViewSortingBy = ConfigEnumSortingBy::comment;
+    store->filterConfigData().applyFilter();
+    const qint64 elapsed = timer.elapsed();
+
+    EXPECT_EQ(store->currentData()->count(), 111);
+    EXPECT_EQ(store->currentDataConfig()->count(), 10000);
+    EXPECT_EQ(tags().allVisibleTags()->count(), 25);
+    EXPECT_EQ(tag(QStringLiteral("Group 0"))->tagUseCounter(), 400);
+    EXPECT_LT(elapsed, 900) << "sanity bound";
+}
