@@ -1,0 +1,71 @@
+#include "access/LaunchAllEntriesOfTag.h"
+
+#include "datastore/DataStorage.h"
+#include "model/L10n.h"
+#include "model/Logger.h"
+#include "platform/Dialogs.h"
+#include "platform/Predicate.h"
+
+namespace vantel {
+
+QString LaunchAllEntriesOfTag::predicateFormat()
+{
+    return QStringLiteral("tags contains[c] %@ AND isVisible = true AND isReachable = true");
+}
+
+SynchronizedArray<TableViewItemPtr>::Ptr LaunchAllEntriesOfTag::selection(
+    const QString& tagName, const SynchronizedArray<TableViewItemPtr>& allData)
+{
+    QString error;
+    const auto predicate = platform::Predicate::fromFormat(predicateFormat(), {tagName}, &error);
+    if (!predicate) {
+        VLOG(Logger::dataStorage(), platform::LogType::Error, "!! Error - predicate: %{public}@", error);
+        return SynchronizedArray<TableViewItemPtr>::create();
+    }
+    return allData.filtered([&](const TableViewItemPtr& item) { return item && predicate->evaluate(*item); });
+}
+
+void LaunchAllEntriesOfTag::launchAllEntriesOfTag(const QString& tagName)
+{
+    launchAllEntriesOfTag(tagName, *DataStorage::shared().allData());
+}
+
+void LaunchAllEntriesOfTag::launchAllEntriesOfTag(const QString& tagName,
+                                                  const SynchronizedArray<TableViewItemPtr>& allData)
+{
+    if (tagName.isEmpty())
+        return;
+    const auto selected = selection(tagName, allData);
+    const qsizetype count = selected->count();
+    if (count < 1)
+        return;
+
+    const QString countText = QString::number(count);
+    if (count > maximumEntries) {
+        platform::AlertRequest refusal;
+        refusal.style = platform::AlertStyle::Warning;
+        refusal.messageText = L10n::launchAllDenyMessage();
+        refusal.informativeText = QString(L10n::launchAllDenyInformativeText())
+                                      .replace(QStringLiteral("%currentEntries"), countText)
+                                      .replace(QStringLiteral("%maxEntries"), QString::number(maximumEntries));
+        refusal.buttons = {L10n::dialogtext_cancel()};
+        platform::Dialogs::runAlert(refusal);
+        return;
+    }
+    if (count > maximumWithoutQuestion) {
+        platform::AlertRequest question;
+        question.style = platform::AlertStyle::Informational;
+        question.messageText =
+            QString(L10n::launchAllWarnMessage()).replace(QStringLiteral("%currentEntries"), countText);
+        question.informativeText =
+            QString(L10n::launchAllWarnInformativeText()).replace(QStringLiteral("%currentEntries"), countText);
+        question.buttons = {L10n::launchAllWarnButton(), L10n::dialogtext_cancel()};
+        if (!platform::Dialogs::runAlert(question).isFirstButton())
+            return;
+    }
+    // A snapshot: later changes of the store do not touch a launch under way.
+    for (const TableViewItemPtr& item : selected->snapshot())
+        item->execute();
+}
+
+} // namespace vantel

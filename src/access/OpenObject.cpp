@@ -1,0 +1,295 @@
+#include "access/OpenObject.h"
+
+#include "access/FileURLs.h"
+#include "access/ParsedURL.h"
+#include "access/SandboxFileAccess.h"
+#include "access/SecurityScopedURLManager.h"
+#include "access/URLRegExParser.h"
+#include "graphics/FileObjectKind.h"
+#include "model/L10n.h"
+#include "model/Logger.h"
+#include "model/PathUtilities.h"
+#include "shell/AppDelegate.h"
+
+#include <QFileInfo>
+
+namespace vantel {
+
+using platform::LogType;
+
+namespace {
+
+constexpr Permissions kOpenPermissions = Permissions::bookmark() | Permissions::read();
+
+void finish(const OpenObject::Completion& completion, bool opened)
+{
+    if (completion)
+        completion(opened);
+}
+
+QString absolute(const QUrl& url)
+{
+    return url.toString();
+}
+
+// Elements that are all strings, or none when any is not.
+std::optional<QStringList> castToStringArray(const QVariantList& values)
+{
+    QStringList strings;
+    for (const QVariant& value : values) {
+        if (value.typeId() != QMetaType::QString)
+            return std::nullopt;
+        strings.append(value.toString());
+    }
+    return strings;
+}
+
+} // namespace
+
+OpenObject& OpenObject::shared()
+{
+    static OpenObject* instance =
+        new OpenObject(platform::Workspace::shared(), SandboxFileAccess::shared(), SecurityScopedURLManager::shared());
+    return *instance;
+}
+
+OpenObject::OpenObject(platform::Workspace& workspace, SandboxFileAccess& access, SecurityScopedURLManager& scopes)
+    : workspace_(workspace)
+    , access_(access)
+    , scopes_(scopes)
+{
+}
+
+platform::OpenConfiguration OpenObject::openConfiguration()
+{
+    platform::OpenConfiguration configuration;
+    configuration.createsNewApplicationInstance = false;
+    configuration.activates = true;
+    configuration.forPrinting = false;
+    configuration.promptsUserIfNeeded = true;
+    return configuration;
+}
+
+bool OpenObject::isLaunchableApplication(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    if (isApplication(QUrl::fromLocalFile(path)))
+        return true;
+    return isExecutablePath(path) && QFileInfo(path).isFile();
+}
+
+void OpenObject::showInFinder(const QUrl& url, Completion completion)
+{
+    if (!FileURLs::isReachable(url)) {
+        VLOG(Logger::open(), LogType::Error, "! opening the URL failed (not reachable): %{public}@", absolute(url));
+        finish(completion, false);
+        return;
+    }
+    bool shown = false;
+    access_.access(url, kOpenPermissions, true, true, [&](const SandboxFileAccess::Result& result) {
+        if (!result.succeeded())
+            return;
+        workspace_.showFolderInFileViewer(FileURLs::cleanPath(url));
+        shown = true;
+    });
+    finish(completion, shown);
+}
+
+bool OpenObject::open(const QUrl& url, const std::optional<QVariantList>& documents, Completion completion)
+{
+    if (!FileURLs::isReachable(url)) {
+        VLOG(Logger::open(), LogType::Error, "open failed: [%{public}@] - Unreachable", absolute(url));
+        finish(completion, false);
+        return false;
+    }
+    const SandboxFileAccess::HasAccessResult granted = access_.hasAccess(url, kOpenPermissions);
+    if (!granted.granted) {
+        VLOG(Logger::open(), LogType::Error, "open failed: [%{public}@] - Access not possible", absolute(url));
+        finish(completion, false);
+        return false;
+    }
+    if (granted.bookmarkNeeded && !granted.bookmarkData) {
+        VLOG(Logger::open(), LogType::Error,
+             "open failed: [%{public}@] - Access not possible (Bookmark needed but unavailable)", absolute(url));
+        finish(completion, false);
+        return false;
+    }
+
+    const QString scope = scopes_.beginAccess(granted.bookmarkData, UsedSecurityScopedURLSource::open);
+    const QString urlString = absolute(url);
+    SecurityScopedURLManager* scopes = &scopes_;
+    auto done = [urlString, scope, scopes, completion](const std::optional<platform::WorkspaceError>& error) {
+        if (error)
+            VLOG(Logger::open(), LogType::Error, "open failed: %{public}@",
+                 QStringLiteral("[") + urlString + QStringLiteral("] - ") + error->localizedDescription);
+        else
+            VLOG(Logger::open(), LogType::Default, "open successful: [%{public}@]", urlString);
+        scopes->endAccess(scope);
+        finish(completion, !error);
+    };
+
+    const std::optional<QStringList> paths =
+        documents && !documents->isEmpty() ? castToStringArray(*documents) : std::nullopt;
+    if (paths) {
+        QList<QUrl> documentURLs;
+        for (const QString& path : *paths) {
+            const QUrl documentURL = QUrl::fromLocalFile(path);
+            if (FileURLs::isReachable(documentURL))
+                documentURLs.append(documentURL);
+        }
+        workspace_.openURLs(documentURLs, FileURLs::cleanPath(url), openConfiguration(), std::move(done));
+    } else {
+        workspace_.openURL(url, openConfiguration(), std::move(done));
+    }
+    return true;
+}
+
+bool OpenObject::openWithApplication(const QUrl& documentURL, const QUrl& applicationURL, Completion completion)
+{
+    for (const QUrl& url : {documentURL, applicationURL}) {
+        if (!FileURLs::isReachable(url)) {
+            VLOG(Logger::open(), LogType::Error, "open failed: [%{public}@] - Unreachable", absolute(url));
+            finish(completion, false);
+            return false;
+        }
+    }
+    const SandboxFileAccess::HasAccessResult document = access_.hasAccess(documentURL, kOpenPermissions);
+    const SandboxFileAccess::HasAccessResult application = access_.hasAccess(applicationURL, kOpenPermissions);
+    const std::pair<const SandboxFileAccess::HasAccessResult*, QUrl> checks[] = {{&document, documentURL},
+                                                                                  {&application, applicationURL}};
+    for (const auto& [result, url] : checks) {
+        if (!result->granted) {
+            VLOG(Logger::open(), LogType::Error, "open failed: [%{public}@] - Access not possible", absolute(url));
+            finish(completion, false);
+            return false;
+        }
+        if (result->bookmarkNeeded && !result->bookmarkData) {
+            VLOG(Logger::open(), LogType::Error,
+                 "open failed: [%{public}@] - Access not possible (Bookmark needed but unavailable)", absolute(url));
+            finish(completion, false);
+            return false;
+        }
+    }
+
+    const QString documentScope = scopes_.beginAccess(document.bookmarkData, UsedSecurityScopedURLSource::open);
+    const QString applicationScope = scopes_.beginAccess(application.bookmarkData, UsedSecurityScopedURLSource::open);
+    const QString documentString = absolute(documentURL);
+    const QString applicationString = absolute(applicationURL);
+    SecurityScopedURLManager* scopes = &scopes_;
+    workspace_.openURLs(
+        {documentURL}, FileURLs::cleanPath(applicationURL), openConfiguration(),
+        [=](const std::optional<platform::WorkspaceError>& error) {
+            if (error)
+                VLOG(Logger::open(), LogType::Error, "open failed: %{public}@",
+                     QStringLiteral("[") + documentString + QStringLiteral("] - ") + error->localizedDescription);
+            else
+                VLOG(Logger::open(), LogType::Default, "open successful: %{public}@",
+                     QStringLiteral("[") + documentString + QStringLiteral("] with [") + applicationString
+                         + QStringLiteral("]"));
+            scopes->endAccess(documentScope);
+            scopes->endAccess(applicationScope);
+            finish(completion, !error);
+        });
+    return true;
+}
+
+void OpenObject::openURLString(const QString& urlString, const std::optional<QVariantList>& selectedObjects,
+                               Completion completion)
+{
+    VLOG(Logger::open(), LogType::Default, "Open URL: %{public}@", urlString);
+    if (urlString.isEmpty()) {
+        finish(completion, false);
+        return;
+    }
+    const std::shared_ptr<ParsedURL> parsed = ParsedURL::create(urlString, selectedObjects);
+    if (!parsed) {
+        SandboxFileAccess::showAlert(L10n::openURLError(), urlString);
+        finish(completion, false);
+        return;
+    }
+    if (parsed->currentURLString().isEmpty() || !parsed->urlRegExParser()) {
+        finish(completion, false);
+        return;
+    }
+    // No result: the user cancelled a question.
+    const std::optional<QString> substituted = parsed->urlRegExParser()->replacePlaceholders(QStringLiteral("\n"));
+    if (!substituted) {
+        finish(completion, false);
+        return;
+    }
+    const QUrl url(*substituted, QUrl::StrictMode);
+    if (substituted->isEmpty() || !url.isValid()) {
+        SandboxFileAccess::showAlert(L10n::openURLError(), *substituted);
+        finish(completion, false);
+        return;
+    }
+    VLOG(Logger::open(), LogType::Default, "Parsed URL: %{public}@", *substituted);
+    if (url.isLocalFile()) {
+        open(url, std::nullopt, std::move(completion));
+        return;
+    }
+    workspace_.openURL(url, openConfiguration(), [completion](const std::optional<platform::WorkspaceError>& error) {
+        if (error)
+            VLOG(Logger::open(), LogType::Error, "open failed: %{public}@", error->localizedDescription);
+        finish(completion, !error);
+    });
+}
+
+bool OpenObject::openPath(const QString& path, const std::optional<QVariantList>& documents, Completion completion)
+{
+    if (path.isEmpty()) {
+        finish(completion, false);
+        return false;
+    }
+    const QUrl given = QUrl::fromLocalFile(path);
+    const QUrl resolved = FileURLs::standardizedResolved(given);
+    if (!FileURLs::isReachable(resolved)) {
+        finish(completion, false);
+        return false;
+    }
+    switch (fileObjectKind(given)) {
+    case fileKindPlainFile:
+    case fileKindApplication:
+    case fileKindOther:
+        return openFile(resolved, documents, std::move(completion));
+    case fileKindFolder:
+        return openFolder(resolved, std::move(completion));
+    default:
+        finish(completion, false);
+        return false;
+    }
+}
+
+bool OpenObject::openFile(const QUrl& url, const std::optional<QVariantList>& documents, Completion completion)
+{
+    if (isApplication(url)) {
+        const bool withDocuments = documents && !documents->isEmpty();
+        return open(url, withDocuments ? documents : std::nullopt, std::move(completion));
+    }
+    const std::optional<QString> application = workspace_.urlForApplicationToOpen(url);
+    if (!application)
+        return open(url, std::nullopt, std::move(completion));
+    if (application->toLower() == FileURLs::cleanPath(url).toLower())
+        return open(url, std::nullopt, std::move(completion));
+    if (isLaunchableApplication(*application))
+        return openWithApplication(url, QUrl::fromLocalFile(*application), std::move(completion));
+    return open(url, std::nullopt, std::move(completion));
+}
+
+bool OpenObject::openFolder(const QUrl& url, Completion completion)
+{
+    if (!FileURLs::isReachable(url)) {
+        finish(completion, false);
+        return false;
+    }
+    const QString browser = AppDelegate::shared().config().alternateFolderBrowser();
+    if (!browser.isEmpty() && isLaunchableApplication(browser)) {
+        openWithApplication(url, QUrl::fromLocalFile(browser), std::move(completion));
+        return true;
+    }
+    showInFinder(url, std::move(completion));
+    return true;
+}
+
+} // namespace vantel

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/Workspace.h"
+
+#include <QString>
+#include <QUrl>
+#include <QVariantList>
+
+#include <functional>
+#include <optional>
+
+namespace vantel {
+
+class SandboxFileAccess;
+class SecurityScopedURLManager;
+
+// The one place that hands something to the system to be opened: a file in
+// its default application, a folder in the file manager (or the configured
+// folder browser), an application with documents, a URL built from a
+// template. Every file-system open passes the access check first and holds an
+// access scope until the launch has answered.
+//
+// Each operation takes an optional completion that is called exactly once,
+// on the main thread once the launch has answered, or at once when the open
+// ends before it reaches the system: true when the item was opened.
+class OpenObject {
+public:
+    using Completion = std::function<void(bool opened)>;
+
+    static OpenObject& shared();
+
+    OpenObject(platform::Workspace& workspace, SandboxFileAccess& access, SecurityScopedURLManager& scopes);
+    OpenObject(const OpenObject&) = delete;
+    OpenObject& operator=(const OpenObject&) = delete;
+
+    platform::Workspace& workspace() const { return workspace_; }
+
+    // Shows the folder in the file manager.
+    void showInFinder(const QUrl& url, Completion completion = {});
+    // Opens a file-system object, or an application with the documents
+    // (paths). True when the request went to the system.
+    bool open(const QUrl& url, const std::optional<QVariantList>& documents, Completion completion = {});
+    bool openWithApplication(const QUrl& documentURL, const QUrl& applicationURL, Completion completion = {});
+    // Fills the placeholders of the template (asking the user where it says
+    // so) and opens the result.
+    void openURLString(const QString& urlString, const std::optional<QVariantList>& selectedObjects,
+                       Completion completion = {});
+    // Opens a file, application or folder by path. True when the request
+    // went to the system.
+    bool openPath(const QString& path, const std::optional<QVariantList>& documents, Completion completion = {});
+
+    // The same for every request: no new instance, activate, not for
+    // printing, prompt when needed.
+    static platform::OpenConfiguration openConfiguration();
+
+    // Something that can be launched with documents: an executable file or
+    // the desktop entry of an application (a desktop entry is not executable
+    // itself).
+    static bool isLaunchableApplication(const QString& path);
+
+private:
+    bool openFile(const QUrl& url, const std::optional<QVariantList>& documents, Completion completion);
+    bool openFolder(const QUrl& url, Completion completion);
+
+    platform::Workspace& workspace_;
+    SandboxFileAccess& access_;
+    SecurityScopedURLManager& scopes_;
+};
+
+} // namespace vantel

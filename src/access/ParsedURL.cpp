@@ -1,0 +1,32 @@
+#include "access/ParsedURL.h"
+
+#include "model/PathUtilities.h"
+
+#include <QUrl>
+
+namespace vantel {
+
+std::shared_ptr<ParsedURL> ParsedURL::create(const QString& urlString, const std::optional<QVariantList>& objects)
+{
+    if (urlString.isEmpty())
+        return nullptr;
+    auto parsed = std::make_shared<ParsedURL>(urlString, objects);
+    return parsed->isValid() ? parsed : nullptr;
+}
+
+ParsedURL::ParsedURL(const QString& urlString, const std::optional<QVariantList>& objects)
+    : currentURLString_(urlString)
+    , currentObjects_(objects)
+    , urlRegExParser_(URLRegExParser::create(urlString, objects))
+{
+}
+
+bool ParsedURL::isValid() const
+{
+    if (currentURLString_.isEmpty() || !hasURLScheme(currentURLString_) || !urlRegExParser_)
+        return false;
+    const QString stripped = urlRegExParser_->urlStringWithoutPlaceholders();
+    return !stripped.isEmpty() && QUrl(stripped, QUrl::StrictMode).isValid();
+}
+
+} // namespace vantel

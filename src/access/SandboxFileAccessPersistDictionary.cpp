@@ -1,0 +1,267 @@
+#include "access/SandboxFileAccessPersistDictionary.h"
+
+#include "access/FileURLs.h"
+#include "access/SandboxFileAccess.h"
+#include "model/L10n.h"
+#include "model/Logger.h"
+#include "platform/Bookmark.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/KeyedDictionary.h"
+#include "platform/KeyedUnarchiver.h"
+#include "platform/NotificationCenter.h"
+#include "platform/XdgPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace vantel {
+
+using platform::Bookmark;
+using platform::LogType;
+
+const QString SandboxFileAccessPersistDictionary::fileName = QStringLiteral("Bookmarks.dict");
+
+namespace {
+
+const QString kAlertInformative = QStringLiteral("Error: SandboxFileAccessPersistDictionary");
+
+bool resolvesFresh(const QByteArray& data)
+{
+    const Bookmark::Resolution resolution = Bookmark::resolveBookmark(data, Bookmark::WithSecurityScope);
+    return resolution.ok() && !resolution.stale;
+}
+
+QUrl rootKey()
+{
+    return Bookmark::canonicalFileURL(QStringLiteral("/"));
+}
+
+} // namespace
+
+std::shared_ptr<SandboxFileAccessPersistDictionary> SandboxFileAccessPersistDictionary::create(const QString& filePath)
+{
+    auto store = std::make_shared<SandboxFileAccessPersistDictionary>(Private{}, filePath);
+    store->globalBookmarks_->setDelegate(store->weak_from_this());
+    return store;
+}
+
+SandboxFileAccessPersistDictionary::SandboxFileAccessPersistDictionary(Private, const QString& filePath)
+    : filePathOverride_(filePath)
+    , globalBookmarks_(Dictionary::create())
+{
+}
+
+QUrl SandboxFileAccessPersistDictionary::keyFor(const QUrl& url)
+{
+    if (!url.isLocalFile())
+        return url;
+    const QUrl canonical = Bookmark::canonicalFileURL(url.toLocalFile());
+    return canonical.isEmpty() ? url : canonical;
+}
+
+QString SandboxFileAccessPersistDictionary::bookmarksFilePath() const
+{
+    const QString path = filePathOverride_.isEmpty()
+        ? QDir(platform::XdgPaths::documentsDir()).filePath(fileName)
+        : filePathOverride_;
+    VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "Path to Bookmark-File: %{public}@", path);
+    return path;
+}
+
+void SandboxFileAccessPersistDictionary::loadBookmarks()
+{
+    VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "Loading bookmarks");
+    globalBookmarks_->removeAll();
+
+    const QString path = bookmarksFilePath();
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return;
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        globalBookmarks_->removeAll();
+        SandboxFileAccess::showAlert(QStringLiteral("Error loading globalBookmarks from file"), kAlertInformative);
+        return;
+    }
+    const QByteArray data = file.readAll();
+    file.close();
+
+    platform::KeyedUnarchiver::Options options;
+    const platform::KeyedUnarchiver::Result result = platform::KeyedUnarchiver::unarchiveTopLevelObject(data, options);
+    if (!result.ok()) {
+        globalBookmarks_->removeAll();
+        SandboxFileAccess::showAlert(QStringLiteral("Error loading globalBookmarks from file -> Wrong Type"),
+                                     kAlertInformative);
+        return;
+    }
+    // Anything but a dictionary of URL to data counts as an empty store.
+    const std::optional<platform::KeyedDictionary> stored = platform::KeyedDictionary::from(result.value);
+    if (!stored)
+        return;
+    QList<std::pair<QUrl, QByteArray>> entries;
+    for (const auto& [key, value] : stored->entries) {
+        if (key.typeId() != QMetaType::QUrl || value.typeId() != QMetaType::QByteArray)
+            return;
+        entries.append({key.toUrl(), value.toByteArray()});
+    }
+
+    for (const auto& [url, bookmark] : std::as_const(entries)) {
+        if (url.isValid() && url.isLocalFile() && resolvesFresh(bookmark)) {
+            globalBookmarks_->setValue(bookmark, url);
+            VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "+ Bookmark-Data loaded for: %{public}@",
+                 url.toString());
+        } else {
+            VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error,
+                 "! Bookmark-Data is invalid an will be removed: %{public}@", url.toString());
+        }
+    }
+}
+
+QList<std::pair<QUrl, QByteArray>> SandboxFileAccessPersistDictionary::validEntries() const
+{
+    // Resolving touches the disk: copy first, so the queue is not held meanwhile.
+    QList<std::pair<QUrl, QByteArray>> all;
+    globalBookmarks_->forEach([&](const QUrl& url, const QByteArray& data) { all.append({url, data}); });
+    QList<std::pair<QUrl, QByteArray>> valid;
+    for (const auto& entry : std::as_const(all))
+        if (resolvesFresh(entry.second))
+            valid.append(entry);
+    return valid;
+}
+
+void SandboxFileAccessPersistDictionary::saveBookmarks()
+{
+    VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "Saving bookmarks");
+    const QString path = bookmarksFilePath();
+
+    platform::KeyedDictionary dictionary;
+    for (const auto& [url, data] : validEntries()) {
+        dictionary.entries.append({QVariant(url), QVariant(data)});
+        VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "+ Bookmark-Data saved for: %{public}@",
+             url.toString());
+    }
+
+    QString archiveError;
+    const QByteArray archive = platform::KeyedArchiver::archivedData(QVariant::fromValue(dictionary), &archiveError);
+    if (archive.isEmpty()) {
+        SandboxFileAccess::showAlert(QStringLiteral("Error saving globalBookmarks to file"), kAlertInformative);
+        return;
+    }
+
+    // Written whole or not at all: a crash half-way must not cost every grant.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(archive) == archive.size() && file.commit();
+    if (!written) {
+        file.cancelWriting();
+        SandboxFileAccess::showAlert(L10n::errorExportingAllData_MessageText(),
+                                     L10n::errorExportingAllData_ExportFileCouldNotCreated());
+    }
+}
+
+void SandboxFileAccessPersistDictionary::removeAllBookmarks()
+{
+    globalBookmarks_->removeAll();
+}
+
+bool SandboxFileAccessPersistDictionary::hasRootBookmark() const
+{
+    return globalBookmarks_->value(rootKey()).has_value();
+}
+
+void SandboxFileAccessPersistDictionary::removeInvalidBookmarks()
+{
+    QList<QUrl> invalid;
+    globalBookmarks_->forEach([&](const QUrl& url, const QByteArray&) { invalid.append(url); });
+    const QList<std::pair<QUrl, QByteArray>> valid = validEntries();
+    for (const auto& entry : valid)
+        invalid.removeAll(entry.first);
+    for (const QUrl& url : std::as_const(invalid)) {
+        VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "Clear Bookmark for %{public}@",
+             url.toString());
+        globalBookmarks_->setValue(std::nullopt, url);
+    }
+}
+
+std::optional<std::pair<QUrl, QByteArray>> SandboxFileAccessPersistDictionary::coveringBookmark(const QUrl& url) const
+{
+    const QUrl root = rootKey();
+    if (const auto data = globalBookmarks_->value(root)) {
+        VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default,
+             "Searching Bookmark-Data for [%{public}@] - found Root-Bookmark!", url.toString());
+        return std::make_pair(root, *data);
+    }
+
+    // The URL as given first (keys set by hand may differ from the canonical
+    // form), then the canonical form of it and of each ancestor.
+    if (const auto data = globalBookmarks_->value(url)) {
+        VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "%{public}@",
+             QStringLiteral("Searching Bookmark-Data for [") + url.toString() + QStringLiteral("] - found: [")
+                 + url.toString() + QStringLiteral("]"));
+        return std::make_pair(url, *data);
+    }
+    QString path = FileURLs::cleanPath(url);
+    while (path.size() >= 2) {
+        const QUrl candidate = keyFor(QUrl::fromLocalFile(path));
+        if (const auto data = globalBookmarks_->value(candidate)) {
+            VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "%{public}@",
+                 QStringLiteral("Searching Bookmark-Data for [") + url.toString() + QStringLiteral("] - found: [")
+                     + candidate.toString() + QStringLiteral("]"));
+            return std::make_pair(candidate, *data);
+        }
+        path = FileURLs::parentPath(path);
+    }
+    VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error,
+         "Searching Bookmark-Data for [%{public}@] - No Bookmark found!", url.toString());
+    return std::nullopt;
+}
+
+std::optional<QByteArray> SandboxFileAccessPersistDictionary::bookmarkData(const QUrl& url) const
+{
+    if (auto found = coveringBookmark(url))
+        return found->second;
+    return std::nullopt;
+}
+
+void SandboxFileAccessPersistDictionary::forEachBookmark(
+    const std::function<void(const QUrl& url, const QByteArray& data)>& body) const
+{
+    globalBookmarks_->forEach([&](const QUrl& url, const QByteArray& data) { body(url, data); });
+}
+
+void SandboxFileAccessPersistDictionary::setBookmark(const QByteArray& data, const QUrl& url)
+{
+    VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "Set Bookmark for %{public}@", url.toString());
+    globalBookmarks_->setValue(data, keyFor(url));
+}
+
+void SandboxFileAccessPersistDictionary::clearBookmark(const QUrl& url)
+{
+    VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "Clear Bookmark for %{public}@", url.toString());
+    // A key listed by forEachBookmark is removed as it stands; any other URL
+    // by its canonical form.
+    const QUrl key = globalBookmarks_->value(url) ? url : keyFor(url);
+    globalBookmarks_->setValue(std::nullopt, key);
+}
+
+bool SandboxFileAccessPersistDictionary::isBookmarkValid(const std::optional<QUrl>& url) const
+{
+    if (!url)
+        return false;
+    std::optional<QByteArray> data = globalBookmarks_->value(*url);
+    if (!data)
+        data = globalBookmarks_->value(keyFor(*url));
+    if (!data)
+        return true;
+    return resolvesFresh(*data);
+}
+
+void SandboxFileAccessPersistDictionary::dictionaryChanged()
+{
+    VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "Bookmarks changed");
+    platform::NotificationCenter::defaultCenter().post(QStringLiteral("globalBookmarksChanged"));
+}
+
+} // namespace vantel

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "access/SandboxFileAccessProtocol.h"
+#include "model/SynchronizedDictionary.h"
+#include "model/SynchronizedDictionaryDelegate.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+
+namespace vantel {
+
+// The granted bookmarks, one per chosen file or folder, kept in memory and in
+// "Bookmarks.dict" in the documents folder. Keys are file URLs in the one
+// canonical form of platform::Bookmark (folders with a trailing slash, the
+// root "file:///"). Every change is announced on the main thread with
+// "globalBookmarksChanged".
+class SandboxFileAccessPersistDictionary final
+    : public SandboxFileAccessProtocol,
+      public SynchronizedDictionaryDelegate,
+      public std::enable_shared_from_this<SandboxFileAccessPersistDictionary> {
+    struct Private {};
+
+public:
+    using Dictionary = SynchronizedDictionary<QUrl, QByteArray>;
+
+    // An empty store; `filePath` overrides where the file lives (tests).
+    static std::shared_ptr<SandboxFileAccessPersistDictionary> create(const QString& filePath = {});
+    SandboxFileAccessPersistDictionary(Private, const QString& filePath);
+
+    const std::shared_ptr<Dictionary>& globalBookmarks() const { return globalBookmarks_; }
+
+    // The path of the store's file.
+    QString bookmarksFilePath() const;
+
+    void loadBookmarks() override;
+    void saveBookmarks() override;
+    void removeAllBookmarks();
+    bool hasRootBookmark() const override;
+    void removeInvalidBookmarks() override;
+    std::optional<QByteArray> bookmarkData(const QUrl& url) const override;
+    std::optional<std::pair<QUrl, QByteArray>> coveringBookmark(const QUrl& url) const override;
+    void forEachBookmark(const std::function<void(const QUrl& url, const QByteArray& data)>& body) const override;
+    void setBookmark(const QByteArray& data, const QUrl& url) override;
+    void clearBookmark(const QUrl& url) override;
+    bool isBookmarkValid(const std::optional<QUrl>& url) const override;
+
+    void dictionaryChanged() override;
+
+    // The key under which a file URL is stored.
+    static QUrl keyFor(const QUrl& url);
+
+    static const QString fileName;
+
+private:
+    // The valid entries (resolvable and not stale), in no particular order.
+    QList<std::pair<QUrl, QByteArray>> validEntries() const;
+
+    const QString filePathOverride_;
+    std::shared_ptr<Dictionary> globalBookmarks_;
+};
+
+} // namespace vantel

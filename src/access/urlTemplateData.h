@@ -1,0 +1,29 @@
+#pragma once
+
+#include "access/urlBaseData.h"
+
+#include <QSet>
+
+#include <memory>
+
+namespace vantel {
+
+// One URL template, from which new URL entries are made.
+class urlTemplateData final : public urlBaseData {
+public:
+    using urlBaseData::urlBaseData;
+
+    // None when the title or value is missing, not a string or empty.
+    static std::shared_ptr<urlTemplateData> initWithCoder(platform::KeyedUnarchiver& coder);
+
+    static QString archiveName();
+    // Makes the class known to the unarchiver (idempotent, thread-safe).
+    static void registerArchiveClass();
+    // The allow-list for an archive of these objects, registered.
+    static QSet<QString> archiveClassNames();
+
+    QString archiveClassName() const override;
+    QStringList archiveClassChain() const override;
+};
+
+} // namespace vantel

@@ -1,0 +1,212 @@
+#include "AccessTestSupport.h"
+
+#include "access/OpenObject.h"
+#include "access/SandboxFileAccess.h"
+#include "access/SandboxFileAccessPersistDictionary.h"
+#include "access/SecurityScopedURLManager.h"
+#include "platform/Bookmark.h"
+#include "shell/AppDelegate.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#pragma push_macro("signals")
+#undef signals
+#include <gio/gio.h>
+#pragma pop_macro("signals")
+
+using namespace vantel;
+
+namespace {
+
+const QString kHandlerId = QStringLiteral("vantel-test-handler.desktop");
+
+QString fixture(const QString& name)
+{
+    return QStringLiteral(VANTEL_FIXTURES_DIR "/access/") + name;
+}
+
+// The content type the system gives a file, asked the way the workspace asks.
+QString contentTypeOf(const QString& path)
+{
+    GFile* file = g_file_new_for_path(QFile::encodeName(path).constData());
+    GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE, G_FILE_QUERY_INFO_NONE, nullptr,
+                                        nullptr);
+    QString type;
+    if (info && g_file_info_get_content_type(info))
+        type = QString::fromUtf8(g_file_info_get_content_type(info));
+    if (info)
+        g_object_unref(info);
+    g_object_unref(file);
+    return type;
+}
+
+// A desktop entry that records its arguments into `output`.
+bool writeRecorder(const QString& desktopPath, const QString& output, const QString& mimeType)
+{
+    QByteArray text = test::readFile(fixture(QStringLiteral("recorder.desktop.in")));
+    text.replace("@SCRIPT@", QFile::encodeName(fixture(QStringLiteral("record-arguments.sh"))));
+    text.replace("@OUTPUT@", QFile::encodeName(output));
+    text.replace("@MIMETYPE@", mimeType.toUtf8());
+    return test::writeFile(desktopPath, text);
+}
+
+QStringList recordedLines(const QString& output)
+{
+    return QString::fromUtf8(test::readFile(output)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+class OpenObjectTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        home = test::makeTempDir(QStringLiteral("open-object"));
+        document = home + QStringLiteral("/report.vanteldoc");
+        ASSERT_TRUE(test::writeFile(document, "a document for the test handler\n"));
+        // The default handler of the document's type, registered in the
+        // test's own XDG folders before anything asks for applications.
+        handlerOutput = home + QStringLiteral("/handler.out");
+        const QString type = contentTypeOf(document);
+        ASSERT_FALSE(type.isEmpty());
+        ASSERT_TRUE(writeRecorder(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications/") + kHandlerId,
+                                  handlerOutput, type));
+        ASSERT_TRUE(test::writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
+                                    "[Default Applications]\n" + type.toUtf8() + "=" + kHandlerId.toUtf8() + "\n"));
+    }
+
+    void SetUp() override
+    {
+        folder = test::makeTempDir(QStringLiteral("open"));
+        QFile::remove(handlerOutput);
+        // A grant that covers the folder, so that every open holds a scope.
+        auto store = SandboxFileAccess::shared().persistanceBookmarkStorage();
+        store->setBookmark(platform::Bookmark::createBookmarkForPath(folder).value(), QUrl::fromLocalFile(folder));
+    }
+
+    void TearDown() override { AppDelegate::shared().config().setAlternateFolderBrowser(QString()); }
+
+    // Opens and waits for the completion; the scopes are all closed afterwards.
+    std::optional<bool> runToCompletion(const std::function<void(OpenObject::Completion)>& start)
+    {
+        std::optional<bool> result;
+        start([&](bool opened) { result = opened; });
+        test::waitUntil([&] { return result.has_value(); }, std::chrono::seconds(10));
+        return result;
+    }
+
+    static inline QString home;
+    static inline QString document;
+    static inline QString handlerOutput;
+    test::ScriptedDialogs dialogs;
+    QString folder;
+};
+
+TEST_F(OpenObjectTest, AnApplicationEntryRunsWithBothHandedOverFiles)
+{
+    const QString output = folder + QStringLiteral("/app.out");
+    const QString application = folder + QStringLiteral("/recorder.desktop");
+    ASSERT_TRUE(writeRecorder(application, output, QStringLiteral("application/x-vantel-none")));
+    const QString first = folder + QStringLiteral("/first file.txt");
+    const QString second = folder + QStringLiteral("/second.txt");
+    ASSERT_TRUE(test::writeFile(first, "1"));
+    ASSERT_TRUE(test::writeFile(second, "2"));
+
+    const auto result = runToCompletion([&](OpenObject::Completion done) {
+        EXPECT_TRUE(OpenObject::shared().openPath(application, QVariantList{first, second}, std::move(done)));
+    });
+    ASSERT_EQ(result, std::optional<bool>(true));
+    ASSERT_TRUE(test::waitUntil([&] { return recordedLines(output).size() == 2; }));
+    EXPECT_EQ(recordedLines(output), (QStringList{first, second}));
+    EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
+}
+
+TEST_F(OpenObjectTest, AFileOpensInItsDefaultHandler)
+{
+    const QString copy = folder + QStringLiteral("/copy.vanteldoc");
+    ASSERT_TRUE(QFile::copy(document, copy));
+    const auto result = runToCompletion(
+        [&](OpenObject::Completion done) { OpenObject::shared().openPath(copy, std::nullopt, std::move(done)); });
+    ASSERT_EQ(result, std::optional<bool>(true));
+    ASSERT_TRUE(test::waitUntil([&] { return !recordedLines(handlerOutput).isEmpty(); }));
+    EXPECT_EQ(recordedLines(handlerOutput), QStringList{copy});
+    EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
+}
+
+TEST_F(OpenObjectTest, AFailedLaunchReachesTheCompletionAndEndsItsScope)
+{
+    const QString broken = folder + QStringLiteral("/broken.desktop");
+    ASSERT_TRUE(test::writeFile(broken, "[Desktop Entry]\nType=Application\nName=Broken\nExec=/nonexistent/program %F\n"));
+    const auto result = runToCompletion(
+        [&](OpenObject::Completion done) { OpenObject::shared().openPath(broken, std::nullopt, std::move(done)); });
+    EXPECT_EQ(result, std::optional<bool>(false));
+    EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
+
+    // Unreachable paths fail before anything is begun.
+    const auto missing = runToCompletion([&](OpenObject::Completion done) {
+        EXPECT_FALSE(OpenObject::shared().openPath(folder + QStringLiteral("/missing"), std::nullopt, std::move(done)));
+    });
+    EXPECT_EQ(missing, std::optional<bool>(false));
+    EXPECT_FALSE(OpenObject::shared().openPath(QString(), std::nullopt));
+    EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
+}
+
+TEST_F(OpenObjectTest, DocumentsThatAreNotAllTextOpenTheApplicationAlone)
+{
+    const QString output = folder + QStringLiteral("/alone.out");
+    const QString application = folder + QStringLiteral("/alone.desktop");
+    ASSERT_TRUE(writeRecorder(application, output, QStringLiteral("application/x-vantel-none")));
+    const auto result = runToCompletion([&](OpenObject::Completion done) {
+        OpenObject::shared().open(QUrl::fromLocalFile(application), QVariantList{document, 7}, std::move(done));
+    });
+    ASSERT_EQ(result, std::optional<bool>(true));
+    test::spinEventLoop(std::chrono::milliseconds(300));
+    EXPECT_TRUE(recordedLines(output).isEmpty());
+}
+
+TEST_F(OpenObjectTest, AFolderGoesToTheConfiguredBrowser)
+{
+    const QString browser = folder + QStringLiteral("/browser.sh");
+    const QString output = folder + QStringLiteral("/browser.out");
+    ASSERT_TRUE(test::writeFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + QFile::encodeName(output) + "'\n"));
+    QFile::setPermissions(browser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    AppDelegate::shared().config().setAlternateFolderBrowser(browser);
+    const QString target = folder + QStringLiteral("/target");
+    QDir().mkpath(target);
+
+    const auto result = runToCompletion(
+        [&](OpenObject::Completion done) { EXPECT_TRUE(OpenObject::shared().openPath(target, std::nullopt, std::move(done))); });
+    ASSERT_EQ(result, std::optional<bool>(true));
+    ASSERT_TRUE(test::waitUntil([&] { return !recordedLines(output).isEmpty(); }));
+    EXPECT_EQ(recordedLines(output), QStringList{target});
+    EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
+}
+
+TEST_F(OpenObjectTest, URLStringsAlertOnlyForBadURLsAndOpenFileURLsThroughTheAccessCheck)
+{
+    auto run = [&](const QString& text) {
+        return runToCompletion(
+            [&](OpenObject::Completion done) { OpenObject::shared().openURLString(text, std::nullopt, std::move(done)); });
+    };
+    EXPECT_EQ(run(QString()), std::optional<bool>(false));
+    EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
+
+    // Cancelling the question opens nothing and says nothing.
+    EXPECT_EQ(run(QStringLiteral("https://e.org/?q=%%userInput:Q%%")), std::optional<bool>(false));
+    EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
+
+    EXPECT_EQ(run(QStringLiteral("no scheme")), std::optional<bool>(false));
+    ASSERT_EQ(dialogs.alerts->alerts().size(), 1);
+    EXPECT_EQ(dialogs.alerts->alerts().first().messageText, QStringLiteral("URL error - Is the URL correct?"));
+    EXPECT_EQ(dialogs.alerts->alerts().first().informativeText, QStringLiteral("no scheme"));
+
+    const QString copy = folder + QStringLiteral("/template.vanteldoc");
+    ASSERT_TRUE(QFile::copy(document, copy));
+    EXPECT_EQ(run(QUrl::fromLocalFile(copy).toString(QUrl::FullyEncoded)), std::optional<bool>(true));
+    ASSERT_TRUE(test::waitUntil([&] { return !recordedLines(handlerOutput).isEmpty(); }));
+    EXPECT_EQ(recordedLines(handlerOutput), QStringList{copy});
+    EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
+}
+
+} // namespace

@@ -1,0 +1,70 @@
+#include "access/ui/URLInputViewController.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace vantel;
+
+namespace {
+
+TEST(URLInputViewControllerTest, ReturnAnswersLikeOkWithTheTextTyped)
+{
+    URLInputViewController controller;
+    controller.setDialogLabel(QStringLiteral("Search for"));
+    EXPECT_EQ(controller.labelURL()->text(), QStringLiteral("Search for"));
+    QTimer::singleShot(0, &controller, [&] {
+        QTest::keyClicks(controller.inputURL(), QStringLiteral("two words"));
+        QTest::keyClick(controller.inputURL(), Qt::Key_Return);
+    });
+    EXPECT_EQ(controller.exec(), QDialog::Accepted);
+    EXPECT_EQ(controller.modalResponse(), std::optional<int>(1));
+    EXPECT_EQ(controller.dialogResult(), std::optional<QString>(QStringLiteral("two words")));
+}
+
+TEST(URLInputViewControllerTest, AnEmptyAnswerIsAnAnswerAndAnEmptyQuestionShowsInput)
+{
+    URLInputViewController controller;
+    controller.setDialogLabel(QString());
+    EXPECT_EQ(controller.labelURL()->text(), QStringLiteral("Input"));
+    controller.setDialogLabel(std::nullopt);
+    EXPECT_EQ(controller.labelURL()->text(), QStringLiteral("Input"));
+    QTimer::singleShot(0, &controller, [&] { controller.btnOKClick(); });
+    EXPECT_EQ(controller.exec(), QDialog::Accepted);
+    EXPECT_EQ(controller.dialogResult(), std::optional<QString>(QString()));
+}
+
+TEST(URLInputViewControllerTest, CancelAndClosingTheWindowGiveNoAnswer)
+{
+    URLInputViewController cancelled;
+    QTimer::singleShot(0, &cancelled, [&] {
+        QTest::keyClicks(cancelled.inputURL(), QStringLiteral("typed"));
+        cancelled.btnCancelClick();
+    });
+    EXPECT_EQ(cancelled.exec(), QDialog::Rejected);
+    EXPECT_EQ(cancelled.modalResponse(), std::optional<int>(0));
+
+    URLInputViewController closed;
+    QTimer::singleShot(0, &closed, [&] {
+        QTest::keyClicks(closed.inputURL(), QStringLiteral("typed"));
+        closed.close();
+    });
+    EXPECT_EQ(closed.exec(), QDialog::Rejected);
+    EXPECT_FALSE(closed.modalResponse().has_value());
+    EXPECT_FALSE(closed.dialogResult().has_value());
+}
+
+TEST(URLInputViewControllerTest, WithoutAnApplicationTheGenericIconShows)
+{
+    URLInputViewController controller;
+    controller.configureDialog(std::nullopt);
+    EXPECT_FALSE(controller.showsApplicationIcon());
+    controller.configureDialog(QStringLiteral("/no/such/application.desktop"));
+    EXPECT_FALSE(controller.showsApplicationIcon());
+}
+
+} // namespace
