@@ -2,6 +2,7 @@
 
 #include "datastore/ProxyTags.h"
 #include "datastore/TagManager.h"
+#include "model/ExecutionServices.h"
 #include "model/Logger.h"
 #include "model/TagNames.h"
 #include "platform/Log.h"
@@ -253,6 +254,12 @@ void DataStorage::databaseUpdateFinished()
         if (presets)
             presets();
     }
+}
+
+void DataStorage::launchAllEntriesOfTag(const QString& tagName)
+{
+    if (auto services = ExecutionServices::shared())
+        services->launchAllEntriesOfTag(tagName);
 }
 
 void DataStorage::rebuildDataWithTimer()

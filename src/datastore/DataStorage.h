@@ -120,6 +120,10 @@ public:
     void setCurrentData(EntryArray::Ptr list);
     void setCurrentDataConfig(EntryArray::Ptr list);
 
+    // Opens every visible, reachable entry of the tag, asking first when there
+    // are many; carried out by the item-access layer installed at launch.
+    void launchAllEntriesOfTag(const QString& tagName);
+
     // ---- Category queries (visible and reachable entries only) ----
     bool allDataContainsFavorites() const;
     bool allDataContainsFiles() const;

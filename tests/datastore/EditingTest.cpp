@@ -2,6 +2,7 @@
 
 #include "datastore/DatastorageResultCode.h"
 #include "hotkeys/KeyCombo.h"
+#include "model/ExecutionServices.h"
 #include "model/TableViewItemChangedNotifyObject.h"
 
 using namespace vantel;
@@ -158,4 +159,23 @@ TEST_F(EditingTest, CategoryQueriesSeeOnlyVisibleReachableEntries)
                                                         ListviewItemType::file, ListviewItemSource::other));
     EXPECT_TRUE(store->allDataContainsFolders());
     EXPECT_FALSE(store->allDataContainsFiles()) << "the file does not exist";
+}
+
+TEST_F(EditingTest, LaunchAllEntriesOfATagGoesToTheInstalledOpener)
+{
+    struct Recorder final : ExecutionServices {
+        void openURLString(const QString&, const std::optional<QVariantList>&) override {}
+        void readVolumeAttributes(const QUrl&) override {}
+        void openPath(const QString&, const std::optional<QVariantList>&) override {}
+        void launchAllEntriesOfTag(const QString& tagName) override { tags << tagName; }
+        bool selectFile(const QString&) override { return false; }
+        bool isApplicationRunning(const QString&) override { return false; }
+        QStringList tags;
+    };
+    store->launchAllEntriesOfTag(QStringLiteral("Work")); // nothing installed: dropped quietly
+    auto recorder = std::make_shared<Recorder>();
+    ExecutionServices::setShared(recorder);
+    store->launchAllEntriesOfTag(QStringLiteral("Work"));
+    ExecutionServices::setShared(nullptr);
+    EXPECT_EQ(recorder->tags, QStringList{QStringLiteral("Work")});
 }
