@@ -225,8 +225,7 @@ QSet<QString> TableViewItem::archiveClassNames()
 
 QString TableViewItem::name() const
 {
-    std::lock_guard lock(mutex_);
-    return name_;
+    return readLocked(name_);
 }
 
 void TableViewItem::setName(const QString& name)
@@ -243,8 +242,7 @@ void TableViewItem::setName(const QString& name)
 
 QString TableViewItem::nameLowercased() const
 {
-    std::lock_guard lock(mutex_);
-    return nameLowercased_;
+    return readLocked(nameLowercased_);
 }
 
 void TableViewItem::setPath(const QString& path)
@@ -262,8 +260,7 @@ void TableViewItem::setPath(const QString& path)
 
 QString TableViewItem::pathLowercased() const
 {
-    std::lock_guard lock(mutex_);
-    return pathLowercased_;
+    return readLocked(pathLowercased_);
 }
 
 void TableViewItem::setTags(const QStringList& tags)
@@ -277,51 +274,36 @@ void TableViewItem::setTags(const QStringList& tags)
 
 QString TableViewItem::comment() const
 {
-    std::lock_guard lock(mutex_);
-    return comment_;
+    return readLocked(comment_);
 }
 
 void TableViewItem::setComment(const QString& comment)
 {
-    QString old;
-    {
-        std::lock_guard lock(mutex_);
-        old = std::exchange(comment_, comment);
-    }
+    const QString old = exchangeLocked(comment_, comment);
     if (old != comment)
         itemChanged(TableViewItemChangeReason::commentChanged);
 }
 
 std::optional<platform::Color> TableViewItem::color() const
 {
-    std::lock_guard lock(mutex_);
-    return color_;
+    return readLocked(color_);
 }
 
 void TableViewItem::setColor(const std::optional<platform::Color>& color)
 {
-    std::optional<platform::Color> old;
-    {
-        std::lock_guard lock(mutex_);
-        old = std::exchange(color_, color);
-    }
+    const std::optional<platform::Color> old = exchangeLocked(color_, color);
     if (optionalChanged(old, color))
         itemChanged(TableViewItemChangeReason::colorChanged);
 }
 
 std::optional<KeyCombo> TableViewItem::hotkey() const
 {
-    std::lock_guard lock(mutex_);
-    return hotkey_;
+    return readLocked(hotkey_);
 }
 
 void TableViewItem::setHotkey(const std::optional<KeyCombo>& hotkey)
 {
-    std::optional<KeyCombo> old;
-    {
-        std::lock_guard lock(mutex_);
-        old = std::exchange(hotkey_, hotkey);
-    }
+    const std::optional<KeyCombo> old = exchangeLocked(hotkey_, hotkey);
     if (optionalChanged(old, hotkey))
         itemChanged(TableViewItemChangeReason::hotkeyChanged);
 }

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <optional>
 
 namespace vantel {
@@ -152,6 +153,18 @@ private:
     static QDateTime now();
 
     mutable std::mutex mutex_;
+    template <class T>
+    T readLocked(const T& field) const
+    {
+        std::lock_guard lock(mutex_);
+        return field;
+    }
+    template <class T>
+    T exchangeLocked(T& field, const T& value)
+    {
+        std::lock_guard lock(mutex_);
+        return std::exchange(field, value);
+    }
     QString name_;
     QString nameLowercased_;
     ThreadSafe<QString> path_;

@@ -83,85 +83,60 @@ QSet<QString> iconTag::archiveClassNames()
 
 QString iconTag::tagName() const
 {
-    std::lock_guard lock(mutex_);
-    return tagName_;
+    return readLocked(tagName_);
 }
 
 void iconTag::setTagName(const QString& name)
 {
-    QString old;
-    {
-        std::lock_guard lock(mutex_);
-        old = std::exchange(tagName_, name);
-    }
+    const QString old = exchangeLocked(tagName_, name);
     if (old != name)
         tagChanged(IconTagChangeReason::nameChanged);
 }
 
 QString iconTag::tagSymbol() const
 {
-    std::lock_guard lock(mutex_);
-    return tagSymbol_;
+    return readLocked(tagSymbol_);
 }
 
 void iconTag::setTagSymbol(const QString& symbol)
 {
-    QString old;
-    {
-        std::lock_guard lock(mutex_);
-        old = std::exchange(tagSymbol_, symbol);
-    }
+    const QString old = exchangeLocked(tagSymbol_, symbol);
     if (old != symbol)
         tagChanged(IconTagChangeReason::symbolChanged);
 }
 
 std::optional<KeyCombo> iconTag::hotkey() const
 {
-    std::lock_guard lock(mutex_);
-    return hotkey_;
+    return readLocked(hotkey_);
 }
 
 void iconTag::setHotkey(const std::optional<KeyCombo>& combo)
 {
-    std::optional<KeyCombo> old;
-    {
-        std::lock_guard lock(mutex_);
-        old = std::exchange(hotkey_, combo);
-    }
+    const std::optional<KeyCombo> old = exchangeLocked(hotkey_, combo);
     if (optionalChanged(old, combo))
         tagChanged(IconTagChangeReason::hotkeyChanged);
 }
 
 std::optional<KeyCombo> iconTag::hotkeyLaunchAll() const
 {
-    std::lock_guard lock(mutex_);
-    return hotkeyLaunchAll_;
+    return readLocked(hotkeyLaunchAll_);
 }
 
 void iconTag::setHotkeyLaunchAll(const std::optional<KeyCombo>& combo)
 {
-    std::optional<KeyCombo> old;
-    {
-        std::lock_guard lock(mutex_);
-        old = std::exchange(hotkeyLaunchAll_, combo);
-    }
+    const std::optional<KeyCombo> old = exchangeLocked(hotkeyLaunchAll_, combo);
     if (optionalChanged(old, combo))
         tagChanged(IconTagChangeReason::hotkeyChanged);
 }
 
 std::optional<platform::Color> iconTag::color() const
 {
-    std::lock_guard lock(mutex_);
-    return color_;
+    return readLocked(color_);
 }
 
 void iconTag::setColor(const std::optional<platform::Color>& color)
 {
-    std::optional<platform::Color> old;
-    {
-        std::lock_guard lock(mutex_);
-        old = std::exchange(color_, color);
-    }
+    const std::optional<platform::Color> old = exchangeLocked(color_, color);
     if (optionalChanged(old, color))
         tagChanged(IconTagChangeReason::colorChanged);
 }

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <optional>
 
 namespace vantel {
@@ -90,6 +91,18 @@ protected:
 
 private:
     mutable std::mutex mutex_;
+    template <class T>
+    T readLocked(const T& field) const
+    {
+        std::lock_guard lock(mutex_);
+        return field;
+    }
+    template <class T>
+    T exchangeLocked(T& field, const T& value)
+    {
+        std::lock_guard lock(mutex_);
+        return std::exchange(field, value);
+    }
     QString tagName_;
     QString tagSymbol_;
     std::optional<KeyCombo> hotkey_;
