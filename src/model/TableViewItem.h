@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hotkeys/KeyCombo.h"
+#include "model/GuardedFields.h"
 #include "model/ListviewItemSource.h"
 #include "model/ListviewItemType.h"
 #include "model/TableViewItemChangeReason.h"
@@ -19,7 +20,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <utility>
 #include <optional>
 
 namespace vantel {
@@ -37,7 +37,7 @@ class KeyedUnarchiver;
 // only once the initialiser has finished and only when the value changed.
 // Every field may be read from any thread: path, tags and lastUsedDate sit in
 // ThreadSafe values, the rest behind the entry's own lock or in atomics.
-class TableViewItem : public platform::Archivable, public platform::KeyValueAccessor {
+class TableViewItem : public platform::Archivable, public platform::KeyValueAccessor, private GuardedFields {
     struct Private {};
 
 public:
@@ -152,19 +152,6 @@ private:
     bool fileTestWithCache() const;
     static QDateTime now();
 
-    mutable std::mutex mutex_;
-    template <class T>
-    T readLocked(const T& field) const
-    {
-        std::lock_guard lock(mutex_);
-        return field;
-    }
-    template <class T>
-    T exchangeLocked(T& field, const T& value)
-    {
-        std::lock_guard lock(mutex_);
-        return std::exchange(field, value);
-    }
     QString name_;
     QString nameLowercased_;
     ThreadSafe<QString> path_;

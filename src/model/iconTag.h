@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hotkeys/KeyCombo.h"
+#include "model/GuardedFields.h"
 #include "model/IconTagChangeReason.h"
 #include "platform/Archivable.h"
 #include "platform/Color.h"
@@ -12,7 +13,6 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <utility>
 #include <optional>
 
 namespace vantel {
@@ -26,7 +26,7 @@ class KeyedUnarchiver;
 // recomputes. Setters post "iconTagChanged" (IconTagChangedNotifyObject) on
 // the calling thread when the value really changed; initialisers never post.
 // Held by shared_ptr and shared between lists; safe to read from any thread.
-class iconTag : public platform::Archivable, public platform::KeyValueAccessor {
+class iconTag : public platform::Archivable, public platform::KeyValueAccessor, private GuardedFields {
 public:
     // `tagName` is the normalised form of newName; the symbol is kept as is.
     iconTag(const QString& newName, const QString& symbolUsed);
@@ -90,19 +90,6 @@ protected:
     static bool decodeInto(iconTag& tag, platform::KeyedUnarchiver& coder);
 
 private:
-    mutable std::mutex mutex_;
-    template <class T>
-    T readLocked(const T& field) const
-    {
-        std::lock_guard lock(mutex_);
-        return field;
-    }
-    template <class T>
-    T exchangeLocked(T& field, const T& value)
-    {
-        std::lock_guard lock(mutex_);
-        return std::exchange(field, value);
-    }
     QString tagName_;
     QString tagSymbol_;
     std::optional<KeyCombo> hotkey_;
