@@ -59,44 +59,37 @@ SandboxFileAccess::~SandboxFileAccess()
 
 QString SandboxFileAccess::title() const
 {
-    std::lock_guard lock(mutex_);
-    return title_;
+    return readLocked(title_);
 }
 
 void SandboxFileAccess::setTitle(const QString& title)
 {
-    std::lock_guard lock(mutex_);
-    title_ = title;
+    exchangeLocked(title_, title);
 }
 
 std::optional<QString> SandboxFileAccess::message() const
 {
-    std::lock_guard lock(mutex_);
-    return message_;
+    return readLocked(message_);
 }
 
 void SandboxFileAccess::setMessage(const std::optional<QString>& message)
 {
-    std::lock_guard lock(mutex_);
-    message_ = message;
+    exchangeLocked(message_, message);
 }
 
 QString SandboxFileAccess::prompt() const
 {
-    std::lock_guard lock(mutex_);
-    return prompt_;
+    return readLocked(prompt_);
 }
 
 void SandboxFileAccess::setPrompt(const QString& prompt)
 {
-    std::lock_guard lock(mutex_);
-    prompt_ = prompt;
+    exchangeLocked(prompt_, prompt);
 }
 
 std::shared_ptr<SandboxFileAccessProtocol> SandboxFileAccess::persistanceBookmarkStorage() const
 {
-    std::lock_guard lock(mutex_);
-    return store_;
+    return readLocked(store_);
 }
 
 void SandboxFileAccess::setPersistanceBookmarkStorage(std::shared_ptr<SandboxFileAccessProtocol> store)

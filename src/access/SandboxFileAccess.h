@@ -3,6 +3,7 @@
 #include "access/AccessInfo.h"
 #include "access/Permissions.h"
 #include "access/SandboxFileAccessProtocol.h"
+#include "model/GuardedFields.h"
 #include "platform/DialogProvider.h"
 
 #include <QByteArray>
@@ -22,7 +23,7 @@ namespace vantel {
 // through a bookmark the user granted earlier, or after asking the user with a
 // chooser locked to the location. Failures reach the caller's completion as
 // the failure side of the result; nothing is thrown.
-class SandboxFileAccess {
+class SandboxFileAccess : private GuardedFields {
 public:
     enum class Fail { needToAskPermission, userDidntGrantPermission, unexpectedlyUnableToAccessBookmark };
 
@@ -90,7 +91,6 @@ public:
     static void showAlert(const QString& messageText, const QString& informativeText);
 
 private:
-    mutable std::mutex mutex_;
     QString title_;
     std::optional<QString> message_;
     QString prompt_;

@@ -19,26 +19,22 @@ void Configuration::setDebugLogging(bool on)
 
 QString Configuration::alternateFolderBrowser() const
 {
-    std::lock_guard lock(textMutex_);
-    return alternateFolderBrowser_;
+    return readLocked(alternateFolderBrowser_);
 }
 
 void Configuration::setAlternateFolderBrowser(const QString& path)
 {
-    std::lock_guard lock(textMutex_);
-    alternateFolderBrowser_ = path;
+    exchangeLocked(alternateFolderBrowser_, path);
 }
 
 QStringList Configuration::customSpotlightSearchScope() const
 {
-    std::lock_guard lock(textMutex_);
-    return customSpotlightSearchScope_;
+    return readLocked(customSpotlightSearchScope_);
 }
 
 void Configuration::setCustomSpotlightSearchScope(const QStringList& paths)
 {
-    std::lock_guard lock(textMutex_);
-    customSpotlightSearchScope_ = paths;
+    exchangeLocked(customSpotlightSearchScope_, paths);
 }
 
 } // namespace vantel

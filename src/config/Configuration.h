@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/GuardedFields.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,7 +18,7 @@ namespace vantel {
 // Only the settings that the core model and its neighbours read are here so
 // far, with their defaults; loading, saving and the debounced save come with
 // the configuration subsystem.
-class Configuration {
+class Configuration : private GuardedFields {
 public:
     Configuration();
     Configuration(const Configuration&) = delete;
@@ -64,7 +66,6 @@ private:
     std::atomic<bool> neverRemindMeRenameTagDialog_{false};
     std::atomic<bool> neverRemindMeRemoveTagDialog_{false};
 
-    mutable std::mutex textMutex_;
     QString alternateFolderBrowser_;
     QStringList customSpotlightSearchScope_;
 
