@@ -1,5 +1,6 @@
 #include "datastore/DataStorage.h"
 
+#include "datastore/ProxyLastUsedApps.h"
 #include "datastore/ProxyTags.h"
 #include "datastore/TagManager.h"
 #include "model/ExecutionServices.h"
@@ -46,6 +47,7 @@ DataStorage::DataStorage()
     , tagManager_(std::make_unique<TagManager>(*this))
     , proxyTags_(std::make_shared<ProxyTags>(*this, *tagManager_))
 {
+    setProxyLastUsedApps(std::make_shared<ProxyLastUsedApps>(*this));
 }
 
 DataStorage::~DataStorage()

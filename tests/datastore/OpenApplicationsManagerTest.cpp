@@ -1,0 +1,210 @@
+#include "access/AccessExecutionServices.h"
+#include "datastore/OpenApplicationsManager.h"
+#include "model/ExecutionServices.h"
+#include "model/TableViewItem.h"
+#include "platform/MainQueue.h"
+#include "platform/NotificationCenter.h"
+#include "platform/RunningApplications.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <algorithm>
+
+using namespace vantel;
+using platform::Notification;
+using platform::NotificationCenter;
+using platform::RunningApplications;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(content);
+}
+
+} // namespace
+
+// Desktop entries whose programs are private copies of sleep, so that the
+// processes the test starts are told apart from everything else on the
+// machine; the source polls only the test's application folder.
+class OpenApplicationsManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = test::makeTempDir(QStringLiteral("open-applications"));
+        apps = dir + QStringLiteral("/applications");
+        QDir().mkpath(apps);
+        editor = addApplication(QStringLiteral("editor"));
+        viewer = addApplication(QStringLiteral("viewer"));
+        helper = addApplication(QStringLiteral("helper"), "NoDisplay=true\n");
+
+        previousServices = ExecutionServices::shared();
+        AccessExecutionServices::install();
+
+        for (const QString& name : {RunningApplications::didLaunchApplication, RunningApplications::didTerminateApplication})
+            tokens.push_back(NotificationCenter::defaultCenter().addObserver(name, [this](const Notification& n) {
+                // Only a manager posts these with a sender here; its pointer is
+                // known only after its constructor has announced the first pass.
+                if (!n.sender)
+                    return;
+                senders.insert(n.sender);
+                offMainThread = offMainThread || !platform::MainQueue::isMainThread();
+                const auto* path = std::any_cast<QString>(&n.object);
+                events << (n.name == RunningApplications::didLaunchApplication ? QStringLiteral("launch ")
+                                                                                : QStringLiteral("terminate "))
+                              + (path ? *path : QStringLiteral("<no path>"));
+            }));
+    }
+
+    void TearDown() override
+    {
+        manager.reset();
+        source.reset();
+        for (QProcess* process : processes) {
+            process->kill();
+            process->waitForFinished();
+            delete process;
+        }
+        AccessExecutionServices::setRunningApplicationQuery({});
+        ExecutionServices::setShared(previousServices);
+    }
+
+    // The entry's path; its program is dir/vantel-<name>.
+    QString addApplication(const QString& name, const QByteArray& extra = {})
+    {
+        const QString program = dir + QStringLiteral("/vantel-") + name;
+        EXPECT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), program));
+        QFile(program).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString entry = apps + u'/' + name + QStringLiteral(".desktop");
+        writeFile(entry, "[Desktop Entry]\nType=Application\nName=" + name.toUtf8() + "\nExec=" + program.toUtf8()
+                             + " %f\n" + extra);
+        return entry;
+    }
+
+    QProcess* start(const QString& name)
+    {
+        auto* process = new QProcess;
+        process->start(dir + QStringLiteral("/vantel-") + name, {QStringLiteral("30")});
+        EXPECT_TRUE(process->waitForStarted());
+        processes << process;
+        return process;
+    }
+
+    static void end(QProcess* process)
+    {
+        process->kill();
+        process->waitForFinished();
+    }
+
+    void makeManager()
+    {
+        source = std::make_unique<RunningApplications>(
+            RunningApplications::Options{QStringList{apps}, std::chrono::milliseconds(100), false});
+        manager = std::make_unique<OpenApplicationsManager>(*source);
+    }
+
+    qsizetype instancesOf(const QString& entry) const
+    {
+        const auto list = source->runningApplications();
+        const auto it = std::find_if(list.cbegin(), list.cend(),
+                                     [&entry](const platform::RunningApplication& a) { return a.bundlePath == entry; });
+        return it == list.cend() ? 0 : it->processIds.size();
+    }
+
+    QString dir, apps, editor, viewer, helper;
+    std::shared_ptr<ExecutionServices> previousServices;
+    std::unique_ptr<RunningApplications> source;
+    std::unique_ptr<OpenApplicationsManager> manager;
+    QList<QProcess*> processes;
+    std::vector<platform::ObserverToken> tokens;
+    QStringList events;
+    QSet<const void*> senders;
+    bool offMainThread = false;
+};
+
+TEST_F(OpenApplicationsManagerTest, AProcessMarksItsEntryLaunchedUntilItsLastInstanceEnds)
+{
+    makeManager();
+    manager->installRunningApplicationQuery();
+    const auto entry = TableViewItem::initForPath(editor, QStringLiteral("editor"), ListviewItemType::application,
+                                                  ListviewItemSource::spotlight);
+    EXPECT_FALSE(entry->isLaunched());
+    EXPECT_TRUE(events.isEmpty());
+
+    QProcess* first = start(QStringLiteral("editor"));
+    ASSERT_TRUE(test::waitUntil([&] { return !events.isEmpty(); }));
+    EXPECT_EQ(events, QStringList{QStringLiteral("launch ") + editor});
+    EXPECT_TRUE(entry->isLaunched());
+    EXPECT_EQ(manager->openApplications(), QSet<QString>{editor});
+
+    // One of two instances ending leaves the application running.
+    QProcess* second = start(QStringLiteral("editor"));
+    ASSERT_TRUE(test::waitUntil([&] { return instancesOf(editor) == 2; }));
+    end(first);
+    ASSERT_TRUE(test::waitUntil([&] { return instancesOf(editor) == 1; }));
+    test::spinEventLoop(std::chrono::milliseconds(150));
+    EXPECT_EQ(events.size(), 1) << events.join(u',').toStdString();
+    EXPECT_TRUE(entry->isLaunched());
+
+    end(second);
+    ASSERT_TRUE(test::waitUntil([&] { return events.size() == 2; }));
+    EXPECT_EQ(events.last(), QStringLiteral("terminate ") + editor);
+    EXPECT_FALSE(entry->isLaunched());
+    EXPECT_TRUE(manager->openApplications().isEmpty());
+    EXPECT_FALSE(offMainThread);
+    EXPECT_EQ(senders, QSet<const void*>{manager.get()});
+
+    // A second launch after the end is announced again; a manager that is gone answers no more.
+    start(QStringLiteral("editor"));
+    ASSERT_TRUE(test::waitUntil([&] { return events.size() == 3; }));
+    EXPECT_TRUE(entry->isLaunched());
+    manager.reset();
+    EXPECT_FALSE(entry->isLaunched());
+}
+
+TEST_F(OpenApplicationsManagerTest, HelpersAndForeignPostsChangeNothing)
+{
+    makeManager();
+    start(QStringLiteral("helper"));
+    ASSERT_TRUE(test::waitUntil([&] { return instancesOf(helper) == 1; }));
+    test::spinEventLoop(std::chrono::milliseconds(150));
+    EXPECT_TRUE(events.isEmpty()) << events.join(u',').toStdString();
+    EXPECT_TRUE(manager->openApplications().isEmpty());
+    EXPECT_FALSE(manager->isApplicationOpen(helper));
+
+    // Only its own source speaks for the workspace.
+    NotificationCenter::workspaceCenter().post(RunningApplications::didLaunchApplication, viewer);
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_FALSE(manager->isApplicationOpen(viewer));
+}
+
+TEST_F(OpenApplicationsManagerTest, SettingUpAnnouncesEachRunningApplicationOnce)
+{
+    start(QStringLiteral("editor"));
+    start(QStringLiteral("editor"));
+    start(QStringLiteral("viewer"));
+    start(QStringLiteral("helper"));
+
+    makeManager();
+    EXPECT_EQ(events, (QStringList{QStringLiteral("launch ") + editor, QStringLiteral("launch ") + viewer}));
+    EXPECT_EQ(manager->openApplications(), (QSet<QString>{editor, viewer}));
+    EXPECT_EQ(senders, QSet<const void*>{manager.get()});
+
+    // Installed later, the query answers from the same set.
+    manager->installRunningApplicationQuery();
+    EXPECT_TRUE(ExecutionServices::shared()->isApplicationRunning(viewer));
+    EXPECT_FALSE(ExecutionServices::shared()->isApplicationRunning(helper));
+    EXPECT_FALSE(ExecutionServices::shared()->isApplicationRunning(QString()));
+
+    // The source took them in with its first snapshot: no second announcement.
+    test::spinEventLoop(std::chrono::milliseconds(300));
+    EXPECT_EQ(events.size(), 2);
+}
