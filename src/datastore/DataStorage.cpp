@@ -1,5 +1,7 @@
 #include "datastore/DataStorage.h"
 
+#include "datastore/DatastorageHandlerFilesystemObjects.h"
+#include "datastore/DatastorageHandlerURLObjects.h"
 #include "datastore/ProxyLastUsedApps.h"
 #include "datastore/ProxyTags.h"
 #include "datastore/TagManager.h"
@@ -46,6 +48,8 @@ DataStorage::DataStorage()
     , filterConfigData_(*this)
     , tagManager_(std::make_unique<TagManager>(*this))
     , proxyTags_(std::make_shared<ProxyTags>(*this, *tagManager_))
+    , URLHandler_(std::make_unique<DatastorageHandlerURLObjects>(*this))
+    , filesystemHandler_(std::make_unique<DatastorageHandlerFilesystemObjects>(*this))
 {
     setProxyLastUsedApps(std::make_shared<ProxyLastUsedApps>(*this));
 }

@@ -25,6 +25,8 @@ namespace platform {
 class Timer;
 }
 
+class DatastorageHandlerFilesystemObjects;
+class DatastorageHandlerURLObjects;
 class ProxyTags;
 class TagManager;
 
@@ -71,6 +73,9 @@ public:
     DataStorageFilterConfigData& filterConfigData() { return filterConfigData_; }
     TagManager& tagManager() { return *tagManager_; }
     ProxyTags& proxyTags() { return *proxyTags_; }
+    // Adding and changing URL entries, adding files and folders.
+    DatastorageHandlerURLObjects& URLHandler() { return *URLHandler_; }
+    DatastorageHandlerFilesystemObjects& filesystemHandler() { return *filesystemHandler_; }
 
     // ---- State ----
     DatastorageState state() const;
@@ -171,6 +176,8 @@ private:
 
     std::unique_ptr<TagManager> tagManager_;
     std::shared_ptr<ProxyTags> proxyTags_;
+    std::unique_ptr<DatastorageHandlerURLObjects> URLHandler_;
+    std::unique_ptr<DatastorageHandlerFilesystemObjects> filesystemHandler_;
     std::shared_ptr<DataProxy> proxySpotlightQueryFSAllApps_;
     std::shared_ptr<DataProxy> proxyLastUsedApps_;
 };
