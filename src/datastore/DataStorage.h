@@ -38,8 +38,8 @@ using EntryArray = SynchronizedArray<TableViewItemPtr>;
 // the lists show ends in rebuildData, which recounts the tags, refilters both
 // lists and posts "dataStorageRebuildIsFinished".
 //
-// The store owns its tag manager and its tag-entry proxy; the discovery and
-// recent-launch proxies are registered by their subsystem. A rebuild and its
+// The store owns its tag manager, its proxies (tag entries, recent launches,
+// application discovery) and the handlers that add URLs and files. A rebuild and its
 // notifications run synchronously on the calling thread (the main thread in
 // practice); the state machine guards against re-entry, it is not a lock.
 // Notifications go to the default centre with no object; their sender is the
