@@ -2,6 +2,7 @@
 
 #include "datastore/ProxyTags.h"
 #include "datastore/TagManager.h"
+#include "datastore/spotlight/ProxySpotlightQueryFS.h"
 #include "model/ExecutionServices.h"
 #include "model/Logger.h"
 #include "model/TagNames.h"
@@ -46,6 +47,7 @@ DataStorage::DataStorage()
     , tagManager_(std::make_unique<TagManager>(*this))
     , proxyTags_(std::make_shared<ProxyTags>(*this, *tagManager_))
 {
+    setProxySpotlightQueryFSAllApps(std::make_shared<ProxySpotlightQueryFS>(*this));
 }
 
 DataStorage::~DataStorage()
