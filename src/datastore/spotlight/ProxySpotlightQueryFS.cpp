@@ -52,12 +52,13 @@ ProxySpotlightQueryFS::ProxySpotlightQueryFS(DataStorage& store)
         VLOG(category(), LogType::Fault, "Invalid query predicate: %{public}@", error);
     spotlightQuery_->setQuery(std::move(predicate));
 
-    // Kept-back results go in once the store is idle again.
+    // Kept-back results go in once the store is idle again: right after the
+    // rebuild's other observers have been told, not in the middle of them.
     rebuildObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
         QStringLiteral("dataStorageRebuildIsFinished"),
         [this](const platform::Notification&) {
             if (hasPendingResults())
-                mergePendingResults();
+                schedulePendingRetry(std::chrono::milliseconds(0));
         },
         &store_);
 }
@@ -302,16 +303,17 @@ void ProxySpotlightQueryFS::keepPending(const QList<SpotlightFSResult>& added, c
         pendingAdded_.removeAll(result); // the newest last-used date wins
         pendingAdded_.append(result);
     }
-    schedulePendingRetry();
+    if (!pendingRetryTimer_ || !pendingRetryTimer_->isValid())
+        schedulePendingRetry(pendingRetryInterval_);
 }
 
-void ProxySpotlightQueryFS::schedulePendingRetry()
+void ProxySpotlightQueryFS::schedulePendingRetry(std::chrono::milliseconds interval)
 {
-    if (pendingRetryTimer_ && pendingRetryTimer_->isValid())
-        return;
-    pendingRetryTimer_ = platform::Timer::scheduled(pendingRetryInterval_, false, [this] {
+    if (pendingRetryTimer_)
+        pendingRetryTimer_->invalidate();
+    pendingRetryTimer_ = platform::Timer::scheduled(interval, false, [this] {
         if (!mergePendingResults() && hasPendingResults())
-            schedulePendingRetry();
+            schedulePendingRetry(pendingRetryInterval_);
     });
 }
 

@@ -71,7 +71,7 @@ public:
 
 private:
     void keepPending(const QList<SpotlightFSResult>& added, const QList<SpotlightFSResult>& removed);
-    void schedulePendingRetry();
+    void schedulePendingRetry(std::chrono::milliseconds interval);
     // The merges proper; the store is idle.
     void addResults(const QList<SpotlightFSResult>& results);
     void removeResults(const QList<SpotlightFSResult>& results);

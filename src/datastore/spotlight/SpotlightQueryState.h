@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 namespace vantel {
 
 // Last known state of a metadata query, as its owner sees it.
@@ -16,7 +14,5 @@ enum class SpotlightQueryState {
     beginUpdate,
     finishedUpdate,
 };
-
-QString text(SpotlightQueryState state);
 
 } // namespace vantel

@@ -72,17 +72,3 @@ TEST(SpotlightQueryFSTest, OnlyAChangedSetIsPublishedRemovedBeforeAdded)
     EXPECT_TRUE(published.lists.value(QStringLiteral("complete")).isEmpty());
     EXPECT_TRUE(query.previousSpotlightResultsComplete()->isEmpty());
 }
-
-TEST(SpotlightQueryFSTest, OtherProcessingStatesChangeNothing)
-{
-    Query query;
-    query.pass({appItem(a, QStringLiteral("A"))});
-    Emissions published(query);
-
-    query.items = {appItem(b, QStringLiteral("B"))};
-    query.resultState().set(SpotlightQueryResultState::beginProcessing);
-    query.convertResults(SpotlightQueryResultState::unknown);
-    EXPECT_TRUE(published.names.isEmpty());
-    EXPECT_EQ(pathsOf(query.spotlightResultsComplete().get()), QStringList{a});
-    EXPECT_EQ(pathsOf(query.previousSpotlightResultsComplete()), QStringList{a});
-}
