@@ -1,6 +1,7 @@
 #include "config/Configuration.h"
 
 #include "platform/Log.h"
+#include "platform/MetadataQuery.h"
 #include "platform/UserDefaults.h"
 
 namespace vantel {
@@ -35,6 +36,19 @@ QStringList Configuration::customSpotlightSearchScope() const
 void Configuration::setCustomSpotlightSearchScope(const QStringList& paths)
 {
     exchangeLocked(customSpotlightSearchScope_, paths);
+}
+
+QStringList Configuration::spotlightDefaultSearchScope() const
+{
+    std::call_once(spotlightDefaultSearchScopeOnce_, [this] {
+        QStringList scopes;
+        for (const QString& folder : platform::MetadataQuery::defaultSearchScopes()) {
+            if (!scopes.contains(folder))
+                scopes.append(folder);
+        }
+        spotlightDefaultSearchScope_ = scopes;
+    });
+    return spotlightDefaultSearchScope_;
 }
 
 } // namespace vantel

@@ -53,6 +53,10 @@ public:
     QStringList customSpotlightSearchScope() const;
     void setCustomSpotlightSearchScope(const QStringList& paths);
 
+    // The XDG application folders that exist, in precedence order, each
+    // once; found on the first read and then kept for the process.
+    QStringList spotlightDefaultSearchScope() const;
+
     // The user-defaults flag "launchedBefore" as read when this object was
     // created; nothing changes it later in the process.
     bool launchedBefore() const { return launchedBefore_; }
@@ -68,6 +72,8 @@ private:
 
     QString alternateFolderBrowser_;
     QStringList customSpotlightSearchScope_;
+    mutable std::once_flag spotlightDefaultSearchScopeOnce_;
+    mutable QStringList spotlightDefaultSearchScope_;
 
     const bool launchedBefore_;
 };

@@ -5,6 +5,7 @@
 #include "datastore/ProxyLastUsedApps.h"
 #include "datastore/ProxyTags.h"
 #include "datastore/TagManager.h"
+#include "datastore/spotlight/ProxySpotlightQueryFS.h"
 #include "model/ExecutionServices.h"
 #include "model/Logger.h"
 #include "model/TagNames.h"
@@ -51,6 +52,7 @@ DataStorage::DataStorage()
     , URLHandler_(std::make_unique<DatastorageHandlerURLObjects>(*this))
     , filesystemHandler_(std::make_unique<DatastorageHandlerFilesystemObjects>(*this))
 {
+    setProxySpotlightQueryFSAllApps(std::make_shared<ProxySpotlightQueryFS>(*this));
     setProxyLastUsedApps(std::make_shared<ProxyLastUsedApps>(*this));
 }
 

@@ -1,0 +1,337 @@
+#include "datastore/spotlight/ProxySpotlightQueryFS.h"
+
+#include "datastore/DataStorage.h"
+#include "model/Logger.h"
+#include "platform/FileFacts.h"
+#include "platform/Log.h"
+#include "platform/Predicate.h"
+#include "platform/Timer.h"
+#include "shell/AppDelegate.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace vantel {
+
+using platform::LogType;
+
+namespace {
+
+const platform::LogCategory& category()
+{
+    return Logger::spotlightProxyFS();
+}
+
+QStringList withoutRepeats(const QStringList& list)
+{
+    QStringList result;
+    for (const QString& item : list) {
+        if (!result.contains(item))
+            result.append(item);
+    }
+    return result;
+}
+
+QString lastUsedText(const std::optional<QDateTime>& date)
+{
+    if (!date)
+        return QStringLiteral("none");
+    return date->toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss +0000"));
+}
+
+} // namespace
+
+ProxySpotlightQueryFS::ProxySpotlightQueryFS(DataStorage& store)
+    : store_(store)
+    , spotlightQuery_(std::make_unique<SpotlightQueryFS>())
+{
+    QString error;
+    auto predicate = platform::Predicate::fromFormat(predicateFormat, {}, &error);
+    if (!predicate)
+        VLOG(category(), LogType::Fault, "Invalid query predicate: %{public}@", error);
+    spotlightQuery_->setQuery(std::move(predicate));
+
+    // Kept-back results go in once the store is idle again: right after the
+    // rebuild's other observers have been told, not in the middle of them.
+    rebuildObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
+        QStringLiteral("dataStorageRebuildIsFinished"),
+        [this](const platform::Notification&) {
+            if (hasPendingResults())
+                schedulePendingRetry(std::chrono::milliseconds(0));
+        },
+        &store_);
+}
+
+ProxySpotlightQueryFS::~ProxySpotlightQueryFS()
+{
+    rebuildObserver_.reset();
+    if (pendingRetryTimer_)
+        pendingRetryTimer_->invalidate();
+    spotlightQueryAddedSubscriber_.cancel();
+    spotlightQueryRemovedSubscriber_.cancel();
+    spotlightQueryCompleteSubscriber_.cancel();
+}
+
+QStringList ProxySpotlightQueryFS::searchScopes() const
+{
+    std::lock_guard lock(mutex_);
+    return searchScopes_;
+}
+
+QStringList ProxySpotlightQueryFS::spotlightResultComplete() const
+{
+    std::lock_guard lock(mutex_);
+    return spotlightResultComplete_;
+}
+
+void ProxySpotlightQueryFS::initialize()
+{
+    const Configuration& config = AppDelegate::shared().config();
+    QStringList scopes;
+    {
+        std::lock_guard lock(mutex_);
+        searchScopes_ = withoutRepeats(searchScopes_ + config.spotlightDefaultSearchScope()
+                                       + config.customSpotlightSearchScope());
+        scopes = searchScopes_;
+    }
+
+    // Applying an empty list first stops the query and ends every earlier
+    // scope access.
+    spotlightQuery_->setSearchScopes({});
+    spotlightQuery_->applySearchScopes();
+    spotlightQuery_->setSearchScopes(spotlightQuery_->searchScopes() + scopes);
+    spotlightQuery_->applySearchScopes();
+
+    if (spotlightQuery_->searchScopes().isEmpty() || !spotlightQuery_->query())
+        return;
+
+    // Each subscription hands over the current (empty) list at once.
+    spotlightQueryAddedSubscriber_ = spotlightQuery_->spotlightResultsAdded().subscribe(
+        [this](const FSResultArray::Ptr& results) { mergeAddedResults(results); });
+    spotlightQueryRemovedSubscriber_ = spotlightQuery_->spotlightResultsRemoved().subscribe(
+        [this](const FSResultArray::Ptr& results) { mergeRemovedResults(results); });
+    spotlightQueryCompleteSubscriber_ = spotlightQuery_->spotlightResultsComplete().subscribe(
+        [this](const FSResultArray::Ptr& results) { storeCompleteResults(results); });
+    initialized_.store(true);
+}
+
+void ProxySpotlightQueryFS::setEnabled(bool enabled)
+{
+    const bool old = enabled_.exchange(enabled);
+    enabledDidSet(old);
+}
+
+void ProxySpotlightQueryFS::enabledDidSet(bool oldValue)
+{
+    const bool now = enabled_.load();
+    if (now == oldValue)
+        return;
+
+    QString message;
+    if (!now) {
+        spotlightQuery_->metadataQuery().disableUpdates();
+        spotlightQuery_->metadataQuery().stop();
+        spotlightQuery_->state().set(SpotlightQueryState::stopped);
+        message = QStringLiteral("Query stopped");
+    } else {
+        switch (spotlightQuery_->runQuery()) {
+        case 0: message = QStringLiteral("Query successful started"); break;
+        case 1: message = QStringLiteral("metadataQuery failed to start"); break;
+        case 2: message = QStringLiteral("Failed to start because query is already gathering data"); break;
+        default: message = QStringLiteral("Failed to start because there's no vaild predicate"); break;
+        }
+    }
+    VLOG(category(), LogType::Info, "Proxy: SpotlightQuery state: %{public}@", message);
+}
+
+void ProxySpotlightQueryFS::storeCompleteResults(const FSResultArray::Ptr& results)
+{
+    if (!results)
+        return;
+    const QList<SpotlightFSResult> list = results->snapshot();
+
+    const EntryArray::Ptr& allData = store_.allData();
+    allData->forEach([](const TableViewItemPtr& entry) {
+        if (entry)
+            entry->setIsFoundBySpotlight(false);
+    });
+    // The first entry of each lower-cased path, as a search of the list finds it.
+    QHash<QString, TableViewItemPtr> byPath;
+    for (const TableViewItemPtr& entry : allData->snapshot()) {
+        if (entry && !byPath.contains(entry->pathLowercased()))
+            byPath.insert(entry->pathLowercased(), entry);
+    }
+
+    QStringList paths;
+    for (const SpotlightFSResult& result : list) {
+        if (!result.path)
+            continue;
+        if (!result.path->isEmpty()) {
+            if (const TableViewItemPtr entry = byPath.value(result.path->toLower())) {
+                entry->setIsFoundBySpotlight(true);
+                entry->setItemSource(ListviewItemSource::spotlight);
+            }
+        }
+        paths.append(*result.path);
+    }
+    std::sort(paths.begin(), paths.end());
+
+    std::lock_guard lock(mutex_);
+    spotlightResultComplete_ = paths;
+}
+
+void ProxySpotlightQueryFS::mergeAddedResults(const FSResultArray::Ptr& results)
+{
+    if (!results)
+        return;
+    const QList<SpotlightFSResult> list = results->snapshot();
+    if (list.isEmpty()) {
+        VLOG(category(), LogType::Info, "Spotlight-Results processed - No newItems found");
+        return;
+    }
+    if (store_.state() != DatastorageState::idle) {
+        VLOG(category(), LogType::Fault, "Unable to add items - Database was not idle!");
+        keepPending(list, {});
+        return;
+    }
+    mergePendingResults();
+    addResults(list);
+}
+
+void ProxySpotlightQueryFS::mergeRemovedResults(const FSResultArray::Ptr& results)
+{
+    if (!results)
+        return;
+    const QList<SpotlightFSResult> list = results->snapshot();
+    if (list.isEmpty()) {
+        VLOG(category(), LogType::Info, "Spotlight-Results processed - No Items to remove");
+        return;
+    }
+    if (store_.state() != DatastorageState::idle) {
+        VLOG(category(), LogType::Fault, "Unable to remove items - Database was not idle!");
+        keepPending({}, list);
+        return;
+    }
+    mergePendingResults();
+    removeResults(list);
+}
+
+void ProxySpotlightQueryFS::addResults(const QList<SpotlightFSResult>& results)
+{
+    int handled = 0;
+    for (const SpotlightFSResult& result : results) {
+        if (!result.path || !result.displayname)
+            continue;
+        const QString& path = *result.path;
+        const QString& displayName = *result.displayname;
+        const QString description = path + QStringLiteral(" - LastUsed: ") + lastUsedText(result.lastUsedDate);
+
+        TableViewItemPtr entry = path.isEmpty() ? nullptr : store_.entryForPath(path);
+        if (entry) {
+            VLOG(category(), LogType::Info, "Available in Database, will be set to verified: %{public}@", description);
+        } else {
+            VLOG(category(), LogType::Default, "Not available in Database, will be added: %{public}@", description);
+            entry = store_.restoreFromTrash(path);
+        }
+
+        if (entry) {
+            entry->setIsFoundBySpotlight(true);
+            entry->setItemSource(ListviewItemSource::spotlight);
+            // Posts nameChanged only when the name differs.
+            entry->setName(displayName);
+            if (result.lastUsedDate)
+                entry->setLastUsedDate(result.lastUsedDate);
+        } else {
+            const TableViewItemPtr created = TableViewItem::initForSpotlightApp(path, displayName);
+            created->setIsFoundBySpotlight(true);
+            created->setItemSource(ListviewItemSource::spotlight);
+            if (result.lastUsedDate)
+                created->setLastUsedDate(result.lastUsedDate);
+            store_.addToAllData(created);
+        }
+        ++handled;
+    }
+
+    if (handled > 0) {
+        VLOG(category(), LogType::Info, "Spotlight-Results processed - Items added. Begin Database-Update");
+        store_.databaseUpdateFinished();
+    } else {
+        VLOG(category(), LogType::Info, "Spotlight-Results processed - No new Items found");
+    }
+}
+
+void ProxySpotlightQueryFS::removeResults(const QList<SpotlightFSResult>& results)
+{
+    int moved = 0;
+    for (const SpotlightFSResult& result : results) {
+        if (!result.path)
+            continue;
+        // The index may drop a file that is still there; its entry stays.
+        if (platform::FileFacts::isReachable(*result.path))
+            continue;
+        VLOG(Logger::dataStorage(), LogType::Default, "Remove - Name: %{public}@", *result.path);
+        if (store_.moveEntryToTrash(*result.path, false))
+            ++moved;
+    }
+
+    if (moved > 0) {
+        VLOG(category(), LogType::Info, "Spotlight-Results processed - Items removed. Begin Database-Update");
+        store_.databaseUpdateFinished();
+    } else {
+        VLOG(category(), LogType::Info, "Spotlight-Results processed - No Items to remove");
+    }
+}
+
+// ---- Results kept while the store was busy ----
+
+bool ProxySpotlightQueryFS::hasPendingResults() const
+{
+    return !pendingAdded_.isEmpty() || !pendingRemoved_.isEmpty();
+}
+
+void ProxySpotlightQueryFS::keepPending(const QList<SpotlightFSResult>& added, const QList<SpotlightFSResult>& removed)
+{
+    // A later report of the same application cancels an earlier opposite one.
+    for (const SpotlightFSResult& result : removed) {
+        pendingAdded_.removeAll(result);
+        if (!pendingRemoved_.contains(result))
+            pendingRemoved_.append(result);
+    }
+    for (const SpotlightFSResult& result : added) {
+        pendingRemoved_.removeAll(result);
+        pendingAdded_.removeAll(result); // the newest last-used date wins
+        pendingAdded_.append(result);
+    }
+    if (!pendingRetryTimer_ || !pendingRetryTimer_->isValid())
+        schedulePendingRetry(pendingRetryInterval_);
+}
+
+void ProxySpotlightQueryFS::schedulePendingRetry(std::chrono::milliseconds interval)
+{
+    if (pendingRetryTimer_)
+        pendingRetryTimer_->invalidate();
+    pendingRetryTimer_ = platform::Timer::scheduled(interval, false, [this] {
+        if (!mergePendingResults() && hasPendingResults())
+            schedulePendingRetry(pendingRetryInterval_);
+    });
+}
+
+bool ProxySpotlightQueryFS::mergePendingResults()
+{
+    if (!hasPendingResults() || store_.state() != DatastorageState::idle)
+        return false;
+    // Taken first: the merges below may rebuild, and the rebuild's
+    // notification comes back here.
+    const QList<SpotlightFSResult> removed = std::exchange(pendingRemoved_, {});
+    const QList<SpotlightFSResult> added = std::exchange(pendingAdded_, {});
+    VLOG(category(), LogType::Info, "Merging results kept while the Database was busy: %{public}@",
+         QString::number(removed.size() + added.size()));
+    if (!removed.isEmpty())
+        removeResults(removed);
+    if (!added.isEmpty())
+        addResults(added);
+    return true;
+}
+
+} // namespace vantel

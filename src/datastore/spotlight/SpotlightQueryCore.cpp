@@ -1,0 +1,175 @@
+#include "datastore/spotlight/SpotlightQueryCore.h"
+
+#include "platform/FileFacts.h"
+
+#include <QSet>
+#include <QUrl>
+
+#include <chrono>
+#include <cmath>
+
+namespace vantel {
+
+using platform::MetadataQuery;
+using platform::Notification;
+
+SpotlightQueryCore::SpotlightQueryCore()
+    : metadataQuery_(std::make_unique<MetadataQuery>())
+    , spotlightQueryCoreSandboxAccess_(std::make_unique<SpotlightQueryCoreSandboxAccess>())
+{
+    setNotificationBatchingInterval(notificationBatchingInterval_);
+    registerQueryNotifications();
+}
+
+SpotlightQueryCore::~SpotlightQueryCore()
+{
+    observers_.clear();
+}
+
+void SpotlightQueryCore::registerQueryNotifications()
+{
+    auto& center = platform::NotificationCenter::defaultCenter();
+    const void* sender = metadataQuery_.get();
+    observers_.clear();
+    observers_.push_back(center.addObserver(
+        MetadataQuery::didStartGatheringNotification, [this](const Notification& n) { onQueryDidStartGatheringWith(n); },
+        sender));
+    observers_.push_back(center.addObserver(
+        MetadataQuery::didFinishGatheringNotification,
+        [this](const Notification& n) { onQueryDidFinishGatheringWith(n); }, sender));
+    observers_.push_back(center.addObserver(
+        MetadataQuery::gatheringProgressNotification, [this](const Notification& n) { onQueryGatheringProgressWith(n); },
+        sender));
+    observers_.push_back(center.addObserver(MetadataQuery::didUpdateNotification,
+                                            [this](const Notification& n) { onQueryDidUpdateWith(n); }, sender));
+}
+
+void SpotlightQueryCore::setQuery(std::shared_ptr<const platform::Predicate> predicate)
+{
+    if (metadataQuery_->isStarted())
+        metadataQuery_->stop();
+    query_ = std::move(predicate);
+    metadataQuery_->setPredicate(query_);
+}
+
+void SpotlightQueryCore::setNotificationBatchingInterval(double seconds)
+{
+    if (!std::isfinite(seconds) || seconds < 0)
+        seconds = 0;
+    notificationBatchingInterval_ = seconds;
+    metadataQuery_->setNotificationBatchingInterval(
+        std::chrono::milliseconds(static_cast<long long>(std::llround(seconds * 1000.0))));
+}
+
+void SpotlightQueryCore::applySearchScopes()
+{
+    if (metadataQuery_->isStarted())
+        metadataQuery_->stop();
+    metadataQuery_->setSearchScopes({});
+    spotlightQueryCoreSandboxAccess_->clearSecurityBookmarks();
+
+    QStringList applied;
+    for (const QString& path : std::as_const(searchScopes_)) {
+        const QUrl url = QUrl::fromLocalFile(path);
+        if (!platform::FileFacts::isReachable(url.toLocalFile()))
+            continue;
+        spotlightQueryCoreSandboxAccess_->checkAccess(url);
+        applied.append(path);
+    }
+    metadataQuery_->setSearchScopes(applied);
+}
+
+int SpotlightQueryCore::runQuery()
+{
+    if (!metadataQuery_->predicate()) {
+        state_.set(SpotlightQueryState::stopped);
+        return 3;
+    }
+    if (metadataQuery_->isGathering())
+        return 2;
+    metadataQuery_->enableUpdates();
+    if (metadataQuery_->start()) {
+        state_.set(SpotlightQueryState::startet);
+        return 0;
+    }
+    state_.set(SpotlightQueryState::failedToStart);
+    return 1;
+}
+
+void SpotlightQueryCore::processResults()
+{
+    resultState_.set(SpotlightQueryResultState::beginProcessing);
+
+    QList<SpotlightResult> collected;
+    for (const platform::MetadataItem& item : currentQueryResults()) {
+        if (processOnlyValidFSPaths_) {
+            const QVariant fsPath = item.valueForAttribute(QStringLiteral("kMDItemPath"));
+            if (fsPath.typeId() != QMetaType::QString || fsPath.toString().isEmpty())
+                continue;
+        }
+        collected.append(SpotlightResult{item.path(), item.displayName(), item.lastUsedDate()});
+    }
+
+    // The first occurrence wins and the query's order stays.
+    QList<SpotlightResult> complete;
+    QSet<SpotlightResult> seen;
+    for (const SpotlightResult& result : std::as_const(collected)) {
+        if (seen.contains(result))
+            continue;
+        seen.insert(result);
+        complete.append(result);
+    }
+
+    const QList<SpotlightResult> previous = queryResultsComplete_.get()->snapshot();
+    const QSet<SpotlightResult> oldSet(previous.cbegin(), previous.cend());
+    const QSet<SpotlightResult>& newSet = seen;
+
+    QList<SpotlightResult> unchanged;
+    QList<SpotlightResult> added;
+    QList<SpotlightResult> removed;
+    for (const SpotlightResult& result : std::as_const(complete)) {
+        if (oldSet.contains(result))
+            unchanged.append(result);
+        else
+            added.append(result);
+    }
+    QSet<SpotlightResult> removedSeen;
+    for (const SpotlightResult& result : previous) {
+        if (!newSet.contains(result) && !removedSeen.contains(result)) {
+            removedSeen.insert(result);
+            removed.append(result);
+        }
+    }
+
+    queryResultsUnchanged_.set(ResultArray::create(std::move(unchanged)));
+    queryResultsAdded_.set(ResultArray::create(std::move(added)));
+    queryResultsRemoved_.set(ResultArray::create(std::move(removed)));
+    queryResultsComplete_.set(ResultArray::create(std::move(complete)));
+
+    resultState_.set(SpotlightQueryResultState::finishedProcessing);
+}
+
+void SpotlightQueryCore::onQueryDidStartGatheringWith(const Notification&)
+{
+    state_.set(SpotlightQueryState::beginGathering);
+}
+
+void SpotlightQueryCore::onQueryGatheringProgressWith(const Notification&)
+{
+    state_.set(SpotlightQueryState::progressGathering);
+}
+
+void SpotlightQueryCore::onQueryDidFinishGatheringWith(const Notification&)
+{
+    processResults();
+    state_.set(SpotlightQueryState::finishedGathering);
+}
+
+void SpotlightQueryCore::onQueryDidUpdateWith(const Notification&)
+{
+    state_.set(SpotlightQueryState::beginUpdate);
+    processResults();
+    state_.set(SpotlightQueryState::finishedUpdate);
+}
+
+} // namespace vantel

@@ -1,0 +1,129 @@
+#include "datastore/spotlight/ProxySpotlightQueryFS.h"
+
+#include "../DatastoreTestSupport.h"
+#include "SpotlightTestSupport.h"
+#include "platform/ScopedEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+using namespace vantel;
+using namespace vantel::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+QString fixtureScope(const char* name)
+{
+    return QStringLiteral(VANTEL_FIXTURES_DIR "/discovery/") + QString::fromUtf8(name);
+}
+
+class DiscoveryChainTest : public DatastoreTest {
+protected:
+    void SetUp() override
+    {
+        DatastoreTest::SetUp();
+        proxy = dynamic_cast<ProxySpotlightQueryFS*>(store->proxySpotlightQueryFSAllApps().get());
+        ASSERT_NE(proxy, nullptr);
+    }
+    void TearDown() override
+    {
+        config().setCustomSpotlightSearchScope({});
+        DatastoreTest::TearDown();
+    }
+
+    bool gathered() { return proxy->spotlightQuery().state().get() == SpotlightQueryState::finishedGathering; }
+    int rebuilds() const { return int(posted.count(QStringLiteral("dataStorageRebuildIsFinished"))); }
+
+    QStringList entryNames() const
+    {
+        QStringList result = names(store->allData());
+        result.sort();
+        return result;
+    }
+
+    ProxySpotlightQueryFS* proxy = nullptr;
+};
+
+} // namespace
+
+TEST_F(DiscoveryChainTest, TheConfiguredScopesFillTheStoreWithTheirApplications)
+{
+    const ScopedEnvironment all("LC_ALL", QByteArray());
+    const ScopedEnvironment messages("LC_MESSAGES", QByteArray());
+    const ScopedEnvironment lang("LANG", "de_DE.UTF-8");
+
+    const QString one = fixtureScope("scope-one");
+    const QString two = fixtureScope("scope-two");
+    const QStringList defaults = config().spotlightDefaultSearchScope();
+    ASSERT_EQ(defaults, QStringList{qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications")});
+    // A repeat and a folder that does not exist: the one is dropped, the
+    // other kept in the list but not searched.
+    config().setCustomSpotlightSearchScope({one, two, one, QStringLiteral("/nonexistent/vantel-scope")});
+
+    store->setEnableDataProxies(true);
+    EXPECT_TRUE(proxy->initialized());
+    EXPECT_TRUE(proxy->enabled());
+    EXPECT_EQ(proxy->searchScopes(), (defaults + QStringList{one, two, QStringLiteral("/nonexistent/vantel-scope")}));
+    EXPECT_EQ(proxy->spotlightQuery().metadataQuery().searchScopes(), (defaults + QStringList{one, two}));
+    EXPECT_TRUE(log.messages().contains(QStringLiteral("Proxy: SpotlightQuery state: Query successful started")));
+
+    ASSERT_TRUE(waitUntil([&] { return gathered(); }));
+    EXPECT_EQ(entryNames(), (QStringList{QStringLiteral("Bearbeiter"), QStringLiteral("Betrachter"),
+                                         QStringLiteral("Shadow Winner")}));
+    for (const auto& entry : store->allData()->snapshot()) {
+        EXPECT_EQ(entry->itemSource(), ListviewItemSource::spotlight) << entry->name().toStdString();
+        EXPECT_EQ(entry->itemType(), ListviewItemType::application);
+        EXPECT_TRUE(entry->isFoundBySpotlight());
+    }
+    EXPECT_EQ(store->entryForPath(one + QStringLiteral("/shadowed.desktop"))->name(), QStringLiteral("Shadow Winner"));
+    EXPECT_EQ(proxy->spotlightResultComplete(),
+              (QStringList{one + QStringLiteral("/editor.desktop"), one + QStringLiteral("/shadowed.desktop"),
+                           two + QStringLiteral("/viewer.desktop")}));
+    EXPECT_EQ(rebuilds(), 1);
+    EXPECT_EQ(names(store->currentData()).size(), 3) << "the rebuild showed them";
+
+    // Switching to the same value changes nothing; off stops the query.
+    const qsizetype lines = log.messages().size();
+    proxy->setEnabled(true);
+    EXPECT_EQ(log.messages().size(), lines);
+    store->setEnableDataProxies(false);
+    EXPECT_FALSE(proxy->spotlightQuery().metadataQuery().isStarted());
+    EXPECT_EQ(proxy->spotlightQuery().state().get(), SpotlightQueryState::stopped);
+    EXPECT_TRUE(log.messages().contains(QStringLiteral("Proxy: SpotlightQuery state: Query stopped")));
+}
+
+TEST_F(DiscoveryChainTest, ABurstOfFileChangesGivesOneRebuild)
+{
+    const QString scope = makeTempDir(QStringLiteral("chain-live"));
+    const QString first = scope + QStringLiteral("/first.desktop");
+    writeDesktopFile(first, QStringLiteral("First"));
+    config().setCustomSpotlightSearchScope({scope});
+    store->setRebuildDataTimerInterval(1000ms);
+    proxy->spotlightQuery().setNotificationBatchingInterval(0.05);
+
+    store->setEnableDataProxies(true);
+    ASSERT_TRUE(waitUntil([&] { return gathered(); }));
+    ASSERT_EQ(entryNames(), QStringList{QStringLiteral("First")});
+    ASSERT_EQ(rebuilds(), 1);
+
+    // Several passes, each merged on its own, a little apart.
+    writeDesktopFile(scope + QStringLiteral("/second.desktop"), QStringLiteral("Second"));
+    spinEventLoop(250ms);
+    writeDesktopFile(scope + QStringLiteral("/third.desktop"), QStringLiteral("Third"));
+    spinEventLoop(250ms);
+    ASSERT_TRUE(QFile::remove(first));
+
+    ASSERT_TRUE(waitUntil([&] { return rebuilds() == 2; }));
+    EXPECT_EQ(entryNames(), (QStringList{QStringLiteral("Second"), QStringLiteral("Third")}));
+    ASSERT_EQ(store->trashData().size(), 1);
+    EXPECT_EQ(store->trashData().first()->path(), first);
+    EXPECT_GE(log.messages().count(QStringLiteral("Spotlight-Results processed - Items added. Begin Database-Update"))
+                  + log.messages().count(QStringLiteral("Spotlight-Results processed - Items removed. Begin Database-Update")),
+              3)
+        << "the first pass and at least two live passes";
+    spinEventLoop(1500ms);
+    EXPECT_EQ(rebuilds(), 2) << "one rebuild for the whole burst";
+    EXPECT_EQ(proxy->spotlightQuery().state().get(), SpotlightQueryState::finishedUpdate);
+}
