@@ -1,39 +1,56 @@
 #pragma once
 
-#include "datastore/spotlight/SpotlightResultHash.h"
-
 #include <QDateTime>
+#include <QHashFunctions>
 #include <QString>
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 
 namespace vantel {
 
-// One application the metadata query reported. The last-used date travels
-// along but never makes two results different.
-struct SpotlightResult {
+// One application as a query pass reports it. The last-used date travels
+// along but never makes two results different. The query core and the
+// file-system query each keep their own kind, told apart by the tag.
+template <class Kind>
+struct BasicSpotlightResult {
     std::optional<QString> path;
     std::optional<QString> displayname;
     std::optional<QDateTime> lastUsedDate;
 
-    bool operator==(const SpotlightResult& other) const
+    bool operator==(const BasicSpotlightResult& other) const
     {
         return path == other.path && displayname == other.displayname;
     }
 };
 
-inline size_t qHash(const SpotlightResult& result, size_t seed = 0)
+struct SpotlightResultKind;
+using SpotlightResult = BasicSpotlightResult<SpotlightResultKind>;
+
+// For each of path and display name: a presence flag, then the string when
+// present.
+template <class Kind>
+std::size_t qHash(const BasicSpotlightResult<Kind>& result, std::size_t seed = 0)
 {
-    return spotlightResultHash(result.path, result.displayname, seed);
+    const auto combine = [](std::size_t h, std::size_t value) {
+        return h ^ (value + 0x9e3779b9U + (h << 6) + (h >> 2));
+    };
+    seed = combine(seed, result.path.has_value() ? 1 : 0);
+    if (result.path)
+        seed = combine(seed, qHash(*result.path));
+    seed = combine(seed, result.displayname.has_value() ? 1 : 0);
+    if (result.displayname)
+        seed = combine(seed, qHash(*result.displayname));
+    return seed;
 }
 
 } // namespace vantel
 
-template <>
-struct std::hash<vantel::SpotlightResult> {
-    std::size_t operator()(const vantel::SpotlightResult& result) const noexcept
+template <class Kind>
+struct std::hash<vantel::BasicSpotlightResult<Kind>> {
+    std::size_t operator()(const vantel::BasicSpotlightResult<Kind>& result) const noexcept
     {
-        return vantel::spotlightResultHash(result.path, result.displayname);
+        return vantel::qHash(result);
     }
 };
