@@ -100,7 +100,7 @@ TEST_F(DiscoveryChainTest, ABurstOfFileChangesGivesOneRebuild)
     const QString first = scope + QStringLiteral("/first.desktop");
     writeDesktopFile(first, QStringLiteral("First"));
     config().setCustomSpotlightSearchScope({scope});
-    store->setRebuildDataTimerInterval(1000ms);
+    store->setRebuildDataTimerInterval(2000ms);
     proxy->spotlightQuery().setNotificationBatchingInterval(0.05);
 
     store->setEnableDataProxies(true);
@@ -123,7 +123,7 @@ TEST_F(DiscoveryChainTest, ABurstOfFileChangesGivesOneRebuild)
                   + log.messages().count(QStringLiteral("Spotlight-Results processed - Items removed. Begin Database-Update")),
               3)
         << "the first pass and at least two live passes";
-    spinEventLoop(1500ms);
+    spinEventLoop(2500ms);
     EXPECT_EQ(rebuilds(), 2) << "one rebuild for the whole burst";
     EXPECT_EQ(proxy->spotlightQuery().state().get(), SpotlightQueryState::finishedUpdate);
 }
