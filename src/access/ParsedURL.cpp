@@ -25,8 +25,15 @@ bool ParsedURL::isValid() const
 {
     if (currentURLString_.isEmpty() || !hasURLScheme(currentURLString_) || !urlRegExParser_)
         return false;
+    return urlWithoutPlaceholders().isValid();
+}
+
+QUrl ParsedURL::urlWithoutPlaceholders() const
+{
+    if (!urlRegExParser_)
+        return QUrl();
     const QString stripped = urlRegExParser_->urlStringWithoutPlaceholders();
-    return !stripped.isEmpty() && QUrl(stripped, QUrl::StrictMode).isValid();
+    return stripped.isEmpty() ? QUrl() : QUrl(stripped, QUrl::StrictMode);
 }
 
 } // namespace vantel

@@ -3,6 +3,7 @@
 #include "access/URLRegExParser.h"
 
 #include <QString>
+#include <QUrl>
 #include <QVariantList>
 
 #include <memory>
@@ -19,6 +20,9 @@ public:
     ParsedURL(const QString& urlString, const std::optional<QVariantList>& objects);
 
     bool isValid() const;
+    // The template with its placeholders taken out, as a URL; an invalid
+    // QUrl when that is not a URL.
+    QUrl urlWithoutPlaceholders() const;
 
     QString currentURLString() const { return currentURLString_; }
     const std::optional<QVariantList>& currentObjects() const { return currentObjects_; }

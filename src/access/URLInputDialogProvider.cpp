@@ -36,11 +36,9 @@ std::optional<QString> applicationForURLTemplate(const std::optional<QString>& u
     if (!url)
         return std::nullopt;
     const std::shared_ptr<ParsedURL> parsed = ParsedURL::create(*url, std::nullopt);
-    if (!parsed || !parsed->urlRegExParser())
+    if (!parsed)
         return std::nullopt;
-    const QUrl target(parsed->urlRegExParser()->urlStringWithoutPlaceholders(), QUrl::StrictMode);
-    if (!target.isValid())
-        return std::nullopt;
+    const QUrl target = parsed->urlWithoutPlaceholders();
     const std::optional<QString> application = platform::Workspace::shared().urlForApplicationToOpen(target);
     if (!application || !isReachablePath(*application))
         return std::nullopt;

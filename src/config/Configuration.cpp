@@ -41,12 +41,8 @@ void Configuration::setCustomSpotlightSearchScope(const QStringList& paths)
 QStringList Configuration::spotlightDefaultSearchScope() const
 {
     std::call_once(spotlightDefaultSearchScopeOnce_, [this] {
-        QStringList scopes;
-        for (const QString& folder : platform::MetadataQuery::defaultSearchScopes()) {
-            if (!scopes.contains(folder))
-                scopes.append(folder);
-        }
-        spotlightDefaultSearchScope_ = scopes;
+        spotlightDefaultSearchScope_ = platform::MetadataQuery::defaultSearchScopes();
+        spotlightDefaultSearchScope_.removeDuplicates();
     });
     return spotlightDefaultSearchScope_;
 }

@@ -20,11 +20,6 @@ const platform::LogCategory& category()
     return Logger::dataStorageExternalObjects();
 }
 
-bool isHorizontalSpace(QChar c)
-{
-    return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space;
-}
-
 } // namespace
 
 DatastorageHandlerURLObjects::DatastorageHandlerURLObjects(DataStorage& store)
@@ -32,24 +27,10 @@ DatastorageHandlerURLObjects::DatastorageHandlerURLObjects(DataStorage& store)
 {
 }
 
-QString DatastorageHandlerURLObjects::trimmingWhitespace(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isHorizontalSpace(text.at(begin)))
-        ++begin;
-    while (end > begin && isHorizontalSpace(text.at(end - 1)))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 QString DatastorageHandlerURLObjects::hostOfURLTemplate(const QString& urlString)
 {
     const auto parsed = ParsedURL::create(urlString, std::nullopt);
-    if (!parsed || !parsed->urlRegExParser())
-        return QString();
-    const QUrl url(parsed->urlRegExParser()->urlStringWithoutPlaceholders(), QUrl::StrictMode);
-    return url.isValid() ? url.host() : QString();
+    return parsed ? parsed->urlWithoutPlaceholders().host() : QString();
 }
 
 bool DatastorageHandlerURLObjects::urlEntryPathMatches(const TableViewItem& entry, const QString& string)
@@ -128,9 +109,8 @@ DatastorageResultCode DatastorageHandlerURLObjects::addURLToDatabase(const QStri
         return DatastorageResultCode::notIdle;
     }
 
-    const auto parsed = ParsedURL::create(urlString, std::nullopt);
-    if (!parsed || !parsed->urlRegExParser()
-        || !QUrl(parsed->urlRegExParser()->urlStringWithoutPlaceholders(), QUrl::StrictMode).isValid()) {
+    // A parsed template has its placeholder parser and a placeholder-free URL.
+    if (!ParsedURL::create(urlString, std::nullopt)) {
         VLOG(category(), platform::LogType::Fault,
              "! addURLToDatabase - Want to add entry to Database, but URL was invalid! Entry: %{public}@", urlString);
         return DatastorageResultCode::urlInvalid;

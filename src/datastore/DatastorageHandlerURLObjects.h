@@ -38,8 +38,6 @@ public:
 
     // The modify duplicate test: paths equal without regard to case.
     static bool urlEntryPathMatches(const TableViewItem& entry, const QString& string);
-    // Spaces and tabs (any horizontal space) off both ends; line breaks stay.
-    static QString trimmingWhitespace(const QString& text);
     // The host of the URL once its placeholders are taken out; empty when it
     // has none or is no valid URL.
     static QString hostOfURLTemplate(const QString& urlString);

@@ -30,16 +30,26 @@ QStringList outputLines(const QByteArray& bytes)
         return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar(0x0B) || c == QChar(0x0C)
             || c == QChar(0x85) || c == QChar(0x2028) || c == QChar(0x2029);
     };
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isLineTerminator(text.at(begin)))
-        ++begin;
-    while (end > begin && isLineTerminator(text.at(end - 1)))
-        --end;
-    return text.mid(begin, end - begin).split(QLatin1Char('\n'));
+    return trimmingCharacters(text, isLineTerminator).split(QLatin1Char('\n'));
 }
 
 } // namespace
+
+QString trimmingCharacters(const QString& text, bool (*trimmed)(QChar))
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && trimmed(text.at(begin)))
+        ++begin;
+    while (end > begin && trimmed(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QString trimmingWhitespace(const QString& text)
+{
+    return trimmingCharacters(text, [](QChar c) { return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space; });
+}
 
 bool isReachablePath(const QString& path)
 {

@@ -16,6 +16,11 @@ bool isExecutablePath(const QString& path);
 // lower-cased text matches "^(.*:).*" with "." stopping at line breaks.
 bool hasURLScheme(const QString& text);
 
+// The text without the characters at both ends for which `trimmed` holds.
+QString trimmingCharacters(const QString& text, bool (*trimmed)(QChar));
+// Spaces and tabs (any horizontal space) off both ends; line breaks stay.
+QString trimmingWhitespace(const QString& text);
+
 struct ExecutableResult {
     QStringList outputLines;
     QStringList errorLines;

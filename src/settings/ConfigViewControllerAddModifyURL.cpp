@@ -3,6 +3,7 @@
 #include "datastore/DataStorage.h"
 #include "datastore/DatastorageHandlerURLObjects.h"
 #include "model/L10n.h"
+#include "model/PathUtilities.h"
 
 namespace vantel {
 
@@ -38,9 +39,9 @@ void ConfigViewControllerAddModifyURL::refreshURLField()
 
 bool ConfigViewControllerAddModifyURL::saveEntry()
 {
-    const QString url = DatastorageHandlerURLObjects::trimmingWhitespace(urlFieldText());
-    const QString title = DatastorageHandlerURLObjects::trimmingWhitespace(siteTitleText());
-    const QString comment = DatastorageHandlerURLObjects::trimmingWhitespace(siteCommentText());
+    const QString url = trimmingWhitespace(urlFieldText());
+    const QString title = trimmingWhitespace(siteTitleText());
+    const QString comment = trimmingWhitespace(siteCommentText());
 
     DatastorageHandlerURLObjects& handler = store_.URLHandler();
     const DatastorageResultCode result = referenceTableViewItem_

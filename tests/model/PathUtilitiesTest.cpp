@@ -40,6 +40,13 @@ TEST(PathUtilities, HasURLScheme)
     EXPECT_FALSE(hasURLScheme(QStringLiteral("http://x") + QChar(0x2028)));
 }
 
+TEST(PathUtilities, TrimmingWhitespaceKeepsLineBreaks)
+{
+    EXPECT_EQ(trimmingWhitespace(QStringLiteral(" \t https://a.org \u00a0")), QStringLiteral("https://a.org"));
+    EXPECT_EQ(trimmingWhitespace(QStringLiteral("\nmiddle text\n")), QStringLiteral("\nmiddle text\n"));
+    EXPECT_EQ(trimmingWhitespace(QStringLiteral(" \t ")), QString());
+}
+
 TEST(PathUtilities, ReachableAndExecutablePaths)
 {
     const QString dir = makeTempDir(QStringLiteral("paths"));

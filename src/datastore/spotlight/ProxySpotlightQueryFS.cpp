@@ -23,16 +23,6 @@ const platform::LogCategory& category()
     return Logger::spotlightProxyFS();
 }
 
-QStringList withoutRepeats(const QStringList& list)
-{
-    QStringList result;
-    for (const QString& item : list) {
-        if (!result.contains(item))
-            result.append(item);
-    }
-    return result;
-}
-
 QString lastUsedText(const std::optional<QDateTime>& date)
 {
     if (!date)
@@ -91,8 +81,8 @@ void ProxySpotlightQueryFS::initialize()
     QStringList scopes;
     {
         std::lock_guard lock(mutex_);
-        searchScopes_ = withoutRepeats(searchScopes_ + config.spotlightDefaultSearchScope()
-                                       + config.customSpotlightSearchScope());
+        searchScopes_ += config.spotlightDefaultSearchScope() + config.customSpotlightSearchScope();
+        searchScopes_.removeDuplicates();
         scopes = searchScopes_;
     }
 

@@ -120,30 +120,10 @@ void SpotlightQueryCore::processResults()
         complete.append(result);
     }
 
-    const QList<SpotlightResult> previous = queryResultsComplete_.get()->snapshot();
-    const QSet<SpotlightResult> oldSet(previous.cbegin(), previous.cend());
-    const QSet<SpotlightResult>& newSet = seen;
-
-    QList<SpotlightResult> unchanged;
-    QList<SpotlightResult> added;
-    QList<SpotlightResult> removed;
-    for (const SpotlightResult& result : std::as_const(complete)) {
-        if (oldSet.contains(result))
-            unchanged.append(result);
-        else
-            added.append(result);
-    }
-    QSet<SpotlightResult> removedSeen;
-    for (const SpotlightResult& result : previous) {
-        if (!newSet.contains(result) && !removedSeen.contains(result)) {
-            removedSeen.insert(result);
-            removed.append(result);
-        }
-    }
-
-    queryResultsUnchanged_.set(ResultArray::create(std::move(unchanged)));
-    queryResultsAdded_.set(ResultArray::create(std::move(added)));
-    queryResultsRemoved_.set(ResultArray::create(std::move(removed)));
+    auto diff = diffSpotlightResults(queryResultsComplete_.get()->snapshot(), complete);
+    queryResultsUnchanged_.set(ResultArray::create(std::move(diff.unchanged)));
+    queryResultsAdded_.set(ResultArray::create(std::move(diff.added)));
+    queryResultsRemoved_.set(ResultArray::create(std::move(diff.removed)));
     queryResultsComplete_.set(ResultArray::create(std::move(complete)));
 
     resultState_.set(SpotlightQueryResultState::finishedProcessing);

@@ -28,7 +28,7 @@ SpotlightQueryCoreSandboxAccess::SpotlightQueryCoreSandboxAccess()
 SpotlightQueryCoreSandboxAccess::~SpotlightQueryCoreSandboxAccess()
 {
     // Accesses left open here would never be ended.
-    endAllAccesses();
+    clearSecurityBookmarks();
 }
 
 SandboxFileAccess::HasAccessResult SpotlightQueryCoreSandboxAccess::hasAccess(const QUrl& url)
@@ -94,15 +94,6 @@ void SpotlightQueryCoreSandboxAccess::clearSecurityBookmarks()
     securityBookmarks_->forEach([&keys](const QUrl& key, const QUrl&) { keys.append(key); });
     for (const QUrl& key : std::as_const(keys))
         stopAccess(key);
-    securityBookmarks_->removeAll();
-}
-
-void SpotlightQueryCoreSandboxAccess::endAllAccesses()
-{
-    QList<QUrl> resolved;
-    securityBookmarks_->forEach([&resolved](const QUrl&, const QUrl& value) { resolved.append(value); });
-    for (const QUrl& url : std::as_const(resolved))
-        Bookmark::stopAccessing(url);
     securityBookmarks_->removeAll();
 }
 

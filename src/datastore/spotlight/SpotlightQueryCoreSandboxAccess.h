@@ -34,8 +34,6 @@ protected:
     virtual SandboxFileAccess::HasAccessResult hasAccess(const QUrl& url);
 
 private:
-    void endAllAccesses();
-
     const BookmarkDictionary::Ptr securityBookmarks_;
 };
 

@@ -1,7 +1,5 @@
 #include "datastore/spotlight/SpotlightQueryFS.h"
 
-#include <QSet>
-
 namespace vantel {
 
 SpotlightQueryFS::SpotlightQueryFS()
@@ -46,36 +44,10 @@ void SpotlightQueryFS::diffResults()
     if (previousSpotlightResultsComplete_->isEqual(*complete))
         return;
 
-    const QList<SpotlightFSResult> current = complete->snapshot();
-    const QList<SpotlightFSResult> previous = previousSpotlightResultsComplete_->snapshot();
-    const QSet<SpotlightFSResult> currentSet(current.cbegin(), current.cend());
-    const QSet<SpotlightFSResult> previousSet(previous.cbegin(), previous.cend());
-
-    // Lists in the order of their pass, each result once.
-    QList<SpotlightFSResult> unchanged;
-    QList<SpotlightFSResult> added;
-    QSet<SpotlightFSResult> seen;
-    for (const SpotlightFSResult& result : current) {
-        if (seen.contains(result))
-            continue;
-        seen.insert(result);
-        if (previousSet.contains(result))
-            unchanged.append(result);
-        else
-            added.append(result);
-    }
-    QList<SpotlightFSResult> removed;
-    seen.clear();
-    for (const SpotlightFSResult& result : previous) {
-        if (currentSet.contains(result) || seen.contains(result))
-            continue;
-        seen.insert(result);
-        removed.append(result);
-    }
-
-    spotlightResultsUnchanged_.set(FSResultArray::create(std::move(unchanged)));
-    spotlightResultsRemoved_.set(FSResultArray::create(std::move(removed)));
-    spotlightResultsAdded_.set(FSResultArray::create(std::move(added)));
+    auto diff = diffSpotlightResults(previousSpotlightResultsComplete_->snapshot(), complete->snapshot());
+    spotlightResultsUnchanged_.set(FSResultArray::create(std::move(diff.unchanged)));
+    spotlightResultsRemoved_.set(FSResultArray::create(std::move(diff.removed)));
+    spotlightResultsAdded_.set(FSResultArray::create(std::move(diff.added)));
     // The same array again: it was refilled in place above.
     spotlightResultsComplete_.set(complete);
 }

@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 #include <QHashFunctions>
+#include <QList>
+#include <QSet>
 #include <QString>
 
 #include <cstddef>
@@ -43,6 +45,38 @@ std::size_t qHash(const BasicSpotlightResult<Kind>& result, std::size_t seed = 0
     if (result.displayname)
         seed = combine(seed, qHash(*result.displayname));
     return seed;
+}
+
+// What changed between two passes. Unchanged and added follow the current
+// pass's order, removed the previous pass's; each result once.
+template <class Result>
+struct SpotlightResultDiff {
+    QList<Result> unchanged;
+    QList<Result> added;
+    QList<Result> removed;
+};
+
+template <class Result>
+SpotlightResultDiff<Result> diffSpotlightResults(const QList<Result>& previous, const QList<Result>& current)
+{
+    const QSet<Result> previousSet(previous.cbegin(), previous.cend());
+    const QSet<Result> currentSet(current.cbegin(), current.cend());
+    SpotlightResultDiff<Result> diff;
+    QSet<Result> seen;
+    for (const Result& result : current) {
+        if (seen.contains(result))
+            continue;
+        seen.insert(result);
+        (previousSet.contains(result) ? diff.unchanged : diff.added).append(result);
+    }
+    seen.clear();
+    for (const Result& result : previous) {
+        if (currentSet.contains(result) || seen.contains(result))
+            continue;
+        seen.insert(result);
+        diff.removed.append(result);
+    }
+    return diff;
 }
 
 } // namespace vantel
