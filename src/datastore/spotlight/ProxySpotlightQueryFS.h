@@ -79,7 +79,6 @@ private:
     DataStorage& store_;
     const std::unique_ptr<SpotlightQueryFS> spotlightQuery_;
     platform::Cancellable spotlightQueryCompleteSubscriber_;
-    platform::Cancellable spotlightQueryUnchangedSubscriber_;
     platform::Cancellable spotlightQueryAddedSubscriber_;
     platform::Cancellable spotlightQueryRemovedSubscriber_;
     std::atomic<bool> enabled_{false};
