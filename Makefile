@@ -10,7 +10,7 @@ endif
 # Debian packages the build, the tests and the program need.
 PACKAGES := cmake ninja-build g++ make pkg-config python3 \
 	qt6-base-dev qt6-base-dev-tools libgtest-dev \
-	libplist-dev libglib2.0-dev libxkbcommon-dev libxkbcommon-x11-dev \
+	libglib2.0-dev libxkbcommon-dev libxkbcommon-x11-dev \
 	libx11-dev libxcb1-dev libxcb-xkb-dev xvfb
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -68,6 +68,7 @@ bool isScalar(const QVariant& value)
     switch (value.typeId()) {
     case QMetaType::Bool:
     case QMetaType::LongLong:
+    case QMetaType::ULongLong:
     case QMetaType::Double:
         return true;
     default:
@@ -150,11 +151,24 @@ std::optional<Color> anyColor(const QList<double>& c)
 
 } // namespace
 
+// How the objects of one class record are read, worked out once per record.
+struct ClassChoice {
+    bool known = false;
+    QString className;              // empty when the record names no class
+    bool allowed = false;
+    Codec codec = Codec::None;
+    KeyedUnarchiver::Factory factory;
+};
+
+enum class Progress : quint8 { Unread, Reading, Read };
+
 struct KeyedUnarchiver::State {
     Options options;
     QVariantList objects;
-    QHash<quint64, QVariant> decoded;
-    QSet<quint64> inProgress;
+    // Indexed by UID, sized with the object table.
+    std::vector<QVariant> decoded;
+    std::vector<Progress> progress;
+    std::vector<ClassChoice> classes;
     std::vector<QVariantMap> current;
     int depth = 0;
     Error error = Error::None;
@@ -391,32 +405,50 @@ public:
                    QStringLiteral("class reference %1 is past the object table (%2 objects)").arg(classUid).arg(s.objects.size()));
             return {};
         }
-        const QVariantMap record = s.objects[qsizetype(classUid)].toMap();
-        const QString className = record.value(QStringLiteral("$classname")).toString();
-        if (className.isEmpty())
+        const ClassChoice& choice = classChoice(s, classUid);
+        if (choice.className.isEmpty())
             return {};
-        const bool allowed = valueCodec(className) != Codec::None || s.options.allowedClasses.contains(className);
-        if (!allowed) {
-            s.fail(KeyedUnarchiver::Error::ClassNotAllowed, QStringLiteral("class \"%1\" is not allowed here").arg(className));
+        if (!choice.allowed) {
+            s.fail(KeyedUnarchiver::Error::ClassNotAllowed, QStringLiteral("class \"%1\" is not allowed here").arg(choice.className));
             return {};
         }
+        if (choice.codec != Codec::None)
+            return decodeRecord(coder, s, dict, {}, choice.codec);
+        if (choice.factory)
+            return decodeRecord(coder, s, dict, choice.factory, Codec::None);
+        return {};
+    }
+
+    static const ClassChoice& classChoice(State& s, quint64 classUid)
+    {
+        ClassChoice& choice = s.classes[std::size_t(classUid)];
+        if (choice.known)
+            return choice;
+        choice.known = true;
+        const QVariantMap record = s.objects[qsizetype(classUid)].toMap();
+        choice.className = record.value(QStringLiteral("$classname")).toString();
+        if (choice.className.isEmpty())
+            return choice;
+        choice.allowed = valueCodec(choice.className) != Codec::None || s.options.allowedClasses.contains(choice.className);
+        if (!choice.allowed)
+            return choice;
         // The class itself first, then its recorded ancestors, as a stand-in.
-        QStringList names{className};
+        QStringList names{choice.className};
         for (const QVariant& ancestor : record.value(QStringLiteral("$classes")).toList()) {
             const QString name = ancestor.toString();
             if (!name.isEmpty() && !names.contains(name))
                 names.append(name);
         }
         for (const QString& name : names) {
-            const Codec codec = valueCodec(name);
-            if (codec != Codec::None)
-                return decodeRecord(coder, s, dict, {}, codec);
-            if (name != className && !s.options.allowedClasses.contains(name))
+            choice.codec = valueCodec(name);
+            if (choice.codec != Codec::None)
+                return choice;
+            if (name != choice.className && !s.options.allowedClasses.contains(name))
                 continue;
-            if (KeyedUnarchiver::Factory factory = factoryFor(name))
-                return decodeRecord(coder, s, dict, factory, Codec::None);
+            if ((choice.factory = factoryFor(name)))
+                return choice;
         }
-        return {};
+        return choice;
     }
 
     static QVariant decodeReference(KeyedUnarchiver& coder, State& s, quint64 uid)
@@ -428,9 +460,10 @@ public:
                    QStringLiteral("reference %1 is past the object table (%2 objects)").arg(uid).arg(s.objects.size()));
             return {};
         }
-        if (auto it = s.decoded.constFind(uid); it != s.decoded.cend())
-            return *it;
-        if (s.inProgress.contains(uid)) {
+        const auto slot = std::size_t(uid);
+        if (s.progress[slot] == Progress::Read)
+            return s.decoded[slot];
+        if (s.progress[slot] == Progress::Reading) {
             s.fail(KeyedUnarchiver::Error::Cycle, QStringLiteral("object %1 refers back to itself").arg(uid));
             return {};
         }
@@ -438,14 +471,14 @@ public:
             s.fail(KeyedUnarchiver::Error::TooDeep, QStringLiteral("objects nested deeper than %1 levels").arg(s.options.maxDepth));
             return {};
         }
-        s.inProgress.insert(uid);
+        s.progress[slot] = Progress::Reading;
         ++s.depth;
         QVariant value = decodeObjectEntry(coder, s, s.objects[qsizetype(uid)]);
         --s.depth;
-        s.inProgress.remove(uid);
+        s.progress[slot] = Progress::Read;
         if (s.error != KeyedUnarchiver::Error::None)
             return {};
-        s.decoded.insert(uid, value);
+        s.decoded[slot] = value;
         return value;
     }
 };
@@ -478,6 +511,10 @@ KeyedUnarchiver::Result KeyedUnarchiver::unarchiveTopLevelObject(const QByteArra
 
     KeyedUnarchiver coder(options);
     coder.d->objects = root.value(QStringLiteral("$objects")).toList();
+    const auto count = std::size_t(coder.d->objects.size());
+    coder.d->decoded.resize(count);
+    coder.d->progress.assign(count, Progress::Unread);
+    coder.d->classes.resize(count);
     coder.d->current.push_back(root.value(QStringLiteral("$top")).toMap());
     QVariant value = coder.decodeObject(QStringLiteral("root"));
     if (coder.d->error != Error::None) {
@@ -537,6 +574,9 @@ qint64 KeyedUnarchiver::decodeInteger(const QString& key)
             return std::numeric_limits<qint64>::min();
         return qint64(number);
     }
+    // Above the signed range: the nearest value this call can return.
+    if (value.typeId() == QMetaType::ULongLong && value.toULongLong() > quint64(std::numeric_limits<qint64>::max()))
+        return std::numeric_limits<qint64>::max();
     return value.isValid() ? value.toLongLong() : 0;
 }
 

@@ -11,11 +11,13 @@ namespace vantel::platform {
 
 // Property lists in their binary ("bplist00") and XML forms.
 //
-// QVariant mapping both ways: QString, bool, qint64 (integers), double (reals),
-// QByteArray (data), QDateTime (dates, UTC), QVariantList (arrays),
-// QVariantMap (dictionaries) and PropertyList::Uid (keyed-archive references).
-// Serializing also takes the other integer types, float, QStringList and
-// QVariantHash; anything else, a null value or a string holding NUL is an error.
+// QVariant mapping both ways: QString, bool, qint64 (integers; quint64 for those
+// above the signed range), double (reals), QByteArray (data), QDateTime (dates,
+// UTC, to the millisecond), QVariantList (arrays), QVariantMap (dictionaries)
+// and PropertyList::Uid (keyed-archive references). Serializing also takes the
+// other integer types, float, QStringList and QVariantHash; anything else, a
+// null value or a string holding NUL is an error. A value that cannot be read
+// exactly (an integer beyond 64 bits, a date beyond QDateTime) is refused.
 namespace PropertyList {
 
 enum class Format { Binary, Xml };
@@ -29,7 +31,9 @@ struct Uid {
 inline constexpr int maxNesting = 512;
 
 // Binary or XML, told apart by the content. None, with a reason in `error`,
-// for damaged or empty input.
+// for damaged or empty input, for nesting past maxNesting and for a binary
+// list whose shared objects would expand past a fixed number of values. The
+// time taken grows with the size of the input, whatever it holds.
 std::optional<QVariant> parse(const QByteArray& data, QString* error = nullptr);
 
 // Empty data, with a reason in `error`, when `root` holds a value a property

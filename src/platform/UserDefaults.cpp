@@ -11,10 +11,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+
+#include <unistd.h>
 
 namespace vantel::platform {
 
@@ -27,6 +32,8 @@ std::optional<double> numberOf(const QVariant& value)
         return value.toBool() ? 1.0 : 0.0;
     case QMetaType::LongLong:
         return double(value.toLongLong());
+    case QMetaType::ULongLong:
+        return double(value.toULongLong());
     case QMetaType::Double:
         return value.toDouble();
     case QMetaType::QString: {
@@ -50,6 +57,20 @@ QString asideName(const QString& path)
     for (int i = 2; QFileInfo::exists(candidate); ++i)
         candidate = stem + QLatin1Char('-') + QString::number(i);
     return candidate;
+}
+
+// A save writes "<file>.saving-XXXXXX" first; one killed before its rename
+// leaves that behind.
+const QString temporarySuffix = QStringLiteral(".saving-");
+
+void removeLeftoverTemporaries(const QString& path)
+{
+    const QFileInfo info(path);
+    QDir folder = info.dir();
+    const QStringList leftovers = folder.entryList({info.fileName() + temporarySuffix + QStringLiteral("??????")},
+                                                   QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : leftovers)
+        folder.remove(name);
 }
 
 } // namespace
@@ -95,32 +116,40 @@ void UserDefaults::loadLocked()
 {
     values_.clear();
     dirty_ = false;
+    removeLeftoverTemporaries(filePath_);
     QFile file(filePath_);
     if (!file.exists())
         return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        VLOG(Log::defaultHandle(), LogType::Error, "Cannot read the settings file %{public}@: %{public}@", filePath_,
-             file.errorString());
+    if (QFileInfo(filePath_).isDir()) {
+        VLOG(Log::defaultHandle(), LogType::Error, "The settings file %{public}@ is a folder; starting with the defaults",
+             filePath_);
         return;
     }
-    const QByteArray data = file.readAll();
-    file.close();
     QString error;
-    const std::optional<QVariant> root = PropertyList::parse(data, &error);
-    if (root && root->typeId() == QMetaType::QVariantMap) {
-        values_ = root->toMap();
-        return;
+    std::optional<QVariant> root;
+    if (file.open(QIODevice::ReadOnly)) {
+        root = PropertyList::parse(file.readAll(), &error);
+        file.close();
+        if (root && root->typeId() == QMetaType::QVariantMap) {
+            values_ = root->toMap();
+            return;
+        }
+        if (root)
+            error = QStringLiteral("the top level is not a dictionary");
+    } else {
+        error = file.errorString();
     }
-    if (root)
-        error = QStringLiteral("the top level is not a dictionary");
-    // Kept for the user to inspect or recover; the store starts empty.
+    // Kept for the user to inspect or recover, whatever kept it from being read:
+    // the next save would otherwise replace it. The store starts empty.
     const QString aside = asideName(filePath_);
     if (QFile::rename(filePath_, aside)) {
-        VLOG(Log::defaultHandle(), LogType::Error, "The settings file %{public}@ is damaged (%{public}@), kept as %{public}@",
+        VLOG(Log::defaultHandle(), LogType::Error,
+             "The settings file %{public}@ is damaged (%{public}@), kept as %{public}@; starting with the defaults",
              filePath_, error, aside);
     } else {
         VLOG(Log::defaultHandle(), LogType::Error,
-             "The settings file %{public}@ is damaged (%{public}@) and could not be moved aside", filePath_, error);
+             "The settings file %{public}@ is damaged (%{public}@) and could not be moved aside; starting with the defaults",
+             filePath_, error);
     }
 }
 
@@ -154,16 +183,21 @@ bool UserDefaults::writeLocked(bool logFailures)
     const QString folder = QFileInfo(filePath_).absolutePath();
     if (!QDir().mkpath(folder))
         return failed(QStringLiteral("cannot create the folder %1").arg(folder));
-    QSaveFile file(filePath_);
-    if (!file.open(QIODevice::WriteOnly))
+    // Written beside the file under a name the next start recognises, made
+    // durable, then renamed over the file in one step.
+    QTemporaryFile file(filePath_ + temporarySuffix + QStringLiteral("XXXXXX"));
+    if (!file.open())
         return failed(file.errorString());
-    if (file.write(data) != data.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    if (file.write(data) != data.size() || !file.flush() || ::fsync(file.handle()) != 0)
+        return failed(file.errorString());
+    file.setAutoRemove(false);
+    const QByteArray temporary = QFile::encodeName(file.fileName());
+    file.close();
+    if (::rename(temporary.constData(), QFile::encodeName(filePath_).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(QFile::decodeName(temporary));
         return failed(reason);
     }
-    if (!file.commit())
-        return failed(file.errorString());
     dirty_ = false;
     return true;
 }

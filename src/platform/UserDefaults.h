@@ -15,8 +15,9 @@ namespace vantel::platform {
 // Bool stays a Bool, an Int an Int and a Double a Double across a restart.
 // Reads and writes are safe from any thread. Changes reach the disk through
 // synchronize(), which replaces the file atomically; the standard store also
-// writes itself when the application quits. A file that cannot be parsed is
-// renamed aside (never deleted) and the store starts empty.
+// writes itself when the application quits. A file that cannot be read, for
+// whatever reason, is renamed aside (never deleted), logged, and the store
+// starts empty; temporary files of a save that never finished are removed.
 class UserDefaults {
 public:
     // $XDG_CONFIG_HOME/Vantel/<bundle id>.plist
