@@ -523,6 +523,9 @@ private:
             // The XML form keeps whole seconds.
             const qint64 msecs = date.toMSecsSinceEpoch();
             const QDateTime whole = QDateTime::fromSecsSinceEpoch(msecs >= 0 ? msecs / 1000 : -((-msecs + 999) / 1000), Qt::UTC);
+            // The text form has four-digit years of the common era only.
+            if (whole.date().year() < 1 || whole.date().year() > 9999)
+                return refuse(QStringLiteral("date %1 cannot be written in the XML form").arg(whole.toString(Qt::ISODate)));
             element(depth, "date", whole.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ")).toLatin1());
             return true;
         }

@@ -5,6 +5,7 @@
 
 #include "support/TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -337,6 +338,34 @@ TEST(KeyedArchiverTest, SharedAndCyclicObjectGraphs)
     Error error = Error::None;
     EXPECT_FALSE(KeyedUnarchiver::unarchive<Note>(data, noteOptions(), &error));
     EXPECT_EQ(error, Error::Cycle);
+}
+
+TEST(KeyedArchiverTest, TenThousandObjectsAreWrittenAndReadInLinearTime)
+{
+    QVariantList notes;
+    for (int i = 0; i < 10000; ++i) {
+        auto note = std::make_shared<Note>();
+        note->title = QStringLiteral("note %1").arg(i);
+        note->tags = {QStringLiteral("tag %1").arg(i % 10), QStringLiteral("common")};
+        note->color = Color{0.25, 0.5, 1, 1};
+        notes.append(QVariant::fromValue(ArchivablePtr(note)));
+    }
+    // Bounds far above the real cost (tens of milliseconds) so a loaded or
+    // sanitized build passes; walking the arrays by index took a minute.
+    QElapsedTimer timer;
+    timer.start();
+    const QByteArray data = KeyedArchiver::archivedData(notes);
+    ASSERT_FALSE(data.isEmpty());
+    EXPECT_LT(timer.restart(), 5000);
+    const auto result = KeyedUnarchiver::unarchiveTopLevelObject(data, noteOptions());
+    EXPECT_LT(timer.elapsed(), 5000);
+    ASSERT_TRUE(result.ok()) << result.message.toStdString();
+    const QVariantList back = result.value.toList();
+    ASSERT_EQ(back.size(), notes.size());
+    const auto last = std::dynamic_pointer_cast<Note>(back.last().value<ArchivablePtr>());
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->title, QStringLiteral("note 9999"));
+    EXPECT_EQ(last->tags, (QStringList{QStringLiteral("tag 9"), QStringLiteral("common")}));
 }
 
 TEST(KeyedArchiverTest, ValuesThatCannotBeArchivedFailTheArchive)

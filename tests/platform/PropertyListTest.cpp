@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <limits>
 
 using namespace vantel::platform;
@@ -153,4 +154,154 @@ TEST(PropertyListTest, NestingIsBoundedBothWays)
         xml += "</array>";
     xml += "</plist>";
     EXPECT_FALSE(PropertyList::parse(xml));
+}
+
+namespace {
+
+// A binary property list laid out by hand, the way a damaged or hostile file
+// would hold it: `objects` are the encoded objects, references one byte wide
+// unless more are needed, the first object at the top.
+QByteArray binaryList(const QList<QByteArray>& objects, int refSize = 1)
+{
+    QByteArray data("bplist00");
+    QList<quint64> offsets;
+    for (const QByteArray& object : objects) {
+        offsets.append(quint64(data.size()));
+        data += object;
+    }
+    const quint64 table = quint64(data.size());
+    const int offsetSize = table < 256 ? 1 : 4;
+    for (quint64 offset : offsets) {
+        for (int i = offsetSize - 1; i >= 0; --i)
+            data += char(quint8(offset >> (8 * i)));
+    }
+    QByteArray trailer(32, '\0');
+    trailer[6] = char(offsetSize);
+    trailer[7] = char(refSize);
+    for (int i = 0; i < 8; ++i) {
+        trailer[8 + i] = char(quint8(quint64(objects.size()) >> (8 * (7 - i))));
+        trailer[24 + i] = char(quint8(table >> (8 * (7 - i))));
+    }
+    return data + trailer;
+}
+
+QByteArray bigEndian(quint64 value, int size)
+{
+    QByteArray bytes;
+    for (int i = size - 1; i >= 0; --i)
+        bytes += char(quint8(value >> (8 * i)));
+    return bytes;
+}
+
+QByteArray dateObject(double secondsSince2001)
+{
+    return QByteArray("\x33") + bigEndian(std::bit_cast<quint64>(secondsSince2001), 8);
+}
+
+QDateTime dateFromText(const QString& text)
+{
+    if (text.startsWith(QLatin1Char('-'))) {
+        const QStringList parts = text.mid(1, 10).split(QLatin1Char('-'));
+        return QDateTime(QDate(-parts[0].toInt(), parts[1].toInt(), parts[2].toInt()), QTime(0, 0), Qt::UTC);
+    }
+    return QDateTime::fromString(text, Qt::ISODate);
+}
+
+void expectRefused(const QByteArray& data, const char* what)
+{
+    QString error;
+    EXPECT_FALSE(PropertyList::parse(data, &error)) << what;
+    EXPECT_FALSE(error.isEmpty()) << what;
+}
+
+} // namespace
+
+TEST(PropertyListTest, NulInsideAStringOrKeyIsRefused)
+{
+    expectRefused(QByteArray("<string>\0</string>", 18), "XML string");
+    expectRefused(QByteArray("<plist><dict><key>a\0b</key><true/></dict></plist>", 49), "XML key");
+    expectRefused(QByteArray("<plist><string>&#0;</string></plist>"), "XML character reference");
+    expectRefused(binaryList({QByteArray("\x53""a\0b", 4)}), "binary string");
+    expectRefused(binaryList({QByteArray("\xd1\x01\x02", 3), QByteArray("\x61\0\0", 3), QByteArray("\x09")}), "binary key");
+}
+
+TEST(PropertyListTest, DeepNestingIsRefusedBeforeItCanExhaustTheStack)
+{
+    // About 100,000 arrays each holding the next: under 1 MB.
+    constexpr int depth = 100000;
+    QList<QByteArray> objects;
+    for (int i = 0; i < depth - 1; ++i)
+        objects.append(QByteArray("\xa1") + bigEndian(quint64(i + 1), 3));
+    objects.append(QByteArray("\xa0"));
+    const QByteArray binary = binaryList(objects, 3);
+    ASSERT_LT(binary.size(), 1 << 20);
+    expectRefused(binary, "binary");
+
+    const QByteArray xml = "<plist>" + QByteArray("<array>").repeated(200000) + QByteArray("</array>").repeated(200000) + "</plist>";
+    expectRefused(xml, "XML");
+
+    // Up to the limit is fine in both forms.
+    QVariant deep = QVariantList{};
+    for (int i = 0; i < PropertyList::maxNesting; ++i)
+        deep = QVariantList{deep};
+    for (Format format : {Format::Binary, Format::Xml})
+        EXPECT_EQ(PropertyList::parse(PropertyList::serialize(deep, format)), deep);
+}
+
+TEST(PropertyListTest, ObjectsSharedSoTheyExpandExponentiallyAreRefused)
+{
+    // 25 arrays, each holding the next one twice: 2^25 values as a tree.
+    QList<QByteArray> objects;
+    for (int i = 0; i < 24; ++i)
+        objects.append(QByteArray("\xa2") + char(i + 1) + char(i + 1));
+    objects.append(QByteArray("\xa0"));
+    const QByteArray hostile = binaryList(objects);
+    ASSERT_LT(hostile.size(), 150);
+    QString error;
+    EXPECT_FALSE(PropertyList::parse(hostile, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("expands"))) << error.toStdString();
+
+    // Sharing within bounds still reads, and a cycle is refused.
+    const QByteArray shared = binaryList({QByteArray("\xa3\x01\x01\x01"), QByteArray("\x51x")});
+    EXPECT_EQ(PropertyList::parse(shared), QVariant(QVariantList{QStringLiteral("x"), QStringLiteral("x"), QStringLiteral("x")}));
+    expectRefused(binaryList({QByteArray("\xa1\x01"), QByteArray("\xa1\x00")}), "cycle");
+}
+
+TEST(PropertyListTest, LargeIntegersAndDistantDatesReadExactlyOrNotAtAll)
+{
+    const quint64 big = 12345678901234567890ull;
+    const auto fromBinary = PropertyList::parse(binaryList({QByteArray("\x14") + bigEndian(0, 8) + bigEndian(big, 8)}));
+    ASSERT_TRUE(fromBinary);
+    EXPECT_EQ(fromBinary->typeId(), QMetaType::ULongLong);
+    EXPECT_EQ(fromBinary->toULongLong(), big);
+    const auto fromXml = PropertyList::parse("<plist><integer>12345678901234567890</integer></plist>");
+    ASSERT_TRUE(fromXml);
+    EXPECT_EQ(fromXml->toULongLong(), big);
+    expectRefused("<plist><integer>99999999999999999999</integer></plist>", "above 64 bits");
+    expectRefused("<plist><integer>-9223372036854775809</integer></plist>", "below 64 bits");
+    expectRefused(binaryList({QByteArray("\x14") + bigEndian(1, 8) + bigEndian(0, 8)}), "128-bit");
+
+    // The common distant past and future, and the edges of the old 32-bit range.
+    // (The distant past falls on 30 December 1 BC in the calendar QDate counts with.)
+    const QList<QPair<double, QString>> dates{{-63114076800.0, QStringLiteral("-0001-12-30T00:00:00Z")},
+                                              {63113904000.0, QStringLiteral("4001-01-01T00:00:00Z")},
+                                              {-2147483649.0, QStringLiteral("1932-12-13T20:45:51Z")},
+                                              {2147483648.0, QStringLiteral("2069-01-19T03:14:08Z")}};
+    for (const auto& [seconds, text] : dates) {
+        const QDateTime expected = dateFromText(text);
+        EXPECT_EQ(PropertyList::parse(binaryList({dateObject(seconds)})), QVariant(expected)) << text.toStdString();
+        if (expected.date().year() > 0)
+            EXPECT_EQ(PropertyList::parse("<plist><date>" + text.toLatin1() + "</date></plist>"), QVariant(expected));
+    }
+    expectRefused(binaryList({dateObject(std::numeric_limits<double>::quiet_NaN())}), "NaN date");
+    expectRefused(binaryList({dateObject(1e300)}), "date past any calendar");
+
+    // And they are written back as they were read.
+    const QVariantList values{QVariant(big), QVariant(dateFromText(dates[0].second)), QVariant(dateFromText(dates[1].second))};
+    EXPECT_EQ(PropertyList::parse(PropertyList::serialize(values)), QVariant(values));
+    EXPECT_EQ(PropertyList::parse(PropertyList::serialize(values.mid(0, 1) + values.mid(2), Format::Xml)),
+              QVariant(values.mid(0, 1) + values.mid(2)));
+    QString error;
+    EXPECT_TRUE(PropertyList::serialize(values, Format::Xml, &error).isEmpty());
+    EXPECT_FALSE(error.isEmpty());
 }

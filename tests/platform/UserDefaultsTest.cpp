@@ -154,8 +154,17 @@ TEST(UserDefaultsTest, ADamagedFileIsKeptAsideAndTheStoreStartsEmpty)
     Log::setDebugLogging(true);
 
     const QByteArray good = PropertyList::serialize(QVariantMap{{QStringLiteral("k"), qint64(1)}});
+    QByteArray exponential("bplist00");
+    for (int i = 0; i < 24; ++i)
+        exponential += QByteArray("\xa2") + char(i + 1) + char(i + 1);
+    exponential += "\xa0";
+    for (int i = 0; i < 25; ++i)
+        exponential += char(8 + 3 * i);
+    exponential += QByteArray(6, '\0') + "\x01\x01" + QByteArray(7, '\0') + "\x19" + QByteArray(15, '\0') + "\x51";
     const QList<QByteArray> damaged{good.left(good.size() - 5), QByteArray("not a plist at all"),
-                                    PropertyList::serialize(QVariantList{qint64(1)})};
+                                    PropertyList::serialize(QVariantList{qint64(1)}),
+                                    QByteArray("<plist><dict><key>k</key><string>\0</string></dict></plist>", 58),
+                                    "<plist>" + QByteArray("<array>").repeated(200000) + "</plist>", exponential};
     for (const QByteArray& bytes : damaged) {
         const QString path = freshPath(QStringLiteral("damaged"));
         writeFile(path, bytes);
@@ -179,6 +188,31 @@ TEST(UserDefaultsTest, ADamagedFileIsKeptAsideAndTheStoreStartsEmpty)
         EXPECT_EQ(QFileInfo(path).dir().entryList({QStringLiteral("settings.plist.damaged-*")}, QDir::Files).size(), 2);
     }
     Log::setDebugLogging(logging);
+}
+
+TEST(UserDefaultsTest, AFileThatCannotBeOpenedIsAlsoKeptAside)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root";
+    const QString path = freshPath(QStringLiteral("unreadable"));
+    writeFile(path, PropertyList::serialize(QVariantMap{{QStringLiteral("k"), qint64(1)}}));
+    QFile::setPermissions(path, QFileDevice::WriteOwner);
+    UserDefaults defaults(path);
+    EXPECT_FALSE(defaults.contains(QStringLiteral("k")));
+    defaults.setBool(true, QStringLiteral("fresh"));
+    ASSERT_TRUE(defaults.synchronize());
+    // The unreadable file was not overwritten by the save.
+    EXPECT_EQ(QFileInfo(path).dir().entryList({QStringLiteral("settings.plist.damaged-*")}, QDir::Files).size(), 1);
+}
+
+TEST(UserDefaultsTest, TemporaryFilesOfAnUnfinishedSaveAreRemovedAtStart)
+{
+    const QString path = freshPath(QStringLiteral("leftover"));
+    writeFile(path + QStringLiteral(".saving-Ab12Cd"), QByteArray("half a save"));
+    writeFile(path + QStringLiteral(".backup"), QByteArray("the user's own"));
+    UserDefaults defaults(path);
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".saving-Ab12Cd")));
+    EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral(".backup")));
 }
 
 TEST(UserDefaultsTest, AFailedWriteReportsFalseAndLeavesThePreviousFile)
