@@ -13,9 +13,15 @@ PACKAGES := cmake ninja-build g++ make pkg-config python3 \
 	libglib2.0-dev libxkbcommon-dev libxkbcommon-x11-dev \
 	libx11-dev libxcb1-dev libxcb-xkb-dev xvfb
 
+# Fuzzing: clang's libFuzzer with its runtime, only for `make fuzz`.
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := propertylist desktopentry predicate urltemplate markdown
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test test-sanitize ci clean
+.PHONY: all deps build run test test-sanitize ci fuzz clean
 
 all: build
 
@@ -47,5 +53,23 @@ test-sanitize: deps
 
 ci: test test-sanitize
 
+# Each reader for FUZZ_SECONDS under libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer, starting from the saved inputs in fuzz/corpus/.
+# New inputs go to $(FUZZ_BUILD_DIR)/corpus, crashes to $(FUZZ_BUILD_DIR)/crashes.
+fuzz:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
+	cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+		-DCMAKE_CXX_COMPILER=clang++ -DVANTEL_FUZZ=ON -DVANTEL_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	@mkdir -p $(FUZZ_BUILD_DIR)/crashes
+	@for t in $(FUZZ_TARGETS); do \
+		mkdir -p $(FUZZ_BUILD_DIR)/corpus/$$t; \
+		echo "== fuzzing $$t for $(FUZZ_SECONDS) s"; \
+		QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 $(FUZZ_BUILD_DIR)/fuzz/fuzz_$$t \
+			-max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 -rss_limit_mb=4096 \
+			-artifact_prefix=$(FUZZ_BUILD_DIR)/crashes/$$t- \
+			$(FUZZ_BUILD_DIR)/corpus/$$t fuzz/corpus/$$t || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR)

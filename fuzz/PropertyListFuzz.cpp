@@ -1,0 +1,37 @@
+// Property lists in both forms, and keyed archives read from them.
+#include "platform/KeyedUnarchiver.h"
+#include "platform/PropertyList.h"
+
+#include <QCoreApplication>
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace vantel::platform;
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    static QCoreApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    QString error;
+    if (const auto value = PropertyList::parse(bytes, &error)) {
+        // Whatever was read can be written back and reads the same way.
+        const QByteArray written = PropertyList::serialize(*value, PropertyList::Format::Binary, &error);
+        if (written.isEmpty() || !PropertyList::parse(written))
+            std::abort();
+        (void)PropertyList::serialize(*value, PropertyList::Format::Xml);
+    } else if (error.isEmpty()) {
+        std::abort();
+    }
+    KeyedUnarchiver::Options options;
+    options.allowedClasses = {QStringLiteral("Vantel.TableViewItem")};
+    const auto result = KeyedUnarchiver::unarchiveTopLevelObject(bytes, options);
+    if (!result.ok() && result.message.isEmpty())
+        std::abort();
+    return 0;
+}
