@@ -398,7 +398,7 @@ int widthFor(quint64 value)
 
 void appendBigEndian(QByteArray& out, quint64 value, int size)
 {
-    char bytes[8];
+    char bytes[8] = {};
     for (int i = 0; i < size; ++i)
         bytes[i] = char(quint8(value >> (8 * (size - 1 - i))));
     out.append(bytes, size);

@@ -290,8 +290,9 @@ TEST(PropertyListTest, LargeIntegersAndDistantDatesReadExactlyOrNotAtAll)
     for (const auto& [seconds, text] : dates) {
         const QDateTime expected = dateFromText(text);
         EXPECT_EQ(PropertyList::parse(binaryList({dateObject(seconds)})), QVariant(expected)) << text.toStdString();
-        if (expected.date().year() > 0)
+        if (expected.date().year() > 0) {
             EXPECT_EQ(PropertyList::parse("<plist><date>" + text.toLatin1() + "</date></plist>"), QVariant(expected));
+        }
     }
     expectRefused(binaryList({dateObject(std::numeric_limits<double>::quiet_NaN())}), "NaN date");
     expectRefused(binaryList({dateObject(1e300)}), "date past any calendar");
