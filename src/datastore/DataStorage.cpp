@@ -25,6 +25,13 @@ const platform::LogCategory& category()
     return Logger::dataStorage();
 }
 
+// Anything the user set on the entry, which only the saved entry list keeps.
+bool carriesUserData(const TableViewItem& entry)
+{
+    return !entry.tags().isEmpty() || !entry.comment().isEmpty() || entry.color() || entry.hotkey()
+        || entry.isFavorite() || !entry.isVisible();
+}
+
 std::shared_ptr<const platform::Predicate> parsedOrFalse(const QString& format)
 {
     auto predicate = platform::Predicate::fromFormat(format);
@@ -147,7 +154,15 @@ void DataStorage::rebuildData(DataStorageRebuildReason reason)
     }
     if (allData_->isEmpty()) {
         VLOG(category(), platform::LogType::Error, "allData was empty!");
-        currentData()->removeAll();
+        // Both windows learn that their lists are empty now. While a filter
+        // is under way it posts for itself, and the hooks must not reset the
+        // state under it.
+        if (state() == DatastorageState::idle) {
+            setCurrentData(EntryArray::create());
+            setCurrentDataConfig(EntryArray::create());
+        } else {
+            currentData()->removeAll();
+        }
         return;
     }
     if (state() != DatastorageState::idle) {
@@ -170,6 +185,9 @@ void DataStorage::rebuildData(DataStorageRebuildReason reason)
 void DataStorage::validateData()
 {
     VLOG(category(), platform::LogType::Default, "-> start validateData");
+
+    // The entries store normalised names; so do the records they are matched with.
+    tagManager_->normalizeTagRecords();
 
     const TagArray::Ptr& tagList = tagManager_->allAvailableTags();
     const QList<iconTagPtr> tags = tagList->snapshot();
@@ -198,9 +216,11 @@ void DataStorage::validateData()
         const QStringList names = entry->tags();
 
         // A discovered application whose bundle has gone leaves for the
-        // trash; an application the user added stays.
+        // trash; an application the user added stays, and so does one that
+        // carries user data: the trash is not saved, and the bundle may be
+        // back after an upgrade or a remount.
         if (!reachable && entry->itemType() == ListviewItemType::application
-            && entry->itemSource() != ListviewItemSource::other) {
+            && entry->itemSource() != ListviewItemSource::other && !carriesUserData(*entry)) {
             if (moveEntryToTrash(entry->path(), false))
                 continue;
         }
@@ -410,21 +430,25 @@ bool DataStorage::moveEntryToTrash(const QString& path, bool clearHotkey)
         return false;
     }
 
-    bool trashed = false;
+    // A vanished entry that carries user data stays, unreachable, so that it
+    // is saved and found again when its file comes back.
+    if (!clearHotkey && carriesUserData(*entry)) {
+        entry->setIsFoundBySpotlight(false);
+        VLOG(category(), platform::LogType::Default, "Kept entry with user data in allData: %{public}@", path);
+        return true;
+    }
+
     {
         std::lock_guard lock(mutex_);
+        // The newer entry of a path replaces an older one in the trash.
         const QString lowered = path.toLower();
-        const bool inTrash = std::any_of(trashData_.cbegin(), trashData_.cend(),
-                                         [&lowered](const TableViewItemPtr& e) { return e->pathLowercased() == lowered; });
-        if (!inTrash) {
-            entry->setIsFoundBySpotlight(false);
-            trashData_.append(entry);
-            trashed = true;
-        }
+        trashData_.removeIf([&lowered](const TableViewItemPtr& e) { return e->pathLowercased() == lowered; });
+        entry->setIsFoundBySpotlight(false);
+        trashData_.append(entry);
     }
     // The setter announces hotkeyChanged only when there was a hotkey; it
     // posts outside the lock.
-    if (trashed && clearHotkey)
+    if (clearHotkey)
         entry->setHotkey(std::nullopt);
 
     // Removed by identity in one write, so a concurrent edit that shifted the
@@ -506,7 +530,8 @@ bool DataStorage::appendTag(const QString& path, const QString& tag)
     }
     VLOG(category(), platform::LogType::Default, "Append Tag: %{public}@", path);
     QStringList tags = entry->tags();
-    if (tags.contains(tag))
+    // The entry holds its names normalised.
+    if (tags.contains(normalizeTagName(tag)))
         return false;
     tags.append(tag);
     entry->setTags(tags);

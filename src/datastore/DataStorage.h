@@ -97,9 +97,9 @@ public:
     // ---- Rebuild ----
     // Validates the tags, refilters both lists and posts
     // "dataStorageRebuildIsFinished". Dropped, with a log line, while a save
-    // is in progress, while the entry list is empty (which also empties
-    // currentData) or while the store is not idle; a dropped request is not
-    // queued.
+    // is in progress, while the entry list is empty (which empties both
+    // lists through their hooks, so their notifications go out) or while the
+    // store is not idle; a dropped request is not queued.
     void rebuildData(DataStorageRebuildReason reason);
     // Recounts the tags from the entries; called by rebuildData only.
     void validateData();
@@ -138,6 +138,12 @@ public:
 
     // ---- Editing the entry list (no rebuild: the caller requests it) ----
     bool removeFromAllData(const QString& path);
+    // Moves the entry of the path into the trash, where it replaces an older
+    // entry of the same path. clearHotkey true is a removal (the hotkey is
+    // cleared through its setter); false is an entry whose file has gone
+    // (validation, discovery): one that carries user data (tags, comment,
+    // colour, hotkey, favourite, hidden) stays in allData instead, not found
+    // by discovery and so unreachable, and still counts as handled (true).
     bool moveEntryToTrash(const QString& path, bool clearHotkey);
     // The restored entry; none when the path is not in the trash or is in
     // allData again (the trash entry is dropped either way).

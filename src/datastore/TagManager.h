@@ -68,6 +68,12 @@ public:
     // Gives every tag whose symbol is not in iconNames the default symbol.
     void validateTagSymbols();
 
+    // Gives a tag whose name was stored without normalising its normalised
+    // name; when a tag of that name exists already, the two are merged as
+    // sub-tags are in a merge. Run by the store's validation, before the
+    // entries' names are looked up.
+    void normalizeTagRecords();
+
     // ---- Rename and delete (main thread: they may ask the user) ----
     // Renames the tag, its sub-tags and the names on every entry, or merges
     // it into an existing tag of the new name; then rebuilds the store.
@@ -81,8 +87,18 @@ public:
 
 private:
     void fillIconNames();
-    // Renames one tag record and the name on every entry.
-    void renameTagRecord(const iconTagPtr& tag, const QString& oldPrefix, const QString& newPrefix);
+    // Renames one tag record and the name on every entry, and gives its new
+    // name. When another tag has that name already, the record leaves the
+    // list and is merged into that tag (mergeTagRecord).
+    QString renameTagRecord(const iconTagPtr& tag, const QString& oldPrefix, const QString& newPrefix);
+    // Takes `from` out of the list; `into` keeps its own settings and gets
+    // those of `from` that it lacks (colour, a symbol other than the
+    // default, either hotkey). The hotkeys of `from` are cleared through
+    // their setters first, so the hotkey layer releases them before `into`
+    // takes them up.
+    void mergeTagRecord(const iconTagPtr& from, const iconTagPtr& into);
+    // The first tag other than `except` with exactly that name.
+    iconTagPtr otherTagForName(const QString& name, const iconTagPtr& except) const;
 
     DataStorage& store_;
     QStringList iconNames_;

@@ -56,6 +56,15 @@ bool confirm(const QString& message, const QString& informative, void (Configura
     return response.isFirstButton();
 }
 
+// Through the setters, so the hotkey service releases them.
+void clearHotkeys(iconTag& tag)
+{
+    if (tag.hotkey())
+        tag.setHotkey(std::nullopt);
+    if (tag.hotkeyLaunchAll())
+        tag.setHotkeyLaunchAll(std::nullopt);
+}
+
 } // namespace
 
 bool TagManager::confirmRenameTag(const QString& oldName, const QString& newName)
@@ -77,17 +86,64 @@ bool TagManager::confirmDeleteTag(const QString& tagName)
                    &Configuration::setNeverRemindMeRemoveTagDialog);
 }
 
-void TagManager::renameTagRecord(const iconTagPtr& tag, const QString& oldPrefix, const QString& newPrefix)
+iconTagPtr TagManager::otherTagForName(const QString& name, const iconTagPtr& except) const
+{
+    return allAvailableTags_
+        ->firstItem([&](const iconTagPtr& tag) { return tag && tag != except && tag->tagName() == name; })
+        .value_or(nullptr);
+}
+
+void TagManager::mergeTagRecord(const iconTagPtr& from, const iconTagPtr& into)
+{
+    allAvailableTags_->remove(from);
+    const auto hotkey = from->hotkey();
+    const auto hotkeyLaunchAll = from->hotkeyLaunchAll();
+    clearHotkeys(*from);
+    if (!into->color() && from->color())
+        into->setColor(from->color());
+    const QString symbol = from->tagSymbol();
+    const QString targetSymbol = into->tagSymbol();
+    if ((targetSymbol.isEmpty() || targetSymbol == defaultTag) && !symbol.isEmpty() && symbol != defaultTag)
+        into->setTagSymbol(symbol);
+    if (!into->hotkey() && hotkey)
+        into->setHotkey(hotkey);
+    if (!into->hotkeyLaunchAll() && hotkeyLaunchAll)
+        into->setHotkeyLaunchAll(hotkeyLaunchAll);
+}
+
+QString TagManager::renameTagRecord(const iconTagPtr& tag, const QString& oldPrefix, const QString& newPrefix)
 {
     const QString before = tag->tagName();
     // Whole levels match, so the old name is a prefix of the tag's name.
     const QString after = newPrefix + before.mid(oldPrefix.size());
-    tag->setTagName(after);
+    // Two records of one name would show one and drop the other's settings
+    // at the next save.
+    if (const iconTagPtr existing = otherTagForName(after, tag))
+        mergeTagRecord(tag, existing);
+    else
+        tag->setTagName(after);
     // A copy of the list: the entries announce their change, and an observer
     // may read the list again.
     for (const TableViewItemPtr& entry : store_.allData()->snapshot())
         if (entry)
             entry->renameTag(before, after);
+    return after;
+}
+
+void TagManager::normalizeTagRecords()
+{
+    for (const iconTagPtr& tag : allAvailableTags_->snapshot()) {
+        if (!tag)
+            continue;
+        const QString name = tag->tagName();
+        const QString normalised = normalizeTagName(name);
+        if (normalised == name || normalised.isEmpty())
+            continue;
+        if (const iconTagPtr existing = otherTagForName(normalised, tag))
+            mergeTagRecord(tag, existing);
+        else
+            tag->setTagName(normalised);
+    }
 }
 
 bool TagManager::renameTag(const QString& oldName, const QString& givenNewName)
@@ -108,12 +164,16 @@ bool TagManager::renameTag(const QString& oldName, const QString& givenNewName)
                 continue;
             VLOG(category(), platform::LogType::Default, "Changing Tag");
             VLOG(category(), platform::LogType::Default, "Current Name: %{public}@", tag->tagName());
-            renameTagRecord(tag, oldName, newName);
-            VLOG(category(), platform::LogType::Default, "New name: %{public}@", tag->tagName());
+            const QString after = renameTagRecord(tag, oldName, newName);
+            VLOG(category(), platform::LogType::Default, "New name: %{public}@", after);
         }
     } else {
         VLOG(category(), platform::LogType::Error, "A Tag with the new name already exists!");
         VLOG(category(), platform::LogType::Default, "Creating backup of Tags except: %{public}@", oldName);
+        // The old record goes as in a delete: its hotkeys are released.
+        for (const iconTagPtr& tag : allAvailableTags_->snapshot())
+            if (tag && tag->tagName() == oldName)
+                clearHotkeys(*tag);
         // One write: readers never see the list empty.
         allAvailableTags_->removeAllWhere(tagNameMatches(oldName));
 
@@ -132,8 +192,8 @@ bool TagManager::renameTag(const QString& oldName, const QString& givenNewName)
             if (targetBelowOld && isSubTag(tag->tagName(), newName))
                 continue;
             VLOG(category(), platform::LogType::Default, "Subtag found: %{public}@", tag->tagName());
-            renameTagRecord(tag, oldName, newName);
-            VLOG(category(), platform::LogType::Default, "Tag modified: %{public}@", tag->tagName());
+            const QString after = renameTagRecord(tag, oldName, newName);
+            VLOG(category(), platform::LogType::Default, "Tag modified: %{public}@", after);
         }
     }
 
@@ -167,11 +227,7 @@ bool TagManager::deleteTag(const QString& tagName)
     for (const iconTagPtr& tag : allAvailableTags_->snapshot()) {
         if (!tag || tag->tagName() != tagName)
             continue;
-        // Through the setters, so the hotkey service unregisters them.
-        if (tag->hotkey())
-            tag->setHotkey(std::nullopt);
-        if (tag->hotkeyLaunchAll())
-            tag->setHotkeyLaunchAll(std::nullopt);
+        clearHotkeys(*tag);
         found = true;
     }
     allAvailableTags_->removeAllWhere(tagNameMatches(tagName));

@@ -5,6 +5,7 @@
 #include "model/PathUtilities.h"
 #include "model/StringArrays.h"
 #include "model/TableViewItemChangedNotifyObject.h"
+#include "model/TagNames.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/NotificationCenter.h"
@@ -266,7 +267,8 @@ QString TableViewItem::pathLowercased() const
 void TableViewItem::setTags(const QStringList& tags)
 {
     const QStringList old = tags_.get();
-    tags_.set(tags);
+    // Stored normalised, so that the entry and the tag list name a tag alike.
+    tags_.set(normalizeTagNames(tags));
     const QStringList stored = tags_.get();
     if (!containsSameElements(old, stored))
         itemChanged(TableViewItemChangeReason::tagChanged);
@@ -318,7 +320,9 @@ void TableViewItem::setIsVisible(bool visible)
     const bool old = isVisible_.exchange(visible);
     if (old != visible)
         itemChanged(TableViewItemChangeReason::visibilityChanged);
-    if (!visible) {
+    // Hiding drops the hotkey; an entry that was hidden already keeps the one
+    // it has.
+    if (old && !visible) {
         bool hadHotkey = false;
         {
             std::lock_guard lock(mutex_);

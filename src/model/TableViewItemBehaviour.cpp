@@ -5,6 +5,7 @@
 #include "model/Logger.h"
 #include "model/PathUtilities.h"
 #include "model/StringArrays.h"
+#include "model/TagNames.h"
 
 #include <QFileInfo>
 
@@ -142,8 +143,11 @@ bool TableViewItem::showInFinder() const
     return services && services->selectFile(path());
 }
 
-void TableViewItem::renameTag(const QString& oldName, const QString& newName)
+void TableViewItem::renameTag(const QString& givenOldName, const QString& givenNewName)
 {
+    // The entry stores its names normalised.
+    const QString oldName = normalizeTagName(givenOldName);
+    const QString newName = normalizeTagName(givenNewName);
     if (oldName.isEmpty() || newName.isEmpty() || oldName == newName)
         return;
     const QStringList initial = tags();
@@ -165,8 +169,9 @@ void TableViewItem::renameTag(const QString& oldName, const QString& newName)
     VLOG(Logger::tableViewItem(), platform::LogType::Default, "-> Tag %{public}@ found and renamed", oldName);
 }
 
-void TableViewItem::deleteTag(const QString& tagName)
+void TableViewItem::deleteTag(const QString& givenTagName)
 {
+    const QString tagName = normalizeTagName(givenTagName);
     if (tagName.isEmpty())
         return;
     const QStringList copy = tags();

@@ -1,6 +1,6 @@
 #include "model/TagNames.h"
 
-#include <QStringList>
+#include <utility>
 
 namespace vantel {
 
@@ -19,6 +19,20 @@ QString normalizeTagName(const QString& name)
             levels.append(level);
     }
     return levels.join(QLatin1Char('|'));
+}
+
+QStringList normalizeTagNames(const QStringList& names)
+{
+    QStringList result;
+    result.reserve(names.size());
+    for (const QString& name : names) {
+        QString normalised = normalizeTagName(name);
+        // Repeats as given stay; only normalising makes none.
+        if (normalised != name && result.contains(normalised))
+            continue;
+        result.append(std::move(normalised));
+    }
+    return result;
 }
 
 bool isSubTag(const QString& child, const QString& parent)

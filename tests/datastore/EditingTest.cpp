@@ -1,9 +1,13 @@
 #include "DatastoreTestSupport.h"
 
 #include "datastore/DatastorageResultCode.h"
+#include "datastore/spotlight/ProxySpotlightQueryFS.h"
 #include "hotkeys/KeyCombo.h"
 #include "model/ExecutionServices.h"
 #include "model/TableViewItemChangedNotifyObject.h"
+#include "spotlight/SpotlightTestSupport.h"
+
+#include <QFile>
 
 using namespace vantel;
 
@@ -77,23 +81,56 @@ TEST_F(EditingTest, RemoveClearsTheHotkeyAndTrashesOncePerPath)
     EXPECT_FALSE(entry->hotkey());
     EXPECT_FALSE(entry->isFoundBySpotlight());
 
-    // The same path again: removed from the list, not trashed a second time,
-    // its flags and hotkey left alone.
+    // The same path again: the newer entry takes the older one's place.
     auto again = addApp(QStringLiteral("/Apps/Mail.desktop"));
     again->setHotkey(KeyCombo::withCarbonModifiers(Key::m, KeyCombo::commandKey));
-    EXPECT_EQ(hotkeyAnnouncements([&] { EXPECT_TRUE(store->removeFromAllData(QStringLiteral("/Apps/Mail.desktop"))); }), 0);
+    EXPECT_EQ(hotkeyAnnouncements([&] { EXPECT_TRUE(store->removeFromAllData(QStringLiteral("/Apps/Mail.desktop"))); }), 1);
     EXPECT_TRUE(store->allData()->isEmpty());
-    EXPECT_EQ(store->trashData(), QList<TableViewItemPtr>{entry});
-    EXPECT_TRUE(again->hotkey());
-    EXPECT_TRUE(again->isFoundBySpotlight());
+    EXPECT_EQ(store->trashData(), QList<TableViewItemPtr>{again});
+    EXPECT_FALSE(again->hotkey());
+    EXPECT_FALSE(again->isFoundBySpotlight());
 }
 
-TEST_F(EditingTest, MoveWithoutClearingKeepsTheHotkey)
+TEST_F(EditingTest, AVanishedApplicationWithUserDataStaysAndComesBackWhole)
 {
-    auto entry = addApp(QStringLiteral("/Apps/Mail.desktop"));
+    const QString folder = test::makeTempDir(QStringLiteral("vanishing-apps"));
+    const QString path = folder + QStringLiteral("/mail.desktop");
+    const QString barePath = folder + QStringLiteral("/bare.desktop");
+    test::writeDesktopFile(path, QStringLiteral("Mail"));
+    test::writeDesktopFile(barePath, QStringLiteral("Bare"));
+    auto* discovery = dynamic_cast<ProxySpotlightQueryFS*>(store->proxySpotlightQueryFSAllApps().get());
+    ASSERT_NE(discovery, nullptr);
+    discovery->mergeAddedResults(SpotlightQueryFS::FSResultArray::create(
+        {{path, QStringLiteral("Mail"), std::nullopt}, {barePath, QStringLiteral("Bare"), std::nullopt}}));
+    const auto entry = store->entryForPath(path);
+    ASSERT_TRUE(entry);
+    entry->setTags({QStringLiteral("Work")});
     entry->setHotkey(KeyCombo::withCarbonModifiers(Key::m, KeyCombo::commandKey));
-    EXPECT_EQ(hotkeyAnnouncements([&] { EXPECT_TRUE(store->moveEntryToTrash(entry->path(), false)); }), 0);
+    store->rebuildData(DataStorageRebuildReason::tableViewPopup);
+    ASSERT_TRUE(store->currentData()->contains(entry));
+
+    // Gone for a moment, as in a package upgrade.
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::remove(barePath));
+    EXPECT_EQ(hotkeyAnnouncements([&] {
+                  discovery->mergeRemovedResults(SpotlightQueryFS::FSResultArray::create(
+                      {{path, std::nullopt, std::nullopt}, {barePath, std::nullopt, std::nullopt}}));
+              }),
+              0);
+    store->rebuildData(DataStorageRebuildReason::spotlightDatabaseUpdated);
+    EXPECT_EQ(store->allData()->snapshot(), QList<TableViewItemPtr>{entry}) << "only the bare entry is trashed";
+    ASSERT_EQ(store->trashData().size(), 1);
+    EXPECT_EQ(store->trashData().first()->path(), barePath);
+    EXPECT_FALSE(store->currentData()->contains(entry));
+    EXPECT_TRUE(entry->shouldSavedToConfig());
+
+    test::writeDesktopFile(path, QStringLiteral("Mail"));
+    discovery->mergeAddedResults(SpotlightQueryFS::FSResultArray::create({{path, QStringLiteral("Mail"), std::nullopt}}));
+    store->rebuildData(DataStorageRebuildReason::spotlightDatabaseUpdated);
+    EXPECT_EQ(store->allData()->snapshot(), QList<TableViewItemPtr>{entry});
+    EXPECT_EQ(entry->tags(), QStringList{QStringLiteral("Work")});
     EXPECT_TRUE(entry->hotkey());
+    EXPECT_TRUE(store->currentData()->contains(entry));
 }
 
 TEST_F(EditingTest, RestoreFromTrash)
@@ -133,6 +170,7 @@ TEST_F(EditingTest, SetAndAppendTags)
     auto token = platform::NotificationCenter::defaultCenter().addObserver(
         QStringLiteral("tableViewItemChanged"), [&](const platform::Notification&) { ++announcements; });
     EXPECT_FALSE(store->appendTag(entry->path(), QStringLiteral("Home")));
+    EXPECT_FALSE(store->appendTag(entry->path(), QStringLiteral(" Home ")));
     EXPECT_EQ(announcements, 0);
     EXPECT_FALSE(store->appendTag(QStringLiteral("/Apps/None.desktop"), QStringLiteral("Home")));
     EXPECT_TRUE(log.messages().contains(QStringLiteral("append Tag failed - Entry not found! : /Apps/None.desktop")));

@@ -62,19 +62,22 @@ TEST_F(RebuildTest, RefusedRebuildsLogAndPostNothing)
     EXPECT_FALSE(tag(QStringLiteral("Work")));
 }
 
-TEST_F(RebuildTest, EmptyEntryListEmptiesTheMainListWithoutNotifications)
+TEST_F(RebuildTest, EmptyEntryListEmptiesBothListsAndSaysSo)
 {
     auto entry = addURL(QStringLiteral("alpha"));
     store->rebuildData(DataStorageRebuildReason::datastorageInitialize);
     ASSERT_EQ(store->currentData()->count(), 1);
+    ASSERT_EQ(store->currentDataConfig()->count(), 1);
 
-    store->allData()->removeAll();
+    ASSERT_TRUE(store->removeFromAllData(entry->path()));
     posted.clear();
     log.clear();
     store->rebuildData(DataStorageRebuildReason::configViewContent);
     EXPECT_TRUE(log.messages().contains(QStringLiteral("allData was empty!")));
     EXPECT_TRUE(store->currentData()->isEmpty());
-    EXPECT_TRUE(posted.isEmpty());
+    EXPECT_TRUE(store->currentDataConfig()->isEmpty());
+    EXPECT_EQ(postedAmong(rebuildNotifications),
+              (QStringList{QStringLiteral("currentDataChanged"), QStringLiteral("currentDataConfigChanged")}));
     EXPECT_EQ(store->state(), DatastorageState::idle);
 }
 
@@ -185,14 +188,42 @@ TEST_F(RebuildTest, ValidationRecountsTags)
     ASSERT_TRUE(dev);
     EXPECT_TRUE(dev->tagVisible());
     EXPECT_EQ(dev->tagUseCounter(), 1);
-    EXPECT_EQ(store->allData()->at(4).value()->tags(), QStringList{QStringLiteral(" Dev | Tools ")});
+    EXPECT_EQ(store->allData()->at(4).value()->tags(), QStringList{QStringLiteral("Dev|Tools")}) << "stored normalised";
     EXPECT_EQ(tags().allAvailableTags()->count(), 3);
+    // The main view's tag filter finds what the tag counted.
+    store->filterCurrentData().filterByTag(QStringLiteral("Dev|Tools"));
+    EXPECT_EQ(currentNames(), QStringList{QStringLiteral("sloppy")});
 
     // A tag no entry carries any more keeps its record but is unused.
     hidden->setTags({});
     store->rebuildData(DataStorageRebuildReason::tableViewPopup);
     EXPECT_FALSE(secret->tagUsed());
     EXPECT_EQ(tags().allAvailableTags()->count(), 3);
+}
+
+TEST_F(RebuildTest, ATagRecordStoredUnnormalisedKeepsItsSettings)
+{
+    auto sloppy = iconTag::create(QStringLiteral("Dev"), QStringLiteral("icon_code"));
+    sloppy->setTagName(QStringLiteral(" Dev | Tools "));
+    sloppy->setColor(platform::Color{1, 0, 0, 1});
+    // A second unnormalised record of the same tag: merged into the first.
+    auto twin = iconTag::create(QStringLiteral("Dev"), QStringLiteral("icon_tags"));
+    twin->setTagName(QStringLiteral("Dev |Tools"));
+    twin->setHotkey(KeyCombo::withCarbonModifiers(Key::d, KeyCombo::commandKey));
+    tags().allAvailableTags()->append(sloppy);
+    tags().allAvailableTags()->append(twin);
+    addURL(QStringLiteral("tool"), {QStringLiteral(" Dev | Tools ")});
+
+    store->rebuildData(DataStorageRebuildReason::datastorageInitialize);
+
+    EXPECT_EQ(tags().allAvailableTags()->snapshot(), QList<iconTagPtr>{sloppy});
+    EXPECT_EQ(sloppy->tagName(), QStringLiteral("Dev|Tools"));
+    EXPECT_EQ(sloppy->tagSymbol(), QStringLiteral("icon_code"));
+    EXPECT_EQ(sloppy->color(), (platform::Color{1, 0, 0, 1}));
+    EXPECT_EQ(sloppy->hotkey(), KeyCombo::withCarbonModifiers(Key::d, KeyCombo::commandKey));
+    EXPECT_FALSE(twin->hotkey()) << "released by the record that left";
+    EXPECT_TRUE(sloppy->tagVisible());
+    EXPECT_EQ(sloppy->tagUseCounter(), 1);
 }
 
 TEST_F(RebuildTest, VisibilityAnnouncementsOfATag)
@@ -215,29 +246,35 @@ TEST_F(RebuildTest, VisibilityAnnouncementsOfATag)
     EXPECT_EQ(visibilityChanges, 2) << "visible before: hidden in the reset and shown again";
 }
 
-TEST_F(RebuildTest, VanishedDiscoveredApplicationGoesToTrashWithItsHotkey)
+TEST_F(RebuildTest, AVanishedDiscoveredApplicationIsTrashedUnlessItCarriesUserData)
 {
     addURL(QStringLiteral("anchor"));
-    auto discovered = addMissingApplication(QStringLiteral("Gone"), ListviewItemSource::spotlight);
+    auto bare = addMissingApplication(QStringLiteral("Gone"), ListviewItemSource::spotlight);
+    auto discovered = addMissingApplication(QStringLiteral("Tagged"), ListviewItemSource::spotlight);
     discovered->setHotkey(KeyCombo::withCarbonModifiers(Key::g, KeyCombo::commandKey));
     discovered->setTags({QStringLiteral("Apps")});
+    auto favourite = addMissingApplication(QStringLiteral("Liked"), ListviewItemSource::spotlight);
+    favourite->setIsFavorite(true);
     auto userAdded = addMissingApplication(QStringLiteral("Mine"), ListviewItemSource::other);
     userAdded->setTags({QStringLiteral("Own")});
 
     store->rebuildData(DataStorageRebuildReason::datastorageInitialize);
 
-    ASSERT_TRUE(test::waitUntil([&] { return store->allData()->count() == 2; }));
-    EXPECT_FALSE(store->allData()->contains(discovered));
-    EXPECT_TRUE(store->allData()->contains(userAdded));
-    ASSERT_EQ(store->trashData().size(), 1);
-    EXPECT_EQ(store->trashData().first(), discovered);
+    ASSERT_TRUE(test::waitUntil([&] { return store->allData()->count() == 4; }));
+    EXPECT_FALSE(store->allData()->contains(bare));
+    EXPECT_EQ(store->trashData(), QList<TableViewItemPtr>{bare});
+    for (const auto& kept : {discovered, favourite, userAdded}) {
+        EXPECT_TRUE(store->allData()->contains(kept)) << kept->name().toStdString();
+        EXPECT_TRUE(kept->shouldSavedToConfig()) << kept->name().toStdString();
+        EXPECT_FALSE(store->currentData()->contains(kept)) << "unreachable entries are not shown";
+    }
     EXPECT_TRUE(discovered->hotkey().has_value());
-    EXPECT_FALSE(tag(QStringLiteral("Apps"))) << "the trashed entry's tags are not processed";
-    const auto own = tag(QStringLiteral("Own"));
-    ASSERT_TRUE(own);
-    EXPECT_TRUE(own->tagUsed());
-    EXPECT_FALSE(own->tagVisible());
-    EXPECT_FALSE(store->currentData()->contains(userAdded)) << "unreachable entries are not shown";
+    for (const QString& name : {QStringLiteral("Apps"), QStringLiteral("Own")}) {
+        const auto kept = tag(name);
+        ASSERT_TRUE(kept) << name.toStdString();
+        EXPECT_TRUE(kept->tagUsed());
+        EXPECT_FALSE(kept->tagVisible());
+    }
 }
 
 TEST_F(RebuildTest, DiscoveryMergesRebuildFirstAtOnceThenAfterTheLastOfABurst)

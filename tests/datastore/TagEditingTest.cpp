@@ -1,6 +1,7 @@
 #include "DatastoreTestSupport.h"
 
 #include "hotkeys/KeyCombo.h"
+#include "model/IconTagChangedNotifyObject.h"
 
 using namespace vantel;
 
@@ -103,6 +104,60 @@ TEST_F(TagEditingTest, RenameOntoAnExistingTagMerges)
     const auto office = tag(QStringLiteral("Office"));
     ASSERT_TRUE(office);
     EXPECT_EQ(office->tagSymbol(), QStringLiteral("icon_tags"));
+}
+
+TEST_F(TagEditingTest, AMergeJoinsSubTagsThatExistUnderTheNewNameAndReleasesTheOldHotkeys)
+{
+    const auto combo = [](Key key) { return KeyCombo::withCarbonModifiers(key, KeyCombo::commandKey); };
+    auto office = addTag(QStringLiteral("Office"));
+    office->setHotkey(combo(Key::o));
+    office->setHotkeyLaunchAll(combo(Key::p));
+    auto officeTools = addTag(QStringLiteral("Office|Tools"));
+    officeTools->setColor(platform::Color{1, 0, 0, 1});
+    officeTools->setTagSymbol(QStringLiteral("icon_code"));
+    officeTools->setHotkey(combo(Key::t));
+    officeTools->setHotkeyLaunchAll(combo(Key::l));
+    addTag(QStringLiteral("Work"));
+    auto workTools = addTag(QStringLiteral("Work|Tools"));
+    workTools->setHotkey(combo(Key::w));
+    auto entry = addURL(QStringLiteral("a"), {QStringLiteral("Office|Tools")});
+    config().setNeverRemindMeRenameTagDialog(true);
+    QStringList released;
+    auto token = platform::NotificationCenter::defaultCenter().addObserver(
+        QStringLiteral("iconTagChanged"), [&](const platform::Notification& n) {
+            const auto* object = std::any_cast<IconTagChangedNotifyObject>(&n.object);
+            if (object && object->reason == IconTagChangeReason::hotkeyChanged)
+                released.append(object->tagName);
+        });
+
+    EXPECT_TRUE(tags().renameTag(QStringLiteral("Office"), QStringLiteral("Work")));
+
+    EXPECT_EQ(tagNames(), (QStringList{QStringLiteral("Work"), QStringLiteral("Work|Tools")}));
+    EXPECT_EQ(tag(QStringLiteral("Work|Tools")), workTools);
+    EXPECT_EQ(workTools->hotkey(), combo(Key::w)) << "the target's own setting wins";
+    EXPECT_EQ(workTools->hotkeyLaunchAll(), combo(Key::l));
+    EXPECT_EQ(workTools->color(), (platform::Color{1, 0, 0, 1}));
+    EXPECT_EQ(workTools->tagSymbol(), QStringLiteral("icon_code"));
+    EXPECT_EQ(entry->tags(), QStringList{QStringLiteral("Work|Tools")});
+    for (const auto& gone : {office, officeTools}) {
+        EXPECT_FALSE(gone->hotkey());
+        EXPECT_FALSE(gone->hotkeyLaunchAll());
+    }
+    EXPECT_EQ(released.count(QStringLiteral("Office")), 2);
+    EXPECT_EQ(released.count(QStringLiteral("Office|Tools")), 2);
+}
+
+TEST_F(TagEditingTest, APlainRenameJoinsASubTagThatExistsUnderTheNewName)
+{
+    addTag(QStringLiteral("Office"));
+    addTag(QStringLiteral("Office|Tools"))->setColor(platform::Color{0, 1, 0, 1});
+    auto workTools = addTag(QStringLiteral("Work|Tools"));
+    config().setNeverRemindMeRenameTagDialog(true);
+
+    EXPECT_TRUE(tags().renameTag(QStringLiteral("Office"), QStringLiteral("Work")));
+    EXPECT_EQ(tagNames(), (QStringList{QStringLiteral("Work"), QStringLiteral("Work|Tools")}));
+    EXPECT_EQ(tag(QStringLiteral("Work|Tools")), workTools);
+    EXPECT_EQ(workTools->color(), (platform::Color{0, 1, 0, 1}));
 }
 
 TEST_F(TagEditingTest, MergingIntoATagBelowTheOldOneLeavesTheTargetInPlace)

@@ -292,6 +292,13 @@ TEST(TableViewItem, HidingDropsTheHotkeyAndUserEntriesStayVisible)
     EXPECT_EQ(recorder.objects.at(1).reason, TableViewItemChangeReason::hotkeyChanged);
     EXPECT_FALSE(entry->hotkey().has_value());
 
+    // Hidden already: hiding again leaves a hotkey set since then alone.
+    entry->setHotkey(KeyCombo::withCarbonModifiers(Key::b, KeyCombo::commandKey));
+    recorder.objects.clear();
+    entry->setIsVisible(false);
+    EXPECT_TRUE(recorder.objects.isEmpty());
+    EXPECT_TRUE(entry->hotkey().has_value());
+
     auto user = TableViewItem::initForURL(QStringLiteral("https://x.org"), QStringLiteral("X"), QString());
     recorder.objects.clear();
     user->setIsVisible(false);

@@ -58,11 +58,11 @@ TEST_F(ProxySpotlightQueryFSTest, AddedResultsAreVerifiedRestoredOrCreated)
 
     // Known under the same path in other letter case.
     const auto mixed = addApplication(mixedPath, QStringLiteral("Old Name"), ListviewItemSource::other);
-    // Trashed earlier, with fields the user set.
+    // Removed earlier, with fields the user set.
     const auto trashed = addApplication(trashedPath, QStringLiteral("Trashed Then"), ListviewItemSource::spotlight);
     trashed->setTags({QStringLiteral("Work")});
     trashed->setComment(QStringLiteral("kept"));
-    ASSERT_TRUE(store->moveEntryToTrash(trashedPath, false));
+    ASSERT_TRUE(store->removeFromAllData(trashedPath));
 
     int nameChanges = 0;
     auto changes = platform::NotificationCenter::defaultCenter().addObserver(
