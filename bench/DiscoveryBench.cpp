@@ -237,13 +237,13 @@ const bool registered = [] {
     discovery->Arg(sized(5000));
     if (!small)
         discovery->Arg(10000);
-    discovery->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(small ? 1 : 5);
+    discovery->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(small ? 1 : 3);
 
     benchmark::RegisterBenchmark("scan_vs_gio", scanBesideGioBenchmark)
         ->Arg(sized(5000))
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)
-        ->Iterations(small ? 1 : 5);
+        ->Iterations(small ? 1 : 3);
     benchmark::RegisterBenchmark("scan_vs_read", scanBesideReadingBenchmark)
         ->Arg(sized(5000))
         ->UseManualTime()

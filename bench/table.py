@@ -96,14 +96,14 @@ def cells(row):
         time_text = f"{row.get('bytes_per_entry', 0):.0f} B/entry"
         baseline = f"{row.get('baseline_bytes_per_entry', 0):.0f} B/entry ({baseline_name})"
     if name == "inotify_watches":
-        time_text = f"{row.get('watches', 0):.0f} watches"
-        baseline = f"{row.get('folders', 0):.0f} folders"
-        ratio_text = f"{ratio:.3g} per folder" if ratio is not None else "—"
+        time_text = f"{number(row.get('watches'))} watches"
+        baseline = f"{number(row.get('folders'))} folders"
+        ratio_text = f"{ratio:,.1f} per folder" if ratio is not None else "—"
         target = "1 per folder"
     return [label, number(row["size"]), time_text, baseline, ratio_text, target, verdict(row)]
 
 
-def machine():
+def machine(context):
     model = "unknown CPU"
     try:
         with open("/proc/cpuinfo") as f:
@@ -114,8 +114,14 @@ def machine():
     except OSError:
         pass
     cpus = len(os.sched_getaffinity(0))
-    date = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
-    return f"Measured on {cpus} CPUs (nproc), {model}, {date}; Release build."
+    # The date of the run, not of this rendering.
+    try:
+        when = datetime.datetime.fromisoformat(context["date"]).astimezone(datetime.timezone.utc)
+    except (KeyError, ValueError):
+        when = datetime.datetime.now(datetime.timezone.utc)
+    load = context.get("load_avg") or []
+    load_text = f", load average {load[0]:.1f} at the start" if load else ""
+    return f"Measured on {cpus} CPUs (nproc), {model}, {when:%Y-%m-%d %H:%M} UTC{load_text}; Release build."
 
 
 def table(rows):
@@ -134,6 +140,8 @@ def main():
     parser.add_argument("--readme", help="a file whose benchmark markers receive the table")
     args = parser.parse_args()
 
+    with open(args.bench) as f:
+        context = json.load(f).get("context", {})
     rows = bench_rows(args.bench)
     if args.archive:
         with open(args.archive) as f:
@@ -143,7 +151,7 @@ def main():
         with open(args.startup) as f:
             rows += json.load(f)["rows"]
 
-    text = machine() + "\n\n" + table(rows)
+    text = machine(context) + "\n\n" + table(rows)
     print(text)
     if args.readme:
         with open(args.readme) as f:
