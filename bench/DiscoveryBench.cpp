@@ -1,6 +1,7 @@
 // Finding the applications: the desktop-entry scan, discovery end to end
 // (scan, merge into the store, first rebuild) and the inotify watches that
 // discovery leaves behind, beside GLib's own scan and plain file reading.
+
 // GLib first: Qt defines "signals" as a keyword, which GIO uses as a name.
 #include <gio/gio.h>
 
