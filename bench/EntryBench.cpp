@@ -152,6 +152,11 @@ void memoryBenchmark(benchmark::State& state)
             plain.push_back(plainEntry(input.paths[i], input.names[i]));
         plainBytes = double(allocatedBytes() - before) / count;
     }
+    if (entryBytes <= 0 || plainBytes <= 0) {
+        // A replaced allocator (the sanitizers') keeps no malloc statistics.
+        state.SkipWithError("the allocator reports no statistics");
+        return;
+    }
     state.counters["bytes_per_entry"] = entryBytes;
     state.counters["baseline_bytes_per_entry"] = plainBytes;
     state.counters["ratio"] = entryBytes / plainBytes;
