@@ -1,6 +1,7 @@
 # Two commands on a fresh Debian machine: `make run` and `make test`.
 BUILD_DIR ?= build
 ASAN_BUILD_DIR ?= build-sanitize
+BENCH_BUILD_DIR ?= build-bench
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 ifeq ($(CI),true)
@@ -9,7 +10,7 @@ endif
 
 # Debian packages the build, the tests and the program need.
 PACKAGES := cmake ninja-build g++ make pkg-config python3 \
-	qt6-base-dev qt6-base-dev-tools libgtest-dev \
+	qt6-base-dev qt6-base-dev-tools libgtest-dev libbenchmark-dev \
 	libglib2.0-dev libxkbcommon-dev libxkbcommon-x11-dev \
 	libx11-dev libxcb1-dev libxcb-xkb-dev xvfb
 
@@ -21,7 +22,7 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test test-sanitize ci fuzz clean
+.PHONY: all deps build run test test-sanitize bench ci fuzz clean
 
 all: build
 
@@ -50,6 +51,19 @@ test-sanitize: deps
 	cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTEL_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
 	ctest --test-dir $(ASAN_BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# Builds in Release, runs every benchmark and the two scripts, prints one
+# table and puts it into README.md with the machine it came from.
+BENCH_OUT := $(BENCH_BUILD_DIR)/results
+bench: deps
+	cmake -S . -B $(BENCH_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTEL_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS)
+	mkdir -p $(BENCH_OUT)
+	$(BENCH_BUILD_DIR)/bench/vantel_bench --benchmark_out=$(BENCH_OUT)/bench.json --benchmark_out_format=json
+	python3 bench/archive_vs_plistlib.py $(BENCH_BUILD_DIR)/bench/vantel_bench > $(BENCH_OUT)/archive.json
+	python3 bench/startup.py $(BENCH_BUILD_DIR)/Vantel.app/Contents/MacOS/Vantel > $(BENCH_OUT)/startup.json
+	python3 bench/table.py --bench $(BENCH_OUT)/bench.json --archive $(BENCH_OUT)/archive.json \
+		--startup $(BENCH_OUT)/startup.json --readme README.md
 
 ci: test test-sanitize
 

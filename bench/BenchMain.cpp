@@ -1,0 +1,58 @@
+// The benchmark process gets its own home, like every test process: the XDG
+// folders point into a temporary folder, so nothing reads or writes the
+// user's files, and the user's applications never enter a measurement.
+#include "BenchSupport.h"
+
+#include "shell/AppDelegate.h"
+
+#include <benchmark/benchmark.h>
+#include <glib.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+int main(int argc, char* argv[])
+{
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/vantel-bench-XXXXXX"));
+    if (!home.isValid())
+        return 2;
+    const QByteArray root = home.path().toUtf8();
+    for (const char* sub : {"config", "data", "cache", "state", "runtime"})
+        QDir().mkpath(home.path() + QStringLiteral("/") + QString::fromLatin1(sub));
+    QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("VANTEL_BENCH_HOME", root);
+    qputenv("HOME", root);
+    qputenv("XDG_CONFIG_HOME", root + "/config");
+    qputenv("XDG_DATA_HOME", root + "/data");
+    qputenv("XDG_CACHE_HOME", root + "/cache");
+    qputenv("XDG_STATE_HOME", root + "/state");
+    qputenv("XDG_RUNTIME_DIR", root + "/runtime");
+    qputenv("XDG_CONFIG_DIRS", root + "/system-config");
+
+    // GLib reads XDG_DATA_DIRS once per process: point it at the folders its
+    // application scan is measured over and make it read them now. Our own
+    // code reads the variable on every call and sees an empty system folder
+    // afterwards, so the default discovery scopes hold no application and
+    // each benchmark names its folders itself.
+    QStringList gioDirs = vantel::bench::gioDataDirs();
+    for (const QString& dir : std::as_const(gioDirs))
+        QDir().mkpath(dir + QStringLiteral("/applications"));
+    qputenv("XDG_DATA_DIRS", gioDirs.join(u':').toUtf8());
+    (void)g_get_system_data_dirs();
+    qputenv("XDG_DATA_DIRS", root + "/system-data");
+
+    QCoreApplication app(argc, argv);
+    // Read once and kept for the process: empty here, see above.
+    (void)vantel::AppDelegate::shared().config().spotlightDefaultSearchScope();
+    vantel::AppDelegate::shared().config().setDebugLogging(false);
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
