@@ -4,11 +4,11 @@
 #include "platform/DispatchQueue.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
+#include "platform/MetadataQueryWatcher.h"
 #include "platform/NotificationCenter.h"
 
+#include <QDir>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
-#include <QSet>
 #include <QTimer>
 
 #include <mutex>
@@ -24,10 +24,16 @@ const LogCategory& queryLog()
     return category;
 }
 
+// The catalogue shows what the desktop's menus show: the index keeps NoDisplay
+// entries and those of other desktops (running applications are matched
+// against them), the results leave them out.
 QList<MetadataItem> itemsFor(const QList<IndexedApplication>& applications, const Predicate& predicate)
 {
+    const QStringList desktops = DesktopEntry::currentDesktops();
     QList<MetadataItem> items;
     for (const IndexedApplication& application : applications) {
+        if (application.entry.noDisplay() || !application.entry.isShownIn(desktops))
+            continue;
         MetadataItem item = MetadataItem::forApplication(application.path, application.entry.name());
         if (predicate.evaluate(item))
             items << std::move(item);
@@ -62,24 +68,21 @@ struct MetadataQuery::State {
     // Main-thread callbacks hold it weakly: once the query is gone they do nothing.
     std::shared_ptr<int> alive = std::make_shared<int>(0);
 
-    QFileSystemWatcher watcher;
-    QSet<QString> watched;
     QTimer batchTimer;
+    std::unique_ptr<MetadataQueryWatcher> watcher;
 };
 
 MetadataQuery::MetadataQuery()
     : state_(std::make_unique<State>())
 {
     state_->batchTimer.setSingleShot(true);
-    auto changed = [this](const QString&) {
+    state_->watcher = std::make_unique<MetadataQueryWatcher>([this] {
         if (!state_->started)
             return;
         state_->changesPending = true;
         if (!state_->batchTimer.isActive())
             state_->batchTimer.start(state_->batchingInterval);
-    };
-    QObject::connect(&state_->watcher, &QFileSystemWatcher::directoryChanged, &state_->batchTimer, changed);
-    QObject::connect(&state_->watcher, &QFileSystemWatcher::fileChanged, &state_->batchTimer, changed);
+    });
     QObject::connect(&state_->batchTimer, &QTimer::timeout, &state_->batchTimer, [this] { runPendingUpdate(); });
 }
 
@@ -137,8 +140,13 @@ bool MetadataQuery::start()
     const QStringList scopes = s.scopes.isEmpty() ? defaultSearchScopes() : s.scopes;
     const std::weak_ptr<int> alive = s.alive;
     // Watch the scopes at once, so nothing that changes during the scan is missed.
-    QStringList existing = scopes;
-    existing.removeIf([](const QString& scope) { return !QFileInfo(scope).isDir(); });
+    // Spelled as the scan spells them, so its folder list takes these over.
+    QStringList existing;
+    for (const QString& scope : scopes) {
+        const QFileInfo info(scope);
+        if (info.isDir())
+            existing << QDir::cleanPath(info.absoluteFilePath());
+    }
     watch(existing);
 
     auto current = [this, alive, pass] { return !alive.expired() && state_->generation == pass; };
@@ -157,12 +165,12 @@ bool MetadataQuery::start()
             });
         });
         MainQueue::async([this, current, items = itemsFor(result.applications, *predicate),
-                          paths = result.directories + result.files] {
+                          folders = result.directories] {
             if (!current())
                 return;
             state_->results = items;
             state_->gathering = false;
-            watch(paths);
+            watch(folders);
             post(didFinishGatheringNotification);
             if (state_->changesPending && !state_->batchTimer.isActive())
                 state_->batchTimer.start(state_->batchingInterval);
@@ -214,29 +222,17 @@ void MetadataQuery::post(const QString& name)
     NotificationCenter::defaultCenter().post(name, std::any(this), this);
 }
 
-void MetadataQuery::watch(const QStringList& paths)
+void MetadataQuery::watch(const QStringList& folders)
 {
-    State& s = *state_;
-    const QSet<QString> wanted(paths.cbegin(), paths.cend());
-    QStringList removed;
-    for (const QString& path : std::as_const(s.watched)) {
-        if (!wanted.contains(path))
-            removed << path;
-    }
-    if (!removed.isEmpty())
-        s.watcher.removePaths(removed);
-    QStringList added;
-    for (const QString& path : wanted) {
-        if (!s.watched.contains(path))
-            added << path;
-    }
-    const QStringList failed = added.isEmpty() ? QStringList{} : s.watcher.addPaths(added);
+    const QStringList failed = state_->watcher->setFolders(folders);
     if (!failed.isEmpty())
         VLOG(queryLog(), LogType::Error, "Cannot watch %{public}@ paths, e.g. %{public}@", QString::number(failed.size()),
              failed.first());
-    s.watched = wanted;
-    for (const QString& path : failed)
-        s.watched.remove(path);
+}
+
+int MetadataQuery::watchCount() const
+{
+    return state_->watcher->watchCount();
 }
 
 void MetadataQuery::runPendingUpdate()
@@ -256,10 +252,10 @@ void MetadataQuery::runPendingUpdate()
         const std::lock_guard lock(engine->mutex);
         const auto result = engine->index.scan(scopes);
         MainQueue::async([this, alive, pass, items = itemsFor(result.applications, *predicate),
-                          paths = result.directories + result.files] {
+                          folders = result.directories] {
             if (alive.expired() || state_->generation != pass)
                 return;
-            watch(paths);
+            watch(folders);
             if (items == state_->results)
                 return;
             state_->results = items;
