@@ -1,5 +1,6 @@
 #include "datastore/DataStorage.h"
 
+#include "datastore/DataStoragePathIndex.h"
 #include "datastore/DatastorageHandlerFilesystemObjects.h"
 #include "datastore/DatastorageHandlerURLObjects.h"
 #include "datastore/ProxyLastUsedApps.h"
@@ -42,6 +43,7 @@ DataStorage& DataStorage::shared()
 
 DataStorage::DataStorage()
     : allData_(EntryArray::create())
+    , pathIndex_(std::make_unique<DataStoragePathIndex>(allData_))
     , currentData_(EntryArray::create())
     , currentDataConfig_(EntryArray::create())
     , predicate_(parsedOrFalse(QString::fromLatin1(DataStorageFilterCurrentData::defaultPredicateFormat)))
@@ -386,10 +388,7 @@ bool DataStorage::entryPathHasPrefix(const TableViewItem& entry, const QString& 
 
 TableViewItemPtr DataStorage::entryForPath(const QString& path) const
 {
-    const QString lowered = path.toLower();
-    return allData_
-        ->firstItem([&lowered](const TableViewItemPtr& e) { return e && e->pathLowercased() == lowered; })
-        .value_or(nullptr);
+    return pathIndex_->entryForPath(path);
 }
 
 bool DataStorage::removeFromAllData(const QString& path)
@@ -430,6 +429,7 @@ bool DataStorage::moveEntryToTrash(const QString& path, bool clearHotkey)
     // Removed by identity in one write, so a concurrent edit that shifted the
     // list cannot make it remove another entry.
     allData_->remove(entry);
+    pathIndex_->didRemove(entry);
     VLOG(category(), platform::LogType::Default, "Moved entry into trash: %{public}@", path);
     return true;
 }
@@ -474,6 +474,7 @@ DatastorageResultCode DataStorage::addToAllData(const TableViewItemPtr& entry)
         return DatastorageResultCode::entryExists;
     }
     allData_->append(entry);
+    pathIndex_->didAppend(entry);
     VLOG(category(), platform::LogType::Default, "Add to allData: %{public}@", path);
     return DatastorageResultCode::done;
 }

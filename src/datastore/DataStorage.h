@@ -25,6 +25,7 @@ namespace platform {
 class Timer;
 }
 
+class DataStoragePathIndex;
 class DatastorageHandlerFilesystemObjects;
 class DatastorageHandlerURLObjects;
 class ProxyTags;
@@ -150,8 +151,11 @@ public:
     // Case-insensitive path tests.
     static bool entryPathMatches(const TableViewItem& entry, const QString& path);
     static bool entryPathHasPrefix(const TableViewItem& entry, const QString& prefix);
-    // The first entry of allData with the path.
+    // The first entry of allData with the path (case-insensitive), through
+    // an index by lower-cased path; see DataStoragePathIndex for how it stays
+    // in step with writes straight to allData.
     TableViewItemPtr entryForPath(const QString& path) const;
+    DataStoragePathIndex& pathIndex() const { return *pathIndex_; }
 
 private:
     bool allDataContains(const std::function<bool(const TableViewItem&)>& test) const;
@@ -166,6 +170,7 @@ private:
     std::function<void()> firstRunPresets_;
 
     const EntryArray::Ptr allData_;
+    const std::unique_ptr<DataStoragePathIndex> pathIndex_;
     EntryArray::Ptr currentData_;
     EntryArray::Ptr currentDataConfig_;
     QList<TableViewItemPtr> trashData_;
