@@ -16,6 +16,7 @@
 #include "shell/AppDelegate.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace vantel {
 
@@ -477,6 +478,37 @@ DatastorageResultCode DataStorage::addToAllData(const TableViewItemPtr& entry)
     pathIndex_->didAppend(entry);
     VLOG(category(), platform::LogType::Default, "Add to allData: %{public}@", path);
     return DatastorageResultCode::done;
+}
+
+QList<DatastorageResultCode> DataStorage::addToAllData(const QList<TableViewItemPtr>& entries)
+{
+    QList<DatastorageResultCode> codes;
+    QList<TableViewItemPtr> accepted;
+    QSet<QString> batch;
+    for (const TableViewItemPtr& entry : entries) {
+        if (!entry) {
+            codes << DatastorageResultCode::pathEmptyOrAccessDenied;
+            continue;
+        }
+        const QString path = entry->path();
+        if (!path.isEmpty() && (batch.contains(path.toLower()) || entryForPath(path))) {
+            VLOG(category(), platform::LogType::Error,
+                 "Unable to add to allData because en Entry with the same path already exisis: %{public}@", path);
+            codes << DatastorageResultCode::entryExists;
+            continue;
+        }
+        if (!path.isEmpty())
+            batch.insert(path.toLower());
+        accepted << entry;
+        VLOG(category(), platform::LogType::Default, "Add to allData: %{public}@", path);
+        codes << DatastorageResultCode::done;
+    }
+    if (accepted.isEmpty())
+        return codes;
+    allData_->appendContentsOf(accepted);
+    for (const TableViewItemPtr& entry : std::as_const(accepted))
+        pathIndex_->didAppend(entry);
+    return codes;
 }
 
 bool DataStorage::setTag(const QString& path, const QString& tag)

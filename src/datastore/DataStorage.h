@@ -145,6 +145,10 @@ public:
     TableViewItemPtr restoreFromTrash(const QString& path);
     // done, or entryExists when an entry has the path already.
     DatastorageResultCode addToAllData(const TableViewItemPtr& entry);
+    // The same for many entries, with the same checks and log lines, in one
+    // write of the list; an entry whose path an earlier one of them holds is
+    // refused as well.
+    QList<DatastorageResultCode> addToAllData(const QList<TableViewItemPtr>& entries);
     bool setTag(const QString& path, const QString& tag);
     bool appendTag(const QString& path, const QString& tag);
 
