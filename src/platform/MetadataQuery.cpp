@@ -8,6 +8,7 @@
 #include "platform/NotificationCenter.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -26,20 +27,45 @@ const LogCategory& queryLog()
 
 // The catalogue shows what the desktop's menus show: the index keeps NoDisplay
 // entries and those of other desktops (running applications are matched
-// against them), the results leave them out.
-QList<MetadataItem> itemsFor(const QList<IndexedApplication>& applications, const Predicate& predicate)
-{
-    const QStringList desktops = DesktopEntry::currentDesktops();
-    QList<MetadataItem> items;
-    for (const IndexedApplication& application : applications) {
-        if (application.entry.noDisplay() || !application.entry.isShownIn(desktops))
-            continue;
-        MetadataItem item = MetadataItem::forApplication(application.path, application.entry.name());
-        if (predicate.evaluate(item))
-            items << std::move(item);
+// against them), the results leave them out. The items of one scan are made
+// once: each progress report repeats every application found so far.
+class ItemMaker {
+public:
+    explicit ItemMaker(const Predicate& predicate)
+        : predicate_(predicate)
+        , desktops_(DesktopEntry::currentDesktops())
+    {
     }
-    return items;
-}
+
+    QList<MetadataItem> itemsFor(const QList<IndexedApplication>& applications)
+    {
+        QList<MetadataItem> items;
+        items.reserve(applications.size());
+        for (const IndexedApplication& application : applications) {
+            auto known = made_.constFind(application.path);
+            if (known == made_.constEnd())
+                known = made_.insert(application.path, make(application));
+            if (*known)
+                items << **known;
+        }
+        return items;
+    }
+
+private:
+    std::optional<MetadataItem> make(const IndexedApplication& application) const
+    {
+        if (application.entry.noDisplay() || !application.entry.isShownIn(desktops_))
+            return std::nullopt;
+        MetadataItem item = MetadataItem::forApplication(application.path, application.entry.name());
+        if (!predicate_.evaluate(item))
+            return std::nullopt;
+        return item;
+    }
+
+    const Predicate& predicate_;
+    const QStringList desktops_;
+    QHash<QString, std::optional<MetadataItem>> made_;
+};
 
 // The scanner lives on the worker; the mutex only guards against overlap
 // with a scan of an earlier start still running.
@@ -156,15 +182,16 @@ bool MetadataQuery::start()
     });
     s.queue->async([this, current, engine = s.engine, scopes, predicate] {
         const std::lock_guard lock(engine->mutex);
+        ItemMaker maker(*predicate);
         const auto result = engine->index.scan(scopes, [&](const QList<IndexedApplication>& found) {
-            MainQueue::async([this, current, items = itemsFor(found, *predicate)] {
+            MainQueue::async([this, current, items = maker.itemsFor(found)] {
                 if (!current())
                     return;
                 state_->results = items;
                 post(gatheringProgressNotification);
             });
         });
-        MainQueue::async([this, current, items = itemsFor(result.applications, *predicate),
+        MainQueue::async([this, current, items = maker.itemsFor(result.applications),
                           folders = result.directories] {
             if (!current())
                 return;
@@ -251,7 +278,7 @@ void MetadataQuery::runPendingUpdate()
     s.queue->async([this, alive, pass, engine = s.engine, scopes, predicate] {
         const std::lock_guard lock(engine->mutex);
         const auto result = engine->index.scan(scopes);
-        MainQueue::async([this, alive, pass, items = itemsFor(result.applications, *predicate),
+        MainQueue::async([this, alive, pass, items = ItemMaker(*predicate).itemsFor(result.applications),
                           folders = result.directories] {
             if (alive.expired() || state_->generation != pass)
                 return;
