@@ -1,5 +1,6 @@
 #include "datastore/DataStorage.h"
 
+#include "datastore/DataStoragePathIndex.h"
 #include "datastore/DatastorageHandlerFilesystemObjects.h"
 #include "datastore/DatastorageHandlerURLObjects.h"
 #include "datastore/ProxyLastUsedApps.h"
@@ -15,6 +16,7 @@
 #include "shell/AppDelegate.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace vantel {
 
@@ -49,6 +51,7 @@ DataStorage& DataStorage::shared()
 
 DataStorage::DataStorage()
     : allData_(EntryArray::create())
+    , pathIndex_(std::make_unique<DataStoragePathIndex>(allData_))
     , currentData_(EntryArray::create())
     , currentDataConfig_(EntryArray::create())
     , predicate_(parsedOrFalse(QString::fromLatin1(DataStorageFilterCurrentData::defaultPredicateFormat)))
@@ -406,10 +409,7 @@ bool DataStorage::entryPathHasPrefix(const TableViewItem& entry, const QString& 
 
 TableViewItemPtr DataStorage::entryForPath(const QString& path) const
 {
-    const QString lowered = path.toLower();
-    return allData_
-        ->firstItem([&lowered](const TableViewItemPtr& e) { return e && e->pathLowercased() == lowered; })
-        .value_or(nullptr);
+    return pathIndex_->entryForPath(path);
 }
 
 bool DataStorage::removeFromAllData(const QString& path)
@@ -454,6 +454,7 @@ bool DataStorage::moveEntryToTrash(const QString& path, bool clearHotkey)
     // Removed by identity in one write, so a concurrent edit that shifted the
     // list cannot make it remove another entry.
     allData_->remove(entry);
+    pathIndex_->didRemove(entry);
     VLOG(category(), platform::LogType::Default, "Moved entry into trash: %{public}@", path);
     return true;
 }
@@ -498,8 +499,40 @@ DatastorageResultCode DataStorage::addToAllData(const TableViewItemPtr& entry)
         return DatastorageResultCode::entryExists;
     }
     allData_->append(entry);
+    pathIndex_->didAppend(entry);
     VLOG(category(), platform::LogType::Default, "Add to allData: %{public}@", path);
     return DatastorageResultCode::done;
+}
+
+QList<DatastorageResultCode> DataStorage::addToAllData(const QList<TableViewItemPtr>& entries)
+{
+    QList<DatastorageResultCode> codes;
+    QList<TableViewItemPtr> accepted;
+    QSet<QString> batch;
+    for (const TableViewItemPtr& entry : entries) {
+        if (!entry) {
+            codes << DatastorageResultCode::pathEmptyOrAccessDenied;
+            continue;
+        }
+        const QString path = entry->path();
+        if (!path.isEmpty() && (batch.contains(path.toLower()) || entryForPath(path))) {
+            VLOG(category(), platform::LogType::Error,
+                 "Unable to add to allData because en Entry with the same path already exisis: %{public}@", path);
+            codes << DatastorageResultCode::entryExists;
+            continue;
+        }
+        if (!path.isEmpty())
+            batch.insert(path.toLower());
+        accepted << entry;
+        VLOG(category(), platform::LogType::Default, "Add to allData: %{public}@", path);
+        codes << DatastorageResultCode::done;
+    }
+    if (accepted.isEmpty())
+        return codes;
+    allData_->appendContentsOf(accepted);
+    for (const TableViewItemPtr& entry : std::as_const(accepted))
+        pathIndex_->didAppend(entry);
+    return codes;
 }
 
 bool DataStorage::setTag(const QString& path, const QString& tag)

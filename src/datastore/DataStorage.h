@@ -25,6 +25,7 @@ namespace platform {
 class Timer;
 }
 
+class DataStoragePathIndex;
 class DatastorageHandlerFilesystemObjects;
 class DatastorageHandlerURLObjects;
 class ProxyTags;
@@ -150,14 +151,21 @@ public:
     TableViewItemPtr restoreFromTrash(const QString& path);
     // done, or entryExists when an entry has the path already.
     DatastorageResultCode addToAllData(const TableViewItemPtr& entry);
+    // The same for many entries, with the same checks and log lines, in one
+    // write of the list; an entry whose path an earlier one of them holds is
+    // refused as well.
+    QList<DatastorageResultCode> addToAllData(const QList<TableViewItemPtr>& entries);
     bool setTag(const QString& path, const QString& tag);
     bool appendTag(const QString& path, const QString& tag);
 
     // Case-insensitive path tests.
     static bool entryPathMatches(const TableViewItem& entry, const QString& path);
     static bool entryPathHasPrefix(const TableViewItem& entry, const QString& prefix);
-    // The first entry of allData with the path.
+    // The first entry of allData with the path (case-insensitive), through
+    // an index by lower-cased path; see DataStoragePathIndex for how it stays
+    // in step with writes straight to allData.
     TableViewItemPtr entryForPath(const QString& path) const;
+    DataStoragePathIndex& pathIndex() const { return *pathIndex_; }
 
 private:
     bool allDataContains(const std::function<bool(const TableViewItem&)>& test) const;
@@ -172,6 +180,7 @@ private:
     std::function<void()> firstRunPresets_;
 
     const EntryArray::Ptr allData_;
+    const std::unique_ptr<DataStoragePathIndex> pathIndex_;
     EntryArray::Ptr currentData_;
     EntryArray::Ptr currentDataConfig_;
     QList<TableViewItemPtr> trashData_;

@@ -3,9 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStandardPaths>
-#include <QStringDecoder>
 
 namespace vantel::platform {
 
@@ -61,10 +59,33 @@ QStringList splitList(const QString& raw)
     return items;
 }
 
-bool isValidKey(const QString& key)
+// A key is [A-Za-z0-9_.-]+, optionally followed by a non-empty locale in
+// brackets ("Name[de_DE@euro]").
+bool isValidKey(QStringView key)
 {
-    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9_.-]+(\\[[^\\[\\]]+\\])?$"));
-    return pattern.match(key).hasMatch();
+    qsizetype i = 0;
+    for (; i < key.size(); ++i) {
+        const char16_t c = key[i].unicode();
+        const bool plain = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-'
+            || c == u'_' || c == u'.';
+        if (!plain)
+            break;
+    }
+    if (i == 0)
+        return false;
+    if (i == key.size())
+        return true;
+    if (key[i] != u'[' || !key.endsWith(u']') || key.size() - i < 3)
+        return false;
+    const QStringView locale = key.sliced(i + 1, key.size() - i - 2);
+    return !locale.contains(u'[') && !locale.contains(u']');
+}
+
+bool isLocalizedKey(QByteArrayView line)
+{
+    const qsizetype equals = line.indexOf('=');
+    const qsizetype bracket = line.indexOf('[');
+    return equals > 0 && bracket >= 0 && bracket < equals;
 }
 
 } // namespace
@@ -103,27 +124,44 @@ std::optional<DesktopEntry> DesktopEntry::parse(const QByteArray& data, QString*
         return std::nullopt;
     };
 
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder.decode(data);
-    if (decoder.hasError())
-        return fail(0, QStringLiteral("not valid UTF-8"));
+    // Checked per line only when the file as a whole is not valid UTF-8, so
+    // that one bad value costs that value and not the file.
+    const bool wholeFileValid = QByteArrayView(data).isValidUtf8();
 
     DesktopEntry entry;
     Group* current = nullptr;
-    const QStringList lines = text.split(u'\n');
-    for (int index = 0; index < lines.size(); ++index) {
-        const int lineNumber = index + 1;
-        QString line = lines[index];
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        const QString trimmed = line.trimmed();
+    int lineNumber = 0;
+    qsizetype start = 0;
+    while (start <= data.size()) {
+        qsizetype end = data.indexOf('\n', start);
+        if (end < 0)
+            end = data.size();
+        QByteArrayView bytes(data.constData() + start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (bytes.endsWith('\r'))
+            bytes.chop(1);
+        if (!wholeFileValid && !bytes.isValidUtf8()) {
+            const QByteArrayView leading = bytes.trimmed();
+            if (leading.startsWith('#'))
+                continue;
+            if (leading.startsWith('[') || !leading.contains('='))
+                return fail(lineNumber, QStringLiteral("not valid UTF-8"));
+            entry.skipped_ << QStringLiteral("line %1: %2 is not valid UTF-8")
+                                  .arg(lineNumber)
+                                  .arg(isLocalizedKey(leading) ? QStringLiteral("a localized value")
+                                                               : QStringLiteral("the value"));
+            continue;
+        }
+        const QString line = QString::fromUtf8(bytes);
+        const QStringView trimmed = QStringView(line).trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(u'#'))
             continue;
 
         if (trimmed.startsWith(u'[')) {
             if (!trimmed.endsWith(u']'))
                 return fail(lineNumber, QStringLiteral("unterminated group header"));
-            const QString name = trimmed.mid(1, trimmed.size() - 2);
+            const QString name = trimmed.sliced(1, trimmed.size() - 2).toString();
             if (name.isEmpty() || name.contains(u'[') || name.contains(u']'))
                 return fail(lineNumber, QStringLiteral("invalid group name"));
             if (entry.groupOrder_.isEmpty() && name != mainGroup)
@@ -140,16 +178,19 @@ std::optional<DesktopEntry> DesktopEntry::parse(const QByteArray& data, QString*
             return fail(lineNumber, QStringLiteral("not a key=value line"));
         if (!current)
             return fail(lineNumber, QStringLiteral("key before the first group"));
-        const QString key = trimmed.left(equals).trimmed();
-        if (!isValidKey(key))
-            return fail(lineNumber, QStringLiteral("invalid key \"%1\"").arg(key));
+        const QStringView key = trimmed.left(equals).trimmed();
+        if (!isValidKey(key)) {
+            // The desktop's own menus pass over such a line; so does this.
+            entry.skipped_ << QStringLiteral("line %1: invalid key \"%2\"").arg(lineNumber).arg(key);
+            continue;
+        }
         // Spaces around '=' are not part of the value; a repeated key keeps
         // its last value.
-        QString value = line.mid(line.indexOf(u'=') + 1);
+        QStringView value = QStringView(line).sliced(line.indexOf(u'=') + 1);
         qsizetype lead = 0;
         while (lead < value.size() && (value[lead] == u' ' || value[lead] == u'\t'))
             ++lead;
-        current->values.insert(key, value.mid(lead));
+        current->values.insert(key.toString(), value.sliced(lead).toString());
     }
 
     if (entry.groupOrder_.isEmpty())
@@ -240,29 +281,46 @@ bool DesktopEntry::isApplication() const
 
 bool DesktopEntry::isLaunchableApplication() const
 {
+    return isLaunchableApplication(&DesktopEntry::findExecutable);
+}
+
+bool DesktopEntry::isLaunchableApplication(const std::function<QString(const QString&)>& findProgram) const
+{
     if (!isApplication() || isHidden() || name().isEmpty())
         return false;
-    if (exec().trimmed().isEmpty() && !dbusActivatable())
-        return false;
     const QString probe = tryExec();
-    return probe.isEmpty() || !findExecutable(probe).isEmpty();
+    if (!probe.isEmpty() && findProgram(probe).isEmpty())
+        return false;
+    if (exec().trimmed().isEmpty())
+        return dbusActivatable();
+    // An Exec that cannot be split, or whose program is not there, cannot
+    // start anything, whatever else the entry offers.
+    const auto arguments = execArguments();
+    return arguments && !arguments->isEmpty() && !findProgram(arguments->first()).isEmpty();
+}
+
+bool DesktopEntry::isShownInCurrentDesktop() const
+{
+    return isShownIn(currentDesktops());
+}
+
+QStringList DesktopEntry::currentDesktops()
+{
+    return qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts);
 }
 
 bool DesktopEntry::isShownIn(const QStringList& desktops) const
 {
-    const QStringList current = desktops.isEmpty()
-        ? qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts)
-        : desktops;
     const QStringList only = onlyShowIn();
     if (!only.isEmpty()) {
         bool listed = false;
-        for (const QString& desktop : current)
+        for (const QString& desktop : desktops)
             listed = listed || only.contains(desktop);
         if (!listed)
             return false;
     }
     for (const QString& desktop : notShowIn()) {
-        if (current.contains(desktop))
+        if (desktops.contains(desktop))
             return false;
     }
     return true;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace vantel::platform {
@@ -14,7 +15,9 @@ namespace vantel::platform {
 // One parsed desktop-entry file (the freedesktop key-file format): groups of
 // keys, localized keys such as "Name[de]", escapes, lists and booleans. The
 // first group must be "Desktop Entry"; a line that is neither a comment, a
-// group header nor a key=value pair makes the whole file invalid.
+// group header nor a key=value pair makes the whole file invalid. A key
+// outside the key syntax, or a value that is not UTF-8, costs only its line:
+// it is skipped and noted in skippedLines(), as the desktop's menus do.
 class DesktopEntry {
 public:
     static inline const QString mainGroup = QStringLiteral("Desktop Entry");
@@ -25,6 +28,8 @@ public:
     static std::optional<DesktopEntry> parse(const QByteArray& data, QString* error = nullptr);
 
     QString path() const { return path_; }
+    // What parsing passed over, one message per line ("line 4: invalid key ...").
+    QStringList skippedLines() const { return skipped_; }
     QStringList groups() const { return groupOrder_; }
     bool hasKey(const QString& key, const QString& group = mainGroup) const;
 
@@ -60,13 +65,20 @@ public:
     // Type=Application.
     bool isApplication() const;
     // An application that can be started from here: Type=Application, a
-    // Name, not Hidden, an Exec (or D-Bus activation) and, when TryExec is
-    // given, an executable it names. NoDisplay entries count: they are only
-    // kept out of menus.
+    // Name, not Hidden, when TryExec is given an executable it names, and an
+    // Exec whose quoting is sound and whose program is found (or, without
+    // Exec, D-Bus activation). NoDisplay entries and those of other desktops
+    // count: they are only kept out of menus.
     bool isLaunchableApplication() const;
-    // OnlyShowIn/NotShowIn against the desktops of $XDG_CURRENT_DESKTOP
-    // (or the given list).
+    // The same with the given program lookup (findExecutable's contract), so
+    // that a scan of many entries can answer lookups from what it has read.
+    bool isLaunchableApplication(const std::function<QString(const QString&)>& findProgram) const;
+    // OnlyShowIn/NotShowIn against the given desktops; an entry with
+    // OnlyShowIn is shown in none when no desktop is known.
     bool isShownIn(const QStringList& desktops) const;
+    bool isShownInCurrentDesktop() const;
+    // The desktops named by $XDG_CURRENT_DESKTOP, in order.
+    static QStringList currentDesktops();
 
     // Exec split into arguments by its quoting rules. Field codes ("%f",
     // "%U", "%%", ...) are left as they stand for the caller to expand.
@@ -93,6 +105,7 @@ private:
     std::optional<QString> raw(const QString& key, const QString& group) const;
 
     QString path_;
+    QStringList skipped_;
     QStringList groupOrder_;
     QMap<QString, Group> groups_;
 };

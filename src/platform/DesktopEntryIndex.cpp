@@ -11,7 +11,9 @@
 
 #include <algorithm>
 
+#include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vantel::platform {
 
@@ -27,6 +29,112 @@ struct Found {
     QString path;
     QString desktopId;
 };
+
+bool isExecutableFile(const QString& path)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    struct stat info {};
+    return ::stat(encoded.constData(), &info) == 0 && S_ISREG(info.st_mode) && ::access(encoded.constData(), X_OK) == 0;
+}
+
+// DesktopEntry::findExecutable for the many entries of one scan: each PATH
+// folder is listed once, so a bare program name costs a set lookup and one
+// check of the file found, and each answer is kept for the scan.
+class ProgramLookup {
+public:
+    QString find(const QString& program)
+    {
+        const auto known = answers_.constFind(program);
+        if (known != answers_.constEnd())
+            return *known;
+        const QString found = program.contains(u'/') ? DesktopEntry::findExecutable(program) : search(program);
+        answers_.insert(program, found);
+        return found;
+    }
+
+private:
+    struct Folder {
+        QString path;
+        QSet<QString> names;
+    };
+
+    QString search(const QString& program)
+    {
+        if (!listed_) {
+            listed_ = true;
+            for (const QString& folder : qEnvironmentVariable("PATH").split(u':', Qt::SkipEmptyParts))
+                folders_.append({QDir(folder).absolutePath(), names(folder)});
+        }
+        for (const Folder& folder : std::as_const(folders_)) {
+            if (!folder.names.contains(program))
+                continue;
+            const QString candidate = folder.path + u'/' + program;
+            if (isExecutableFile(candidate))
+                return candidate;
+        }
+        return {};
+    }
+
+    static QSet<QString> names(const QString& folder)
+    {
+        QSet<QString> result;
+        DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+        if (!dir)
+            return result;
+        while (const dirent* child = ::readdir(dir))
+            result.insert(QFile::decodeName(child->d_name));
+        ::closedir(dir);
+        return result;
+    }
+
+    bool listed_ = false;
+    QList<Folder> folders_;
+    QHash<QString, QString> answers_;
+};
+
+struct Listing {
+    QStringList folders;      // below the folder, by name
+    QStringList desktopFiles; // names ending in ".desktop" that are (links to) files
+};
+
+// One folder's children by their directory-entry type, so that only links
+// and file systems that do not say cost a stat.
+Listing list(const QString& folder)
+{
+    Listing listing;
+    const QByteArray encoded = QFile::encodeName(folder);
+    DIR* dir = ::opendir(encoded.constData());
+    if (!dir)
+        return listing;
+    while (const dirent* child = ::readdir(dir)) {
+        const char* name = child->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        const QByteArray childPath = encoded + '/' + name;
+        unsigned char type = child->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat info {};
+            if (::lstat(childPath.constData(), &info) != 0)
+                continue;
+            type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
+        }
+        const qsizetype length = qsizetype(::strlen(name));
+        const bool desktopName = length > 8 && ::strcmp(name + length - 8, ".desktop") == 0;
+        if (type == DT_DIR) {
+            listing.folders << QFile::decodeName(name);
+        } else if (desktopName && type == DT_REG) {
+            listing.desktopFiles << QFile::decodeName(name);
+        } else if (desktopName && type == DT_LNK) {
+            // Symlinked folders could loop and are not followed; linked files count.
+            struct stat info {};
+            if (::stat(childPath.constData(), &info) == 0 && S_ISREG(info.st_mode))
+                listing.desktopFiles << QFile::decodeName(name);
+        }
+    }
+    ::closedir(dir);
+    std::sort(listing.folders.begin(), listing.folders.end());
+    return listing;
+}
 
 } // namespace
 
@@ -56,6 +164,9 @@ const DesktopEntry* DesktopEntryIndex::entryFor(const QString& path)
     cached.inode = info.st_ino;
     QString error;
     if (auto entry = DesktopEntry::load(path, &error)) {
+        if (!entry->skippedLines().isEmpty())
+            VLOG(indexLog(), LogType::Info, "Passed over in %{public}@: %{public}@", path,
+                 entry->skippedLines().join(QStringLiteral("; ")));
         cached.entry = std::move(entry);
     } else if (cached.entry) {
         VLOG(indexLog(), LogType::Error, "Keeping the last good state of %{public}@: %{public}@", path, error);
@@ -69,6 +180,8 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
                                                   const std::function<void(const QList<IndexedApplication>&)>& scopeDone)
 {
     Result result;
+    ProgramLookup programs;
+    const auto findProgram = [&programs](const QString& program) { return programs.find(program); };
     QSet<QString> claimedIds;
     QSet<QString> seenPaths;
     QSet<QString> seenDirectories;
@@ -78,6 +191,7 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
         const QString scope = QDir::cleanPath(QFileInfo(scopePath).absoluteFilePath());
         if (scope.isEmpty() || !QFileInfo(scope).isDir())
             continue;
+        const QString scopePrefix = scope.endsWith(u'/') ? scope : scope + u'/';
 
         // Breadth first, so the folders come out in a stable order and the
         // folder limit cuts the deepest ones.
@@ -94,18 +208,17 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
             seenDirectories.insert(folder);
             result.directories << folder;
 
-            QDir dir(folder);
-            const QFileInfoList children = dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                                                             QDir::Name);
-            for (const QFileInfo& child : children) {
-                if (child.isDir()) {
-                    // Symlinked folders could loop; they are not followed.
-                    if (!child.isSymLink() && depth + 1 <= maximumDepth)
-                        pending.append({child.absoluteFilePath(), depth + 1});
-                } else if (child.fileName().endsWith(QStringLiteral(".desktop")) && child.isFile()) {
-                    const QString path = child.absoluteFilePath();
-                    found.append({path, DesktopEntry::desktopId(path, scope)});
-                }
+            const Listing listing = list(folder);
+            const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
+            if (depth + 1 <= maximumDepth) {
+                for (const QString& name : listing.folders)
+                    pending.append({prefix + name, depth + 1});
+            }
+            for (const QString& name : listing.desktopFiles) {
+                const QString path = prefix + name;
+                QString desktopId = path.mid(scopePrefix.size());
+                desktopId.replace(u'/', u'-');
+                found.append({path, desktopId});
             }
         }
         std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.path < b.path; });
@@ -119,7 +232,7 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
                 continue; // a damaged file leaves the ID to later scopes
             seenPaths.insert(file.path);
             claimedIds.insert(file.desktopId);
-            if (entry->isLaunchableApplication())
+            if (entry->isLaunchableApplication(findProgram))
                 applications.append({file.path, file.desktopId, scope, *entry});
         }
         if (scopeDone) {

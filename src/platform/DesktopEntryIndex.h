@@ -33,7 +33,9 @@ struct IndexedApplication {
 class DesktopEntryIndex {
 public:
     struct Result {
-        QList<IndexedApplication> applications; // sorted by path
+        // The launchable applications (DesktopEntry::isLaunchableApplication),
+        // sorted by path; NoDisplay entries and those of other desktops too.
+        QList<IndexedApplication> applications;
         QStringList directories;                // every folder scanned, scopes first
         QStringList files;                      // every desktop file seen
         bool directoryLimitReached = false;

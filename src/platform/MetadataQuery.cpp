@@ -4,11 +4,12 @@
 #include "platform/DispatchQueue.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
+#include "platform/MetadataQueryWatcher.h"
 #include "platform/NotificationCenter.h"
 
+#include <QDir>
+#include <QHash>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
-#include <QSet>
 #include <QTimer>
 
 #include <mutex>
@@ -24,16 +25,47 @@ const LogCategory& queryLog()
     return category;
 }
 
-QList<MetadataItem> itemsFor(const QList<IndexedApplication>& applications, const Predicate& predicate)
-{
-    QList<MetadataItem> items;
-    for (const IndexedApplication& application : applications) {
-        MetadataItem item = MetadataItem::forApplication(application.path, application.entry.name());
-        if (predicate.evaluate(item))
-            items << std::move(item);
+// The catalogue shows what the desktop's menus show: the index keeps NoDisplay
+// entries and those of other desktops (running applications are matched
+// against them), the results leave them out. The items of one scan are made
+// once: each progress report repeats every application found so far.
+class ItemMaker {
+public:
+    explicit ItemMaker(const Predicate& predicate)
+        : predicate_(predicate)
+        , desktops_(DesktopEntry::currentDesktops())
+    {
     }
-    return items;
-}
+
+    QList<MetadataItem> itemsFor(const QList<IndexedApplication>& applications)
+    {
+        QList<MetadataItem> items;
+        items.reserve(applications.size());
+        for (const IndexedApplication& application : applications) {
+            auto known = made_.constFind(application.path);
+            if (known == made_.constEnd())
+                known = made_.insert(application.path, make(application));
+            if (*known)
+                items << **known;
+        }
+        return items;
+    }
+
+private:
+    std::optional<MetadataItem> make(const IndexedApplication& application) const
+    {
+        if (application.entry.noDisplay() || !application.entry.isShownIn(desktops_))
+            return std::nullopt;
+        MetadataItem item = MetadataItem::forApplication(application.path, application.entry.name());
+        if (!predicate_.evaluate(item))
+            return std::nullopt;
+        return item;
+    }
+
+    const Predicate& predicate_;
+    const QStringList desktops_;
+    QHash<QString, std::optional<MetadataItem>> made_;
+};
 
 // The scanner lives on the worker; the mutex only guards against overlap
 // with a scan of an earlier start still running.
@@ -62,24 +94,21 @@ struct MetadataQuery::State {
     // Main-thread callbacks hold it weakly: once the query is gone they do nothing.
     std::shared_ptr<int> alive = std::make_shared<int>(0);
 
-    QFileSystemWatcher watcher;
-    QSet<QString> watched;
     QTimer batchTimer;
+    std::unique_ptr<MetadataQueryWatcher> watcher;
 };
 
 MetadataQuery::MetadataQuery()
     : state_(std::make_unique<State>())
 {
     state_->batchTimer.setSingleShot(true);
-    auto changed = [this](const QString&) {
+    state_->watcher = std::make_unique<MetadataQueryWatcher>([this] {
         if (!state_->started)
             return;
         state_->changesPending = true;
         if (!state_->batchTimer.isActive())
             state_->batchTimer.start(state_->batchingInterval);
-    };
-    QObject::connect(&state_->watcher, &QFileSystemWatcher::directoryChanged, &state_->batchTimer, changed);
-    QObject::connect(&state_->watcher, &QFileSystemWatcher::fileChanged, &state_->batchTimer, changed);
+    });
     QObject::connect(&state_->batchTimer, &QTimer::timeout, &state_->batchTimer, [this] { runPendingUpdate(); });
 }
 
@@ -137,8 +166,13 @@ bool MetadataQuery::start()
     const QStringList scopes = s.scopes.isEmpty() ? defaultSearchScopes() : s.scopes;
     const std::weak_ptr<int> alive = s.alive;
     // Watch the scopes at once, so nothing that changes during the scan is missed.
-    QStringList existing = scopes;
-    existing.removeIf([](const QString& scope) { return !QFileInfo(scope).isDir(); });
+    // Spelled as the scan spells them, so its folder list takes these over.
+    QStringList existing;
+    for (const QString& scope : scopes) {
+        const QFileInfo info(scope);
+        if (info.isDir())
+            existing << QDir::cleanPath(info.absoluteFilePath());
+    }
     watch(existing);
 
     auto current = [this, alive, pass] { return !alive.expired() && state_->generation == pass; };
@@ -148,21 +182,22 @@ bool MetadataQuery::start()
     });
     s.queue->async([this, current, engine = s.engine, scopes, predicate] {
         const std::lock_guard lock(engine->mutex);
+        ItemMaker maker(*predicate);
         const auto result = engine->index.scan(scopes, [&](const QList<IndexedApplication>& found) {
-            MainQueue::async([this, current, items = itemsFor(found, *predicate)] {
+            MainQueue::async([this, current, items = maker.itemsFor(found)] {
                 if (!current())
                     return;
                 state_->results = items;
                 post(gatheringProgressNotification);
             });
         });
-        MainQueue::async([this, current, items = itemsFor(result.applications, *predicate),
-                          paths = result.directories + result.files] {
+        MainQueue::async([this, current, items = maker.itemsFor(result.applications),
+                          folders = result.directories] {
             if (!current())
                 return;
             state_->results = items;
             state_->gathering = false;
-            watch(paths);
+            watch(folders);
             post(didFinishGatheringNotification);
             if (state_->changesPending && !state_->batchTimer.isActive())
                 state_->batchTimer.start(state_->batchingInterval);
@@ -214,29 +249,17 @@ void MetadataQuery::post(const QString& name)
     NotificationCenter::defaultCenter().post(name, std::any(this), this);
 }
 
-void MetadataQuery::watch(const QStringList& paths)
+void MetadataQuery::watch(const QStringList& folders)
 {
-    State& s = *state_;
-    const QSet<QString> wanted(paths.cbegin(), paths.cend());
-    QStringList removed;
-    for (const QString& path : std::as_const(s.watched)) {
-        if (!wanted.contains(path))
-            removed << path;
-    }
-    if (!removed.isEmpty())
-        s.watcher.removePaths(removed);
-    QStringList added;
-    for (const QString& path : wanted) {
-        if (!s.watched.contains(path))
-            added << path;
-    }
-    const QStringList failed = added.isEmpty() ? QStringList{} : s.watcher.addPaths(added);
+    const QStringList failed = state_->watcher->setFolders(folders);
     if (!failed.isEmpty())
         VLOG(queryLog(), LogType::Error, "Cannot watch %{public}@ paths, e.g. %{public}@", QString::number(failed.size()),
              failed.first());
-    s.watched = wanted;
-    for (const QString& path : failed)
-        s.watched.remove(path);
+}
+
+int MetadataQuery::watchCount() const
+{
+    return state_->watcher->watchCount();
 }
 
 void MetadataQuery::runPendingUpdate()
@@ -255,11 +278,11 @@ void MetadataQuery::runPendingUpdate()
     s.queue->async([this, alive, pass, engine = s.engine, scopes, predicate] {
         const std::lock_guard lock(engine->mutex);
         const auto result = engine->index.scan(scopes);
-        MainQueue::async([this, alive, pass, items = itemsFor(result.applications, *predicate),
-                          paths = result.directories + result.files] {
+        MainQueue::async([this, alive, pass, items = ItemMaker(*predicate).itemsFor(result.applications),
+                          folders = result.directories] {
             if (alive.expired() || state_->generation != pass)
                 return;
-            watch(paths);
+            watch(folders);
             if (items == state_->results)
                 return;
             state_->results = items;

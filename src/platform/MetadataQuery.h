@@ -23,10 +23,12 @@ namespace vantel::platform {
 // always from the main event loop, never inside start():
 // didStartGathering, then gatheringProgress after each scope, then
 // didFinishGathering; afterwards didUpdate when the results change. Changes
-// are seen through inotify on the scope folders and their subfolders,
-// collected for notificationBatchingInterval, and delivered while the query
-// is started and its updates are enabled (held back while disabled).
-// Main thread only.
+// are seen through one inotify watch on each scope folder and subfolder (not
+// on each file), collected for notificationBatchingInterval, and delivered
+// while the query is started and its updates are enabled (held back while
+// disabled). The results leave out what the desktop's menus hide: NoDisplay
+// entries and those that OnlyShowIn/NotShowIn keep from the desktops of
+// $XDG_CURRENT_DESKTOP. Main thread only.
 class MetadataQuery {
 public:
     static inline const QString didStartGatheringNotification = QStringLiteral("NSMetadataQueryDidStartGatheringNotification");
@@ -69,9 +71,12 @@ public:
     MetadataItem resultAt(int index) const;
     QList<MetadataItem> results() const;
 
+    // The inotify watches the query holds now: one per folder searched.
+    int watchCount() const;
+
 private:
     void post(const QString& name);
-    void watch(const QStringList& paths);
+    void watch(const QStringList& folders);
     void runPendingUpdate();
 
     struct State;

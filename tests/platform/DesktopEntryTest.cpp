@@ -11,10 +11,10 @@ using vantel::platform::DesktopEntry;
 
 namespace {
 
-DesktopEntry parsed(const char* text)
+DesktopEntry parsed(const QByteArray& text)
 {
     QString error;
-    auto entry = DesktopEntry::parse(QByteArray(text), &error);
+    auto entry = DesktopEntry::parse(text, &error);
     EXPECT_TRUE(entry.has_value()) << error.toStdString();
     return entry.value_or(DesktopEntry());
 }
@@ -36,8 +36,7 @@ TEST(DesktopEntryTest, RejectsFilesThatAreNotDesktopEntries)
         "[Desktop Entry]\nthis line has no equals sign\n",
         "[Desktop Entry]\nName=x\n[Desktop Entry]\n",    // group twice
         "[Desktop Entry\nName=x\n",                      // unterminated header
-        "[Desktop Entry]\nBad Key=x\n",                  // space in a key
-        "[Desktop Entry]\nName=\xff\xfe\n",              // not UTF-8
+        "[Desktop\xff Entry]\nName=x\n",                // a group header that is not UTF-8
     };
     for (const char* text : invalid) {
         QString error;
@@ -53,6 +52,22 @@ TEST(DesktopEntryTest, RejectsFilesThatAreNotDesktopEntries)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(DesktopEntry::load(QStringLiteral("/nonexistent/x.desktop"), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("/nonexistent/x.desktop")));
+}
+
+TEST(DesktopEntryTest, PassesOverABadKeyOrValueAndKeepsTheEntry)
+{
+    for (const char* text : {"[Desktop Entry]\nType=Application\nName=App\nX-Foo Bar=1\nName[]=x\nName[de]=\xff\xfe\n"
+                             "Comment=\xc3\nExec=sh\n",
+                             "[Desktop Entry]\r\nType=Application\r\nName[de]=\xff\r\nX-Foo Bar=1\r\nName[]=x\r\n"
+                             "Comment=\xc3\r\nName=App\r\nExec=sh\r\n"}) {
+        const DesktopEntry entry = parsed(text);
+        EXPECT_EQ(entry.name(QStringLiteral("de_DE")), QStringLiteral("App")) << "the bad translation falls back";
+        EXPECT_FALSE(entry.hasKey(QStringLiteral("Comment")));
+        EXPECT_TRUE(entry.isLaunchableApplication());
+        ASSERT_EQ(entry.skippedLines().size(), 4) << entry.skippedLines().join(u'\n').toStdString();
+        EXPECT_TRUE(entry.skippedLines().join(u'|').contains(QStringLiteral("invalid key \"X-Foo Bar\"")));
+    }
+    EXPECT_TRUE(parsed("[Desktop Entry]\nName=ok\n").skippedLines().isEmpty());
 }
 
 TEST(DesktopEntryTest, AcceptsCommentsBlankLinesCrlfAndSpacesAroundEquals)
@@ -158,7 +173,8 @@ TEST(DesktopEntryTest, DecidesWhatIsALaunchableApplication)
     EXPECT_TRUE(parsed("[Desktop Entry]\nType=Application\nName=A\nExec=sh\n").isLaunchableApplication());
     EXPECT_TRUE(parsed("[Desktop Entry]\nType=Application\nName=A\nExec=sh\nNoDisplay=true\n").isLaunchableApplication());
     EXPECT_TRUE(parsed("[Desktop Entry]\nType=Application\nName=A\nDBusActivatable=true\n").isLaunchableApplication());
-    EXPECT_TRUE(parsed("[Desktop Entry]\nType=Application\nName=A\nExec=x\nTryExec=sh\n").isLaunchableApplication());
+    EXPECT_TRUE(parsed("[Desktop Entry]\nType=Application\nName=A\nExec=sh\nTryExec=sh\n").isLaunchableApplication());
+    EXPECT_TRUE(parsed("[Desktop Entry]\nType=Application\nName=A\nExec=\"/bin/sh\" -c \"x y\" %U\n").isLaunchableApplication());
 
     EXPECT_FALSE(parsed("[Desktop Entry]\nType=Application\nName=A\nExec=sh\nHidden=true\n").isLaunchableApplication());
     EXPECT_FALSE(parsed("[Desktop Entry]\nType=Link\nName=A\nURL=http://x/\n").isLaunchableApplication());
@@ -166,6 +182,17 @@ TEST(DesktopEntryTest, DecidesWhatIsALaunchableApplication)
     EXPECT_FALSE(parsed("[Desktop Entry]\nType=Application\nExec=sh\n").isLaunchableApplication());
     EXPECT_FALSE(parsed("[Desktop Entry]\nType=Application\nName=A\nExec=x\nTryExec=vantel-not-installed-anywhere\n")
                      .isLaunchableApplication());
+    // A program that is not there, or quoting that cannot be split, starts nothing.
+    for (const char* exec : {"vantel-not-installed-anywhere %U", "/nonexistent/vantel-program", "\"sh -c x", "\"\" sh",
+                             "relative/sh"}) {
+        EXPECT_FALSE(parsed(QByteArray("[Desktop Entry]\nType=Application\nName=A\nExec=") + exec + "\n")
+                         .isLaunchableApplication())
+            << exec;
+        EXPECT_FALSE(parsed(QByteArray("[Desktop Entry]\nType=Application\nName=A\nDBusActivatable=true\nExec=") + exec
+                            + "\n")
+                         .isLaunchableApplication())
+            << exec;
+    }
 }
 
 TEST(DesktopEntryTest, FiltersByDesktopEnvironment)

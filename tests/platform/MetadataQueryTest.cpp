@@ -1,3 +1,4 @@
+#include "platform/DesktopEntryIndex.h"
 #include "platform/Log.h"
 #include "platform/MetadataQuery.h"
 #include "platform/NotificationCenter.h"
@@ -28,6 +29,12 @@ const auto applicationPredicate = [] { return predicate("kMDItemContentType == '
 QString fixtureScope(const char* name)
 {
     return QStringLiteral(VANTEL_FIXTURES_DIR "/desktop-entries/") + QString::fromUtf8(name);
+}
+
+// The fixtures' programs ("editor", "viewer") first on PATH.
+QByteArray pathWithFixturePrograms()
+{
+    return QByteArray(VANTEL_FIXTURES_DIR "/bin:") + qgetenv("PATH");
 }
 
 void writeFile(const QString& path, const QByteArray& content)
@@ -99,6 +106,7 @@ bool startQuery(MetadataQuery& query, Recorder& recorder)
 TEST(MetadataQueryTest, GathersTheApplicationsOfTheScopesWithShadowing)
 {
     const vantel::test::ScopedEnvironment locale("LC_ALL", "C");
+    const vantel::test::ScopedEnvironment programs("PATH", pathWithFixturePrograms());
     Log::setDebugLogging(true);
     Log::CaptureSink log;
 
@@ -121,19 +129,20 @@ TEST(MetadataQueryTest, GathersTheApplicationsOfTheScopesWithShadowing)
     EXPECT_EQ(recorder.names.size(), 4) << recorder.names.join(u',').toStdString();
 
     const QString a = fixtureScope("scope-a"), b = fixtureScope("scope-b");
-    EXPECT_EQ(paths(query), (QStringList{a + QStringLiteral("/editor.desktop"), a + QStringLiteral("/nodisplay.desktop"),
-                                         a + QStringLiteral("/shadowed.desktop"), a + QStringLiteral("/sub/tool.desktop"),
-                                         b + QStringLiteral("/broken.desktop"), b + QStringLiteral("/viewer.desktop")}));
-    EXPECT_EQ(names(query), (QStringList{QStringLiteral("Editor"), QStringLiteral("Helper Handler"),
-                                         QStringLiteral("Shadow Winner"), QStringLiteral("Sub Tool"),
-                                         QStringLiteral("Broken Fallback"), QStringLiteral("Viewer")}));
-    EXPECT_EQ(query.resultCount(), 6);
+    // NoDisplay ("Helper Handler") is left out, as the desktop's menus do.
+    EXPECT_EQ(paths(query), (QStringList{a + QStringLiteral("/editor.desktop"), a + QStringLiteral("/shadowed.desktop"),
+                                         a + QStringLiteral("/sub/tool.desktop"), b + QStringLiteral("/broken.desktop"),
+                                         b + QStringLiteral("/viewer.desktop")}));
+    EXPECT_EQ(names(query), (QStringList{QStringLiteral("Editor"), QStringLiteral("Shadow Winner"),
+                                         QStringLiteral("Sub Tool"), QStringLiteral("Broken Fallback"),
+                                         QStringLiteral("Viewer")}));
+    EXPECT_EQ(query.resultCount(), 5);
 
     const MetadataItem editor = query.resultAt(0);
     EXPECT_EQ(editor.valueForAttribute(QStringLiteral("kMDItemPath")), a + QStringLiteral("/editor.desktop"));
     EXPECT_EQ(editor.valueForAttribute(QStringLiteral("kMDItemDisplayName")), QStringLiteral("Editor"));
     EXPECT_FALSE(editor.lastUsedDate().has_value());
-    EXPECT_FALSE(query.resultAt(6).path().has_value());
+    EXPECT_FALSE(query.resultAt(5).path().has_value());
     EXPECT_FALSE(query.resultAt(-1).path().has_value());
 
     bool damagedLogged = false;
@@ -143,12 +152,13 @@ TEST(MetadataQueryTest, GathersTheApplicationsOfTheScopesWithShadowing)
 
     query.stop();
     EXPECT_FALSE(query.isStarted());
-    EXPECT_EQ(query.resultCount(), 6) << "stopping keeps the results";
+    EXPECT_EQ(query.resultCount(), 5) << "stopping keeps the results";
 }
 
 TEST(MetadataQueryTest, UsesTheLocalizedNameAndTheDefaultScopes)
 {
     const vantel::test::ScopedEnvironment locale("LC_ALL", "de");
+    const vantel::test::ScopedEnvironment programs("PATH", pathWithFixturePrograms());
     const QString home = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
     const QString system = qEnvironmentVariable("XDG_DATA_DIRS").split(u':').first() + QStringLiteral("/applications");
     QDir().mkpath(home);
@@ -177,6 +187,7 @@ TEST(MetadataQueryTest, StartsOnlyWithAPredicateAndAppliesIt)
     EXPECT_FALSE(query.isStarted());
 
     // Other attributes work, and a value no item has finds nothing.
+    const vantel::test::ScopedEnvironment programs("PATH", pathWithFixturePrograms());
     Recorder recorder(query);
     query.setSearchScopes({fixtureScope("scope-b")});
     query.setPredicate(predicate("kMDItemDisplayName == 'Viewer' AND kMDItemFSName ENDSWITH '.desktop'"));
@@ -202,12 +213,14 @@ TEST(MetadataQueryTest, FollowsFilesAddedChangedAndRemovedInTheScopes)
     ASSERT_TRUE(startQuery(query, recorder));
     ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
     EXPECT_EQ(names(query), QStringList{QStringLiteral("First")});
+    EXPECT_EQ(query.watchCount(), 1);
 
     // Added in a new subfolder, which is then watched too.
     QDir().mkpath(scope + QStringLiteral("/nested"));
     writeFile(scope + QStringLiteral("/nested/second.desktop"), application("Second"));
     ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didUpdateNotification) == 1; }));
     EXPECT_EQ(names(query), (QStringList{QStringLiteral("First"), QStringLiteral("Second")}));
+    EXPECT_EQ(query.watchCount(), 2);
 
     writeFile(scope + QStringLiteral("/nested/third.desktop"), application("Third"));
     ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didUpdateNotification) == 2; }));
@@ -233,6 +246,12 @@ TEST(MetadataQueryTest, FollowsFilesAddedChangedAndRemovedInTheScopes)
     writeFile(scope + QStringLiteral("/link.desktop"), "[Desktop Entry]\nType=Link\nName=L\nURL=http://x/\n");
     vantel::test::spinEventLoop(400ms);
     EXPECT_EQ(recorder.count(MetadataQuery::didUpdateNotification), 4);
+
+    // A folder removed takes its applications and its watch with it.
+    ASSERT_TRUE(QDir(scope + QStringLiteral("/nested")).removeRecursively());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didUpdateNotification) == 5; }));
+    EXPECT_EQ(query.resultCount(), 0);
+    EXPECT_EQ(query.watchCount(), 1);
     EXPECT_FALSE(recorder.names.contains(QStringLiteral("inside start")));
     EXPECT_FALSE(recorder.names.contains(QStringLiteral("wrong object")));
 }
@@ -296,4 +315,44 @@ TEST(MetadataQueryTest, ADestroyedOrRestartedQueryPostsNothingStale)
     vantel::test::spinEventLoop(200ms);
     EXPECT_EQ(posts, 1) << "only the latest start finishes";
     EXPECT_EQ(query.resultCount(), 50);
+}
+
+TEST(MetadataQueryTest, ListsWhatTheDesktopsMenusShowWithOneWatchPerFolder)
+{
+    const vantel::test::ScopedEnvironment desktop("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+    const QString base = vantel::test::makeTempDir(QStringLiteral("query-menus"));
+    QStringList scopes;
+    for (int folder = 0; folder < 5; ++folder) {
+        scopes << base + QStringLiteral("/scope%1").arg(folder);
+        QDir().mkpath(scopes.last());
+        for (int file = 0; file < 40; ++file)
+            writeFile(scopes.last() + QStringLiteral("/app%1.desktop").arg(file), "[Desktop Entry]\nType=Application\nName=x\n");
+    }
+    const QString scope = scopes.first();
+    const auto add = [&scope](const char* file, const QByteArray& lines) {
+        writeFile(scope + u'/' + QString::fromUtf8(file) + QStringLiteral(".desktop"), "[Desktop Entry]\nType=Application\nName=" + QByteArray(file) + "\n" + lines);
+    };
+    add("shown", "Exec=sh %U\nOnlyShowIn=KDE;GNOME;\nNotShowIn=XFCE;\n");
+    add("bad-lines", "Exec=sh\nX-Vendor Key=1\nName[]=y\nName[de]=\xff\n");
+    add("nodisplay", "Exec=sh\nNoDisplay=true\n");
+    add("only-kde", "Exec=sh\nOnlyShowIn=KDE;\n");
+    add("not-gnome", "Exec=sh\nNotShowIn=GNOME;\n");
+    add("missing-program", "Exec=vantel-not-installed-anywhere\n");
+    add("broken-quoting", "Exec=\"sh -c x\n");
+
+    MetadataQuery query;
+    Recorder recorder(query);
+    query.setPredicate(applicationPredicate());
+    query.setSearchScopes(scopes);
+    ASSERT_TRUE(query.start());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    EXPECT_EQ(names(query), (QStringList{QStringLiteral("bad-lines"), QStringLiteral("shown")}));
+    EXPECT_EQ(query.watchCount(), 5) << "one per folder, not one per file";
+
+    // The index itself keeps what the menus hide: running applications are matched against it.
+    QStringList indexed;
+    for (const IndexedApplication& application : DesktopEntryIndex().scan({scope}).applications)
+        indexed << application.entry.name();
+    EXPECT_EQ(indexed, (QStringList{QStringLiteral("bad-lines"), QStringLiteral("nodisplay"), QStringLiteral("not-gnome"),
+                                    QStringLiteral("only-kde"), QStringLiteral("shown")}));
 }

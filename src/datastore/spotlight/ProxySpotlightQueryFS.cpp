@@ -9,6 +9,7 @@
 #include "shell/AppDelegate.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -209,6 +210,24 @@ void ProxySpotlightQueryFS::mergeRemovedResults(const FSResultArray::Ptr& result
 
 void ProxySpotlightQueryFS::addResults(const QList<SpotlightFSResult>& results)
 {
+    // New entries go into the store in one write, not one each: every write
+    // makes the next lookup wait for the list, which made a large first
+    // discovery crawl. They are written before a restore from the trash, so
+    // the list keeps the results' order.
+    QList<TableViewItemPtr> created;
+    QHash<QString, TableViewItemPtr> createdByPath;
+    const auto addCreated = [this, &created, &createdByPath] {
+        if (created.isEmpty())
+            return;
+        store_.addToAllData(std::exchange(created, {}));
+        createdByPath.clear();
+    };
+
+    // Only this loop restores from the trash, and nothing here adds to it.
+    QSet<QString> trashed;
+    for (const TableViewItemPtr& entry : store_.trashData())
+        trashed.insert(entry->pathLowercased());
+
     int handled = 0;
     for (const SpotlightFSResult& result : results) {
         if (!result.path || !result.displayname)
@@ -217,12 +236,20 @@ void ProxySpotlightQueryFS::addResults(const QList<SpotlightFSResult>& results)
         const QString& displayName = *result.displayname;
         const QString description = path + QStringLiteral(" - LastUsed: ") + lastUsedText(result.lastUsedDate);
 
-        TableViewItemPtr entry = path.isEmpty() ? nullptr : store_.entryForPath(path);
+        TableViewItemPtr entry;
+        if (!path.isEmpty()) {
+            entry = createdByPath.value(path.toLower());
+            if (!entry)
+                entry = store_.entryForPath(path);
+        }
         if (entry) {
             VLOG(category(), LogType::Info, "Available in Database, will be set to verified: %{public}@", description);
         } else {
             VLOG(category(), LogType::Default, "Not available in Database, will be added: %{public}@", description);
-            entry = store_.restoreFromTrash(path);
+            if (!path.isEmpty() && trashed.contains(path.toLower())) {
+                addCreated();
+                entry = store_.restoreFromTrash(path);
+            }
         }
 
         if (entry) {
@@ -233,15 +260,18 @@ void ProxySpotlightQueryFS::addResults(const QList<SpotlightFSResult>& results)
             if (result.lastUsedDate)
                 entry->setLastUsedDate(result.lastUsedDate);
         } else {
-            const TableViewItemPtr created = TableViewItem::initForSpotlightApp(path, displayName);
-            created->setIsFoundBySpotlight(true);
-            created->setItemSource(ListviewItemSource::spotlight);
+            const TableViewItemPtr fresh = TableViewItem::initForSpotlightApp(path, displayName);
+            fresh->setIsFoundBySpotlight(true);
+            fresh->setItemSource(ListviewItemSource::spotlight);
             if (result.lastUsedDate)
-                created->setLastUsedDate(result.lastUsedDate);
-            store_.addToAllData(created);
+                fresh->setLastUsedDate(result.lastUsedDate);
+            created << fresh;
+            if (!path.isEmpty())
+                createdByPath.insert(path.toLower(), fresh);
         }
         ++handled;
     }
+    addCreated();
 
     if (handled > 0) {
         VLOG(category(), LogType::Info, "Spotlight-Results processed - Items added. Begin Database-Update");

@@ -53,6 +53,7 @@ TEST_F(DiscoveryChainTest, TheConfiguredScopesFillTheStoreWithTheirApplications)
     const ScopedEnvironment all("LC_ALL", QByteArray());
     const ScopedEnvironment messages("LC_MESSAGES", QByteArray());
     const ScopedEnvironment lang("LANG", "de_DE.UTF-8");
+    const ScopedEnvironment programs("PATH", QByteArray(VANTEL_FIXTURES_DIR "/bin:") + qgetenv("PATH"));
 
     const QString one = fixtureScope("scope-one");
     const QString two = fixtureScope("scope-two");

@@ -109,6 +109,27 @@ TEST_F(ProxySpotlightQueryFSTest, AddedResultsAreVerifiedRestoredOrCreated)
                                         + QStringLiteral(" - LastUsed: 2024-05-06 07:08:00 +0000")));
 }
 
+TEST_F(ProxySpotlightQueryFSTest, OneMergeKeepsTheResultsOrderAndAddsEachPathOnce)
+{
+    const QString first = app(QStringLiteral("first.desktop"), QStringLiteral("First"));
+    const QString trashedPath = app(QStringLiteral("trashed.desktop"), QStringLiteral("Trashed"));
+    const QString last = app(QStringLiteral("last.desktop"), QStringLiteral("Last"));
+    addApplication(trashedPath, QStringLiteral("Trashed"), ListviewItemSource::spotlight);
+    ASSERT_TRUE(store->moveEntryToTrash(trashedPath, false));
+
+    proxy->mergeAddedResults(results({
+        {first, QStringLiteral("First"), std::nullopt},
+        {trashedPath, QStringLiteral("Trashed"), std::nullopt},
+        {last, QStringLiteral("Last"), std::nullopt},
+        {first.toUpper(), QStringLiteral("First Again"), std::nullopt},
+    }));
+    EXPECT_EQ(names(store->allData()),
+              (QStringList{QStringLiteral("First Again"), QStringLiteral("Trashed"), QStringLiteral("Last")}));
+    EXPECT_EQ(store->entryForPath(last)->name(), QStringLiteral("Last"));
+    EXPECT_TRUE(log.messages().contains(QStringLiteral("Available in Database, will be set to verified: ") + first.toUpper()
+                                        + QStringLiteral(" - LastUsed: none")));
+}
+
 TEST_F(ProxySpotlightQueryFSTest, OnlyResultsWhoseFileIsGoneAreTrashed)
 {
     const QString stays = app(QStringLiteral("stays.desktop"), QStringLiteral("Stays"));

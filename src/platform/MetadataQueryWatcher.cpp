@@ -1,0 +1,113 @@
+#include "platform/MetadataQueryWatcher.h"
+
+#include "platform/Log.h"
+
+#include <QFile>
+#include <QSet>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/inotify.h>
+#include <unistd.h>
+
+namespace vantel::platform {
+
+namespace {
+
+const LogCategory& watcherLog()
+{
+    static const LogCategory category("metadataQuery");
+    return category;
+}
+
+// IN_MODIFY as well as IN_CLOSE_WRITE: a file written in place by a program
+// that keeps it open still counts.
+constexpr uint32_t folderEvents = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_FROM | IN_MOVED_TO
+    | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+
+} // namespace
+
+MetadataQueryWatcher::MetadataQueryWatcher(std::function<void()> changed)
+    : changed_(std::move(changed))
+{
+    fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd_ < 0) {
+        VLOG(watcherLog(), LogType::Error, "Cannot watch folders: %{public}@", QString::fromLocal8Bit(std::strerror(errno)));
+        return;
+    }
+    notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { readEvents(); });
+}
+
+MetadataQueryWatcher::~MetadataQueryWatcher()
+{
+    notifier_.reset();
+    if (fd_ >= 0)
+        ::close(fd_); // drops every watch with it
+}
+
+QStringList MetadataQueryWatcher::setFolders(const QStringList& folders)
+{
+    const QSet<QString> wanted(folders.cbegin(), folders.cend());
+    for (auto it = byPath_.begin(); it != byPath_.end();) {
+        if (wanted.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        QStringList& sharing = byDescriptor_[it.value()];
+        sharing.removeOne(it.key());
+        if (sharing.isEmpty()) {
+            byDescriptor_.remove(it.value());
+            if (fd_ >= 0)
+                ::inotify_rm_watch(fd_, it.value());
+        }
+        it = byPath_.erase(it);
+    }
+
+    QStringList failed;
+    for (const QString& folder : wanted) {
+        if (byPath_.contains(folder))
+            continue;
+        const int descriptor = fd_ < 0 ? -1 : ::inotify_add_watch(fd_, QFile::encodeName(folder).constData(), folderEvents);
+        if (descriptor < 0) {
+            failed << folder;
+            continue;
+        }
+        byPath_.insert(folder, descriptor);
+        byDescriptor_[descriptor].append(folder);
+    }
+    failed.sort();
+    return failed;
+}
+
+void MetadataQueryWatcher::readEvents()
+{
+    bool any = false;
+    alignas(inotify_event) char buffer[16 * 1024];
+    for (;;) {
+        const ssize_t length = ::read(fd_, buffer, sizeof buffer);
+        if (length <= 0)
+            break;
+        for (ssize_t offset = 0; offset < length;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
+            offset += ssize_t(sizeof(inotify_event)) + event->len;
+            if (event->mask & IN_IGNORED) {
+                // The folder is gone, so is its watch. One dropped by
+                // setFolders is forgotten already and changes nothing.
+                const auto sharing = byDescriptor_.constFind(event->wd);
+                if (sharing == byDescriptor_.constEnd())
+                    continue;
+                for (const QString& path : *sharing)
+                    byPath_.remove(path);
+                byDescriptor_.erase(sharing);
+            }
+            any = true;
+        }
+    }
+    if (any && changed_)
+        changed_();
+}
+
+} // namespace vantel::platform
