@@ -43,7 +43,13 @@ ModifierMonitor::ModifierMonitor()
             flags |= 0x80000;
         if (masks.super && (mods & masks.super))
             flags |= 0x40000;
-        report(flags, state->time / 1000.0);
+        // The server counts milliseconds; two changes within one (XTest, a
+        // fast typist) must still be two events to the double-tap detector.
+        double timestamp = state->time / 1000.0;
+        if (timestamp <= lastTimestamp_)
+            timestamp = lastTimestamp_ + 1e-6;
+        lastTimestamp_ = timestamp;
+        report(flags, timestamp);
     });
 }
 

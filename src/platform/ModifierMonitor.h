@@ -10,7 +10,8 @@ namespace vantel::platform {
 // changes: the XKB state events of the core keyboard. The state is given as
 // key-event modifier flags (shift 0x20000, control 0x40000, option 0x80000,
 // command 0x100000, caps lock 0x10000) with command on Ctrl, option on Alt and
-// control on Super, together with the server's event time in seconds. Without
+// control on Super, together with the server's event time in seconds (made
+// strictly increasing, so that each change is its own event). Without
 // an X server nothing is ever reported. Main thread only.
 class ModifierMonitor {
 public:
@@ -28,6 +29,7 @@ private:
     std::map<int, Handler> handlers_;
     int nextId_ = 1;
     bool supported_ = false;
+    double lastTimestamp_ = 0;
 };
 
 } // namespace vantel::platform
