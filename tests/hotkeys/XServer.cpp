@@ -130,6 +130,13 @@ void tapKey(const char* keysymName)
     releaseKey(keysymName);
 }
 
+void tapKeycode(int keycode)
+{
+    XTestFakeKeyEvent(inputDisplay, static_cast<unsigned>(keycode), True, CurrentTime);
+    XTestFakeKeyEvent(inputDisplay, static_cast<unsigned>(keycode), False, CurrentTime);
+    XSync(inputDisplay, False);
+}
+
 void settle(std::chrono::milliseconds duration)
 {
     spinEventLoop(duration);

@@ -23,6 +23,8 @@ QString xServerUnavailableReason();
 void pressKey(const char* keysymName);
 void releaseKey(const char* keysymName);
 void tapKey(const char* keysymName);
+// By X keycode (evdev code + 8), whatever the layout types on it.
+void tapKeycode(int keycode);
 // Runs the event loop for the time, so that our connection reads its events.
 void settle(std::chrono::milliseconds duration = std::chrono::milliseconds(150));
 
