@@ -2,6 +2,7 @@
 
 #include "config/Configuration.h"
 #include "datastore/DataStorage.h"
+#include "datastore/HotkeyCharacters.h"
 #include "datastore/TagManager.h"
 #include "hotkeys/HotKeyActions.h"
 #include "hotkeys/HotKeyCenter.h"
@@ -9,6 +10,7 @@
 #include "model/IconTagChangedNotifyObject.h"
 #include "model/Logger.h"
 #include "model/TableViewItemChangedNotifyObject.h"
+#include "platform/MainQueue.h"
 #include "shell/AppDelegate.h"
 
 namespace vantel {
@@ -61,6 +63,11 @@ HotKeyManager::HotKeyManager(DataStorage& storage, Configuration& configuration,
     , configuration_(configuration)
     , center_(center)
 {
+    // The configuration list sorts hotkeys by what they type in the selected
+    // layout; the layout service lives on the main thread.
+    setHotkeyCharactersProvider([](const KeyCombo& combo) {
+        return platform::MainQueue::isMainThread() ? combo.characters() : usLayoutCharacters(combo);
+    });
     auto& notifications = platform::NotificationCenter::defaultCenter();
     const auto handler = [this](const platform::Notification& notification) { itemChanged(notification); };
     tableViewItemChanged_ = notifications.addObserver(QStringLiteral("tableViewItemChanged"), handler);

@@ -38,7 +38,8 @@ public:
     QString unsupportedReason() const override { return reason_; }
     Result registerHotKey(int, std::uint32_t) override
     {
-        if (!logged_) {
+        // Said once, when the log is on to hear it.
+        if (!logged_ && Log::debugLogging()) {
             logged_ = true;
             VLOG(hotkeysLog(), LogType::Error, "Global hotkeys are not supported: %{public}@", reason_);
         }
