@@ -1,4 +1,6 @@
+#include "hotkeys/HotKeyCenter.h"
 #include "hotkeys/ui/RecordView.h"
+#include "platform/GlobalHotKeys.h"
 #include "hotkeys/ui/RecordViewDelegate.h"
 
 #include "support/TestSupport.h"
@@ -48,6 +50,9 @@ class RecordViewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The recorder reads keys through the compiled US layout, whatever
+        // display the test was started from.
+        qunsetenv("DISPLAY");
         auto* layout = new QVBoxLayout(&window);
         other = new QLineEdit(&window);
         recorder = new RecordView(&window);
@@ -193,4 +198,17 @@ TEST_F(RecordViewTest, DoubleTappedModifier)
         QFile::remove(QString::fromLocal8Bit(keep));
         QFile::copy(picture, QString::fromLocal8Bit(keep));
     }
+}
+
+TEST(GlobalHotKeysWithoutXServer, RegistrationFailsAndSaysWhy)
+{
+    qunsetenv("DISPLAY");
+    EXPECT_FALSE(platform::GlobalHotKeys::shared().isSupported());
+    EXPECT_FALSE(platform::GlobalHotKeys::shared().unsupportedReason().isEmpty());
+    auto hotKey = HotKey::create(QStringLiteral("k"), *KeyCombo::withCarbonModifiers(Key::k, 0x900),
+                                 HotKey::ActionQueue::main, {});
+    EXPECT_FALSE(HotKeyCenter::shared().registerHotKey(hotKey));
+    EXPECT_TRUE(HotKeyCenter::shared().hotKeys().empty());
+    // Doubled modifiers need no grab, but nothing reports the modifier keys either.
+    EXPECT_EQ(KeyCombo::withCarbonModifiers(Key::z, 0x100)->keyCode(), 6);
 }
