@@ -1,12 +1,15 @@
 #pragma once
 
+#include "hotkeys/KeyCombo.h"
 #include "model/GuardedFields.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <atomic>
 #include <mutex>
+#include <optional>
 
 namespace vantel {
 
@@ -57,6 +60,18 @@ public:
     // once; found on the first read and then kept for the process.
     QStringList spotlightDefaultSearchScope() const;
 
+    // The show/hide-main-window hotkey (globalKeyCombo); none when unset.
+    std::optional<KeyCombo> globalKeyCombo() const;
+    void setGlobalKeyCombo(const std::optional<KeyCombo>& combo);
+
+    // The sidebar categories that have a switch (sidebarCategoriesShow...)
+    // and a hotkey (globalKeyComboCategoriesShow...) of their own.
+    enum class SidebarCategory { files, folders, urls, recentApplications, activeApplications, favorites, shortcuts };
+    bool sidebarCategoriesShow(SidebarCategory category) const;
+    void setSidebarCategoriesShow(SidebarCategory category, bool on);
+    std::optional<KeyCombo> globalKeyComboCategories(SidebarCategory category) const;
+    void setGlobalKeyComboCategories(SidebarCategory category, const std::optional<KeyCombo>& combo);
+
     // The user-defaults flag "launchedBefore" as read when this object was
     // created; nothing changes it later in the process.
     bool launchedBefore() const { return launchedBefore_; }
@@ -74,6 +89,10 @@ private:
     QStringList customSpotlightSearchScope_;
     mutable std::once_flag spotlightDefaultSearchScopeOnce_;
     mutable QStringList spotlightDefaultSearchScope_;
+
+    std::optional<KeyCombo> globalKeyCombo_;
+    std::array<std::atomic<bool>, 7> sidebarCategoriesShow_{};
+    std::array<std::optional<KeyCombo>, 7> globalKeyComboCategories_;
 
     const bool launchedBefore_;
 };

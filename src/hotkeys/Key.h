@@ -132,6 +132,19 @@ quint16 QWERTYKeyCode(Key key);
 // (33 leftBracket, 24 equal, 39 quote); unknown codes give none.
 std::optional<Key> fromQWERTYKeyCode(int keyCode);
 bool isFunctionKey(Key key);
+// The key a typed character or a spelled key name stands for; the key code,
+// when given, is the one that produced the character and tells keypad keys
+// apart ("1" with code 83 is keypadOne).
+std::optional<Key> fromCharacter(const QString& character, std::optional<int> keyCode = std::nullopt);
 } // namespace KeyInfo
+
+// The keys whose label is fixed rather than typed by the layout: return,
+// arrows, function keys and the like.
+namespace SpecialKey {
+// The label of the special key with this code; none for any other code.
+std::optional<QString> label(int keyCode);
+// The key of a special key's code.
+std::optional<Key> key(int keyCode);
+} // namespace SpecialKey
 
 } // namespace vantel

@@ -1,5 +1,6 @@
 #include "hotkeys/KeyCombo.h"
 
+#include "hotkeys/Keymap.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 
@@ -40,6 +41,36 @@ std::optional<KeyCombo> KeyCombo::withDoubledCarbonModifiers(qint64 carbonModifi
     if (std::popcount(static_cast<quint64>(modifiers)) != 1)
         return std::nullopt;
     return KeyCombo(Key::a, modifiers, true);
+}
+
+std::optional<KeyCombo> KeyCombo::withCocoaModifiers(Key key, CocoaModifierFlags modifiers)
+{
+    return withCarbonModifiers(key, ModifierFlags::carbonModifiers(ModifierFlags::keyModifiersOnly(modifiers), false));
+}
+
+std::optional<KeyCombo> KeyCombo::withQWERTYKeyCodeCocoa(int keyCode, CocoaModifierFlags modifiers)
+{
+    const auto key = KeyInfo::fromQWERTYKeyCode(keyCode);
+    if (!key)
+        return std::nullopt;
+    return withCocoaModifiers(*key, modifiers);
+}
+
+std::optional<KeyCombo> KeyCombo::withDoubledCocoaModifiers(CocoaModifierFlags modifiers)
+{
+    if (!ModifierFlags::isSingleModifier(modifiers))
+        return std::nullopt;
+    return withDoubledCarbonModifiers(ModifierFlags::carbonModifiers(modifiers, false));
+}
+
+std::optional<KeyCombo> KeyCombo::fromKeyEvent(EventType type, int keyCode, CocoaModifierFlags modifiers)
+{
+    if (type != EventType::keyDown && type != EventType::keyUp && type != EventType::flagsChanged)
+        return std::nullopt;
+    const auto key = Keymap::shared().key(keyCode);
+    if (!key)
+        return std::nullopt;
+    return withCocoaModifiers(*key, modifiers);
 }
 
 std::shared_ptr<KeyCombo> KeyCombo::initWithCoder(platform::KeyedUnarchiver& coder)
@@ -85,6 +116,40 @@ void KeyCombo::registerArchiveClass()
 quint16 KeyCombo::QWERTYKeyCode() const
 {
     return doubledModifiers_ ? 0 : KeyInfo::QWERTYKeyCode(key_);
+}
+
+quint16 KeyCombo::keyCode() const
+{
+    return doubledModifiers_ ? 0 : Keymap::shared().keyCodeWithFallback(key_);
+}
+
+QString KeyCombo::modifierGlyphString() const
+{
+    return ModifierFlags::glyphStrings(cocoaModifiers()).join(QLatin1Char('+'));
+}
+
+QString KeyCombo::keyCharacters() const
+{
+    if (doubledModifiers_)
+        return {};
+    static const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+    const QString raw = KeyInfo::rawValue(key_);
+    const bool letter = raw.size() == 1 && letters.contains(raw);
+    const qint64 translationModifiers = letter ? (modifiers_ & ModifierFlags::carbonShift) : 0;
+    return Keymap::shared().character(keyCode(), translationModifiers).value_or(QString());
+}
+
+QString KeyCombo::characters() const
+{
+    if (doubledModifiers_)
+        return {};
+    return Keymap::shared().character(keyCode(), modifiers_).value_or(QString());
+}
+
+QString KeyCombo::displayString() const
+{
+    return modifierGlyphString() + QLatin1Char(' ')
+        + (doubledModifiers_ ? QStringLiteral("double tap") : keyCharacters().toUpper());
 }
 
 bool KeyCombo::isEqual(const KeyCombo& other) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hotkeys/Key.h"
+#include "hotkeys/ModifierFlags.h"
 #include "platform/Archivable.h"
 
 #include <QString>
@@ -34,6 +35,17 @@ public:
     static std::optional<KeyCombo> withQWERTYKeyCode(int keyCode, qint64 carbonModifiers);
     // A doubled modifier: exactly one of the four modifier bits, else none.
     static std::optional<KeyCombo> withDoubledCarbonModifiers(qint64 carbonModifiers);
+    // The same from key-event flags; flags other than the four key
+    // modifiers (caps lock, numeric pad) are dropped.
+    static std::optional<KeyCombo> withCocoaModifiers(Key key, CocoaModifierFlags modifiers);
+    static std::optional<KeyCombo> withQWERTYKeyCodeCocoa(int keyCode, CocoaModifierFlags modifiers);
+    static std::optional<KeyCombo> withDoubledCocoaModifiers(CocoaModifierFlags modifiers);
+
+    enum class EventType { keyDown = 10, keyUp = 11, flagsChanged = 12, other = 0 };
+    // The combination of a key event: its key code (a Mac virtual key code)
+    // read in the selected layout, else as a US code; none for other event
+    // types and for keys without a key modifier that are not function keys.
+    static std::optional<KeyCombo> fromKeyEvent(EventType type, int keyCode, CocoaModifierFlags modifiers);
 
     // Archive form: "key" (raw value), "modifiers", "doubledModifiers"; the
     // older integer keys "keyCode" and "QWERTYKeyCode" are read when "key" is
@@ -48,6 +60,20 @@ public:
     bool doubledModifiers() const { return doubledModifiers_; }
     // 0 for a doubled modifier, else the key's US code.
     quint16 QWERTYKeyCode() const;
+    // 0 for a doubled modifier, else the key's code in the selected layout,
+    // or its US code when the layout has none.
+    quint16 keyCode() const;
+    CocoaModifierFlags cocoaModifiers() const { return ModifierFlags::fromCarbonModifiers(modifiers_); }
+    // The modifier names joined by "+", e.g. "Alt+Ctrl".
+    QString modifierGlyphString() const;
+    // The text of the key alone in the selected layout (a letter shifted when
+    // the combination has shift); a special key gives its label.
+    QString keyCharacters() const;
+    // What the key types with all its modifiers; empty for a doubled modifier.
+    QString characters() const;
+    // The modifier names, a space, then "double tap" or the key's text
+    // upper-cased: "Alt+Ctrl K", " F5", "Ctrl double tap".
+    QString displayString() const;
 
     bool isEqual(const KeyCombo& other) const;
     bool operator==(const KeyCombo& other) const { return isEqual(other); }

@@ -16,6 +16,10 @@ public:
     virtual bool hasSectionView() const = 0;
     // Selects the sidebar row of the tag; answers whether it was found.
     virtual bool selectItemWithTagName(const QString& tagName) = 0;
+    // Selects the sidebar row of a category by its selection value (1 files,
+    // 2 folders, 3 favorites, 4 URLs, 5 shortcuts, 6 recent applications,
+    // 7 open applications); answers whether it was found.
+    virtual bool selectItemWithSelectionType(int selectionType) = 0;
     // Applies the sidebar's current selection to the main list.
     virtual void updateMainTableView() = 0;
 };

@@ -3,6 +3,7 @@
 #include "shell/MainViewController.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -24,12 +25,27 @@ public:
     int mainWindowState() const { return mainWindowState_.load(); }
     void setMainWindowState(int state) { mainWindowState_.store(state); }
 
+    // Shows the main view; shows it when hidden and hides it when shown.
+    // Carried out by the window handling the shell installs (main thread);
+    // until it is installed they do nothing.
+    void mainWindowShow();
+    void switchMainWindow();
+    void setMainWindowActions(std::function<void()> show, std::function<void()> switchWindow);
+
+    // Whether this program is the active application; answers from the GUI
+    // application's state unless the shell installs its own answer.
+    bool isApplicationActive() const;
+    void setApplicationActiveProvider(std::function<bool()> provider);
+
 private:
     VantelManager() = default;
 
     mutable std::mutex mutex_;
     std::shared_ptr<MainViewController> viewControllerMain_;
     std::atomic<int> mainWindowState_{NotCreated};
+    std::function<void()> mainWindowShow_;
+    std::function<void()> switchMainWindow_;
+    std::function<bool()> applicationActive_;
 };
 
 } // namespace vantel

@@ -63,6 +63,11 @@ public:
         journal_.events.append(QStringLiteral("select ") + tagName);
         return true;
     }
+    bool selectItemWithSelectionType(int selectionType) override
+    {
+        journal_.events.append(QStringLiteral("select category %1").arg(selectionType));
+        return true;
+    }
     void updateMainTableView() override { journal_.events.append(QStringLiteral("updateMainTableView")); }
     bool optionKey = false;
     bool sectionView = true;

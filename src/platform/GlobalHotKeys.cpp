@@ -1,0 +1,206 @@
+#include "platform/GlobalHotKeys.h"
+
+#include "platform/KeyCodes.h"
+#include "platform/Log.h"
+#include "platform/X11Connection.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <vector>
+
+namespace vantel::platform {
+
+namespace {
+
+const LogCategory& hotkeysLog()
+{
+    static const LogCategory category("hotkeys");
+    return category;
+}
+
+constexpr std::uint32_t carbonCommand = 0x100;
+constexpr std::uint32_t carbonShift = 0x200;
+constexpr std::uint32_t carbonOption = 0x800;
+constexpr std::uint32_t carbonControl = 0x1000;
+constexpr std::uint32_t carbonFunction = 0x800000;
+constexpr std::uint32_t knownCarbonBits = carbonCommand | carbonShift | carbonOption | carbonControl | carbonFunction;
+
+class UnsupportedHotKeys final : public GlobalHotKeys {
+public:
+    explicit UnsupportedHotKeys(QString reason)
+        : reason_(std::move(reason))
+    {
+    }
+    bool isSupported() const override { return false; }
+    QString unsupportedReason() const override { return reason_; }
+    Result registerHotKey(int, std::uint32_t) override
+    {
+        // Said once, when the log is on to hear it.
+        if (!logged_ && Log::debugLogging()) {
+            logged_ = true;
+            VLOG(hotkeysLog(), LogType::Error, "Global hotkeys are not supported: %{public}@", reason_);
+        }
+        return {Status::unsupported};
+    }
+    void unregisterHotKey(std::uint32_t) override {}
+
+private:
+    QString reason_;
+    bool logged_ = false;
+};
+
+class X11HotKeys final : public GlobalHotKeys {
+public:
+    explicit X11HotKeys(X11Connection& connection)
+        : x11_(connection)
+    {
+        handlerId_ = x11_.addEventHandler([this](const xcb_generic_event_t* event) { handle(event); });
+    }
+    ~X11HotKeys() override { x11_.removeEventHandler(handlerId_); }
+
+    bool isSupported() const override { return true; }
+    QString unsupportedReason() const override { return {}; }
+
+    Result registerHotKey(int macKeyCode, std::uint32_t carbonModifiers) override
+    {
+        const auto evdev = KeyCodes::evdevCode(macKeyCode);
+        if (!evdev || (carbonModifiers & ~knownCarbonBits) != 0)
+            return {Status::invalid};
+        const auto keycode = static_cast<xcb_keycode_t>(*evdev + KeyCodes::xkbKeycodeOffset);
+        const std::uint16_t modifiers = xModifiers(carbonModifiers);
+        for (const auto& [id, grab] : grabs_)
+            if (grab.keycode == keycode && grab.modifiers == modifiers)
+                return {Status::taken};
+
+        std::vector<std::uint16_t> grabbed;
+        bool refused = false;
+        for (std::uint16_t locks : lockVariants()) {
+            const std::uint16_t state = modifiers | locks;
+            auto cookie = xcb_grab_key_checked(x11_.connection(), 0, x11_.rootWindow(), state, keycode,
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+            if (xcb_generic_error_t* error = xcb_request_check(x11_.connection(), cookie)) {
+                refused = true;
+                std::free(error);
+                break;
+            }
+            grabbed.push_back(state);
+        }
+        if (refused) {
+            for (std::uint16_t state : grabbed)
+                xcb_ungrab_key(x11_.connection(), keycode, x11_.rootWindow(), state);
+            x11_.flush();
+            return {Status::taken};
+        }
+        const std::uint32_t id = nextId_++;
+        grabs_.emplace(id, Grab{keycode, modifiers, std::move(grabbed)});
+        return {Status::registered, id};
+    }
+
+    void unregisterHotKey(std::uint32_t id) override
+    {
+        const auto it = grabs_.find(id);
+        if (it == grabs_.end())
+            return;
+        for (std::uint16_t state : it->second.states)
+            xcb_ungrab_key(x11_.connection(), it->second.keycode, x11_.rootWindow(), state);
+        pressedKeys_.erase(it->second.keycode);
+        grabs_.erase(it);
+        x11_.flush();
+    }
+
+private:
+    struct Grab {
+        xcb_keycode_t keycode;
+        std::uint16_t modifiers;
+        std::vector<std::uint16_t> states;
+    };
+
+    std::uint16_t xModifiers(std::uint32_t carbon) const
+    {
+        const auto masks = x11_.modifierMasks();
+        std::uint16_t x = 0;
+        if (carbon & carbonCommand)
+            x |= XCB_MOD_MASK_CONTROL;
+        if (carbon & carbonOption)
+            x |= masks.alt;
+        if (carbon & carbonControl)
+            x |= masks.super;
+        if (carbon & carbonShift)
+            x |= XCB_MOD_MASK_SHIFT;
+        return x;
+    }
+
+    std::uint16_t relevantMask() const
+    {
+        const auto masks = x11_.modifierMasks();
+        return XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT | masks.alt | masks.super;
+    }
+
+    std::vector<std::uint16_t> lockVariants() const
+    {
+        const auto masks = x11_.modifierMasks();
+        std::vector<std::uint16_t> locks{0};
+        for (std::uint16_t lock : {std::uint16_t(XCB_MOD_MASK_LOCK), masks.numLock, masks.scrollLock}) {
+            if (!lock || (lock & relevantMask()))
+                continue;
+            const std::size_t count = locks.size();
+            for (std::size_t i = 0; i < count; ++i)
+                locks.push_back(locks[i] | lock);
+        }
+        return locks;
+    }
+
+    void handle(const xcb_generic_event_t* event)
+    {
+        const std::uint8_t type = event->response_type & 0x7f;
+        if (type == XCB_KEY_RELEASE) {
+            pressedKeys_.erase(reinterpret_cast<const xcb_key_release_event_t*>(event)->detail);
+            return;
+        }
+        if (type != XCB_KEY_PRESS)
+            return;
+        const auto* press = reinterpret_cast<const xcb_key_press_event_t*>(event);
+        // With detectable auto-repeat a held key sends presses without
+        // releases: only the first press of a key counts.
+        if (!pressedKeys_.insert(press->detail).second)
+            return;
+        const std::uint16_t state = press->state & relevantMask();
+        for (const auto& [id, grab] : grabs_) {
+            if (grab.keycode == press->detail && grab.modifiers == state) {
+                firePressed(id);
+                return;
+            }
+        }
+    }
+
+    X11Connection& x11_;
+    int handlerId_ = 0;
+    std::map<std::uint32_t, Grab> grabs_;
+    std::set<xcb_keycode_t> pressedKeys_;
+    std::uint32_t nextId_ = 1;
+};
+
+} // namespace
+
+std::unique_ptr<GlobalHotKeys> GlobalHotKeys::makeUnsupported(QString reason)
+{
+    return std::make_unique<UnsupportedHotKeys>(std::move(reason));
+}
+
+GlobalHotKeys& GlobalHotKeys::shared()
+{
+    static GlobalHotKeys* const instance = []() -> GlobalHotKeys* {
+        if (X11Connection::isWaylandSession())
+            return new UnsupportedHotKeys(
+                QStringLiteral("a Wayland session lets no program grab keys for the whole desktop"));
+        if (X11Connection* connection = X11Connection::shared())
+            return new X11HotKeys(*connection);
+        return new UnsupportedHotKeys(X11Connection::unavailableReason());
+    }();
+    return *instance;
+}
+
+} // namespace vantel::platform

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace vantel::platform {
+
+// System-wide hotkeys. A registration takes a Mac virtual key code and Carbon
+// modifier bits (command 0x100, shift 0x200, option 0x800, control 0x1000)
+// and maps them here, once: command is Ctrl, option Alt, control Super,
+// shift Shift. A pressed hotkey calls the handler with its id on the main
+// thread, once per press: auto-repeat of a held key is dropped.
+//
+// The X11 backend grabs the key on the root window for every state of the
+// lock keys (Caps Lock, Num Lock, Scroll Lock), so a hotkey fires whatever
+// they are; a grab that another client holds is refused (BadAccess). Without
+// an X server, and in a Wayland session where no client sees other clients'
+// keys, the backend is the unsupported one: every registration fails and
+// the reason is logged once.
+class GlobalHotKeys {
+public:
+    enum class Status { registered, taken, unsupported, invalid };
+
+    struct Result {
+        Status status;
+        std::uint32_t id = 0;
+    };
+
+    // The backend of the session, chosen on first use (main thread).
+    static GlobalHotKeys& shared();
+    // The backend that supports nothing, saying why (as on Wayland).
+    static std::unique_ptr<GlobalHotKeys> makeUnsupported(QString reason);
+    virtual ~GlobalHotKeys() = default;
+
+    virtual bool isSupported() const = 0;
+    virtual QString unsupportedReason() const = 0;
+
+    // The key is a Mac virtual key code; the function bit 0x800000 is
+    // accepted and ignored. Another registration of ours with the same key
+    // and modifiers counts as taken.
+    virtual Result registerHotKey(int macKeyCode, std::uint32_t carbonModifiers) = 0;
+    virtual void unregisterHotKey(std::uint32_t id) = 0;
+
+    void setPressedHandler(std::function<void(std::uint32_t id)> handler) { pressed_ = std::move(handler); }
+
+protected:
+    void firePressed(std::uint32_t id) const
+    {
+        if (pressed_)
+            pressed_(id);
+    }
+
+private:
+    std::function<void(std::uint32_t)> pressed_;
+};
+
+} // namespace vantel::platform

@@ -1,0 +1,198 @@
+#include "hotkeys/HotKeyCenter.h"
+#include "platform/GlobalHotKeys.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/KeyedUnarchiver.h"
+#include "platform/Log.h"
+
+#include "XServer.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantel;
+using namespace vantel::test;
+
+namespace {
+
+// X modifier masks of the other client's grabs.
+constexpr unsigned lockMask = 1u << 1;
+constexpr unsigned controlMask = 1u << 2;
+constexpr unsigned mod1Mask = 1u << 3;
+
+constexpr qint64 ctrlAlt = ModifierFlags::carbonCommand | ModifierFlags::carbonOption;
+
+// A combination as an archive may hold it, unchecked.
+std::shared_ptr<KeyCombo> decodedCombo(qint64 modifiers)
+{
+    class Raw : public platform::Archivable {
+    public:
+        explicit Raw(qint64 modifiers) : modifiers_(modifiers) {}
+        QString archiveClassName() const override { return KeyCombo::archiveName(); }
+        void encode(platform::KeyedArchiver& coder) const override
+        {
+            coder.encodeObject(QStringLiteral("a"), QStringLiteral("key"));
+            coder.encodeInteger(modifiers_, QStringLiteral("modifiers"));
+        }
+
+    private:
+        qint64 modifiers_;
+    };
+    KeyCombo::registerArchiveClass();
+    platform::KeyedUnarchiver::Options options;
+    options.allowedClasses = {KeyCombo::archiveName()};
+    return platform::KeyedUnarchiver::unarchive<KeyCombo>(
+        platform::KeyedArchiver::archivedData(std::make_shared<Raw>(modifiers)), options);
+}
+
+KeyCombo ctrlAltK()
+{
+    return *KeyCombo::withCarbonModifiers(Key::k, ctrlAlt);
+}
+
+void pressCtrlAltK()
+{
+    pressKey("Control_L");
+    pressKey("Alt_L");
+    tapKey("k");
+    releaseKey("Alt_L");
+    releaseKey("Control_L");
+    settle();
+}
+
+} // namespace
+
+TEST(GlobalHotKeys, FiresOncePerPressWhateverTheLocks)
+{
+    VANTEL_REQUIRE_X_SERVER();
+    HotKeyCenter& center = HotKeyCenter::shared();
+    int fired = 0;
+    auto hotKey = HotKey::create(QStringLiteral("test"), ctrlAltK(), HotKey::ActionQueue::main,
+                                 [&](const HotKeyPtr&) { ++fired; });
+    ASSERT_TRUE(center.registerHotKey(hotKey));
+    EXPECT_TRUE(hotKey->hotKeyId().has_value());
+
+    pressCtrlAltK();
+    EXPECT_EQ(fired, 1);
+
+    tapKey("Caps_Lock");
+    pressCtrlAltK();
+    tapKey("Num_Lock");
+    pressCtrlAltK();
+    tapKey("Caps_Lock");
+    pressCtrlAltK();
+    tapKey("Num_Lock");
+    EXPECT_EQ(fired, 4);
+
+    // Held: the server repeats the key; the press counts once.
+    pressKey("Control_L");
+    pressKey("Alt_L");
+    pressKey("k");
+    settle(std::chrono::milliseconds(900));
+    pressKey("k");
+    releaseKey("k");
+    releaseKey("Alt_L");
+    releaseKey("Control_L");
+    settle();
+    EXPECT_EQ(fired, 5);
+
+    // Without its modifiers the key is not ours.
+    tapKey("k");
+    settle();
+    EXPECT_EQ(fired, 5);
+
+    center.unregisterHotKey(hotKey);
+    EXPECT_FALSE(hotKey->hotKeyId().has_value());
+    EXPECT_TRUE(grabKeyAsOtherClient("k", controlMask | mod1Mask));
+    pressCtrlAltK();
+    EXPECT_EQ(fired, 5);
+    releaseOtherClientGrabs();
+}
+
+TEST(GlobalHotKeys, KeysAnotherClientHoldsAreRefused)
+{
+    VANTEL_REQUIRE_X_SERVER();
+    HotKeyCenter& center = HotKeyCenter::shared();
+    ASSERT_TRUE(grabKeyAsOtherClient("k", controlMask | mod1Mask | lockMask));
+    const quint32 countBefore = center.hotKeyCount();
+    auto hotKey = HotKey::create(QStringLiteral("taken"), ctrlAltK(), HotKey::ActionQueue::main, {});
+    EXPECT_FALSE(center.registerHotKey(hotKey));
+    EXPECT_TRUE(center.hotKeys().empty());
+    EXPECT_EQ(center.hotKeyCount(), countBefore);
+    releaseOtherClientGrabs();
+
+    // Our own grabs of the refused attempt were all given back.
+    ASSERT_TRUE(center.registerHotKey(hotKey));
+    EXPECT_EQ(hotKey->hotKeyId(), countBefore);
+    center.unregisterAll();
+}
+
+TEST(HotKeyCenter, RegistryRules)
+{
+    VANTEL_REQUIRE_X_SERVER();
+    HotKeyCenter& center = HotKeyCenter::shared();
+    auto first = HotKey::create(QStringLiteral("same"), ctrlAltK(), HotKey::ActionQueue::main, {});
+    auto second = HotKey::create(QStringLiteral("same"), *KeyCombo::withCarbonModifiers(Key::j, ctrlAlt),
+                                 HotKey::ActionQueue::main, {});
+    ASSERT_TRUE(center.registerHotKey(first));
+    EXPECT_FALSE(center.registerHotKey(second));
+    EXPECT_EQ(center.hotKeyWithKeyCombo(ctrlAltK()), first);
+
+    const quint32 count = center.hotKeyCount();
+    auto doubled = HotKey::create(QStringLiteral("doubled"), *KeyCombo::withDoubledCarbonModifiers(0x100),
+                                  HotKey::ActionQueue::main, {});
+    doubled->setHotkeyType(HotKeyType::tagKey);
+    EXPECT_TRUE(center.registerHotKey(doubled));
+    EXPECT_FALSE(doubled->hotKeyId());
+    EXPECT_EQ(center.hotKeyCount(), count);
+
+    // A bare letter or unknown bits, as only a damaged or old archive holds,
+    // never grab a key for the whole desktop.
+    EXPECT_TRUE(HotKeyCenter::isRegistrable(*KeyCombo::withCarbonModifiers(Key::f5, 0)));
+    for (qint64 modifiers : {qint64(0), qint64(0x100 | 0x10000), qint64(-1), qint64(0x100) << 32}) {
+        const auto combo = decodedCombo(modifiers);
+        ASSERT_TRUE(combo);
+        auto bare = HotKey::create(QStringLiteral("bare"), *combo, HotKey::ActionQueue::main, {});
+        EXPECT_FALSE(center.registerHotKey(bare)) << modifiers;
+    }
+    EXPECT_FALSE(center.hotKeys().count(QStringLiteral("bare")));
+
+    // Pausing drops the registration; resuming registers again under a new id.
+    const auto oldId = first->hotKeyId();
+    first->setPaused(true);
+    EXPECT_FALSE(center.hotKeyWithKeyCombo(ctrlAltK()));
+    first->setPaused(false);
+    EXPECT_EQ(center.hotKeyWithKeyCombo(ctrlAltK()), first);
+    EXPECT_NE(first->hotKeyId(), oldId);
+
+    center.unregisterHotKeys(std::nullopt);
+    EXPECT_EQ(center.hotKeys().size(), 2u);
+    center.unregisterHotKeys(HotKeyType::tagKey);
+    EXPECT_EQ(center.hotKeys().size(), 1u);
+    center.unregisterAll();
+
+    // A main-queue action whose hotkey is gone before the block runs does not run.
+    int ran = 0;
+    auto gone = HotKey::create(QStringLiteral("gone"), ctrlAltK(), HotKey::ActionQueue::main,
+                               [&](const HotKeyPtr&) { ++ran; });
+    gone->invoke();
+    gone.reset();
+    settle(std::chrono::milliseconds(50));
+    EXPECT_EQ(ran, 0);
+}
+
+TEST(GlobalHotKeys, UnsupportedBackendFailsAndSaysWhyOnce)
+{
+    const auto backend = platform::GlobalHotKeys::makeUnsupported(QStringLiteral("no X server here"));
+    platform::Log::CaptureSink sink;
+    platform::Log::setDebugLogging(true);
+    {
+        HotKeyCenter center(*backend);
+        auto one = HotKey::create(QStringLiteral("one"), ctrlAltK(), HotKey::ActionQueue::main, {});
+        auto two = HotKey::create(QStringLiteral("two"), *KeyCombo::withCarbonModifiers(Key::j, ctrlAlt),
+                                  HotKey::ActionQueue::main, {});
+        EXPECT_FALSE(center.registerHotKey(one));
+        EXPECT_FALSE(center.registerHotKey(two));
+        EXPECT_TRUE(center.hotKeys().empty());
+    }
+    platform::Log::setDebugLogging(false);
+    EXPECT_EQ(sink.messages().filter(QStringLiteral("not supported")).size(), 1);
+}
