@@ -44,6 +44,20 @@ std::optional<QStringList> castToStringArray(const QVariantList& values)
     return strings;
 }
 
+// True when a value filled into a file URL could lead out of the template's
+// folder: the path decodes an encoded "/" again, and ".." climbs up.
+bool leavesTemplateFolder(const QList<RegExURLMatch>& matches)
+{
+    for (const RegExURLMatch& match : matches) {
+        if (!match.replaceWith)
+            continue;
+        const QString value = QUrl::fromPercentEncoding(match.replaceWith->toUtf8());
+        if (value.contains(QLatin1Char('/')) || value.contains(QStringLiteral("..")))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 OpenObject& OpenObject::shared()
@@ -220,6 +234,13 @@ void OpenObject::openURLString(const QString& urlString, const std::optional<QVa
     }
     const QUrl url(*substituted, QUrl::StrictMode);
     if (substituted->isEmpty() || !url.isValid()) {
+        SandboxFileAccess::showAlert(L10n::openURLError(), *substituted);
+        finish(completion, false);
+        return;
+    }
+    if (url.isLocalFile() && leavesTemplateFolder(parsed->urlRegExParser()->regExURLMatches())) {
+        VLOG(Logger::open(), LogType::Error, "open failed: [%{public}@] - a placeholder value leaves the folder",
+             *substituted);
         SandboxFileAccess::showAlert(L10n::openURLError(), *substituted);
         finish(completion, false);
         return;

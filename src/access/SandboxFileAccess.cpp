@@ -10,6 +10,7 @@
 #include "platform/Bookmark.h"
 #include "platform/Bundle.h"
 #include "platform/Dialogs.h"
+#include "platform/FileFacts.h"
 #include "platform/MainQueue.h"
 
 #include <QFile>
@@ -32,6 +33,34 @@ QString word(bool value)
 QString urlText(const QUrl& url)
 {
     return url.toString();
+}
+
+// The direct access that `required` asks for, when the location exists and
+// its permission bits refuse it. A grant from the chooser cannot help here:
+// the system still applies the bits.
+std::optional<Permissions> refusedDirectAccess(const QUrl& url, Permissions required, const AccessInfo& info)
+{
+    const Permissions direct{required.rawValue & (Permissions::readBit | Permissions::readWriteBit)};
+    if (direct.isEmpty() || info.permissions.intersects(direct))
+        return std::nullopt;
+    // stat(2), not access(2): the location exists, whoever may read it.
+    if (!platform::FileFacts::isReachable(FileURLs::cleanPath(url)))
+        return std::nullopt;
+    return direct;
+}
+
+void tellPermissionsRefuse(const QUrl& url, Permissions refused)
+{
+    // The English text is its own key.
+    const auto text = [](const QString& english) { return LocalizedStrings::main().localizedString(english, english); };
+    const QString path = FileURLs::cleanPath(url);
+    const QString message = text(QStringLiteral("No access to \u201c%1\u201d")).arg(FileURLs::lastPathComponent(path));
+    const QString informative = refused.contains(Permissions::read())
+        ? text(QStringLiteral("The permissions of \u201c%1\u201d do not let your account read it. Allowing access "
+                              "here cannot change that: ask its owner, or change its permissions."))
+        : text(QStringLiteral("The permissions of \u201c%1\u201d do not let your account change it. Allowing access "
+                              "here cannot change that: ask its owner, or change its permissions."));
+    SandboxFileAccess::showAlert(message, informative.arg(path));
 }
 
 } // namespace
@@ -165,6 +194,16 @@ void SandboxFileAccess::access(const QUrl& url, Permissions required, bool askIf
                                const Completion& completion)
 {
     const AccessInfo info = accessInfo(url);
+    if (const std::optional<Permissions> refused = refusedDirectAccess(url, required, info)) {
+        VLOG(Logger::sandboxFileAccess(), LogType::Error,
+             "Access not possible, the file permissions refuse it (a grant cannot help): %{public}@", urlText(url));
+        // Told where the chooser would have been shown, and only there.
+        if (askIfNecessary && platform::MainQueue::isMainThread())
+            tellPermissionsRefuse(url, *refused);
+        if (completion)
+            completion(Result{info, Fail::refusedByFilePermissions});
+        return;
+    }
     if (required.isEmpty() || info.permissions.intersects(required)) {
         VLOG(Logger::sandboxFileAccess(), LogType::Default, "Access possible to %{public}@", urlText(url));
         secureAccess(info, completion);

@@ -25,7 +25,14 @@ namespace vantel {
 // the failure side of the result; nothing is thrown.
 class SandboxFileAccess : private GuardedFields {
 public:
-    enum class Fail { needToAskPermission, userDidntGrantPermission, unexpectedlyUnableToAccessBookmark };
+    // refusedByFilePermissions: the location exists but its permission bits
+    // refuse this account what was asked; no grant can change that.
+    enum class Fail {
+        needToAskPermission,
+        userDidntGrantPermission,
+        unexpectedlyUnableToAccessBookmark,
+        refusedByFilePermissions
+    };
 
     struct Result {
         AccessInfo accessInfo;
@@ -64,7 +71,10 @@ public:
 
     // The completion runs on the caller's thread before this returns. The
     // chooser is shown on the main thread only; asked elsewhere, the request
-    // fails at once with needToAskPermission.
+    // fails at once with needToAskPermission. An existing location whose
+    // permission bits refuse the reading (or writing) asked for fails with
+    // refusedByFilePermissions, whatever grant is stored, and where the
+    // chooser would have been shown the user is told why instead.
     void access(const QUrl& url, Permissions required, bool askIfNecessary, bool persist, const Completion& completion);
 
     // `access` with asking allowed and persist on, answered at once.

@@ -11,6 +11,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/XdgPaths.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -36,6 +37,23 @@ bool resolvesFresh(const QByteArray& data)
 QUrl rootKey()
 {
     return Bookmark::canonicalFileURL(QStringLiteral("/"));
+}
+
+// Moves a file that did not load out of the way of the next save, to a name
+// beside it that says what and when: "Bookmarks.dict.damaged-<UTC time>".
+void keepAside(const QString& path, const QString& reason)
+{
+    const QString stem = path + QStringLiteral(".damaged-")
+        + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = stem;
+    for (int i = 2; QFileInfo::exists(aside); ++i)
+        aside = stem + QLatin1Char('-') + QString::number(i);
+    if (QFile::rename(path, aside))
+        VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error, "%{public}@ (%{public}@) was kept as %{public}@",
+             path, reason, aside);
+    else
+        VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error,
+             "%{public}@ (%{public}@) could not be kept aside as %{public}@", path, reason, aside);
 }
 
 } // namespace
@@ -82,6 +100,7 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         globalBookmarks_->removeAll();
+        keepAside(path, QStringLiteral("unreadable: ") + file.errorString());
         SandboxFileAccess::showAlert(QStringLiteral("Error loading globalBookmarks from file"), kAlertInformative);
         return;
     }
@@ -92,18 +111,24 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
     const platform::KeyedUnarchiver::Result result = platform::KeyedUnarchiver::unarchiveTopLevelObject(data, options);
     if (!result.ok()) {
         globalBookmarks_->removeAll();
+        keepAside(path, QStringLiteral("not a keyed archive"));
         SandboxFileAccess::showAlert(QStringLiteral("Error loading globalBookmarks from file -> Wrong Type"),
                                      kAlertInformative);
         return;
     }
-    // Anything but a dictionary of URL to data counts as an empty store.
+    // Anything but a dictionary of URL to data counts as an empty store; the
+    // file is kept, since the next save would replace it.
     const std::optional<platform::KeyedDictionary> stored = platform::KeyedDictionary::from(result.value);
-    if (!stored)
+    if (!stored) {
+        keepAside(path, QStringLiteral("not a dictionary"));
         return;
+    }
     QList<std::pair<QUrl, QByteArray>> entries;
     for (const auto& [key, value] : stored->entries) {
-        if (key.typeId() != QMetaType::QUrl || value.typeId() != QMetaType::QByteArray)
+        if (key.typeId() != QMetaType::QUrl || value.typeId() != QMetaType::QByteArray) {
+            keepAside(path, QStringLiteral("not a dictionary of URL to data"));
             return;
+        }
         entries.append({key.toUrl(), value.toByteArray()});
     }
 

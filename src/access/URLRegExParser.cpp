@@ -11,6 +11,14 @@ namespace vantel {
 
 namespace {
 
+// What a placeholder value may hold unencoded: what every URL component
+// allows, less "+", which a query or a form reads as a space.
+const CharacterSet& placeholderValueAllowed()
+{
+    static const CharacterSet allowed = urlComponentAllowed().subtracting("+");
+    return allowed;
+}
+
 QList<RegExURLMatch> sortedByPosition(QList<RegExURLMatch> matches)
 {
     std::stable_sort(matches.begin(), matches.end(),
@@ -86,7 +94,7 @@ std::optional<QString> URLRegExParser::replacePlaceholders(const QString& separa
         const std::optional<QString> answer = showURLInputDialog(currentURLString_, question);
         if (!answer)
             return std::nullopt;
-        match.replaceWith = addingPercentEncoding(*answer, urlComponentAllowed()).value_or(QString());
+        match.replaceWith = addingPercentEncoding(*answer, placeholderValueAllowed()).value_or(QString());
     }
 
     for (auto it = regExURLMatches_.crbegin(); it != regExURLMatches_.crend(); ++it) {
@@ -106,7 +114,7 @@ std::optional<QString> URLRegExParser::selectedFileObjectsString(const std::opti
     for (const QVariant& object : *objects)
         if (object.typeId() == QMetaType::QString && !object.toString().isEmpty())
             texts.append(object.toString());
-    return addingPercentEncoding(texts.join(separator), urlComponentAllowed());
+    return addingPercentEncoding(texts.join(separator), placeholderValueAllowed());
 }
 
 } // namespace vantel

@@ -297,8 +297,7 @@ void MarkdownScanner::scanRepeatingTags()
 
         if (m_rule.minTags > 1 && run.length() < m_rule.minTags) {
             resetRange(run);
-            // Written whatever the environment says.
-            MarkdownLog::info(scannerLog(), QStringLiteral("Tag does not meet minimum length"));
+            writeLog(QStringLiteral("Tag does not meet minimum length"));
             continue;
         }
 

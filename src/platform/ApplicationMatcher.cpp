@@ -128,6 +128,64 @@ QStringList ApplicationMatcher::processKeys(const ProcessInfo& process)
     return keys;
 }
 
+QList<int> ApplicationMatcher::matchProcess(const ProcessInfo& process) const
+{
+    QList<int> matched;
+    if (!process.launchedDesktopFile.isEmpty()) {
+        const auto it = byPath_.constFind(QDir::cleanPath(process.launchedDesktopFile));
+        if (it != byPath_.constEnd())
+            matched << *it;
+    }
+    if (matched.isEmpty()) {
+        for (const QString& key : processKeys(process)) {
+            for (int index : byProgram_.value(key)) {
+                if (!matched.contains(index))
+                    matched << index;
+            }
+        }
+    }
+    return matched;
+}
+
+QList<int> ApplicationMatcher::matchWindow(const WindowInfo& window, const QHash<qint64, QList<int>>& byPid) const
+{
+    QList<int> matched = byWindowClass_.value(window.className);
+    for (int index : byWindowClass_.value(window.instanceName)) {
+        if (!matched.contains(index))
+            matched << index;
+    }
+    if (matched.isEmpty()) {
+        matched = byIdStem_.value(window.className.toLower());
+        for (int index : byIdStem_.value(window.instanceName.toLower())) {
+            if (!matched.contains(index))
+                matched << index;
+        }
+    }
+    if (matched.isEmpty() && window.pid > 0)
+        matched = byPid.value(window.pid);
+    return matched;
+}
+
+QList<WindowInfo> ApplicationMatcher::windowsOf(const QString& desktopFile, const QList<ProcessInfo>& processes,
+                                                const QList<WindowInfo>& windows) const
+{
+    const auto application = byPath_.constFind(QDir::cleanPath(desktopFile));
+    if (application == byPath_.constEnd())
+        return {};
+    QHash<qint64, QList<int>> byPid;
+    for (const ProcessInfo& process : processes) {
+        const QList<int> matched = matchProcess(process);
+        if (!matched.isEmpty())
+            byPid.insert(process.pid, matched);
+    }
+    QList<WindowInfo> result;
+    for (const WindowInfo& window : windows) {
+        if (window.normal && matchWindow(window, byPid).contains(*application))
+            result << window;
+    }
+    return result;
+}
+
 QList<RunningApplication> ApplicationMatcher::match(const QList<ProcessInfo>& processes,
                                                     const QList<WindowInfo>& windows) const
 {
@@ -139,20 +197,7 @@ QList<RunningApplication> ApplicationMatcher::match(const QList<ProcessInfo>& pr
     QHash<qint64, QList<int>> byPid;
 
     for (const ProcessInfo& process : processes) {
-        QList<int> matched;
-        if (!process.launchedDesktopFile.isEmpty()) {
-            const auto it = byPath_.constFind(QDir::cleanPath(process.launchedDesktopFile));
-            if (it != byPath_.constEnd())
-                matched << *it;
-        }
-        if (matched.isEmpty()) {
-            for (const QString& key : processKeys(process)) {
-                for (int index : byProgram_.value(key)) {
-                    if (!matched.contains(index))
-                        matched << index;
-                }
-            }
-        }
+        const QList<int> matched = matchProcess(process);
         for (int index : matched) {
             Found& application = found[index];
             application.pids.insert(process.pid);
@@ -165,21 +210,7 @@ QList<RunningApplication> ApplicationMatcher::match(const QList<ProcessInfo>& pr
     for (const WindowInfo& window : windows) {
         if (!window.normal)
             continue;
-        QList<int> matched = byWindowClass_.value(window.className);
-        for (int index : byWindowClass_.value(window.instanceName)) {
-            if (!matched.contains(index))
-                matched << index;
-        }
-        if (matched.isEmpty()) {
-            matched = byIdStem_.value(window.className.toLower());
-            for (int index : byIdStem_.value(window.instanceName.toLower())) {
-                if (!matched.contains(index))
-                    matched << index;
-            }
-        }
-        if (matched.isEmpty() && window.pid > 0)
-            matched = byPid.value(window.pid);
-        for (int index : matched) {
+        for (int index : matchWindow(window, byPid)) {
             Found& application = found[index];
             application.regular = true;
             if (window.pid > 0)

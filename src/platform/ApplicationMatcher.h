@@ -24,6 +24,7 @@ struct WindowInfo {
     QString instanceName;
     QString className;
     bool normal = true; // a normal window shown in the task bar
+    quint32 window = 0; // the X11 window
 };
 
 // Matches processes and windows to desktop entries.
@@ -32,6 +33,10 @@ public:
     explicit ApplicationMatcher(const QList<IndexedApplication>& applications);
 
     QList<RunningApplication> match(const QList<ProcessInfo>& processes, const QList<WindowInfo>& windows) const;
+    // The normal windows, in the given order, that `match` would count for
+    // the entry at `desktopFile`; none when it is not one of the entries.
+    QList<WindowInfo> windowsOf(const QString& desktopFile, const QList<ProcessInfo>& processes,
+                                const QList<WindowInfo>& windows) const;
 
     // The file a process of this entry runs: the Exec program resolved
     // through PATH and its links, or for a shell, interpreter or `env`
@@ -46,6 +51,10 @@ public:
     static QList<ProcessInfo> readProcesses(const QString& procRoot = QStringLiteral("/proc"));
 
 private:
+    QList<int> matchProcess(const ProcessInfo& process) const;
+    // Windows are matched by class, then desktop ID, then by their process.
+    QList<int> matchWindow(const WindowInfo& window, const QHash<qint64, QList<int>>& byPid) const;
+
     QList<IndexedApplication> applications_;
     QHash<QString, QList<int>> byProgram_;      // canonical program -> applications
     QHash<QString, int> byPath_;                // desktop file -> application

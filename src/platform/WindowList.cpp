@@ -2,8 +2,11 @@
 
 #include <QByteArray>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+
+#include <poll.h>
 
 #include <xcb/xcb.h>
 
@@ -43,7 +46,9 @@ QList<quint32> cardinals(const QByteArray& value)
 struct WindowList::Connection {
     xcb_connection_t* xcb = nullptr;
     xcb_window_t root = 0;
-    xcb_atom_t clientList = 0, pid = 0, windowType = 0, typeNormal = 0, state = 0, skipTaskbar = 0;
+    xcb_atom_t clientList = 0, clientListStacking = 0, pid = 0, windowType = 0, typeNormal = 0, state = 0,
+               skipTaskbar = 0, activeWindow = 0;
+    xcb_window_t timeWindow = 0; // made on first use, for reading the server time
 
     ~Connection()
     {
@@ -101,6 +106,8 @@ bool WindowList::connect()
     }
     connection->root = screens.data->root;
     connection->clientList = connection->atom("_NET_CLIENT_LIST");
+    connection->clientListStacking = connection->atom("_NET_CLIENT_LIST_STACKING");
+    connection->activeWindow = connection->atom("_NET_ACTIVE_WINDOW");
     connection->pid = connection->atom("_NET_WM_PID");
     connection->windowType = connection->atom("_NET_WM_WINDOW_TYPE");
     connection->typeNormal = connection->atom("_NET_WM_WINDOW_TYPE_NORMAL");
@@ -116,9 +123,12 @@ QList<WindowInfo> WindowList::windows()
         return {};
     Connection& c = *connection_;
     QList<WindowInfo> result;
-    const QList<quint32> clients = cardinals(property(c.xcb, c.root, c.clientList, XCB_ATOM_WINDOW));
+    QList<quint32> clients = cardinals(property(c.xcb, c.root, c.clientListStacking, XCB_ATOM_WINDOW));
+    if (clients.isEmpty())
+        clients = cardinals(property(c.xcb, c.root, c.clientList, XCB_ATOM_WINDOW));
     for (quint32 window : clients) {
         WindowInfo info;
+        info.window = window;
         const QList<quint32> pid = cardinals(property(c.xcb, window, c.pid, XCB_ATOM_CARDINAL));
         info.pid = pid.isEmpty() ? 0 : qint64(pid.first());
         // WM_CLASS holds "instance\0class\0".
@@ -131,6 +141,66 @@ QList<WindowInfo> WindowList::windows()
         result << info;
     }
     return result;
+}
+
+std::optional<quint32> WindowList::serverTime()
+{
+    if (!connect())
+        return std::nullopt;
+    Connection& c = *connection_;
+    if (!c.timeWindow) {
+        c.timeWindow = xcb_generate_id(c.xcb);
+        const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(c.xcb, XCB_COPY_FROM_PARENT, c.timeWindow, c.root, -1, -1, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+    }
+    // Appending nothing to a property changes nothing but still sends a
+    // PropertyNotify, which carries the server's time.
+    xcb_change_property(c.xcb, XCB_PROP_MODE_APPEND, c.timeWindow, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, nullptr);
+    xcb_flush(c.xcb);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < deadline) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(c.xcb)) {
+            std::optional<quint32> time;
+            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+                const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event);
+                if (notify->window == c.timeWindow)
+                    time = notify->time;
+            }
+            std::free(event);
+            if (time)
+                return time;
+        }
+        if (xcb_connection_has_error(c.xcb))
+            return std::nullopt;
+        pollfd descriptor{xcb_get_file_descriptor(c.xcb), POLLIN, 0};
+        (void)::poll(&descriptor, 1, 100);
+    }
+    return std::nullopt;
+}
+
+bool WindowList::activate(quint32 window, quint32 timestamp)
+{
+    if (!connect() || !window)
+        return false;
+    Connection& c = *connection_;
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = c.activeWindow;
+    message.data.data32[0] = 2; // from a pager: the user asked for it
+    message.data.data32[1] = timestamp;
+    message.data.data32[2] = 0; // our own active window: none
+    // Waiting for the server's answer makes sure the message went out before
+    // the connection may close: without it the message was sometimes lost.
+    xcb_generic_error_t* error = xcb_request_check(
+        c.xcb, xcb_send_event_checked(c.xcb, 0, c.root,
+                                      XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                                      reinterpret_cast<const char*>(&message)));
+    const bool sent = !error && !xcb_connection_has_error(c.xcb);
+    std::free(error);
+    return sent;
 }
 
 } // namespace vantel::platform

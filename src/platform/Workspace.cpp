@@ -1,7 +1,10 @@
 #include "platform/Workspace.h"
 
+#include "platform/ApplicationMatcher.h"
+#include "platform/DesktopEntry.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
+#include "platform/WindowList.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -9,9 +12,11 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QThreadPool>
 
+#include <atomic>
 #include <memory>
 
 // GLib names a struct member "signals", which Qt defines as a keyword.
@@ -88,7 +93,21 @@ void deliver(const Workspace::Completion& completion, const std::optional<Worksp
     MainQueue::async([completion, error] { completion(error); });
 }
 
-GRef<GAppLaunchContext> makeLaunchContext(const OpenConfiguration& configuration)
+// A startup-notification id that carries the X server's time, so that the
+// window manager lets the new window take the focus (focus-stealing
+// prevention compares it with the user's last interaction). None without an
+// X display.
+std::optional<QByteArray> makeStartupId(WindowList& display)
+{
+    const std::optional<quint32> time = display.serverTime();
+    if (!time)
+        return std::nullopt;
+    static std::atomic<quint64> sequence{0};
+    return QByteArrayLiteral("vantel-") + QByteArray::number(QCoreApplication::applicationPid()) + '-'
+        + QByteArray::number(++sequence) + QByteArrayLiteral("_TIME") + QByteArray::number(*time);
+}
+
+GRef<GAppLaunchContext> makeLaunchContext(const OpenConfiguration& configuration, WindowList& display)
 {
     GRef<GAppLaunchContext> context(g_app_launch_context_new());
     // A launch that is not meant to take focus must not inherit our own
@@ -96,6 +115,8 @@ GRef<GAppLaunchContext> makeLaunchContext(const OpenConfiguration& configuration
     if (!configuration.activates) {
         g_app_launch_context_unsetenv(context.get(), "DESKTOP_STARTUP_ID");
         g_app_launch_context_unsetenv(context.get(), "XDG_ACTIVATION_TOKEN");
+    } else if (const std::optional<QByteArray> startupId = makeStartupId(display)) {
+        g_app_launch_context_setenv(context.get(), "DESKTOP_STARTUP_ID", startupId->constData());
     }
     return context;
 }
@@ -144,7 +165,8 @@ GRef<GAppInfo> applicationAt(const QString& applicationPath, WorkspaceError* err
     return {};
 }
 
-std::optional<WorkspaceError> launch(GAppInfo* app, const QList<QUrl>& documents, const OpenConfiguration& configuration)
+std::optional<WorkspaceError> launch(GAppInfo* app, const QList<QUrl>& documents, const OpenConfiguration& configuration,
+                                     WindowList& display)
 {
     GList* uris = nullptr;
     QList<QByteArray> storage;
@@ -153,7 +175,7 @@ std::optional<WorkspaceError> launch(GAppInfo* app, const QList<QUrl>& documents
         storage.append(document.toString(QUrl::FullyEncoded).toUtf8());
         uris = g_list_append(uris, storage.last().data());
     }
-    GRef<GAppLaunchContext> context = makeLaunchContext(configuration);
+    GRef<GAppLaunchContext> context = makeLaunchContext(configuration, display);
     GErrorHolder gerror;
     const gboolean ok = g_app_info_launch_uris(app, uris, context.get(), gerror.out());
     g_list_free(uris);
@@ -161,6 +183,57 @@ std::optional<WorkspaceError> launch(GAppInfo* app, const QList<QUrl>& documents
         return std::nullopt;
     const char* name = g_app_info_get_name(app);
     return gerror.toError(QStringLiteral("Launching \"%1\" failed").arg(QString::fromUtf8(name ? name : "")));
+}
+
+// The desktop ID of an entry below an "applications" folder, else its file name.
+QString desktopIdOf(const QString& path)
+{
+    const qsizetype folder = path.lastIndexOf(QStringLiteral("/applications/"));
+    if (folder >= 0)
+        return DesktopEntry::desktopId(path, path.left(folder + qsizetype(sizeof "/applications") - 1));
+    return QFileInfo(path).fileName();
+}
+
+// The topmost window of the entry's application, when it runs and shows one
+// on the X display; matched as the running-applications list matches.
+std::optional<quint32> runningWindowOf(const QString& desktopPath, WindowList& display)
+{
+    const QList<WindowInfo> windows = display.windows();
+    if (windows.isEmpty())
+        return std::nullopt;
+    const QString path = QDir::cleanPath(QFileInfo(desktopPath).absoluteFilePath());
+    std::optional<DesktopEntry> entry = DesktopEntry::load(path);
+    if (!entry)
+        return std::nullopt;
+    const ApplicationMatcher matcher({IndexedApplication{path, desktopIdOf(path), QFileInfo(path).absolutePath(),
+                                                         std::move(*entry)}});
+    const QList<WindowInfo> own = matcher.windowsOf(path, ApplicationMatcher::readProcesses(), windows);
+    if (own.isEmpty())
+        return std::nullopt;
+    return own.last().window;
+}
+
+// Opening an application that already shows a window brings that window
+// forward instead of starting another copy, unless a new instance is asked
+// for; documents still go to it through a launch, which running
+// applications hand on to their open instance.
+std::optional<WorkspaceError> launchOrActivate(GAppInfo* app, const QString& desktopPath, const QList<QUrl>& documents,
+                                               const OpenConfiguration& configuration)
+{
+    WindowList display;
+    if (configuration.activates && !configuration.createsNewApplicationInstance
+        && desktopPath.endsWith(QStringLiteral(".desktop"))) {
+        if (const std::optional<quint32> window = runningWindowOf(desktopPath, display)) {
+            const quint32 time = display.serverTime().value_or(0);
+            if (display.activate(*window, time)) {
+                VLOG(Log::defaultHandle(), LogType::Info, "Workspace: activated the window of %{public}@",
+                     desktopPath);
+                if (documents.isEmpty())
+                    return std::nullopt;
+            }
+        }
+    }
+    return launch(app, documents, configuration, display);
 }
 
 // The content type of a local file: sniffed from its contents when readable,
@@ -206,15 +279,17 @@ std::optional<WorkspaceError> openNow(const QUrl& url, const OpenConfiguration& 
             GRef<GAppInfo> app = applicationAt(path, &error);
             if (!app)
                 return error;
-            return launch(app.get(), {}, configuration);
+            return launchOrActivate(app.get(), path, {}, configuration);
         }
         GRef<GAppInfo> app = defaultApplicationFor(url);
         if (!app)
             return makeError(6, QStringLiteral("No application is set to open \"%1\"").arg(path));
-        return launch(app.get(), {QUrl::fromLocalFile(path)}, configuration);
+        WindowList display;
+        return launch(app.get(), {QUrl::fromLocalFile(path)}, configuration, display);
     }
 
-    GRef<GAppLaunchContext> context = makeLaunchContext(configuration);
+    WindowList display;
+    GRef<GAppLaunchContext> context = makeLaunchContext(configuration, display);
     GErrorHolder gerror;
     const QByteArray uri = url.toString(QUrl::FullyEncoded).toUtf8();
     if (g_app_info_launch_default_for_uri(uri.constData(), context.get(), gerror.out()))
@@ -246,7 +321,7 @@ void Workspace::openURLs(const QList<QUrl>& documents, const QString& applicatio
     launchPool().start([documents, applicationPath, configuration, completion = std::move(completion)] {
         WorkspaceError error;
         GRef<GAppInfo> app = applicationAt(applicationPath, &error);
-        std::optional<WorkspaceError> result = app ? launch(app.get(), documents, configuration)
+        std::optional<WorkspaceError> result = app ? launchOrActivate(app.get(), applicationPath, documents, configuration)
                                                    : std::optional<WorkspaceError>(error);
         if (result)
             VLOG(Log::defaultHandle(), LogType::Error, "Workspace: %{public}@", result->localizedDescription);

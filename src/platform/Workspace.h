@@ -41,10 +41,17 @@ public:
     // A file opens in the default application of its content type, a folder
     // in the file manager, a desktop entry of an application launches it, any
     // other URL goes to the default handler of its scheme.
+    //
+    // With `activates` set and no new instance asked for, an application that
+    // already shows a window on the X display has that window brought
+    // forward (_NET_ACTIVE_WINDOW) instead of being started again. A launch
+    // that should take the focus carries a startup-notification id with the
+    // X server's time in DESKTOP_STARTUP_ID.
     void openURL(const QUrl& url, const OpenConfiguration& configuration, Completion completion);
 
     // Launches the application (a .desktop file, or an executable) with the
-    // documents. An empty list launches it alone.
+    // documents. An empty list launches it alone, or only brings its window
+    // forward as openURL does; documents always go through a launch.
     void openURLs(const QList<QUrl>& documents, const QString& applicationPath,
                   const OpenConfiguration& configuration, Completion completion);
 

@@ -151,16 +151,28 @@ TEST_F(BookmarkStoreTest, DamagedFilesEmptyTheStoreWithTheirMessages)
               QStringLiteral("Error loading globalBookmarks from file -> Wrong Type"));
     EXPECT_EQ(dialogs.alerts->alerts().first().informativeText,
               QStringLiteral("Error: SandboxFileAccessPersistDictionary"));
-    // The damaged file is not overwritten by loading.
-    EXPECT_EQ(test::readFile(file), QByteArray("this is no archive"));
+    // The damaged file is kept aside, beside it, before a save replaces it.
+    auto keptAside = [&] {
+        return QDir(QFileInfo(file).absolutePath())
+            .entryList({QStringLiteral("Bookmarks.dict.damaged-*")}, QDir::Files, QDir::Name);
+    };
+    store->setBookmark(bookmarkFor(granted), key(granted));
+    store->saveBookmarks();
+    ASSERT_EQ(keptAside().size(), 1);
+    EXPECT_EQ(test::readFile(QFileInfo(file).absolutePath() + QLatin1Char('/') + keptAside().first()),
+              QByteArray("this is no archive"));
 
-    // An archive of something else loads as an empty store, silently.
+    // An archive of something else loads as an empty store, silently, and
+    // is kept as well.
     dialogs.alerts->clear();
-    ASSERT_TRUE(test::writeFile(file, platform::KeyedArchiver::archivedData(QVariant(QStringList{"a", "b"}))));
+    const QByteArray other = platform::KeyedArchiver::archivedData(QVariant(QStringList{"a", "b"}));
+    ASSERT_TRUE(test::writeFile(file, other));
     store->loadBookmarks();
     settle(*store);
     EXPECT_EQ(store->globalBookmarks()->count(), 0);
     EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
+    ASSERT_EQ(keptAside().size(), 2);
+    EXPECT_EQ(test::readFile(QFileInfo(file).absolutePath() + QLatin1Char('/') + keptAside().last()), other);
 }
 
 TEST_F(BookmarkStoreTest, SavingAnOnlyStaleEntryWritesAnEmptyDictionary)

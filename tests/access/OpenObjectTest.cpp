@@ -209,4 +209,33 @@ TEST_F(OpenObjectTest, URLStringsAlertOnlyForBadURLsAndOpenFileURLsThroughTheAcc
     EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
 }
 
+TEST_F(OpenObjectTest, AFileTemplateRefusesValuesThatLeaveItsFolder)
+{
+    const QString inside = folder + QStringLiteral("/inside");
+    QDir().mkpath(inside);
+    ASSERT_TRUE(QFile::copy(document, folder + QStringLiteral("/outside.vanteldoc")));
+    ASSERT_TRUE(QFile::copy(document, inside + QStringLiteral("/named+1.vanteldoc")));
+    const QString urlTemplate =
+        QUrl::fromLocalFile(inside).toString(QUrl::FullyEncoded) + QStringLiteral("/%%userInput:Name%%");
+    auto run = [&](const QString& answer) {
+        dialogs.input->queueAnswer(answer);
+        return runToCompletion([&](OpenObject::Completion done) {
+            OpenObject::shared().openURLString(urlTemplate, std::nullopt, std::move(done));
+        });
+    };
+    // An encoded "/" becomes a real one again on the way to the path.
+    for (const QString& answer : {QStringLiteral("../outside.vanteldoc"), QStringLiteral("..")}) {
+        EXPECT_EQ(run(answer), std::optional<bool>(false)) << answer.toStdString();
+        ASSERT_FALSE(dialogs.alerts->alerts().isEmpty());
+        EXPECT_EQ(dialogs.alerts->alerts().last().messageText, QStringLiteral("URL error - Is the URL correct?"));
+    }
+    EXPECT_EQ(dialogs.alerts->alerts().size(), 2);
+    test::spinEventLoop(std::chrono::milliseconds(200));
+    EXPECT_TRUE(recordedLines(handlerOutput).isEmpty());
+
+    EXPECT_EQ(run(QStringLiteral("named+1.vanteldoc")), std::optional<bool>(true));
+    ASSERT_TRUE(test::waitUntil([&] { return !recordedLines(handlerOutput).isEmpty(); }));
+    EXPECT_EQ(recordedLines(handlerOutput), QStringList{inside + QStringLiteral("/named+1.vanteldoc")});
+}
+
 } // namespace

@@ -34,9 +34,10 @@ TEST_F(PlaceholderTest, AQuestionAsksAndItsAnswerIsEncodedForAnyComponent)
     EXPECT_EQ(dialogs.input->requests.first().url,
               QStringLiteral("https://example.org/search?q=%%userInput:Search the web%%&x=1"));
 
-    // Characters every component allows stay as they are.
+    // Characters every component allows stay as they are; "+" is encoded,
+    // since a query reads it as a space ("C++" would arrive as "C  ").
     dialogs.input->queueAnswer(QStringLiteral("a-b.c_d~e:f=g+h"));
-    EXPECT_EQ(*substitute(QStringLiteral("https://e.org/?q=%%userInput%%")), QStringLiteral("https://e.org/?q=a-b.c_d~e:f=g+h"));
+    EXPECT_EQ(*substitute(QStringLiteral("https://e.org/?q=%%userInput%%")), QStringLiteral("https://e.org/?q=a-b.c_d~e:f=g%2Bh"));
     EXPECT_EQ(dialogs.input->requests.last().question, QString());
 }
 
@@ -54,9 +55,9 @@ TEST_F(PlaceholderTest, AQuestionInAnyScriptIsAPlaceholderButOnlyInItsExactSpell
 
 TEST_F(PlaceholderTest, SelectedFilesAreJoinedByTheSeparatorAndEncoded)
 {
-    const QVariantList files{QStringLiteral("/tmp/a b.txt"), 42, QString(), QStringLiteral("/tmp/c")};
+    const QVariantList files{QStringLiteral("/tmp/a b.txt"), 42, QString(), QStringLiteral("/tmp/c+d")};
     EXPECT_EQ(*substitute(QStringLiteral("app://open?files=%%selectedFileObjects%%"), files),
-              QStringLiteral("app://open?files=%2Ftmp%2Fa%20b.txt%0A%2Ftmp%2Fc"));
+              QStringLiteral("app://open?files=%2Ftmp%2Fa%20b.txt%0A%2Ftmp%2Fc%2Bd"));
     // Nothing selected, or nothing usable: the placeholder goes.
     EXPECT_EQ(*substitute(QStringLiteral("app://open?files=%%selectedFileObjects%%")), QStringLiteral("app://open?files="));
     EXPECT_EQ(*substitute(QStringLiteral("app://open?files=%%selectedFileObjects%%"), QVariantList{1, QString()}),

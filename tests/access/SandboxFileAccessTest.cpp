@@ -11,10 +11,32 @@
 
 #include <thread>
 
+#include <unistd.h>
+
 using namespace vantel;
 using platform::Bookmark;
 
 namespace {
+
+// access(2) judges by the real user, and root may read anything: a run as
+// root lends its real user to "nobody" for the scope, so the bits count.
+class AsPlainUser {
+public:
+    AsPlainUser()
+        : lent_(::getuid() == 0 && ::setreuid(65534, uid_t(-1)) == 0)
+    {
+    }
+    ~AsPlainUser()
+    {
+        if (lent_)
+            (void)::setreuid(0, uid_t(-1));
+    }
+    AsPlainUser(const AsPlainUser&) = delete;
+    AsPlainUser& operator=(const AsPlainUser&) = delete;
+
+private:
+    bool lent_;
+};
 
 class SandboxFileAccessTest : public ::testing::Test {
 protected:
@@ -131,6 +153,31 @@ TEST_F(SandboxFileAccessTest, PanelRuleAllowsOnlyPrefixes)
     EXPECT_FALSE(rule.isAllowed(QStringLiteral("/a/x")));
     EXPECT_FALSE(rule.isAllowed(QStringLiteral("/a/b/c.txt/d")));
     EXPECT_FALSE(rule.isAllowed(QStringLiteral("/a/bb")));
+}
+
+TEST_F(SandboxFileAccessTest, RefusingPermissionsAreExplainedInsteadOfAskedForAndNoGrantHidesThem)
+{
+    const QString secret = folder + QStringLiteral("/secret.txt");
+    ASSERT_TRUE(test::writeFile(secret, "x"));
+    ASSERT_TRUE(QFile::setPermissions(secret, QFileDevice::Permissions()));
+    const AsPlainUser plainUser;
+
+    EXPECT_FALSE(access->hasAccess(QUrl::fromLocalFile(secret), Permissions{3}).granted);
+    EXPECT_TRUE(dialogs.alerts->openPanels().isEmpty());
+    ASSERT_EQ(dialogs.alerts->alerts().size(), 1);
+    EXPECT_TRUE(dialogs.alerts->alerts().first().informativeText.contains(secret));
+    EXPECT_TRUE(dialogs.alerts->alerts().first().informativeText.contains(QStringLiteral("read")));
+    EXPECT_EQ(store->globalBookmarks()->count(), 0);
+
+    // A grant stored earlier (the chooser used to make one) does not hide it.
+    store->setBookmark(Bookmark::createBookmarkForPath(folder).value(), QUrl::fromLocalFile(folder));
+    std::optional<SandboxFileAccess::Result> result;
+    access->access(QUrl::fromLocalFile(secret), Permissions{3}, true, true,
+                   [&](const SandboxFileAccess::Result& r) { result = r; });
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->failure, SandboxFileAccess::Fail::refusedByFilePermissions);
+    EXPECT_EQ(dialogs.alerts->alerts().size(), 2);
+    EXPECT_TRUE(dialogs.alerts->openPanels().isEmpty());
 }
 
 TEST_F(SandboxFileAccessTest, ACancelledPanelStoresNothing)

@@ -1,14 +1,10 @@
 #include "platform/WindowList.h"
 
+#include "PrivateXServer.h"
 #include "ScopedEnvironment.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <QCoreApplication>
-#include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 
 #include <cstdlib>
 #include <cstring>
@@ -41,19 +37,10 @@ TEST(WindowListTest, IsEmptyWithoutADisplay)
 // and checks what the list reads back.
 TEST(WindowListTest, ReadsTheClientListOfAnXServer)
 {
-    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    if (xvfb.isEmpty())
+    const vantel::test::PrivateXServer server;
+    if (server.name().isEmpty())
         GTEST_SKIP() << "no Xvfb";
-    int number = 90 + int(QCoreApplication::applicationPid() % 100);
-    while (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
-        ++number;
-    QProcess server;
-    server.start(xvfb, {QStringLiteral(":%1").arg(number), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp")});
-    ASSERT_TRUE(server.waitForStarted());
-    ASSERT_TRUE(vantel::test::waitUntil(
-        [&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); }));
-    const QByteArray name = ":" + QByteArray::number(number);
+    const QByteArray name = server.name();
     const vantel::test::ScopedEnvironment display("DISPLAY", name);
 
     xcb_connection_t* c = xcb_connect(name.constData(), nullptr);
@@ -89,6 +76,7 @@ TEST(WindowListTest, ReadsTheClientListOfAnXServer)
 
     const QList<WindowInfo> found = list.windows();
     ASSERT_EQ(found.size(), 3);
+    EXPECT_EQ(found[0].window, windows[0]);
     EXPECT_EQ(found[0].pid, 4242);
     EXPECT_EQ(found[0].instanceName, QStringLiteral("editor"));
     EXPECT_EQ(found[0].className, QStringLiteral("Editor"));
@@ -98,6 +86,4 @@ TEST(WindowListTest, ReadsTheClientListOfAnXServer)
     EXPECT_FALSE(found[2].normal) << "skip-taskbar windows do not count";
 
     xcb_disconnect(c);
-    server.terminate();
-    server.waitForFinished();
 }

@@ -2,6 +2,9 @@
 #include "platform/Workspace.h"
 #include "support/TestSupport.h"
 
+#include "PrivateXServer.h"
+#include "ScopedEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
@@ -14,7 +17,11 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <cstdlib>
+#include <cstring>
 #include <optional>
+
+#include <xcb/xcb.h>
 
 using vantel::platform::OpenConfiguration;
 using vantel::platform::Workspace;
@@ -228,6 +235,115 @@ TEST_F(WorkspaceTest, IconOfAnApplicationComesFromItsEntry)
     // No icon theme in the test home: a plain file has no icon, and asking is harmless.
     EXPECT_NO_FATAL_FAILURE(Workspace::shared().iconForFile(textFile(QStringLiteral("plain.txt"))));
     EXPECT_TRUE(Workspace::shared().iconForFile(QString()).isNull());
+}
+
+// Plays the window manager on a private X server: a window of a running
+// fixture process is on the client list, and activation requests sent to
+// the root window are recorded.
+TEST_F(WorkspaceTest, AnApplicationThatShowsAWindowIsBroughtForwardNotStartedAgain)
+{
+    const vantel::test::PrivateXServer server;
+    if (server.name().isEmpty())
+        GTEST_SKIP() << "no Xvfb";
+    const vantel::test::ScopedEnvironment display("DISPLAY", server.name());
+
+    const QString program = work + QStringLiteral("/windowed.sh");
+    const QString output = work + QStringLiteral("/windowed-args");
+    writeFile(program, "#!/bin/sh\nout=\"$1\"; shift\n"
+                       "if [ \"$1\" = --stay ]; then while :; do sleep 1; done; fi\n"
+                       "{ printf 'startup=%s\\n' \"$DESKTOP_STARTUP_ID\"; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; }"
+                       " > \"$out.tmp\"\nmv \"$out.tmp\" \"$out\"\n",
+              true);
+    const QString entry = work + QStringLiteral("/vantel-test-windowed.desktop");
+    writeFile(entry, QStringLiteral("[Desktop Entry]\nType=Application\nName=Windowed\nExec=%1 %2 %F\n")
+                         .arg(program, output).toUtf8());
+    QProcess running;
+    running.start(program, {work + QStringLiteral("/unused"), QStringLiteral("--stay")});
+    ASSERT_TRUE(running.waitForStarted());
+    xcb_connection_t* c = xcb_connect(server.name().constData(), nullptr);
+    struct Cleanup {
+        QProcess& process;
+        xcb_connection_t* connection;
+        ~Cleanup()
+        {
+            xcb_disconnect(connection);
+            process.kill();
+            process.waitForFinished();
+        }
+    } cleanup{running, c};
+    ASSERT_FALSE(xcb_connection_has_error(c));
+    auto atom = [c](const char* name) {
+        auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return value;
+    };
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+    xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &redirect);
+    const xcb_window_t client = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, client, root, 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, client, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, 28,
+                        "vantelfixture\0VantelFixture");
+    const uint32_t pid = uint32_t(running.processId());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, client, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &pid);
+    const xcb_atom_t clientList = atom("_NET_CLIENT_LIST");
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, clientList, XCB_ATOM_WINDOW, 32, 1, &client);
+    const xcb_atom_t activeWindow = atom("_NET_ACTIVE_WINDOW");
+    xcb_flush(c);
+
+    struct Activation {
+        xcb_window_t window;
+        uint32_t source;
+        uint32_t time;
+    };
+    QList<Activation> activations;
+    auto collect = [&] {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+            if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
+                const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
+                if (message->type == activeWindow)
+                    activations.append({message->window, message->data.data32[0], message->data.data32[1]});
+            }
+            std::free(event);
+        }
+    };
+    auto open = [&](const std::function<void(Workspace::Completion)>& start) {
+        Outcome outcome;
+        start(recordInto(outcome));
+        EXPECT_TRUE(vantel::test::waitUntil([&] { return outcome.called; }));
+        EXPECT_FALSE(outcome.error.has_value());
+        vantel::test::spinEventLoop(std::chrono::milliseconds(300));
+        collect();
+    };
+
+    open([&](Workspace::Completion done) { Workspace::shared().openURL(QUrl::fromLocalFile(entry), {}, std::move(done)); });
+    ASSERT_EQ(activations.size(), 1);
+    EXPECT_EQ(activations[0].window, client);
+    EXPECT_EQ(activations[0].source, 2u) << "a request on the user's behalf";
+    EXPECT_NE(activations[0].time, 0u) << "a real timestamp, which focus-stealing prevention accepts";
+    EXPECT_FALSE(QFileInfo::exists(output)) << "no second copy";
+
+    // Documents still reach the application, through a launch.
+    const QString document = textFile(QStringLiteral("handed-over.txt"));
+    open([&](Workspace::Completion done) {
+        Workspace::shared().openURLs({QUrl::fromLocalFile(document)}, entry, {}, std::move(done));
+    });
+    EXPECT_EQ(activations.size(), 2);
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(output); }));
+    EXPECT_EQ(readLines(output).value(1), document);
+    QFile::remove(output);
+
+    // No window: a launch whose startup id carries the server's time.
+    xcb_delete_property(c, root, clientList);
+    xcb_flush(c);
+    open([&](Workspace::Completion done) { Workspace::shared().openURL(QUrl::fromLocalFile(entry), {}, std::move(done)); });
+    EXPECT_EQ(activations.size(), 2);
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(output); }));
+    const QString startup = readLines(output).value(0);
+    EXPECT_TRUE(startup.startsWith(QStringLiteral("startup=vantel-"))) << startup.toStdString();
+    EXPECT_TRUE(startup.contains(QStringLiteral("_TIME"))) << startup.toStdString();
 }
 
 // A file manager on a private bus that notes what it was asked.
