@@ -177,7 +177,7 @@ void DataStorage::rebuildData(DataStorageRebuildReason reason)
     validateData();
 
     setState(DatastorageState::rebuildData);
-    filterCurrentData_.applyFilter();
+    filterCurrentData_.applyFilterForRebuild();
     filterConfigData_.applyFilter();
 
     setState(DatastorageState::idle);

@@ -26,26 +26,30 @@ std::shared_ptr<const platform::Predicate> defaultPredicate()
 }
 
 // The entries that pass, in the order of the list. Tested on a copy: the
-// reachability test may touch the disk and must not hold the list's queue.
-QList<TableViewItemPtr> select(const EntryArray& entries, const platform::Predicate& predicate)
+// reachability test may touch the disk and must not hold the list's lock.
+QList<TableViewItemPtr> select(const QList<TableViewItemPtr>& entries, const platform::Predicate& predicate)
 {
     QList<TableViewItemPtr> result;
-    for (const TableViewItemPtr& entry : entries.snapshot())
+    for (const TableViewItemPtr& entry : entries)
         if (entry && predicate.evaluate(*entry))
             result.append(entry);
     return result;
 }
 
-void sortByName(QList<TableViewItemPtr>& entries)
+// The positions of the entries in stable name order.
+std::vector<qsizetype> nameOrderOf(const QList<TableViewItemPtr>& entries)
 {
-    std::vector<std::pair<QString, TableViewItemPtr>> keyed;
-    keyed.reserve(entries.size());
-    for (const TableViewItemPtr& entry : std::as_const(entries))
-        keyed.emplace_back(entry->nameLowercased(), entry);
+    std::vector<std::pair<QString, qsizetype>> keyed;
+    keyed.reserve(std::size_t(entries.size()));
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        keyed.emplace_back(entries.at(i) ? entries.at(i)->nameLowercased() : QString(), i);
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto& a, const auto& b) { return codePointLess(a.first, b.first); });
-    for (qsizetype i = 0; i < entries.size(); ++i)
-        entries[i] = keyed[std::size_t(i)].second;
+    std::vector<qsizetype> order;
+    order.reserve(keyed.size());
+    for (const auto& [key, position] : keyed)
+        order.push_back(position);
+    return order;
 }
 
 void sortByLastUsedDate(QList<TableViewItemPtr>& entries)
@@ -93,14 +97,19 @@ void DataStorageFilterCurrentData::applyFilter()
     VLOG(category, platform::LogType::Default, "Filter-SearchString: %{public}@", searchString);
 
     const auto predicate = searchPredicate ? searchPredicate : defaultPredicate();
-    QList<TableViewItemPtr> entries = select(*store_.allData(), *predicate);
-    if (sortBy == filterSortBy::lastUsedDate)
+    QList<TableViewItemPtr> entries;
+    if (sortBy == filterSortBy::lastUsedDate) {
+        entries = select(store_.allData()->snapshot(), *predicate);
         sortByLastUsedDate(entries);
-    else
-        sortByName(entries);
+    } else {
+        // Selecting from a stably sorted list gives the order a stable sort
+        // of the selection would.
+        entries = select(nameOrder().entries, *predicate);
+    }
     if (maxResults && *maxResults >= 1 && entries.size() > *maxResults)
         entries.resize(*maxResults);
 
+    shownSearch_.reset();
     assign(std::move(entries));
     searchStringFromSearchField.clear();
     platform::NotificationCenter::defaultCenter().post(QStringLiteral("currentDataFilterRefreshed"), {}, &store_);
@@ -133,25 +142,127 @@ void DataStorageFilterCurrentData::filterBySearchString(const QString& text)
         applyFilter();
         return;
     }
+    search(text, true);
+}
 
+void DataStorageFilterCurrentData::applyFilterForRebuild()
+{
+    if (searchStringFromSearchField.isEmpty()) {
+        applyFilter();
+        return;
+    }
+    search(searchStringFromSearchField, false);
+}
+
+void DataStorageFilterCurrentData::search(const QString& text, bool mayNarrow)
+{
     const Configuration& config = AppDelegate::shared().config();
-    QList<std::shared_ptr<const platform::Predicate>> clauses{
-        predicateOrFalse(QStringLiteral("name contains[c] %@"), {text})};
-    if (config.searchForComments())
-        clauses.append(predicateOrFalse(QStringLiteral("comment contains[c] %@"), {text}));
+    const bool searchForComments = config.searchForComments();
+    const bool searchForTags = config.searchForTags();
 
-    QList<std::shared_ptr<const platform::Predicate>> parts{
-        platform::Predicate::orPredicate(clauses),
-        platform::Predicate::andPredicate(
-            {predicateOrFalse(QStringLiteral("isVisible = true")), predicateOrFalse(QStringLiteral("isReachable = true"))}),
-    };
-    if (!config.searchForTags())
-        parts.append(platform::Predicate::notPredicate(
+    // The search is ("name contains[c] %@" OR "comment contains[c] %@") AND
+    // "isVisible = true" AND "isReachable = true" AND NOT "itemTypeRawValue
+    // = %@" with "tag" (the last only without searchForTags). The text
+    // clauses are answered from the packed case-folded texts, the rest by
+    // the predicate, in that order, as the whole predicate would be.
+    QList<std::shared_ptr<const platform::Predicate>> rest{
+        predicateOrFalse(QStringLiteral("isVisible = true")), predicateOrFalse(QStringLiteral("isReachable = true"))};
+    if (!searchForTags)
+        rest.append(platform::Predicate::notPredicate(
             predicateOrFalse(QStringLiteral("itemTypeRawValue = %@"), {QStringLiteral("tag")})));
+    const auto restPredicate = platform::Predicate::andPredicate(rest);
 
-    QList<TableViewItemPtr> entries = select(*store_.allData(), *platform::Predicate::andPredicate(parts));
-    sortByName(entries);
+    const NameOrder& order = nameOrder();
+    ShownSearch shown;
+    shown.foldedText = text.toCaseFolded();
+    shown.searchForComments = searchForComments;
+    shown.searchForTags = searchForTags;
+    shown.revisions = order.revisions;
+    shown.selection = searchPredicate;
+
+    // Every entry that contains the longer text contains the shorter one:
+    // with the same entries, settings and selection, the new result lies
+    // within the shown one, in the same order.
+    const bool narrow = mayNarrow && shownSearch_ && shown.foldedText.contains(shownSearch_->foldedText)
+        && shownSearch_->searchForComments == searchForComments && shownSearch_->searchForTags == searchForTags
+        && shownSearch_->revisions == shown.revisions && shownSearch_->selection == searchPredicate;
+
+    const QStringView needle(shown.foldedText);
+    const QStringView names(order.foldedNames);
+    const QStringView comments(order.foldedComments);
+    const auto textFound = [&](qsizetype i) {
+        const std::size_t at = std::size_t(i);
+        if (names.sliced(order.nameStarts[at], order.nameStarts[at + 1] - order.nameStarts[at]).contains(needle))
+            return true;
+        return searchForComments
+            && comments.sliced(order.commentStarts[at], order.commentStarts[at + 1] - order.commentStarts[at])
+                   .contains(needle);
+    };
+    const auto passes = [&](qsizetype i) {
+        const TableViewItemPtr& entry = order.entries.at(i);
+        return entry && restPredicate->evaluate(*entry);
+    };
+
+    if (narrow) {
+        for (const qsizetype i : shownSearch_->positions)
+            if (textFound(i) && passes(i))
+                shown.positions.push_back(i);
+    } else {
+        // The texts are scanned in name order; the entries that contain the
+        // text are then asked in the order of allData, which is close to the
+        // order they lie in memory.
+        const qsizetype count = order.entries.size();
+        std::vector<char> found(std::size_t(count), 0);
+        for (qsizetype i = 0; i < count; ++i)
+            found[std::size_t(i)] = textFound(i);
+        for (const qsizetype i : order.positionsInAllDataOrder)
+            if (found[std::size_t(i)])
+                found[std::size_t(i)] = passes(i);
+        for (qsizetype i = 0; i < count; ++i)
+            if (found[std::size_t(i)])
+                shown.positions.push_back(i);
+    }
+    EntryList entries;
+    entries.reserve(qsizetype(shown.positions.size()));
+    for (const qsizetype i : shown.positions)
+        entries.append(order.entries.at(i));
+    shownSearch_ = std::move(shown);
     assign(std::move(entries));
+}
+
+const DataStorageFilterCurrentData::NameOrder& DataStorageFilterCurrentData::nameOrder()
+{
+    const auto& allData = store_.allData();
+    // Read before the entries, so that a change made meanwhile counts.
+    const std::pair<quint64, quint64> revisions{allData->revision(), TableViewItem::searchableRevision()};
+    if (nameOrder_ && nameOrder_->revisions == revisions)
+        return *nameOrder_;
+
+    auto order = std::make_shared<NameOrder>();
+    order->revisions = revisions;
+    const EntryList entries = allData->snapshot();
+    const std::vector<qsizetype> sorted = nameOrderOf(entries);
+    const std::size_t count = sorted.size();
+    order->entries.reserve(qsizetype(count));
+    order->positionsInAllDataOrder.resize(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        order->entries.append(entries.at(sorted[k]));
+        order->positionsInAllDataOrder[std::size_t(sorted[k])] = qsizetype(k);
+    }
+    order->nameStarts.reserve(count + 1);
+    order->commentStarts.reserve(count + 1);
+    for (const TableViewItemPtr& entry : std::as_const(order->entries)) {
+        order->nameStarts.push_back(order->foldedNames.size());
+        order->commentStarts.push_back(order->foldedComments.size());
+        if (entry) {
+            order->foldedNames += entry->caseFoldedName();
+            order->foldedComments += entry->caseFoldedComment();
+        }
+    }
+    order->nameStarts.push_back(order->foldedNames.size());
+    order->commentStarts.push_back(order->foldedComments.size());
+    nameOrder_ = std::move(order);
+    return *nameOrder_;
 }
 
 void DataStorageFilterCurrentData::assign(QList<TableViewItemPtr> entries)

@@ -1,26 +1,25 @@
 #include "model/DispatchQueueManager.h"
 
-#include <atomic>
+#include <cstdint>
 
 namespace vantel {
 
 namespace {
-std::atomic<int> creations{0};
-}
 
-std::shared_ptr<platform::DispatchQueue> DispatchQueueManager::sharedQueue()
-{
-    static const std::shared_ptr<platform::DispatchQueue> queue = [] {
-        creations.fetch_add(1);
-        return platform::DispatchQueue::create(QStringLiteral("ThreadSafe Dispatch Queue"),
-                                               platform::DispatchQueue::Kind::Concurrent);
-    }();
-    return queue;
-}
+// One lock per cache line, so that neighbouring locks don't share one.
+struct alignas(64) PaddedLock {
+    std::shared_mutex mutex;
+};
 
-int DispatchQueueManager::creationCount()
+} // namespace
+
+std::shared_mutex& DispatchQueueManager::lockFor(const void* address)
 {
-    return creations.load();
+    static PaddedLock locks[lockCount];
+    // Objects are at least 8-byte aligned: the low bits carry nothing.
+    auto bits = reinterpret_cast<std::uintptr_t>(address) >> 4;
+    bits ^= bits >> 7;
+    return locks[bits % lockCount].mutex;
 }
 
 } // namespace vantel

@@ -1,19 +1,21 @@
 #pragma once
 
-#include "platform/DispatchQueue.h"
-
-#include <memory>
+#include <shared_mutex>
 
 namespace vantel {
 
-// Owns the one concurrent queue that every ThreadSafe value shares.
+// Owns the reader-writer locks that every ThreadSafe value shares: a fixed
+// table, created once on first use (also under concurrent first use) and kept
+// for the life of the process. A value picks its lock by its address, so a
+// value costs no lock of its own and a write is a store on the calling thread,
+// not a hand-off to another one.
 class DispatchQueueManager {
 public:
-    // Created on first use (once, also under concurrent first use) and kept
-    // for the life of the process.
-    static std::shared_ptr<platform::DispatchQueue> sharedQueue();
-    // How many times the shared queue has been created (1 after first use).
-    static int creationCount();
+    static constexpr int lockCount = 128;
+
+    // The lock that guards the value at `address`; always the same one for
+    // the same address.
+    static std::shared_mutex& lockFor(const void* address);
 };
 
 } // namespace vantel

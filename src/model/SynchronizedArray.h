@@ -1,28 +1,36 @@
 #pragma once
 
-#include "platform/DispatchQueue.h"
+#include "model/ReadScope.h"
 #include "platform/MainQueue.h"
 
 #include <QDebug>
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <ranges>
+#include <shared_mutex>
+#include <type_traits>
 #include <unordered_set>
+#include <vector>
 
 namespace vantel {
 
-// An ordered list shared between threads. Reads run synchronously on the
-// array's own concurrent queue and may overlap; writes are barrier blocks that
-// return at once, so every read submitted after a write sees it. Every write
-// hops to the main queue afterwards and calls its completion there.
+// An ordered list shared between threads, behind its own reader-writer lock.
+// Reads run on the calling thread under the shared lock and may overlap; a
+// write changes the list under the exclusive lock before it returns, so every
+// later read from any thread sees it, and writes run alone and in the order
+// they take the lock. A write's completion runs later on the main queue, in
+// write order.
 //
-// Closures handed to reads run while the queue is held for reading: they must
-// not write to this array synchronously nor read it again (a pending write
-// would make the nested read wait on itself).
+// Closures handed to reads run while the lock is held for reading. A write to
+// this array from inside such a closure is held back and runs, in order, as
+// soon as the outermost read of this array on that thread has ended; a read
+// nested in the closure runs under the lock already held.
 template <class Element>
 class SynchronizedArray : public std::enable_shared_from_this<SynchronizedArray<Element>> {
     struct Private {};
@@ -41,15 +49,14 @@ public:
         return result;
     }
 
-    explicit SynchronizedArray(Private)
-        : queue_(platform::DispatchQueue::create(QStringLiteral("net.tarnwick.SynchronizedArray"),
-                                                 platform::DispatchQueue::Kind::Concurrent))
-    {
-    }
+    explicit SynchronizedArray(Private) {}
     SynchronizedArray(const SynchronizedArray&) = delete;
     SynchronizedArray& operator=(const SynchronizedArray&) = delete;
 
-    QString label() const { return queue_->label(); }
+    QString label() const { return QStringLiteral("net.tarnwick.SynchronizedArray"); }
+    // Grows with every write (also one that changed nothing): a reader that
+    // kept something derived from the list knows it is still current.
+    quint64 revision() const { return revision_.load(std::memory_order_acquire); }
 
     // ---- Reads ----
     qsizetype count() const { return read([this] { return array_.size(); }); }
@@ -136,14 +143,11 @@ public:
     // A new array with the first n elements; empty when n is out of range.
     Ptr prefix(qsizetype n) const
     {
-        Ptr result = create();
-        queue_->sync([&] {
+        return create(read([&] {
             if (n < 0 || n > array_.size())
-                return;
-            for (qsizetype i = 0; i < n; ++i)
-                result->append(array_.at(i));
-        });
-        return result;
+                return QList<Element>();
+            return array_.first(n);
+        }));
     }
     template <class Compare>
     Ptr sorted(Compare&& areInIncreasingOrder) const
@@ -201,7 +205,7 @@ public:
     template <class Body>
     void forEach(Body&& body) const
     {
-        queue_->sync([&] {
+        read([&] {
             for (const Element& element : array_)
                 body(element);
         });
@@ -223,14 +227,22 @@ public:
     // Same set of elements: order and repeats do not count.
     bool isEqual(const SynchronizedArray& other) const
     {
-        // The other array is read before this one's read begins, so no read
-        // block ever waits on a second queue.
-        const QList<Element> theirs = other.snapshot();
-        return read([&] {
-            const std::unordered_set<Element> mine(array_.cbegin(), array_.cend());
-            const std::unordered_set<Element> otherSet(theirs.cbegin(), theirs.cend());
-            return mine == otherSet;
-        });
+        if (&other == this)
+            return true;
+        if constexpr (isSharedPointer) {
+            // Entries count by identity: raw pointers, without touching the
+            // reference counts. The other array is read before this one's
+            // read begins, so no read ever waits on a second lock.
+            const std::vector<const void*> theirs = other.rawPointers();
+            return read([&] { return sameSetOfPointers(array_, theirs); });
+        } else {
+            const QList<Element> theirs = other.snapshot();
+            return read([&] {
+                const std::unordered_set<Element> mine(array_.cbegin(), array_.cend());
+                const std::unordered_set<Element> otherSet(theirs.cbegin(), theirs.cend());
+                return mine == otherSet;
+            });
+        }
     }
     // A copy taken in one read: loops over it never hold the queue.
     QList<Element> snapshot() const { return read([this] { return array_; }); }
@@ -256,16 +268,14 @@ public:
             elements.append(element);
         appendContentsOf(std::move(elements), std::move(completion));
     }
-    // Out of range when the block runs: nothing changes and no completion runs.
+    // Out of range: nothing changes and no completion runs.
     void insert(Element element, qsizetype index, Completion completion = {})
     {
-        std::weak_ptr<SynchronizedArray> weakSelf = this->weak_from_this();
-        queue_->asyncBarrier([weakSelf, element = std::move(element), index, completion = std::move(completion)] {
-            if (auto self = weakSelf.lock()) {
-                if (index < 0 || index > self->array_.size())
-                    return;
-                self->array_.insert(index, element);
-            }
+        change([element = std::move(element), index, completion = std::move(completion)](QList<Element>& array,
+                                                                                          QList<Element>&) {
+            if (index < 0 || index > array.size())
+                return;
+            array.insert(index, element);
             postCompletion(completion);
         });
     }
@@ -292,42 +302,30 @@ public:
                 array.resize(n);
         }, {}, true);
     }
-    // Out of range when the block runs: nothing changes and no completion runs.
+    // Out of range: nothing changes and no completion runs.
     void removeAt(qsizetype index, ElementCompletion completion = {})
     {
-        std::weak_ptr<SynchronizedArray> weakSelf = this->weak_from_this();
-        queue_->asyncBarrier([weakSelf, index, completion = std::move(completion)] {
-            auto self = weakSelf.lock();
-            if (!self || index < 0 || index >= self->array_.size())
+        change([index, completion = std::move(completion)](QList<Element>& array, QList<Element>& released) {
+            if (index < 0 || index >= array.size())
                 return;
-            Element removed = self->array_.takeAt(index);
-            platform::MainQueue::async([completion, removed = std::move(removed)] {
-                if (completion)
-                    completion(removed);
-            });
+            released.append(array.takeAt(index));
+            postElement(completion, released.last());
         });
     }
     template <class Predicate>
     void removeAllWhere(Predicate predicate, ElementsCompletion completion = {})
     {
-        std::weak_ptr<SynchronizedArray> weakSelf = this->weak_from_this();
-        queue_->asyncBarrier([weakSelf, predicate = std::move(predicate), completion = std::move(completion)] {
-            auto self = weakSelf.lock();
-            if (!self)
-                return;
-            QList<Element> removed;
+        change([predicate = std::move(predicate), completion = std::move(completion)](QList<Element>& array,
+                                                                                      QList<Element>& released) {
             QList<Element> kept;
-            for (const Element& element : std::as_const(self->array_)) {
+            for (const Element& element : std::as_const(array)) {
                 if (predicate(element))
-                    removed.append(element);
+                    released.append(element);
                 else
                     kept.append(element);
             }
-            self->array_ = std::move(kept);
-            platform::MainQueue::async([completion, removed = std::move(removed)] {
-                if (completion)
-                    completion(removed);
-            });
+            array = std::move(kept);
+            postElements(completion, released);
         });
     }
     void remove(const Element& element, Completion completion = {})
@@ -340,17 +338,9 @@ public:
     }
     void removeAll(ElementsCompletion completion = {})
     {
-        std::weak_ptr<SynchronizedArray> weakSelf = this->weak_from_this();
-        queue_->asyncBarrier([weakSelf, completion = std::move(completion)] {
-            auto self = weakSelf.lock();
-            if (!self)
-                return;
-            QList<Element> removed = std::move(self->array_);
-            self->array_ = QList<Element>();
-            platform::MainQueue::async([completion, removed = std::move(removed)] {
-                if (completion)
-                    completion(removed);
-            });
+        change([completion = std::move(completion)](QList<Element>& array, QList<Element>& released) {
+            released = std::exchange(array, QList<Element>());
+            postElements(completion, released);
         });
     }
     // Stores the value when it is set and the index is in range; an unset
@@ -366,51 +356,153 @@ public:
     }
 
 private:
+    template <class T>
+    struct IsSharedPointer : std::false_type {};
+    template <class T>
+    struct IsSharedPointer<std::shared_ptr<T>> : std::true_type {};
+    static constexpr bool isSharedPointer = IsSharedPointer<Element>::value;
+
     template <class F>
     auto read(F&& f) const -> decltype(f())
     {
-        return queue_->sync(std::forward<F>(f));
+        // A read nested in a read of this array on this thread runs under
+        // the lock already held.
+        if (ReadScope::isReading(this))
+            return f();
+        ReadScope scope(this);
+        std::shared_lock lock(mutex_);
+        return f();
     }
 
+    // Runs `apply(array, released)` under the exclusive lock; what the change
+    // puts into `released` is let go after the lock. Inside a read of this
+    // array on this thread the change waits until that read has ended.
+    template <class Apply>
+    void change(Apply apply)
+    {
+        if (ReadScope::isReading(this)) {
+            std::weak_ptr<SynchronizedArray> weakSelf = this->weak_from_this();
+            ReadScope::defer(this, [weakSelf, apply = std::move(apply)]() mutable {
+                if (auto self = weakSelf.lock())
+                    self->change(std::move(apply));
+            });
+            return;
+        }
+        QList<Element> released;
+        {
+            std::unique_lock lock(mutex_);
+            apply(array_, released);
+            revision_.fetch_add(1, std::memory_order_release);
+        }
+    }
+
+    // Completions are posted under the lock, so they run in write order.
     static void postCompletion(const Completion& completion)
     {
-        platform::MainQueue::async([completion] {
-            if (completion)
-                completion();
-        });
+        if (completion)
+            platform::MainQueue::async(completion);
+    }
+    static void postElement(const ElementCompletion& completion, std::optional<Element> element)
+    {
+        if (completion)
+            platform::MainQueue::async([completion, element = std::move(element)] { completion(element); });
+    }
+    static void postElements(const ElementsCompletion& completion, const QList<Element>& elements)
+    {
+        if (completion)
+            platform::MainQueue::async([completion, elements] { completion(elements); });
     }
 
-    // A barrier write that holds the array weakly; `completeWhenGone` tells
-    // whether the completion still runs when the array has been released.
     template <class Change>
-    void write(Change change, Completion completion, bool completeWhenGone)
+    void write(Change apply, Completion completion, bool)
     {
-        std::weak_ptr<SynchronizedArray> weakSelf = this->weak_from_this();
-        queue_->asyncBarrier([weakSelf, change = std::move(change), completion = std::move(completion),
-                              completeWhenGone]() mutable {
-            if (auto self = weakSelf.lock())
-                change(self->array_);
-            else if (!completeWhenGone)
-                return;
+        change([apply = std::move(apply), completion = std::move(completion)](QList<Element>& array,
+                                                                              QList<Element>&) mutable {
+            apply(array);
             postCompletion(completion);
         });
     }
 
     void removeEnd(bool front, ElementCompletion completion)
     {
-        std::weak_ptr<SynchronizedArray> weakSelf = this->weak_from_this();
-        queue_->asyncBarrier([weakSelf, front, completion = std::move(completion)] {
+        change([front, completion = std::move(completion)](QList<Element>& array, QList<Element>& released) {
             std::optional<Element> removed;
-            if (auto self = weakSelf.lock(); self && !self->array_.isEmpty())
-                removed = front ? self->array_.takeFirst() : self->array_.takeLast();
-            platform::MainQueue::async([completion, removed = std::move(removed)] {
-                if (completion)
-                    completion(removed);
-            });
+            if (!array.isEmpty()) {
+                released.append(front ? array.takeFirst() : array.takeLast());
+                removed = released.last();
+            }
+            postElement(completion, std::move(removed));
         });
     }
 
-    const std::shared_ptr<platform::DispatchQueue> queue_;
+    std::vector<const void*> rawPointers() const
+    {
+        return read([this] {
+            std::vector<const void*> pointers;
+            pointers.reserve(std::size_t(array_.size()));
+            for (const Element& element : array_)
+                pointers.push_back(element.get());
+            return pointers;
+        });
+    }
+
+    // Set equality of two pointer lists through one open-addressing table:
+    // theirs are entered, mine are looked up and marked, and the sets are
+    // equal when every one of mine was found and every entered one marked.
+    static bool sameSetOfPointers(const QList<Element>& mine, const std::vector<const void*>& theirs)
+    {
+        if (mine.isEmpty() || theirs.empty())
+            return mine.isEmpty() && theirs.empty();
+        if (std::size_t(mine.size()) == theirs.size()) {
+            bool sameOrder = true;
+            for (std::size_t i = 0; i < theirs.size() && sameOrder; ++i)
+                sameOrder = mine.at(qsizetype(i)).get() == theirs[i];
+            if (sameOrder)
+                return true;
+        }
+        std::size_t capacity = 16;
+        while (capacity < theirs.size() * 2)
+            capacity *= 2;
+        const std::size_t mask = capacity - 1;
+        struct Slot {
+            const void* pointer = nullptr;
+            bool marked = false;
+            bool used = false;
+        };
+        std::vector<Slot> table(capacity);
+        const auto slotOf = [&](const void* pointer) -> Slot& {
+            std::size_t bits = reinterpret_cast<std::uintptr_t>(pointer);
+            bits ^= bits >> 17;
+            bits *= 0x9E3779B97F4A7C15ull;
+            std::size_t i = (bits >> 20) & mask;
+            while (table[i].used && table[i].pointer != pointer)
+                i = (i + 1) & mask;
+            return table[i];
+        };
+        std::size_t distinct = 0;
+        for (const void* pointer : theirs) {
+            Slot& slot = slotOf(pointer);
+            if (!slot.used) {
+                slot.used = true;
+                slot.pointer = pointer;
+                ++distinct;
+            }
+        }
+        std::size_t marked = 0;
+        for (const Element& element : mine) {
+            Slot& slot = slotOf(element.get());
+            if (!slot.used)
+                return false;
+            if (!slot.marked) {
+                slot.marked = true;
+                ++marked;
+            }
+        }
+        return marked == distinct;
+    }
+
+    mutable std::shared_mutex mutex_;
+    std::atomic<quint64> revision_{0};
     QList<Element> array_;
 };
 

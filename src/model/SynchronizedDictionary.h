@@ -1,7 +1,6 @@
 #pragma once
 
 #include "model/SynchronizedDictionaryDelegate.h"
-#include "platform/DispatchQueue.h"
 #include "platform/MainQueue.h"
 
 #include <QHash>
@@ -11,13 +10,16 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <shared_mutex>
 #include <utility>
 
 namespace vantel {
 
-// A key-value table shared between threads, on its own concurrent queue:
-// synchronous reads, barrier writes that return at once. After each write the
-// (weakly held) delegate hears of it on the main thread.
+// A key-value table shared between threads, behind its own reader-writer
+// lock: reads run side by side, a write runs alone and is seen by every later
+// read from any thread. After each write the (weakly held) delegate hears of
+// it on the main thread. Closures handed to forEach must not write to the
+// table.
 //
 // Positions (startIndex .. endIndex) are plain offsets into the table's
 // iteration order; each step is its own read, so a position is only good while
@@ -31,15 +33,11 @@ public:
 
     static Ptr create() { return std::make_shared<SynchronizedDictionary>(Private{}); }
 
-    explicit SynchronizedDictionary(Private)
-        : concurrentQueue_(platform::DispatchQueue::create(QStringLiteral("Dictionary Barrier Queue"),
-                                                           platform::DispatchQueue::Kind::Concurrent))
-    {
-    }
+    explicit SynchronizedDictionary(Private) {}
     SynchronizedDictionary(const SynchronizedDictionary&) = delete;
     SynchronizedDictionary& operator=(const SynchronizedDictionary&) = delete;
 
-    QString label() const { return concurrentQueue_->label(); }
+    QString label() const { return QStringLiteral("Dictionary Barrier Queue"); }
 
     void setDelegate(std::weak_ptr<SynchronizedDictionaryDelegate> delegate)
     {
@@ -55,7 +53,7 @@ public:
     // ---- Reads ----
     std::optional<Value> value(const Key& key) const
     {
-        return concurrentQueue_->sync([&]() -> std::optional<Value> {
+        return read([&]() -> std::optional<Value> {
             auto it = dictionary_.constFind(key);
             if (it == dictionary_.cend())
                 return std::nullopt;
@@ -65,18 +63,18 @@ public:
     template <class Body>
     void forEach(Body&& body) const
     {
-        concurrentQueue_->sync([&] {
+        read([&] {
             for (auto it = dictionary_.cbegin(); it != dictionary_.cend(); ++it)
                 body(it.key(), it.value());
         });
     }
     qsizetype startIndex() const { return 0; }
-    qsizetype endIndex() const { return concurrentQueue_->sync([this] { return dictionary_.size(); }); }
+    qsizetype endIndex() const { return read([this] { return dictionary_.size(); }); }
     qsizetype indexAfter(qsizetype index) const { return index + 1; }
     // The pair at a position; none when the position is no longer valid.
     std::optional<std::pair<Key, Value>> at(qsizetype index) const
     {
-        return concurrentQueue_->sync([&]() -> std::optional<std::pair<Key, Value>> {
+        return read([&]() -> std::optional<std::pair<Key, Value>> {
             if (index < 0 || index >= dictionary_.size())
                 return std::nullopt;
             auto it = std::next(dictionary_.cbegin(), index);
@@ -103,17 +101,21 @@ public:
     }
 
 private:
+    template <class F>
+    auto read(F&& f) const -> decltype(f())
+    {
+        std::shared_lock lock(mutex_);
+        return f();
+    }
+
     template <class Change>
     void write(Change change)
     {
-        std::weak_ptr<SynchronizedDictionary> weakSelf = this->weak_from_this();
-        concurrentQueue_->asyncBarrier([weakSelf, change = std::move(change)] {
-            auto self = weakSelf.lock();
-            if (!self)
-                return;
-            change(self->dictionary_);
-            self->announceChange();
-        });
+        {
+            std::unique_lock lock(mutex_);
+            change(dictionary_);
+        }
+        announceChange();
     }
 
     void announceChange()
@@ -133,7 +135,7 @@ private:
     mutable std::mutex delegateMutex_;
     std::weak_ptr<SynchronizedDictionaryDelegate> delegate_;
     QHash<Key, Value> dictionary_;
-    const std::shared_ptr<platform::DispatchQueue> concurrentQueue_;
+    mutable std::shared_mutex mutex_;
 };
 
 } // namespace vantel

@@ -11,6 +11,7 @@
 #include "platform/NotificationCenter.h"
 
 #include <QFileInfo>
+#include <QTimeZone>
 
 namespace vantel {
 
@@ -22,6 +23,37 @@ bool optionalChanged(const std::optional<T>& before, const std::optional<T>& aft
     if (before.has_value() != after.has_value())
         return true;
     return before.has_value() && !(*before == *after);
+}
+
+// The folded text, sharing the data of `text` when folding changes nothing.
+QString folded(const QString& text)
+{
+    QString result = text.toCaseFolded();
+    return result == text ? text : result;
+}
+
+QStringList foldedList(const QStringList& texts)
+{
+    QStringList result;
+    bool changed = false;
+    result.reserve(texts.size());
+    for (const QString& text : texts) {
+        result.append(folded(text));
+        changed = changed || !result.last().isSharedWith(text);
+    }
+    return changed ? result : texts;
+}
+
+template <class T>
+std::optional<T> valueOf(const std::unique_ptr<const T>& held)
+{
+    return held ? std::optional<T>(*held) : std::nullopt;
+}
+
+template <class T>
+std::unique_ptr<const T> heldValue(const std::optional<T>& value)
+{
+    return value ? std::make_unique<const T>(*value) : nullptr;
 }
 
 // A Bool stored as an object; anything else is no Bool.
@@ -41,17 +73,34 @@ TableViewItem::TableViewItem(Private)
 
 void TableViewItem::finishInitialisation()
 {
-    {
-        std::lock_guard lock(mutex_);
-        if (!name_.isEmpty())
-            nameLowercased_ = name_.toLower();
-    }
+    // Not yet shared with other threads: no lock needed.
+    if (!name_.isEmpty())
+        nameLowercased_ = name_.toLower();
+    refreshFoldedName();
+    foldedComment_ = folded(comment_);
     const QString currentPath = path_.get();
-    if (!currentPath.isEmpty()) {
-        std::lock_guard lock(mutex_);
+    if (!currentPath.isEmpty())
         pathLowercased_ = currentPath.toLower();
-    }
     initialized_.store(true);
+}
+
+void TableViewItem::refreshFoldedName()
+{
+    // Nearly always the folded name is the lower-case one: then they share.
+    const QString foldedName = folded(name_);
+    foldedName_ = foldedName == nameLowercased_ ? nameLowercased_ : foldedName;
+    nameLowercasedFoldsAlike_ = folded(nameLowercased_) == foldedName_;
+}
+
+void TableViewItem::storeTags(const QStringList& tags)
+{
+    QStringList foldedTags = foldedList(tags);
+    tags_.set(tags);
+    {
+        std::unique_lock lock(fieldLock());
+        std::swap(foldedTags_, foldedTags);
+    }
+    noteSearchableChange();
 }
 
 TableViewItem::Ptr TableViewItem::initForPath(const QString& path, const QString& name, ListviewItemType type,
@@ -140,9 +189,7 @@ TableViewItem::Ptr TableViewItem::initWithCoder(platform::KeyedUnarchiver& coder
 
     auto item = std::make_shared<TableViewItem>(Private{});
     item->name_ = *name;
-    item->nameLowercased_ = name->toLower();
     item->path_.set(*path);
-    item->pathLowercased_ = path->toLower();
 
     if (const auto tags = coder.decodeArray(QStringLiteral("tags"))) {
         QStringList strings;
@@ -161,9 +208,9 @@ TableViewItem::Ptr TableViewItem::initWithCoder(platform::KeyedUnarchiver& coder
         item->comment_ = comment.toString();
     if (const auto visible = decodeBoolObject(coder, QStringLiteral("isVisible")))
         item->isVisible_.store(*visible);
-    item->color_ = coder.decodeColor(QStringLiteral("color"));
+    item->color_ = heldValue(coder.decodeColor(QStringLiteral("color")));
     if (const auto combo = coder.decodeArchivable<KeyCombo>(QStringLiteral("hotkey")))
-        item->hotkey_ = *combo;
+        item->hotkey_ = std::make_unique<const KeyCombo>(*combo);
     if (const auto favorite = decodeBoolObject(coder, QStringLiteral("favorite")))
         item->isFavorite_.store(*favorite);
 
@@ -226,24 +273,42 @@ QSet<QString> TableViewItem::archiveClassNames()
 
 QString TableViewItem::name() const
 {
-    return readLocked(name_);
+    std::shared_lock lock(fieldLock());
+    return name_;
 }
 
 void TableViewItem::setName(const QString& name)
 {
+    const QString lowered = name.toLower();
     QString old;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(fieldLock());
         old = std::exchange(name_, name);
-        nameLowercased_ = name.toLower();
+        nameLowercased_ = lowered;
+        refreshFoldedName();
     }
-    if (old != name)
+    if (old != name) {
+        noteSearchableChange();
         itemChanged(TableViewItemChangeReason::nameChanged);
+    }
 }
 
 QString TableViewItem::nameLowercased() const
 {
-    return readLocked(nameLowercased_);
+    std::shared_lock lock(fieldLock());
+    return nameLowercased_;
+}
+
+QString TableViewItem::caseFoldedName() const
+{
+    std::shared_lock lock(fieldLock());
+    return foldedName_;
+}
+
+QString TableViewItem::caseFoldedComment() const
+{
+    std::shared_lock lock(fieldLock());
+    return foldedComment_;
 }
 
 void TableViewItem::setPath(const QString& path)
@@ -251,9 +316,10 @@ void TableViewItem::setPath(const QString& path)
     const QString old = path_.get();
     path_.set(path);
     const QString stored = path_.get();
+    const QString lowered = stored.toLower();
     {
-        std::lock_guard lock(mutex_);
-        pathLowercased_ = stored.toLower();
+        std::unique_lock lock(fieldLock());
+        pathLowercased_ = lowered;
     }
     if (old != stored)
         itemChanged(TableViewItemChangeReason::pathChanged);
@@ -261,14 +327,15 @@ void TableViewItem::setPath(const QString& path)
 
 QString TableViewItem::pathLowercased() const
 {
-    return readLocked(pathLowercased_);
+    std::shared_lock lock(fieldLock());
+    return pathLowercased_;
 }
 
 void TableViewItem::setTags(const QStringList& tags)
 {
     const QStringList old = tags_.get();
     // Stored normalised, so that the entry and the tag list name a tag alike.
-    tags_.set(normalizeTagNames(tags));
+    storeTags(normalizeTagNames(tags));
     const QStringList stored = tags_.get();
     if (!containsSameElements(old, stored))
         itemChanged(TableViewItemChangeReason::tagChanged);
@@ -276,37 +343,56 @@ void TableViewItem::setTags(const QStringList& tags)
 
 QString TableViewItem::comment() const
 {
-    return readLocked(comment_);
+    std::shared_lock lock(fieldLock());
+    return comment_;
 }
 
 void TableViewItem::setComment(const QString& comment)
 {
-    const QString old = exchangeLocked(comment_, comment);
-    if (old != comment)
+    QString foldedComment = folded(comment);
+    QString old;
+    {
+        std::unique_lock lock(fieldLock());
+        old = std::exchange(comment_, comment);
+        std::swap(foldedComment_, foldedComment);
+    }
+    if (old != comment) {
+        noteSearchableChange();
         itemChanged(TableViewItemChangeReason::commentChanged);
+    }
 }
 
 std::optional<platform::Color> TableViewItem::color() const
 {
-    return readLocked(color_);
+    std::shared_lock lock(fieldLock());
+    return valueOf(color_);
 }
 
 void TableViewItem::setColor(const std::optional<platform::Color>& color)
 {
-    const std::optional<platform::Color> old = exchangeLocked(color_, color);
-    if (optionalChanged(old, color))
+    auto held = heldValue(color);
+    {
+        std::unique_lock lock(fieldLock());
+        std::swap(color_, held);
+    }
+    if (optionalChanged(valueOf(held), color))
         itemChanged(TableViewItemChangeReason::colorChanged);
 }
 
 std::optional<KeyCombo> TableViewItem::hotkey() const
 {
-    return readLocked(hotkey_);
+    std::shared_lock lock(fieldLock());
+    return valueOf(hotkey_);
 }
 
 void TableViewItem::setHotkey(const std::optional<KeyCombo>& hotkey)
 {
-    const std::optional<KeyCombo> old = exchangeLocked(hotkey_, hotkey);
-    if (optionalChanged(old, hotkey))
+    auto held = heldValue(hotkey);
+    {
+        std::unique_lock lock(fieldLock());
+        std::swap(hotkey_, held);
+    }
+    if (optionalChanged(valueOf(held), hotkey))
         itemChanged(TableViewItemChangeReason::hotkeyChanged);
 }
 
@@ -318,18 +404,19 @@ void TableViewItem::setIsVisible(bool visible)
         return;
     }
     const bool old = isVisible_.exchange(visible);
-    if (old != visible)
+    if (old != visible) {
+        noteSearchableChange();
         itemChanged(TableViewItemChangeReason::visibilityChanged);
+    }
     // Hiding drops the hotkey; an entry that was hidden already keeps the one
     // it has.
     if (old && !visible) {
-        bool hadHotkey = false;
+        std::unique_ptr<const KeyCombo> dropped;
         {
-            std::lock_guard lock(mutex_);
-            hadHotkey = hotkey_.has_value();
-            hotkey_.reset();
+            std::unique_lock lock(fieldLock());
+            std::swap(hotkey_, dropped);
         }
-        if (hadHotkey)
+        if (dropped)
             itemChanged(TableViewItemChangeReason::hotkeyChanged);
     }
 }
@@ -352,14 +439,14 @@ void TableViewItem::setItemSourceRawValue(const QString& raw)
 
 std::optional<bool> TableViewItem::lastReachableCheck() const
 {
-    std::lock_guard lock(reachabilityMutex_);
-    return lastReachableCheck_;
+    const qint8 check = lastReachableCheck_.load();
+    return check < 0 ? std::nullopt : std::optional<bool>(check == 1);
 }
 
 std::optional<QDateTime> TableViewItem::lastReachableCheckDateTime() const
 {
-    std::lock_guard lock(reachabilityMutex_);
-    return lastReachableCheckDateTime_;
+    const qint64 time = lastReachableCheckTime_.load();
+    return time == noTime ? std::nullopt : std::optional<QDateTime>(QDateTime::fromMSecsSinceEpoch(time, QTimeZone::utc()));
 }
 
 void TableViewItem::itemChanged(TableViewItemChangeReason reason) const
@@ -414,53 +501,145 @@ void TableViewItem::encode(platform::KeyedArchiver& coder) const
     coder.encodeObject(QVariant(isFavorite()), keyNameFavorite);
 }
 
+namespace {
+
+// The keys of an entry, in the order of the key table.
+enum EntryKey {
+    keyName, keyNameLowercased, keyPath, keyPathLowercased, keyTags, keyComment, keyItemTypeRawValue,
+    keyItemSourceRawValue, keyColor, keyHotkey, keyIsVisible, keyIsFavorite, keyLastUsedDate, keyLastModifiedDate,
+    keyIsManuallyCreated, keyIsPhysicalEntry, keyCouldBeHidden, keyAcceptsDrop, keyShouldSavedToConfig,
+    keyIsFoundBySpotlight, keyIsFoundByShortcutImport, keyIsFoundByTags, keyIsReachable, keyIsLaunched,
+};
+
+const platform::KeyTable& entryKeyTable()
+{
+    static const platform::KeyTable table(QStringList{
+        QStringLiteral("name"), QStringLiteral("nameLowercased"), QStringLiteral("path"),
+        QStringLiteral("pathLowercased"), QStringLiteral("tags"), QStringLiteral("comment"),
+        QStringLiteral("itemTypeRawValue"), QStringLiteral("itemSourceRawValue"), QStringLiteral("color"),
+        QStringLiteral("hotkey"), QStringLiteral("isVisible"), QStringLiteral("isFavorite"),
+        QStringLiteral("lastUsedDate"), QStringLiteral("lastModifiedDate"), QStringLiteral("isManuallyCreated"),
+        QStringLiteral("isPhysicalEntry"), QStringLiteral("couldBeHidden"), QStringLiteral("acceptsDrop"),
+        QStringLiteral("shouldSavedToConfig"), QStringLiteral("isFoundBySpotlight"),
+        QStringLiteral("isFoundByShortcutImport"), QStringLiteral("isFoundByTags"), QStringLiteral("isReachable"),
+        QStringLiteral("isLaunched")});
+    return table;
+}
+
+// The raw value of a type, made once per type rather than per question.
+QString typeText(ListviewItemType type)
+{
+    static const QString folder = rawValue(ListviewItemType::folder);
+    static const QString file = rawValue(ListviewItemType::file);
+    static const QString application = rawValue(ListviewItemType::application);
+    static const QString url = rawValue(ListviewItemType::url);
+    static const QString tag = rawValue(ListviewItemType::tag);
+    switch (type) {
+    case ListviewItemType::folder: return folder;
+    case ListviewItemType::file: return file;
+    case ListviewItemType::application: return application;
+    case ListviewItemType::url: return url;
+    case ListviewItemType::tag: return tag;
+    default: return rawValue(type);
+    }
+}
+
+bool textMatches(const QString& folded, QStringView needle)
+{
+    return !needle.isEmpty() && folded.contains(needle);
+}
+
+} // namespace
+
 QVariant TableViewItem::valueForKey(const QString& key) const
 {
-    static const QHash<QString, std::function<QVariant(const TableViewItem&)>> getters{
-        {QStringLiteral("name"), [](const TableViewItem& i) { return QVariant(i.name()); }},
-        {QStringLiteral("nameLowercased"), [](const TableViewItem& i) { return QVariant(i.nameLowercased()); }},
-        {QStringLiteral("path"), [](const TableViewItem& i) { return QVariant(i.path()); }},
-        {QStringLiteral("pathLowercased"), [](const TableViewItem& i) { return QVariant(i.pathLowercased()); }},
-        {QStringLiteral("tags"), [](const TableViewItem& i) { return QVariant(i.tags()); }},
-        {QStringLiteral("comment"), [](const TableViewItem& i) { return QVariant(i.comment()); }},
-        {QStringLiteral("itemTypeRawValue"), [](const TableViewItem& i) { return QVariant(i.itemTypeRawValue()); }},
-        {QStringLiteral("itemSourceRawValue"), [](const TableViewItem& i) { return QVariant(i.itemSourceRawValue()); }},
-        {QStringLiteral("color"),
-         [](const TableViewItem& i) {
-             const auto c = i.color();
-             return c ? QVariant::fromValue(*c) : QVariant();
-         }},
-        {QStringLiteral("hotkey"),
-         [](const TableViewItem& i) {
-             const auto combo = i.hotkey();
-             return combo ? QVariant(combo->debugDescription()) : QVariant();
-         }},
-        {QStringLiteral("isVisible"), [](const TableViewItem& i) { return QVariant(i.isVisible()); }},
-        {QStringLiteral("isFavorite"), [](const TableViewItem& i) { return QVariant(i.isFavorite()); }},
-        {QStringLiteral("lastUsedDate"),
-         [](const TableViewItem& i) {
-             const auto date = i.lastUsedDate();
-             return date ? QVariant(*date) : QVariant();
-         }},
-        {QStringLiteral("lastModifiedDate"),
-         [](const TableViewItem& i) {
-             const auto date = i.lastModifiedDate();
-             return date ? QVariant(*date) : QVariant();
-         }},
-        {QStringLiteral("isManuallyCreated"), [](const TableViewItem& i) { return QVariant(i.isManuallyCreated()); }},
-        {QStringLiteral("isPhysicalEntry"), [](const TableViewItem& i) { return QVariant(i.isPhysicalEntry()); }},
-        {QStringLiteral("couldBeHidden"), [](const TableViewItem& i) { return QVariant(i.couldBeHidden()); }},
-        {QStringLiteral("acceptsDrop"), [](const TableViewItem& i) { return QVariant(i.acceptsDrop()); }},
-        {QStringLiteral("shouldSavedToConfig"), [](const TableViewItem& i) { return QVariant(i.shouldSavedToConfig()); }},
-        {QStringLiteral("isFoundBySpotlight"), [](const TableViewItem& i) { return QVariant(i.isFoundBySpotlight()); }},
-        {QStringLiteral("isFoundByShortcutImport"),
-         [](const TableViewItem& i) { return QVariant(i.isFoundByShortcutImport()); }},
-        {QStringLiteral("isFoundByTags"), [](const TableViewItem& i) { return QVariant(i.isFoundByTags()); }},
-        {QStringLiteral("isReachable"), [](const TableViewItem& i) { return QVariant(i.isReachable()); }},
-        {QStringLiteral("isLaunched"), [](const TableViewItem& i) { return QVariant(i.isLaunched()); }},
-    };
-    const auto it = getters.constFind(key);
-    return it == getters.cend() ? QVariant() : it.value()(*this);
+    return valueForKeyIndex(entryKeyTable().indexOf(key));
+}
+
+const platform::KeyTable* TableViewItem::keyTable() const
+{
+    return &entryKeyTable();
+}
+
+std::optional<bool> TableViewItem::boolForKeyIndex(int index) const
+{
+    switch (index) {
+    case keyIsVisible: return isVisible();
+    case keyIsFavorite: return isFavorite();
+    case keyIsManuallyCreated: return isManuallyCreated();
+    case keyIsPhysicalEntry: return isPhysicalEntry();
+    case keyCouldBeHidden: return couldBeHidden();
+    case keyAcceptsDrop: return acceptsDrop();
+    case keyShouldSavedToConfig: return shouldSavedToConfig();
+    case keyIsFoundBySpotlight: return isFoundBySpotlight();
+    case keyIsFoundByShortcutImport: return isFoundByShortcutImport();
+    case keyIsFoundByTags: return isFoundByTags();
+    case keyIsReachable: return isReachable();
+    case keyIsLaunched: return isLaunched();
+    default: return std::nullopt;
+    }
+}
+
+std::optional<bool> TableViewItem::textEqualsForKeyIndex(int index, QStringView text) const
+{
+    switch (index) {
+    case keyItemTypeRawValue: return typeText(itemType()) == text;
+    case keyItemSourceRawValue: return itemSourceRawValue() == text;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<bool> TableViewItem::testCaseFoldedText(int index, QStringView foldedNeedle, TextQuery query) const
+{
+    std::shared_lock lock(fieldLock());
+    switch (index) {
+    case keyName: return textMatches(foldedName_, foldedNeedle);
+    case keyNameLowercased:
+        if (!nameLowercasedFoldsAlike_)
+            return std::nullopt;
+        return textMatches(foldedName_, foldedNeedle);
+    case keyComment: return textMatches(foldedComment_, foldedNeedle);
+    case keyTags:
+        for (const QString& tag : foldedTags_) {
+            if (query == TextQuery::Contains ? tag == foldedNeedle : textMatches(tag, foldedNeedle))
+                return true;
+        }
+        return false;
+    default: return std::nullopt;
+    }
+}
+
+QVariant TableViewItem::valueForKeyIndex(int index) const
+{
+    if (const auto truth = boolForKeyIndex(index))
+        return QVariant(*truth);
+    switch (index) {
+    case keyName: return QVariant(name());
+    case keyNameLowercased: return QVariant(nameLowercased());
+    case keyPath: return QVariant(path());
+    case keyPathLowercased: return QVariant(pathLowercased());
+    case keyTags: return QVariant(tags());
+    case keyComment: return QVariant(comment());
+    case keyItemTypeRawValue: return QVariant(typeText(itemType()));
+    case keyItemSourceRawValue: return QVariant(itemSourceRawValue());
+    case keyColor: {
+        const auto c = color();
+        return c ? QVariant::fromValue(*c) : QVariant();
+    }
+    case keyHotkey: {
+        const auto combo = hotkey();
+        return combo ? QVariant(combo->debugDescription()) : QVariant();
+    }
+    case keyLastUsedDate: {
+        const auto date = lastUsedDate();
+        return date ? QVariant(*date) : QVariant();
+    }
+    case keyLastModifiedDate: {
+        const auto date = lastModifiedDate();
+        return date ? QVariant(*date) : QVariant();
+    }
+    default: return {};
+    }
 }
 
 } // namespace vantel

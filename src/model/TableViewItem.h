@@ -1,7 +1,6 @@
 #pragma once
 
 #include "hotkeys/KeyCombo.h"
-#include "model/GuardedFields.h"
 #include "model/ListviewItemSource.h"
 #include "model/ListviewItemType.h"
 #include "model/TableViewItemChangeReason.h"
@@ -17,10 +16,11 @@
 #include <QVariantList>
 
 #include <atomic>
+#include <limits>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
+#include <shared_mutex>
 
 namespace vantel {
 
@@ -36,8 +36,11 @@ class KeyedUnarchiver;
 // (path and reason, never the entry) synchronously on the calling thread,
 // only once the initialiser has finished and only when the value changed.
 // Every field may be read from any thread: path, tags and lastUsedDate sit in
-// ThreadSafe values, the rest behind the entry's own lock or in atomics.
-class TableViewItem : public platform::Archivable, public platform::KeyValueAccessor, private GuardedFields {
+// ThreadSafe values, the rest behind a lock shared with other entries
+// (DispatchQueueManager's table; nothing but a copy runs under it) or in
+// atomics. The entry keeps case-folded copies of its name, comment and tags,
+// refreshed by every store, so that predicates search them without folding.
+class TableViewItem : public platform::Archivable, public platform::KeyValueAccessor {
     struct Private {};
 
 public:
@@ -66,21 +69,25 @@ public:
     TableViewItem(const TableViewItem&) = delete;
     TableViewItem& operator=(const TableViewItem&) = delete;
 
-    const QString keyNameName = QStringLiteral("name");
-    const QString keyNamePath = QStringLiteral("path");
-    const QString keyNameComment = QStringLiteral("comment");
-    const QString keyNameTags = QStringLiteral("tags");
-    const QString keyNameVisible = QStringLiteral("isVisible");
-    const QString keyNameColor = QStringLiteral("color");
-    const QString keyNameHotkey = QStringLiteral("hotkey");
-    const QString keyNameFavorite = QStringLiteral("favorite");
-    const QString keyNameItemType = QStringLiteral("itemTypeRawValue");
-    const QString keyNameItemSource = QStringLiteral("itemSourceRawValue");
+    static inline const QString keyNameName = QStringLiteral("name");
+    static inline const QString keyNamePath = QStringLiteral("path");
+    static inline const QString keyNameComment = QStringLiteral("comment");
+    static inline const QString keyNameTags = QStringLiteral("tags");
+    static inline const QString keyNameVisible = QStringLiteral("isVisible");
+    static inline const QString keyNameColor = QStringLiteral("color");
+    static inline const QString keyNameHotkey = QStringLiteral("hotkey");
+    static inline const QString keyNameFavorite = QStringLiteral("favorite");
+    static inline const QString keyNameItemType = QStringLiteral("itemTypeRawValue");
+    static inline const QString keyNameItemSource = QStringLiteral("itemSourceRawValue");
 
     // ---- Stored properties ----
     QString name() const;
     void setName(const QString& name);
     QString nameLowercased() const;
+    // What a case-insensitive search compares: the case-folded name and
+    // comment, kept up to date by their setters.
+    QString caseFoldedName() const;
+    QString caseFoldedComment() const;
     QString path() const { return path_.get(); }
     void setPath(const QString& path);
     QString pathLowercased() const;
@@ -99,7 +106,11 @@ public:
     std::optional<QDateTime> lastUsedDate() const { return lastUsedDate_.get(); }
     void setLastUsedDate(const std::optional<QDateTime>& date) { lastUsedDate_.set(date); }
     ListviewItemType itemType() const { return itemType_.load(); }
-    void setItemType(ListviewItemType type) { itemType_.store(type); }
+    void setItemType(ListviewItemType type)
+    {
+        if (itemType_.exchange(type) != type)
+            noteSearchableChange();
+    }
     ListviewItemSource itemSource() const { return itemSource_.load(); }
     void setItemSource(ListviewItemSource source) { itemSource_.store(source); }
     QString itemTypeRawValue() const { return rawValue(itemType()); }
@@ -142,6 +153,15 @@ public:
     QString archiveClassName() const override;
     void encode(platform::KeyedArchiver& coder) const override;
     QVariant valueForKey(const QString& key) const override;
+    const platform::KeyTable* keyTable() const override;
+    QVariant valueForKeyIndex(int index) const override;
+    std::optional<bool> boolForKeyIndex(int index) const override;
+    std::optional<bool> textEqualsForKeyIndex(int index, QStringView text) const override;
+    std::optional<bool> testCaseFoldedText(int index, QStringView foldedNeedle, TextQuery query) const override;
+
+    // Grows whenever any entry's name, comment, tags, visibility or type
+    // changes: a search result kept from before is then no longer a proof.
+    static quint64 searchableRevision() { return searchableRevision_.load(std::memory_order_acquire); }
 
     // The clock of the reachability cache (tests move it on).
     static void setClock(std::function<QDateTime()> clock);
@@ -150,7 +170,30 @@ private:
     void itemChanged(TableViewItemChangeReason reason) const;
     void finishInitialisation();
     bool fileTestWithCache() const;
-    static QDateTime now();
+    // Stores the tags and their case-folded copies.
+    void storeTags(const QStringList& tags);
+    void refreshFoldedName();
+    static void noteSearchableChange() { searchableRevision_.fetch_add(1, std::memory_order_acq_rel); }
+    static qint64 nowMSecs();
+    std::shared_mutex& fieldLock() const { return DispatchQueueManager::lockFor(this); }
+
+    // The flags a filter reads of every entry come first, on the cache line
+    // of the object's start.
+    std::atomic<ListviewItemType> itemType_{ListviewItemType::application};
+    std::atomic<ListviewItemSource> itemSource_{ListviewItemSource::other};
+    std::atomic<bool> isVisible_{true};
+    std::atomic<bool> isFavorite_{false};
+    std::atomic<bool> isFoundBySpotlight_{false};
+    std::atomic<bool> isFoundByShortcutImport_{false};
+    std::atomic<bool> isFoundByTags_{false};
+    std::atomic<bool> initialized_{false};
+    // Whether the lower-case name folds to the folded name (nearly always).
+    bool nameLowercasedFoldsAlike_ = true;
+    // The reachability cache, written by whichever thread asks: the answer
+    // (-1 none, 0 false, 1 true) and its time stamp in ms since the epoch.
+    mutable std::atomic<qint8> lastReachableCheck_{-1};
+    static constexpr qint64 noTime = std::numeric_limits<qint64>::min();
+    mutable std::atomic<qint64> lastReachableCheckTime_{noTime};
 
     QString name_;
     QString nameLowercased_;
@@ -158,23 +201,17 @@ private:
     QString pathLowercased_;
     ThreadSafe<QStringList> tags_;
     QString comment_;
-    std::optional<platform::Color> color_;
-    std::optional<KeyCombo> hotkey_;
-    std::atomic<bool> isVisible_{true};
-    std::atomic<bool> isFavorite_{false};
+    // Rarely set: held apart so that an entry without them stays small.
+    std::unique_ptr<const platform::Color> color_;
+    std::unique_ptr<const KeyCombo> hotkey_;
+    // Case-folded search texts; they share the data of the plain texts when
+    // folding changes nothing.
+    QString foldedName_;
+    QString foldedComment_;
+    QStringList foldedTags_;
     ThreadSafe<std::optional<QDateTime>> lastUsedDate_;
-    std::atomic<ListviewItemType> itemType_{ListviewItemType::application};
-    std::atomic<ListviewItemSource> itemSource_{ListviewItemSource::other};
-    std::atomic<bool> isFoundBySpotlight_{false};
-    std::atomic<bool> isFoundByShortcutImport_{false};
-    std::atomic<bool> isFoundByTags_{false};
 
-    // The reachability cache, written by whichever thread asks.
-    mutable std::mutex reachabilityMutex_;
-    mutable std::optional<bool> lastReachableCheck_;
-    mutable std::optional<QDateTime> lastReachableCheckDateTime_;
-
-    std::atomic<bool> initialized_{false};
+    static inline std::atomic<quint64> searchableRevision_{0};
 };
 
 using TableViewItemPtr = TableViewItem::Ptr;

@@ -9,12 +9,16 @@
 
 #include <QFileInfo>
 
+#include <atomic>
+#include <mutex>
+
 namespace vantel {
 
 namespace {
 constexpr qint64 reachabilityCacheMilliseconds = 5000;
 
 std::mutex clockMutex;
+std::atomic<bool> clockSet{false};
 std::function<QDateTime()>& clockFunction()
 {
     static std::function<QDateTime()> clock;
@@ -25,13 +29,18 @@ std::function<QDateTime()>& clockFunction()
 void TableViewItem::setClock(std::function<QDateTime()> clock)
 {
     std::lock_guard lock(clockMutex);
+    clockSet.store(bool(clock));
     clockFunction() = std::move(clock);
 }
 
-QDateTime TableViewItem::now()
+qint64 TableViewItem::nowMSecs()
 {
-    std::lock_guard lock(clockMutex);
-    return clockFunction() ? clockFunction()() : QDateTime::currentDateTimeUtc();
+    if (clockSet.load()) {
+        std::lock_guard lock(clockMutex);
+        if (clockFunction())
+            return clockFunction()().toMSecsSinceEpoch();
+    }
+    return QDateTime::currentMSecsSinceEpoch();
 }
 
 bool TableViewItem::isReachable() const
@@ -44,8 +53,7 @@ bool TableViewItem::isReachable() const
         return true;
     if (source == ListviewItemSource::tags
         || (source == ListviewItemSource::other && type == ListviewItemType::tag)) {
-        std::lock_guard lock(reachabilityMutex_);
-        lastReachableCheck_ = true;
+        lastReachableCheck_.store(1);
         return true;
     }
     return fileTestWithCache();
@@ -53,20 +61,18 @@ bool TableViewItem::isReachable() const
 
 bool TableViewItem::fileTestWithCache() const
 {
-    // The lock covers the whole question so that two threads asking at once
-    // see one consistent cache; the file test itself is short.
-    std::lock_guard lock(reachabilityMutex_);
-    if (lastReachableCheck_) {
-        const QDateTime current = now();
-        const bool fresh = lastReachableCheckDateTime_
-            && lastReachableCheckDateTime_->msecsTo(current) <= reachabilityCacheMilliseconds;
+    // Two threads asking at once each renew the time stamp in one step; at
+    // worst both test the file, which gives the same answer.
+    const qint8 cached = lastReachableCheck_.load();
+    if (cached >= 0) {
+        const qint64 current = nowMSecs();
         // Every question with a cached answer renews the time stamp.
-        lastReachableCheckDateTime_ = current;
-        if (fresh)
-            return *lastReachableCheck_;
+        const qint64 previous = lastReachableCheckTime_.exchange(current);
+        if (previous != noTime && current - previous <= reachabilityCacheMilliseconds)
+            return cached == 1;
     }
     const bool reachable = isReachablePath(path());
-    lastReachableCheck_ = reachable;
+    lastReachableCheck_.store(reachable ? 1 : 0);
     return reachable;
 }
 
@@ -114,7 +120,7 @@ bool TableViewItem::shouldSavedToConfig() const
         return false;
     bool carriesUserData = !tags().isEmpty() || isFavorite() || !isVisible();
     {
-        std::lock_guard lock(mutex_);
+        std::shared_lock lock(fieldLock());
         carriesUserData = carriesUserData || !comment_.isEmpty() || color_ || hotkey_;
     }
     if (carriesUserData)
@@ -160,7 +166,7 @@ void TableViewItem::renameTag(const QString& givenOldName, const QString& givenN
             continue;
         const QStringList before = current;
         current[i] = newName;
-        tags_.set(current);
+        storeTags(current);
         if (!containsSameElements(before, current))
             itemChanged(TableViewItemChangeReason::tagChanged);
     }
@@ -184,7 +190,7 @@ void TableViewItem::deleteTag(const QString& givenTagName)
         const QStringList before = tags();
         QStringList after = before;
         after.append(element);
-        tags_.set(after);
+        storeTags(after);
         if (!containsSameElements(before, after))
             itemChanged(TableViewItemChangeReason::tagChanged);
     }

@@ -2,24 +2,25 @@
 
 #include "model/DispatchQueueManager.h"
 
-#include <memory>
+#include <mutex>
+#include <shared_mutex>
 #include <utility>
 
 namespace vantel {
 
-// One value guarded by the shared ThreadSafe queue: reads are synchronous,
-// writes are barrier blocks that return at once. A read issued after a write
-// from the same thread sees the write. modify() is a read followed by a
-// separate write and is not atomic.
+// One value shared between threads. Reads copy the value out under a shared
+// lock and may run side by side; a write stores under the exclusive lock
+// before it returns, so it is seen by every later read from any thread, and
+// writes run alone, in the order they take the lock. modify() is a read
+// followed by a separate write and is not atomic.
 //
-// Never read a ThreadSafe value from inside a block running on the shared
-// queue: with a write pending it would wait on itself.
+// The lock comes from DispatchQueueManager's table and may be shared with
+// other values: nothing runs under it but the copy of the value.
 template <class T>
 class ThreadSafe {
 public:
     explicit ThreadSafe(T initial = T{})
-        : concurrentQueue_(DispatchQueueManager::sharedQueue())
-        , storage_(std::make_shared<Storage>(std::move(initial)))
+        : value_(std::move(initial))
     {
     }
     ThreadSafe(const ThreadSafe&) = delete;
@@ -27,17 +28,16 @@ public:
 
     T get() const
     {
-        return concurrentQueue_->sync([this] { return storage_->value; });
+        std::shared_lock lock(guard());
+        return value_;
     }
-    // The block holds the storage weakly: a write to a wrapper that is gone
-    // by the time it runs is dropped.
     void set(T newValue)
     {
-        std::weak_ptr<Storage> weakStorage = storage_;
-        concurrentQueue_->asyncBarrier([weakStorage, newValue = std::move(newValue)]() mutable {
-            if (auto storage = weakStorage.lock())
-                storage->value = std::move(newValue);
-        });
+        {
+            std::unique_lock lock(guard());
+            std::swap(value_, newValue);
+        }
+        // newValue holds the old value now: released outside the lock.
     }
     template <class Mutation>
     void modify(Mutation&& mutation)
@@ -48,13 +48,9 @@ public:
     }
 
 private:
-    struct Storage {
-        explicit Storage(T v) : value(std::move(v)) {}
-        T value;
-    };
+    std::shared_mutex& guard() const { return DispatchQueueManager::lockFor(this); }
 
-    const std::shared_ptr<platform::DispatchQueue> concurrentQueue_;
-    const std::shared_ptr<Storage> storage_;
+    T value_;
 };
 
 } // namespace vantel

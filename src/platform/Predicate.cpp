@@ -209,6 +209,10 @@ std::optional<QRegularExpression> compileFullMatch(const QString& pattern, Optio
     QRegularExpression::PatternOptions flags = QRegularExpression::UseUnicodePropertiesOption;
     if (options.caseInsensitive)
         flags |= QRegularExpression::CaseInsensitiveOption;
+    // A pattern that is no expression on its own (say "a)|(?:") could close
+    // the anchoring group early and match far more than the whole string.
+    if (!QRegularExpression(pattern, flags).isValid())
+        return std::nullopt;
     QRegularExpression regex(QStringLiteral("(*ANY)\\A(?:") + pattern + QStringLiteral(")\\z"), flags);
     if (!regex.isValid())
         return std::nullopt;
@@ -291,13 +295,65 @@ std::shared_ptr<const Predicate> Predicate::comparison(const Expression& left, O
             return nullptr;
         }
     }
+    p->prepare();
     if (error)
         error->clear();
     return p;
 }
 
+Predicate::~Predicate()
+{
+    delete resolution_.load();
+}
+
+void Predicate::prepare()
+{
+    if (left_.kind == Expression::Kind::KeyPath)
+        leftParts_ = left_.keyPath.split(u'.');
+    if (right_.kind == Expression::Kind::KeyPath)
+        rightParts_ = right_.keyPath.split(u'.');
+    if (right_.kind == Expression::Kind::Constant && isString(right_.constant))
+        normalizedRight_ = normalized(right_.constant.toString(), options_);
+
+    const bool singleKey = leftParts_.size() == 1;
+    if (singleKey && operator_ == Operator::Contains && normalizedRight_ && options_.caseInsensitive
+        && !options_.diacriticInsensitive) {
+        shortcut_ = Shortcut::FoldedText;
+    } else if (singleKey && modifier_ == Modifier::Direct
+               && (operator_ == Operator::EqualTo || operator_ == Operator::NotEqualTo)
+               && right_.kind == Expression::Kind::Constant
+               && (right_.constant.typeId() == QMetaType::Bool || right_.constant.typeId() == QMetaType::Int
+                   || right_.constant.typeId() == QMetaType::LongLong)) {
+        shortcut_ = Shortcut::Bool;
+        boolConstant_ = right_.constant.toLongLong();
+    } else if (singleKey && modifier_ == Modifier::Direct
+               && (operator_ == Operator::EqualTo || operator_ == Operator::NotEqualTo) && normalizedRight_
+               && !options_.caseInsensitive && !options_.diacriticInsensitive) {
+        shortcut_ = Shortcut::Text;
+    }
+}
+
+int Predicate::leftKeyIndex(const KeyTable& table) const
+{
+    const Resolution* resolution = resolution_.load(std::memory_order_acquire);
+    if (!resolution) {
+        auto* fresh = new Resolution{&table, table.indexOf(leftParts_.front())};
+        Resolution* expected = nullptr;
+        if (resolution_.compare_exchange_strong(expected, fresh, std::memory_order_acq_rel)) {
+            resolution = fresh;
+        } else {
+            delete fresh;
+            resolution = expected;
+        }
+    }
+    // Objects of a second kind are looked up by name each time.
+    return resolution->table == &table ? resolution->index : table.indexOf(leftParts_.front());
+}
+
 bool Predicate::evaluate(const KeyValueAccessor& object) const
 {
+    if (const KeyTable* table = object.keyTable())
+        return evaluateOn(object, *table);
     Context context;
     context.valueForKey = [&object](const QString& key) { return object.valueForKey(key); };
     return evaluateIn(context);
@@ -311,6 +367,13 @@ bool Predicate::evaluate(const QVariant& selfValue) const
     return evaluateIn(context);
 }
 
+QVariant Predicate::followPath(QVariant current, const QStringList& parts)
+{
+    for (qsizetype i = 1; i < parts.size() && !isNil(current); ++i)
+        current = lookup(current, parts[i]);
+    return current;
+}
+
 QVariant Predicate::resolve(const Expression& expression, const Context& context) const
 {
     switch (expression.kind) {
@@ -319,11 +382,8 @@ QVariant Predicate::resolve(const Expression& expression, const Context& context
     case Expression::Kind::Self:
         return context.self;
     case Expression::Kind::KeyPath: {
-        const QStringList parts = expression.keyPath.split(u'.');
-        QVariant current = context.valueForKey(parts.front());
-        for (qsizetype i = 1; i < parts.size() && !isNil(current); ++i)
-            current = lookup(current, parts[i]);
-        return current;
+        const QStringList& parts = &expression == &left_ ? leftParts_ : rightParts_;
+        return followPath(context.valueForKey(parts.front()), parts);
     }
     }
     return {};
@@ -379,7 +439,9 @@ bool Predicate::compareValues(const QVariant& left, const QVariant& right) const
         if (!isString(left) || !isString(right))
             return false;
         const QString haystack = normalized(left.toString(), options_);
-        const QString needle = normalized(right.toString(), options_);
+        const QString needle = normalizedRight_ && right_.kind == Expression::Kind::Constant
+            ? *normalizedRight_
+            : normalized(right.toString(), options_);
         // An empty text is found nowhere, as with the platform's strings.
         if (needle.isEmpty())
             return false;
@@ -418,8 +480,69 @@ bool Predicate::evaluateIn(const Context& context) const
         break;
     }
 
-    const QVariant left = resolve(left_, context);
-    const QVariant right = resolve(right_, context);
+    return compareResolved(resolve(left_, context), resolve(right_, context));
+}
+
+bool Predicate::evaluateOn(const KeyValueAccessor& object, const KeyTable& table) const
+{
+    switch (kind_) {
+    case Kind::Constant:
+        return truth_;
+    case Kind::And:
+        for (const auto& sub : subpredicates_) {
+            if (!sub->evaluateOn(object, table))
+                return false;
+        }
+        return true;
+    case Kind::Or:
+        for (const auto& sub : subpredicates_) {
+            if (sub->evaluateOn(object, table))
+                return true;
+        }
+        return false;
+    case Kind::Not:
+        return !subpredicates_.front()->evaluateOn(object, table);
+    case Kind::Comparison:
+        break;
+    }
+
+    QVariant left;
+    if (left_.kind == Expression::Kind::KeyPath) {
+        const int index = leftKeyIndex(table);
+        if (shortcut_ == Shortcut::FoldedText && index >= 0) {
+            const auto query = modifier_ == Modifier::Any ? KeyValueAccessor::TextQuery::AnyContains
+                                                          : KeyValueAccessor::TextQuery::Contains;
+            if (const auto answer = object.testCaseFoldedText(index, *normalizedRight_, query))
+                return *answer;
+        } else if (shortcut_ == Shortcut::Bool && index >= 0) {
+            if (const auto truth = object.boolForKeyIndex(index)) {
+                const bool same = qlonglong(*truth) == boolConstant_;
+                return operator_ == Operator::EqualTo ? same : !same;
+            }
+        }
+        if (shortcut_ == Shortcut::Text && index >= 0) {
+            if (const auto same = object.textEqualsForKeyIndex(index, *normalizedRight_))
+                return operator_ == Operator::EqualTo ? *same : !*same;
+        }
+        left = followPath(index >= 0 ? object.valueForKeyIndex(index) : object.valueForKey(leftParts_.front()),
+                          leftParts_);
+        if (shortcut_ == Shortcut::Text && isString(left)) {
+            const bool same = left.toString() == *normalizedRight_;
+            return operator_ == Operator::EqualTo ? same : !same;
+        }
+    } else {
+        left = left_.kind == Expression::Kind::Constant ? left_.constant : QVariant();
+    }
+    QVariant right;
+    if (right_.kind == Expression::Kind::KeyPath)
+        right = followPath(object.valueForKey(rightParts_.front()), rightParts_);
+    else if (right_.kind == Expression::Kind::Constant)
+        right = right_.constant;
+    return compareResolved(left, right);
+}
+
+bool Predicate::compareResolved(const QVariant& left, const QVariant& right) const
+{
     if (modifier_ == Modifier::Direct)
         return compareValues(left, right);
 

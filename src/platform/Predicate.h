@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -34,6 +35,11 @@ struct PredicateOptions {
 // A condition over key paths of an object, built from a format string such as
 // "tags contains[c] %@ AND isVisible = true" or from sub-predicates.
 // Immutable once built, so one instance may be evaluated on many threads.
+//
+// Built once, evaluated often: key paths are split and constant texts
+// case-folded when the predicate is made; the first object with a key table
+// fixes each comparison's key number, and from then on objects of that kind
+// are read by number, bools and case-folded texts without a QVariant.
 class Predicate {
 public:
     enum class Kind { Constant, Comparison, And, Or, Not };
@@ -75,8 +81,19 @@ private:
         QVariant self;
     };
 
+    enum class Shortcut { None, FoldedText, Bool, Text };
+    struct Resolution {
+        const KeyTable* table;
+        int index;
+    };
+
     Predicate() = default;
+    void prepare();
     bool evaluateIn(const Context& context) const;
+    bool evaluateOn(const KeyValueAccessor& object, const KeyTable& table) const;
+    bool compareResolved(const QVariant& left, const QVariant& right) const;
+    int leftKeyIndex(const KeyTable& table) const;
+    static QVariant followPath(QVariant current, const QStringList& parts);
     bool compareValues(const QVariant& left, const QVariant& right) const;
     bool matches(const QVariant& left, const QVariant& right) const;
     QVariant resolve(const Expression& expression, const Context& context) const;
@@ -90,6 +107,17 @@ private:
     Modifier modifier_ = Modifier::Direct;
     Options options_;
     std::optional<QRegularExpression> regex_;   // compiled once for a constant pattern
+
+    // Worked out once when the comparison is made.
+    QStringList leftParts_;
+    QStringList rightParts_;
+    std::optional<QString> normalizedRight_;   // a constant text, normalised by the options
+    Shortcut shortcut_ = Shortcut::None;
+    qlonglong boolConstant_ = 0;
+    mutable std::atomic<Resolution*> resolution_{nullptr};
+
+public:
+    ~Predicate();
 };
 
 } // namespace vantel::platform

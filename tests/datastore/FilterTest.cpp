@@ -251,3 +251,57 @@ TEST_F(ConfigFilterTest, TenThousandEntriesRebuildAndFilterQuickly)
 #endif
     EXPECT_LT(elapsed, bound) << "sanity bound";
 }
+
+TEST_F(MainFilterTest, AShownSearchStaysAppliedAcrossRebuilds)
+{
+    addURL(QStringLiteral("Text Editor"));
+    addURL(QStringLiteral("Browser"));
+    store->rebuildData(DataStorageRebuildReason::datastorageInitialize);
+    filter().filterBySearchString(QStringLiteral("edit"));
+    ASSERT_EQ(currentNames(), QStringList{QStringLiteral("Text Editor")});
+
+    // A discovery merge lands while the user looks at the result.
+    addURL(QStringLiteral("Code Editor"));
+    posted.clear();
+    store->rebuildData(DataStorageRebuildReason::spotlightDatabaseUpdated);
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("Code Editor"), QStringLiteral("Text Editor")}));
+    EXPECT_EQ(filter().searchStringFromSearchField, QStringLiteral("edit"));
+    EXPECT_FALSE(posted.contains(QStringLiteral("currentDataFilterRefreshed"))) << "the field keeps its text";
+    EXPECT_TRUE(posted.contains(QStringLiteral("currentDataChanged")));
+
+    // Choosing a category ends the search; the next rebuild shows the category.
+    filter().applyFilter();
+    store->rebuildData(DataStorageRebuildReason::tableViewPopup);
+    EXPECT_EQ(currentNames().size(), 3);
+}
+
+TEST_F(MainFilterTest, TypingOnNarrowsOnlyWhileNothingElseChanged)
+{
+    auto late = addURL(QStringLiteral("Zebra"));
+    addURL(QStringLiteral("Abacus"));
+    addURL(QStringLiteral("Cabinet"));
+    filter().filterBySearchString(QStringLiteral("a"));
+    filter().filterBySearchString(QStringLiteral("ab"));
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("Abacus"), QStringLiteral("Cabinet")}));
+
+    // Renamed between keystrokes: it was not in the shown result, yet it
+    // matches the longer text.
+    late->setName(QStringLiteral("Abbey"));
+    filter().filterBySearchString(QStringLiteral("ab"));
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("Abacus"), QStringLiteral("Abbey"), QStringLiteral("Cabinet")}));
+
+    // An entry added between keystrokes.
+    filter().filterBySearchString(QStringLiteral("a"));
+    addURL(QStringLiteral("Cable"));
+    filter().filterBySearchString(QStringLiteral("CAB"));
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("Cabinet"), QStringLiteral("Cable")}));
+
+    // A changed setting: comments count from now on.
+    late->setComment(QStringLiteral("cabin by the sea"));
+    config().setSearchForComments(false);
+    filter().filterBySearchString(QStringLiteral("cab"));
+    ASSERT_EQ(currentNames(), (QStringList{QStringLiteral("Cabinet"), QStringLiteral("Cable")}));
+    config().setSearchForComments(true);
+    filter().filterBySearchString(QStringLiteral("cabi"));
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("Abbey"), QStringLiteral("Cabinet")}));
+}

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 using namespace vantel;
 
 TEST(Logger, TheCategoriesInTheirOrder)
@@ -49,23 +47,4 @@ TEST(Logger, TheSettingIsTheGateAndTakesEffectAtTheNextLine)
     EXPECT_EQ(sink.records().first().category, QStringLiteral("config"));
     EXPECT_EQ(sink.records().first().message, QStringLiteral("line arg"));
     EXPECT_EQ(evaluated, 1);
-}
-
-TEST(Logger, ConcurrentFirstUseGivesOneLoggerPerCategory)
-{
-    const platform::LogCategory* seen[2][3] = {};
-    std::thread a([&] {
-        seen[0][0] = &Logger::iconCache();
-        seen[0][1] = &Logger::lastUsedProxy();
-        seen[0][2] = &Logger::tagsProxy();
-    });
-    std::thread b([&] {
-        seen[1][0] = &Logger::iconCache();
-        seen[1][1] = &Logger::lastUsedProxy();
-        seen[1][2] = &Logger::tagsProxy();
-    });
-    a.join();
-    b.join();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(seen[0][i], seen[1][i]);
 }

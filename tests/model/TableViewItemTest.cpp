@@ -3,6 +3,7 @@
 #include "ModelTestSupport.h"
 #include "support/TestSupport.h"
 #include "platform/Log.h"
+#include "platform/Predicate.h"
 #include "shell/AppDelegate.h"
 
 #include <gtest/gtest.h>
@@ -344,4 +345,48 @@ TEST(TableViewItem, KeyValueSurfaceAnswersThePredicateNames)
     EXPECT_FALSE(entry->valueForKey(QStringLiteral("isLaunched")).toBool());
     EXPECT_FALSE(entry->valueForKey(QStringLiteral("lastUsedDate")).isValid());
     EXPECT_FALSE(entry->valueForKey(QStringLiteral("noSuchKey")).isValid());
+}
+
+TEST(TableViewItem, PredicatesAnswerAsOverThePlainValuesAndFollowEveryChange)
+{
+    // Read by key number and from the folded copies, an entry must answer
+    // as a map of its plain values does, also after each kind of change.
+    auto entry = TableViewItem::initForURL(QStringLiteral("https://x.org"), QStringLiteral("Straße Ärger"),
+                                           QStringLiteral("Old Note"), ListviewItemSource::spotlight);
+    entry->setTags({QStringLiteral("Work|Web"), QStringLiteral("HOME")});
+    const QStringList formats{
+        "name contains[c] 'STRASSE'", "name contains[c] 'straße'", "name contains[c] 'ärg'", "name contains[c] ''",
+        "nameLowercased contains[c] 'ÄRGER'", "comment contains[c] 'note'", "comment contains[c] 'new'",
+        "tags contains[c] 'home'", "tags contains[c] 'web'", "ANY tags contains[c] 'WEB'", "ANY tags contains[c] ''",
+        "isVisible = true", "isVisible == 0", "isReachable = true AND NOT itemTypeRawValue = 'tag'",
+        "itemTypeRawValue = 'url'", "itemTypeRawValue != 'URL'", "itemSourceRawValue = 'spotlight'",
+    };
+    const auto plainValues = [&entry] {
+        QVariantMap values;
+        for (const char* key : {"name", "nameLowercased", "comment", "tags", "isVisible", "isReachable",
+                                "itemTypeRawValue", "itemSourceRawValue"})
+            values.insert(QString::fromLatin1(key), entry->valueForKey(QString::fromLatin1(key)));
+        return QVariant(values);
+    };
+    const auto check = [&](const char* stage) {
+        const QVariant plain = plainValues();
+        for (const QString& format : formats) {
+            const auto predicate = platform::Predicate::fromFormat(format);
+            ASSERT_TRUE(predicate) << format.toStdString();
+            EXPECT_EQ(predicate->evaluate(*entry), predicate->evaluate(plain)) << stage << ": " << format.toStdString();
+        }
+    };
+    check("new");
+    entry->setName(QStringLiteral("Plain"));
+    entry->setComment(QStringLiteral("NEW note"));
+    check("renamed");
+    entry->setTags({QStringLiteral("web")});
+    entry->setIsVisible(false);
+    check("retagged");
+    entry->renameTag(QStringLiteral("web"), QStringLiteral("Home"));
+    check("tag renamed");
+    entry->deleteTag(QStringLiteral("Home"));
+    check("tag deleted");
+    EXPECT_TRUE(platform::Predicate::fromFormat("name contains[c] 'PLAIN'")->evaluate(*entry));
+    EXPECT_FALSE(platform::Predicate::fromFormat("name contains[c] 'strasse'")->evaluate(*entry));
 }

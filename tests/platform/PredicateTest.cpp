@@ -154,6 +154,12 @@ TEST(Predicate, MatchesIsAFullStringMatch)
     EXPECT_TRUE(partial->evaluate(MapObject({{"name", "ab"}})));
     EXPECT_TRUE(eval("name MATCHES[c] 'A\\\\d+'", MapObject({{"name", "a42"}})));
     EXPECT_TRUE(eval("name MATCHES 'a|b'", MapObject({{"name", "b"}})));
+
+    // A pattern that only parses once wrapped would close the anchoring
+    // group itself and match nearly anything.
+    QString error;
+    EXPECT_FALSE(Predicate::fromFormat("SELF MATCHES %@", {"a)|(?:"}, &error));
+    EXPECT_FALSE(error.isEmpty());
 }
 
 TEST(Predicate, KeyArgumentsNotAndParentheses)
