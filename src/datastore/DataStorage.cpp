@@ -499,7 +499,7 @@ DatastorageResultCode DataStorage::addToAllData(const TableViewItemPtr& entry)
         return DatastorageResultCode::entryExists;
     }
     allData_->append(entry);
-    pathIndex_->didAppend(entry);
+    pathIndex_->didAppend({entry});
     VLOG(category(), platform::LogType::Default, "Add to allData: %{public}@", path);
     return DatastorageResultCode::done;
 }
@@ -530,8 +530,7 @@ QList<DatastorageResultCode> DataStorage::addToAllData(const QList<TableViewItem
     if (accepted.isEmpty())
         return codes;
     allData_->appendContentsOf(accepted);
-    for (const TableViewItemPtr& entry : std::as_const(accepted))
-        pathIndex_->didAppend(entry);
+    pathIndex_->didAppend(accepted);
     return codes;
 }
 

@@ -22,10 +22,10 @@ DataStoragePathIndex::~DataStoragePathIndex()
 
 void DataStoragePathIndex::rebuildIfNeeded()
 {
-    // The count is read before the list, so a write landing in between
+    // The revision is read before the list, so a write landing in between
     // leaves them apart and the next lookup builds again.
-    const qsizetype count = entries_->count();
-    if (valid_ && count == expectedCount_)
+    const quint64 revision = entries_->revision();
+    if (valid_ && revision == seenRevision_)
         return;
     const QList<TableViewItemPtr> entries = entries_->snapshot();
     byPath_.clear();
@@ -36,7 +36,7 @@ void DataStoragePathIndex::rebuildIfNeeded()
             continue;
         insertFirst(entry);
     }
-    expectedCount_ = count;
+    seenRevision_ = revision;
     valid_ = true;
     ++rebuilds_;
 }
@@ -64,24 +64,33 @@ TableViewItemPtr DataStoragePathIndex::entryForPath(const QString& path)
     return found;
 }
 
-void DataStoragePathIndex::didAppend(const TableViewItemPtr& entry)
+bool DataStoragePathIndex::followsOneWrite()
+{
+    // A write held back behind a read on this thread has not landed yet, and
+    // another thread's write may have come in between: both rebuild.
+    if (valid_ && entries_->revision() == seenRevision_ + 1) {
+        ++seenRevision_;
+        return true;
+    }
+    valid_ = false;
+    return false;
+}
+
+void DataStoragePathIndex::didAppend(const QList<TableViewItemPtr>& entries)
 {
     std::lock_guard lock(mutex_);
-    if (!valid_)
+    if (!followsOneWrite())
         return;
-    ++expectedCount_;
-    if (!entry)
-        return;
-    insertFirst(entry);
+    for (const TableViewItemPtr& entry : entries) {
+        if (entry)
+            insertFirst(entry);
+    }
 }
 
 void DataStoragePathIndex::didRemove(const TableViewItemPtr& entry)
 {
     std::lock_guard lock(mutex_);
-    if (!valid_)
-        return;
-    --expectedCount_;
-    if (!entry)
+    if (!followsOneWrite() || !entry)
         return;
     const auto found = byPath_.constFind(entry->pathLowercased());
     if (found == byPath_.constEnd() || *found != entry)

@@ -14,13 +14,12 @@ namespace vantel {
 // The first entry of the store's list for each lower-cased path, so that a
 // lookup by path costs a hash lookup instead of a walk of the list.
 //
-// The store's own writes keep it in step (didAppend, didRemove). A write that
-// goes past them is noticed at the next lookup and answered by one rebuild
-// from the list: an append or removal straight on the list by the changed
-// count, a changed path by the entry's "tableViewItemChanged" notification,
-// and a hit whose path no longer matches by checking it. What it cannot see
-// is a direct write that removes and adds as many entries between two
-// lookups; such a writer calls invalidate(). Any thread: a mutex guards it.
+// The store's own writes keep it in step (didAppend, didRemove), each told
+// right after the one list write it made. Any other write to the list moves
+// the list's revision past what the index has seen and is answered by one
+// rebuild at the next lookup; a changed path is noticed by the entry's
+// "tableViewItemChanged" notification, and a hit whose path no longer
+// matches by checking it. Any thread: a mutex guards it.
 class DataStoragePathIndex {
 public:
     using EntryList = SynchronizedArray<TableViewItemPtr>;
@@ -32,9 +31,9 @@ public:
 
     // The first entry of the list whose lower-cased path is the path's.
     TableViewItemPtr entryForPath(const QString& path);
-    // After the entry was appended to the list.
-    void didAppend(const TableViewItemPtr& entry);
-    // After the entry was removed from the list.
+    // After the entries were appended to the list in one write.
+    void didAppend(const QList<TableViewItemPtr>& entries);
+    // After the entry was removed from the list in one write.
     void didRemove(const TableViewItemPtr& entry);
     // The next lookup rebuilds.
     void invalidate();
@@ -45,12 +44,15 @@ private:
     // Mutex held.
     void rebuildIfNeeded();
     void insertFirst(const TableViewItemPtr& entry);
+    // Mutex held. Whether the list's last write is the store's, told now:
+    // then the index follows it, otherwise the next lookup rebuilds.
+    bool followsOneWrite();
 
     const std::shared_ptr<EntryList> entries_;
     platform::ObserverToken pathObserver_;
     mutable std::mutex mutex_;
     QHash<QString, TableViewItemPtr> byPath_;
-    qsizetype expectedCount_ = 0; // the list's length after the writes the index was told of
+    quint64 seenRevision_ = 0; // the list's revision the index matches
     bool valid_ = false;
     bool hasRepeats_ = false; // some path is held by more than one entry
     int rebuilds_ = 0;

@@ -44,6 +44,13 @@ TEST_F(DataStoragePathIndexTest, FollowsEveryWayTheListChanges)
     EXPECT_EQ(lookup(direct->path()), direct);
     store->allData()->removeAllWhere([&](const TableViewItemPtr& e) { return e == first; });
     EXPECT_EQ(lookup(first->path()), nullptr);
+    // One out and one in between two lookups leaves the count as it was.
+    const auto swapped = urlEntry(QStringLiteral("https://example.org/swapped"));
+    store->allData()->removeAllWhere([&](const TableViewItemPtr& e) { return e == direct; });
+    store->allData()->append(swapped);
+    EXPECT_EQ(lookup(swapped->path()), swapped);
+    EXPECT_EQ(lookup(direct->path()), nullptr);
+    store->allData()->append(direct);
 
     // Two entries of one path: the first in the list answers, and after it
     // leaves, the other.
