@@ -7,11 +7,13 @@
 #include "platform/DialogProvider.h"
 #include "platform/ScriptedDialogProvider.h"
 #include "platform/UserDefaults.h"
+#include "platform/XdgPaths.h"
 #include "shell/AppDelegate.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 
 #include <memory>
@@ -25,6 +27,7 @@ protected:
     void SetUp() override
     {
         dir = makeTempDir(QStringLiteral("config"));
+        QDir(platform::XdgPaths::documentsDir() + QStringLiteral("/Backup")).removeRecursively();
         settingsPath = dir + QStringLiteral("/settings.plist");
         dialogs = std::make_shared<platform::ScriptedDialogProvider>();
         platform::DialogProvider::setShared(dialogs);
