@@ -191,11 +191,10 @@ public:
     // ---- Debounced save ----
     // Records the reason and (re)starts the one-shot timer, on the main thread.
     void scheduleSaveConfig(const QString& reason);
-    // The timer's action.
+    // The timer's action; nothing before loadConfig has run.
     void saveConfigWithTimer();
     // Runs the debounced save at once, pending or not, e.g. when the process
-    // is told to end or the session ends. Nothing before loadConfig has run:
-    // the settings in memory would then be defaults, not the user's.
+    // is told to end or the session ends. Nothing before loadConfig has run.
     void saveConfigNow();
     bool saveConfigPending() const;
     QString saveConfigTimerReason() const;

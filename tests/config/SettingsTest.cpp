@@ -345,6 +345,16 @@ TEST_F(ConfigTest, AnUnreadableHotkeyIsKeptAsideBeforeItIsDropped)
     EXPECT_TRUE(kept);
 }
 
+TEST_F(ConfigTest, ATimedSaveBeforeTheLoadKeepsTheStoredSettings)
+{
+    defaults->setString(QStringLiteral("statusbar-3"), QStringLiteral("menubarIcon"));
+    defaults->synchronize();
+    config->scheduleSaveConfig(QStringLiteral("TableViewItem: Tag changed"));
+    config->saveConfigNow();
+    reopen();
+    EXPECT_EQ(defaults->stringForKey(QStringLiteral("menubarIcon")), QStringLiteral("statusbar-3"));
+}
+
 TEST_F(ConfigTest, ChangesArmOneSaveAfterTheLastOfThem)
 {
     config->loadConfig();
