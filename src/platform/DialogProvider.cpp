@@ -21,6 +21,12 @@ public:
         qWarning("Open panel not shown (no dialog provider): %s", qPrintable(request.message));
         return {};
     }
+
+    SavePanelResponse runSavePanel(const SavePanelRequest& request) override
+    {
+        qWarning("Save panel not shown (no dialog provider): %s", qPrintable(request.message));
+        return {};
+    }
 };
 
 std::mutex g_mutex;
@@ -34,6 +40,22 @@ std::shared_ptr<DialogProvider> DialogProvider::shared()
     if (!g_provider)
         g_provider = std::make_shared<HeadlessDialogProvider>();
     return g_provider;
+}
+
+SavePanelResponse DialogProvider::runSavePanel(const SavePanelRequest& request)
+{
+    qWarning("Save panel not shown (the dialog provider has none): %s", qPrintable(request.message));
+    return {};
+}
+
+QString DialogProvider::pathWithAllowedExtension(const SavePanelRequest& request, const QString& chosen)
+{
+    if (request.allowsOtherFileTypes || request.allowedFileTypes.isEmpty() || chosen.isEmpty())
+        return chosen;
+    for (const QString& type : request.allowedFileTypes)
+        if (chosen.endsWith(QLatin1Char('.') + type))
+            return chosen;
+    return chosen + QLatin1Char('.') + request.allowedFileTypes.first();
 }
 
 void DialogProvider::setShared(std::shared_ptr<DialogProvider> provider)

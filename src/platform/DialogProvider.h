@@ -56,6 +56,24 @@ struct OpenPanelResponse {
     QStringList paths;       // absolute paths, in the order chosen
 };
 
+// A modal chooser for the name and folder of a file to write.
+struct SavePanelRequest {
+    QString title;
+    QString message;
+    QString directory;
+    QString nameFieldStringValue;
+    // Without other types allowed, a name is given the first extension
+    // unless it already ends with one of them.
+    QStringList allowedFileTypes;
+    bool allowsOtherFileTypes = false;
+    bool canCreateDirectories = true;
+};
+
+struct SavePanelResponse {
+    bool accepted = false;
+    QString path;            // absolute
+};
+
 // Where modal questions go. The application installs the Qt implementation
 // (platform/ui); tests install a ScriptedDialogProvider. Providers are called
 // on the main thread only (see Dialogs).
@@ -64,6 +82,12 @@ public:
     virtual ~DialogProvider() = default;
     virtual AlertResponse runAlert(const AlertRequest& request) = 0;
     virtual OpenPanelResponse runOpenPanel(const OpenPanelRequest& request) = 0;
+    // A provider that has no save panel answers as cancelled, with a warning.
+    virtual SavePanelResponse runSavePanel(const SavePanelRequest& request);
+
+    // The path a save panel answers for `chosen`: the first allowed extension
+    // appended unless other types are allowed or the name has one already.
+    static QString pathWithAllowedExtension(const SavePanelRequest& request, const QString& chosen);
 
     // The installed provider. Until one is installed, a provider that shows
     // nothing: it logs each question and answers as if it was cancelled.

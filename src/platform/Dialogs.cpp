@@ -28,4 +28,11 @@ OpenPanelResponse runOpenPanel(const OpenPanelRequest& request)
     return response;
 }
 
+SavePanelResponse runSavePanel(const SavePanelRequest& request)
+{
+    SavePanelResponse response;
+    MainQueue::sync([&] { response = DialogProvider::shared()->runSavePanel(request); });
+    return response;
+}
+
 } // namespace vantel::platform::Dialogs

@@ -14,5 +14,6 @@ void showAlert(const QString& messageText, const QString& informativeText);
 AlertResponse runAlert(const AlertRequest& request);
 
 OpenPanelResponse runOpenPanel(const OpenPanelRequest& request);
+SavePanelResponse runSavePanel(const SavePanelRequest& request);
 
 } // namespace vantel::platform::Dialogs

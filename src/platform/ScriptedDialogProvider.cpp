@@ -20,6 +20,38 @@ void ScriptedDialogProvider::queueOpenPanelCancel()
     panelResponses_.append(OpenPanelResponse{});
 }
 
+void ScriptedDialogProvider::queueSavePanelResponse(const QString& path)
+{
+    std::lock_guard lock(mutex_);
+    saveResponses_.append(SavePanelResponse{true, path});
+}
+
+void ScriptedDialogProvider::queueSavePanelCancel()
+{
+    std::lock_guard lock(mutex_);
+    saveResponses_.append(SavePanelResponse{});
+}
+
+SavePanelResponse ScriptedDialogProvider::runSavePanel(const SavePanelRequest& request)
+{
+    std::lock_guard lock(mutex_);
+    savePanels_.append(request);
+    if (saveResponses_.isEmpty()) {
+        ++unanswered_;
+        return {};
+    }
+    SavePanelResponse response = saveResponses_.takeFirst();
+    if (response.accepted)
+        response.path = pathWithAllowedExtension(request, response.path);
+    return response;
+}
+
+QList<SavePanelRequest> ScriptedDialogProvider::savePanels() const
+{
+    std::lock_guard lock(mutex_);
+    return savePanels_;
+}
+
 AlertResponse ScriptedDialogProvider::runAlert(const AlertRequest& request)
 {
     std::lock_guard lock(mutex_);
@@ -99,7 +131,7 @@ int ScriptedDialogProvider::unansweredCount() const
 int ScriptedDialogProvider::pendingResponseCount() const
 {
     std::lock_guard lock(mutex_);
-    return alertResponses_.size() + panelResponses_.size();
+    return alertResponses_.size() + panelResponses_.size() + saveResponses_.size();
 }
 
 void ScriptedDialogProvider::clear()
@@ -109,6 +141,8 @@ void ScriptedDialogProvider::clear()
     panelResponses_.clear();
     alerts_.clear();
     panels_.clear();
+    saveResponses_.clear();
+    savePanels_.clear();
     rejections_.clear();
     unanswered_ = 0;
 }

@@ -16,9 +16,14 @@ public:
     void queueAlertResponse(int buttonIndex, bool suppressionChecked = false);
     void queueOpenPanelResponse(const QStringList& paths); // accepted with these paths
     void queueOpenPanelCancel();
+    // The name typed into the next save panel (the panel adds the extension).
+    void queueSavePanelResponse(const QString& path);
+    void queueSavePanelCancel();
 
     AlertResponse runAlert(const AlertRequest& request) override;
     OpenPanelResponse runOpenPanel(const OpenPanelRequest& request) override;
+    SavePanelResponse runSavePanel(const SavePanelRequest& request) override;
+    QList<SavePanelRequest> savePanels() const;
 
     QList<AlertRequest> alerts() const;
     QList<OpenPanelRequest> openPanels() const;
@@ -34,6 +39,8 @@ private:
     QList<OpenPanelResponse> panelResponses_;
     QList<AlertRequest> alerts_;
     QList<OpenPanelRequest> panels_;
+    QList<SavePanelResponse> saveResponses_;
+    QList<SavePanelRequest> savePanels_;
     QStringList rejections_;
     int unanswered_ = 0;
 };

@@ -159,6 +159,38 @@ AlertResponse QtDialogProvider::runAlert(const AlertRequest& request)
     return response;
 }
 
+SavePanelResponse QtDialogProvider::runSavePanel(const SavePanelRequest& request)
+{
+    SavePanelResponse response;
+    if (!haveWidgets())
+        return response;
+
+    QFileDialog panel(dialogParent());
+    panel.setOption(QFileDialog::DontUseNativeDialog, true);
+    panel.setOption(QFileDialog::ReadOnly, !request.canCreateDirectories);
+    panel.setAcceptMode(QFileDialog::AcceptSave);
+    panel.setFileMode(QFileDialog::AnyFile);
+    if (!request.allowedFileTypes.isEmpty()) {
+        QStringList patterns;
+        for (const QString& type : request.allowedFileTypes)
+            patterns.append(QStringLiteral("*.") + type);
+        panel.setNameFilter(patterns.join(QLatin1Char(' ')));
+        panel.setDefaultSuffix(request.allowedFileTypes.first());
+    }
+    if (!request.title.isEmpty())
+        panel.setWindowTitle(request.title);
+    if (!request.directory.isEmpty())
+        panel.setDirectory(request.directory);
+    if (!request.nameFieldStringValue.isEmpty())
+        panel.selectFile(request.nameFieldStringValue);
+    if (panel.exec() != QDialog::Accepted || panel.selectedFiles().isEmpty())
+        return response;
+    response.accepted = true;
+    // QFileDialog leaves a name with another extension as it is.
+    response.path = pathWithAllowedExtension(request, QFileInfo(panel.selectedFiles().first()).absoluteFilePath());
+    return response;
+}
+
 OpenPanelResponse QtDialogProvider::runOpenPanel(const OpenPanelRequest& request)
 {
     OpenPanelResponse response;

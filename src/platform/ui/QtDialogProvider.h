@@ -16,6 +16,7 @@ public:
 
     AlertResponse runAlert(const AlertRequest& request) override;
     OpenPanelResponse runOpenPanel(const OpenPanelRequest& request) override;
+    SavePanelResponse runSavePanel(const SavePanelRequest& request) override;
 
 private:
     static bool haveWidgets();

@@ -1,0 +1,183 @@
+// The three stored lists: entries, tags and URL templates, each one keyed
+// archive whose root is an array of the model objects.
+#include "config/Configuration.h"
+#include "config/UnreadableData.h"
+
+#include "access/URLManager.h"
+#include "datastore/DataStorage.h"
+#include "datastore/TagManager.h"
+#include "model/L10n.h"
+#include "model/Logger.h"
+#include "platform/Dialogs.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/KeyedUnarchiver.h"
+#include "platform/UserDefaults.h"
+
+namespace vantel {
+
+namespace {
+
+const QString kApplicationData = QStringLiteral("ApplicationData");
+const QString kTagData = QStringLiteral("TagData");
+const QString kURLTemplateData = QStringLiteral("urlTemplateData");
+const QString kErrorConfiguration = QStringLiteral("Error: Configuration");
+
+template <class T>
+QByteArray archiveArray(const QList<std::shared_ptr<T>>& objects)
+{
+    QVariantList array;
+    array.reserve(objects.size());
+    for (const auto& object : objects)
+        array.append(QVariant::fromValue(platform::ArchivablePtr(object)));
+    return platform::KeyedArchiver::archivedData(QVariant(array));
+}
+
+// What reading a stored list gave.
+template <class T>
+struct DecodedList {
+    bool readable = true;      // false: the archive itself is damaged
+    bool isArray = false;      // false: a sound archive of something else
+    QList<std::shared_ptr<T>> objects;
+};
+
+template <class T>
+DecodedList<T> decodeArray(const QByteArray& data, const QSet<QString>& allowedClasses)
+{
+    DecodedList<T> result;
+    platform::KeyedUnarchiver::Options options;
+    options.allowedClasses = allowedClasses;
+    const auto decoded = platform::KeyedUnarchiver::unarchiveTopLevelObject(data, options);
+    if (!decoded.ok()) {
+        result.readable = false;
+        return result;
+    }
+    if (decoded.value.metaType() != QMetaType::fromType<QVariantList>())
+        return result;
+    result.isArray = true;
+    for (const QVariant& element : decoded.value.toList()) {
+        if (element.metaType() != QMetaType::fromType<platform::ArchivablePtr>())
+            continue;
+        if (auto object = std::dynamic_pointer_cast<T>(element.value<platform::ArchivablePtr>()))
+            result.objects.append(std::move(object));
+    }
+    return result;
+}
+
+} // namespace
+
+// Shared by entries, tags and templates: a stored list that can't be read
+// is kept aside before its key goes, and the alert says where.
+static void dropUnreadableList(platform::UserDefaults& defaults, const QString& key, const QByteArray& data,
+                               const QString& message, const QString& informative)
+{
+    const auto kept = UnreadableData::keep(data, key);
+    platform::Dialogs::showAlert(message, informative + QLatin1Char('\n') + UnreadableData::whereKeptText(kept));
+    if (kept)
+        defaults.removeObject(key);
+}
+
+void Configuration::saveAllDataArray()
+{
+    VLOG(Logger::config(), platform::LogType::Default, "saveAllDataArray");
+    const auto& allData = dataStorage().allData();
+    // An empty catalogue at save time is one that was never filled: the
+    // stored list stays for the next launch.
+    if (allData->isEmpty())
+        return;
+    const auto selection = allData->filtered([](const TableViewItemPtr& entry) {
+        return entry && entry->shouldSavedToConfig();
+    });
+    const QByteArray data = archiveArray(selection->snapshot());
+    if (data.isEmpty()) {
+        platform::Dialogs::showAlert(QStringLiteral("Error saving allDataArray to UserDefaults"), kErrorConfiguration);
+        return;
+    }
+    defaults_.setData(data, kApplicationData);
+}
+
+void Configuration::saveTagDataArray(bool removeUnusedTags)
+{
+    VLOG(Logger::config(), platform::LogType::Default, "saveTagDataArray");
+    const auto& tags = dataStorage().tagManager().allAvailableTags();
+    if (removeUnusedTags && tags->containsItem([](const iconTagPtr& tag) { return tag && !tag->tagUsed(); }))
+        tags->removeAllWhere([](const iconTagPtr& tag) { return !tag || !tag->tagUsed(); });
+    const auto selection = tags->filtered([](const iconTagPtr& tag) { return tag && tag->shouldSavedToConfig(); })->snapshot();
+    // Before anything was loaded an empty selection says nothing; after a
+    // load it means the user removed the last such tag, which must stay removed.
+    if (selection.isEmpty() && !configLoaded())
+        return;
+    const QByteArray data = archiveArray(selection);
+    if (data.isEmpty()) {
+        platform::Dialogs::showAlert(QStringLiteral("Error saving arrayOfAllTags to UserDefaults"), kErrorConfiguration);
+        return;
+    }
+    defaults_.setData(data, kTagData);
+}
+
+void Configuration::saveURLTemplateDataArray()
+{
+    VLOG(Logger::config(), platform::LogType::Default, "saveURLTemplateDataArray");
+    const auto& templates = urlManager().urlTemplates();
+    if (templates.isEmpty() && !configLoaded())
+        return;
+    const QByteArray data = archiveArray(templates);
+    if (data.isEmpty()) {
+        platform::Dialogs::showAlert(QStringLiteral("Error saving urlTemplates to UserDefaults"), kErrorConfiguration);
+        return;
+    }
+    defaults_.setData(data, kURLTemplateData);
+}
+
+void Configuration::loadAllDataArray()
+{
+    VLOG(Logger::config(), platform::LogType::Default, "loadAllDataArray");
+    DataStorage& store = dataStorage();
+    store.setEnableDataProxies(false);
+    store.allData()->removeAll();
+    if (const auto data = defaults_.dataForKey(kApplicationData)) {
+        const auto decoded = decodeArray<TableViewItem>(*data, TableViewItem::archiveClassNames());
+        if (!decoded.readable)
+            dropUnreadableList(defaults_, kApplicationData, *data, L10n::errorLoadingAllData_MessageText(),
+                               L10n::errorLoadingAllData_InfomativeText());
+        else if (decoded.isArray)
+            store.allData()->appendContentsOf(decoded.objects);
+    }
+    store.setEnableDataProxies(true);
+}
+
+void Configuration::loadTagDataArray()
+{
+    VLOG(Logger::config(), platform::LogType::Default, "loadTagDataArray");
+    TagManager& tagManager = dataStorage().tagManager();
+    tagManager.allAvailableTags()->removeAll();
+    if (const auto data = defaults_.dataForKey(kTagData)) {
+        const auto decoded = decodeArray<iconTag>(*data, iconTag::archiveClassNames());
+        if (!decoded.readable)
+            dropUnreadableList(defaults_, kTagData, *data, L10n::errorLoadingAllData_MessageText(),
+                               L10n::errorLoadingAllData_InfomativeText());
+        else if (decoded.isArray)
+            tagManager.allAvailableTags()->appendContentsOf(decoded.objects);
+    }
+    tagManager.validateTagSymbols();
+}
+
+void Configuration::loadURLTemplateDataArray()
+{
+    VLOG(Logger::config(), platform::LogType::Default, "loadURLTemplateDataArray");
+    URLManager& urls = urlManager();
+    urls.urlTemplates().clear();
+    const auto data = defaults_.dataForKey(kURLTemplateData);
+    if (!data) {
+        urls.loadDefaultTemplates();
+    } else {
+        const auto decoded = decodeArray<urlTemplateData>(*data, urlTemplateData::archiveClassNames());
+        if (!decoded.readable)
+            dropUnreadableList(defaults_, kURLTemplateData, *data,
+                               QStringLiteral("Error loading urlTemplates from UserDefaults"), kErrorConfiguration);
+        else if (decoded.isArray)
+            urls.urlTemplates() = decoded.objects;
+    }
+    urls.cleanUpTemplates();
+}
+
+} // namespace vantel

@@ -1,0 +1,239 @@
+#include "config/ExportData.h"
+
+#include "access/SandboxFileAccess.h"
+#include "access/URLManager.h"
+#include "config/Configuration.h"
+#include "config/ExportImportManager.h"
+#include "datastore/DataStorage.h"
+#include "datastore/TagManager.h"
+#include "model/Logger.h"
+#include "platform/Dialogs.h"
+#include "platform/KeyedArchiver.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUrl>
+
+namespace vantel {
+
+namespace {
+
+const QString kErrorExport = QStringLiteral("Error: Export");
+
+template <class T>
+std::optional<QByteArray> archiveArray(const QList<std::shared_ptr<T>>& objects)
+{
+    QVariantList array;
+    for (const auto& object : objects)
+        array.append(QVariant::fromValue(platform::ArchivablePtr(object)));
+    const QByteArray data = platform::KeyedArchiver::archivedData(QVariant(array));
+    if (data.isEmpty())
+        return std::nullopt;
+    return data;
+}
+
+bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+// Asks for write access to a file that exists already; a new file is written without asking.
+bool mayWrite(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    bool granted = false;
+    SandboxFileAccess::shared().access(QUrl::fromLocalFile(path), Permissions{5}, true, true,
+                                       [&granted](const SandboxFileAccess::Result& result) {
+                                           granted = result.succeeded();
+                                       });
+    return granted;
+}
+
+QString csvField(QString text)
+{
+    text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+} // namespace
+
+ExportData::ExportData(ExportImportManager& manager)
+    : manager_(manager)
+{
+}
+
+void ExportData::exportDataToFile()
+{
+    VLOG(Logger::importExport(), platform::LogType::Default, "-> exportDataToFile");
+    platform::SavePanelRequest panel;
+    panel.allowsOtherFileTypes = false;
+    panel.canCreateDirectories = true;
+    panel.allowedFileTypes = {manager_.defaultFileExtension};
+    const auto response = platform::Dialogs::runSavePanel(panel);
+    if (response.accepted && !response.path.isEmpty()) {
+        if (!mayWrite(response.path)) {
+            platform::Dialogs::showAlert(QStringLiteral("Nothing was exported: writing to the file was not allowed."),
+                                         response.path);
+        } else if (exportAll(response.path, true) == Outcome::nothingToExport) {
+            platform::Dialogs::showAlert(QStringLiteral("Nothing was exported: the catalogue holds no entries."),
+                                         QStringLiteral("No file was written."));
+        }
+    }
+    VLOG(Logger::importExport(), platform::LogType::Default, "<- exportDataToFile");
+}
+
+ExportData::Outcome ExportData::exportAll(const QString& path, bool removeUnusedTags)
+{
+    Configuration& config = manager_.config();
+    DataStorage& store = config.dataStorage();
+    if (store.allData()->isEmpty())
+        return Outcome::nothingToExport;
+    store.setEnableDataProxies(false);
+    manager_.setState(ExportImportManagerState::exportRunning);
+    VLOG(Logger::importExport(), platform::LogType::Default, "# ExportAll #");
+
+    exportImportData_ = std::make_shared<ExportImportData>();
+    exportTagDataArray(removeUnusedTags);
+    exportAllDataArray();
+    exportGlobalHotkey();
+    exportURLTemplatesArray();
+
+    ExportImportData& data = *exportImportData_;
+    data.windowViewStyle = config.windowViewStyle();
+    data.clickType = config.clickType();
+    data.mainPopoverAnimated = config.mainPopoverAnimated();
+    data.alternateFolderBrowser = config.alternateFolderBrowser();
+    data.customSpotlightSearchScope = config.customSpotlightSearchScope();
+    data.searchForComments = config.searchForComments();
+    data.searchForTags = config.searchForTags();
+    data.selectingTagsInMainWindowLaunchAll = config.selectingTagsInMainWindowLaunchAll();
+    data.entryBackgroundAlphaValue = config.entryBackgroundAlphaValue();
+    data.useSmallModeInMainView = config.useSmallModeInMainView();
+    data.showPathInMainView = config.showPathInMainView();
+    data.hotkeyBorder = config.hotkeyBorder();
+    data.translucentBackgroundRight = config.translucentBackgroundRight();
+    data.mainWindowHeight = config.mainWindowHeight();
+    data.mainWindowWidth = config.mainWindowWidth();
+
+    QString error;
+    const QByteArray bytes = platform::KeyedArchiver::archivedData(exportImportData_, &error);
+    const bool written = !bytes.isEmpty() && writeAtomically(path, bytes, &error);
+    if (!written) {
+        VLOG(Logger::importExport(), platform::LogType::Error, "Export failed: %{public}@", error);
+        platform::Dialogs::showAlert(QStringLiteral("Failed to save configuration to file!"),
+                                     QStringLiteral("Error: Configuration"));
+    }
+    manager_.setState(ExportImportManagerState::idle);
+    store.setEnableDataProxies(true);
+    return written ? Outcome::written : Outcome::failed;
+}
+
+void ExportData::exportTagDataArray(bool removeUnusedTags)
+{
+    const auto& tags = manager_.config().dataStorage().tagManager().allAvailableTags();
+    if (tags->isEmpty())
+        return;
+    VLOG(Logger::importExport(), platform::LogType::Default, "-> exportTagDataArray");
+    if (removeUnusedTags && !tags->allSatisfy([](const iconTagPtr& tag) { return tag && tag->tagUsed(); }))
+        tags->removeAllWhere([](const iconTagPtr& tag) { return !tag || !tag->tagUsed(); });
+    const auto selection = tags->filtered([](const iconTagPtr& tag) { return tag && tag->shouldSavedToConfig(); });
+    exportImportData_->allTagsArchive = archiveArray(selection->snapshot());
+    if (!exportImportData_->allTagsArchive)
+        platform::Dialogs::showAlert(QStringLiteral("Error saving arrayOfAllTags to ExportFile"), kErrorExport);
+    VLOG(Logger::importExport(), platform::LogType::Default, "<- exportTagDataArray");
+}
+
+void ExportData::exportAllDataArray()
+{
+    const auto& allData = manager_.config().dataStorage().allData();
+    if (allData->isEmpty())
+        return;
+    VLOG(Logger::importExport(), platform::LogType::Default, "-> exportAllDataArray");
+    const auto selection = allData->filtered([](const TableViewItemPtr& entry) {
+        return entry && entry->shouldSavedToConfig();
+    });
+    exportImportData_->allDataArchive = archiveArray(selection->snapshot());
+    if (!exportImportData_->allDataArchive)
+        platform::Dialogs::showAlert(QStringLiteral("Error saving allDataArray to ExportFile"), kErrorExport);
+    VLOG(Logger::importExport(), platform::LogType::Default, "<- exportAllDataArray");
+}
+
+void ExportData::exportGlobalHotkey()
+{
+    const auto combo = manager_.config().globalKeyCombo();
+    if (!combo)
+        return;
+    VLOG(Logger::importExport(), platform::LogType::Default, "-> exportGlobalHotkey");
+    const QByteArray data = platform::KeyedArchiver::archivedData(std::make_shared<KeyCombo>(*combo));
+    if (data.isEmpty())
+        platform::Dialogs::showAlert(QStringLiteral("Error saving globalKeyCombo_KeyName to ExportFile"), kErrorExport);
+    else
+        exportImportData_->globalKeyCombo = data;
+    VLOG(Logger::importExport(), platform::LogType::Default, "<- exportGlobalHotkey");
+}
+
+void ExportData::exportURLTemplatesArray()
+{
+    const auto& templates = manager_.config().urlManager().urlTemplates();
+    if (templates.isEmpty())
+        return;
+    VLOG(Logger::importExport(), platform::LogType::Default, "-> exportURLTemplatesArray");
+    exportImportData_->urlTemplateArchive = archiveArray(templates);
+    if (!exportImportData_->urlTemplateArchive)
+        platform::Dialogs::showAlert(QStringLiteral("Error saving URLTemplatesArray to ExportFile"), kErrorExport);
+    VLOG(Logger::importExport(), platform::LogType::Default, "<- exportURLTemplatesArray");
+}
+
+// ---- CSV ----
+
+void ExportData::exportDataAsCSV(const SynchronizedArray<TableViewItemPtr>::Ptr& entries)
+{
+    platform::SavePanelRequest panel;
+    panel.allowsOtherFileTypes = false;
+    panel.canCreateDirectories = true;
+    panel.allowedFileTypes = {manager_.defaultTextExtension};
+    const auto response = platform::Dialogs::runSavePanel(panel);
+    if (!response.accepted || response.path.isEmpty())
+        return;
+    VLOG(Logger::importExport(), platform::LogType::Default, "Exporting to CSV");
+    if (!entries || entries->isEmpty()) {
+        platform::Dialogs::showAlert(QStringLiteral("Nothing was exported: the list holds no entries."),
+                                     QStringLiteral("No file was written."));
+        return;
+    }
+    if (mayWrite(response.path))
+        writeCSV(response.path, entries);
+}
+
+bool ExportData::writeCSV(const QString& path, const SynchronizedArray<TableViewItemPtr>::Ptr& entries)
+{
+    if (!entries || entries->isEmpty())
+        return false;
+    manager_.setState(ExportImportManagerState::exportRunning);
+    QStringList lines{QStringLiteral("Name,Path,Tags,Hotkey,Comment")};
+    for (const auto& entry : entries->snapshot())
+        if (entry)
+            lines.append(csvLine(*entry));
+    QString error;
+    const bool written = writeAtomically(path, lines.join(QLatin1Char('\n')).toUtf8(), &error);
+    if (!written)
+        platform::Dialogs::showAlert(QStringLiteral("Error on writing strings to file: ") + error, kErrorExport);
+    manager_.setState(ExportImportManagerState::idle);
+    return written;
+}
+
+QString ExportData::csvLine(const TableViewItem& entry)
+{
+    const auto hotkey = entry.hotkey();
+    return QStringList{csvField(entry.name()), csvField(entry.path()), csvField(entry.tags().join(QLatin1Char(','))),
+                       csvField(hotkey ? hotkey->displayString() : QString()), csvField(entry.comment())}
+        .join(QLatin1Char(','));
+}
+
+} // namespace vantel

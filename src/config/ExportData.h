@@ -1,0 +1,48 @@
+#pragma once
+
+#include "config/ExportImportData.h"
+#include "model/SynchronizedArray.h"
+#include "model/TableViewItem.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace vantel {
+
+class ExportImportManager;
+
+// Writes export files (the command with its save panel, and the file itself
+// for the versioned backups) and the CSV list of entries. Main thread.
+class ExportData {
+public:
+    explicit ExportData(ExportImportManager& manager);
+
+    enum class Outcome { written, nothingToExport, failed };
+
+    // The archive the current export fills; a new one for every export.
+    const std::shared_ptr<ExportImportData>& exportImportData() const { return exportImportData_; }
+
+    // Asks for the file and exports; says so when nothing was written.
+    void exportDataToFile();
+    // Writes the export file atomically; no file while the catalogue is
+    // empty. Alerts on a failure of its own.
+    Outcome exportAll(const QString& path, bool removeUnusedTags);
+    void exportTagDataArray(bool removeUnusedTags);
+    void exportAllDataArray();
+    void exportGlobalHotkey();
+    void exportURLTemplatesArray();
+
+    // CSV: asks for the file and writes the entries.
+    void exportDataAsCSV(const SynchronizedArray<TableViewItemPtr>::Ptr& entries);
+    // False when nothing was written (an empty list or a failed write).
+    bool writeCSV(const QString& path, const SynchronizedArray<TableViewItemPtr>::Ptr& entries);
+    // One data line: five fields, each quoted, a quote inside doubled.
+    static QString csvLine(const TableViewItem& entry);
+
+private:
+    ExportImportManager& manager_;
+    std::shared_ptr<ExportImportData> exportImportData_;
+};
+
+} // namespace vantel
