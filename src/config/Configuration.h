@@ -3,6 +3,7 @@
 #include "config/MainWindowSize.h"
 #include "hotkeys/KeyCombo.h"
 #include "model/GuardedFields.h"
+#include "platform/Color.h"
 #include "platform/NotificationCenter.h"
 
 #include <QString>
@@ -152,6 +153,16 @@ public:
     void setHotkeyBorder(bool on) { hotkeyBorder_.store(on); }
     float entryBackgroundAlphaValue() const { return entryBackgroundAlphaValue_.load(); }
     void setEntryBackgroundAlphaValue(float alpha) { entryBackgroundAlphaValue_.store(alpha); }
+
+    // Text colours of an entry's name, path and description; never stored.
+    // None is the system label colour: the palette's text colour where it is
+    // drawn, so light and dark themes both read.
+    std::optional<platform::Color> diaplaynameColor() const { return readLocked(diaplaynameColor_); }
+    void setDiaplaynameColor(const std::optional<platform::Color>& color) { exchangeLocked(diaplaynameColor_, color); }
+    std::optional<platform::Color> pathColor() const { return readLocked(pathColor_); }
+    void setPathColor(const std::optional<platform::Color>& color) { exchangeLocked(pathColor_, color); }
+    std::optional<platform::Color> descriptionColor() const { return readLocked(descriptionColor_); }
+    void setDescriptionColor(const std::optional<platform::Color>& color) { exchangeLocked(descriptionColor_, color); }
     bool translucentBackgroundRight() const { return translucentBackgroundRight_.load(); }
     void setTranslucentBackgroundRight(bool on) { translucentBackgroundRight_.store(on); }
 
@@ -261,6 +272,9 @@ private:
     QStringList customSpotlightSearchScope_;
     std::atomic<bool> hotkeyBorder_{false};
     std::atomic<float> entryBackgroundAlphaValue_{0.2f};
+    std::optional<platform::Color> diaplaynameColor_;
+    std::optional<platform::Color> pathColor_;
+    std::optional<platform::Color> descriptionColor_;
     std::atomic<bool> translucentBackgroundRight_{false};
 
     std::chrono::milliseconds saveConfigInterval_{120000};
