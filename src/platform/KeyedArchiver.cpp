@@ -19,6 +19,7 @@ namespace vantel::platform {
 
 namespace {
 
+using PropertyList::OrderedDictionary;
 using PropertyList::Uid;
 
 constexpr qint64 referenceEpochMSecs = 978307200ll * 1000;
@@ -38,8 +39,9 @@ struct KeyedArchiver::State {
     // Keeps every archived object alive while the archive is built, so that an
     // address seen once cannot be reused by a different object.
     std::vector<std::shared_ptr<const Archivable>> keepAlive;
-    // The dictionaries being filled: the top level first, then one per object being encoded.
-    std::vector<QVariantMap> stack{QVariantMap{}};
+    // The dictionaries being filled: the top level first, then one per object
+    // being encoded. Each keeps its keys in the order encode() wrote them.
+    std::vector<OrderedDictionary> stack{OrderedDictionary{}};
     QString error;
 
     void fail(const QString& message)
@@ -246,10 +248,18 @@ quint64 KeyedArchiver::State::encodeArchivable(KeyedArchiver& archiver, const st
     keepAlive.push_back(object);
     stack.emplace_back();
     object->encode(archiver);
-    QVariantMap dict = std::move(stack.back());
+    const OrderedDictionary encoded = std::move(stack.back());
     stack.pop_back();
-    dict.insert(QStringLiteral("$class"), QVariant::fromValue(Uid{classRecord(name, chain)}));
-    objects[qsizetype(uid)] = dict;
+    // The class reference leads the record, and a key of the object's own
+    // cannot take its place.
+    const QString classKey = QStringLiteral("$class");
+    OrderedDictionary record;
+    record.insert(classKey, QVariant::fromValue(Uid{classRecord(name, chain)}));
+    for (const auto& [key, value] : encoded.entries()) {
+        if (key != classKey)
+            record.insert(key, value);
+    }
+    objects[qsizetype(uid)] = QVariant::fromValue(record);
     return uid;
 }
 
@@ -313,7 +323,7 @@ QByteArray KeyedArchiver::encodedData(QString* error) const
     const QVariantMap archive{
         {QStringLiteral("$archiver"), QStringLiteral("NSKeyedArchiver")},
         {QStringLiteral("$version"), qint64(100000)},
-        {QStringLiteral("$top"), d->stack.front()},
+        {QStringLiteral("$top"), QVariant::fromValue(d->stack.front())},
         {QStringLiteral("$objects"), d->objects},
     };
     return PropertyList::serialize(archive, PropertyList::Format::Binary, error);

@@ -28,6 +28,16 @@ std::optional<QVariant> dateFromReferenceSeconds(double seconds)
 
 } // namespace detail
 
+void OrderedDictionary::insert(const QString& key, const QVariant& value)
+{
+    if (const auto it = positions_.constFind(key); it != positions_.cend()) {
+        entries_[*it].second = value;
+        return;
+    }
+    positions_.insert(key, entries_.size());
+    entries_.append({key, value});
+}
+
 std::optional<QVariant> parse(const QByteArray& data, QString* error)
 {
     if (data.isEmpty()) {

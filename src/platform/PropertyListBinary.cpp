@@ -479,6 +479,10 @@ private:
             last_ = add(Kind::Uid, value);
             return true;
         }
+        if (value.metaType() == QMetaType::fromType<OrderedDictionary>()) {
+            const OrderedDictionary dictionary = value.value<OrderedDictionary>();
+            return collectDict(dictionary.entries(), depth);
+        }
         switch (value.typeId()) {
         case QMetaType::Bool:
             last_ = add(Kind::Bool, value);
@@ -537,13 +541,13 @@ private:
             return true;
         }
         case QMetaType::QVariantMap:
-            return collectDict(value.toMap(), depth);
+            return collectDict(value.toMap().asKeyValueRange(), depth);
         case QMetaType::QVariantHash: {
             QVariantMap sorted;
             const QVariantHash hash = value.toHash();
             for (auto it = hash.cbegin(); it != hash.cend(); ++it)
                 sorted.insert(it.key(), it.value());
-            return collectDict(sorted, depth);
+            return collectDict(sorted.asKeyValueRange(), depth);
         }
         default:
             break;
@@ -554,18 +558,18 @@ private:
                           .arg(QString::fromLatin1(value.typeName())));
     }
 
-    bool collectDict(const QVariantMap& map, int depth)
+    // `entries` yields key/value pairs in the order they are written.
+    template <typename Entries>
+    bool collectDict(const Entries& entries, int depth)
     {
         const std::size_t self = add(Kind::Dict);
         std::vector<quint64> keys;
         std::vector<quint64> values;
-        keys.reserve(std::size_t(map.size()));
-        values.reserve(std::size_t(map.size()));
-        for (auto it = map.cbegin(); it != map.cend(); ++it) {
-            if (it.key().contains(QChar(0)))
+        for (const auto& [key, item] : entries) {
+            if (key.contains(QChar(0)))
                 return refuse(QStringLiteral("dictionary key holds a NUL character"));
-            keys.push_back(*addString(it.key()));
-            if (!collect(it.value(), depth + 1))
+            keys.push_back(*addString(key));
+            if (!collect(item, depth + 1))
                 return false;
             values.push_back(last_);
         }

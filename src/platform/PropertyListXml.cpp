@@ -453,15 +453,17 @@ private:
         return true;
     }
 
-    bool dict(const QVariantMap& map, int depth)
+    // `entries` yields key/value pairs in the order they are written.
+    template <typename Entries>
+    bool dict(const Entries& entries, int depth)
     {
-        if (map.isEmpty()) {
+        if (entries.begin() == entries.end()) {
             line(depth, "<dict/>");
             return true;
         }
         line(depth, "<dict>");
-        for (auto it = map.cbegin(); it != map.cend(); ++it) {
-            if (!string(depth + 1, "key", it.key()) || !value(it.value(), depth + 1))
+        for (const auto& [key, item] : entries) {
+            if (!string(depth + 1, "key", key) || !value(item, depth + 1))
                 return false;
         }
         line(depth, "</dict>");
@@ -478,6 +480,10 @@ private:
             element(depth + 1, "integer", QByteArray::number(value.value<Uid>().value));
             line(depth, "</dict>");
             return true;
+        }
+        if (value.metaType() == QMetaType::fromType<OrderedDictionary>()) {
+            const OrderedDictionary dictionary = value.value<OrderedDictionary>();
+            return dict(dictionary.entries(), depth);
         }
         switch (value.typeId()) {
         case QMetaType::Bool:
@@ -545,13 +551,13 @@ private:
             return true;
         }
         case QMetaType::QVariantMap:
-            return dict(value.toMap(), depth);
+            return dict(value.toMap().asKeyValueRange(), depth);
         case QMetaType::QVariantHash: {
             QVariantMap sorted;
             const QVariantHash hash = value.toHash();
             for (auto it = hash.cbegin(); it != hash.cend(); ++it)
                 sorted.insert(it.key(), it.value());
-            return dict(sorted, depth);
+            return dict(sorted.asKeyValueRange(), depth);
         }
         default:
             break;

@@ -222,6 +222,42 @@ print(json.dumps({
     EXPECT_FALSE(back->child->child);
 }
 
+TEST(KeyedArchiverTest, AnObjectsKeysKeepTheOrderTheyWereEncodedIn)
+{
+    auto note = std::make_shared<Note>();
+    note->title = QStringLiteral("parent");
+    note->child = std::make_shared<Note>();
+    note->child->title = QStringLiteral("child");
+    const QByteArray data = KeyedArchiver::archivedData(note);
+    ASSERT_FALSE(data.isEmpty());
+    const QString path = writeFile(QStringLiteral("order.plist"), data);
+    const QString script = QStringLiteral(R"(
+import plistlib, sys
+a = plistlib.load(open(sys.argv[1], 'rb'))
+objs = a['$objects']
+n = objs[a['$top']['root'].data]
+print(','.join(n))
+print(','.join(objs[n['child'].data]))
+)");
+    const PythonRun run = runPython(script, {path});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QByteArray encodeOrder = "$class,title,count,pinned,weight,ratio,color,tags,child";
+    EXPECT_EQ(run.out, encodeOrder + '\n' + encodeOrder + '\n');
+    auto back = KeyedUnarchiver::unarchive<Note>(data, noteOptions());
+    ASSERT_TRUE(back && back->child);
+    EXPECT_EQ(back->child->title, QStringLiteral("child"));
+
+    // The XML form keeps the order too; a key set again keeps its place and takes the new value.
+    PropertyList::OrderedDictionary dictionary;
+    dictionary.insert(QStringLiteral("b"), qint64(1));
+    dictionary.insert(QStringLiteral("a"), qint64(2));
+    dictionary.insert(QStringLiteral("b"), qint64(3));
+    const QByteArray xml = PropertyList::serialize(QVariant::fromValue(dictionary), PropertyList::Format::Xml);
+    EXPECT_TRUE(xml.contains("<dict>\n\t<key>b</key>\n\t<integer>3</integer>\n\t<key>a</key>\n\t<integer>2</integer>\n</dict>"))
+        << xml.toStdString();
+    EXPECT_EQ(PropertyList::parse(xml), QVariant(QVariantMap{{QStringLiteral("a"), qint64(2)}, {QStringLiteral("b"), qint64(3)}}));
+}
+
 TEST(KeyedArchiverTest, ReadsAnArchiveBuiltByAnotherWriter)
 {
     const QString path = vantel::test::makeTempDir(QStringLiteral("foreign")) + QStringLiteral("/foreign.plist");
