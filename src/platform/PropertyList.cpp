@@ -16,6 +16,21 @@ void setError(QString* error, const QString& message)
         *error = message;
 }
 
+QVariantMap sortedMap(const QVariantHash& hash)
+{
+    QVariantMap sorted;
+    for (auto it = hash.cbegin(); it != hash.cend(); ++it)
+        sorted.insert(it.key(), it.value());
+    return sorted;
+}
+
+QString unsupportedValueMessage(const QVariant& value)
+{
+    if (!value.isValid() || value.isNull())
+        return QStringLiteral("a property list cannot hold a null value");
+    return QStringLiteral("a property list cannot hold a value of type %1").arg(QString::fromLatin1(value.typeName()));
+}
+
 std::optional<QVariant> dateFromReferenceSeconds(double seconds)
 {
     const double msecs = std::round(seconds * 1000.0) + double(referenceEpochMSecs);

@@ -30,4 +30,9 @@ std::optional<QVariant> dateFromReferenceSeconds(double seconds);
 
 void setError(QString* error, const QString& message);
 
+// Hashes are written in key order, so equal data gives equal bytes.
+QVariantMap sortedMap(const QVariantHash& hash);
+// Why a value that no property list can carry was refused.
+QString unsupportedValueMessage(const QVariant& value);
+
 } // namespace vantel::platform::PropertyList::detail

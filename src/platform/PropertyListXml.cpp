@@ -553,19 +553,13 @@ private:
         case QMetaType::QVariantMap:
             return dict(value.toMap().asKeyValueRange(), depth);
         case QMetaType::QVariantHash: {
-            QVariantMap sorted;
-            const QVariantHash hash = value.toHash();
-            for (auto it = hash.cbegin(); it != hash.cend(); ++it)
-                sorted.insert(it.key(), it.value());
+            const QVariantMap sorted = sortedMap(value.toHash());
             return dict(sorted.asKeyValueRange(), depth);
         }
         default:
             break;
         }
-        if (!value.isValid() || value.isNull())
-            return refuse(QStringLiteral("a property list cannot hold a null value"));
-        return refuse(QStringLiteral("a property list cannot hold a value of type %1")
-                          .arg(QString::fromLatin1(value.typeName())));
+        return refuse(unsupportedValueMessage(value));
     }
 
     QByteArray out_;
