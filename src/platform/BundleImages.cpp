@@ -248,8 +248,10 @@ std::optional<QIcon> Bundle::imageNamed(const QString& name) const
         static QHash<QString, QIcon> found;
         std::lock_guard lock(mutex);
         auto it = found.constFind(name);
-        if (it == found.constEnd())
-            it = found.insert(name, themeIcon(QString::fromLatin1(theme->data(), static_cast<qsizetype>(theme->size()))));
+        if (it == found.constEnd()) {
+            const QString themeName = QString::fromLatin1(theme->data(), static_cast<qsizetype>(theme->size()));
+            it = found.insert(name, themeIcon(themeName));
+        }
         if (!it->isNull())
             return *it;
     }
