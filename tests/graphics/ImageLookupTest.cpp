@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using vantel::DataStorage;
 using vantel::platform::Bundle;
 
@@ -32,6 +34,25 @@ int paintedPixels(const QImage& image)
         for (int x = 0; x < image.width(); ++x)
             count += qAlpha(image.pixel(x, y)) > 0;
     return count;
+}
+
+// One colour, with only its opacity varying, so that a tint shows the
+// whole picture.
+bool isSingleColour(const QImage& image)
+{
+    std::optional<QColor> first;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.alpha() < 160)
+                continue;
+            if (!first)
+                first = c;
+            else if (std::abs(c.red() - first->red()) + std::abs(c.green() - first->green())
+                         + std::abs(c.blue() - first->blue()) > 60)
+                return false;
+        }
+    return true;
 }
 
 } // namespace
@@ -61,6 +82,7 @@ TEST(ImageLookupTest, EveryTagSymbolResolvesAndLooksDistinct)
             EXPECT_GT(paintedPixels(image), side) << name.toStdString() << " at " << side;
         }
         const QImage big = render(*icon, 48);
+        EXPECT_TRUE(i == 0 || isSingleColour(big)) << name.toStdString() << " is not in one colour";
         const QByteArray hash = QCryptographicHash::hash(
             QByteArrayView(big.constBits(), big.sizeInBytes()), QCryptographicHash::Sha1);
         EXPECT_FALSE(seen.contains(hash)) << name.toStdString() << " looks like " << seen.value(hash).toStdString();
