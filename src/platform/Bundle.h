@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
@@ -43,6 +44,11 @@ public:
     // languages. Names that would leave the resources folder are refused.
     std::optional<QString> pathForResource(const QString& name, const QString& extension,
                                            const QString& subdirectory = {}) const;
+
+    // The application's image of that name: the icon of the user's theme, else
+    // of Breeze, else the bundle's own drawing. None for a name the
+    // application does not know, or when no icon can be found for it.
+    std::optional<QIcon> imageNamed(const QString& name) const;
 
 private:
     Bundle() = default;

@@ -1,0 +1,103 @@
+#include "datastore/DataStorage.h"
+#include "datastore/TagManager.h"
+#include "platform/Bundle.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+using vantel::DataStorage;
+using vantel::platform::Bundle;
+
+namespace {
+
+QImage render(const QIcon& icon, int side)
+{
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    icon.paint(&painter, image.rect());
+    return image;
+}
+
+int paintedPixels(const QImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += qAlpha(image.pixel(x, y)) > 0;
+    return count;
+}
+
+// One colour, with only its opacity varying, so that a tint shows the
+// whole picture.
+bool isSingleColour(const QImage& image)
+{
+    std::optional<QColor> first;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.alpha() < 160)
+                continue;
+            if (!first)
+                first = c;
+            else if (std::abs(c.red() - first->red()) + std::abs(c.green() - first->green())
+                         + std::abs(c.blue() - first->blue()) > 60)
+                return false;
+        }
+    return true;
+}
+
+} // namespace
+
+// Every tag symbol and the default tag image show something at the sizes the
+// lists and the cache use, and no two symbols look alike.
+TEST(ImageLookupTest, EveryTagSymbolResolvesAndLooksDistinct)
+{
+    DataStorage store;
+    QStringList names = store.tagManager().iconNames();
+    ASSERT_EQ(names.size(), 143);
+    names.prepend(store.tagManager().defaultFolder);
+
+    const int columns = 12;
+    const int cell = 56;
+    QImage grid(columns * cell, int((names.size() + columns - 1) / columns) * cell, QImage::Format_ARGB32);
+    grid.fill(Qt::white);
+    QPainter painter(&grid);
+
+    QHash<QByteArray, QString> seen;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString& name = names.at(i);
+        const std::optional<QIcon> icon = Bundle::main().imageNamed(name);
+        ASSERT_TRUE(icon.has_value()) << name.toStdString();
+        for (int side : {32, 48}) {
+            const QImage image = render(*icon, side);
+            EXPECT_GT(paintedPixels(image), side) << name.toStdString() << " at " << side;
+        }
+        const QImage big = render(*icon, 48);
+        EXPECT_TRUE(i == 0 || isSingleColour(big)) << name.toStdString() << " is not in one colour";
+        const QByteArray hash = QCryptographicHash::hash(
+            QByteArrayView(big.constBits(), big.sizeInBytes()), QCryptographicHash::Sha1);
+        EXPECT_FALSE(seen.contains(hash)) << name.toStdString() << " looks like " << seen.value(hash).toStdString();
+        seen.insert(hash, name);
+        painter.drawImage(int(i % columns) * cell + 4, int(i / columns) * cell + 4, big);
+    }
+    painter.end();
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_TRUE(grid.save(folder + QStringLiteral("/tag-symbols.png")));
+}
+
+TEST(ImageLookupTest, UnknownNameAnswersNone)
+{
+    EXPECT_FALSE(Bundle::main().imageNamed(QStringLiteral("icon_no_such_symbol")).has_value());
+    EXPECT_FALSE(Bundle::main().imageNamed(QStringLiteral("folder")).has_value()); // a theme name is not an image name
+    EXPECT_FALSE(Bundle::main().imageNamed(QString()).has_value());
+}

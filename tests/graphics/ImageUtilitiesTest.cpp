@@ -1,0 +1,71 @@
+#include "graphics/ImageUtilities.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+
+#include <gtest/gtest.h>
+
+using namespace vantel;
+
+namespace {
+
+QIcon blank(int width, int height)
+{
+    QPixmap pix(width, height);
+    pix.fill(Qt::gray);
+    return QIcon(pix);
+}
+
+QSize filled(int w, int h, int boxW, int boxH)
+{
+    const std::optional<QIcon> icon = resizedToFill(blank(w, h), boxW, boxH);
+    return icon ? naturalImageSize(*icon) : QSize();
+}
+
+} // namespace
+
+TEST(ImageUtilitiesTest, ResizedToFillCoversTheBoxKeepingAspect)
+{
+    EXPECT_EQ(filled(200, 100, 48, 48), QSize(96, 48));
+    EXPECT_EQ(filled(100, 200, 48, 48), QSize(48, 96));
+    EXPECT_EQ(filled(512, 512, 48, 48), QSize(48, 48));
+    EXPECT_EQ(filled(100, 50, 32, 32), QSize(64, 32));
+    EXPECT_EQ(filled(3, 7, 10, 10), QSize(10, 23)); // rounded down
+
+    // Drawn at its new size, sharp from the source, not a copy made earlier.
+    const std::optional<QIcon> icon = resizedToFill(blank(200, 100), 48, 48);
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(icon->pixmap(QSize(96, 48)).size(), QSize(96, 48));
+    EXPECT_EQ(icon->pixmap(QSize(96, 48)).toImage().pixelColor(50, 20), QColor(Qt::gray));
+}
+
+TEST(ImageUtilitiesTest, ImagesWithoutAreaAnswerNone)
+{
+    EXPECT_FALSE(resizedToFill(QIcon(), 48, 48));
+    EXPECT_FALSE(resizedToFill(QIcon(QPixmap()), 48, 48));
+    EXPECT_FALSE(resized(QIcon(), 48, 48));
+}
+
+TEST(ImageUtilitiesTest, TintKeepsOpacityAndLeavesTransparencyAlone)
+{
+    QImage symbol(16, 16, QImage::Format_ARGB32_Premultiplied);
+    symbol.fill(Qt::transparent);
+    symbol.setPixelColor(3, 3, QColor(0, 0, 0, 255));
+    symbol.setPixelColor(5, 5, QColor(0, 0, 0, 128));
+    QIcon source(QPixmap::fromImage(symbol));
+    source.setIsMask(true);
+
+    EXPECT_EQ(tinted(source, std::nullopt).cacheKey(), source.cacheKey());
+
+    const QIcon red = tinted(source, QColor(Qt::red));
+    EXPECT_NE(red.cacheKey(), source.cacheKey());
+    EXPECT_FALSE(red.isMask());
+    EXPECT_EQ(red.actualSize(QSize(16, 16)), QSize(16, 16));
+    const QImage out = red.pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(out.pixelColor(3, 3), QColor(255, 0, 0, 255));
+    EXPECT_EQ(out.pixelColor(5, 5).red(), 255);
+    EXPECT_EQ(out.pixelColor(5, 5).green(), 0);
+    EXPECT_NEAR(out.pixelColor(5, 5).alpha(), 128, 1);
+    EXPECT_EQ(out.pixelColor(0, 0).alpha(), 0);
+}
