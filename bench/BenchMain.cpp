@@ -2,6 +2,7 @@
 // folders point into a temporary folder, so nothing reads or writes the
 // user's files, and the user's applications never enter a measurement.
 #include "BenchSupport.h"
+#include "support/ThrowAwayHome.h"
 
 #include "shell/AppDelegate.h"
 
@@ -18,19 +19,8 @@ int main(int argc, char* argv[])
     QTemporaryDir home(QDir::tempPath() + QStringLiteral("/vantel-bench-XXXXXX"));
     if (!home.isValid())
         return 2;
+    vantel::testing::pointAtThrowAwayHome(home.path(), "VANTEL_BENCH_HOME");
     const QByteArray root = home.path().toUtf8();
-    for (const char* sub : {"config", "data", "cache", "state", "runtime"})
-        QDir().mkpath(home.path() + QStringLiteral("/") + QString::fromLatin1(sub));
-    QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("VANTEL_BENCH_HOME", root);
-    qputenv("HOME", root);
-    qputenv("XDG_CONFIG_HOME", root + "/config");
-    qputenv("XDG_DATA_HOME", root + "/data");
-    qputenv("XDG_CACHE_HOME", root + "/cache");
-    qputenv("XDG_STATE_HOME", root + "/state");
-    qputenv("XDG_RUNTIME_DIR", root + "/runtime");
-    qputenv("XDG_CONFIG_DIRS", root + "/system-config");
 
     // GLib reads XDG_DATA_DIRS once per process: point it at the folders its
     // application scan is measured over and make it read them now. Our own

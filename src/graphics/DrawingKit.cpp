@@ -288,7 +288,6 @@ void drawLogo(QPainter& painter, const QRectF& frame, ResizingBehavior resizing,
         fourth.lineTo(162, 16);
         fourth.lineTo(155, 37);
         fourth.lineTo(146, 37);
-        fourth.lineTo(146, 37);
         fourth.lineTo(140, 37);
         fourth.lineTo(122, 16);
         fourth.lineTo(122, 37);

@@ -1,5 +1,7 @@
 // Every test process gets its own home: the XDG folders point into a
 // temporary folder, so no test ever reads or writes the user's files.
+#include "support/ThrowAwayHome.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -19,21 +21,8 @@ int main(int argc, char* argv[])
     QTemporaryDir home(QDir::tempPath() + QStringLiteral("/vantel-test-XXXXXX"));
     if (!home.isValid())
         return 2;
-    const QByteArray root = home.path().toUtf8();
-    for (const char* sub : {"config", "data", "data/applications", "cache", "state", "runtime"})
-        QDir().mkpath(home.path() + QStringLiteral("/") + QString::fromLatin1(sub));
-    // Qt insists on a private runtime folder.
-    QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("VANTEL_TEST_HOME", root);
-    qputenv("HOME", root);
-    qputenv("XDG_CONFIG_HOME", root + "/config");
-    qputenv("XDG_DATA_HOME", root + "/data");
-    qputenv("XDG_CACHE_HOME", root + "/cache");
-    qputenv("XDG_STATE_HOME", root + "/state");
-    qputenv("XDG_RUNTIME_DIR", root + "/runtime");
-    qputenv("XDG_DATA_DIRS", root + "/system-data");
-    qputenv("XDG_CONFIG_DIRS", root + "/system-config");
+    vantel::testing::pointAtThrowAwayHome(home.path(), "VANTEL_TEST_HOME", {QStringLiteral("data/applications")});
+    qputenv("XDG_DATA_DIRS", home.path().toUtf8() + "/system-data");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
