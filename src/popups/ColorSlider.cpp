@@ -196,6 +196,13 @@ double ColorSlider::hueOfValue() const
 
 QColor ColorSlider::selectedColor() const
 {
+    if (colorType_ == ColorType::temperature) {
+        const double range = maxValue_ - minValue_;
+        const double fraction = range == 0.0 ? 0.0 : std::clamp((value_ - minValue_) / range, 0.0, 1.0);
+        const double kelvin = double(colorTemperatureMin_)
+            + fraction * double(colorTemperatureMax_ - colorTemperatureMin_);
+        return colorForTemperature(kelvin + 500.0);
+    }
     return QColor::fromHsvF(float(hueOfValue()), std::clamp(saturation_, 0.0f, 1.0f), 1.0f, 1.0f);
 }
 
@@ -293,10 +300,14 @@ void ColorSlider::layoutLayers()
     updateLayer();
 }
 
-void ColorSlider::updateLayer()
+QRectF ColorSlider::knobRect() const
 {
     const double k = std::min(knobHeight_, double(height()));
-    knobRect_ = QRectF(knobPosition() - k / 2.0, (height() - k) / 2.0, k, k);
+    return QRectF(knobPosition() - k / 2.0, (height() - k) / 2.0, k, k);
+}
+
+void ColorSlider::updateLayer()
+{
     knobFill_ = isEnabled() ? selectedColor() : disabledKnobColor;
     update();
 }
@@ -343,9 +354,10 @@ void ColorSlider::paintEvent(QPaintEvent*)
 
     // The knob's soft shadow, half a point above it (the shadow colour is
     // black), faded out over one point.
-    const double radius = knobRect_.width() / 2.0;
+    const QRectF knobSquare = knobRect();
+    const double radius = knobSquare.width() / 2.0;
     if (radius > 0) {
-        const QPointF centre = knobRect_.center() + QPointF(0, -0.5);
+        const QPointF centre = knobSquare.center() + QPointF(0, -0.5);
         QRadialGradient shadow(centre, radius + 1.0);
         QColor dark(0, 0, 0);
         dark.setAlphaF(float(knobShadowOpacity_));
@@ -360,7 +372,7 @@ void ColorSlider::paintEvent(QPaintEvent*)
     }
 
     QPainterPath knob;
-    knob.addEllipse(knobRect_);
+    knob.addEllipse(knobSquare);
     painter.fillPath(knob, knobFill_);
     if (knobBorderSize_ > 0)
         painter.strokePath(knob, QPen(knobBorderColor_, knobBorderSize_));
@@ -399,7 +411,7 @@ void ColorSlider::mousePressEvent(QMouseEvent* event)
     }
     event->accept();
     const double x = event->position().x();
-    const bool onKnob = std::abs(x - knobPosition()) <= knobRect_.width() / 2.0;
+    const bool onKnob = std::abs(x - knobPosition()) <= knobRect().width() / 2.0;
     grabOffset_ = onKnob ? x - knobPosition() : 0.0;
     if (!onKnob)
         value_ = valueAt(x);

@@ -81,7 +81,8 @@ public:
 
     // ---- Computed ----
     // The HSB colour (hue = floatValue / maxValue, this saturation,
-    // brightness 1, alpha 1). A maxValue of 0 gives hue 0.
+    // brightness 1, alpha 1). A maxValue of 0 gives hue 0. A temperature
+    // slider answers the temperature's colour at the value, as on its track.
     QColor selectedColor() const;
     // The track's colours from left to right.
     QList<QColor> gradientColors() const;
@@ -93,7 +94,7 @@ public:
     // What is drawn now: the track's rectangle (animated between the thin
     // and the thick one), the knob's square, its fill and shadow opacity.
     QRectF trackRect() const;
-    QRectF knobRect() const { return knobRect_; }
+    QRectF knobRect() const;
     QColor knobFillColor() const { return knobFill_; }
     double knobShadowOpacity() const { return knobShadowOpacity_; }
     QRectF thinTrackRect() const;
@@ -149,7 +150,6 @@ private:
 
     // What layoutLayers computed.
     QList<QColor> gradient_;
-    QRectF knobRect_;
     QColor knobFill_;
     double knobShadowOpacity_ = 0.35;
     // 0 thin ... 1 thick.
