@@ -41,6 +41,12 @@ void DrawnButton::leaveEvent(QEvent* event)
     setIsMouseOver(false);
 }
 
+void DrawnButton::hideEvent(QHideEvent* event)
+{
+    QAbstractButton::hideEvent(event);
+    setIsMouseOver(false);
+}
+
 void DrawnButton::paintEvent(QPaintEvent*)
 {
     QStylePainter painter(this);

@@ -23,6 +23,8 @@ public:
 protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // A hidden button has no pointer over it (no leave event comes then).
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     // A thin ring in the accent colour while the button has the keyboard
     // focus, so that a graphic without a focus state of its own shows it.

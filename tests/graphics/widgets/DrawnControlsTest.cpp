@@ -392,3 +392,14 @@ TEST(DrawnControlsTest, PictureOfEveryControlInEachState)
         EXPECT_TRUE(picture.save(vantel::test::outputFolder() + QLatin1Char('/') + name));
     }
 }
+
+TEST(DrawnControlsTest, HidingForgetsThePointer)
+{
+    DrawnButtonExit button;
+    button.resize(18, 18);
+    button.show();
+    hover(button, true);
+    EXPECT_TRUE(button.isMouseOver());
+    button.hide(); // e.g. its popover closed under the pointer
+    EXPECT_FALSE(button.isMouseOver());
+}
