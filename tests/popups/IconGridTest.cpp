@@ -106,3 +106,20 @@ TEST(IconChooseCollectionViewTest, ItemsAreSpacedByTenAndSizedAsAsked)
     EXPECT_EQ(first.topLeft(), QPoint(10, 10));
     EXPECT_EQ(second.left() - first.right() - 1, 10);
 }
+
+TEST(IconChooseCollectionViewTest, PictureOfAllSymbolsTinted)
+{
+    IconChooseCollectionView view;
+    auto* model = new TagIconModel(&view);
+    view.setModel(model);
+    model->setTintColor(QColor(40, 120, 200));
+    view.setItemSize(QSize(24, 24));
+    // Room for all 143 at once: 13 columns by 11 rows of 34 points.
+    view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view.resize(13 * 34 + 10 + 4, 11 * 34 + 10 + 4);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const QRect last = view.visualRect(model->index(142));
+    EXPECT_TRUE(view.viewport()->rect().contains(last)) << "the last symbol is off the picture";
+    EXPECT_TRUE(view.grab().toImage().save(vantel::test::outputFolder() + QStringLiteral("/tag-symbols-tinted.png")));
+}
