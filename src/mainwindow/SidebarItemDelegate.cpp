@@ -2,6 +2,7 @@
 
 #include "config/SystemConfiguration.h"
 #include "datastore/TagManager.h"
+#include "graphics/ImageUtilities.h"
 #include "mainwindow/SidebarModel.h"
 #include "mainwindow/SourceListItemTags.h"
 #include "shell/AppDelegate.h"
@@ -106,19 +107,25 @@ SidebarItemDelegate::IconCellLayout SidebarItemDelegate::iconCellLayout(const QS
     return layout;
 }
 
-QPixmap SidebarItemDelegate::pixmapFor(const SourceListItem& item, int side, qreal devicePixelRatio) const
+QPixmap SidebarItemDelegate::pixmapFor(const SourceListItem& item, int side, qreal devicePixelRatio,
+                                       const QColor& templateColour) const
 {
     const SourceListItemImage description = item.image();
     if (description.isNull()) {
         const std::optional<QIcon> stored = item.icon();
         return stored ? stored->pixmap(QSize(side, side), devicePixelRatio) : QPixmap();
     }
-    const QString key = description.name + QLatin1Char('/')
-        + (description.tint ? description.tint->name(QColor::HexArgb) : QString()) + QLatin1Char('/')
+    // An untinted image is a template, drawn in the caption's colour, so it
+    // reads on light and dark palettes and on the selection alike.
+    const bool isTemplate = !description.tint.has_value();
+    const QColor colour = description.tint.value_or(templateColour);
+    const QString key = description.name + QLatin1Char('/') + colour.name(QColor::HexArgb) + QLatin1Char('/')
         + QString::number(side) + QLatin1Char('/') + QString::number(devicePixelRatio);
     if (const auto found = pixmaps_.constFind(key); found != pixmaps_.cend())
         return *found;
-    const std::optional<QIcon> icon = item.icon();
+    std::optional<QIcon> icon = item.icon();
+    if (icon && isTemplate)
+        icon = tinted(*icon, colour);
     const QPixmap pixmap = icon ? icon->pixmap(QSize(side, side), devicePixelRatio) : QPixmap();
     if (pixmaps_.size() > 512)
         pixmaps_.clear();
@@ -157,7 +164,7 @@ void SidebarItemDelegate::paintIconCell(QPainter* painter, const QStyleOptionVie
 {
     const IconCellLayout layout = iconCellLayout(option, item);
     const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : qApp->devicePixelRatio();
-    const QPixmap pixmap = pixmapFor(item, layout.icon.width(), ratio);
+    const QPixmap pixmap = pixmapFor(item, layout.icon.width(), ratio, captionColour(option));
     if (!pixmap.isNull())
         painter->drawPixmap(layout.icon, pixmap);
 

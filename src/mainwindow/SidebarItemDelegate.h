@@ -62,7 +62,7 @@ public:
 private:
     void paintHeader(QPainter* painter, const QStyleOptionViewItem& option, const SourceListItem& item) const;
     void paintIconCell(QPainter* painter, const QStyleOptionViewItem& option, const SourceListItem& item) const;
-    QPixmap pixmapFor(const SourceListItem& item, int side, qreal devicePixelRatio) const;
+    QPixmap pixmapFor(const SourceListItem& item, int side, qreal devicePixelRatio, const QColor& templateColour) const;
 
     TagManager& tags_;
     // Drawn images by name, tint, size and pixel ratio: a repaint draws no

@@ -109,3 +109,39 @@ TEST_F(SidebarRenderTest, NumbersFollowTheSetting)
     ASSERT_TRUE(sidebar->grab().save(outputFolder() + QStringLiteral("/sidebar-without-numbers.png")));
     config().setSidebarCategoriesShowNumberOfElementInSidebar(true);
 }
+
+TEST_F(SidebarRenderTest, ADarkPaletteKeepsIconsAndTextReadable)
+{
+    fillCatalogue();
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2a, 0x2e, 0x32));
+    dark.setColor(QPalette::Base, QColor(0x1b, 0x1e, 0x20));
+    dark.setColor(QPalette::Text, QColor(0xfc, 0xfc, 0xfc));
+    dark.setColor(QPalette::WindowText, QColor(0xfc, 0xfc, 0xfc));
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
+    dark.setColor(QPalette::HighlightedText, QColor(0xfc, 0xfc, 0xfc));
+    sidebar->setPalette(dark);
+    ASSERT_TRUE(sidebar->selectItemWithSelectionType(SidebarSelectionType::allFiles));
+    sidebar->resize(240, 620);
+    sidebar->show();
+    sidebar->setFocus();
+    QCoreApplication::processEvents();
+    const QImage image = sidebar->grab().toImage();
+    ASSERT_TRUE(image.save(outputFolder() + QStringLiteral("/sidebar-dark.png")));
+
+    // The untinted category icon of an unselected row is drawn light on the dark background.
+    const SourceListItemPtr folders = sidebar->searchForSourceListItem(
+        sidebar->outlineViewStructure().first()->children().at(2)->tag());
+    ASSERT_EQ(folders->itemContentType(), SourceListItemContentType::allFolders);
+    QStyleOptionViewItem option;
+    option.initFrom(sidebar->viewport());
+    option.rect = sidebar->visualRect(sidebar->model().indexForItem(folders.get()));
+    const QRect icon = sidebar->cellDelegate().iconCellLayout(option, *folders).icon;
+    int light = 0;
+    for (int y = icon.top(); y <= icon.bottom(); ++y)
+        for (int x = icon.left(); x <= icon.right(); ++x)
+            if (qGray(image.pixel(sidebar->viewport()->mapTo(sidebar.get(), QPoint(x, y)) * image.devicePixelRatio()))
+                > 200)
+                ++light;
+    EXPECT_GT(light, 10);
+}

@@ -188,3 +188,27 @@ TEST_F(SidebarSelectionTest, HoverSelectsAfterARestOnlyWithTheSetting)
     test::spinEventLoop(MainOutlineView::hoverSelectionDelay * 2);
     EXPECT_EQ(selectedName(), QStringLiteral("URLs"));
 }
+
+TEST_F(SidebarSelectionTest, HeaderQueries)
+{
+    EXPECT_FALSE(sidebar->isHeaderCollapsed(Type::allApplications));
+    sidebar->setHeaderExpanded(Type::allApplications, false); // not a header: nothing happens
+    EXPECT_NE(rowOf(QStringLiteral("Files")), -1);
+
+    // Opening the Tags header opens every sub-tag below it too.
+    sidebar->collapse(sidebar->model().indexForItem(itemNamed(QStringLiteral("Board")).get()));
+    sidebar->setHeaderExpanded(Type::headerTags, true); // open already: nothing changes
+    EXPECT_EQ(rowOf(QStringLiteral("Chess")), -1);
+    sidebar->setHeaderExpanded(Type::headerTags, false);
+    EXPECT_TRUE(sidebar->isHeaderCollapsed(Type::headerTags));
+    sidebar->setHeaderExpanded(Type::headerTags, true);
+    EXPECT_NE(rowOf(QStringLiteral("Chess")), -1);
+
+    sidebar->selectionModel()->clearSelection();
+    EXPECT_FALSE(sidebar->selectedContentType().has_value());
+    EXPECT_FALSE(sidebar->selectedTagName().has_value());
+    EXPECT_FALSE(sidebar->isTagItemSelected());
+    ASSERT_TRUE(sidebar->selectItemWithSelectionType(SidebarSelectionType::allURLs));
+    EXPECT_EQ(sidebar->selectedContentType(), Type::allURLs);
+    EXPECT_FALSE(sidebar->selectedTagName().has_value());
+}
