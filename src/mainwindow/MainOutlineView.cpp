@@ -7,6 +7,7 @@
 #include "model/Logger.h"
 #include "shell/AppDelegate.h"
 
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QMimeData>
@@ -220,6 +221,18 @@ void MainOutlineView::mouseDoubleClickEvent(QMouseEvent* event)
         return;
     }
     SpringLoadingOutlineView::mouseDoubleClickEvent(event);
+}
+
+void MainOutlineView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The mouse's right button was handled at the press; the menu key opens
+    // the popover of the current row.
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        const QModelIndex current = currentIndex();
+        if (current.isValid())
+            showSidebarContextPopover(visualRect(current).center());
+    }
+    event->accept();
 }
 
 // ---- Hover selection ----

@@ -3,6 +3,7 @@
 #include "mainwindow/SidebarItemDelegate.h"
 #include "mainwindow/SidebarTagPopover.h"
 
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
@@ -160,6 +161,14 @@ TEST_F(SidebarInteractionTest, RightClickOpensThePopoverOfATagOnly)
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::MetaModifier, centreOfRow(rowOf(QStringLiteral("Chess"))));
     EXPECT_EQ(popover.shownFor.last(), QStringLiteral("Games|Chess"));
     EXPECT_EQ(selectedName(), QStringLiteral("Chess"));
+
+    // From the keyboard: the menu key opens it for the current row.
+    popover.close();
+    sidebar->selectItemWithTagName(QStringLiteral("Office"));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QCoreApplication::sendEvent(viewport, &menuKey);
+    EXPECT_TRUE(popover.shown);
+    EXPECT_EQ(popover.shownFor.last(), QStringLiteral("Office"));
 }
 
 TEST_F(SidebarInteractionTest, RenamingACaptionRenamesTheFullTagPath)
