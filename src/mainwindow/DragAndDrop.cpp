@@ -38,6 +38,10 @@ bool isFile(const QUrl& url)
 
 } // namespace
 
+MainViewDragAndDrop::MainViewDragAndDrop() : MainViewDragAndDrop(DataStorage::shared())
+{
+}
+
 MainViewDragAndDrop::MainViewDragAndDrop(DataStorage& store, std::shared_ptr<SandboxFileAccessProtocol> bookmarks)
     : store_(store), bookmarks_(std::move(bookmarks))
 {

@@ -51,6 +51,8 @@ public:
     static constexpr int maximumFilesOntoList = 24;
     static constexpr int maximumFilesOntoSidebar = 25;
 
+    // Over the shared store.
+    MainViewDragAndDrop();
     // With no bookmark store, the access layer's.
     explicit MainViewDragAndDrop(DataStorage& store, std::shared_ptr<SandboxFileAccessProtocol> bookmarks = {});
 
@@ -74,7 +76,8 @@ public:
 
     // ---- The sidebar's drops ----
     SidebarDropValidation validateSidebarDrop(const QMimeData* data, const SidebarDropTarget& proposed) const;
-    // Carries the drop out; true when it was taken. An entry onto a tag gains
+    // Carries the drop out onto the target the validation answered; true
+    // when it was taken. An entry onto a tag gains
     // the tag (one rebuild); files are added with the tag (none for the whole
     // sidebar); a URL is added with the tag.
     bool acceptSidebarDrop(const QMimeData* data, const SidebarDropTarget& target);

@@ -5,6 +5,7 @@
 #include "model/Logger.h"
 #include "model/TableViewItemChangedNotifyObject.h"
 #include "platform/Log.h"
+#include "platform/MainQueue.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -25,6 +26,20 @@ namespace {
 const platform::LogCategory& category()
 {
     return Logger::mainTableView();
+}
+
+// Notifications arrive on the posting thread; the list is touched on the
+// main thread only, and not at all once it is gone.
+void onMainThread(MainTableView* view, std::function<void(MainTableView&)> body)
+{
+    if (platform::MainQueue::isMainThread()) {
+        body(*view);
+        return;
+    }
+    platform::MainQueue::async([guard = QPointer<MainTableView>(view), body = std::move(body)] {
+        if (guard)
+            body(*guard);
+    });
 }
 
 } // namespace
@@ -62,7 +77,9 @@ MainTableView::MainTableView(DataStorage& store, QWidget* parent)
         QStringLiteral("modifierFlagsChanged"), [this](const platform::Notification& notification) {
             // Any other object is ignored.
             if (const auto* flags = std::any_cast<CurrentModifierFlags>(&notification.object))
-                refreshQuickLaunchNumber(flags->controlKey, flags->optionKey, flags->commandKey, flags->shiftKey);
+                onMainThread(this, [keys = *flags](MainTableView& view) {
+                    view.refreshQuickLaunchNumber(keys.controlKey, keys.optionKey, keys.commandKey, keys.shiftKey);
+                });
         });
     // The selected row is drawn by where the focus is.
     connect(qApp, &QApplication::focusChanged, this, [this] {
@@ -205,27 +222,37 @@ void MainTableView::followNotifications()
     storeObservers_.push_back(center.addObserver(
         QStringLiteral("currentDataChanged"),
         [this](const platform::Notification&) {
-            if (isVisible())
-                currentDataHadChanged();
+            onMainThread(this, [](MainTableView& view) {
+                if (view.isVisible())
+                    view.currentDataHadChanged();
+            });
         },
         &store_));
     storeObservers_.push_back(center.addObserver(
         QStringLiteral("currentDataNotChangedWithLastRequest"),
         [this](const platform::Notification&) {
-            if (isVisible())
-                currentDataWasNotChanged();
+            onMainThread(this, [](MainTableView& view) {
+                if (view.isVisible())
+                    view.currentDataWasNotChanged();
+            });
         },
         &store_));
     storeObservers_.push_back(center.addObserver(
         QStringLiteral("tableViewItemChanged"), [this](const platform::Notification& notification) {
             const auto* object = std::any_cast<TableViewItemChangedNotifyObject>(&notification.object);
-            if (object && object->reason && isVisible())
-                tableViewItemChanged(object->path, *object->reason);
+            if (!object || !object->reason)
+                return;
+            onMainThread(this, [path = object->path, reason = *object->reason](MainTableView& view) {
+                if (view.isVisible())
+                    view.tableViewItemChanged(path, reason);
+            });
         }));
     storeObservers_.push_back(center.addObserver(QStringLiteral("showPathInMainViewChanged"),
                                                  [this](const platform::Notification&) {
-                                                     if (isVisible())
-                                                         viewport()->update();
+                                                     onMainThread(this, [](MainTableView& view) {
+                                                         if (view.isVisible())
+                                                             view.viewport()->update();
+                                                     });
                                                  }));
 }
 
@@ -397,15 +424,22 @@ void MainTableView::dragEnterEvent(QDragEnterEvent* event)
     setDropHighlight(DropHighlight::none);
     const QMimeData* data = event->mimeData();
     const bool offered = data && (MainViewDragAndDrop::draggedFileURLs(data) || MainViewDragAndDrop::draggedURLs(data));
-    if (offered && readingAction(event->possibleActions()) != Qt::IgnoreAction)
-        event->acceptProposedAction();
-    else
+    if (offered && readingAction(event->possibleActions()) != Qt::IgnoreAction) {
+        setState(DraggingState);
+        event->setDropAction(readingAction(event->possibleActions()));
+        event->accept();
+    } else {
         event->ignore();
+    }
 }
 
 void MainTableView::dragMoveEvent(QDragMoveEvent* event)
 {
-    const QModelIndex index = indexAt(event->position().toPoint());
+    // Near the top or bottom edge the list scrolls, so any row can be reached.
+    const QPoint at = event->position().toPoint();
+    if (hasAutoScroll() && (at.y() < autoScrollMargin() || at.y() > viewport()->height() - autoScrollMargin()))
+        startAutoScroll();
+    const QModelIndex index = indexAt(at);
     currentDraggingRow_ = index.isValid() ? std::optional<int>(index.row()) : std::nullopt;
     const ListDrop drop = listDropFor(event->mimeData(), event->possibleActions(), event->modifiers(),
                                       currentDraggingRow_);
@@ -428,12 +462,16 @@ void MainTableView::dragMoveEvent(QDragMoveEvent* event)
 
 void MainTableView::dragLeaveEvent(QDragLeaveEvent* event)
 {
+    stopAutoScroll();
+    setState(NoState);
     setDropHighlight(DropHighlight::none);
     event->accept();
 }
 
 void MainTableView::dropEvent(QDropEvent* event)
 {
+    stopAutoScroll();
+    setState(NoState);
     setDropHighlight(DropHighlight::none);
     const QMimeData* data = event->mimeData();
     const QModelIndex index = indexAt(event->position().toPoint());

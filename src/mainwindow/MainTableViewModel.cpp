@@ -19,12 +19,10 @@ int MainTableViewModel::rowCount(const QModelIndex& parent) const
 
 QVariant MainTableViewModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole && role != Qt::ToolTipRole)
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
         return {};
     const TableViewItemPtr entry = entryAt(index.row());
-    if (!entry)
-        return {};
-    return role == Qt::ToolTipRole ? entry->path() : entry->name();
+    return entry ? QVariant(entry->name()) : QVariant();
 }
 
 Qt::ItemFlags MainTableViewModel::flags(const QModelIndex& index) const

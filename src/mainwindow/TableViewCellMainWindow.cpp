@@ -203,13 +203,13 @@ std::optional<TextMark> TableViewCellMainWindow::mark(const QString& text, const
     return TextMark{at, searchText.size()};
 }
 
-QIcon TableViewCellMainWindow::entryIcon(const TableViewItem& entry, bool smallIcon)
+QIcon TableViewCellMainWindow::entryIcon(const TableViewItemPtr& entry, bool smallIcon)
 {
     // The one place that asks for an entry's image.
     (void)smallIcon;
-    switch (entry.itemType()) {
+    switch (entry->itemType()) {
     case ListviewItemType::tag: {
-        const iconTagPtr tag = DataStorage::shared().tagManager().tagForName(entry.path());
+        const iconTagPtr tag = DataStorage::shared().tagManager().tagForName(entry->path());
         const QString symbol = tag && !tag->tagSymbol().isEmpty() ? tag->tagSymbol() : QStringLiteral("icon_tags");
         const QIcon image = platform::Bundle::main().imageNamed(symbol).value_or(QIcon());
         const auto colour = tag ? tag->color() : std::nullopt;
@@ -224,19 +224,20 @@ QIcon TableViewCellMainWindow::entryIcon(const TableViewItem& entry, bool smallI
     case ListviewItemType::folder:
         break;
     }
-    const QIcon icon = platform::Workspace::shared().iconForFile(entry.path());
+    const QIcon icon = platform::Workspace::shared().iconForFile(entry->path());
     return icon.isNull() ? QIcon::fromTheme(QStringLiteral("unknown")) : icon;
 }
 
-TableViewCellContents TableViewCellMainWindow::contentsFor(const TableViewItem& entry, int itemIndex,
+TableViewCellContents TableViewCellMainWindow::contentsFor(const TableViewItemPtr& item, int itemIndex,
                                                            CellSelection selection) const
 {
+    const TableViewItem& entry = *item;
     const Configuration& config = AppDelegate::shared().config();
     const QString searchText = store_.filterCurrentData().searchStringFromSearchField;
     TableViewCellContents contents;
 
     contents.isTag = entry.itemType() == ListviewItemType::tag;
-    contents.icon = entryIcon(entry, rowStyle_ == RowStyle::smallStyle);
+    contents.icon = entryIcon(item, rowStyle_ == RowStyle::smallStyle);
     // The Option key turns the setting round while it is held.
     const bool launchAll = config.selectingTagsInMainWindowLaunchAll() != optionKeyActive_;
     contents.showsBadge = contents.isTag && launchAll;
@@ -291,7 +292,7 @@ void TableViewCellMainWindow::paint(QPainter* painter, const QStyleOptionViewIte
     const TableViewItemPtr entry = model ? model->entryAt(index.row()) : nullptr;
     if (!painter || !entry)
         return;
-    paintRow(*painter, option, *entry, index.row());
+    paintRow(*painter, option, entry, index.row());
 }
 
 QPixmap TableViewCellMainWindow::rowImage(const QStyleOptionViewItem& option, const QModelIndex& index) const
@@ -308,20 +309,21 @@ QPixmap TableViewCellMainWindow::rowImage(const QStyleOptionViewItem& option, co
         QStyleOptionViewItem moved = option;
         moved.rect = QRect(QPoint(0, 0), size);
         moved.state &= ~QStyle::State_Selected;
-        paintRow(painter, moved, *entry, index.row());
+        paintRow(painter, moved, entry, index.row());
     }
     return pixmap;
 }
 
 void TableViewCellMainWindow::paintRow(QPainter& painter, const QStyleOptionViewItem& option,
-                                       const TableViewItem& entry, int row) const
+                                       const TableViewItemPtr& item, int row) const
 {
+    const TableViewItem& entry = *item;
     const Configuration& config = AppDelegate::shared().config();
     const QPalette& palette = option.palette;
     const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
     const CellSelection selection =
         selectionStyle(option.state.testFlag(QStyle::State_Selected), focusedControl(), view && view->hasFocus());
-    const TableViewCellContents contents = contentsFor(entry, row, selection);
+    const TableViewCellContents contents = contentsFor(item, row, selection);
     const Metrics metrics = metricsFor(rowStyle_);
 
     painter.save();

@@ -96,11 +96,11 @@ public:
     // has the focus.
     static CellSelection selectionStyle(bool selected, FocusedControl focus, bool listHasFocus);
     // What the row of the entry at `itemIndex` shows.
-    TableViewCellContents contentsFor(const TableViewItem& entry, int itemIndex, CellSelection selection) const;
+    TableViewCellContents contentsFor(const TableViewItemPtr& entry, int itemIndex, CellSelection selection) const;
     // The first case-insensitive occurrence of the search text.
     static std::optional<TextMark> mark(const QString& text, const QString& searchText);
     // The entry's icon at the row style's size kind (small 32, default 48).
-    static QIcon entryIcon(const TableViewItem& entry, bool smallIcon);
+    static QIcon entryIcon(const TableViewItemPtr& entry, bool smallIcon);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
@@ -109,7 +109,7 @@ public:
     QPixmap rowImage(const QStyleOptionViewItem& option, const QModelIndex& index) const;
 
 private:
-    void paintRow(QPainter& painter, const QStyleOptionViewItem& option, const TableViewItem& entry, int row) const;
+    void paintRow(QPainter& painter, const QStyleOptionViewItem& option, const TableViewItemPtr& entry, int row) const;
 
     DataStorage& store_;
     RowStyle rowStyle_ = RowStyle::defaultStyle;

@@ -6,6 +6,9 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
+
+#include <thread>
 
 namespace vantel::test {
 
@@ -134,6 +137,22 @@ TEST_F(MainTableViewTest, AnEntryChangeRepaintsOnlyItsRowAndNotForTagsOrVisibili
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.at(0).at(0).value<QModelIndex>().row(), 1);
     EXPECT_EQ(changed.at(0).at(1).value<QModelIndex>().row(), 1);
+}
+
+TEST_F(MainTableViewTest, AnEntryChangedOnAnotherThreadIsShownFromTheMainThread)
+{
+    view->setFollowsStoreNotifications(true);
+    show();
+    auto gimp = addApplication(QStringLiteral("Gimp"));
+    applyFilter();
+    const QThread* mainThread = QThread::currentThread();
+    const QThread* signalled = nullptr;
+    QObject::connect(&view->tableModel(), &QAbstractItemModel::dataChanged, view.get(),
+            [&] { signalled = QThread::currentThread(); }, Qt::DirectConnection);
+    std::thread worker([&] { gimp->setName(QStringLiteral("GIMP")); });
+    worker.join();
+    ASSERT_TRUE(waitUntil([&] { return signalled != nullptr; }));
+    EXPECT_EQ(signalled, mainThread);
 }
 
 TEST_F(MainTableViewTest, TheStoreResortingWithoutChangeIsShownByARedraw)

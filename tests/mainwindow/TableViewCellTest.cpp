@@ -16,7 +16,7 @@ protected:
     Contents contents(const TableViewItemPtr& entry, int row = 0,
                       CellSelection selection = CellSelection::notSelected) const
     {
-        return view->cell().contentsFor(*entry, row, selection);
+        return view->cell().contentsFor(entry, row, selection);
     }
 };
 
