@@ -65,9 +65,13 @@ std::optional<int> MainTableViewModel::rowOfEqualEntry(const TableViewItem& entr
 {
     if (!shown_)
         return std::nullopt;
-    const auto found = shown_->firstIndex([&](const TableViewItemPtr& candidate) {
-        return candidate && candidate->isEqual(entry);
-    });
+    // Nearly always the same object: looked for by address first, which
+    // costs next to nothing, and compared field by field only when it is gone.
+    auto found = shown_->firstIndex([&](const TableViewItemPtr& candidate) { return candidate.get() == &entry; });
+    if (!found)
+        found = shown_->firstIndex([&](const TableViewItemPtr& candidate) {
+            return candidate && candidate->isEqual(entry);
+        });
     if (!found || *found >= rowCount_)
         return std::nullopt;
     return int(*found);

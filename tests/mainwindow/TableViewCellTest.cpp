@@ -94,17 +94,6 @@ TEST_F(TableViewCellTest, TheFocusedSelectionShowsTheReturnHintInsteadOfTheHotke
     EXPECT_TRUE(unfocused.hotkeyBordered);
 }
 
-TEST_F(TableViewCellTest, TheSelectionCountsAsFocusedFromTheSearchFieldAndTheList)
-{
-    using Cell = TableViewCellMainWindow;
-    EXPECT_EQ(Cell::selectionStyle(false, FocusedControl::mainTableView, true), CellSelection::notSelected);
-    EXPECT_EQ(Cell::selectionStyle(true, FocusedControl::searchField, false), CellSelection::selectedAndFocused);
-    EXPECT_EQ(Cell::selectionStyle(true, FocusedControl::mainTableView, false), CellSelection::selectedAndFocused);
-    EXPECT_EQ(Cell::selectionStyle(true, FocusedControl::sectionView, false), CellSelection::selectedWithoutFocus);
-    EXPECT_EQ(Cell::selectionStyle(true, FocusedControl::none, false), CellSelection::selectedWithoutFocus);
-    EXPECT_EQ(Cell::selectionStyle(true, FocusedControl::none, true), CellSelection::selectedAndFocused);
-}
-
 TEST_F(TableViewCellTest, TheSearchTextIsUnderlinedAtItsFirstOccurrenceOnly)
 {
     using Cell = TableViewCellMainWindow;
@@ -153,16 +142,6 @@ TEST_F(TableViewCellTest, ARunningApplicationShowsItsMarkerTintedWhenSelected)
     EXPECT_TRUE(contents(gimp).isRunning);
     EXPECT_FALSE(contents(gimp).runningMarkerTinted);
     EXPECT_TRUE(contents(gimp, 0, CellSelection::selectedWithoutFocus).runningMarkerTinted);
-}
-
-TEST_F(TableViewCellTest, EveryKindOfEntryGetsAnIcon)
-{
-    const QString file = makeFile(QStringLiteral("icons"), QStringLiteral("notes.txt"));
-    auto textFile = TableViewItem::initForPath(file, QStringLiteral("notes.txt"), ListviewItemType::file,
-                                               ListviewItemSource::other);
-    EXPECT_FALSE(contents(textFile).icon.isNull());
-    EXPECT_FALSE(contents(addURL(QStringLiteral("Mail"))).icon.isNull());
-    EXPECT_FALSE(contents(addTagEntry(QStringLiteral("Office"))).icon.isNull());
 }
 
 } // namespace
