@@ -12,12 +12,10 @@
 #include <QCursor>
 #include <QDrag>
 #include <QDragEnterEvent>
-#include <QGuiApplication>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 
 namespace vantel {
 
@@ -306,13 +304,9 @@ void MainTableView::showContextMenu(const QPoint& position)
     emit contextMenuRequested(entry, index.row(), QRect(viewport()->mapToGlobal(rect.topLeft()), rect.size()));
 }
 
-QScreen* MainTableView::screenWithMouse()
+std::optional<platform::ScreenInfo> MainTableView::screenWithMouse()
 {
-    const QPoint pointer = QCursor::pos();
-    for (QScreen* screen : QGuiApplication::screens())
-        if (screen->geometry().contains(pointer))
-            return screen;
-    return nullptr;
+    return platform::ScreenProvider::shared().screenWithMouse();
 }
 
 // ---- Mouse ----

@@ -4,6 +4,7 @@
 #include "mainwindow/MainTableViewFocus.h"
 #include "mainwindow/TableViewCellMainWindow.h"
 #include "platform/NotificationCenter.h"
+#include "platform/ui/ScreenProvider.h"
 
 #include <QListView>
 #include <QPointer>
@@ -11,8 +12,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-class QScreen;
 
 namespace vantel {
 
@@ -86,7 +85,7 @@ public:
     // tag entry or the popover is shown already.
     void showContextMenu(const QPoint& position);
     // The screen under the mouse pointer, none when no screen holds it.
-    static QScreen* screenWithMouse();
+    static std::optional<platform::ScreenInfo> screenWithMouse();
 
     // ---- What other parts of the main view answer ----
     void setEntryPopoverShownQuery(std::function<bool()> query) { popoverShown_ = std::move(query); }
