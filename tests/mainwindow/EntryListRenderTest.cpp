@@ -142,6 +142,8 @@ TEST_F(EntryListRenderTest, SmallLayoutUnfocusedWithCtrlHeldAndASearch)
     store->filterCurrentData().searchStringFromSearchField = QStringLiteral("te");
     view->reloadData();
     view->selectRow(2);
+    // The sidebar has the focus: the selection is drawn without it.
+    view->clearFocus();
     setFocusedControl(FocusedControl::sectionView);
     view->refreshQuickLaunchNumber(false, false, true, false);
     save(QStringLiteral("entrylist-small-ctrl-search.png"));
