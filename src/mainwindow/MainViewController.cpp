@@ -1,0 +1,740 @@
+#include "mainwindow/MainViewController.h"
+
+#include "datastore/DataStorage.h"
+#include "datastore/DataStorageFilterCurrentData.h"
+#include "graphics/widgets/DrawnButtonMenu.h"
+#include "hotkeys/HotKeyManager.h"
+#include "mainwindow/MainOutlineView.h"
+#include "mainwindow/MainSearchField.h"
+#include "mainwindow/MainSplitView.h"
+#include "mainwindow/MainTableView.h"
+#include "mainwindow/MainTableViewModel.h"
+#include "mainwindow/MainViewDraggingDestination.h"
+#include "mainwindow/SidebarFilter.h"
+#include "mainwindow/SidebarTagPopover.h"
+#include "model/L10n.h"
+#include "model/Logger.h"
+#include "model/TableViewItemChangedNotifyObject.h"
+#include "platform/Log.h"
+#include "platform/MainQueue.h"
+#include "platform/ui/UiCatalog.h"
+#include "shell/AppDelegate.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScopeGuard>
+#include <QVBoxLayout>
+
+namespace vantel::mainwindow {
+
+using platform::LogType;
+
+namespace {
+
+const platform::LogCategory& category()
+{
+    return Logger::mainViewController();
+}
+
+std::function<QMenu*()>& mainMenuProvider()
+{
+    static std::function<QMenu*()> provider;
+    return provider;
+}
+
+// The right half's background: the window colour, or a translucent one when
+// the setting asks for it, with rounded corners.
+class RightBackgroundView : public QWidget {
+public:
+    using QWidget::QWidget;
+
+    void setTranslucent(bool translucent)
+    {
+        translucent_ = translucent;
+        update();
+    }
+    bool translucent() const { return translucent_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor fill = palette().color(QPalette::Base);
+        if (translucent_)
+            fill.setAlphaF(0.85f);
+        QPainterPath path;
+        path.addRoundedRect(QRectF(rect()), MainViewController::cornerRadius, MainViewController::cornerRadius);
+        painter.fillPath(path, fill);
+    }
+
+private:
+    bool translucent_ = false;
+};
+
+} // namespace
+
+MainViewController::MainViewController(QObject* parent)
+    : MainViewController(DataStorage::shared(), parent)
+{
+}
+
+MainViewController::MainViewController(DataStorage& store, QObject* parent)
+    : platform::ViewControllerBase(parent)
+    , store_(store)
+    , hotkeysPaused_([] { return HotKeyManager::shared().hotkeysPaused(); })
+    , closeMainView_([] { VantelWindowEnum::closeWindow(VantelWindowEnum::main); })
+{
+}
+
+MainViewController::~MainViewController()
+{
+    if (monitorsInstalled_)
+        qApp->removeEventFilter(this);
+    QObject::disconnect(firstResponderValueObservation_);
+}
+
+void MainViewController::registerInterface()
+{
+    platform::UiCatalog::main().registerFactory(storyboard, identifier,
+                                                [] { return std::make_shared<MainViewController>(); });
+}
+
+void MainViewController::setMainMenuProvider(std::function<QMenu*()> provider)
+{
+    mainMenuProvider() = std::move(provider);
+}
+
+defaultVantelMainViewControllerState MainViewController::currentState() const
+{
+    using State = platform::ViewControllerBase::AppearanceState;
+    switch (appearanceState()) {
+    case State::none: return defaultVantelMainViewControllerState::none;
+    case State::viewDidLoad: return defaultVantelMainViewControllerState::viewDidLoad;
+    case State::viewWillAppear: return defaultVantelMainViewControllerState::viewWillAppear;
+    case State::viewDidAppear: return defaultVantelMainViewControllerState::viewDidAppear;
+    case State::viewWillDisappear: return defaultVantelMainViewControllerState::viewWillDisappear;
+    }
+    return defaultVantelMainViewControllerState::none;
+}
+
+void MainViewController::presentAsSheet(const std::shared_ptr<ViewController>& controller)
+{
+    if (auto sheet = std::dynamic_pointer_cast<platform::ViewControllerBase>(controller))
+        platform::ViewControllerBase::presentAsSheet(sheet);
+}
+
+bool MainViewController::isVisibleState() const
+{
+    return appearanceState() == AppearanceState::viewDidAppear;
+}
+
+// ---- The view ----
+
+QWidget* MainViewController::loadView()
+{
+    auto* root = new MainViewDraggingDestination();
+    root->setObjectName(QStringLiteral("MainView"));
+    mainDraggingDestination_ = root;
+
+    auto* rootLayout = new QHBoxLayout(root);
+    rootLayout->setContentsMargins(0, 0, 0, 0);
+    rootLayout->setSpacing(0);
+
+    auto* split = new MainSplitView(root);
+    mainSplitView_ = split;
+    rootLayout->addWidget(split);
+
+    // Left: the menu button above the sidebar.
+    auto* left = new QWidget(split);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(0);
+    auto* leftTop = new QWidget(left);
+    leftTop->setFixedHeight(topBarHeight);
+    auto* leftTopLayout = new QHBoxLayout(leftTop);
+    leftTopLayout->setContentsMargins(10, 6, 10, 6);
+    auto* menu = new DrawnButtonMenu(leftTop);
+    menu->setFixedSize(28, 28);
+    menu->setAccessibleName(QStringLiteral("Menu"));
+    menu->setFocusPolicy(Qt::NoFocus);
+    leftTopLayout->addWidget(menu);
+    leftTopLayout->addStretch(1);
+    leftTopBox_ = leftTop;
+    viewMenu_ = menu;
+    leftLayout->addWidget(leftTop);
+    auto* sidebar = new MainOutlineView(store_, left);
+    sidebar->setObjectName(QStringLiteral("sectionView"));
+    // Tab skips the sidebar; the arrows reach it.
+    sidebar->setFocusPolicy(Qt::ClickFocus);
+    sectionView_ = sidebar;
+    leftLayout->addWidget(sidebar, 1);
+
+    // Right: the search field (and the held-files label) above the list.
+    auto* right = new RightBackgroundView(split);
+    right->setAutoFillBackground(false);
+    rightVisualEffectsView_ = right;
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->setSpacing(0);
+    auto* rightTop = new QWidget(right);
+    rightTop->setFixedHeight(topBarHeight);
+    auto* rightTopLayout = new QHBoxLayout(rightTop);
+    rightTopLayout->setContentsMargins(10, 6, 10, 6);
+    rightTopLayout->setSpacing(8);
+    auto* label = new QLabel(rightTop);
+    label->setObjectName(QStringLiteral("lblServiceManager"));
+    label->setTextFormat(Qt::PlainText);
+    label->hide();
+    lblServiceManager_ = label;
+    rightTopLayout->addWidget(label);
+    auto* search = new MainSearchField(store_, rightTop);
+    search->setObjectName(QStringLiteral("searchField"));
+    searchField_ = search;
+    rightTopLayout->addWidget(search, 1);
+    rightTopBox_ = rightTop;
+    rightLayout->addWidget(rightTop);
+    auto* list = new MainTableView(store_, right);
+    list->setObjectName(QStringLiteral("mainTableView"));
+    mainTableView_ = list;
+    rightLayout->addWidget(list, 1);
+
+    split->addWidget(left);
+    split->addWidget(right);
+    split->setStretchFactor(0, 0);
+    split->setStretchFactor(1, 1);
+    split->setSizes({sidebarWidth, 500});
+    root->resize(700, 480);
+    return root;
+}
+
+void MainViewController::viewDidLoad()
+{
+    VLOG(category(), LogType::Default, "-> viewDidLoad");
+    getValuesFromConfiguration();
+
+    // Sidebar: its selection drives the filter. Its rows take their height
+    // from the system metrics at every layout.
+    connect(sectionView_, &MainOutlineView::outlineViewSelectionDidChange, this,
+            [this] { updateMainTableView(); });
+    sectionView_->expandAll();
+
+    // The search field ends editing into the list.
+    searchField_->textDidEndEditingHandler = [this] {
+        if (mainTableView_)
+            mainTableView_->setFocus(Qt::TabFocusReason);
+    };
+
+    viewMenu_->mouseDownHandler = [this] { showMainMenu(); };
+
+    // List: the popover, the click road, drops of files onto the view.
+    mainTableView_->setEntryPopoverShownQuery(
+        [this] { return tableViewPopover_ && tableViewPopover_->isShown(); });
+    mainTableView_->setSelectedTagNameQuery([this] {
+        return sectionView_ ? sectionView_->selectedTagName() : std::optional<QString>();
+    });
+    connect(mainTableView_, &MainTableView::contextMenuRequested, this,
+            [this](const TableViewItemPtr& entry, int row, const QRect& anchor) {
+                if (tableViewPopover_)
+                    tableViewPopover_->showPopover(entry, row, anchor);
+            });
+    connect(mainTableView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (tableViewPopover_ && tableViewPopover_->isShown())
+            tableViewPopover_->close();
+    });
+    mainDraggingDestination_->setOpenFilesHandler([this](const QStringList& paths) {
+        serviceManagerValues_ = paths;
+        updateServiceManagerLabel();
+        return true;
+    });
+
+    mainSplitView_->setAutosaveName(splitViewAutosaveName);
+
+    // The list and the search field form the Tab loop.
+    QWidget::setTabOrder(mainTableView_, searchField_);
+    QWidget::setTabOrder(searchField_, mainTableView_);
+
+    registerObservers();
+    VLOG(category(), LogType::Default, "<- viewDidLoad");
+}
+
+void MainViewController::getValuesFromConfiguration()
+{
+    VLOG(category(), LogType::Default, "-> getValuesFromConfiguration");
+    const Configuration& config = AppDelegate::shared().config();
+    sectionView_->setHeaderExpanded(SourceListItemContentType::headerCategories, !config.sidebarCategoriesCollapsed());
+    sectionView_->setHeaderExpanded(SourceListItemContentType::headerTags, !config.sidebarTagsCollapsed());
+    mainTableView_->setRowStyle(config.useSmallModeInMainView() ? RowStyle::smallStyle : RowStyle::defaultStyle);
+
+    QObject::disconnect(singleAction_);
+    QObject::disconnect(doubleAction_);
+    const auto action = [this](const QModelIndex& index) { tableViewAction(index.isValid() ? index.row() : -1); };
+    if (config.clickType() == 0)
+        doubleAction_ = connect(mainTableView_, &QAbstractItemView::doubleClicked, this, action);
+    else
+        singleAction_ = connect(mainTableView_, &QAbstractItemView::clicked, this, action);
+    VLOG(category(), LogType::Default, "<- getValuesFromConfiguration");
+}
+
+void MainViewController::setupAppearance()
+{
+    const Configuration& config = AppDelegate::shared().config();
+    static_cast<RightBackgroundView*>(rightVisualEffectsView_.data())->setTranslucent(config.translucentBackgroundRight());
+    // The list and sidebar show the halves' backgrounds through.
+    for (QAbstractScrollArea* area : {static_cast<QAbstractScrollArea*>(mainTableView_.data()),
+                                      static_cast<QAbstractScrollArea*>(sectionView_.data())}) {
+        area->setFrameShape(QFrame::NoFrame);
+        area->viewport()->setAutoFillBackground(false);
+        area->setAutoFillBackground(false);
+    }
+    rightTopBox_->setAutoFillBackground(false);
+}
+
+void MainViewController::viewWillAppear()
+{
+    VLOG(category(), LogType::Default, "-> viewWillAppear");
+    setupAppearance();
+    sectionView_->updateHoverTracking();
+    sectionView_->doItemsLayout();
+    serviceManagerValues_.clear();
+    updateServiceManagerLabel();
+    searchField_->setText(QString());
+    getValuesFromConfiguration();
+    VLOG(category(), LogType::Default, "<- viewWillAppear");
+}
+
+void MainViewController::viewDidAppear()
+{
+    VLOG(category(), LogType::Default, "-> viewDidAppear");
+    sectionView_->updateContent(sectionView_->outlineViewStructure().isEmpty());
+    mainTableView_->reloadData();
+    if (hasWindow())
+        searchField_->setFocus(Qt::OtherFocusReason);
+    addEventMonitors();
+    mainTableView_->refreshQuickLaunchNumber(flags_.controlKey, flags_.optionKey, flags_.commandKey, flags_.shiftKey);
+    firstResponderValueObservation_
+        = connect(qApp, &QApplication::focusChanged, this, &MainViewController::firstResponderChanged);
+    // The initial value.
+    firstResponderChanged(nullptr, QApplication::focusWidget());
+    VLOG(category(), LogType::Default, "<- viewDidAppear");
+}
+
+void MainViewController::viewWillDisappear()
+{
+    VLOG(category(), LogType::Default, "-> viewWillDisappear");
+    if (tableViewPopover_ && tableViewPopover_->isShown())
+        tableViewPopover_->close();
+    if (SidebarTagPopover* popover = sectionView_->popupMenu(); popover && popover->isShown())
+        popover->close();
+    removeEventMonitors();
+    QObject::disconnect(firstResponderValueObservation_);
+    setFocusedControl(FocusedControl::none);
+    saveSidebarSectionStates();
+    mainSplitView_->saveState();
+    VLOG(category(), LogType::Default, "<- viewWillDisappear");
+}
+
+void MainViewController::saveSidebarSectionStates()
+{
+    Configuration& config = AppDelegate::shared().config();
+    config.setSidebarCategoriesCollapsed(sectionView_->isHeaderCollapsed(SourceListItemContentType::headerCategories));
+    config.setSidebarTagsCollapsed(sectionView_->isHeaderCollapsed(SourceListItemContentType::headerTags));
+}
+
+void MainViewController::showMainMenu()
+{
+    const std::function<QMenu*()>& provider = mainMenuProvider();
+    QMenu* menu = provider ? provider() : nullptr;
+    if (!menu || !viewMenu_)
+        return;
+    const QPoint at = viewMenu_->mapToGlobal(QPoint(0, viewMenu_->height() + 8));
+    menu->popup(at, menu->actions().value(0));
+}
+
+// ---- Event monitors and focus ----
+
+void MainViewController::addEventMonitors()
+{
+    clearModifierFlags();
+    if (!monitorsInstalled_) {
+        qApp->installEventFilter(this);
+        monitorsInstalled_ = true;
+    }
+}
+
+void MainViewController::removeEventMonitors()
+{
+    if (!monitorsInstalled_)
+        return;
+    clearModifierFlags();
+    qApp->removeEventFilter(this);
+    monitorsInstalled_ = false;
+}
+
+bool MainViewController::monitorsApply() const
+{
+    const QWidget* root = isViewLoaded() ? const_cast<MainViewController*>(this)->view() : nullptr;
+    if (!root)
+        return false;
+    const QWidget* window = root->window();
+    return window && window->isVisible() && QApplication::activeWindow() == window;
+}
+
+bool MainViewController::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
+        return false;
+    // A key event reaches the filter once per widget it is delivered to; it
+    // counts once, at the window's focus widget.
+    auto* target = qobject_cast<QWidget*>(watched);
+    if (!target || !monitorsApply() || target->window() != view()->window())
+        return false;
+    if (QApplication::focusWidget() ? target != QApplication::focusWidget() : !target->isWindow())
+        return false;
+    auto& key = static_cast<QKeyEvent&>(*event);
+    switch (key.key()) {
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Shift: handleFlagsChanged(modifiersAfter(key)); return false;
+    default: break;
+    }
+    if (type != QEvent::KeyPress)
+        return false;
+    return handleKeyDown(key);
+}
+
+void MainViewController::firstResponderChanged(QWidget* old, QWidget* now)
+{
+    if (!now || old == now) {
+        setFocusedControl(FocusedControl::none);
+        return;
+    }
+    if (now == searchField_)
+        setFocusedControl(FocusedControl::searchField);
+    else if (now == mainTableView_)
+        setFocusedControl(FocusedControl::mainTableView);
+    else if (now == sectionView_)
+        setFocusedControl(FocusedControl::sectionView);
+    else
+        setFocusedControl(FocusedControl::none);
+}
+
+// ---- Modifier keys ----
+
+void MainViewController::postModifierFlagsIfChanged(const CurrentModifierFlags& before)
+{
+    if (before == flags_)
+        return;
+    platform::NotificationCenter::defaultCenter().post(QStringLiteral("modifierFlagsChanged"), flags_, this);
+}
+
+void MainViewController::setModifierFlagsContainOptionKey(bool held)
+{
+    const CurrentModifierFlags before = flags_;
+    flags_.optionKey = held;
+    postModifierFlagsIfChanged(before);
+}
+
+void MainViewController::setModifierFlagsContainCommandKey(bool held)
+{
+    const CurrentModifierFlags before = flags_;
+    flags_.commandKey = held;
+    postModifierFlagsIfChanged(before);
+}
+
+void MainViewController::setModifierFlagsContainControlKey(bool held)
+{
+    const CurrentModifierFlags before = flags_;
+    flags_.controlKey = held;
+    postModifierFlagsIfChanged(before);
+}
+
+void MainViewController::setModifierFlagsContainShiftKey(bool held)
+{
+    const CurrentModifierFlags before = flags_;
+    flags_.shiftKey = held;
+    postModifierFlagsIfChanged(before);
+}
+
+void MainViewController::clearModifierFlags()
+{
+    setModifierFlagsContainOptionKey(false);
+    setModifierFlagsContainCommandKey(false);
+    setModifierFlagsContainControlKey(false);
+    setModifierFlagsContainShiftKey(false);
+}
+
+void MainViewController::handleFlagsChanged(Qt::KeyboardModifiers modifiers)
+{
+    const CurrentModifierFlags held = modifierFlagsFrom(modifiers);
+    setModifierFlagsContainOptionKey(held.optionKey);
+    setModifierFlagsContainCommandKey(held.commandKey);
+    setModifierFlagsContainControlKey(held.controlKey);
+    setModifierFlagsContainShiftKey(held.shiftKey);
+}
+
+// ---- Held files ----
+
+void MainViewController::updateServiceManagerLabel()
+{
+    if (!lblServiceManager_)
+        return;
+    if (serviceManagerValues_.isEmpty()) {
+        lblServiceManager_->hide();
+        return;
+    }
+    QString text;
+    if (serviceManagerValues_.size() == 1)
+        text = L10n::services_SendOne();
+    else
+        text = QString(L10n::services_SendMany())
+                   .replace(QStringLiteral("%var"), QString::number(serviceManagerValues_.size()));
+    lblServiceManager_->setText(text);
+    QString tooltip;
+    if (serviceManagerValues_.size() <= serviceManagerTooltipLimit)
+        tooltip = serviceManagerValues_.join(QLatin1Char('\n'));
+    else
+        tooltip = serviceManagerValues_.mid(0, serviceManagerTooltipLimit).join(QLatin1Char('\n'))
+                  + QStringLiteral("\n...");
+    lblServiceManager_->setToolTip(tooltip);
+    lblServiceManager_->show();
+}
+
+std::optional<QVariantList> MainViewController::heldFiles() const
+{
+    if (serviceManagerValues_.isEmpty())
+        return std::nullopt;
+    QVariantList files;
+    files.reserve(serviceManagerValues_.size());
+    for (const QString& path : serviceManagerValues_)
+        files.append(path);
+    return files;
+}
+
+// ---- Sidebar selection ----
+
+bool MainViewController::selectItemWithTagName(const QString& tagName)
+{
+    return sectionView_ && sectionView_->selectItemWithTagName(tagName);
+}
+
+bool MainViewController::selectItemWithSelectionType(int selectionType)
+{
+    if (!sectionView_ || selectionType < int(SidebarSelectionType::allApplications)
+        || selectionType > int(SidebarSelectionType::openApplications))
+        return false;
+    return sectionView_->selectItemWithSelectionType(SidebarSelectionType(selectionType));
+}
+
+void MainViewController::updateMainTableView()
+{
+    if (!sectionView_)
+        return;
+    VLOG(category(), LogType::Default, "-> update MainTableView with selected SectionView-Item");
+    const auto finish = qScopeGuard(
+        [] { VLOG(category(), LogType::Default, "<- update MainTableView with selected SectionView-Item"); });
+
+    if (sectionView_->outlineViewRenewState() != OutlineViewRenewState::idle) {
+        VLOG(category(), LogType::Default, "SectionView is currently reloading -> Break!");
+        return;
+    }
+    if (sectionView_->selectedRow() < 0) {
+        // A selection made here comes back through the sidebar's selection change.
+        if (!sectionView_->selectFirstAvailableEntry()) {
+            VLOG(category(), LogType::Error, "!! Error - nothing selected!");
+            sectionView_->selectItemWithSelectionType(SidebarSelectionType::allApplications);
+        }
+        return;
+    }
+    const SourceListItemPtr item = sectionView_->selectedItem();
+    if (!item) {
+        VLOG(category(), LogType::Error, "!! Error - There's something selected, but not SourceListItem!");
+        return;
+    }
+    if (sectionViewSelectedItem_ && sectionViewSelectedItem_->name() == item->name()
+        && sectionViewSelectedItem_->tag() == item->tag()
+        && sectionViewSelectedItem_->itemContentType() == item->itemContentType()) {
+        VLOG(category(), LogType::Default, "Previous selected Item and new selected Item are the same. No need to refresh!");
+        return;
+    }
+    sectionViewSelectedItem_ = item;
+    applySidebarFilter(store_.filterCurrentData(), *item);
+}
+
+// ---- The list ----
+
+void MainViewController::tableViewAction(int clickedRow)
+{
+    if (clickedRow < 0 || !mainTableView_)
+        return;
+    const std::optional<int> selected = mainTableView_->selectedRow();
+    if (!selected || (tableViewPopover_ && tableViewPopover_->isShown()))
+        return;
+    runEntryAt(*selected, heldFiles());
+}
+
+void MainViewController::runEntryAt(int row, const std::optional<QVariantList>& files)
+{
+    const EntryArray::Ptr data = store_.currentData();
+    if (!data)
+        return;
+    if (const std::optional<TableViewItemPtr> entry = data->at(row); entry && *entry)
+        (*entry)->execute(files);
+}
+
+void MainViewController::searchCellAction()
+{
+    store_.filterCurrentData().applyFilter();
+}
+
+// ---- Notifications ----
+
+void MainViewController::registerObservers()
+{
+    auto& center = platform::NotificationCenter::defaultCenter();
+    const auto observe = [&](const char* name, std::function<void(const platform::Notification&)> handler,
+                             const void* sender = nullptr) {
+        // Posts from other threads are handled on the main thread.
+        observers_.push_back(center.addObserver(
+            QString::fromLatin1(name),
+            [this, handler = std::move(handler)](const platform::Notification& notification) {
+                if (platform::MainQueue::isMainThread()) {
+                    handler(notification);
+                    return;
+                }
+                platform::MainQueue::async([guard = QPointer<MainViewController>(this), handler, notification] {
+                    if (guard)
+                        handler(notification);
+                });
+            },
+            sender));
+    };
+    observe("currentDataChanged", [this](const auto&) { currentDataHadChanged(); }, &store_);
+    observe("currentDataNotChangedWithLastRequest", [this](const auto&) { currentDataWasNotChangedDuringLastRequest(); },
+            &store_);
+    observe("didLaunchApplication", [this](const auto&) { applicationWasLaunched(); });
+    observe("didTerminateApplication", [this](const auto&) { applicationWasTerminated(); });
+    observe("tableViewItemChanged", [this](const auto& n) { tableViewItemChanged(n); });
+    observe("systemSidebarSizeChanged", [this](const auto&) { systemSidebarSizeChanged(); });
+    observe("visibleTagsRebuildNeeded", [this](const auto&) { visibleTagsRebuildNeeded(); });
+    observe("visibleTagsRedrawNeeded", [this](const auto&) { visibleTagsRedrawNeeded(); });
+    observe("showPathInMainViewChanged", [this](const auto&) { showPathInMainViewChanged(); });
+    observe("currentDataFilterRefreshed", [this](const auto&) { currentDataFilterRefreshed(); }, &store_);
+}
+
+void MainViewController::currentDataHadChanged()
+{
+    if (!isVisibleState()) {
+        VLOG(category(), LogType::Default,
+             "Observer currentDataHadChanged was called. View was invisible. Refresh discarded");
+        return;
+    }
+    VLOG(category(), LogType::Default, "Observer currentDataHadChanged was called");
+    mainTableView_->reloadData();
+    if (mainTableView_->tableModel().rowCount() > 0)
+        mainTableView_->selectRow(0);
+    sectionView_->validateCategoryVisibility();
+}
+
+void MainViewController::currentDataWasNotChangedDuringLastRequest()
+{
+    if (!isVisibleState()) {
+        VLOG(category(), LogType::Default,
+             "Observer currentDataWasNotChangedDuringLastRequest was called. View was invisible. Redraw discarded");
+        return;
+    }
+    VLOG(category(), LogType::Default, "Observer currentDataWasNotChangedDuringLastRequest was called");
+    mainTableView_->redrawData();
+}
+
+void MainViewController::applicationWasLaunched()
+{
+    if (!isVisibleState())
+        return;
+    VLOG(category(), LogType::Default, "Observer applicationWasLaunched was called");
+    const auto type = sectionView_->selectedContentType();
+    if (type == SourceListItemContentType::openApplications || type == SourceListItemContentType::lastUsedApplications)
+        store_.filterCurrentData().applyFilter();
+    mainTableView_->reloadData();
+}
+
+void MainViewController::applicationWasTerminated()
+{
+    if (!isVisibleState())
+        return;
+    VLOG(category(), LogType::Default, "Observer didTerminateApplication was called");
+    if (sectionView_->selectedContentType() == SourceListItemContentType::openApplications)
+        store_.filterCurrentData().applyFilter();
+    mainTableView_->reloadData();
+}
+
+void MainViewController::tableViewItemChanged(const platform::Notification& notification)
+{
+    if (!isVisibleState())
+        return;
+    const auto* object = std::any_cast<TableViewItemChangedNotifyObject>(&notification.object);
+    if (!object || object->path.isEmpty() || !object->reason)
+        return;
+    const TableViewItemChangeReason reason = *object->reason;
+    if (reason == TableViewItemChangeReason::tagChanged || reason == TableViewItemChangeReason::visibilityChanged)
+        return;
+    VLOG(category(), LogType::Default, "Observer tableViewItemChanged was called");
+    VLOG(category(), LogType::Default, "  - Object: %{public}@", object->path);
+    VLOG(category(), LogType::Default, "  - NotifyReason: %{public}@", rawValue(reason));
+    mainTableView_->tableViewItemChanged(object->path, reason);
+}
+
+void MainViewController::systemSidebarSizeChanged()
+{
+    VLOG(category(), LogType::Default, "Observer systemSidebarSizeChanged was called");
+    if (!isVisibleState())
+        return;
+    sectionView_->doItemsLayout();
+    sectionView_->updateContent(false);
+}
+
+void MainViewController::visibleTagsRebuildNeeded()
+{
+    VLOG(category(), LogType::Default, "Observer visibleTagsRebuildNeeded was called");
+    if (!isVisibleState()) {
+        sectionView_->setRebuildDataWithNextReload(true);
+        return;
+    }
+    sectionView_->updateContent(true);
+}
+
+void MainViewController::visibleTagsRedrawNeeded()
+{
+    VLOG(category(), LogType::Default, "Observer visibleTagsRedrawNeeded was called");
+    if (isVisibleState())
+        sectionView_->redrawContent();
+}
+
+void MainViewController::showPathInMainViewChanged()
+{
+    VLOG(category(), LogType::Default, "Observer showPathInMainViewChanged was called");
+    if (isVisibleState())
+        mainTableView_->viewport()->update();
+}
+
+void MainViewController::currentDataFilterRefreshed()
+{
+    if (!searchField_ || searchField_->text().isEmpty())
+        return;
+    // The filter is the sidebar item's again; the field must not search anew.
+    const QSignalBlocker blocker(searchField_);
+    searchField_->setText(QString());
+}
+
+} // namespace vantel::mainwindow
