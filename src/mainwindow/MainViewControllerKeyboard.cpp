@@ -85,7 +85,7 @@ bool MainViewController::bothSidebarSectionsCollapsed() const
 bool MainViewController::typeToSelect(const QKeyEvent& event)
 {
     closePopupMenus();
-    if (!beginsTypeToSelect(event.text()))
+    if (!beginsTypeToSelect(typedCharacters(event)))
         return false;
     searchField_->setText(QString());
     setFocus(FocusedControl::searchField);

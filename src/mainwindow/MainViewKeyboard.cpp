@@ -64,6 +64,22 @@ bool beginsTypeToSelect(const QString& typed)
     return typeToSelectCharacters.contains(typed.toLower(), Qt::CaseSensitive);
 }
 
+QString typedCharacters(const QKeyEvent& event)
+{
+    const QString text = event.text();
+    const bool controlCharacter = !text.isEmpty() && text.at(0).unicode() < 0x20;
+    if ((text.isEmpty() || controlCharacter) && event.modifiers().testFlag(Qt::ControlModifier)) {
+        const int key = event.key();
+        if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+            const QChar letter(u'a' + (key - Qt::Key_A));
+            return event.modifiers().testFlag(Qt::ShiftModifier) ? QString(letter.toUpper()) : QString(letter);
+        }
+        if (key >= Qt::Key_0 && key <= Qt::Key_9)
+            return QString(QChar(u'0' + (key - Qt::Key_0)));
+    }
+    return controlCharacter ? QString() : text;
+}
+
 int quickLaunchDigit(const QKeyEvent& event)
 {
     if (event.key() >= Qt::Key_1 && event.key() <= Qt::Key_9)

@@ -36,6 +36,10 @@ inline const QString typeToSelectCharacters = QStringLiteral("abcdefghijklmnopqr
 // Keys without text (arrows, function keys) never do.
 bool beginsTypeToSelect(const QString& typed);
 
+// The characters a key types, as a layout shows them: Ctrl does not turn a
+// letter or digit into a control character here (Ctrl+F is "f", Ctrl+5 "5").
+QString typedCharacters(const QKeyEvent& event);
+
 // The quick-launch digit of a key (1 to 9 by key, not by layout); 0 for none.
 int quickLaunchDigit(const QKeyEvent& event);
 
