@@ -3,7 +3,6 @@
 #include "platform/UserDefaults.h"
 
 #include <QMouseEvent>
-#include <QPainter>
 #include <QSplitterHandle>
 #include <QWindow>
 
@@ -11,18 +10,15 @@ namespace vantel {
 
 namespace {
 
-// A divider that draws black and, pressed, moves the window instead of the
-// split: with no thickness it is only reached at the very edge.
+// A divider of no thickness: Qt still gives it a grab area of a few
+// pixels over the halves, which must show them, so it draws nothing there.
+// Pressed, it moves the window instead of the split.
 class MainSplitViewHandle : public QSplitterHandle {
 public:
     using QSplitterHandle::QSplitterHandle;
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), Qt::black);
-    }
+    void paintEvent(QPaintEvent*) override {}
 
     void mousePressEvent(QMouseEvent* event) override
     {

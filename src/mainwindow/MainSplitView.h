@@ -5,9 +5,9 @@
 namespace vantel {
 
 // The split between the sidebar and the right half of the main view: no
-// visible divider (thickness 0, black), a press on the divider moves the
-// window, and the divider position is kept in the user defaults under the
-// autosave name.
+// visible divider (thickness 0), a press on the divider moves the window,
+// and the divider position is kept in the user defaults under the autosave
+// name.
 class MainSplitView : public QSplitter {
     Q_OBJECT
 
