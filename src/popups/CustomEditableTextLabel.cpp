@@ -81,7 +81,7 @@ void CustomEditableTextLabel::controlTextDidEndEditing()
     if (hasFocus())
         clearFocus();
     valueAfterEdit_ = trimmedOfSpacesAndTabs(text());
-    if (valueBeforeEdit_.isEmpty())
+    if (valueBeforeEdit_.isEmpty() || cancelling_)
         return;
     if (valueAfterEdit_.isEmpty() || valueAfterEdit_ == valueBeforeEdit_) {
         setText(valueBeforeEdit_);
@@ -89,6 +89,8 @@ void CustomEditableTextLabel::controlTextDidEndEditing()
     }
     if (customTextFieldDelegate_ && !customTextFieldDelegate_->shouldChangeValue(valueBeforeEdit_, valueAfterEdit_))
         setText(valueBeforeEdit_);
+    else
+        setText(valueAfterEdit_);
     update();
 }
 
@@ -96,9 +98,11 @@ bool CustomEditableTextLabel::cancelOperation()
 {
     if (isReadOnly())
         return false;
-    setText(valueBeforeEdit_);
     // The restored text is what editing ends with: nothing to ask.
+    setText(valueBeforeEdit_);
+    cancelling_ = true;
     endEditing();
+    cancelling_ = false;
     setEditable(false);
     clearFocus();
     return true;

@@ -9,8 +9,8 @@ class CustomTextFieldDelegate;
 // A label that a double click turns into an editor (the sidebar captions of
 // tags). It becomes a label again when editing ends, is cancelled with
 // Escape or loses the focus. The edited text, trimmed of spaces and tabs, is
-// taken only when it is not empty, differs, and the delegate agrees (without
-// a delegate it stays); otherwise the old text shows again.
+// taken (and shown trimmed) only when it is not empty, differs, and the
+// delegate agrees or there is none; otherwise the old text shows again.
 class CustomEditableTextLabel : public CustomTextField {
     Q_OBJECT
 public:
@@ -39,6 +39,7 @@ private:
     QString valueBeforeEdit_;
     QString valueAfterEdit_;
     bool editIsAllowed_ = true;
+    bool cancelling_ = false;
     CustomTextFieldDelegate* customTextFieldDelegate_ = nullptr;
 };
 

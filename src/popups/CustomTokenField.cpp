@@ -651,7 +651,10 @@ void CustomTokenField::paintEvent(QPaintEvent* event)
         painter.drawRoundedRect(chip, radius, radius);
         painter.setPen(isSelected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
         const QRect textRect = layout_.chips.at(i).adjusted(chipPadding, 0, -chipPadding, 0);
-        const QString text = fontMetrics().elidedText(tokens_.at(i), Qt::ElideMiddle, textRect.width());
+        const QString& token = tokens_.at(i);
+        const QString text = fontMetrics().horizontalAdvance(token) <= textRect.width()
+            ? token
+            : fontMetrics().elidedText(token, Qt::ElideMiddle, textRect.width());
         painter.drawText(textRect, Qt::AlignCenter, text);
     }
 }
