@@ -560,6 +560,8 @@ CustomTokenField::Layout CustomTokenField::computeLayout(int width) const
 
 void CustomTokenField::relayout()
 {
+    // The chips are painted: a screen reader learns them from the description.
+    setAccessibleDescription(tokens_.join(QStringLiteral(", ")));
     layout_ = computeLayout(width());
     editor_->setGeometry(layout_.editor);
     if (height() != layout_.height)
