@@ -349,11 +349,18 @@ TEST_F(TokenFieldTest, RendersChipsToPng)
     field->setObjectValue({QStringLiteral("Office"), QStringLiteral("Office|Microsoft"), QStringLiteral("Development"),
                            QStringLiteral("Games"), QString::fromUtf8("Caf\xC3\xA9 \xF0\x9F\x9A\x80")});
     showAndFocus();
-    field->selectToken(2);
     QTest::keyClicks(field->editor(), QStringLiteral("tool"));
+    field->selectToken(2);
     window->adjustSize();
     EXPECT_GT(field->height(), field->minimumSizeHint().height()); // wrapped onto a second row
     const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
     ASSERT_TRUE(QDir().mkpath(folder));
     EXPECT_TRUE(window->grab().save(folder + QStringLiteral("/token-field.png")));
+
+    // The completion list for "off".
+    field->editor()->clear();
+    QTest::keyClicks(field->editor(), QStringLiteral("off"));
+    QAbstractItemView* popup = field->completer()->popup();
+    ASSERT_TRUE(test::waitUntil([&] { return popup->isVisible(); }));
+    EXPECT_TRUE(popup->grab().save(folder + QStringLiteral("/token-completions.png")));
 }
