@@ -1,0 +1,11 @@
+#include "popups/TableViewPopupIcon.h"
+
+namespace vantel {
+
+QIcon entryPopupIcon(const TableViewItemPtr& item)
+{
+    Q_UNUSED(item)
+    return QIcon::fromTheme(QStringLiteral("unknown"));
+}
+
+} // namespace vantel
