@@ -13,9 +13,11 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/ui/PopoverHost.h"
+#include "platform/ui/UiCatalog.h"
 #include "popups/ColorSlider.h"
 #include "popups/CustomTextField.h"
 #include "popups/CustomTokenField.h"
+#include "popups/TableViewPopupManager.h"
 #include "popups/TableViewPopupViewController.h"
 #include "shell/AppDelegate.h"
 #include "support/TestSupport.h"
@@ -366,4 +368,73 @@ TEST_F(TableViewPopupTest, RendersToPng)
     ASSERT_TRUE(QDir().mkpath(folder));
     EXPECT_TRUE(view->grab().save(folder + QStringLiteral("/entry-popover.png")));
     EXPECT_TRUE(popover->grab().save(folder + QStringLiteral("/entry-popover-window.png")));
+}
+
+TEST_F(TableViewPopupTest, ClosingKeepsWhatWasBeingTyped)
+{
+    auto entry = userURL();
+    showFor(entry);
+    popover->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(popover.get()));
+    controller->comment()->setFocus();
+    ASSERT_TRUE(test::waitUntil([&] { return controller->comment()->isCurrentlyEditing(); }));
+    controller->comment()->selectAll();
+    QTest::keyClicks(controller->comment(), QStringLiteral("typed"));
+    // Moving on to the tags ends the comment edit; the popover stays.
+    controller->tags()->editor()->setFocus();
+    ASSERT_TRUE(test::waitUntil([&] { return controller->tags()->isEditing(); }));
+    EXPECT_EQ(entry->comment(), QStringLiteral("typed"));
+    EXPECT_TRUE(popover->isShown());
+    QTest::keyClicks(controller->tags()->editor(), QStringLiteral("Later"));
+    // A close from outside takes the tag being typed, without closing twice.
+    popover->close();
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_EQ(entry->tags(), QStringList{QStringLiteral("Later")});
+    EXPECT_EQ(rebuildCount, 1);
+    EXPECT_FALSE(manager->hotkeysPaused());
+}
+
+TEST(TableViewPopupManagerTest, ControllerComesFromTheCatalogueOnce)
+{
+    auto& catalogue = platform::UiCatalog::main();
+    // Without a factory there is no controller, and that stays so.
+    {
+        TableViewPopupManager manager;
+        catalogue.registerFactory(QStringLiteral("Main"), QStringLiteral("TableViewPopupViewController"), {});
+        manager.configurePopover();
+        EXPECT_FALSE(manager.tableViewPopupViewController());
+        TableViewPopupManager::registerInterface();
+        EXPECT_FALSE(manager.tableViewPopupViewController());
+        manager.showPopover(TableViewItem::initForURL(QStringLiteral("https://a.example"), QStringLiteral("a"), {}), 0,
+                            nullptr, QRect());
+        EXPECT_FALSE(manager.isShown());
+    }
+
+    // A new manager registers the controller and shows it beside the row, on its left.
+    TableViewPopupManager manager;
+    manager.configurePopover();
+    const auto controller = manager.tableViewPopupViewController();
+    ASSERT_TRUE(controller);
+    EXPECT_EQ(manager.tableViewPopupViewController(), controller);
+    EXPECT_EQ(controller->popover(), &manager.tableViewPopover());
+    EXPECT_EQ(manager.tableViewPopover().contentViewController(), controller.get());
+    EXPECT_EQ(manager.tableViewPopover().behavior(), platform::PopoverHost::Behavior::transient);
+    EXPECT_FALSE(manager.tableViewPopover().animates());
+
+    QWidget list;
+    list.setGeometry(500, 200, 300, 400);
+    list.show();
+    auto first = TableViewItem::initForURL(QStringLiteral("https://a.example"), QStringLiteral("a"), {});
+    auto second = TableViewItem::initForURL(QStringLiteral("https://b.example"), QStringLiteral("b"), {});
+    manager.showPopover(first, 4, &list, QRect(0, 80, 300, 20));
+    EXPECT_TRUE(manager.isShown());
+    EXPECT_EQ(controller->item(), first);
+    EXPECT_EQ(controller->index(), 4);
+    EXPECT_EQ(manager.tableViewPopover().shownEdge(), platform::PopoverHost::left);
+    // Shown already: a second request changes nothing.
+    manager.showPopover(second, 5, &list, QRect(0, 100, 300, 20));
+    EXPECT_EQ(controller->item(), first);
+    manager.close();
+    EXPECT_FALSE(manager.isShown());
+    EXPECT_EQ(controller->item(), first); // kept until the next showing
 }
