@@ -22,7 +22,7 @@ constexpr std::pair<std::string_view, std::string_view> imageTable[] = {
     {"icon_folder", "folder"},
     {"icon_tags", "tag"},
     // The sidebar's categories.
-    {"icon_allApplications", "view-grid"},
+    {"icon_allApplications", "view-list-icons"},
     {"icon_allFolders", "folder-open"},
     {"icon_allFiles", "document-multiple"},
     {"icon_allFavorites", "favorite"},
