@@ -26,6 +26,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <mutex>
 #include <optional>
 
 namespace vantel::platform {
@@ -111,6 +112,10 @@ QImage decodeImage(const QString& path, int box, QString* error)
 
 QImage renderFirstPage(const QString& path, int box, QString* error)
 {
+    // Poppler prints each parse problem itself; the caller reports the one
+    // failure that matters.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { Poppler::setDebugErrorFunction([](const QString&, const QVariant&) {}, QVariant()); });
     const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(path);
     if (!document) {
         *error = QStringLiteral("The PDF document cannot be read");

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMimeDatabase>
+#include <QPixmap>
 
 #include <mutex>
 
@@ -27,13 +28,27 @@ void prepareThemes()
     std::call_once(prepared, [] { (void)Bundle::main().imageNamed(QStringLiteral("icon_folder")); });
 }
 
+// The theme's drawings at the sizes that file icons are made for. Asked for
+// 48 pixels, Qt would take Breeze's monochrome 22@2x toolbar variant as the
+// nearest; from these it scales the colour 64 pixel drawing down instead.
+QIcon fileIconSizes(const QIcon& themed)
+{
+    QIcon icon;
+    for (int side : {32, 64, 128}) {
+        const QPixmap pixmap = themed.pixmap(QSize(side, side), 1.0);
+        if (!pixmap.isNull())
+            icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 // A theme icon by name, found once; null when no theme has it.
 QIcon themeIcon(const QString& name)
 {
     static QHash<QString, QIcon> found;
     auto it = found.constFind(name);
     if (it == found.constEnd())
-        it = found.insert(name, QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : QIcon());
+        it = found.insert(name, QIcon::hasThemeIcon(name) ? fileIconSizes(QIcon::fromTheme(name)) : QIcon());
     return *it;
 }
 
@@ -110,7 +125,9 @@ QStringList themeNamesForFile(const QString& path)
 QIcon iconForFile(const QString& path)
 {
     prepareThemes();
-    if (!path.isEmpty() && FileFacts::isApplication(path))
+    if (path.isEmpty())
+        return firstThemeIcon({documentName});
+    if (FileFacts::isApplication(path))
         return applicationIcon(path);
     const QFileInfo info(path);
     const QMimeType type = mimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchDefault);
