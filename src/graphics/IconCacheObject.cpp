@@ -101,19 +101,25 @@ void IconCacheObject::refresh()
 
 bool IconCacheObject::canCreateThumbnail() const
 {
+    return thumbnailKind() != Thumbnails::Kind::none;
+}
+
+Thumbnails::Kind IconCacheObject::thumbnailKind() const
+{
     const QString path = pathOf(fileURL_);
     if (!isReachable(fileURL_))
-        return false;
+        return Thumbnails::Kind::none;
     if (!Thumbnails::isOnLocalVolume(path))
-        return false;
+        return Thumbnails::Kind::none;
     if (fileObjectKind(fileURL_) != fileKindPlainFile)
-        return false;
-    return Thumbnails::kindOf(path) != Thumbnails::Kind::none;
+        return Thumbnails::Kind::none;
+    return Thumbnails::kindOf(path);
 }
 
 void IconCacheObject::generateThumbnail()
 {
-    if (!canCreateThumbnail())
+    const Thumbnails::Kind kind = thumbnailKind();
+    if (kind == Thumbnails::Kind::none)
         return;
     // Asked without a chooser or an alert: an icon being drawn is no moment to
     // question the user, and a file that may not be read keeps its icon.
@@ -138,7 +144,7 @@ void IconCacheObject::generateThumbnail()
 
     ++thumbnailRequestCount_;
     std::weak_ptr<IconCacheObject> weakSelf = weak_from_this();
-    Thumbnails::shared().generate(pathOf(fileURL_), [weakSelf, accessIdentifier](const QImage& thumbnail,
+    Thumbnails::shared().generate(pathOf(fileURL_), kind, [weakSelf, accessIdentifier](const QImage& thumbnail,
                                                                                 const QString& error) {
         if (const Ptr self = weakSelf.lock())
             self->thumbnailCompletion(thumbnail, error);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ThreadSafe.h"
+#include "platform/Thumbnails.h"
 
 #include <QDateTime>
 #include <QIcon>
@@ -59,6 +60,7 @@ public:
     bool canCreateThumbnail() const;
 
 private:
+    platform::Thumbnails::Kind thumbnailKind() const;
     void loadWorkspaceIcon();
     std::optional<QDateTime> modificationDate() const;
     void setImages(const QIcon& picture);

@@ -2,7 +2,6 @@
 
 #include "platform/FileFacts.h"
 #include "platform/MainQueue.h"
-#include "platform/WorkerPool.h"
 #include "platform/XdgPaths.h"
 
 #include <QByteArray>
@@ -10,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QMimeDatabase>
@@ -19,7 +19,10 @@
 
 #include <poppler-qt6.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <sys/statfs.h>
 
 #include <algorithm>
@@ -28,6 +31,7 @@
 #include <cstdio>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 namespace vantel::platform {
 
@@ -187,16 +191,22 @@ Thumbnails& Thumbnails::shared()
 }
 
 Thumbnails::Thumbnails()
-    : maximumRunning_(std::size_t(std::max(2, QThread::idealThreadCount() / 2)))
+    : maximumThreads_(std::size_t(std::max(2, QThread::idealThreadCount() / 2)))
 {
 }
 
-void Thumbnails::generate(const QString& path, Completion completion)
+void Thumbnails::generate(const QString& path, Kind kind, Completion completion)
 {
     ++g_outstanding;
     std::lock_guard lock(mutex_);
-    waiting_.push_back(Request{path, std::move(completion)});
-    startNextLocked();
+    waiting_.push_back(Request{path, kind, std::move(completion)});
+    if (idle_ == 0 && threads_ < maximumThreads_) {
+        ++threads_;
+        // Lives as long as the process, like the worker pool's threads.
+        std::thread([this] { run(); }).detach();
+    } else {
+        wake_.notify_one();
+    }
 }
 
 std::size_t Thumbnails::pendingCount() const
@@ -204,24 +214,28 @@ std::size_t Thumbnails::pendingCount() const
     return g_outstanding.load();
 }
 
-void Thumbnails::startNextLocked()
+void Thumbnails::run()
 {
-    while (running_ < maximumRunning_ && !waiting_.empty()) {
+    // Background work: the interface thread goes first whenever it wants
+    // the processor.
+    ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), 10);
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        ++idle_;
+        wake_.wait(lock, [this] { return !waiting_.empty(); });
+        --idle_;
         Request request = std::move(waiting_.front());
         waiting_.pop_front();
-        ++running_;
-        WorkerPool::shared().submit([this, request = std::move(request)]() mutable {
-            QString error;
-            const QImage thumbnail = thumbnailFor(request.path, &error);
-            MainQueue::async([completion = std::move(request.completion), thumbnail, error] {
-                --g_outstanding;
-                if (completion)
-                    completion(thumbnail, error);
-            });
-            std::lock_guard lock(mutex_);
-            --running_;
-            startNextLocked();
+        lock.unlock();
+
+        QString error;
+        const QImage thumbnail = thumbnailFor(request.path, request.kind, &error);
+        MainQueue::async([completion = std::move(request.completion), thumbnail, error] {
+            --g_outstanding;
+            if (completion)
+                completion(thumbnail, error);
         });
+        lock.lock();
     }
 }
 
@@ -233,6 +247,22 @@ Thumbnails::Kind Thumbnails::kindOf(const QString& path)
     const QMimeType type = database.mimeTypeForFile(path, QMimeDatabase::MatchDefault);
     if (!type.isValid())
         return Kind::none;
+    // Decided once per type: a catalogue holds many files of each.
+    static std::mutex mutex;
+    static QHash<QString, Kind> kinds;
+    {
+        std::lock_guard lock(mutex);
+        if (const auto it = kinds.constFind(type.name()); it != kinds.constEnd())
+            return *it;
+    }
+    const Kind kind = kindOfType(type);
+    std::lock_guard lock(mutex);
+    kinds.insert(type.name(), kind);
+    return kind;
+}
+
+Thumbnails::Kind Thumbnails::kindOfType(const QMimeType& type)
+{
     if (type.inherits(QStringLiteral("application/pdf")))
         return Kind::pdf;
     QStringList names = QStringList{type.name()} + type.aliases() + type.allAncestors();
@@ -304,11 +334,11 @@ QImage Thumbnails::cachedThumbnail(const QString& path)
     return {};
 }
 
-QImage Thumbnails::makeThumbnail(const QString& path, int box, QString* error)
+QImage Thumbnails::makeThumbnail(const QString& path, Kind kind, int box, QString* error)
 {
     QString reason;
     QImage image;
-    switch (kindOf(path)) {
+    switch (kind) {
     case Kind::image:
         ++g_decodes;
         image = decodeImage(path, box, &reason);
@@ -334,7 +364,7 @@ bool Thumbnails::writeToCache(const QString& path, const QImage& thumbnail)
     return writeCacheFile(path, qint64(info->st_mtim.tv_sec), qint64(info->st_size), thumbnail);
 }
 
-QImage Thumbnails::thumbnailFor(const QString& path, QString* error)
+QImage Thumbnails::thumbnailFor(const QString& path, Kind kind, QString* error)
 {
     QImage cached = cachedThumbnail(path);
     if (!cached.isNull())
@@ -347,7 +377,7 @@ QImage Thumbnails::thumbnailFor(const QString& path, QString* error)
             *error = QStringLiteral("The file cannot be found");
         return {};
     }
-    QImage made = makeThumbnail(path, normalSize, error);
+    QImage made = makeThumbnail(path, kind, normalSize, error);
     if (!made.isNull() && !isInsideCache(path))
         writeCacheFile(path, qint64(before->st_mtim.tv_sec), qint64(before->st_size), made);
     return made;

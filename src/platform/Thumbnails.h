@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QImage>
+#include <QMimeType>
 #include <QString>
 
+#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -31,10 +33,12 @@ public:
 
     static Thumbnails& shared();
 
-    // Queues the request; `completion` runs exactly once, later, on the main
-    // thread. At most a few requests decode at the same time, the rest wait
-    // in order, so a large catalogue does not flood the machine.
-    void generate(const QString& path, Completion completion);
+    // Queues the request for a file of that kind (see kindOf, which the
+    // caller has asked already); `completion` runs exactly once, later, on the
+    // main thread. A few threads of their own, niced down, work through the
+    // requests in order: a large catalogue neither floods the machine nor
+    // takes the processor from the interface.
+    void generate(const QString& path, Kind kind, Completion completion);
 
     // Requests handed to generate that have not completed yet.
     std::size_t pendingCount() const;
@@ -42,7 +46,9 @@ public:
     // ---- The steps, synchronous, callable from any thread ----
 
     // An image type that QImageReader can read, or a PDF; none otherwise
-    // (also for a folder or a file that cannot be examined).
+    // (also for a folder or a file that cannot be examined). The workers
+    // never ask: the MIME database serialises its look-ups behind one lock,
+    // which the main thread must not wait for.
     static Kind kindOf(const QString& path);
 
     // False for a file on a network file system (NFS, SMB/CIFS, sshfs and
@@ -59,13 +65,13 @@ public:
     // a null image when there is none.
     static QImage cachedThumbnail(const QString& path);
     // The file decoded to fit a box of `box` pixels (never enlarged).
-    static QImage makeThumbnail(const QString& path, int box, QString* error);
+    static QImage makeThumbnail(const QString& path, Kind kind, int box, QString* error);
     // Writes the thumbnail as the cache's "normal" entry for the file as it
     // is now; false when the file is gone, lies inside the cache itself or
     // the cache cannot be written.
     static bool writeToCache(const QString& path, const QImage& thumbnail);
     // cachedThumbnail, else makeThumbnail written back with writeToCache.
-    static QImage thumbnailFor(const QString& path, QString* error);
+    static QImage thumbnailFor(const QString& path, Kind kind, QString* error);
 
     // How many times a file was opened for decoding in this process; a
     // thumbnail found in the cache does not count.
@@ -76,17 +82,21 @@ public:
 
 private:
     Thumbnails();
-    void startNextLocked();
+    static Kind kindOfType(const QMimeType& type);
+    void run();
 
     struct Request {
         QString path;
+        Kind kind;
         Completion completion;
     };
 
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
     std::deque<Request> waiting_;
-    std::size_t running_ = 0;
-    std::size_t maximumRunning_ = 2;
+    std::size_t threads_ = 0;
+    std::size_t idle_ = 0;
+    std::size_t maximumThreads_ = 2;
 };
 
 } // namespace vantel::platform

@@ -103,7 +103,7 @@ TEST(ThumbnailsTest, MadeThumbnailIsWrittenBackWithItsKeys)
     const std::size_t decodes = Thumbnails::decodeCount();
 
     QString error;
-    const QImage thumbnail = Thumbnails::thumbnailFor(path, &error);
+    const QImage thumbnail = Thumbnails::thumbnailFor(path, Thumbnails::kindOf(path), &error);
     ASSERT_FALSE(thumbnail.isNull()) << error.toStdString();
     EXPECT_EQ(thumbnail.size(), QSize(128, 64));
     EXPECT_EQ(Thumbnails::decodeCount(), decodes + 1);
@@ -126,7 +126,7 @@ TEST(ThumbnailsTest, MadeThumbnailIsWrittenBackWithItsKeys)
     EXPECT_EQ(QDir(folder.absoluteFilePath()).entryList({QStringLiteral("*.png.*")}, QDir::Files).size(), 0);
 
     // The second request reads the cache.
-    EXPECT_FALSE(Thumbnails::thumbnailFor(path, &error).isNull());
+    EXPECT_FALSE(Thumbnails::thumbnailFor(path, Thumbnails::kindOf(path), &error).isNull());
     EXPECT_EQ(Thumbnails::decodeCount(), decodes + 1);
 }
 
@@ -151,14 +151,14 @@ TEST(ThumbnailsTest, ValidCacheEntryIsUsedWithoutDecodingTheFile)
 
     const std::size_t decodes = Thumbnails::decodeCount();
     QString error;
-    const QImage thumbnail = Thumbnails::thumbnailFor(path, &error);
+    const QImage thumbnail = Thumbnails::thumbnailFor(path, Thumbnails::kindOf(path), &error);
     ASSERT_FALSE(thumbnail.isNull()) << error.toStdString();
     EXPECT_TRUE(isClose(thumbnail.pixelColor(10, 10), Qt::green));
     EXPECT_EQ(Thumbnails::decodeCount(), decodes);
 
     // A newer file makes the entry stale: the file is decoded (and fails).
     setModificationTime(path, 1700000100);
-    EXPECT_TRUE(Thumbnails::thumbnailFor(path, &error).isNull());
+    EXPECT_TRUE(Thumbnails::thumbnailFor(path, Thumbnails::kindOf(path), &error).isNull());
     EXPECT_EQ(Thumbnails::decodeCount(), decodes + 1);
     EXPECT_FALSE(error.isEmpty());
 }
@@ -176,7 +176,7 @@ TEST(ThumbnailsTest, EntryOfAnotherUriIsRefused)
     ASSERT_TRUE(made.save(Thumbnails::cachePath(uri, QStringLiteral("normal")), "png"));
     EXPECT_TRUE(Thumbnails::cachedThumbnail(path).isNull());
     QString error;
-    EXPECT_TRUE(isClose(Thumbnails::thumbnailFor(path, &error).pixelColor(5, 5), Qt::blue));
+    EXPECT_TRUE(isClose(Thumbnails::thumbnailFor(path, Thumbnails::kindOf(path), &error).pixelColor(5, 5), Qt::blue));
 }
 
 TEST(ThumbnailsTest, ChangedFileGetsANewThumbnail)
@@ -185,11 +185,11 @@ TEST(ThumbnailsTest, ChangedFileGetsANewThumbnail)
     const QString path = writeImage(dir + "/c.png", {60, 60}, Qt::blue);
     setModificationTime(path, 1600000000);
     QString error;
-    EXPECT_TRUE(isClose(Thumbnails::thumbnailFor(path, &error).pixelColor(5, 5), Qt::blue));
+    EXPECT_TRUE(isClose(Thumbnails::thumbnailFor(path, Thumbnails::kindOf(path), &error).pixelColor(5, 5), Qt::blue));
 
     writeImage(path, {60, 60}, Qt::yellow);
     setModificationTime(path, 1600000500);
-    EXPECT_TRUE(isClose(Thumbnails::thumbnailFor(path, &error).pixelColor(5, 5), Qt::yellow));
+    EXPECT_TRUE(isClose(Thumbnails::thumbnailFor(path, Thumbnails::kindOf(path), &error).pixelColor(5, 5), Qt::yellow));
     const QImage stored(Thumbnails::cachePath(Thumbnails::thumbnailURI(path), QStringLiteral("normal")), "png");
     EXPECT_EQ(stored.text(QStringLiteral("Thumb::MTime")), QStringLiteral("1600000500"));
 }
@@ -199,7 +199,7 @@ TEST(ThumbnailsTest, PdfThumbnailIsTheRenderedFirstPage)
     const QString dir = vantel::test::makeTempDir(QStringLiteral("thumb-pdf"));
     const QString path = writePdf(dir + "/report.pdf");
     QString error;
-    const QImage thumbnail = Thumbnails::thumbnailFor(path, &error);
+    const QImage thumbnail = Thumbnails::thumbnailFor(path, Thumbnails::kindOf(path), &error);
     ASSERT_FALSE(thumbnail.isNull()) << error.toStdString();
     // A4 is portrait: the height takes the 128 pixels.
     EXPECT_EQ(thumbnail.height(), 128);
@@ -216,7 +216,7 @@ TEST(ThumbnailsTest, DamagedPdfGivesAnError)
     file.write("%PDF-1.4\nthis is where the objects would be\n");
     file.close();
     QString error;
-    EXPECT_TRUE(Thumbnails::thumbnailFor(file.fileName(), &error).isNull());
+    EXPECT_TRUE(Thumbnails::thumbnailFor(file.fileName(), Thumbnails::Kind::pdf, &error).isNull());
     EXPECT_FALSE(error.isEmpty());
 }
 
@@ -229,7 +229,7 @@ TEST(ThumbnailsTest, CompletionArrivesOnTheMainThread)
     bool allOnMain = true;
     for (int i = 0; i < count; ++i) {
         const QString path = writeImage(dir + QStringLiteral("/p%1.png").arg(i), {300, 100}, Qt::magenta);
-        Thumbnails::shared().generate(path, [&](const QImage& thumbnail, const QString&) {
+        Thumbnails::shared().generate(path, Thumbnails::Kind::image, [&](const QImage& thumbnail, const QString&) {
             allOnMain = allOnMain && QThread::currentThread() == QCoreApplication::instance()->thread();
             ++done;
             wellSized += thumbnail.width() == 128 && std::abs(thumbnail.height() - 43) <= 1 ? 1 : 0;
