@@ -22,6 +22,8 @@
 #include <chrono>
 #include <vector>
 
+#include <time.h>
+
 namespace vantel::bench {
 
 namespace {
@@ -95,6 +97,13 @@ std::vector<TableViewItemPtr> fileEntries(int count)
 
 // ---- The program's side: every use of its interfaces is here. ----
 
+double mainThreadCpuSeconds()
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
 double askForIcons(const std::vector<TableViewItemPtr>& entries)
 {
     double slowest = 0;
@@ -131,12 +140,15 @@ void iconsFirstAsk(benchmark::State& state)
 {
     const std::vector<TableViewItemPtr> entries = fileEntries(int(state.range(0)));
     double slowest = 0;
+    double cpu = 0;
     std::size_t pendingAfter = 0;
     std::size_t requested = 0;
     runBesideBaseline(
         state,
         [&] {
+            const double before = mainThreadCpuSeconds();
             slowest = std::max(slowest, askForIcons(entries));
+            cpu += mainThreadCpuSeconds() - before;
             pendingAfter = platform::Thumbnails::shared().pendingCount();
         },
         [&] { themeIconPerFile(entries); },
@@ -156,7 +168,10 @@ void iconsFirstAsk(benchmark::State& state)
     state.counters["thumbnails_asked"] = double(requested);
     state.counters["thumbnails_pending_after"] = double(pendingAfter);
     state.counters["slowest_call_s"] = slowest;
-    setTarget(state, 10.0);
+    state.counters["main_thread_cpu_s"] = cpu / double(std::max<benchmark::IterationCount>(1, state.iterations()));
+    // More work than the baseline by design (objects, sizes, access checks,
+    // requests): held to a time instead, for a first look at 5,000 entries.
+    state.counters["target_s"] = 2.0;
 }
 
 void iconsFromCache(benchmark::State& state)

@@ -94,6 +94,8 @@ void IconCacheObject::refresh()
     }
     if (objectLastModifiedWhenAddedToCache_ && *objectLastModifiedWhenAddedToCache_ == *modified)
         return;
+    if (requestsUnderWay_ > 0 && requestedForModification_ == modified)
+        return;
     VLOG(Logger::iconCache(), LogType::Default,
          "Refresh: The file seems to be modified -> try to get a new thumbnail for: %{public}@", pathOf(fileURL_));
     generateThumbnail();
@@ -143,6 +145,8 @@ void IconCacheObject::generateThumbnail()
         SecurityScopedURLManager::shared().beginAccess(bookmarkData, UsedSecurityScopedURLSource::thumbnail);
 
     ++thumbnailRequestCount_;
+    ++requestsUnderWay_;
+    requestedForModification_ = modificationDate();
     std::weak_ptr<IconCacheObject> weakSelf = weak_from_this();
     Thumbnails::shared().generate(pathOf(fileURL_), kind, [weakSelf, accessIdentifier](const QImage& thumbnail,
                                                                                 const QString& error) {
@@ -154,6 +158,7 @@ void IconCacheObject::generateThumbnail()
 
 void IconCacheObject::thumbnailCompletion(const QImage& thumbnail, const QString& error)
 {
+    --requestsUnderWay_;
     const QString url = QString::fromUtf8(fileURL_.toEncoded());
     if (!thumbnail.isNull()) {
         setImages(QIcon(QPixmap::fromImage(thumbnail)));

@@ -73,6 +73,11 @@ private:
     IconCacheObjectSource source_ = IconCacheObjectSource::defaultIcon;
     std::optional<QDateTime> objectLastModifiedWhenAddedToCache_;
     int thumbnailRequestCount_ = 0;
+    // The modification date of the file when the newest request went out,
+    // while requests are under way: the lists ask on every paint, and one
+    // request per change of the file is enough.
+    std::optional<QDateTime> requestedForModification_;
+    int requestsUnderWay_ = 0;
 };
 
 } // namespace vantel

@@ -154,6 +154,9 @@ TEST_F(IconCacheObjectTest, ChangedPdfIsThumbnailedAgainOnRefresh)
     setModificationTime(path, 1400000000);
     object->refresh();
     EXPECT_EQ(object->thumbnailRequestCount(), 2);
+    // Asked again while that request is under way (every paint asks): no second one.
+    object->refresh();
+    EXPECT_EQ(object->thumbnailRequestCount(), 2);
     EXPECT_TRUE(log.messages().contains(
         QStringLiteral("Refresh: The file seems to be modified -> try to get a new thumbnail for: ") + path));
     ASSERT_TRUE(waitForThumbnails());
