@@ -7,7 +7,9 @@
 #include "platform/SystemMimeData.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
@@ -118,6 +120,29 @@ TEST_F(IconCacheObjectTest, NoThumbnailForTextFoldersApplicationsOrMissingFiles)
     }
     EXPECT_FALSE(IconCacheObject::create(url(dir + "/missing.png")));
     EXPECT_FALSE(IconCacheObject::create(QUrl(QStringLiteral("https://example.com/a.png"))));
+}
+
+TEST_F(IconCacheObjectTest, ThumbnailFromTheSharedCacheIsShownWithoutDecoding)
+{
+    // Garbage under a picture's name: only the cache can give it a thumbnail.
+    const QString path = writeFile(dir + "/shared.png", "no picture in here");
+    setModificationTime(path, 1650000000);
+    const QString uri = Thumbnails::thumbnailURI(path);
+    const QString cached = Thumbnails::cachePath(uri, QStringLiteral("normal"));
+    QImage made(128, 64, QImage::Format_ARGB32);
+    made.fill(Qt::yellow);
+    made.setText(QStringLiteral("Thumb::URI"), uri);
+    made.setText(QStringLiteral("Thumb::MTime"), QStringLiteral("1650000000"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(cached).absolutePath()));
+    ASSERT_TRUE(made.save(cached, "png"));
+
+    const std::size_t decodes = Thumbnails::decodeCount();
+    const auto object = IconCacheObject::create(url(path));
+    ASSERT_TRUE(object);
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return object->source() == IconCacheObjectSource::thumbnail; }));
+    EXPECT_EQ(Thumbnails::decodeCount(), decodes);
+    EXPECT_EQ(naturalImageSize(object->image(true)), QSize(96, 48));
+    EXPECT_TRUE(isClose(object->image(true).pixmap(QSize(96, 48)).toImage().pixelColor(48, 24), Qt::yellow));
 }
 
 TEST_F(IconCacheObjectTest, FailedThumbnailFallsBackAndIsNotRefreshed)
