@@ -17,6 +17,7 @@
 #include <QThread>
 #include <QUrl>
 
+#include <glib.h>
 #include <poppler-qt6.h>
 
 #include <sys/resource.h>
@@ -304,7 +305,15 @@ bool Thumbnails::isOnLocalVolume(const QString& path)
 
 QString Thumbnails::thumbnailURI(const QString& path)
 {
-    return QString::fromLatin1(QUrl::fromLocalFile(absolute(path)).toEncoded(QUrl::FullyEncoded));
+    // GLib's escaping, which the desktop's other thumbnailers use: QUrl
+    // leaves "[", "]" and ";" as they are, and the cache names would differ.
+    const QString clean = absolute(path);
+    if (gchar* uri = g_filename_to_uri(QFile::encodeName(clean).constData(), nullptr, nullptr)) {
+        const QString text = QString::fromUtf8(uri);
+        g_free(uri);
+        return text;
+    }
+    return QString::fromLatin1(QUrl::fromLocalFile(clean).toEncoded(QUrl::FullyEncoded));
 }
 
 QString Thumbnails::cachePath(const QString& uri, const QString& sizeFolder)

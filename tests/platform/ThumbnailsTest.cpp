@@ -92,6 +92,10 @@ TEST(ThumbnailsTest, CacheNamesFollowTheThumbnailSpecification)
     EXPECT_TRUE(Thumbnails::cachePath(QStringLiteral("file:///home/jens/photos/me.png"), QStringLiteral("normal"))
                     .endsWith(QStringLiteral("/thumbnails/normal/c6ee772d9e49320e97ec29a7eb5b1697.png")));
     EXPECT_EQ(Thumbnails::thumbnailURI(QStringLiteral("/tmp/a b/ü.png")), QStringLiteral("file:///tmp/a%20b/%C3%BC.png"));
+    // Escaped as the desktop's other thumbnailers escape it.
+    EXPECT_EQ(Thumbnails::thumbnailURI(QStringLiteral("/tmp/x[1];#%.png")),
+              QStringLiteral("file:///tmp/x%5B1%5D%3B%23%25.png"));
+    EXPECT_EQ(Thumbnails::thumbnailURI(QStringLiteral("/tmp/../tmp/./y.png")), QStringLiteral("file:///tmp/y.png"));
     EXPECT_TRUE(Thumbnails::isOnLocalVolume(vantel::test::testHome()));
     EXPECT_FALSE(Thumbnails::isOnLocalVolume(vantel::test::testHome() + QStringLiteral("/missing")));
 }
