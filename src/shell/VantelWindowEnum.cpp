@@ -52,6 +52,7 @@ struct Catalogue {
     QHash<int, VantelWindowEnum::ViewControllerFactory> viewFactories;
     QHash<int, VantelWindowEnum::WindowControllerFactory> windowFactories;
     QHash<int, std::shared_ptr<WindowController>> windowControllers;
+    QList<std::shared_ptr<WindowController>> released;
     VantelWindowEnum::InterfaceLoader loader;
 };
 
@@ -242,11 +243,19 @@ void VantelWindowEnum::windowDidClose(Kind kind)
     if (kind == main)
         return;
     VLOG(category(), platform::LogType::Default, "removeWindowController: %{public}@", name(kind));
-    // Released from the event loop, not here: this runs while its window
-    // is still closing.
-    std::shared_ptr<WindowController> removed = catalogue().windowControllers.take(kind);
-    if (removed)
-        platform::MainQueue::async([removed = std::move(removed)]() mutable { removed.reset(); });
+    // Released from the event loop, not here: this runs while its window is
+    // still closing. Kept by the catalogue meanwhile, so that a release still
+    // pending when the program ends never runs inside Qt's own tear-down.
+    Catalogue& c = catalogue();
+    std::shared_ptr<WindowController> removed = c.windowControllers.take(kind);
+    if (!removed)
+        return;
+    c.released.append(std::move(removed));
+    if (c.released.size() == 1)
+        platform::MainQueue::async([] {
+            QList<std::shared_ptr<WindowController>> released;
+            released.swap(catalogue().released);
+        });
 }
 
 bool VantelWindowEnum::canOpenWindow(Kind kind)
@@ -305,15 +314,18 @@ void VantelWindowEnum::reset()
 {
     VantelManager::shared().reset();
     QHash<int, std::shared_ptr<WindowController>> controllers;
+    QList<std::shared_ptr<WindowController>> released;
     {
         Catalogue& c = catalogue();
         c.viewFactories.clear();
         c.windowFactories.clear();
         controllers.swap(c.windowControllers);
+        released.swap(c.released);
         c.loader = {};
     }
     // Released last: a controller's destructor may call back.
     controllers.clear();
+    released.clear();
 }
 
 void ViewController::runOpenPanelAsSheet(const platform::OpenPanelRequest& request,

@@ -5,6 +5,9 @@
 #include "shell/ui/MainPopover.h"
 
 #include <QApplication>
+#include <QWindow>
+
+#include <algorithm>
 #include <QVariant>
 #include <QWidget>
 
@@ -23,12 +26,25 @@ std::optional<QRect> frameOf(const std::optional<platform::ScreenInfo>& screen)
 
 QList<WindowController*> WidgetWindowSystem::windowControllers() const
 {
-    QList<WindowController*> controllers;
+    // In the order the windows were made (never-shown ones last), as the
+    // list of top-level widgets has no order of its own.
+    const QWindowList order = QGuiApplication::allWindows();
+    QList<QPair<qsizetype, WindowController*>> found;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         auto* object = window->property(WindowController::windowControllerProperty).value<QObject*>();
-        if (auto* controller = dynamic_cast<WindowController*>(object))
-            controllers.append(controller);
+        auto* controller = dynamic_cast<WindowController*>(object);
+        if (!controller)
+            continue;
+        // A controller the catalogue already let go of is on its way out.
+        if (controller->windowKind && VantelWindowEnum::windowController(*controller->windowKind).get() != controller)
+            continue;
+        const qsizetype index = window->windowHandle() ? order.indexOf(window->windowHandle()) : -1;
+        found.append({index < 0 ? order.size() : index, controller});
     }
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    QList<WindowController*> controllers;
+    for (const auto& entry : found)
+        controllers.append(entry.second);
     return controllers;
 }
 
