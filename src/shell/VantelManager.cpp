@@ -207,7 +207,8 @@ void VantelManager::mainWindowShow()
     case 0: {
         const std::optional<QRect> screen = pointerScreen(true);
         std::optional<QRect> anchor = statusItemAnchor_ ? statusItemAnchor_() : std::nullopt;
-        if (anchor && anchor->isNull())
+        // Trays that export the icon over D-Bus often report an empty one.
+        if (anchor && anchor->isEmpty())
             anchor.reset();
         if (!anchor && screen) {
             // The tray does not say where its icon is: hang the popover under

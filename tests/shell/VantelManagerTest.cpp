@@ -172,6 +172,14 @@ TEST_F(VantelManagerTest, WithoutATrayRectangleThePopoverHangsAtThePointersScree
     // The top-right corner of the right screen's free area.
     EXPECT_EQ(popover().anchor.topLeft(), QPoint(3199, 30));
     EXPECT_EQ(popover().contentSize, QSize(700, 756)); // 70 % of 1080
+
+    // A tray that reports an empty rectangle counts as one that says nothing.
+    manager().closeMainWindow();
+    manager().setStatusItemAnchorProvider([] { return QRect(0, 0, 0, 0); });
+    windows->pointer = QPoint(10, 700);
+    manager().mainWindowShow();
+    ASSERT_TRUE(popover().shown);
+    EXPECT_EQ(popover().anchor.topLeft(), QPoint(1279, 30));
 }
 
 TEST_F(VantelManagerTest, APointerOnAnotherScreenThanTheTrayOpensACentredWindow)
