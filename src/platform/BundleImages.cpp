@@ -19,8 +19,28 @@ namespace {
 // Tag symbols are monochrome so that a tint shows, and no two of them share
 // a picture.
 constexpr std::pair<std::string_view, std::string_view> imageTable[] = {
+    // Entries that cannot be used, and URL entries by scheme.
+    {"unkownObject", "question"},
+    {"url_Custom", "link"},
+    {"url_HTTPs", "globe"},
+    {"url_Shortcuts", "system-run"},
+    {"url_KeyboardMaestro", "input-keyboard"},
+    {"url_Mail", "mail-message"},
+    {"url_Things", "view-task"},
+    {"url_Ulysses", "document-edit"},
+    {"url_DevonThink", "folder-documents"},
+    {"url_Craft", "note"},
+    {"url_Drafts", "document-new"},
     {"icon_folder", "folder"},
     {"icon_tags", "tag"},
+    // The sidebar's categories.
+    {"icon_allApplications", "view-list-icons"},
+    {"icon_allFolders", "folder-open"},
+    {"icon_allFiles", "document-multiple"},
+    {"icon_allFavorites", "favorite"},
+    {"icon_recentApplications", "document-open-recent"},
+    {"icon_openApplications", "window"},
+    {"icon_shortcuts", "system-run"},
     {"icon_container", "archive-insert"},
     {"icon_folder_bookmark", "folder-bookmark"},
     {"icon_folder_home", "user-home"},

@@ -1,11 +1,12 @@
 #include "popups/TableViewPopupIcon.h"
 
+#include "graphics/IconCache.h"
+
 namespace vantel {
 
 QIcon entryPopupIcon(const TableViewItemPtr& item)
 {
-    Q_UNUSED(item)
-    return QIcon::fromTheme(QStringLiteral("unknown"));
+    return IconCache::shared().getIcon(item, std::nullopt);
 }
 
 } // namespace vantel
