@@ -368,6 +368,14 @@ TEST_F(TableViewPopupTest, RendersToPng)
     ASSERT_TRUE(QDir().mkpath(folder));
     EXPECT_TRUE(view->grab().save(folder + QStringLiteral("/entry-popover.png")));
     EXPECT_TRUE(popover->grab().save(folder + QStringLiteral("/entry-popover-window.png")));
+    popover->close();
+
+    // A file the user added: its own icon, Delete and Show in Folder.
+    auto file = userFile();
+    file->setComment(QString::fromUtf8("Notes for the week \xE2\x80\x94 read on Monday"));
+    file->setTags({QStringLiteral("Work|Planning"), QStringLiteral("Notes")});
+    showFor(file);
+    EXPECT_TRUE(popover->grab().save(folder + QStringLiteral("/entry-popover-file.png")));
 }
 
 TEST_F(TableViewPopupTest, ClosingKeepsWhatWasBeingTyped)
