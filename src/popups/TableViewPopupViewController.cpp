@@ -193,7 +193,7 @@ QWidget* TableViewPopupViewController::loadView()
     favouriteRow->addStretch();
     right->addLayout(favouriteRow);
 
-    auto* colourCaption = new QLabel(tr("Color:"), view);
+    auto* colourCaption = new QLabel(tr("Colour:"), view);
     right->addWidget(colourCaption);
     backgroundPreview_ = new DrawnMainViewBackground(view);
     backgroundPreview_->setFixedHeight(previewHeight);
@@ -223,7 +223,7 @@ QWidget* TableViewPopupViewController::loadView()
     colorSlider_->setAccessibleName(tr("Hue"));
     right->addWidget(colorSlider_);
 
-    btnClearColor_ = new QPushButton(tr("Clear Color"), view);
+    btnClearColor_ = new QPushButton(tr("Clear Colour"), view);
     btnClearColor_->setAutoDefault(false);
     right->addWidget(btnClearColor_, 0, Qt::AlignLeft);
     right->addStretch();
