@@ -24,8 +24,10 @@ TableViewPopupManager::TableViewPopupManager()
 
 TableViewPopupManager::~TableViewPopupManager()
 {
-    if (tableViewPopover_)
+    if (tableViewPopover_) {
+        tableViewPopover_->close();
         tableViewPopover_->setContentViewController(nullptr);
+    }
 }
 
 bool TableViewPopupManager::registerInterface()
