@@ -216,3 +216,28 @@ TEST_F(SidebarContentTest, CategoryVisibilityIsCheckedAgainstTheData)
     EXPECT_TRUE(checks.first().contains(QStringLiteral("allDataContainsURLs")));
     EXPECT_FALSE(sidebar->rootEntryAllURLsAvailable());
 }
+
+TEST_F(SidebarContentTest, ARebuildInsideARebuildIsRefused)
+{
+    addURL(QStringLiteral("a"), {QStringLiteral("Work")});
+    store->rebuildData(DataStorageRebuildReason::userInitiatedRequest);
+    EXPECT_FALSE(sidebar->isHeaderCollapsed(Type::headerTags)); // nothing built yet counts as open
+    bool nested = false;
+    // The tree's reset is announced while the build still runs.
+    QObject::connect(&sidebar->model(), &QAbstractItemModel::modelReset, [&] {
+        if (nested || sidebar->outlineViewStructureState() != OutlineViewStructureState::rebuildInProgress)
+            return;
+        nested = true;
+        sidebar->setRebuildDataWithNextReload(true);
+        sidebar->updateContent(true);
+        sidebar->buildData();
+    });
+    sidebar->updateContent(true);
+    ASSERT_TRUE(nested);
+    EXPECT_TRUE(log.messages().contains(QStringLiteral("updateContent cancelled - outlineStructure was not idle!")));
+    EXPECT_TRUE(log.messages().contains(QStringLiteral("buildData failed -> another rebuild is already running!")));
+    EXPECT_FALSE(sidebar->rebuildDataWithNextReload());
+    EXPECT_EQ(sidebar->outlineViewStructureState(), OutlineViewStructureState::idle);
+    EXPECT_NE(itemNamed(QStringLiteral("Work")), nullptr);
+    EXPECT_EQ(selectedName(), QStringLiteral("Applications"));
+}
