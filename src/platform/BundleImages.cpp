@@ -21,6 +21,14 @@ namespace {
 constexpr std::pair<std::string_view, std::string_view> imageTable[] = {
     {"icon_folder", "folder"},
     {"icon_tags", "tag"},
+    // The sidebar's categories.
+    {"icon_allApplications", "view-list-icons"},
+    {"icon_allFolders", "folder-open"},
+    {"icon_allFiles", "document-multiple"},
+    {"icon_allFavorites", "favorite"},
+    {"icon_recentApplications", "document-open-recent"},
+    {"icon_openApplications", "window"},
+    {"icon_shortcuts", "system-run"},
     {"icon_container", "archive-insert"},
     {"icon_folder_bookmark", "folder-bookmark"},
     {"icon_folder_home", "user-home"},
