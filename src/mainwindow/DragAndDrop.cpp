@@ -5,8 +5,8 @@
 #include "datastore/DataStorage.h"
 #include "datastore/DatastorageHandlerFilesystemObjects.h"
 #include "datastore/DatastorageHandlerURLObjects.h"
+#include "mainwindow/SpringLoadingOutlineView.h"
 #include "platform/Bookmark.h"
-#include "platform/Bundle.h"
 #include "platform/NotificationCenter.h"
 
 #include <QFileInfo>
@@ -49,8 +49,7 @@ MainViewDragAndDrop::MainViewDragAndDrop(DataStorage& store, std::shared_ptr<San
 
 QString MainViewDragAndDrop::mainTableViewItemPathType()
 {
-    static const QString type = platform::Bundle::main().bundleIdentifier() + QStringLiteral(".mainTableViewItemPath");
-    return type;
+    return SpringLoadingOutlineView::privateEntryPathType();
 }
 
 QMimeData* MainViewDragAndDrop::pasteboardWriter(const QString& entryPath)

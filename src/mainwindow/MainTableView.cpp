@@ -80,13 +80,18 @@ MainTableView::MainTableView(DataStorage& store, QWidget* parent)
                 });
         });
     // The selected row is drawn by where the focus is.
-    connect(qApp, &QApplication::focusChanged, this, [this] {
+    focusConnection_ = connect(qApp, &QApplication::focusChanged, this, [this] {
         if (isVisible())
             viewport()->update();
     });
 }
 
-MainTableView::~MainTableView() = default;
+MainTableView::~MainTableView()
+{
+    // A widget gives up its focus while the base class destroys it, after
+    // this part of the object is gone.
+    disconnect(focusConnection_);
+}
 
 void MainTableView::setRowStyle(RowStyle style)
 {

@@ -129,6 +129,7 @@ private:
     DropHighlight dropHighlight_ = DropHighlight::none;
     std::function<bool()> popoverShown_;
     std::function<std::optional<QString>()> selectedTag_;
+    QMetaObject::Connection focusConnection_;
     platform::ObserverToken modifierFlagsObserver_;
     std::vector<platform::ObserverToken> storeObservers_;
 };

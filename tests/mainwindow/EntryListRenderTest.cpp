@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QPalette>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QTextStream>
 
@@ -20,7 +21,9 @@ protected:
     void SetUp() override
     {
         EntryListTest::SetUp();
-        view->setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        // The same style on every machine; the widget does not own it.
+        style.reset(QStyleFactory::create(QStringLiteral("Fusion")));
+        view->setStyle(style.get());
         view->resize(620, 600);
         appFolder = makeTempDir(QStringLiteral("render-apps"));
         docFolder = makeTempDir(QStringLiteral("render-docs"));
@@ -119,6 +122,7 @@ protected:
         EXPECT_GT(colours.size(), 50) << name.toStdString();
     }
 
+    std::unique_ptr<QStyle> style;
     QString appFolder;
     QString docFolder;
 };
