@@ -9,6 +9,7 @@
 #include "mainwindow/MainSplitView.h"
 #include "mainwindow/MainTableView.h"
 #include "mainwindow/MainTableViewModel.h"
+#include "mainwindow/DragAndDropSidebarHandler.h"
 #include "mainwindow/MainViewDraggingDestination.h"
 #include "mainwindow/SidebarFilter.h"
 #include "mainwindow/SidebarTagPopover.h"
@@ -18,6 +19,7 @@
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/ui/UiCatalog.h"
+#include "popups/TableViewPopupManager.h"
 #include "shell/AppDelegate.h"
 
 #include <QApplication>
@@ -76,6 +78,30 @@ protected:
 
 private:
     bool translucent_ = false;
+};
+
+// The popups' entry popover, anchored at the list row.
+class EntryPopover : public MainTableViewPopover {
+public:
+    explicit EntryPopover(MainTableView& list)
+        : list_(&list)
+    {
+    }
+
+    bool isShown() const override { return manager_.isShown(); }
+    void showPopover(const TableViewItemPtr& entry, int row, const QRect& globalAnchor) override
+    {
+        if (!list_)
+            return;
+        QWidget* viewport = list_->viewport();
+        manager_.showPopover(entry, row, viewport,
+                             QRect(viewport->mapFromGlobal(globalAnchor.topLeft()), globalAnchor.size()));
+    }
+    void close() override { manager_.close(); }
+
+private:
+    QPointer<MainTableView> list_;
+    TableViewPopupManager manager_;
 };
 
 } // namespace
@@ -234,20 +260,21 @@ void MainViewController::viewDidLoad()
     viewMenu_->mouseDownHandler = [this] { showMainMenu(); };
 
     // List: the popover, the click road, drops of files onto the view.
-    mainTableView_->setEntryPopoverShownQuery(
-        [this] { return tableViewPopover_ && tableViewPopover_->isShown(); });
+    mainTableView_->setEntryPopoverShownQuery([this] { return isEntryPopoverShown(); });
     mainTableView_->setSelectedTagNameQuery([this] {
         return sectionView_ ? sectionView_->selectedTagName() : std::optional<QString>();
     });
     connect(mainTableView_, &MainTableView::contextMenuRequested, this,
             [this](const TableViewItemPtr& entry, int row, const QRect& anchor) {
-                if (tableViewPopover_)
-                    tableViewPopover_->showPopover(entry, row, anchor);
+                if (MainTableViewPopover* popover = tableViewPopover())
+                    popover->showPopover(entry, row, anchor);
             });
     connect(mainTableView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (tableViewPopover_ && tableViewPopover_->isShown())
+        if (isEntryPopoverShown())
             tableViewPopover_->close();
     });
+    sidebarDropHandler_ = std::make_unique<MainViewSidebarDropHandler>(store_);
+    sectionView_->setDropHandler(sidebarDropHandler_.get());
     mainDraggingDestination_->setOpenFilesHandler([this](const QStringList& paths) {
         serviceManagerValues_ = paths;
         updateServiceManagerLabel();
@@ -328,7 +355,7 @@ void MainViewController::viewDidAppear()
 void MainViewController::viewWillDisappear()
 {
     VLOG(category(), LogType::Default, "-> viewWillDisappear");
-    if (tableViewPopover_ && tableViewPopover_->isShown())
+    if (isEntryPopoverShown())
         tableViewPopover_->close();
     if (SidebarTagPopover* popover = sectionView_->popupMenu(); popover && popover->isShown())
         popover->close();
@@ -579,7 +606,7 @@ void MainViewController::tableViewAction(int clickedRow)
     if (clickedRow < 0 || !mainTableView_)
         return;
     const std::optional<int> selected = mainTableView_->selectedRow();
-    if (!selected || (tableViewPopover_ && tableViewPopover_->isShown()))
+    if (!selected || isEntryPopoverShown())
         return;
     runEntryAt(*selected, heldFiles());
 }
@@ -593,9 +620,19 @@ void MainViewController::runEntryAt(int row, const std::optional<QVariantList>& 
         (*entry)->execute(files);
 }
 
-void MainViewController::searchCellAction()
+MainTableViewPopover* MainViewController::tableViewPopover()
 {
-    store_.filterCurrentData().applyFilter();
+    if (!tableViewPopover_ && mainTableView_) {
+        defaultTableViewPopover_ = std::make_unique<EntryPopover>(*mainTableView_);
+        tableViewPopover_ = defaultTableViewPopover_.get();
+    }
+    return tableViewPopover_;
+}
+
+void MainViewController::redrawSelectedRow()
+{
+    if (mainTableView_)
+        mainTableView_->redrawSelected();
 }
 
 // ---- Notifications ----

@@ -111,7 +111,9 @@ public:
     void setModifierFlagsContainControlKey(bool held);
     void setModifierFlagsContainShiftKey(bool held);
     // All four released, as when the program loses the focus.
-    void clearModifierFlags();
+    void clearModifierFlags() override;
+    // After an edit in the entry popover.
+    void redrawSelectedRow() override;
     // A modifier key went down or up: the four flags from its modifiers.
     void handleFlagsChanged(Qt::KeyboardModifiers modifiers);
 
@@ -125,8 +127,6 @@ public:
     // A click (or double click, by the setting clickType) on a list row: runs
     // the selected entry with the held files.
     void tableViewAction(int clickedRow);
-    // The search field's clear action: the sidebar item's filter again.
-    void searchCellAction();
 
     // ---- Keyboard (while on screen in the active window) ----
     // Whether the key was consumed.
@@ -137,8 +137,9 @@ public:
     void firstResponderChanged(QWidget* old, QWidget* now);
 
     // ---- Collaborators, replaceable (tests, the shell) ----
+    // The entry popover; by default the popups' one, made on first use.
     void setTableViewPopover(MainTableViewPopover* popover) { tableViewPopover_ = popover; }
-    MainTableViewPopover* tableViewPopover() const { return tableViewPopover_; }
+    MainTableViewPopover* tableViewPopover();
     void setHotkeysPausedQuery(std::function<bool()> query) { hotkeysPaused_ = std::move(query); }
     // Closes the main view; by default the window catalogue's closeWindow(main).
     void setCloseMainViewAction(std::function<void()> action) { closeMainView_ = std::move(action); }
@@ -206,7 +207,11 @@ private:
     QMetaObject::Connection singleAction_;
     QMetaObject::Connection doubleAction_;
 
+    bool isEntryPopoverShown() const { return tableViewPopover_ && tableViewPopover_->isShown(); }
+
     MainTableViewPopover* tableViewPopover_ = nullptr;
+    std::unique_ptr<MainTableViewPopover> defaultTableViewPopover_;
+    std::unique_ptr<SidebarDropHandler> sidebarDropHandler_;
     std::function<bool()> hotkeysPaused_;
     std::function<void()> closeMainView_;
 };

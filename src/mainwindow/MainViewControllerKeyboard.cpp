@@ -38,7 +38,7 @@ KeyFocus MainViewController::currentFocus() const
         return KeyFocus::sectionView;
     if (searchField_ && searchField_->hasKeyboardFocus())
         return KeyFocus::searchField;
-    if (tableViewPopover_ && tableViewPopover_->isShown())
+    if (isEntryPopoverShown())
         return KeyFocus::popupShown;
     if (sectionView_ && sectionView_->popupMenu() && sectionView_->popupMenu()->isShown())
         return KeyFocus::popupShown;
@@ -70,7 +70,7 @@ void MainViewController::setFocus(FocusedControl control)
 
 void MainViewController::closePopupMenus()
 {
-    if (tableViewPopover_ && tableViewPopover_->isShown())
+    if (isEntryPopoverShown())
         tableViewPopover_->close();
     if (SidebarTagPopover* popover = sectionView_ ? sectionView_->popupMenu() : nullptr; popover && popover->isShown())
         popover->close();
@@ -109,7 +109,7 @@ bool MainViewController::handleKeyDown(QKeyEvent& event)
 
     // Escape closes an open popover first.
     if (key == MainViewKey::escape) {
-        if (tableViewPopover_ && tableViewPopover_->isShown()) {
+        if (isEntryPopoverShown()) {
             tableViewPopover_->close();
             return true;
         }
