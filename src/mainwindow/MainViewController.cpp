@@ -249,7 +249,6 @@ void MainViewController::viewDidLoad()
     // from the system metrics at every layout.
     connect(sectionView_, &MainOutlineView::outlineViewSelectionDidChange, this,
             [this] { updateMainTableView(); });
-    sectionView_->expandAll();
 
     // The search field ends editing into the list.
     searchField_->textDidEndEditingHandler = [this] {
