@@ -30,7 +30,6 @@ protected:
     void pressActivated() override;
 
 private:
-
     double redColor_ = 0.808;
     double greenColor_ = 0.808;
     double blueColor_ = 0.808;
