@@ -20,6 +20,7 @@
 #include "platform/MainQueue.h"
 #include "platform/ui/UiCatalog.h"
 #include "popups/TableViewPopupManager.h"
+#include "popups/TagPopupManager.h"
 #include "shell/AppDelegate.h"
 
 #include <QApplication>
@@ -102,6 +103,26 @@ public:
 private:
     QPointer<MainTableView> list_;
     TableViewPopupManager manager_;
+};
+
+// The popups' tag popover, beside the sidebar row.
+class TagPopover : public SidebarTagPopover {
+public:
+    explicit TagPopover(MainOutlineView& sidebar)
+        : sidebar_(&sidebar)
+    {
+    }
+
+    bool isShown() const override { return TagPopupManager::shared().isShown(); }
+    void showPopover(const SourceListItemPtr& item, int row, const QRect& globalAnchor) override
+    {
+        if (sidebar_ && item)
+            TagPopupManager::shared().showPopover(sidebar_->viewport(), globalAnchor, item->tag(), item->name(), row);
+    }
+    void close() override { TagPopupManager::shared().close(); }
+
+private:
+    QPointer<MainOutlineView> sidebar_;
 };
 
 } // namespace
@@ -273,6 +294,12 @@ void MainViewController::viewDidLoad()
             tableViewPopover_->close();
     });
     sidebarDropHandler_ = std::make_unique<MainViewSidebarDropHandler>(store_);
+    sidebarTagPopover_ = std::make_unique<TagPopover>(*sectionView_);
+    sectionView_->setPopupMenu(sidebarTagPopover_.get());
+    connect(&TagPopupManager::shared(), &TagPopupManager::redrawSelectedRowsNeeded, this, [this] {
+        if (sectionView_)
+            sectionView_->redrawSelected();
+    });
     sectionView_->setDropHandler(sidebarDropHandler_.get());
     mainDraggingDestination_->setOpenFilesHandler([this](const QStringList& paths) {
         serviceManagerValues_ = paths;

@@ -8,6 +8,7 @@
 #include "mainwindow/MainTableViewFocus.h"
 #include "mainwindow/MainViewDraggingDestination.h"
 #include "mainwindow/MainViewKeyboard.h"
+#include "mainwindow/SidebarTagPopover.h"
 #include "mainwindow/SourceListItem.h"
 #include "platform/NotificationCenter.h"
 #include "platform/ui/ViewControllerBase.h"
@@ -212,6 +213,7 @@ private:
     MainTableViewPopover* tableViewPopover_ = nullptr;
     std::unique_ptr<MainTableViewPopover> defaultTableViewPopover_;
     std::unique_ptr<SidebarDropHandler> sidebarDropHandler_;
+    std::unique_ptr<SidebarTagPopover> sidebarTagPopover_;
     std::function<bool()> hotkeysPaused_;
     std::function<void()> closeMainView_;
 };

@@ -313,6 +313,11 @@ TEST_F(MainViewTest, TabEndsTheSearchIntoTheListButAClickElsewhereKeepsItsTarget
     QTest::keyClick(&search(), Qt::Key_Tab);
     EXPECT_TRUE(list().hasFocus());
     EXPECT_EQ(focusedControl(), FocusedControl::mainTableView);
+    // Tab goes between the list and the search field only.
+    QTest::keyClick(&list(), Qt::Key_Tab, Qt::NoModifier);
+    EXPECT_TRUE(search().hasFocus());
+    QTest::keyClick(&search(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(list().hasFocus());
 
     search().setFocus();
     sidebar().setFocus(Qt::MouseFocusReason);
@@ -357,6 +362,17 @@ TEST_F(MainViewTest, TheInterfaceCatalogueMakesTheController)
     ASSERT_TRUE(made);
     EXPECT_TRUE(std::dynamic_pointer_cast<vantel::MainViewController>(made));
     EXPECT_EQ(made->currentState(), defaultVantelMainViewControllerState::none);
+}
+
+TEST_F(MainViewTest, ThePopoversAndTheSidebarDropsAreTheProgramsOwnByDefault)
+{
+    mainwindow::MainViewController plain(*store);
+    plain.view();
+    EXPECT_TRUE(plain.sectionView()->popupMenu());
+    EXPECT_TRUE(plain.sectionView()->dropHandler());
+    ASSERT_TRUE(plain.tableViewPopover());
+    EXPECT_FALSE(plain.tableViewPopover()->isShown());
+    EXPECT_EQ(plain.sectionView()->focusPolicy(), Qt::ClickFocus);
 }
 
 TEST_F(MainViewTest, FilesDroppedOnTheViewAreHeld)

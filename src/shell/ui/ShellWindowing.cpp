@@ -1,5 +1,6 @@
 #include "shell/ui/ShellWindowing.h"
 
+#include "mainwindow/MainViewController.h"
 #include "platform/ui/UiCatalog.h"
 #include "shell/VantelWindowEnum.h"
 #include "shell/ui/MainWindowController.h"
@@ -24,6 +25,7 @@ void ShellWindowing::install()
         VantelWindowEnum::getStoryBoardAsString(VantelWindowEnum::main),
         VantelWindowEnum::getWindowControllerIdentifier(VantelWindowEnum::main),
         [] { return std::make_shared<MainWindowController>(); });
+    mainwindow::MainViewController::registerInterface();
 }
 
 } // namespace vantel
