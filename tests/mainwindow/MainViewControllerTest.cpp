@@ -91,9 +91,15 @@ TEST_F(MainViewTest, StoreNotificationsRefreshTheListOnlyWhileShown)
     post("didLaunchApplication", QStringLiteral("/usr/bin/x"));
     EXPECT_FALSE(logged(QStringLiteral("Observer applicationWasLaunched was called")));
 
+    post("didTerminateApplication", QStringLiteral("/usr/bin/x"));
+    EXPECT_FALSE(logged(QStringLiteral("Observer didTerminateApplication was called")));
+    post("systemSidebarSizeChanged");
+    EXPECT_TRUE(logged(QStringLiteral("Observer systemSidebarSizeChanged was called")));
+
     // Shown again: the list shows the store's list, the rebuild was done.
     open();
     EXPECT_FALSE(sidebar().rebuildDataWithNextReload());
+    EXPECT_EQ(list().tableModel().rowCount(), store->currentData()->count());
     log.clear();
     store->filterCurrentData().filterByTag(QStringLiteral("Graphics"));
     EXPECT_TRUE(logged(QStringLiteral("Observer currentDataHadChanged was called")));
@@ -103,6 +109,8 @@ TEST_F(MainViewTest, StoreNotificationsRefreshTheListOnlyWhileShown)
     EXPECT_TRUE(logged(QStringLiteral("Observer currentDataWasNotChangedDuringLastRequest was called")));
     post("didLaunchApplication", QStringLiteral("/usr/bin/x"));
     EXPECT_TRUE(logged(QStringLiteral("Observer applicationWasLaunched was called")));
+    post("didTerminateApplication", QStringLiteral("/usr/bin/x"));
+    EXPECT_TRUE(logged(QStringLiteral("Observer didTerminateApplication was called")));
     post("visibleTagsRedrawNeeded");
     EXPECT_TRUE(logged(QStringLiteral("Observer visibleTagsRedrawNeeded was called")));
     post("showPathInMainViewChanged");
