@@ -62,6 +62,25 @@ TEST_F(MainViewRenderTest, SmallLayoutWithASearchAndHeldFiles)
     save(QStringLiteral("mainview-small-search.png"));
 }
 
+TEST_F(MainViewRenderTest, DarkPaletteWithTheSidebarFocused)
+{
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
+    dark.setColor(QPalette::Base, QColor(0x23, 0x23, 0x26));
+    dark.setColor(QPalette::Button, QColor(0x33, 0x33, 0x36));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::PlaceholderText, QColor(0x99, 0x99, 0x99));
+    dark.setColor(QPalette::Highlight, QColor(0x2f, 0x6f, 0xd6));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    controller->view()->setPalette(dark);
+    open();
+    ASSERT_TRUE(sidebar().selectItemWithTagName(QStringLiteral("Development|Tools")));
+    sidebar().setFocus();
+    save(QStringLiteral("mainview-dark-sidebar.png"));
+}
+
 } // namespace
 
 } // namespace vantel::test
