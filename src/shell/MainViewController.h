@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QUrl>
+
+#include <optional>
 
 namespace vantel {
 
@@ -22,6 +26,13 @@ public:
     virtual bool selectItemWithSelectionType(int selectionType) = 0;
     // Applies the sidebar's current selection to the main list.
     virtual void updateMainTableView() = 0;
+
+    // Files handed to the program, waiting for the next entry the user opens.
+    QList<QUrl> serviceManagerValues;
+    // Refreshes the label that shows how many files wait.
+    virtual void serviceManagerValuesChanged() {}
+    // The tag selected in the sidebar; none when the selection is no tag.
+    virtual std::optional<QString> selectedTagName() const { return std::nullopt; }
 };
 
 } // namespace vantel
