@@ -35,6 +35,7 @@ class MainViewFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        AppDelegate::shared(); // its creation sets the log gate from the settings
         platform::Log::setDebugLogging(true);
         controller = std::make_shared<FakeMainViewController>();
         VantelManager::shared().setViewControllerMain(controller);
@@ -144,6 +145,7 @@ class VolumeChange : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        AppDelegate::shared(); // its creation sets the log gate from the settings
         platform::Log::setDebugLogging(true);
         DataStorage& store = DataStorage::shared();
         if (store.allData()->isEmpty()) {
