@@ -60,10 +60,20 @@ public:
     static bool isBlockedWhileBusy(Kind kind);
 };
 
+// The appearance of a view controller as its host last drove it. There is no
+// state for a view that has gone: it stays in viewWillDisappear.
+enum class defaultVantelMainViewControllerState { none, viewDidLoad, viewWillAppear, viewDidAppear, viewWillDisappear };
+
 // What the core asks of a view controller; the Widgets code implements it.
 class ViewController {
 public:
     virtual ~ViewController() = default;
+
+    // Only viewDidAppear counts as on screen.
+    virtual defaultVantelMainViewControllerState currentState() const
+    {
+        return defaultVantelMainViewControllerState::none;
+    }
 
     // Whether the controller's view currently sits in a window.
     virtual bool hasWindow() const = 0;
@@ -88,6 +98,11 @@ public:
 
     // The kind the catalogue opened it as.
     std::optional<VantelWindowEnum::Kind> windowKind;
+
+    // The dynamic property of a window (a QObject) that points back at its
+    // controller (a QObject* that is also a WindowController), so a closing
+    // window can be told apart.
+    static constexpr const char* windowControllerProperty = "vantelWindowController";
 };
 
 } // namespace vantel

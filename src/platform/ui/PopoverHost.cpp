@@ -1,0 +1,493 @@
+#include "platform/ui/PopoverHost.h"
+
+#include "platform/ui/ScreenProvider.h"
+#include "platform/ui/ViewControllerBase.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPropertyAnimation>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace vantel::platform {
+
+namespace {
+
+constexpr Qt::WindowFlags popoverFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+// A detached popover is a plain window whose only button closes it.
+constexpr Qt::WindowFlags detachedFlags =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+constexpr int fadeMilliseconds = 120;
+
+bool isVertical(PopoverHost::Edge edge)
+{
+    return edge == PopoverHost::below || edge == PopoverHost::above;
+}
+
+PopoverHost::Edge opposite(PopoverHost::Edge edge)
+{
+    switch (edge) {
+    case PopoverHost::below: return PopoverHost::above;
+    case PopoverHost::above: return PopoverHost::below;
+    case PopoverHost::left: return PopoverHost::right;
+    case PopoverHost::right: return PopoverHost::left;
+    }
+    return PopoverHost::below;
+}
+
+// Position along the main axis for an edge; exclusive right/bottom edges.
+int mainPosition(const QSize& size, const QRect& anchor, PopoverHost::Edge edge)
+{
+    switch (edge) {
+    case PopoverHost::below: return anchor.y() + anchor.height() + PopoverHost::anchorGap;
+    case PopoverHost::above: return anchor.y() - PopoverHost::anchorGap - size.height();
+    case PopoverHost::left: return anchor.x() - PopoverHost::anchorGap - size.width();
+    case PopoverHost::right: return anchor.x() + anchor.width() + PopoverHost::anchorGap;
+    }
+    return 0;
+}
+
+// Room on the side of the anchor that the edge names.
+int room(const QRect& anchor, PopoverHost::Edge edge, const QRect& area)
+{
+    switch (edge) {
+    case PopoverHost::below: return area.y() + area.height() - (anchor.y() + anchor.height()) - PopoverHost::anchorGap;
+    case PopoverHost::above: return anchor.y() - area.y() - PopoverHost::anchorGap;
+    case PopoverHost::left: return anchor.x() - area.x() - PopoverHost::anchorGap;
+    case PopoverHost::right: return area.x() + area.width() - (anchor.x() + anchor.width()) - PopoverHost::anchorGap;
+    }
+    return 0;
+}
+
+int clampInto(int position, int length, int areaStart, int areaLength)
+{
+    if (length >= areaLength)
+        return areaStart;
+    return qBound(areaStart, position, areaStart + areaLength - length);
+}
+
+} // namespace
+
+PopoverHost::Placement PopoverHost::place(const QSize& size, const QRect& anchor, Edge preferredEdge,
+                                          const QRect& area)
+{
+    const int needed = isVertical(preferredEdge) ? size.height() : size.width();
+    Edge edge = preferredEdge;
+    if (room(anchor, edge, area) < needed) {
+        const Edge other = opposite(edge);
+        // Flip when the other side fits, or at least has more room.
+        if (room(anchor, other, area) >= needed || room(anchor, other, area) > room(anchor, edge, area))
+            edge = other;
+    }
+    QPoint origin;
+    if (isVertical(edge)) {
+        origin.setY(mainPosition(size, anchor, edge));
+        origin.setX(anchor.x() + (anchor.width() - size.width()) / 2);
+    } else {
+        origin.setX(mainPosition(size, anchor, edge));
+        origin.setY(anchor.y() + (anchor.height() - size.height()) / 2);
+    }
+    if (area.isValid()) {
+        origin.setX(clampInto(origin.x(), size.width(), area.x(), area.width()));
+        origin.setY(clampInto(origin.y(), size.height(), area.y(), area.height()));
+    }
+    return {QRect(origin, size), edge};
+}
+
+PopoverHost::PopoverHost(QWidget* parent)
+    : QWidget(parent, popoverFlags)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(0);
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
+    applyPopoverLook();
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &PopoverHost::applicationStateChanged);
+}
+
+PopoverHost::~PopoverHost()
+{
+    if (filterInstalled_)
+        qApp->removeEventFilter(this);
+    releaseController();
+}
+
+QWidget* PopoverHost::contentWidget() const
+{
+    if (controller_)
+        return controller_->isViewLoaded() ? controller_->view() : nullptr;
+    return contentWidget_;
+}
+
+void PopoverHost::attachContent(QWidget* widget)
+{
+    if (!widget)
+        return;
+    if (widget->parentWidget() != this) {
+        widget->setParent(this);
+        layout()->addWidget(widget);
+    }
+    widget->show();
+}
+
+void PopoverHost::releaseController()
+{
+    if (!controller_ || !controller_->isViewLoaded())
+        return;
+    QWidget* view = controller_->view();
+    if (view->parentWidget() == this) {
+        layout()->removeWidget(view);
+        view->hide();
+        view->setParent(nullptr);
+    }
+}
+
+void PopoverHost::setContentWidget(QWidget* widget)
+{
+    if (controller_) {
+        if (shown_) {
+            controller_->sendViewWillDisappear();
+            releaseController();
+            controller_->sendViewDidDisappear();
+        } else {
+            releaseController();
+        }
+        controller_ = nullptr;
+    }
+    if (contentWidget_ && contentWidget_ != widget) {
+        layout()->removeWidget(contentWidget_);
+        delete contentWidget_.data();
+    }
+    contentWidget_ = widget;
+    attachContent(widget);
+}
+
+void PopoverHost::setContentViewController(ViewControllerBase* controller)
+{
+    if (controller == controller_)
+        return;
+    if (contentWidget_) {
+        layout()->removeWidget(contentWidget_);
+        delete contentWidget_.data();
+    }
+    if (controller_) {
+        if (shown_)
+            controller_->sendViewWillDisappear();
+        releaseController();
+        if (shown_)
+            controller_->sendViewDidDisappear();
+    }
+    controller_ = controller;
+    if (!controller_)
+        return;
+    if (shown_)
+        controller_->sendViewWillAppear();
+    attachContent(controller_->view());
+    if (shown_)
+        controller_->sendViewDidAppear();
+}
+
+void PopoverHost::setContentSize(std::optional<QSize> size)
+{
+    contentSize_ = size;
+    if (shown_)
+        resize(frameSizeFor(contentSize()));
+}
+
+QSize PopoverHost::contentSize() const
+{
+    if (contentSize_)
+        return *contentSize_;
+    if (controller_) {
+        if (const auto preferred = controller_->preferredContentSize())
+            return *preferred;
+    }
+    const QWidget* content = contentWidget();
+    if (!content)
+        return QSize(0, 0);
+    QSize hint = content->sizeHint().expandedTo(content->minimumSizeHint());
+    if (!hint.isValid())
+        hint = QSize(0, 0);
+    return hint.expandedTo(content->minimumSize()).boundedTo(content->maximumSize());
+}
+
+QSize PopoverHost::frameSizeFor(const QSize& content) const
+{
+    const QMargins margins = layout()->contentsMargins();
+    return content.grownBy(margins);
+}
+
+void PopoverHost::applyPopoverLook()
+{
+    layout()->setContentsMargins(borderWidth, borderWidth, borderWidth, borderWidth);
+    layout()->activate();
+    setWindowFlags(popoverFlags);
+}
+
+void PopoverHost::applyDetachedLook()
+{
+    layout()->setContentsMargins(0, 0, 0, 0);
+    layout()->activate();
+    setWindowFlags(detachedFlags);
+}
+
+void PopoverHost::showRelativeTo(QWidget* anchorView, const QRect& rectInView, Edge preferredEdge)
+{
+    owner_ = anchorView;
+    if (!anchorView) {
+        showRelativeTo(rectInView, preferredEdge);
+        return;
+    }
+    const QRect rect = rectInView.isNull() ? anchorView->rect() : rectInView;
+    showRelativeTo(QRect(anchorView->mapToGlobal(rect.topLeft()), rect.size()), preferredEdge);
+}
+
+void PopoverHost::showRelativeTo(const QRect& anchor, Edge preferredEdge)
+{
+    anchor_ = anchor;
+    const ScreenProvider& screens = ScreenProvider::shared();
+    const auto screen = screens.screenFor(anchor);
+    const QRect area = screen ? screen->availableFrame : QRect();
+
+    if (shown_) {
+        if (!detached_) {
+            const Placement placement = place(frameSizeFor(contentSize()), anchor, preferredEdge, area);
+            shownEdge_ = placement.edge;
+            setGeometry(placement.frame);
+        }
+        raise();
+        activateWindow();
+        return;
+    }
+
+    if (detached_ || windowFlags() != popoverFlags) {
+        detached_ = false;
+        applyPopoverLook();
+    }
+    QPointer<PopoverHost> self(this);
+    if (delegate_)
+        delegate_->popoverWillShow(*this);
+    emit willShow();
+    if (!self)
+        return;
+
+    if (controller_)
+        attachContent(controller_->view());
+    const Placement placement = place(frameSizeFor(contentSize()), anchor, preferredEdge, area);
+    shownEdge_ = placement.edge;
+    setGeometry(placement.frame);
+
+    if (controller_)
+        controller_->sendViewWillAppear();
+    shown_ = true;
+    if (!filterInstalled_) {
+        qApp->installEventFilter(this);
+        filterInstalled_ = true;
+    }
+    if (animates_) {
+        setWindowOpacity(0.0);
+        if (!fade_) {
+            fade_ = new QPropertyAnimation(this, "windowOpacity", this);
+            fade_->setDuration(fadeMilliseconds);
+        }
+        fade_->stop();
+        fade_->setStartValue(0.0);
+        fade_->setEndValue(1.0);
+    } else {
+        setWindowOpacity(1.0);
+    }
+    show();
+    raise();
+    activateWindow();
+    if (animates_ && fade_)
+        fade_->start();
+    if (controller_)
+        controller_->sendViewDidAppear();
+    if (delegate_)
+        delegate_->popoverDidShow(*this);
+    emit didShow();
+}
+
+void PopoverHost::performClose()
+{
+    if (!shown_ || closing_)
+        return;
+    if (delegate_ && !delegate_->popoverShouldClose(*this))
+        return;
+    close();
+}
+
+void PopoverHost::closeEvent(QCloseEvent* event)
+{
+    if (!shown_ || closing_) {
+        event->accept();
+        return;
+    }
+    closing_ = true;
+    QPointer<PopoverHost> self(this);
+    if (delegate_)
+        delegate_->popoverWillClose(*this);
+    emit willClose();
+    if (!self)
+        return;
+    if (controller_)
+        controller_->sendViewWillDisappear();
+    if (filterInstalled_) {
+        qApp->removeEventFilter(this);
+        filterInstalled_ = false;
+    }
+    if (fade_)
+        fade_->stop();
+    if (dragging_) {
+        dragging_ = false;
+        releaseMouse();
+    }
+    pressGlobal_.reset();
+    shown_ = false;
+    event->accept();
+    hide();
+    // The next show is a popover again; the window keeps its detached flags
+    // until then.
+    detached_ = false;
+    setWindowOpacity(1.0);
+    if (controller_)
+        controller_->sendViewDidDisappear();
+    closing_ = false;
+    if (delegate_)
+        delegate_->popoverDidClose(*this);
+    emit didClose();
+}
+
+bool PopoverHost::ownsWindow(const QWidget* window) const
+{
+    // Bounded: an owner cycle must not hang the event filter.
+    for (int depth = 0; window && depth < 64; ++depth) {
+        if (window == this)
+            return true;
+        const QWidget* next = nullptr;
+        if (const auto* popover = qobject_cast<const PopoverHost*>(window); popover && popover->owner_)
+            next = popover->owner_->window();
+        else if (window->parentWidget())
+            next = window->parentWidget()->window();
+        window = next;
+    }
+    return false;
+}
+
+bool PopoverHost::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick
+        && type != QEvent::NonClientAreaMouseButtonPress)
+        return false;
+    if (!shown_ || detached_ || closing_ || behavior_ != Behavior::transient || !watched->isWidgetType())
+        return false;
+    const QWidget* window = static_cast<QWidget*>(watched)->window();
+    if (ownsWindow(window))
+        return false;
+    // A modal dialog (a file dialog asked from the popover, an alert) leaves
+    // the popover alone: the user answers it and comes back.
+    if (window->isModal() || QApplication::activeModalWidget() == window)
+        return false;
+    // The press still goes where it was aimed.
+    QMetaObject::invokeMethod(this, &PopoverHost::performClose, Qt::DirectConnection);
+    return false;
+}
+
+void PopoverHost::applicationStateChanged(Qt::ApplicationState state)
+{
+    if (state == Qt::ApplicationActive || !closesOnDeactivate_)
+        return;
+    if (shown_ && !detached_ && behavior_ == Behavior::transient)
+        performClose();
+}
+
+void PopoverHost::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && !detached_
+        && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        performClose();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool PopoverHost::detach()
+{
+    if (!shown_ || detached_ || !detachable_)
+        return false;
+    if (delegate_ && !delegate_->popoverShouldDetach(*this))
+        return false;
+    const QRect frame = geometry();
+    const QRect contentFrame = frame.marginsRemoved(layout()->contentsMargins());
+    detached_ = true;
+    applyDetachedLook();
+    setGeometry(contentFrame);
+    show();
+    raise();
+    activateWindow();
+    if (delegate_)
+        delegate_->popoverDidDetach(*this);
+    emit didDetach();
+    return true;
+}
+
+void PopoverHost::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && shown_ && !detached_ && detachable_)
+        pressGlobal_ = event->globalPosition().toPoint();
+    QWidget::mousePressEvent(event);
+}
+
+void PopoverHost::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint global = event->globalPosition().toPoint();
+    if (dragging_) {
+        move(global - dragOffset_);
+        return;
+    }
+    if (pressGlobal_ && (event->buttons() & Qt::LeftButton)
+        && (global - *pressGlobal_).manhattanLength() >= QApplication::startDragDistance()) {
+        const QPoint press = *pressGlobal_;
+        pressGlobal_.reset();
+        const QPoint grabbedAt = press - geometry().topLeft();
+        if (!detach())
+            return;
+        // The window manager moves it when it can; otherwise it follows the
+        // pointer until the button is released.
+        if (!windowHandle() || !windowHandle()->startSystemMove()) {
+            dragging_ = true;
+            dragOffset_ = grabbedAt;
+            grabMouse();
+            move(global - dragOffset_);
+        }
+        return;
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void PopoverHost::mouseReleaseEvent(QMouseEvent* event)
+{
+    pressGlobal_.reset();
+    if (dragging_) {
+        dragging_ = false;
+        releaseMouse();
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void PopoverHost::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (detached_)
+        return;
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    painter.setPen(QPen(palette().color(QPalette::Mid), borderWidth));
+    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
+} // namespace vantel::platform

@@ -1,0 +1,236 @@
+#include "platform/ui/WindowHost.h"
+
+#include "platform/NotificationCenter.h"
+#include "platform/ui/ViewControllerBase.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+namespace vantel::platform {
+
+const QString WindowHost::willCloseNotification = QStringLiteral("NSWindowWillCloseNotification");
+
+namespace {
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
+{
+    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, std::uint16_t(qstrlen(name)), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(reply);
+    return atom;
+}
+
+} // namespace
+
+WindowHost::WindowHost(QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags | Qt::Window)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+}
+
+WindowHost::~WindowHost()
+{
+    if (modalLoop_)
+        modalLoop_->exit(0);
+    // The view belongs to its controller, not to this window.
+    detachContent();
+}
+
+void WindowHost::setContentViewController(ViewControllerBase* controller)
+{
+    if (controller == content_)
+        return;
+    if (content_ && shown_) {
+        content_->sendViewWillDisappear();
+        detachContent();
+        content_->sendViewDidDisappear();
+    } else {
+        detachContent();
+    }
+    content_ = controller;
+    if (!content_)
+        return;
+    if (shown_) {
+        content_->sendViewWillAppear();
+        attachContent();
+        content_->sendViewDidAppear();
+    } else {
+        attachContent();
+    }
+}
+
+void WindowHost::attachContent()
+{
+    if (!content_)
+        return;
+    QWidget* view = content_->view();
+    if (view->parentWidget() != this) {
+        // A view sits in one host at a time; another host that still shows it
+        // loses it here without its knowledge, so hosts check before use.
+        view->setParent(this);
+        layout()->addWidget(view);
+    }
+    view->show();
+    if (const auto size = content_->preferredContentSize())
+        resize(*size);
+}
+
+void WindowHost::detachContent()
+{
+    if (!content_ || !content_->isViewLoaded())
+        return;
+    QWidget* view = content_->view();
+    if (view->parentWidget() == this) {
+        layout()->removeWidget(view);
+        view->hide();
+        view->setParent(nullptr);
+    }
+}
+
+void WindowHost::showWindow()
+{
+    if (content_ && content_->isViewLoaded() && content_->view()->parentWidget() != this)
+        attachContent();
+    if (!shown_) {
+        if (content_ && !content_->view()->parentWidget())
+            attachContent();
+        if (content_)
+            content_->sendViewWillAppear();
+        shown_ = true;
+        show();
+        if (content_)
+            content_->sendViewDidAppear();
+    } else if (!isVisible()) {
+        show();
+    }
+    raise();
+    activateWindow();
+}
+
+void WindowHost::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    applyDesktopHint();
+}
+
+int WindowHost::runModal()
+{
+    if (modalLoop_)
+        return -1;
+    if (windowModality() == Qt::NonModal)
+        setWindowModality(Qt::ApplicationModal);
+    showWindow();
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    modalCode_ = 0;
+    QPointer<WindowHost> self(this);
+    const int code = loop.exec(QEventLoop::DialogExec);
+    if (self)
+        modalLoop_ = nullptr;
+    return code;
+}
+
+void WindowHost::stopModal(int code)
+{
+    if (modalLoop_)
+        modalLoop_->exit(code);
+}
+
+void WindowHost::setFloating(bool on)
+{
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible)
+        show();
+}
+
+void WindowHost::setJoinsAllDesktops(bool on)
+{
+    joinsAllDesktops_ = on;
+    if (isVisible())
+        applyDesktopHint();
+}
+
+void WindowHost::applyDesktopHint()
+{
+    if (!joinsAllDesktops_ || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !windowHandle())
+        return;
+    xcb_connection_t* connection = x11->connection();
+    const auto window = xcb_window_t(winId());
+    const xcb_atom_t desktop = internAtom(connection, "_NET_WM_DESKTOP");
+    if (desktop == XCB_ATOM_NONE)
+        return;
+    // 0xFFFFFFFF is "all desktops"; a mapped window asks the window manager
+    // through the root window, an unmapped one carries the property.
+    const std::uint32_t all = 0xFFFFFFFFu;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, desktop, XCB_ATOM_CARDINAL, 32, 1, &all);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    if (screen) {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = desktop;
+        message.data.data32[0] = all;
+        message.data.data32[1] = 2; // from a pager-like source: honoured by more managers
+        xcb_send_event(connection, 0, screen->root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+    }
+    xcb_flush(connection);
+}
+
+void WindowHost::closeEvent(QCloseEvent* event)
+{
+    if (closing_ || !shown_) {
+        event->accept();
+        return;
+    }
+    if (shouldClose_ && !shouldClose_()) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    QPointer<WindowHost> self(this);
+    NotificationCenter::defaultCenter().post(willCloseNotification, static_cast<QObject*>(this), this);
+    if (!self)
+        return;
+    emit windowWillClose();
+    if (!self)
+        return;
+    if (content_)
+        content_->sendViewWillDisappear();
+    shown_ = false;
+    event->accept();
+    hide();
+    if (content_)
+        content_->sendViewDidDisappear();
+    closing_ = false;
+    // A modal panel's loop ends with its window.
+    stopModal(modalCode_);
+    emit windowDidClose();
+}
+
+void WindowHost::keyPressEvent(QKeyEvent* event)
+{
+    // A modal panel closes on Escape, as dialogs do.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && isModalPanel()) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace vantel::platform

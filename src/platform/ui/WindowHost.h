@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QEventLoop;
+
+namespace vantel::platform {
+
+class ViewControllerBase;
+
+// A top-level window that shows one view controller's view and drives its
+// life cycle: showWindow calls viewWillAppear before the window is shown and
+// viewDidAppear right after; a close calls viewWillDisappear before the window
+// goes and viewDidDisappear after.
+//
+// Every close (close(), the title bar's button, Escape in a modal panel)
+// posts "NSWindowWillCloseNotification" on the default notification centre,
+// with the window as a QObject* object, and emits windowWillClose(), both
+// before the window disappears. Dismiss it with close(), never hide(): a bare
+// hide posts nothing, so whoever tracks the window would not learn it went.
+//
+// The window is not destroyed when it closes; it can be shown again.
+class WindowHost : public QWidget {
+    Q_OBJECT
+
+public:
+    static const QString willCloseNotification;
+
+    explicit WindowHost(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::Window);
+    ~WindowHost() override;
+
+    // The shown controller, not owned. Replacing it while the window is
+    // shown lets the old one disappear and the new one appear; nullptr gives
+    // the view back to its controller.
+    void setContentViewController(ViewControllerBase* controller);
+    ViewControllerBase* contentViewController() const { return content_; }
+
+    // Shows, raises and activates the window; the content appears.
+    void showWindow();
+    bool isShown() const { return shown_; }
+
+    // Shows the window application-modal and returns when it closes or
+    // stopModal is called; the result is stopModal's code (0 when closed).
+    int runModal();
+    void stopModal(int code = 0);
+    bool isRunningModal() const { return modalLoop_ != nullptr; }
+    // A modal panel: the window blocks others (application- or window-modal).
+    bool isModalPanel() const { return windowModality() != Qt::NonModal; }
+
+    // Keeps the window above normal windows (the floating level).
+    void setFloating(bool on);
+    // Asks the window manager to show the window on every desktop; best
+    // effort, only where the platform has a way to say it (X11).
+    void setJoinsAllDesktops(bool on);
+    bool joinsAllDesktops() const { return joinsAllDesktops_; }
+
+    // Whether a close may hide the window; the default answers yes.
+    void setShouldCloseHandler(std::function<bool()> handler) { shouldClose_ = std::move(handler); }
+
+signals:
+    void windowWillClose();
+    void windowDidClose();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void attachContent();
+    void detachContent();
+    void applyDesktopHint();
+
+    QPointer<ViewControllerBase> content_;
+    bool shown_ = false;
+    bool closing_ = false;
+    bool joinsAllDesktops_ = false;
+    QEventLoop* modalLoop_ = nullptr;
+    int modalCode_ = 0;
+    std::function<bool()> shouldClose_;
+};
+
+} // namespace vantel::platform
