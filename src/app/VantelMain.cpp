@@ -1,8 +1,12 @@
+#include "platform/SingleInstance.h"
 #include "platform/UnixSignals.h"
+#include "shell/InstanceHandOver.h"
+#include "shell/ServiceManager.h"
 #include "shell/AppDelegate.h"
 #include "shell/ui/StatusItem.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QSessionManager>
 #include <QTextStream>
 #include <QTimer>
@@ -13,6 +17,15 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Vantel"));
     QApplication::setOrganizationDomain(QStringLiteral("tarnwick.net"));
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // One Vantel per user: a later start hands its files (or a toggle of the
+    // main view) to the running one and ends.
+    vantel::platform::SingleInstance instance;
+    const QStringList paths =
+        vantel::InstanceHandOver::handedPaths(QApplication::arguments().mid(1), QDir::currentPath());
+    if (const std::optional<int> exitCode = vantel::InstanceHandOver::claimOrHandOver(instance, paths))
+        return *exitCode;
+    vantel::InstanceHandOver::connectRequests(instance);
 
     vantel::platform::UnixSignals unixSignals;
 
@@ -26,7 +39,12 @@ int main(int argc, char* argv[])
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&delegate] { delegate.applicationWillTerminate(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
                      [&delegate](QSessionManager&) { delegate.applicationWillTerminate(); });
-    QTimer::singleShot(0, &app, [&delegate] { delegate.applicationDidFinishLaunching(); });
+    QTimer::singleShot(0, &app, [&delegate, paths] {
+        delegate.applicationDidFinishLaunching();
+        // Files given to the first start wait in the main view as well.
+        if (!paths.isEmpty())
+            delegate.serviceManager()->serviceAddFile(paths);
+    });
 
     QTextStream(stderr) << "Vantel " << VANTEL_VERSION << " is running\n";
     const int status = app.exec();

@@ -241,8 +241,10 @@ bool AppDelegate::openFilesInMainView(const QStringList& paths)
 {
     VantelManager::shared().mainWindowShow();
     const std::shared_ptr<MainViewController> controller = VantelManager::shared().viewControllerMain();
-    if (!controller)
+    if (!controller) {
+        VLOG(general(), platform::LogType::Error, "!! Error - openFilesInMainView: the main view does not exist");
         return false;
+    }
     controller->serviceManagerValues.clear();
     controller->serviceManagerValuesChanged();
     for (const QString& path : paths) {
@@ -252,6 +254,8 @@ bool AppDelegate::openFilesInMainView(const QStringList& paths)
         controller->serviceManagerValues.append(QUrl::fromLocalFile(path));
         controller->serviceManagerValuesChanged();
     }
+    VLOG(general(), platform::LogType::Default, "openFilesInMainView: %{public}@ of %{public}@ files waiting",
+         QString::number(controller->serviceManagerValues.size()), QString::number(paths.size()));
     return !controller->serviceManagerValues.isEmpty();
 }
 

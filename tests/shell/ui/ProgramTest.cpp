@@ -82,3 +82,55 @@ TEST(Program, LaunchesAndTerminatesInOrderAndKnowsItsFirstRun)
 
 } // namespace
 } // namespace vantel
+
+namespace vantel {
+namespace {
+
+TEST(Program, ALaterStartHandsItsFilesOrAToggleToTheRunningOne)
+{
+    const QString home = test::makeTempDir(QStringLiteral("instance-home"));
+    test::VantelProcess::prepareHome(home);
+    const QString present = home + QStringLiteral("/present file.txt");
+    QFile file(present);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    test::VantelProcess first(home);
+    first.start();
+    ASSERT_TRUE(first.waitForOutput("<- applicationDidFinishLaunching")) << first.output().toStdString();
+
+    // Relative paths are taken from the later start's folder.
+    test::VantelProcess second(home);
+    second.process().setWorkingDirectory(home);
+    second.start({QStringLiteral("present file.txt"), home + QStringLiteral("/missing.txt")});
+    ASSERT_TRUE(second.waitForFinished());
+    EXPECT_EQ(second.process().exitCode(), 0) << second.output().toStdString();
+    EXPECT_FALSE(second.output().contains("applicationDidFinishLaunching"));
+
+    ASSERT_TRUE(first.waitForOutput("Finder-Service provided some content ...")) << first.output().toStdString();
+    // Until the main view exists the files have nowhere to wait; once it
+    // does, only the present one waits.
+    EXPECT_TRUE(first.waitForOutput("openFilesInMainView: 1 of 2 files waiting", std::chrono::seconds(2))
+                || first.output().contains("openFilesInMainView: the main view does not exist"))
+        << first.output().toStdString();
+
+    test::VantelProcess third(home);
+    third.start();
+    ASSERT_TRUE(third.waitForFinished());
+    EXPECT_EQ(third.process().exitCode(), 0);
+    EXPECT_TRUE(first.waitForOutput("switchMainWindow in AppDelegate executed")) << first.output().toStdString();
+
+    // A crashed instance leaves its socket behind; the next start takes it over.
+    first.signal(SIGKILL);
+    ASSERT_TRUE(first.waitForFinished());
+    ASSERT_TRUE(QFile::exists(home + QStringLiteral("/runtime/net.tarnwick.vantel.socket")));
+    test::VantelProcess fourth(home);
+    fourth.start();
+    ASSERT_TRUE(fourth.waitForOutput("<- applicationDidFinishLaunching")) << fourth.output().toStdString();
+    fourth.signal(SIGTERM);
+    ASSERT_TRUE(fourth.waitForFinished());
+    EXPECT_EQ(fourth.process().exitCode(), 0);
+}
+
+} // namespace
+} // namespace vantel
