@@ -208,7 +208,11 @@ TableViewItem::Ptr TableViewItem::initWithCoder(platform::KeyedUnarchiver& coder
         item->comment_ = comment.toString();
     if (const auto visible = decodeBoolObject(coder, QStringLiteral("isVisible")))
         item->isVisible_.store(*visible);
-    item->color_ = heldValue(coder.decodeColor(QStringLiteral("color")));
+    // The clear colour, which older archives hold for a removed colour, is no colour.
+    std::optional<platform::Color> color = coder.decodeColor(QStringLiteral("color"));
+    if (color && color->alpha == 0)
+        color.reset();
+    item->color_ = heldValue(color);
     if (const auto combo = coder.decodeArchivable<KeyCombo>(QStringLiteral("hotkey")))
         item->hotkey_ = std::make_unique<const KeyCombo>(*combo);
     if (const auto favorite = decodeBoolObject(coder, QStringLiteral("favorite")))

@@ -75,6 +75,20 @@ TEST(TableViewItemArchive, EveryKeyRoundTrips)
     EXPECT_FALSE(decoded->lastUsedDate().has_value());
 }
 
+TEST(TableViewItemArchive, TheClearColourReadsAsNoColour)
+{
+    TableViewItem::registerArchiveClass();
+    auto entry = TableViewItem::initForURL(QStringLiteral("https://example.org"), QStringLiteral("Example"), QString());
+    entry->setColor(platform::Color{0, 0, 0, 0}); // what a removed colour used to be stored as
+    auto decoded = decode(archive(entry));
+    ASSERT_TRUE(decoded);
+    EXPECT_FALSE(decoded->color().has_value());
+    entry->setColor(platform::Color{1, 0, 0, 0.5});
+    decoded = decode(archive(entry));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->color(), (platform::Color{1, 0, 0, 0.5}));
+}
+
 TEST(TableViewItemArchive, TheArchiveHoldsTheClassAndKeysAnotherReaderSees)
 {
     auto entry = TableViewItem::initForURL(QStringLiteral("https://example.org"), QStringLiteral("Example"), QString());

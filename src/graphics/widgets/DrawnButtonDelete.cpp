@@ -1,0 +1,23 @@
+#include "graphics/widgets/DrawnButtonDelete.h"
+
+#include "graphics/DrawingKit.h"
+
+#include <QPainter>
+
+namespace vantel {
+
+DrawnButtonDelete::DrawnButtonDelete(QWidget* parent)
+    : DrawnButton(parent)
+{
+    setAccessibleName(QStringLiteral("Delete"));
+}
+
+void DrawnButtonDelete::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    dimWhileDisabled(painter);
+    DrawingKit::drawIcon_deleteCanvas(painter, rect(), ResizingBehavior::scaleToFit, isMouseOver());
+    drawFocusRing(painter);
+}
+
+} // namespace vantel

@@ -1,0 +1,23 @@
+#include "graphics/widgets/DrawnButtonExit.h"
+
+#include "graphics/DrawingKit.h"
+
+#include <QPainter>
+
+namespace vantel {
+
+DrawnButtonExit::DrawnButtonExit(QWidget* parent)
+    : DrawnButton(parent)
+{
+    setAccessibleName(QStringLiteral("Quit"));
+}
+
+void DrawnButtonExit::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    dimWhileDisabled(painter);
+    DrawingKit::drawIcon_exitCanvas(painter, rect(), ResizingBehavior::scaleToFit, isMouseOver());
+    drawFocusRing(painter);
+}
+
+} // namespace vantel

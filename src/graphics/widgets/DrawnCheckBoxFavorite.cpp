@@ -1,0 +1,29 @@
+#include "graphics/widgets/DrawnCheckBoxFavorite.h"
+
+#include "graphics/DrawingKit.h"
+#include "graphics/widgets/Appearance.h"
+
+#include <QPainter>
+
+namespace vantel {
+
+DrawnCheckBoxFavorite::DrawnCheckBoxFavorite(QWidget* parent)
+    : DrawnCheckBox(parent)
+{
+    setAccessibleName(QStringLiteral("Favorite"));
+}
+
+void DrawnCheckBoxFavorite::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    dimWhileDisabled(painter);
+    if (applicationIsDark())
+        DrawingKit::drawIcon_favoriteDarkUICanvas(painter, rect(), ResizingBehavior::scaleToFit, isMouseOver(),
+                                                  isChecked());
+    else
+        DrawingKit::drawIcon_favoriteLightUICanvas(painter, rect(), ResizingBehavior::scaleToFit, isMouseOver(),
+                                                   isChecked());
+    drawFocusRing(painter);
+}
+
+} // namespace vantel

@@ -1,0 +1,10 @@
+#include "popups/TagTableView.h"
+
+namespace vantel {
+
+TagTableView::TagTableView(QWidget* parent)
+    : QTableView(parent)
+{
+}
+
+} // namespace vantel

@@ -1,0 +1,78 @@
+#include "popups/TagTableViewPopupManager.h"
+
+#include "popups/TagTableViewPopupViewController.h"
+
+#include <QWidget>
+
+namespace vantel {
+
+TagTableViewPopupManager::TagTableViewPopupManager(QObject* parent)
+    : QObject(parent)
+    , popover_(new platform::PopoverHost)
+{
+    popover_->setObjectName(QStringLiteral("tagTableViewPopover"));
+}
+
+TagTableViewPopupManager::~TagTableViewPopupManager()
+{
+    if (popover_) {
+        popover_->setDelegate(nullptr);
+        popover_->setContentViewController(nullptr);
+        delete popover_.data();
+    }
+}
+
+TagTableViewPopupManagerDelegate* TagTableViewPopupManager::customDelegate() const
+{
+    if (customDelegateIsObject_ && !customDelegateObject_)
+        return nullptr;
+    return customDelegate_;
+}
+
+void TagTableViewPopupManager::setCustomDelegate(TagTableViewPopupManagerDelegate* delegate)
+{
+    customDelegate_ = delegate;
+    customDelegateObject_ = dynamic_cast<QObject*>(delegate);
+    customDelegateIsObject_ = customDelegateObject_ != nullptr;
+}
+
+TagTableViewPopupViewController* TagTableViewPopupManager::tagTableViewPopupViewController()
+{
+    if (!controller_)
+        controller_ = std::make_unique<TagTableViewPopupViewController>();
+    return controller_.get();
+}
+
+void TagTableViewPopupManager::configurePopover()
+{
+    if (!popover_)
+        return;
+    TagTableViewPopupViewController* controller = tagTableViewPopupViewController();
+    popover_->setAnimates(false);
+    if (popover_->contentViewController() != controller)
+        popover_->setContentViewController(controller);
+    popover_->setBehavior(platform::PopoverHost::Behavior::transient);
+    popover_->setDelegate(this);
+    controller->setPopover(popover_);
+}
+
+void TagTableViewPopupManager::toggle(QWidget* iconButton, const iconTagPtr& tag)
+{
+    if (!popover_ || !iconButton)
+        return;
+    if (popover_->isShown()) {
+        popover_->close();
+        return;
+    }
+    configurePopover();
+    tagTableViewPopupViewController()->setCurrentIconTag(tag);
+    popover_->showRelativeTo(iconButton, iconButton->rect(), platform::PopoverHost::left);
+}
+
+void TagTableViewPopupManager::popoverDidClose(platform::PopoverHost&)
+{
+    if (TagTableViewPopupManagerDelegate* delegate = customDelegate())
+        delegate->tagTableViewPopupDidClose();
+}
+
+} // namespace vantel

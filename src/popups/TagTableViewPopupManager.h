@@ -1,0 +1,59 @@
+#pragma once
+
+#include "model/iconTag.h"
+#include "platform/ui/PopoverHost.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class QWidget;
+
+namespace vantel {
+
+class TagTableViewPopupViewController;
+
+// Told when the tag popover of a tags-pane row has closed (the row then
+// redraws its symbol button in the tag's new symbol and colour).
+class TagTableViewPopupManagerDelegate {
+public:
+    virtual ~TagTableViewPopupManagerDelegate() = default;
+    virtual void tagTableViewPopupDidClose() = 0;
+};
+
+// The popover of one row of the tags pane: it owns the popover and its
+// content controller (made at the first use and kept while the row lives)
+// and tells its delegate when the popover has closed. Main thread only.
+class TagTableViewPopupManager : public QObject, public platform::PopoverHostDelegate {
+    Q_OBJECT
+public:
+    explicit TagTableViewPopupManager(QObject* parent = nullptr);
+    ~TagTableViewPopupManager() override;
+
+    // Not kept alive by the manager: a delegate that is a QObject is
+    // forgotten when destroyed, any other must be cleared by its owner.
+    TagTableViewPopupManagerDelegate* customDelegate() const;
+    void setCustomDelegate(TagTableViewPopupManagerDelegate* delegate);
+
+    platform::PopoverHost* popover() const { return popover_; }
+    TagTableViewPopupViewController* tagTableViewPopupViewController();
+
+    // Gives the popover its content and its transient behaviour.
+    void configurePopover();
+
+    // What the row's symbol button does: closes the popover when it is
+    // shown, otherwise shows it for `tag` at the left of the button.
+    void toggle(QWidget* iconButton, const iconTagPtr& tag);
+
+    void popoverDidClose(platform::PopoverHost& popover) override;
+
+private:
+    QPointer<platform::PopoverHost> popover_;
+    std::unique_ptr<TagTableViewPopupViewController> controller_;
+    TagTableViewPopupManagerDelegate* customDelegate_ = nullptr;
+    QPointer<QObject> customDelegateObject_;
+    bool customDelegateIsObject_ = false;
+};
+
+} // namespace vantel
