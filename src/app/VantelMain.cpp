@@ -3,6 +3,7 @@
 #include "shell/InstanceHandOver.h"
 #include "shell/ServiceManager.h"
 #include "shell/AppDelegate.h"
+#include "shell/ui/FirstRunInterface.h"
 #include "shell/ui/StatusItem.h"
 
 #include <QApplication>
@@ -34,6 +35,8 @@ int main(int argc, char* argv[])
     vantel::AppDelegate& delegate = vantel::AppDelegate::shared();
     delegate.attachApplication(&app);
     delegate.setStatusBarItem(std::make_shared<vantel::StatusItem>());
+    // The windows the launch may open.
+    vantel::registerFirstRunInterface();
     // Quit from the menu, SIGTERM and SIGINT all end the loop; the end of the
     // session may not, so it runs the sequence itself. It runs once.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&delegate] { delegate.applicationWillTerminate(); });

@@ -63,6 +63,9 @@ TEST(Program, LaunchesAndTerminatesInOrderAndKnowsItsFirstRun)
         previous = std::max(previous, at);
     }
 
+    // The first-run assistant opened through the catalogue.
+    EXPECT_FALSE(first.contains(QStringLiteral("openWindow failed: firstRun")));
+
     // The desktop file that offers "Open with Vantel" names this program.
     QFile desktop(home + QStringLiteral("/data/applications/net.tarnwick.vantel.desktop"));
     ASSERT_TRUE(desktop.open(QIODevice::ReadOnly));
