@@ -9,7 +9,7 @@
 #include <benchmark/benchmark.h>
 #include <glib.h>
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -34,7 +34,10 @@ int main(int argc, char* argv[])
     (void)g_get_system_data_dirs();
     qputenv("XDG_DATA_DIRS", root + "/system-data");
 
-    QCoreApplication app(argc, argv);
+    // The icon jobs make images: a GUI application, drawn offscreen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     // Read once and kept for the process: empty here, see above.
     (void)vantel::AppDelegate::shared().config().spotlightDefaultSearchScope();
     vantel::AppDelegate::shared().config().setDebugLogging(false);

@@ -26,6 +26,9 @@ public:
     virtual bool selectItemWithSelectionType(int selectionType) = 0;
     // Applies the sidebar's current selection to the main list.
     virtual void updateMainTableView() = 0;
+    // Forgets the held modifier keys (Shift, Command, Option, Control), as
+    // when the program loses focus.
+    virtual void clearModifierFlags() {}
 
     // Files handed to the program, waiting for the next entry the user opens.
     QList<QUrl> serviceManagerValues;
