@@ -4,6 +4,7 @@
 #include "shell/ServiceManager.h"
 #include "shell/AppDelegate.h"
 #include "shell/ui/FirstRunInterface.h"
+#include "shell/ui/ShellWindowing.h"
 #include "shell/ui/StatusItem.h"
 
 #include <QApplication>
@@ -35,7 +36,9 @@ int main(int argc, char* argv[])
     vantel::AppDelegate& delegate = vantel::AppDelegate::shared();
     delegate.attachApplication(&app);
     delegate.setStatusBarItem(std::make_shared<vantel::StatusItem>());
-    // The windows the launch may open.
+    // The windowing of the manager and the catalogue, and the windows the
+    // launch may open.
+    vantel::ShellWindowing::install();
     vantel::registerFirstRunInterface();
     // Quit from the menu, SIGTERM and SIGINT all end the loop; the end of the
     // session may not, so it runs the sequence itself. It runs once.

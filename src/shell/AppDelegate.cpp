@@ -7,6 +7,7 @@
 #include "datastore/DataStorage.h"
 #include "datastore/OpenApplicationsManager.h"
 #include "datastore/TagManager.h"
+#include "graphics/IconCache.h"
 #include "hotkeys/HotKeyManager.h"
 #include "model/Logger.h"
 #include "model/PathUtilities.h"
@@ -87,8 +88,7 @@ void AppDelegate::applicationDidFinishLaunching()
     SecurityScopedURLManager::shared();
     SandboxFileAccess::shared();
     DataStorage::shared();
-    if (createIconCache_)
-        createIconCache_();
+    IconCache::shared();
     TagManager::shared();
     OpenApplicationsManager::shared();
     URLManager::shared();

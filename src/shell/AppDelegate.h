@@ -79,11 +79,6 @@ public:
     QString securityScopedRootURLID() const { return securityScopedRootURLID_; }
     const std::shared_ptr<platform::ProcessActivity>& activity() const { return activity_; }
 
-    // Run by the launch sequence where the catalogue's owners come in: the
-    // icon cache's creation (after the data store) and the manager's main
-    // window controller. Set before the launch; unset hooks are skipped.
-    void setCreateIconCache(std::function<void()> hook) { createIconCache_ = std::move(hook); }
-
     static constexpr int menubarIconSize = 18;
     static constexpr quint64 activityOptions = 0xEFFFFF;
 
@@ -99,7 +94,6 @@ private:
     bool launched_ = false;
     bool terminated_ = false;
     std::unique_ptr<ServiceManager> serviceManager_;
-    std::function<void()> createIconCache_;
     std::unique_ptr<QObject> context_;
     platform::MountTableWatcher* mountTableWatcher_ = nullptr;
     platform::WorkspaceEvents* sleepWatcher_ = nullptr;

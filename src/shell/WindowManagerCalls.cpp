@@ -2,40 +2,22 @@
 
 #include "shell/VantelManager.h"
 
-#include <QGuiApplication>
-#include <QWindow>
-
 namespace vantel::WindowManagerCalls {
-
-namespace {
-
-constexpr VantelWindowEnum::Kind allKinds[] = {
-    VantelWindowEnum::main,     VantelWindowEnum::config,          VantelWindowEnum::settings,
-    VantelWindowEnum::info,     VantelWindowEnum::firstRun,        VantelWindowEnum::tags,
-    VantelWindowEnum::versionHistory, VantelWindowEnum::addOrModifyURL, VantelWindowEnum::versionedBackup,
-    VantelWindowEnum::hotkeyOverview,
-};
-
-} // namespace
 
 void createMainWindowController()
 {
-    // The manager makes its main window controller on first use.
-    VantelManager::shared();
+    // The first use makes the manager with its observers, then the controller.
+    VantelManager::shared().windowControllerMain();
 }
 
 void closeWindows()
 {
-    for (VantelWindowEnum::Kind kind : allKinds)
-        VantelWindowEnum::closeWindow(kind);
+    VantelManager::shared().closeWindows();
 }
 
 void applicationLostFocus()
 {
-    const int state = VantelManager::shared().mainWindowState();
-    // The popover and the centred window go; a detached popover stays.
-    if (state == VantelManager::Popover || state == VantelManager::Window)
-        VantelWindowEnum::closeWindow(VantelWindowEnum::main);
+    VantelManager::shared().applicationLostFocus();
 }
 
 int mainWindowState()
@@ -45,23 +27,17 @@ int mainWindowState()
 
 QList<VantelWindowEnum::Kind> visibleWindowTypes()
 {
-    QList<VantelWindowEnum::Kind> kinds;
-    if (mainWindowState() >= VantelManager::Popover)
-        kinds << VantelWindowEnum::main;
-    return kinds;
+    return VantelManager::visibleWindowTypes();
 }
 
 bool isModalPanelVisible()
 {
-    auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    return application && QGuiApplication::modalWindow() && QGuiApplication::modalWindow()->isVisible();
+    return VantelManager::isModalPanelVisible();
 }
 
-void setStatusItemGeometry(const QRect& geometry)
+void setStatusItemAnchorProvider(std::function<std::optional<QRect>()> provider)
 {
-    // The manager anchors its popover under the pointer's screen corner until
-    // it takes the tray's geometry.
-    Q_UNUSED(geometry);
+    VantelManager::shared().setStatusItemAnchorProvider(std::move(provider));
 }
 
 } // namespace vantel::WindowManagerCalls

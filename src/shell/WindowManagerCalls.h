@@ -5,6 +5,9 @@
 #include <QList>
 #include <QRect>
 
+#include <functional>
+#include <optional>
+
 namespace vantel {
 
 // The shell's calls into the window and popover manager, in one place, so the
@@ -23,8 +26,9 @@ int mainWindowState();
 QList<VantelWindowEnum::Kind> visibleWindowTypes();
 // A modal dialog (file chooser, message box, modal window) is on screen.
 bool isModalPanelVisible();
-// Where the tray shows the status item, for the popover's anchor.
-void setStatusItemGeometry(const QRect& geometry);
+// Where the tray shows the status item, asked each time the popover opens;
+// none where the tray does not tell.
+void setStatusItemAnchorProvider(std::function<std::optional<QRect>()> provider);
 
 } // namespace WindowManagerCalls
 

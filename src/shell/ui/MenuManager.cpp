@@ -6,6 +6,7 @@
 #include "datastore/DatastorageHandlerFilesystemObjects.h"
 #include "datastore/DatastorageHandlerURLObjects.h"
 #include "datastore/Shortcuts.h"
+#include "graphics/IconCache.h"
 #include "model/L10n.h"
 #include "model/Logger.h"
 #include "shell/AppDelegate.h"
@@ -80,10 +81,7 @@ MenuManager::Environment MenuManager::defaultEnvironment()
 
 const QList<VantelWindowEnum::Kind>& MenuManager::modalVantelWindowTypes()
 {
-    static const QList<VantelWindowEnum::Kind> kinds{VantelWindowEnum::config, VantelWindowEnum::settings,
-                                                      VantelWindowEnum::tags, VantelWindowEnum::addOrModifyURL,
-                                                      VantelWindowEnum::versionedBackup};
-    return kinds;
+    return VantelManager::modalVantelWindowTypes;
 }
 
 QMenu* MenuManager::getMainMenu()
@@ -278,8 +276,7 @@ void MenuManager::mnu_CloseApplication()
 
 void MenuManager::mnu_RebuildData()
 {
-    if (dropIconCache_)
-        dropIconCache_();
+    IconCache::shared().removeAllObjects();
     DataStorage& store = DataStorage::shared();
     store.setEnableDataProxies(false);
     store.setEnableDataProxies(true);

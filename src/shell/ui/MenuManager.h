@@ -88,9 +88,6 @@ public:
     void mnu_AddFileOrFolder();
     void mnu_AddURL();
 
-    // Drops every cached icon; set by the program once the icon cache exists.
-    void setDropIconCache(std::function<void()> drop) { dropIconCache_ = std::move(drop); }
-
 private:
     QAction* makeItem(const QString& title, void (MenuManager::*command)());
     void openURLString(const QString& address);
@@ -99,7 +96,6 @@ private:
     QMenu* mainMenu_;
     QMenu* statusbarMenu_;
     Environment environment_;
-    std::function<void()> dropIconCache_;
 };
 
 } // namespace vantel

@@ -9,6 +9,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QSystemTrayIcon>
 
 namespace vantel {
@@ -59,8 +60,13 @@ void StatusItem::setUpButton()
     QMenu* menu = MenuManager::shared().getStatusbarMenu();
     tray_->setContextMenu(menu);
     connect(menu, &QMenu::aboutToShow, this, &StatusItem::menuAboutToShow);
+    // The popover hangs under the icon where the tray says where it is.
+    QPointer<StatusItem> self(this);
+    WindowManagerCalls::setStatusItemAnchorProvider([self]() -> std::optional<QRect> {
+        const QRect frame = self ? self->geometry() : QRect();
+        return frame.isEmpty() ? std::nullopt : std::optional<QRect>(frame);
+    });
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        WindowManagerCalls::setStatusItemGeometry(geometry());
         if (reason == QSystemTrayIcon::Trigger) {
             const bool control = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::MetaModifier);
             statusBarButtonAction(control ? Click::controlLeft : Click::left);

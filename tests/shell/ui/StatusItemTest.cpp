@@ -61,10 +61,12 @@ TEST_F(StatusItemTest, WithoutATrayTheClickIsRefusedAndSaidOnce)
 
 TEST_F(StatusItemTest, OpeningTheMenuClosesTheMainViewAndRefillsTheMenu)
 {
+    // The manager's main window, shown.
     auto main = std::make_shared<OpenWindow>();
+    VantelManager::shared().reset();
     VantelWindowEnum::registerWindowController(VantelWindowEnum::main, [main] { return main; });
-    VantelWindowEnum::openWindow(false, VantelWindowEnum::main);
-    ASSERT_TRUE(main->open);
+    ASSERT_EQ(VantelManager::shared().windowControllerMain(), main);
+    main->open = true;
 
     StatusItem item([] { return true; });
     item.setUpButton();
@@ -81,6 +83,7 @@ TEST_F(StatusItemTest, OpeningTheMenuClosesTheMainViewAndRefillsTheMenu)
     EXPECT_EQ(switches, 0);
 
     VantelWindowEnum::registerWindowController(VantelWindowEnum::main, {});
+    VantelManager::shared().reset();
 }
 
 } // namespace
