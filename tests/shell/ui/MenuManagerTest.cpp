@@ -144,6 +144,9 @@ TEST_F(MenuManagerTest, RendersTheStatusItemAndMenu)
     menu->adjustSize();
     const QPixmap menuPicture = menu->grab();
     EXPECT_GT(menuPicture.height(), 200);
+    QMenu* mainMenu = menus.getMainMenu();
+    mainMenu->adjustSize();
+    const QPixmap mainMenuPicture = mainMenu->grab();
 
     StatusItem item([] { return false; });
     EXPECT_FALSE(item.hasButton());
@@ -168,6 +171,7 @@ TEST_F(MenuManagerTest, RendersTheStatusItemAndMenu)
     const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
     ASSERT_TRUE(QDir().mkpath(folder));
     EXPECT_TRUE(menuPicture.save(folder + QStringLiteral("/status-menu.png")));
+    EXPECT_TRUE(mainMenuPicture.save(folder + QStringLiteral("/main-menu.png")));
     EXPECT_TRUE(icons.save(folder + QStringLiteral("/status-icons.png")));
 }
 
