@@ -29,6 +29,9 @@ public:
     // Forgets the held modifier keys (Shift, Command, Option, Control), as
     // when the program loses focus.
     virtual void clearModifierFlags() {}
+    // Redraws the selected row of the main list (after an edit in the entry
+    // popover); a controller without a list has nothing to redraw.
+    virtual void redrawSelectedRow() {}
 
     // Files handed to the program, waiting for the next entry the user opens.
     QList<QUrl> serviceManagerValues;
