@@ -27,6 +27,8 @@ JOBS = {
     "create": ("creating entries", "plain structs"),
     "memory": ("memory per entry", "plain structs"),
     "inotify_watches": ("inotify watches after discovery", "folders"),
+    "icons_cold": ("icons of file entries, first ask", "theme icon per file (MIME type + icon theme)"),
+    "icons_warm": ("icons of file entries, from the cache", "theme icon per file (MIME type + icon theme)"),
 }
 ORDER = list(JOBS)
 BEGIN = "<!-- bench-table:begin -->"
@@ -58,7 +60,8 @@ def bench_rows(path):
                "time_s": bench["real_time"] * UNIT_SECONDS[bench["time_unit"]],
                "error": bench.get("error_message") if bench.get("error_occurred") else None}
         for key in ("baseline_s", "ratio", "target_ratio", "target_s", "watches", "folders",
-                    "bytes_per_entry", "baseline_bytes_per_entry"):
+                    "bytes_per_entry", "baseline_bytes_per_entry", "slowest_call_s", "main_thread_cpu_s", "thumbnails_asked",
+                    "thumbnails_pending_after"):
             if key in bench:
                 row[key] = bench[key]
         rows.append(row)
@@ -96,6 +99,14 @@ def cells(row):
     if name == "memory":
         time_text = f"{row.get('bytes_per_entry', 0):.0f} B/entry"
         baseline = f"{row.get('baseline_bytes_per_entry', 0):.0f} B/entry ({baseline_name})"
+    if name.startswith("icons_") and "slowest_call_s" in row:
+        if "main_thread_cpu_s" in row:
+            time_text += f" ({seconds(row['main_thread_cpu_s'])} main-thread CPU)"
+        time_text += f", slowest call {seconds(row['slowest_call_s'])}"
+        if "thumbnails_asked" in row:
+            # The loop never waits: the thumbnails it asked for are still being made when it ends.
+            time_text += (f", {number(row.get('thumbnails_pending_after'))} of {number(row['thumbnails_asked'])}"
+                          " thumbnails still being made")
     if name == "inotify_watches":
         time_text = f"{number(row.get('watches'))} watches"
         baseline = f"{number(row.get('folders'))} folders"

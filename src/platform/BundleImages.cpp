@@ -19,6 +19,18 @@ namespace {
 // Tag symbols are monochrome so that a tint shows, and no two of them share
 // a picture.
 constexpr std::pair<std::string_view, std::string_view> imageTable[] = {
+    // Entries that cannot be used, and URL entries by scheme.
+    {"unkownObject", "question"},
+    {"url_Custom", "link"},
+    {"url_HTTPs", "globe"},
+    {"url_Shortcuts", "system-run"},
+    {"url_KeyboardMaestro", "input-keyboard"},
+    {"url_Mail", "mail-message"},
+    {"url_Things", "view-task"},
+    {"url_Ulysses", "document-edit"},
+    {"url_DevonThink", "folder-documents"},
+    {"url_Craft", "note"},
+    {"url_Drafts", "document-new"},
     {"icon_folder", "folder"},
     {"icon_tags", "tag"},
     // The sidebar's categories.

@@ -22,6 +22,12 @@ public:
     virtual bool selectItemWithSelectionType(int selectionType) = 0;
     // Applies the sidebar's current selection to the main list.
     virtual void updateMainTableView() = 0;
+    // Forgets the held modifier keys (Shift, Command, Option, Control), as
+    // when the program loses focus.
+    virtual void clearModifierFlags() {}
+    // Redraws the selected row of the main list (after an edit in the entry
+    // popover); a controller without a list has nothing to redraw.
+    virtual void redrawSelectedRow() {}
 };
 
 } // namespace vantel

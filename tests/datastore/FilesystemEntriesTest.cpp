@@ -4,6 +4,7 @@
 #include "access/SandboxFileAccessPersistDictionary.h"
 #include "datastore/DatastorageHandlerFilesystemObjects.h"
 #include "model/L10n.h"
+#include "shell/VantelManager.h"
 #include "shell/VantelWindowEnum.h"
 
 #include <QDir>
@@ -156,8 +157,8 @@ TEST_F(FilesystemEntriesTest, ModalPanelClosesTheMainWindowAndWritesNoGrant)
 {
     auto mainWindow = std::make_shared<MainWindow>();
     VantelWindowEnum::registerWindowController(VantelWindowEnum::main, [mainWindow] { return mainWindow; });
-    ASSERT_EQ(VantelWindowEnum::openWindow(false, VantelWindowEnum::main), mainWindow);
-    ASSERT_TRUE(mainWindow->open);
+    ASSERT_EQ(VantelManager::shared().windowControllerMain(), mainWindow);
+    mainWindow->showWindow(false);
 
     dialogs->queueOpenPanelResponse({subfolder});
     handler().addFileOrFolder(nullptr, std::nullopt);

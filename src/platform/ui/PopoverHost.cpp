@@ -325,6 +325,11 @@ void PopoverHost::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
+    // The close button of a detached popover asks like any other user close.
+    if (event->spontaneous() && delegate_ && !delegate_->popoverShouldClose(*this)) {
+        event->ignore();
+        return;
+    }
     closing_ = true;
     QPointer<PopoverHost> self(this);
     if (delegate_)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ui/ViewControllerBase.h"
+
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
@@ -11,7 +13,6 @@ class QPropertyAnimation;
 namespace vantel::platform {
 
 class PopoverHost;
-class ViewControllerBase;
 
 // Told what a popover is about to do; every answer has a default.
 class PopoverHostDelegate {

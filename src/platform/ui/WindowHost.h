@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ui/ViewControllerBase.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -7,7 +9,6 @@ class QEventLoop;
 
 namespace vantel::platform {
 
-class ViewControllerBase;
 
 // A top-level window that shows one view controller's view and drives its
 // life cycle: showWindow calls viewWillAppear before the window is shown and

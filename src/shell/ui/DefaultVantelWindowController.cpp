@@ -33,6 +33,14 @@ void DefaultVantelWindowController::showWindow(bool runModal)
         window_->showWindow();
 }
 
+void DefaultVantelWindowController::showAsMainWindow(const QRect& frame)
+{
+    window_->setFloating(true);
+    window_->setJoinsAllDesktops(true);
+    window_->setGeometry(frame);
+    window_->showWindow();
+}
+
 bool DefaultVantelWindowController::isWindowOpen() const
 {
     return window_->isShown() && window_->isVisible();

@@ -33,13 +33,16 @@ public:
     // The shown view controller; it must be a Widgets view controller
     // (platform::ViewControllerBase) to be shown. nullptr detaches it.
     std::shared_ptr<ViewController> contentViewController() const override { return content_; }
-    void setContentViewController(std::shared_ptr<ViewController> controller);
+    void setContentViewController(std::shared_ptr<ViewController> controller) override;
 
     // Shows the window and activates it; with runModal, returns only when
     // the modal run ends.
     void showWindow(bool runModal) override;
     bool isWindowOpen() const override;
     void close() override;
+    bool hasWindow() const override { return true; }
+    // Above normal windows, on every desktop, at the frame; activated.
+    void showAsMainWindow(const QRect& frame) override;
     // The cancel action of the window's buttons and Escape: closes.
     void cancel() { close(); }
 

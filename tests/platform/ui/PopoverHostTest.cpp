@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -201,6 +202,17 @@ TEST(PopoverHostTest, APressOutsideClosesItAndAPressInsideDoesNot)
     EXPECT_TRUE(popover.isShown());
     QTest::mouseClick(&popover, Qt::LeftButton, {}, QPoint(190, 90));
     EXPECT_TRUE(popover.isShown());
+
+    // A modal dialog asked from the popover (a file dialog, an alert) is
+    // answered without losing the popover, parent or not.
+    {
+        QDialog dialog;
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.setGeometry(400, 400, 200, 100);
+        dialog.show();
+        QTest::mouseClick(&dialog, Qt::LeftButton, {}, QPoint(20, 20));
+        EXPECT_TRUE(popover.isShown());
+    }
 
     QTest::mousePress(&elsewhere, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_FALSE(popover.isShown());
