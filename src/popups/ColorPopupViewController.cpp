@@ -2,8 +2,7 @@
 
 #include "graphics/widgets/DrawnColorCircle.h"
 #include "graphics/widgets/SwatchColors.h"
-#include "popups/ColorSlider.h"
-#include "popups/PopupSliderSetup.h"
+#include "popups/ColorPopupParts.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -29,10 +28,7 @@ ColorPopupViewController::~ColorPopupViewController() = default;
 
 QList<DrawnColorCircle*> ColorPopupViewController::colorCircles() const
 {
-    QList<DrawnColorCircle*> circles;
-    for (const QPointer<DrawnColorCircle>& circle : colorCircles_)
-        circles.append(circle.data());
-    return circles;
+    return ColorPopupParts::colorCircleList(colorCircles_);
 }
 
 QWidget* ColorPopupViewController::loadView()
@@ -48,19 +44,14 @@ QWidget* ColorPopupViewController::loadView()
     swatches->setVerticalSpacing(4);
     const QList<QColor> colors = entrySwatchColors();
     for (int i = 0; i < swatchCount; ++i) {
-        auto* circle = new DrawnColorCircle(view);
-        circle->setObjectName(QStringLiteral("colorCircle%1").arg(i + 1, 2, 10, QLatin1Char('0')));
-        circle->setFixedSize(swatchSide, swatchSide);
+        DrawnColorCircle* circle = ColorPopupParts::makeColorCircle(i, swatchSide, view);
         circle->setColor(colors.value(i));
         swatches->addWidget(circle, i / swatchesPerRow, i % swatchesPerRow, Qt::AlignCenter);
         colorCircles_.append(circle);
     }
     column->addLayout(swatches);
 
-    colorSlider_ = new ColorSlider(view);
-    colorSlider_->setObjectName(QStringLiteral("colorSlider"));
-    colorSlider_->setFixedHeight(20);
-    colorSlider_->setMaxValue(1.0);
+    colorSlider_ = ColorPopupParts::makeColorSlider(view);
     column->addWidget(colorSlider_);
 
     auto* buttons = new QHBoxLayout;
@@ -85,13 +76,7 @@ void ColorPopupViewController::viewWillAppear()
 {
     setPreferredContentSize(contentSize);
     isVisible_ = true;
-    if (colorSlider_) {
-        prepareColorSlider(*colorSlider_);
-        if (!sliderConnected_) {
-            connect(colorSlider_, &ColorSlider::triggered, this, &ColorPopupViewController::onChangeColorSlider);
-            sliderConnected_ = true;
-        }
-    }
+    ColorPopupParts::prepareColorSlider(colorSlider_.data(), this, &ColorPopupViewController::onChangeColorSlider);
 }
 
 void ColorPopupViewController::viewWillDisappear()
@@ -111,10 +96,7 @@ void ColorPopupViewController::choose(const std::optional<platform::Color>& colo
 
 void ColorPopupViewController::colorCircleClicked(DrawnColorCircle*, const QColor& color)
 {
-    if (!color.isValid() || isClearColor(color))
-        choose(std::nullopt); // the clear colour is no colour
-    else
-        choose(platform::Color::fromQColor(color));
+    choose(ColorPopupParts::swatchChoice(color));
 }
 
 void ColorPopupViewController::onChangeColorSlider()

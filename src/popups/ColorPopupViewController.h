@@ -63,7 +63,6 @@ private:
     QPointer<ColorSlider> colorSlider_;
     QPointer<QPushButton> clearColorButton_;
     bool isVisible_ = false;
-    bool sliderConnected_ = false;
     TableViewItem::Ptr item_;
 };
 

@@ -3,13 +3,10 @@
 #include "platform/ui/PopoverHost.h"
 #include "popups/IconChoosePopupViewController.h"
 
-#include <QKeyEvent>
-#include <QMouseEvent>
-
 namespace vantel {
 
 IconChooseButton::IconChooseButton(QWidget* parent)
-    : QPushButton(parent)
+    : PressActivatedButton(parent)
     , iconChoosePopover_(new platform::PopoverHost)
 {
     iconChoosePopover_->setObjectName(QStringLiteral("iconChoosePopover"));
@@ -47,45 +44,6 @@ void IconChooseButton::showChooser()
         configurePopover();
     if (iconChoosePopover_ && iconChoosePopover_->contentViewController())
         iconChoosePopover_->showRelativeTo(this, rect(), platform::PopoverHost::below);
-}
-
-void IconChooseButton::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    showChooser();
-}
-
-void IconChooseButton::mouseReleaseEvent(QMouseEvent* event)
-{
-    event->accept();
-}
-
-void IconChooseButton::keyPressEvent(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (!event->isAutoRepeat())
-            showChooser();
-        event->accept();
-        return;
-    default:
-        QPushButton::keyPressEvent(event);
-    }
-}
-
-void IconChooseButton::keyReleaseEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Space) {
-        event->accept();
-        return;
-    }
-    QPushButton::keyReleaseEvent(event);
 }
 
 } // namespace vantel

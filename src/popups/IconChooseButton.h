@@ -1,5 +1,7 @@
 #pragma once
 
+#include "graphics/widgets/PressActivatedButton.h"
+
 #include <QPointer>
 #include <QPushButton>
 
@@ -16,7 +18,7 @@ class IconChoosePopupViewController;
 // A button that opens the symbol chooser below itself. The popover is made
 // with the button, its content at the first click. A press opens it (the
 // button sends no clicked()); Space or Return with the focus does too.
-class IconChooseButton : public QPushButton {
+class IconChooseButton : public PressActivatedButton<QPushButton> {
     Q_OBJECT
 public:
     explicit IconChooseButton(QWidget* parent = nullptr);
@@ -31,10 +33,7 @@ public:
     void showChooser();
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
+    void pressActivated() override { showChooser(); }
 
 private:
     bool isInitialized_ = false;

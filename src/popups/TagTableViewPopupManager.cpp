@@ -24,16 +24,12 @@ TagTableViewPopupManager::~TagTableViewPopupManager()
 
 TagTableViewPopupManagerDelegate* TagTableViewPopupManager::customDelegate() const
 {
-    if (customDelegateIsObject_ && !customDelegateObject_)
-        return nullptr;
-    return customDelegate_;
+    return customDelegate_.get();
 }
 
 void TagTableViewPopupManager::setCustomDelegate(TagTableViewPopupManagerDelegate* delegate)
 {
-    customDelegate_ = delegate;
-    customDelegateObject_ = dynamic_cast<QObject*>(delegate);
-    customDelegateIsObject_ = customDelegateObject_ != nullptr;
+    customDelegate_.set(delegate);
 }
 
 TagTableViewPopupViewController* TagTableViewPopupManager::tagTableViewPopupViewController()

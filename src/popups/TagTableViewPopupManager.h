@@ -2,6 +2,7 @@
 
 #include "model/iconTag.h"
 #include "platform/ui/PopoverHost.h"
+#include "platform/ui/WeakDelegate.h"
 
 #include <QObject>
 #include <QPointer>
@@ -51,9 +52,7 @@ public:
 private:
     QPointer<platform::PopoverHost> popover_;
     std::unique_ptr<TagTableViewPopupViewController> controller_;
-    TagTableViewPopupManagerDelegate* customDelegate_ = nullptr;
-    QPointer<QObject> customDelegateObject_;
-    bool customDelegateIsObject_ = false;
+    platform::WeakDelegate<TagTableViewPopupManagerDelegate> customDelegate_;
 };
 
 } // namespace vantel

@@ -7,9 +7,8 @@
 #include "graphics/widgets/SwatchColors.h"
 #include "platform/Bundle.h"
 #include "platform/ui/PopoverHost.h"
-#include "popups/ColorSlider.h"
+#include "popups/ColorPopupParts.h"
 #include "popups/IconChooseCollectionView.h"
-#include "popups/PopupSliderSetup.h"
 #include "popups/TagIconModel.h"
 
 #include <QGridLayout>
@@ -45,10 +44,7 @@ TagTableViewPopupViewController::~TagTableViewPopupViewController() = default;
 
 QList<DrawnColorCircle*> TagTableViewPopupViewController::colorCircles() const
 {
-    QList<DrawnColorCircle*> circles;
-    for (const QPointer<DrawnColorCircle>& circle : colorCircles_)
-        circles.append(circle.data());
-    return circles;
+    return ColorPopupParts::colorCircleList(colorCircles_);
 }
 
 QWidget* TagTableViewPopupViewController::loadView()
@@ -73,18 +69,13 @@ QWidget* TagTableViewPopupViewController::loadView()
     auto* swatches = new QHBoxLayout;
     swatches->setSpacing(4);
     for (int i = 0; i < swatchCount; ++i) {
-        auto* circle = new DrawnColorCircle(view);
-        circle->setObjectName(QStringLiteral("colorCircle%1").arg(i + 1, 2, 10, QLatin1Char('0')));
-        circle->setFixedSize(swatchSide, swatchSide);
+        DrawnColorCircle* circle = ColorPopupParts::makeColorCircle(i, swatchSide, view);
         swatches->addWidget(circle);
         colorCircles_.append(circle);
     }
     swatches->addStretch();
     controls->addLayout(swatches);
-    colorSlider_ = new ColorSlider(view);
-    colorSlider_->setObjectName(QStringLiteral("colorSlider"));
-    colorSlider_->setFixedHeight(20);
-    colorSlider_->setMaxValue(1.0);
+    colorSlider_ = ColorPopupParts::makeColorSlider(view);
     controls->addWidget(colorSlider_);
     auto* buttons = new QHBoxLayout;
     defaultButton_ = new QPushButton(tr("Default"), view);
@@ -137,13 +128,8 @@ void TagTableViewPopupViewController::viewWillAppear()
         return;
     tintColor_ = currentIconTag_->color();
     refreshPreview();
-    if (colorSlider_) {
-        prepareColorSlider(*colorSlider_);
-        if (!sliderConnected_) {
-            connect(colorSlider_, &ColorSlider::triggered, this, &TagTableViewPopupViewController::onChangeColorSlider);
-            sliderConnected_ = true;
-        }
-    }
+    ColorPopupParts::prepareColorSlider(colorSlider_.data(), this,
+                                        &TagTableViewPopupViewController::onChangeColorSlider);
 }
 
 void TagTableViewPopupViewController::viewWillDisappear()
@@ -190,10 +176,7 @@ void TagTableViewPopupViewController::didSelectIcon(int row)
 
 void TagTableViewPopupViewController::colorCircleClicked(DrawnColorCircle*, const QColor& color)
 {
-    if (!color.isValid() || isClearColor(color))
-        tintColor_.reset();
-    else
-        tintColor_ = platform::Color::fromQColor(color);
+    tintColor_ = ColorPopupParts::swatchChoice(color);
     refreshPreview();
 }
 

@@ -85,7 +85,6 @@ private:
     QPointer<QPushButton> defaultButton_;
     QPointer<QPushButton> clearColorButton_;
     bool isVisible_ = false;
-    bool sliderConnected_ = false;
     iconTagPtr currentIconTag_;
     QPointer<platform::PopoverHost> popover_;
     std::optional<platform::Color> tintColor_;

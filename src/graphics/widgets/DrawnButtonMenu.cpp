@@ -3,14 +3,12 @@
 #include "graphics/DrawingKit.h"
 #include "graphics/widgets/Appearance.h"
 
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
 
 namespace vantel {
 
 DrawnButtonMenu::DrawnButtonMenu(QWidget* parent)
-    : DrawnButton(parent)
+    : PressActivatedButton(parent)
 {
     setAccessibleName(QStringLiteral("Menu"));
 }
@@ -34,49 +32,10 @@ void DrawnButtonMenu::paintEvent(QPaintEvent*)
     drawFocusRing(painter);
 }
 
-void DrawnButtonMenu::runHandler()
+void DrawnButtonMenu::pressActivated()
 {
     if (mouseDownHandler)
         mouseDownHandler();
-}
-
-void DrawnButtonMenu::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    runHandler();
-}
-
-void DrawnButtonMenu::mouseReleaseEvent(QMouseEvent* event)
-{
-    event->accept();
-}
-
-void DrawnButtonMenu::keyPressEvent(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (!event->isAutoRepeat())
-            runHandler();
-        event->accept();
-        return;
-    default:
-        DrawnButton::keyPressEvent(event);
-    }
-}
-
-void DrawnButtonMenu::keyReleaseEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Space) {
-        event->accept();
-        return;
-    }
-    DrawnButton::keyReleaseEvent(event);
 }
 
 } // namespace vantel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphics/widgets/DrawnButton.h"
+#include "graphics/widgets/PressActivatedButton.h"
 
 #include <functional>
 
@@ -10,7 +11,7 @@ namespace vantel {
 // the application's accent colour, read at every draw. A mouse press (or
 // Space / Return with the focus) calls mouseDownHandler once and nothing
 // else: the button sends no clicked() and shows no pressed state.
-class DrawnButtonMenu : public DrawnButton {
+class DrawnButtonMenu : public PressActivatedButton<DrawnButton> {
     Q_OBJECT
 public:
     explicit DrawnButtonMenu(QWidget* parent = nullptr);
@@ -26,14 +27,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
+    void pressActivated() override;
 
 private:
-    void runHandler();
-
     double redColor_ = 0.808;
     double greenColor_ = 0.808;
     double blueColor_ = 0.808;

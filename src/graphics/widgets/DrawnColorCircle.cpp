@@ -5,14 +5,12 @@
 #include "graphics/widgets/ColorCircleDelegate.h"
 #include "graphics/widgets/SwatchColors.h"
 
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
 
 namespace vantel {
 
 DrawnColorCircle::DrawnColorCircle(QWidget* parent)
-    : DrawnButton(parent)
+    : PressActivatedButton(parent)
     , color_(QColor::fromRgbF(0.808f, 0.808f, 0.808f))
 {
     setAccessibleName(colorDescription(*color_));
@@ -20,16 +18,12 @@ DrawnColorCircle::DrawnColorCircle(QWidget* parent)
 
 ColorCircleDelegate* DrawnColorCircle::delegate() const
 {
-    if (delegateIsObject_ && !delegateObject_)
-        return nullptr;
-    return delegate_;
+    return delegate_.get();
 }
 
 void DrawnColorCircle::setDelegate(ColorCircleDelegate* delegate)
 {
-    delegate_ = delegate;
-    delegateObject_ = dynamic_cast<QObject*>(delegate);
-    delegateIsObject_ = delegateObject_ != nullptr;
+    delegate_.set(delegate);
 }
 
 void DrawnColorCircle::setColor(const std::optional<QColor>& requested)
@@ -75,50 +69,11 @@ void DrawnColorCircle::paintEvent(QPaintEvent*)
                                                  greenColor_, blueColor_, alphaColorBackground_);
 }
 
-void DrawnColorCircle::report()
+void DrawnColorCircle::pressActivated()
 {
     ColorCircleDelegate* target = delegate();
     if (color_ && target)
         target->colorCircleClicked(this, *color_);
-}
-
-void DrawnColorCircle::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    report();
-}
-
-void DrawnColorCircle::mouseReleaseEvent(QMouseEvent* event)
-{
-    event->accept();
-}
-
-void DrawnColorCircle::keyPressEvent(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (!event->isAutoRepeat())
-            report();
-        event->accept();
-        return;
-    default:
-        DrawnButton::keyPressEvent(event);
-    }
-}
-
-void DrawnColorCircle::keyReleaseEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Space) {
-        event->accept();
-        return;
-    }
-    DrawnButton::keyReleaseEvent(event);
 }
 
 } // namespace vantel

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "graphics/widgets/DrawnButton.h"
-
-#include <QPointer>
+#include "graphics/widgets/PressActivatedButton.h"
+#include "platform/ui/WeakDelegate.h"
 
 #include <optional>
 
@@ -15,7 +15,7 @@ class ColorCircleDelegate;
 // has a colour and the delegate is still alive; it never sends clicked() and
 // shows no pressed state. Without a colour, or set to the clear colour, it
 // draws a transparent disc (only the ring and the inner shadow show).
-class DrawnColorCircle : public DrawnButton {
+class DrawnColorCircle : public PressActivatedButton<DrawnButton> {
     Q_OBJECT
 public:
     explicit DrawnColorCircle(QWidget* parent = nullptr);
@@ -39,21 +39,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
+    // Tells the delegate.
+    void pressActivated() override;
 
 private:
-    void report();
-
     double redColor_ = 0.808;
     double greenColor_ = 0.808;
     double blueColor_ = 0.808;
     double alphaColorBackground_ = 1.0;
-    ColorCircleDelegate* delegate_ = nullptr;
-    QPointer<QObject> delegateObject_;
-    bool delegateIsObject_ = false;
+    platform::WeakDelegate<ColorCircleDelegate> delegate_;
     std::optional<QColor> color_;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/ui/PopoverHost.h"
 
+#include "platform/ui/HostedView.h"
 #include "platform/ui/ScreenProvider.h"
 #include "platform/ui/ViewControllerBase.h"
 
@@ -123,39 +124,30 @@ QWidget* PopoverHost::contentWidget() const
 
 void PopoverHost::attachContent(QWidget* widget)
 {
-    if (!widget)
-        return;
-    if (widget->parentWidget() != this) {
-        widget->setParent(this);
-        layout()->addWidget(widget);
-    }
-    widget->show();
+    embedView(this, widget);
 }
 
 void PopoverHost::releaseController()
 {
-    if (!controller_ || !controller_->isViewLoaded())
+    if (controller_ && controller_->isViewLoaded())
+        releaseView(this, controller_->view());
+}
+
+void PopoverHost::retireController()
+{
+    if (!controller_)
         return;
-    QWidget* view = controller_->view();
-    if (view->parentWidget() == this) {
-        layout()->removeWidget(view);
-        view->hide();
-        view->setParent(nullptr);
-    }
+    if (shown_)
+        controller_->sendViewWillDisappear();
+    releaseController();
+    if (shown_)
+        controller_->sendViewDidDisappear();
 }
 
 void PopoverHost::setContentWidget(QWidget* widget)
 {
-    if (controller_) {
-        if (shown_) {
-            controller_->sendViewWillDisappear();
-            releaseController();
-            controller_->sendViewDidDisappear();
-        } else {
-            releaseController();
-        }
-        controller_ = nullptr;
-    }
+    retireController();
+    controller_ = nullptr;
     if (contentWidget_ && contentWidget_ != widget) {
         layout()->removeWidget(contentWidget_);
         delete contentWidget_.data();
@@ -172,13 +164,7 @@ void PopoverHost::setContentViewController(ViewControllerBase* controller)
         layout()->removeWidget(contentWidget_);
         delete contentWidget_.data();
     }
-    if (controller_) {
-        if (shown_)
-            controller_->sendViewWillDisappear();
-        releaseController();
-        if (shown_)
-            controller_->sendViewDidDisappear();
-    }
+    retireController();
     controller_ = controller;
     if (!controller_)
         return;

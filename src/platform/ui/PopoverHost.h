@@ -143,6 +143,8 @@ protected:
 private:
     void attachContent(QWidget* widget);
     void releaseController();
+    // Takes the controller's view out, telling it while shown.
+    void retireController();
     void applyPopoverLook();
     void applyDetachedLook();
     QSize frameSizeFor(const QSize& content) const;

@@ -1,6 +1,7 @@
 #include "platform/ui/WindowHost.h"
 
 #include "platform/NotificationCenter.h"
+#include "platform/ui/HostedView.h"
 #include "platform/ui/ViewControllerBase.h"
 
 #include <QCloseEvent>
@@ -72,28 +73,15 @@ void WindowHost::attachContent()
 {
     if (!content_)
         return;
-    QWidget* view = content_->view();
-    if (view->parentWidget() != this) {
-        // A view sits in one host at a time; another host that still shows it
-        // loses it here without its knowledge, so hosts check before use.
-        view->setParent(this);
-        layout()->addWidget(view);
-    }
-    view->show();
+    embedView(this, content_->view());
     if (const auto size = content_->preferredContentSize())
         resize(*size);
 }
 
 void WindowHost::detachContent()
 {
-    if (!content_ || !content_->isViewLoaded())
-        return;
-    QWidget* view = content_->view();
-    if (view->parentWidget() == this) {
-        layout()->removeWidget(view);
-        view->hide();
-        view->setParent(nullptr);
-    }
+    if (content_ && content_->isViewLoaded())
+        releaseView(this, content_->view());
 }
 
 void WindowHost::showWindow()

@@ -48,16 +48,14 @@ QWidget* FirstRunFirstScreenViewController::loadView()
     layout->addStretch(1);
     layout->addWidget(new WordMark(page), 0, Qt::AlignHCenter);
     layout->addSpacing(8);
-    layout->addWidget(makeTitle(tr("Welcome to Vantel"), page));
-    layout->addWidget(makeText(tr("Vantel keeps your applications, folders, files and web links in one place, "
-                                  "a click or a keystroke away."),
-                               page));
-    layout->addWidget(makeText(tr("It lives in the system tray. Click its icon to open the main view; "
-                                  "right-click it for the menu with Preferences..., Modify Data... and Quit."),
-                               page));
-    layout->addWidget(makeText(tr("Vantel has already looked through your applications. Some well-known ones "
-                                  "carry a tag, so you can find them right away."),
-                               page));
+    addTitleAndText(layout, tr("Welcome to Vantel"),
+                    {tr("Vantel keeps your applications, folders, files and web links in one place, "
+                        "a click or a keystroke away."),
+                     tr("It lives in the system tray. Click its icon to open the main view; "
+                        "right-click it for the menu with Preferences..., Modify Data... and Quit."),
+                     tr("Vantel has already looked through your applications. Some well-known ones "
+                        "carry a tag, so you can find them right away.")},
+                    page);
     layout->addStretch(2);
     return page;
 }

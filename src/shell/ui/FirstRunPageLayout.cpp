@@ -43,4 +43,11 @@ QLabel* makeText(const QString& text, QWidget* parent)
     return label;
 }
 
+void addTitleAndText(QVBoxLayout* layout, const QString& title, const QStringList& paragraphs, QWidget* page)
+{
+    layout->addWidget(makeTitle(title, page));
+    for (const QString& paragraph : paragraphs)
+        layout->addWidget(makeText(paragraph, page));
+}
+
 } // namespace vantel::FirstRunPageLayout

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QLabel;
 class QVBoxLayout;
@@ -12,5 +13,7 @@ namespace vantel::FirstRunPageLayout {
 QVBoxLayout* makePageLayout(QWidget* page);
 QLabel* makeTitle(const QString& text, QWidget* parent);
 QLabel* makeText(const QString& text, QWidget* parent);
+// Adds the title and below it one text label for each paragraph.
+void addTitleAndText(QVBoxLayout* layout, const QString& title, const QStringList& paragraphs, QWidget* page);
 
 } // namespace vantel::FirstRunPageLayout

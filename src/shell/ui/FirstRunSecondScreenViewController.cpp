@@ -124,17 +124,15 @@ QWidget* FirstRunSecondScreenViewController::loadView()
     image_->setFixedSize(kSketchSize);
 
     layout->addWidget(image_, 0, Qt::AlignHCenter);
-    layout->addWidget(makeTitle(tr("Everything at hand"), page));
-    layout->addWidget(makeText(tr("Categories and tags are on the left, their entries on the right. "
-                                  "Drag an entry onto a tag to tag it; drop files or links on free space in the "
-                                  "list to add them, or on an entry to open them with it."),
-                               page));
-    layout->addWidget(makeText(tr("Just type to search all entries. Return opens the selected entry, "
-                                  "Ctrl+1 to Ctrl+9 open the first nine."),
-                               page));
-    layout->addWidget(makeText(tr("Hotkeys open the main view, a category, a tag or an entry directly: set them "
-                                  "in Preferences..., Tags... and Modify Data..."),
-                               page));
+    addTitleAndText(layout, tr("Everything at hand"),
+                    {tr("Categories and tags are on the left, their entries on the right. "
+                        "Drag an entry onto a tag to tag it; drop files or links on free space in the "
+                        "list to add them, or on an entry to open them with it."),
+                     tr("Just type to search all entries. Return opens the selected entry, "
+                        "Ctrl+1 to Ctrl+9 open the first nine."),
+                     tr("Hotkeys open the main view, a category, a tag or an entry directly: set them "
+                        "in Preferences..., Tags... and Modify Data...")},
+                    page);
     layout->addStretch(1);
     return page;
 }
