@@ -9,7 +9,7 @@
 #include <benchmark/benchmark.h>
 #include <glib.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -34,10 +34,11 @@ int main(int argc, char* argv[])
     (void)g_get_system_data_dirs();
     qputenv("XDG_DATA_DIRS", root + "/system-data");
 
-    // The icon jobs make images: a GUI application, drawn offscreen.
+    // The icon jobs make images and the entry list's job shows a list: a
+    // widget application, drawn offscreen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     // Read once and kept for the process: empty here, see above.
     (void)vantel::AppDelegate::shared().config().spotlightDefaultSearchScope();
     vantel::AppDelegate::shared().config().setDebugLogging(false);
