@@ -34,8 +34,8 @@ int main(int argc, char* argv[])
     (void)g_get_system_data_dirs();
     qputenv("XDG_DATA_DIRS", root + "/system-data");
 
-    // A widget application (the entry list's job; the icon jobs make
-    // images), drawn offscreen: no display is needed.
+    // The icon jobs make images and the entry list's job shows a list: a
+    // widget application, drawn offscreen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -3,11 +3,11 @@
 #include "datastore/DataStorage.h"
 #include "datastore/TagManager.h"
 #include "graphics/DrawingKit.h"
+#include "graphics/IconCache.h"
 #include "graphics/ImageUtilities.h"
 #include "mainwindow/MainTableViewModel.h"
 #include "model/L10n.h"
 #include "platform/Bundle.h"
-#include "platform/Workspace.h"
 #include "shell/AppDelegate.h"
 
 #include <QAbstractItemView>
@@ -205,27 +205,7 @@ std::optional<TextMark> TableViewCellMainWindow::mark(const QString& text, const
 
 QIcon TableViewCellMainWindow::entryIcon(const TableViewItemPtr& entry, bool smallIcon)
 {
-    // The one place that asks for an entry's image.
-    (void)smallIcon;
-    switch (entry->itemType()) {
-    case ListviewItemType::tag: {
-        const iconTagPtr tag = DataStorage::shared().tagManager().tagForName(entry->path());
-        const QString symbol = tag && !tag->tagSymbol().isEmpty() ? tag->tagSymbol() : QStringLiteral("icon_tags");
-        const QIcon image = platform::Bundle::main().imageNamed(symbol).value_or(QIcon());
-        const auto colour = tag ? tag->color() : std::nullopt;
-        return tinted(image, colour ? std::optional<QColor>(colour->toQColor()) : std::nullopt);
-    }
-    case ListviewItemType::url:
-        return platform::Bundle::main().imageNamed(QStringLiteral("icon_url")).value_or(QIcon());
-    case ListviewItemType::unknown:
-        return QIcon::fromTheme(QStringLiteral("unknown"));
-    case ListviewItemType::application:
-    case ListviewItemType::file:
-    case ListviewItemType::folder:
-        break;
-    }
-    const QIcon icon = platform::Workspace::shared().iconForFile(entry->path());
-    return icon.isNull() ? QIcon::fromTheme(QStringLiteral("unknown")) : icon;
+    return IconCache::shared().getIcon(entry, !smallIcon);
 }
 
 TableViewCellContents TableViewCellMainWindow::contentsFor(const TableViewItemPtr& item, int itemIndex,

@@ -19,6 +19,12 @@ namespace {
 // Tag symbols are monochrome so that a tint shows, and no two of them share
 // a picture.
 constexpr std::pair<std::string_view, std::string_view> imageTable[] = {
+    // The status item's four pictures: the bundle's own, in colour, so they
+    // read on light and dark panels alike.
+    {"statusbar-1", ""},
+    {"statusbar-2", ""},
+    {"statusbar-3", ""},
+    {"statusbar-4", ""},
     // Entries that cannot be used, and URL entries by scheme.
     {"unkownObject", "question"},
     {"url_Custom", "link"},

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QUrl>
+
+#include <optional>
 
 namespace vantel {
 
@@ -28,6 +32,13 @@ public:
     // Redraws the selected row of the main list (after an edit in the entry
     // popover); a controller without a list has nothing to redraw.
     virtual void redrawSelectedRow() {}
+
+    // Files handed to the program, waiting for the next entry the user opens.
+    QList<QUrl> serviceManagerValues;
+    // Refreshes the label that shows how many files wait.
+    virtual void serviceManagerValuesChanged() {}
+    // The tag selected in the sidebar; none when the selection is no tag.
+    virtual std::optional<QString> selectedTagName() const { return std::nullopt; }
 };
 
 } // namespace vantel

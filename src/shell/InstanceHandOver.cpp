@@ -1,0 +1,83 @@
+#include "shell/InstanceHandOver.h"
+
+#include "model/Logger.h"
+#include "platform/SingleInstance.h"
+#include "shell/AppDelegate.h"
+#include "shell/ServiceManager.h"
+
+#include <QDir>
+#include <QObject>
+#include <QTextStream>
+#include <QUrl>
+
+namespace vantel::InstanceHandOver {
+
+QStringList handedPaths(const QStringList& arguments, const QString& currentDirectory)
+{
+    QStringList paths;
+    const QDir base(currentDirectory);
+    for (const QString& argument : arguments) {
+        if (argument.isEmpty())
+            continue;
+        QString path = argument;
+        if (argument.startsWith(QStringLiteral("file:"))) {
+            const QUrl url(argument);
+            // A file on another host is no path of this machine.
+            const bool local = url.host().isEmpty() || url.host() == QStringLiteral("localhost");
+            if (!url.isLocalFile() || !local || url.path().isEmpty())
+                continue;
+            path = url.path();
+        }
+        paths << QDir::cleanPath(base.absoluteFilePath(path));
+    }
+    return paths;
+}
+
+std::optional<int> claimOrHandOver(platform::SingleInstance& instance, const QStringList& paths)
+{
+    // Twice: the instance that answered may end between the two steps.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        switch (instance.listen()) {
+        case platform::SingleInstance::ListenResult::Listening:
+            return std::nullopt;
+        case platform::SingleInstance::ListenResult::Failed:
+            QTextStream(stderr) << "Vantel can't make its single-instance socket (" << instance.errorString()
+                                << "); it runs without one\n";
+            return std::nullopt;
+        case platform::SingleInstance::ListenResult::AnotherInstanceRuns:
+            break;
+        }
+        const auto message = paths.isEmpty() ? platform::SingleInstance::Message::toggle()
+                                             : platform::SingleInstance::Message::open(paths);
+        const platform::SingleInstance::Reply reply =
+            platform::SingleInstance::send(message, std::chrono::seconds(5), instance.socketPath());
+        if (reply.accepted()) {
+            QTextStream(stderr) << "Vantel already runs: "
+                                << (paths.isEmpty() ? QStringLiteral("main view switched")
+                                                    : QStringLiteral("%1 path(s) handed over").arg(paths.size()))
+                                << "\n";
+            return 0;
+        }
+        if (reply.instanceRuns()) {
+            QTextStream(stderr) << "Vantel already runs but did not take the request"
+                                << (reply.error.isEmpty() ? QString() : QStringLiteral(": ") + reply.error) << "\n";
+            return 1;
+        }
+    }
+    QTextStream(stderr) << "Vantel can't reach the running instance\n";
+    return 1;
+}
+
+void connectRequests(platform::SingleInstance& instance)
+{
+    QObject::connect(&instance, &platform::SingleInstance::toggleRequested, &instance,
+                     [] { AppDelegate::shared().switchMainWindow(); });
+    QObject::connect(&instance, &platform::SingleInstance::openRequested, &instance, [](const QStringList& paths) {
+        if (ServiceManager* service = AppDelegate::shared().serviceManager())
+            service->serviceAddFile(paths);
+        else
+            AppDelegate::shared().openFilesInMainView(paths);
+    });
+}
+
+} // namespace vantel::InstanceHandOver

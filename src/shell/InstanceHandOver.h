@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace vantel {
+
+namespace platform {
+class SingleInstance;
+}
+
+// One Vantel per user. The first start listens on the single-instance socket;
+// a later start hands its file and folder arguments to it (they become the
+// main view's waiting files) or, without arguments, asks it to switch the
+// main view, and then ends.
+namespace InstanceHandOver {
+
+// The paths among the program's arguments (without the program itself),
+// made absolute against `currentDirectory`; file URLs become their paths,
+// empty arguments are dropped.
+QStringList handedPaths(const QStringList& arguments, const QString& currentDirectory);
+
+// Takes the socket, or hands the request to the instance that holds it.
+// None: this process is the running instance now (or, when the socket can't
+// be had at all, runs without one); a value: the exit code this process ends
+// with, after the hand-over.
+std::optional<int> claimOrHandOver(platform::SingleInstance& instance, const QStringList& paths);
+
+// Routes the running instance's requests to the delegate: files to the
+// Services provider, a toggle to the main view.
+void connectRequests(platform::SingleInstance& instance);
+
+} // namespace InstanceHandOver
+
+} // namespace vantel

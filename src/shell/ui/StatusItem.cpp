@@ -1,0 +1,115 @@
+#include "shell/ui/StatusItem.h"
+
+#include "model/Logger.h"
+#include "shell/AppDelegate.h"
+#include "shell/VantelWindowEnum.h"
+#include "shell/WindowManagerCalls.h"
+#include "shell/ui/MenuManager.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+namespace vantel {
+
+namespace {
+
+const platform::LogCategory& general()
+{
+    return Logger::general();
+}
+
+} // namespace
+
+StatusItem::StatusItem(std::function<bool()> trayAvailable, QObject* parent)
+    : QObject(parent)
+{
+    const bool available = trayAvailable ? trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+    if (!available) {
+        // Said once: the program runs on, reachable by hotkey and a second start.
+        VLOG(general(), platform::LogType::Default,
+             "No system tray on this desktop: Vantel runs without its status item; the window hotkey or starting "
+             "Vantel again shows the main view");
+        return;
+    }
+    tray_ = new QSystemTrayIcon(this);
+    tray_->setToolTip(QStringLiteral("Vantel"));
+}
+
+StatusItem::~StatusItem() = default;
+
+void StatusItem::setImage(const std::optional<QIcon>& image)
+{
+    image_ = image;
+    if (!tray_)
+        return;
+    tray_->setIcon(image ? *image : QIcon());
+    // A tray shows an item only once it has an icon.
+    tray_->show();
+}
+
+void StatusItem::setUpButton()
+{
+    if (!tray_ || buttonSetUp_)
+        return;
+    buttonSetUp_ = true;
+    // The tray shows the context menu itself (a StatusNotifierItem tray may
+    // never report the right click); it is refilled as it opens.
+    QMenu* menu = MenuManager::shared().getStatusbarMenu();
+    tray_->setContextMenu(menu);
+    connect(menu, &QMenu::aboutToShow, this, &StatusItem::menuAboutToShow);
+    // The popover hangs under the icon where the tray says where it is.
+    QPointer<StatusItem> self(this);
+    WindowManagerCalls::setStatusItemAnchorProvider([self]() -> std::optional<QRect> {
+        const QRect frame = self ? self->geometry() : QRect();
+        return frame.isEmpty() ? std::nullopt : std::optional<QRect>(frame);
+    });
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger) {
+            const bool control = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::MetaModifier);
+            statusBarButtonAction(control ? Click::controlLeft : Click::left);
+        }
+        // The right click's menu is on its way through menuAboutToShow.
+    });
+}
+
+QRect StatusItem::geometry() const
+{
+    return tray_ ? tray_->geometry() : QRect();
+}
+
+void StatusItem::menuAboutToShow()
+{
+    VLOG(general(), platform::LogType::Default, "statusBarButtonAction detected");
+    VLOG(general(), platform::LogType::Default, "statusBarButtonAction -> right click");
+    VantelWindowEnum::closeWindow(VantelWindowEnum::main);
+    MenuManager::shared().getStatusbarMenu();
+}
+
+void StatusItem::statusBarButtonAction(Click click)
+{
+    if (click == Click::right) {
+        // Through the menu's own opening, so both ways of opening it agree.
+        QMenu* menu = MenuManager::shared().getStatusbarMenu();
+        const QRect frame = geometry();
+        menu->exec(frame.isEmpty() ? QCursor::pos() : frame.bottomLeft());
+        return;
+    }
+    VLOG(general(), platform::LogType::Default, "statusBarButtonAction detected");
+    if (!tray_) {
+        VLOG(general(), platform::LogType::Error, "statusBarButtonAction - The StatusBarItem has no Button assigned!");
+        return;
+    }
+    if (click == Click::controlLeft) {
+        // The menu first; the toggle after it has closed.
+        QMenu* menu = MenuManager::shared().getStatusbarMenu();
+        const QRect frame = geometry();
+        menu->exec(frame.isEmpty() ? QCursor::pos() : frame.bottomLeft());
+    }
+    VLOG(general(), platform::LogType::Default, "statusBarButtonAction -> left click");
+    AppDelegate::shared().switchMainWindow();
+}
+
+} // namespace vantel

@@ -1,0 +1,179 @@
+#include "shell/AppDelegate.h"
+#include "shell/ui/MenuManager.h"
+#include "shell/ui/StatusItem.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QMenu>
+#include <QPainter>
+
+namespace vantel {
+namespace {
+
+// Item titles with "|" for separators.
+QStringList layout(QMenu* menu)
+{
+    QStringList titles;
+    for (QAction* action : menu->actions())
+        titles << (action->isSeparator() ? QStringLiteral("|") : action->text());
+    return titles;
+}
+
+QStringList enabled(QMenu* menu)
+{
+    QStringList titles;
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator() && action->isEnabled())
+            titles << action->text();
+    }
+    return titles;
+}
+
+struct Scene {
+    bool idle = true;
+    bool modal = false;
+    QList<VantelWindowEnum::Kind> visible;
+    bool shortcuts = false;
+};
+
+class MenuManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        MenuManager::Environment environment;
+        environment.exportImportIdle = [this] { return scene.idle; };
+        environment.modalPanelVisible = [this] { return scene.modal; };
+        environment.visibleWindowTypes = [this] { return scene.visible; };
+        environment.mainWindowState = [this] { return scene.visible.contains(VantelWindowEnum::main) ? 3 : 2; };
+        environment.shortcutsAvailable = [this] { return scene.shortcuts; };
+        menus.setEnvironment(environment);
+    }
+
+    Scene scene;
+    MenuManager menus;
+};
+
+const QStringList statusLayout{
+    "About Vantel...", "|", "Preferences...", "|", "Modify Data...", "Tags...", "Refresh Data", "|",
+    "Save configuration (versioned)...", "Export configuration", "Import configuration", "|",
+    "Overview of keyboard shortcuts", "Online help", "Website of Vantel", "What's new?", "|", "Quit"};
+const QStringList mainLayout{
+    "About Vantel...", "|", "Preferences...", "|", "Add File or Folder", "Add URL", "|", "Modify Data...", "Tags...",
+    "|", "Overview of keyboard shortcuts", "Online help", "Website of Vantel", "What's new?", "|", "Quit"};
+const QStringList everything{
+    "About Vantel...", "Preferences...", "Modify Data...", "Tags...", "Refresh Data",
+    "Save configuration (versioned)...", "Export configuration", "Import configuration",
+    "Overview of keyboard shortcuts", "Online help", "Website of Vantel", "What's new?", "Quit"};
+
+TEST_F(MenuManagerTest, EachMenuIsCompleteAfterTheOther)
+{
+    EXPECT_EQ(layout(menus.getStatusbarMenu()), statusLayout);
+    EXPECT_EQ(layout(menus.getMainMenu()), mainLayout);
+    EXPECT_TRUE(menus.statusbarMenu()->actions().isEmpty());
+    EXPECT_EQ(layout(menus.getStatusbarMenu()), statusLayout);
+    EXPECT_TRUE(menus.mainMenu()->actions().isEmpty());
+    // Asking again keeps the filled menu as it is.
+    EXPECT_EQ(layout(menus.getStatusbarMenu()), statusLayout);
+}
+
+TEST_F(MenuManagerTest, ShortcutsImportOnlyWhereTheToolExists)
+{
+    scene.shortcuts = true;
+    QStringList withTool = statusLayout;
+    withTool.insert(withTool.indexOf(QStringLiteral("Refresh Data")) + 1,
+                    QStringLiteral("Import Shortcuts from the Shortcuts-App"));
+    EXPECT_EQ(layout(menus.getStatusbarMenu()), withTool);
+}
+
+TEST_F(MenuManagerTest, EnablingFollowsTheWindowsOnScreen)
+{
+    EXPECT_EQ(enabled(menus.getStatusbarMenu()), everything);
+
+    // The main view up: no data commands, settings still.
+    scene.visible = {VantelWindowEnum::main};
+    EXPECT_EQ(enabled(menus.getStatusbarMenu()),
+              (QStringList{"About Vantel...", "Preferences...", "Modify Data...", "Tags...",
+                           "Overview of keyboard shortcuts", "Online help", "Website of Vantel", "What's new?",
+                           "Quit"}));
+
+    const QStringList onlyAlways{"About Vantel...", "Overview of keyboard shortcuts", "Online help",
+                                 "Website of Vantel", "What's new?", "Quit"};
+    for (VantelWindowEnum::Kind blocking : MenuManager::modalVantelWindowTypes()) {
+        scene.visible = {blocking};
+        EXPECT_EQ(enabled(menus.getStatusbarMenu()), onlyAlways) << VantelWindowEnum::name(blocking).toStdString();
+    }
+    // Windows that block nothing.
+    scene.visible = {VantelWindowEnum::info, VantelWindowEnum::hotkeyOverview, VantelWindowEnum::firstRun};
+    EXPECT_EQ(enabled(menus.getStatusbarMenu()), everything);
+
+    scene.visible = {};
+    scene.modal = true;
+    EXPECT_EQ(enabled(menus.getStatusbarMenu()), onlyAlways);
+    scene.modal = false;
+    scene.idle = false;
+    EXPECT_EQ(enabled(menus.getStatusbarMenu()), onlyAlways);
+}
+
+TEST_F(MenuManagerTest, AddingIsLeftEnabledAndNeedsTheMainView)
+{
+    scene.visible = {VantelWindowEnum::settings};
+    QMenu* menu = menus.getMainMenu();
+    EXPECT_TRUE(menus.contextMenuAddFileOrFolderMenuItem->isEnabled());
+    EXPECT_TRUE(menus.contextMenuAddURLMenuItem->isEnabled());
+    EXPECT_EQ(menu, menus.mainMenu());
+    // Without the main view the commands do nothing (no dialog, no crash).
+    scene.visible = {};
+    menus.contextMenuAddURLMenuItem->trigger();
+    menus.contextMenuAddFileOrFolderMenuItem->trigger();
+}
+
+TEST_F(MenuManagerTest, WebAddressesAreSecure)
+{
+    EXPECT_TRUE(MenuManager::websiteAddress().startsWith(QStringLiteral("https://")));
+    EXPECT_EQ(MenuManager::manualAddress(), MenuManager::websiteAddress() + QStringLiteral("/help"));
+}
+
+// The tray's picture and the status menu as a person sees them.
+TEST_F(MenuManagerTest, RendersTheStatusItemAndMenu)
+{
+    scene.visible = {VantelWindowEnum::main};
+    QMenu* menu = menus.getStatusbarMenu();
+    menu->adjustSize();
+    const QPixmap menuPicture = menu->grab();
+    EXPECT_GT(menuPicture.height(), 200);
+    QMenu* mainMenu = menus.getMainMenu();
+    mainMenu->adjustSize();
+    const QPixmap mainMenuPicture = mainMenu->grab();
+
+    StatusItem item([] { return false; });
+    EXPECT_FALSE(item.hasButton());
+    QImage icons(4 * 40 + 8, 48, QImage::Format_ARGB32);
+    icons.fill(Qt::transparent);
+    QPainter painter(&icons);
+    painter.fillRect(0, 0, icons.width() / 2, 48, QColor(0x31, 0x36, 0x3b));
+    painter.fillRect(icons.width() / 2, 0, icons.width() / 2, 48, QColor(0xef, 0xf0, 0xf1));
+    for (int i = 1; i <= 4; ++i) {
+        AppDelegate::shared().setMenubarIcon(QStringLiteral("statusbar-%1").arg(i), AppDelegate::menubarIconSize, &item);
+        ASSERT_TRUE(item.image().has_value()) << i;
+        EXPECT_EQ(item.image()->availableSizes().value(0), QSize(18, 18));
+        painter.drawPixmap(8 + (i - 1) * 40, 8, item.image()->pixmap(QSize(36, 36)));
+    }
+    painter.end();
+
+    // An unknown name falls back to the default picture.
+    AppDelegate::shared().setMenubarIcon(QStringLiteral("no-such-icon"), AppDelegate::menubarIconSize, &item);
+    ASSERT_TRUE(item.image().has_value());
+    EXPECT_FALSE(item.image()->isNull());
+
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_TRUE(menuPicture.save(folder + QStringLiteral("/status-menu.png")));
+    EXPECT_TRUE(mainMenuPicture.save(folder + QStringLiteral("/main-menu.png")));
+    EXPECT_TRUE(icons.save(folder + QStringLiteral("/status-icons.png")));
+}
+
+} // namespace
+} // namespace vantel
