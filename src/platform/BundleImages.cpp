@@ -39,6 +39,14 @@ constexpr std::pair<std::string_view, std::string_view> imageTable[] = {
     {"url_Drafts", "document-new"},
     {"icon_folder", "folder"},
     {"icon_tags", "tag"},
+    // The entry list: the plate behind a tag's symbol, the badge of a tag
+    // that opens all its entries, and the dot under a running application.
+    {"tag_Background", ""},
+    {"overlay_Execute", ""},
+    {"status_AppActive", ""},
+    // A path that cannot be reached, and a URL no application opens.
+    {"status_unknown", "emblem-question"},
+    {"toolbar_question", "dialog-question"},
     // The sidebar's categories.
     {"icon_allApplications", "view-list-icons"},
     {"icon_allFolders", "folder-open"},

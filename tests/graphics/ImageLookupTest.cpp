@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFont>
 #include <QImage>
 #include <QPainter>
 #include <QSet>
@@ -93,6 +94,73 @@ TEST(ImageLookupTest, EveryTagSymbolResolvesAndLooksDistinct)
     const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
     ASSERT_TRUE(QDir().mkpath(folder));
     EXPECT_TRUE(grid.save(folder + QStringLiteral("/tag-symbols.png")));
+}
+
+// Every other image the application asks for by name: the status item, the
+// sidebar's categories, URL entries by scheme, the entry list and the
+// settings. Each shows something at both list sizes; the grid is for a look.
+TEST(ImageLookupTest, EveryNamedImageResolves)
+{
+    const QStringList names = {
+        QStringLiteral("statusbar-1"),
+        QStringLiteral("statusbar-2"),
+        QStringLiteral("statusbar-3"),
+        QStringLiteral("statusbar-4"),
+        QStringLiteral("icon_allApplications"),
+        QStringLiteral("icon_allFolders"),
+        QStringLiteral("icon_allFiles"),
+        QStringLiteral("icon_allFavorites"),
+        QStringLiteral("icon_url"),
+        QStringLiteral("icon_recentApplications"),
+        QStringLiteral("icon_openApplications"),
+        QStringLiteral("icon_shortcuts"),
+        QStringLiteral("icon_folder"),
+        QStringLiteral("icon_tags"),
+        QStringLiteral("unkownObject"),
+        QStringLiteral("url_Custom"),
+        QStringLiteral("url_HTTPs"),
+        QStringLiteral("url_Shortcuts"),
+        QStringLiteral("url_KeyboardMaestro"),
+        QStringLiteral("url_Mail"),
+        QStringLiteral("url_Things"),
+        QStringLiteral("url_Ulysses"),
+        QStringLiteral("url_DevonThink"),
+        QStringLiteral("url_Craft"),
+        QStringLiteral("url_Drafts"),
+        QStringLiteral("tag_Background"),
+        QStringLiteral("overlay_Execute"),
+        QStringLiteral("status_AppActive"),
+        QStringLiteral("status_unknown"),
+        QStringLiteral("toolbar_question"),
+    };
+
+    const int columns = 6;
+    const int cellWidth = 150;
+    const int cellHeight = 78;
+    QImage grid(columns * cellWidth, int((names.size() + columns - 1) / columns) * cellHeight, QImage::Format_ARGB32);
+    grid.fill(Qt::white);
+    QPainter painter(&grid);
+    QFont font = painter.font();
+    font.setPixelSize(11);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString& name = names.at(i);
+        const std::optional<QIcon> icon = Bundle::main().imageNamed(name);
+        ASSERT_TRUE(icon.has_value()) << name.toStdString();
+        for (int side : {32, 48}) {
+            const QImage image = render(*icon, side);
+            EXPECT_GT(paintedPixels(image), side) << name.toStdString() << " at " << side;
+        }
+        const QPoint cell(int(i % columns) * cellWidth, int(i / columns) * cellHeight);
+        painter.drawImage(cell + QPoint((cellWidth - 48) / 2, 6), render(*icon, 48));
+        painter.drawText(QRect(cell + QPoint(2, 56), QSize(cellWidth - 4, 18)), Qt::AlignCenter, name);
+    }
+    painter.end();
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_TRUE(grid.save(folder + QStringLiteral("/named-images.png")));
 }
 
 TEST(ImageLookupTest, UnknownNameAnswersNone)
