@@ -6,6 +6,7 @@
 #include "model/TableViewItemChangedNotifyObject.h"
 #include "platform/ui/UiCatalog.h"
 
+#include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
 
@@ -381,6 +382,25 @@ TEST_F(MainViewTest, ThePopoversAndTheSidebarDropsAreTheProgramsOwnByDefault)
     ASSERT_TRUE(plain.tableViewPopover());
     EXPECT_FALSE(plain.tableViewPopover()->isShown());
     EXPECT_EQ(plain.sectionView()->focusPolicy(), Qt::ClickFocus);
+}
+
+TEST_F(MainViewTest, TheMenuButtonPopsUpTheMainMenuBelowItself)
+{
+    fillCatalogue();
+    open();
+    QMenu menu;
+    menu.addAction(QStringLiteral("Settings"));
+    mainwindow::MainViewController::setMainMenuProvider([&menu] { return &menu; });
+    DrawnButtonMenu& button = *controller->viewMenu();
+    QTest::mousePress(&button, Qt::LeftButton);
+    EXPECT_TRUE(menu.isVisible());
+    EXPECT_GE(menu.pos().y(), button.mapToGlobal(QPoint(0, button.height())).y());
+    menu.close();
+    mainwindow::MainViewController::setMainMenuProvider({});
+    // Without a menu the button does nothing.
+    QTest::mouseRelease(&button, Qt::LeftButton);
+    QTest::mousePress(&button, Qt::LeftButton);
+    EXPECT_FALSE(menu.isVisible());
 }
 
 TEST_F(MainViewTest, FilesDroppedOnTheViewAreHeld)

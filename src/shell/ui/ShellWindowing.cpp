@@ -4,6 +4,7 @@
 #include "platform/ui/UiCatalog.h"
 #include "shell/VantelWindowEnum.h"
 #include "shell/ui/MainWindowController.h"
+#include "shell/ui/MenuManager.h"
 #include "shell/ui/WidgetWindowSystem.h"
 
 namespace vantel {
@@ -26,6 +27,7 @@ void ShellWindowing::install()
         VantelWindowEnum::getWindowControllerIdentifier(VantelWindowEnum::main),
         [] { return std::make_shared<MainWindowController>(); });
     mainwindow::MainViewController::registerInterface();
+    mainwindow::MainViewController::setMainMenuProvider([] { return MenuManager::shared().getMainMenu(); });
 }
 
 } // namespace vantel
