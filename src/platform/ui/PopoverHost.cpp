@@ -338,6 +338,9 @@ void PopoverHost::closeEvent(QCloseEvent* event)
     pressGlobal_.reset();
     shown_ = false;
     event->accept();
+    // Without a window manager nobody hands the keyboard back to the window
+    // the popover was opened from.
+    const bool hadFocus = isActiveWindow();
     hide();
     // The next show is a popover again; the window keeps its detached flags
     // until then.
@@ -349,6 +352,8 @@ void PopoverHost::closeEvent(QCloseEvent* event)
     if (delegate_)
         delegate_->popoverDidClose(*this);
     emit didClose();
+    if (self && hadFocus && owner_ && owner_->window()->isVisible())
+        owner_->window()->activateWindow();
 }
 
 bool PopoverHost::ownsWindow(const QWidget* window) const

@@ -306,6 +306,37 @@ TEST(PopoverHostTest, EscapeClosesItUnlessTheContentTakesIt)
     EXPECT_FALSE(popover.isShown());
 }
 
+TEST(PopoverHostTest, ClosingGivesTheKeyboardBackToTheWindowItWasOpenedFrom)
+{
+    QWidget owner;
+    owner.setGeometry(400, 100, 400, 300);
+    auto* list = new QLineEdit(&owner);
+    owner.show();
+    owner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+
+    PopoverHost popover;
+    popover.setContentWidget(fixedContent(QSize(200, 100)));
+    popover.showRelativeTo(list, QRect(), PopoverHost::left);
+    popover.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&popover));
+    popover.close();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&owner));
+
+    // A popover that never had the keyboard takes nothing away on closing.
+    QWidget other;
+    other.setGeometry(0, 500, 100, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    popover.showRelativeTo(list, QRect(), PopoverHost::left);
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    popover.close();
+    test::spinEventLoop(std::chrono::milliseconds(50));
+    EXPECT_EQ(QApplication::activeWindow(), &other);
+}
+
 TEST(PopoverHostTest, DraggingTheBackgroundDetachesADetachablePopover)
 {
     QWidget elsewhere;
