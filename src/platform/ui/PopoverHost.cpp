@@ -387,6 +387,10 @@ bool PopoverHost::eventFilter(QObject* watched, QEvent* event)
     // the popover alone: the user answers it and comes back.
     if (window->isModal() || QApplication::activeModalWidget() == window)
         return false;
+    // Nor does a press in a popup menu: it is the menu opened from the
+    // popover (its menu button) whose item is being chosen.
+    if ((window->windowFlags() & Qt::WindowType_Mask) == Qt::Popup)
+        return false;
     // The press still goes where it was aimed.
     QMetaObject::invokeMethod(this, &PopoverHost::performClose, Qt::DirectConnection);
     return false;

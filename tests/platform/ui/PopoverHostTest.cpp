@@ -10,6 +10,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -212,6 +213,17 @@ TEST(PopoverHostTest, APressOutsideClosesItAndAPressInsideDoesNot)
         dialog.show();
         QTest::mouseClick(&dialog, Qt::LeftButton, {}, QPoint(20, 20));
         EXPECT_TRUE(popover.isShown());
+    }
+    // So is an item of a menu popped up from it, even one without a parent.
+    {
+        QMenu menu;
+        QAction* item = menu.addAction(QStringLiteral("Add File or Folder"));
+        QSignalSpy chosen(item, &QAction::triggered);
+        menu.popup(QPoint(120, 60));
+        ASSERT_TRUE(menu.isVisible());
+        QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(item).center());
+        EXPECT_TRUE(popover.isShown());
+        EXPECT_EQ(chosen.count(), 1);
     }
 
     QTest::mousePress(&elsewhere, Qt::LeftButton, {}, QPoint(10, 10));
