@@ -196,7 +196,11 @@ TEST(EndToEnd, HotkeySearchReturnAndHandedOverFilesReachTheProgram)
     vantel.process().setProcessEnvironment(onTestDisplay(fixture.home));
     vantel.start();
     ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
-    test::settle(std::chrono::milliseconds(700));
+    // The search of the applications folders has found the fixture.
+    const QByteArray found =
+        "Add to allData: " + fixture.home.toUtf8() + "/system-data/applications/quillfeather-echo.desktop";
+    ASSERT_TRUE(vantel.waitForOutput(found)) << vantel.output().toStdString();
+    test::settle(std::chrono::milliseconds(300));
 
     // The window hotkey shows the main view; the search finds the entry.
     pressHotkey("k");
@@ -227,7 +231,8 @@ TEST(EndToEnd, HotkeySearchReturnAndHandedOverFilesReachTheProgram)
     test::settle(std::chrono::milliseconds(300));
     test::tapKey("Return");
     ASSERT_TRUE(waitForRuns(fixture, 2)) << vantel.output().toStdString();
-    EXPECT_EQ(fixture.logLines().mid(1).join(QLatin1Char('|')), QStringList({QStringLiteral("run 2"), first, second}).join(QLatin1Char('|')))
+    const QStringList expected{QStringLiteral("run 2"), first, second};
+    EXPECT_EQ(fixture.logLines().mid(1).join(QLatin1Char('|')), expected.join(QLatin1Char('|')))
         << vantel.output().toStdString();
 
     // The tag's hotkey shows its entries.
