@@ -1,4 +1,9 @@
+#include "access/AccessExecutionServices.h"
+#include "access/ui/QtURLInputDialogProvider.h"
+#include "config/FirstRunConfig.h"
+#include "datastore/DataStorage.h"
 #include "platform/SingleInstance.h"
+#include "platform/ui/QtDialogProvider.h"
 #include "platform/UnixSignals.h"
 #include "shell/InstanceHandOver.h"
 #include "shell/ServiceManager.h"
@@ -40,6 +45,12 @@ int main(int argc, char* argv[])
     // launch may open.
     vantel::ShellWindowing::install();
     vantel::registerFirstRunInterface();
+    // What the core asks of the desktop: opening entries, alerts and panels,
+    // the address prompt of URL templates, the first run's preset tags.
+    vantel::AccessExecutionServices::install();
+    vantel::platform::QtDialogProvider::install();
+    vantel::QtURLInputDialogProvider::install();
+    vantel::FirstRunConfig::install(vantel::DataStorage::shared());
     // Quit from the menu, SIGTERM and SIGINT all end the loop; the end of the
     // session may not, so it runs the sequence itself. It runs once.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&delegate] { delegate.applicationWillTerminate(); });

@@ -537,6 +537,16 @@ void MainViewController::handleFlagsChanged(Qt::KeyboardModifiers modifiers)
 
 // ---- Held files ----
 
+void MainViewController::serviceManagerValuesChanged()
+{
+    QStringList paths;
+    paths.reserve(vantel::MainViewController::serviceManagerValues.size());
+    for (const QUrl& url : std::as_const(vantel::MainViewController::serviceManagerValues))
+        paths << url.toLocalFile();
+    serviceManagerValues_ = paths;
+    updateServiceManagerLabel();
+}
+
 void MainViewController::updateServiceManagerLabel()
 {
     if (!lblServiceManager_)

@@ -122,6 +122,8 @@ public:
     const QStringList& serviceManagerValues() const { return serviceManagerValues_; }
     void setServiceManagerValues(const QStringList& paths) { serviceManagerValues_ = paths; }
     void updateServiceManagerLabel();
+    // The shell handed files over (vantel::MainViewController::serviceManagerValues).
+    void serviceManagerValuesChanged() override;
 
     // ---- Sidebar selection and the list ----
     std::shared_ptr<SourceListItem> sectionViewSelectedItem() const { return sectionViewSelectedItem_; }

@@ -63,6 +63,9 @@ void TableViewPopupManager::showPopover(const TableViewItemPtr& item, int index,
     const auto controller = tableViewPopupViewController();
     if (!controller || tableViewPopover_->isShown())
         return;
+    // A manager its creator did not configure would show an empty frame.
+    if (!tableViewPopover_->contentViewController())
+        configurePopover();
     controller->setItem(item);
     controller->setIndex(index);
     // The row's minimum-x edge: the popover sits on the left of the row.

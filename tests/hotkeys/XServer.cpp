@@ -34,6 +34,12 @@ int recordError(Display*, XErrorEvent* error)
     return 0;
 }
 
+// Tests of the whole program set a larger screen before main() runs.
+QString screenSize()
+{
+    return qEnvironmentVariable("VANTEL_TEST_XVFB_SCREEN", QStringLiteral("640x480x24"));
+}
+
 class XvfbEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
@@ -51,7 +57,7 @@ public:
             process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             process->start(program, {QStringLiteral(":%1").arg(display), QStringLiteral("-noreset"),
                                      QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
-                                     QStringLiteral("0"), QStringLiteral("640x480x24")});
+                                     QStringLiteral("0"), screenSize()});
             const QByteArray name = QStringLiteral(":%1").arg(display).toUtf8();
             Display* connection = nullptr;
             waitUntil(

@@ -402,6 +402,27 @@ TEST_F(TableViewPopupTest, ClosingKeepsWhatWasBeingTyped)
     EXPECT_FALSE(manager->hotkeysPaused());
 }
 
+// A manager whose creator forgot configurePopover still shows its controller,
+// not an empty frame.
+TEST(TableViewPopupManagerTest, ShowingConfiguresAnUnconfiguredPopover)
+{
+    TableViewPopupManager::registerInterface();
+    TableViewPopupManager manager;
+    QWidget list;
+    list.setGeometry(500, 200, 300, 400);
+    list.show();
+    manager.showPopover(TableViewItem::initForURL(QStringLiteral("https://a.example"), QStringLiteral("a"), {}), 2,
+                        &list, QRect(0, 40, 300, 20));
+    ASSERT_TRUE(manager.isShown());
+    const auto controller = manager.tableViewPopupViewController();
+    ASSERT_TRUE(controller);
+    EXPECT_EQ(manager.tableViewPopover().contentViewController(), controller.get());
+    EXPECT_EQ(controller->popover(), &manager.tableViewPopover());
+    EXPECT_GT(manager.tableViewPopover().width(), 100);
+    EXPECT_GT(manager.tableViewPopover().height(), 50);
+    manager.close();
+}
+
 TEST(TableViewPopupManagerTest, ControllerComesFromTheCatalogueOnce)
 {
     auto& catalogue = platform::UiCatalog::main();

@@ -338,6 +338,9 @@ void PopoverHost::closeEvent(QCloseEvent* event)
     pressGlobal_.reset();
     shown_ = false;
     event->accept();
+    // Without a window manager nobody hands the keyboard back to the window
+    // the popover was opened from.
+    const bool hadFocus = isActiveWindow();
     hide();
     // The next show is a popover again; the window keeps its detached flags
     // until then.
@@ -349,6 +352,8 @@ void PopoverHost::closeEvent(QCloseEvent* event)
     if (delegate_)
         delegate_->popoverDidClose(*this);
     emit didClose();
+    if (self && hadFocus && owner_ && owner_->window()->isVisible())
+        owner_->window()->activateWindow();
 }
 
 bool PopoverHost::ownsWindow(const QWidget* window) const
@@ -381,6 +386,10 @@ bool PopoverHost::eventFilter(QObject* watched, QEvent* event)
     // A modal dialog (a file dialog asked from the popover, an alert) leaves
     // the popover alone: the user answers it and comes back.
     if (window->isModal() || QApplication::activeModalWidget() == window)
+        return false;
+    // Nor does a press in a popup menu: it is the menu opened from the
+    // popover (its menu button) whose item is being chosen.
+    if ((window->windowFlags() & Qt::WindowType_Mask) == Qt::Popup)
         return false;
     // The press still goes where it was aimed.
     QMetaObject::invokeMethod(this, &PopoverHost::performClose, Qt::DirectConnection);

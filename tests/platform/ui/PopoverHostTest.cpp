@@ -10,6 +10,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -213,6 +214,17 @@ TEST(PopoverHostTest, APressOutsideClosesItAndAPressInsideDoesNot)
         QTest::mouseClick(&dialog, Qt::LeftButton, {}, QPoint(20, 20));
         EXPECT_TRUE(popover.isShown());
     }
+    // So is an item of a menu popped up from it, even one without a parent.
+    {
+        QMenu menu;
+        QAction* item = menu.addAction(QStringLiteral("Add File or Folder"));
+        QSignalSpy chosen(item, &QAction::triggered);
+        menu.popup(QPoint(120, 60));
+        ASSERT_TRUE(menu.isVisible());
+        QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(item).center());
+        EXPECT_TRUE(popover.isShown());
+        EXPECT_EQ(chosen.count(), 1);
+    }
 
     QTest::mousePress(&elsewhere, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_FALSE(popover.isShown());
@@ -304,6 +316,37 @@ TEST(PopoverHostTest, EscapeClosesItUnlessTheContentTakesIt)
     EXPECT_TRUE(popover.isShown());
     QTest::keyClick(field, Qt::Key_Escape);
     EXPECT_FALSE(popover.isShown());
+}
+
+TEST(PopoverHostTest, ClosingGivesTheKeyboardBackToTheWindowItWasOpenedFrom)
+{
+    QWidget owner;
+    owner.setGeometry(400, 100, 400, 300);
+    auto* list = new QLineEdit(&owner);
+    owner.show();
+    owner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+
+    PopoverHost popover;
+    popover.setContentWidget(fixedContent(QSize(200, 100)));
+    popover.showRelativeTo(list, QRect(), PopoverHost::left);
+    popover.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&popover));
+    popover.close();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&owner));
+
+    // A popover that never had the keyboard takes nothing away on closing.
+    QWidget other;
+    other.setGeometry(0, 500, 100, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    popover.showRelativeTo(list, QRect(), PopoverHost::left);
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    popover.close();
+    test::spinEventLoop(std::chrono::milliseconds(50));
+    EXPECT_EQ(QApplication::activeWindow(), &other);
 }
 
 TEST(PopoverHostTest, DraggingTheBackgroundDetachesADetachablePopover)

@@ -1,0 +1,266 @@
+// The built program as a person uses it: started under its own X server,
+// reached through its global hotkey, searched and launched by keyboard.
+#include "hotkeys/XServer.h"
+#include "shell/ui/VantelProcess.h"
+#include "support/TestSupport.h"
+
+#include "hotkeys/KeyCombo.h"
+#include "model/TableViewItem.h"
+#include "model/iconTag.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/UserDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <csignal>
+
+namespace vantel {
+namespace {
+
+// Set before main(), so the shared Xvfb has room for the centred main view.
+[[maybe_unused]] const bool largeScreen = qputenv("VANTEL_TEST_XVFB_SCREEN", "1280x800x24");
+
+const char* const fixtureName = "Quillfeather Echo";
+
+QString outputFolder()
+{
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+bool writeFile(const QString& path, const QByteArray& contents)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size();
+}
+
+QByteArray archived(const std::shared_ptr<const platform::Archivable>& object)
+{
+    QString error;
+    return platform::KeyedArchiver::archivedData(object, &error);
+}
+
+QByteArray archivedArray(const QList<platform::ArchivablePtr>& objects)
+{
+    QVariantList array;
+    for (const auto& object : objects)
+        array.append(QVariant::fromValue(object));
+    return platform::KeyedArchiver::archivedData(QVariant(array));
+}
+
+// A home with a desktop entry whose program logs its arguments, one tag
+// filing a note, and the window and tag hotkeys set.
+struct Fixture {
+    QString home;
+    QString log;
+    QString note;
+    QString tagName;
+
+    void prepare()
+    {
+        home = test::makeTempDir(QStringLiteral("e2e-home"));
+        test::VantelProcess::prepareHome(home);
+        log = home + QStringLiteral("/echo.log");
+        const QString script = home + QStringLiteral("/echo.sh");
+        ASSERT_TRUE(writeFile(script, "#!/bin/sh\necho \"run $#\" >> '" + log.toUtf8()
+                                          + "'\nfor a in \"$@\"; do echo \"$a\" >> '" + log.toUtf8() + "'; done\n"));
+        QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        // The system data folder is the only one searched besides our own.
+        const QString applications = home + QStringLiteral("/system-data/applications");
+        QDir().mkpath(applications);
+        ASSERT_TRUE(writeFile(applications + QStringLiteral("/quillfeather-echo.desktop"),
+                              "[Desktop Entry]\nType=Application\nName=" + QByteArray(fixtureName)
+                                  + "\nComment=Logs its arguments\nExec=" + script.toUtf8() + " %F\n"));
+        note = home + QStringLiteral("/Ledger notes.txt");
+        ASSERT_TRUE(writeFile(note, "notes\n"));
+
+        KeyCombo::registerArchiveClass();
+        TableViewItem::registerArchiveClass();
+        iconTag::registerArchiveClass();
+        auto tag = iconTag::create(QStringLiteral("Ledger"), QStringLiteral("tag"));
+        tag->setHotkey(KeyCombo::withCarbonModifiers(Key::t, KeyCombo::commandKey | KeyCombo::optionKey));
+        tagName = tag->tagName();
+        auto entry = TableViewItem::initForPath(note, QStringLiteral("Ledger notes"), ListviewItemType::file,
+                                                ListviewItemSource::other);
+        entry->setTags({tagName});
+
+        platform::UserDefaults defaults(home + QStringLiteral("/config/Vantel/net.tarnwick.vantel.plist"));
+        defaults.setBool(true, QStringLiteral("launchedBefore"));
+        defaults.setData(archived(std::make_shared<KeyCombo>(
+                             *KeyCombo::withCarbonModifiers(Key::k, KeyCombo::commandKey | KeyCombo::optionKey))),
+                         QStringLiteral("globalKeyCombo"));
+        defaults.setData(archivedArray({tag}), QStringLiteral("TagData"));
+        defaults.setData(archivedArray({entry}), QStringLiteral("ApplicationData"));
+        defaults.synchronize();
+    }
+
+    void setSmallMode(bool on) const
+    {
+        platform::UserDefaults defaults(home + QStringLiteral("/config/Vantel/net.tarnwick.vantel.plist"));
+        defaults.setBool(on, QStringLiteral("useSmallModeInMainView"));
+        defaults.synchronize();
+    }
+
+    QStringList logLines() const
+    {
+        QFile file(log);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+};
+
+QProcessEnvironment onTestDisplay(const QString& home)
+{
+    QProcessEnvironment env = test::VantelProcess::environment(home);
+    env.insert(QStringLiteral("DISPLAY"), qEnvironmentVariable("DISPLAY"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    return env;
+}
+
+// Ctrl+Alt with a key: what Command+Option is on this desktop.
+void pressHotkey(const char* key)
+{
+    test::pressKey("Control_L");
+    test::pressKey("Alt_L");
+    test::tapKey(key);
+    test::releaseKey("Alt_L");
+    test::releaseKey("Control_L");
+}
+
+void type(const char* text)
+{
+    for (const char* c = text; *c; ++c) {
+        const char name[2] = {*c, 0};
+        test::tapKey(name);
+        test::settle(std::chrono::milliseconds(30));
+    }
+}
+
+// The screen to the output folder; true when it shows the main view (a
+// light area of at least 400 by 300 on the black root window).
+bool screenshot(const QString& name)
+{
+    const QString path = outputFolder() + QLatin1Char('/') + name;
+    QProcess import;
+    import.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path});
+    if (!import.waitForFinished(10000) || import.exitCode() != 0)
+        return false;
+    const QImage screen(path);
+    int light = 0;
+    for (int y = 0; y < screen.height(); y += 2)
+        for (int x = 0; x < screen.width(); x += 2)
+            light += qGray(screen.pixel(x, y)) > 200 ? 1 : 0;
+    return light * 4 > 400 * 300;
+}
+
+// Waits for the main view to appear the n-th time since start.
+bool waitForMainView(test::VantelProcess& vantel, int times)
+{
+    return test::waitUntil(
+        [&] {
+            vantel.waitForOutput("\x01", std::chrono::milliseconds(50));
+            return vantel.logMessages().count(QStringLiteral("<- viewDidAppear")) >= times;
+        },
+        std::chrono::seconds(8));
+}
+
+bool waitForRuns(const Fixture& fixture, int runs)
+{
+    return test::waitUntil(
+        [&] {
+            return fixture.logLines().filter(QRegularExpression(QStringLiteral("^run \\d+$"))).size() >= runs;
+        },
+        std::chrono::seconds(8));
+}
+
+TEST(EndToEnd, HotkeySearchReturnAndHandedOverFilesReachTheProgram)
+{
+    VANTEL_REQUIRE_X_SERVER();
+    if (QStandardPaths::findExecutable(QStringLiteral("import")).isEmpty())
+        GTEST_SKIP() << "ImageMagick's import is not installed";
+
+    Fixture fixture;
+    ASSERT_NO_FATAL_FAILURE(fixture.prepare());
+
+    test::VantelProcess vantel(fixture.home);
+    vantel.process().setProcessEnvironment(onTestDisplay(fixture.home));
+    vantel.start();
+    ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
+    // The search of the applications folders has found the fixture.
+    const QByteArray found =
+        "Add to allData: " + fixture.home.toUtf8() + "/system-data/applications/quillfeather-echo.desktop";
+    ASSERT_TRUE(vantel.waitForOutput(found)) << vantel.output().toStdString();
+    test::settle(std::chrono::milliseconds(300));
+
+    // The window hotkey shows the main view; the search finds the entry.
+    pressHotkey("k");
+    ASSERT_TRUE(waitForMainView(vantel, 1)) << vantel.output().toStdString();
+    test::settle(std::chrono::milliseconds(400));
+    type("quill");
+    test::settle(std::chrono::milliseconds(500));
+    EXPECT_TRUE(screenshot(QStringLiteral("main-view-search.png")));
+    test::tapKey("Return");
+    ASSERT_TRUE(waitForRuns(fixture, 1)) << vantel.output().toStdString();
+    EXPECT_EQ(fixture.logLines().join(QLatin1Char('|')).toStdString(), "run 0");
+
+    // Two files handed over by a second start wait for the next launch.
+    const QString first = fixture.home + QStringLiteral("/first file.txt");
+    const QString second = fixture.home + QStringLiteral("/second.txt");
+    ASSERT_TRUE(writeFile(first, "1") && writeFile(second, "2"));
+    test::VantelProcess handOver(fixture.home);
+    handOver.process().setProcessEnvironment(onTestDisplay(fixture.home));
+    handOver.start({first, second});
+    ASSERT_TRUE(handOver.waitForFinished(std::chrono::seconds(10)));
+    EXPECT_EQ(handOver.process().exitCode(), 0) << handOver.output().toStdString();
+    test::settle(std::chrono::milliseconds(500));
+    if (vantel.logMessages().count(QStringLiteral("<- viewDidAppear")) < 2)
+        pressHotkey("k");
+    ASSERT_TRUE(waitForMainView(vantel, 2)) << vantel.output().toStdString();
+    test::settle(std::chrono::milliseconds(400));
+    type("quill");
+    test::settle(std::chrono::milliseconds(300));
+    test::tapKey("Return");
+    ASSERT_TRUE(waitForRuns(fixture, 2)) << vantel.output().toStdString();
+    const QStringList expected{QStringLiteral("run 2"), first, second};
+    EXPECT_EQ(fixture.logLines().mid(1).join(QLatin1Char('|')), expected.join(QLatin1Char('|')))
+        << vantel.output().toStdString();
+
+    // The tag's hotkey shows its entries.
+    pressHotkey("t");
+    ASSERT_TRUE(waitForMainView(vantel, 3)) << vantel.output().toStdString();
+    test::settle(std::chrono::milliseconds(600));
+    EXPECT_TRUE(screenshot(QStringLiteral("main-view-tag-default.png")));
+    test::tapKey("Escape");
+
+    vantel.signal(SIGTERM);
+    ASSERT_TRUE(vantel.waitForFinished());
+    EXPECT_EQ(vantel.process().exitCode(), 0);
+
+    // The same tag in small mode.
+    fixture.setSmallMode(true);
+    test::VantelProcess small(fixture.home);
+    small.process().setProcessEnvironment(onTestDisplay(fixture.home));
+    small.start();
+    ASSERT_TRUE(small.waitForOutput("<- applicationDidFinishLaunching")) << small.output().toStdString();
+    test::settle(std::chrono::milliseconds(500));
+    pressHotkey("t");
+    ASSERT_TRUE(waitForMainView(small, 1)) << small.output().toStdString();
+    test::settle(std::chrono::milliseconds(600));
+    EXPECT_TRUE(screenshot(QStringLiteral("main-view-tag-small.png")));
+    small.signal(SIGTERM);
+    ASSERT_TRUE(small.waitForFinished());
+    EXPECT_EQ(small.process().exitCode(), 0);
+}
+
+} // namespace
+} // namespace vantel
