@@ -363,7 +363,12 @@ void MainViewController::viewWillAppear()
 void MainViewController::viewDidAppear()
 {
     VLOG(category(), LogType::Default, "-> viewDidAppear");
-    sectionView_->updateContent(sectionView_->outlineViewStructure().isEmpty());
+    const bool buildNow = sectionView_->outlineViewStructure().isEmpty();
+    sectionView_->updateContent(buildNow);
+    // A category that gained or lost its entries while the view was hidden
+    // missed the check that "currentDataChanged" makes only while shown.
+    if (!buildNow)
+        sectionView_->validateCategoryVisibility();
     mainTableView_->reloadData();
     if (hasWindow())
         searchField_->setFocus(Qt::OtherFocusReason);

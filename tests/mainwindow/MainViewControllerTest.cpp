@@ -118,6 +118,20 @@ TEST_F(MainViewTest, StoreNotificationsRefreshTheListOnlyWhileShown)
     EXPECT_TRUE(logged(QStringLiteral("Observer showPathInMainViewChanged was called")));
 }
 
+TEST_F(MainViewTest, ACategoryFilledWhileHiddenShowsAtTheNextOpening)
+{
+    app(QStringLiteral("Calculator"), QStringLiteral("accessories-calculator"));
+    store->rebuildData(DataStorageRebuildReason::userInitiatedRequest);
+    open();
+    EXPECT_FALSE(sidebar().rootEntryAllFilesAvailable());
+    close();
+    path(QStringLiteral("Notes.txt"), ListviewItemType::file);
+    store->rebuildData(DataStorageRebuildReason::userInitiatedRequest);
+    open();
+    EXPECT_TRUE(sidebar().rootEntryAllFilesAvailable());
+    EXPECT_TRUE(sidebar().selectItemWithSelectionType(SidebarSelectionType::allFiles));
+}
+
 TEST_F(MainViewTest, ItemChangesLogAndRepaintExceptTagAndVisibilityChanges)
 {
     fillCatalogue();
