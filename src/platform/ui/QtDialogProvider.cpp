@@ -179,8 +179,9 @@ SavePanelResponse QtDialogProvider::runSavePanel(const SavePanelRequest& request
     }
     if (!request.title.isEmpty())
         panel.setWindowTitle(request.title);
-    if (!request.directory.isEmpty())
-        panel.setDirectory(request.directory);
+    // Without a folder of its own a panel would open wherever the program
+    // was started from.
+    panel.setDirectory(request.directory.isEmpty() ? QDir::homePath() : request.directory);
     if (!request.nameFieldStringValue.isEmpty())
         panel.selectFile(request.nameFieldStringValue);
     if (panel.exec() != QDialog::Accepted || panel.selectedFiles().isEmpty())
@@ -224,8 +225,9 @@ OpenPanelResponse QtDialogProvider::runOpenPanel(const OpenPanelRequest& request
             grid->addWidget(label, grid->rowCount(), 0, 1, grid->columnCount());
         }
     }
-    if (!request.directory.isEmpty())
-        panel.setDirectory(request.directory);
+    // Without a folder of its own a panel would open wherever the program
+    // was started from.
+    panel.setDirectory(request.directory.isEmpty() ? QDir::homePath() : request.directory);
     if (request.isEnabled)
         panel.setProxyModel(new EnabledFilterModel(request.isEnabled, &panel));
 
