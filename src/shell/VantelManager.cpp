@@ -6,6 +6,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/WindowSystem.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QObject>
 #include <QVariant>
@@ -486,6 +487,13 @@ void VantelManager::popoverDidDetach(vantel::Popover& popover)
 bool VantelManager::popoverShouldClose(vantel::Popover& popover)
 {
     log(QStringLiteral("popoverShouldClose"));
+    // A left press on the status item closes the popover through the item's
+    // own toggle; closing it here first would let that press open it again.
+    if (QGuiApplication::mouseButtons().testFlag(Qt::LeftButton) && statusItemAnchor_) {
+        const std::optional<QRect> anchor = statusItemAnchor_();
+        if (anchor && anchor->contains(QCursor::pos()))
+            return false;
+    }
     popover.setTransient(true);
     return true;
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <csignal>
 
@@ -11,10 +13,18 @@ QString vantelExecutable()
     return QStringLiteral(VANTEL_BUNDLE_DIR "/MacOS/Vantel");
 }
 
+// The settings file in the throw-away home of this test process.
+QString settingsPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/Vantel/net.tarnwick.vantel.plist");
+}
+
 class ProgramLifecycle : public ::testing::TestWithParam<int> {};
 
 TEST_P(ProgramLifecycle, QuitsCleanlyOnSignal)
 {
+    QFile::remove(settingsPath());
     QProcess vantel;
     vantel.setProcessChannelMode(QProcess::SeparateChannels);
     vantel.setReadChannel(QProcess::StandardError);
@@ -31,7 +41,12 @@ TEST_P(ProgramLifecycle, QuitsCleanlyOnSignal)
     err += vantel.readAllStandardError();
     EXPECT_EQ(vantel.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(vantel.exitCode(), 0);
-    EXPECT_TRUE(err.contains(QStringLiteral("on signal %1").arg(GetParam()).toUtf8())) << err.toStdString();
+    EXPECT_EQ(err.count(QStringLiteral("on signal %1").arg(GetParam()).toUtf8()), 1) << err.toStdString();
+
+    // The settings were saved, as a binary property list.
+    QFile settings(settingsPath());
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly)) << settingsPath().toStdString();
+    EXPECT_TRUE(settings.read(8).startsWith("bplist"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProgramLifecycle, ::testing::Values(SIGTERM, SIGINT));

@@ -67,7 +67,8 @@ void StatusItem::setUpButton()
         return frame.isEmpty() ? std::nullopt : std::optional<QRect>(frame);
     });
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger) {
+        // A quick second click arrives as a double click; it toggles all the same.
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
             const bool control = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::MetaModifier);
             statusBarButtonAction(control ? Click::controlLeft : Click::left);
         }

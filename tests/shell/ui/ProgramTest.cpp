@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <csignal>
 
@@ -93,6 +94,7 @@ TEST(Program, ALaterStartHandsItsFilesOrAToggleToTheRunningOne)
 {
     const QString home = test::makeTempDir(QStringLiteral("instance-home"));
     test::VantelProcess::prepareHome(home);
+    const QString socket = home + QStringLiteral("/runtime/net.tarnwick.vantel.socket");
     const QString present = home + QStringLiteral("/present file.txt");
     QFile file(present);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -107,29 +109,50 @@ TEST(Program, ALaterStartHandsItsFilesOrAToggleToTheRunningOne)
     second.process().setWorkingDirectory(home);
     second.start({QStringLiteral("present file.txt"), home + QStringLiteral("/missing.txt")});
     ASSERT_TRUE(second.waitForFinished());
+    EXPECT_EQ(second.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.process().exitCode(), 0) << second.output().toStdString();
     EXPECT_FALSE(second.output().contains("applicationDidFinishLaunching"));
 
-    ASSERT_TRUE(first.waitForOutput("Finder-Service provided some content ...")) << first.output().toStdString();
-    // Until the main view exists the files have nowhere to wait; once it
-    // does, only the present one waits.
-    EXPECT_TRUE(first.waitForOutput("openFilesInMainView: 1 of 2 files waiting", std::chrono::seconds(2))
-                || first.output().contains("openFilesInMainView: the main view does not exist"))
+    // The main view opens with the present file alone waiting in it.
+    ASSERT_TRUE(first.waitForOutput("openFilesInMainView: ")) << first.output().toStdString();
+    const auto handOvers = [&first] {
+        return first.logMessages().filter(QRegularExpression(QStringLiteral("^openFilesInMainView: ")));
+    };
+    EXPECT_EQ(handOvers(), QStringList{QStringLiteral("openFilesInMainView: 1 of 2 files waiting")})
         << first.output().toStdString();
+    EXPECT_EQ(first.logMessages().count(QStringLiteral("Finder-Service provided some content ...")), 1);
+    EXPECT_EQ(first.logMessages().count(QStringLiteral("popoverDidShow")), 1);
 
-    test::VantelProcess third(home);
-    third.start();
-    ASSERT_TRUE(third.waitForFinished());
-    EXPECT_EQ(third.process().exitCode(), 0);
-    EXPECT_TRUE(first.waitForOutput("switchMainWindow in AppDelegate executed")) << first.output().toStdString();
+    // A start without arguments switches the main view: closed, then open again.
+    const auto startEmpty = [&home] {
+        test::VantelProcess later(home);
+        later.start();
+        EXPECT_TRUE(later.waitForFinished());
+        EXPECT_EQ(later.process().exitCode(), 0) << later.output().toStdString();
+        EXPECT_FALSE(later.output().contains("applicationDidFinishLaunching"));
+    };
+    startEmpty();
+    EXPECT_TRUE(first.waitForOutput("closeMainWindow -> close Popover")) << first.output().toStdString();
+    startEmpty();
+    ASSERT_TRUE(test::poll([&] { return first.logMessages().count(QStringLiteral("popoverDidShow")) == 2; }))
+        << first.output().toStdString();
+    EXPECT_EQ(first.logMessages().count(QStringLiteral("switchMainWindow in AppDelegate executed")), 2);
+    EXPECT_EQ(handOvers().size(), 1) << "a start without files handed files over";
 
-    // A crashed instance leaves its socket behind; the next start takes it over.
+    // A crashed instance leaves its socket behind; the next start takes it
+    // over and answers later starts itself.
     first.signal(SIGKILL);
     ASSERT_TRUE(first.waitForFinished());
-    ASSERT_TRUE(QFile::exists(home + QStringLiteral("/runtime/net.tarnwick.vantel.socket")));
+    ASSERT_TRUE(QFile::exists(socket));
     test::VantelProcess fourth(home);
     fourth.start();
     ASSERT_TRUE(fourth.waitForOutput("<- applicationDidFinishLaunching")) << fourth.output().toStdString();
+    test::VantelProcess fifth(home);
+    fifth.start({present});
+    ASSERT_TRUE(fifth.waitForFinished());
+    EXPECT_EQ(fifth.process().exitCode(), 0);
+    EXPECT_TRUE(fourth.waitForOutput("openFilesInMainView: 1 of 1 files waiting")) << fourth.output().toStdString();
+
     fourth.signal(SIGTERM);
     ASSERT_TRUE(fourth.waitForFinished());
     EXPECT_EQ(fourth.process().exitCode(), 0);

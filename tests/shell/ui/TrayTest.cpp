@@ -1,14 +1,12 @@
 #include "VantelProcess.h"
 
+#include "platform/UserDefaults.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QImage>
-#include <QProcess>
-#include <QStandardPaths>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <csignal>
@@ -16,148 +14,220 @@
 namespace vantel {
 namespace {
 
-// A private X server with trayer as the tray, for the whole program.
-class TrayDesktop {
-public:
-    bool start(QString* why)
+const QRect screenFrame(0, 0, 1280, 800);
+
+// Vantel on the private desktop with a settings file of its own.
+struct TrayFixture {
+    test::TrayDesktop desktop;
+    QString home;
+    std::unique_ptr<test::VantelProcess> vantel;
+
+    // False, with the reason, where the desktop can't be had.
+    bool start(QString* why, const std::function<void(platform::UserDefaults&)>& settings = {})
     {
-        for (const char* tool : {"Xvfb", "trayer", "xdotool", "import"}) {
-            if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty()) {
-                *why = QStringLiteral("%1 is not installed").arg(QLatin1String(tool));
-                return false;
-            }
-        }
-        xvfb_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0",
-                                             "1280x800x24"});
-        if (!xvfb_.waitForStarted(5000) || !xvfb_.waitForReadyRead(10000)) {
-            *why = QStringLiteral("Xvfb did not start");
+        if (!desktop.start(why))
             return false;
-        }
-        display_ = QStringLiteral(":") + QString::fromLatin1(xvfb_.readAllStandardOutput()).trimmed();
-        trayer_.setProcessEnvironment(environment());
-        trayer_.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--widthtype", "request",
-                                                 "--height", "28", "--transparent", "true", "--alpha", "0",
-                                                 "--tint", "0x31363b"});
-        if (!trayer_.waitForStarted(5000)) {
-            *why = QStringLiteral("trayer did not start");
-            return false;
-        }
-        QThread::msleep(800);
+        home = test::makeTempDir(QStringLiteral("tray-home"));
+        test::VantelProcess::prepareHome(home);
+        platform::UserDefaults defaults(settingsPath());
+        // A later run: the first-run assistant would take the focus.
+        defaults.setBool(true, QStringLiteral("launchedBefore"));
+        if (settings)
+            settings(defaults);
+        defaults.synchronize();
+        vantel = std::make_unique<test::VantelProcess>(home);
+        desktop.attach(*vantel, home);
+        vantel->start();
         return true;
     }
-    ~TrayDesktop()
+    QString settingsPath() const { return home + QStringLiteral("/config/Vantel/net.tarnwick.vantel.plist"); }
+    std::string log() { return vantel->output().toStdString(); }
+    // Waits until `count` log lines match.
+    bool waitForLog(const QString& pattern, qsizetype count = 1)
     {
-        for (QProcess* process : {&trayer_, &xvfb_}) {
-            if (process->state() != QProcess::NotRunning) {
-                process->terminate();
-                process->waitForFinished(3000);
-            }
-        }
+        const QRegularExpression line(pattern);
+        return test::poll([&] { return vantel->logMessages().filter(line).size() >= count; })
+               && vantel->logMessages().filter(line).size() == count;
     }
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display_);
-        return env;
-    }
-    int run(const QString& program, const QStringList& arguments) const
-    {
-        QProcess process;
-        process.setProcessEnvironment(environment());
-        process.start(program, arguments);
-        process.waitForFinished(10000);
-        return process.exitCode();
-    }
-    QImage screenshot(const QString& name) const
-    {
-        const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
-        QDir().mkpath(folder);
-        const QString path = folder + QLatin1Char('/') + name;
-        run(QStringLiteral("import"), {"-window", "root", path});
-        return QImage(path);
-    }
-    QString display() const { return display_; }
 
-private:
-    QProcess xvfb_;
-    QProcess trayer_;
-    QString display_;
+    // Vantel's window inside trayer's panel: its status item.
+    std::optional<QRect> trayIcon() const
+    {
+        const QRect tray = desktop.trayFrame();
+        for (const QRect& frame : desktop.visibleWindows(vantel->process().processId())) {
+            if (tray.contains(frame))
+                return frame;
+        }
+        return std::nullopt;
+    }
+    // Vantel's mapped windows outside the tray.
+    QList<QRect> windows() const
+    {
+        QList<QRect> found;
+        const QRect tray = desktop.trayFrame();
+        for (const QRect& frame : desktop.visibleWindows(vantel->process().processId())) {
+            if (!tray.contains(frame))
+                found << frame;
+        }
+        return found;
+    }
+    std::optional<QRect> windowSized(const QSize& size) const
+    {
+        for (const QRect& frame : windows()) {
+            if (frame.size() == size)
+                return frame;
+        }
+        return std::nullopt;
+    }
 };
 
-bool isIconOrange(QRgb pixel)
+// The size the main view has in the popup: `Calculated Size: (w, h)`.
+std::optional<QSize> loggedPopupSize(const QStringList& log)
 {
-    return qRed(pixel) > 200 && qGreen(pixel) > 100 && qGreen(pixel) < 170 && qBlue(pixel) < 80;
-}
-
-// The centre of the status item's orange picture in the top-right corner.
-std::optional<QPoint> findIcon(const QImage& screen)
-{
-    QRect box;
-    for (int y = 0; y < 40 && y < screen.height(); ++y) {
-        for (int x = screen.width() - 300; x < screen.width(); ++x) {
-            if (isIconOrange(screen.pixel(x, y)))
-                box = box.united(QRect(x, y, 1, 1));
-        }
+    static const QRegularExpression line(QStringLiteral("^\\s*Calculated Size: \\((\\d+), (\\d+)\\)$"));
+    for (const QString& message : log) {
+        const QRegularExpressionMatch match = line.match(message);
+        if (match.hasMatch())
+            return QSize(match.captured(1).toInt(), match.captured(2).toInt());
     }
-    if (box.isEmpty())
-        return std::nullopt;
-    return box.center();
-}
-
-// Light pixels below the tray: the opened menu.
-int lightPixelsBelowTray(const QImage& screen)
-{
-    int count = 0;
-    for (int y = 40; y < 400 && y < screen.height(); ++y) {
-        for (int x = screen.width() - 400; x < screen.width(); ++x) {
-            if (qGray(screen.pixel(x, y)) > 200)
-                ++count;
-        }
-    }
-    return count;
+    return std::nullopt;
 }
 
 TEST(Tray, TheIconSitsInTheTrayAndAnswersBothButtons)
 {
-    TrayDesktop desktop;
+    TrayFixture fixture;
     QString why;
-    if (!desktop.start(&why))
+    // A width and height of the main view other than the defaults.
+    if (!fixture.start(&why, [](platform::UserDefaults& defaults) {
+            defaults.setString(QStringLiteral("650px"), QStringLiteral("mainWindowWidth"));
+            defaults.setString(QStringLiteral("60%"), QStringLiteral("mainWindowHeight"));
+        }))
         GTEST_SKIP() << why.toStdString();
+    test::VantelProcess& vantel = *fixture.vantel;
+    test::TrayDesktop& desktop = fixture.desktop;
+    ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << fixture.log();
 
-    const QString home = test::makeTempDir(QStringLiteral("tray-home"));
-    test::VantelProcess::prepareHome(home);
-    test::VantelProcess vantel(home);
-    QProcessEnvironment env = test::VantelProcess::environment(home);
-    env.insert(QStringLiteral("DISPLAY"), desktop.display());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    vantel.process().setProcessEnvironment(env);
-    vantel.start();
-    ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
-    ASSERT_TRUE(vantel.output().contains("Initializing StatusBarButton")) << vantel.output().toStdString();
-    QThread::msleep(700);
+    // The status item: a window of Vantel's embedded in trayer's panel.
+    std::optional<QRect> icon;
+    ASSERT_TRUE(test::poll([&] { return (icon = fixture.trayIcon()).has_value(); })) << "no status item in the tray";
+    EXPECT_GE(icon->width(), 16);
+    EXPECT_LE(icon->height(), desktop.trayFrame().height());
+    EXPECT_TRUE(fixture.windows().isEmpty()) << "a window is open before any click";
+    desktop.screenshot(QStringLiteral("tray-icon.png"));
 
-    const QImage tray = desktop.screenshot(QStringLiteral("tray-icon.png"));
-    const std::optional<QPoint> icon = findIcon(tray);
-    ASSERT_TRUE(icon.has_value()) << "no status item in the tray";
-    const int before = lightPixelsBelowTray(tray);
-
-    const QString x = QString::number(icon->x());
-    const QString y = QString::number(icon->y());
-    desktop.run(QStringLiteral("xdotool"), {"mousemove", x, y, "click", "1"});
-    EXPECT_TRUE(vantel.waitForOutput("switchMainWindow in AppDelegate executed")) << vantel.output().toStdString();
+    // A left click: the popup under the icon at the size worked out from the
+    // settings (650 px wide, 60 % of the pointer's 800 px screen), with the
+    // popup's one-pixel border around it.
+    const QSize content(650, 480);
+    const QSize frameSize = content + QSize(2, 2);
+    desktop.click(icon->center(), 1);
+    ASSERT_TRUE(vantel.waitForOutput("switchMainWindow in AppDelegate executed")) << fixture.log();
     EXPECT_TRUE(vantel.output().contains("statusBarButtonAction -> left click"));
+    std::optional<QRect> popup;
+    ASSERT_TRUE(test::poll([&] { return (popup = fixture.windowSized(frameSize)).has_value(); }))
+        << "no popup of " << frameSize.width() << "x" << frameSize.height() << "\n"
+        << fixture.log();
+    EXPECT_EQ(loggedPopupSize(vantel.logMessages()), content);
+    EXPECT_GE(popup->top(), icon->bottom()) << "the popup is not under the tray";
+    EXPECT_TRUE(popup->left() <= icon->center().x() && icon->center().x() <= popup->right())
+        << "the popup does not hang under the icon";
+    EXPECT_TRUE(screenFrame.contains(*popup));
+    EXPECT_EQ(fixture.windows().size(), 1);
+    desktop.screenshot(QStringLiteral("tray-popup.png"));
 
-    desktop.run(QStringLiteral("xdotool"), {"mousemove", x, y, "click", "3"});
-    EXPECT_TRUE(vantel.waitForOutput("statusBarButtonAction -> right click")) << vantel.output().toStdString();
+    // A second click closes it.
+    desktop.click(icon->center(), 1);
+    EXPECT_TRUE(test::poll([&] { return fixture.windows().isEmpty(); })) << "the popup stayed open\n"
+                                                                             << fixture.log();
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^switchMainWindow in AppDelegate executed$"), 2)) << fixture.log();
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^closeMainWindow -> close Popover$"))) << fixture.log();
+    desktop.screenshot(QStringLiteral("tray-popup-closed.png"));
+
+    // A right click: the status menu under the tray.
+    desktop.click(icon->center(), 3);
+    EXPECT_TRUE(vantel.waitForOutput("statusBarButtonAction -> right click")) << fixture.log();
+    QRect menu;
+    ASSERT_TRUE(test::poll([&] {
+        const QList<QRect> open = fixture.windows();
+        menu = open.size() == 1 ? open.first() : QRect();
+        return menu.isValid();
+    })) << "no status menu";
+    EXPECT_GE(menu.top(), icon->top());
+    // Thirteen items and five separators (no shortcuts tool on Linux).
+    EXPECT_GT(menu.height(), 13 * 18) << menu.height();
+    desktop.screenshot(QStringLiteral("tray-status-menu.png"));
+
+    // Its items work: the first, from the keyboard, opens the about window...
+    // (the about window itself is not built yet: its controller is asked for)
+    desktop.run(QStringLiteral("xdotool"), {"key", "Down", "Return"});
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^instantiateWindowController.*: info$"))) << fixture.log();
+    // ...and the last quits, through the termination sequence. (A second
+    // press within the double-click time would be a double click, which opens
+    // no menu.)
     QThread::msleep(500);
-    const QImage menu = desktop.screenshot(QStringLiteral("tray-status-menu.png"));
-    EXPECT_GT(lightPixelsBelowTray(menu), before + 20000) << "no menu under the tray";
-    desktop.run(QStringLiteral("xdotool"), {"key", "Escape"});
+    desktop.click(icon->center(), 3);
+    ASSERT_TRUE(test::poll([&] {
+        for (const QRect& frame : fixture.windows()) {
+            if (frame.height() > 13 * 18 && frame.top() < 100)
+                return true;
+        }
+        return false;
+    })) << "the status menu did not open again\n"
+        << fixture.log();
+    desktop.run(QStringLiteral("xdotool"), {"key", "Up", "Return"});
+    ASSERT_TRUE(vantel.waitForFinished()) << fixture.log();
+    EXPECT_EQ(vantel.process().exitCode(), 0);
+    EXPECT_EQ(vantel.logMessages().count(QStringLiteral("-> applicationWillTerminate")), 1);
+}
+
+// A setting changed through the main view a moment before SIGTERM is in the
+// settings file once the process has ended, and only then.
+TEST(Tray, TerminationSavesAChangeMadeJustBefore)
+{
+    TrayFixture fixture;
+    QString why;
+    if (!fixture.start(&why))
+        GTEST_SKIP() << why.toStdString();
+    test::VantelProcess& vantel = *fixture.vantel;
+    test::TrayDesktop& desktop = fixture.desktop;
+    ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << fixture.log();
+    std::optional<QRect> icon;
+    ASSERT_TRUE(test::poll([&] { return (icon = fixture.trayIcon()).has_value(); })) << "no status item in the tray";
+
+    desktop.click(icon->center(), 1);
+    std::optional<QRect> popup;
+    ASSERT_TRUE(test::poll([&] {
+        const QList<QRect> open = fixture.windows();
+        popup = open.size() == 1 ? std::optional<QRect>(open.first()) : std::nullopt;
+        return popup.has_value();
+    })) << fixture.log();
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^popoverDidShow$"))) << fixture.log();
+
+    // The "Categories" header of the sidebar, under the menu button, closes
+    // from anywhere on its row.
+    desktop.click(popup->topLeft() + QPoint(60, 52), 1);
+    desktop.screenshot(QStringLiteral("tray-categories-collapsed.png"));
+    // Closing the popup keeps the sidebar's state in the settings.
+    desktop.click(icon->center(), 1);
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^closeMainWindow -> close Popover$"))) << fixture.log();
+    ASSERT_TRUE(test::poll([&] { return fixture.windows().isEmpty(); }));
+    {
+        platform::UserDefaults before(fixture.settingsPath());
+        EXPECT_FALSE(before.boolForKey(QStringLiteral("sidebarCategoriesCollapsed")))
+            << "saved before the termination";
+    }
 
     vantel.signal(SIGTERM);
     ASSERT_TRUE(vantel.waitForFinished());
+    EXPECT_EQ(vantel.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(vantel.process().exitCode(), 0);
-    EXPECT_EQ(vantel.logMessages().count(QStringLiteral("-> applicationWillTerminate")), 1);
+    const QStringList log = vantel.logMessages();
+    EXPECT_EQ(log.count(QStringLiteral("Configuration saved")), 1);
+    platform::UserDefaults after(fixture.settingsPath());
+    EXPECT_TRUE(after.boolForKey(QStringLiteral("sidebarCategoriesCollapsed"))) << fixture.log();
+    // The rest of the file survived the save.
+    EXPECT_TRUE(after.boolForKey(QStringLiteral("debugLogging")));
+    EXPECT_TRUE(after.boolForKey(QStringLiteral("launchedBefore")));
 }
 
 } // namespace

@@ -2,10 +2,13 @@
 
 #include "platform/UserDefaults.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QThread>
 
 #include <csignal>
 
@@ -100,6 +103,9 @@ void VantelProcess::signal(int number)
 
 QByteArray VantelProcess::output()
 {
+    // Without an event loop the pipe is read only while waiting on it.
+    if (process_.state() == QProcess::Running)
+        process_.waitForReadyRead(10);
     output_ += process_.readAllStandardError();
     return output_;
 }
@@ -115,6 +121,155 @@ QStringList VantelProcess::logMessages()
             messages << text.remove(prefix);
     }
     return messages;
+}
+
+bool poll(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeout.count())
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+TrayDesktop::~TrayDesktop()
+{
+    for (QProcess* process : {&trayer_, &xvfb_}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->terminate();
+            if (!process->waitForFinished(3000)) {
+                process->kill();
+                process->waitForFinished(3000);
+            }
+        }
+    }
+}
+
+bool TrayDesktop::start(QString* why)
+{
+    for (const char* tool : {"Xvfb", "trayer", "xdotool", "xwininfo", "import"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty()) {
+            *why = QStringLiteral("%1 is not installed").arg(QLatin1String(tool));
+            return false;
+        }
+    }
+    // -displayfd picks a free display: other tests run X servers too.
+    xvfb_.start(QStringLiteral("Xvfb"),
+                {"-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "1280x800x24"});
+    QByteArray number;
+    const bool ready = xvfb_.waitForStarted(5000) && poll([&] {
+        xvfb_.waitForReadyRead(50);
+        number += xvfb_.readAllStandardOutput();
+        return number.contains('\n') || xvfb_.state() == QProcess::NotRunning;
+    });
+    if (!ready || !number.contains('\n')) {
+        *why = QStringLiteral("Xvfb did not start");
+        return false;
+    }
+    display_ = QStringLiteral(":") + QString::fromLatin1(number).trimmed();
+    trayer_.setProcessEnvironment(environment());
+    trayer_.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--widthtype", "request",
+                                             "--height", "28", "--transparent", "true", "--alpha", "0",
+                                             "--tint", "0x31363b"});
+    if (!trayer_.waitForStarted(5000)) {
+        *why = QStringLiteral("trayer did not start");
+        return false;
+    }
+    // The tray is there once its panel is mapped (it then owns the tray selection).
+    if (!poll([this] { return trayFrame().isValid(); })) {
+        *why = QStringLiteral("trayer showed no panel");
+        return false;
+    }
+    return true;
+}
+
+QProcessEnvironment TrayDesktop::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display_);
+    return env;
+}
+
+void TrayDesktop::attach(VantelProcess& vantel, const QString& home) const
+{
+    QProcessEnvironment env = VantelProcess::environment(home);
+    env.insert(QStringLiteral("DISPLAY"), display_);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    vantel.process().setProcessEnvironment(env);
+}
+
+QByteArray TrayDesktop::run(const QString& program, const QStringList& arguments) const
+{
+    QProcess process;
+    process.setProcessEnvironment(environment());
+    process.start(program, arguments);
+    process.waitForFinished(10000);
+    return process.readAllStandardOutput();
+}
+
+void TrayDesktop::click(const QPoint& at, int button) const
+{
+    run(QStringLiteral("xdotool"), {"mousemove", QString::number(at.x()), QString::number(at.y()), "click",
+                                    QString::number(button)});
+}
+
+QImage TrayDesktop::screenshot(const QString& name) const
+{
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+    QDir().mkpath(folder);
+    const QString path = folder + QLatin1Char('/') + name;
+    QFile::remove(path);
+    run(QStringLiteral("import"), {"-window", "root", path});
+    return QImage(path);
+}
+
+QRect TrayDesktop::frameOf(const QByteArray& window) const
+{
+    // "Absolute upper-left X:  1010" ... "Width: 24"
+    const QString info = QString::fromUtf8(run(QStringLiteral("xwininfo"), {"-id", QString::fromLatin1(window)}));
+    const auto field = [&info](const QString& name) {
+        static const QString pattern = QStringLiteral("^\\s*%1:\\s*(-?\\d+)\\s*$");
+        const QRegularExpression expression(pattern.arg(QRegularExpression::escape(name)),
+                                            QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch match = expression.match(info);
+        return match.hasMatch() ? std::optional<int>(match.captured(1).toInt()) : std::nullopt;
+    };
+    const auto x = field(QStringLiteral("Absolute upper-left X"));
+    const auto y = field(QStringLiteral("Absolute upper-left Y"));
+    const auto width = field(QStringLiteral("Width"));
+    const auto height = field(QStringLiteral("Height"));
+    const bool viewable = info.contains(QStringLiteral("Map State: IsViewable"));
+    if (!x || !y || !width || !height || !viewable)
+        return QRect();
+    return QRect(*x, *y, *width, *height);
+}
+
+QList<QRect> TrayDesktop::visibleWindows(qint64 pid) const
+{
+    QList<QRect> frames;
+    const QByteArray ids = run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--pid", QString::number(pid)});
+    for (const QByteArray& id : ids.split('\n')) {
+        if (id.trimmed().isEmpty())
+            continue;
+        const QRect frame = frameOf(id.trimmed());
+        if (frame.isValid())
+            frames << frame;
+    }
+    return frames;
+}
+
+QRect TrayDesktop::trayFrame() const
+{
+    const QList<QRect> frames = visibleWindows(trayer_.processId());
+    QRect widest;
+    for (const QRect& frame : frames) {
+        if (frame.width() > widest.width())
+            widest = frame;
+    }
+    return widest;
 }
 
 } // namespace vantel::test

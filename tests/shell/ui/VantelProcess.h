@@ -1,12 +1,17 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
+#include <QList>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
+#include <QRect>
+
 #include <chrono>
+#include <functional>
 
 namespace vantel::test {
 
@@ -38,6 +43,45 @@ private:
     QString home_;
     QProcess process_;
     QByteArray output_;
+};
+
+// Asks `condition` every 50 ms (it may run X tools) until it holds or the time is up.
+bool poll(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(15));
+
+// A private X server (Xvfb -noreset on a free display) with trayer as the
+// tray host, and the X tools to drive and look at it.
+class TrayDesktop {
+public:
+    TrayDesktop() = default;
+    TrayDesktop(const TrayDesktop&) = delete;
+    TrayDesktop& operator=(const TrayDesktop&) = delete;
+    ~TrayDesktop();
+
+    // False, with the reason, where a tool is missing or does not come up.
+    bool start(QString* why);
+    QString display() const { return display_; }
+    // The system's environment with this display.
+    QProcessEnvironment environment() const;
+    // Points a Vantel child at this display with the real X platform.
+    void attach(VantelProcess& vantel, const QString& home) const;
+
+    // Runs an X tool on this display; its standard output.
+    QByteArray run(const QString& program, const QStringList& arguments) const;
+    void click(const QPoint& at, int button) const;
+    // The root window as a PNG in the test's output folder.
+    QImage screenshot(const QString& name) const;
+
+    // The frames of the mapped windows of a process, by window.
+    QList<QRect> visibleWindows(qint64 pid) const;
+    // trayer's panel.
+    QRect trayFrame() const;
+
+private:
+    QRect frameOf(const QByteArray& window) const;
+
+    QProcess xvfb_;
+    QProcess trayer_;
+    QString display_;
 };
 
 } // namespace vantel::test
