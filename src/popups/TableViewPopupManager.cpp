@@ -1,4 +1,5 @@
 #include "popups/TableViewPopupManager.h"
+#include "popups/TransientPopover.h"
 
 #include "platform/ui/PopoverHost.h"
 #include "platform/ui/UiCatalog.h"
@@ -52,10 +53,7 @@ void TableViewPopupManager::configurePopover()
     const auto controller = tableViewPopupViewController();
     if (!controller)
         return;
-    tableViewPopover_->setContentViewController(controller.get());
-    tableViewPopover_->setBehavior(platform::PopoverHost::Behavior::transient);
-    tableViewPopover_->setAnimates(false);
-    controller->setPopover(tableViewPopover_.get());
+    configureTransientPopover(*tableViewPopover_, *controller);
 }
 
 void TableViewPopupManager::showPopover(const TableViewItemPtr& item, int index, QWidget* rowView, const QRect& rowRect)

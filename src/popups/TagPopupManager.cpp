@@ -1,4 +1,5 @@
 #include "popups/TagPopupManager.h"
+#include "popups/TransientPopover.h"
 
 #include "popups/TagPopupViewController.h"
 
@@ -44,13 +45,7 @@ void TagPopupManager::configurePopover()
 {
     if (!popover_)
         return;
-    TagPopupViewController* controller = sectionViewPopupViewController();
-    popover_->setAnimates(false);
-    if (popover_->contentViewController() != controller)
-        popover_->setContentViewController(controller);
-    popover_->setBehavior(platform::PopoverHost::Behavior::transient);
-    popover_->setDelegate(this);
-    controller->setPopover(popover_);
+    configureTransientPopover(*popover_, *sectionViewPopupViewController(), this);
 }
 
 void TagPopupManager::showPopover(QWidget* anchorView, const QRect& globalAnchorRect, const QString& tagName,

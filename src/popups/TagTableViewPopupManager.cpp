@@ -1,4 +1,5 @@
 #include "popups/TagTableViewPopupManager.h"
+#include "popups/TransientPopover.h"
 
 #include "popups/TagTableViewPopupViewController.h"
 
@@ -43,13 +44,7 @@ void TagTableViewPopupManager::configurePopover()
 {
     if (!popover_)
         return;
-    TagTableViewPopupViewController* controller = tagTableViewPopupViewController();
-    popover_->setAnimates(false);
-    if (popover_->contentViewController() != controller)
-        popover_->setContentViewController(controller);
-    popover_->setBehavior(platform::PopoverHost::Behavior::transient);
-    popover_->setDelegate(this);
-    controller->setPopover(popover_);
+    configureTransientPopover(*popover_, *tagTableViewPopupViewController(), this);
 }
 
 void TagTableViewPopupManager::toggle(QWidget* iconButton, const iconTagPtr& tag)

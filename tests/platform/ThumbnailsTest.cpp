@@ -86,9 +86,9 @@ TEST(ThumbnailsTest, KnowsImagesAndPdfFromContentAndName)
     EXPECT_EQ(Thumbnails::kindOf(dir + "/missing.png"), Thumbnails::Kind::none);
 }
 
-TEST(ThumbnailsTest, CacheNamesFollowTheThumbnailSpecification)
+TEST(ThumbnailsTest, CacheNamesFollowTheThumbnailStandard)
 {
-    // The specification's own example.
+    // The freedesktop thumbnail standard's own example.
     EXPECT_TRUE(Thumbnails::cachePath(QStringLiteral("file:///home/jens/photos/me.png"), QStringLiteral("normal"))
                     .endsWith(QStringLiteral("/thumbnails/normal/c6ee772d9e49320e97ec29a7eb5b1697.png")));
     EXPECT_EQ(Thumbnails::thumbnailURI(QStringLiteral("/tmp/a b/ü.png")), QStringLiteral("file:///tmp/a%20b/%C3%BC.png"));
