@@ -35,16 +35,9 @@ using vantel::naturalImageSize;
 using vantel::platform::Bundle;
 using vantel::platform::Thumbnails;
 
-namespace {
+using vantel::test::renderIcon;
 
-QImage render(const QIcon& icon, int side = 48)
-{
-    QImage image(side, side, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    icon.paint(&painter, image.rect());
-    return image;
-}
+namespace {
 
 // The colours of the painted pixels, opaque ones only.
 QSet<QRgb> paintedColours(const QImage& image)
@@ -116,7 +109,7 @@ TEST_F(IconCacheTest, UrlEntriesShowTheSymbolOfTheirPrefix)
     EXPECT_EQ(cache.getIcon(urlEntry(QStringLiteral("ftp://files.example.com"))).cacheKey(), imageKey("url_Custom"));
     EXPECT_EQ(cache.customIconDefaultURL().cacheKey(), imageKey("url_Custom"));
     // The symbols differ from each other, so the lists tell them apart.
-    EXPECT_NE(render(cache.customIconDefaultURL()), render(*Bundle::main().imageNamed("url_HTTPs")));
+    EXPECT_NE(renderIcon(cache.customIconDefaultURL()), renderIcon(*Bundle::main().imageNamed("url_HTTPs")));
     EXPECT_EQ(cache.objectCount(), 0);
 }
 
@@ -134,12 +127,12 @@ TEST_F(IconCacheTest, TagEntriesShowTheirSymbolTintedOrNot)
     EXPECT_EQ(unknown.cacheKey(), imageKey("icon_folder"));
 
     const QIcon tintedIcon = cache.getIcon(TableViewItem::initForTag(coloured->tagName(), QStringLiteral("c")));
-    const QSet<QRgb> colours = paintedColours(render(tintedIcon));
+    const QSet<QRgb> colours = paintedColours(renderIcon(tintedIcon));
     ASSERT_FALSE(colours.isEmpty());
     EXPECT_EQ(colours, QSet<QRgb>{qRgb(255, 0, 0)});
     // The default tag symbol under the tint.
-    const QImage tagSymbol = render(*Bundle::main().imageNamed(tags.defaultTag));
-    const QImage tinted = render(tintedIcon);
+    const QImage tagSymbol = renderIcon(*Bundle::main().imageNamed(tags.defaultTag));
+    const QImage tinted = renderIcon(tintedIcon);
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 48; ++x)
             ASSERT_EQ(qAlpha(tinted.pixel(x, y)), qAlpha(tagSymbol.pixel(x, y)));
@@ -285,7 +278,7 @@ TEST_F(IconCacheTest, IconsOfEveryKindDrawn)
 
     const QIcon editor = cache.getIcon(entries[0]);
     EXPECT_EQ(editor.cacheKey(), cache.getIcon(entries[0]).cacheKey());
-    const QImage pdf = render(cache.getIcon(entries[2]), 48);
+    const QImage pdf = renderIcon(cache.getIcon(entries[2]), 48);
     // The page is drawn, not a document symbol: white paper around a blue block.
     EXPECT_TRUE(paintedColours(pdf).contains(qRgb(255, 255, 255)));
 

@@ -1,6 +1,7 @@
 #include "datastore/DataStorage.h"
 #include "datastore/TagManager.h"
 #include "platform/Bundle.h"
+#include "support/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -17,25 +18,10 @@
 using vantel::DataStorage;
 using vantel::platform::Bundle;
 
+using vantel::test::paintedPixels;
+using vantel::test::renderIcon;
+
 namespace {
-
-QImage render(const QIcon& icon, int side)
-{
-    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    icon.paint(&painter, image.rect());
-    return image;
-}
-
-int paintedPixels(const QImage& image)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += qAlpha(image.pixel(x, y)) > 0;
-    return count;
-}
 
 // One colour, with only its opacity varying, so that a tint shows the
 // whole picture.
@@ -79,10 +65,10 @@ TEST(ImageLookupTest, EveryTagSymbolResolvesAndLooksDistinct)
         const std::optional<QIcon> icon = Bundle::main().imageNamed(name);
         ASSERT_TRUE(icon.has_value()) << name.toStdString();
         for (int side : {32, 48}) {
-            const QImage image = render(*icon, side);
+            const QImage image = renderIcon(*icon, side);
             EXPECT_GT(paintedPixels(image), side) << name.toStdString() << " at " << side;
         }
-        const QImage big = render(*icon, 48);
+        const QImage big = renderIcon(*icon, 48);
         EXPECT_TRUE(i == 0 || isSingleColour(big)) << name.toStdString() << " is not in one colour";
         const QByteArray hash = QCryptographicHash::hash(
             QByteArrayView(big.constBits(), big.sizeInBytes()), QCryptographicHash::Sha1);
@@ -150,11 +136,11 @@ TEST(ImageLookupTest, EveryNamedImageResolves)
         const std::optional<QIcon> icon = Bundle::main().imageNamed(name);
         ASSERT_TRUE(icon.has_value()) << name.toStdString();
         for (int side : {32, 48}) {
-            const QImage image = render(*icon, side);
+            const QImage image = renderIcon(*icon, side);
             EXPECT_GT(paintedPixels(image), side) << name.toStdString() << " at " << side;
         }
         const QPoint cell(int(i % columns) * cellWidth, int(i / columns) * cellHeight);
-        painter.drawImage(cell + QPoint((cellWidth - 48) / 2, 6), render(*icon, 48));
+        painter.drawImage(cell + QPoint((cellWidth - 48) / 2, 6), renderIcon(*icon, 48));
         painter.drawText(QRect(cell + QPoint(2, 56), QSize(cellWidth - 4, 18)), Qt::AlignCenter, name);
     }
     painter.end();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CatalogueEntries.h"
 #include "datastore/DataStorage.h"
 #include "datastore/TagManager.h"
 #include "mainwindow/MainTableView.h"
@@ -100,10 +101,7 @@ protected:
     // A URL entry: always reachable.
     TableViewItemPtr addURL(const QString& name, const QString& url = {})
     {
-        auto entry = TableViewItem::initForURL(url.isEmpty() ? QStringLiteral("https://example.org/") + name : url,
-                                               name, QString(), ListviewItemSource::other);
-        store->allData()->append(entry);
-        return entry;
+        return addURLEntry(*store, name, url.isEmpty() ? QStringLiteral("https://example.org/") + name : url);
     }
 
     // An application that discovery found: reachable without a file test.

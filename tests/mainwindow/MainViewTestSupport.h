@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CatalogueEntries.h"
 #include "EntryListTestSupport.h"
 
 #include "hotkeys/KeyCombo.h"
@@ -128,26 +129,12 @@ protected:
 
     TableViewItemPtr path(const QString& name, ListviewItemType type, const QStringList& tags = {})
     {
-        const QString full = docFolder + QLatin1Char('/') + name;
-        if (type == ListviewItemType::folder) {
-            QDir().mkpath(full);
-        } else {
-            QFile f(full);
-            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write("content\n");
-        }
-        auto entry = TableViewItem::initForPath(full, name, type, ListviewItemSource::other);
-        entry->setTags(tags);
-        store->allData()->append(entry);
-        return entry;
+        return addPathEntry(*store, docFolder, name, type, tags);
     }
 
     TableViewItemPtr url(const QString& name, const QString& address, const QStringList& tags = {})
     {
-        auto entry = TableViewItem::initForURL(address, name, QString(), ListviewItemSource::other);
-        entry->setTags(tags);
-        store->allData()->append(entry);
-        return entry;
+        return addURLEntry(*store, name, address, tags);
     }
 
     void tag(const QString& name, const platform::Color& colour, const QString& symbol = QStringLiteral("icon_folder"))

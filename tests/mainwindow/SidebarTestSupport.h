@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CatalogueEntries.h"
 #include "datastore/DataStorage.h"
 #include "datastore/TagManager.h"
 #include "mainwindow/MainOutlineView.h"
@@ -65,27 +66,13 @@ protected:
 
     TableViewItemPtr addURL(const QString& name, const QStringList& tagNames = {})
     {
-        auto entry = TableViewItem::initForURL(QStringLiteral("https://example.org/") + name, name, QString(),
-                                               ListviewItemSource::other);
-        entry->setTags(tagNames);
-        store->allData()->append(entry);
-        return entry;
+        return addURLEntry(*store, name, QStringLiteral("https://example.org/") + name, tagNames);
     }
 
     // A file or folder that exists, added by the user.
     TableViewItemPtr addPath(const QString& name, ListviewItemType type, const QStringList& tagNames = {})
     {
-        const QString path = folder + QStringLiteral("/") + name;
-        if (type == ListviewItemType::folder) {
-            QDir().mkpath(path);
-        } else {
-            QFile file(path);
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        }
-        auto entry = TableViewItem::initForPath(path, name, type, ListviewItemSource::other);
-        entry->setTags(tagNames);
-        store->allData()->append(entry);
-        return entry;
+        return addPathEntry(*store, folder, name, type, tagNames);
     }
 
     // The store recounts the tags, then the sidebar builds from scratch.

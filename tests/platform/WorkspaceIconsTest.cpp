@@ -14,25 +14,10 @@
 using vantel::platform::WorkspaceIcons::iconForFile;
 using vantel::platform::WorkspaceIcons::themeNamesForFile;
 
+using vantel::test::paintedPixels;
+using vantel::test::renderIcon;
+
 namespace {
-
-QImage render(const QIcon& icon, int side = 48)
-{
-    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    icon.paint(&painter, image.rect());
-    return image;
-}
-
-int paintedPixels(const QImage& image)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += qAlpha(image.pixel(x, y)) > 0;
-    return count;
-}
 
 bool isColour(QColor seen, QColor wanted)
 {
@@ -63,7 +48,7 @@ TEST(WorkspaceIconsTest, ApplicationShowsItsIconFromAnAbsolutePath)
     ASSERT_TRUE(picture.save(dir + "/logo.png"));
     const QIcon icon = iconForFile(desktopEntry(dir + "/fixture.desktop", dir + "/logo.png"));
     ASSERT_FALSE(icon.isNull());
-    EXPECT_TRUE(isColour(render(icon).pixelColor(24, 24), QColor(200, 30, 160)));
+    EXPECT_TRUE(isColour(renderIcon(icon).pixelColor(24, 24), QColor(200, 30, 160)));
 }
 
 TEST(WorkspaceIconsTest, ApplicationShowsItsThemeIcon)
@@ -84,11 +69,11 @@ TEST(WorkspaceIconsTest, ApplicationShowsItsThemeIcon)
     const QString dir = vantel::test::makeTempDir(QStringLiteral("ws-theme"));
     const QIcon icon = iconForFile(desktopEntry(dir + "/fixture.desktop", QStringLiteral("vantel-fixture-app")));
     ASSERT_FALSE(icon.isNull());
-    EXPECT_TRUE(isColour(render(icon).pixelColor(24, 24), QColor(20, 180, 40)));
+    EXPECT_TRUE(isColour(renderIcon(icon).pixelColor(24, 24), QColor(20, 180, 40)));
 
     // An old-style name with its extension finds the same icon.
     const QIcon legacy = iconForFile(desktopEntry(dir + "/legacy.desktop", QStringLiteral("vantel-fixture-app.png")));
-    EXPECT_TRUE(isColour(render(legacy).pixelColor(24, 24), QColor(20, 180, 40)));
+    EXPECT_TRUE(isColour(renderIcon(legacy).pixelColor(24, 24), QColor(20, 180, 40)));
 }
 
 TEST(WorkspaceIconsTest, EveryKindOfFileGetsAVisibleIcon)
@@ -108,7 +93,7 @@ TEST(WorkspaceIconsTest, EveryKindOfFileGetsAVisibleIcon)
     for (const QString& path : paths) {
         const QIcon icon = iconForFile(path);
         ASSERT_FALSE(icon.isNull()) << path.toStdString();
-        EXPECT_GT(paintedPixels(render(icon, 32)), 32) << path.toStdString();
+        EXPECT_GT(paintedPixels(renderIcon(icon, 32)), 32) << path.toStdString();
     }
     EXPECT_TRUE(themeNamesForFile(dir).contains(QStringLiteral("folder")));
     EXPECT_EQ(themeNamesForFile(dir + "/p.png").value(0), QStringLiteral("image-png"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QIcon>
+#include <QImage>
 #include <QString>
 
 #include <chrono>
@@ -19,5 +21,11 @@ bool waitUntil(const std::function<bool()>& done,
 
 // Runs the main event loop for the given time.
 void spinEventLoop(std::chrono::milliseconds duration);
+
+// The icon painted on a transparent square of the given side.
+QImage renderIcon(const QIcon& icon, int side = 48);
+
+// How many pixels of the image are not fully transparent.
+int paintedPixels(const QImage& image);
 
 } // namespace vantel::test
