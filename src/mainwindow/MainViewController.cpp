@@ -488,39 +488,32 @@ void MainViewController::firstResponderChanged(QWidget* old, QWidget* now)
 
 // ---- Modifier keys ----
 
-void MainViewController::postModifierFlagsIfChanged(const CurrentModifierFlags& before)
+void MainViewController::setModifierFlag(bool CurrentModifierFlags::*flag, bool held)
 {
-    if (before == flags_)
+    if (flags_.*flag == held)
         return;
+    flags_.*flag = held;
     platform::NotificationCenter::defaultCenter().post(QStringLiteral("modifierFlagsChanged"), flags_, this);
 }
 
 void MainViewController::setModifierFlagsContainOptionKey(bool held)
 {
-    const CurrentModifierFlags before = flags_;
-    flags_.optionKey = held;
-    postModifierFlagsIfChanged(before);
+    setModifierFlag(&CurrentModifierFlags::optionKey, held);
 }
 
 void MainViewController::setModifierFlagsContainCommandKey(bool held)
 {
-    const CurrentModifierFlags before = flags_;
-    flags_.commandKey = held;
-    postModifierFlagsIfChanged(before);
+    setModifierFlag(&CurrentModifierFlags::commandKey, held);
 }
 
 void MainViewController::setModifierFlagsContainControlKey(bool held)
 {
-    const CurrentModifierFlags before = flags_;
-    flags_.controlKey = held;
-    postModifierFlagsIfChanged(before);
+    setModifierFlag(&CurrentModifierFlags::controlKey, held);
 }
 
 void MainViewController::setModifierFlagsContainShiftKey(bool held)
 {
-    const CurrentModifierFlags before = flags_;
-    flags_.shiftKey = held;
-    postModifierFlagsIfChanged(before);
+    setModifierFlag(&CurrentModifierFlags::shiftKey, held);
 }
 
 void MainViewController::clearModifierFlags()

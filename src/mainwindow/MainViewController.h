@@ -170,7 +170,8 @@ private:
     void removeEventMonitors();
     void saveSidebarSectionStates();
     bool bothSidebarSectionsCollapsed() const;
-    void postModifierFlagsIfChanged(const CurrentModifierFlags& before);
+    // Posts "modifierFlagsChanged" only when the flag really changes.
+    void setModifierFlag(bool CurrentModifierFlags::*flag, bool held);
     void runEntryAt(int row, const std::optional<QVariantList>& files);
     std::optional<QVariantList> heldFiles() const;
     bool typeToSelect(const QKeyEvent& event);
