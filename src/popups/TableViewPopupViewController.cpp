@@ -11,6 +11,7 @@
 #include "hotkeys/HotKeyCenter.h"
 #include "hotkeys/HotKeyManager.h"
 #include "hotkeys/ui/RecordView.h"
+#include "hotkeys/ui/SetupRecordView.h"
 #include "platform/ui/PopoverHost.h"
 #include "popups/ColorSlider.h"
 #include "popups/CustomTextField.h"
@@ -310,14 +311,7 @@ void TableViewPopupViewController::viewWillAppear()
     comment_->setMaxLength(100);
 
     hotkey_->setKeyCombo(item_->hotkey());
-    hotkey_->setClearButtonMode(RecordView::ClearButtonMode::whenRecorded);
-    hotkey_->setBackgroundColor(view()->palette().color(QPalette::Base));
-    hotkey_->setBorderColor(QColor(Qt::lightGray));
-    hotkey_->setBorderWidth(1.0);
-    hotkey_->setCornerRadius(4.0);
-    hotkey_->setDelegate(this);
-    hotkey_->setTintColor(view()->palette().color(QPalette::Highlight));
-    hotkey_->update();
+    setupRecordView(*hotkey_, this);
 
     checkboxFavorite_->setIsChecked(item_->isFavorite());
 

@@ -10,6 +10,7 @@
 #include "hotkeys/HotKeyCenter.h"
 #include "hotkeys/HotKeyManager.h"
 #include "hotkeys/ui/RecordView.h"
+#include "hotkeys/ui/SetupRecordView.h"
 #include "platform/Bundle.h"
 #include "platform/MainQueue.h"
 #include "platform/ui/PopoverHost.h"
@@ -42,21 +43,6 @@ constexpr int recorderHeight = 24;
 std::optional<QColor> qColorOf(const std::optional<platform::Color>& color)
 {
     return color ? std::optional<QColor>(color->toQColor()) : std::nullopt;
-}
-
-// How every owner of a recorder dresses it: the clear button only once a
-// combination is set, a light frame on the text background, the accent tint.
-void setupRecordView(RecordView& recorder, RecordViewDelegate* delegate)
-{
-    const QPalette palette = recorder.palette();
-    recorder.setClearButtonMode(RecordView::ClearButtonMode::whenRecorded);
-    recorder.setBackgroundColor(palette.color(QPalette::Base));
-    recorder.setBorderColor(QColor(170, 170, 170));
-    recorder.setBorderWidth(1.0);
-    recorder.setCornerRadius(4.0);
-    recorder.setDelegate(delegate);
-    recorder.setTintColor(palette.color(QPalette::Highlight));
-    recorder.update();
 }
 
 QWidget* section(QWidget* parent, const QString& name)

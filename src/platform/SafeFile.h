@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace vantel::platform {
+
+// The one routine that writes a user's file. The data goes to a temporary
+// beside the file ("<file>.saving-XXXXXX"), is written whole and checked,
+// fsync'ed, renamed over the file, and the folder is fsync'ed. On any failure
+// the old file stays as it was, the temporary is removed and the reason is
+// returned; nothing counts as written that is not on disk. A symbolic link is
+// kept: the write goes beside the file it points to.
+struct WriteResult {
+    bool ok = false;
+    QString error; // why it failed, for the user or the log; empty on success
+
+    explicit operator bool() const { return ok; }
+};
+
+struct WriteOptions {
+    // Mode of a file that does not exist yet; an existing file keeps its own.
+    int newFileMode = 0600;
+    // Create the folder (0700) when it is missing.
+    bool createFolder = true;
+};
+
+WriteResult writeFileSafely(const QString& path, const QByteArray& data, const WriteOptions& options = {});
+
+// The file a write to `path` replaces: the link's target when `path` is a
+// symbolic link (followed to the end), else `path` itself.
+QString writeTargetOf(const QString& path);
+
+// Removes what an interrupted write to `path` left behind.
+void removeSafeWriteLeftovers(const QString& path);
+
+// The suffix of the temporaries, for code that must recognise them.
+inline constexpr const char* safeWriteTemporaryInfix = ".saving-";
+
+} // namespace vantel::platform

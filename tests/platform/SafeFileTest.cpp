@@ -1,0 +1,134 @@
+#include "platform/SafeFile.h"
+
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace vantel::platform;
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+int modeOf(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+
+QStringList leftoversIn(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral("*.saving-*")}, QDir::Files | QDir::Hidden);
+}
+
+// Lowers this process's file-size limit for the scope, as a full or
+// size-limited file system would stop a write; SIGXFSZ is ignored so the write
+// fails with EFBIG instead of ending the test.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedHandler_);
+    }
+
+private:
+    rlimit saved_ {};
+    void (*savedHandler_)(int) = nullptr;
+};
+
+} // namespace
+
+TEST(SafeFileTest, WritesNewAndReplacesOldKeepingTheOldMode)
+{
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("safe-new")) + QStringLiteral("/deeper");
+    const QString path = folder + QStringLiteral("/file.plist");
+
+    ASSERT_TRUE(writeFileSafely(path, "first"));
+    EXPECT_EQ(readFile(path), QByteArray("first"));
+    EXPECT_EQ(modeOf(path), 0600);
+
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
+    ASSERT_TRUE(writeFileSafely(path, "second, longer"));
+    EXPECT_EQ(readFile(path), QByteArray("second, longer"));
+    EXPECT_EQ(modeOf(path), 0644);
+    EXPECT_TRUE(leftoversIn(folder).isEmpty());
+}
+
+TEST(SafeFileTest, AFailedWriteLeavesTheOldFileAndNoTemporary)
+{
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("safe-full"));
+    const QString path = folder + QStringLiteral("/Bookmarks.dict");
+    const QByteArray good(3000, 'g');
+    ASSERT_TRUE(writeFileSafely(path, good));
+
+    // Both under and over a stdio-sized buffer: a small write must fail too.
+    for (const int size : {5000, 200000}) {
+        WriteResult result;
+        {
+            FileSizeLimit limit(4096);
+            result = writeFileSafely(path, QByteArray(size, 'n'));
+        }
+        EXPECT_FALSE(result) << size;
+        EXPECT_FALSE(result.error.isEmpty());
+        EXPECT_EQ(readFile(path), good) << size;
+        EXPECT_TRUE(leftoversIn(folder).isEmpty()) << size;
+    }
+}
+
+TEST(SafeFileTest, ALinkStaysALinkAndItsTargetIsWritten)
+{
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("safe-link"));
+    const QString real = folder + QStringLiteral("/dotfiles/settings.plist");
+    ASSERT_TRUE(writeFileSafely(real, "old"));
+    const QString link = folder + QStringLiteral("/settings.plist");
+    ASSERT_TRUE(QFile::link(real, link));
+
+    ASSERT_TRUE(writeFileSafely(link, "new"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readFile(real), QByteArray("new"));
+}
+
+TEST(SafeFileTest, RefusesWhatIsNotAFileAndNamesNoFile)
+{
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("safe-refuse"));
+    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("taken")));
+    EXPECT_FALSE(writeFileSafely(folder + QStringLiteral("/taken"), "x"));
+    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/taken")).isDir());
+    EXPECT_FALSE(writeFileSafely(QString(), "x"));
+}
+
+TEST(SafeFileTest, LeftoversOfAnInterruptedWriteAreRemovedOthersKept)
+{
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("safe-leftovers"));
+    const QString path = folder + QStringLiteral("/file");
+    for (const QString& name : {QStringLiteral("file.saving-a1B2c3"), QStringLiteral("file.saving-long1234"),
+                                QStringLiteral("other.saving-a1B2c3")}) {
+        QFile file(folder + QLatin1Char('/') + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    removeSafeWriteLeftovers(path);
+    EXPECT_EQ(leftoversIn(folder), QStringList({QStringLiteral("file.saving-long1234"),
+                                                QStringLiteral("other.saving-a1B2c3")}));
+}
