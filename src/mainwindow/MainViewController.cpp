@@ -299,11 +299,10 @@ void MainViewController::viewDidLoad()
             sectionView_->redrawSelected();
     });
     sectionView_->setDropHandler(sidebarDropHandler_.get());
-    mainDraggingDestination_->setOpenFilesHandler([this](const QStringList& paths) {
-        serviceManagerValues_ = paths;
-        updateServiceManagerLabel();
-        return true;
-    });
+    // The same path as files handed over by "Open with" or a second start:
+    // unreachable paths are left out and the answer says whether any wait.
+    mainDraggingDestination_->setOpenFilesHandler(
+        [](const QStringList& paths) { return AppDelegate::shared().openFilesInMainView(paths); });
 
     mainSplitView_->setAutosaveName(splitViewAutosaveName);
 
