@@ -80,6 +80,9 @@ void MainViewController::currentDataWasNotChangedDuringLastRequest()
     }
     VLOG(category(), LogType::Default, "Observer currentDataWasNotChangedDuringLastRequest was called");
     mainTableView_->redrawData();
+    // The shown list may stay the same while a category gains or loses its
+    // last entry (an entry of all applications marked as a favourite).
+    sectionView_->validateCategoryVisibility();
 }
 
 void MainViewController::applicationWasLaunched()
