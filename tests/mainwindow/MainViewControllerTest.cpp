@@ -5,9 +5,11 @@
 
 #include "model/TableViewItemChangedNotifyObject.h"
 #include "platform/ui/UiCatalog.h"
+#include "shell/VantelManager.h"
 
 #include <QMenu>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QSignalSpy>
 
 namespace vantel::test {
@@ -130,6 +132,27 @@ TEST_F(MainViewTest, ACategoryFilledWhileHiddenShowsAtTheNextOpening)
     open();
     EXPECT_TRUE(sidebar().rootEntryAllFilesAvailable());
     EXPECT_TRUE(sidebar().selectItemWithSelectionType(SidebarSelectionType::allFiles));
+}
+
+TEST_F(MainViewTest, TheSidebarFollowsAFavouriteMarkedWhileShown)
+{
+    const TableViewItemPtr calculator = app(QStringLiteral("Calculator"), QStringLiteral("accessories-calculator"));
+    app(QStringLiteral("Terminal"), QStringLiteral("utilities-terminal"));
+    store->rebuildData(DataStorageRebuildReason::userInitiatedRequest);
+    open();
+    EXPECT_FALSE(sidebar().rootEntryAllFavoritesAvailable());
+
+    // The list of all applications stays as it was; the category appears.
+    calculator->setIsFavorite(true);
+    store->rebuildData(DataStorageRebuildReason::tableViewPopup);
+    EXPECT_TRUE(logged(QStringLiteral("Observer currentDataWasNotChangedDuringLastRequest was called")));
+    EXPECT_TRUE(sidebar().rootEntryAllFavoritesAvailable());
+    // The selection stays where the user left it.
+    EXPECT_EQ(sidebar().selectedContentType(), SourceListItemContentType::allApplications);
+
+    calculator->setIsFavorite(false);
+    store->rebuildData(DataStorageRebuildReason::tableViewPopup);
+    EXPECT_FALSE(sidebar().rootEntryAllFavoritesAvailable());
 }
 
 TEST_F(MainViewTest, ItemChangesLogAndRepaintExceptTagAndVisibilityChanges)
@@ -417,22 +440,40 @@ TEST_F(MainViewTest, TheMenuButtonPopsUpTheMainMenuBelowItself)
     EXPECT_FALSE(menu.isVisible());
 }
 
-TEST_F(MainViewTest, FilesDroppedOnTheViewAreHeld)
+TEST_F(MainViewTest, FilesDroppedOnTheViewAreHeldWhenReachable)
 {
     fillCatalogue();
     open();
+    // The manager hosts this controller and its view is already up.
+    VantelManager& manager = VantelManager::shared();
+    manager.setViewControllerMain(controller);
+    manager.setMainWindowActions([] {}, {});
+    const auto restore = qScopeGuard([&manager] { manager.reset(); });
+
     const QString a = docFolder + QStringLiteral("/Meeting notes.txt");
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(a)});
+    const QString gone = docFolder + QStringLiteral("/deleted meanwhile.txt");
     QWidget* target = controller->mainDraggingDestination();
     const QPoint at = search().mapTo(target, search().rect().center());
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &drop);
+    const auto drop = [&](const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QDropEvent event(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+        return event.isAccepted();
+    };
+
+    EXPECT_TRUE(drop({QUrl::fromLocalFile(gone), QUrl::fromLocalFile(a)}));
     EXPECT_EQ(controller->serviceManagerValues(), QStringList{a});
     EXPECT_TRUE(controller->lblServiceManager()->isVisible());
+    EXPECT_TRUE(logged(QStringLiteral("openFilesInMainView: 1 of 2 files waiting")));
     EXPECT_FALSE(search().acceptDrops());
+
+    // Nothing reachable: refused, and the files held before are gone too.
+    EXPECT_FALSE(drop({QUrl::fromLocalFile(gone)}));
+    EXPECT_TRUE(controller->serviceManagerValues().isEmpty());
+    EXPECT_FALSE(controller->lblServiceManager()->isVisible());
 }
 
 } // namespace
