@@ -27,6 +27,12 @@ QStringList systemUtilities()
             QStringLiteral("System Information"), QStringLiteral("Terminal"), QStringLiteral("VoiceOver Utility")};
 }
 
+const QString& toolsSystemTag()
+{
+    static const QString tag = L10n::predefinedTag_Tools() + QStringLiteral("|System");
+    return tag;
+}
+
 QList<Preset> presets()
 {
     QStringList toolsApplePaths;
@@ -132,9 +138,12 @@ QList<Preset> presets()
           QStringLiteral("Alacritty.desktop"), QStringLiteral("kitty.desktop"), QStringLiteral("debian-xterm.desktop"),
           QStringLiteral("debian-uxterm.desktop"), QStringLiteral("xarchiver.desktop"), QStringLiteral("peazip.desktop"),
           QStringLiteral("org.kde.kgpg.desktop"), QStringLiteral("gufw.desktop"), QStringLiteral("stacer.desktop")}},
-        {&L10n::predefinedTag_Tools_Apple,
+        {&L10n::predefinedTag_Tools_Apple, {}, toolsApplePaths, {}},
+        // The desktop's own utilities, named for what they are rather than
+        // after the maker of the Mac ones.
+        {&toolsSystemTag,
          {},
-         toolsApplePaths,
+         {},
          {QStringLiteral("org.gnome.Terminal.desktop"), QStringLiteral("org.gnome.Console.desktop"),
           QStringLiteral("org.kde.konsole.desktop"), QStringLiteral("xfce4-terminal.desktop"),
           QStringLiteral("org.gnome.SystemMonitor.desktop"), QStringLiteral("gnome-system-monitor.desktop"),

@@ -6,7 +6,7 @@
 
 namespace vantel::test {
 
-TEST(FirstRunConfigTest, TheTableHoldsTheBundlePathsAndDesktopIDsUnderTwelveTags)
+TEST(FirstRunConfigTest, TheTableHoldsTheBundlePathsAndDesktopIDsUnderThirteenTags)
 {
     FirstRunConfig presets;
     presets.fillPredefinedAppTag();
@@ -20,6 +20,9 @@ TEST(FirstRunConfigTest, TheTableHoldsTheBundlePathsAndDesktopIDsUnderTwelveTags
             ++pathsByTag[it.value()];
         } else {
             EXPECT_TRUE(it.key().endsWith(QStringLiteral(".desktop"))) << it.key().toStdString();
+            // A Linux utility is not filed under the maker of the Mac ones.
+            EXPECT_FALSE(it.value().endsWith(QStringLiteral("|Apple")) || it.value().endsWith(QStringLiteral("|Microsoft")))
+                << it.key().toStdString() << " under " << it.value().toStdString();
             ++ids;
         }
     }
@@ -27,7 +30,7 @@ TEST(FirstRunConfigTest, TheTableHoldsTheBundlePathsAndDesktopIDsUnderTwelveTags
     for (int count : pathsByTag)
         paths += count;
     EXPECT_EQ(paths, 141);
-    EXPECT_EQ(tags.size(), 12);
+    EXPECT_EQ(tags.size(), 13);
     EXPECT_EQ(pathsByTag.value(QStringLiteral("Tools|Apple")), 40);
     EXPECT_EQ(pathsByTag.value(QStringLiteral("Office")), 26);
     EXPECT_EQ(presets.predefinedAppTag().value(QStringLiteral("/Applications/MAMP/MAMP.app")), QStringLiteral("Webdesign"));
@@ -35,6 +38,7 @@ TEST(FirstRunConfigTest, TheTableHoldsTheBundlePathsAndDesktopIDsUnderTwelveTags
               QStringLiteral("Tools|Apple"));
     EXPECT_FALSE(presets.predefinedAppTag().contains(QStringLiteral("/System/Applications/Notes.app")));
     EXPECT_GT(ids, 100);
+    EXPECT_EQ(presets.predefinedAppTag().value(QStringLiteral("org.gnome.Terminal.desktop")), QStringLiteral("Tools|System"));
 
     EXPECT_EQ(FirstRunConfig::desktopID(QStringLiteral("/usr/share/applications/kde4/kate.desktop"),
                                         {QStringLiteral("/usr/share/applications")}),
@@ -59,7 +63,7 @@ TEST_F(ConfigTest, AFirstRunTagsTheApplicationsItKnows)
     FirstRunConfig presets;
     presets.fillPredefinedAppTag();
     presets.applyPredefinedTags(*store, {scope});
-    EXPECT_EQ(calculator->tags(), QStringList{QStringLiteral("Tools|Apple")});
+    EXPECT_EQ(calculator->tags(), QStringList{QStringLiteral("Tools|System")});
     EXPECT_EQ(writer->tags(), QStringList{QStringLiteral("Office")});
     EXPECT_EQ(terminal->tags(), QStringList{QStringLiteral("Tools|Apple")});
     EXPECT_TRUE(unknown->tags().isEmpty());
