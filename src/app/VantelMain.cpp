@@ -25,11 +25,20 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationDomain(QStringLiteral("tarnwick.net"));
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // --help, --version and a file that is not there end here, whether or
+    // not another Vantel runs.
+    const vantel::InstanceHandOver::CommandLine commandLine =
+        vantel::InstanceHandOver::parseCommandLine(QApplication::arguments(), QDir::currentPath());
+    if (commandLine.exitCode) {
+        QTextStream(stdout) << commandLine.output;
+        QTextStream(stderr) << commandLine.errors;
+        return *commandLine.exitCode;
+    }
+    const QStringList paths = commandLine.paths;
+
     // One Vantel per user: a later start hands its files (or a toggle of the
     // main view) to the running one and ends.
     vantel::platform::SingleInstance instance;
-    const QStringList paths =
-        vantel::InstanceHandOver::handedPaths(QApplication::arguments().mid(1), QDir::currentPath());
     if (const std::optional<int> exitCode = vantel::InstanceHandOver::claimOrHandOver(instance, paths))
         return *exitCode;
     vantel::InstanceHandOver::connectRequests(instance);

@@ -5,10 +5,14 @@
 #include "shell/AppDelegate.h"
 #include "shell/ServiceManager.h"
 
+#include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QObject>
 #include <QTextStream>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace vantel::InstanceHandOver {
 
@@ -31,6 +35,52 @@ QStringList handedPaths(const QStringList& arguments, const QString& currentDire
         paths << QDir::cleanPath(base.absoluteFilePath(path));
     }
     return paths;
+}
+
+CommandLine parseCommandLine(const QStringList& arguments, const QString& currentDirectory)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("A launcher in the system tray. Files and folders given here wait in its main view for the "
+                       "next entry that is opened; without any, a running Vantel shows or hides its main view."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Files or folders to hand to Vantel."),
+                                 QStringLiteral("[FILE...]"));
+    // "-" begins no option of ours: such a file name needs "--" or "./".
+    CommandLine result;
+    if (!parser.parse(arguments)) {
+        result.exitCode = 2;
+        result.errors = QStringLiteral("Vantel: %1\nTry \"Vantel --help\".\n").arg(parser.errorText());
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.exitCode = 0;
+        result.output = parser.helpText();
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.exitCode = 0;
+        result.output = QStringLiteral("Vantel %1\n").arg(QStringLiteral(VANTEL_VERSION));
+        return result;
+    }
+    const QStringList positional = parser.positionalArguments();
+    result.paths = handedPaths(positional, currentDirectory);
+    QStringList refused;
+    // A file URL of another host is no file of this machine either.
+    if (result.paths.size() != qsizetype(std::count_if(positional.cbegin(), positional.cend(),
+                                                        [](const QString& argument) { return !argument.isEmpty(); })))
+        refused << QStringLiteral("Vantel: only local files can be handed over");
+    for (const QString& path : std::as_const(result.paths)) {
+        if (!QFileInfo::exists(path))
+            refused << QStringLiteral("Vantel: %1: no such file or folder").arg(path);
+    }
+    if (!refused.isEmpty()) {
+        result.exitCode = 1;
+        result.errors = refused.join(QLatin1Char('\n')) + QStringLiteral("\nNothing was handed over.\n");
+        result.paths.clear();
+    }
+    return result;
 }
 
 std::optional<int> claimOrHandOver(platform::SingleInstance& instance, const QStringList& paths)

@@ -17,6 +17,23 @@ class SingleInstance;
 // main view, and then ends.
 namespace InstanceHandOver {
 
+// What the command line asks for. With an exit code the program prints
+// `output` (standard output) and `errors` (standard error) and ends with it;
+// without one it runs, or hands `paths` to the running instance.
+struct CommandLine {
+    std::optional<int> exitCode;
+    QString output;
+    QString errors;
+    QStringList paths;
+};
+
+// Reads the program's arguments (the program itself first, Qt's own options
+// already taken out): --help and --version print and end; every other
+// argument is a file or folder, made absolute against `currentDirectory`,
+// and one that does not exist refuses the whole command line, before any
+// instance is asked.
+CommandLine parseCommandLine(const QStringList& arguments, const QString& currentDirectory);
+
 // The paths among the program's arguments (without the program itself),
 // made absolute against `currentDirectory`; file URLs become their paths,
 // empty arguments are dropped.

@@ -104,24 +104,44 @@ TEST(Program, ALaterStartHandsItsFilesOrAToggleToTheRunningOne)
     first.start();
     ASSERT_TRUE(first.waitForOutput("<- applicationDidFinishLaunching")) << first.output().toStdString();
 
+    // A missing file refuses the whole start: nothing reaches the running one.
+    test::VantelProcess refused(home);
+    refused.start({present, home + QStringLiteral("/missing.txt")});
+    ASSERT_TRUE(refused.waitForFinished());
+    EXPECT_NE(refused.process().exitCode(), 0);
+    EXPECT_TRUE(refused.output().contains("/missing.txt: no such file or folder")) << refused.output().toStdString();
+
     // Relative paths are taken from the later start's folder.
     test::VantelProcess second(home);
     second.process().setWorkingDirectory(home);
-    second.start({QStringLiteral("present file.txt"), home + QStringLiteral("/missing.txt")});
+    second.start({QStringLiteral("present file.txt")});
     ASSERT_TRUE(second.waitForFinished());
     EXPECT_EQ(second.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.process().exitCode(), 0) << second.output().toStdString();
     EXPECT_FALSE(second.output().contains("applicationDidFinishLaunching"));
 
-    // The main view opens with the present file alone waiting in it.
+    // The main view opens with the present file waiting in it.
     ASSERT_TRUE(first.waitForOutput("openFilesInMainView: ")) << first.output().toStdString();
     const auto handOvers = [&first] {
         return first.logMessages().filter(QRegularExpression(QStringLiteral("^openFilesInMainView: ")));
     };
-    EXPECT_EQ(handOvers(), QStringList{QStringLiteral("openFilesInMainView: 1 of 2 files waiting")})
+    EXPECT_EQ(handOvers(), QStringList{QStringLiteral("openFilesInMainView: 1 of 1 files waiting")})
         << first.output().toStdString();
     EXPECT_EQ(first.logMessages().count(QStringLiteral("Finder-Service provided some content ...")), 1);
     EXPECT_EQ(first.logMessages().count(QStringLiteral("popoverDidShow")), 1);
+
+    // Help and version print and end; the running one hears nothing of them.
+    for (const QString& option : {QStringLiteral("--help"), QStringLiteral("--version")}) {
+        test::VantelProcess asking(home);
+        asking.start({option});
+        ASSERT_TRUE(asking.waitForFinished());
+        EXPECT_EQ(asking.process().exitCode(), 0);
+        const QByteArray printed = asking.process().readAllStandardOutput();
+        EXPECT_TRUE(printed.contains(option == QStringLiteral("--help") ? "[FILE...]" : "Vantel ")) << printed.toStdString();
+        EXPECT_FALSE(asking.output().contains("handed over")) << asking.output().toStdString();
+    }
+    EXPECT_EQ(handOvers().size(), 1);
+    EXPECT_EQ(first.logMessages().count(QStringLiteral("switchMainWindow in AppDelegate executed")), 0);
 
     // A start without arguments switches the main view: closed, then open again.
     const auto startEmpty = [&home] {
@@ -156,6 +176,18 @@ TEST(Program, ALaterStartHandsItsFilesOrAToggleToTheRunningOne)
     fourth.signal(SIGTERM);
     ASSERT_TRUE(fourth.waitForFinished());
     EXPECT_EQ(fourth.process().exitCode(), 0);
+
+    // With no Vantel running, help and a missing file start nothing either.
+    test::VantelProcess helpAlone(home);
+    helpAlone.start({QStringLiteral("--help")});
+    ASSERT_TRUE(helpAlone.waitForFinished());
+    EXPECT_EQ(helpAlone.process().exitCode(), 0);
+    EXPECT_FALSE(helpAlone.output().contains("is running")) << helpAlone.output().toStdString();
+    test::VantelProcess missingAlone(home);
+    missingAlone.start({QStringLiteral("/missing/file")});
+    ASSERT_TRUE(missingAlone.waitForFinished());
+    EXPECT_NE(missingAlone.process().exitCode(), 0);
+    EXPECT_FALSE(missingAlone.output().contains("is running")) << missingAlone.output().toStdString();
 }
 
 } // namespace
