@@ -17,6 +17,7 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <unistd.h>
 #include <memory>
 
 // GLib names a struct member "signals", which Qt defines as a keyword.
@@ -165,6 +166,29 @@ GRef<GAppInfo> applicationAt(const QString& applicationPath, WorkspaceError* err
     return {};
 }
 
+// Runs in the child between fork and exec: only async-signal-safe calls.
+void startInHomeFolder(gpointer folder)
+{
+    // A folder that can't be entered leaves the child where it is.
+    if (folder && chdir(static_cast<const char*>(folder)) != 0)
+        return;
+}
+
+// Launched applications start in the home folder, as from the desktop's own
+// menus, not in whatever folder Vantel was started from; an entry's own
+// "Path" key still decides where it starts.
+gboolean launchInHomeFolder(GAppInfo* app, GList* uris, GAppLaunchContext* context, GError** error)
+{
+    if (!G_IS_DESKTOP_APP_INFO(app))
+        return g_app_info_launch_uris(app, uris, context, error);
+    GString ownFolder(g_desktop_app_info_get_string(G_DESKTOP_APP_INFO(app), "Path"));
+    const QByteArray home = QFile::encodeName(QDir::homePath());
+    const bool useHome = (!ownFolder || !*ownFolder.get()) && QFileInfo(QDir::homePath()).isDir();
+    return g_desktop_app_info_launch_uris_as_manager(
+        G_DESKTOP_APP_INFO(app), uris, context, G_SPAWN_SEARCH_PATH, useHome ? startInHomeFolder : nullptr,
+        useHome ? const_cast<char*>(home.constData()) : nullptr, nullptr, nullptr, error);
+}
+
 std::optional<WorkspaceError> launch(GAppInfo* app, const QList<QUrl>& documents, const OpenConfiguration& configuration,
                                      WindowList& display)
 {
@@ -177,7 +201,7 @@ std::optional<WorkspaceError> launch(GAppInfo* app, const QList<QUrl>& documents
     }
     GRef<GAppLaunchContext> context = makeLaunchContext(configuration, display);
     GErrorHolder gerror;
-    const gboolean ok = g_app_info_launch_uris(app, uris, context.get(), gerror.out());
+    const gboolean ok = launchInHomeFolder(app, uris, context.get(), gerror.out());
     g_list_free(uris);
     if (ok)
         return std::nullopt;
@@ -289,6 +313,9 @@ std::optional<WorkspaceError> openNow(const QUrl& url, const OpenConfiguration& 
     }
 
     WindowList display;
+    // A handler of the scheme starts like any other application.
+    if (GRef<GAppInfo> handler = defaultApplicationFor(url); handler && G_IS_DESKTOP_APP_INFO(handler.get()))
+        return launch(handler.get(), {url}, configuration, display);
     GRef<GAppLaunchContext> context = makeLaunchContext(configuration, display);
     GErrorHolder gerror;
     const QByteArray uri = url.toString(QUrl::FullyEncoded).toUtf8();

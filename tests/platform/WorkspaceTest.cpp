@@ -12,6 +12,7 @@
 #include <QDBusVirtualObject>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -76,6 +77,9 @@ protected:
     static inline QString brokenEntry;
     static inline QString appOutput;
     static inline QString viewerOutput;
+    static inline QString folderEntry;
+    static inline QString ownFolderEntry;
+    static inline QString folderOutput;
 
     static void SetUpTestSuite()
     {
@@ -96,15 +100,29 @@ protected:
                                               "MimeType=text/plain;inode/directory;x-scheme-handler/vanteltest;\n")
                                    .arg(recorder, viewerOutput).toUtf8());
         writeFile(brokenEntry, "[Desktop Entry]\nType=Application\nName=Broken\nExec=/nonexistent/vantel-no-such-program %F\n");
+        // Two programs that write the folder they started in.
+        const QString whereAmI = work + QStringLiteral("/where.sh");
+        writeFile(whereAmI, "#!/bin/sh\npwd > \"$1.tmp\"\nmv \"$1.tmp\" \"$1\"\n", true);
+        folderOutput = work + QStringLiteral("/folder");
+        folderEntry = applications + QStringLiteral("/vantel-test-folder.desktop");
+        writeFile(folderEntry, QStringLiteral("[Desktop Entry]\nType=Application\nName=Folder\nExec=%1 %2 %U\n"
+                                              "MimeType=x-scheme-handler/vantelfolder;\n")
+                                   .arg(whereAmI, folderOutput).toUtf8());
+        ownFolderEntry = applications + QStringLiteral("/vantel-test-own-folder.desktop");
+        writeFile(ownFolderEntry, QStringLiteral("[Desktop Entry]\nType=Application\nName=Own Folder\nExec=%1 %2\n"
+                                                 "Path=%3\n")
+                                      .arg(whereAmI, folderOutput, work).toUtf8());
         writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
                   "[Default Applications]\ntext/plain=vantel-test-viewer.desktop\n"
-                  "inode/directory=vantel-test-viewer.desktop\nx-scheme-handler/vanteltest=vantel-test-viewer.desktop\n");
+                  "inode/directory=vantel-test-viewer.desktop\nx-scheme-handler/vanteltest=vantel-test-viewer.desktop\n"
+                  "x-scheme-handler/vantelfolder=vantel-test-folder.desktop\n");
     }
 
     void SetUp() override
     {
         QFile::remove(appOutput);
         QFile::remove(viewerOutput);
+        QFile::remove(folderOutput);
         // GIO notices new desktop entries through a file monitor; wait for it
         // in case it had already read the (empty) folder.
         const QUrl probe(QStringLiteral("vanteltest:probe"));
@@ -172,6 +190,44 @@ TEST_F(WorkspaceTest, FilesFoldersAndSchemesGoToTheirDefaultHandler)
     EXPECT_FALSE(schemeOutcome.error.has_value());
     ASSERT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(viewerOutput); }));
     EXPECT_EQ(readLines(viewerOutput), QStringList{QStringLiteral("vanteltest://host/path?q=1")});
+}
+
+TEST_F(WorkspaceTest, ApplicationsStartInTheHomeFolderUnlessTheirEntrySaysWhere)
+{
+    // Vantel itself was started somewhere else.
+    const QString startedIn = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(vantel::test::makeTempDir(QStringLiteral("started-here"))));
+    const auto restore = qScopeGuard([&] { QDir::setCurrent(startedIn); });
+    const QString home = QFileInfo(QDir::homePath()).canonicalFilePath();
+    ASSERT_NE(home, QFileInfo(QDir::currentPath()).canonicalFilePath());
+    const auto startedFolder = [&](const std::function<void(Workspace::Completion)>& open) {
+        QFile::remove(folderOutput);
+        Outcome outcome;
+        open(recordInto(outcome));
+        EXPECT_TRUE(vantel::test::waitUntil([&] { return outcome.called && QFileInfo::exists(folderOutput); }));
+        EXPECT_FALSE(outcome.error.has_value());
+        const QStringList lines = readLines(folderOutput);
+        return lines.isEmpty() ? QString() : QFileInfo(lines.first()).canonicalFilePath();
+    };
+
+    EXPECT_EQ(startedFolder([&](Workspace::Completion done) {
+                  Workspace::shared().openURL(QUrl::fromLocalFile(folderEntry), OpenConfiguration{}, std::move(done));
+              }),
+              home);
+    EXPECT_EQ(startedFolder([&](Workspace::Completion done) {
+                  Workspace::shared().openURLs({QUrl::fromLocalFile(textFile(QStringLiteral("doc.txt")))}, folderEntry,
+                                               OpenConfiguration{}, std::move(done));
+              }),
+              home);
+    // The handler of a scheme, too.
+    EXPECT_EQ(startedFolder([&](Workspace::Completion done) {
+                  Workspace::shared().openURL(QUrl(QStringLiteral("vantelfolder:x")), OpenConfiguration{}, std::move(done));
+              }),
+              home);
+    EXPECT_EQ(startedFolder([&](Workspace::Completion done) {
+                  Workspace::shared().openURL(QUrl::fromLocalFile(ownFolderEntry), OpenConfiguration{}, std::move(done));
+              }),
+              QFileInfo(work).canonicalFilePath());
 }
 
 TEST_F(WorkspaceTest, FailedLaunchesReachTheCompletionAsErrors)
