@@ -387,14 +387,24 @@ QSize VantelManager::mainViewSize(const QRect& screenFrame)
     const int widthIndex = qBound(0, int(config.mainWindowWidth()), 5);
     const int percent = 50 + 5 * qBound(0, int(config.mainWindowHeight()), 8);
     const double height = double(screenFrame.height()) * percent / 100.0;
-    return QSize(int(std::ceil(double(widths[widthIndex]))), int(std::ceil(height)));
+    const QSize size(int(std::ceil(double(widths[widthIndex]))), int(std::ceil(height)));
+    // A small screen, or a large scale factor, leaves less room than the
+    // setting's width: the view never reaches past the free area.
+    const QRect area = WindowSystem::shared().availableFrame(screenFrame).value_or(screenFrame);
+    return area.isEmpty() ? size : size.boundedTo(area.size());
 }
 
 QRect VantelManager::mainWindowFrame(const QRect& screenFrame)
 {
     const QSize size = mainViewSize(screenFrame);
-    const int x = int(std::ceil(screenFrame.x() + (screenFrame.width() - size.width()) * 0.5));
-    const int y = int(std::ceil(screenFrame.y() + (screenFrame.height() - size.height()) * 0.5));
+    int x = int(std::ceil(screenFrame.x() + (screenFrame.width() - size.width()) * 0.5));
+    int y = int(std::ceil(screenFrame.y() + (screenFrame.height() - size.height()) * 0.5));
+    // Centred on the screen, then moved clear of the panels.
+    const QRect area = WindowSystem::shared().availableFrame(screenFrame).value_or(screenFrame);
+    if (!area.isEmpty()) {
+        x = qBound(area.x(), x, area.x() + area.width() - size.width());
+        y = qBound(area.y(), y, area.y() + area.height() - size.height());
+    }
     return QRect(QPoint(x, y), size);
 }
 

@@ -229,6 +229,23 @@ TEST_F(VantelManagerTest, SizesFollowTheSettings)
     EXPECT_EQ(VantelManager::mainWindowFrame(QRect(-1001, 100, 1001, 777)).topLeft(), QPoint(-800, 294));
 }
 
+TEST_F(VantelManagerTest, TheViewNeverReachesPastTheFreeAreaOfItsScreen)
+{
+    // 1280 x 800 pixels at a scale factor of 2; the fake's panel takes 30 at the top.
+    Configuration& config = AppDelegate::shared().config();
+    config.setMainWindowWidth(MainWindowWidth::with700);
+    config.setMainWindowHeight(MainWindowHeight::height90);
+    const QRect small(0, 0, 640, 400);
+    const QRect free(0, 30, 640, 370);
+    EXPECT_EQ(VantelManager::mainViewSize(small), QSize(640, 360));
+    EXPECT_TRUE(free.contains(VantelManager::mainWindowFrame(small))) ;
+
+    config.setMainWindowHeight(MainWindowHeight::height50);
+    const QRect tiny(100, 0, 500, 300);
+    EXPECT_EQ(VantelManager::mainViewSize(tiny), QSize(500, 150));
+    EXPECT_EQ(VantelManager::mainWindowFrame(tiny), QRect(100, 75, 500, 150));
+}
+
 TEST_F(VantelManagerTest, AnUnknownStyleShowsNothing)
 {
     AppDelegate::shared().config().setWindowViewStyle(7);

@@ -72,9 +72,12 @@ int clampInto(int position, int length, int areaStart, int areaLength)
 
 } // namespace
 
-PopoverHost::Placement PopoverHost::place(const QSize& size, const QRect& anchor, Edge preferredEdge,
+PopoverHost::Placement PopoverHost::place(const QSize& wanted, const QRect& anchor, Edge preferredEdge,
                                           const QRect& area)
 {
+    // Never larger than the screen it opens on (a large scale factor makes
+    // a small screen smaller than the popover's own size).
+    const QSize size = area.isValid() ? wanted.boundedTo(area.size()) : wanted;
     const int needed = isVertical(preferredEdge) ? size.height() : size.width();
     Edge edge = preferredEdge;
     if (room(anchor, edge, area) < needed) {

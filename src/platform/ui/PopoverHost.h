@@ -66,7 +66,8 @@ public:
         QRect frame;
         Edge edge = below;
     };
-    // Where a popover of the size goes beside the anchor inside the area.
+    // Where a popover of the size goes beside the anchor inside the area;
+    // a size larger than the area is cut down to it.
     static Placement place(const QSize& size, const QRect& anchor, Edge preferredEdge, const QRect& area);
     // Space between anchor and popover.
     static constexpr int anchorGap = 2;

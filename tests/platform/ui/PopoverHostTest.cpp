@@ -115,9 +115,14 @@ TEST(PopoverPlacementTest, StaysInsideTheScreenAlongTheEdge)
     const auto leftCorner = PopoverHost::place(QSize(700, 500), QRect(2, 4, 22, 22), PopoverHost::below, area);
     EXPECT_EQ(leftCorner.frame.left(), 0);
 
-    // Wider than the screen: starts at the screen's left edge.
+    // Wider than the screen (a large scale factor): cut to the screen's width.
     const auto wide = PopoverHost::place(QSize(2000, 100), QRect(600, 300, 40, 20), PopoverHost::below, area);
     EXPECT_EQ(wide.frame.left(), area.left());
+    EXPECT_EQ(wide.frame.width(), area.width());
+    EXPECT_TRUE(area.contains(wide.frame));
+    // Larger both ways: the whole free area, nothing past it.
+    const auto huge = PopoverHost::place(QSize(2000, 2000), QRect(1250, 4, 22, 22), PopoverHost::below, area);
+    EXPECT_EQ(huge.frame, area);
 }
 
 TEST(PopoverHostTest, ShowsOnTheAnchorsScreen)
