@@ -1,5 +1,7 @@
 #include "graphics/ImageUtilities.h"
 
+#include "platform/SymbolicImage.h"
+
 #include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
@@ -34,7 +36,8 @@ public:
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override
     {
         QPixmap pix = source_.pixmap(size, scale, mode, state);
-        if (pix.isNull())
+        // A full-colour picture keeps its colours: tinted, it would be a blot.
+        if (pix.isNull() || !platform::isSymbolicImage(pix.toImage()))
             return pix;
         QPainter p(&pix);
         p.setCompositionMode(QPainter::CompositionMode_SourceAtop);

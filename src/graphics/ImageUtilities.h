@@ -15,7 +15,8 @@ QSize naturalImageSize(const QIcon& image);
 
 // A copy in which every painted pixel takes `colour` and keeps its own
 // opacity; transparent pixels stay transparent. No colour gives the image
-// itself. The copy is never a mask, so the style does not recolour it again.
+// itself; a full-colour image (see platform::isSymbolicImage) is drawn as it
+// is. The copy is never a mask, so the style does not recolour it again.
 QIcon tinted(const QIcon& image, const std::optional<QColor>& colour);
 
 // The image redrawn at width x height. It keeps the source and draws it each

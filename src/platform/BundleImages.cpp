@@ -1,5 +1,7 @@
 #include "platform/Bundle.h"
 
+#include "platform/SymbolicImage.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -253,19 +255,31 @@ QString breezeSingleColour(const QString& themeName)
     return {};
 }
 
-QIcon themeIcon(const QString& themeName)
+// The named images take a tint, so they must be drawn in one colour. The
+// user's own theme goes first with its symbolic icon, or its plain one when
+// that is single-colour too; Breeze's single-colour one after it. A theme
+// with only a full-colour icon gives way to Breeze or the bundle's own
+// picture (`bundled`), and is used only when neither has one.
+QIcon themeIcon(const QString& themeName, bool bundled)
 {
     static std::once_flag fallback;
     std::call_once(fallback, useBreezeAsFallback);
-    // The user's own theme goes first; Breeze, ours, after it.
+    QIcon fullColour;
     if (QIcon::themeName() != QLatin1String("breeze")) {
+        if (QIcon::hasThemeIcon(themeName + QStringLiteral("-symbolic")))
+            return QIcon::fromTheme(themeName + QStringLiteral("-symbolic"));
         QIcon icon = QIcon::fromTheme(themeName);
-        if (!icon.isNull())
+        if (!icon.isNull() && isSymbolicImage(icon))
             return icon;
+        fullColour = icon;
     }
     const QString file = breezeSingleColour(themeName);
     if (!file.isEmpty())
         return QIcon(file);
+    if (bundled)
+        return {};
+    if (!fullColour.isNull())
+        return fullColour;
     return QIcon::fromTheme(themeName);
 }
 
@@ -284,7 +298,8 @@ std::optional<QIcon> Bundle::imageNamed(const QString& name) const
         auto it = found.constFind(name);
         if (it == found.constEnd()) {
             const QString themeName = QString::fromLatin1(theme->data(), static_cast<qsizetype>(theme->size()));
-            it = found.insert(name, themeIcon(themeName));
+            const bool bundled = pathForResource(name, QStringLiteral("svg"), QStringLiteral("images")).has_value();
+            it = found.insert(name, themeIcon(themeName, bundled));
         }
         if (!it->isNull())
             return *it;

@@ -69,3 +69,25 @@ TEST(ImageUtilitiesTest, TintKeepsOpacityAndLeavesTransparencyAlone)
     EXPECT_NEAR(out.pixelColor(5, 5).alpha(), 128, 1);
     EXPECT_EQ(out.pixelColor(0, 0).alpha(), 0);
 }
+
+TEST(ImageUtilitiesTest, OnlySymbolsTakeATint)
+{
+    // A symbol in grey with a blue accent: both parts take the tint.
+    QImage symbol(16, 16, QImage::Format_ARGB32);
+    symbol.fill(Qt::transparent);
+    QPainter(&symbol).fillRect(2, 2, 8, 8, QColor(0x23, 0x26, 0x29));
+    QPainter(&symbol).fillRect(10, 10, 4, 4, QColor(0x3d, 0xae, 0xe9));
+    const QImage symbolOut =
+        tinted(QIcon(QPixmap::fromImage(symbol)), QColor(Qt::red)).pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(symbolOut.pixelColor(4, 4), QColor(Qt::red));
+    EXPECT_EQ(symbolOut.pixelColor(11, 11), QColor(Qt::red));
+
+    // A shaded, many-coloured picture is drawn as it is.
+    QImage picture(16, 16, QImage::Format_ARGB32);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            picture.setPixelColor(x, y, QColor::fromHsv((x * 22) % 360, 200, 100 + y * 9));
+    const QImage pictureOut =
+        tinted(QIcon(QPixmap::fromImage(picture)), QColor(Qt::red)).pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(pictureOut, picture);
+}
