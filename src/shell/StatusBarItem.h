@@ -8,9 +8,9 @@
 namespace vantel {
 
 // What the delegate asks of the status-bar item; the tray icon of the
-// Widgets layer implements it. A desktop without a tray gives an item
-// without a button: the program runs on, reachable by hotkey and by a
-// second start.
+// Widgets layer implements it. On a desktop without a tray the item is set
+// up all the same and shows once a tray appears; until then the program is
+// reachable by hotkey and by a second start.
 class StatusBarItem {
 public:
     virtual ~StatusBarItem() = default;

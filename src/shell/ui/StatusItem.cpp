@@ -1,16 +1,20 @@
 #include "shell/ui/StatusItem.h"
 
+#include "hotkeys/KeyCombo.h"
 #include "model/Logger.h"
 #include "shell/AppDelegate.h"
 #include "shell/VantelWindowEnum.h"
 #include "shell/WindowManagerCalls.h"
 #include "shell/ui/MenuManager.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace vantel {
 
@@ -25,17 +29,50 @@ const platform::LogCategory& general()
 
 StatusItem::StatusItem(std::function<bool()> trayAvailable, QObject* parent)
     : QObject(parent)
+    , trayAvailable_(trayAvailable ? std::move(trayAvailable) : [] { return QSystemTrayIcon::isSystemTrayAvailable(); })
 {
-    const bool available = trayAvailable ? trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
-    if (!available) {
-        // Said once: the program runs on, reachable by hotkey and a second start.
+    // Made even without a tray: Qt embeds a shown icon into a tray that
+    // appears later (a panel that starts after Vantel at log-in).
+    tray_ = new QSystemTrayIcon(this);
+    tray_->setToolTip(QStringLiteral("Vantel"));
+    if (!trayAvailable_())
         VLOG(general(), platform::LogType::Default,
              "No system tray on this desktop: Vantel runs without its status item; the window hotkey or starting "
              "Vantel again shows the main view");
+}
+
+QString StatusItem::noTrayNoticeText(const QString& windowHotkey)
+{
+    const QString hotkey = windowHotkey.isEmpty()
+        ? tr("the window hotkey (set one under Preferences, General)")
+        : tr("the window hotkey %1").arg(windowHotkey);
+    return tr("Vantel is running, but this desktop shows no system tray for its icon.\n\n"
+              "To show the main view, press %1, or start Vantel again.\n\n"
+              "The icon appears by itself once a tray is there.")
+        .arg(hotkey);
+}
+
+void StatusItem::checkTray()
+{
+    if (noticeGiven_ || trayAvailable_())
         return;
+    // The first-run assistant speaks first; the notice waits until it is gone.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window->findChild<QWidget*>(QStringLiteral("FirstRunViewController"))) {
+            QTimer::singleShot(1000, this, &StatusItem::checkTray);
+            return;
+        }
     }
-    tray_ = new QSystemTrayIcon(this);
-    tray_->setToolTip(QStringLiteral("Vantel"));
+    noticeGiven_ = true;
+    const std::optional<KeyCombo> hotkey = AppDelegate::shared().config().globalKeyCombo();
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Vantel"),
+                                noTrayNoticeText(hotkey ? hotkey->displayString() : QString()), QMessageBox::Ok);
+    box->setObjectName(QStringLiteral("NoTrayNotice"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    notice_ = box;
+    box->show();
+    VLOG(general(), platform::LogType::Default, "No system tray: the user was told how to reach the main view");
 }
 
 StatusItem::~StatusItem() = default;
@@ -55,6 +92,7 @@ void StatusItem::setUpButton()
     if (!tray_ || buttonSetUp_)
         return;
     buttonSetUp_ = true;
+    QTimer::singleShot(noTrayNoticeDelayMilliseconds, this, &StatusItem::checkTray);
     // The tray shows the context menu itself (a StatusNotifierItem tray may
     // never report the right click); it is refilled as it opens.
     QMenu* menu = MenuManager::shared().getStatusbarMenu();

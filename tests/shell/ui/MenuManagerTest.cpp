@@ -149,7 +149,6 @@ TEST_F(MenuManagerTest, RendersTheStatusItemAndMenu)
     const QPixmap mainMenuPicture = mainMenu->grab();
 
     StatusItem item([] { return false; });
-    EXPECT_FALSE(item.hasButton());
     QImage icons(4 * 40 + 8, 48, QImage::Format_ARGB32);
     icons.fill(Qt::transparent);
     QPainter painter(&icons);

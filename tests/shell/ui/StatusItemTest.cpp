@@ -1,3 +1,6 @@
+#include "hotkeys/Key.h"
+#include "hotkeys/KeyCombo.h"
+#include "hotkeys/ModifierFlags.h"
 #include "platform/Log.h"
 #include "shell/AppDelegate.h"
 #include "shell/VantelManager.h"
@@ -7,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QMenu>
+#include <QMessageBox>
+#include <QTest>
 
 namespace vantel {
 namespace {
@@ -47,16 +53,45 @@ TEST_F(StatusItemTest, LeftClickTogglesTheMainView)
                                             "switchMainWindow in AppDelegate executed"}));
 }
 
-TEST_F(StatusItemTest, WithoutATrayTheClickIsRefusedAndSaidOnce)
+TEST_F(StatusItemTest, WithoutATrayTheUserIsToldOnceAndTheIconWaitsForOne)
 {
-    StatusItem item([] { return false; });
-    EXPECT_FALSE(item.hasButton());
+    bool tray = false;
+    AppDelegate::shared().config().setGlobalKeyCombo(
+        KeyCombo::withCarbonModifiers(Key::space, ModifierFlags::carbonCommand | ModifierFlags::carbonOption));
+    StatusItem item([&tray] { return tray; });
+    // Set up all the same, so that a tray appearing later shows the icon.
+    EXPECT_TRUE(item.hasButton());
     EXPECT_EQ(sink.messages().filter(QStringLiteral("No system tray")).size(), 1);
     item.setUpButton();
+    EXPECT_EQ(item.noTrayNotice(), nullptr) << "told before the tray had time to appear";
+
+    ASSERT_TRUE(QTest::qWaitFor([&item] { return item.noTrayNotice() && item.noTrayNotice()->isVisible(); },
+                                StatusItem::noTrayNoticeDelayMilliseconds + 3000));
+    const auto* box = qobject_cast<QMessageBox*>(item.noTrayNotice());
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains(QStringLiteral("start Vantel again")));
+    EXPECT_TRUE(box->text().contains(AppDelegate::shared().config().globalKeyCombo()->displayString()))
+        << box->text().toStdString();
+    EXPECT_FALSE(box->isModal());
+    box->grab().save(QCoreApplication::applicationDirPath() + QStringLiteral("/output/no-tray-notice.png"));
+    box->close();
+    QTest::qWait(StatusItem::noTrayNoticeDelayMilliseconds + 500);
+    EXPECT_EQ(sink.messages().filter(QStringLiteral("the user was told")).size(), 1) << "told twice";
+
+    // The click still toggles the main view (a tray that came later).
     item.statusBarButtonAction(StatusItem::Click::left);
-    EXPECT_EQ(switches, 0);
-    EXPECT_TRUE(sink.messages().contains(
-        QStringLiteral("statusBarButtonAction - The StatusBarItem has no Button assigned!")));
+    EXPECT_EQ(switches, 1);
+    AppDelegate::shared().config().setGlobalKeyCombo(std::nullopt);
+}
+
+TEST_F(StatusItemTest, WithATrayNothingIsSaid)
+{
+    StatusItem item([] { return true; });
+    item.setUpButton();
+    QTest::qWait(StatusItem::noTrayNoticeDelayMilliseconds + 300);
+    EXPECT_EQ(item.noTrayNotice(), nullptr);
+    EXPECT_TRUE(sink.messages().filter(QStringLiteral("No system tray")).isEmpty());
+    EXPECT_TRUE(StatusItem::noTrayNoticeText(QString()).contains(QStringLiteral("window hotkey")));
 }
 
 TEST_F(StatusItemTest, OpeningTheMenuClosesTheMainViewAndRefillsTheMenu)
