@@ -265,6 +265,36 @@ TEST_F(TagPopoverTest, ChangeIconTogglesTheGridAndAPickWritesSymbolAndColour)
     EXPECT_FALSE(c.needsRedraw());
 }
 
+TEST_F(TagPopoverTest, OpensAtItsOwnSizeAfterTheGridWasShownAndEscapeClosedIt)
+{
+    show();
+    TagPopupViewController& c = controller();
+    QCoreApplication::processEvents();
+    const QSize collapsed = popover().size();
+    const QRect launchAll(c.btnLaunchAll()->mapTo(&popover(), QPoint(0, 0)), c.btnLaunchAll()->size());
+    const QRect clearColour(c.btnClearColor()->mapTo(&popover(), QPoint(0, 0)), c.btnClearColor()->size());
+
+    c.btnChangeIcon()->click();
+    QCoreApplication::processEvents();
+    ASSERT_GT(popover().height(), collapsed.height());
+    // Escape where the keyboard is after the click: on the button.
+    QTest::keyClick(c.btnChangeIcon(), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(manager->isShown());
+
+    show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(grid()->isHidden());
+    EXPECT_EQ(popover().size(), collapsed);
+    EXPECT_EQ(c.view()->height(), TagPopupViewController::expandedHeight - grid()->height());
+    // Every control where it was: a click meant for one lands on it.
+    EXPECT_EQ(QRect(c.btnLaunchAll()->mapTo(&popover(), QPoint(0, 0)), c.btnLaunchAll()->size()), launchAll);
+    EXPECT_EQ(QRect(c.btnClearColor()->mapTo(&popover(), QPoint(0, 0)), c.btnClearColor()->size()), clearColour);
+    EXPECT_EQ(popover().childAt(launchAll.center()), c.btnLaunchAll());
+    EXPECT_TRUE(popover().grab().toImage().save(vantel::test::outputFolder()
+                                                + QStringLiteral("/tag-popover-after-change-icon.png")));
+}
+
 TEST_F(TagPopoverTest, ColourActionsAreWrittenAtOnceAndClearStoresNone)
 {
     show();
