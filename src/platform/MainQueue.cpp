@@ -5,6 +5,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
+#include <mutex>
 #include <thread>
 
 namespace vantel::platform::MainQueue {
@@ -14,12 +16,24 @@ namespace {
 // while no application object exists yet.
 const std::thread::id g_startupThread = std::this_thread::get_id();
 
+// Set while the application object is being destroyed; from then on a
+// block has no main loop left to run on.
+std::atomic<bool> g_applicationEnded{false};
+
 QCoreApplication* application()
 {
     QCoreApplication* app = QCoreApplication::instance();
-    if (!app)
+    if (app) {
+        static std::once_flag watching;
+        std::call_once(watching, [] { qAddPostRoutine([] { g_applicationEnded = true; }); });
+        return app;
+    }
+    // Work that finishes after quit (a write's completion, a worker's last
+    // answer) is dropped without a word; before any application object
+    // existed a block is a mistake of the caller.
+    if (!g_applicationEnded)
         qWarning("MainQueue: no application object, the block is dropped");
-    return app;
+    return nullptr;
 }
 } // namespace
 

@@ -8,7 +8,9 @@ namespace vantel::platform {
 // The Qt main thread as a serial queue: blocks are queued invocations on the
 // application object, run by the main event loop in submission order. Works
 // under QCoreApplication as well as the GUI application types. Blocks
-// submitted while no application object exists are dropped with a warning.
+// submitted before an application object exists are dropped with a warning;
+// blocks still queued when it is destroyed, or submitted after (the last
+// completions of work that ends at quit), are dropped quietly and never run.
 namespace MainQueue {
 
 void async(std::function<void()> block);
