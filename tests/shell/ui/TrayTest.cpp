@@ -23,9 +23,10 @@ struct TrayFixture {
     std::unique_ptr<test::VantelProcess> vantel;
 
     // False, with the reason, where the desktop can't be had.
-    bool start(QString* why, const std::function<void(platform::UserDefaults&)>& settings = {})
+    bool start(QString* why, const std::function<void(platform::UserDefaults&)>& settings = {}, bool withTray = true,
+               const QProcessEnvironment& extra = {})
     {
-        if (!desktop.start(why))
+        if (!desktop.start(why, withTray))
             return false;
         home = test::makeTempDir(QStringLiteral("tray-home"));
         test::VantelProcess::prepareHome(home);
@@ -37,6 +38,11 @@ struct TrayFixture {
         defaults.synchronize();
         vantel = std::make_unique<test::VantelProcess>(home);
         desktop.attach(*vantel, home);
+        if (!extra.isEmpty()) {
+            QProcessEnvironment env = vantel->process().processEnvironment();
+            env.insert(extra);
+            vantel->process().setProcessEnvironment(env);
+        }
         vantel->start();
         return true;
     }
@@ -228,6 +234,61 @@ TEST(Tray, TerminationSavesAChangeMadeJustBefore)
     // The rest of the file survived the save.
     EXPECT_TRUE(after.boolForKey(QStringLiteral("debugLogging")));
     EXPECT_TRUE(after.boolForKey(QStringLiteral("launchedBefore")));
+}
+
+TEST(Tray, WithoutATrayTheUserIsToldAndTheIconComesWithTheTray)
+{
+    TrayFixture fixture;
+    QString why;
+    ASSERT_TRUE(fixture.start(&why, {}, false)) << why.toStdString();
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^<- applicationDidFinishLaunching$"))) << fixture.log();
+
+    // Said once, in a window of its own.
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^No system tray: the user was told how to reach the main view$")))
+        << fixture.log();
+    ASSERT_TRUE(test::poll([&] { return !fixture.windows().isEmpty(); })) << fixture.log();
+    const QRect notice = fixture.windows().first();
+    EXPECT_TRUE(screenFrame.contains(notice));
+    fixture.desktop.screenshot(QStringLiteral("no-tray-notice.png"));
+
+    // The panel starts late: the icon appears in it, and answers a click.
+    ASSERT_TRUE(fixture.desktop.startTray(&why)) << why.toStdString();
+    ASSERT_TRUE(test::poll([&] { return fixture.trayIcon().has_value(); })) << fixture.log();
+    fixture.desktop.screenshot(QStringLiteral("no-tray-then-tray.png"));
+    fixture.desktop.click(fixture.trayIcon()->center(), 1);
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^statusBarButtonAction -> left click$"))) << fixture.log();
+    EXPECT_EQ(fixture.vantel->logMessages().count(
+                  QStringLiteral("No system tray: the user was told how to reach the main view")),
+              1);
+
+    fixture.vantel->signal(SIGTERM);
+    EXPECT_TRUE(fixture.vantel->waitForFinished());
+}
+
+TEST(Tray, AtAScaleFactorOfTwoThePopupStaysOnTheScreen)
+{
+    TrayFixture fixture;
+    QString why;
+    QProcessEnvironment scaled;
+    scaled.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    ASSERT_TRUE(fixture.start(
+        &why,
+        [](platform::UserDefaults& defaults) { defaults.setString(QStringLiteral("700px"), QStringLiteral("mainWindowWidth")); },
+        true, scaled))
+        << why.toStdString();
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^<- applicationDidFinishLaunching$"))) << fixture.log();
+    ASSERT_TRUE(test::poll([&] { return fixture.trayIcon().has_value(); })) << fixture.log();
+    fixture.desktop.click(fixture.trayIcon()->center(), 1);
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^popoverDidShow$"))) << fixture.log();
+    ASSERT_TRUE(test::poll([&] { return !fixture.windows().isEmpty(); })) << fixture.log();
+    QThread::msleep(300);
+    fixture.desktop.screenshot(QStringLiteral("popup-scale-2.png"));
+    for (const QRect& frame : fixture.windows())
+        EXPECT_TRUE(screenFrame.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+                                                 << frame.height();
+
+    fixture.vantel->signal(SIGTERM);
+    EXPECT_TRUE(fixture.vantel->waitForFinished());
 }
 
 } // namespace

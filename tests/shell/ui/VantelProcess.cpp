@@ -148,7 +148,7 @@ TrayDesktop::~TrayDesktop()
     }
 }
 
-bool TrayDesktop::start(QString* why)
+bool TrayDesktop::start(QString* why, bool withTray)
 {
     for (const char* tool : {"Xvfb", "trayer", "xdotool", "xwininfo", "import"}) {
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty()) {
@@ -170,6 +170,11 @@ bool TrayDesktop::start(QString* why)
         return false;
     }
     display_ = QStringLiteral(":") + QString::fromLatin1(number).trimmed();
+    return !withTray || startTray(why);
+}
+
+bool TrayDesktop::startTray(QString* why)
+{
     trayer_.setProcessEnvironment(environment());
     trayer_.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--widthtype", "request",
                                              "--height", "28", "--transparent", "true", "--alpha", "0",

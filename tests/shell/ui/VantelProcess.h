@@ -58,7 +58,9 @@ public:
     ~TrayDesktop();
 
     // False, with the reason, where a tool is missing or does not come up.
-    bool start(QString* why);
+    // Without `withTray` the desktop has no tray until startTray().
+    bool start(QString* why, bool withTray = true);
+    bool startTray(QString* why);
     QString display() const { return display_; }
     // The system's environment with this display.
     QProcessEnvironment environment() const;
