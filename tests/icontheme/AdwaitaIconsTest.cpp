@@ -12,6 +12,8 @@
 #include <QImage>
 #include <QPixmap>
 
+#include <cstdlib>
+
 using namespace vantel;
 
 namespace {

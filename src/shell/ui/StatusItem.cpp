@@ -29,7 +29,8 @@ const platform::LogCategory& general()
 
 StatusItem::StatusItem(std::function<bool()> trayAvailable, QObject* parent)
     : QObject(parent)
-    , trayAvailable_(trayAvailable ? std::move(trayAvailable) : [] { return QSystemTrayIcon::isSystemTrayAvailable(); })
+    , trayAvailable_(trayAvailable ? std::move(trayAvailable)
+                                   : std::function<bool()>([] { return QSystemTrayIcon::isSystemTrayAvailable(); }))
 {
     // Made even without a tray: Qt embeds a shown icon into a tray that
     // appears later (a panel that starts after Vantel at log-in).
