@@ -47,7 +47,6 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& curren
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Files or folders to hand to Vantel."),
                                  QStringLiteral("[FILE...]"));
-    // "-" begins no option of ours: such a file name needs "--" or "./".
     CommandLine result;
     if (!parser.parse(arguments)) {
         result.exitCode = 2;

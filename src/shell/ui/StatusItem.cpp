@@ -45,7 +45,7 @@ StatusItem::StatusItem(std::function<bool()> trayAvailable, QObject* parent)
 QString StatusItem::noTrayNoticeText(const QString& windowHotkey)
 {
     const QString hotkey = windowHotkey.isEmpty()
-        ? tr("the window hotkey (set one under Preferences, General)")
+        ? tr("the window hotkey (once one is set in the preferences)")
         : tr("the window hotkey %1").arg(windowHotkey);
     return tr("Vantel is running, but this desktop shows no system tray for its icon.\n\n"
               "To show the main view, press %1, or start Vantel again.\n\n"
