@@ -98,8 +98,9 @@ TEST_F(AdwaitaIconsTest, TheRecentApplicationsRowShowsASymbolNotADisc)
         option.rect.setRight(sidebar->viewport()->width() - 1);
         const QRect icon = sidebar->cellDelegate().iconCellLayout(option, *item).icon;
         ASSERT_FALSE(icon.isEmpty()) << item->name().toStdString();
-        // Sampled beside the icon: the row's own background.
-        const QRgb background = picture.pixel(icon.right() + 2, icon.top());
+        // Sampled just left of the icon: the row's own background.
+        ASSERT_GE(icon.left(), 2) << item->name().toStdString();
+        const QRgb background = picture.pixel(icon.left() - 2, icon.center().y());
         const double share = coverage(picture, icon, background);
         // A blot covers most of its square; a symbol's strokes far less.
         EXPECT_GT(share, 0.05) << item->name().toStdString() << ": blank";
