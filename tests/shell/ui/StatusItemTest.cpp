@@ -67,7 +67,7 @@ TEST_F(StatusItemTest, WithoutATrayTheUserIsToldOnceAndTheIconWaitsForOne)
 
     ASSERT_TRUE(QTest::qWaitFor([&item] { return item.noTrayNotice() && item.noTrayNotice()->isVisible(); },
                                 StatusItem::noTrayNoticeDelayMilliseconds + 3000));
-    const auto* box = qobject_cast<QMessageBox*>(item.noTrayNotice());
+    auto* box = qobject_cast<QMessageBox*>(item.noTrayNotice());
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->text().contains(QStringLiteral("start Vantel again")));
     EXPECT_TRUE(box->text().contains(AppDelegate::shared().config().globalKeyCombo()->displayString()))
