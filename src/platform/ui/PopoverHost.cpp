@@ -13,6 +13,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace vantel::platform {
 
 namespace {
@@ -68,6 +70,30 @@ int clampInto(int position, int length, int areaStart, int areaLength)
     if (length >= areaLength)
         return areaStart;
     return qBound(areaStart, position, areaStart + areaLength - length);
+}
+
+// Brings the layouts of a window's content up to date at once. Layouts of
+// a hidden window run only when it shows, so a part hidden in the meantime
+// (a popover's grid) still counts in the window's minimum size, and a frame
+// set before the showing would be held at that old, larger minimum.
+void settleLayouts(QWidget* window)
+{
+    QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    const auto depth = [window](const QWidget* widget) {
+        int levels = 0;
+        for (; widget && widget != window; widget = widget->parentWidget())
+            ++levels;
+        return levels;
+    };
+    // Innermost first, so that each layout sees its children's new hints.
+    std::stable_sort(widgets.begin(), widgets.end(),
+                     [&depth](const QWidget* a, const QWidget* b) { return depth(a) > depth(b); });
+    for (QWidget* widget : std::as_const(widgets)) {
+        if (widget->layout())
+            widget->layout()->activate();
+    }
+    if (window->layout())
+        window->layout()->activate();
 }
 
 } // namespace
@@ -181,8 +207,10 @@ void PopoverHost::setContentViewController(ViewControllerBase* controller)
 void PopoverHost::setContentSize(std::optional<QSize> size)
 {
     contentSize_ = size;
-    if (shown_)
+    if (shown_) {
+        settleLayouts(this);
         resize(frameSizeFor(contentSize()));
+    }
 }
 
 QSize PopoverHost::contentSize() const
@@ -242,6 +270,7 @@ void PopoverHost::showRelativeTo(const QRect& anchor, Edge preferredEdge)
 
     if (shown_) {
         if (!detached_) {
+            settleLayouts(this);
             const Placement placement = place(frameSizeFor(contentSize()), anchor, preferredEdge, area);
             shownEdge_ = placement.edge;
             setGeometry(placement.frame);
@@ -264,6 +293,7 @@ void PopoverHost::showRelativeTo(const QRect& anchor, Edge preferredEdge)
 
     if (controller_)
         attachContent(controller_->view());
+    settleLayouts(this);
     const Placement placement = place(frameSizeFor(contentSize()), anchor, preferredEdge, area);
     shownEdge_ = placement.edge;
     setGeometry(placement.frame);
