@@ -303,8 +303,8 @@ TEST(UserDefaultsTest, DamageAndAFolderThatCannotBeWrittenAreToldOnceWithWhereTo
     // A folder that can't be written, seen by an account that permissions
     // stop (a child that gives up root where the test runs as root).
     const QString folder = vantel::test::makeTempDir(QStringLiteral("read-only"));
-    for (const QString& dir : {vantel::test::testHome(), folder})
-        ::chmod(QFile::encodeName(dir).constData(), 0755);
+    ::chmod(QFile::encodeName(vantel::test::testHome()).constData(), 0755);
+    ::chmod(QFile::encodeName(folder).constData(), 0555);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
