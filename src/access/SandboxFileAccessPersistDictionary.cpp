@@ -8,14 +8,17 @@
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedDictionary.h"
 #include "platform/KeyedUnarchiver.h"
+#include "platform/LoadAlerts.h"
 #include "platform/NotificationCenter.h"
+#include "platform/SafeFile.h"
+#include "platform/UserFileRead.h"
 #include "platform/XdgPaths.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRegularExpression>
 
 namespace vantel {
 
@@ -41,19 +44,41 @@ QUrl rootKey()
 
 // Moves a file that did not load out of the way of the next save, to a name
 // beside it that says what and when: "Bookmarks.dict.damaged-<UTC time>".
-void keepAside(const QString& path, const QString& reason)
+// Where the path is a link, the file it names is moved. The new name, or none
+// when the file could not be moved.
+std::optional<QString> keepAside(const QString& path, const QString& reason)
 {
-    const QString stem = path + QStringLiteral(".damaged-")
+    const QString target = platform::writeTargetOf(path);
+    const QString stem = target + QStringLiteral(".damaged-")
         + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString aside = stem;
     for (int i = 2; QFileInfo::exists(aside); ++i)
         aside = stem + QLatin1Char('-') + QString::number(i);
-    if (QFile::rename(path, aside))
+    if (QFile::rename(target, aside)) {
         VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error, "%{public}@ (%{public}@) was kept as %{public}@",
              path, reason, aside);
-    else
-        VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error,
-             "%{public}@ (%{public}@) could not be kept aside as %{public}@", path, reason, aside);
+        return aside;
+    }
+    VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error,
+         "%{public}@ (%{public}@) could not be kept aside as %{public}@", path, reason, aside);
+    return std::nullopt;
+}
+
+// The earlier writer left "Bookmarks.dict.XXXXXX" when killed: six random
+// letters and digits. A name of six lower-case letters ("backup") may be the
+// user's own and stays.
+void removeEarlierWriterLeftovers(const QString& path)
+{
+    const QFileInfo info(platform::writeTargetOf(path));
+    QDir folder = info.dir();
+    static const QRegularExpression random(QStringLiteral("^[A-Za-z0-9]{6}$"));
+    static const QRegularExpression lowerCase(QStringLiteral("^[a-z]{6}$"));
+    for (const QString& name : folder.entryList({info.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden)) {
+        const QString suffix = name.mid(info.fileName().size() + 1);
+        if (random.match(suffix).hasMatch() && !lowerCase.match(suffix).hasMatch() && folder.remove(name))
+            VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default,
+                 "Removed the leftover of a killed save: %{public}@", name);
+    }
 }
 
 } // namespace
@@ -92,41 +117,74 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
 {
     VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "Loading bookmarks");
     globalBookmarks_->removeAll();
+    setWriteRefusal({});
 
     const QString path = bookmarksFilePath();
-    if (path.isEmpty() || !QFileInfo::exists(path))
+    if (path.isEmpty())
         return;
+    platform::removeSafeWriteLeftovers(path);
+    removeEarlierWriterLeftovers(path);
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Alerts found here wait for the end of the launch: this runs inside the
+    // access layer's shared-instance initialiser.
+    const auto damaged = [&](const QString& message, const QString& reason) {
         globalBookmarks_->removeAll();
-        keepAside(path, QStringLiteral("unreadable: ") + file.errorString());
-        SandboxFileAccess::showAlert(QStringLiteral("Error loading globalBookmarks from file"), kAlertInformative);
+        const std::optional<QString> aside = keepAside(path, reason);
+        if (aside) {
+            platform::LoadAlerts::report(message, kAlertInformative + QLatin1Char('\n')
+                                                      + QStringLiteral("%1 could not be read (%2); it was kept as %3.")
+                                                            .arg(path, reason, *aside));
+            return;
+        }
+        setWriteRefusal(QStringLiteral("%1 could not be read (%2) nor moved aside").arg(path, reason));
+        platform::LoadAlerts::report(message, kAlertInformative + QLatin1Char('\n')
+                                                  + QStringLiteral("%1 could not be read (%2) nor moved aside; it is "
+                                                                   "not written over, so access granted now is not kept.")
+                                                        .arg(path, reason));
+    };
+
+    const platform::UserFileRead read = platform::readUserFile(path, maximumFileSize);
+    switch (read.status) {
+    case platform::UserFileRead::Status::missing:
         return;
+    case platform::UserFileRead::Status::notRegularFile:
+    case platform::UserFileRead::Status::unreadable:
+        // Not damage: left as it is and never written over in this process.
+        setWriteRefusal(QStringLiteral("%1 could not be read (%2)").arg(path, read.error));
+        platform::LoadAlerts::report(QStringLiteral("Error loading globalBookmarks from file"),
+                                     kAlertInformative + QLatin1Char('\n')
+                                         + QStringLiteral("%1 could not be read (%2). It is not written over, so "
+                                                          "access granted now is not kept.")
+                                               .arg(path, read.error));
+        return;
+    case platform::UserFileRead::Status::tooLarge:
+        damaged(QStringLiteral("Error loading globalBookmarks from file"), read.error);
+        return;
+    case platform::UserFileRead::Status::ok:
+        break;
     }
-    const QByteArray data = file.readAll();
-    file.close();
 
     platform::KeyedUnarchiver::Options options;
-    const platform::KeyedUnarchiver::Result result = platform::KeyedUnarchiver::unarchiveTopLevelObject(data, options);
+    options.maxBytes = maximumFileSize;
+    const platform::KeyedUnarchiver::Result result = platform::KeyedUnarchiver::unarchiveTopLevelObject(read.data, options);
     if (!result.ok()) {
-        globalBookmarks_->removeAll();
-        keepAside(path, QStringLiteral("not a keyed archive"));
-        SandboxFileAccess::showAlert(QStringLiteral("Error loading globalBookmarks from file -> Wrong Type"),
-                                     kAlertInformative);
+        damaged(QStringLiteral("Error loading globalBookmarks from file -> Wrong Type"),
+                QStringLiteral("not a keyed archive: ") + result.message);
         return;
     }
     // Anything but a dictionary of URL to data counts as an empty store; the
     // file is kept, since the next save would replace it.
     const std::optional<platform::KeyedDictionary> stored = platform::KeyedDictionary::from(result.value);
     if (!stored) {
-        keepAside(path, QStringLiteral("not a dictionary"));
+        damaged(QStringLiteral("Error loading globalBookmarks from file -> Wrong Type"),
+                QStringLiteral("not a dictionary"));
         return;
     }
     QList<std::pair<QUrl, QByteArray>> entries;
     for (const auto& [key, value] : stored->entries) {
         if (key.typeId() != QMetaType::QUrl || value.typeId() != QMetaType::QByteArray) {
-            keepAside(path, QStringLiteral("not a dictionary of URL to data"));
+            damaged(QStringLiteral("Error loading globalBookmarks from file -> Wrong Type"),
+                    QStringLiteral("not a dictionary of URL to data"));
             return;
         }
         entries.append({key.toUrl(), value.toByteArray()});
@@ -142,6 +200,18 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
                  "! Bookmark-Data is invalid an will be removed: %{public}@", url.toString());
         }
     }
+}
+
+QString SandboxFileAccessPersistDictionary::writeRefusal() const
+{
+    std::lock_guard lock(refusalMutex_);
+    return writeRefusal_;
+}
+
+void SandboxFileAccessPersistDictionary::setWriteRefusal(const QString& reason)
+{
+    std::lock_guard lock(refusalMutex_);
+    writeRefusal_ = reason;
 }
 
 QList<std::pair<QUrl, QByteArray>> SandboxFileAccessPersistDictionary::validEntries() const
@@ -175,14 +245,19 @@ void SandboxFileAccessPersistDictionary::saveBookmarks()
         return;
     }
 
-    // Written whole or not at all: a crash half-way must not cost every grant.
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(archive) == archive.size() && file.commit();
+    // A file that could not be read is never written over; the user was told
+    // when it was found.
+    if (const QString refusal = writeRefusal(); !refusal.isEmpty()) {
+        VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error, "Bookmarks not saved: %{public}@", refusal);
+        return;
+    }
+    const platform::WriteResult written = platform::writeFileSafely(path, archive);
     if (!written) {
-        file.cancelWriting();
+        VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error, "Bookmarks not saved: %{public}@",
+             written.error);
         SandboxFileAccess::showAlert(L10n::errorExportingAllData_MessageText(),
-                                     L10n::errorExportingAllData_ExportFileCouldNotCreated());
+                                     L10n::errorExportingAllData_ExportFileCouldNotCreated() + QLatin1Char('\n')
+                                         + written.error);
     }
 }
 

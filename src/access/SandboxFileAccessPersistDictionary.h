@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <mutex>
 
 namespace vantel {
 
@@ -17,6 +18,12 @@ namespace vantel {
 // canonical form of platform::Bookmark (folders with a trailing slash, the
 // root "file:///"). Every change is announced on the main thread with
 // "globalBookmarksChanged".
+//
+// The file is read suspiciously and written safely: a damaged file is moved
+// aside before anything can be saved over it; one that can't be read for
+// another reason (no permission, not a regular file) is left alone and not
+// written over in this process. What loading finds is reported through
+// LoadAlerts, never by a modal alert inside the caller.
 class SandboxFileAccessPersistDictionary final
     : public SandboxFileAccessProtocol,
       public SynchronizedDictionaryDelegate,
@@ -53,13 +60,21 @@ public:
     static QUrl keyFor(const QUrl& url);
 
     static const QString fileName;
+    // A bookmarks file is small; a larger one is damaged.
+    static constexpr qint64 maximumFileSize = 16ll << 20;
+
+    // Why saveBookmarks won't write the file; empty when it will.
+    QString writeRefusal() const;
 
 private:
     // The valid entries (resolvable and not stale), in no particular order.
     QList<std::pair<QUrl, QByteArray>> validEntries() const;
+    void setWriteRefusal(const QString& reason);
 
     const QString filePathOverride_;
     std::shared_ptr<Dictionary> globalBookmarks_;
+    mutable std::mutex refusalMutex_;
+    QString writeRefusal_;
 };
 
 } // namespace vantel

@@ -6,6 +6,7 @@
 #include "platform/Color.h"
 #include "platform/NotificationCenter.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -200,6 +201,13 @@ public:
     bool configLoaded() const { return configLoaded_.load(); }
 
     // ---- Stored lists ----
+    // False once a stored entry list could not be read whole in this process:
+    // tags then look unused only because their entries are missing, so none
+    // is pruned as unused.
+    bool mayPruneUnusedTags() const { return !storedEntriesIncomplete_; }
+    // Stored keys whose unreadable value could not be kept aside; saves leave
+    // them as they are for the rest of the process.
+    bool isKeyProtected(const QString& key) const { return protectedKeys_.contains(key); }
     void saveAllDataArray();
     void saveTagDataArray(bool removeUnusedTags);
     void saveURLTemplateDataArray();
@@ -227,6 +235,10 @@ private:
     static auto& sidebarCategoryShowField(Self& self, SidebarCategory category);
     void registerObservers();
     void setSaveInProgressLogged(bool on);
+    // Keeps the stored value of `key` aside and queues the alert; a value
+    // that can't be kept protects the key instead.
+    void keepUnreadableValue(const QString& key, const QByteArray& data, const QString& message,
+                             const QString& informative, bool removeKey);
 
     platform::UserDefaults& defaults_;
     DataStorage* store_ = nullptr;
@@ -283,6 +295,9 @@ private:
 
     const bool launchedBefore_;
     std::array<platform::ObserverToken, 4> observers_;
+    // Main thread only, like save and load.
+    bool storedEntriesIncomplete_ = false;
+    QSet<QString> protectedKeys_;
 };
 
 } // namespace vantel

@@ -80,6 +80,7 @@ void Configuration::saveConfig(bool removeUnusedTags)
 void Configuration::loadConfig()
 {
     platform::UserDefaults& d = defaults_;
+    UnreadableData::removeWriteLeftovers();
     // A key the file does not hold loads the default of the field, so a first
     // run shows the categories, sizes and searches a new object has.
     const auto boolOr = [&d](const char* key, bool fallback) { return d.boolForKey(QString::fromLatin1(key), fallback); };
@@ -159,6 +160,8 @@ void Configuration::loadConfig()
 
 void Configuration::saveKeyCombo(const std::optional<KeyCombo>& combo, const QString& key)
 {
+    if (isKeyProtected(key))
+        return;
     if (!combo) {
         defaults_.removeObject(key);
         return;
@@ -184,12 +187,12 @@ std::optional<KeyCombo> Configuration::loadKeyCombo(const QString& key)
     const auto combo = platform::KeyedUnarchiver::unarchive<KeyCombo>(*data, options, &error);
     if (combo)
         return *combo;
-    if (error != platform::KeyedUnarchiver::Error::WrongType) {
-        // The next save removes or overwrites the key: keep the bytes first.
-        const auto kept = UnreadableData::keep(*data, key);
-        platform::Dialogs::showAlert(QStringLiteral("Error loading KeyCombo from UserDefaults"),
-                                     kErrorConfiguration + QLatin1Char('\n') + UnreadableData::whereKeptText(kept));
-    }
+    // The next save removes or overwrites the key: keep the bytes first, a
+    // sound archive of another class as well.
+    const QString informative = error == platform::KeyedUnarchiver::Error::WrongType
+        ? kErrorConfiguration + QStringLiteral("\n\"%1\" held something other than a key combination.").arg(key)
+        : kErrorConfiguration;
+    keepUnreadableValue(key, *data, QStringLiteral("Error loading KeyCombo from UserDefaults"), informative, false);
     return std::nullopt;
 }
 

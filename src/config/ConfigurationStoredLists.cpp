@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
+#include "platform/LoadAlerts.h"
 #include "platform/UserDefaults.h"
 
 namespace vantel {
@@ -37,6 +38,7 @@ template <class T>
 struct DecodedList {
     bool readable = true;      // false: the archive itself is damaged
     bool isArray = false;      // false: a sound archive of something else
+    bool complete = true;      // false: some elements were not of the list's class
     QList<std::shared_ptr<T>> objects;
 };
 
@@ -51,29 +53,44 @@ DecodedList<T> decodeArray(const QByteArray& data, const QSet<QString>& allowedC
         result.readable = false;
         return result;
     }
-    if (decoded.value.metaType() != QMetaType::fromType<QVariantList>())
+    if (decoded.value.metaType() != QMetaType::fromType<QVariantList>()) {
+        result.complete = false;
         return result;
+    }
     result.isArray = true;
     for (const QVariant& element : decoded.value.toList()) {
-        if (element.metaType() != QMetaType::fromType<platform::ArchivablePtr>())
-            continue;
-        if (auto object = std::dynamic_pointer_cast<T>(element.value<platform::ArchivablePtr>()))
+        std::shared_ptr<T> object;
+        if (element.metaType() == QMetaType::fromType<platform::ArchivablePtr>())
+            object = std::dynamic_pointer_cast<T>(element.value<platform::ArchivablePtr>());
+        if (object)
             result.objects.append(std::move(object));
+        else
+            result.complete = false;
     }
     return result;
 }
 
 } // namespace
 
-// Shared by entries, tags and templates: a stored list that can't be read
-// is kept aside before its key goes, and the alert says where.
-static void dropUnreadableList(platform::UserDefaults& defaults, const QString& key, const QByteArray& data,
-                               const QString& message, const QString& informative)
+void Configuration::keepUnreadableValue(const QString& key, const QByteArray& data, const QString& message,
+                                        const QString& informative, bool removeKey)
 {
     const auto kept = UnreadableData::keep(data, key);
-    platform::Dialogs::showAlert(message, informative + QLatin1Char('\n') + UnreadableData::whereKeptText(kept));
-    if (kept)
-        defaults.removeObject(key);
+    // Found while loading: shown once the launch has ended.
+    platform::LoadAlerts::report(message, informative + QLatin1Char('\n') + UnreadableData::whereKeptText(kept));
+    if (!kept) {
+        // The only copy stays where it is: nothing saves over it.
+        protectedKeys_.insert(key);
+        return;
+    }
+    if (removeKey)
+        defaults_.removeObject(key);
+}
+
+// What a readable list that was not wholly a list of its class keeps, and says.
+static QString partlyReadText(const QString& key)
+{
+    return QStringLiteral("Part of \"%1\" was not of the expected kind and could not be loaded.").arg(key);
 }
 
 void Configuration::saveAllDataArray()
@@ -82,7 +99,7 @@ void Configuration::saveAllDataArray()
     const auto& allData = dataStorage().allData();
     // An empty catalogue at save time is one that was never filled: the
     // stored list stays for the next launch.
-    if (allData->isEmpty())
+    if (allData->isEmpty() || isKeyProtected(kApplicationData))
         return;
     const auto selection = allData->filtered([](const TableViewItemPtr& entry) {
         return entry && entry->shouldSavedToConfig();
@@ -99,7 +116,10 @@ void Configuration::saveTagDataArray(bool removeUnusedTags)
 {
     VLOG(Logger::config(), platform::LogType::Default, "saveTagDataArray");
     const auto& tags = dataStorage().tagManager().allAvailableTags();
-    if (removeUnusedTags && tags->containsItem([](const iconTagPtr& tag) { return tag && !tag->tagUsed(); }))
+    if (isKeyProtected(kTagData))
+        return;
+    // Tags look unused when the entries that use them could not be read.
+    if (removeUnusedTags && mayPruneUnusedTags() && tags->containsItem([](const iconTagPtr& tag) { return tag && !tag->tagUsed(); }))
         tags->removeAllWhere([](const iconTagPtr& tag) { return !tag || !tag->tagUsed(); });
     const auto selection = tags->filtered([](const iconTagPtr& tag) { return tag && tag->shouldSavedToConfig(); })->snapshot();
     // Before anything was loaded an empty selection says nothing; after a
@@ -118,6 +138,8 @@ void Configuration::saveURLTemplateDataArray()
 {
     VLOG(Logger::config(), platform::LogType::Default, "saveURLTemplateDataArray");
     const auto& templates = urlManager().urlTemplates();
+    if (isKeyProtected(kURLTemplateData))
+        return;
     if (templates.isEmpty() && !configLoaded())
         return;
     const QByteArray data = archiveArray(templates);
@@ -136,11 +158,16 @@ void Configuration::loadAllDataArray()
     store.allData()->removeAll();
     if (const auto data = defaults_.dataForKey(kApplicationData)) {
         const auto decoded = decodeArray<TableViewItem>(*data, TableViewItem::archiveClassNames());
-        if (!decoded.readable)
-            dropUnreadableList(defaults_, kApplicationData, *data, L10n::errorLoadingAllData_MessageText(),
-                               L10n::errorLoadingAllData_InfomativeText());
-        else if (decoded.isArray)
-            store.allData()->appendContentsOf(decoded.objects);
+        if (!decoded.readable || !decoded.complete)
+            storedEntriesIncomplete_ = true;
+        if (!decoded.readable) {
+            keepUnreadableValue(kApplicationData, *data, L10n::errorLoadingAllData_MessageText(),
+                                L10n::errorLoadingAllData_InfomativeText(), true);
+        } else if (!decoded.complete) {
+            keepUnreadableValue(kApplicationData, *data, L10n::errorLoadingAllData_MessageText(),
+                                partlyReadText(kApplicationData), false);
+        }
+        store.allData()->appendContentsOf(decoded.objects);
     }
     store.setEnableDataProxies(true);
 }
@@ -152,11 +179,14 @@ void Configuration::loadTagDataArray()
     tagManager.allAvailableTags()->removeAll();
     if (const auto data = defaults_.dataForKey(kTagData)) {
         const auto decoded = decodeArray<iconTag>(*data, iconTag::archiveClassNames());
-        if (!decoded.readable)
-            dropUnreadableList(defaults_, kTagData, *data, L10n::errorLoadingAllData_MessageText(),
-                               L10n::errorLoadingAllData_InfomativeText());
-        else if (decoded.isArray)
-            tagManager.allAvailableTags()->appendContentsOf(decoded.objects);
+        if (!decoded.readable) {
+            keepUnreadableValue(kTagData, *data, L10n::errorLoadingAllData_MessageText(),
+                                L10n::errorLoadingAllData_InfomativeText(), true);
+        } else if (!decoded.complete) {
+            keepUnreadableValue(kTagData, *data, L10n::errorLoadingAllData_MessageText(), partlyReadText(kTagData),
+                                false);
+        }
+        tagManager.allAvailableTags()->appendContentsOf(decoded.objects);
     }
     tagManager.validateTagSymbols();
 }
@@ -171,11 +201,14 @@ void Configuration::loadURLTemplateDataArray()
         urls.loadDefaultTemplates();
     } else {
         const auto decoded = decodeArray<urlTemplateData>(*data, urlTemplateData::archiveClassNames());
-        if (!decoded.readable)
-            dropUnreadableList(defaults_, kURLTemplateData, *data,
-                               QStringLiteral("Error loading urlTemplates from UserDefaults"), kErrorConfiguration);
-        else if (decoded.isArray)
-            urls.urlTemplates() = decoded.objects;
+        if (!decoded.readable) {
+            keepUnreadableValue(kURLTemplateData, *data, QStringLiteral("Error loading urlTemplates from UserDefaults"),
+                                kErrorConfiguration, true);
+        } else if (!decoded.complete) {
+            keepUnreadableValue(kURLTemplateData, *data, QStringLiteral("Error loading urlTemplates from UserDefaults"),
+                                partlyReadText(kURLTemplateData), false);
+        }
+        urls.urlTemplates() = decoded.objects;
     }
     urls.cleanUpTemplates();
 }

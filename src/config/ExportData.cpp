@@ -9,9 +9,9 @@
 #include "model/Logger.h"
 #include "platform/Dialogs.h"
 #include "platform/KeyedArchiver.h"
+#include "platform/SafeFile.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUrl>
 
 namespace vantel {
@@ -34,12 +34,14 @@ std::optional<QByteArray> archiveArray(const QList<std::shared_ptr<T>>& objects)
 
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    // A file the user chose keeps its folder: none is created for it.
+    platform::WriteOptions options;
+    options.newFileMode = 0644;
+    options.createFolder = false;
+    const platform::WriteResult written = platform::writeFileSafely(path, bytes, options);
+    if (!written)
+        *error = written.error;
+    return written.ok;
 }
 
 // Asks for write access to a file that exists already; a new file is written without asking.
@@ -90,6 +92,11 @@ void ExportData::exportDataToFile()
 
 ExportData::Outcome ExportData::exportAll(const QString& path, bool removeUnusedTags)
 {
+    return exportAll(path, removeUnusedTags, {});
+}
+
+ExportData::Outcome ExportData::exportAll(const QString& path, bool removeUnusedTags, const WriteFilter& shouldWrite)
+{
     Configuration& config = manager_.config();
     DataStorage& store = config.dataStorage();
     if (store.allData()->isEmpty())
@@ -123,15 +130,19 @@ ExportData::Outcome ExportData::exportAll(const QString& path, bool removeUnused
 
     QString error;
     const QByteArray bytes = platform::KeyedArchiver::archivedData(exportImportData_, &error);
-    const bool written = !bytes.isEmpty() && writeAtomically(path, bytes, &error);
-    if (!written) {
+    Outcome outcome = Outcome::failed;
+    if (!bytes.isEmpty() && shouldWrite && !shouldWrite(bytes)) {
+        outcome = Outcome::skipped;
+    } else if (!bytes.isEmpty() && writeAtomically(path, bytes, &error)) {
+        outcome = Outcome::written;
+    } else {
         VLOG(Logger::importExport(), platform::LogType::Error, "Export failed: %{public}@", error);
         platform::Dialogs::showAlert(QStringLiteral("Failed to save configuration to file!"),
-                                     QStringLiteral("Error: Configuration"));
+                                     QStringLiteral("Error: Configuration") + QLatin1Char('\n') + error);
     }
     manager_.setState(ExportImportManagerState::idle);
     store.setEnableDataProxies(true);
-    return written ? Outcome::written : Outcome::failed;
+    return outcome;
 }
 
 void ExportData::exportTagDataArray(bool removeUnusedTags)
@@ -140,7 +151,8 @@ void ExportData::exportTagDataArray(bool removeUnusedTags)
     if (tags->isEmpty())
         return;
     VLOG(Logger::importExport(), platform::LogType::Default, "-> exportTagDataArray");
-    if (removeUnusedTags && !tags->allSatisfy([](const iconTagPtr& tag) { return tag && tag->tagUsed(); }))
+    // Tags look unused when the entries that use them could not be read.
+    if (removeUnusedTags && manager_.config().mayPruneUnusedTags() && !tags->allSatisfy([](const iconTagPtr& tag) { return tag && tag->tagUsed(); }))
         tags->removeAllWhere([](const iconTagPtr& tag) { return !tag || !tag->tagUsed(); });
     const auto selection = tags->filtered([](const iconTagPtr& tag) { return tag && tag->shouldSavedToConfig(); });
     exportImportData_->allTagsArchive = archiveArray(selection->snapshot());

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace vantel {
@@ -18,7 +19,10 @@ class ExportData {
 public:
     explicit ExportData(ExportImportManager& manager);
 
-    enum class Outcome { written, nothingToExport, failed };
+    // skipped: the filter given to exportAll declined the archive.
+    enum class Outcome { written, nothingToExport, failed, skipped };
+    // Sees the finished archive before it is written; false writes nothing.
+    using WriteFilter = std::function<bool(const QByteArray& archive)>;
 
     // The archive the current export fills; a new one for every export.
     const std::shared_ptr<ExportImportData>& exportImportData() const { return exportImportData_; }
@@ -28,6 +32,7 @@ public:
     // Writes the export file atomically; no file while the catalogue is
     // empty. Alerts on a failure of its own.
     Outcome exportAll(const QString& path, bool removeUnusedTags);
+    Outcome exportAll(const QString& path, bool removeUnusedTags, const WriteFilter& shouldWrite);
     void exportTagDataArray(bool removeUnusedTags);
     void exportAllDataArray();
     void exportGlobalHotkey();

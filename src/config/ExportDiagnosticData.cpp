@@ -9,9 +9,9 @@
 #include "platform/Bookmark.h"
 #include "platform/Bundle.h"
 #include "platform/Dialogs.h"
+#include "platform/SafeFile.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 #include <QUrl>
 
@@ -252,13 +252,13 @@ QString ExportDiagnosticData::text() const
 
 bool ExportDiagnosticData::writeToFile(const QString& path, QString* error) const
 {
-    QSaveFile file(path);
-    const QByteArray bytes = text().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    platform::WriteOptions options;
+    options.newFileMode = 0644;
+    options.createFolder = false;
+    const platform::WriteResult written = platform::writeFileSafely(path, text().toUtf8(), options);
+    if (!written && error)
+        *error = written.error;
+    return written.ok;
 }
 
 void ExportDiagnosticData::saveToFile()

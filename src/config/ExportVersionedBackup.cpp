@@ -1,7 +1,12 @@
 #include "config/ExportVersionedBackup.h"
 
+#include "config/Configuration.h"
 #include "config/ExportImportManager.h"
 #include "config/UnreadableData.h"
+#include "datastore/DataStorage.h"
+#include "datastore/TagManager.h"
+#include "model/Logger.h"
+#include "platform/UserFileRead.h"
 
 #include <QDir>
 #include <QFile>
@@ -111,15 +116,46 @@ void ExportVersionedBackup::removeOldBackupFiles(const std::optional<QStringList
     }
 }
 
+bool ExportVersionedBackup::holdsUserData() const
+{
+    const Configuration& config = manager_.config();
+    DataStorage& store = config.dataStorage();
+    return store.allData()->containsItem([](const TableViewItemPtr& entry) {
+               return entry && entry->shouldSavedToConfig();
+           })
+        || store.tagManager().allAvailableTags()->containsItem([](const iconTagPtr& tag) {
+               return tag && tag->shouldSavedToConfig();
+           });
+}
+
 std::optional<QString> ExportVersionedBackup::createBackup()
 {
     const auto folder = backupFolderURL();
     if (!folder)
         return std::nullopt;
+    // A state with nothing of the user's (after a reset, or before anything
+    // loaded) is no backup worth having, and would push good ones out.
+    if (!holdsUserData()) {
+        VLOG(Logger::importExport(), platform::LogType::Default, "No backup: nothing of the user's to keep");
+        return std::nullopt;
+    }
     const QString name = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QLatin1Char('.')
                          + manager_.defaultFileExtension;
     const QString path = *folder + QLatin1Char('/') + name;
-    if (manager_.exportData().exportAll(path, false) != ExportData::Outcome::written)
+    // Only a change since the newest backup makes a new one: unchanged quits
+    // must not rotate the older backups out.
+    const auto existing = listBackupFiles();
+    const QString newest = existing && !existing->isEmpty() ? existing->first() : QString();
+    const auto changed = [&newest](const QByteArray& archive) {
+        if (newest.isEmpty())
+            return true;
+        const platform::UserFileRead previous = platform::readUserFile(newest, ExportImportManager::maximumImportFileSize);
+        return !previous.ok() || previous.data != archive;
+    };
+    const ExportData::Outcome outcome = manager_.exportData().exportAll(path, false, changed);
+    if (outcome == ExportData::Outcome::skipped)
+        VLOG(Logger::importExport(), platform::LogType::Default, "No backup: nothing changed since %{public}@", newest);
+    if (outcome != ExportData::Outcome::written)
         return std::nullopt;
     return path;
 }

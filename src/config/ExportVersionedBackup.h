@@ -12,7 +12,10 @@ class ExportImportManager;
 // Versioned backups: export files named by a fresh upper-case UUID in the
 // Backup folder of the application's documents folder. Before a new backup
 // all but the 20 newest are deleted. Only files with the export extension
-// are listed or deleted; one whose date can't be read is never deleted.
+// are listed or deleted; one whose date can't be read is never deleted. A
+// backup is written only when it differs from the newest one and holds
+// something of the user's, so quits without a change, or after a reset,
+// never rotate good backups out; a failed write leaves no file.
 class ExportVersionedBackup {
 public:
     explicit ExportVersionedBackup(ExportImportManager& manager);
@@ -25,8 +28,11 @@ public:
     std::optional<QStringList> listBackupFiles() const;
     // Deletes every path after the first 20.
     void removeOldBackupFiles(const std::optional<QStringList>& paths) const;
-    // The path written; none when nothing was (no folder, an empty catalogue).
+    // The path written; none when nothing was (no folder, an empty catalogue,
+    // nothing changed since the newest backup, nothing of the user's).
     std::optional<QString> createBackup();
+    // Entries or tags that are saved with the configuration exist.
+    bool holdsUserData() const;
 
     enum class DateKey { creation, contentModification, contentAccess };
     // The names of the folder's items, hidden ones skipped, sorted by the

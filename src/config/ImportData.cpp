@@ -12,6 +12,7 @@
 #include "platform/Dialogs.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/NotificationCenter.h"
+#include "platform/UserFileRead.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -130,18 +131,23 @@ bool ImportData::loadImportFile(const QString& path)
         return finish(false);
     };
 
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile())
-        return fail("Importfile is not reachable", QStringLiteral("The file %1 can't be reached.").arg(path));
-    if (info.size() > ExportImportManager::maximumImportFileSize)
+    // Read suspiciously: a FIFO or device is refused unread, a huge file before it is read.
+    const platform::UserFileRead read = platform::readUserFile(path, ExportImportManager::maximumImportFileSize);
+    switch (read.status) {
+    case platform::UserFileRead::Status::ok:
+        break;
+    case platform::UserFileRead::Status::missing:
+    case platform::UserFileRead::Status::notRegularFile:
+        return fail("Importfile is not reachable",
+                    QStringLiteral("The file %1 can't be reached. %2").arg(path, read.error).trimmed());
+    case platform::UserFileRead::Status::tooLarge:
         return fail("Importfile failed to load",
                     QStringLiteral("The file %1 is larger than 64 MiB; a configuration export is never that large.")
                         .arg(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail("Importfile failed to load", QStringLiteral("The file %1 can't be read: %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    file.close();
+    case platform::UserFileRead::Status::unreadable:
+        return fail("Importfile failed to load", QStringLiteral("The file %1 can't be read: %2").arg(path, read.error));
+    }
+    const QByteArray& bytes = read.data;
     VLOG(Logger::importExport(), platform::LogType::Default, "Importfile successfully loaded");
     VLOG(Logger::importExport(), platform::LogType::Default, "Extracting Data from Importfile ...");
 
@@ -158,6 +164,16 @@ bool ImportData::loadImportFile(const QString& path)
     }
     exportImportData_ = root;
     VLOG(Logger::importExport(), platform::LogType::Default, "Data successfully extracted");
+
+    // The current state is backed up before the import replaces it, so the
+    // import can be undone from the versioned backups. The backup's export
+    // ends with the store idle and the proxies on: the import's own state is
+    // taken again.
+    const auto backup = manager_.exportVersionedBackup().createBackup();
+    VLOG(Logger::importExport(), platform::LogType::Default, "Backup before the import: %{public}@",
+         backup.value_or(QStringLiteral("none written")));
+    store.setEnableDataProxies(false);
+    manager_.setState(ExportImportManagerState::importRunning);
     VLOG(Logger::importExport(), platform::LogType::Default, "Beginning Import");
 
     // Decode every part before anything changes.

@@ -1,11 +1,12 @@
 #include "config/UnreadableData.h"
 
+#include "model/Logger.h"
+#include "platform/SafeFile.h"
 #include "platform/XdgPaths.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace vantel::UnreadableData {
 
@@ -30,10 +31,29 @@ std::optional<QString> keep(const QByteArray& bytes, const QString& what)
     for (int n = 2; QFile::exists(path); ++n)
         path = *folder + QLatin1Char('/') + safeWhat + QLatin1Char('-') + stamp + QLatin1Char('-') + QString::number(n)
                + QStringLiteral(".unreadable");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // Only a copy that is whole on disk counts as kept: the caller may then
+    // remove the original.
+    const platform::WriteResult written = platform::writeFileSafely(path, bytes);
+    if (!written) {
+        VLOG(Logger::config(), platform::LogType::Error, "Unreadable %{public}@ could not be kept in %{public}@: %{public}@",
+             what, path, written.error);
         return std::nullopt;
+    }
     return path;
+}
+
+void removeWriteLeftovers()
+{
+    QDir folder(platform::XdgPaths::documentsDir() + QStringLiteral("/Backup"));
+    if (!folder.exists())
+        return;
+    const QStringList patterns{QStringLiteral("*") + QLatin1String(platform::safeWriteTemporaryInfix)
+                                   + QStringLiteral("??????"),
+                               QStringLiteral("*.Vantel_ExportData.??????"), QStringLiteral("*.unreadable.??????")};
+    for (const QString& name : folder.entryList(patterns, QDir::Files | QDir::Hidden | QDir::System)) {
+        if (folder.remove(name))
+            VLOG(Logger::config(), platform::LogType::Default, "Removed the leftover of a killed write: %{public}@", name);
+    }
 }
 
 QString whereKeptText(const std::optional<QString>& path)

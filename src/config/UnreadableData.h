@@ -23,6 +23,11 @@ std::optional<QString> keep(const QByteArray& bytes, const QString& what);
 // The sentence an alert adds so the user knows where the bytes went.
 QString whereKeptText(const std::optional<QString>& path);
 
+// Removes what killed writes left in the Backup folder: the safe writer's
+// temporaries and those of the earlier writer ("<name>.XXXXXX" beside a
+// backup or a kept file). Run once at each start.
+void removeWriteLeftovers();
+
 } // namespace UnreadableData
 
 } // namespace vantel

@@ -16,6 +16,21 @@ void setError(QString* error, const QString& message)
         *error = message;
 }
 
+bool isContainerValue(const QVariant& value)
+{
+    if (value.metaType() == QMetaType::fromType<OrderedDictionary>())
+        return true;
+    switch (value.typeId()) {
+    case QMetaType::QStringList:
+    case QMetaType::QVariantList:
+    case QMetaType::QVariantMap:
+    case QMetaType::QVariantHash:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QVariantMap sortedMap(const QVariantHash& hash)
 {
     QVariantMap sorted;

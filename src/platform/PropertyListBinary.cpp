@@ -235,9 +235,12 @@ private:
                 }
                 continue;
             }
+            // Height counts the containers on the deepest path, this one
+            // included, empty or not: the same levels the XML reader counts.
             quint64 total = 1;
             int deepest = 0;
             if (isContainer(object)) {
+                deepest = 1;
                 for (quint64 i = 0; i < childCount(object); ++i) {
                     const auto ref = std::size_t(child(object, i));
                     total += nodes[ref];
@@ -473,7 +476,7 @@ private:
     // Adds `value` and everything under it; its index is last_.
     bool collect(const QVariant& value, int depth)
     {
-        if (depth > maxNesting)
+        if (depth > maxNesting || (depth == maxNesting && isContainerValue(value)))
             return refuse(QStringLiteral("value nested deeper than %1 levels").arg(maxNesting));
         if (value.metaType() == QMetaType::fromType<Uid>()) {
             last_ = add(Kind::Uid, value);

@@ -32,6 +32,9 @@ void setError(QString* error, const QString& message);
 
 // Hashes are written in key order, so equal data gives equal bytes.
 QVariantMap sortedMap(const QVariantHash& hash);
+// Arrays and dictionaries: each is one level of nesting, empty or not, and
+// no more than maxNesting levels are written or read.
+bool isContainerValue(const QVariant& value);
 // Why a value that no property list can carry was refused.
 QString unsupportedValueMessage(const QVariant& value);
 

@@ -362,13 +362,13 @@ private:
                 stack.back().key = std::move(*key);
             } else if (open->name == "dict" || open->name == "array") {
                 const bool dict = open->name == "dict";
-                if (open->empty) {
+                // An empty container is a level as well.
+                if (int(stack.size()) >= maxNesting)
+                    return refuse(QStringLiteral("nested deeper than %1 levels").arg(maxNesting));
+                if (open->empty)
                     root = place(stack, dict ? QVariant(QVariantMap()) : QVariant(QVariantList()));
-                } else {
-                    if (int(stack.size()) >= maxNesting)
-                        return refuse(QStringLiteral("nested deeper than %1 levels").arg(maxNesting));
+                else
                     stack.push_back(Container{dict, {}, {}, {}});
-                }
             } else {
                 std::optional<QVariant> value = scalar(*open);
                 if (!value)
@@ -472,7 +472,7 @@ private:
 
     bool value(const QVariant& value, int depth)
     {
-        if (depth > maxNesting)
+        if (depth > maxNesting || (depth == maxNesting && isContainerValue(value)))
             return refuse(QStringLiteral("value nested deeper than %1 levels").arg(maxNesting));
         if (value.metaType() == QMetaType::fromType<Uid>()) {
             line(depth, "<dict>");

@@ -2,8 +2,11 @@
 
 #include "platform/XdgPaths.h"
 
+#include "platform/LoadAlerts.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
+#include "platform/SafeFile.h"
+#include "platform/UserFileRead.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -11,7 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cmath>
@@ -59,18 +61,22 @@ QString asideName(const QString& path)
     return candidate;
 }
 
-// A save writes "<file>.saving-XXXXXX" first; one killed before its rename
-// leaves that behind.
-const QString temporarySuffix = QStringLiteral(".saving-");
-
-void removeLeftoverTemporaries(const QString& path)
+QString backupFolderText()
 {
-    const QFileInfo info(path);
-    QDir folder = info.dir();
-    const QStringList leftovers = folder.entryList({info.fileName() + temporarySuffix + QStringLiteral("??????")},
-                                                   QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : leftovers)
-        folder.remove(name);
+    return QStringLiteral("Versioned backups of the configuration are in %1.")
+        .arg(XdgPaths::documentsDir() + QStringLiteral("/Backup"));
+}
+
+// The folder the file is written to, or the nearest one that exists.
+QString nearestExistingFolder(QString folder)
+{
+    while (!folder.isEmpty() && !QFileInfo(folder).isDir()) {
+        const QString parent = QFileInfo(folder).absolutePath();
+        if (parent == folder)
+            break;
+        folder = parent;
+    }
+    return folder;
 }
 
 } // namespace
@@ -116,41 +122,82 @@ void UserDefaults::loadLocked()
 {
     values_.clear();
     dirty_ = false;
-    removeLeftoverTemporaries(filePath_);
-    QFile file(filePath_);
-    if (!file.exists())
+    writeRefusal_.clear();
+    removeSafeWriteLeftovers(filePath_);
+
+    const UserFileRead read = readUserFile(filePath_, maximumFileSize);
+    switch (read.status) {
+    case UserFileRead::Status::missing:
+        checkFolderWritableLocked();
         return;
-    if (QFileInfo(filePath_).isDir()) {
-        VLOG(Log::defaultHandle(), LogType::Error, "The settings file %{public}@ is a folder; starting with the defaults",
-             filePath_);
+    case UserFileRead::Status::notRegularFile:
+    case UserFileRead::Status::unreadable:
+        // Not damage: the file may be fine once its owner, permissions or disk
+        // are. It is neither moved nor ever written over in this process.
+        writeRefusal_ = QStringLiteral("%1 could not be read (%2)").arg(filePath_, read.error);
+        LoadAlerts::report(QStringLiteral("The settings could not be read"),
+                           QStringLiteral("%1 could not be read: %2. Vantel starts with the default settings and will "
+                                          "not write over that file; changes made now are not kept.")
+                               .arg(filePath_, read.error));
         return;
+    case UserFileRead::Status::tooLarge:
+        keepDamagedAsideLocked(read.error);
+        return;
+    case UserFileRead::Status::ok:
+        break;
     }
     QString error;
-    std::optional<QVariant> root;
-    if (file.open(QIODevice::ReadOnly)) {
-        root = PropertyList::parse(file.readAll(), &error);
-        file.close();
-        if (root && root->typeId() == QMetaType::QVariantMap) {
-            values_ = root->toMap();
-            return;
-        }
-        if (root)
-            error = QStringLiteral("the top level is not a dictionary");
-    } else {
-        error = file.errorString();
+    const std::optional<QVariant> root = PropertyList::parse(read.data, &error);
+    if (root && root->typeId() == QMetaType::QVariantMap) {
+        values_ = root->toMap();
+        checkFolderWritableLocked();
+        return;
     }
-    // Kept for the user to inspect or recover, whatever kept it from being read:
-    // the next save would otherwise replace it. The store starts empty.
-    const QString aside = asideName(filePath_);
-    if (QFile::rename(filePath_, aside)) {
+    keepDamagedAsideLocked(root ? QStringLiteral("the top level is not a dictionary") : error);
+}
+
+void UserDefaults::keepDamagedAsideLocked(const QString& reason)
+{
+    // Kept for the user to inspect or recover: the next save would otherwise
+    // replace it. Where the path is a link, the file it names is moved, so the
+    // next save writes beside the link's target and the link stays.
+    const QString target = writeTargetOf(filePath_);
+    const QString aside = asideName(target);
+    if (QFile::rename(target, aside)) {
         VLOG(Log::defaultHandle(), LogType::Error,
              "The settings file %{public}@ is damaged (%{public}@), kept as %{public}@; starting with the defaults",
-             filePath_, error, aside);
-    } else {
-        VLOG(Log::defaultHandle(), LogType::Error,
-             "The settings file %{public}@ is damaged (%{public}@) and could not be moved aside; starting with the defaults",
-             filePath_, error);
+             filePath_, reason, aside);
+        LoadAlerts::report(QStringLiteral("The settings file was damaged"),
+                           QStringLiteral("%1 could not be read (%2). It was kept as %3, and Vantel starts with the "
+                                          "default settings. %4")
+                               .arg(filePath_, reason, aside, backupFolderText()));
+        checkFolderWritableLocked();
+        return;
     }
+    writeRefusal_ = QStringLiteral("%1 is damaged and could not be moved aside").arg(filePath_);
+    LoadAlerts::report(QStringLiteral("The settings file was damaged"),
+                       QStringLiteral("%1 could not be read (%2) and could not be moved aside. Vantel starts with the "
+                                      "default settings and will not write over that file; changes made now are not "
+                                      "kept. %3")
+                           .arg(filePath_, reason, backupFolderText()));
+}
+
+void UserDefaults::checkFolderWritableLocked()
+{
+    const QString folder = nearestExistingFolder(QFileInfo(writeTargetOf(filePath_)).absolutePath());
+    if (folder.isEmpty() || ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0)
+        return;
+    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    LoadAlerts::report(QStringLiteral("The settings can't be kept"),
+                       QStringLiteral("The folder %1 can't be written (%2): changes to the settings are lost when "
+                                      "Vantel quits, and the first-run assistant shows again. %3")
+                           .arg(folder, reason, backupFolderText()));
+}
+
+QString UserDefaults::writeRefusal() const
+{
+    QMutexLocker lock(&mutex_);
+    return writeRefusal_;
 }
 
 void UserDefaults::reload()
@@ -176,28 +223,15 @@ bool UserDefaults::writeLocked(bool logFailures)
         }
         return false;
     };
+    if (!writeRefusal_.isEmpty())
+        return failed(writeRefusal_);
     QString error;
     const QByteArray data = PropertyList::serialize(values_, PropertyList::Format::Binary, &error);
     if (data.isEmpty())
         return failed(error);
-    const QString folder = QFileInfo(filePath_).absolutePath();
-    if (!QDir().mkpath(folder))
-        return failed(QStringLiteral("cannot create the folder %1").arg(folder));
-    // Written beside the file under a name the next start recognises, made
-    // durable, then renamed over the file in one step.
-    QTemporaryFile file(filePath_ + temporarySuffix + QStringLiteral("XXXXXX"));
-    if (!file.open())
-        return failed(file.errorString());
-    if (file.write(data) != data.size() || !file.flush() || ::fsync(file.handle()) != 0)
-        return failed(file.errorString());
-    file.setAutoRemove(false);
-    const QByteArray temporary = QFile::encodeName(file.fileName());
-    file.close();
-    if (::rename(temporary.constData(), QFile::encodeName(filePath_).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(QFile::decodeName(temporary));
-        return failed(reason);
-    }
+    const WriteResult written = writeFileSafely(filePath_, data);
+    if (!written)
+        return failed(written.error);
     dirty_ = false;
     return true;
 }

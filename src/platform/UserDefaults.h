@@ -14,10 +14,15 @@ namespace vantel::platform {
 // The program's settings: a typed store kept as a binary property list, so a
 // Bool stays a Bool, an Int an Int and a Double a Double across a restart.
 // Reads and writes are safe from any thread. Changes reach the disk through
-// synchronize(), which replaces the file atomically; the standard store also
-// writes itself when the application quits. A file that cannot be read, for
-// whatever reason, is renamed aside (never deleted), logged, and the store
-// starts empty; temporary files of a save that never finished are removed.
+// synchronize(), which writes the file safely (writeFileSafely: the old file
+// stays unless the new one is whole on disk; a symbolic link stays and its
+// target is replaced); the standard store also writes itself when the
+// application quits. A damaged file is renamed aside (never deleted) and the
+// store starts empty; a file that can't be read for another reason (no
+// permission, an I/O error, not a regular file) is left alone and never
+// written over in this process. Either, and a folder that can't be written,
+// is told to the user once through LoadAlerts. Leftovers of a save that never
+// finished are removed.
 class UserDefaults {
 public:
     // $XDG_CONFIG_HOME/Vantel/<bundle id>.plist
@@ -62,16 +67,24 @@ public:
     bool synchronize();
     // Reads the file again; changes not yet synchronized are dropped.
     void reload();
+    // Why this store won't write its file (it could not be read); empty when it will.
+    QString writeRefusal() const;
+
+    // A settings file is a few kilobytes; a larger one is damaged.
+    static constexpr qint64 maximumFileSize = 64ll << 20;
 
 private:
     bool writeLocked(bool logFailures);
     void loadLocked();
+    void keepDamagedAsideLocked(const QString& reason);
+    void checkFolderWritableLocked();
     void store(const QString& key, QVariant value);
 
     mutable QMutex mutex_;
     QString filePath_;
     QVariantMap values_;
     bool dirty_ = false;
+    QString writeRefusal_;
 };
 
 } // namespace vantel::platform

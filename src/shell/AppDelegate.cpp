@@ -12,6 +12,7 @@
 #include "model/Logger.h"
 #include "model/PathUtilities.h"
 #include "platform/Bundle.h"
+#include "platform/LoadAlerts.h"
 #include "platform/Log.h"
 #include "platform/MountTableWatcher.h"
 #include "platform/ProcessActivity.h"
@@ -173,6 +174,10 @@ void AppDelegate::applicationDidFinishLaunching()
     const QString reason = QStringLiteral("Prevent App Nap to preserve responsiveness");
     VLOG(general(), platform::LogType::Default, "Begin activity: %{public}@", reason);
     activity_ = platform::ProcessActivity::begin(activityOptions, reason);
+
+    // What loading found (a damaged file kept aside, a file refused) is told
+    // now, once the sequence has returned: no modal alert ran inside it.
+    platform::LoadAlerts::launchEnded();
 
     VLOG(general(), platform::LogType::Default, "<- applicationDidFinishLaunching");
 }

@@ -1,13 +1,19 @@
 #include "AccessTestSupport.h"
 
+#include "access/SandboxFileAccess.h"
 #include "access/SandboxFileAccessPersistDictionary.h"
 #include "platform/Bookmark.h"
 #include "platform/KeyedArchiver.h"
+#include "platform/LoadAlerts.h"
 #include "platform/NotificationCenter.h"
+
+#include "support/FileSizeLimit.h"
 
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace vantel;
 using platform::Bookmark;
@@ -138,19 +144,22 @@ TEST_F(BookmarkStoreTest, RemoveInvalidBookmarksRemovesThemAndKeepsTheRest)
     EXPECT_TRUE(store->globalBookmarks()->value(key(granted)).has_value());
 }
 
-TEST_F(BookmarkStoreTest, DamagedFilesEmptyTheStoreWithTheirMessages)
+TEST_F(BookmarkStoreTest, DamagedFilesAreKeptAsideAndToldAfterTheLaunchNotWhileLoading)
 {
+    platform::LoadAlerts::reset();
     ASSERT_TRUE(test::writeFile(file, "this is no archive"));
     auto store = SandboxFileAccessPersistDictionary::create(file);
     store->setBookmark(bookmarkFor(granted), key(granted));
-    store->loadBookmarks();
+    // Loaded inside the access layer's initialiser: no alert runs there.
+    SandboxFileAccess access(store);
     settle(*store);
     EXPECT_EQ(store->globalBookmarks()->count(), 0);
-    ASSERT_EQ(dialogs.alerts->alerts().size(), 1);
-    EXPECT_EQ(dialogs.alerts->alerts().first().messageText,
+    EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
+    ASSERT_EQ(platform::LoadAlerts::pending().size(), 1);
+    EXPECT_EQ(platform::LoadAlerts::pending().first().messageText,
               QStringLiteral("Error loading globalBookmarks from file -> Wrong Type"));
-    EXPECT_EQ(dialogs.alerts->alerts().first().informativeText,
-              QStringLiteral("Error: SandboxFileAccessPersistDictionary"));
+    EXPECT_TRUE(platform::LoadAlerts::pending().first().informativeText.startsWith(
+        QStringLiteral("Error: SandboxFileAccessPersistDictionary")));
     // The damaged file is kept aside, beside it, before a save replaces it.
     auto keptAside = [&] {
         return QDir(QFileInfo(file).absolutePath())
@@ -161,18 +170,74 @@ TEST_F(BookmarkStoreTest, DamagedFilesEmptyTheStoreWithTheirMessages)
     ASSERT_EQ(keptAside().size(), 1);
     EXPECT_EQ(test::readFile(QFileInfo(file).absolutePath() + QLatin1Char('/') + keptAside().first()),
               QByteArray("this is no archive"));
+    EXPECT_TRUE(platform::LoadAlerts::pending().first().informativeText.contains(keptAside().first()));
 
-    // An archive of something else loads as an empty store, silently, and
-    // is kept as well.
-    dialogs.alerts->clear();
+    // A sound archive of something else loads as an empty store, is kept as
+    // well, and is told too.
+    platform::LoadAlerts::reset();
     const QByteArray other = platform::KeyedArchiver::archivedData(QVariant(QStringList{"a", "b"}));
     ASSERT_TRUE(test::writeFile(file, other));
     store->loadBookmarks();
     settle(*store);
     EXPECT_EQ(store->globalBookmarks()->count(), 0);
-    EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
+    EXPECT_EQ(platform::LoadAlerts::pending().size(), 1);
     ASSERT_EQ(keptAside().size(), 2);
     EXPECT_EQ(test::readFile(QFileInfo(file).absolutePath() + QLatin1Char('/') + keptAside().last()), other);
+    EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
+}
+
+TEST_F(BookmarkStoreTest, AFailedSaveKeepsTheOldFileWholeAndSaysSo)
+{
+    auto store = SandboxFileAccessPersistDictionary::create(file);
+    store->setBookmark(bookmarkFor(granted), key(granted));
+    store->saveBookmarks();
+    const QByteArray before = test::readFile(file);
+    ASSERT_FALSE(before.isEmpty());
+
+    for (int i = 0; i < 40; ++i) {
+        const QString more = folder + QStringLiteral("/more-") + QString::number(i);
+        QDir().mkpath(more);
+        store->setBookmark(bookmarkFor(more), key(more));
+    }
+    {
+        test::FileSizeLimit limit(rlim_t(before.size() + 16));
+        store->saveBookmarks();
+    }
+    EXPECT_EQ(test::readFile(file), before);
+    ASSERT_EQ(dialogs.alerts->alerts().size(), 1);
+    EXPECT_EQ(dialogs.alerts->alerts().first().messageText, QStringLiteral("Error exporting data"));
+    EXPECT_TRUE(QDir(QFileInfo(file).absolutePath()).entryList({QStringLiteral("*.saving-*")}, QDir::Files).isEmpty());
+}
+
+TEST_F(BookmarkStoreTest, LeftoversOfAKilledSaveGoAtTheNextLoad)
+{
+    // Ours, and the earlier writer's "<file>.XXXXXX".
+    ASSERT_TRUE(test::writeFile(file + QStringLiteral(".saving-Xy12Zq"), "half"));
+    ASSERT_TRUE(test::writeFile(file + QStringLiteral(".aB3dE9"), "half"));
+    ASSERT_TRUE(test::writeFile(file + QStringLiteral(".mine"), "the user's"));
+    ASSERT_TRUE(test::writeFile(file + QStringLiteral(".backup"), "the user's"));
+    auto store = SandboxFileAccessPersistDictionary::create(file);
+    store->loadBookmarks();
+    EXPECT_FALSE(QFileInfo::exists(file + QStringLiteral(".saving-Xy12Zq")));
+    EXPECT_FALSE(QFileInfo::exists(file + QStringLiteral(".aB3dE9")));
+    EXPECT_TRUE(QFileInfo::exists(file + QStringLiteral(".mine")));
+    EXPECT_TRUE(QFileInfo::exists(file + QStringLiteral(".backup")));
+}
+
+TEST_F(BookmarkStoreTest, WhatIsNoRegularFileIsRefusedUnreadAndNeverWrittenOver)
+{
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    platform::LoadAlerts::reset();
+    auto store = SandboxFileAccessPersistDictionary::create(file);
+    store->loadBookmarks(); // a FIFO opened for reading would wait here forever
+    EXPECT_FALSE(store->writeRefusal().isEmpty());
+    ASSERT_EQ(platform::LoadAlerts::pending().size(), 1);
+    EXPECT_EQ(platform::LoadAlerts::pending().first().messageText, QStringLiteral("Error loading globalBookmarks from file"));
+    store->setBookmark(bookmarkFor(granted), key(granted));
+    store->saveBookmarks();
+    EXPECT_FALSE(QFileInfo(file).isFile());
+    EXPECT_TRUE(QFileInfo::exists(file));
 }
 
 TEST_F(BookmarkStoreTest, SavingAnOnlyStaleEntryWritesAnEmptyDictionary)

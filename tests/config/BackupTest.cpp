@@ -86,4 +86,23 @@ TEST(SortedDirectoryTest, OrdersByDateThenName)
     EXPECT_FALSE(ExportVersionedBackup::sortedDirectoryFileNames(dir + QStringLiteral("/missing"), Key::creation, true));
 }
 
+TEST_F(ConfigTest, LeftoversOfKilledWritesInTheBackupFolderGoAtTheNextStart)
+{
+    const auto folder = ExportImportManager(*config).exportVersionedBackup().backupFolderURL();
+    ASSERT_TRUE(folder);
+    const QStringList leftovers{QStringLiteral("A.Vantel_ExportData.saving-x1Y2z3"), QStringLiteral("A.Vantel_ExportData.Qw3rTy"),
+                                QStringLiteral("TagData-1.unreadable.saving-abcdef")};
+    const QStringList kept{QStringLiteral("A.Vantel_ExportData"), QStringLiteral("TagData-1.unreadable"),
+                           QStringLiteral("notes.txt")};
+    for (const QString& name : leftovers + kept) {
+        QFile file(*folder + QLatin1Char('/') + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("x");
+    }
+    config->loadConfig();
+    QStringList expected = kept;
+    expected.sort();
+    EXPECT_EQ(QDir(*folder).entryList(QDir::Files, QDir::Name), expected);
+}
+
 } // namespace vantel::test

@@ -5,6 +5,7 @@
 #include "datastore/DataStorage.h"
 #include "datastore/TagManager.h"
 #include "platform/DialogProvider.h"
+#include "platform/LoadAlerts.h"
 #include "platform/ScriptedDialogProvider.h"
 #include "platform/UserDefaults.h"
 #include "platform/XdgPaths.h"
@@ -29,6 +30,7 @@ protected:
         dir = makeTempDir(QStringLiteral("config"));
         QDir(platform::XdgPaths::documentsDir() + QStringLiteral("/Backup")).removeRecursively();
         settingsPath = dir + QStringLiteral("/settings.plist");
+        platform::LoadAlerts::reset();
         dialogs = std::make_shared<platform::ScriptedDialogProvider>();
         platform::DialogProvider::setShared(dialogs);
         store = std::make_unique<DataStorage>();
@@ -53,10 +55,20 @@ protected:
         config->setStores(store.get(), urls.get());
     }
 
+    // Alerts shown, then those found while loading and held for the end of
+    // the launch.
+    QList<platform::LoadAlerts::Alert> allAlerts() const
+    {
+        QList<platform::LoadAlerts::Alert> result;
+        for (const auto& alert : dialogs->alerts())
+            result.append({alert.messageText, alert.informativeText});
+        return result + platform::LoadAlerts::pending();
+    }
+
     QStringList alertMessages() const
     {
         QStringList result;
-        for (const auto& alert : dialogs->alerts())
+        for (const auto& alert : allAlerts())
             result.append(alert.messageText);
         return result;
     }

@@ -4,6 +4,7 @@
 #include "config/ExportImportManager.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 
@@ -56,6 +57,12 @@ QStringList templateTitles(URLManager& urls)
     for (const auto& t : urls.urlTemplates())
         titles.append(t->title() + QLatin1Char('|') + t->value());
     return titles;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList keptAside()
@@ -349,6 +356,62 @@ TEST_F(ExportImportTest, TheCommandsSayWhenTheyDoNothing)
     dialogs->queueAlertResponse(1);
     manager->importData().importDataFromFile();
     EXPECT_EQ(store->allData()->count(), 2);
+    expectIdle();
+}
+
+TEST_F(ExportImportTest, AnExportOnAFullDiskKeepsTheOldFileAndSaysSo)
+{
+    fillProfile();
+    ASSERT_EQ(manager->exportData().exportAll(exportPath, false), ExportData::Outcome::written);
+    const QByteArray before = readFile(exportPath);
+    config->setAlternateFolderBrowser(QStringLiteral("/usr/bin/") + QString(4096, QLatin1Char('x')));
+    {
+        FileSizeLimit full(rlim_t(before.size()));
+        EXPECT_EQ(manager->exportData().exportAll(exportPath, false), ExportData::Outcome::failed);
+    }
+    EXPECT_EQ(readFile(exportPath), before);
+    EXPECT_EQ(alertMessages(), QStringList{QStringLiteral("Failed to save configuration to file!")});
+    EXPECT_TRUE(QDir(dir).entryList({QStringLiteral("*.saving-*")}, QDir::Files).isEmpty());
+    expectIdle();
+}
+
+TEST_F(ExportImportTest, AnImportBacksUpWhatItReplaces)
+{
+    fillProfile();
+    ASSERT_EQ(manager->exportData().exportAll(exportPath, false), ExportData::Outcome::written);
+    const std::string exported = snapshot();
+    store->allData()->append(TableViewItem::initForURL(QStringLiteral("https://example.org/late"), QStringLiteral("late"),
+                                                       QStringLiteral("added after the export"),
+                                                       ListviewItemSource::other));
+    const std::string beforeImport = snapshot();
+    ASSERT_TRUE(manager->exportVersionedBackup().listBackupFiles()->isEmpty());
+
+    ASSERT_TRUE(manager->importData().loadImportFile(exportPath));
+    EXPECT_EQ(snapshot(), exported);
+    expectIdle();
+    const auto backups = manager->exportVersionedBackup().listBackupFiles();
+    ASSERT_EQ(backups->size(), 1);
+    // Restoring that backup gives back the state the import replaced.
+    ASSERT_TRUE(manager->importData().loadImportFile(backups->first()));
+    EXPECT_EQ(snapshot(), beforeImport);
+}
+
+TEST_F(ExportImportTest, ABackupIsWrittenOnlyWhenSomethingOfTheUsersChanged)
+{
+    ExportVersionedBackup& backups = manager->exportVersionedBackup();
+    // Only discovered applications, nothing of the user's: no backup.
+    store->allData()->append(TableViewItem::initForSpotlightApp(QStringLiteral("/usr/share/applications/x.desktop"),
+                                                                QStringLiteral("x")));
+    EXPECT_FALSE(backups.createBackup());
+
+    fillProfile();
+    const auto first = backups.createBackup();
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(backups.createBackup()) << "nothing changed since the newest backup";
+    config->setClickType(0);
+    const auto second = backups.createBackup();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(*backups.listBackupFiles(), (QStringList{*second, *first}));
     expectIdle();
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/KeyedArchiver.h"
 #include "platform/XdgPaths.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 
@@ -15,6 +16,12 @@ TableViewItemPtr urlEntry(const QString& name, const QStringList& tags = {}, con
                                            ListviewItemSource::spotlight);
     entry->setTags(tags);
     return entry;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList keptAside(const QString& prefix)
@@ -85,27 +92,83 @@ TEST_F(ConfigTest, BeforeAnyLoadASaveKeepsTheStoredTagsAndTemplates)
     EXPECT_EQ(defaults->dataForKey(QStringLiteral("urlTemplateData")), storedTemplates);
 }
 
-TEST_F(ConfigTest, AnUnreadableListIsKeptAsideAndAWrongRootIsIgnored)
+TEST_F(ConfigTest, AnUnreadableListOrOneOfAnotherKindIsKeptAsideAndToldAfterTheLaunch)
 {
     const QByteArray damaged = QByteArrayLiteral("bplist00\x01\x02 damaged");
+    const QByteArray otherKind = platform::KeyedArchiver::archivedData(QVariant(QStringLiteral("not a list")));
     defaults->setData(damaged, QStringLiteral("TagData"));
-    defaults->setData(platform::KeyedArchiver::archivedData(QVariant(QStringLiteral("not a list"))),
-                      QStringLiteral("ApplicationData"));
+    defaults->setData(otherKind, QStringLiteral("ApplicationData"));
     defaults->setData(damaged, QStringLiteral("urlTemplateData"));
     config->loadConfig();
 
     EXPECT_EQ(store->tagManager().allAvailableTags()->count(), 0);
     EXPECT_EQ(store->allData()->count(), 0);
     EXPECT_TRUE(urls->urlTemplates().isEmpty()); // not the built-in ones: the key was there
-    EXPECT_EQ(alertMessages(),
-              (QStringList{QStringLiteral("Error loading data"), QStringLiteral("Error loading urlTemplates from UserDefaults")}));
+    EXPECT_TRUE(dialogs->alerts().isEmpty()) << "no alert runs while loading";
+    EXPECT_EQ(alertMessages(), (QStringList{QStringLiteral("Error loading data"), QStringLiteral("Error loading data"),
+                                            QStringLiteral("Error loading urlTemplates from UserDefaults")}));
     EXPECT_FALSE(defaults->contains(QStringLiteral("TagData")));
     EXPECT_FALSE(defaults->contains(QStringLiteral("urlTemplateData")));
-    EXPECT_TRUE(defaults->contains(QStringLiteral("ApplicationData")));
     EXPECT_EQ(keptAside(QStringLiteral("TagData")).size(), 1);
     EXPECT_EQ(keptAside(QStringLiteral("urlTemplateData")).size(), 1);
-    EXPECT_TRUE(dialogs->alerts().first().informativeText.contains(QStringLiteral("/Backup/TagData-")));
+    ASSERT_EQ(keptAside(QStringLiteral("ApplicationData")).size(), 1);
+    EXPECT_EQ(readFile(platform::XdgPaths::documentsDir() + QStringLiteral("/Backup/")
+                       + keptAside(QStringLiteral("ApplicationData")).first()),
+              otherKind);
+    EXPECT_TRUE(allAlerts().at(1).informativeText.contains(QStringLiteral("/Backup/TagData-")));
     EXPECT_TRUE(store->enableDataProxies());
+}
+
+TEST_F(ConfigTest, EntriesOfAnotherClassAreKeptAsideAndTheRestLoads)
+{
+    QVariantList mixed{QVariant::fromValue(platform::ArchivablePtr(urlEntry(QStringLiteral("kept"), {}, QStringLiteral("c")))),
+                       QVariant(QStringLiteral("a stray string"))};
+    const QByteArray bytes = platform::KeyedArchiver::archivedData(QVariant(mixed));
+    defaults->setData(bytes, QStringLiteral("ApplicationData"));
+    config->loadConfig();
+    ASSERT_EQ(store->allData()->count(), 1);
+    EXPECT_EQ(store->allData()->first().value()->name(), QStringLiteral("kept"));
+    ASSERT_EQ(keptAside(QStringLiteral("ApplicationData")).size(), 1);
+    EXPECT_EQ(alertMessages(), QStringList{QStringLiteral("Error loading data")});
+    EXPECT_FALSE(config->mayPruneUnusedTags());
+}
+
+TEST_F(ConfigTest, WhenTheEntriesCouldNotBeReadNoTagIsPrunedAsUnused)
+{
+    config->loadConfig();
+    auto tag = iconTag::create(QStringLiteral("Work"), QStringLiteral("icon_star"));
+    store->tagManager().allAvailableTags()->append(tag);
+    store->allData()->append(urlEntry(QStringLiteral("mail"), {QStringLiteral("Work")}, QStringLiteral("c")));
+    config->saveConfig(false);
+
+    // The entry list is damaged on disk: every tag now looks unused.
+    defaults->setData(QByteArrayLiteral("bplist00 damaged"), QStringLiteral("ApplicationData"));
+    ASSERT_TRUE(defaults->synchronize());
+    reopen();
+    config->loadConfig();
+    for (const auto& loaded : store->tagManager().allAvailableTags()->snapshot())
+        loaded->setTagUsed(false);
+    config->saveConfig(true);
+    EXPECT_EQ(store->tagManager().allAvailableTags()->count(), 1);
+    reopen();
+    config->loadConfig();
+    ASSERT_EQ(store->tagManager().allAvailableTags()->count(), 1);
+    EXPECT_EQ(store->tagManager().allAvailableTags()->first().value()->tagName(), QStringLiteral("Work"));
+}
+
+TEST_F(ConfigTest, AValueThatCannotBeKeptAsideIsNeverSavedOver)
+{
+    const QByteArray damaged = QByteArrayLiteral("bplist00 damaged tags, more than the limit allows");
+    defaults->setData(damaged, QStringLiteral("TagData"));
+    {
+        FileSizeLimit full(8);
+        config->loadConfig();
+    }
+    EXPECT_TRUE(keptAside(QStringLiteral("TagData")).isEmpty());
+    EXPECT_TRUE(allAlerts().first().informativeText.contains(QStringLiteral("could not be kept")));
+    store->tagManager().allAvailableTags()->append(iconTag::create(QStringLiteral("New"), QStringLiteral("icon_star")));
+    config->saveConfig(true);
+    EXPECT_EQ(defaults->dataForKey(QStringLiteral("TagData")), damaged);
 }
 
 } // namespace vantel::test

@@ -242,10 +242,47 @@ TEST(PropertyListTest, DeepNestingIsRefusedBeforeItCanExhaustTheStack)
 
     // Up to the limit is fine in both forms.
     QVariant deep = QVariantList{};
-    for (int i = 0; i < PropertyList::maxNesting; ++i)
+    for (int i = 1; i < PropertyList::maxNesting; ++i)
         deep = QVariantList{deep};
     for (Format format : {Format::Binary, Format::Xml})
         EXPECT_EQ(PropertyList::parse(PropertyList::serialize(deep, format)), deep);
+}
+
+TEST(PropertyListTest, BothFormsHaveOneLimitOfLevelsEmptyContainersIncluded)
+{
+    // `levels` arrays each holding the next; the innermost empty or holding a number.
+    const auto binaryChain = [](int levels, bool withNumber) {
+        QList<QByteArray> objects;
+        for (int i = 0; i < levels - 1; ++i)
+            objects.append(QByteArray("\xa1") + bigEndian(quint64(i + 1), 2));
+        if (withNumber) {
+            objects.append(QByteArray("\xa1") + bigEndian(quint64(levels), 2));
+            objects.append(QByteArray("\x10\x01", 2));
+        } else {
+            objects.append(QByteArray("\xa0"));
+        }
+        return binaryList(objects, 2);
+    };
+    const auto xmlChain = [](int levels, bool withNumber) {
+        return "<plist>" + QByteArray("<array>").repeated(levels) + (withNumber ? "<integer>1</integer>" : "")
+               + QByteArray("</array>").repeated(levels) + "</plist>";
+    };
+    for (bool withNumber : {false, true}) {
+        const int limit = PropertyList::maxNesting;
+        EXPECT_TRUE(PropertyList::parse(binaryChain(limit, withNumber))) << withNumber;
+        EXPECT_TRUE(PropertyList::parse(xmlChain(limit, withNumber))) << withNumber;
+        EXPECT_FALSE(PropertyList::parse(binaryChain(limit + 1, withNumber))) << withNumber;
+        EXPECT_FALSE(PropertyList::parse(xmlChain(limit + 1, withNumber))) << withNumber;
+    }
+    // "<array/>" is a level like "<array></array>", and nothing is written that can't be read.
+    QByteArray selfClosing = "<plist>" + QByteArray("<array>").repeated(PropertyList::maxNesting) + "<array/>"
+                             + QByteArray("</array>").repeated(PropertyList::maxNesting) + "</plist>";
+    EXPECT_FALSE(PropertyList::parse(selfClosing));
+    QVariant tooDeep = QVariantList{};
+    for (int i = 0; i < PropertyList::maxNesting; ++i)
+        tooDeep = QVariantList{tooDeep};
+    for (Format format : {Format::Binary, Format::Xml})
+        EXPECT_TRUE(PropertyList::serialize(tooDeep, format).isEmpty());
 }
 
 TEST(PropertyListTest, ObjectsSharedSoTheyExpandExponentiallyAreRefused)

@@ -1,3 +1,4 @@
+#include "platform/LoadAlerts.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
@@ -17,7 +18,12 @@
 #include <thread>
 #include <vector>
 
+#include <optional>
+
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace vantel::platform;
@@ -190,19 +196,131 @@ TEST(UserDefaultsTest, ADamagedFileIsKeptAsideAndTheStoreStartsEmpty)
     Log::setDebugLogging(logging);
 }
 
-TEST(UserDefaultsTest, AFileThatCannotBeOpenedIsAlsoKeptAside)
+// Every descriptor the process may open is in use: the next open fails with
+// EMFILE, a failure that is not the file's fault (root is not spared).
+class NoFreeDescriptors {
+public:
+    NoFreeDescriptors()
+    {
+        ::getrlimit(RLIMIT_NOFILE, &saved_);
+        int highest = 0;
+        for (const QString& fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System))
+            highest = std::max(highest, fd.toInt());
+        rlimit limit = saved_;
+        limit.rlim_cur = rlim_t(highest + 1);
+        // Descriptors below the limit that are free would still be handed out.
+        for (int fd = 0; fd <= highest; ++fd)
+            if (::fcntl(fd, F_GETFD) < 0)
+                filler_.push_back(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    ~NoFreeDescriptors()
+    {
+        ::setrlimit(RLIMIT_NOFILE, &saved_);
+        for (int fd : filler_)
+            ::close(fd);
+    }
+
+private:
+    rlimit saved_ {};
+    std::vector<int> filler_;
+};
+
+TEST(UserDefaultsTest, AFileThatCannotBeReadIsNeitherMovedNorWrittenOver)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root";
+    LoadAlerts::reset();
     const QString path = freshPath(QStringLiteral("unreadable"));
-    writeFile(path, PropertyList::serialize(QVariantMap{{QStringLiteral("k"), qint64(1)}}));
-    QFile::setPermissions(path, QFileDevice::WriteOwner);
+    const QByteArray stored = PropertyList::serialize(QVariantMap{{QStringLiteral("k"), qint64(1)}});
+    writeFile(path, stored);
+    std::optional<UserDefaults> defaults;
+    {
+        NoFreeDescriptors exhausted;
+        defaults.emplace(path);
+    }
+    EXPECT_FALSE(defaults->contains(QStringLiteral("k")));
+    EXPECT_FALSE(defaults->writeRefusal().isEmpty());
+    defaults->setBool(true, QStringLiteral("fresh"));
+    EXPECT_FALSE(defaults->synchronize());
+    EXPECT_EQ(readFile(path), stored);
+    EXPECT_TRUE(QFileInfo(path).dir().entryList({QStringLiteral("settings.plist.damaged-*")}, QDir::Files).isEmpty());
+    ASSERT_EQ(LoadAlerts::pending().size(), 1);
+    EXPECT_TRUE(LoadAlerts::pending().first().informativeText.contains(path));
+}
+
+TEST(UserDefaultsTest, WhatIsNoRegularFileIsRefusedUnreadAndKept)
+{
+    // A FIFO would block the start, /dev/zero would be read without end.
+    const QString fifo = freshPath(QStringLiteral("fifo"));
+    QDir().mkpath(QFileInfo(fifo).absolutePath());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = freshPath(QStringLiteral("zero"));
+    QDir().mkpath(QFileInfo(zero).absolutePath());
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    for (const QString& path : {fifo, zero}) {
+        LoadAlerts::reset();
+        UserDefaults defaults(path);
+        EXPECT_TRUE(defaults.objectForKey(QStringLiteral("k")).isNull());
+        defaults.setBool(true, QStringLiteral("fresh"));
+        EXPECT_FALSE(defaults.synchronize());
+        ASSERT_EQ(LoadAlerts::pending().size(), 1) << path.toStdString();
+        EXPECT_TRUE(LoadAlerts::pending().first().informativeText.contains(QStringLiteral("not a regular file")));
+    }
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+    EXPECT_EQ(QFileInfo(zero).symLinkTarget(), QStringLiteral("/dev/zero"));
+}
+
+TEST(UserDefaultsTest, ALinkedSettingsFileStaysALinkAndItsTargetIsWritten)
+{
+    const QString path = freshPath(QStringLiteral("linked"));
+    const QString target = vantel::test::makeTempDir(QStringLiteral("dotfiles")) + QStringLiteral("/vantel.plist");
+    writeFile(target, PropertyList::serialize(QVariantMap{{QStringLiteral("k"), qint64(1)}}));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    ASSERT_TRUE(QFile::link(target, path));
+    {
+        UserDefaults defaults(path);
+        EXPECT_EQ(defaults.integerForKey(QStringLiteral("k")), 1);
+        defaults.setInteger(2, QStringLiteral("k"));
+        ASSERT_TRUE(defaults.synchronize());
+    }
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(UserDefaults(target).integerForKey(QStringLiteral("k")), 2);
+}
+
+TEST(UserDefaultsTest, DamageAndAFolderThatCannotBeWrittenAreToldOnceWithWhereToLook)
+{
+    LoadAlerts::reset();
+    const QString path = freshPath(QStringLiteral("told"));
+    writeFile(path, QByteArray("not a plist at all"));
     UserDefaults defaults(path);
-    EXPECT_FALSE(defaults.contains(QStringLiteral("k")));
-    defaults.setBool(true, QStringLiteral("fresh"));
-    ASSERT_TRUE(defaults.synchronize());
-    // The unreadable file was not overwritten by the save.
-    EXPECT_EQ(QFileInfo(path).dir().entryList({QStringLiteral("settings.plist.damaged-*")}, QDir::Files).size(), 1);
+    defaults.reload(); // nothing more to tell: the file is gone aside
+    ASSERT_EQ(LoadAlerts::pending().size(), 1);
+    const QString text = LoadAlerts::pending().first().informativeText;
+    const QStringList aside = QFileInfo(path).dir().entryList({QStringLiteral("settings.plist.damaged-*")}, QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_TRUE(text.contains(aside.first()));
+    EXPECT_TRUE(text.contains(QStringLiteral("/Backup")));
+
+    // A folder that can't be written, seen by an account that permissions
+    // stop (a child that gives up root where the test runs as root).
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("read-only"));
+    ::chmod(QFile::encodeName(vantel::test::testHome()).constData(), 0755);
+    ::chmod(QFile::encodeName(folder).constData(), 0555);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        LoadAlerts::reset();
+        UserDefaults readOnly(folder + QStringLiteral("/settings.plist"));
+        const QList<LoadAlerts::Alert> told = LoadAlerts::pending();
+        ::_exit(told.size() == 1 && told.first().messageText == QStringLiteral("The settings can't be kept")
+                        && told.first().informativeText.contains(folder)
+                    ? 0
+                    : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST(UserDefaultsTest, TemporaryFilesOfAnUnfinishedSaveAreRemovedAtStart)

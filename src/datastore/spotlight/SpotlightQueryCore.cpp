@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <utility>
 
 namespace vantel {
 
@@ -88,6 +89,10 @@ int SpotlightQueryCore::runQuery()
     if (metadataQuery_->isGathering())
         return 2;
     metadataQuery_->enableUpdates();
+    // A query begun again reports everything it finds as added: entries
+    // dropped meanwhile (an import, a reload) come back instead of being
+    // hidden by a diff against the earlier run.
+    forgetEarlierResults_ = true;
     if (metadataQuery_->start()) {
         state_.set(SpotlightQueryState::startet);
         return 0;
@@ -120,7 +125,10 @@ void SpotlightQueryCore::processResults()
         complete.append(result);
     }
 
-    auto diff = diffSpotlightResults(queryResultsComplete_.get()->snapshot(), complete);
+    const QList<SpotlightResult> earlier = std::exchange(forgetEarlierResults_, false)
+        ? QList<SpotlightResult>()
+        : queryResultsComplete_.get()->snapshot();
+    auto diff = diffSpotlightResults(earlier, complete);
     queryResultsUnchanged_.set(ResultArray::create(std::move(diff.unchanged)));
     queryResultsAdded_.set(ResultArray::create(std::move(diff.added)));
     queryResultsRemoved_.set(ResultArray::create(std::move(diff.removed)));

@@ -88,6 +88,7 @@ private:
     platform::Published<ResultArray::Ptr> queryResultsAdded_{ResultArray::create()};
     platform::Published<ResultArray::Ptr> queryResultsRemoved_{ResultArray::create()};
     bool processOnlyValidFSPaths_ = true;
+    bool forgetEarlierResults_ = false; // the next results are diffed against none
     QStringList searchScopes_;
     std::shared_ptr<const platform::Predicate> query_;
     double notificationBatchingInterval_ = 1.0;

@@ -128,3 +128,21 @@ TEST_F(DiscoveryChainTest, ABurstOfFileChangesGivesOneRebuild)
     EXPECT_EQ(rebuilds(), 2) << "one rebuild for the whole burst";
     EXPECT_EQ(proxy->spotlightQuery().state().get(), SpotlightQueryState::finishedUpdate);
 }
+
+TEST_F(DiscoveryChainTest, SwitchingTheProxiesOffAndOnFindsDroppedApplicationsAgain)
+{
+    // What an import and "Refresh Data" do: the entries without user data
+    // are gone from the list, and the query is begun again.
+    const ScopedEnvironment programs("PATH", QByteArray(VANTEL_FIXTURES_DIR "/bin:") + qgetenv("PATH"));
+    config().setCustomSpotlightSearchScope({fixtureScope("scope-one"), fixtureScope("scope-two")});
+    store->setEnableDataProxies(true);
+    ASSERT_TRUE(waitUntil([&] { return gathered() && entryNames().size() == 3; })) << entryNames().join(u',').toStdString();
+
+    store->setEnableDataProxies(false);
+    store->allData()->removeAll();
+    ASSERT_TRUE(entryNames().isEmpty());
+    store->setEnableDataProxies(true);
+    EXPECT_TRUE(waitUntil([&] { return entryNames().size() == 3; }));
+    for (const auto& entry : store->allData()->snapshot())
+        EXPECT_TRUE(entry->isFoundBySpotlight()) << entry->name().toStdString();
+}

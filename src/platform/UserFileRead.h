@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace vantel::platform {
+
+// Reads a user's file suspiciously: a path that, after following links, is
+// not a regular file (a FIFO, a device such as /dev/zero, a folder) is
+// refused without being read or waited on, and a file larger than the limit
+// is refused before it is read. The caller tells damage (the bytes don't
+// parse) from a file that could not be read at all.
+struct UserFileRead {
+    enum class Status {
+        ok,
+        missing,        // nothing at the path (a dangling link included)
+        notRegularFile, // refused, never read
+        tooLarge,       // a regular file over the limit, not read
+        unreadable,     // exists but can't be read (EACCES, EIO, EMFILE...)
+    };
+    Status status = Status::missing;
+    QByteArray data;
+    QString error; // why, for a message; empty when ok or missing
+
+    bool ok() const { return status == Status::ok; }
+};
+
+UserFileRead readUserFile(const QString& path, qint64 maxBytes);
+
+} // namespace vantel::platform
