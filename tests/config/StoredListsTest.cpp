@@ -4,6 +4,7 @@
 #include "platform/XdgPaths.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace vantel::test {
 
@@ -15,6 +16,12 @@ TableViewItemPtr urlEntry(const QString& name, const QStringList& tags = {}, con
                                            ListviewItemSource::spotlight);
     entry->setTags(tags);
     return entry;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList keptAside(const QString& prefix)
@@ -67,7 +74,7 @@ TEST_F(ConfigTest, StoredListsKeepWhatCarriesTheUsersOwnAndStayDeleted)
     EXPECT_TRUE(dialogs->alerts().isEmpty());
 }
 
-TEST_F(ConfigTest, BeforeAnyLoadASaveKeepsTheStoredTagsAndTemplates)
+TEST_F(ConfigTest, BeforeAnyLoadASaveWritesNothing)
 {
     config->loadConfig();
     auto tag = iconTag::create(QStringLiteral("Work"), QStringLiteral("icon_star"));
@@ -77,10 +84,23 @@ TEST_F(ConfigTest, BeforeAnyLoadASaveKeepsTheStoredTagsAndTemplates)
     const auto storedTemplates = defaults->dataForKey(QStringLiteral("urlTemplateData"));
     ASSERT_TRUE(storedTags && storedTemplates);
 
+    config->setMenubarIcon(QStringLiteral("statusbar-3"));
+    config->setGlobalKeyCombo(KeyCombo::withCarbonModifiers(Key::space, KeyCombo::commandKey));
+    config->saveConfig(false);
+    const QByteArray file = readFile(settingsPath);
+
     store->tagManager().allAvailableTags()->removeAll();
     urls->urlTemplates().clear();
-    reopen(); // nothing loaded in this object yet
-    config->saveConfig(false);
+    // Nothing loaded in this object yet: its fields are defaults, not the
+    // user's settings, whichever save asks (a checkpoint, the termination).
+    reopen();
+    config->saveConfig(true);
+    config->saveConfigNow();
+    EXPECT_EQ(readFile(settingsPath), file);
+    reopen();
+    config->loadConfig();
+    EXPECT_EQ(config->menubarIcon(), QStringLiteral("statusbar-3"));
+    EXPECT_TRUE(config->globalKeyCombo().has_value());
     EXPECT_EQ(defaults->dataForKey(QStringLiteral("TagData")), storedTags);
     EXPECT_EQ(defaults->dataForKey(QStringLiteral("urlTemplateData")), storedTemplates);
 }
