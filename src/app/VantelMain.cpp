@@ -2,6 +2,7 @@
 #include "access/ui/QtURLInputDialogProvider.h"
 #include "config/FirstRunConfig.h"
 #include "datastore/DataStorage.h"
+#include "platform/InstanceLock.h"
 #include "platform/SingleInstance.h"
 #include "platform/ui/QtDialogProvider.h"
 #include "platform/UnixSignals.h"
@@ -37,9 +38,11 @@ int main(int argc, char* argv[])
     const QStringList paths = commandLine.paths;
 
     // One Vantel per user: a later start hands its files (or a toggle of the
-    // main view) to the running one and ends.
+    // main view) to the running one and ends. The lock of the settings holds
+    // for as long as the process runs.
     vantel::platform::SingleInstance instance;
-    if (const std::optional<int> exitCode = vantel::InstanceHandOver::claimOrHandOver(instance, paths))
+    vantel::platform::InstanceLock settingsLock;
+    if (const std::optional<int> exitCode = vantel::InstanceHandOver::claimOrHandOver(instance, settingsLock, paths))
         return *exitCode;
     vantel::InstanceHandOver::connectRequests(instance);
 
@@ -60,11 +63,12 @@ int main(int argc, char* argv[])
     vantel::platform::QtDialogProvider::install();
     vantel::QtURLInputDialogProvider::install();
     vantel::FirstRunConfig::install(vantel::DataStorage::shared());
-    // Quit from the menu, SIGTERM and SIGINT all end the loop; the end of the
-    // session may not, so it runs the sequence itself. It runs once.
+    // Quit from the menu, SIGTERM, SIGINT, SIGHUP and the session manager's
+    // "die" all end the loop through aboutToQuit; the sequence runs once. A
+    // checkpoint of the session (also the first step of a log-out) only saves.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&delegate] { delegate.applicationWillTerminate(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
-                     [&delegate](QSessionManager&) { delegate.applicationWillTerminate(); });
+                     [&delegate](QSessionManager&) { delegate.checkpoint(); });
     QTimer::singleShot(0, &app, [&delegate, paths] {
         delegate.applicationDidFinishLaunching();
         // Files given to the first start wait in the main view as well.

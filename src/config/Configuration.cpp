@@ -288,12 +288,6 @@ void Configuration::saveConfigWithTimer()
         saveConfigTimer_.reset();
     }
     VLOG(Logger::config(), platform::LogType::Default, "saveConfig with Timer. Last Trigger: %{public}@", reason);
-    // Before the load the object holds defaults, not the user's settings:
-    // writing them would replace what is stored.
-    if (!configLoaded()) {
-        VLOG(Logger::config(), platform::LogType::Error, "saveConfig skipped: the configuration was not loaded yet");
-        return;
-    }
     saveConfig(false);
 }
 

@@ -192,12 +192,13 @@ public:
     void setStores(DataStorage* store, URLManager* urls);
 
     // ---- Saving and loading ----
+    // Writes nothing until loadConfig has finished: before it the fields are
+    // defaults, not the user's settings.
     void saveConfig(bool removeUnusedTags);
     void loadConfig();
     void saveKeyCombo(const std::optional<KeyCombo>& combo, const QString& key);
     std::optional<KeyCombo> loadKeyCombo(const QString& key);
-    // True once loadConfig has run in this process; until then a save keeps
-    // the stored lists it has nothing to replace with.
+    // True once loadConfig has run to its end in this process.
     bool configLoaded() const { return configLoaded_.load(); }
 
     // ---- Stored lists ----
@@ -218,10 +219,9 @@ public:
     // ---- Debounced save ----
     // Records the reason and (re)starts the one-shot timer, on the main thread.
     void scheduleSaveConfig(const QString& reason);
-    // The timer's action; nothing before loadConfig has run.
+    // The timer's action.
     void saveConfigWithTimer();
-    // Runs the debounced save at once, pending or not, e.g. when the process
-    // is told to end or the session ends. Nothing before loadConfig has run.
+    // Runs the debounced save at once, pending or not (a session checkpoint).
     void saveConfigNow();
     bool saveConfigPending() const;
     QString saveConfigTimerReason() const;

@@ -27,6 +27,12 @@ void post(const char* name)
 void Configuration::saveConfig(bool removeUnusedTags)
 {
     VLOG(Logger::config(), platform::LogType::Default, "saveConfig");
+    // Before the load the object holds defaults, not the user's settings:
+    // writing them would replace what is stored.
+    if (!configLoaded()) {
+        VLOG(Logger::config(), platform::LogType::Error, "saveConfig skipped: the configuration was not loaded yet");
+        return;
+    }
     setSaveInProgressLogged(true);
     platform::UserDefaults& d = defaults_;
 

@@ -101,7 +101,11 @@ ExportData::Outcome ExportData::exportAll(const QString& path, bool removeUnused
     DataStorage& store = config.dataStorage();
     if (store.allData()->isEmpty())
         return Outcome::nothingToExport;
-    store.setEnableDataProxies(false);
+    // The catalogue holds still while it is written; the proxies come back
+    // only if they were on (at termination they stay off: no new discovery).
+    const bool proxiesWereEnabled = store.enableDataProxies();
+    if (proxiesWereEnabled)
+        store.setEnableDataProxies(false);
     manager_.setState(ExportImportManagerState::exportRunning);
     VLOG(Logger::importExport(), platform::LogType::Default, "# ExportAll #");
 
@@ -141,7 +145,8 @@ ExportData::Outcome ExportData::exportAll(const QString& path, bool removeUnused
                                      QStringLiteral("Error: Configuration") + QLatin1Char('\n') + error);
     }
     manager_.setState(ExportImportManagerState::idle);
-    store.setEnableDataProxies(true);
+    if (proxiesWereEnabled)
+        store.setEnableDataProxies(true);
     return outcome;
 }
 

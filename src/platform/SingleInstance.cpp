@@ -1,6 +1,7 @@
 #include "platform/SingleInstance.h"
 
 #include "platform/Log.h"
+#include "platform/XdgPaths.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -18,6 +19,7 @@
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #ifndef VANTEL_BUNDLE_ID
@@ -50,12 +52,32 @@ QString socketName()
     return QStringLiteral(VANTEL_BUNDLE_ID ".socket");
 }
 
-// The per-user folder under the temporary folder: created 0700 when missing;
-// accepted only when it is a real folder of this user that nobody else may
-// enter, since whoever controls the folder controls the socket.
-QString privateTemporaryFolder()
+// A folder for the socket must be this user's and writable by nobody else:
+// whoever may write to it can put another socket in its place.
+bool isSafeFolder(const struct stat& info)
 {
-    const QString path = QDir::tempPath() + QStringLiteral("/" VANTEL_BUNDLE_ID "-") + QString::number(::getuid());
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 022) == 0;
+}
+
+// The runtime folder the session names, when it exists and is safe (su,
+// sudo -u and some ssh sessions name a missing one, or another user's).
+QString runtimeFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty() || !QDir::isAbsolutePath(runtime))
+        return {};
+    const QString path = QDir::cleanPath(runtime);
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !isSafeFolder(info))
+        return {};
+    return path;
+}
+
+// A folder of this user's own, created 0700 when missing; one of ours that
+// others may enter is closed again. A link or another user's folder in its
+// place is refused, never followed.
+QString privateFolder(const QString& path)
+{
     const QByteArray native = QFile::encodeName(path);
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
         return {};
@@ -65,6 +87,12 @@ QString privateTemporaryFolder()
     if ((info.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
         return {};
     return path;
+}
+
+// Whether a socket path fits into the address of a local socket.
+bool fitsSocketAddress(const QString& path)
+{
+    return QFile::encodeName(path).size() < qsizetype(sizeof(sockaddr_un::sun_path));
 }
 
 // Untrusted text shown in a log line or an answer is kept short.
@@ -169,11 +197,21 @@ std::optional<SingleInstance::Message> SingleInstance::Message::fromJson(const Q
 
 QString SingleInstance::defaultSocketPath()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
-        return QDir::cleanPath(runtime) + u'/' + socketName();
-    const QString folder = privateTemporaryFolder();
-    return folder.isEmpty() ? QString() : folder + u'/' + socketName();
+    // The session's runtime folder; else one of this user's under the
+    // temporary folder; else, when someone else took that name, one in the
+    // user's own cache folder. Every start of the same user finds the same.
+    QStringList folders{runtimeFolder()};
+    folders << privateFolder(QDir::tempPath() + QStringLiteral("/" VANTEL_BUNDLE_ID "-") + QString::number(::getuid()));
+    if (folders.last().isEmpty()) {
+        QDir().mkpath(XdgPaths::cacheHome());
+        folders << privateFolder(XdgPaths::cacheHome() + QStringLiteral("/Vantel"));
+    }
+    for (const QString& folder : folders) {
+        const QString path = folder + u'/' + socketName();
+        if (!folder.isEmpty() && fitsSocketAddress(path))
+            return path;
+    }
+    return {};
 }
 
 SingleInstance::Reply SingleInstance::send(const Message& message, std::chrono::milliseconds timeout,

@@ -77,10 +77,11 @@ public:
     static constexpr qsizetype kMaximumMessageSize = 1024 * 1024;
     static constexpr std::chrono::milliseconds kDefaultSendTimeout{1000};
 
-    // $XDG_RUNTIME_DIR/net.tarnwick.vantel.socket; without a runtime folder,
-    // the same name in a 0700 folder of this user under the temporary folder
-    // (created when missing). Empty when no folder safe for the socket can be
-    // had (the temporary one belongs to someone else or is open to others).
+    // $XDG_RUNTIME_DIR/net.tarnwick.vantel.socket when that folder exists,
+    // is this user's and nobody else may write to it; else the same name in
+    // a 0700 folder of this user under the temporary folder (created when
+    // missing), else, when that name is taken by someone else, in
+    // $XDG_CACHE_HOME/Vantel. Empty when no safe folder can be had.
     static QString defaultSocketPath();
 
     // Sends one message to the instance listening at `socketPath` and waits

@@ -12,6 +12,7 @@ namespace vantel::platform {
 
 namespace {
 int g_signalFds[2] = {-1, -1};
+constexpr int kQuitSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void onSignal(int signalNumber)
 {
@@ -38,20 +39,24 @@ UnixSignals::UnixSignals(QObject* parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (int number : kQuitSignals)
+        ::sigaction(number, &action, nullptr);
 }
 
 UnixSignals::~UnixSignals()
 {
-    ::signal(SIGTERM, SIG_DFL);
-    ::signal(SIGINT, SIG_DFL);
+    // A process already quitting finishes its way out undisturbed.
+    for (int number : kQuitSignals)
+        ::signal(number, received_ != 0 ? SIG_IGN : SIG_DFL);
 }
 
 void UnixSignals::handleReadable()
 {
     unsigned char byte = 0;
     if (::read(g_signalFds[1], &byte, 1) != 1)
+        return;
+    // The quit is under way: a second signal must not start it again.
+    if (received_ != 0)
         return;
     received_ = byte;
     emit quitRequested(byte);

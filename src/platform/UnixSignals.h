@@ -4,8 +4,12 @@
 
 namespace vantel::platform {
 
-// Turns SIGTERM and SIGINT into an orderly QCoreApplication::quit() on the
-// main thread: the handler only writes to a pipe, the event loop does the rest.
+// Turns SIGTERM, SIGINT and SIGHUP into an orderly QCoreApplication::quit()
+// on the main thread: the handler only writes to a pipe, the event loop does
+// the rest. A session's end often sends two of them at once (logind: SIGTERM,
+// then SIGHUP); only the first asks to quit, later ones are ignored for as
+// long as this object lives and after it, once a quit was asked for, so
+// none can cut the termination short.
 class UnixSignals : public QObject {
     Q_OBJECT
 public:

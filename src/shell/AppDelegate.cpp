@@ -12,6 +12,8 @@
 #include "model/Logger.h"
 #include "model/PathUtilities.h"
 #include "platform/Bundle.h"
+#include "platform/DialogProvider.h"
+#include "platform/ExitHook.h"
 #include "platform/LoadAlerts.h"
 #include "platform/Log.h"
 #include "platform/MountTableWatcher.h"
@@ -94,6 +96,10 @@ void AppDelegate::applicationDidFinishLaunching()
     OpenApplicationsManager::shared();
     URLManager::shared();
     VLOG(general(), platform::LogType::Default, "Shared instances created");
+    // A quit from inside an alert of theirs has run the termination already.
+    if (terminated_)
+        return;
+    sharedInstancesCreated_ = true;
 
     // 3. Access to the root folder, when the user once granted it.
     const auto store = SandboxFileAccess::shared().persistanceBookmarkStorage();
@@ -111,6 +117,8 @@ void AppDelegate::applicationDidFinishLaunching()
     // 4. The configuration.
     config_.loadConfig();
     VLOG(general(), platform::LogType::Default, "Configuration loaded");
+    if (terminated_)
+        return;
 
     // 5. The manager's main window controller.
     WindowManagerCalls::createMainWindowController();
@@ -156,7 +164,9 @@ void AppDelegate::applicationDidFinishLaunching()
     sleepWatcher_ = new platform::WorkspaceEvents(QDBusConnection::systemBus(), false, context_.get());
     VLOG(general(), platform::LogType::Default, "Observers registered");
 
-    // 11. The data proxies.
+    // 11. The data proxies; no discovery starts once the termination ran.
+    if (terminated_)
+        return;
     DataStorage::shared().setEnableDataProxies(true);
     VLOG(general(), platform::LogType::Default, "Data proxies enabled");
 
@@ -175,10 +185,13 @@ void AppDelegate::applicationDidFinishLaunching()
     VLOG(general(), platform::LogType::Default, "Begin activity: %{public}@", reason);
     activity_ = platform::ProcessActivity::begin(activityOptions, reason);
 
+    // Qt ends the process with exit() when the display goes away: the last
+    // save then runs from there.
+    platform::ExitHook::install([this] { saveBeforeExit(); });
+
     // What loading found (a damaged file kept aside, a file refused) is told
     // now, once the sequence has returned: no modal alert ran inside it.
     platform::LoadAlerts::launchEnded();
-
     VLOG(general(), platform::LogType::Default, "<- applicationDidFinishLaunching");
 }
 
@@ -187,23 +200,24 @@ void AppDelegate::applicationWillTerminate()
     if (terminated_)
         return;
     terminated_ = true;
+    platform::ExitHook::disarm();
     VLOG(general(), platform::LogType::Default, "-> applicationWillTerminate");
 
-    // 1. Everything at once, unused tags cleaned up.
-    config_.saveConfig(true);
-    VLOG(general(), platform::LogType::Default, "Configuration saved");
+    // 1. and 2. Everything at once, unused tags cleaned up, and the bookmark
+    // store. A quit during the launch's load finds defaults, not the user's
+    // settings, and nothing is written over them.
+    saveState(true);
 
-    // 2. The bookmark store.
-    if (const auto store = SandboxFileAccess::shared().persistanceBookmarkStorage())
-        store->saveBookmarks();
-    VLOG(general(), platform::LogType::Default, "Bookmarks saved");
-
-    // 3. A new versioned backup, after the old ones are pruned.
-    ExportVersionedBackup& backup = ExportImportManager::shared().exportVersionedBackup();
-    backup.removeOldBackupFiles(backup.listBackupFiles());
-    const std::optional<QString> written = backup.createBackup();
-    VLOG(general(), platform::LogType::Default, "Versioned backup: %{public}@",
-         written.value_or(QStringLiteral("none written")));
+    // 3. A new versioned backup, after the old ones are pruned. The data
+    // proxies stay off from here: no discovery starts while quitting.
+    if (config_.configLoaded()) {
+        DataStorage::shared().setEnableDataProxies(false);
+        ExportVersionedBackup& backup = ExportImportManager::shared().exportVersionedBackup();
+        backup.removeOldBackupFiles(backup.listBackupFiles());
+        const std::optional<QString> written = backup.createBackup();
+        VLOG(general(), platform::LogType::Default, "Versioned backup: %{public}@",
+             written.value_or(QStringLiteral("none written")));
+    }
 
     // 4. The process activity.
     if (activity_) {
@@ -213,8 +227,48 @@ void AppDelegate::applicationWillTerminate()
     }
 
     // 5. The root folder's access (an empty identifier changes nothing).
-    SecurityScopedURLManager::shared().endAccess(securityScopedRootURLID_);
+    if (sharedInstancesCreated_)
+        SecurityScopedURLManager::shared().endAccess(securityScopedRootURLID_);
     VLOG(general(), platform::LogType::Default, "<- applicationWillTerminate");
+}
+
+void AppDelegate::checkpoint()
+{
+    VLOG(general(), platform::LogType::Default, "-> checkpoint");
+    if (!terminated_)
+        saveState(false);
+    VLOG(general(), platform::LogType::Default, "<- checkpoint");
+}
+
+void AppDelegate::saveBeforeExit()
+{
+    if (terminated_)
+        return;
+    terminated_ = true;
+    // There is no display to show an alert on: failures go to the log.
+    platform::DialogProvider::setShared(nullptr);
+    VLOG(general(), platform::LogType::Default, "-> saveBeforeExit");
+    saveState(false);
+    VLOG(general(), platform::LogType::Default, "<- saveBeforeExit");
+}
+
+void AppDelegate::saveState(bool removeUnusedTags)
+{
+    if (!config_.configLoaded()) {
+        VLOG(general(), platform::LogType::Default, "Nothing saved: the configuration was not loaded yet");
+        return;
+    }
+    // The checkpoint's save also stands for the pending timed one.
+    if (removeUnusedTags)
+        config_.saveConfig(true);
+    else
+        config_.saveConfigNow();
+    VLOG(general(), platform::LogType::Default, "Configuration saved");
+    if (!sharedInstancesCreated_)
+        return;
+    if (const auto store = SandboxFileAccess::shared().persistanceBookmarkStorage())
+        store->saveBookmarks();
+    VLOG(general(), platform::LogType::Default, "Bookmarks saved");
 }
 
 void AppDelegate::applicationWillResignActive()

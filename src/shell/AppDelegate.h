@@ -31,7 +31,10 @@ class StatusBarItem;
 //
 // The launch sequence runs once, from the event loop's first turn; the
 // termination sequence runs once, whether the program quits from its menu,
-// on SIGTERM or SIGINT, or when the session ends.
+// on SIGTERM, SIGINT or SIGHUP, or when the session ends. A quit that comes
+// while the launch still runs (from inside one of its dialogs) ends the launch
+// there and saves nothing that was not loaded. A session checkpoint saves and
+// changes nothing else; losing the display saves through the exit hook.
 class AppDelegate {
 public:
     static AppDelegate& shared();
@@ -48,6 +51,13 @@ public:
     void applicationDidFinishLaunching();
     // Later calls do nothing.
     void applicationWillTerminate();
+    // The session manager's checkpoint (commitDataRequest): the settings and
+    // the bookmark store are saved at once; nothing ends. Nothing is saved
+    // before the configuration was loaded nor after the termination.
+    void checkpoint();
+    // The last save when the process ends without the termination sequence
+    // (the display lost): settings and bookmarks, without alerts.
+    void saveBeforeExit();
     bool hasLaunched() const { return launched_; }
     bool hasTerminated() const { return terminated_; }
 
@@ -91,8 +101,13 @@ private:
     QString securityScopedRootURLID_;
     bool applicationIsActive_ = false;
 
+    // Saves the settings and the bookmark store when they were loaded.
+    void saveState(bool removeUnusedTags);
+
     bool launched_ = false;
     bool terminated_ = false;
+    // The shared instances of step 2 are whole: using them creates nothing.
+    bool sharedInstancesCreated_ = false;
     std::unique_ptr<ServiceManager> serviceManager_;
     std::unique_ptr<QObject> context_;
     platform::MountTableWatcher* mountTableWatcher_ = nullptr;

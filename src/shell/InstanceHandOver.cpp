@@ -1,6 +1,7 @@
 #include "shell/InstanceHandOver.h"
 
 #include "model/Logger.h"
+#include "platform/InstanceLock.h"
 #include "platform/SingleInstance.h"
 #include "shell/AppDelegate.h"
 #include "shell/ServiceManager.h"
@@ -82,17 +83,44 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& curren
     return result;
 }
 
-std::optional<int> claimOrHandOver(platform::SingleInstance& instance, const QStringList& paths)
+namespace {
+
+// The second guard, independent of the socket: one process per settings file.
+std::optional<int> lockOrRefuse(platform::SingleInstance& instance, platform::InstanceLock& lock)
+{
+    switch (lock.tryLock()) {
+    case platform::InstanceLock::Result::Locked:
+        return std::nullopt;
+    case platform::InstanceLock::Result::Failed:
+        // Nobody else holds it; what can't lock can't save settings either.
+        QTextStream(stderr) << "Vantel can't lock its settings (" << lock.errorString() << "); it runs anyway\n";
+        return std::nullopt;
+    case platform::InstanceLock::Result::HeldElsewhere:
+        break;
+    }
+    instance.close();
+    QTextStream(stderr) << "Vantel already runs with these settings (it holds " << lock.path()
+                        << ") but can't be reached"
+                        << (instance.socketPath().isEmpty() ? QString()
+                                                            : QStringLiteral(" at ") + instance.socketPath())
+                        << "; this start ends without writing anything\n";
+    return 1;
+}
+
+} // namespace
+
+std::optional<int> claimOrHandOver(platform::SingleInstance& instance, platform::InstanceLock& lock,
+                                   const QStringList& paths)
 {
     // Twice: the instance that answered may end between the two steps.
     for (int attempt = 0; attempt < 2; ++attempt) {
         switch (instance.listen()) {
         case platform::SingleInstance::ListenResult::Listening:
-            return std::nullopt;
+            return lockOrRefuse(instance, lock);
         case platform::SingleInstance::ListenResult::Failed:
             QTextStream(stderr) << "Vantel can't make its single-instance socket (" << instance.errorString()
-                                << "); it runs without one\n";
-            return std::nullopt;
+                                << ")\n";
+            return lockOrRefuse(instance, lock);
         case platform::SingleInstance::ListenResult::AnotherInstanceRuns:
             break;
         }

@@ -8,8 +8,9 @@
 namespace vantel {
 
 namespace platform {
+class InstanceLock;
 class SingleInstance;
-}
+} // namespace platform
 
 // One Vantel per user. The first start listens on the single-instance socket;
 // a later start hands its file and folder arguments to it (they become the
@@ -39,11 +40,13 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& curren
 // empty arguments are dropped.
 QStringList handedPaths(const QStringList& arguments, const QString& currentDirectory);
 
-// Takes the socket, or hands the request to the instance that holds it.
-// None: this process is the running instance now (or, when the socket can't
-// be had at all, runs without one); a value: the exit code this process ends
-// with, after the hand-over.
-std::optional<int> claimOrHandOver(platform::SingleInstance& instance, const QStringList& paths);
+// Takes the socket and the lock of the settings, or hands the request to the
+// instance that holds the socket. None: this process is the running instance
+// now (when the socket can't be had at all, it runs on the lock alone); a
+// value: the exit code this process ends with, after the hand-over, or at
+// once when another process holds the lock and can't be reached.
+std::optional<int> claimOrHandOver(platform::SingleInstance& instance, platform::InstanceLock& lock,
+                                   const QStringList& paths);
 
 // Routes the running instance's requests to the delegate: files to the
 // Services provider, a toggle to the main view.

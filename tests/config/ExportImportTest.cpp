@@ -192,6 +192,19 @@ print(objs[root["mainWindowWidth"].data], objs[root["mainWindowHeight"].data])
     EXPECT_EQ(config->globalKeyCombo(), current);
 }
 
+// The termination switches the discovery off before its backup: the export
+// must not switch it on again.
+TEST_F(ExportImportTest, AnExportLeavesTheDataProxiesAsItFoundThem)
+{
+    fillProfile();
+    store->setEnableDataProxies(false);
+    ASSERT_EQ(manager->exportData().exportAll(exportPath, false), ExportData::Outcome::written);
+    EXPECT_FALSE(store->enableDataProxies());
+    store->setEnableDataProxies(true);
+    ASSERT_EQ(manager->exportData().exportAll(exportPath, false), ExportData::Outcome::written);
+    EXPECT_TRUE(store->enableDataProxies());
+}
+
 TEST(ExportImportDataTest, MissingAndMistypedKeysDecodeToTheirFallbacks)
 {
     const auto empty = decodeRoot({});

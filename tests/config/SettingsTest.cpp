@@ -1,14 +1,12 @@
 #include "ChildProcess.h"
 #include "ConfigTestSupport.h"
 
-#include "config/ConfigurationSaveHook.h"
 #include "config/MainWindowSize.h"
 #include "model/IconTagChangedNotifyObject.h"
 #include "model/TableViewItemChangedNotifyObject.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/Log.h"
-#include "platform/UnixSignals.h"
 #include "platform/XdgPaths.h"
 
 #include <QDir>
@@ -179,24 +177,6 @@ TEST(ConfigChild, SaveLoop)
         if (round == 0)
             out << "saving" << Qt::endl;
     }
-}
-
-TEST(ConfigChild, SignalSave)
-{
-    if (!isChild("SignalSave"))
-        GTEST_SKIP() << "started by SigtermRunsThePendingSave";
-    platform::UserDefaults defaults(qEnvironmentVariable("VANTEL_CONFIG_CHILD_SETTINGS"));
-    DataStorage store;
-    URLManager urls;
-    Configuration config(defaults);
-    config.setStores(&store, &urls);
-    config.loadConfig();
-    platform::UnixSignals unixSignals;
-    ConfigurationSaveHook hook(config, &unixSignals, qobject_cast<QGuiApplication*>(QCoreApplication::instance()));
-    config.setMenubarIcon(QStringLiteral("statusbar-2"));
-    config.scheduleSaveConfig(QStringLiteral("TableViewItem: Comment changed"));
-    QTextStream(stdout) << "ready" << Qt::endl;
-    QCoreApplication::exec();
 }
 
 // ---- Settings ----
@@ -393,22 +373,6 @@ TEST_F(ConfigTest, ChangesArmOneSaveAfterTheLastOfThem)
     const QStringList messages = sink.messages();
     EXPECT_EQ(messages.count(QStringLiteral("saveConfig")), 1);
     EXPECT_TRUE(messages.contains(QStringLiteral("saveConfig with Timer. Last Trigger: Tag: Color changed")));
-}
-
-TEST_F(ConfigTest, SigtermRunsThePendingSave)
-{
-    config->loadConfig();
-    config->saveConfig(false);
-    QProcess child;
-    child.setProcessEnvironment(childEnvironment(QStringLiteral("SignalSave"), settingsPath));
-    child.start(childProgram(), childArguments(QStringLiteral("SignalSave")));
-    ASSERT_TRUE(child.waitForStarted());
-    ASSERT_EQ(waitForLine(child, QStringLiteral("ready")), QStringLiteral("ready"));
-    ::kill(pid_t(child.processId()), SIGTERM);
-    ASSERT_TRUE(child.waitForFinished(30000));
-    reopen();
-    config->loadConfig();
-    EXPECT_EQ(config->menubarIcon(), QStringLiteral("statusbar-2"));
 }
 
 TEST_F(ConfigTest, KilledWhileSavingLeavesALoadableFile)

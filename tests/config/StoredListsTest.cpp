@@ -5,6 +5,7 @@
 #include "support/FileSizeLimit.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace vantel::test {
 
@@ -74,7 +75,7 @@ TEST_F(ConfigTest, StoredListsKeepWhatCarriesTheUsersOwnAndStayDeleted)
     EXPECT_TRUE(dialogs->alerts().isEmpty());
 }
 
-TEST_F(ConfigTest, BeforeAnyLoadASaveKeepsTheStoredTagsAndTemplates)
+TEST_F(ConfigTest, BeforeAnyLoadASaveWritesNothing)
 {
     config->loadConfig();
     auto tag = iconTag::create(QStringLiteral("Work"), QStringLiteral("icon_star"));
@@ -84,10 +85,23 @@ TEST_F(ConfigTest, BeforeAnyLoadASaveKeepsTheStoredTagsAndTemplates)
     const auto storedTemplates = defaults->dataForKey(QStringLiteral("urlTemplateData"));
     ASSERT_TRUE(storedTags && storedTemplates);
 
+    config->setMenubarIcon(QStringLiteral("statusbar-3"));
+    config->setGlobalKeyCombo(KeyCombo::withCarbonModifiers(Key::space, KeyCombo::commandKey));
+    config->saveConfig(false);
+    const QByteArray file = readFile(settingsPath);
+
     store->tagManager().allAvailableTags()->removeAll();
     urls->urlTemplates().clear();
-    reopen(); // nothing loaded in this object yet
-    config->saveConfig(false);
+    // Nothing loaded in this object yet: its fields are defaults, not the
+    // user's settings, whichever save asks (a checkpoint, the termination).
+    reopen();
+    config->saveConfig(true);
+    config->saveConfigNow();
+    EXPECT_EQ(readFile(settingsPath), file);
+    reopen();
+    config->loadConfig();
+    EXPECT_EQ(config->menubarIcon(), QStringLiteral("statusbar-3"));
+    EXPECT_TRUE(config->globalKeyCombo().has_value());
     EXPECT_EQ(defaults->dataForKey(QStringLiteral("TagData")), storedTags);
     EXPECT_EQ(defaults->dataForKey(QStringLiteral("urlTemplateData")), storedTemplates);
 }

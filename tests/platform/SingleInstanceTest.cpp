@@ -288,9 +288,29 @@ TEST(SingleInstance, SocketPathFollowsTheRuntimeFolder)
     ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
 
-    // A link planted in its place is not followed.
+    // A runtime folder that is missing, or that others may write to, is
+    // passed over (su, sudo -u and some ssh sessions name one).
+    for (const QString& unusable : {runtime + "/missing", temporary}) {
+        ::chmod(QFile::encodeName(temporary).constData(), 01777);
+        vantel::test::ScopedEnvironment env("XDG_RUNTIME_DIR", unusable.toUtf8());
+        EXPECT_EQ(SingleInstance::defaultSocketPath(), folder + "/net.tarnwick.vantel.socket");
+    }
+    ::chmod(QFile::encodeName(temporary).constData(), 0700);
+
+    // A link planted in its place is not followed: the socket goes to the
+    // user's own cache folder instead, and works there.
     ASSERT_TRUE(QDir(folder).removeRecursively());
     ASSERT_TRUE(QFile::link(temporary, folder));
+    const QString cache = vantel::test::makeTempDir("cache");
+    vantel::test::ScopedEnvironment cacheHome("XDG_CACHE_HOME", cache.toUtf8());
+    EXPECT_EQ(SingleInstance::defaultSocketPath(), cache + "/Vantel/net.tarnwick.vantel.socket");
+    SingleInstance fallback(SingleInstance::defaultSocketPath());
+    EXPECT_EQ(fallback.listen(), SingleInstance::ListenResult::Listening) << fallback.errorString().toStdString();
+    fallback.close();
+
+    // No safe folder at all: the socket can't be made, and says why.
+    ASSERT_TRUE(QDir(cache + "/Vantel").removeRecursively());
+    ASSERT_TRUE(QFile::link(temporary, cache + "/Vantel"));
     EXPECT_TRUE(SingleInstance::defaultSocketPath().isEmpty());
     SingleInstance nowhere(SingleInstance::defaultSocketPath());
     EXPECT_EQ(nowhere.listen(), SingleInstance::ListenResult::Failed);

@@ -1,3 +1,5 @@
+#include "datastore/DataStorage.h"
+#include "platform/ExitHook.h"
 #include "platform/Log.h"
 #include "platform/ProcessActivity.h"
 #include "platform/UserDefaults.h"
@@ -7,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QRegularExpression>
 
 namespace vantel {
@@ -59,6 +62,13 @@ TEST(LaunchSequence, RunsItsStepsInOrderAndTerminatesOnce)
     delegate.config().setDebugLogging(true);
     platform::UserDefaults::standard().setBool(true, QStringLiteral("debugLogging"));
     ASSERT_FALSE(delegate.config().launchedBefore());
+    const QString settingsFile = platform::UserDefaults::standardFilePath();
+
+    // A checkpoint before the load (one that arrives under a launch-time
+    // alert) has no settings of the user's to save: it writes nothing.
+    delegate.checkpoint();
+    EXPECT_FALSE(QFile::exists(settingsFile));
+    EXPECT_FALSE(delegate.hasTerminated());
 
     auto item = std::make_shared<RecordingStatusItem>(sink);
     delegate.setStatusBarItem(item);
@@ -104,6 +114,23 @@ TEST(LaunchSequence, RunsItsStepsInOrderAndTerminatesOnce)
     ASSERT_TRUE(delegate.activity());
     EXPECT_EQ(delegate.activity()->options(), 0xEFFFFFu);
     EXPECT_NE(delegate.serviceManager(), nullptr);
+    EXPECT_TRUE(platform::ExitHook::isArmed());
+
+    // A session checkpoint saves the pending change at once and nothing else:
+    // no backup, nothing ends, and the real quit still runs in full.
+    sink.clear();
+    delegate.config().setMenubarIcon(QStringLiteral("statusbar-3"));
+    delegate.config().scheduleSaveConfig(QStringLiteral("test"));
+    delegate.checkpoint();
+    EXPECT_FALSE(delegate.config().saveConfigPending());
+    EXPECT_EQ(platform::UserDefaults(settingsFile).stringForKey(QStringLiteral("menubarIcon")),
+              QStringLiteral("statusbar-3"));
+    EXPECT_EQ(sink.messages().count(QStringLiteral("Bookmarks saved")), 1);
+    EXPECT_EQ(sink.messages().filter(QStringLiteral("Versioned backup")).size(), 0);
+    EXPECT_FALSE(delegate.hasTerminated());
+    EXPECT_TRUE(delegate.activity());
+    EXPECT_TRUE(DataStorage::shared().enableDataProxies());
+    delegate.config().setMenubarIcon(QStringLiteral("statusbar-2"));
 
     sink.clear();
     delegate.applicationWillTerminate();
@@ -127,10 +154,26 @@ TEST(LaunchSequence, RunsItsStepsInOrderAndTerminatesOnce)
     EXPECT_GT(last, activityEnd);
     EXPECT_EQ(end.count(QStringLiteral("<- applicationWillTerminate")), 1);
     EXPECT_FALSE(delegate.activity());
+    // The backup switched the discovery off and left it off.
+    EXPECT_FALSE(DataStorage::shared().enableDataProxies());
+    EXPECT_FALSE(platform::ExitHook::isArmed());
 
-    // The save reached the disk: the next start is no first run.
-    platform::UserDefaults reread(platform::UserDefaults::standardFilePath());
+    // The save reached the disk, with the change made after the checkpoint:
+    // the next start is no first run.
+    platform::UserDefaults reread(settingsFile);
     EXPECT_TRUE(reread.boolForKey(QStringLiteral("launchedBefore")));
+    EXPECT_EQ(reread.stringForKey(QStringLiteral("menubarIcon")), QStringLiteral("statusbar-2"));
+
+    // After the termination a checkpoint writes nothing more.
+    const QByteArray saved = [&] {
+        QFile file(settingsFile);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    delegate.config().setMenubarIcon(QStringLiteral("statusbar-4"));
+    delegate.checkpoint();
+    QFile file(settingsFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), saved);
 
     VantelWindowEnum::registerWindowController(VantelWindowEnum::firstRun, {});
     delegate.setStatusBarItem(nullptr);

@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace vantel {
 namespace {
@@ -79,6 +82,10 @@ TEST(Program, LaunchesAndTerminatesInOrderAndKnowsItsFirstRun)
     const QStringList later = runOnce(home, SIGINT);
     EXPECT_FALSE(later.contains(firstRunLine));
     EXPECT_EQ(later.count(QStringLiteral("-> applicationWillTerminate")), 1);
+    // A hang-up ends it the same way, saving.
+    const QStringList hungUp = runOnce(home, SIGHUP);
+    EXPECT_EQ(hungUp.count(QStringLiteral("-> applicationWillTerminate")), 1);
+    EXPECT_EQ(hungUp.count(QStringLiteral("Configuration saved")), 1);
     EXPECT_EQ(later.count(QStringLiteral("Desktop file written: ") + home
                           + QStringLiteral("/data/applications/net.tarnwick.vantel.desktop")),
               0);
@@ -188,6 +195,89 @@ TEST(Program, ALaterStartHandsItsFilesOrAToggleToTheRunningOne)
     ASSERT_TRUE(missingAlone.waitForFinished());
     EXPECT_NE(missingAlone.process().exitCode(), 0);
     EXPECT_FALSE(missingAlone.output().contains("is running")) << missingAlone.output().toStdString();
+}
+
+} // namespace
+} // namespace vantel
+
+namespace vantel {
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Where the session names no usable runtime folder (su, sudo -u, some ssh
+// sessions), a second start still finds the first; and one that can't reach
+// it through a socket of its own ends on the lock of the settings, writing
+// nothing.
+TEST(Program, OneInstanceWithoutAUsableRuntimeFolder)
+{
+    const QString home = test::makeTempDir(QStringLiteral("lock-home"));
+    test::VantelProcess::prepareHome(home);
+    const QString temporary = home + QStringLiteral("/tmp");
+    QDir().mkpath(temporary);
+    const auto withoutRuntime = [&](test::VantelProcess& vantel) {
+        QProcessEnvironment env = test::VantelProcess::environment(home);
+        // Like /run/user/<uid> without its parent's help: nobody can make it.
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/missing/runtime"));
+        env.insert(QStringLiteral("TMPDIR"), temporary);
+        vantel.process().setProcessEnvironment(env);
+    };
+
+    test::VantelProcess first(home);
+    withoutRuntime(first);
+    first.start();
+    ASSERT_TRUE(first.waitForOutput("<- applicationDidFinishLaunching")) << first.output().toStdString();
+    EXPECT_FALSE(first.output().contains("single-instance socket")) << first.output().toStdString();
+
+    test::VantelProcess second(home);
+    withoutRuntime(second);
+    second.start();
+    ASSERT_TRUE(second.waitForFinished());
+    EXPECT_EQ(second.process().exitCode(), 0) << second.output().toStdString();
+    EXPECT_TRUE(second.output().contains("Vantel already runs: main view switched")) << second.output().toStdString();
+    EXPECT_TRUE(first.waitForOutput("switchMainWindow in AppDelegate executed")) << first.output().toStdString();
+
+    // A start of the same user whose session names the real runtime folder
+    // looks for a socket elsewhere: the lock stops it before it writes.
+    const QString settings = home + QStringLiteral("/config/Vantel/net.tarnwick.vantel.plist");
+    const QByteArray before = fileBytes(settings);
+    QFile::remove(home + QStringLiteral("/data/applications/net.tarnwick.vantel.desktop"));
+    test::VantelProcess third(home);
+    third.start();
+    ASSERT_TRUE(third.waitForFinished());
+    EXPECT_EQ(third.process().exitCode(), 1);
+    EXPECT_TRUE(third.output().contains("Vantel already runs with these settings")) << third.output().toStdString();
+    EXPECT_FALSE(third.output().contains("applicationDidFinishLaunching"));
+    EXPECT_FALSE(QFile::exists(home + QStringLiteral("/runtime/net.tarnwick.vantel.socket")));
+    EXPECT_FALSE(QFile::exists(home + QStringLiteral("/data/applications/net.tarnwick.vantel.desktop")));
+    EXPECT_EQ(fileBytes(settings), before);
+
+    first.signal(SIGTERM);
+    ASSERT_TRUE(first.waitForFinished());
+    EXPECT_EQ(first.process().exitCode(), 0);
+
+    // The temporary folder's name taken by someone else: the socket moves to
+    // the user's own cache folder, and the next start finds it there.
+    const QString taken = temporary + QStringLiteral("/net.tarnwick.vantel-") + QString::number(::getuid());
+    ASSERT_TRUE(QDir(taken).removeRecursively());
+    ASSERT_TRUE(QFile::link(home, taken));
+    test::VantelProcess fourth(home);
+    withoutRuntime(fourth);
+    fourth.start();
+    ASSERT_TRUE(fourth.waitForOutput("<- applicationDidFinishLaunching")) << fourth.output().toStdString();
+    EXPECT_TRUE(QFileInfo(home + QStringLiteral("/cache/Vantel/net.tarnwick.vantel.socket")).exists())
+        << fourth.output().toStdString();
+    test::VantelProcess fifth(home);
+    withoutRuntime(fifth);
+    fifth.start();
+    ASSERT_TRUE(fifth.waitForFinished());
+    EXPECT_EQ(fifth.process().exitCode(), 0) << fifth.output().toStdString();
+    fourth.signal(SIGTERM);
+    ASSERT_TRUE(fourth.waitForFinished());
 }
 
 } // namespace

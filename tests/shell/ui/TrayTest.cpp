@@ -186,14 +186,10 @@ TEST(Tray, TheIconSitsInTheTrayAndAnswersBothButtons)
     EXPECT_EQ(vantel.logMessages().count(QStringLiteral("-> applicationWillTerminate")), 1);
 }
 
-// A setting changed through the main view a moment before SIGTERM is in the
-// settings file once the process has ended, and only then.
-TEST(Tray, TerminationSavesAChangeMadeJustBefore)
+// Collapses the sidebar's "Categories" through the main view and closes it
+// again: a change that waits for the timed save.
+void collapseCategories(TrayFixture& fixture)
 {
-    TrayFixture fixture;
-    QString why;
-    if (!fixture.start(&why))
-        GTEST_SKIP() << why.toStdString();
     test::VantelProcess& vantel = *fixture.vantel;
     test::TrayDesktop& desktop = fixture.desktop;
     ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << fixture.log();
@@ -217,23 +213,65 @@ TEST(Tray, TerminationSavesAChangeMadeJustBefore)
     desktop.click(icon->center(), 1);
     ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^closeMainWindow -> close Popover$"))) << fixture.log();
     ASSERT_TRUE(test::poll([&] { return fixture.windows().isEmpty(); }));
-    {
-        platform::UserDefaults before(fixture.settingsPath());
-        EXPECT_FALSE(before.boolForKey(QStringLiteral("sidebarCategoriesCollapsed")))
-            << "saved before the termination";
-    }
+    platform::UserDefaults before(fixture.settingsPath());
+    EXPECT_FALSE(before.boolForKey(QStringLiteral("sidebarCategoriesCollapsed"))) << "saved before the end";
+}
+
+// The edit, and the rest of the file, after the process has ended.
+void expectSaved(TrayFixture& fixture)
+{
+    platform::UserDefaults after(fixture.settingsPath());
+    EXPECT_TRUE(after.boolForKey(QStringLiteral("sidebarCategoriesCollapsed"))) << fixture.log();
+    EXPECT_TRUE(after.boolForKey(QStringLiteral("debugLogging")));
+    EXPECT_TRUE(after.boolForKey(QStringLiteral("launchedBefore")));
+}
+
+// A setting changed through the main view a moment before the session's end
+// (logind: SIGTERM, then SIGHUP at once) is in the settings file once the
+// process has ended, and only then; the second signal cuts nothing short.
+TEST(Tray, TerminationSavesAChangeMadeJustBefore)
+{
+    TrayFixture fixture;
+    QString why;
+    ASSERT_TRUE(fixture.start(&why)) << why.toStdString();
+    collapseCategories(fixture);
+    if (HasFatalFailure())
+        return;
+    test::VantelProcess& vantel = *fixture.vantel;
 
     vantel.signal(SIGTERM);
+    vantel.signal(SIGHUP);
     ASSERT_TRUE(vantel.waitForFinished());
     EXPECT_EQ(vantel.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(vantel.process().exitCode(), 0);
     const QStringList log = vantel.logMessages();
     EXPECT_EQ(log.count(QStringLiteral("Configuration saved")), 1);
-    platform::UserDefaults after(fixture.settingsPath());
-    EXPECT_TRUE(after.boolForKey(QStringLiteral("sidebarCategoriesCollapsed"))) << fixture.log();
-    // The rest of the file survived the save.
-    EXPECT_TRUE(after.boolForKey(QStringLiteral("debugLogging")));
-    EXPECT_TRUE(after.boolForKey(QStringLiteral("launchedBefore")));
+    EXPECT_EQ(log.count(QStringLiteral("<- applicationWillTerminate")), 1);
+    expectSaved(fixture);
+}
+
+// The X server ends a few seconds after an edit (a window manager's session
+// without a session manager logging out): Qt ends the process at once, and
+// the edit is saved on the way out.
+TEST(Tray, LosingTheDisplaySavesAChangeMadeJustBefore)
+{
+    TrayFixture fixture;
+    QString why;
+    ASSERT_TRUE(fixture.start(&why)) << why.toStdString();
+    collapseCategories(fixture);
+    if (HasFatalFailure())
+        return;
+    test::VantelProcess& vantel = *fixture.vantel;
+
+    QThread::sleep(2);
+    fixture.desktop.stopServer();
+    ASSERT_TRUE(vantel.waitForFinished());
+    EXPECT_EQ(vantel.process().exitStatus(), QProcess::NormalExit) << fixture.log();
+    const QStringList log = vantel.logMessages();
+    EXPECT_EQ(log.count(QStringLiteral("-> saveBeforeExit")), 1) << fixture.log();
+    EXPECT_EQ(log.count(QStringLiteral("Configuration saved")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("Bookmarks saved")), 1);
+    expectSaved(fixture);
 }
 
 TEST(Tray, WithoutATrayTheUserIsToldAndTheIconComesWithTheTray)

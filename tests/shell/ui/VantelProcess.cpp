@@ -231,6 +231,12 @@ QImage TrayDesktop::screenshot(const QString& name) const
     return QImage(path);
 }
 
+void TrayDesktop::stopServer()
+{
+    xvfb_.terminate();
+    xvfb_.waitForFinished(5000);
+}
+
 QRect TrayDesktop::frameOf(const QByteArray& window) const
 {
     // "Absolute upper-left X:  1010" ... "Width: 24"

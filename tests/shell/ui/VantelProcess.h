@@ -77,6 +77,9 @@ public:
     QList<QRect> visibleWindows(qint64 pid) const;
     // trayer's panel.
     QRect trayFrame() const;
+    // Ends the X server, as the end of a session without a session manager
+    // does: every client loses its display.
+    void stopServer();
 
 private:
     QRect frameOf(const QByteArray& window) const;
