@@ -10,7 +10,7 @@ of them, and measures:
   and with 5,000;
 - with 5,000 applications, once quiet, the CPU time over the idle period
   (/proc/PID/stat, every thread) and then the system calls over another
-  (strace -c -f, every thread).
+  (strace -f, every thread).
 Prints the rows as JSON for table.py.
 """
 import argparse
@@ -18,6 +18,7 @@ import ctypes
 import ctypes.util
 import json
 import os
+import re
 import shutil
 import signal
 import statistics
@@ -183,17 +184,23 @@ def wait_quiet(pid, quiet=2.0, timeout=60.0):
 
 
 def system_calls(pid, seconds):
-    """System calls per second of every thread, counted by strace -c -f."""
+    """System calls per second of every thread, as strace -f logs them.
+
+    Each call is one line; a call that blocks across the window's edges is
+    counted once. (strace -c prints no summary at all when nothing was
+    called, so the log is counted instead.)"""
     with tempfile.NamedTemporaryFile(mode="r", suffix=".strace") as out:
-        tracer = subprocess.Popen(["strace", "-c", "-f", "-o", out.name, "-p", str(pid)], stderr=subprocess.DEVNULL)
+        tracer = subprocess.Popen(["strace", "-f", "-qq", "-o", out.name, "-p", str(pid)],
+                                  stderr=subprocess.PIPE, text=True)
         time.sleep(seconds)
         tracer.send_signal(signal.SIGINT)
-        tracer.wait(timeout=30)
-        # "% time, seconds, usecs/call, calls, errors (may be blank), total"
-        totals = [line.split() for line in out.read().splitlines() if line.rstrip().endswith(" total")]
-    if not totals:
-        raise RuntimeError("strace printed no summary")
-    return int(totals[-1][3]) / seconds
+        _, errors = tracer.communicate(timeout=30)
+        log = out.read()
+    if "Operation not permitted" in errors:
+        return None  # not allowed to attach (ptrace)
+    calls = [line for line in log.splitlines()
+             if re.match(r"^(\d+\s+)?[a-z_0-9]+\(", line) and "resumed>" not in line.split("(", 1)[0]]
+    return len(calls) / seconds
 
 
 class Vantel:
@@ -291,8 +298,10 @@ def main():
          "met": full["kib"] < 50 * 1024},
         {"job": f"idle CPU over {args.idle:g} s", "size": n, "value": f"{full['cpu_share'] * 100:.3f} % of a core",
          "target": "< 0.1 %", "met": full["cpu_share"] < 0.001},
-        {"job": f"idle system calls over {args.idle:g} s (strace -c -f)", "size": n,
-         "value": f"{full['calls_per_s']:.1f} per s", "target": "< 20 per s", "met": full["calls_per_s"] < 20},
+        {"job": f"idle system calls over {args.idle:g} s (strace -f)", "size": n,
+         "value": f"{full['calls_per_s']:.1f} per s" if full["calls_per_s"] is not None
+         else "strace could not attach", "target": "< 20 per s",
+         "met": full["calls_per_s"] is not None and full["calls_per_s"] < 20},
     ]
     json.dump({"rows": rows, "applications": size}, sys.stdout, indent=1)
     print()

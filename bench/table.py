@@ -118,7 +118,7 @@ def cells(row):
     return [label, number(row["size"]), time_text, baseline, ratio_text, target, verdict(row)]
 
 
-def machine(context):
+def machine(context, build_type):
     model = "unknown CPU"
     try:
         with open("/proc/cpuinfo") as f:
@@ -136,7 +136,7 @@ def machine(context):
         when = datetime.datetime.now(datetime.timezone.utc)
     load = context.get("load_avg") or []
     load_text = f", load average {load[0]:.1f} at the start" if load else ""
-    return f"Measured on {cpus} CPUs (nproc), {model}, {when:%Y-%m-%d %H:%M} UTC{load_text}; Release build."
+    return f"Measured on {cpus} CPUs (nproc), {model}, {when:%Y-%m-%d %H:%M} UTC{load_text}; {build_type} build."
 
 
 def table(rows):
@@ -153,6 +153,7 @@ def main():
     parser.add_argument("--archive", help="archive_vs_plistlib.py's output")
     parser.add_argument("--startup", help="startup.py's output")
     parser.add_argument("--readme", help="a file whose benchmark markers receive the table")
+    parser.add_argument("--build-type", default="Release", help="the CMake build type the binaries came from")
     args = parser.parse_args()
 
     with open(args.bench) as f:
@@ -166,7 +167,7 @@ def main():
         with open(args.startup) as f:
             rows += json.load(f)["rows"]
 
-    text = machine(context) + "\n\n" + table(rows)
+    text = machine(context, args.build_type) + "\n\n" + table(rows)
     print(text)
     if args.readme:
         with open(args.readme) as f:
