@@ -246,7 +246,7 @@ TEST(DesktopEntryTest, AReducedEntryAnswersItsKeysAlike)
                               "[Desktop Action new]\nName=New\nExec=editor --new\n");
     const QStringList keys{QStringLiteral("Type"), QStringLiteral("Name"), QStringLiteral("Exec"),
                            QStringLiteral("NoDisplay"), QStringLiteral("OnlyShowIn"), QStringLiteral("Hidden")};
-    for (const QString locale : {QStringLiteral("de_AT.UTF-8"), QStringLiteral("de_DE"), QStringLiteral("fr"),
+    for (const QString& locale : {QStringLiteral("de_AT.UTF-8"), QStringLiteral("de_DE"), QStringLiteral("fr"),
                                  QStringLiteral("ja_JP")}) {
         const DesktopEntry reduced = entry.reducedTo(keys, locale);
         EXPECT_EQ(reduced.name(locale), entry.name(locale)) << locale.toStdString();
