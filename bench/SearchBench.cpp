@@ -1,6 +1,7 @@
 // What the user waits for while typing: the main view's search filter as the
-// store applies it per keystroke, and a full rebuild of the store's lists,
-// each beside the same work done on plain data.
+// store applies it per keystroke (also the first one after the catalogue
+// changed), and a full rebuild of the store's lists, unchanged and after a
+// change, each beside the same work done on plain data.
 #include "BenchSupport.h"
 
 #include "datastore/DataStorage.h"
@@ -92,32 +93,57 @@ std::vector<PlainEntry> plainEntries(int count)
     return entries;
 }
 
+// The bare loop's names: lower-cased once and laid end to end in one buffer,
+// so the loop reads memory in order as a search index would.
+struct PackedNames {
+    QString text;
+    std::vector<qsizetype> starts; // one more than names: the end
+
+    explicit PackedNames(const std::vector<PlainEntry>& entries)
+    {
+        starts.reserve(entries.size() + 1);
+        for (const PlainEntry& entry : entries) {
+            starts.push_back(text.size());
+            text += entry.nameLowercased;
+        }
+        starts.push_back(text.size());
+    }
+
+    std::size_t count() const { return starts.size() - 1; }
+
+    void search(QStringView needle, std::vector<int>& matches) const
+    {
+        matches.clear();
+        const QStringView all(text);
+        for (std::size_t i = 0; i + 1 < starts.size(); ++i)
+            if (all.sliced(starts[i], starts[i + 1] - starts[i]).contains(needle))
+                matches.push_back(int(i));
+        benchmark::DoNotOptimize(matches.data());
+    }
+};
+
+// The store shows every match but the hidden entries (every twentieth from 1).
+bool sameResult(DataStorage& store, const std::vector<int>& matches)
+{
+    qsizetype hidden = 0;
+    for (int i : matches)
+        hidden += i % 20 == 1 ? 1 : 0;
+    return shownCount(store) == qsizetype(matches.size()) - hidden;
+}
+
 void searchBenchmark(benchmark::State& state, const QString& text)
 {
     const int count = int(state.range(0));
     const auto store = storeWith(count);
-    std::vector<QString> lowered;
-    for (const PlainEntry& entry : plainEntries(count))
-        lowered.push_back(entry.nameLowercased);
+    const PackedNames names(plainEntries(count));
     const QString needle = text.toLower();
     std::vector<int> matches;
 
     runBesideBaseline(
-        state, [&] { typeSearchText(*store, text); },
-        [&] {
-            matches.clear();
-            for (std::size_t i = 0; i < lowered.size(); ++i)
-                if (lowered[i].contains(needle))
-                    matches.push_back(int(i));
-            benchmark::DoNotOptimize(matches.data());
-        },
+        state, [&] { typeSearchText(*store, text); }, [&] { names.search(needle, matches); },
         [&] { clearSearch(*store); });
 
-    // The bare loop also keeps hidden entries; the store must show the rest.
-    qsizetype hidden = 0;
-    for (int i : matches)
-        hidden += i % 20 == 1 ? 1 : 0;
-    if (shownCount(*store) != qsizetype(matches.size()) - hidden)
+    if (!sameResult(*store, matches))
         state.SkipWithError("the search showed another number of entries than the loop found");
     state.counters["shown"] = double(shownCount(*store));
     if (count >= 100000)
@@ -126,40 +152,99 @@ void searchBenchmark(benchmark::State& state, const QString& text)
         state.counters["target_s"] = 0.001; // under a millisecond per keystroke
 }
 
-void rebuildBenchmark(benchmark::State& state)
+// The first keystroke after one entry of the catalogue changed, beside a
+// steady keystroke: the same text typed into a second store with the same
+// entries that did not change.
+void firstKeystrokeBenchmark(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    const auto changed = storeWith(count);
+    const auto steady = storeWith(count);
+    const QString text = QStringLiteral("t");
+    typeSearchText(*changed, text);
+    typeSearchText(*steady, text);
+    const TableViewItemPtr renamed = changed->allData()->snapshot().at(count / 2);
+    const QString originalName = renamed->name();
+    int round = 0;
+
+    runBesideBaseline(
+        state, [&] { typeSearchText(*changed, text); }, [&] { typeSearchText(*steady, text); },
+        [&] {
+            // Both stores show their whole list again, so neither keystroke
+            // narrows an earlier result; then one entry of the first is renamed.
+            clearSearch(*changed);
+            clearSearch(*steady);
+            renamed->setName(++round % 2 ? QStringLiteral("Tool renamed %1").arg(round) : originalName);
+        });
+
+    if (shownCount(*changed) != shownCount(*steady))
+        state.SkipWithError("the two stores showed another number of entries");
+    setTarget(state, 3.0);
+}
+
+// The same rebuild on plain data: the recount, the main list (shown entries
+// by name) and the configuration list (every entry by name), sorted anew.
+void plainRebuild(const std::vector<PlainEntry>& plain)
+{
+    QHash<QString, int> useCount;
+    std::vector<const PlainEntry*> shown;
+    std::vector<const PlainEntry*> all;
+    for (const PlainEntry& entry : plain) {
+        all.push_back(&entry);
+        if (!entry.visible || !entry.reachable)
+            continue;
+        shown.push_back(&entry);
+        for (const QString& tag : entry.tags)
+            ++useCount[tag];
+    }
+    const auto byName = [](const PlainEntry* a, const PlainEntry* b) { return a->nameLowercased < b->nameLowercased; };
+    std::stable_sort(shown.begin(), shown.end(), byName);
+    std::stable_sort(all.begin(), all.end(), byName);
+    benchmark::DoNotOptimize(useCount.size());
+    benchmark::DoNotOptimize(shown.data());
+    benchmark::DoNotOptimize(all.data());
+}
+
+// `changed`: before each rebuild one entry is renamed, one added and one
+// removed, in the store and in the plain data alike; otherwise nothing
+// changes between rebuilds.
+void rebuildBenchmark(benchmark::State& state, bool changed)
 {
     const int count = int(state.range(0));
     const auto store = storeWith(count);
-    const std::vector<PlainEntry> plain = plainEntries(count);
+    std::vector<PlainEntry> plain = plainEntries(count);
     rebuild(*store); // the first rebuild creates the tags; later ones recount them
+    int next = count;
+
+    const auto change = [&] {
+        // Rename one entry.
+        const qsizetype at = qsizetype(next % count);
+        const TableViewItemPtr renamed = store->allData()->snapshot().at(at);
+        const QString name = applicationName(next * 7);
+        renamed->setName(name);
+        plain[std::size_t(at)].name = name;
+        plain[std::size_t(at)].nameLowercased = renamed->nameLowercased();
+        // Add one and remove another.
+        const TableViewItemPtr added = discoveredApplication(next);
+        store->addToAllData(added);
+        plain.push_back({added->name(), added->nameLowercased(), added->path(), added->tags(), added->isVisible(),
+                         true});
+        const qsizetype removedAt = (at + count / 2) % store->allData()->count();
+        const QString removedPath = store->allData()->snapshot().at(removedAt)->path();
+        store->removeFromAllData(removedPath);
+        plain.erase(std::find_if(plain.begin(), plain.end(),
+                                 [&](const PlainEntry& entry) { return entry.path == removedPath; }));
+        ++next;
+    };
 
     runBesideBaseline(
-        state, [&] { rebuild(*store); },
+        state, [&] { rebuild(*store); }, [&] { plainRebuild(plain); },
         [&] {
-            // The recount, the main list (shown entries by name) and the
-            // configuration list (every entry by name).
-            QHash<QString, int> useCount;
-            std::vector<const PlainEntry*> shown;
-            std::vector<const PlainEntry*> all;
-            for (const PlainEntry& entry : plain) {
-                all.push_back(&entry);
-                if (!entry.visible || !entry.reachable)
-                    continue;
-                shown.push_back(&entry);
-                for (const QString& tag : entry.tags)
-                    ++useCount[tag];
-            }
-            const auto byName = [](const PlainEntry* a, const PlainEntry* b) {
-                return a->nameLowercased < b->nameLowercased;
-            };
-            std::stable_sort(shown.begin(), shown.end(), byName);
-            std::stable_sort(all.begin(), all.end(), byName);
-            benchmark::DoNotOptimize(useCount.size());
-            benchmark::DoNotOptimize(shown.data());
-            benchmark::DoNotOptimize(all.data());
+            if (changed)
+                change();
         });
 
-    if (configCount(*store) != count)
+    if (configCount(*store) != qsizetype(plain.size()))
         state.SkipWithError("the rebuild lost entries");
     setTarget(state, 3.0);
 }
@@ -176,10 +261,23 @@ const bool registered = [] {
         if (smallRun())
             benchmark->Iterations(1);
     }
-    auto* rebuildJob = benchmark::RegisterBenchmark("rebuild", rebuildBenchmark);
-    rebuildJob->Arg(sized(10000))->UseManualTime()->Unit(benchmark::kMillisecond);
+    auto* first = benchmark::RegisterBenchmark("first_keystroke", firstKeystrokeBenchmark);
+    for (int size : searchSizes)
+        first->Arg(size);
+    first->UseManualTime()->Unit(benchmark::kMillisecond);
+    for (const bool changed : {false, true}) {
+        auto* rebuildJob = benchmark::RegisterBenchmark(
+            changed ? "rebuild_changed" : "rebuild",
+            [changed](benchmark::State& state) { rebuildBenchmark(state, changed); });
+        rebuildJob->Arg(sized(10000));
+        if (!smallRun())
+            rebuildJob->Arg(100000);
+        rebuildJob->UseManualTime()->Unit(benchmark::kMillisecond);
+        if (smallRun())
+            rebuildJob->Iterations(1);
+    }
     if (smallRun())
-        rebuildJob->Iterations(1);
+        first->Iterations(1);
     return true;
 }();
 

@@ -15,9 +15,11 @@ UNIT_SECONDS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 # Benchmark name -> (what the table calls the job, what its baseline is).
 JOBS = {
-    "search_t": ('search per keystroke, "t"', "bare loop over lower-cased names"),
-    "search_ter": ('search per keystroke, "ter"', "bare loop over lower-cased names"),
-    "rebuild": ("rebuild (no debounce)", "same work on plain data"),
+    "search_t": ('search per keystroke, "t"', "loop over the lower-cased names in one buffer"),
+    "search_ter": ('search per keystroke, "ter"', "loop over the lower-cased names in one buffer"),
+    "first_keystroke": ('first keystroke "t" after one entry changed', "a steady keystroke"),
+    "rebuild": ("rebuild (no debounce), nothing changed", "same work on plain data"),
+    "rebuild_changed": ("rebuild after one entry renamed, one added, one removed", "same work on plain data"),
     "entrylist_reset": ("entry list: refilter, reset, repaint", "the refilter alone"),
     "discovery": ("discovery end to end (5 folders)", "the scan alone"),
     "scan_vs_gio": ("desktop-entry scan", "GIO g_app_info_get_all"),
@@ -81,10 +83,11 @@ def verdict(row):
 def cells(row):
     """job, size, time, baseline, ratio, target, met/missed"""
     name = row["job"]
-    if row.get("needs_shell"):
-        return [name, number(row.get("size")), "needs the shell", "—", "—", "—", "—"]
-    if "kib" in row:
-        return [name, "—", f"{row['kib'] / 1024:.1f} MiB" if row["kib"] else "—", "—", "—", "—", "—"]
+    if "value" in row:
+        # Measured by a script that words its own cells.
+        met = row.get("met")
+        return [name, number(row.get("size")), row["value"], row.get("baseline", "—"), row.get("ratio", "—"),
+                row.get("target", "—"), "—" if met is None else "met" if met else "missed"]
     if name not in JOBS:
         return [name, number(row.get("size")), seconds(row.get("time_s")), "—", "—", "—", "—"]
 
@@ -115,7 +118,7 @@ def cells(row):
     return [label, number(row["size"]), time_text, baseline, ratio_text, target, verdict(row)]
 
 
-def machine(context):
+def machine(context, build_type):
     model = "unknown CPU"
     try:
         with open("/proc/cpuinfo") as f:
@@ -133,7 +136,7 @@ def machine(context):
         when = datetime.datetime.now(datetime.timezone.utc)
     load = context.get("load_avg") or []
     load_text = f", load average {load[0]:.1f} at the start" if load else ""
-    return f"Measured on {cpus} CPUs (nproc), {model}, {when:%Y-%m-%d %H:%M} UTC{load_text}; Release build."
+    return f"Measured on {cpus} CPUs (nproc), {model}, {when:%Y-%m-%d %H:%M} UTC{load_text}; {build_type} build."
 
 
 def table(rows):
@@ -150,6 +153,7 @@ def main():
     parser.add_argument("--archive", help="archive_vs_plistlib.py's output")
     parser.add_argument("--startup", help="startup.py's output")
     parser.add_argument("--readme", help="a file whose benchmark markers receive the table")
+    parser.add_argument("--build-type", default="Release", help="the CMake build type the binaries came from")
     args = parser.parse_args()
 
     with open(args.bench) as f:
@@ -163,7 +167,7 @@ def main():
         with open(args.startup) as f:
             rows += json.load(f)["rows"]
 
-    text = machine(context) + "\n\n" + table(rows)
+    text = machine(context, args.build_type) + "\n\n" + table(rows)
     print(text)
     if args.readme:
         with open(args.readme) as f:

@@ -232,32 +232,227 @@ const DataStorageFilterCurrentData::NameOrder& DataStorageFilterCurrentData::nam
     const std::pair<quint64, quint64> revisions{allData->revision(), TableViewItem::searchableRevision()};
     if (nameOrder_ && nameOrder_->revisions == revisions)
         return *nameOrder_;
-
-    auto order = std::make_shared<NameOrder>();
-    order->revisions = revisions;
     const EntryList entries = allData->snapshot();
+    if (nameOrder_ && updateNameOrder(*nameOrder_, entries, revisions))
+        return *nameOrder_;
+    nameOrder_ = std::make_unique<NameOrder>();
+    makeNameOrder(*nameOrder_, entries, revisions);
+    return *nameOrder_;
+}
+
+namespace {
+
+// Appends one entry's texts to the packed ones of an order being made.
+struct OrderWriter {
+    QString sortNames, foldedNames, foldedComments;
+    std::vector<qsizetype> sortStarts, nameStarts, commentStarts;
+
+    explicit OrderWriter(std::size_t count)
+    {
+        sortStarts.reserve(count + 1);
+        nameStarts.reserve(count + 1);
+        commentStarts.reserve(count + 1);
+    }
+
+    void append(QStringView sortName, QStringView name, QStringView comment)
+    {
+        sortStarts.push_back(sortNames.size());
+        nameStarts.push_back(foldedNames.size());
+        commentStarts.push_back(foldedComments.size());
+        sortNames += sortName;
+        foldedNames += name;
+        foldedComments += comment;
+    }
+
+    void appendEntry(const TableViewItemPtr& entry)
+    {
+        if (entry)
+            append(entry->nameLowercased(), entry->caseFoldedName(), entry->caseFoldedComment());
+        else
+            append({}, {}, {});
+    }
+
+    void finish()
+    {
+        sortStarts.push_back(sortNames.size());
+        nameStarts.push_back(foldedNames.size());
+        commentStarts.push_back(foldedComments.size());
+    }
+};
+
+QStringView slice(const QString& text, const std::vector<qsizetype>& starts, std::size_t at)
+{
+    return QStringView(text).sliced(starts[at], starts[at + 1] - starts[at]);
+}
+
+// A change touching more than this share of the entries is made anew.
+constexpr qsizetype largeChangeDivisor = 8;
+
+} // namespace
+
+void DataStorageFilterCurrentData::makeNameOrder(NameOrder& order, const EntryList& entries,
+                                                 std::pair<quint64, quint64> revisions)
+{
+    order.revisions = revisions;
+    order.allDataOrder = entries;
     const std::vector<qsizetype> sorted = nameOrderOf(entries);
     const std::size_t count = sorted.size();
-    order->entries.reserve(qsizetype(count));
-    order->positionsInAllDataOrder.resize(count);
+    order.entries.reserve(qsizetype(count));
+    order.positionsInAllDataOrder.resize(count);
+    order.allDataPositions = sorted;
+    order.members.reserve(qsizetype(count));
+    OrderWriter writer(count);
     for (std::size_t k = 0; k < count; ++k) {
-        order->entries.append(entries.at(sorted[k]));
-        order->positionsInAllDataOrder[std::size_t(sorted[k])] = qsizetype(k);
+        const TableViewItemPtr& entry = entries.at(sorted[k]);
+        order.entries.append(entry);
+        order.positionsInAllDataOrder[std::size_t(sorted[k])] = qsizetype(k);
+        order.members.insert(entry.get());
+        writer.appendEntry(entry);
     }
-    order->nameStarts.reserve(count + 1);
-    order->commentStarts.reserve(count + 1);
-    for (const TableViewItemPtr& entry : std::as_const(order->entries)) {
-        order->nameStarts.push_back(order->foldedNames.size());
-        order->commentStarts.push_back(order->foldedComments.size());
-        if (entry) {
-            order->foldedNames += entry->caseFoldedName();
-            order->foldedComments += entry->caseFoldedComment();
+    writer.finish();
+    order.sortNames = std::move(writer.sortNames);
+    order.foldedNames = std::move(writer.foldedNames);
+    order.foldedComments = std::move(writer.foldedComments);
+    order.sortStarts = std::move(writer.sortStarts);
+    order.nameStarts = std::move(writer.nameStarts);
+    order.commentStarts = std::move(writer.commentStarts);
+}
+
+bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const EntryList& entries,
+                                                   std::pair<quint64, quint64> revisions)
+{
+    const auto changes = TableViewItem::searchableChangesSince(order.revisions.second);
+    if (!changes)
+        return false;
+    const EntryList& old = order.allDataOrder;
+    const qsizetype oldCount = old.size();
+    const qsizetype limit = std::max<qsizetype>(16, std::max(oldCount, entries.size()) / largeChangeDivisor);
+    if (qsizetype(changes->size()) > limit)
+        return false;
+
+    // Walk the old and the new allData side by side: writes add, remove and
+    // replace entries but keep the others in their order. An entry met out of
+    // that order (a move) is not understood.
+    std::vector<qsizetype> newPositionOfOld(std::size_t(oldCount), -1);
+    std::vector<std::pair<TableViewItemPtr, qsizetype>> inserted; // with the new allData position
+    qsizetype removedCount = 0;
+    qsizetype i = 0;
+    if (old.constData() != entries.constData()) {
+        for (qsizetype j = 0; j < entries.size(); ++j) {
+            const TableViewItemPtr& entry = entries.at(j);
+            if (i < oldCount && old.at(i) == entry) {
+                newPositionOfOld[std::size_t(i++)] = j;
+                continue;
+            }
+            if (!order.members.contains(entry.get())) {
+                inserted.emplace_back(entry, j);
+            } else {
+                while (i < oldCount && old.at(i) != entry) {
+                    ++i;
+                    ++removedCount;
+                }
+                if (i == oldCount)
+                    return false;
+                newPositionOfOld[std::size_t(i++)] = j;
+            }
+            if (qsizetype(inserted.size()) + removedCount > limit)
+                return false;
+        }
+        removedCount += oldCount - i;
+    } else {
+        for (qsizetype k = 0; k < oldCount; ++k)
+            newPositionOfOld[std::size_t(k)] = k;
+    }
+    if (qsizetype(inserted.size()) + removedCount > limit)
+        return false;
+
+    // Entries whose texts changed leave their place and come in again.
+    const QSet<const TableViewItem*> changed(changes->cbegin(), changes->cend());
+    std::vector<char> leaves(std::size_t(oldCount), 0);
+    for (qsizetype k = 0; k < oldCount; ++k) {
+        const qsizetype newPosition = newPositionOfOld[std::size_t(order.allDataPositions[std::size_t(k)])];
+        const TableViewItemPtr& entry = order.entries.at(k);
+        if (newPosition < 0) {
+            leaves[std::size_t(k)] = 1;
+            order.members.remove(entry.get());
+        } else if (changed.contains(entry.get())) {
+            leaves[std::size_t(k)] = 1;
+            inserted.emplace_back(entry, newPosition);
         }
     }
-    order->nameStarts.push_back(order->foldedNames.size());
-    order->commentStarts.push_back(order->foldedComments.size());
-    nameOrder_ = std::move(order);
-    return *nameOrder_;
+
+    // The newcomers by name, then allData position, as the full sort orders.
+    struct Newcomer {
+        TableViewItemPtr entry;
+        qsizetype position;
+        QString sortName;
+    };
+    std::vector<Newcomer> newcomers;
+    newcomers.reserve(inserted.size());
+    for (auto& [entry, position] : inserted) {
+        order.members.insert(entry.get());
+        newcomers.push_back({entry, position, entry ? entry->nameLowercased() : QString()});
+    }
+    const auto before = [](QStringView nameA, qsizetype positionA, QStringView nameB, qsizetype positionB) {
+        const int compared = compareCodePoints(nameA, nameB);
+        return compared < 0 || (compared == 0 && positionA < positionB);
+    };
+    std::sort(newcomers.begin(), newcomers.end(), [&](const Newcomer& a, const Newcomer& b) {
+        return before(a.sortName, a.position, b.sortName, b.position);
+    });
+
+    // Merge the staying entries (in their order, texts copied from the packed
+    // ones) with the newcomers.
+    const std::size_t count = std::size_t(entries.size());
+    EntryList merged;
+    merged.reserve(qsizetype(count));
+    std::vector<qsizetype> positions;
+    positions.reserve(count);
+    OrderWriter writer(count);
+    std::size_t next = 0;
+    const auto takeNewcomer = [&] {
+        const Newcomer& newcomer = newcomers[next++];
+        merged.append(newcomer.entry);
+        positions.push_back(newcomer.position);
+        if (newcomer.entry)
+            writer.append(newcomer.sortName, newcomer.entry->caseFoldedName(), newcomer.entry->caseFoldedComment());
+        else
+            writer.append({}, {}, {});
+    };
+    for (qsizetype k = 0; k < oldCount; ++k) {
+        if (leaves[std::size_t(k)])
+            continue;
+        const std::size_t at = std::size_t(k);
+        const QStringView sortName = slice(order.sortNames, order.sortStarts, at);
+        const qsizetype position = newPositionOfOld[std::size_t(order.allDataPositions[at])];
+        while (next < newcomers.size()
+               && before(newcomers[next].sortName, newcomers[next].position, sortName, position))
+            takeNewcomer();
+        merged.append(order.entries.at(k));
+        positions.push_back(position);
+        writer.append(sortName, slice(order.foldedNames, order.nameStarts, at),
+                      slice(order.foldedComments, order.commentStarts, at));
+    }
+    while (next < newcomers.size())
+        takeNewcomer();
+    writer.finish();
+    if (merged.size() != entries.size())
+        return false; // e.g. one entry listed twice in allData
+
+    order.revisions = revisions;
+    order.allDataOrder = entries;
+    order.entries = std::move(merged);
+    order.allDataPositions = std::move(positions);
+    order.positionsInAllDataOrder.assign(count, 0);
+    for (std::size_t k = 0; k < count; ++k)
+        order.positionsInAllDataOrder[std::size_t(order.allDataPositions[k])] = qsizetype(k);
+    order.sortNames = std::move(writer.sortNames);
+    order.foldedNames = std::move(writer.foldedNames);
+    order.foldedComments = std::move(writer.foldedComments);
+    order.sortStarts = std::move(writer.sortStarts);
+    order.nameStarts = std::move(writer.nameStarts);
+    order.commentStarts = std::move(writer.commentStarts);
+    return true;
 }
 
 void DataStorageFilterCurrentData::assign(QList<TableViewItemPtr> entries)

@@ -3,6 +3,7 @@
 #include "platform/Predicate.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -59,8 +60,9 @@ private:
 
     // allData in stable name order, with every entry's case-folded name and
     // comment laid end to end, so that a keystroke scans packed text instead
-    // of visiting every entry. Made again only after allData or an entry's
-    // searchable fields changed.
+    // of visiting every entry. A change of allData or of entries' searchable
+    // fields is brought in by moving only the entries it touched; it is made
+    // again whole only after large changes.
     struct NameOrder {
         std::pair<quint64, quint64> revisions;
         EntryList entries;
@@ -70,8 +72,16 @@ private:
         std::vector<qsizetype> commentStarts;
         // Name-order positions, listed in the order of allData.
         std::vector<qsizetype> positionsInAllDataOrder;
-    };
 
+        // What an update compares with: allData as it was, each entry's
+        // position in it (in name order), the lower-cased names the order
+        // was made by (packed, in name order) and the entries held.
+        EntryList allDataOrder;
+        std::vector<qsizetype> allDataPositions;
+        QString sortNames;
+        std::vector<qsizetype> sortStarts;
+        QSet<const TableViewItem*> members;
+    };
     // The last search and what it was computed from; its result as
     // positions in the name order.
     struct ShownSearch {
@@ -86,9 +96,13 @@ private:
     void search(const QString& text, bool mayNarrow);
     void assign(EntryList entries);
     const NameOrder& nameOrder();
+    // Brings the order up to date by the entries that changed; false when
+    // the change is too large or not understood (the caller makes it anew).
+    static bool updateNameOrder(NameOrder& order, const EntryList& allData, std::pair<quint64, quint64> revisions);
+    static void makeNameOrder(NameOrder& order, const EntryList& allData, std::pair<quint64, quint64> revisions);
 
     DataStorage& store_;
-    std::shared_ptr<const NameOrder> nameOrder_;
+    std::unique_ptr<NameOrder> nameOrder_;
     std::optional<ShownSearch> shownSearch_;
 };
 

@@ -18,11 +18,11 @@ constexpr char32_t orderKey(char16_t unit)
 
 } // namespace
 
-int compareCodePoints(const QString& a, const QString& b)
+int compareCodePoints(QStringView a, QStringView b)
 {
     const qsizetype n = std::min(a.size(), b.size());
-    const QChar* pa = a.constData();
-    const QChar* pb = b.constData();
+    const QChar* pa = a.data();
+    const QChar* pb = b.data();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t ua = pa[i].unicode();
         const char16_t ub = pb[i].unicode();

@@ -13,6 +13,9 @@
 #include <QFileInfo>
 #include <QTimeZone>
 
+#include <deque>
+#include <mutex>
+
 namespace vantel {
 
 namespace {
@@ -90,6 +93,49 @@ void TableViewItem::refreshFoldedName()
     const QString foldedName = folded(name_);
     foldedName_ = foldedName == nameLowercased_ ? nameLowercased_ : foldedName;
     nameLowercasedFoldsAlike_ = folded(nameLowercased_) == foldedName_;
+}
+
+namespace {
+
+// The latest searchable changes, oldest first, so that a search index can
+// bring a few entries up to date instead of rebuilding itself whole.
+struct SearchableChangeLog {
+    static constexpr std::size_t capacity = 4096;
+    std::mutex mutex;
+    std::deque<std::pair<quint64, const TableViewItem*>> changes;
+};
+
+SearchableChangeLog& searchableChangeLog()
+{
+    static SearchableChangeLog log;
+    return log;
+}
+
+} // namespace
+
+void TableViewItem::noteSearchableChange() const
+{
+    SearchableChangeLog& log = searchableChangeLog();
+    const std::lock_guard lock(log.mutex);
+    // Counted under the log's lock, so that the log holds revisions in order.
+    const quint64 revision = searchableRevision_.fetch_add(1, std::memory_order_acq_rel) + 1;
+    log.changes.emplace_back(revision, this);
+    if (log.changes.size() > SearchableChangeLog::capacity)
+        log.changes.pop_front();
+}
+
+std::optional<std::vector<const TableViewItem*>> TableViewItem::searchableChangesSince(quint64 revision)
+{
+    SearchableChangeLog& log = searchableChangeLog();
+    const std::lock_guard lock(log.mutex);
+    std::vector<const TableViewItem*> changed;
+    if (searchableRevision_.load(std::memory_order_acquire) <= revision)
+        return changed;
+    if (log.changes.empty() || log.changes.front().first > revision + 1)
+        return std::nullopt; // the record no longer reaches back that far
+    for (auto it = log.changes.rbegin(); it != log.changes.rend() && it->first > revision; ++it)
+        changed.push_back(it->second);
+    return changed;
 }
 
 void TableViewItem::storeTags(const QStringList& tags)

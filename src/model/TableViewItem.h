@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 #include <shared_mutex>
 
 namespace vantel {
@@ -162,6 +163,11 @@ public:
     // Grows whenever any entry's name, comment, tags, visibility or type
     // changes: a search result kept from before is then no longer a proof.
     static quint64 searchableRevision() { return searchableRevision_.load(std::memory_order_acquire); }
+    // The entries whose searchable fields changed after `revision` (an entry
+    // may be named twice; one no longer alive may be named too: compare, do
+    // not dereference, what the caller does not hold). None when so many
+    // changes came since that the record no longer reaches back to it.
+    static std::optional<std::vector<const TableViewItem*>> searchableChangesSince(quint64 revision);
 
     // The clock of the reachability cache (tests move it on).
     static void setClock(std::function<QDateTime()> clock);
@@ -173,7 +179,7 @@ private:
     // Stores the tags and their case-folded copies.
     void storeTags(const QStringList& tags);
     void refreshFoldedName();
-    static void noteSearchableChange() { searchableRevision_.fetch_add(1, std::memory_order_acq_rel); }
+    void noteSearchableChange() const;
     static qint64 nowMSecs();
     std::shared_mutex& fieldLock() const { return DispatchQueueManager::lockFor(this); }
 

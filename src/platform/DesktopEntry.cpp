@@ -232,6 +232,32 @@ std::optional<QString> DesktopEntry::localeString(const QString& key, const QStr
     return string(key, group);
 }
 
+DesktopEntry DesktopEntry::reducedTo(const QStringList& keys, const QString& locale) const
+{
+    DesktopEntry reduced;
+    reduced.path_ = path_;
+    const auto main = groups_.constFind(mainGroup);
+    if (main == groups_.constEnd())
+        return reduced;
+    reduced.groupOrder_ = {mainGroup};
+    Group& kept = reduced.groups_[mainGroup];
+    const QStringList variants = localeVariants(locale.isEmpty() ? messagesLocale() : locale);
+    for (const QString& key : keys) {
+        for (const QString& variant : variants) {
+            const QString localized = key + u'[' + variant + u']';
+            const auto value = main->values.constFind(localized);
+            if (value != main->values.constEnd()) {
+                kept.values.insert(localized, *value);
+                break; // the best variant answers; worse ones are never asked
+            }
+        }
+        const auto value = main->values.constFind(key);
+        if (value != main->values.constEnd())
+            kept.values.insert(key, *value);
+    }
+    return reduced;
+}
+
 QStringList DesktopEntry::stringList(const QString& key, const QString& group) const
 {
     const auto value = raw(key, group);

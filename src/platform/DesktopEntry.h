@@ -80,6 +80,12 @@ public:
     // The desktops named by $XDG_CURRENT_DESKTOP, in order.
     static QStringList currentDesktops();
 
+    // A copy that holds only the main group's `keys` and, of their localized
+    // variants, those that `locale` would pick: what a long-lived index keeps
+    // of a file instead of every translation. Its answers for those keys in
+    // that locale are the original's; the skipped lines are dropped.
+    DesktopEntry reducedTo(const QStringList& keys, const QString& locale = {}) const;
+
     // Exec split into arguments by its quoting rules. Field codes ("%f",
     // "%U", "%%", ...) are left as they stand for the caller to expand.
     // nullopt on a quoting error.

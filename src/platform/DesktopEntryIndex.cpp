@@ -138,6 +138,14 @@ Listing list(const QString& folder)
 
 } // namespace
 
+// What the scan (launchable, shown in which desktops), the query's items
+// (name) and the running-applications matcher (program, window class) ask.
+const QStringList DesktopEntryIndex::keptKeys{
+    QStringLiteral("Type"),       QStringLiteral("Name"),         QStringLiteral("Exec"),
+    QStringLiteral("TryExec"),    QStringLiteral("Hidden"),       QStringLiteral("NoDisplay"),
+    QStringLiteral("OnlyShowIn"), QStringLiteral("NotShowIn"),    QStringLiteral("DBusActivatable"),
+    QStringLiteral("StartupWMClass")};
+
 QStringList DesktopEntryIndex::defaultApplicationFolders()
 {
     QStringList result;
@@ -167,7 +175,9 @@ const DesktopEntry* DesktopEntryIndex::entryFor(const QString& path)
         if (!entry->skippedLines().isEmpty())
             VLOG(indexLog(), LogType::Info, "Passed over in %{public}@: %{public}@", path,
                  entry->skippedLines().join(QStringLiteral("; ")));
-        cached.entry = std::move(entry);
+        // Every translation of every key would stay in memory for each
+        // application: only what the index's users ask is kept.
+        cached.entry = entry->reducedTo(keptKeys);
     } else if (cached.entry) {
         VLOG(indexLog(), LogType::Error, "Keeping the last good state of %{public}@: %{public}@", path, error);
     } else {

@@ -29,7 +29,8 @@ struct IndexedApplication {
 // file never drops an application.
 //
 // Keeps parsed files between scans and re-reads only files whose size or
-// modification time changed. Not thread-safe: one owner, one thread at a time.
+// modification time changed; of each it keeps the keys in keptKeys, in the
+// messages locale of the scan. Not thread-safe: one owner, one thread at a time.
 class DesktopEntryIndex {
 public:
     struct Result {
@@ -40,6 +41,10 @@ public:
         QStringList files;                      // every desktop file seen
         bool directoryLimitReached = false;
     };
+
+    // The main group's keys an indexed entry answers (with their localized
+    // variants for the messages locale): everything else is dropped once read.
+    static const QStringList keptKeys;
 
     // Folders deeper than this below a scope are not searched.
     static constexpr int maximumDepth = 8;

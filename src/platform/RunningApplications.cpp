@@ -4,16 +4,38 @@
 #include "platform/DesktopEntryIndex.h"
 #include "platform/DispatchQueue.h"
 #include "platform/MainQueue.h"
+#include "platform/MetadataQueryWatcher.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
 #include "platform/WindowList.h"
+#include "platform/WindowListWatcher.h"
 
+#include <QHash>
 #include <QSet>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include <atomic>
 #include <mutex>
+#include <optional>
+
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace vantel::platform {
+
+namespace {
+
+// Changes that come in a burst (a folder of files replaced, a program and its
+// helpers ending) are taken in one pass.
+constexpr std::chrono::milliseconds settleDelay{100};
+// A launched program may show its process or window only after a wrapper
+// script or a splash screen: one more look then.
+constexpr std::chrono::milliseconds launchFollowUp{2000};
+// pidfds held at most; beyond it only one process per application is watched.
+constexpr qsizetype maximumProcessWatches = 256;
+
+} // namespace
 
 struct RunningApplications::State : std::enable_shared_from_this<State> {
     explicit State(Options opts)
@@ -23,33 +45,160 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
     {
     }
 
+    ~State()
+    {
+        for (const ProcessWatch& watch : std::as_const(processWatches))
+            ::close(watch.fd);
+    }
+
+    // What one pass found; `folders` when the application folders were read again.
+    struct Pass {
+        QList<RunningApplication> applications;
+        std::optional<QStringList> folders;
+    };
+
     // Any thread; the engine is used by one at a time.
-    QList<RunningApplication> compute()
+    Pass compute()
     {
         const std::lock_guard lock(engineMutex);
-        const QStringList folders = options.applicationFolders.isEmpty()
-            ? DesktopEntryIndex::defaultApplicationFolders()
-            : options.applicationFolders;
-        const ApplicationMatcher matcher(index.scan(folders).applications);
+        Pass pass;
+        if (indexChanged.exchange(false) || !matcher) {
+            const QStringList folders = options.applicationFolders.isEmpty()
+                ? DesktopEntryIndex::defaultApplicationFolders()
+                : options.applicationFolders;
+            const DesktopEntryIndex::Result scanned = index.scan(folders);
+            matcher.emplace(scanned.applications);
+            pass.folders = scanned.directories;
+        }
         const QList<WindowInfo> windowInfos = options.useWindowList ? windows.windows() : QList<WindowInfo>{};
-        return matcher.match(ApplicationMatcher::readProcesses(), windowInfos);
+        pass.applications = matcher->match(ApplicationMatcher::readProcesses(), windowInfos);
+        return pass;
     }
 
     // Main thread.
     void poll()
     {
-        if (!started || polling.exchange(true))
+        if (!started)
             return;
+        if (polling.exchange(true)) {
+            pollAgain = true; // an event during a pass: its result may predate it
+            return;
+        }
+        pollAgain = false;
         auto self = shared_from_this();
         const quint64 pass = generation;
         queue->async([self, pass] {
-            auto snapshot = self->compute();
-            MainQueue::async([self, pass, snapshot = std::move(snapshot)] {
+            auto result = self->compute();
+            MainQueue::async([self, pass, result = std::move(result)] {
                 self->polling = false;
-                if (self->started && pass == self->generation)
-                    self->apply(snapshot);
+                if (!self->started || pass != self->generation)
+                    return;
+                self->apply(result);
+                if (self->pollAgain)
+                    self->poll();
             });
         });
+    }
+
+    // Main thread: a pass soon, once a burst of events has settled.
+    void pollSoon(std::chrono::milliseconds delay = settleDelay)
+    {
+        if (!started)
+            return;
+        if (!settleTimer) {
+            settleTimer = std::make_unique<QTimer>();
+            settleTimer->setSingleShot(true);
+            const std::weak_ptr<State> weak = shared_from_this();
+            QObject::connect(settleTimer.get(), &QTimer::timeout, settleTimer.get(), [weak] {
+                if (auto state = weak.lock())
+                    state->poll();
+            });
+        }
+        if (!settleTimer->isActive() || settleTimer->remainingTime() > int(delay.count()))
+            settleTimer->start(delay);
+    }
+
+    // Main thread: the events that tell of a change.
+    void watchEvents()
+    {
+        const std::weak_ptr<State> weak = shared_from_this();
+        folderWatcher = std::make_unique<MetadataQueryWatcher>([weak] {
+            if (auto state = weak.lock()) {
+                state->indexChanged = true;
+                state->pollSoon();
+            }
+        });
+        if (options.useWindowList) {
+            windowWatcher = std::make_unique<WindowListWatcher>([weak] {
+                if (auto state = weak.lock())
+                    state->pollSoon();
+            });
+        }
+        if (options.interval.count() > 0) {
+            timer = Timer::scheduled(options.interval, true, [weak] {
+                if (auto state = weak.lock())
+                    state->poll();
+            });
+        }
+        instances().append(weak);
+    }
+
+    void stopWatching()
+    {
+        if (timer)
+            timer->invalidate();
+        timer.reset();
+        settleTimer.reset();
+        folderWatcher.reset();
+        windowWatcher.reset();
+        for (const ProcessWatch& watch : std::as_const(processWatches))
+            ::close(watch.fd);
+        processWatches.clear();
+        const State* self = this;
+        instances().removeIf([self](const std::weak_ptr<State>& weak) {
+            const auto state = weak.lock();
+            return !state || state.get() == self;
+        });
+    }
+
+    // Main thread: a pidfd for each process of a running application, so
+    // that its end wakes the main loop; processes no longer listed are let go.
+    void watchProcesses(const QList<RunningApplication>& list)
+    {
+        QList<qint64> wanted;
+        for (const RunningApplication& application : list) // first one per application
+            if (!application.processIds.isEmpty())
+                wanted << application.processIds.first();
+        for (const RunningApplication& application : list)
+            for (qsizetype i = 1; i < application.processIds.size() && wanted.size() < maximumProcessWatches; ++i)
+                wanted << application.processIds[i];
+        const QSet<qint64> keep(wanted.cbegin(), wanted.cend());
+        for (auto it = processWatches.begin(); it != processWatches.end();) {
+            if (keep.contains(it.key())) {
+                ++it;
+            } else {
+                ::close(it->fd);
+                it = processWatches.erase(it);
+            }
+        }
+        const std::weak_ptr<State> weak = shared_from_this();
+        for (const qint64 pid : std::as_const(wanted)) {
+            if (processWatches.contains(pid))
+                continue;
+            const int fd = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
+            if (fd < 0) {
+                pollSoon(); // ended since /proc was read
+                continue;
+            }
+            auto notifier = std::make_shared<QSocketNotifier>(fd, QSocketNotifier::Read);
+            QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(),
+                             [weak, raw = notifier.get()] {
+                                 raw->setEnabled(false); // readable for good once the process ended
+                                 if (auto state = weak.lock())
+                                     state->pollSoon();
+                             });
+            processWatches.insert(pid, {fd, std::move(notifier)});
+        }
     }
 
     static QSet<QString> regularPaths(const QList<RunningApplication>& list)
@@ -63,7 +212,15 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
     }
 
     // Main thread: swaps the snapshot in and announces the difference.
-    void apply(const QList<RunningApplication>& fresh)
+    void apply(const Pass& pass)
+    {
+        if (pass.folders && folderWatcher)
+            folderWatcher->setFolders(*pass.folders);
+        watchProcesses(pass.applications);
+        publish(pass.applications);
+    }
+
+    void publish(const QList<RunningApplication>& fresh)
     {
         QSet<QString> before;
         {
@@ -92,21 +249,40 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
         }
     }
 
+    // Main thread: the started instances, for applicationLaunched.
+    static QList<std::weak_ptr<State>>& instances()
+    {
+        static QList<std::weak_ptr<State>> list;
+        return list;
+    }
+
+    struct ProcessWatch {
+        int fd = -1;
+        std::shared_ptr<QSocketNotifier> notifier;
+    };
+
     const Options options;
     const std::shared_ptr<DispatchQueue> queue;
     RunningApplications* owner = nullptr; // main thread
 
     std::mutex engineMutex;
     DesktopEntryIndex index;
+    std::optional<ApplicationMatcher> matcher;
+    std::atomic<bool> indexChanged{true};
     WindowList windows;
 
     mutable std::mutex snapshotMutex;
     QList<RunningApplication> snapshot;
 
     std::atomic<bool> polling{false};
+    bool pollAgain = false;  // main thread
     bool started = false;    // main thread
     quint64 generation = 0;  // main thread
     std::shared_ptr<Timer> timer;
+    std::unique_ptr<QTimer> settleTimer;
+    std::unique_ptr<MetadataQueryWatcher> folderWatcher;
+    std::unique_ptr<WindowListWatcher> windowWatcher;
+    QHash<qint64, ProcessWatch> processWatches;
 };
 
 RunningApplications::RunningApplications()
@@ -128,10 +304,11 @@ RunningApplications::~RunningApplications()
 
 RunningApplications& RunningApplications::shared()
 {
-    // Lives as long as the process, like the workspace it stands for.
+    // Lives as long as the process, like the workspace it stands for. Its
+    // first list is read on the worker: the launch does not wait for it.
     static RunningApplications* const instance = [] {
         auto* created = new RunningApplications();
-        created->start();
+        created->startInBackground();
         return created;
     }();
     return *instance;
@@ -141,18 +318,27 @@ void RunningApplications::start()
 {
     if (state_->started)
         return;
-    const auto first = state_->compute();
-    {
-        const std::lock_guard lock(state_->snapshotMutex);
-        state_->snapshot = first;
-    }
+    const State::Pass first = state_->compute();
     state_->started = true;
     ++state_->generation;
-    const std::weak_ptr<State> weak = state_;
-    state_->timer = Timer::scheduled(state_->options.interval, true, [weak] {
-        if (auto state = weak.lock())
-            state->poll();
-    });
+    state_->watchEvents();
+    {
+        const std::lock_guard lock(state_->snapshotMutex);
+        state_->snapshot = first.applications;
+    }
+    if (first.folders)
+        state_->folderWatcher->setFolders(*first.folders);
+    state_->watchProcesses(first.applications);
+}
+
+void RunningApplications::startInBackground()
+{
+    if (state_->started)
+        return;
+    state_->started = true;
+    ++state_->generation;
+    state_->watchEvents();
+    state_->poll();
 }
 
 void RunningApplications::stop()
@@ -161,9 +347,7 @@ void RunningApplications::stop()
         return;
     state_->started = false;
     ++state_->generation;
-    if (state_->timer)
-        state_->timer->invalidate();
-    state_->timer.reset();
+    state_->stopWatching();
 }
 
 bool RunningApplications::isStarted() const
@@ -174,6 +358,21 @@ bool RunningApplications::isStarted() const
 void RunningApplications::refresh()
 {
     state_->poll();
+}
+
+void RunningApplications::applicationLaunched()
+{
+    MainQueue::async([] {
+        for (const std::weak_ptr<State>& weak : State::instances()) {
+            if (const auto state = weak.lock()) {
+                state->pollSoon();
+                QTimer::singleShot(int(launchFollowUp.count()), [weak] {
+                    if (const auto later = weak.lock())
+                        later->pollSoon();
+                });
+            }
+        }
+    });
 }
 
 QList<RunningApplication> RunningApplications::runningApplications() const

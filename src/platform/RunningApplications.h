@@ -27,8 +27,15 @@ struct RunningApplication {
 // launcher left it, by its executable (or, for scripts, the script it runs)
 // against the entry's Exec program resolved through PATH; where an X11 display
 // is reachable the window list (_NET_CLIENT_LIST) adds windows matched by
-// WM_CLASS to StartupWMClass or the desktop ID. /proc is polled on a worker,
-// since inotify does not see it.
+// WM_CLASS to StartupWMClass or the desktop ID.
+//
+// A tray program runs all day, so nothing is polled: the list is taken again
+// on a worker only when something says it changed: the window manager's
+// list of windows, a process of a running application ending (a pidfd per
+// process), a launch this program made (applicationLaunched), or a desktop
+// file changed in the application folders (one inotify watch per folder,
+// after which only the changed files are read again). A process that starts
+// outside this program and shows no window is seen at the next such event.
 //
 // A change is posted on the main thread on the workspace notification centre,
 // sender this object, object the bundle path (QString): first
@@ -43,7 +50,8 @@ public:
     struct Options {
         // Empty: the XDG application folders.
         QStringList applicationFolders;
-        std::chrono::milliseconds interval{1500};
+        // Zero: no polling, events alone (see above). Tests poll.
+        std::chrono::milliseconds interval{0};
         // Consult the X11 window list when $DISPLAY names a reachable display.
         bool useWindowList = true;
     };
@@ -58,12 +66,22 @@ public:
     static RunningApplications& shared();
 
     // Takes the first snapshot at once, on the calling thread (the main
-    // thread), without posting, then polls. Starting twice does nothing.
+    // thread), without posting, then follows the events. Starting twice does
+    // nothing.
     void start();
+    // The same, but the first snapshot is taken on the worker and announced
+    // as launches, so that the caller does not wait for the application
+    // folders to be read.
+    void startInBackground();
     void stop();
     bool isStarted() const;
-    // Asks for a poll now instead of at the next tick.
+    // Takes the list again now.
     void refresh();
+
+    // A launch made by this program: every started instance takes its list
+    // again shortly after, and once more when a slow start may have shown
+    // its process or window. From any thread.
+    static void applicationLaunched();
 
     // The latest snapshot, sorted by bundle path. From any thread.
     QList<RunningApplication> runningApplications() const;

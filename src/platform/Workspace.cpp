@@ -4,6 +4,7 @@
 #include "platform/DesktopEntry.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
+#include "platform/RunningApplications.h"
 #include "platform/WindowList.h"
 
 #include <QDBusConnection>
@@ -203,8 +204,10 @@ std::optional<WorkspaceError> launch(GAppInfo* app, const QList<QUrl>& documents
     GErrorHolder gerror;
     const gboolean ok = launchInHomeFolder(app, uris, context.get(), gerror.out());
     g_list_free(uris);
-    if (ok)
+    if (ok) {
+        RunningApplications::applicationLaunched();
         return std::nullopt;
+    }
     const char* name = g_app_info_get_name(app);
     return gerror.toError(QStringLiteral("Launching \"%1\" failed").arg(QString::fromUtf8(name ? name : "")));
 }
@@ -319,8 +322,10 @@ std::optional<WorkspaceError> openNow(const QUrl& url, const OpenConfiguration& 
     GRef<GAppLaunchContext> context = makeLaunchContext(configuration, display);
     GErrorHolder gerror;
     const QByteArray uri = url.toString(QUrl::FullyEncoded).toUtf8();
-    if (g_app_info_launch_default_for_uri(uri.constData(), context.get(), gerror.out()))
+    if (g_app_info_launch_default_for_uri(uri.constData(), context.get(), gerror.out())) {
+        RunningApplications::applicationLaunched();
         return std::nullopt;
+    }
     return gerror.toError(QStringLiteral("Opening \"%1\" failed").arg(url.toString()));
 }
 

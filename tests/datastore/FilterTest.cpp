@@ -305,3 +305,57 @@ TEST_F(MainFilterTest, TypingOnNarrowsOnlyWhileNothingElseChanged)
     filter().filterBySearchString(QStringLiteral("cabi"));
     EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("Abbey"), QStringLiteral("Cabinet")}));
 }
+
+// The order kept between keystrokes follows changes by moving the entries
+// they touch: after each change the shown list must be what a store made
+// afresh from the same entries shows, entry for entry.
+TEST_F(MainFilterTest, AChangedCatalogueShowsWhatAFreshOneShows)
+{
+    // Names repeat, so that equal names must keep the order of allData.
+    const QStringList words{QStringLiteral("Editor"), QStringLiteral("viewer"), QStringLiteral("Player"),
+                            QStringLiteral("editor"), QStringLiteral("Étude"), QStringLiteral("zebra")};
+    for (int i = 0; i < 200; ++i)
+        addURL(words[i % words.size()] + (i % 3 ? QString() : QStringLiteral(" %1").arg(i % 7)));
+    const auto freshlyShown = [this](const QString& text) {
+        DataStorage fresh;
+        fresh.allData()->appendContentsOf(store->allData()->snapshot());
+        fresh.filterCurrentData().filterBySearchString(text);
+        return fresh.currentData()->snapshot();
+    };
+    const auto check = [&](const char* step) {
+        for (const QString& text : {QStringLiteral("e"), QStringLiteral("édi")}) {
+            filter().filterBySearchString(text);
+            ASSERT_EQ(store->currentData()->snapshot(), freshlyShown(text)) << step << " " << text.toStdString();
+            filter().applyFilter();
+        }
+    };
+    check("unchanged");
+
+    const auto at = [this](int index) { return store->allData()->snapshot().at(index); };
+    at(10)->setName(QStringLiteral("editor"));
+    at(150)->setName(QStringLiteral("Aardvark editor"));
+    check("renamed");
+    at(20)->setComment(QStringLiteral("edits"));
+    check("comment");
+    addURL(QStringLiteral("editor"));
+    store->allData()->insert(TableViewItem::initForURL(QStringLiteral("https://example.com/new"),
+                                                       QStringLiteral("Editor"), {}),
+                             5);
+    check("added at the end and inside");
+    store->removeFromAllData(at(0)->path());
+    store->removeFromAllData(at(99)->path());
+    at(30)->setName(QStringLiteral("viewer"));
+    check("removed and renamed");
+    at(40)->setIsVisible(false);
+    check("hidden");
+    // A large change: the order is made anew.
+    store->allData()->removeFirstCount(120);
+    check("most removed");
+    // Swapped entries are a move, not an addition.
+    const auto first = at(0);
+    const auto second = at(1);
+    store->allData()->removeAt(0);
+    store->allData()->insert(first, 1);
+    ASSERT_EQ(at(0), second);
+    check("moved");
+}

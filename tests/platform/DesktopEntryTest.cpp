@@ -235,3 +235,29 @@ TEST(DesktopEntryTest, LoadsARealFile)
     EXPECT_FALSE(DesktopEntry::load(fixture("scope-a/broken.desktop"), &error).has_value());
     EXPECT_TRUE(error.contains(QStringLiteral("broken.desktop")));
 }
+
+// What an index keeps of a file answers its keys as the whole file does, in
+// the locale it was reduced for, and holds nothing else.
+TEST(DesktopEntryTest, AReducedEntryAnswersItsKeysAlike)
+{
+    const auto entry = parsed("[Desktop Entry]\nType=Application\nName=Editor\nName[de]=Bearbeiter\n"
+                              "Name[de_AT]=Editor AT\nName[fr]=Éditeur\nComment=Edits\nComment[de]=Bearbeitet\n"
+                              "Exec=editor %F\nNoDisplay=true\nOnlyShowIn=XFCE;\n"
+                              "[Desktop Action new]\nName=New\nExec=editor --new\n");
+    const QStringList keys{QStringLiteral("Type"), QStringLiteral("Name"), QStringLiteral("Exec"),
+                           QStringLiteral("NoDisplay"), QStringLiteral("OnlyShowIn"), QStringLiteral("Hidden")};
+    for (const QString& locale : {QStringLiteral("de_AT.UTF-8"), QStringLiteral("de_DE"), QStringLiteral("fr"),
+                                 QStringLiteral("ja_JP")}) {
+        const DesktopEntry reduced = entry.reducedTo(keys, locale);
+        EXPECT_EQ(reduced.name(locale), entry.name(locale)) << locale.toStdString();
+        EXPECT_EQ(reduced.exec(), entry.exec());
+        EXPECT_EQ(reduced.noDisplay(), entry.noDisplay());
+        EXPECT_EQ(reduced.onlyShowIn(), entry.onlyShowIn());
+        EXPECT_EQ(reduced.isHidden(), entry.isHidden());
+        EXPECT_EQ(reduced.type(), entry.type());
+        EXPECT_FALSE(reduced.hasKey(QStringLiteral("Comment")));
+        EXPECT_FALSE(reduced.hasKey(QStringLiteral("Name[fr]")) && !locale.startsWith(QStringLiteral("fr")));
+        EXPECT_EQ(reduced.groups(), QStringList{DesktopEntry::mainGroup});
+    }
+    EXPECT_EQ(entry.reducedTo(keys, QStringLiteral("de_AT")).name(QStringLiteral("de_AT")), QStringLiteral("Editor AT"));
+}

@@ -236,3 +236,55 @@ TEST_F(RunningApplicationsTest, FindsAlreadyRunningScriptsAtStartWithoutAnnounci
     vantel::test::spinEventLoop(std::chrono::milliseconds(300));
     EXPECT_TRUE(events.isEmpty()) << "a stopped observer posts nothing";
 }
+
+// Without polling: a launch this program makes, a process's end and a new
+// desktop file are what make the list be taken again.
+TEST_F(RunningApplicationsTest, FollowsLaunchesEndsAndDesktopFilesWithoutPolling)
+{
+    RunningApplications::Options eventsOnly{QStringList{apps}, std::chrono::milliseconds(0), false};
+    RunningApplications running(eventsOnly);
+    running.start();
+    const QString entry = apps + QStringLiteral("/sleeper.desktop");
+
+    // A process started by someone else is not looked for...
+    QProcess* process = launch(sleeper, {QStringLiteral("30")});
+    vantel::test::spinEventLoop(std::chrono::milliseconds(400));
+    EXPECT_TRUE(events.isEmpty()) << events.join(u',').toStdString();
+    // ...until a launch of ours says the processes changed.
+    RunningApplications::applicationLaunched();
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return !events.isEmpty(); }));
+    EXPECT_EQ(events, QStringList{QStringLiteral("launch ") + entry});
+
+    // Its end is seen through the process itself.
+    process->kill();
+    process->waitForFinished();
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return events.size() == 2; }));
+    EXPECT_EQ(events.last(), QStringLiteral("terminate ") + entry);
+
+    // A process that no entry names is found once its desktop file appears.
+    const QString other = dir + QStringLiteral("/vantel-other");
+    ASSERT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), other));
+    QFile(other).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    launch(other, {QStringLiteral("30")});
+    RunningApplications::applicationLaunched();
+    vantel::test::spinEventLoop(std::chrono::milliseconds(400));
+    EXPECT_EQ(events.size(), 2);
+    writeFile(apps + QStringLiteral("/other.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Other\nExec=" + other.toUtf8() + "\n");
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return events.size() == 3; }));
+    EXPECT_EQ(events.last(), QStringLiteral("launch ") + apps + QStringLiteral("/other.desktop"));
+    EXPECT_FALSE(offMainThread);
+}
+
+// Started in the background, the first list comes later and is announced.
+TEST_F(RunningApplicationsTest, AnnouncesTheFirstListWhenStartedInTheBackground)
+{
+    launch(sleeper, {QStringLiteral("30")});
+    vantel::test::spinEventLoop(std::chrono::milliseconds(100));
+    RunningApplications running({QStringList{apps}, std::chrono::milliseconds(0), false});
+    running.startInBackground();
+    EXPECT_TRUE(running.isStarted());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return !events.isEmpty(); }));
+    EXPECT_EQ(events, QStringList{QStringLiteral("launch ") + apps + QStringLiteral("/sleeper.desktop")});
+    EXPECT_EQ(running.regularApplicationPaths(), QStringList{apps + QStringLiteral("/sleeper.desktop")});
+}

@@ -1,4 +1,5 @@
 #include "platform/WindowList.h"
+#include "platform/WindowListWatcher.h"
 
 #include "PrivateXServer.h"
 #include "ScopedEnvironment.h"
@@ -86,4 +87,45 @@ TEST(WindowListTest, ReadsTheClientListOfAnXServer)
     EXPECT_FALSE(found[2].normal) << "skip-taskbar windows do not count";
 
     xcb_disconnect(c);
+}
+
+// The watcher wakes for a change of the client list only, not for the other
+// properties a window manager keeps on the root window.
+TEST(WindowListTest, WatcherSeesTheClientListChange)
+{
+    const vantel::test::PrivateXServer server;
+    if (server.name().isEmpty())
+        GTEST_SKIP() << "no Xvfb";
+    const QByteArray name = server.name();
+    const vantel::test::ScopedEnvironment display("DISPLAY", name);
+
+    int changes = 0;
+    WindowListWatcher watcher([&changes] { ++changes; });
+    ASSERT_TRUE(watcher.isWatching());
+
+    xcb_connection_t* c = xcb_connect(name.constData(), nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(c));
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_window_t active = 0;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, screen->root, internAtom(c, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW,
+                        32, 1, &active);
+    xcb_flush(c);
+    vantel::test::spinEventLoop(std::chrono::milliseconds(200));
+    EXPECT_EQ(changes, 0);
+
+    const xcb_window_t window = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen->root_visual, 0, nullptr);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, screen->root, internAtom(c, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 32,
+                        1, &window);
+    xcb_flush(c);
+    EXPECT_TRUE(vantel::test::waitUntil([&] { return changes > 0; }));
+    xcb_disconnect(c);
+}
+
+TEST(WindowListTest, WatcherWatchesNothingWithoutADisplay)
+{
+    const vantel::test::ScopedEnvironment display("DISPLAY", QByteArray());
+    WindowListWatcher watcher([] {});
+    EXPECT_FALSE(watcher.isWatching());
 }
