@@ -1,0 +1,38 @@
+#include "settings/ui/VersionHistoryWindowContent.h"
+
+#include "markdown/view/VersionHistoryViewController.h"
+#include "settings/ui/FloatingPanelView.h"
+
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vantel {
+
+VersionHistoryWindowContent::VersionHistoryWindowContent(QObject* parent)
+    : SettingsViewController(parent)
+{
+    setPreferredContentSize(VersionHistoryViewController::preferredContentSize);
+}
+
+QWidget* VersionHistoryWindowContent::loadView()
+{
+    auto* view = new FloatingPanelView;
+    view->setObjectName(QStringLiteral("VersionHistoryViewController"));
+    view->setWindowTitle(QStringLiteral("What's new?"));
+    auto* layout = new QVBoxLayout(view);
+    layout->setContentsMargins(0, 24, 0, 0);
+    versionHistory_ = new VersionHistoryViewController;
+    layout->addWidget(versionHistory_);
+    view->closeButton()->raise();
+    return view;
+}
+
+void VersionHistoryWindowContent::viewWillAppear()
+{
+    if (versionHistory_)
+        versionHistory_->viewWillAppear();
+    if (QWidget* window = view()->window(); window && window != view())
+        window->setWindowTitle(QStringLiteral("What's new?"));
+}
+
+} // namespace vantel
