@@ -14,6 +14,8 @@ ConfigViewControllerAdvanced::ConfigViewControllerAdvanced(Configuration& config
     : SettingsViewController(parent)
     , config_(config)
 {
+    // Known before the view appears: the window is sized from it.
+    setPreferredContentSize(preferredSize);
 }
 
 QWidget* ConfigViewControllerAdvanced::loadView()

@@ -52,6 +52,8 @@ ConfigViewControllerAppearance::ConfigViewControllerAppearance(SettingsServices 
     : SettingsViewController(parent)
     , services_(services)
 {
+    // Known before the view appears: the window is sized from it.
+    setPreferredContentSize(preferredSize);
 }
 
 bool ConfigViewControllerAppearance::shortcutsAvailable()

@@ -33,6 +33,8 @@ ConfigViewControllerGeneral::ConfigViewControllerGeneral(SettingsServices servic
     : SettingsViewController(parent)
     , services_(services)
 {
+    // Known before the view appears: the window is sized from it.
+    setPreferredContentSize(preferredSize);
 }
 
 QWidget* ConfigViewControllerGeneral::loadView()

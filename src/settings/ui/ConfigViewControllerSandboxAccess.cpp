@@ -96,6 +96,8 @@ ConfigViewControllerSandboxAccess::ConfigViewControllerSandboxAccess(std::shared
     , store_(std::move(store))
     , model_(new SandboxAccessModel(this))
 {
+    // Known before the view appears: the window is sized from it.
+    setPreferredContentSize(preferredSize);
 }
 
 ConfigViewControllerSandboxAccess::~ConfigViewControllerSandboxAccess() = default;

@@ -163,6 +163,8 @@ ConfigViewControllerSearchScope::ConfigViewControllerSearchScope(Configuration& 
     , access_(access)
     , model_(new SearchScopeModel(this))
 {
+    // Known before the view appears: the window is sized from it.
+    setPreferredContentSize(preferredSize);
 }
 
 ConfigViewControllerSearchScope::~ConfigViewControllerSearchScope() = default;

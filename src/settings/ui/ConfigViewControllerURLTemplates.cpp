@@ -166,6 +166,8 @@ ConfigViewControllerURLTemplates::ConfigViewControllerURLTemplates(URLManager& u
     : SettingsViewController(parent)
     , urls_(urls)
 {
+    // Known before the view appears: the window is sized from it.
+    setPreferredContentSize(preferredSize);
 }
 
 QWidget* ConfigViewControllerURLTemplates::loadView()
