@@ -133,7 +133,7 @@ QWidget* ConfigViewControllerAppearance::loadView()
     // The preview: one row of the entry list on its coloured background.
     mainViewPreviewBackground_ = new DrawnMainViewBackground;
     mainViewPreviewBackground_->setObjectName(QStringLiteral("mainViewPreviewBackground"));
-    mainViewPreviewBackground_->setFixedSize(320, 56);
+    mainViewPreviewBackground_->setFixedSize(420, 56);
     auto* row = new QHBoxLayout(mainViewPreviewBackground_);
     row->setContentsMargins(10, 4, 10, 4);
     mainViewPreviewIcon_ = new QLabel;
@@ -146,7 +146,7 @@ QWidget* ConfigViewControllerAppearance::loadView()
     texts->setSpacing(0);
     mainViewPreviewAppName_ = new QLabel(QStringLiteral("Text Editor"));
     mainViewPreviewAppName_->setObjectName(QStringLiteral("mainViewPreviewAppName"));
-    mainViewPreviewPath_ = new QLabel(QStringLiteral("/usr/share/applications/texteditor.desktop"));
+    mainViewPreviewPath_ = new QLabel(QStringLiteral("/usr/share/applications/editor.desktop"));
     mainViewPreviewPath_->setObjectName(QStringLiteral("mainViewPreviewPath"));
     QFont small = mainViewPreviewPath_->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);

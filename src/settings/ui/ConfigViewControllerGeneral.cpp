@@ -75,7 +75,9 @@ QWidget* ConfigViewControllerGeneral::loadView()
     buttonSelectAlternateBrowser_->setObjectName(QStringLiteral("buttonSelectAlternateBrowser"));
     browserRow->addWidget(textfieldAlternateBrowser_);
     browserRow->addWidget(buttonSelectAlternateBrowser_);
-    form->addRow(QStringLiteral("Open f&olders with:"), browserRow);
+    auto* browserLabel = new QLabel(QStringLiteral("Open f&olders with:"));
+    browserLabel->setBuddy(textfieldAlternateBrowser_);
+    form->addRow(browserLabel, browserRow);
 
     auto* search = new QVBoxLayout;
     search->setSpacing(6);

@@ -108,6 +108,8 @@ QWidget* ConfigViewControllerVersionedBackup::loadView()
                                                                           QHeaderView::ResizeToContents);
     tableViewVersionedBackups_->horizontalHeader()->setStretchLastSection(true);
     tableViewVersionedBackups_->setAlternatingRowColors(true);
+    tableViewVersionedBackups_->setWordWrap(false);
+    tableViewVersionedBackups_->setTextElideMode(Qt::ElideMiddle);
 
     btnCreateBackupVersion_ = new QPushButton(QStringLiteral("&Create backup"));
     btnCreateBackupVersion_->setObjectName(QStringLiteral("btnCreateBackupVersion"));

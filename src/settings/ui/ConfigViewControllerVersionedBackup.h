@@ -57,7 +57,7 @@ class ConfigViewControllerVersionedBackup : public SettingsViewController {
 
 public:
     static inline const QString storyboard = QStringLiteral("DialogVersionedBackup");
-    static constexpr QSize preferredSize{800, 450};
+    static constexpr QSize preferredSize{980, 450};
 
     // Over the shared export manager; restoring closes every window through
     // the window manager.
