@@ -3,6 +3,8 @@
 #include "platform/ui/Compositing.h"
 #include "platform/ui/ViewControllerBase.h"
 
+#include <QKeySequence>
+#include <QShortcut>
 #include <QVariant>
 
 namespace vantel {
@@ -29,6 +31,9 @@ SettingsWindowController::SettingsWindowController(std::shared_ptr<ViewControlle
         if (translucent_)
             window_->setAttribute(Qt::WA_TranslucentBackground);
     }
+    // The desktop's Close key (Ctrl+W) closes the window, like its button.
+    auto* closeKey = new QShortcut(QKeySequence::Close, window_.get());
+    connect(closeKey, &QShortcut::activated, this, [this] { close(); });
     // A modal run of this window ends with it.
     connect(window_.get(), &platform::WindowHost::windowWillClose, this, [this] {
         if (window_->isRunningModal())

@@ -31,6 +31,12 @@ void VersionHistoryWindowContent::viewWillAppear()
 {
     if (versionHistory_)
         versionHistory_->viewWillAppear();
+}
+
+void VersionHistoryWindowContent::viewDidAppear()
+{
+    // The history view hides the title when it shows; the window list and
+    // the task bar still name the window.
     if (QWidget* window = view()->window(); window && window != view())
         window->setWindowTitle(QStringLiteral("What's new?"));
 }

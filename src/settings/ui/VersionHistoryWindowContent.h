@@ -22,6 +22,7 @@ public:
 protected:
     QWidget* loadView() override;
     void viewWillAppear() override;
+    void viewDidAppear() override;
 
 private:
     QPointer<VersionHistoryViewController> versionHistory_;
