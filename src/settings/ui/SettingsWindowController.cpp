@@ -3,7 +3,10 @@
 #include "platform/ui/Compositing.h"
 #include "platform/ui/ViewControllerBase.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QKeySequence>
+#include <QScreen>
 #include <QShortcut>
 #include <QVariant>
 
@@ -65,6 +68,18 @@ void SettingsWindowController::setContentViewController(std::shared_ptr<ViewCont
 
 void SettingsWindowController::showWindow(bool runModal)
 {
+    // First shown in the middle of the screen that holds the pointer; later
+    // where the user left it.
+    if (!window_->isShown()) {
+        QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect frame(QPoint(), window_->size());
+            frame.moveCenter(screen->availableGeometry().center());
+            window_->move(frame.topLeft());
+        }
+    }
     if (runModal)
         window_->runModal();
     else
