@@ -12,6 +12,7 @@
 #include "shell/ui/FirstRunInterface.h"
 #include "shell/ui/ShellWindowing.h"
 #include "shell/ui/StatusItem.h"
+#include "settings/ui/SettingsWindows.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,6 +58,7 @@ int main(int argc, char* argv[])
     // launch may open.
     vantel::ShellWindowing::install();
     vantel::registerFirstRunInterface();
+    vantel::registerSettingsWindows();
     // What the core asks of the desktop: opening entries, alerts and panels,
     // the address prompt of URL templates, the first run's preset tags.
     vantel::AccessExecutionServices::install();

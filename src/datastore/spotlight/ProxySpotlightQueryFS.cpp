@@ -52,10 +52,14 @@ ProxySpotlightQueryFS::ProxySpotlightQueryFS(DataStorage& store)
                 schedulePendingRetry(std::chrono::milliseconds(0));
         },
         &store_);
+    // A folder the user adds is searched from then on, without a restart.
+    scopeObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
+        QStringLiteral("customSpotlightSearchScopeChanged"), [this](const platform::Notification&) { searchScopesChanged(); });
 }
 
 ProxySpotlightQueryFS::~ProxySpotlightQueryFS()
 {
+    scopeObserver_.reset();
     rebuildObserver_.reset();
     if (pendingRetryTimer_)
         pendingRetryTimer_->invalidate();
@@ -105,6 +109,35 @@ void ProxySpotlightQueryFS::initialize()
     spotlightQueryCompleteSubscriber_ = spotlightQuery_->spotlightResultsComplete().subscribe(
         [this](const FSResultArray::Ptr& results) { storeCompleteResults(results); });
     initialized_.store(true);
+}
+
+void ProxySpotlightQueryFS::searchScopesChanged()
+{
+    if (!initialized_.load()) {
+        // Not yet enabled: initialize reads the scopes. Enabled without any
+        // scope, nothing was set up: the first scope sets it up now.
+        if (!enabled_.load())
+            return;
+        initialize();
+        if (initialized_.load())
+            spotlightQuery_->runQuery();
+        return;
+    }
+    const Configuration& config = AppDelegate::shared().config();
+    QStringList scopes = config.spotlightDefaultSearchScope() + config.customSpotlightSearchScope();
+    scopes.removeDuplicates();
+    {
+        std::lock_guard lock(mutex_);
+        if (scopes == searchScopes_)
+            return;
+        searchScopes_ = scopes;
+    }
+    VLOG(category(), LogType::Info, "Search scopes changed: %{public}@", scopes.join(QStringLiteral(", ")));
+    spotlightQuery_->setSearchScopes(scopes);
+    // Applying stops the query; a running one starts again over the new list.
+    spotlightQuery_->applySearchScopes();
+    if (enabled_.load())
+        spotlightQuery_->runQuery();
 }
 
 void ProxySpotlightQueryFS::setEnabled(bool enabled)

@@ -55,6 +55,9 @@ public:
 
     // The scopes collected by initialize().
     QStringList searchScopes() const;
+    // Collects the scopes anew after "customSpotlightSearchScopeChanged" and,
+    // when they differ, searches them, restarting a running query.
+    void searchScopesChanged();
     // The paths of the last complete list, sorted.
     QStringList spotlightResultComplete() const;
 
@@ -94,6 +97,7 @@ private:
     std::shared_ptr<platform::Timer> pendingRetryTimer_;
     std::chrono::milliseconds pendingRetryInterval_{500};
     platform::ObserverToken rebuildObserver_;
+    platform::ObserverToken scopeObserver_;
 };
 
 } // namespace vantel

@@ -2,6 +2,9 @@
 
 #include "markdown/view/CustomMarkdownTextView.h"
 
+#include "platform/ui/Compositing.h"
+
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QVBoxLayout>
@@ -37,21 +40,26 @@ void VersionHistoryViewController::viewDidLoad()
 
 void VersionHistoryViewController::viewWillAppear()
 {
-    if (QWidget* host = window(); host && host->isWindow()) {
+    // The window colour before the host's is cleared.
+    const QColor window = QApplication::palette().color(QPalette::Active, QPalette::Window);
+    if (QWidget* host = this->window(); host && host->isWindow()) {
         // No title, a clear background the sidebar-like panel shows through,
-        // and the window moves when its background is dragged.
+        // and the window moves when its background is dragged. Without a
+        // compositor a clear background is black: the window stays opaque.
         host->setWindowTitle(QString());
-        host->setAttribute(Qt::WA_TranslucentBackground);
-        QPalette clear = host->palette();
-        clear.setColor(QPalette::Window, Qt::transparent);
-        host->setPalette(clear);
+        if (platform::desktopComposites()) {
+            host->setAttribute(Qt::WA_TranslucentBackground);
+            QPalette clear = host->palette();
+            clear.setColor(QPalette::Window, Qt::transparent);
+            host->setPalette(clear);
+        }
         host->resize(preferredContentSize);
     }
     if (m_visualEffectView) {
         m_visualEffectView->setEnabled(true);
         m_visualEffectView->setVisible(true);
         QPalette sidebar = m_visualEffectView->palette();
-        QColor tint = palette().color(QPalette::Active, QPalette::Window);
+        QColor tint = window;
         tint.setAlpha(235);
         sidebar.setColor(QPalette::Window, tint);
         m_visualEffectView->setPalette(sidebar);

@@ -1,0 +1,49 @@
+#include "settings/ui/SettingsWindows.h"
+
+#include "platform/ui/UiCatalog.h"
+#include "settings/ui/ConfigTabViewController_Settings.h"
+#include "settings/ui/ConfigViewControllerHotkeyOverview.h"
+#include "settings/ui/ConfigViewControllerInfo.h"
+#include "settings/ui/ConfigViewControllerVersionedBackup.h"
+#include "settings/ui/SettingsWindowController.h"
+#include "settings/ui/VersionHistoryWindowContent.h"
+#include "shell/VantelWindowEnum.h"
+
+namespace vantel {
+
+namespace {
+
+using Kind = VantelWindowEnum::Kind;
+using Frame = SettingsWindowController::Frame;
+
+template <class Content>
+void registerWindow(Kind kind, const QString& title, Frame frame)
+{
+    platform::UiCatalog& catalog = platform::UiCatalog::main();
+    const QString file = VantelWindowEnum::getStoryBoardAsString(kind);
+    const QString contentIdentifier = VantelWindowEnum::getViewControllerIdentifier(kind);
+    catalog.registerFactory(file, contentIdentifier, [] { return std::make_shared<Content>(); });
+    catalog.registerFactory(file, VantelWindowEnum::getWindowControllerIdentifier(kind), [file, contentIdentifier, title,
+                                                                                          frame] {
+        std::shared_ptr<ViewController> content
+            = platform::UiCatalog::main().instantiateAs<ViewController>(file, contentIdentifier);
+        if (!content)
+            return std::shared_ptr<SettingsWindowController>();
+        return std::make_shared<SettingsWindowController>(std::move(content), title, frame);
+    });
+}
+
+} // namespace
+
+void registerSettingsWindows()
+{
+    registerWindow<ConfigTabViewController_Settings>(Kind::settings, QStringLiteral("Preferences"), Frame::titled);
+    registerWindow<ConfigViewControllerVersionedBackup>(Kind::versionedBackup,
+                                                        QStringLiteral("Save configuration (versioned)"), Frame::titled);
+    registerWindow<ConfigViewControllerInfo>(Kind::info, QStringLiteral("About Vantel"), Frame::frameless);
+    registerWindow<ConfigViewControllerHotkeyOverview>(Kind::hotkeyOverview,
+                                                       QStringLiteral("Overview of keyboard shortcuts"), Frame::frameless);
+    registerWindow<VersionHistoryWindowContent>(Kind::versionHistory, QStringLiteral("What's new?"), Frame::frameless);
+}
+
+} // namespace vantel

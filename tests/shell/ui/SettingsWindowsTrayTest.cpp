@@ -1,0 +1,315 @@
+// The configuration windows of the built program, on a desktop with a tray
+// and a window manager, driven from the keyboard the way a person would.
+#include "VantelProcess.h"
+
+#include "platform/UserDefaults.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <csignal>
+
+namespace vantel {
+namespace {
+
+// A title as an anchored POSIX pattern (xdotool's); only the pattern's own
+// special characters are escaped.
+QString titlePattern(const QString& title)
+{
+    QString pattern;
+    for (const QChar c : title) {
+        if (QStringLiteral(".^$*+?()[]{}|\\").contains(c))
+            pattern += QLatin1Char('\\');
+        pattern += c;
+    }
+    return QLatin1Char('^') + pattern + QLatin1Char('$');
+}
+
+bool writeFile(const QString& path, const QByteArray& contents)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size();
+}
+
+// The desktop: Xvfb with trayer (TrayDesktop) and openbox, and Vantel on it.
+struct SettingsDesktop {
+    test::TrayDesktop desktop;
+    QProcess openbox;
+    QString home;
+    QString extraApps;
+    std::unique_ptr<test::VantelProcess> vantel;
+
+    ~SettingsDesktop()
+    {
+        if (openbox.state() != QProcess::NotRunning) {
+            openbox.terminate();
+            openbox.waitForFinished(3000);
+        }
+    }
+
+    void prepare()
+    {
+        QString why;
+        ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty()) << "openbox is not installed";
+        ASSERT_TRUE(desktop.start(&why)) << why.toStdString();
+        openbox.setProcessEnvironment(desktop.environment());
+        openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        ASSERT_TRUE(openbox.waitForStarted(5000));
+        QThread::msleep(500);
+
+        home = test::makeTempDir(QStringLiteral("settings-home"));
+        test::VantelProcess::prepareHome(home);
+        // One application in the default folder, one in a folder the
+        // settings add.
+        const QString applications = home + QStringLiteral("/system-data/applications");
+        QDir().mkpath(applications);
+        ASSERT_TRUE(writeFile(applications + QStringLiteral("/harbour-clock.desktop"),
+                              "[Desktop Entry]\nType=Application\nName=Harbour Clock\nExec=/bin/true\n"));
+        extraApps = home + QStringLiteral("/more-apps");
+        QDir().mkpath(extraApps);
+        ASSERT_TRUE(writeFile(extraApps + QStringLiteral("/driftwood-compass.desktop"),
+                              "[Desktop Entry]\nType=Application\nName=Driftwood Compass\nExec=/bin/true\n"));
+        platform::UserDefaults defaults(settingsPath());
+        defaults.setBool(true, QStringLiteral("launchedBefore"));
+        defaults.synchronize();
+    }
+
+    void start()
+    {
+        vantel = std::make_unique<test::VantelProcess>(home);
+        desktop.attach(*vantel, home);
+        vantel->start();
+        ASSERT_TRUE(vantel->waitForOutput("<- applicationDidFinishLaunching")) << log();
+        QThread::msleep(500);
+    }
+
+    void stop()
+    {
+        vantel->signal(SIGTERM);
+        ASSERT_TRUE(vantel->waitForFinished()) << log();
+        EXPECT_EQ(vantel->process().exitCode(), 0);
+    }
+
+    QString settingsPath() const { return home + QStringLiteral("/config/Vantel/net.tarnwick.vantel.plist"); }
+    std::string log() { return vantel->output().toStdString(); }
+
+    // Keys to the window with that title: it gets the input focus and the
+    // pointer first (without a focus owner X sends keys where the pointer is).
+    void keysTo(const QString& title, const QStringList& sequence)
+    {
+        const QByteArray ids = desktop.run(QStringLiteral("xdotool"),
+                                           {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                            titlePattern(title)});
+        const QString id = QString::fromLatin1(ids.split('\n').value(0).trimmed());
+        if (!id.isEmpty()) {
+            if (const auto frame = windowNamed(title))
+                desktop.run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(frame->center().x()),
+                                                        QString::number(frame->bottom() - 4)});
+            desktop.run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
+        }
+        keys(sequence);
+    }
+    void keys(const QStringList& sequence)
+    {
+        QStringList arguments{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("120")};
+        desktop.run(QStringLiteral("xdotool"), arguments + sequence);
+        QThread::msleep(300);
+    }
+    void type(const QString& text)
+    {
+        desktop.run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
+        QThread::msleep(300);
+    }
+
+    std::optional<QRect> trayIcon() const
+    {
+        const QRect tray = desktop.trayFrame();
+        for (const QRect& frame : desktop.visibleWindows(vantel->process().processId())) {
+            if (tray.contains(frame))
+                return frame;
+        }
+        return std::nullopt;
+    }
+
+    // The status menu's item `down` rows from the top (Info is 1).
+    void chooseFromStatusMenu(int down)
+    {
+        const auto icon = trayIcon();
+        ASSERT_TRUE(icon) << log();
+        QThread::msleep(600);
+        desktop.click(icon->center(), 3);
+        ASSERT_TRUE(vantel->waitForOutput("statusBarButtonAction -> right click")) << log();
+        QThread::msleep(400);
+        QStringList sequence;
+        for (int i = 0; i < down; ++i)
+            sequence << QStringLiteral("Down");
+        sequence << QStringLiteral("Return");
+        keys(sequence);
+    }
+
+    // The frame of the visible window with that title.
+    std::optional<QRect> windowNamed(const QString& title) const
+    {
+        const QByteArray ids = desktop.run(QStringLiteral("xdotool"),
+                                           {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                            QStringLiteral("--name"), titlePattern(title)});
+        for (const QByteArray& id : ids.split('\n')) {
+            if (id.trimmed().isEmpty())
+                continue;
+            const QString info = QString::fromUtf8(desktop.run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::fromLatin1(id.trimmed())}));
+            const auto field = [&info](const char* name) {
+                const QRegularExpression expression(QStringLiteral("^\\s*%1:\\s*(-?\\d+)\\s*$").arg(QLatin1String(name)),
+                                                    QRegularExpression::MultilineOption);
+                return expression.match(info).captured(1).toInt();
+            };
+            if (info.contains(QStringLiteral("IsViewable")))
+                return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height"));
+        }
+        return std::nullopt;
+    }
+    std::optional<QRect> waitForWindow(const QString& title)
+    {
+        std::optional<QRect> frame;
+        test::poll([&] { return (frame = windowNamed(title)).has_value(); }, std::chrono::seconds(10));
+        return frame;
+    }
+    bool waitForNoWindow(const QString& title)
+    {
+        return test::poll([&] { return !windowNamed(title).has_value(); }, std::chrono::seconds(10));
+    }
+    bool waitForLog(const QString& pattern)
+    {
+        const QRegularExpression line(pattern);
+        return test::poll([&] { return !vantel->logMessages().filter(line).isEmpty(); }, std::chrono::seconds(15));
+    }
+    QImage iconImage(const QString& name)
+    {
+        const auto icon = trayIcon();
+        if (!icon)
+            return {};
+        return desktop.screenshot(name).copy(*icon);
+    }
+};
+
+TEST(SettingsWindows, PreferencesChangedFromTheTrayTakeEffectAndSurviveARestart)
+{
+    SettingsDesktop fixture;
+    ASSERT_NO_FATAL_FAILURE(fixture.prepare());
+    ASSERT_NO_FATAL_FAILURE(fixture.start());
+
+    // "Preferences..." opens the settings window at its General tab.
+    ASSERT_NO_FATAL_FAILURE(fixture.chooseFromStatusMenu(2));
+    const auto settings = fixture.waitForWindow(QStringLiteral("Preferences"));
+    ASSERT_TRUE(settings) << fixture.log();
+    EXPECT_GE(settings->width(), 800);
+    EXPECT_GE(settings->height(), 600);
+    QThread::msleep(500);
+    fixture.desktop.screenshot(QStringLiteral("settings-general-xvfb.png"));
+
+    // General: the centred style, from the keyboard.
+    const QImage iconBefore = fixture.iconImage(QStringLiteral("settings-tray-before.png"));
+    fixture.keysTo(QStringLiteral("Preferences"), {QStringLiteral("alt+a"), QStringLiteral("Down")});
+    // A window hotkey, recorded.
+    fixture.keysTo(QStringLiteral("Preferences"), {QStringLiteral("alt+h")});
+    fixture.keysTo(QStringLiteral("Preferences"), {QStringLiteral("ctrl+alt+j")});
+    // The second tray icon.
+    fixture.keysTo(QStringLiteral("Preferences"), {QStringLiteral("alt+i"), QStringLiteral("Down")});
+    fixture.desktop.screenshot(QStringLiteral("settings-general-changed-xvfb.png"));
+    // Appearance: the Files category off.
+    fixture.keysTo(QStringLiteral("Preferences"), {QStringLiteral("alt+p")});
+    fixture.keysTo(QStringLiteral("Preferences"), {QStringLiteral("alt+f")});
+    fixture.desktop.screenshot(QStringLiteral("settings-appearance-xvfb.png"));
+
+    // Closing saves at once.
+    fixture.keysTo(QStringLiteral("Preferences"), {QStringLiteral("ctrl+w")});
+    ASSERT_TRUE(fixture.waitForNoWindow(QStringLiteral("Preferences"))) << fixture.log();
+    {
+        platform::UserDefaults defaults(fixture.settingsPath());
+        EXPECT_EQ(defaults.integerForKey(QStringLiteral("windowViewStyle")), 1);
+        EXPECT_EQ(defaults.stringForKey(QStringLiteral("menubarIcon")).value_or(QString()), QStringLiteral("statusbar-2"));
+        EXPECT_FALSE(defaults.boolForKey(QStringLiteral("sidebarCategoriesShowFiles"), true));
+        EXPECT_TRUE(defaults.dataForKey(QStringLiteral("globalKeyCombo")).has_value());
+    }
+    // The tray shows the other icon.
+    QThread::msleep(500);
+    EXPECT_NE(iconBefore, fixture.iconImage(QStringLiteral("settings-tray-after.png")));
+
+    // The recorded hotkey shows the main view, centred on the screen.
+    fixture.keys({QStringLiteral("ctrl+alt+j")});
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^-> showMainWindowAsWindow$"))) << fixture.log();
+    QThread::msleep(800);
+    fixture.desktop.screenshot(QStringLiteral("settings-main-centred-xvfb.png"));
+    bool centred = false;
+    for (const QRect& frame : fixture.desktop.visibleWindows(fixture.vantel->process().processId())) {
+        if (frame.width() >= 550 && qAbs(frame.center().x() - 640) <= 2 && qAbs(frame.center().y() - 400) <= 2)
+            centred = true;
+    }
+    EXPECT_TRUE(centred) << fixture.log();
+    fixture.keys({QStringLiteral("Escape")});
+
+    // And survives the end of the program.
+    ASSERT_NO_FATAL_FAILURE(fixture.stop());
+    {
+        platform::UserDefaults defaults(fixture.settingsPath());
+        EXPECT_EQ(defaults.integerForKey(QStringLiteral("windowViewStyle")), 1);
+    }
+}
+
+TEST(SettingsWindows, BackupsInfoWhatsNewAndTheOverviewOpenFromTheTray)
+{
+    SettingsDesktop fixture;
+    ASSERT_NO_FATAL_FAILURE(fixture.prepare());
+    ASSERT_NO_FATAL_FAILURE(fixture.start());
+    const QString backups = fixture.home + QStringLiteral("/data/Vantel/Backup");
+    const auto backupCount = [&] {
+        return QDir(backups).entryList({QStringLiteral("*.Vantel_ExportData")}, QDir::Files).size();
+    };
+
+    // "Save configuration (versioned)...": create one, then restore it.
+    ASSERT_NO_FATAL_FAILURE(fixture.chooseFromStatusMenu(6));
+    ASSERT_TRUE(fixture.waitForWindow(QStringLiteral("Save configuration (versioned)"))) << fixture.log();
+    const qsizetype before = backupCount();
+    fixture.keysTo(QStringLiteral("Save configuration (versioned)"), {QStringLiteral("alt+c")});
+    EXPECT_TRUE(test::poll([&] { return backupCount() == before + 1; })) << fixture.log();
+    QThread::msleep(300);
+    fixture.desktop.screenshot(QStringLiteral("backup-window-xvfb.png"));
+    // The list has the focus: the first row, then restore and confirm.
+    fixture.keysTo(QStringLiteral("Save configuration (versioned)"),
+                   {QStringLiteral("Tab"), QStringLiteral("shift+Tab"), QStringLiteral("Home"), QStringLiteral("space")});
+    fixture.keysTo(QStringLiteral("Save configuration (versioned)"), {QStringLiteral("alt+r")});
+    QThread::msleep(800);
+    fixture.desktop.screenshot(QStringLiteral("backup-restore-question-xvfb.png"));
+    // The warning's "OK" (the second button).
+    fixture.keys({QStringLiteral("Tab"), QStringLiteral("space")});
+    EXPECT_TRUE(fixture.waitForNoWindow(QStringLiteral("Save configuration (versioned)"))) << fixture.log();
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^Loading Importfile$"))) << fixture.log();
+
+    // "About Vantel...", "Overview of keyboard shortcuts" and "What's new?".
+    const std::pair<int, QString> windows[] = {{1, QStringLiteral("About Vantel")},
+                                               {9, QStringLiteral("Overview of keyboard shortcuts")},
+                                               {12, QStringLiteral("What's new?")}};
+    for (const auto& [down, title] : windows) {
+        ASSERT_NO_FATAL_FAILURE(fixture.chooseFromStatusMenu(down));
+        const auto frame = fixture.waitForWindow(title);
+        ASSERT_TRUE(frame) << title.toStdString() << "\n" << fixture.log();
+        EXPECT_GE(frame->width(), 500);
+        EXPECT_GE(frame->height(), 380);
+        QThread::msleep(500);
+        QString file = title.toLower().remove(QRegularExpression(QStringLiteral("[^a-z]")));
+        const QImage screen = fixture.desktop.screenshot(QStringLiteral("window-%1-xvfb.png").arg(file));
+        // Drawn: the window's middle is not the black root window.
+        EXPECT_NE(qGray(screen.pixel(frame->center())), 0) << title.toStdString();
+        fixture.keysTo(title, {QStringLiteral("Escape")});
+        EXPECT_TRUE(fixture.waitForNoWindow(title)) << title.toStdString();
+    }
+    ASSERT_NO_FATAL_FAILURE(fixture.stop());
+}
+
+} // namespace
+} // namespace vantel
