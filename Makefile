@@ -14,7 +14,8 @@ PACKAGES := cmake ninja-build g++ make pkg-config python3 \
 	libglib2.0-dev libxkbcommon-dev libxkbcommon-x11-dev \
 	libx11-dev libxcb1-dev libxcb-xkb-dev xvfb \
 	libxtst-dev x11-xkb-utils xkb-data \
-	breeze-icon-theme libqt6svg6 libpoppler-qt6-dev
+	breeze-icon-theme libqt6svg6 libpoppler-qt6-dev \
+	trayer openbox xdotool x11-utils imagemagick dbus-daemon desktop-file-utils
 
 # Fuzzing: clang's libFuzzer with its runtime, only for `make fuzz`.
 FUZZ_BUILD_DIR ?= build-fuzz

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include <grp.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -190,10 +191,10 @@ TEST(UserDefaultsTest, ADamagedFileIsKeptAsideAndTheStoreStartsEmpty)
     Log::setDebugLogging(logging);
 }
 
-TEST(UserDefaultsTest, AFileThatCannotBeOpenedIsAlsoKeptAside)
+// Permissions do not stop root: under root the parent runs this as "nobody".
+TEST(DISABLED_UserDefaultsAsUser, AFileThatCannotBeOpenedIsAlsoKeptAside)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root";
+    ASSERT_NE(::geteuid(), 0u) << "run by UserDefaultsTest.AFileThatCannotBeOpenedIsAlsoKeptAside";
     const QString path = freshPath(QStringLiteral("unreadable"));
     writeFile(path, PropertyList::serialize(QVariantMap{{QStringLiteral("k"), qint64(1)}}));
     QFile::setPermissions(path, QFileDevice::WriteOwner);
@@ -203,6 +204,26 @@ TEST(UserDefaultsTest, AFileThatCannotBeOpenedIsAlsoKeptAside)
     ASSERT_TRUE(defaults.synchronize());
     // The unreadable file was not overwritten by the save.
     EXPECT_EQ(QFileInfo(path).dir().entryList({QStringLiteral("settings.plist.damaged-*")}, QDir::Files).size(), 1);
+}
+
+TEST(UserDefaultsTest, AFileThatCannotBeOpenedIsAlsoKeptAside)
+{
+    QProcess child;
+    if (::geteuid() == 0) {
+        child.setChildProcessModifier([] {
+            const gid_t nogroup = 65534;
+            if (::setgroups(1, &nogroup) != 0 || ::setgid(nogroup) != 0 || ::setuid(65534) != 0)
+                ::_exit(97);
+        });
+    }
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_also_run_disabled_tests"),
+                 QStringLiteral("--gtest_filter=DISABLED_UserDefaultsAsUser.AFileThatCannotBeOpenedIsAlsoKeptAside")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QByteArray output = child.readAllStandardOutput() + child.readAllStandardError();
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
 
 TEST(UserDefaultsTest, TemporaryFilesOfAnUnfinishedSaveAreRemovedAtStart)
@@ -241,11 +262,10 @@ TEST(UserDefaultsTest, AFailedWriteReportsFalseAndLeavesThePreviousFile)
 
 // Run as a child by the test below: writes a large setting and is killed by
 // the file-size limit in the middle of the write.
-TEST(UserDefaultsTest, ChildWriter)
+TEST(DISABLED_UserDefaultsChild, Writer)
 {
     const QByteArray path = qgetenv(childPathVariable);
-    if (path.isEmpty())
-        GTEST_SKIP() << "only run as a child process";
+    ASSERT_FALSE(path.isEmpty()) << "run by UserDefaultsTest.AWriteKilledHalfwayLeavesThePreviousFileWhole";
     UserDefaults defaults(QString::fromUtf8(path));
     defaults.setData(QByteArray(1 << 20, 'x'), QStringLiteral("big"));
     defaults.setString(QStringLiteral("new"), QStringLiteral("key"));
@@ -273,7 +293,8 @@ TEST(UserDefaultsTest, AWriteKilledHalfwayLeavesThePreviousFileWhole)
         ::setrlimit(RLIMIT_FSIZE, &limit);
     });
     child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=UserDefaultsTest.ChildWriter")});
+                {QStringLiteral("--gtest_also_run_disabled_tests"),
+                 QStringLiteral("--gtest_filter=DISABLED_UserDefaultsChild.Writer")});
     ASSERT_TRUE(child.waitForFinished(60000));
     EXPECT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAllStandardOutput().toStdString();
 
