@@ -58,7 +58,8 @@ TEST_F(ConfigTest, CsvFieldsThatASpreadsheetWouldRunStayText)
     auto carriage = TableViewItem::initForURL(QStringLiteral("https://example.org/c"), QStringLiteral("\r=1"),
                                               QStringLiteral("plain - with = inside"), ListviewItemSource::other);
     const QString path = dir + QStringLiteral("/hostile.csv");
-    ASSERT_TRUE(manager.exportData().writeCSV(path, SynchronizedArray<TableViewItemPtr>::create({hostile, more, carriage})));
+    ASSERT_TRUE(
+        manager.exportData().writeCSV(path, SynchronizedArray<TableViewItemPtr>::create({hostile, more, carriage})));
 
     const QString rows = runPython(QStringLiteral(R"(
 import csv, json, sys
