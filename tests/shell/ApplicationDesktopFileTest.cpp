@@ -70,7 +70,7 @@ TEST(ApplicationDesktopFile, ExecStartsTheProgramWhateverItsPathHolds)
         const auto arguments = entry->execArguments();
         ASSERT_TRUE(arguments) << readAll(path).toStdString();
         ASSERT_EQ(arguments->size(), 2) << readAll(path).toStdString();
-        EXPECT_EQ(arguments->at(0).replace(QStringLiteral("%%"), QStringLiteral("%")), program);
+        EXPECT_EQ(QString(arguments->at(0)).replace(QStringLiteral("%%"), QStringLiteral("%")), program);
         EXPECT_EQ(arguments->at(1), QStringLiteral("%F"));
     }
 }
