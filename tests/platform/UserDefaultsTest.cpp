@@ -18,6 +18,7 @@
 #include <vector>
 
 #include <grp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -214,6 +215,8 @@ TEST(UserDefaultsTest, AFileThatCannotBeOpenedIsAlsoKeptAside)
             const gid_t nogroup = 65534;
             if (::setgroups(1, &nogroup) != 0 || ::setgid(nogroup) != 0 || ::setuid(65534) != 0)
                 ::_exit(97);
+            // A change of user clears it; the leak checker needs it.
+            ::prctl(PR_SET_DUMPABLE, 1);
         });
     }
     child.start(QCoreApplication::applicationFilePath(),
