@@ -15,7 +15,7 @@ PACKAGES := cmake ninja-build g++ make pkg-config python3 \
 	libx11-dev libxcb1-dev libxcb-xkb-dev xvfb \
 	libxtst-dev x11-xkb-utils xkb-data \
 	breeze-icon-theme adwaita-icon-theme libqt6svg6 libpoppler-qt6-dev \
-	openbox trayer xdotool x11-utils imagemagick strace
+	openbox trayer xdotool x11-utils imagemagick strace dbus-daemon desktop-file-utils libglib2.0-bin
 
 # Fuzzing: clang's libFuzzer with its runtime, only for `make fuzz`.
 FUZZ_BUILD_DIR ?= build-fuzz

@@ -57,8 +57,13 @@ bool mayWrite(const QString& path)
     return granted;
 }
 
+// Names come from desktop files and file names: a field that a spreadsheet
+// would read as a formula gets a leading apostrophe, so it stays text.
 QString csvField(QString text)
 {
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+        text.prepend(QLatin1Char('\''));
     text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + text + QLatin1Char('"');
 }

@@ -451,6 +451,33 @@ QString DesktopEntry::desktopId(const QString& filePath, const QString& applicat
     return relative;
 }
 
+std::optional<QString> DesktopEntry::quotedExecArgument(const QString& argument)
+{
+    for (QChar c : argument) {
+        if ((c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7f)
+            return std::nullopt;
+    }
+    static const QString reserved = QStringLiteral(" \t\"'\\><~|&;$*?#()`");
+    QString quoted = argument;
+    quoted.replace(u'%', QStringLiteral("%%"));
+    bool needsQuotes = false;
+    for (QChar c : std::as_const(quoted))
+        needsQuotes = needsQuotes || reserved.contains(c);
+    if (needsQuotes) {
+        QString inQuotes = QStringLiteral("\"");
+        for (QChar c : std::as_const(quoted)) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                inQuotes += u'\\';
+            inQuotes += c;
+        }
+        quoted = inQuotes + u'"';
+    }
+    // The key file's own escapes come on top of the quoting.
+    quoted.replace(u'\\', QStringLiteral("\\\\"));
+    quoted.replace(u'\t', QStringLiteral("\\t"));
+    return quoted;
+}
+
 QString DesktopEntry::findExecutable(const QString& program)
 {
     if (program.isEmpty())

@@ -90,6 +90,13 @@ public:
     // "%U", "%%", ...) are left as they stand for the caller to expand.
     // nullopt on a quoting error.
     std::optional<QStringList> execArguments(QString* error = nullptr) const;
+    // The one way Vantel writes an argument into an Exec= value of a file:
+    // quoted and escaped by the desktop entry rules (a percent sign doubled,
+    // reserved characters in double quotes with `"`, `` ` ``, `$` and `\`
+    // escaped), then escaped as a string value. nullopt for text with a
+    // control character other than a tab: a line break would end the key
+    // and start another.
+    static std::optional<QString> quotedExecArgument(const QString& argument);
 
     // The locale that localized keys follow: LC_ALL, LC_MESSAGES, then LANG;
     // empty for "C" and "POSIX".

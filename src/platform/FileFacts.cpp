@@ -1,6 +1,7 @@
 #include "platform/FileFacts.h"
 
 #include "platform/DesktopEntry.h"
+#include "platform/XdgPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QSet>
 
 #include <climits>
+#include <mutex>
 #include <cstdlib>
 
 #include <sys/stat.h>
@@ -70,9 +72,46 @@ bool isRegularFile(const QString& path)
     return info && S_ISREG(info->st_mode);
 }
 
+namespace {
+
+std::mutex trustedFoldersMutex;
+QStringList trustedFolders;
+
+} // namespace
+
+void addTrustedApplicationFolders(const QStringList& folders)
+{
+    std::lock_guard lock(trustedFoldersMutex);
+    for (const QString& folder : folders) {
+        const QString clean = standardized(folder);
+        if (!clean.isEmpty() && clean != u"/" && !trustedFolders.contains(clean))
+            trustedFolders.append(clean);
+    }
+}
+
+bool isTrustedDesktopEntry(const QString& path)
+{
+    const auto info = statOf(path);
+    if (!info || !S_ISREG(info->st_mode))
+        return false;
+    if (info->st_mode & S_IXUSR)
+        return true;
+    const QString clean = standardized(path);
+    for (const QString& folder : XdgPaths::applicationDirs()) {
+        if (clean.startsWith(standardized(folder) + u'/'))
+            return true;
+    }
+    std::lock_guard lock(trustedFoldersMutex);
+    for (const QString& folder : std::as_const(trustedFolders)) {
+        if (clean.startsWith(folder + u'/'))
+            return true;
+    }
+    return false;
+}
+
 bool isApplication(const QString& path)
 {
-    if (!path.endsWith(QStringLiteral(".desktop")) || !isRegularFile(path))
+    if (!path.endsWith(QStringLiteral(".desktop")) || !isTrustedDesktopEntry(path))
         return false;
     const auto entry = DesktopEntry::load(path);
     return entry && entry->isApplication();
@@ -100,7 +139,7 @@ QString displayName(const QString& path)
     const QString clean = standardized(path);
     if (clean == u"/")
         return clean;
-    if (clean.endsWith(QStringLiteral(".desktop")) && isRegularFile(clean)) {
+    if (clean.endsWith(QStringLiteral(".desktop")) && isTrustedDesktopEntry(clean)) {
         if (const auto entry = DesktopEntry::load(clean); entry && entry->isApplication()) {
             const QString name = entry->name();
             if (!name.isEmpty())

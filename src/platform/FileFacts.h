@@ -17,7 +17,15 @@ namespace FileFacts {
 bool isReachable(const QString& path);
 bool isDirectory(const QString& path);
 bool isRegularFile(const QString& path);
-// A desktop-entry file with Type=Application: the "application bundle".
+// A desktop entry that may be launched, as file managers decide it: a regular
+// file in an XDG applications folder (or below one, or below a folder added
+// here), or one that its owner may execute. Any other desktop file (one downloaded, say) is a document.
+bool isTrustedDesktopEntry(const QString& path);
+// Folders the user chose to search for applications count as applications
+// folders too, for the rest of the process.
+void addTrustedApplicationFolders(const QStringList& folders);
+// A trusted desktop-entry file with Type=Application: the "application
+// bundle". Its Name and Icon are shown and its Exec runs.
 bool isApplication(const QString& path);
 // Linux has no packages (folders shown as files).
 bool isPackage(const QString& path);
@@ -29,7 +37,7 @@ bool isReadableAndWritable(const QString& path);
 
 std::optional<QDateTime> modificationDate(const QString& path);
 
-// The localized Name of an application's desktop entry, else the file name;
+// The localized Name of an application's (trusted) desktop entry, else the file name;
 // "/" for the root.
 QString displayName(const QString& path);
 

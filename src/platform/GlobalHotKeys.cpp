@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -56,16 +57,25 @@ class X11HotKeys final : public GlobalHotKeys {
 public:
     explicit X11HotKeys(X11Connection& connection)
         : x11_(connection)
+        , masks_(connection.modifierMasks())
     {
         handlerId_ = x11_.addEventHandler([this](const xcb_generic_event_t* event) { handle(event); });
     }
     ~X11HotKeys() override { x11_.removeEventHandler(handlerId_); }
 
-    bool isSupported() const override { return true; }
-    QString unsupportedReason() const override { return {}; }
+    // A broken connection turns the backend into an unsupported one.
+    bool isSupported() const override { return !x11_.isBroken(); }
+    QString unsupportedReason() const override { return x11_.brokenReason(); }
 
     Result registerHotKey(int macKeyCode, std::uint32_t carbonModifiers) override
     {
+        if (x11_.isBroken()) {
+            if (!loggedBroken_ && Log::debugLogging()) {
+                loggedBroken_ = true;
+                VLOG(hotkeysLog(), LogType::Error, "Global hotkeys are not supported: %{public}@", x11_.brokenReason());
+            }
+            return {Status::unsupported};
+        }
         const auto evdev = KeyCodes::evdevCode(macKeyCode);
         if (!evdev || (carbonModifiers & ~knownCarbonBits) != 0)
             return {Status::invalid};
@@ -75,27 +85,11 @@ public:
             if (grab.keycode == keycode && grab.modifiers == modifiers)
                 return {Status::taken};
 
-        std::vector<std::uint16_t> grabbed;
-        bool refused = false;
-        for (std::uint16_t locks : lockVariants()) {
-            const std::uint16_t state = modifiers | locks;
-            auto cookie = xcb_grab_key_checked(x11_.connection(), 0, x11_.rootWindow(), state, keycode,
-                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-            if (xcb_generic_error_t* error = xcb_request_check(x11_.connection(), cookie)) {
-                refused = true;
-                std::free(error);
-                break;
-            }
-            grabbed.push_back(state);
-        }
-        if (refused) {
-            for (std::uint16_t state : grabbed)
-                xcb_ungrab_key(x11_.connection(), keycode, x11_.rootWindow(), state);
-            x11_.flush();
+        auto grabbed = grab(keycode, modifiers);
+        if (!grabbed)
             return {Status::taken};
-        }
         const std::uint32_t id = nextId_++;
-        grabs_.emplace(id, Grab{keycode, modifiers, std::move(grabbed)});
+        grabs_.emplace(id, Grab{keycode, carbonModifiers, modifiers, std::move(*grabbed)});
         return {Status::registered, id};
     }
 
@@ -104,8 +98,7 @@ public:
         const auto it = grabs_.find(id);
         if (it == grabs_.end())
             return;
-        for (std::uint16_t state : it->second.states)
-            xcb_ungrab_key(x11_.connection(), it->second.keycode, x11_.rootWindow(), state);
+        ungrab(it->second);
         pressedKeys_.erase(it->second.keycode);
         grabs_.erase(it);
         x11_.flush();
@@ -114,9 +107,54 @@ public:
 private:
     struct Grab {
         xcb_keycode_t keycode;
+        std::uint32_t carbonModifiers;
         std::uint16_t modifiers;
         std::vector<std::uint16_t> states;
     };
+
+    // Grabs the key with the modifiers in every lock state; the grabbed
+    // states, or nullopt (nothing kept) when another client holds one.
+    std::optional<std::vector<std::uint16_t>> grab(xcb_keycode_t keycode, std::uint16_t modifiers)
+    {
+        std::vector<std::uint16_t> grabbed;
+        for (std::uint16_t locks : lockVariants()) {
+            const std::uint16_t state = modifiers | locks;
+            auto cookie = xcb_grab_key_checked(x11_.connection(), 0, x11_.rootWindow(), state, keycode,
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+            if (xcb_generic_error_t* error = xcb_request_check(x11_.connection(), cookie)) {
+                std::free(error);
+                for (std::uint16_t done : grabbed)
+                    xcb_ungrab_key(x11_.connection(), keycode, x11_.rootWindow(), done);
+                x11_.flush();
+                return std::nullopt;
+            }
+            grabbed.push_back(state);
+        }
+        return grabbed;
+    }
+
+    void ungrab(const Grab& grab)
+    {
+        for (std::uint16_t state : grab.states)
+            xcb_ungrab_key(x11_.connection(), grab.keycode, x11_.rootWindow(), state);
+    }
+
+    // Alt, Super or a lock key now sit on other modifier bits: the grabs made
+    // with the old masks no longer match what the keyboard sends.
+    void grabAgainWithNewMasks()
+    {
+        for (auto& [id, registered] : grabs_) {
+            ungrab(registered);
+            registered.modifiers = xModifiers(registered.carbonModifiers);
+            auto grabbed = grab(registered.keycode, registered.modifiers);
+            registered.states = grabbed.value_or(std::vector<std::uint16_t>{});
+            if (!grabbed)
+                VLOG(hotkeysLog(), LogType::Error,
+                     "!! Error - hotkey %{public}@ is held by another program after the modifier map changed",
+                     QString::number(id));
+        }
+        x11_.flush();
+    }
 
     std::uint16_t xModifiers(std::uint32_t carbon) const
     {
@@ -155,6 +193,10 @@ private:
 
     void handle(const xcb_generic_event_t* event)
     {
+        if (x11_.modifierMasks() != masks_) {
+            masks_ = x11_.modifierMasks();
+            grabAgainWithNewMasks();
+        }
         const std::uint8_t type = event->response_type & 0x7f;
         if (type == XCB_KEY_RELEASE) {
             pressedKeys_.erase(reinterpret_cast<const xcb_key_release_event_t*>(event)->detail);
@@ -177,6 +219,8 @@ private:
     }
 
     X11Connection& x11_;
+    X11Connection::ModifierMasks masks_;
+    bool loggedBroken_ = false;
     int handlerId_ = 0;
     std::map<std::uint32_t, Grab> grabs_;
     std::set<xcb_keycode_t> pressedKeys_;
@@ -188,6 +232,11 @@ private:
 std::unique_ptr<GlobalHotKeys> GlobalHotKeys::makeUnsupported(QString reason)
 {
     return std::make_unique<UnsupportedHotKeys>(std::move(reason));
+}
+
+std::unique_ptr<GlobalHotKeys> GlobalHotKeys::makeX11(X11Connection& connection)
+{
+    return std::make_unique<X11HotKeys>(connection);
 }
 
 GlobalHotKeys& GlobalHotKeys::shared()

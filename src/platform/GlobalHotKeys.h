@@ -8,6 +8,8 @@
 
 namespace vantel::platform {
 
+class X11Connection;
+
 // System-wide hotkeys. A registration takes a Mac virtual key code and Carbon
 // modifier bits (command 0x100, shift 0x200, option 0x800, control 0x1000)
 // and maps them here, once: command is Ctrl, option Alt, control Super,
@@ -19,7 +21,10 @@ namespace vantel::platform {
 // they are; a grab that another client holds is refused (BadAccess). Without
 // an X server, and in a Wayland session where no client sees other clients'
 // keys, the backend is the unsupported one: every registration fails and
-// the reason is logged once.
+// the reason is logged once. When the X connection breaks later the X11
+// backend turns unsupported the same way. After a change of the modifier map
+// (Alt or Num Lock moved to another bit) the registered keys are grabbed
+// again with the new masks.
 class GlobalHotKeys {
 public:
     enum class Status { registered, taken, unsupported, invalid };
@@ -33,6 +38,8 @@ public:
     static GlobalHotKeys& shared();
     // The backend that supports nothing, saying why (as on Wayland).
     static std::unique_ptr<GlobalHotKeys> makeUnsupported(QString reason);
+    // The X11 backend on a connection of its own, which must outlive it.
+    static std::unique_ptr<GlobalHotKeys> makeX11(X11Connection& connection);
     virtual ~GlobalHotKeys() = default;
 
     virtual bool isSupported() const = 0;

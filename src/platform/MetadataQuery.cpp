@@ -2,6 +2,7 @@
 
 #include "platform/DesktopEntryIndex.h"
 #include "platform/DispatchQueue.h"
+#include "platform/FileFacts.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/MetadataQueryWatcher.h"
@@ -54,7 +55,11 @@ public:
 private:
     std::optional<MetadataItem> make(const IndexedApplication& application) const
     {
-        if (application.entry.noDisplay() || !application.entry.isShownIn(desktops_))
+        // Vantel's own entry (written at start for "Open with Vantel") is no
+        // entry of its catalogue.
+        static const QString ownDesktopId = QStringLiteral(VANTEL_BUNDLE_ID ".desktop");
+        if (application.entry.noDisplay() || !application.entry.isShownIn(desktops_)
+            || application.desktopId == ownDesktopId)
             return std::nullopt;
         MetadataItem item = MetadataItem::forApplication(application.path, application.entry.name());
         if (!predicate_.evaluate(item))
@@ -127,6 +132,8 @@ std::shared_ptr<const Predicate> MetadataQuery::predicate() const
 void MetadataQuery::setSearchScopes(const QStringList& scopes)
 {
     state_->scopes = scopes;
+    // The user chose these folders for applications: their entries launch.
+    FileFacts::addTrustedApplicationFolders(scopes);
 }
 
 QStringList MetadataQuery::searchScopes() const

@@ -2,9 +2,13 @@
 
 #include "platform/FileFacts.h"
 #include "platform/MainQueue.h"
+#include "platform/Process.h"
+#include "platform/SafeFile.h"
 #include "platform/XdgPaths.h"
 
+#include <QBuffer>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -13,7 +17,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QMimeDatabase>
-#include <QTemporaryFile>
 #include <QThread>
 #include <QUrl>
 
@@ -96,11 +99,45 @@ bool makePrivateFolder(const QString& path)
     return errno == EEXIST && QFileInfo(path).isDir();
 }
 
-QImage decodeImage(const QString& path, int box, QString* error)
+struct PdfRenderer {
+    std::mutex mutex;
+    QString program;
+    std::chrono::milliseconds timeLimit{5000};
+};
+
+PdfRenderer& pdfRenderer()
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
+    static PdfRenderer renderer;
+    return renderer;
+}
+
+// Nothing is decoded past this many bytes, whatever the header claims.
+constexpr int allocationLimitMegabytes = 256;
+
+// The image's size from its header, refused when decoding it would cost more
+// than the pixel budget; nullopt (and why) when refused or unreadable.
+std::optional<QSize> checkedImageSize(QImageReader& reader, QString* error)
+{
     const QSize size = reader.size();
+    if (!size.isValid())
+        return QSize(); // unknown: the allocation limit still bounds the decode
+    const qint64 pixels = qint64(size.width()) * size.height();
+    const qint64 budget = reader.supportsOption(QImageIOHandler::ScaledSize) && reader.format() == "jpeg"
+        ? 4 * Thumbnails::maximumImagePixels
+        : Thumbnails::maximumImagePixels;
+    if (pixels > budget) {
+        *error = QStringLiteral("The image is too large for a thumbnail (%1 x %2 pixels)")
+                     .arg(size.width())
+                     .arg(size.height());
+        return std::nullopt;
+    }
+    return size;
+}
+
+QImage decodeImage(QImageReader& reader, QSize size, int box, QString* error)
+{
+    reader.setAutoTransform(true);
+    reader.setAllocationLimit(allocationLimitMegabytes);
     if (size.isValid() && (size.width() > box || size.height() > box)) {
         // Scaled while reading: a large photo is never held at full size.
         reader.setScaledSize(size.scaled(box, box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
@@ -112,6 +149,45 @@ QImage decodeImage(const QString& path, int box, QString* error)
     }
     if (image.width() > box || image.height() > box)
         image = image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+QImage renderInChild(const QString& path, int box, QString* error)
+{
+    QString program;
+    std::chrono::milliseconds timeLimit;
+    {
+        PdfRenderer& renderer = pdfRenderer();
+        std::lock_guard lock(renderer.mutex);
+        program = renderer.program;
+        timeLimit = renderer.timeLimit;
+    }
+    if (program.isEmpty())
+        program = QCoreApplication::applicationDirPath() + QStringLiteral("/VantelThumbnailer");
+    const Process::Result result = Process::run(program, {QStringLiteral("--"), path, QString::number(box)}, timeLimit);
+    if (!result.launched) {
+        *error = QStringLiteral("The PDF renderer cannot be started: %1").arg(result.errorDescription);
+        return {};
+    }
+    if (result.timedOut) {
+        *error = QStringLiteral("Drawing the PDF document took longer than %1 seconds")
+                     .arg(double(timeLimit.count()) / 1000.0);
+        return {};
+    }
+    if (result.crashed) {
+        *error = QStringLiteral("The PDF renderer crashed on the document (signal %1)").arg(result.exitStatus);
+        return {};
+    }
+    if (result.exitStatus != 0) {
+        const QString said = QString::fromUtf8(result.standardError).trimmed();
+        *error = said.isEmpty() ? QStringLiteral("The PDF document cannot be read") : said;
+        return {};
+    }
+    QImage image = QImage::fromData(result.standardOutput, "png");
+    if (image.isNull() || image.width() > box || image.height() > box) {
+        *error = QStringLiteral("The PDF renderer gave no usable picture");
+        return {};
+    }
     return image;
 }
 
@@ -167,20 +243,18 @@ bool writeCacheFile(const QString& path, qint64 mtime, qint64 fileSize, const QI
     image.setText(keySize, QString::number(fileSize));
     image.setText(QStringLiteral("Software"), software);
 
-    // Written beside its final name and renamed, so no reader ever sees half
-    // a file; QTemporaryFile creates it readable by the owner only.
-    const QString target = Thumbnails::cachePath(uri, QStringLiteral("normal"));
-    QTemporaryFile temporary(target + QStringLiteral(".XXXXXX"));
-    if (!temporary.open())
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image))
         return false;
-    QImageWriter writer(&temporary, "png");
-    if (!writer.write(image) || !temporary.flush())
-        return false;
-    temporary.close();
-    if (std::rename(QFile::encodeName(temporary.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
-        return false;
-    temporary.setAutoRemove(false);
-    return true;
+    // The safe write: no reader ever sees half a file; readable by the owner
+    // only, as the cache's specification asks.
+    WriteOptions options;
+    options.newFileMode = 0600;
+    options.createFolder = false;
+    return bool(writeFileSafely(Thumbnails::cachePath(uri, QStringLiteral("normal")), png, options));
 }
 
 } // namespace
@@ -348,13 +422,17 @@ QImage Thumbnails::makeThumbnail(const QString& path, Kind kind, int box, QStrin
     QString reason;
     QImage image;
     switch (kind) {
-    case Kind::image:
-        ++g_decodes;
-        image = decodeImage(path, box, &reason);
+    case Kind::image: {
+        QImageReader reader(path);
+        if (const std::optional<QSize> size = checkedImageSize(reader, &reason)) {
+            ++g_decodes;
+            image = decodeImage(reader, *size, box, &reason);
+        }
         break;
+    }
     case Kind::pdf:
         ++g_decodes;
-        image = renderFirstPage(path, box, &reason);
+        image = renderInChild(path, box, &reason);
         break;
     case Kind::none:
         reason = QStringLiteral("The file is neither an image nor a PDF document");
@@ -395,6 +473,27 @@ QImage Thumbnails::thumbnailFor(const QString& path, Kind kind, QString* error)
 std::size_t Thumbnails::decodeCount()
 {
     return g_decodes.load();
+}
+
+void Thumbnails::setPdfRenderer(const QString& program, std::chrono::milliseconds timeLimit)
+{
+    PdfRenderer& renderer = pdfRenderer();
+    std::lock_guard lock(renderer.mutex);
+    renderer.program = program;
+    renderer.timeLimit = timeLimit;
+}
+
+QString Thumbnails::pdfRendererProgram()
+{
+    PdfRenderer& renderer = pdfRenderer();
+    std::lock_guard lock(renderer.mutex);
+    return renderer.program.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/VantelThumbnailer")
+                                      : renderer.program;
+}
+
+QImage Thumbnails::renderPdfFirstPage(const QString& path, int box, QString* error)
+{
+    return renderFirstPage(path, box, error);
 }
 
 } // namespace vantel::platform

@@ -4,6 +4,7 @@
 #include <QMimeType>
 #include <QString>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -18,7 +19,11 @@ namespace vantel::platform {
 // A request is answered from the cache when a thumbnail there was made from
 // this very file (its Thumb::URI and Thumb::MTime match), else the file is
 // decoded on the worker pool: an image scaled while it is read, a PDF's first
-// page rendered by Poppler. What is made here is written back to the cache
+// page rendered by Poppler in a child process (VantelThumbnailer), killed
+// after a time limit, so a PDF that crashes or hangs Poppler costs a
+// thumbnail, not the program. An image larger than a pixel budget is refused
+// from its header, before anything is decoded. What is made here is written
+// back to the cache
 // as a "normal" (128 pixel) thumbnail, so the next start, and other
 // programs, find it. Reading, decoding and writing never run on the caller's
 // thread; the completion is delivered on the main thread.
@@ -74,8 +79,21 @@ public:
     static QImage thumbnailFor(const QString& path, Kind kind, QString* error);
 
     // How many times a file was opened for decoding in this process; a
-    // thumbnail found in the cache does not count.
+    // thumbnail found in the cache, or an image refused by its size, does
+    // not count.
     static std::size_t decodeCount();
+
+    // The program that draws a PDF's first page, and how long it may take.
+    // By default VantelThumbnailer beside the running program, 5 seconds.
+    static void setPdfRenderer(const QString& program, std::chrono::milliseconds timeLimit);
+    static QString pdfRendererProgram();
+    // What that program runs: the first page drawn in this process. Only the
+    // child calls it; Poppler's crashes and hangs stay there.
+    static QImage renderPdfFirstPage(const QString& path, int box, QString* error);
+
+    // Images with more pixels than this are not decoded. Formats that decode
+    // straight to a smaller size (JPEG) may have four times as many.
+    static constexpr qint64 maximumImagePixels = 50'000'000;
 
     // The side of a "normal" thumbnail.
     static constexpr int normalSize = 128;

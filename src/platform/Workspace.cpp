@@ -2,6 +2,7 @@
 
 #include "platform/ApplicationMatcher.h"
 #include "platform/DesktopEntry.h"
+#include "platform/FileFacts.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/RunningApplications.h"
@@ -123,21 +124,9 @@ GRef<GAppLaunchContext> makeLaunchContext(const OpenConfiguration& configuration
     return context;
 }
 
-// True when the file is a desktop entry that declares an application; such a
-// file is launched rather than opened as a document.
-bool isApplicationDesktopEntry(const QString& path)
-{
-    if (!path.endsWith(QStringLiteral(".desktop")))
-        return false;
-    GKeyFile* keyFile = g_key_file_new();
-    bool application = false;
-    if (g_key_file_load_from_file(keyFile, QFile::encodeName(path).constData(), G_KEY_FILE_NONE, nullptr)) {
-        GString type(g_key_file_get_string(keyFile, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_TYPE, nullptr));
-        application = type && qstrcmp(type.get(), G_KEY_FILE_DESKTOP_TYPE_APPLICATION) == 0;
-    }
-    g_key_file_free(keyFile);
-    return application;
-}
+// A trusted desktop entry that declares an application is launched; any
+// other file, a downloaded desktop entry among them, opens as a document.
+bool isApplicationDesktopEntry(const QString& path) { return FileFacts::isApplication(path); }
 
 // The desktop entry or executable as a GAppInfo, or an error saying why not.
 GRef<GAppInfo> applicationAt(const QString& applicationPath, WorkspaceError* error)
@@ -148,6 +137,10 @@ GRef<GAppInfo> applicationAt(const QString& applicationPath, WorkspaceError* err
         return {};
     }
     if (applicationPath.endsWith(QStringLiteral(".desktop"))) {
+        if (!FileFacts::isTrustedDesktopEntry(applicationPath)) {
+            *error = makeError(2, QStringLiteral("The application \"%1\" is not launched: its desktop entry lies outside the applications folders and is not executable").arg(applicationPath));
+            return {};
+        }
         GRef<GAppInfo> app(G_APP_INFO(g_desktop_app_info_new_from_filename(QFile::encodeName(applicationPath).constData())));
         if (!app)
             *error = makeError(2, QStringLiteral("The application \"%1\" cannot be launched: its desktop entry is invalid or its program is missing").arg(applicationPath));

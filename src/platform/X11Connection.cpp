@@ -21,6 +21,12 @@ namespace vantel::platform {
 
 namespace {
 
+const LogCategory& x11Log()
+{
+    static const LogCategory category("hotkeys");
+    return category;
+}
+
 QString& reasonStorage()
 {
     static QString reason;
@@ -48,16 +54,21 @@ X11Connection* X11Connection::shared()
             reasonStorage() = QStringLiteral("the X connection must be opened on the main thread");
             return nullptr;
         }
-        auto* connection = new X11Connection();
         QString reason;
-        if (!connection->open(&reason)) {
+        std::unique_ptr<X11Connection> connection = open(&reason);
+        if (!connection)
             reasonStorage() = reason;
-            delete connection;
-            return nullptr;
-        }
-        return connection;
+        return connection.release();
     }();
     return instance;
+}
+
+std::unique_ptr<X11Connection> X11Connection::open(QString* reason)
+{
+    std::unique_ptr<X11Connection> connection(new X11Connection());
+    if (!connection->connect(reason))
+        return nullptr;
+    return connection;
 }
 
 QString X11Connection::unavailableReason()
@@ -79,7 +90,7 @@ X11Connection::~X11Connection()
         xcb_disconnect(connection_);
 }
 
-bool X11Connection::open(QString* reason)
+bool X11Connection::connect(QString* reason)
 {
     if (qgetenv("DISPLAY").isEmpty()) {
         *reason = QStringLiteral("no X server: DISPLAY is not set");
@@ -211,6 +222,7 @@ void X11Connection::removeEventHandler(int id)
 void X11Connection::flush()
 {
     xcb_flush(connection_);
+    checkConnection();
 }
 
 void X11Connection::dispatchEvents()
@@ -223,6 +235,49 @@ void X11Connection::dispatchEvents()
         std::free(event);
     }
     dispatching_ = false;
+    checkConnection();
+}
+
+// A broken connection leaves its socket readable for ever: without this the
+// notifier would fire in a loop and the hotkeys would be silently dead.
+void X11Connection::checkConnection()
+{
+    if (isBroken())
+        return;
+    const int error = xcb_connection_has_error(connection_);
+    if (error == 0)
+        return;
+    switch (error) {
+    case XCB_CONN_ERROR:
+        brokenReason_ = QStringLiteral("the connection to the X server was lost");
+        break;
+    case XCB_CONN_CLOSED_MEM_INSUFFICIENT:
+        brokenReason_ = QStringLiteral("the X connection ran out of memory");
+        break;
+    default:
+        brokenReason_ = QStringLiteral("the X connection failed (error %1)").arg(error);
+        break;
+    }
+    if (notifier_) {
+        notifier_->socket->setEnabled(false);
+        QObject::disconnect(notifier_->aboutToBlock);
+    }
+    VLOG(x11Log(), LogType::Error, "!! Error - %{public}@; global hotkeys are unavailable", brokenReason_);
+    auto handlers = brokenHandlers_;
+    for (const auto& [id, handler] : handlers)
+        handler();
+}
+
+int X11Connection::addBrokenHandler(std::function<void()> handler)
+{
+    const int id = nextHandlerId_++;
+    brokenHandlers_.emplace(id, std::move(handler));
+    return id;
+}
+
+void X11Connection::removeBrokenHandler(int id)
+{
+    brokenHandlers_.erase(id);
 }
 
 void X11Connection::handle(const xcb_generic_event_t* event)

@@ -21,12 +21,18 @@ namespace vantel::platform {
 // On creation it sets up XKB, selects the XKB state, map and new-keyboard
 // events of the core keyboard and turns on detectable auto-repeat, so that a
 // held key sends presses without releases in between.
+//
+// When the connection breaks (the server went away, a protocol error) the
+// socket notifier is stopped, the reason is logged once and kept, and the
+// broken handlers run once; no event comes after that.
 class X11Connection {
 public:
     // The connection of the process, opened on first use on the main thread;
     // none when there is no X server (the reason says why).
     static X11Connection* shared();
     static QString unavailableReason();
+    // A connection of its own to the server named by DISPLAY (main thread).
+    static std::unique_ptr<X11Connection> open(QString* reason);
     // True in a Wayland session, where X clients see no global key events.
     static bool isWaylandSession();
 
@@ -46,12 +52,19 @@ public:
         std::uint16_t super = 0;
         std::uint16_t numLock = 0;
         std::uint16_t scrollLock = 0;
+        bool operator==(const ModifierMasks&) const = default;
     };
     ModifierMasks modifierMasks() const { return masks_; }
+
+    bool isBroken() const { return !brokenReason_.isEmpty(); }
+    QString brokenReason() const { return brokenReason_; }
 
     using EventHandler = std::function<void(const xcb_generic_event_t*)>;
     int addEventHandler(EventHandler handler);
     void removeEventHandler(int id);
+    // Called once, on the main thread, when the connection breaks.
+    int addBrokenHandler(std::function<void()> handler);
+    void removeBrokenHandler(int id);
 
     // Reads and hands out every event waiting on the connection.
     void dispatchEvents();
@@ -59,7 +72,8 @@ public:
 
 private:
     X11Connection() = default;
-    bool open(QString* reason);
+    bool connect(QString* reason);
+    void checkConnection();
     void readModifierMasks();
     void handle(const xcb_generic_event_t* event);
 
@@ -71,8 +85,10 @@ private:
     bool detectableAutoRepeat_ = false;
     ModifierMasks masks_;
     std::map<int, EventHandler> handlers_;
+    std::map<int, std::function<void()>> brokenHandlers_;
     int nextHandlerId_ = 1;
     bool dispatching_ = false;
+    QString brokenReason_;
     std::unique_ptr<Notifier> notifier_;
 };
 

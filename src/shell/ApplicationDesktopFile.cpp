@@ -1,11 +1,10 @@
 #include "shell/ApplicationDesktopFile.h"
 
 #include "model/Logger.h"
+#include "platform/DesktopEntry.h"
+#include "platform/SafeFile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace vantel {
@@ -16,31 +15,11 @@ QString ApplicationDesktopFile::defaultPath()
         + fileName();
 }
 
-QString ApplicationDesktopFile::quotedExec(const QString& executablePath)
+std::optional<QString> ApplicationDesktopFile::contents(const QString& executablePath)
 {
-    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
-    bool needsQuotes = false;
-    for (QChar c : executablePath)
-        needsQuotes = needsQuotes || reserved.contains(c);
-    QString argument = executablePath;
-    if (needsQuotes) {
-        QString escaped;
-        for (QChar c : executablePath) {
-            if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
-                escaped += QLatin1Char('\\');
-            escaped += c;
-        }
-        argument = QLatin1Char('"') + escaped + QLatin1Char('"');
-    }
-    // A percent sign would read as a field code.
-    argument.replace(QLatin1Char('%'), QStringLiteral("%%"));
-    // The value of a string key is backslash-escaped once more.
-    argument.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    return argument;
-}
-
-QString ApplicationDesktopFile::contents(const QString& executablePath)
-{
+    const auto exec = platform::DesktopEntry::quotedExecArgument(executablePath);
+    if (!exec)
+        return std::nullopt;
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=Vantel\n"
@@ -50,24 +29,30 @@ QString ApplicationDesktopFile::contents(const QString& executablePath)
                           "Icon=system-run\n"
                           "Terminal=false\n"
                           "Categories=Utility;\n"
-                          "MimeType=application/octet-stream;text/plain;inode/directory;all/all;all/allfiles;\n"
                           "StartupNotify=false\n")
-        .arg(quotedExec(executablePath));
+        .arg(*exec);
 }
 
 ApplicationDesktopFile::Outcome ApplicationDesktopFile::install(const QString& executablePath, const QString& path)
 {
-    const QByteArray wanted = contents(executablePath).toUtf8();
+    const auto text = contents(executablePath);
+    if (!text) {
+        VLOG(Logger::general(), platform::LogType::Error,
+             "!! Error - the program's path can't be written into a desktop file: %{public}@", executablePath);
+        return Outcome::failed;
+    }
+    const QByteArray wanted = text->toUtf8();
     QFile existing(path);
     if (existing.open(QIODevice::ReadOnly) && existing.readAll() == wanted)
         return Outcome::unchanged;
     existing.close();
 
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(wanted) != wanted.size() || !file.commit()) {
+    platform::WriteOptions options;
+    options.newFileMode = 0644; // as desktop files are; it holds nothing private
+    const platform::WriteResult written = platform::writeFileSafely(path, wanted, options);
+    if (!written) {
         VLOG(Logger::general(), platform::LogType::Error, "!! Error - the desktop file %{public}@ can't be written: %{public}@",
-             path, file.errorString());
+             path, written.error);
         return Outcome::failed;
     }
     VLOG(Logger::general(), platform::LogType::Default, "Desktop file written: %{public}@", path);

@@ -3,14 +3,12 @@
 #include "model/Logger.h"
 #include "platform/Bundle.h"
 #include "platform/DesktopEntry.h"
+#include "platform/SafeFile.h"
 #include "platform/XdgPaths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-
-#include <algorithm>
 
 namespace vantel {
 
@@ -25,10 +23,11 @@ bool isLauncher(const QString& program)
         && info.fileName() == kLauncherExecutable;
 }
 
-void logFailure(const QString& reason)
+QString failure(const QString& reason)
 {
     VLOG(Logger::general(), platform::LogType::Error, "SMLoginItemSetEnabled failed!");
     VLOG(Logger::general(), platform::LogType::Error, "%{public}@", reason);
+    return reason;
 }
 
 } // namespace
@@ -42,30 +41,6 @@ QString AutoLaunchManager::launcherExecutablePath(const QString& applicationBund
 {
     return applicationBundlePath + QStringLiteral("/Contents/Library/LoginItems/VantelLauncher.app/Contents/MacOS/")
         + kLauncherExecutable;
-}
-
-QString AutoLaunchManager::execValue(const QString& program)
-{
-    if (program.contains(u'\n') || program.contains(u'\r'))
-        return {};
-    static const QString reserved = QStringLiteral(" \t\"'\\><~|&;$*?#()`");
-    QString argument = program;
-    argument.replace(u'%', QStringLiteral("%%"));
-    const bool needsQuotes = std::any_of(argument.begin(), argument.end(),
-                                         [](QChar c) { return reserved.contains(c); });
-    if (needsQuotes) {
-        QString quoted = QStringLiteral("\"");
-        for (QChar c : std::as_const(argument)) {
-            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
-                quoted += u'\\';
-            quoted += c;
-        }
-        argument = quoted + u'"';
-    }
-    // The key file's own escapes come on top of the quoting.
-    argument.replace(u'\\', QStringLiteral("\\\\"));
-    argument.replace(u'\t', QStringLiteral("\\t"));
-    return argument;
 }
 
 bool AutoLaunchManager::launchAtLoginEnabled()
@@ -90,43 +65,38 @@ bool AutoLaunchManager::launchAtLoginEnabled()
     return isLauncher(program);
 }
 
-void AutoLaunchManager::setLaunchAtLoginEnabled(bool enabled)
+QString AutoLaunchManager::setLaunchAtLoginEnabled(bool enabled)
 {
-    setLaunchAtLoginEnabled(enabled, launcherExecutablePath(platform::Bundle::main().bundlePath()));
+    return setLaunchAtLoginEnabled(enabled, launcherExecutablePath(platform::Bundle::main().bundlePath()));
 }
 
-void AutoLaunchManager::setLaunchAtLoginEnabled(bool enabled, const QString& launcherPath)
+QString AutoLaunchManager::setLaunchAtLoginEnabled(bool enabled, const QString& launcherPath)
 {
     const QString path = loginItemPath();
     if (!enabled) {
         QFile file(path);
         if ((file.exists() || QFileInfo(path).isSymLink()) && !file.remove())
-            logFailure(QStringLiteral("Cannot remove %1: %2").arg(path, file.errorString()));
-        return;
+            return failure(QStringLiteral("Cannot remove %1: %2").arg(path, file.errorString()));
+        return {};
     }
     // As the system refuses a login item that its bundle does not carry.
-    if (!isLauncher(launcherPath)) {
-        logFailure(QStringLiteral("No launcher at %1").arg(launcherPath));
-        return;
-    }
-    const QString exec = execValue(launcherPath);
-    if (exec.isEmpty()) {
-        logFailure(QStringLiteral("The launcher's path cannot be written in a desktop entry: %1").arg(launcherPath));
-        return;
-    }
-    if (!QDir().mkpath(platform::XdgPaths::autostartDir())) {
-        logFailure(QStringLiteral("Cannot create %1").arg(platform::XdgPaths::autostartDir()));
-        return;
-    }
+    if (!isLauncher(launcherPath))
+        return failure(QStringLiteral("No launcher at %1").arg(launcherPath));
+    const auto exec = platform::DesktopEntry::quotedExecArgument(launcherPath);
+    if (!exec)
+        return failure(QStringLiteral("The launcher's path cannot be written in a desktop entry: %1").arg(launcherPath));
     const QByteArray contents = "[Desktop Entry]\n"
                                 "Type=Application\n"
                                 "Name=Vantel\n"
-                                "Exec=" + exec.toUtf8() + "\n"
+                                "Exec=" + exec->toUtf8() + "\n"
                                 "NoDisplay=true\n"
                                 "X-GNOME-Autostart-enabled=true\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit())
-        logFailure(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    platform::WriteOptions options;
+    options.newFileMode = 0644;
+    const platform::WriteResult written = platform::writeFileSafely(path, contents, options);
+    if (!written)
+        return failure(QStringLiteral("Cannot write %1: %2").arg(path, written.error));
+    return {};
 }
 
 } // namespace vantel

@@ -7,8 +7,9 @@ namespace vantel {
 // The "open at log-in" switch: the login item is an XDG autostart entry,
 // $XDG_CONFIG_HOME/autostart/net.tarnwick.vantelLauncher.desktop, whose Exec
 // is the launcher inside the application bundle. Nothing is cached: every
-// read looks at the file, every write changes it (atomically) or removes it.
-// A failed write is only logged; the next read shows the real state.
+// read looks at the file, every write changes it (through the safe write) or
+// removes it. A failed write is logged and its reason returned, for a switch
+// whose user waits for it; the next read shows the real state.
 class AutoLaunchManager {
 public:
     // The launcher's bundle identifier, which also names the login item.
@@ -19,19 +20,15 @@ public:
     // executable. Every missing or unreadable piece reads off.
     static bool launchAtLoginEnabled();
     // Registers the launcher of the running application bundle, or removes
-    // the login item.
-    static void setLaunchAtLoginEnabled(bool enabled);
+    // the login item. Empty on success, else why it failed.
+    static QString setLaunchAtLoginEnabled(bool enabled);
     // The same with the launcher executable given.
-    static void setLaunchAtLoginEnabled(bool enabled, const QString& launcherPath);
+    static QString setLaunchAtLoginEnabled(bool enabled, const QString& launcherPath);
 
     static QString loginItemPath();
     // <bundle>/Contents/Library/LoginItems/VantelLauncher.app/Contents/MacOS/VantelLauncher
     static QString launcherExecutablePath(const QString& applicationBundlePath);
 
-    // The Exec value that starts `program` without arguments: quoted and
-    // escaped as desktop entries want it. Empty for a path that cannot be
-    // written so (a line break).
-    static QString execValue(const QString& program);
 };
 
 } // namespace vantel

@@ -50,7 +50,9 @@ bool writeRecorder(const QString& desktopPath, const QString& output, const QStr
     text.replace("@SCRIPT@", QFile::encodeName(fixture(QStringLiteral("record-arguments.sh"))));
     text.replace("@OUTPUT@", QFile::encodeName(output));
     text.replace("@MIMETYPE@", mimeType.toUtf8());
-    return test::writeFile(desktopPath, text);
+    // Executable by its owner, as an installed entry may be: it launches.
+    return test::writeFile(desktopPath, text)
+        && QFile::setPermissions(desktopPath, QFile::permissions(desktopPath) | QFileDevice::ExeOwner);
 }
 
 QStringList recordedLines(const QString& output)
@@ -138,6 +140,7 @@ TEST_F(OpenObjectTest, AFailedLaunchReachesTheCompletionAndEndsItsScope)
 {
     const QString broken = folder + QStringLiteral("/broken.desktop");
     ASSERT_TRUE(test::writeFile(broken, "[Desktop Entry]\nType=Application\nName=Broken\nExec=/nonexistent/program %F\n"));
+    ASSERT_TRUE(QFile::setPermissions(broken, QFile::permissions(broken) | QFileDevice::ExeOwner));
     const auto result = runToCompletion(
         [&](OpenObject::Completion done) { OpenObject::shared().openPath(broken, std::nullopt, std::move(done)); });
     EXPECT_EQ(result, std::optional<bool>(false));

@@ -17,7 +17,8 @@ QProcessEnvironment childEnvironment(const QString& mode, const QString& setting
 
 QStringList childArguments(const QString& mode)
 {
-    return {QStringLiteral("--gtest_filter=ConfigChild.") + mode};
+    return {QStringLiteral("--gtest_also_run_disabled_tests"),
+            QStringLiteral("--gtest_filter=DISABLED_ConfigChild.") + mode};
 }
 
 QString childProgram()

@@ -6,7 +6,7 @@
 
 namespace vantel::test {
 
-// This test program started again to run one ConfigChild test, which does
+// This test program started again to run one disabled ConfigChild test, which does
 // its work only when VANTEL_CONFIG_CHILD names it. The child has a throw-away
 // home of its own; the files it shares with the parent are named by the
 // environment.

@@ -46,6 +46,38 @@ with open(sys.argv[1], newline="", encoding="utf-8") as f:
     EXPECT_FALSE(file.readAll().endsWith('\n'));
 }
 
+TEST_F(ConfigTest, CsvFieldsThatASpreadsheetWouldRunStayText)
+{
+    ExportImportManager manager(*config);
+    const QString formula = QStringLiteral("=HYPERLINK(\"http://example.org\",\"x\")");
+    auto hostile = TableViewItem::initForURL(QStringLiteral("https://example.org/h"), formula,
+                                             QStringLiteral("+cmd|' /C calc'!A0"), ListviewItemSource::other);
+    hostile->setTags({QStringLiteral("-2+3")});
+    auto more = TableViewItem::initForURL(QStringLiteral("https://example.org/m"), QStringLiteral("@SUM(A1)"),
+                                          QStringLiteral("\t=1"), ListviewItemSource::other);
+    auto carriage = TableViewItem::initForURL(QStringLiteral("https://example.org/c"), QStringLiteral("\r=1"),
+                                              QStringLiteral("plain - with = inside"), ListviewItemSource::other);
+    const QString path = dir + QStringLiteral("/hostile.csv");
+    ASSERT_TRUE(
+        manager.exportData().writeCSV(path, SynchronizedArray<TableViewItemPtr>::create({hostile, more, carriage})));
+
+    const QString rows = runPython(QStringLiteral(R"(
+import csv, json, sys
+with open(sys.argv[1], newline="", encoding="utf-8") as f:
+    print(json.dumps(list(csv.reader(f))))
+)"),
+                                   {path});
+    const QJsonArray table = QJsonDocument::fromJson(rows.toUtf8()).array();
+    ASSERT_EQ(table.size(), 4);
+    EXPECT_EQ(table[1].toVariant().toStringList(),
+              (QStringList{u'\'' + formula, hostile->path(), QStringLiteral("'-2+3"), QString(),
+                           QStringLiteral("'+cmd|' /C calc'!A0")}));
+    EXPECT_EQ(table[2][0].toString(), QStringLiteral("'@SUM(A1)"));
+    EXPECT_EQ(table[2][4].toString(), QStringLiteral("'\t=1"));
+    EXPECT_EQ(table[3][0].toString(), QStringLiteral("'\r=1"));
+    EXPECT_EQ(table[3][4].toString(), QStringLiteral("plain - with = inside"));
+}
+
 TEST_F(ConfigTest, AnEmptyCsvListAfterTheDialogSaysSo)
 {
     ExportImportManager manager(*config);

@@ -135,11 +135,13 @@ QStringList backupFolderFiles()
 } // namespace
 
 // ---- Children started by the tests below ----
+// Disabled, so a normal run leaves them out; the parent names one with
+// --gtest_also_run_disabled_tests.
 
-TEST(ConfigChild, DumpSettings)
+TEST(DISABLED_ConfigChild, DumpSettings)
 {
     if (!isChild("DumpSettings"))
-        GTEST_SKIP() << "started by SaveThenLoadInANewProcessGivesBackEverySetting";
+        GTEST_FAIL() << "started only by SaveThenLoadInANewProcessGivesBackEverySetting";
     platform::UserDefaults defaults(qEnvironmentVariable("VANTEL_CONFIG_CHILD_SETTINGS"));
     DataStorage store;
     URLManager urls;
@@ -151,10 +153,10 @@ TEST(ConfigChild, DumpSettings)
                         << "\ntemplates=" << urls.urlTemplates().size() << "\n";
 }
 
-TEST(ConfigChild, SaveLoop)
+TEST(DISABLED_ConfigChild, SaveLoop)
 {
     if (!isChild("SaveLoop"))
-        GTEST_SKIP() << "started by KilledWhileSavingLeavesALoadableFile";
+        GTEST_FAIL() << "started only by KilledWhileSavingLeavesALoadableFile";
     QTextStream out(stdout);
     out << "home=" << qEnvironmentVariable("VANTEL_TEST_HOME") << Qt::endl;
     platform::UserDefaults defaults(qEnvironmentVariable("VANTEL_CONFIG_CHILD_SETTINGS"));

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 using namespace vantel;
@@ -35,9 +36,11 @@ public:
             auto block = std::move(next->block);
             pending_.erase(next);
             block();
+            ++ran_;
         }
         now_ = time;
     }
+    int ran() const { return ran_; }
 
 private:
     struct Pending {
@@ -46,6 +49,7 @@ private:
     };
     std::chrono::milliseconds now_{0};
     std::vector<Pending> pending_;
+    int ran_ = 0;
 };
 
 struct Detector {
@@ -123,14 +127,31 @@ TEST(ModifierEventHandler, TimingCases)
     }
 }
 
+// The first handler's disarm comes due after it is gone, while a second one
+// (likely at the same address) is armed: it must touch neither.
 TEST(ModifierEventHandler, DisarmOutlivingItsHandlerIsHarmless)
 {
     Clock clock;
-    {
-        ModifierEventHandler handler(300ms, clock.scheduler());
-        handler.handleModifiersEvent(command);
-    }
-    clock.advanceTo(400ms);
+    auto first = std::make_unique<ModifierEventHandler>(300ms, clock.scheduler());
+    int firstTaps = 0;
+    first->doubleTapped = [&](CocoaModifierFlags) { ++firstTaps; };
+    first->handleModifiersEvent(command);
+    first->handleModifiersEvent(0);
+    first.reset();
+
+    auto second = std::make_unique<ModifierEventHandler>(300ms, clock.scheduler());
+    std::vector<CocoaModifierFlags> taps;
+    second->doubleTapped = [&](CocoaModifierFlags flags) { taps.push_back(flags); };
+    clock.advanceTo(100ms);
+    second->handleModifiersEvent(command);
+    second->handleModifiersEvent(0);
+    clock.advanceTo(310ms);
+    EXPECT_EQ(clock.ran(), 1) << "the first handler's disarm ran";
+    EXPECT_EQ(second->tappingModifierFlags(), command) << "and left the second one armed";
+    clock.advanceTo(350ms);
+    second->handleModifiersEvent(command);
+    EXPECT_EQ(taps, std::vector<CocoaModifierFlags>{command});
+    EXPECT_EQ(firstTaps, 0);
 }
 
 TEST(DoubleTap, TwoCtrlPressesFireTheDoubledCommandHotKey)

@@ -4,9 +4,21 @@
 #include "platform/KeyedUnarchiver.h"
 #include "platform/Log.h"
 
+#include "platform/X11Connection.h"
+
 #include "XServer.h"
+#include "platform/ScopedEnvironment.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <vector>
 
 using namespace vantel;
 using namespace vantel::test;
@@ -195,4 +207,133 @@ TEST(GlobalHotKeys, UnsupportedBackendFailsAndSaysWhyOnce)
     }
     platform::Log::setDebugLogging(false);
     EXPECT_EQ(sink.messages().filter(QStringLiteral("not supported")).size(), 1);
+}
+
+namespace {
+
+// An X server of the test's own, which it may kill.
+class DisposableXServer {
+public:
+    DisposableXServer()
+    {
+        process_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                                QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
+                                                QStringLiteral("tcp")});
+        QByteArray number;
+        waitUntil(
+            [&] {
+                process_.waitForReadyRead(50);
+                number += process_.readAllStandardOutput();
+                return number.contains('\n') || process_.state() == QProcess::NotRunning;
+            },
+            std::chrono::seconds(10));
+        if (number.contains('\n'))
+            display_ = ":" + number.trimmed();
+    }
+    ~DisposableXServer() { kill(); }
+
+    QByteArray display() const { return display_; }
+    void kill()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+
+private:
+    QProcess process_;
+    QByteArray display_;
+};
+
+std::chrono::nanoseconds mainThreadCpuTime()
+{
+    timespec time{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+    return std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec);
+}
+
+// Swaps two rows of the server's modifier map (0 Shift ... 3 Mod1 ... 7 Mod5).
+void swapModifierRows(int first, int second)
+{
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    ASSERT_EQ(xcb_connection_has_error(connection), 0);
+    auto* map = xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr);
+    ASSERT_NE(map, nullptr);
+    const int width = map->keycodes_per_modifier;
+    std::vector<xcb_keycode_t> keycodes(xcb_get_modifier_mapping_keycodes(map),
+                                        xcb_get_modifier_mapping_keycodes(map) + 8 * width);
+    for (int k = 0; k < width; ++k)
+        std::swap(keycodes[first * width + k], keycodes[second * width + k]);
+    auto* reply = xcb_set_modifier_mapping_reply(
+        connection, xcb_set_modifier_mapping(connection, std::uint8_t(width), keycodes.data()), nullptr);
+    ASSERT_NE(reply, nullptr);
+    EXPECT_EQ(reply->status, XCB_MAPPING_STATUS_SUCCESS);
+    std::free(reply);
+    std::free(map);
+    xcb_disconnect(connection);
+}
+
+} // namespace
+
+TEST(GlobalHotKeys, ALostServerStopsTheReadingAndMakesHotkeysUnavailable)
+{
+    DisposableXServer server;
+    ASSERT_FALSE(server.display().isEmpty());
+    std::unique_ptr<platform::X11Connection> connection;
+    {
+        const ScopedEnvironment display("DISPLAY", server.display());
+        QString reason;
+        connection = platform::X11Connection::open(&reason);
+        ASSERT_TRUE(connection) << reason.toStdString();
+    }
+    const auto backend = platform::GlobalHotKeys::makeX11(*connection);
+    HotKeyCenter center(*backend);
+    auto before = HotKey::create(QStringLiteral("before"), ctrlAltK(), HotKey::ActionQueue::main, {});
+    ASSERT_TRUE(center.registerHotKey(before));
+    EXPECT_TRUE(backend->isSupported());
+
+    platform::Log::CaptureSink sink;
+    platform::Log::setDebugLogging(true);
+    server.kill();
+    EXPECT_TRUE(waitUntil([&] { return connection->isBroken(); }, std::chrono::seconds(5)));
+
+    // Nothing left to read: the event loop idles instead of spinning.
+    const auto start = mainThreadCpuTime();
+    settle(std::chrono::milliseconds(600));
+    EXPECT_LT(mainThreadCpuTime() - start, std::chrono::milliseconds(200));
+
+    EXPECT_FALSE(backend->isSupported());
+    EXPECT_FALSE(backend->unsupportedReason().isEmpty());
+    auto after = HotKey::create(QStringLiteral("after"), *KeyCombo::withCarbonModifiers(Key::j, ctrlAlt),
+                                HotKey::ActionQueue::main, {});
+    EXPECT_FALSE(center.registerHotKey(after));
+    platform::Log::setDebugLogging(false);
+    EXPECT_EQ(sink.messages().filter(QStringLiteral("global hotkeys are unavailable")).size(), 1)
+        << sink.messages().join(u'\n').toStdString();
+    center.unregisterAll();
+}
+
+TEST(GlobalHotKeys, AfterTheModifierMapChangesTheKeysAreGrabbedAgain)
+{
+    VANTEL_REQUIRE_X_SERVER();
+    HotKeyCenter& center = HotKeyCenter::shared();
+    int fired = 0;
+    auto hotKey = HotKey::create(QStringLiteral("moved"), ctrlAltK(), HotKey::ActionQueue::main,
+                                 [&](const HotKeyPtr&) { ++fired; });
+    ASSERT_TRUE(center.registerHotKey(hotKey));
+    pressCtrlAltK();
+    EXPECT_EQ(fired, 1);
+
+    // Alt moves from Mod1 to Mod3: Ctrl+Alt+K now arrives with Mod3 set.
+    swapModifierRows(3, 5);
+    settle();
+    pressCtrlAltK();
+    EXPECT_EQ(fired, 2);
+
+    swapModifierRows(3, 5);
+    settle();
+    pressCtrlAltK();
+    EXPECT_EQ(fired, 3);
+    center.unregisterHotKey(hotKey);
 }

@@ -122,6 +122,10 @@ TEST(PathUtilities, FileKindsOfDesktopEntriesFoldersAndFiles)
         QFile file(dir + QLatin1Char('/') + name);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
+        file.close();
+        // Desktop entries as installed ones may be: executable by their owner.
+        if (name.endsWith(QStringLiteral(".desktop")))
+            file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
         return QUrl::fromLocalFile(file.fileName());
     };
     const QUrl app = write(QStringLiteral("app.desktop"), "# comment\n[Desktop Entry]\nName=App\nName[xx]=Other\nType=Application\n");

@@ -37,6 +37,10 @@ QString writeFile(const QString& dir, const QString& name, const QByteArray& con
     QFile file(dir + QLatin1Char('/') + name);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(content);
+    file.close();
+    // Desktop entries as installed ones may be: executable by their owner.
+    if (name.endsWith(QStringLiteral(".desktop")))
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
     return file.fileName();
 }
 

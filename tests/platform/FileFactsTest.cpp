@@ -67,7 +67,8 @@ TEST(FileFactsTest, TreatsApplicationDesktopEntriesAsApplications)
 {
     const QString dir = vantel::test::makeTempDir(QStringLiteral("facts-apps"));
     const vantel::test::ScopedEnvironment locale("LC_ALL", "de_DE.UTF-8");
-    writeFile(dir + QStringLiteral("/app.desktop"), "[Desktop Entry]\nType=Application\nName=App\nName[de]=Anwendung\nExec=x\n");
+    writeFile(dir + QStringLiteral("/app.desktop"), "[Desktop Entry]\nType=Application\nName=App\nName[de]=Anwendung\nExec=x\n",
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     writeFile(dir + QStringLiteral("/link.desktop"), "[Desktop Entry]\nType=Link\nName=Link\nURL=http://x/\n");
     writeFile(dir + QStringLiteral("/bad.desktop"), "garbage\n");
     writeFile(dir + QStringLiteral("/app.txt"), "[Desktop Entry]\nType=Application\nName=App\nExec=x\n");
@@ -84,6 +85,50 @@ TEST(FileFactsTest, TreatsApplicationDesktopEntriesAsApplications)
     EXPECT_EQ(FileFacts::displayName(dir + QStringLiteral("/missing/thing/")), QStringLiteral("thing"));
     EXPECT_EQ(FileFacts::displayName(QStringLiteral("/")), QStringLiteral("/"));
     EXPECT_EQ(FileFacts::displayName(QString()), QString());
+}
+
+// A desktop file from a download is a document: not its Name, not its Exec.
+// It is an application in an applications folder or when its owner may run it.
+TEST(FileFactsTest, OnlyATrustedDesktopEntryIsAnApplication)
+{
+    const QByteArray entry = "[Desktop Entry]\nType=Application\nName=Web Browser\nIcon=web-browser\nExec=sh -c x\n";
+    const QFile::Permissions plain = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther;
+    const QString downloads = vantel::test::makeTempDir(QStringLiteral("Downloads"));
+    const QString downloaded = downloads + QStringLiteral("/browser.desktop");
+    writeFile(downloaded, entry, plain);
+    EXPECT_FALSE(FileFacts::isTrustedDesktopEntry(downloaded));
+    EXPECT_FALSE(FileFacts::isApplication(downloaded));
+    EXPECT_EQ(FileFacts::displayName(downloaded), QStringLiteral("browser.desktop"));
+    // A way round through ".." still ends in Downloads.
+    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
+    QDir().mkpath(applications + QStringLiteral("/sub"));
+    EXPECT_FALSE(FileFacts::isApplication(applications + QStringLiteral("/../../") + QDir(downloads).dirName()
+                                          + QStringLiteral("/browser.desktop")));
+    // A folder whose name only begins like an applications folder.
+    QDir().mkpath(applications + QStringLiteral("-evil"));
+    writeFile(applications + QStringLiteral("-evil/browser.desktop"), entry, plain);
+    EXPECT_FALSE(FileFacts::isApplication(applications + QStringLiteral("-evil/browser.desktop")));
+
+    QFile::setPermissions(downloaded, plain | QFileDevice::ExeOwner);
+    EXPECT_TRUE(FileFacts::isApplication(downloaded));
+    EXPECT_EQ(FileFacts::displayName(downloaded), QStringLiteral("Web Browser"));
+
+    // Installed ones; removed again, as other tests list these folders.
+    for (const QString& installed : {applications + QStringLiteral("/browser.desktop"),
+                                     applications + QStringLiteral("/sub/browser.desktop")}) {
+        writeFile(installed, entry, plain);
+        EXPECT_TRUE(FileFacts::isApplication(installed)) << installed.toStdString();
+        QFile::remove(installed);
+    }
+    const QString system = vantel::test::makeTempDir(QStringLiteral("system-share"));
+    const vantel::test::ScopedEnvironment dataDirs("XDG_DATA_DIRS", system.toUtf8());
+    QDir().mkpath(system + QStringLiteral("/applications"));
+    writeFile(system + QStringLiteral("/applications/browser.desktop"), entry, plain);
+    EXPECT_TRUE(FileFacts::isApplication(system + QStringLiteral("/applications/browser.desktop")));
+    // A folder chosen as a search scope counts as an applications folder.
+    EXPECT_FALSE(FileFacts::isApplication(applications + QStringLiteral("-evil/browser.desktop")));
+    FileFacts::addTrustedApplicationFolders({applications + QStringLiteral("-evil")});
+    EXPECT_TRUE(FileFacts::isApplication(applications + QStringLiteral("-evil/browser.desktop")));
 }
 
 TEST(FileFactsTest, StandardizesAndResolvesPathsThatNeedNotExist)

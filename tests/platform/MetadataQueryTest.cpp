@@ -339,6 +339,7 @@ TEST(MetadataQueryTest, ListsWhatTheDesktopsMenusShowWithOneWatchPerFolder)
     add("not-gnome", "Exec=sh\nNotShowIn=GNOME;\n");
     add("missing-program", "Exec=vantel-not-installed-anywhere\n");
     add("broken-quoting", "Exec=\"sh -c x\n");
+    add("net.tarnwick.vantel", "Exec=sh %F\n"); // Vantel's own, written at its start
 
     MetadataQuery query;
     Recorder recorder(query);
@@ -353,6 +354,7 @@ TEST(MetadataQueryTest, ListsWhatTheDesktopsMenusShowWithOneWatchPerFolder)
     QStringList indexed;
     for (const IndexedApplication& application : DesktopEntryIndex().scan({scope}).applications)
         indexed << application.entry.name();
-    EXPECT_EQ(indexed, (QStringList{QStringLiteral("bad-lines"), QStringLiteral("nodisplay"), QStringLiteral("not-gnome"),
-                                    QStringLiteral("only-kde"), QStringLiteral("shown")}));
+    EXPECT_EQ(indexed, (QStringList{QStringLiteral("bad-lines"), QStringLiteral("net.tarnwick.vantel"),
+                                    QStringLiteral("nodisplay"), QStringLiteral("not-gnome"), QStringLiteral("only-kde"),
+                                    QStringLiteral("shown")}));
 }

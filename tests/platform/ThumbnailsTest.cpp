@@ -8,14 +8,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <QDataStream>
+#include <QElapsedTimer>
+
 #include <sys/stat.h>
 #include <utime.h>
+
 
 using vantel::platform::Thumbnails;
 
@@ -65,6 +70,51 @@ unsigned modeOf(const QString& path)
 bool isClose(QColor a, QColor b)
 {
     return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 40;
+}
+
+// The bundle's renderer, as the program finds it beside itself.
+void useBundledPdfRenderer()
+{
+    Thumbnails::setPdfRenderer(QStringLiteral(VANTEL_BUNDLE_DIR "/MacOS/VantelThumbnailer"), std::chrono::seconds(20));
+}
+
+// A PNG whose header claims the size; its pixels are a few bytes.
+QString writePngHeader(const QString& path, quint32 width, quint32 height)
+{
+    auto chunk = [](const QByteArray& type, const QByteArray& data) {
+        QByteArray out;
+        QDataStream(&out, QIODevice::WriteOnly) << quint32(data.size());
+        out += type + data;
+        quint32 crc = 0xffffffffu;
+        for (const char byte : type + data) {
+            crc ^= quint8(byte);
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+        crc ^= 0xffffffffu;
+        QByteArray tail;
+        QDataStream(&tail, QIODevice::WriteOnly) << crc;
+        return out + tail;
+    };
+    QByteArray header;
+    QDataStream stream(&header, QIODevice::WriteOnly);
+    stream << width << height << quint8(8) << quint8(0) << quint8(0) << quint8(0) << quint8(0);
+    QByteArray png = QByteArray::fromHex("89504e470d0a1a0a") + chunk("IHDR", header)
+        + chunk("IDAT", QByteArray::fromHex("789c030000000001")) + chunk("IEND", {});
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(png);
+    return path;
+}
+
+QString writeScript(const QString& path, const QByteArray& body)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n" + body);
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    return path;
 }
 
 } // namespace
@@ -200,6 +250,7 @@ TEST(ThumbnailsTest, ChangedFileGetsANewThumbnail)
 
 TEST(ThumbnailsTest, PdfThumbnailIsTheRenderedFirstPage)
 {
+    useBundledPdfRenderer();
     const QString dir = vantel::test::makeTempDir(QStringLiteral("thumb-pdf"));
     const QString path = writePdf(dir + "/report.pdf");
     QString error;
@@ -214,6 +265,7 @@ TEST(ThumbnailsTest, PdfThumbnailIsTheRenderedFirstPage)
 
 TEST(ThumbnailsTest, DamagedPdfGivesAnError)
 {
+    useBundledPdfRenderer();
     const QString dir = vantel::test::makeTempDir(QStringLiteral("thumb-badpdf"));
     QFile file(dir + "/broken.pdf");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -222,6 +274,62 @@ TEST(ThumbnailsTest, DamagedPdfGivesAnError)
     QString error;
     EXPECT_TRUE(Thumbnails::thumbnailFor(file.fileName(), Thumbnails::Kind::pdf, &error).isNull());
     EXPECT_FALSE(error.isEmpty());
+}
+
+// 16000 x 16000 pixels in a few hundred bytes: refused from the header,
+// before a worker spends seconds decoding it.
+TEST(ThumbnailsTest, AnImageOverThePixelBudgetIsNotDecoded)
+{
+    const QString dir = vantel::test::makeTempDir(QStringLiteral("thumb-huge"));
+    const QString huge = writePngHeader(dir + "/huge.png", 16000, 16000);
+    ASSERT_EQ(QImageReader(huge).size(), QSize(16000, 16000));
+    const std::size_t decodes = Thumbnails::decodeCount();
+    QElapsedTimer clock;
+    clock.start();
+    QString error;
+    EXPECT_TRUE(Thumbnails::thumbnailFor(huge, Thumbnails::Kind::image, &error).isNull());
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_TRUE(error.contains(QStringLiteral("too large"))) << error.toStdString();
+    EXPECT_EQ(Thumbnails::decodeCount(), decodes);
+    EXPECT_FALSE(QFileInfo::exists(Thumbnails::cachePath(Thumbnails::thumbnailURI(huge), QStringLiteral("normal"))));
+
+    // Within the budget the picture is made as before.
+    const QString fine = writeImage(dir + "/fine.png", {2000, 1000}, Qt::blue);
+    EXPECT_EQ(Thumbnails::thumbnailFor(fine, Thumbnails::Kind::image, &error).size(), QSize(128, 64));
+}
+
+// What Poppler does to a document stays in the child: a hang is cut off at
+// the time limit, a crash is an error, and this process carries on.
+TEST(ThumbnailsTest, APdfThatHangsOrCrashesTheRendererCostsOnlyItsThumbnail)
+{
+    const QString dir = vantel::test::makeTempDir(QStringLiteral("thumb-pdf-child"));
+    const QString pdf = writePdf(dir + "/report.pdf");
+
+    Thumbnails::setPdfRenderer(writeScript(dir + "/hangs", "exec sleep 60\n"), std::chrono::milliseconds(700));
+    QElapsedTimer clock;
+    clock.start();
+    QString error;
+    EXPECT_TRUE(Thumbnails::makeThumbnail(pdf, Thumbnails::Kind::pdf, 128, &error).isNull());
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_TRUE(error.contains(QStringLiteral("took longer"))) << error.toStdString();
+
+    Thumbnails::setPdfRenderer(writeScript(dir + "/crashes", "kill -SEGV $$\n"), std::chrono::seconds(10));
+    EXPECT_TRUE(Thumbnails::makeThumbnail(pdf, Thumbnails::Kind::pdf, 128, &error).isNull());
+    EXPECT_TRUE(error.contains(QStringLiteral("crashed"))) << error.toStdString();
+
+    // A picture larger than asked for is not taken.
+    writeImage(dir + "/big.png", {400, 400}, Qt::red);
+    Thumbnails::setPdfRenderer(writeScript(dir + "/oversized", "cat \"" + QFile::encodeName(dir) + "/big.png\"\n"),
+                               std::chrono::seconds(10));
+    EXPECT_TRUE(Thumbnails::makeThumbnail(pdf, Thumbnails::Kind::pdf, 128, &error).isNull());
+    EXPECT_FALSE(error.isEmpty());
+
+    Thumbnails::setPdfRenderer(dir + "/missing", std::chrono::seconds(10));
+    EXPECT_TRUE(Thumbnails::makeThumbnail(pdf, Thumbnails::Kind::pdf, 128, &error).isNull());
+    EXPECT_TRUE(error.contains(QStringLiteral("cannot be started"))) << error.toStdString();
+
+    useBundledPdfRenderer();
+    EXPECT_FALSE(Thumbnails::makeThumbnail(pdf, Thumbnails::Kind::pdf, 128, &error).isNull()) << error.toStdString();
 }
 
 TEST(ThumbnailsTest, CompletionArrivesOnTheMainThread)

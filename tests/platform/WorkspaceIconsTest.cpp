@@ -33,9 +33,13 @@ QString writeFile(const QString& path, const QByteArray& content)
     return path;
 }
 
-QString desktopEntry(const QString& path, const QString& icon)
+// Executable by its owner: an application, not a downloaded document.
+QString desktopEntry(const QString& path, const QString& icon, bool executable = true)
 {
-    return writeFile(path, "[Desktop Entry]\nType=Application\nName=Fixture\nExec=true\nIcon=" + icon.toUtf8() + "\n");
+    writeFile(path, "[Desktop Entry]\nType=Application\nName=Fixture\nExec=true\nIcon=" + icon.toUtf8() + "\n");
+    if (executable)
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
+    return path;
 }
 
 } // namespace
@@ -49,6 +53,10 @@ TEST(WorkspaceIconsTest, ApplicationShowsItsIconFromAnAbsolutePath)
     const QIcon icon = iconForFile(desktopEntry(dir + "/fixture.desktop", dir + "/logo.png"));
     ASSERT_FALSE(icon.isNull());
     EXPECT_TRUE(isColour(renderIcon(icon).pixelColor(24, 24), QColor(200, 30, 160)));
+
+    // The same entry downloaded (not executable) shows no icon of its choosing.
+    const QIcon downloaded = iconForFile(desktopEntry(dir + "/downloaded.desktop", dir + "/logo.png", false));
+    EXPECT_FALSE(isColour(renderIcon(downloaded).pixelColor(24, 24), QColor(200, 30, 160)));
 }
 
 TEST(WorkspaceIconsTest, ApplicationShowsItsThemeIcon)

@@ -114,8 +114,13 @@ protected:
                                       .arg(whereAmI, folderOutput, work).toUtf8());
         writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
                   "[Default Applications]\ntext/plain=vantel-test-viewer.desktop\n"
-                  "inode/directory=vantel-test-viewer.desktop\nx-scheme-handler/vanteltest=vantel-test-viewer.desktop\n"
-                  "x-scheme-handler/vantelfolder=vantel-test-folder.desktop\n");
+                  "application/x-desktop=vantel-test-viewer.desktop
+"
+                  "inode/directory=vantel-test-viewer.desktop
+x-scheme-handler/vanteltest=vantel-test-viewer.desktop
+"
+                  "x-scheme-handler/vantelfolder=vantel-test-folder.desktop
+");
     }
 
     void SetUp() override
@@ -161,6 +166,40 @@ TEST_F(WorkspaceTest, OpeningTheDesktopEntryItselfLaunchesTheApplication)
     EXPECT_FALSE(outcome.error.has_value());
     ASSERT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(appOutput); }));
     EXPECT_TRUE(readLines(appOutput).isEmpty());
+}
+
+// As file managers do: a desktop entry from elsewhere (a download, mode 0644)
+// is a document; its owner marking it executable makes it an application.
+TEST_F(WorkspaceTest, ADownloadedDesktopEntryOpensAsADocumentAndRunsNothing)
+{
+    const QString downloads = vantel::test::makeTempDir(QStringLiteral("Downloads"));
+    const QString downloaded = downloads + QStringLiteral("/vantel-test-app.desktop");
+    ASSERT_TRUE(QFile::copy(appEntry, downloaded));
+    QFile::setPermissions(downloaded, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+
+    Outcome outcome;
+    Workspace::shared().openURL(QUrl::fromLocalFile(downloaded), OpenConfiguration{}, recordInto(outcome));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return outcome.called; }));
+    Outcome withDocuments;
+    Workspace::shared().openURLs({QUrl::fromLocalFile(textFile(QStringLiteral("held.txt")))}, downloaded,
+                                 OpenConfiguration{}, recordInto(withDocuments));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return withDocuments.called; }));
+    ASSERT_TRUE(withDocuments.error.has_value());
+    EXPECT_TRUE(withDocuments.error->localizedDescription.contains(QStringLiteral("not launched")));
+    // Opened as a document, its Exec never ran.
+    vantel::test::spinEventLoop(std::chrono::milliseconds(1500));
+    EXPECT_FALSE(QFileInfo::exists(appOutput));
+    if (!outcome.error) {
+        EXPECT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(viewerOutput); }));
+        EXPECT_EQ(readLines(viewerOutput), QStringList{downloaded});
+    }
+
+    QFile::setPermissions(downloaded, QFile::permissions(downloaded) | QFileDevice::ExeOwner);
+    Outcome trusted;
+    Workspace::shared().openURL(QUrl::fromLocalFile(downloaded), OpenConfiguration{}, recordInto(trusted));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return trusted.called; }));
+    EXPECT_FALSE(trusted.error.has_value());
+    EXPECT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(appOutput); }));
 }
 
 TEST_F(WorkspaceTest, FilesFoldersAndSchemesGoToTheirDefaultHandler)
@@ -283,7 +322,8 @@ TEST_F(WorkspaceTest, IconOfAnApplicationComesFromItsEntry)
     pixels.fill(Qt::red);
     ASSERT_TRUE(pixels.save(image));
     const QString entry = work + QStringLiteral("/with-icon.desktop");
-    writeFile(entry, QStringLiteral("[Desktop Entry]\nType=Application\nName=Iconic\nExec=/bin/true\nIcon=%1\n").arg(image).toUtf8());
+    writeFile(entry, QStringLiteral("[Desktop Entry]\nType=Application\nName=Iconic\nExec=/bin/true\nIcon=%1\n").arg(image).toUtf8(),
+              true);
     const QIcon icon = Workspace::shared().iconForFile(entry);
     ASSERT_FALSE(icon.isNull());
     EXPECT_EQ(icon.pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
@@ -312,7 +352,8 @@ TEST_F(WorkspaceTest, AnApplicationThatShowsAWindowIsBroughtForwardNotStartedAga
               true);
     const QString entry = work + QStringLiteral("/vantel-test-windowed.desktop");
     writeFile(entry, QStringLiteral("[Desktop Entry]\nType=Application\nName=Windowed\nExec=%1 %2 %F\n")
-                         .arg(program, output).toUtf8());
+                         .arg(program, output).toUtf8(),
+              true);
     QProcess running;
     running.start(program, {work + QStringLiteral("/unused"), QStringLiteral("--stay")});
     ASSERT_TRUE(running.waitForStarted());

@@ -145,7 +145,7 @@ TEST_F(AutoLaunch, AFailedWriteIsLoggedAndReadsOff)
     QDir().mkpath(AutoLaunchManager::loginItemPath() + "/inside");
     Log::CaptureSink sink;
     Log::setDebugLogging(true);
-    AutoLaunchManager::setLaunchAtLoginEnabled(true, makeLauncher("blocked"));
+    EXPECT_FALSE(AutoLaunchManager::setLaunchAtLoginEnabled(true, makeLauncher("blocked")).isEmpty());
     EXPECT_FALSE(AutoLaunchManager::launchAtLoginEnabled());
     EXPECT_TRUE(sink.messages().contains("SMLoginItemSetEnabled failed!"));
 
@@ -153,4 +153,19 @@ TEST_F(AutoLaunch, AFailedWriteIsLoggedAndReadsOff)
     AutoLaunchManager::setLaunchAtLoginEnabled(false);
     EXPECT_TRUE(sink.messages().contains("SMLoginItemSetEnabled failed!"));
     EXPECT_TRUE(QFileInfo(AutoLaunchManager::loginItemPath()).isDir()); // nothing of the user's removed
+}
+
+TEST_F(AutoLaunch, ALauncherPathWithALineBreakWritesNoEntry)
+{
+    // A second Exec= line would be what the session runs at log-in.
+    const QString launcher = makeLauncher("a\nExec=/bin/touch /tmp/owned\n");
+    ASSERT_TRUE(QFileInfo(launcher).isExecutable());
+    EXPECT_FALSE(AutoLaunchManager::setLaunchAtLoginEnabled(true, launcher).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(AutoLaunchManager::loginItemPath()));
+    EXPECT_FALSE(AutoLaunchManager::launchAtLoginEnabled());
+
+    // A path the quoting keeps whole is written and read back on.
+    const QString odd = makeLauncher("it's $HOME \"100%\"");
+    EXPECT_TRUE(AutoLaunchManager::setLaunchAtLoginEnabled(true, odd).isEmpty());
+    EXPECT_TRUE(AutoLaunchManager::launchAtLoginEnabled());
 }

@@ -8,6 +8,37 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A test that CI skips has not passed: under CI=true every skip fails the run.
+int failOnSkipsUnderCi(int result)
+{
+    if (qEnvironmentVariable("CI") != QLatin1String("true"))
+        return result;
+    std::vector<std::string> skipped;
+    const auto* unitTest = ::testing::UnitTest::GetInstance();
+    for (int s = 0; s < unitTest->total_test_suite_count(); ++s) {
+        const auto* suite = unitTest->GetTestSuite(s);
+        for (int t = 0; t < suite->total_test_count(); ++t) {
+            const auto* test = suite->GetTestInfo(t);
+            if (test->should_run() && test->result()->Skipped())
+                skipped.push_back(std::string(suite->name()) + '.' + test->name());
+        }
+    }
+    if (skipped.empty())
+        return result;
+    std::fprintf(stderr, "\nCI=true: %zu skipped test(s) fail the run:\n", skipped.size());
+    for (const auto& name : skipped)
+        std::fprintf(stderr, "  %s\n", name.c_str());
+    return result != 0 ? result : 1;
+}
+
+} // namespace
+
 #ifdef VANTEL_TEST_WIDGETS
 #include <QApplication>
 using TestApplication = QApplication;
@@ -28,5 +59,5 @@ int main(int argc, char* argv[])
 
     TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return failOnSkipsUnderCi(RUN_ALL_TESTS());
 }
