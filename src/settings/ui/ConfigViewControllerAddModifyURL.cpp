@@ -165,10 +165,10 @@ QWidget* ConfigViewControllerAddModifyURL::loadView()
     column->addStretch(1);
     column->addLayout(buttons);
 
-    QWidget::setTabOrder(textFieldSiteURL_, urlTest_);
-    QWidget::setTabOrder(urlTest_, textFieldSiteTitle_);
+    QWidget::setTabOrder(textFieldSiteURL_, textFieldSiteTitle_);
     QWidget::setTabOrder(textFieldSiteTitle_, textFieldSiteComment_);
-    QWidget::setTabOrder(textFieldSiteComment_, cancel);
+    QWidget::setTabOrder(textFieldSiteComment_, urlTest_);
+    QWidget::setTabOrder(urlTest_, cancel);
     QWidget::setTabOrder(cancel, ok);
 
     placeholderMenu_ = new QMenu();

@@ -92,7 +92,7 @@ QWidget* ConfigViewControllerContent::loadView()
     header->setStretchLastSection(true);
     header->resizeSection(ConfigTableViewModel::columnEntry, 300);
     header->resizeSection(ConfigTableViewModel::columnTags, 220);
-    header->resizeSection(ConfigTableViewModel::columnHotkey, 170);
+    header->resizeSection(ConfigTableViewModel::columnHotkey, 240);
 
     colorAnchor_ = new QWidget(table_->viewport());
     colorAnchor_->setAttribute(Qt::WA_TransparentForMouseEvents);

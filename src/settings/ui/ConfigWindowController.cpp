@@ -173,9 +173,13 @@ void ConfigWindowController::showWindow(bool runModal)
         activePopupButton_->setCurrentIndex(int(filter.configTableViewFilterActive));
     }
     searchField_->setPlaceholderText(ConfigSearchField::titleOf(filter.configTableViewFilterSearchFor));
+    if (runModal) {
+        ConfigWindowControllerBase::showWindow(true);
+        return;
+    }
+    ConfigWindowControllerBase::showWindow(false);
     // Typing goes to the search first.
     searchField_->setFocus(Qt::OtherFocusReason);
-    ConfigWindowControllerBase::showWindow(runModal);
 }
 
 // ---- Toolbar ----

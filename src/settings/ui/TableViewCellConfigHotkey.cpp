@@ -84,7 +84,7 @@ QSize TableViewCellConfigHotkey::sizeHint(const QStyleOptionViewItem& option, co
 {
     Q_UNUSED(option)
     Q_UNUSED(index)
-    return QSize(170, 40);
+    return QSize(240, 40);
 }
 
 QWidget* TableViewCellConfigHotkey::createEditor(QWidget* parent, const QStyleOptionViewItem& option,

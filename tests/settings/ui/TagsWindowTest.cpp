@@ -9,6 +9,7 @@
 #include "settings/ui/ConfigTagsTableModel.h"
 #include "settings/ui/ConfigViewControllerTags.h"
 #include "settings/ui/ConfigWindowControllerTags.h"
+#include "settings/ui/TableViewCellConfigEditTags.h"
 #include "settings/ui/TableViewCellConfigEditTagsHotkeyView.h"
 #include "support/TestSupport.h"
 
@@ -27,7 +28,8 @@ protected:
     {
         ConfigWindowFixture::SetUp();
         for (const char* name : {"Games", "Office", "Office|Writing"}) {
-            auto tag = iconTag::create(QString::fromLatin1(name), QStringLiteral("tag"));
+            auto tag = iconTag::create(QString::fromLatin1(name), store->tagManager().defaultTag);
+            tag->setColor(platform::Color::fromQColor(QColor(200, 40, 40)));
             store->tagManager().allAvailableTags()->append(tag);
         }
         auto entry = TableViewItem::initForURL(QStringLiteral("https://doc.example"), QStringLiteral("Doc"), QString(),
@@ -72,7 +74,20 @@ TEST_F(TagsWindowTest, ListsEveryTagAndPausesHotkeysWhileShown)
     EXPECT_EQ(tags().tagTableView()->rowHeight(0), 30);
     EXPECT_TRUE(manager->hotkeysPaused());
     const int rebuilds = rebuildCount;
-    screenshot(*window->window(), QStringLiteral("tags-window.png"));
+    const QImage image = screenshot(*window->window(), QStringLiteral("tags-window.png"));
+    // Every row shows its symbol, tinted in the tag's red.
+    QTableView* table = tags().tagTableView();
+    for (int row = 0; row < 3; ++row) {
+        const QRect cell = table->visualRect(tags().model()->index(row, ConfigTagsTableModel::columnEntry));
+        const QRect symbol = settingsui::TableViewCellConfigEditTags::symbolRect(cell);
+        int red = 0;
+        for (int y = symbol.top(); y <= symbol.bottom(); ++y)
+            for (int x = symbol.left(); x <= symbol.right(); ++x) {
+                const QColor pixel(image.pixel(table->viewport()->mapTo(window->window(), QPoint(x, y))));
+                red += pixel.red() > 150 && pixel.green() < 100 ? 1 : 0;
+            }
+        EXPECT_GT(red, 10) << "no symbol in row " << row;
+    }
     window->close();
     QApplication::processEvents();
     EXPECT_FALSE(manager->hotkeysPaused());
