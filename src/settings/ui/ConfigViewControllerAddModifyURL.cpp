@@ -55,6 +55,8 @@ ConfigViewControllerAddModifyURL::ConfigViewControllerAddModifyURL(QObject* pare
 ConfigViewControllerAddModifyURL::ConfigViewControllerAddModifyURL(DataStorage& store, QObject* parent)
     : platform::ViewControllerBase(parent), vantel::ConfigViewControllerAddModifyURL(store)
 {
+    // Known before the first showing: a sheet takes its size when it is made.
+    setPreferredContentSize(preferredSize);
     errorTimer_ = new QTimer(this);
     errorTimer_->setSingleShot(true);
     errorTimer_->setInterval(errorLabelSeconds * 1000);
@@ -98,6 +100,9 @@ QWidget* ConfigViewControllerAddModifyURL::loadView()
 
     urlTextStats_ = new QLabel(root);
     urlTextStats_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Room for the longest count, so the text never clips.
+    urlTextStats_->setMinimumWidth(
+        urlTextStats_->fontMetrics().horizontalAdvance(QStringLiteral("%1 (max.: %1)").arg(maximumURLLength)) + 4);
     urlInsertPlaceholder_ = new QPushButton(tr("Insert placeholder"), root);
     urlReplaceWithTemplate_ = new QPushButton(tr("Use template"), root);
     urlTest_ = new QPushButton(tr("Test"), root);
@@ -155,6 +160,10 @@ QWidget* ConfigViewControllerAddModifyURL::loadView()
     auto* buttons = new QHBoxLayout();
     buttons->setSpacing(spacing);
     buttons->addWidget(errorLabel_, 1);
+    // Keeps the buttons at their size while the error label is hidden.
+    buttons->addStretch(0);
+    cancel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    ok->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     buttons->addWidget(cancel);
     buttons->addWidget(ok);
 
@@ -403,6 +412,7 @@ void ConfigViewControllerAddModifyURL::mnu_InsertPlaceholder(int index)
     colourURLField();
     updateLengthLabel();
     updateHostPreview();
+    updateButtons();
 }
 
 void ConfigViewControllerAddModifyURL::mnu_ReplaceWithTemplate(int index)
@@ -415,6 +425,7 @@ void ConfigViewControllerAddModifyURL::mnu_ReplaceWithTemplate(int index)
     colourURLField();
     updateLengthLabel();
     updateHostPreview();
+    updateButtons();
 }
 
 // ---- Buttons ----

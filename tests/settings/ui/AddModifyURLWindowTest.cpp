@@ -56,6 +56,13 @@ protected:
 
 TEST_F(AddModifyURLWindowTest, CounterAndTestButtonFollowEveryEdit)
 {
+    // A sheet is sized when it is made, before the pane appears.
+    platform::WindowHost sheet;
+    URLPane other(*store);
+    sheet.setContentViewController(&other);
+    EXPECT_EQ(sheet.size(), URLPane::preferredSize);
+    sheet.setContentViewController(nullptr);
+
     show();
     EXPECT_EQ(pane->urlTextStats()->text(), QStringLiteral("0 (max.: 3072)"));
     typeURL(QStringLiteral("abc"));
@@ -171,7 +178,12 @@ TEST_F(AddModifyURLWindowTest, TemplatesReplaceAndPlaceholdersInsertAtTheCaret)
     pane->mnu_InsertPlaceholder(0);
     EXPECT_EQ(pane->textFieldSiteURL()->text(),
               QStringLiteral("https://a.example/") + placeholders.first()->value() + QStringLiteral("/end"));
+    const QString inserted = pane->textFieldSiteURL()->text();
+    EXPECT_EQ(pane->urlTextStats()->text(), QStringLiteral("%1 (max.: 3072)").arg(inserted.size()));
+    EXPECT_TRUE(pane->urlTest()->isEnabled()) << "an edit of 4 or more characters";
     pane->mnu_InsertPlaceholder(int(placeholders.size()));
+    EXPECT_EQ(pane->textFieldSiteURL()->text(), inserted) << "no such placeholder";
+    QApplication::processEvents();
     screenshot(*window, QStringLiteral("url-window-placeholder.png"));
     manager.urlTemplates() = before;
 }
