@@ -19,6 +19,8 @@ JOBS = {
     "search_ter": ('search per keystroke, "ter"', "bare loop over lower-cased names"),
     "rebuild": ("rebuild (no debounce)", "same work on plain data"),
     "entrylist_reset": ("entry list: refilter, reset, repaint", "the refilter alone"),
+    "datawindow_open": ("data window: open to first screen", "the configuration filter alone"),
+    "datawindow_keystroke": ("data window: keystroke, re-list, repaint", "the configuration filter alone"),
     "discovery": ("discovery end to end (5 folders)", "the scan alone"),
     "scan_vs_gio": ("desktop-entry scan", "GIO g_app_info_get_all"),
     "scan_vs_read": ("desktop-entry scan", "reading the files"),
