@@ -53,6 +53,8 @@ struct Catalogue {
         for (int i = 0; i < count; ++i) {
             auto entry = TableViewItem::initForSpotlightApp(
                 QStringLiteral("/bench/applications/app-%1.desktop").arg(i), applicationName(i));
+            // Found by discovery, as a catalogue's are: the rebuild keeps them.
+            entry->setIsFoundBySpotlight(true);
             if (i % 10 == 0)
                 entry->setTags({QStringLiteral("Group %1").arg(i % 20)});
             if (i % 7 == 0)
