@@ -21,6 +21,8 @@ JOBS = {
     "rebuild": ("rebuild (no debounce), nothing changed", "same work on plain data"),
     "rebuild_changed": ("rebuild after one entry renamed, one added, one removed", "same work on plain data"),
     "entrylist_reset": ("entry list: refilter, reset, repaint", "the refilter alone"),
+    "datawindow_open": ("data window: open to first screen", "the configuration filter alone"),
+    "datawindow_keystroke": ("data window: keystroke, re-list, repaint", "the configuration filter alone"),
     "discovery": ("discovery end to end (5 folders)", "the scan alone"),
     "scan_vs_gio": ("desktop-entry scan", "GIO g_app_info_get_all"),
     "scan_vs_read": ("desktop-entry scan", "reading the files"),

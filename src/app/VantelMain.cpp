@@ -6,6 +6,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/ui/QtDialogProvider.h"
 #include "platform/UnixSignals.h"
+#include "settings/ui/ConfigurationWindows.h"
 #include "shell/InstanceHandOver.h"
 #include "shell/ServiceManager.h"
 #include "shell/AppDelegate.h"
@@ -59,6 +60,7 @@ int main(int argc, char* argv[])
     vantel::ShellWindowing::install();
     vantel::registerFirstRunInterface();
     vantel::registerSettingsWindows();
+    vantel::registerConfigurationWindows();
     // What the core asks of the desktop: opening entries, alerts and panels,
     // the address prompt of URL templates, the first run's preset tags.
     vantel::AccessExecutionServices::install();

@@ -135,6 +135,43 @@ void DataStorageFilterConfigData::applyFilter()
     store_.setCurrentDataConfig(EntryArray::create(std::move(sorted)));
 }
 
+namespace {
+
+template <class T>
+bool store(T& field, const T& value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
+} // namespace
+
+void DataStorageFilterConfigData::setConfigTableViewFilterActive(ConfigEnumFilterActive value)
+{
+    if (store(configTableViewFilterActive, value))
+        applyFilter();
+}
+
+void DataStorageFilterConfigData::setConfigTableViewFilterType(ConfigEnumFilterType value)
+{
+    if (store(configTableViewFilterType, value))
+        applyFilter();
+}
+
+void DataStorageFilterConfigData::setConfigTableViewFilterSearchFor(ConfigEnumFilterSearchFor value)
+{
+    if (store(configTableViewFilterSearchFor, value))
+        applyFilter();
+}
+
+void DataStorageFilterConfigData::setConfigTableViewSearchString(const QString& value)
+{
+    if (store(configTableViewSearchString, value))
+        applyFilter();
+}
+
 QString DataStorageFilterConfigData::sortKey(const TableViewItem& entry) const
 {
     QString key;

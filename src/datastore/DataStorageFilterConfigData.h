@@ -46,6 +46,13 @@ public:
 
     void applyFilter();
 
+    // The four fields the data window writes: each re-applies the filter
+    // when, and only when, the new value differs from the stored one.
+    void setConfigTableViewFilterActive(ConfigEnumFilterActive value);
+    void setConfigTableViewFilterType(ConfigEnumFilterType value);
+    void setConfigTableViewFilterSearchFor(ConfigEnumFilterSearchFor value);
+    void setConfigTableViewSearchString(const QString& value);
+
     // Whether a comes before b in the current order; equal keys answer false.
     bool compareEntries(const TableViewItem& a, const TableViewItem& b) const;
     // The sort key of an entry for the current sort field.

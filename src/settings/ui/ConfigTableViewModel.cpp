@@ -1,0 +1,135 @@
+#include "settings/ui/ConfigTableViewModel.h"
+
+#include "hotkeys/KeyCombo.h"
+
+namespace vantel::settingsui {
+
+QString ConfigTableViewModel::columnIdentifier(int column)
+{
+    switch (column) {
+    case columnEntry: return QStringLiteral("column_Entry");
+    case columnTags: return QStringLiteral("column_Tags");
+    case columnHotkey: return QStringLiteral("column_Hotkey");
+    case columnComment: return QStringLiteral("column_Comment");
+    default: return QString();
+    }
+}
+
+QString ConfigTableViewModel::sortKey(int column)
+{
+    switch (column) {
+    case columnEntry: return QStringLiteral("application");
+    case columnTags: return QStringLiteral("tags");
+    case columnHotkey: return QStringLiteral("hotkey");
+    case columnComment: return QStringLiteral("comment");
+    default: return QString();
+    }
+}
+
+ConfigTableViewModel::ConfigTableViewModel(DataStorage& store, QObject* parent)
+    : QAbstractTableModel(parent), store_(store), shown_(store.currentDataConfig())
+{
+    rowCount_ = shown_ ? int(shown_->count()) : 0;
+}
+
+int ConfigTableViewModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : rowCount_;
+}
+
+int ConfigTableViewModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(numberOfColumns);
+}
+
+QVariant ConfigTableViewModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole && role != Qt::ToolTipRole)
+        return {};
+    const TableViewItemPtr entry = entryAt(index.row());
+    if (!entry)
+        return {};
+    switch (index.column()) {
+    case columnEntry: return role == Qt::ToolTipRole ? entry->path() : entry->name();
+    case columnTags: return entry->tags().join(QStringLiteral(", "));
+    case columnHotkey: {
+        const auto hotkey = entry->hotkey();
+        return hotkey ? hotkey->displayString() : QString();
+    }
+    case columnComment: return entry->comment();
+    default: return {};
+    }
+}
+
+QVariant ConfigTableViewModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case columnEntry: return tr("Entry");
+    case columnTags: return tr("Tags");
+    case columnHotkey: return tr("Hotkey");
+    case columnComment: return tr("Comment");
+    default: return {};
+    }
+}
+
+Qt::ItemFlags ConfigTableViewModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() != columnEntry)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+TableViewItemPtr ConfigTableViewModel::entryAt(int row) const
+{
+    if (!shown_ || row < 0 || row >= rowCount_)
+        return nullptr;
+    return shown_->at(row).value_or(nullptr);
+}
+
+std::optional<int> ConfigTableViewModel::rowOfEqualEntry(const TableViewItem& entry) const
+{
+    if (!shown_)
+        return std::nullopt;
+    // Nearly always the same object: looked for by address first.
+    auto found = shown_->firstIndex([&](const TableViewItemPtr& candidate) { return candidate.get() == &entry; });
+    if (!found)
+        found = shown_->firstIndex([&](const TableViewItemPtr& candidate) {
+            return candidate && candidate->isEqual(entry);
+        });
+    if (!found || *found >= rowCount_)
+        return std::nullopt;
+    return int(*found);
+}
+
+std::optional<int> ConfigTableViewModel::rowOfPath(const QString& path) const
+{
+    if (!shown_ || path.isEmpty())
+        return std::nullopt;
+    const auto found = shown_->firstIndex([&](const TableViewItemPtr& candidate) {
+        return candidate && candidate->path() == path;
+    });
+    if (!found || *found >= rowCount_)
+        return std::nullopt;
+    return int(*found);
+}
+
+void ConfigTableViewModel::reload()
+{
+    beginResetModel();
+    shown_ = store_.currentDataConfig();
+    rowCount_ = shown_ ? int(shown_->count()) : 0;
+    endResetModel();
+}
+
+void ConfigTableViewModel::refreshRow(int row)
+{
+    if (row >= 0 && row < rowCount_)
+        emit dataChanged(index(row, 0), index(row, numberOfColumns - 1));
+}
+
+} // namespace vantel::settingsui

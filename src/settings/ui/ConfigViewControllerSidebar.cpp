@@ -1,0 +1,261 @@
+#include "settings/ui/ConfigViewControllerSidebar.h"
+
+#include "datastore/DataStorage.h"
+#include "datastore/TagManager.h"
+#include "graphics/widgets/DrawnColorCircle.h"
+#include "graphics/widgets/SwatchColors.h"
+#include "popups/ColorSlider.h"
+#include "popups/CustomTextField.h"
+#include "popups/CustomTokenField.h"
+#include "settings/ui/ConfigViewControllerContent.h"
+#include "settings/ui/TableViewCellConfigTags.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSet>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace vantel::settingsui {
+
+namespace {
+
+constexpr int margin = 12;
+constexpr int swatchesPerRow = 9;
+constexpr int swatchSide = 20;
+
+QSet<QString> setOf(const QStringList& list)
+{
+    return QSet<QString>(list.begin(), list.end());
+}
+
+QLabel* heading(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
+
+ConfigViewControllerSidebar::ConfigViewControllerSidebar(DataStorage& store, QObject* parent)
+    : ConfigViewControllerBase(parent), store_(store)
+{
+}
+
+ConfigViewControllerSidebar::~ConfigViewControllerSidebar() = default;
+
+QWidget* ConfigViewControllerSidebar::loadView()
+{
+    auto* root = new QWidget();
+    root->setMinimumWidth(swatchesPerRow * (swatchSide + 6) + 2 * margin);
+    auto* column = new QVBoxLayout(root);
+    column->setContentsMargins(margin, margin, margin, margin);
+    column->setSpacing(6);
+
+    column->addWidget(heading(tr("Tags"), root));
+    modifyToken_ = new CustomTokenField(root);
+    modifyToken_->setAccessibleName(QStringLiteral("Tags of the selection"));
+    column->addWidget(modifyToken_);
+
+    column->addSpacing(6);
+    column->addWidget(heading(tr("Comment"), root));
+    modifyComment_ = new CustomTextField(root);
+    modifyComment_->setAccessibleName(QStringLiteral("Comment of the selection"));
+    column->addWidget(modifyComment_);
+
+    column->addSpacing(6);
+    column->addWidget(heading(tr("Colour"), root));
+    auto* swatches = new QGridLayout();
+    swatches->setSpacing(6);
+    const QList<QColor> colors = entrySwatchColors();
+    for (int i = 0; i < swatchCount && i < colors.size(); ++i) {
+        auto* circle = new DrawnColorCircle(root);
+        circle->setColor(colors.at(i));
+        circle->setFixedSize(swatchSide, swatchSide);
+        circle->setAccessibleName(colorDescription(colors.at(i)));
+        swatches->addWidget(circle, i / swatchesPerRow, i % swatchesPerRow);
+        colorCircles_.append(circle);
+    }
+    column->addLayout(swatches);
+    colorSlider_ = new ColorSlider(root);
+    colorSlider_->setAccessibleName(QStringLiteral("Hue"));
+    colorSlider_->setMinimumHeight(20);
+    column->addWidget(colorSlider_);
+    clearColor_ = new QPushButton(tr("No colour"), root);
+    column->addWidget(clearColor_, 0, Qt::AlignLeft);
+
+    column->addSpacing(6);
+    column->addWidget(heading(tr("Visibility"), root));
+    auto* visibility = new QHBoxLayout();
+    visible_ = new QPushButton(tr("Show"), root);
+    invisible_ = new QPushButton(tr("Hide"), root);
+    visibility->addWidget(visible_);
+    visibility->addWidget(invisible_);
+    visibility->addStretch(1);
+    column->addLayout(visibility);
+    column->addStretch(1);
+    return root;
+}
+
+void ConfigViewControllerSidebar::viewDidLoad()
+{
+    for (DrawnColorCircle* circle : colorCircles_)
+        circle->setDelegate(this);
+    selectionObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
+        ConfigViewControllerContent::selectionDidChangeNotification,
+        [this](const platform::Notification& n) { configTableViewSelectionDidChange(n); });
+    modifyComment_->setMaxLength(maximumCommentLength);
+    modifyComment_->didEndEditingHandler = [this] {
+        if (commentShouldEndEditing())
+            return;
+        // Nothing selected: the cursor stays in the field.
+        QTimer::singleShot(0, modifyComment_, [field = QPointer<CustomTextField>(modifyComment_)] {
+            if (field && field->window()->isActiveWindow())
+                field->setFocus(Qt::OtherFocusReason);
+        });
+    };
+    connect(colorSlider_, &ColorSlider::triggered, this, [this] { onChangeColorSlider(); });
+    connect(clearColor_, &QPushButton::clicked, this, [this] { clearColorClick(); });
+    connect(visible_, &QPushButton::clicked, this, [this] { setToVisibleClick(); });
+    connect(invisible_, &QPushButton::clicked, this, [this] { setToInvisibleClick(); });
+}
+
+void ConfigViewControllerSidebar::viewWillAppear()
+{
+    modifyToken_->setInternalTagManager(&store_.tagManager());
+    if (!modifyToken_->didEndEditingAndValueWasChangedHandler)
+        modifyToken_->didEndEditingAndValueWasChangedHandler = [this] { applyTags(); };
+    colorSlider_->setContinuous(false);
+    colorSlider_->setRefusesFirstResponder(true);
+    colorSlider_->setKnobBorderSize(knobBorderWidth);
+    colorSlider_->setKnobHeight(knobHeight);
+    colorSlider_->setSliderHeight(trackHeight);
+    colorSlider_->setEnabled(true);
+}
+
+void ConfigViewControllerSidebar::configTableViewSelectionDidChange(const platform::Notification& notification)
+{
+    std::optional<ConfigRowIndexSet> selection;
+    if (const auto* rows = std::any_cast<ConfigRowIndexSet>(&notification.object))
+        selection = *rows;
+    if (selection == currentIndexSet_)
+        return;
+    currentIndexSet_ = std::move(selection);
+    view();
+    refreshTokenField();
+    refreshCommentField();
+}
+
+QList<TableViewItemPtr> ConfigViewControllerSidebar::selectedEntries() const
+{
+    QList<TableViewItemPtr> entries;
+    if (!currentIndexSet_)
+        return entries;
+    const EntryArray::Ptr list = store_.currentDataConfig();
+    for (int row : *currentIndexSet_)
+        if (const auto entry = list->at(row).value_or(nullptr))
+            entries.append(entry);
+    return entries;
+}
+
+void ConfigViewControllerSidebar::refreshTokenField()
+{
+    QStringList shown;
+    const qsizetype count = currentIndexSet_ ? currentIndexSet_->size() : 0;
+    if (count >= 1 && count <= largestShownSelection) {
+        const EntryArray::Ptr list = store_.currentDataConfig();
+        QList<QStringList> tagLists;
+        for (int row : *currentIndexSet_) {
+            const auto entry = list->at(row).value_or(nullptr);
+            tagLists.append(entry ? entry->tags() : QStringList());
+        }
+        const QSet<QString> first = setOf(tagLists.first());
+        const bool allEqual = std::all_of(tagLists.begin(), tagLists.end(),
+                                          [&](const QStringList& tags) { return setOf(tags) == first; });
+        if (allEqual)
+            shown = tagLists.first();
+    }
+    modifyToken_->setObjectValue(shown);
+}
+
+void ConfigViewControllerSidebar::refreshCommentField()
+{
+    QString shown;
+    const qsizetype count = currentIndexSet_ ? currentIndexSet_->size() : 0;
+    if (count >= 1 && count <= largestShownSelection) {
+        const EntryArray::Ptr list = store_.currentDataConfig();
+        QStringList comments;
+        for (int row : *currentIndexSet_) {
+            const auto entry = list->at(row).value_or(nullptr);
+            comments.append(entry ? entry->comment() : QString());
+        }
+        if (std::all_of(comments.begin(), comments.end(), [&](const QString& c) { return c == comments.first(); }))
+            shown = comments.first();
+    }
+    modifyComment_->setText(shown);
+}
+
+void ConfigViewControllerSidebar::applyTags()
+{
+    const QStringList tokens = TableViewCellConfigTags::tagsFromTokens(modifyToken_->objectValue());
+    if (!currentIndexSet_)
+        return;
+    const QSet<QString> wanted = setOf(tokens);
+    for (const TableViewItemPtr& entry : selectedEntries())
+        if (setOf(entry->tags()) != wanted)
+            entry->setTags(tokens);
+}
+
+bool ConfigViewControllerSidebar::commentShouldEndEditing()
+{
+    if (!currentIndexSet_ || currentIndexSet_->isEmpty())
+        return false;
+    const QString comment = modifyComment_->text();
+    for (const TableViewItemPtr& entry : selectedEntries())
+        entry->setComment(comment);
+    return true;
+}
+
+void ConfigViewControllerSidebar::setColorOfSelection(const std::optional<QColor>& color)
+{
+    const std::optional<platform::Color> value =
+        color ? std::optional<platform::Color>(platform::Color::fromQColor(*color)) : std::nullopt;
+    for (const TableViewItemPtr& entry : selectedEntries())
+        if (entry->color() != value)
+            entry->setColor(value);
+}
+
+void ConfigViewControllerSidebar::colorCircleClicked(DrawnColorCircle* sender, const QColor& color)
+{
+    Q_UNUSED(sender)
+    setColorOfSelection(color);
+}
+
+void ConfigViewControllerSidebar::onChangeColorSlider()
+{
+    setColorOfSelection(colorSlider_->selectedColor());
+}
+
+void ConfigViewControllerSidebar::clearColorClick()
+{
+    setColorOfSelection(std::nullopt);
+}
+
+void ConfigViewControllerSidebar::setToVisibleClick()
+{
+    for (const TableViewItemPtr& entry : selectedEntries())
+        entry->setIsVisible(true);
+}
+
+void ConfigViewControllerSidebar::setToInvisibleClick()
+{
+    for (const TableViewItemPtr& entry : selectedEntries())
+        entry->setIsVisible(false);
+}
+
+} // namespace vantel::settingsui

@@ -1,0 +1,192 @@
+#include "ConfigWindowTestSupport.h"
+
+#include "access/URLManager.h"
+#include "access/urlTemplateData.h"
+#include "datastore/DatastorageHandlerURLObjects.h"
+#include "mainwindow/CatalogueEntries.h"
+#include "platform/ui/WindowHost.h"
+#include "popups/CustomTextField.h"
+#include "settings/ui/ConfigViewControllerAddModifyURL.h"
+#include "support/TestSupport.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+namespace vantel {
+namespace {
+
+using URLPane = settingsui::ConfigViewControllerAddModifyURL;
+
+class AddModifyURLWindowTest : public test::ConfigWindowFixture {
+protected:
+    void SetUp() override
+    {
+        ConfigWindowFixture::SetUp();
+        pane = std::make_shared<URLPane>(*store);
+        window = std::make_unique<platform::WindowHost>();
+        window->setContentViewController(pane.get());
+        window->resize(URLPane::preferredSize);
+    }
+    void TearDown() override
+    {
+        if (window->isShown())
+            window->close();
+        window.reset();
+        pane.reset();
+        ConfigWindowFixture::TearDown();
+    }
+    void show()
+    {
+        window->showWindow();
+        QApplication::processEvents();
+    }
+    // Types into the URL field as the user does.
+    void typeURL(const QString& text)
+    {
+        pane->textFieldSiteURL()->setFocus();
+        QTest::keyClicks(pane->textFieldSiteURL(), text);
+    }
+    bool errorShown() const { return pane->errorLabel()->isVisibleTo(window.get()); }
+
+    std::shared_ptr<URLPane> pane;
+    std::unique_ptr<platform::WindowHost> window;
+};
+
+TEST_F(AddModifyURLWindowTest, CounterAndTestButtonFollowEveryEdit)
+{
+    // A sheet is sized when it is made, before the pane appears.
+    platform::WindowHost sheet;
+    URLPane other(*store);
+    sheet.setContentViewController(&other);
+    EXPECT_EQ(sheet.size(), URLPane::preferredSize);
+    sheet.setContentViewController(nullptr);
+
+    show();
+    EXPECT_EQ(pane->urlTextStats()->text(), QStringLiteral("0 (max.: 3072)"));
+    typeURL(QStringLiteral("abc"));
+    EXPECT_EQ(pane->urlTextStats()->text(), QStringLiteral("3 (max.: 3072)"));
+    EXPECT_FALSE(pane->urlTest()->isEnabled());
+    EXPECT_TRUE(pane->urlInsertPlaceholder()->isEnabled()) << "the URL field is being edited";
+    QTest::keyClicks(pane->textFieldSiteURL(), QStringLiteral("d"));
+    EXPECT_TRUE(pane->urlTest()->isEnabled());
+    // The end of editing runs the preview, then the buttons: still by length.
+    pane->textFieldSiteTitle()->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(pane->urlTest()->isEnabled());
+    EXPECT_FALSE(pane->urlInsertPlaceholder()->isEnabled());
+    EXPECT_EQ(pane->urlTextStats()->text(), QStringLiteral("4 (max.: 3072)"));
+}
+
+TEST_F(AddModifyURLWindowTest, TheURLIsColouredAndLimited)
+{
+    show();
+    typeURL(QStringLiteral("https://example.org/search?q=%%selectedFileObjects%%"));
+    const URLAttributedString& colouring = pane->shownURLColouring();
+    EXPECT_EQ(colouring.text, QStringLiteral("https://example.org/search?q=%%selectedFileObjects%%"));
+    const qsizetype placeholder = colouring.text.indexOf(QStringLiteral("%%")) + 3;
+    EXPECT_EQ(colouring.formatAt(placeholder).foreground().color(), URLAttributedStringParser::placeholderColor());
+    EXPECT_NE(colouring.formatAt(0).foreground().color(), colouring.formatAt(placeholder).foreground().color());
+
+    pane->textFieldSiteTitle()->setFocus();
+    QTest::keyClicks(pane->textFieldSiteTitle(), QString(120, QLatin1Char('t')));
+    EXPECT_EQ(pane->textFieldSiteTitle()->text().size(), 100);
+}
+
+TEST_F(AddModifyURLWindowTest, ANewEntryWithoutTitleTakesTheHost)
+{
+    show();
+    pane->newOrModifyTag = QStringLiteral("Reading");
+    typeURL(QStringLiteral("https://news.example.org/today"));
+    pane->buttonOKClick();
+    const TableViewItemPtr entry = store->entryForPath(QStringLiteral("https://news.example.org/today"));
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->name(), QStringLiteral("news.example.org"));
+    EXPECT_EQ(entry->tags(), QStringList{QStringLiteral("Reading")});
+    EXPECT_FALSE(window->isVisible()) << "a saved entry closes the window";
+    // The values do not outlive the appearance.
+    EXPECT_FALSE(pane->newOrModifyTag);
+    EXPECT_TRUE(pane->textFieldSiteURL()->text().isEmpty());
+}
+
+TEST_F(AddModifyURLWindowTest, EachRefusalShowsItsMessageAndKeepsTheWindow)
+{
+    test::addURLEntry(*store, QStringLiteral("Taken"), QStringLiteral("https://taken.example.org"));
+    show();
+
+    typeURL(QStringLiteral("not a url"));
+    pane->buttonOKClick();
+    EXPECT_TRUE(errorShown());
+    EXPECT_EQ(pane->errorLabel()->text(), QStringLiteral("The URL cannot be evaluated. Please correct the URL."));
+    EXPECT_EQ(pane->errorLabel()->palette().color(QPalette::WindowText), QColor(Qt::red));
+
+    pane->textFieldSiteURL()->setText(QStringLiteral("https://taken.example.org"));
+    pane->buttonOKClick();
+    EXPECT_EQ(pane->errorLabel()->text(), QStringLiteral("An entry with this URL already exists ..."));
+
+    pane->textFieldSiteURL()->setText(QStringLiteral("mailto:someone"));
+    pane->buttonOKClick();
+    EXPECT_EQ(pane->errorLabel()->text(), QStringLiteral("Please enter a title."));
+    EXPECT_TRUE(window->isVisible());
+    screenshot(*window, QStringLiteral("url-window-error.png"));
+
+    // The message goes 3 seconds after the last failure.
+    EXPECT_TRUE(test::waitUntil([&] { return !errorShown(); }, std::chrono::milliseconds(4000)));
+    EXPECT_TRUE(pane->errorLabel()->text().isEmpty());
+    EXPECT_EQ(store->allData()->count(), 1);
+}
+
+TEST_F(AddModifyURLWindowTest, ModifyingShowsTheEntryAndAnUnchangedSaveCloses)
+{
+    const auto entry = test::addURLEntry(*store, QStringLiteral("Docs"), QStringLiteral("https://docs.example.org"));
+    entry->setComment(QStringLiteral("manual"));
+    show();
+    pane->setReferenceTableViewItem(entry);
+    EXPECT_EQ(pane->textFieldSiteURL()->text(), QStringLiteral("https://docs.example.org"));
+    EXPECT_EQ(pane->textFieldSiteTitle()->text(), QStringLiteral("Docs"));
+    EXPECT_EQ(pane->textFieldSiteComment()->text(), QStringLiteral("manual"));
+    pane->buttonOKClick();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(entry->name(), QStringLiteral("Docs"));
+
+    show();
+    pane->setReferenceTableViewItem(entry);
+    pane->textFieldSiteTitle()->setText(QStringLiteral("Documentation"));
+    pane->buttonOKClick();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(entry->name(), QStringLiteral("Documentation"));
+}
+
+TEST_F(AddModifyURLWindowTest, TemplatesReplaceAndPlaceholdersInsertAtTheCaret)
+{
+    URLManager& manager = URLManager::shared();
+    const QList<URLManager::Template> before = manager.urlTemplates();
+    manager.urlTemplates() = {std::make_shared<urlTemplateData>(QStringLiteral("Wiki"),
+                                                                QStringLiteral("https://wiki.example.org/%%userInput:Term%%")),
+                              std::make_shared<urlTemplateData>(QString(), QStringLiteral("https://empty.example"))};
+    show();
+    ASSERT_EQ(pane->templateMenu()->actions().size(), 1) << "templates without title are cleaned up";
+    typeURL(QStringLiteral("https://old.example.org"));
+    pane->mnu_ReplaceWithTemplate(0);
+    EXPECT_EQ(pane->textFieldSiteURL()->text(), QStringLiteral("https://wiki.example.org/%%userInput:Term%%"));
+
+    const auto& placeholders = manager.urlPlaceholders();
+    ASSERT_FALSE(placeholders.isEmpty());
+    pane->textFieldSiteURL()->setText(QStringLiteral("https://a.example/XX/end"));
+    pane->textFieldSiteURL()->setSelection(18, 2);
+    pane->mnu_InsertPlaceholder(0);
+    EXPECT_EQ(pane->textFieldSiteURL()->text(),
+              QStringLiteral("https://a.example/") + placeholders.first()->value() + QStringLiteral("/end"));
+    const QString inserted = pane->textFieldSiteURL()->text();
+    EXPECT_EQ(pane->urlTextStats()->text(), QStringLiteral("%1 (max.: 3072)").arg(inserted.size()));
+    EXPECT_TRUE(pane->urlTest()->isEnabled()) << "an edit of 4 or more characters";
+    pane->mnu_InsertPlaceholder(int(placeholders.size()));
+    EXPECT_EQ(pane->textFieldSiteURL()->text(), inserted) << "no such placeholder";
+    QApplication::processEvents();
+    screenshot(*window, QStringLiteral("url-window-placeholder.png"));
+    manager.urlTemplates() = before;
+}
+
+} // namespace
+} // namespace vantel

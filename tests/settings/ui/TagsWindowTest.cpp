@@ -1,0 +1,169 @@
+#include "ConfigWindowTestSupport.h"
+
+#include "datastore/TagManager.h"
+#include "hotkeys/HotKey.h"
+#include "hotkeys/ui/RecordView.h"
+#include "model/iconTag.h"
+#include "popups/CustomTextFieldForEditingTags.h"
+#include "popups/TagTableView.h"
+#include "settings/ui/ConfigTagsTableModel.h"
+#include "settings/ui/ConfigViewControllerTags.h"
+#include "settings/ui/ConfigWindowControllerTags.h"
+#include "settings/ui/TableViewCellConfigEditTags.h"
+#include "settings/ui/TableViewCellConfigEditTagsHotkeyView.h"
+#include "support/TestSupport.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTest>
+
+namespace vantel {
+namespace {
+
+using settingsui::ConfigTagsTableModel;
+
+class TagsWindowTest : public test::ConfigWindowFixture {
+protected:
+    void SetUp() override
+    {
+        ConfigWindowFixture::SetUp();
+        for (const char* name : {"Games", "Office", "Office|Writing"}) {
+            auto tag = iconTag::create(QString::fromLatin1(name), store->tagManager().defaultTag);
+            tag->setColor(platform::Color::fromQColor(QColor(200, 40, 40)));
+            store->tagManager().allAvailableTags()->append(tag);
+        }
+        auto entry = TableViewItem::initForURL(QStringLiteral("https://doc.example"), QStringLiteral("Doc"), QString(),
+                                               ListviewItemSource::other);
+        entry->setTags({QStringLiteral("Office|Writing")});
+        store->allData()->append(entry);
+        window = std::make_unique<settingsui::ConfigWindowControllerTags>(services);
+    }
+    void TearDown() override
+    {
+        if (window->isWindowOpen())
+            window->close();
+        window.reset();
+        ConfigWindowFixture::TearDown();
+    }
+    settingsui::ConfigViewControllerTags& tags()
+    {
+        return *dynamic_cast<settingsui::ConfigViewControllerTags*>(window->contentViewController().get());
+    }
+    QStringList names() const
+    {
+        QStringList list;
+        for (const iconTagPtr& tag : store->tagManager().allAvailableTags()->snapshot())
+            list << tag->tagName();
+        return list;
+    }
+    void open()
+    {
+        window->showWindow(false);
+        QApplication::setActiveWindow(window->window());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window->window()));
+    }
+
+    std::unique_ptr<settingsui::ConfigWindowControllerTags> window;
+};
+
+TEST_F(TagsWindowTest, ListsEveryTagAndPausesHotkeysWhileShown)
+{
+    open();
+    EXPECT_EQ(window->window()->windowTitle(), QStringLiteral("Configuration \u2014 Modify Tags"));
+    ASSERT_EQ(tags().model()->rowCount(), 3);
+    EXPECT_EQ(tags().tagTableView()->rowHeight(0), 30);
+    EXPECT_TRUE(manager->hotkeysPaused());
+    const int rebuilds = rebuildCount;
+    const QImage image = screenshot(*window->window(), QStringLiteral("tags-window.png"));
+    // Every row shows its symbol, tinted in the tag's red.
+    QTableView* table = tags().tagTableView();
+    for (int row = 0; row < 3; ++row) {
+        const QRect cell = table->visualRect(tags().model()->index(row, ConfigTagsTableModel::columnEntry));
+        const QRect symbol = settingsui::TableViewCellConfigEditTags::symbolRect(cell);
+        int red = 0;
+        for (int y = symbol.top(); y <= symbol.bottom(); ++y)
+            for (int x = symbol.left(); x <= symbol.right(); ++x) {
+                const QColor pixel(image.pixel(table->viewport()->mapTo(window->window(), QPoint(x, y))));
+                red += pixel.red() > 150 && pixel.green() < 100 ? 1 : 0;
+            }
+        EXPECT_GT(red, 10) << "no symbol in row " << row;
+    }
+    window->close();
+    QApplication::processEvents();
+    EXPECT_FALSE(manager->hotkeysPaused());
+    EXPECT_EQ(rebuildCount, rebuilds + 1) << "closing rebuilds the store";
+}
+
+TEST_F(TagsWindowTest, RenamingAsksAndTakesTheSubTagsAlong)
+{
+    open();
+    dialogs->queueAlertResponse(1);
+    EXPECT_FALSE(tags().shouldChangeValue(QStringLiteral("Office"), QStringLiteral("Work")));
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Games"), QStringLiteral("Office"), QStringLiteral("Office|Writing")}));
+
+    // Through the name field of the first row's editor.
+    QTableView* table = tags().tagTableView();
+    table->setCurrentIndex(tags().model()->index(1, ConfigTagsTableModel::columnEntry));
+    auto* field = qobject_cast<CustomTextFieldForEditingTags*>(QApplication::focusWidget());
+    ASSERT_TRUE(field) << "a click on a name edits it";
+    EXPECT_EQ(field->text(), QStringLiteral("Office"));
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("Work"));
+    dialogs->queueAlertResponse(0);
+    QTest::keyClick(field, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Games"), QStringLiteral("Work"), QStringLiteral("Work|Writing")}));
+    EXPECT_EQ(store->allData()->first().value()->tags(), QStringList{QStringLiteral("Work|Writing")});
+    EXPECT_EQ(tags().model()->data(tags().model()->index(1, 0)).toString(), QStringLiteral("Work"));
+}
+
+TEST_F(TagsWindowTest, DeletingAsksAndNothingGoesWithoutASelection)
+{
+    open();
+    tags().configRemoveTag();
+    EXPECT_EQ(dialogs->alerts().size(), 0);
+    tags().tagTableView()->selectRow(0);
+    dialogs->queueAlertResponse(1);
+    tags().configRemoveTag();
+    EXPECT_EQ(tags().model()->rowCount(), 3);
+    dialogs->queueAlertResponse(0);
+    tags().removeButton()->click();
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Office"), QStringLiteral("Office|Writing")}));
+    EXPECT_EQ(tags().model()->rowCount(), 2);
+}
+
+TEST_F(TagsWindowTest, ARecordedTagHotkeyIsStoredUnlessTaken)
+{
+    open();
+    const iconTagPtr games = store->tagManager().allAvailableTags()->at(0).value();
+    const auto taken = KeyCombo::withCarbonModifiers(Key::t, KeyCombo::commandKey | KeyCombo::optionKey);
+    const auto free = KeyCombo::withCarbonModifiers(Key::g, KeyCombo::commandKey | KeyCombo::optionKey);
+    ASSERT_TRUE(taken && free);
+    const auto other = HotKey::create(QStringLiteral("other"), *taken, HotKey::ActionQueue::main, {});
+    ASSERT_TRUE(center->registerHotKey(other));
+
+    settingsui::ConfigTagHotkeyRecording recording(games, settingsui::TagHotkeyField::hotkey, center.get());
+    RecordView recorder;
+    EXPECT_TRUE(recording.mayRecord(recorder));
+    EXPECT_FALSE(recording.acceptsKeyCombo(recorder, *taken));
+    EXPECT_TRUE(recording.acceptsKeyCombo(recorder, *free));
+    recording.keyComboChanged(recorder, *free);
+    EXPECT_EQ(games->hotkey(), free);
+    EXPECT_FALSE(games->hotkeyLaunchAll());
+
+    // Recorded through the cell's own recorder, for the launch-all key.
+    QTableView* table = tags().tagTableView();
+    table->setCurrentIndex(tags().model()->index(0, ConfigTagsTableModel::columnHotkeyLaunchAll));
+    auto* editor = qobject_cast<RecordView*>(QApplication::focusWidget());
+    ASSERT_TRUE(editor);
+    ASSERT_TRUE(editor->isRecording());
+    // As X delivers it: "l" is key code 46.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_L, Qt::ControlModifier | Qt::AltModifier, 46, 0, 0, QStringLiteral("l"));
+    QApplication::sendEvent(editor, &press);
+    EXPECT_TRUE(games->hotkeyLaunchAll());
+    editor->clearAndEndRecording();
+    EXPECT_FALSE(games->hotkeyLaunchAll()) << "clearing stores none";
+}
+
+} // namespace
+} // namespace vantel
