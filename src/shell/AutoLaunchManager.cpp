@@ -3,12 +3,13 @@
 #include "model/Logger.h"
 #include "platform/Bundle.h"
 #include "platform/DesktopEntry.h"
+#include "platform/InstalledLayout.h"
+#include "platform/SafeFile.h"
 #include "platform/XdgPaths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -22,7 +23,7 @@ bool isLauncher(const QString& program)
 {
     const QFileInfo info(program);
     return QDir::isAbsolutePath(program) && info.isFile() && info.isExecutable()
-        && info.fileName() == kLauncherExecutable;
+        && (info.fileName() == kLauncherExecutable || info.fileName() == platform::InstalledLayout::launcherName());
 }
 
 void logFailure(const QString& reason)
@@ -42,6 +43,13 @@ QString AutoLaunchManager::launcherExecutablePath(const QString& applicationBund
 {
     return applicationBundlePath + QStringLiteral("/Contents/Library/LoginItems/VantelLauncher.app/Contents/MacOS/")
         + kLauncherExecutable;
+}
+
+QString AutoLaunchManager::launcherExecutablePath(const platform::Bundle& program)
+{
+    if (program.layout() == platform::Bundle::Layout::installed)
+        return platform::InstalledLayout::launcherPath(program.bundlePath());
+    return launcherExecutablePath(program.bundlePath());
 }
 
 QString AutoLaunchManager::execValue(const QString& program)
@@ -92,7 +100,7 @@ bool AutoLaunchManager::launchAtLoginEnabled()
 
 void AutoLaunchManager::setLaunchAtLoginEnabled(bool enabled)
 {
-    setLaunchAtLoginEnabled(enabled, launcherExecutablePath(platform::Bundle::main().bundlePath()));
+    setLaunchAtLoginEnabled(enabled, launcherExecutablePath(platform::Bundle::main()));
 }
 
 void AutoLaunchManager::setLaunchAtLoginEnabled(bool enabled, const QString& launcherPath)
@@ -124,9 +132,10 @@ void AutoLaunchManager::setLaunchAtLoginEnabled(bool enabled, const QString& lau
                                 "Exec=" + exec.toUtf8() + "\n"
                                 "NoDisplay=true\n"
                                 "X-GNOME-Autostart-enabled=true\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit())
-        logFailure(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    platform::WriteOptions options;
+    options.newFileMode = 0644;
+    if (const platform::WriteResult result = platform::writeFileSafely(path, contents, options); !result)
+        logFailure(QStringLiteral("Cannot write %1: %2").arg(path, result.error));
 }
 
 } // namespace vantel

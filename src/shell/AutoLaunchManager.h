@@ -4,9 +4,14 @@
 
 namespace vantel {
 
+namespace platform {
+class Bundle;
+}
+
 // The "open at log-in" switch: the login item is an XDG autostart entry,
 // $XDG_CONFIG_HOME/autostart/net.tarnwick.vantelLauncher.desktop, whose Exec
-// is the launcher inside the application bundle. Nothing is cached: every
+// is the launcher of the running program: inside its application bundle, or
+// beside an installed program's private files. Nothing is cached: every
 // read looks at the file, every write changes it (atomically) or removes it.
 // A failed write is only logged; the next read shows the real state.
 class AutoLaunchManager {
@@ -18,8 +23,7 @@ public:
     // hidden nor disabled, and its Exec starts an existing launcher
     // executable. Every missing or unreadable piece reads off.
     static bool launchAtLoginEnabled();
-    // Registers the launcher of the running application bundle, or removes
-    // the login item.
+    // Registers the launcher of the running program, or removes the login item.
     static void setLaunchAtLoginEnabled(bool enabled);
     // The same with the launcher executable given.
     static void setLaunchAtLoginEnabled(bool enabled, const QString& launcherPath);
@@ -27,6 +31,9 @@ public:
     static QString loginItemPath();
     // <bundle>/Contents/Library/LoginItems/VantelLauncher.app/Contents/MacOS/VantelLauncher
     static QString launcherExecutablePath(const QString& applicationBundlePath);
+    // The launcher that belongs to `program`: the one in its bundle, or the
+    // installed one of its prefix.
+    static QString launcherExecutablePath(const platform::Bundle& program);
 
     // The Exec value that starts `program` without arguments: quoted and
     // escaped as desktop entries want it. Empty for a path that cannot be
