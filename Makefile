@@ -1,4 +1,4 @@
-# Two commands on a fresh Debian machine: `make run` and `make test`.
+# Two commands on a fresh Debian machine: `make run` and `make test`; `make deb` for the package.
 BUILD_DIR ?= build
 ASAN_BUILD_DIR ?= build-sanitize
 BENCH_BUILD_DIR ?= build-bench
@@ -17,6 +17,12 @@ PACKAGES := cmake ninja-build g++ make pkg-config python3 \
 	breeze-icon-theme adwaita-icon-theme libqt6svg6 libpoppler-qt6-dev \
 	openbox trayer xdotool x11-utils imagemagick strace dbus-daemon desktop-file-utils libglib2.0-bin
 
+# The install test validates the desktop and AppStream files it installs.
+PACKAGES += desktop-file-utils appstream
+
+# `make deb` only: dependencies from the libraries the programs use, and lintian's verdict.
+DEB_PACKAGES := dpkg-dev file lintian
+
 # Fuzzing: clang's libFuzzer with its runtime, only for `make fuzz`.
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
@@ -25,7 +31,7 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test test-sanitize bench ci fuzz clean
+.PHONY: all deps build run test test-sanitize bench ci fuzz deb clean
 
 all: build
 
@@ -69,6 +75,13 @@ bench: deps
 		--startup $(BENCH_OUT)/startup.json --readme README.md
 
 ci: test test-sanitize
+
+# The Debian package, in $(BUILD_DIR)/package/, checked by lintian (errors fail).
+deb:
+	@$(MAKE) --no-print-directory build PACKAGES="$(PACKAGES) $(DEB_PACKAGES)"
+	rm -rf $(BUILD_DIR)/package
+	cd $(BUILD_DIR) && cpack -G DEB
+	lintian --fail-on error $(BUILD_DIR)/package/*.deb
 
 # Each reader for FUZZ_SECONDS under libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer, starting from the saved inputs in fuzz/corpus/.

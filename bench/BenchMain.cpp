@@ -4,6 +4,7 @@
 #include "BenchSupport.h"
 #include "support/ThrowAwayHome.h"
 
+#include "platform/Bundle.h"
 #include "shell/AppDelegate.h"
 
 #include <benchmark/benchmark.h>
@@ -38,6 +39,8 @@ int main(int argc, char* argv[])
     // widget application, drawn offscreen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The benchmark lies in no bundle: its images are the source tree's.
+    vantel::platform::Bundle::setLooseResourcePath(QStringLiteral(VANTEL_SOURCE_RESOURCES_DIR));
     QApplication app(argc, argv);
     // Read once and kept for the process: empty here, see above.
     (void)vantel::AppDelegate::shared().config().spotlightDefaultSearchScope();

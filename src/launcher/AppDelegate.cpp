@@ -1,6 +1,7 @@
 #include "launcher/AppDelegate.h"
 
 #include "platform/Bundle.h"
+#include "platform/InstalledLayout.h"
 #include "platform/Log.h"
 #include "platform/SingleInstance.h"
 
@@ -24,17 +25,22 @@ void write(platform::LogType type, const char* format, const QStringList& args =
     platform::Log::write(log(), type, QString::fromUtf8(format), args);
 }
 
-bool startBundle(const QString& applicationPath)
+// The installed program itself, or the executable of a bundle.
+bool startApplication(const QString& applicationPath)
 {
-    const auto bundle = platform::Bundle::atPath(applicationPath);
-    if (!bundle) {
-        write(platform::LogType::Error, "No application bundle at %{public}@", {applicationPath});
-        return false;
+    QString program = applicationPath;
+    if (QFileInfo(applicationPath).isDir()) {
+        const auto bundle = platform::Bundle::atPath(applicationPath);
+        program = bundle ? bundle->executablePath() : QString();
+        if (program.isEmpty()) {
+            write(platform::LogType::Error, "The bundle %{public}@ has no executable: %{public}@",
+                  {applicationPath, bundle ? bundle->infoError() : QString()});
+            return false;
+        }
     }
-    const QFileInfo executable(bundle->executablePath());
-    if (bundle->executablePath().isEmpty() || !executable.isFile() || !executable.isExecutable()) {
-        write(platform::LogType::Error, "The bundle %{public}@ has no executable: %{public}@",
-              {applicationPath, bundle->infoError().isEmpty() ? bundle->executablePath() : bundle->infoError()});
+    const QFileInfo executable(program);
+    if (!executable.isFile() || !executable.isExecutable()) {
+        write(platform::LogType::Error, "No application at %{public}@", {program});
         return false;
     }
     QProcess process;
@@ -55,12 +61,15 @@ const platform::LogCategory& log()
 AppDelegate::Environment AppDelegate::systemEnvironment()
 {
     Environment environment;
-    environment.ownBundlePath = platform::Bundle::main().bundlePath();
+    const platform::Bundle& own = platform::Bundle::main();
+    environment.ownBundlePath = own.bundlePath();
+    if (own.layout() == platform::Bundle::Layout::installed)
+        environment.installPrefix = own.bundlePath();
     environment.mainApplicationRuns = [] {
         using platform::SingleInstance;
         return SingleInstance::send(SingleInstance::Message::ping(), kPingTimeout).instanceRuns();
     };
-    environment.launchApplication = startBundle;
+    environment.launchApplication = startApplication;
     environment.terminate = [](int exitCode) { QCoreApplication::exit(exitCode); };
     return environment;
 }
@@ -87,7 +96,9 @@ void AppDelegate::launchMainApplication()
 
     if (environment_.mainApplicationRuns && environment_.mainApplicationRuns()) {
         write(platform::LogType::Error, "%{public}@ is already running, no launch needed", {mainAppIdentifier});
-    } else if (const auto path = mainApplicationPath(environment_.ownBundlePath)) {
+    } else if (const auto path = environment_.installPrefix.isEmpty()
+                                     ? mainApplicationPath(environment_.ownBundlePath)
+                                     : std::optional(installedApplicationPath(environment_.installPrefix))) {
         write(platform::LogType::Default, "Trying to launch %{public}@", {*path});
         if (!environment_.launchApplication || !environment_.launchApplication(*path)) {
             write(platform::LogType::Error, "Failed to launch the application");
@@ -114,6 +125,11 @@ std::optional<QString> AppDelegate::mainApplicationPath(const QString& ownBundle
         return std::nullopt;
     pieces.resize(pieces.size() - 4);
     return u'/' + pieces.join(u'/');
+}
+
+QString AppDelegate::installedApplicationPath(const QString& installPrefix)
+{
+    return platform::InstalledLayout::programPath(installPrefix);
 }
 
 } // namespace vantel::VantelLauncher

@@ -26,14 +26,19 @@ public:
         QString ownBundlePath;
         // Whether the application already runs.
         std::function<bool()> mainApplicationRuns;
-        // Starts the application bundle at the path, detached; false when it could not be started.
+        // Starts the application (a bundle, or the installed program) at the
+        // path, detached; false when it could not be started.
         std::function<bool(const QString& applicationPath)> launchApplication;
         // Ends the program's event loop with the exit code.
         std::function<void(int exitCode)> terminate;
+        // The prefix of an installed launcher (<prefix>/libexec/vantel/vantel-launcher);
+        // empty for one in a bundle.
+        QString installPrefix;
     };
 
-    // The running launcher: its own bundle, the application's single-instance
-    // socket, the bundle's executable started detached, the Qt event loop.
+    // The running launcher: its own bundle or install prefix, the
+    // application's single-instance socket, the application started
+    // detached, the Qt event loop.
     static Environment systemEnvironment();
 
     explicit AppDelegate(Environment environment = systemEnvironment());
@@ -48,6 +53,9 @@ public:
     // without empty pieces, less the last four, joined below "/". None when
     // the path has fewer than four pieces.
     static std::optional<QString> mainApplicationPath(const QString& ownBundlePath);
+    // The application an installed launcher starts: the program of its own
+    // prefix, <prefix>/bin/vantel.
+    static QString installedApplicationPath(const QString& installPrefix);
 
     // 0 when the application runs or was started, 1 when it could not be.
     int exitCode() const { return exitCode_; }

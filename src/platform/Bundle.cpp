@@ -1,5 +1,6 @@
 #include "platform/Bundle.h"
 
+#include "platform/InstalledLayout.h"
 #include "platform/PropertyList.h"
 
 #include <QDir>
@@ -13,9 +14,6 @@
 #ifndef VANTEL_VERSION
 #define VANTEL_VERSION "0"
 #endif
-#ifndef VANTEL_SOURCE_RESOURCES_DIR
-#define VANTEL_SOURCE_RESOURCES_DIR ""
-#endif
 
 namespace vantel::platform {
 
@@ -23,6 +21,12 @@ namespace {
 
 // Info.plist files are small; anything far larger is not one.
 constexpr qint64 maximumInfoSize = 4 * 1024 * 1024;
+
+QString& looseResourcePath()
+{
+    static QString path;
+    return path;
+}
 
 QString runningExecutable()
 {
@@ -85,12 +89,18 @@ std::optional<Bundle> Bundle::atPath(const QString& path)
     return bundle;
 }
 
+void Bundle::setLooseResourcePath(const QString& path)
+{
+    looseResourcePath() = path;
+}
+
 Bundle Bundle::unbundled(const QString& executablePath)
 {
     Bundle bundle;
+    bundle.layout_ = Layout::loose;
     bundle.executablePath_ = executablePath;
     bundle.bundlePath_ = executablePath.isEmpty() ? QDir::currentPath() : QFileInfo(executablePath).absolutePath();
-    bundle.resourcePath_ = QStringLiteral(VANTEL_SOURCE_RESOURCES_DIR);
+    bundle.resourcePath_ = looseResourcePath();
     bundle.info_ = {
         {QStringLiteral("CFBundleIdentifier"), QStringLiteral(VANTEL_BUNDLE_ID)},
         {QStringLiteral("CFBundleName"), QStringLiteral("Vantel")},
@@ -100,6 +110,21 @@ Bundle Bundle::unbundled(const QString& executablePath)
     };
     if (!executablePath.isEmpty())
         bundle.info_.insert(QStringLiteral("CFBundleExecutable"), QFileInfo(executablePath).fileName());
+    return bundle;
+}
+
+Bundle Bundle::installed(const QString& executablePath, const QString& prefix)
+{
+    Bundle bundle = unbundled(executablePath);
+    bundle.layout_ = Layout::installed;
+    bundle.bundlePath_ = prefix;
+    bundle.resourcePath_ = InstalledLayout::resourcePath(prefix);
+    // The launcher keeps the identity of its own: its log lines say so.
+    if (QFileInfo(executablePath).fileName() == InstalledLayout::launcherName()) {
+        bundle.info_.insert(QStringLiteral("CFBundleIdentifier"), QStringLiteral(VANTEL_BUNDLE_ID "Launcher"));
+        bundle.info_.insert(QStringLiteral("CFBundleName"), QStringLiteral("VantelLauncher"));
+        bundle.info_.remove(QStringLiteral("CFBundleDisplayName"));
+    }
     return bundle;
 }
 
@@ -122,6 +147,8 @@ Bundle Bundle::forExecutable(const QString& executable)
             }
         }
     }
+    if (const auto prefix = InstalledLayout::prefixOf(executable))
+        return installed(info.absoluteFilePath(), *prefix);
     return unbundled(executable.isEmpty() ? QString() : info.absoluteFilePath());
 }
 

@@ -9,24 +9,36 @@
 
 namespace vantel::platform {
 
-// An application bundle laid out as <name>.app/Contents/{Info.plist,
-// MacOS/<executable>, Resources/}. Immutable, so it may be read from any
-// thread.
+// The program's files, found from where its executable lies:
+//  - an application bundle <name>.app/Contents/{Info.plist, MacOS/<executable>,
+//    Resources/} (the build tree lays the two programs out so);
+//  - an installed program (see InstalledLayout): the bundle path is the
+//    prefix, the resources are <prefix>/share/vantel, the identity is the
+//    compiled-in one;
+//  - anything else (tests, benchmarks): the compiled-in identity and the
+//    resources given to setLooseResourcePath(), if any.
+// Immutable, so it may be read from any thread.
 class Bundle {
 public:
-    // The bundle of the running executable, found from its path
-    // (<x>.app/Contents/MacOS/<exe>). An executable outside a bundle (tests,
-    // a run from the build tree) gets the compiled-in identifier and the
-    // resources of the source tree. Never changes during a run.
+    enum class Layout { appBundle, installed, loose };
+
+    // The bundle of the running executable, found from its path. Never
+    // changes during a run.
     static const Bundle& main();
     // What main() answers for an executable at `executablePath`.
     static Bundle forExecutable(const QString& executablePath);
+    // Where a loose executable (one neither in a bundle nor installed) finds
+    // its resources; for test and benchmark programs, whose resources lie in
+    // the source tree. Call before the first main(); the program never does.
+    static void setLooseResourcePath(const QString& path);
 
     // The bundle at `bundlePath` (the .app folder; its Contents folder is
     // accepted too). None when the folder does not exist. A missing or
     // damaged Info.plist leaves the info dictionary empty; see infoError().
     static std::optional<Bundle> atPath(const QString& bundlePath);
 
+    Layout layout() const { return layout_; }
+    // The .app folder; the prefix of an installed program; the executable's folder otherwise.
     QString bundlePath() const { return bundlePath_; }
     QString bundleIdentifier() const;
     // Contents/MacOS/<CFBundleExecutable>; empty when the bundle names none.
@@ -53,7 +65,9 @@ public:
 private:
     Bundle() = default;
     static Bundle unbundled(const QString& executablePath);
+    static Bundle installed(const QString& executablePath, const QString& prefix);
 
+    Layout layout_ = Layout::appBundle;
     QString bundlePath_;
     QString executablePath_;
     QString resourcePath_;

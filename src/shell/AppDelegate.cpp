@@ -20,7 +20,7 @@
 #include "platform/ProcessActivity.h"
 #include "platform/UserDefaults.h"
 #include "platform/WorkspaceEvents.h"
-#include "shell/ApplicationDesktopFile.h"
+#include "shell/OpenWithRegistration.h"
 #include "shell/MainViewController.h"
 #include "shell/ServiceManager.h"
 #include "shell/StatusBarItem.h"
@@ -144,7 +144,7 @@ void AppDelegate::applicationDidFinishLaunching()
     // 9. The Services provider; its Linux side is the desktop file that makes
     // file managers offer "Open with Vantel".
     serviceManager_ = std::make_unique<ServiceManager>();
-    ApplicationDesktopFile::install(QCoreApplication::applicationFilePath());
+    OpenWithRegistration::registerRunningProgram();
     VLOG(general(), platform::LogType::Default, "Services provider installed");
 
     // 10. Observers, then the watchers that feed them.

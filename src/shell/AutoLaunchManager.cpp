@@ -3,6 +3,7 @@
 #include "model/Logger.h"
 #include "platform/Bundle.h"
 #include "platform/DesktopEntry.h"
+#include "platform/InstalledLayout.h"
 #include "platform/SafeFile.h"
 #include "platform/XdgPaths.h"
 
@@ -20,7 +21,7 @@ bool isLauncher(const QString& program)
 {
     const QFileInfo info(program);
     return QDir::isAbsolutePath(program) && info.isFile() && info.isExecutable()
-        && info.fileName() == kLauncherExecutable;
+        && (info.fileName() == kLauncherExecutable || info.fileName() == platform::InstalledLayout::launcherName());
 }
 
 QString failure(const QString& reason)
@@ -41,6 +42,13 @@ QString AutoLaunchManager::launcherExecutablePath(const QString& applicationBund
 {
     return applicationBundlePath + QStringLiteral("/Contents/Library/LoginItems/VantelLauncher.app/Contents/MacOS/")
         + kLauncherExecutable;
+}
+
+QString AutoLaunchManager::launcherExecutablePath(const platform::Bundle& program)
+{
+    if (program.layout() == platform::Bundle::Layout::installed)
+        return platform::InstalledLayout::launcherPath(program.bundlePath());
+    return launcherExecutablePath(program.bundlePath());
 }
 
 bool AutoLaunchManager::launchAtLoginEnabled()
@@ -67,7 +75,7 @@ bool AutoLaunchManager::launchAtLoginEnabled()
 
 QString AutoLaunchManager::setLaunchAtLoginEnabled(bool enabled)
 {
-    return setLaunchAtLoginEnabled(enabled, launcherExecutablePath(platform::Bundle::main().bundlePath()));
+    return setLaunchAtLoginEnabled(enabled, launcherExecutablePath(platform::Bundle::main()));
 }
 
 QString AutoLaunchManager::setLaunchAtLoginEnabled(bool enabled, const QString& launcherPath)

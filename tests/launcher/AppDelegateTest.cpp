@@ -23,7 +23,7 @@ struct FakeSystem {
                     launched.append(path);
                     return launchSucceeds;
                 },
-                [this](int code) { exits.append(code); }};
+                [this](int code) { exits.append(code); }, {}};
     }
 };
 
@@ -98,4 +98,22 @@ TEST(LauncherAppDelegate, AFailedLaunchIsLoggedAndTheLauncherQuitsAllTheSame)
     sink.clear();
     lost.applicationWillTerminate();
     EXPECT_EQ(sink.messages(), QStringList{"Quit the launcher ..."});
+}
+
+TEST(LauncherAppDelegate, AnInstalledLauncherStartsTheProgramOfItsOwnPrefix)
+{
+    Log::CaptureSink sink;
+    FakeSystem system;
+    AppDelegate::Environment environment = system.environment("/opt/my apps/vantel");
+    environment.installPrefix = "/opt/my apps/vantel";
+    AppDelegate delegate(environment);
+    delegate.applicationDidFinishLaunching();
+    // Not the fourth ancestor of the prefix: the installed program.
+    EXPECT_EQ(system.launched, QStringList{"/opt/my apps/vantel/bin/vantel"});
+    EXPECT_EQ(system.exits, QList<int>{0});
+    EXPECT_TRUE(sink.messages().contains("Trying to launch /opt/my apps/vantel/bin/vantel"));
+
+    EXPECT_EQ(AppDelegate::installedApplicationPath("/usr"), "/usr/bin/vantel");
+    EXPECT_EQ(AppDelegate::installedApplicationPath("/"), "/bin/vantel");
+    EXPECT_EQ(AppDelegate::installedApplicationPath("/usr/local/"), "/usr/local/bin/vantel");
 }

@@ -153,10 +153,44 @@ TEST(Bundle, ExecutableInsideABundleFindsIt)
     const QString broken = makeBundle("bundle-broken-main", "garbage");
     EXPECT_EQ(Bundle::forExecutable(broken + "/Contents/MacOS/Sample").bundleIdentifier(), VANTEL_BUNDLE_ID);
 
-    // Not a bundle layout: the executable's folder, the source resources.
+    // Not a bundle layout: the executable's folder, the resources the test program was given.
     const QString loose = vantel::test::makeTempDir("bundle-loose");
     const Bundle unbundled = Bundle::forExecutable(loose + "/MacOS/tool");
     EXPECT_EQ(unbundled.bundlePath(), loose + "/MacOS");
     EXPECT_EQ(unbundled.bundleIdentifier(), VANTEL_BUNDLE_ID);
     EXPECT_TRUE(unbundled.resourcePath().endsWith("/resources/bundle"));
+}
+
+TEST(Bundle, AnInstalledProgramFindsItsFilesBelowItsPrefix)
+{
+    const QString prefix = vantel::test::makeTempDir("bundle-installed") + "/my prefix";
+    writeFile(prefix + "/share/vantel/versionhistory.md", "# History\n");
+    writeFile(prefix + "/bin/vantel", "#!/bin/sh\n");
+    writeFile(prefix + "/libexec/vantel/vantel-launcher", "#!/bin/sh\n");
+
+    const Bundle program = Bundle::forExecutable(prefix + "/bin/vantel");
+    EXPECT_EQ(program.layout(), Bundle::Layout::installed);
+    EXPECT_EQ(program.bundlePath(), prefix);
+    EXPECT_EQ(program.executablePath(), prefix + "/bin/vantel");
+    EXPECT_EQ(program.resourcePath(), prefix + "/share/vantel");
+    EXPECT_EQ(program.bundleIdentifier(), "net.tarnwick.vantel");
+    EXPECT_EQ(program.pathForResource("versionhistory", "md"), prefix + "/share/vantel/versionhistory.md");
+    EXPECT_FALSE(program.objectForInfoDictionaryKey("CFBundleShortVersionString").toString().isEmpty());
+
+    const Bundle launcher = Bundle::forExecutable(prefix + "/libexec/vantel/vantel-launcher");
+    EXPECT_EQ(launcher.layout(), Bundle::Layout::installed);
+    EXPECT_EQ(launcher.bundlePath(), prefix);
+    EXPECT_EQ(launcher.bundleIdentifier(), "net.tarnwick.vantelLauncher");
+
+    // Another name or folder is no install, and neither is a prefix without its resources.
+    EXPECT_EQ(Bundle::forExecutable(prefix + "/bin/other").layout(), Bundle::Layout::loose);
+    EXPECT_EQ(Bundle::forExecutable(prefix + "/sbin/vantel").layout(), Bundle::Layout::loose);
+    EXPECT_EQ(Bundle::forExecutable(prefix + "/libexec/vantel-launcher").layout(), Bundle::Layout::loose);
+    EXPECT_EQ(Bundle::forExecutable(prefix + "/bin/vantel-launcher").layout(), Bundle::Layout::loose);
+    ASSERT_TRUE(QDir(prefix + "/share/vantel").removeRecursively());
+    EXPECT_EQ(Bundle::forExecutable(prefix + "/bin/vantel").layout(), Bundle::Layout::loose);
+
+    // The build tree's bundle is still a bundle.
+    EXPECT_EQ(Bundle::forExecutable(QStringLiteral(VANTEL_BUNDLE_DIR "/MacOS/Vantel")).layout(),
+              Bundle::Layout::appBundle);
 }

@@ -1,5 +1,6 @@
 #include "shell/AutoLaunchManager.h"
 
+#include "platform/Bundle.h"
 #include "platform/DesktopEntry.h"
 #include "platform/Log.h"
 #include "platform/XdgPaths.h"
@@ -61,6 +62,38 @@ TEST_F(AutoLaunch, NamesTheLoginItemAfterTheLauncher)
               vantel::test::testHome() + "/config/autostart/net.tarnwick.vantelLauncher.desktop");
     EXPECT_EQ(AutoLaunchManager::launcherExecutablePath("/opt/Vantel.app"),
               "/opt/Vantel.app/Contents/Library/LoginItems/VantelLauncher.app/Contents/MacOS/VantelLauncher");
+}
+
+TEST_F(AutoLaunch, AnInstalledProgramRegistersTheLauncherOfItsPrefix)
+{
+    const QString prefix = vantel::test::makeTempDir("autolaunch-installed") + "/usr";
+    QDir().mkpath(prefix + "/share/vantel");
+    QDir().mkpath(prefix + "/libexec/vantel");
+    QFile launcher(prefix + "/libexec/vantel/vantel-launcher");
+    ASSERT_TRUE(launcher.open(QIODevice::WriteOnly));
+    launcher.write("#!/bin/sh\n");
+    launcher.close();
+    launcher.setPermissions(launcher.permissions() | QFileDevice::ExeOwner);
+    QDir().mkpath(prefix + "/bin");
+    ASSERT_TRUE(QFile::copy(launcher.fileName(), prefix + "/bin/vantel"));
+
+    const QString path =
+        AutoLaunchManager::launcherExecutablePath(vantel::platform::Bundle::forExecutable(prefix + "/bin/vantel"));
+    EXPECT_EQ(path, prefix + "/libexec/vantel/vantel-launcher");
+    // The bundle's launcher for the build tree.
+    EXPECT_EQ(AutoLaunchManager::launcherExecutablePath(
+                  vantel::platform::Bundle::forExecutable(VANTEL_BUNDLE_DIR "/MacOS/Vantel")),
+              QStringLiteral(VANTEL_BUNDLE_DIR "/Library/LoginItems/VantelLauncher.app/Contents/MacOS/VantelLauncher"));
+
+    AutoLaunchManager::setLaunchAtLoginEnabled(true, path);
+    EXPECT_TRUE(AutoLaunchManager::launchAtLoginEnabled());
+    const auto entry = vantel::platform::DesktopEntry::load(AutoLaunchManager::loginItemPath());
+    ASSERT_TRUE(entry.has_value());
+    EXPECT_EQ(entry->execArguments(), QStringList{path});
+    // Only the launcher's own names count: another program of the prefix does not.
+    AutoLaunchManager::setLaunchAtLoginEnabled(false, path);
+    AutoLaunchManager::setLaunchAtLoginEnabled(true, prefix + "/bin/vantel");
+    EXPECT_FALSE(AutoLaunchManager::launchAtLoginEnabled());
 }
 
 TEST_F(AutoLaunch, SwitchingOnWritesAnEntryThatStartsTheLauncher)

@@ -1,5 +1,6 @@
 // Every test process gets its own home: the XDG folders point into a
 // temporary folder, so no test ever reads or writes the user's files.
+#include "platform/Bundle.h"
 #include "support/ThrowAwayHome.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +57,8 @@ int main(int argc, char* argv[])
     qputenv("XDG_DATA_DIRS", home.path().toUtf8() + "/system-data");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    vantel::platform::Bundle::setLooseResourcePath(QStringLiteral(VANTEL_SOURCE_RESOURCES_DIR));
 
     TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

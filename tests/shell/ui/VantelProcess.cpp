@@ -68,7 +68,7 @@ QProcessEnvironment VantelProcess::environment(const QString& home)
 void VantelProcess::start(const QStringList& arguments)
 {
     output_.clear();
-    process_.start(executable(), arguments);
+    process_.start(program_, arguments);
     process_.waitForStarted(10000);
 }
 

@@ -24,6 +24,8 @@ public:
     ~VantelProcess();
 
     static QString executable();
+    // Runs `program` instead of the built one (an installed copy).
+    void setProgram(const QString& program) { program_ = program; }
     // Writes the settings file the child reads, with debugLogging on.
     static void prepareHome(const QString& home);
     static QProcessEnvironment environment(const QString& home);
@@ -41,6 +43,7 @@ public:
 
 private:
     QString home_;
+    QString program_ = executable();
     QProcess process_;
     QByteArray output_;
 };
