@@ -4,6 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
@@ -17,6 +18,7 @@ struct State {
     std::mutex mutex;
     std::function<void()> action;
     std::thread::id mainThread;
+    AfterLostDisplay after = AfterLostDisplay::endProcess;
     QtMessageHandler previousHandler = nullptr;
     bool registered = false;
 };
@@ -58,17 +60,23 @@ void messageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
     // Qt hands back its default handler when none was installed before.
     if (const QtMessageHandler previous = state().previousHandler)
         previous(type, context, message);
-    if (reportsLostDisplay(message))
-        runOnce();
+    if (!reportsLostDisplay(message) || std::this_thread::get_id() != state().mainThread)
+        return;
+    runOnce();
+    if (state().after == AfterLostDisplay::endProcess) {
+        std::fflush(nullptr);
+        std::_Exit(1);
+    }
 }
 
 } // namespace
 
-void install(std::function<void()> action)
+void install(std::function<void()> action, AfterLostDisplay after)
 {
     State& s = state();
     std::lock_guard lock(s.mutex);
     s.action = std::move(action);
+    s.after = after;
     s.mainThread = std::this_thread::get_id();
     if (s.registered)
         return;

@@ -17,8 +17,13 @@ namespace vantel::platform {
 // the display nor show anything.
 namespace ExitHook {
 
+// After the action on Qt's report of the lost display: end the process at
+// once with Qt's status 1, without the static destructors that other threads
+// may still be using (the crash-prone part of exit()), or go back to Qt.
+enum class AfterLostDisplay { endProcess, returnToQt };
+
 // Arms the action, replacing an earlier one. Main thread.
-void install(std::function<void()> action);
+void install(std::function<void()> action, AfterLostDisplay after = AfterLostDisplay::endProcess);
 // The orderly way out has run: the action is dropped unrun.
 void disarm();
 bool isArmed();

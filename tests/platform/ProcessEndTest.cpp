@@ -65,7 +65,7 @@ TEST(UnixSignals, AProcessAskedToQuitIgnoresTheRestOnItsWayOut)
 TEST(ExitHook, RunsOnceOnTheMainThreadWhenQtReportsTheLostDisplay)
 {
     int runs = 0;
-    ExitHook::install([&runs] { ++runs; });
+    ExitHook::install([&runs] { ++runs; }, ExitHook::AfterLostDisplay::returnToQt);
     ASSERT_TRUE(ExitHook::isArmed());
     // Another thread's exit() must not run it: the main thread may be busy
     // with the same objects.
@@ -82,7 +82,7 @@ TEST(ExitHook, RunsOnceOnTheMainThreadWhenQtReportsTheLostDisplay)
     EXPECT_EQ(runs, 1);
 
     // The orderly way out disarms it.
-    ExitHook::install([&runs] { ++runs; });
+    ExitHook::install([&runs] { ++runs; }, ExitHook::AfterLostDisplay::returnToQt);
     ExitHook::disarm();
     qWarning("The X11 connection broke: I/O error (code 1)");
     EXPECT_EQ(runs, 1);

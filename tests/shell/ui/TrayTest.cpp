@@ -267,6 +267,7 @@ TEST(Tray, LosingTheDisplaySavesAChangeMadeJustBefore)
     fixture.desktop.stopServer();
     ASSERT_TRUE(vantel.waitForFinished());
     EXPECT_EQ(vantel.process().exitStatus(), QProcess::NormalExit) << fixture.log();
+    EXPECT_EQ(vantel.process().exitCode(), 1);
     const QStringList log = vantel.logMessages();
     EXPECT_EQ(log.count(QStringLiteral("-> saveBeforeExit")), 1) << fixture.log();
     EXPECT_EQ(log.count(QStringLiteral("Configuration saved")), 1);
