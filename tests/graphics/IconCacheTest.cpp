@@ -259,6 +259,8 @@ TEST_F(IconCacheTest, IconsOfEveryKindDrawn)
     ASSERT_TRUE(app.open(QIODevice::WriteOnly));
     app.write("[Desktop Entry]\nType=Application\nName=Editor\nExec=true\nIcon=accessories-text-editor\n");
     app.close();
+    // Executable by its owner, as an installed desktop entry may be: an application.
+    ASSERT_TRUE(app.setPermissions(app.permissions() | QFileDevice::ExeOwner));
 
     const QList<TableViewItemPtr> entries{
         fileEntry(dir + "/editor.desktop", ListviewItemType::application),

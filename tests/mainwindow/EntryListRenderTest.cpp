@@ -9,15 +9,23 @@
 #include "mainwindow/TableViewCellMainWindow.h"
 #include "model/iconTag.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTextStream>
 
+#include <algorithm>
+#include <cmath>
+#include <string>
+
 namespace vantel::test {
 
 namespace {
+
+// The Return key, drawn as text on the focused selection of an entry with a hotkey.
+const QString returnHint = QStringLiteral("\u21A9\uFE0E");
 
 class EntryListRenderTest : public EntryListTest {
 protected:
@@ -123,10 +131,13 @@ protected:
         return image;
     }
 
-    // The row in the picture's coordinates.
+    // The row in the picture's coordinates, as the list hands it to the
+    // delegate: a top-to-bottom list paints its rows no wider than the
+    // viewport, whatever width the item's own rectangle was laid out with.
     QRect rowRect(int row) const
     {
         QRect rect = view->visualRect(view->tableModel().index(row));
+        rect.setWidth(std::min(rect.width(), view->viewport()->width()));
         rect.translate(view->viewport()->mapTo(view.get(), QPoint(0, 0)));
         return rect;
     }
@@ -142,38 +153,108 @@ protected:
             <= tolerance;
     }
 
-    // What is drawn at the right end of the row, on the line through its
-    // middle, where the hotkey title sits (the name and the second line lie
-    // above and below it): pixels far from the row's own colour there.
+    // The fonts of the right-hand title, as fractions of the list's font: a
+    // hotkey or quick-launch number in the second line's font, the Return
+    // hint in the name's.
+    static constexpr qreal detailScaleDefault = 0.9;
+    static constexpr qreal detailScaleSmall = 0.85;
+    static constexpr qreal nameScaleDefault = 1.12;
+
+    QFont listFont(qreal scale) const
+    {
+        QFont font = view->font();
+        if (font.pointSizeF() > 0)
+            font.setPointSizeF(font.pointSizeF() * scale);
+        else
+            font.setPixelSize(std::max(1, int(font.pixelSize() * scale + 0.5)));
+        return font;
+    }
+
+    // Where the row puts its title: a box 12 wider than the text and 4
+    // higher than its line, 10 in from the frame's right edge, centred
+    // in the row's height, the text centred in it.
+    struct Title {
+        QRectF box;
+        qreal textWidth = 0;
+    };
+    Title titleFor(const QRect& row, const QString& text, qreal scale) const
+    {
+        const QFontMetricsF metrics(listFont(scale));
+        const qreal width = metrics.horizontalAdvance(text) + 12;
+        const qreal height = metrics.height() + 4;
+        const QRectF frame = frameOf(row);
+        return {QRectF(frame.right() - 10 - width, row.top() + (row.height() - height) / 2, width, height),
+                width - 12};
+    }
+
+    // Painted pixels in an area: those that differ by more than the
+    // tolerance from the row's own colour just inside its right edge, level
+    // with the row's middle.
     struct Span {
         int left = 1 << 30;
         int right = -1;
         int count = 0;
         int width() const { return count ? right - left + 1 : 0; }
     };
-    static Span hotkeyInk(const QImage& image, const QRect& row)
+    static Span inkIn(const QImage& image, const QRect& row, const QRect& area, int tolerance = 150)
     {
-        const int frameRight = int(frameOf(row).right());
+        const QColor background = image.pixelColor(int(frameOf(row).right()) - 4, row.center().y());
         Span span;
-        const int middle = row.center().y();
-        for (int y = middle - 2; y <= middle + 3; ++y) {
-            const QColor background = image.pixelColor(frameRight - 4, y);
-            for (int x = frameRight - 150; x < frameRight - 6; ++x) {
-                if (!near(image.pixelColor(x, y), background, 150)) {
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (!near(image.pixelColor(x, y), background, tolerance)) {
                     span.left = std::min(span.left, x);
                     span.right = std::max(span.right, x);
                     ++span.count;
                 }
-            }
-        }
         return span;
     }
 
-    // Right-aligned 10 pixels and a 6-pixel margin in from the frame.
-    static bool endsAtTheRight(const Span& span, const QRect& row)
+    // The title `text` drawn where the row lays it out: its ink inside the
+    // box, centred and about as wide as the text, and nothing in the margins
+    // beside the box. The border, when asked for, along the box's top edge;
+    // otherwise none there.
+    void expectTitle(const QImage& image, const QRect& row, const QString& text, qreal scale, bool bordered,
+                     const std::string& what)
     {
-        const int right = int(frameOf(row).right());
-        return span.count > 0 && span.right >= right - 24 && span.right <= right - 12;
+        const Title title = titleFor(row, text, scale);
+        const QRectF& box = title.box;
+        // The pixels wholly within the text's line, clear of the border and
+        // its rounded corners.
+        const QRect inside(QPoint(int(std::ceil(box.left() + 3)), int(std::ceil(box.top() + 2))),
+                           QPoint(int(std::floor(box.right() - 3)) - 1, int(std::floor(box.bottom() - 2)) - 1));
+        const Span ink = inkIn(image, row, inside);
+        EXPECT_GE(ink.count, 6) << what << ": no title in its box";
+        EXPECT_GE(ink.width(), title.textWidth / 2) << what << ": narrower than " << text.toStdString();
+        const qreal centre = box.center().x();
+        EXPECT_GE(ink.left, int(std::floor(centre - title.textWidth / 2)) - 1) << what << ": wider than the text";
+        EXPECT_LE(ink.right, int(std::ceil(centre + title.textWidth / 2)) + 1) << what << ": wider than the text";
+
+        // The margins: between the box and the frame's edge, and before the
+        // box where the name and the tags stop.
+        const int frameRight = int(frameOf(row).right());
+        const QRect rightMargin(QPoint(int(std::ceil(box.right())) + 1, inside.top() - 2),
+                                QPoint(frameRight - 3, inside.bottom() + 2));
+        EXPECT_EQ(inkIn(image, row, rightMargin).count, 0) << what << ": painted right of its box";
+        const QRect leftMargin(QPoint(int(box.left()) - 9, inside.top()), QPoint(int(box.left()) - 2, inside.bottom()));
+        EXPECT_EQ(inkIn(image, row, leftMargin).count, 0) << what << ": painted left of its box";
+
+        // The border's top line: the pixel rows the box's top edge crosses.
+        const QRect topEdge(QPoint(inside.left(), int(box.top())), QPoint(inside.right(), int(box.top()) + 1));
+        if (bordered) {
+            EXPECT_GE(inkIn(image, row, topEdge, 30).width(), inside.width() / 2) << what << ": no border";
+        } else {
+            EXPECT_EQ(inkIn(image, row, topEdge, 30).count, 0) << what << ": a border";
+        }
+    }
+
+    // No title: nothing across the right-hand part of the row's middle.
+    void expectNoTitle(const QImage& image, const QRect& row, const std::string& what)
+    {
+        const int frameRight = int(frameOf(row).right());
+        const int middle = row.center().y();
+        const QRect right(QPoint(frameRight - 150, middle - 6), QPoint(frameRight - 3, middle + 6));
+        EXPECT_EQ(inkIn(image, row, right).count, 0) << what;
     }
 
     // Pixels of the icon's square that differ from the row's own colour
@@ -239,21 +320,20 @@ TEST_F(EntryListRenderTest, DefaultLayoutWithTheFocusedSelection)
     const QColor highlight = view->palette().color(QPalette::Active, QPalette::Highlight);
     EXPECT_TRUE(near(image.pixelColor(int(frameOf(selected).left()) + 6, selected.center().y()), highlight, 30));
     EXPECT_FALSE(near(image.pixelColor(int(frameOf(rowRect(2)).left()) + 6, rowRect(2).center().y()), highlight, 30));
-    const Span hint = hotkeyInk(image, selected);
-    EXPECT_TRUE(endsAtTheRight(hint, selected));
-    EXPECT_LT(hint.width(), 20) << "the Return hint, not the hotkey";
+    ASSERT_EQ(view->tableModel().entryAt(1)->name(), QStringLiteral("Calibre Viewer"));
+    expectTitle(image, selected, returnHint, nameScaleDefault, false, "the Return hint");
 
     // The hotkeys of the other rows, each at the right end of its row; none
     // where an entry has none.
     for (const QString& name : {QStringLiteral("Blender"), QStringLiteral("Tarnwick News")}) {
         const int row = rowOf(name);
         ASSERT_NE(row, 1);
-        const Span hotkey = hotkeyInk(image, rowRect(row));
-        EXPECT_TRUE(endsAtTheRight(hotkey, rowRect(row))) << name.toStdString();
-        EXPECT_GT(hotkey.width(), 40) << name.toStdString();
+        const auto hotkey = view->tableModel().entryAt(row)->hotkey();
+        ASSERT_TRUE(hotkey) << name.toStdString();
+        expectTitle(image, rowRect(row), hotkey->displayString(), detailScaleDefault, false, name.toStdString());
     }
     for (const QString& name : {QStringLiteral("GIMP Image Editor"), QStringLiteral("Projects")})
-        EXPECT_EQ(hotkeyInk(image, rowRect(rowOf(name))).count, 0) << name.toStdString();
+        expectNoTitle(image, rowRect(rowOf(name)), name.toStdString());
 }
 
 TEST_F(EntryListRenderTest, SmallLayoutUnfocusedWithCtrlHeldAndASearch)
@@ -274,9 +354,10 @@ TEST_F(EntryListRenderTest, SmallLayoutUnfocusedWithCtrlHeldAndASearch)
 
     // Ctrl alone: every row shows its quick-launch number, and no hotkey.
     for (int row = 0; row < std::min(9, view->tableModel().rowCount()); ++row) {
-        const Span number = hotkeyInk(image, rowRect(row));
-        EXPECT_TRUE(endsAtTheRight(number, rowRect(row))) << "row " << row;
-        EXPECT_LT(number.width(), 12) << "row " << row << ": one digit";
+        if (rowRect(row).bottom() >= image.height())
+            break;
+        expectTitle(image, rowRect(row), QString::number(row + 1), detailScaleSmall, false,
+                    "row " + std::to_string(row));
     }
     // The selection without the focus: a grey, not the highlight.
     const QRect selected = rowRect(2);
@@ -298,6 +379,8 @@ TEST_F(EntryListRenderTest, DarkPaletteWithBorderedHotkeysAndLaunchAllTags)
     dark.setColor(QPalette::Highlight, QColor(0x2f, 0x6f, 0xd6));
     dark.setColor(QPalette::HighlightedText, Qt::white);
     view->setPalette(dark);
+    // Tall enough for every row: the last one, the Text Editor, shows whole.
+    view->resize(620, 660);
     show();
     applyFilter();
     view->reloadData();
@@ -312,15 +395,10 @@ TEST_F(EntryListRenderTest, DarkPaletteWithBorderedHotkeysAndLaunchAllTags)
         const int row = rowOf(name);
         ASSERT_NE(row, 0);
         const QRect rect = rowRect(row);
-        const Span hotkey = hotkeyInk(image, rect);
-        EXPECT_TRUE(endsAtTheRight(hotkey, rect)) << name.toStdString();
-        EXPECT_GT(hotkey.width(), 40) << name.toStdString();
-        // The border: a line a little above the text that the row's colour lacks.
-        const int x = (hotkey.left + hotkey.right) / 2;
-        bool border = false;
-        for (int y = rect.center().y() - 14; y < rect.center().y() - 4; ++y)
-            border = border || !near(image.pixelColor(x, y), image.pixelColor(x, rect.top() + 4), 30);
-        EXPECT_TRUE(border) << name.toStdString();
+        ASSERT_LE(rect.bottom(), image.height() - 1) << name.toStdString();
+        const auto hotkey = view->tableModel().entryAt(row)->hotkey();
+        ASSERT_TRUE(hotkey) << name.toStdString();
+        expectTitle(image, rect, hotkey->displayString(), detailScaleDefault, true, name.toStdString());
     }
 }
 
