@@ -15,7 +15,12 @@ int main(int argc, char* argv[])
         err << "usage: vantel_desktop_file PROGRAM ICON-NAME\n";
         return 2;
     }
-    QStringList lines = vantel::ApplicationDesktopFile::contents(arguments.at(0)).split(u'\n');
+    const std::optional<QString> contents = vantel::ApplicationDesktopFile::contents(arguments.at(0));
+    if (!contents) {
+        err << "vantel_desktop_file: " << arguments.at(0) << " can't be named in an Exec= line\n";
+        return 1;
+    }
+    QStringList lines = contents->split(u'\n');
     qsizetype replaced = 0;
     for (QString& line : lines) {
         if (line.startsWith(QLatin1String("Icon="))) {

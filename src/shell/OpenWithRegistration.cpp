@@ -71,8 +71,9 @@ bool OpenWithRegistration::removeOwnUserFile(const QString& path)
         return false;
     QString program = arguments->first();
     program.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    const std::optional<QString> ours = ApplicationDesktopFile::contents(program);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.readAll() != ApplicationDesktopFile::contents(program).toUtf8())
+    if (!ours || !file.open(QIODevice::ReadOnly) || file.readAll() != ours->toUtf8())
         return false;
     file.close();
     if (!file.remove()) {

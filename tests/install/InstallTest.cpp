@@ -135,7 +135,7 @@ TEST_F(Installed, LaysTheFilesOutWhereADebianSystemLooks)
     const auto entry = platform::DesktopEntry::load(desktop);
     ASSERT_TRUE(entry.has_value());
     EXPECT_EQ(entry->icon(), "net.tarnwick.vantel");
-    const auto ownEntry = platform::DesktopEntry::parse(ApplicationDesktopFile::contents(p + "/bin/vantel").toUtf8());
+    const auto ownEntry = platform::DesktopEntry::parse(ApplicationDesktopFile::contents(p + "/bin/vantel").value_or(QString()).toUtf8());
     ASSERT_TRUE(ownEntry.has_value());
     for (const char* key : {"MimeType", "Exec", "Name", "Type", "Categories", "NoDisplay"})
         EXPECT_EQ(entry->string(key), ownEntry->string(key)) << key;
@@ -244,7 +244,7 @@ TEST_F(Installed, WhereTheDesktopReadsTheInstalledFileTheUsersFolderIsLeftAlone)
     {
         QFile stale(userFile);
         ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-        stale.write(ApplicationDesktopFile::contents("/gone/build/Vantel.app/Contents/MacOS/Vantel").toUtf8());
+        stale.write(ApplicationDesktopFile::contents("/gone/build/Vantel.app/Contents/MacOS/Vantel").value_or(QString()).toUtf8());
     }
     test::VantelProcess vantel(home);
     vantel.setProgram(movedPrefix_ + "/bin/vantel");

@@ -114,13 +114,9 @@ protected:
                                       .arg(whereAmI, folderOutput, work).toUtf8());
         writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
                   "[Default Applications]\ntext/plain=vantel-test-viewer.desktop\n"
-                  "application/x-desktop=vantel-test-viewer.desktop
-"
-                  "inode/directory=vantel-test-viewer.desktop
-x-scheme-handler/vanteltest=vantel-test-viewer.desktop
-"
-                  "x-scheme-handler/vantelfolder=vantel-test-folder.desktop
-");
+                  "application/x-desktop=vantel-test-viewer.desktop\n"
+                  "inode/directory=vantel-test-viewer.desktop\nx-scheme-handler/vanteltest=vantel-test-viewer.desktop\n"
+                  "x-scheme-handler/vantelfolder=vantel-test-folder.desktop\n");
     }
 
     void SetUp() override

@@ -31,7 +31,7 @@ QString makePrefix(const QString& name, bool withDesktopFile)
     writeFile(prefix + "/bin/vantel", "#!/bin/sh\n");
     if (withDesktopFile)
         writeFile(prefix + "/share/applications/net.tarnwick.vantel.desktop",
-                  ApplicationDesktopFile::contents(prefix + "/bin/vantel").toUtf8());
+                  ApplicationDesktopFile::contents(prefix + "/bin/vantel").value_or(QString()).toUtf8());
     return prefix;
 }
 
@@ -67,7 +67,7 @@ TEST(OpenWithRegistration, RemovesOnlyAFileThatIsExactlyVantelsOwn)
 {
     const QString folder = test::makeTempDir("openwith-user");
     const QString path = folder + "/net.tarnwick.vantel.desktop";
-    const QByteArray own = ApplicationDesktopFile::contents("/gone/My Build/Vantel.app/Contents/MacOS/Vantel").toUtf8();
+    const QByteArray own = ApplicationDesktopFile::contents("/gone/My Build/Vantel.app/Contents/MacOS/Vantel").value_or(QString()).toUtf8();
 
     writeFile(path, own);
     EXPECT_TRUE(OpenWithRegistration::removeOwnUserFile(path));
