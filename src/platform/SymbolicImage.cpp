@@ -3,7 +3,9 @@
 #include <QIcon>
 #include <QImage>
 
+#include <algorithm>
 #include <array>
+#include <functional>
 
 namespace vantel::platform {
 
@@ -14,10 +16,10 @@ constexpr int faintAlpha = 96;
 // Colours are compared in boxes of 32 levels per channel.
 constexpr int levelsPerBox = 32;
 constexpr int boxesPerChannel = 256 / levelsPerBox;
-// A colour counts when it covers this share of the solid pixels.
-constexpr double significantShare = 0.03;
-// A symbol has its colour and at most an accent.
+// A symbol has its colour and at most an accent, and they cover this share
+// of its solid pixels.
 constexpr int symbolColours = 2;
+constexpr double symbolShare = 0.9;
 constexpr int probeSide = 32;
 
 } // namespace
@@ -42,12 +44,13 @@ bool isSymbolicImage(const QImage& source)
     }
     if (solid == 0)
         return false;
-    int colours = 0;
-    for (int count : boxes) {
-        if (count >= significantShare * solid && ++colours > symbolColours)
-            return false;
-    }
-    return true;
+    // The symbol's colour and its accent cover (nearly) every solid pixel;
+    // a picture spreads over many colours.
+    std::partial_sort(boxes.begin(), boxes.begin() + symbolColours, boxes.end(), std::greater<int>());
+    int covered = 0;
+    for (int i = 0; i < symbolColours; ++i)
+        covered += boxes[std::size_t(i)];
+    return covered >= symbolShare * solid;
 }
 
 bool isSymbolicImage(const QIcon& icon)
