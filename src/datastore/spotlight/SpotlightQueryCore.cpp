@@ -125,9 +125,9 @@ void SpotlightQueryCore::processResults()
         complete.append(result);
     }
 
-    const QList<SpotlightResult> earlier = std::exchange(forgetEarlierResults_, false)
-        ? QList<SpotlightResult>()
-        : queryResultsComplete_.get()->snapshot();
+    lastResultsFromFreshRun_ = std::exchange(forgetEarlierResults_, false);
+    const QList<SpotlightResult> earlier =
+        lastResultsFromFreshRun_ ? QList<SpotlightResult>() : queryResultsComplete_.get()->snapshot();
     auto diff = diffSpotlightResults(earlier, complete);
     queryResultsUnchanged_.set(ResultArray::create(std::move(diff.unchanged)));
     queryResultsAdded_.set(ResultArray::create(std::move(diff.added)));

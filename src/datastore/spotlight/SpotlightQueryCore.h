@@ -68,6 +68,8 @@ public:
     int runQuery();
     // Rebuilds the four lists from the query's current results.
     void processResults();
+    // The last results are the first of a run begun again: every one counts as added.
+    bool lastResultsFromFreshRun() const { return lastResultsFromFreshRun_; }
 
     void onQueryDidStartGatheringWith(const platform::Notification& notification);
     void onQueryGatheringProgressWith(const platform::Notification& notification);
@@ -89,6 +91,7 @@ private:
     platform::Published<ResultArray::Ptr> queryResultsRemoved_{ResultArray::create()};
     bool processOnlyValidFSPaths_ = true;
     bool forgetEarlierResults_ = false; // the next results are diffed against none
+    bool lastResultsFromFreshRun_ = false;
     QStringList searchScopes_;
     std::shared_ptr<const platform::Predicate> query_;
     double notificationBatchingInterval_ = 1.0;

@@ -32,6 +32,8 @@ void SpotlightQueryFS::convertResults(SpotlightQueryResultState state)
         converted.append(SpotlightFSResult{result.path, result.displayname, result.lastUsedDate});
     complete->appendContentsOf(converted);
 
+    if (lastResultsFromFreshRun())
+        previousSpotlightResultsComplete_->removeAll();
     diffResults();
 
     previousSpotlightResultsComplete_->removeAll();
