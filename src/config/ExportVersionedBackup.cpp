@@ -128,14 +128,15 @@ bool ExportVersionedBackup::holdsUserData() const
            });
 }
 
-std::optional<QString> ExportVersionedBackup::createBackup()
+std::optional<QString> ExportVersionedBackup::createBackup(Repeat repeat)
 {
     const auto folder = backupFolderURL();
     if (!folder)
         return std::nullopt;
     // A state with nothing of the user's (after a reset, or before anything
-    // loaded) is no backup worth having, and would push good ones out.
-    if (!holdsUserData()) {
+    // loaded) is no backup worth having at a quit, and would push good ones
+    // out; one the user asks for is written.
+    if (repeat == Repeat::skipUnchanged && !holdsUserData()) {
         VLOG(Logger::importExport(), platform::LogType::Default, "No backup: nothing of the user's to keep");
         return std::nullopt;
     }
@@ -146,8 +147,8 @@ std::optional<QString> ExportVersionedBackup::createBackup()
     // must not rotate the older backups out.
     const auto existing = listBackupFiles();
     const QString newest = existing && !existing->isEmpty() ? existing->first() : QString();
-    const auto changed = [&newest](const QByteArray& archive) {
-        if (newest.isEmpty())
+    const auto changed = [&newest, repeat](const QByteArray& archive) {
+        if (newest.isEmpty() || repeat == Repeat::writeAlways)
             return true;
         const platform::UserFileRead previous = platform::readUserFile(newest, ExportImportManager::maximumImportFileSize);
         return !previous.ok() || previous.data != archive;

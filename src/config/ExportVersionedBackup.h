@@ -28,9 +28,13 @@ public:
     std::optional<QStringList> listBackupFiles() const;
     // Deletes every path after the first 20.
     void removeOldBackupFiles(const std::optional<QStringList>& paths) const;
+    // Whether a backup equal to the newest one, or one without anything of
+    // the user's, is written: not by the quit (unchanged quits must not rotate
+    // good backups out), but when the user asks for one.
+    enum class Repeat { skipUnchanged, writeAlways };
     // The path written; none when nothing was (no folder, an empty catalogue,
     // nothing changed since the newest backup, nothing of the user's).
-    std::optional<QString> createBackup();
+    std::optional<QString> createBackup(Repeat repeat = Repeat::skipUnchanged);
     // Entries or tags that are saved with the configuration exist.
     bool holdsUserData() const;
 

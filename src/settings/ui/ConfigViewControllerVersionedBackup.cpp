@@ -170,7 +170,7 @@ void ConfigViewControllerVersionedBackup::btnCreateBackupVersionClicked()
     ExportVersionedBackup& backups = manager_.exportVersionedBackup();
     // Pruning first: after the click there may be 21, the next run prunes again.
     backups.removeOldBackupFiles(backups.listBackupFiles());
-    backups.createBackup();
+    backups.createBackup(ExportVersionedBackup::Repeat::writeAlways);
     reloadTable();
 }
 
