@@ -250,7 +250,7 @@ bool writeCacheFile(const QString& path, qint64 mtime, qint64 fileSize, const QI
     if (!writer.write(image))
         return false;
     // The safe write: no reader ever sees half a file; readable by the owner
-    // only, as the cache's specification asks.
+    // only, as the thumbnail cache standard asks.
     WriteOptions options;
     options.newFileMode = 0600;
     options.createFolder = false;

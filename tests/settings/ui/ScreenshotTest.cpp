@@ -178,10 +178,10 @@ TEST_P(ScreenshotTest, TheOtherWindows)
          SettingsWindowController::Frame::frameless},
         {"whatsnew", std::make_shared<VersionHistoryWindowContent>(), SettingsWindowController::Frame::frameless},
     };
-    for (const Window& spec : windows) {
-        SettingsWindowController window(spec.content, QString::fromLatin1(spec.name), spec.frame);
+    for (const Window& shown : windows) {
+        SettingsWindowController window(shown.content, QString::fromLatin1(shown.name), shown.frame);
         window.showWindow(false);
-        const QString name = QString::fromLatin1(spec.name) + suffix();
+        const QString name = QString::fromLatin1(shown.name) + suffix();
         const QImage image = grabTo(window.window(), name);
         expectTidy(window.window(), name);
         // The window's background is drawn: its corner pixel is the window colour.
