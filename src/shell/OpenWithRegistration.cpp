@@ -71,8 +71,12 @@ bool OpenWithRegistration::removeOwnUserFile(const QString& path)
         return false;
     QString program = arguments->first();
     program.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    // A program no Exec= key can hold was never written by us.
+    const auto ours = ApplicationDesktopFile::contents(program);
+    if (!ours)
+        return false;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.readAll() != ApplicationDesktopFile::contents(program).toUtf8())
+    if (!file.open(QIODevice::ReadOnly) || file.readAll() != ours->toUtf8())
         return false;
     file.close();
     if (!file.remove()) {
