@@ -54,39 +54,54 @@ Qt::DropActions MainTableViewModel::supportedDragActions() const
     return Qt::CopyAction;
 }
 
+TableViewItemPtr ShownRows::entryAt(const EntryArray::Ptr& shown, int rowCount, int row)
+{
+    if (!shown || row < 0 || row >= rowCount)
+        return nullptr;
+    return shown->at(row).value_or(nullptr);
+}
+
+std::optional<int> ShownRows::rowOfEqualEntry(const EntryArray::Ptr& shown, int rowCount, const TableViewItem& entry)
+{
+    if (!shown)
+        return std::nullopt;
+    // Nearly always the same object: looked for by address first, which
+    // costs next to nothing, and compared field by field only when it is gone.
+    auto found = shown->firstIndex([&](const TableViewItemPtr& candidate) { return candidate.get() == &entry; });
+    if (!found)
+        found = shown->firstIndex([&](const TableViewItemPtr& candidate) {
+            return candidate && candidate->isEqual(entry);
+        });
+    if (!found || *found >= rowCount)
+        return std::nullopt;
+    return int(*found);
+}
+
+std::optional<int> ShownRows::rowOfPath(const EntryArray::Ptr& shown, int rowCount, const QString& path)
+{
+    if (!shown || path.isEmpty())
+        return std::nullopt;
+    const auto found = shown->firstIndex([&](const TableViewItemPtr& candidate) {
+        return candidate && candidate->path() == path;
+    });
+    if (!found || *found >= rowCount)
+        return std::nullopt;
+    return int(*found);
+}
+
 TableViewItemPtr MainTableViewModel::entryAt(int row) const
 {
-    if (!shown_ || row < 0 || row >= rowCount_)
-        return nullptr;
-    return shown_->at(row).value_or(nullptr);
+    return ShownRows::entryAt(shown_, rowCount_, row);
 }
 
 std::optional<int> MainTableViewModel::rowOfEqualEntry(const TableViewItem& entry) const
 {
-    if (!shown_)
-        return std::nullopt;
-    // Nearly always the same object: looked for by address first, which
-    // costs next to nothing, and compared field by field only when it is gone.
-    auto found = shown_->firstIndex([&](const TableViewItemPtr& candidate) { return candidate.get() == &entry; });
-    if (!found)
-        found = shown_->firstIndex([&](const TableViewItemPtr& candidate) {
-            return candidate && candidate->isEqual(entry);
-        });
-    if (!found || *found >= rowCount_)
-        return std::nullopt;
-    return int(*found);
+    return ShownRows::rowOfEqualEntry(shown_, rowCount_, entry);
 }
 
 std::optional<int> MainTableViewModel::rowOfPath(const QString& path) const
 {
-    if (!shown_ || path.isEmpty())
-        return std::nullopt;
-    const auto found = shown_->firstIndex([&](const TableViewItemPtr& candidate) {
-        return candidate && candidate->path() == path;
-    });
-    if (!found || *found >= rowCount_)
-        return std::nullopt;
-    return int(*found);
+    return ShownRows::rowOfPath(shown_, rowCount_, path);
 }
 
 void MainTableViewModel::reload()

@@ -4,7 +4,17 @@
 
 #include <QAbstractListModel>
 
+#include <optional>
+
 namespace vantel {
+
+// Rows of a list over a store snapshot of which the first rowCount are
+// shown; the entry lists of the main and the data window look up alike.
+namespace ShownRows {
+TableViewItemPtr entryAt(const EntryArray::Ptr& shown, int rowCount, int row);
+std::optional<int> rowOfEqualEntry(const EntryArray::Ptr& shown, int rowCount, const TableViewItem& entry);
+std::optional<int> rowOfPath(const EntryArray::Ptr& shown, int rowCount, const QString& path);
+} // namespace ShownRows
 
 // The rows of the entry list: the data store's main list (currentData), one
 // row per entry in the store's order. The model keeps no entries of its own,

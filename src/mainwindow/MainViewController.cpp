@@ -131,7 +131,7 @@ MainViewController::MainViewController(QObject* parent)
 }
 
 MainViewController::MainViewController(DataStorage& store, QObject* parent)
-    : platform::ViewControllerBase(parent)
+    : CoreViewController(parent)
     , store_(store)
     , hotkeysPaused_([] { return HotKeyManager::shared().hotkeysPaused(); })
     , closeMainView_([] { VantelWindowEnum::closeWindow(VantelWindowEnum::main); })
@@ -154,25 +154,6 @@ void MainViewController::registerInterface()
 void MainViewController::setMainMenuProvider(std::function<QMenu*()> provider)
 {
     mainMenuProvider() = std::move(provider);
-}
-
-defaultVantelMainViewControllerState MainViewController::currentState() const
-{
-    using State = platform::ViewControllerBase::AppearanceState;
-    switch (appearanceState()) {
-    case State::none: return defaultVantelMainViewControllerState::none;
-    case State::viewDidLoad: return defaultVantelMainViewControllerState::viewDidLoad;
-    case State::viewWillAppear: return defaultVantelMainViewControllerState::viewWillAppear;
-    case State::viewDidAppear: return defaultVantelMainViewControllerState::viewDidAppear;
-    case State::viewWillDisappear: return defaultVantelMainViewControllerState::viewWillDisappear;
-    }
-    return defaultVantelMainViewControllerState::none;
-}
-
-void MainViewController::presentAsSheet(const std::shared_ptr<ViewController>& controller)
-{
-    if (auto sheet = std::dynamic_pointer_cast<platform::ViewControllerBase>(controller))
-        platform::ViewControllerBase::presentAsSheet(sheet);
 }
 
 bool MainViewController::isVisibleState() const

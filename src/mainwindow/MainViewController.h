@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphics/widgets/DrawnButtonMenu.h"
+#include "mainwindow/CoreViewController.h"
 #include "mainwindow/MainOutlineView.h"
 #include "mainwindow/MainSearchField.h"
 #include "mainwindow/MainSplitView.h"
@@ -57,9 +58,7 @@ namespace mainwindow {
 // on screen in the application's active window (handleKeyDown). It never
 // removes its notification observers before it is destroyed.
 // Main thread only; logs to "mainViewController".
-class MainViewController : public platform::ViewControllerBase,
-                           public ViewController,
-                           public vantel::MainViewController {
+class MainViewController : public CoreViewController, public vantel::MainViewController {
     Q_OBJECT
 
 public:
@@ -93,9 +92,6 @@ public:
     QWidget* rightVisualEffectsView() const { return rightVisualEffectsView_; }
 
     // ---- What the core asks ----
-    defaultVantelMainViewControllerState currentState() const override;
-    bool hasWindow() const override { return platform::ViewControllerBase::hasWindow(); }
-    void presentAsSheet(const std::shared_ptr<ViewController>& controller) override;
     bool modifierFlagsContainOptionKey() const override { return flags_.optionKey; }
     bool hasSectionView() const override { return !sectionView_.isNull(); }
     bool selectItemWithTagName(const QString& tagName) override;

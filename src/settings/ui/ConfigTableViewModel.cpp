@@ -1,6 +1,7 @@
 #include "settings/ui/ConfigTableViewModel.h"
 
 #include "hotkeys/KeyCombo.h"
+#include "mainwindow/MainTableViewModel.h"
 
 namespace vantel::settingsui {
 
@@ -86,36 +87,17 @@ Qt::ItemFlags ConfigTableViewModel::flags(const QModelIndex& index) const
 
 TableViewItemPtr ConfigTableViewModel::entryAt(int row) const
 {
-    if (!shown_ || row < 0 || row >= rowCount_)
-        return nullptr;
-    return shown_->at(row).value_or(nullptr);
+    return ShownRows::entryAt(shown_, rowCount_, row);
 }
 
 std::optional<int> ConfigTableViewModel::rowOfEqualEntry(const TableViewItem& entry) const
 {
-    if (!shown_)
-        return std::nullopt;
-    // Nearly always the same object: looked for by address first.
-    auto found = shown_->firstIndex([&](const TableViewItemPtr& candidate) { return candidate.get() == &entry; });
-    if (!found)
-        found = shown_->firstIndex([&](const TableViewItemPtr& candidate) {
-            return candidate && candidate->isEqual(entry);
-        });
-    if (!found || *found >= rowCount_)
-        return std::nullopt;
-    return int(*found);
+    return ShownRows::rowOfEqualEntry(shown_, rowCount_, entry);
 }
 
 std::optional<int> ConfigTableViewModel::rowOfPath(const QString& path) const
 {
-    if (!shown_ || path.isEmpty())
-        return std::nullopt;
-    const auto found = shown_->firstIndex([&](const TableViewItemPtr& candidate) {
-        return candidate && candidate->path() == path;
-    });
-    if (!found || *found >= rowCount_)
-        return std::nullopt;
-    return int(*found);
+    return ShownRows::rowOfPath(shown_, rowCount_, path);
 }
 
 void ConfigTableViewModel::reload()

@@ -4,6 +4,7 @@
 #include "access/ParsedURL.h"
 #include "access/URLManager.h"
 #include "datastore/DataStorage.h"
+#include "mainwindow/CoreViewController.h"
 #include "model/PathUtilities.h"
 #include "platform/Bundle.h"
 #include "platform/Workspace.h"
@@ -71,7 +72,7 @@ ConfigViewControllerAddModifyURL::~ConfigViewControllerAddModifyURL()
 
 defaultVantelMainViewControllerState ConfigViewControllerAddModifyURL::currentState() const
 {
-    return coreState(appearanceState());
+    return CoreViewController::coreState(appearanceState());
 }
 
 void ConfigViewControllerAddModifyURL::presentAsSheet(const std::shared_ptr<ViewController>& controller)

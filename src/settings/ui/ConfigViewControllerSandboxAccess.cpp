@@ -5,12 +5,10 @@
 #include "markdown/view/CustomMarkdownTextView.h"
 #include "platform/Bookmark.h"
 #include "platform/Bundle.h"
-#include "platform/Dialogs.h"
 #include "platform/FileFacts.h"
 #include "platform/WorkspaceIcons.h"
 #include "settings/ui/PaneLayout.h"
 
-#include <QApplication>
 #include <QListView>
 #include <QPainter>
 #include <QToolButton>
@@ -53,34 +51,13 @@ QVariant SandboxAccessModel::data(const QModelIndex& index, int role) const
 void TableViewCellConfigSandboxAccess::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                              const QModelIndex& index) const
 {
-    QStyleOptionViewItem background = option;
-    initStyleOption(&background, index);
-    background.text.clear();
-    background.icon = QIcon();
-    const QWidget* widget = option.widget;
-    QStyle* style = widget ? widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
-
+    const QRect iconRect = paintBackgroundAndIcon(painter, option, index);
     const QRect row = option.rect;
-    const QRect iconRect(row.left() + 6, row.top() + (row.height() - iconSide) / 2, iconSide, iconSide);
-    index.data(Qt::DecorationRole).value<QIcon>().paint(painter, iconRect);
-    QColor color = index.data(SandboxAccessModel::validRole).toBool() ? option.palette.color(QPalette::Text)
-                                                                      : QColor(Qt::red);
-    if (option.state & QStyle::State_Selected)
-        color = option.palette.color(QPalette::HighlightedText);
+    const QColor color = pathColor(option, index.data(SandboxAccessModel::validRole).toBool()
+                                               ? option.palette.color(QPalette::Text)
+                                               : QColor(Qt::red));
     const QRect text(iconRect.right() + 8, row.top(), row.right() - iconRect.right() - 14, row.height());
-    painter->save();
-    painter->setPen(color);
-    painter->drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
-                      option.fontMetrics.elidedText(index.data().toString(), Qt::ElideMiddle, text.width()));
-    painter->restore();
-}
-
-QSize TableViewCellConfigSandboxAccess::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    QSize size = QStyledItemDelegate::sizeHint(option, index);
-    size.setHeight(rowHeight);
-    return size;
+    drawPath(painter, option, text, color, index.data().toString());
 }
 
 // ---- Pane ----
@@ -119,12 +96,8 @@ QWidget* ConfigViewControllerSandboxAccess::loadView()
 {
     auto* view = new QWidget;
     view->setObjectName(QStringLiteral("ConfigViewControllerSandboxAccess"));
-    tableViewSandboxAccess_ = new QListView;
-    tableViewSandboxAccess_->setObjectName(QStringLiteral("tableViewSandboxAccess"));
-    tableViewSandboxAccess_->setModel(model_);
+    tableViewSandboxAccess_ = PaneLayout::pathList(QStringLiteral("tableViewSandboxAccess"), model_);
     tableViewSandboxAccess_->setItemDelegate(new TableViewCellConfigSandboxAccess(tableViewSandboxAccess_));
-    tableViewSandboxAccess_->setSelectionMode(QAbstractItemView::SingleSelection);
-    tableViewSandboxAccess_->setUniformItemSizes(true);
     addButton_ = PaneLayout::actionButton(QStringLiteral("list-add"), QStringLiteral("&Add…"), QStringLiteral("Add access"));
     removeButton_ =
         PaneLayout::actionButton(QStringLiteral("list-remove"), QStringLiteral("&Remove"), QStringLiteral("Remove access"));
@@ -135,9 +108,7 @@ QWidget* ConfigViewControllerSandboxAccess::loadView()
 
     connect(addButton_, &QToolButton::clicked, this, [this] { addBookmarkWithPanel(); });
     connect(removeButton_, &QToolButton::clicked, this, [this] { removeSelectedBookmark(); });
-    connect(tableViewSandboxAccess_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { selectionChanged(); });
-    connect(model_, &QAbstractItemModel::modelReset, this, [this] { selectionChanged(); });
+    PaneLayout::enableRemoveWithSelection(this, tableViewSandboxAccess_, removeButton_);
     return view;
 }
 
@@ -194,36 +165,18 @@ void ConfigViewControllerSandboxAccess::addBookmark(const QString& path)
 
 void ConfigViewControllerSandboxAccess::addBookmarkWithPanel()
 {
-    platform::OpenPanelRequest request;
-    request.title = QStringLiteral("Grant access to a file or folder");
-    request.canChooseFiles = true;
-    request.canChooseDirectories = true;
-    request.allowsMultipleSelection = false;
-    request.canCreateDirectories = false;
-    request.showsHiddenFiles = false;
-    request.resolvesAliases = false;
-    const platform::OpenPanelResponse response = platform::Dialogs::runOpenPanel(request);
-    if (!response.accepted || response.paths.isEmpty())
-        return;
-    addBookmark(response.paths.first());
+    const QString path = PaneLayout::chooseOnePath(QStringLiteral("Grant access to a file or folder"), true);
+    if (!path.isEmpty())
+        addBookmark(path);
 }
 
 void ConfigViewControllerSandboxAccess::removeSelectedBookmark()
 {
-    const QModelIndexList selected = tableViewSandboxAccess_->selectionModel()->selectedIndexes();
+    const int row = PaneLayout::selectedRow(*tableViewSandboxAccess_);
     const auto bookmarks = store();
-    if (selected.isEmpty() || !bookmarks)
-        return;
-    const int row = selected.first().row();
-    if (row < 0 || row >= model_->rows().size())
+    if (row < 0 || !bookmarks || row >= model_->rows().size())
         return;
     bookmarks->clearBookmark(model_->rows()[row].url);
-}
-
-void ConfigViewControllerSandboxAccess::selectionChanged()
-{
-    if (removeButton_ && tableViewSandboxAccess_)
-        removeButton_->setEnabled(tableViewSandboxAccess_->selectionModel()->hasSelection());
 }
 
 } // namespace vantel

@@ -3,6 +3,7 @@
 #include "markdown/view/CustomMarkdownTextView.h"
 
 #include "platform/NotificationCenter.h"
+#include "settings/ui/PaneLayout.h"
 #include "settings/ui/SettingsViewController.h"
 
 #include <QAbstractListModel>
@@ -48,18 +49,15 @@ private:
 
 // Paints a grant: the icon of its file (or "status_unknown") and its path,
 // red when the grant no longer resolves; "URL invalid" for a row without one.
-class TableViewCellConfigSandboxAccess : public QStyledItemDelegate {
+class TableViewCellConfigSandboxAccess : public PathListCell {
     Q_OBJECT
 
 public:
     static inline const QString identifier = QStringLiteral("TableViewCellConfigSandboxAccess");
-    static constexpr int rowHeight = 28;
-    static constexpr int iconSide = 20;
 
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using PathListCell::PathListCell;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
 
 // The Folder access tab: every grant the bookmark store keeps, with add
@@ -98,7 +96,6 @@ protected:
 
 private:
     std::shared_ptr<SandboxFileAccessProtocol> store() const;
-    void selectionChanged();
 
     std::shared_ptr<SandboxFileAccessProtocol> store_;
     QPointer<SandboxAccessModel> model_;

@@ -6,14 +6,12 @@
 #include "markdown/view/CustomMarkdownTextView.h"
 #include "platform/Bookmark.h"
 #include "platform/Bundle.h"
-#include "platform/Dialogs.h"
 #include "platform/FileFacts.h"
 #include "platform/Log.h"
 #include "model/Logger.h"
 #include "platform/WorkspaceIcons.h"
 #include "settings/ui/PaneLayout.h"
 
-#include <QApplication>
 #include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -89,18 +87,9 @@ QRect TableViewCellConfigSearchScope::lockRect(const QRect& row)
 void TableViewCellConfigSearchScope::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                            const QModelIndex& index) const
 {
-    QStyleOptionViewItem background = option;
-    initStyleOption(&background, index);
-    background.text.clear();
-    background.icon = QIcon();
-    const QWidget* widget = option.widget;
-    QStyle* style = widget ? widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
-
+    const QRect iconRect = paintBackgroundAndIcon(painter, option, index);
     const auto status = static_cast<SearchScopeEntryForConfig::Status>(index.data(SearchScopeModel::statusRole).toInt());
     const QRect row = option.rect;
-    const QRect iconRect(row.left() + 6, row.top() + (row.height() - iconSide) / 2, iconSide, iconSide);
-    index.data(Qt::DecorationRole).value<QIcon>().paint(painter, iconRect);
 
     QColor color = option.palette.color(QPalette::Text);
     if (status == SearchScopeEntryForConfig::Status::readOnly)
@@ -108,29 +97,20 @@ void TableViewCellConfigSearchScope::paint(QPainter* painter, const QStyleOption
     else if (status == SearchScopeEntryForConfig::Status::unreachable
              || status == SearchScopeEntryForConfig::Status::locked)
         color = QColor(Qt::red);
-    if (option.state & QStyle::State_Selected)
-        color = option.palette.color(QPalette::HighlightedText);
-    QRect text(iconRect.right() + 8, row.top(), row.width() - iconSide * 2 - 28, row.height());
-    painter->save();
-    painter->setPen(color);
-    painter->drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
-                      option.fontMetrics.elidedText(index.data().toString(), Qt::ElideMiddle, text.width()));
+    color = pathColor(option, color);
+    const QRect text(iconRect.right() + 8, row.top(), row.width() - iconSide * 2 - 28, row.height());
+    drawPath(painter, option, text, color, index.data().toString());
     if (status == SearchScopeEntryForConfig::Status::locked) {
         const QIcon lock = lockIcon();
         if (lock.isNull()) {
+            painter->save();
+            painter->setPen(color);
             painter->drawText(lockRect(row), Qt::AlignCenter, QStringLiteral("🔒"));
+            painter->restore();
         } else {
             lock.paint(painter, lockRect(row));
         }
     }
-    painter->restore();
-}
-
-QSize TableViewCellConfigSearchScope::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    QSize size = QStyledItemDelegate::sizeHint(option, index);
-    size.setHeight(rowHeight);
-    return size;
 }
 
 bool TableViewCellConfigSearchScope::editorEvent(QEvent* event, QAbstractItemModel* model,
@@ -173,13 +153,9 @@ QWidget* ConfigViewControllerSearchScope::loadView()
 {
     auto* view = new QWidget;
     view->setObjectName(QStringLiteral("ConfigViewControllerSearchScope"));
-    tableViewSpotlightSearchScope_ = new QListView;
-    tableViewSpotlightSearchScope_->setObjectName(QStringLiteral("tableViewSpotlightSearchScope"));
-    tableViewSpotlightSearchScope_->setModel(model_);
+    tableViewSpotlightSearchScope_ = PaneLayout::pathList(QStringLiteral("tableViewSpotlightSearchScope"), model_);
     auto* cell = new TableViewCellConfigSearchScope(tableViewSpotlightSearchScope_);
     tableViewSpotlightSearchScope_->setItemDelegate(cell);
-    tableViewSpotlightSearchScope_->setSelectionMode(QAbstractItemView::SingleSelection);
-    tableViewSpotlightSearchScope_->setUniformItemSizes(true);
     addButton_ = PaneLayout::actionButton(QStringLiteral("list-add"), QStringLiteral("&Add…"), QStringLiteral("Add folder"));
     removeButton_ =
         PaneLayout::actionButton(QStringLiteral("list-remove"), QStringLiteral("&Remove"), QStringLiteral("Remove folder"));
@@ -191,9 +167,7 @@ QWidget* ConfigViewControllerSearchScope::loadView()
     connect(cell, &TableViewCellConfigSearchScope::lockClicked, this, [this](int row) { btnAccessLockedClick(row); });
     connect(addButton_, &QToolButton::clicked, this, [this] { addScopeWithPanel(); });
     connect(removeButton_, &QToolButton::clicked, this, [this] { removeSelectedScope(); });
-    connect(tableViewSpotlightSearchScope_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { selectionChanged(); });
-    connect(model_, &QAbstractItemModel::modelReset, this, [this] { selectionChanged(); });
+    PaneLayout::enableRemoveWithSelection(this, tableViewSpotlightSearchScope_, removeButton_);
     return view;
 }
 
@@ -286,26 +260,14 @@ void ConfigViewControllerSearchScope::addScopes(const QString& path)
 
 void ConfigViewControllerSearchScope::addScopeWithPanel()
 {
-    platform::OpenPanelRequest request;
-    request.title = QStringLiteral("Add a folder to search for applications");
-    request.canChooseFiles = false;
-    request.canChooseDirectories = true;
-    request.allowsMultipleSelection = false;
-    request.canCreateDirectories = false;
-    request.showsHiddenFiles = false;
-    request.resolvesAliases = false;
-    const platform::OpenPanelResponse response = platform::Dialogs::runOpenPanel(request);
-    if (!response.accepted || response.paths.isEmpty())
-        return;
-    addScopes(response.paths.first());
+    const QString path = PaneLayout::chooseOnePath(QStringLiteral("Add a folder to search for applications"), false);
+    if (!path.isEmpty())
+        addScopes(path);
 }
 
 void ConfigViewControllerSearchScope::removeSelectedScope()
 {
-    const QModelIndexList selected = tableViewSpotlightSearchScope_->selectionModel()->selectedIndexes();
-    if (selected.isEmpty())
-        return;
-    const int row = selected.first().row();
+    const int row = PaneLayout::selectedRow(*tableViewSpotlightSearchScope_);
     if (row < 0 || row >= model_->entries().size())
         return;
     const QString path = model_->entries()[row].path;
@@ -337,12 +299,6 @@ void ConfigViewControllerSearchScope::customSpotlightSearchScopeChangeDetected()
     if (!hasWindow())
         return;
     rebuildSearchScopes();
-}
-
-void ConfigViewControllerSearchScope::selectionChanged()
-{
-    if (removeButton_ && tableViewSpotlightSearchScope_)
-        removeButton_->setEnabled(tableViewSpotlightSearchScope_->selectionModel()->hasSelection());
 }
 
 } // namespace vantel

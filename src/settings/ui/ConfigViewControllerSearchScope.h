@@ -3,6 +3,7 @@
 #include "markdown/view/CustomMarkdownTextView.h"
 
 #include "platform/NotificationCenter.h"
+#include "settings/ui/PaneLayout.h"
 #include "settings/ui/SettingsViewController.h"
 
 #include <QAbstractListModel>
@@ -53,21 +54,18 @@ private:
 // Paints a scope: its icon, its path (grey for a default scope, red when it
 // can't be reached or read) and, where access is missing, a lock that asks
 // for it when clicked.
-class TableViewCellConfigSearchScope : public QStyledItemDelegate {
+class TableViewCellConfigSearchScope : public PathListCell {
     Q_OBJECT
 
 public:
     static inline const QString identifier = QStringLiteral("TableViewCellConfigSearchScope");
-    static constexpr int rowHeight = 28;
-    static constexpr int iconSide = 20;
 
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using PathListCell::PathListCell;
 
     // Where the lock sits in a row.
     static QRect lockRect(const QRect& row);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                      const QModelIndex& index) override;
 
@@ -114,7 +112,6 @@ protected:
 
 private:
     void customSpotlightSearchScopeChangeDetected();
-    void selectionChanged();
     void logAccessTest(const QString& path, bool granted) const;
 
     Configuration& config_;

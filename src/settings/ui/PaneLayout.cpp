@@ -2,7 +2,13 @@
 
 #include "markdown/view/CustomMarkdownTextView.h"
 
+#include "platform/Dialogs.h"
+
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QListView>
+#include <QPainter>
+#include <QPointer>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QToolButton>
@@ -47,4 +53,89 @@ void arrange(QWidget* view, QAbstractItemView* list, QToolButton* add, QToolButt
     layout->addWidget(help);
 }
 
+QListView* pathList(const QString& objectName, QAbstractItemModel* model)
+{
+    auto* list = new QListView;
+    list->setObjectName(objectName);
+    list->setModel(model);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setUniformItemSizes(true);
+    return list;
+}
+
+void enableRemoveWithSelection(QObject* context, QAbstractItemView* list, QToolButton* remove)
+{
+    const auto follow = [list = QPointer<QAbstractItemView>(list), remove = QPointer<QToolButton>(remove)] {
+        if (remove && list)
+            remove->setEnabled(list->selectionModel()->hasSelection());
+    };
+    QObject::connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, context, follow);
+    QObject::connect(list->model(), &QAbstractItemModel::modelReset, context, follow);
+}
+
+int selectedRow(const QAbstractItemView& list)
+{
+    const QModelIndexList selected = list.selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+QString chooseOnePath(const QString& title, bool canChooseFiles)
+{
+    platform::OpenPanelRequest request;
+    request.title = title;
+    request.canChooseFiles = canChooseFiles;
+    request.canChooseDirectories = true;
+    request.allowsMultipleSelection = false;
+    request.canCreateDirectories = false;
+    request.showsHiddenFiles = false;
+    request.resolvesAliases = false;
+    const platform::OpenPanelResponse response = platform::Dialogs::runOpenPanel(request);
+    if (!response.accepted || response.paths.isEmpty())
+        return {};
+    return response.paths.first();
+}
+
 } // namespace vantel::PaneLayout
+
+namespace vantel {
+
+QSize PathListCell::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(rowHeight);
+    return size;
+}
+
+QRect PathListCell::paintBackgroundAndIcon(QPainter* painter, const QStyleOptionViewItem& option,
+                                           const QModelIndex& index) const
+{
+    QStyleOptionViewItem background = option;
+    initStyleOption(&background, index);
+    background.text.clear();
+    background.icon = QIcon();
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
+
+    const QRect row = option.rect;
+    const QRect iconRect(row.left() + 6, row.top() + (row.height() - iconSide) / 2, iconSide, iconSide);
+    index.data(Qt::DecorationRole).value<QIcon>().paint(painter, iconRect);
+    return iconRect;
+}
+
+QColor PathListCell::pathColor(const QStyleOptionViewItem& option, const QColor& unselected)
+{
+    return option.state & QStyle::State_Selected ? option.palette.color(QPalette::HighlightedText) : unselected;
+}
+
+void PathListCell::drawPath(QPainter* painter, const QStyleOptionViewItem& option, const QRect& text,
+                            const QColor& color, const QString& path)
+{
+    painter->save();
+    painter->setPen(color);
+    painter->drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
+                      option.fontMetrics.elidedText(path, Qt::ElideMiddle, text.width()));
+    painter->restore();
+}
+
+} // namespace vantel

@@ -25,75 +25,60 @@ Qt::WindowFlags flagsFor(SettingsWindowController::Frame frame)
 
 SettingsWindowController::SettingsWindowController(std::shared_ptr<ViewController> content, const QString& title,
                                                    Frame frame)
-    : window_(std::make_unique<platform::WindowHost>(nullptr, flagsFor(frame)))
+    : CoreWindowController(flagsFor(frame))
 {
-    window_->setWindowTitle(title);
-    window_->setProperty(windowControllerProperty, QVariant::fromValue<QObject*>(this));
+    window()->setWindowTitle(title);
     if (frame == Frame::frameless) {
         translucent_ = platform::desktopComposites();
         if (translucent_)
-            window_->setAttribute(Qt::WA_TranslucentBackground);
+            window()->setAttribute(Qt::WA_TranslucentBackground);
     }
     // The desktop's Close key (Ctrl+W) closes the window, like its button.
-    auto* closeKey = new QShortcut(QKeySequence::Close, window_.get());
+    auto* closeKey = new QShortcut(QKeySequence::Close, window());
     connect(closeKey, &QShortcut::activated, this, [this] { close(); });
-    // A modal run of this window ends with it.
-    connect(window_.get(), &platform::WindowHost::windowWillClose, this, [this] {
-        if (window_->isRunningModal())
-            window_->stopModal();
-    });
     setContentViewController(std::move(content));
 }
 
 SettingsWindowController::~SettingsWindowController()
 {
-    if (window_) {
-        window_->setProperty(windowControllerProperty, QVariant());
-        window_->setContentViewController(nullptr);
-    }
+    if (window())
+        window()->setContentViewController(nullptr);
 }
 
 void SettingsWindowController::setContentViewController(std::shared_ptr<ViewController> controller)
 {
     auto* widgets = dynamic_cast<platform::ViewControllerBase*>(controller.get());
-    window_->setContentViewController(widgets);
+    CoreWindowController::setContentViewController(std::move(controller));
     if (widgets) {
         if (const auto size = widgets->preferredContentSize())
-            window_->resize(*size);
+            window()->resize(*size);
         else
-            window_->resize(widgets->view()->sizeHint());
+            window()->resize(widgets->view()->sizeHint());
     }
-    content_ = std::move(controller);
+}
+
+void SettingsWindowController::windowWillClose()
+{
+    // A modal run of this window ends with it.
+    if (window()->isRunningModal())
+        window()->stopModal();
 }
 
 void SettingsWindowController::showWindow(bool runModal)
 {
     // First shown in the middle of the screen that holds the pointer; later
     // where the user left it.
-    if (!window_->isShown()) {
+    if (!window()->isShown()) {
         QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
         if (!screen)
             screen = QGuiApplication::primaryScreen();
         if (screen) {
-            QRect frame(QPoint(), window_->size());
+            QRect frame(QPoint(), window()->size());
             frame.moveCenter(screen->availableGeometry().center());
-            window_->move(frame.topLeft());
+            window()->move(frame.topLeft());
         }
     }
-    if (runModal)
-        window_->runModal();
-    else
-        window_->showWindow();
-}
-
-bool SettingsWindowController::isWindowOpen() const
-{
-    return window_->isShown() && window_->isVisible();
-}
-
-void SettingsWindowController::close()
-{
-    window_->close();
+    CoreWindowController::showWindow(runModal);
 }
 
 } // namespace vantel

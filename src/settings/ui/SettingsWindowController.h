@@ -1,11 +1,6 @@
 #pragma once
 
-#include "platform/ui/WindowHost.h"
-#include "shell/VantelWindowEnum.h"
-
-#include <QObject>
-
-#include <memory>
+#include "mainwindow/CoreViewController.h"
 
 namespace vantel {
 
@@ -19,7 +14,7 @@ namespace vantel {
 // A frameless window (the info and overview windows) has no title bar: it
 // is moved by dragging its background, and its background is translucent
 // where the desktop composites, opaque otherwise. Main thread only.
-class SettingsWindowController : public QObject, public WindowController {
+class SettingsWindowController : public CoreWindowController {
     Q_OBJECT
 
 public:
@@ -28,21 +23,17 @@ public:
     SettingsWindowController(std::shared_ptr<ViewController> content, const QString& title, Frame frame = Frame::titled);
     ~SettingsWindowController() override;
 
-    platform::WindowHost* window() const { return window_.get(); }
-
-    std::shared_ptr<ViewController> contentViewController() const override { return content_; }
     void setContentViewController(std::shared_ptr<ViewController> controller) override;
     void showWindow(bool runModal) override;
-    bool isWindowOpen() const override;
-    void close() override;
 
     // Whether this window draws a translucent background (frameless windows
     // on a compositing desktop).
     bool isTranslucent() const { return translucent_; }
 
+protected:
+    void windowWillClose() override;
+
 private:
-    std::shared_ptr<ViewController> content_;
-    std::unique_ptr<platform::WindowHost> window_;
     bool translucent_ = false;
 };
 

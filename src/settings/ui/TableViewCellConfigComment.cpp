@@ -3,7 +3,6 @@
 #include "popups/CustomTextFieldForEditingComment.h"
 #include "settings/ui/ConfigTableViewModel.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QStyle>
 
@@ -16,7 +15,7 @@ constexpr int padding = 6;
 } // namespace
 
 TableViewCellConfigComment::TableViewCellConfigComment(const ConfigTableViewModel& model, QObject* parent)
-    : QStyledItemDelegate(parent), model_(model)
+    : ConfigCellDelegate(QSize(200, 40), parent), model_(model)
 {
 }
 
@@ -29,12 +28,7 @@ QRect TableViewCellConfigComment::fieldRect(const QRect& cell)
 void TableViewCellConfigComment::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                        const QModelIndex& index) const
 {
-    QStyleOptionViewItem base = option;
-    initStyleOption(&base, index);
-    base.text.clear();
-    const QWidget* widget = option.widget;
-    QStyle* style = widget ? widget->style() : QApplication::style();
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &base, painter, widget);
+    paintPanel(painter, option, index);
 
     const TableViewItemPtr entry = model_.entryAt(index.row());
     if (!entry)
@@ -47,13 +41,6 @@ void TableViewCellConfigComment::paint(QPainter* painter, const QStyleOptionView
     painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
                       option.fontMetrics.elidedText(entry->comment(), Qt::ElideRight, text.width()));
     painter->restore();
-}
-
-QSize TableViewCellConfigComment::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    Q_UNUSED(option)
-    Q_UNUSED(index)
-    return QSize(200, 40);
 }
 
 QWidget* TableViewCellConfigComment::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
@@ -72,10 +59,8 @@ QWidget* TableViewCellConfigComment::createEditor(QWidget* parent, const QStyleO
 
 void TableViewCellConfigComment::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
-    auto* field = qobject_cast<CustomTextFieldForEditingComment*>(editor);
     const TableViewItemPtr entry = model_.entryAt(index.row());
-    if (field && entry && !field->isCurrentlyEditing())
-        field->setText(entry->comment());
+    refreshTextField(editor, entry != nullptr, entry ? entry->comment() : QString());
 }
 
 void TableViewCellConfigComment::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
@@ -83,15 +68,12 @@ void TableViewCellConfigComment::setModelData(QWidget* editor, QAbstractItemMode
     Q_UNUSED(model)
     Q_UNUSED(index)
     // The field writes the comment when its editing ends.
-    if (auto* field = qobject_cast<CustomTextFieldForEditingComment*>(editor))
-        field->endEditing();
+    endTextEditing(editor);
 }
 
-void TableViewCellConfigComment::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
-                                                      const QModelIndex& index) const
+QRect TableViewCellConfigComment::editorRect(const QRect& cell) const
 {
-    Q_UNUSED(index)
-    editor->setGeometry(fieldRect(option.rect));
+    return fieldRect(cell);
 }
 
 } // namespace vantel::settingsui

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QStyledItemDelegate>
+#include "settings/ui/CellStamp.h"
 
 namespace vantel::settingsui {
 
@@ -10,7 +10,7 @@ class ConfigTableViewModel;
 // edited in a comment field of at most 100 characters made only for the
 // cell being edited; the field writes the comment to the entry at the end of
 // editing.
-class TableViewCellConfigComment : public QStyledItemDelegate {
+class TableViewCellConfigComment : public ConfigCellDelegate {
     Q_OBJECT
 
 public:
@@ -22,12 +22,12 @@ public:
     static QRect fieldRect(const QRect& cell);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
-    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
-                              const QModelIndex& index) const override;
+
+protected:
+    QRect editorRect(const QRect& cell) const override;
 
 private:
     const ConfigTableViewModel& model_;

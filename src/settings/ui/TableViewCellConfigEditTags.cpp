@@ -5,8 +5,6 @@
 #include "popups/CustomTextFieldForEditingTags.h"
 #include "settings/ui/ConfigTagsTableModel.h"
 
-#include <QApplication>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 
@@ -20,7 +18,7 @@ constexpr int padding = 6;
 
 TableViewCellConfigEditTags::TableViewCellConfigEditTags(const ConfigTagsTableModel& model,
                                                          CustomTextFieldDelegate* renameDelegate, QObject* parent)
-    : QStyledItemDelegate(parent), model_(model), renameDelegate_(renameDelegate)
+    : ConfigCellDelegate(QSize(260, 30), parent), model_(model), renameDelegate_(renameDelegate)
 {
 }
 
@@ -51,12 +49,7 @@ std::optional<QIcon> TableViewCellConfigEditTags::symbolImage(const iconTag& tag
 void TableViewCellConfigEditTags::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                         const QModelIndex& index) const
 {
-    QStyleOptionViewItem base = option;
-    initStyleOption(&base, index);
-    base.text.clear();
-    const QWidget* widget = option.widget;
-    QStyle* style = widget ? widget->style() : QApplication::style();
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &base, painter, widget);
+    paintPanel(painter, option, index);
 
     const iconTagPtr tag = model_.tagAt(index.row());
     if (!tag)
@@ -75,13 +68,6 @@ void TableViewCellConfigEditTags::paint(QPainter* painter, const QStyleOptionVie
     painter->restore();
 }
 
-QSize TableViewCellConfigEditTags::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    Q_UNUSED(option)
-    Q_UNUSED(index)
-    return QSize(260, 30);
-}
-
 QWidget* TableViewCellConfigEditTags::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                                    const QModelIndex& index) const
 {
@@ -98,10 +84,8 @@ QWidget* TableViewCellConfigEditTags::createEditor(QWidget* parent, const QStyle
 
 void TableViewCellConfigEditTags::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
-    auto* field = qobject_cast<CustomTextFieldForEditingTags*>(editor);
     const iconTagPtr tag = model_.tagAt(index.row());
-    if (field && tag && !field->isCurrentlyEditing())
-        field->setText(tag->tagName());
+    refreshTextField(editor, tag != nullptr, tag ? tag->tagName() : QString());
 }
 
 void TableViewCellConfigEditTags::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
@@ -109,29 +93,22 @@ void TableViewCellConfigEditTags::setModelData(QWidget* editor, QAbstractItemMod
     Q_UNUSED(model)
     Q_UNUSED(index)
     // The field asks the rename delegate when its editing ends.
-    if (auto* field = qobject_cast<CustomTextFieldForEditingTags*>(editor))
-        field->endEditing();
+    endTextEditing(editor);
 }
 
-void TableViewCellConfigEditTags::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
-                                                       const QModelIndex& index) const
+QRect TableViewCellConfigEditTags::editorRect(const QRect& cell) const
 {
-    Q_UNUSED(index)
-    editor->setGeometry(nameRect(option.rect));
+    return nameRect(cell);
 }
 
 bool TableViewCellConfigEditTags::editorEvent(QEvent* event, QAbstractItemModel* model,
                                               const QStyleOptionViewItem& option, const QModelIndex& index)
 {
-    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease
-        || event->type() == QEvent::MouseButtonDblClick) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        const QRect symbol = symbolRect(option.rect);
-        if (mouse->button() == Qt::LeftButton && symbol.adjusted(-3, -3, 3, 3).contains(mouse->position().toPoint())) {
-            if (event->type() == QEvent::MouseButtonRelease)
-                emit symbolClicked(index.row(), symbol);
-            return true;
-        }
+    const QRect symbol = symbolRect(option.rect);
+    if (bool released = false; isClickOn(event, symbol, released)) {
+        if (released)
+            emit symbolClicked(index.row(), symbol);
+        return true;
     }
     return QStyledItemDelegate::editorEvent(event, model, option, index);
 }

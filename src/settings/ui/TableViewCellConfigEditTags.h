@@ -2,7 +2,7 @@
 
 #include "model/iconTag.h"
 
-#include <QStyledItemDelegate>
+#include "settings/ui/CellStamp.h"
 
 namespace vantel {
 class CustomTextFieldDelegate;
@@ -17,7 +17,7 @@ class ConfigTagsTableModel;
 // popover, and its name, edited in a tag-name field of at most 70
 // characters made only for the cell being edited. The field asks the rename
 // delegate before a new name is taken and shows the old one on a refusal.
-class TableViewCellConfigEditTags : public QStyledItemDelegate {
+class TableViewCellConfigEditTags : public ConfigCellDelegate {
     Q_OBJECT
 
 public:
@@ -34,18 +34,18 @@ public:
     static std::optional<QIcon> symbolImage(const iconTag& tag);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
-    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
-                              const QModelIndex& index) const override;
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                      const QModelIndex& index) override;
 
 signals:
     // A click on the symbol; its rect in the view's viewport.
     void symbolClicked(int row, const QRect& symbol);
+
+protected:
+    QRect editorRect(const QRect& cell) const override;
 
 private:
     const ConfigTagsTableModel& model_;

@@ -4,7 +4,6 @@
 #include "graphics/widgets/SwatchColors.h"
 #include "settings/ui/ConfigTableViewModel.h"
 
-#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -45,7 +44,7 @@ void drawRemoveButton(QPainter& painter, const QRect& rect, const QPalette& pale
 } // namespace
 
 TableViewCellConfigEntry::TableViewCellConfigEntry(const ConfigTableViewModel& model, QObject* parent)
-    : QStyledItemDelegate(parent), model_(model)
+    : ConfigCellDelegate(QSize(300, 40), parent), model_(model)
 {
 }
 
@@ -75,12 +74,8 @@ QColor TableViewCellConfigEntry::colorBoxFill(const TableViewItem& entry, const 
 void TableViewCellConfigEntry::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                      const QModelIndex& index) const
 {
-    QStyleOptionViewItem base = option;
-    initStyleOption(&base, index);
-    base.text.clear();
+    QStyle* style = paintPanel(painter, option, index);
     const QWidget* widget = option.widget;
-    QStyle* style = widget ? widget->style() : QApplication::style();
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &base, painter, widget);
 
     const TableViewItemPtr entry = model_.entryAt(index.row());
     if (!entry)
@@ -124,13 +119,6 @@ void TableViewCellConfigEntry::paint(QPainter* painter, const QStyleOptionViewIt
     painter->setBrush(colorBoxFill(*entry, palette));
     painter->drawRoundedRect(QRectF(l.colorBox).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
     painter->restore();
-}
-
-QSize TableViewCellConfigEntry::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    Q_UNUSED(option)
-    Q_UNUSED(index)
-    return QSize(300, 40);
 }
 
 bool TableViewCellConfigEntry::editorEvent(QEvent* event, QAbstractItemModel* model,

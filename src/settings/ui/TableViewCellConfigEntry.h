@@ -2,7 +2,7 @@
 
 #include "model/TableViewItem.h"
 
-#include <QStyledItemDelegate>
+#include "settings/ui/CellStamp.h"
 
 namespace vantel::settingsui {
 
@@ -13,7 +13,7 @@ class ConfigTableViewModel;
 // entry the user added; the icon; name and path; the colour box, which is
 // also the colour button. Clicks on the check box, the remove button and the
 // colour box are passed on as signals; the cell keeps no entry of its own.
-class TableViewCellConfigEntry : public QStyledItemDelegate {
+class TableViewCellConfigEntry : public ConfigCellDelegate {
     Q_OBJECT
 
 public:
@@ -34,7 +34,6 @@ public:
     explicit TableViewCellConfigEntry(const ConfigTableViewModel& model, QObject* parent = nullptr);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                      const QModelIndex& index) override;
 

@@ -3,11 +3,8 @@
 #include "graphics/widgets/DrawnCheckBoxFavorite.h"
 #include "model/PathUtilities.h"
 #include "popups/CustomTokenField.h"
-#include "settings/ui/CellStamp.h"
 #include "settings/ui/ConfigTableViewModel.h"
 
-#include <QApplication>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QSet>
@@ -23,7 +20,7 @@ constexpr int padding = 4;
 
 TableViewCellConfigTags::TableViewCellConfigTags(const ConfigTableViewModel& model, TagManager* tagManager,
                                                  QObject* parent)
-    : QStyledItemDelegate(parent), model_(model), tagManager_(tagManager),
+    : ConfigCellDelegate(QSize(220, 40), parent), model_(model), tagManager_(tagManager),
       tokenStamp_(std::make_unique<CustomTokenField>()), starStamp_(std::make_unique<DrawnCheckBoxFavorite>())
 {
     tokenStamp_->setAttribute(Qt::WA_DontShowOnScreen);
@@ -65,12 +62,7 @@ void TableViewCellConfigTags::applyTokens(TableViewItem& entry, const QStringLis
 void TableViewCellConfigTags::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                     const QModelIndex& index) const
 {
-    QStyleOptionViewItem base = option;
-    initStyleOption(&base, index);
-    base.text.clear();
-    const QWidget* widget = option.widget;
-    QStyle* style = widget ? widget->style() : QApplication::style();
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &base, painter, widget);
+    paintPanel(painter, option, index);
 
     const TableViewItemPtr entry = model_.entryAt(index.row());
     if (!entry)
@@ -83,13 +75,6 @@ void TableViewCellConfigTags::paint(QPainter* painter, const QStyleOptionViewIte
     }
     starStamp_->setIsChecked(entry->isFavorite());
     renderStamp(*starStamp_, *painter, starRect(option.rect));
-}
-
-QSize TableViewCellConfigTags::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    Q_UNUSED(option)
-    Q_UNUSED(index)
-    return QSize(220, 40);
 }
 
 QWidget* TableViewCellConfigTags::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
@@ -129,24 +114,18 @@ void TableViewCellConfigTags::setModelData(QWidget* editor, QAbstractItemModel* 
         field->endEditing();
 }
 
-void TableViewCellConfigTags::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
-                                                   const QModelIndex& index) const
+QRect TableViewCellConfigTags::editorRect(const QRect& cell) const
 {
-    Q_UNUSED(index)
-    editor->setGeometry(tokenRect(option.rect));
+    return tokenRect(cell);
 }
 
 bool TableViewCellConfigTags::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                                           const QModelIndex& index)
 {
-    if (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonPress
-        || event->type() == QEvent::MouseButtonDblClick) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton && starRect(option.rect).adjusted(-3, -3, 3, 3).contains(mouse->position().toPoint())) {
-            if (event->type() == QEvent::MouseButtonRelease)
-                emit favoriteClicked(index.row());
-            return true;
-        }
+    if (bool released = false; isClickOn(event, starRect(option.rect), released)) {
+        if (released)
+            emit favoriteClicked(index.row());
+        return true;
     }
     return QStyledItemDelegate::editorEvent(event, model, option, index);
 }

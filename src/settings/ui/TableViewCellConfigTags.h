@@ -2,7 +2,7 @@
 
 #include "model/TableViewItem.h"
 
-#include <QStyledItemDelegate>
+#include "settings/ui/CellStamp.h"
 
 #include <memory>
 
@@ -23,7 +23,7 @@ class ConfigTableViewModel;
 //
 // At the end of editing the tokens, trimmed and without empty ones, become
 // the entry's tags when they are another set than its own.
-class TableViewCellConfigTags : public QStyledItemDelegate {
+class TableViewCellConfigTags : public ConfigCellDelegate {
     Q_OBJECT
 
 public:
@@ -41,17 +41,17 @@ public:
     static void applyTokens(TableViewItem& entry, const QStringList& tokens);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
-    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
-                              const QModelIndex& index) const override;
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                      const QModelIndex& index) override;
 
 signals:
     void favoriteClicked(int row);
+
+protected:
+    QRect editorRect(const QRect& cell) const override;
 
 private:
     const ConfigTableViewModel& model_;
