@@ -1,5 +1,6 @@
 #include "platform/SafeFile.h"
 
+#include "support/FileSizeLimit.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -8,9 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace vantel::platform;
@@ -33,30 +31,6 @@ QStringList leftoversIn(const QString& folder)
 {
     return QDir(folder).entryList({QStringLiteral("*.saving-*")}, QDir::Files | QDir::Hidden);
 }
-
-// Lowers this process's file-size limit for the scope, as a full or
-// size-limited file system would stop a write; SIGXFSZ is ignored so the write
-// fails with EFBIG instead of ending the test.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, savedHandler_);
-    }
-
-private:
-    rlimit saved_ {};
-    void (*savedHandler_)(int) = nullptr;
-};
 
 } // namespace
 
@@ -87,7 +61,7 @@ TEST(SafeFileTest, AFailedWriteLeavesTheOldFileAndNoTemporary)
     for (const int size : {5000, 200000}) {
         WriteResult result;
         {
-            FileSizeLimit limit(4096);
+            vantel::test::FileSizeLimit limit(4096);
             result = writeFileSafely(path, QByteArray(size, 'n'));
         }
         EXPECT_FALSE(result) << size;

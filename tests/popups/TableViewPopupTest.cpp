@@ -20,6 +20,7 @@
 #include "popups/TableViewPopupManager.h"
 #include "popups/TableViewPopupViewController.h"
 #include "shell/AppDelegate.h"
+#include "support/AcceptingHotKeys.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -36,17 +37,7 @@ using namespace vantel;
 
 namespace {
 
-// Takes every registration, as an X server with free keys would.
-class AcceptingHotKeys : public platform::GlobalHotKeys {
-public:
-    bool isSupported() const override { return true; }
-    QString unsupportedReason() const override { return {}; }
-    Result registerHotKey(int, std::uint32_t) override { return {Status::registered, ++next_}; }
-    void unregisterHotKey(std::uint32_t) override {}
-
-private:
-    std::uint32_t next_ = 0;
-};
+using vantel::test::AcceptingHotKeys;
 
 class TableViewPopupTest : public ::testing::Test {
 protected:

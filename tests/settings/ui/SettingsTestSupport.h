@@ -5,6 +5,7 @@
 #include "hotkeys/HotKeyCenter.h"
 #include "hotkeys/HotKeyManager.h"
 #include "platform/GlobalHotKeys.h"
+#include "support/AcceptingHotKeys.h"
 #include "platform/NotificationCenter.h"
 #include "platform/ui/WindowHost.h"
 #include "settings/ui/SettingsServices.h"
@@ -15,18 +16,6 @@
 #include <memory>
 
 namespace vantel::test {
-
-// Takes every registration, as an X server with free keys would.
-class AcceptingHotKeys : public platform::GlobalHotKeys {
-public:
-    bool isSupported() const override { return true; }
-    QString unsupportedReason() const override { return {}; }
-    Result registerHotKey(int, std::uint32_t) override { return {Status::registered, ++next_}; }
-    void unregisterHotKey(std::uint32_t) override {}
-
-private:
-    std::uint32_t next_ = 0;
-};
 
 // The configuration of the test home with a store and hotkey registry of
 // the test's own.
