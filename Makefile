@@ -9,7 +9,7 @@ CMAKE_FLAGS += -DVANTEL_WERROR=ON
 endif
 
 # Debian packages the build, the tests and the program need.
-PACKAGES := cmake ninja-build g++ make pkg-config python3 \
+PACKAGES := cmake ninja-build g++ make pkg-config python3 ccache \
 	qt6-base-dev qt6-base-dev-tools libgtest-dev libbenchmark-dev \
 	libglib2.0-dev libxkbcommon-dev libxkbcommon-x11-dev \
 	libx11-dev libxcb1-dev libxcb-xkb-dev xvfb \
