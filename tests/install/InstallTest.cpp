@@ -126,9 +126,10 @@ void expectInTheTray(const QString& prefix)
         << vantel.output().toStdString();
     EXPECT_GE(icon->width(), 16);
     // Its picture is the orange one of share/vantel/images, so the resources were found.
+    const QString shotName = "installed-tray-icon-" + QFileInfo(prefix).fileName() + ".png";
     int orange = 0;
     EXPECT_TRUE(test::poll([&] {
-        const QImage shot = desktop.screenshot("installed-tray-icon.png").copy(*icon);
+        const QImage shot = desktop.screenshot(shotName).copy(*icon);
         orange = 0;
         for (int y = 0; y < shot.height(); ++y) {
             for (int x = 0; x < shot.width(); ++x) {
