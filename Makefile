@@ -20,8 +20,9 @@ PACKAGES := cmake ninja-build g++ make pkg-config python3 ccache \
 # The install test validates the desktop and AppStream files it installs.
 PACKAGES += desktop-file-utils appstream
 
-# `make deb` only: dependencies from the libraries the programs use, and lintian's verdict.
-DEB_PACKAGES := dpkg-dev file lintian
+# The package test and `make deb`: dependencies from the libraries the
+# programs use, and lintian's verdict.
+PACKAGES += dpkg-dev file lintian
 
 # Fuzzing: clang's libFuzzer with its runtime, only for `make fuzz`.
 FUZZ_BUILD_DIR ?= build-fuzz
@@ -77,8 +78,7 @@ bench: deps
 ci: test test-sanitize
 
 # The Debian package, in $(BUILD_DIR)/package/, checked by lintian (errors fail).
-deb:
-	@$(MAKE) --no-print-directory build PACKAGES="$(PACKAGES) $(DEB_PACKAGES)"
+deb: build
 	rm -rf $(BUILD_DIR)/package
 	cd $(BUILD_DIR) && cpack -G DEB
 	lintian --fail-on error $(BUILD_DIR)/package/*.deb

@@ -70,6 +70,11 @@ QString launcherPath(const QString& prefix)
     return below(prefix, QStringLiteral(VANTEL_INSTALL_LIBEXECDIR "/vantel/") + launcherName());
 }
 
+QString thumbnailerPath(const QString& prefix)
+{
+    return below(prefix, QStringLiteral(VANTEL_INSTALL_LIBEXECDIR "/vantel/vantel-thumbnailer"));
+}
+
 QString dataPath(const QString& prefix)
 {
     return below(prefix, QStringLiteral(VANTEL_INSTALL_DATADIR));

@@ -10,6 +10,7 @@ namespace vantel::platform {
 // that a copied or moved prefix keeps working:
 //   <prefix>/bin/vantel                        the program
 //   <prefix>/libexec/vantel/vantel-launcher    the login-item launcher
+//   <prefix>/libexec/vantel/vantel-thumbnailer draws PDF thumbnails
 //   <prefix>/share/vantel/                     images, help texts, version history
 //   <prefix>/share/applications/net.tarnwick.vantel.desktop
 // The folder names are the build's install folders (bin, libexec, share by
@@ -25,6 +26,7 @@ std::optional<QString> prefixOf(const QString& executablePath);
 
 QString programPath(const QString& prefix);
 QString launcherPath(const QString& prefix);
+QString thumbnailerPath(const QString& prefix);
 QString resourcePath(const QString& prefix);
 // <prefix>/share: the data folder the desktop must read for the installed
 // desktop file to count.

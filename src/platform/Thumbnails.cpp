@@ -1,6 +1,8 @@
 #include "platform/Thumbnails.h"
 
+#include "platform/Bundle.h"
 #include "platform/FileFacts.h"
+#include "platform/InstalledLayout.h"
 #include "platform/MainQueue.h"
 #include "platform/Process.h"
 #include "platform/SafeFile.h"
@@ -152,6 +154,16 @@ QImage decodeImage(QImageReader& reader, QSize size, int box, QString* error)
     return image;
 }
 
+// Beside the program in its bundle; among the private programs of an
+// installed one, where bin/ holds only the program.
+QString defaultPdfRenderer()
+{
+    const Bundle& program = Bundle::main();
+    if (program.layout() == Bundle::Layout::installed)
+        return InstalledLayout::thumbnailerPath(program.bundlePath());
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/VantelThumbnailer");
+}
+
 QImage renderInChild(const QString& path, int box, QString* error)
 {
     QString program;
@@ -163,7 +175,7 @@ QImage renderInChild(const QString& path, int box, QString* error)
         timeLimit = renderer.timeLimit;
     }
     if (program.isEmpty())
-        program = QCoreApplication::applicationDirPath() + QStringLiteral("/VantelThumbnailer");
+        program = defaultPdfRenderer();
     const Process::Result result = Process::run(program, {QStringLiteral("--"), path, QString::number(box)}, timeLimit);
     if (!result.launched) {
         *error = QStringLiteral("The PDF renderer cannot be started: %1").arg(result.errorDescription);
@@ -487,8 +499,7 @@ QString Thumbnails::pdfRendererProgram()
 {
     PdfRenderer& renderer = pdfRenderer();
     std::lock_guard lock(renderer.mutex);
-    return renderer.program.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/VantelThumbnailer")
-                                      : renderer.program;
+    return renderer.program.isEmpty() ? defaultPdfRenderer() : renderer.program;
 }
 
 QImage Thumbnails::renderPdfFirstPage(const QString& path, int box, QString* error)

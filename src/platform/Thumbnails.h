@@ -84,7 +84,8 @@ public:
     static std::size_t decodeCount();
 
     // The program that draws a PDF's first page, and how long it may take.
-    // By default VantelThumbnailer beside the running program, 5 seconds.
+    // By default VantelThumbnailer beside the running program (an installed
+    // one's vantel-thumbnailer among its private programs), 5 seconds.
     static void setPdfRenderer(const QString& program, std::chrono::milliseconds timeLimit);
     static QString pdfRendererProgram();
     // What that program runs: the first page drawn in this process. Only the
