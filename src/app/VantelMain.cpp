@@ -21,8 +21,35 @@
 #include <QTextStream>
 #include <QTimer>
 
+namespace {
+
+// --help and --version answer without a display: QApplication would abort
+// before the parser ran.
+bool asksOnlyForText(int argc, char* argv[])
+{
+    static const QByteArrayList textOptions{"-h", "--help", "-?", "--help-all", "-v", "--version"};
+    for (int i = 1; i < argc; ++i) {
+        if (textOptions.contains(QByteArray(argv[i])))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    if (asksOnlyForText(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Vantel"));
+        const vantel::InstanceHandOver::CommandLine commandLine =
+            vantel::InstanceHandOver::parseCommandLine(QCoreApplication::arguments(), QDir::currentPath());
+        if (commandLine.exitCode) {
+            QTextStream(stdout) << commandLine.output;
+            QTextStream(stderr) << commandLine.errors;
+            return *commandLine.exitCode;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantel"));
     QApplication::setOrganizationDomain(QStringLiteral("tarnwick.net"));

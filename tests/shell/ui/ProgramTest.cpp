@@ -213,6 +213,27 @@ QByteArray fileBytes(const QString& path)
 // sessions), a second start still finds the first; and one that can't reach
 // it through a socket of its own ends on the lock of the settings, writing
 // nothing.
+// From a text console or ssh: no display to connect to, and help still prints.
+TEST(Program, HelpAndVersionNeedNoDisplay)
+{
+    const QString home = test::makeTempDir(QStringLiteral("console-home"));
+    test::VantelProcess::prepareHome(home);
+    for (const QString& option : {QStringLiteral("--help"), QStringLiteral("--version")}) {
+        test::VantelProcess asking(home);
+        QProcessEnvironment env = test::VantelProcess::environment(home);
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        asking.process().setProcessEnvironment(env);
+        asking.start({option});
+        ASSERT_TRUE(asking.waitForFinished());
+        EXPECT_EQ(asking.process().exitStatus(), QProcess::NormalExit) << asking.output().toStdString();
+        EXPECT_EQ(asking.process().exitCode(), 0) << asking.output().toStdString();
+        const QByteArray printed = asking.process().readAllStandardOutput();
+        EXPECT_TRUE(printed.contains(option == QStringLiteral("--help") ? "[FILE...]" : "Vantel 1.")) << printed.toStdString();
+    }
+}
+
 TEST(Program, OneInstanceWithoutAUsableRuntimeFolder)
 {
     const QString home = test::makeTempDir(QStringLiteral("lock-home"));
