@@ -29,6 +29,7 @@ class HotKeyManager {
 public:
     static HotKeyManager& shared();
     HotKeyManager(DataStorage& storage, Configuration& configuration, HotKeyCenter& center);
+    ~HotKeyManager();
     HotKeyManager(const HotKeyManager&) = delete;
     HotKeyManager& operator=(const HotKeyManager&) = delete;
 
