@@ -239,12 +239,17 @@ public:
     }
 
 private slots:
-    void activated(const QDBusObjectPath& session, const QString& shortcutId, qulonglong, const QVariantMap&)
+    void activated(const QDBusObjectPath& session, const QString& shortcutId, qulonglong, const QVariantMap& options)
     {
         if (session.path().isEmpty() || session.path() != session_)
             return;
         for (const auto& [id, shortcut] : shortcuts_) {
             if (shortcut.id == shortcutId) {
+                // Newer portals hand a token with the press: the window it
+                // shows (Qt reads it) or the launch it starts comes forward.
+                const QString token = options.value(QStringLiteral("activation_token")).toString();
+                if (!token.isEmpty())
+                    qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
                 firePressed(id);
                 return;
             }

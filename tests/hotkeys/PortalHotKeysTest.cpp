@@ -36,6 +36,26 @@ TEST(PortalHotKeys, CombinationsInTheShortcutSyntaxAndWhatTheDesktopSaysOfThem)
         EXPECT_TRUE(describesOtherKeys(QString::fromLatin1(other), QStringLiteral("CTRL+ALT+k"))) << other;
 }
 
+TEST(PortalHotKeys, WaylandIsTheSessionsWordOrTheDisplayQtRunsOn)
+{
+    const QByteArray session = qgetenv("XDG_SESSION_TYPE"), display = qgetenv("WAYLAND_DISPLAY");
+    using platform::PortalHotKeys::isWaylandDesktop;
+    qunsetenv("XDG_SESSION_TYPE");
+    qunsetenv("WAYLAND_DISPLAY");
+    EXPECT_FALSE(isWaylandDesktop(QStringLiteral("wayland")));
+    qputenv("WAYLAND_DISPLAY", "wayland-0");
+    EXPECT_TRUE(isWaylandDesktop(QStringLiteral("wayland")));
+    // A nested compositor's socket in an X11 session: X11 grabs still work.
+    EXPECT_FALSE(isWaylandDesktop(QStringLiteral("xcb")));
+    qputenv("XDG_SESSION_TYPE", "x11");
+    EXPECT_FALSE(isWaylandDesktop(QStringLiteral("xcb")));
+    // Under XWayland an X11 grab sees keys only while one of its windows has the focus.
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    EXPECT_TRUE(isWaylandDesktop(QStringLiteral("xcb")));
+    session.isNull() ? qunsetenv("XDG_SESSION_TYPE") : qputenv("XDG_SESSION_TYPE", session);
+    display.isNull() ? qunsetenv("WAYLAND_DISPLAY") : qputenv("WAYLAND_DISPLAY", display);
+}
+
 // A private session bus with the fake portal on one connection and the
 // backend on another; everything goes through the bus daemon.
 class PortalBus {
@@ -138,8 +158,12 @@ TEST(PortalHotKeys, TheSessionFollowsRegistrationsPausesAndActivations)
     ASSERT_TRUE(center.registerHotKey(tag));
     ASSERT_TRUE(waitUntil([&] { return portal.bindings.size() == 3; }));
     EXPECT_EQ(idsOf(portal.bindings[2]), (QStringList{QStringLiteral("globalHotKey"), QStringLiteral("tagKey :: Work")}));
-    portal.activate(QStringLiteral("tagKey :: Work"));
+    // The press's activation token is left for the window or launch it causes.
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    portal.activate(portal.lastSession, QStringLiteral("tagKey :: Work"), QStringLiteral("press-token"));
     ASSERT_TRUE(waitUntil([&] { return tagFired == 1; }));
+    EXPECT_EQ(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"), QStringLiteral("press-token"));
+    qunsetenv("XDG_ACTIVATION_TOKEN");
 
     // Unregistering everything closes the session and binds nothing.
     center.unregisterAll();

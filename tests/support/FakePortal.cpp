@@ -67,11 +67,14 @@ FakePortal::~FakePortal()
     bus_.unregisterObject(portalPath, QDBusConnection::UnregisterTree);
 }
 
-void FakePortal::activate(const QString& session, const QString& id)
+void FakePortal::activate(const QString& session, const QString& id, const QString& activationToken)
 {
+    QVariantMap options;
+    if (!activationToken.isEmpty())
+        options.insert(QStringLiteral("activation_token"), activationToken);
     QDBusMessage signal = QDBusMessage::createSignal(portalPath, shortcutsInterface, QStringLiteral("Activated"));
     signal << QVariant::fromValue(QDBusObjectPath(session)) << id
-           << static_cast<qulonglong>(QDateTime::currentMSecsSinceEpoch() * 1000) << QVariantMap();
+           << static_cast<qulonglong>(QDateTime::currentMSecsSinceEpoch() * 1000) << options;
     bus_.send(signal);
 }
 

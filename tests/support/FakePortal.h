@@ -44,9 +44,10 @@ public:
     // Called after each successful binding.
     std::function<void(const QList<Shortcut>&)> onBound;
 
-    // The desktop saw the shortcut's keys pressed.
+    // The desktop saw the shortcut's keys pressed (newer portals hand an
+    // activation token with it).
     void activate(const QString& id) { activate(lastSession, id); }
-    void activate(const QString& session, const QString& id);
+    void activate(const QString& session, const QString& id, const QString& activationToken = {});
 
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
