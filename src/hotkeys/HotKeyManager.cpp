@@ -83,7 +83,8 @@ HotKeyManager::HotKeyManager(DataStorage& storage, Configuration& configuration,
     validateTagHotkeyNeeded_ = notifications.addObserver(QStringLiteral("validateTagHotkeyNeeded"), handler);
     // The desktop portal may refuse a combination after it was registered.
     center_.setTakenHandler([this](const HotKeyPtr& hotKey) {
-        VLOG(Logger::hotkeys(), LogType::Fault, "  Failed register Hotkey in HotKeyCenter: %{public}@", describe(hotKey));
+        VLOG(Logger::hotkeys(), LogType::Fault, "  Failed register Hotkey in HotKeyCenter: %{public}@",
+             describe(hotKey));
         taken_.insert(hotKey->identifier());
     });
 }
@@ -140,7 +141,8 @@ void HotKeyManager::registerHotKeys(std::optional<HotKeyType> type)
                 continue;
             registerHotKey(make(prefix + tag->tagName(), *combo, *type, tag->tagName(),
                                 launchAll ? HotKeyActions::tagLaunchAllHotKeyAction : HotKeyActions::tagHotKeyAction,
-                                overviewWording(launchAll ? L10n::hotkeyOverviewTagLaunchAll() : L10n::hotkeyOverviewTagView(),
+                                overviewWording(launchAll ? L10n::hotkeyOverviewTagLaunchAll()
+                                                          : L10n::hotkeyOverviewTagView(),
                                                 tag->tagName())));
         }
         break;

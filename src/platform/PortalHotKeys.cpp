@@ -339,7 +339,8 @@ private:
         const QString token = nextToken();
         const QVariantMap options{{QStringLiteral("handle_token"), token}};
         request(QStringLiteral("BindShortcuts"),
-                {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(wanted), QString(), options}, token,
+                {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(wanted), QString(), options},
+                token,
                 [this, bound](uint code, const QVariantMap&) {
                     if (code != 0) {
                         refuse(bound, {}, QStringLiteral("the desktop did not bind the shortcuts"));
@@ -451,9 +452,10 @@ private:
         QDBusMessage call = QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, method);
         call.setArguments(arguments);
         auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, expected, method](QDBusPendingCallWatcher* w) {
-            w->deleteLater();
-            const QDBusPendingReply<QDBusObjectPath> reply = *w;
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                [this, expected, method](QDBusPendingCallWatcher* pending) {
+            pending->deleteLater();
+            const QDBusPendingReply<QDBusObjectPath> reply = *pending;
             const auto it = requests_.find(expected);
             if (it == requests_.end())
                 return;
