@@ -17,8 +17,10 @@
 
 #include <xkbcommon/xkbcommon.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -280,6 +282,8 @@ private:
         QString id;
         QString description;
         QString trigger;
+        bool operator==(const Shortcut&) const = default;
+        bool operator<(const Shortcut& other) const { return id < other.id; }
     };
     using ResponseHandler = std::function<void(uint code, const QVariantMap& results)>;
 
@@ -295,11 +299,26 @@ private:
         });
     }
 
+    std::vector<Shortcut> currentSet() const
+    {
+        std::vector<Shortcut> set;
+        for (const auto& entry : shortcuts_)
+            set.push_back(entry.second);
+        std::sort(set.begin(), set.end());
+        return set;
+    }
+
     // A new session for the set as it is now; the old one can't bind again.
+    // A set the desktop already holds as asked (a kind of hotkeys registered
+    // again unchanged) is left alone, so the desktop does not ask again.
     void rebind()
     {
         if (busy_ || !dirty_ || !failure_.isEmpty())
             return;
+        if (!session_.isEmpty() && currentSet() == accepted_) {
+            dirty_ = false;
+            return;
+        }
         closeSession();
         if (shortcuts_.empty()) {
             dirty_ = false;
@@ -366,6 +385,7 @@ private:
                                 = shortcut.properties.value(QStringLiteral("trigger_description")).toString();
                     }
                     refuse(bound, triggers, QString());
+                    accepted_ = currentSet();
                     finish();
                 });
     }
@@ -420,6 +440,7 @@ private:
                         SLOT(sessionClosed(QDBusMessage)));
         bus_.send(QDBusMessage::createMethodCall(portalService, session_, sessionInterface, QStringLiteral("Close")));
         session_.clear();
+        accepted_.clear();
     }
 
     QString nextToken() { return QStringLiteral("vantel%1").arg(++tokens_); }
@@ -483,6 +504,8 @@ private:
     std::map<std::uint32_t, Shortcut> shortcuts_;
     std::map<QString, ResponseHandler> requests_;
     QString session_;
+    // What the session's desktop bound as asked, by id.
+    std::vector<Shortcut> accepted_;
     QString failure_;
     bool loggedFailure_ = false;
     bool dirty_ = false;

@@ -165,6 +165,16 @@ TEST(PortalHotKeys, TheSessionFollowsRegistrationsPausesAndActivations)
     EXPECT_EQ(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"), QStringLiteral("press-token"));
     qunsetenv("XDG_ACTIVATION_TOKEN");
 
+    // A kind registered again unchanged (new ids, same shortcuts) is not
+    // bound again: the desktop would ask the user once more.
+    center.unregisterHotKey(tag);
+    ASSERT_TRUE(center.registerHotKey(tag));
+    spinEventLoop(std::chrono::milliseconds(200));
+    EXPECT_EQ(portal.bindings.size(), 3);
+    EXPECT_EQ(portal.sessionsClosed, 2);
+    portal.activate(QStringLiteral("tagKey :: Work"));
+    ASSERT_TRUE(waitUntil([&] { return tagFired == 2; }));
+
     // Unregistering everything closes the session and binds nothing.
     center.unregisterAll();
     ASSERT_TRUE(waitUntil([&] { return portal.sessions.isEmpty(); }));
