@@ -286,6 +286,7 @@ private:
         bool operator<(const Shortcut& other) const { return id < other.id; }
     };
     using ResponseHandler = std::function<void(uint code, const QVariantMap& results)>;
+    using Bound = std::vector<std::pair<std::uint32_t, Shortcut>>;
 
     void scheduleBinding()
     {
@@ -348,12 +349,12 @@ private:
     {
         dirty_ = false;
         QList<PortalShortcut> wanted;
-        QList<std::uint32_t> bound;
+        Bound bound;
         for (const auto& [id, shortcut] : shortcuts_) {
             wanted.append({shortcut.id,
-                         {{QStringLiteral("description"), shortcut.description},
-                          {QStringLiteral("preferred_trigger"), shortcut.trigger}}});
-            bound.append(id);
+                           {{QStringLiteral("description"), shortcut.description},
+                            {QStringLiteral("preferred_trigger"), shortcut.trigger}}});
+            bound.emplace_back(id, shortcut);
         }
         const QString token = nextToken();
         const QVariantMap options{{QStringLiteral("handle_token"), token}};
@@ -362,7 +363,7 @@ private:
                 token,
                 [this, bound](uint code, const QVariantMap&) {
                     if (code != 0) {
-                        refuse(bound, {}, QStringLiteral("the desktop did not bind the shortcuts"));
+                        judge(bound, nullptr, QStringLiteral("the desktop did not bind the shortcuts"));
                         finish();
                         return;
                     }
@@ -370,7 +371,7 @@ private:
                 });
     }
 
-    void askWhatWasBound(const QList<std::uint32_t>& bound)
+    void askWhatWasBound(const Bound& bound)
     {
         const QString token = nextToken();
         const QVariantMap options{{QStringLiteral("handle_token"), token}};
@@ -384,32 +385,39 @@ private:
                             triggers[shortcut.id]
                                 = shortcut.properties.value(QStringLiteral("trigger_description")).toString();
                     }
-                    refuse(bound, triggers, QString());
-                    accepted_ = currentSet();
+                    judge(bound, &triggers, QString());
                     finish();
                 });
     }
 
-    // Reports as taken every bound id the desktop did not put on its keys.
-    void refuse(const QList<std::uint32_t>& bound, const std::map<QString, QString>& triggers, const QString& why)
+    // Reports as taken every bound hotkey the desktop did not put on its
+    // keys (all of them without triggers), and keeps what it holds as asked
+    // (also of hotkeys unregistered meanwhile) in accepted_.
+    void judge(const Bound& bound, const std::map<QString, QString>* triggers, const QString& why)
     {
-        for (std::uint32_t id : bound) {
+        accepted_.clear();
+        for (const auto& [id, shortcut] : bound) {
+            QString reason = why;
+            if (triggers) {
+                const auto listed = triggers->find(shortcut.id);
+                if (listed == triggers->end() || listed->second.trimmed().isEmpty())
+                    reason = QStringLiteral("the desktop left it without keys");
+                else if (PortalHotKeys::describesOtherKeys(listed->second, shortcut.trigger))
+                    reason = QStringLiteral("the desktop bound it to %1").arg(listed->second);
+            }
+            if (reason.isEmpty()) {
+                accepted_.push_back(shortcut);
+                continue;
+            }
             const auto it = shortcuts_.find(id);
             if (it == shortcuts_.end())
                 continue;
-            const auto listed = triggers.find(it->second.id);
-            QString reason = why;
-            if (reason.isEmpty() && (listed == triggers.end() || listed->second.trimmed().isEmpty()))
-                reason = QStringLiteral("the desktop left it without keys");
-            else if (reason.isEmpty() && PortalHotKeys::describesOtherKeys(listed->second, it->second.trigger))
-                reason = QStringLiteral("the desktop bound it to %1").arg(listed->second);
-            if (reason.isEmpty())
-                continue;
             VLOG(hotkeysLog(), LogType::Error, "!! Error - hotkey %{public}@ (%{public}@) is taken: %{public}@",
-                 it->second.id, it->second.trigger, reason);
+                 shortcut.id, shortcut.trigger, reason);
             shortcuts_.erase(it);
             fireTaken(id);
         }
+        std::sort(accepted_.begin(), accepted_.end());
     }
 
     void finish()
@@ -504,7 +512,7 @@ private:
     std::map<std::uint32_t, Shortcut> shortcuts_;
     std::map<QString, ResponseHandler> requests_;
     QString session_;
-    // What the session's desktop bound as asked, by id.
+    // What the session's desktop holds as asked, by id.
     std::vector<Shortcut> accepted_;
     QString failure_;
     bool loggedFailure_ = false;

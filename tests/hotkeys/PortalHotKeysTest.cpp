@@ -180,6 +180,19 @@ TEST(PortalHotKeys, TheSessionFollowsRegistrationsPausesAndActivations)
     ASSERT_TRUE(waitUntil([&] { return portal.sessions.isEmpty(); }));
     spinEventLoop(std::chrono::milliseconds(100));
     EXPECT_EQ(portal.bindings.size(), 3);
+
+    // One registered while the desktop still asks its user goes into the
+    // next session once the answer is in.
+    portal.holdBinding = true;
+    ASSERT_TRUE(center.registerHotKey(window));
+    ASSERT_TRUE(waitUntil([&] { return portal.bindings.size() == 4; }));
+    ASSERT_TRUE(center.registerHotKey(tag));
+    spinEventLoop(std::chrono::milliseconds(100));
+    EXPECT_EQ(portal.bindings.size(), 4);
+    portal.releaseBinding();
+    ASSERT_TRUE(waitUntil([&] { return portal.bindings.size() == 5; }));
+    EXPECT_EQ(idsOf(portal.bindings[4]), (QStringList{QStringLiteral("globalHotKey"), QStringLiteral("tagKey :: Work")}));
+    center.unregisterAll();
 }
 
 TEST(PortalHotKeys, CombinationsTheDesktopRefusesOrMovesAreTaken)

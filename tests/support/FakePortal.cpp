@@ -7,6 +7,8 @@
 #include <QDBusVariant>
 #include <QDateTime>
 
+#include <utility>
+
 namespace {
 
 struct ListedShortcut {
@@ -78,6 +80,13 @@ void FakePortal::activate(const QString& session, const QString& id, const QStri
     bus_.send(signal);
 }
 
+void FakePortal::releaseBinding()
+{
+    holdBinding = false;
+    if (auto answer = std::exchange(held_, {}))
+        answer();
+}
+
 QString FakePortal::introspect(const QString&) const
 {
     return QStringLiteral("<interface name=\"org.freedesktop.portal.GlobalShortcuts\">"
@@ -142,19 +151,26 @@ bool FakePortal::handleMessage(const QDBusMessage& message, const QDBusConnectio
         bindings.append(asked);
         const QString request = requestPath(message, options);
         connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
-        if (declineBinding) {
-            respond(request, 1, {});
-            return true;
-        }
-        *it = asked;
-        QList<ListedShortcut> result;
-        for (const Shortcut& shortcut : asked)
-            result.append({shortcut.id,
-                           {{QStringLiteral("description"), shortcut.description},
-                            {QStringLiteral("trigger_description"), triggerDescription(shortcut)}}});
-        respond(request, 0, {{QStringLiteral("shortcuts"), QVariant::fromValue(result)}});
-        if (onBound)
-            onBound(asked);
+        auto answer = [this, request, session, asked] {
+            if (declineBinding) {
+                respond(request, 1, {});
+                return;
+            }
+            if (sessions.contains(session))
+                sessions[session] = asked;
+            QList<ListedShortcut> result;
+            for (const Shortcut& shortcut : asked)
+                result.append({shortcut.id,
+                               {{QStringLiteral("description"), shortcut.description},
+                                {QStringLiteral("trigger_description"), triggerDescription(shortcut)}}});
+            respond(request, 0, {{QStringLiteral("shortcuts"), QVariant::fromValue(result)}});
+            if (onBound)
+                onBound(asked);
+        };
+        if (holdBinding)
+            held_ = answer;
+        else
+            answer();
         return true;
     }
     if (member == QLatin1String("ListShortcuts")) {

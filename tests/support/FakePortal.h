@@ -34,6 +34,10 @@ public:
     QSet<QString> refused;
     QMap<QString, QString> rebound;
     bool declineBinding = false;
+    // Holds the answer to BindShortcuts until released, as a desktop that
+    // asks its user does.
+    bool holdBinding = false;
+    void releaseBinding();
 
     // What happened: every binding in order, and the live sessions.
     QList<QList<Shortcut>> bindings;
@@ -58,6 +62,7 @@ private:
 
     QDBusConnection bus_;
     bool registered_ = false;
+    std::function<void()> held_;
 };
 
 } // namespace vantel::test
