@@ -18,17 +18,17 @@ class X11Connection;
 //
 // The X11 backend grabs the key on the root window for every state of the
 // lock keys (Caps Lock, Num Lock, Scroll Lock), so a hotkey fires whatever
-// they are; a grab that another client holds is refused (BadAccess). Without
-// an X server, and in a Wayland session where no client sees other clients'
-// keys, the backend is the unsupported one: every registration fails and
-// the reason is logged once. When the X connection breaks later the X11
-// backend turns unsupported the same way. After a change of the modifier map
-// (Alt or Num Lock moved to another bit) the registered keys are grabbed
-// again with the new masks.
+// they are; a grab that another client holds is refused (BadAccess). When
+// the X connection breaks later the X11 backend turns unsupported. After a
+// change of the modifier map (Alt or Num Lock moved to another bit) the
+// registered keys are grabbed again with the new masks.
 //
-// Under Wayland the desktop portal's GlobalShortcuts binds the keys (see
-// PortalHotKeys.h): it answers later, so a combination it refuses or binds
-// to other keys is reported through the taken handler after registration.
+// On a Wayland desktop, where no client sees other clients' keys, the
+// desktop portal's GlobalShortcuts binds them (PortalHotKeys.h): it answers
+// later, so a combination it refuses or puts on other keys is reported
+// through the taken handler after registration. Without an X server, or on
+// Wayland without that portal, the backend is the unsupported one: every
+// registration fails and the reason is logged once.
 class GlobalHotKeys {
 public:
     enum class Status { registered, taken, unsupported, invalid };
