@@ -17,6 +17,9 @@ PACKAGES := cmake ninja-build g++ make pkg-config python3 ccache \
 	breeze-icon-theme adwaita-icon-theme libqt6svg6 libpoppler-qt6-dev \
 	openbox trayer xdotool x11-utils imagemagick strace dbus-daemon desktop-file-utils libglib2.0-bin
 
+# The program on a Wayland desktop: a headless compositor and Qt's Wayland platform.
+PACKAGES += weston qt6-wayland
+
 # The install test validates the desktop and AppStream files it installs.
 PACKAGES += desktop-file-utils appstream
 

@@ -30,6 +30,10 @@ public:
     void setHotkeyType(std::optional<HotKeyType> type) { hotkeyType_ = type; }
     std::optional<QString> hotkeyReferencedPath() const { return hotkeyReferencedPath_; }
     void setHotkeyReferencedPath(std::optional<QString> path) { hotkeyReferencedPath_ = std::move(path); }
+    // What it does, as the hotkey overview words it; the desktop shows it
+    // where it lists the shortcuts it binds for us.
+    const QString& description() const { return description_; }
+    void setDescription(QString description) { description_ = std::move(description); }
 
     // Pausing unregisters it from the shared registry, resuming registers it
     // again (under a new id).
@@ -61,6 +65,7 @@ private:
     const ActionQueue actionQueue_;
     std::optional<HotKeyType> hotkeyType_;
     std::optional<QString> hotkeyReferencedPath_;
+    QString description_;
     bool isPaused_ = false;
     std::optional<quint32> hotKeyId_;
     std::optional<quint32> hotKeyRef_;

@@ -29,6 +29,7 @@ HotKeyCenter::HotKeyCenter(platform::GlobalHotKeys& backend)
     , modifierEventHandler_(std::make_unique<ModifierEventHandler>(std::chrono::milliseconds(300)))
 {
     backend_.setPressedHandler([this](std::uint32_t ref) { hotKeyPressed(ref); });
+    backend_.setTakenHandler([this](std::uint32_t ref) { hotKeyTaken(ref); });
     modifierMonitorId_ = platform::ModifierMonitor::shared().addHandler(
         [this](std::uint64_t flags, double timestamp) { modifierEventHandler_->handleModifiersEvent(flags, timestamp); });
     modifierEventHandler_->doubleTapped = [this](CocoaModifierFlags flags) { handleDoubleTappedModifier(flags); };
@@ -38,6 +39,7 @@ HotKeyCenter::~HotKeyCenter()
 {
     unregisterAll();
     backend_.setPressedHandler({});
+    backend_.setTakenHandler({});
     platform::ModifierMonitor::shared().removeHandler(modifierMonitorId_);
 }
 
@@ -68,7 +70,8 @@ bool HotKeyCenter::registerHotKey(const HotKeyPtr& hotKey)
         return false;
     }
     const int keyCode = Keymap::shared().keyCodeWithFallback(hotKey->keyCombo().key());
-    const auto result = backend_.registerHotKey(keyCode, static_cast<std::uint32_t>(hotKey->keyCombo().modifiers()));
+    const auto result = backend_.registerHotKey(keyCode, static_cast<std::uint32_t>(hotKey->keyCombo().modifiers()),
+                                                {hotKey->identifier(), hotKey->description()});
     if (result.status != platform::GlobalHotKeys::Status::registered) {
         unregisterHotKey(hotKey);
         return false;
@@ -149,6 +152,20 @@ void HotKeyCenter::hotKeyPressed(quint32 ref)
     for (const auto& [identifier, hotKey] : hotKeys_) {
         if (hotKey->hotKeyRef() == ref) {
             HotKeyPtr(hotKey)->invoke();
+            return;
+        }
+    }
+}
+
+void HotKeyCenter::hotKeyTaken(quint32 ref)
+{
+    for (auto it = hotKeys_.begin(); it != hotKeys_.end(); ++it) {
+        if (it->second->hotKeyRef() == ref) {
+            const HotKeyPtr taken = it->second;
+            hotKeys_.erase(it);
+            taken->setRegistration(std::nullopt, std::nullopt);
+            if (taken_)
+                taken_(taken);
             return;
         }
     }

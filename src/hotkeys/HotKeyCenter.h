@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,7 +25,9 @@ class GlobalHotKeys;
 //
 // A combination that would grab a bare key for the whole desktop (no
 // modifier and not a function key, as only a damaged or old archive holds),
-// or that carries unknown modifier bits, is refused. Main thread only.
+// or that carries unknown modifier bits, is refused. A registration the
+// system refuses later (the desktop portal answers after the fact) is
+// unregistered and handed to the taken handler. Main thread only.
 class HotKeyCenter {
 public:
     static HotKeyCenter& shared();
@@ -53,17 +56,21 @@ public:
     quint32 hotKeyCount() const { return hotKeyCount_; }
     ModifierEventHandler& modifierEventHandler() { return *modifierEventHandler_; }
 
+    void setTakenHandler(std::function<void(const HotKeyPtr&)> handler) { taken_ = std::move(handler); }
+
     // Whether the registry would hand the combination to the system.
     static bool isRegistrable(const KeyCombo& keyCombo);
 
 private:
     void hotKeyPressed(quint32 ref);
+    void hotKeyTaken(quint32 ref);
 
     platform::GlobalHotKeys& backend_;
     std::map<QString, HotKeyPtr> hotKeys_;
     quint32 hotKeyCount_ = 0;
     std::unique_ptr<ModifierEventHandler> modifierEventHandler_;
     int modifierMonitorId_ = 0;
+    std::function<void(const HotKeyPtr&)> taken_;
 };
 
 } // namespace vantel

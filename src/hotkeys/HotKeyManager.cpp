@@ -8,6 +8,7 @@
 #include "hotkeys/HotKeyCenter.h"
 #include "hotkeys/Keymap.h"
 #include "model/IconTagChangedNotifyObject.h"
+#include "model/L10n.h"
 #include "model/Logger.h"
 #include "model/TableViewItemChangedNotifyObject.h"
 #include "platform/MainQueue.h"
@@ -24,18 +25,25 @@ struct CategoryRow {
     Category category;
     const char* caseName;
     int selectionType;
+    const QString& (*title)();
 };
 
 // In the order they are registered.
 constexpr CategoryRow categories[] = {
-    {Category::files, "allFiles", 1},
-    {Category::folders, "allFolders", 2},
-    {Category::urls, "allURLs", 4},
-    {Category::recentApplications, "lastUsedApplications", 6},
-    {Category::activeApplications, "openApplications", 7},
-    {Category::favorites, "allFavorites", 3},
-    {Category::shortcuts, "shortcuts", 5},
+    {Category::files, "allFiles", 1, &L10n::All_Files},
+    {Category::folders, "allFolders", 2, &L10n::All_Folders},
+    {Category::urls, "allURLs", 4, &L10n::All_URLs},
+    {Category::recentApplications, "lastUsedApplications", 6, &L10n::lastUsedApplications},
+    {Category::activeApplications, "openApplications", 7, &L10n::openApplications},
+    {Category::favorites, "allFavorites", 3, &L10n::All_Favorites},
+    {Category::shortcuts, "shortcuts", 5, &L10n::Shortcuts},
 };
+
+// The hotkey overview's heading and row, in one line.
+QString overviewWording(const QString& heading, const QString& row)
+{
+    return heading + QStringLiteral(": ") + row;
+}
 
 QString typeDescription(std::optional<HotKeyType> type)
 {
@@ -73,6 +81,17 @@ HotKeyManager::HotKeyManager(DataStorage& storage, Configuration& configuration,
     tableViewItemChanged_ = notifications.addObserver(QStringLiteral("tableViewItemChanged"), handler);
     iconTagChanged_ = notifications.addObserver(QStringLiteral("iconTagChanged"), handler);
     validateTagHotkeyNeeded_ = notifications.addObserver(QStringLiteral("validateTagHotkeyNeeded"), handler);
+    // The desktop portal may refuse a combination after it was registered.
+    center_.setTakenHandler([this](const HotKeyPtr& hotKey) {
+        VLOG(Logger::hotkeys(), LogType::Fault, "  Failed register Hotkey in HotKeyCenter: %{public}@",
+             describe(hotKey));
+        taken_.insert(hotKey->identifier());
+    });
+}
+
+HotKeyManager::~HotKeyManager()
+{
+    center_.setTakenHandler({});
 }
 
 void HotKeyManager::registerHotKeys(std::optional<HotKeyType> type)
@@ -85,11 +104,12 @@ void HotKeyManager::registerHotKeys(std::optional<HotKeyType> type)
         return;
     }
     const auto make = [this](const QString& identifier, const KeyCombo& combo, HotKeyType kind,
-                             std::optional<QString> path, auto action) {
+                             std::optional<QString> path, auto action, QString description) {
         auto hotKey = HotKey::create(identifier, combo, HotKey::ActionQueue::main,
                                      [this, action](const HotKeyPtr& fired) { action(*this, fired); });
         hotKey->setHotkeyType(kind);
         hotKey->setHotkeyReferencedPath(std::move(path));
+        hotKey->setDescription(std::move(description));
         return hotKey;
     };
     switch (*type) {
@@ -99,7 +119,8 @@ void HotKeyManager::registerHotKeys(std::optional<HotKeyType> type)
             if (!entry->isVisible() || !combo)
                 continue;
             registerHotKey(make(QStringLiteral("userDefinedKey :: ") + entry->path(), *combo, HotKeyType::userDefinedKey,
-                                entry->path(), HotKeyActions::entryHotKeyAction));
+                                entry->path(), HotKeyActions::entryHotKeyAction,
+                                overviewWording(L10n::hotkeyOverviewEntry(), entry->name())));
         }
         break;
     case HotKeyType::globalHotKey: {
@@ -107,7 +128,7 @@ void HotKeyManager::registerHotKeys(std::optional<HotKeyType> type)
         if (!combo || center_.containsKeyCombo(*combo))
             break;
         registerHotKey(make(QStringLiteral("globalHotKey"), *combo, HotKeyType::globalHotKey, std::nullopt,
-                            HotKeyActions::globalHotKeyAction));
+                            HotKeyActions::globalHotKeyAction, L10n::hotkeyOverviewGlobalHotkey()));
         break;
     }
     case HotKeyType::tagKey:
@@ -119,7 +140,10 @@ void HotKeyManager::registerHotKeys(std::optional<HotKeyType> type)
             if (!combo)
                 continue;
             registerHotKey(make(prefix + tag->tagName(), *combo, *type, tag->tagName(),
-                                launchAll ? HotKeyActions::tagLaunchAllHotKeyAction : HotKeyActions::tagHotKeyAction));
+                                launchAll ? HotKeyActions::tagLaunchAllHotKeyAction : HotKeyActions::tagHotKeyAction,
+                                overviewWording(launchAll ? L10n::hotkeyOverviewTagLaunchAll()
+                                                          : L10n::hotkeyOverviewTagView(),
+                                                tag->tagName())));
         }
         break;
     }
@@ -143,6 +167,7 @@ void HotKeyManager::registerCategories()
                                          HotKeyActions::categoryHotKeyAction(*this, selection, fired);
                                      });
         hotKey->setHotkeyType(HotKeyType::categoryKey);
+        hotKey->setDescription(overviewWording(L10n::hotkeyOverviewCategory(), row.title()));
         // Only a clash with our own hotkeys clears the setting: keys that
         // another program holds today say nothing about the user's choice.
         if (registerHotKeyWithOutcome(hotKey) == Outcome::sameCombination)

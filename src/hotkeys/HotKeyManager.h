@@ -22,13 +22,15 @@ class HotKeyCenter;
 // entries, window) decides between kinds.
 //
 // A category hotkey that clashes with one of ours loses its stored
-// combination; one whose keys another program holds keeps it, stays
+// combination; one whose keys another program holds, or that the desktop
+// refuses (under Wayland it says so after registration), keeps it, stays
 // unregistered and is shown as taken. Pausing is counted: hotkeys stay
 // paused until every pause has been ended. Main thread only.
 class HotKeyManager {
 public:
     static HotKeyManager& shared();
     HotKeyManager(DataStorage& storage, Configuration& configuration, HotKeyCenter& center);
+    ~HotKeyManager();
     HotKeyManager(const HotKeyManager&) = delete;
     HotKeyManager& operator=(const HotKeyManager&) = delete;
 

@@ -2,7 +2,10 @@
 
 #include "platform/KeyCodes.h"
 #include "platform/Log.h"
+#include "platform/PortalHotKeys.h"
 #include "platform/X11Connection.h"
+
+#include <QGuiApplication>
 
 #include <xcb/xcb.h>
 
@@ -242,7 +245,18 @@ std::unique_ptr<GlobalHotKeys> GlobalHotKeys::makeX11(X11Connection& connection)
 GlobalHotKeys& GlobalHotKeys::shared()
 {
     static GlobalHotKeys* const instance = []() -> GlobalHotKeys* {
-        if (X11Connection::isWaylandSession())
+        if (PortalHotKeys::isWaylandDesktop(QGuiApplication::platformName())) {
+            QDBusConnection bus = QDBusConnection::sessionBus();
+            if (PortalHotKeys::globalShortcutsVersion(bus, std::chrono::seconds(3)) == 0)
+                return new UnsupportedHotKeys(QStringLiteral(
+                    "under Wayland only the desktop portal's global shortcuts can, and the desktop offers none"));
+            VLOG(hotkeysLog(), LogType::Default, "Global hotkeys go through the desktop portal");
+            VLOG(hotkeysLog(), LogType::Default, "Double taps of a modifier are not seen under Wayland");
+            return PortalHotKeys::make(bus).release();
+        }
+        // A Wayland display next to an X11 session: XWayland's grabs see
+        // keys only while one of its windows has the focus.
+        if (X11Connection::isWaylandSession() && QGuiApplication::platformName() != QLatin1String("xcb"))
             return new UnsupportedHotKeys(
                 QStringLiteral("a Wayland session lets no program grab keys for the whole desktop"));
         if (X11Connection* connection = X11Connection::shared())

@@ -18,13 +18,17 @@ class X11Connection;
 //
 // The X11 backend grabs the key on the root window for every state of the
 // lock keys (Caps Lock, Num Lock, Scroll Lock), so a hotkey fires whatever
-// they are; a grab that another client holds is refused (BadAccess). Without
-// an X server, and in a Wayland session where no client sees other clients'
-// keys, the backend is the unsupported one: every registration fails and
-// the reason is logged once. When the X connection breaks later the X11
-// backend turns unsupported the same way. After a change of the modifier map
-// (Alt or Num Lock moved to another bit) the registered keys are grabbed
-// again with the new masks.
+// they are; a grab that another client holds is refused (BadAccess). When
+// the X connection breaks later the X11 backend turns unsupported. After a
+// change of the modifier map (Alt or Num Lock moved to another bit) the
+// registered keys are grabbed again with the new masks.
+//
+// On a Wayland desktop, where no client sees other clients' keys, the
+// desktop portal's GlobalShortcuts binds them (PortalHotKeys.h): it answers
+// later, so a combination it refuses or puts on other keys is reported
+// through the taken handler after registration. Without an X server, or on
+// Wayland without that portal, the backend is the unsupported one: every
+// registration fails and the reason is logged once.
 class GlobalHotKeys {
 public:
     enum class Status { registered, taken, unsupported, invalid };
@@ -32,6 +36,12 @@ public:
     struct Result {
         Status status;
         std::uint32_t id = 0;
+    };
+
+    // What the desktop may show of a hotkey; the X11 backend needs neither.
+    struct Label {
+        QString identifier;
+        QString description;
     };
 
     // The backend of the session, chosen on first use (main thread).
@@ -49,9 +59,16 @@ public:
     // accepted and ignored. Another registration of ours with the same key
     // and modifiers counts as taken.
     virtual Result registerHotKey(int macKeyCode, std::uint32_t carbonModifiers) = 0;
+    virtual Result registerHotKey(int macKeyCode, std::uint32_t carbonModifiers, const Label&)
+    {
+        return registerHotKey(macKeyCode, carbonModifiers);
+    }
     virtual void unregisterHotKey(std::uint32_t id) = 0;
 
     void setPressedHandler(std::function<void(std::uint32_t id)> handler) { pressed_ = std::move(handler); }
+    // A registration that the desktop refused after it was made; the id is
+    // no longer registered when the handler runs.
+    void setTakenHandler(std::function<void(std::uint32_t id)> handler) { taken_ = std::move(handler); }
 
 protected:
     void firePressed(std::uint32_t id) const
@@ -59,9 +76,15 @@ protected:
         if (pressed_)
             pressed_(id);
     }
+    void fireTaken(std::uint32_t id) const
+    {
+        if (taken_)
+            taken_(id);
+    }
 
 private:
     std::function<void(std::uint32_t)> pressed_;
+    std::function<void(std::uint32_t)> taken_;
 };
 
 } // namespace vantel::platform

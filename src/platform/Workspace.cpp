@@ -118,10 +118,52 @@ GRef<GAppLaunchContext> makeLaunchContext(const OpenConfiguration& configuration
     if (!configuration.activates) {
         g_app_launch_context_unsetenv(context.get(), "DESKTOP_STARTUP_ID");
         g_app_launch_context_unsetenv(context.get(), "XDG_ACTIVATION_TOKEN");
-    } else if (const std::optional<QByteArray> startupId = makeStartupId(display)) {
-        g_app_launch_context_setenv(context.get(), "DESKTOP_STARTUP_ID", startupId->constData());
+    } else {
+        if (const std::optional<QByteArray> startupId = makeStartupId(display))
+            g_app_launch_context_setenv(context.get(), "DESKTOP_STARTUP_ID", startupId->constData());
+        // A token the desktop handed us (with a hotkey press) serves one launch.
+        if (const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN"); !token.isEmpty()) {
+            g_app_launch_context_setenv(context.get(), "XDG_ACTIVATION_TOKEN", token.constData());
+            qunsetenv("XDG_ACTIVATION_TOKEN");
+        }
     }
     return context;
+}
+
+// A running application that declares DBusActivatable is asked over D-Bus
+// to come forward (org.freedesktop.Application.Activate on its desktop id),
+// which also works where no window list can be read (Wayland). False when it
+// does not declare it, is not running or does not answer.
+bool activateThroughDBus(const QString& desktopPath, WindowList& display)
+{
+    const std::optional<DesktopEntry> entry = DesktopEntry::load(desktopPath);
+    if (!entry || !entry->dbusActivatable())
+        return false;
+    QString appId = QFileInfo(desktopPath).fileName();
+    appId.chop(int(qstrlen(".desktop")));
+    QDBusConnection bus = Workspace::shared().applicationBus();
+    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(appId).value())
+        return false;
+    QString path = QLatin1Char('/') + appId;
+    path.replace(QLatin1Char('.'), QLatin1Char('/')).replace(QLatin1Char('-'), QLatin1Char('_'));
+    QVariantMap platformData;
+    if (const std::optional<QByteArray> startupId = makeStartupId(display))
+        platformData.insert(QStringLiteral("desktop-startup-id"), QString::fromUtf8(*startupId));
+    if (const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN"); !token.isEmpty()) {
+        platformData.insert(QStringLiteral("activation-token"), QString::fromUtf8(token));
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+    }
+    QDBusMessage activate = QDBusMessage::createMethodCall(appId, path, QStringLiteral("org.freedesktop.Application"),
+                                                           QStringLiteral("Activate"));
+    activate << platformData;
+    const QDBusMessage reply = bus.call(activate, QDBus::Block, 3000);
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        VLOG(Log::defaultHandle(), LogType::Info, "Workspace: %{public}@ did not come forward over D-Bus: %{public}@",
+             appId, reply.errorMessage());
+        return false;
+    }
+    VLOG(Log::defaultHandle(), LogType::Info, "Workspace: activated %{public}@ over D-Bus", appId);
+    return true;
 }
 
 // A trusted desktop entry that declares an application is launched; any
@@ -243,6 +285,8 @@ std::optional<WorkspaceError> launchOrActivate(GAppInfo* app, const QString& des
     WindowList display;
     if (configuration.activates && !configuration.createsNewApplicationInstance
         && desktopPath.endsWith(QStringLiteral(".desktop"))) {
+        if (documents.isEmpty() && activateThroughDBus(desktopPath, display))
+            return std::nullopt;
         if (const std::optional<quint32> window = runningWindowOf(desktopPath, display)) {
             const quint32 time = display.serverTime().value_or(0);
             if (display.activate(*window, time)) {
@@ -416,6 +460,16 @@ void Workspace::callFileManager(const QString& method, const QStringList& paths,
 void Workspace::setFileManagerBus(const QDBusConnection& bus)
 {
     fileManagerBus_ = bus;
+}
+
+void Workspace::setApplicationBus(const QDBusConnection& bus)
+{
+    applicationBus_ = bus;
+}
+
+QDBusConnection Workspace::applicationBus() const
+{
+    return applicationBus_ ? *applicationBus_ : QDBusConnection::sessionBus();
 }
 
 QIcon Workspace::iconForFile(const QString& path) const

@@ -73,12 +73,17 @@ public:
     // The bus on which the file manager is asked (main thread only); the
     // session bus until set. Tests point it at a private bus.
     void setFileManagerBus(const QDBusConnection& bus);
+    // The bus on which running D-Bus-activatable applications are asked to
+    // come forward; the session bus until set (before any open).
+    void setApplicationBus(const QDBusConnection& bus);
+    QDBusConnection applicationBus() const;
 
 private:
     Workspace() = default;
     void callFileManager(const QString& method, const QStringList& paths, const QString& fallbackFolder);
 
     std::optional<QDBusConnection> fileManagerBus_;
+    std::optional<QDBusConnection> applicationBus_;
 };
 
 } // namespace vantel::platform

@@ -206,6 +206,10 @@ void VantelManager::mainWindowShow()
 
     switch (AppDelegate::shared().config().windowViewStyle()) {
     case 0: {
+        if (!windows.canPlaceWindows()) {
+            showMainWindowAsWindow();
+            break;
+        }
         const std::optional<QRect> screen = pointerScreen(true);
         std::optional<QRect> anchor = statusItemAnchor_ ? statusItemAnchor_() : std::nullopt;
         // Trays that export the icon over D-Bus often report an empty one.

@@ -40,6 +40,9 @@ public:
     // The area of that screen that panels leave free.
     virtual std::optional<QRect> availableFrame(const QRect& screenFrame) const { return screenFrame; }
 
+    // Whether the program can put its windows where it wants; a Wayland
+    // client can't, so nothing can hang under the tray icon there.
+    virtual bool canPlaceWindows() const { return true; }
     // A new popover; none where there is no way to show one.
     virtual std::shared_ptr<Popover> makePopover() { return nullptr; }
 };

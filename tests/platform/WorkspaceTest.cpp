@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
+#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QDir>
@@ -451,6 +452,66 @@ public:
         return true;
     }
 };
+
+// A running application that offers D-Bus activation, noting what it was asked.
+class FakeApplication final : public QDBusVirtualObject {
+public:
+    QList<QVariantMap> activations;
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        if (message.interface() != QLatin1String("org.freedesktop.Application") || message.member() != QLatin1String("Activate"))
+            return false;
+        activations.append(qdbus_cast<QVariantMap>(message.arguments().value(0)));
+        connection.send(message.createReply());
+        return true;
+    }
+};
+
+TEST_F(WorkspaceTest, ARunningDBusActivatableApplicationIsActivatedNotStarted)
+{
+    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    ASSERT_FALSE(daemon.isEmpty()) << "dbus-daemon is not installed (make deps)";
+    QProcess busProcess;
+    busProcess.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    ASSERT_TRUE(busProcess.waitForStarted());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return busProcess.canReadLine(); }));
+    const QString address = QString::fromUtf8(busProcess.readLine()).trimmed();
+    const QString output = work + QStringLiteral("/quill-args");
+    const QString entry = applications + QStringLiteral("/org.vantel.TestQuill.desktop");
+    writeFile(entry, QStringLiteral("[Desktop Entry]\nType=Application\nName=Quill\nDBusActivatable=true\n"
+                                    "Exec=%1 %2\n")
+                         .arg(work + QStringLiteral("/record.sh"), output)
+                         .toUtf8());
+    {
+        QDBusConnection client = QDBusConnection::connectToBus(address, QStringLiteral("vantel-activation-client"));
+        QDBusConnection service = QDBusConnection::connectToBus(address, QStringLiteral("vantel-quill"));
+        FakeApplication quill;
+        ASSERT_TRUE(service.registerVirtualObject(QStringLiteral("/org/vantel/TestQuill"), &quill));
+        ASSERT_TRUE(service.registerService(QStringLiteral("org.vantel.TestQuill")));
+        Workspace::shared().setApplicationBus(client);
+        // The token a hotkey press brought serves this one activation.
+        qputenv("XDG_ACTIVATION_TOKEN", "token-of-the-press");
+
+        Outcome outcome;
+        Workspace::shared().openURL(QUrl::fromLocalFile(entry), OpenConfiguration{}, recordInto(outcome));
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return outcome.called; }));
+        EXPECT_FALSE(outcome.error.has_value());
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return quill.activations.size() == 1; }));
+        EXPECT_EQ(quill.activations[0].value(QStringLiteral("activation-token")).toString(),
+                  QStringLiteral("token-of-the-press"));
+        EXPECT_TRUE(qEnvironmentVariable("XDG_ACTIVATION_TOKEN").isEmpty());
+        vantel::test::spinEventLoop(std::chrono::milliseconds(300));
+        EXPECT_FALSE(QFileInfo::exists(output)) << "started again although it runs";
+        service.unregisterObject(QStringLiteral("/org/vantel/TestQuill"));
+        Workspace::shared().setApplicationBus(QDBusConnection(QStringLiteral("vantel-no-bus")));
+    }
+    QFile::remove(entry);
+    QDBusConnection::disconnectFromBus(QStringLiteral("vantel-activation-client"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("vantel-quill"));
+    busProcess.kill();
+    busProcess.waitForFinished();
+}
 
 TEST_F(WorkspaceTest, RevealAsksTheFileManagerAndElseOpensTheFolder)
 {

@@ -177,6 +177,7 @@ public:
     std::optional<QRect> mainScreen() const override { return left; }
     std::optional<QRect> firstScreen() const override { return left; }
     std::optional<QRect> availableFrame(const QRect& frame) const override { return frame.adjusted(0, 30, 0, 0); }
+    bool canPlaceWindows() const override { return placesWindows; }
     std::shared_ptr<Popover> makePopover() override
     {
         ++popoversMade;
@@ -185,6 +186,7 @@ public:
 
     QList<WindowController*> extra;
     bool modalPanel = false;
+    bool placesWindows = true;
     int activations = 0;
     int popoversMade = 0;
     QPoint pointer{100, 100};

@@ -208,6 +208,20 @@ TEST_F(VantelManagerTest, APointerOnAnotherScreenThanTheTrayOpensACentredWindow)
     EXPECT_EQ(popover().content, std::static_pointer_cast<ViewController>(mainView));
 }
 
+// Under Wayland nothing can hang under the tray: the popup style opens the
+// centred window, and brings the program to the front as always.
+TEST_F(VantelManagerTest, WhereWindowsCannotBePlacedThePopupStyleOpensTheWindow)
+{
+    manager().setStatusItemAnchorProvider([] { return QRect(1200, 4, 22, 22); });
+    windows->placesWindows = false;
+    manager().mainWindowShow();
+    EXPECT_FALSE(popover().shown);
+    ASSERT_TRUE(mainWindow->open);
+    EXPECT_EQ(mainWindow->content, std::static_pointer_cast<ViewController>(mainView));
+    EXPECT_TRUE(logs.contains(QStringLiteral("-> showMainWindowAsWindow")));
+    EXPECT_EQ(windows->activations, 1);
+}
+
 TEST_F(VantelManagerTest, SizesFollowTheSettings)
 {
     Configuration& config = AppDelegate::shared().config();

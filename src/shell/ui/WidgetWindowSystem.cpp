@@ -76,6 +76,11 @@ void WidgetWindowSystem::activateApplication()
     target->activateWindow();
 }
 
+bool WidgetWindowSystem::canPlaceWindows() const
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 std::optional<QRect> WidgetWindowSystem::screenWithMouse() const
 {
     return frameOf(platform::ScreenProvider::shared().screenWithMouse());

@@ -21,6 +21,7 @@ public:
     std::optional<QRect> firstScreen() const override;
     std::optional<QRect> availableFrame(const QRect& screenFrame) const override;
 
+    bool canPlaceWindows() const override;
     std::shared_ptr<Popover> makePopover() override;
 };
 

@@ -1,0 +1,592 @@
+#include "platform/PortalHotKeys.h"
+
+#include "platform/KeyCodes.h"
+#include "platform/Log.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QObject>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTimer>
+
+#include <xkbcommon/xkbcommon.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace {
+
+// One element of the portal's a(sa{sv}) shortcut lists.
+struct PortalShortcut {
+    QString id;
+    QVariantMap properties;
+};
+
+QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcut& shortcut)
+{
+    argument.beginStructure();
+    argument << shortcut.id << shortcut.properties;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& shortcut)
+{
+    argument.beginStructure();
+    argument >> shortcut.id >> shortcut.properties;
+    argument.endStructure();
+    return argument;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(PortalShortcut)
+
+namespace vantel::platform {
+
+namespace {
+
+const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString shortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request");
+const QString sessionInterface = QStringLiteral("org.freedesktop.portal.Session");
+
+const LogCategory& hotkeysLog()
+{
+    static const LogCategory category("hotkeys");
+    return category;
+}
+
+constexpr std::uint32_t carbonCommand = 0x100;
+constexpr std::uint32_t carbonShift = 0x200;
+constexpr std::uint32_t carbonOption = 0x800;
+constexpr std::uint32_t carbonControl = 0x1000;
+constexpr std::uint32_t carbonFunction = 0x800000;
+constexpr std::uint32_t knownCarbonBits = carbonCommand | carbonShift | carbonOption | carbonControl | carbonFunction;
+
+// Keysyms of the US layout by evdev code: under Wayland no client reads the
+// desktop's layouts, and stored combinations name US keys when in doubt.
+xkb_keysym_t usKeysym(int evdevCode)
+{
+    struct Keymap {
+        xkb_context* context = nullptr;
+        xkb_keymap* keymap = nullptr;
+        xkb_state* state = nullptr;
+        Keymap()
+        {
+            context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+            if (!context)
+                return;
+            const xkb_rule_names names{"evdev", "pc105", "us", "", ""};
+            keymap = xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
+            if (keymap)
+                state = xkb_state_new(keymap);
+        }
+    };
+    static const Keymap us;
+    if (!us.state)
+        return XKB_KEY_NoSymbol;
+    return xkb_state_key_get_one_sym(us.state, static_cast<xkb_keycode_t>(evdevCode + KeyCodes::xkbKeycodeOffset));
+}
+
+QString keysymName(xkb_keysym_t keysym)
+{
+    char name[64];
+    if (keysym == XKB_KEY_NoSymbol || xkb_keysym_get_name(keysym, name, sizeof name) <= 0)
+        return {};
+    return QString::fromLatin1(name);
+}
+
+QString canonicalModifier(const QString& word)
+{
+    const QString upper = word.trimmed().toUpper();
+    if (upper == QLatin1String("CTRL") || upper == QLatin1String("CONTROL") || upper == QLatin1String("CTL")
+        || upper == QLatin1String("PRIMARY"))
+        return QStringLiteral("CTRL");
+    if (upper == QLatin1String("ALT") || upper == QLatin1String("MOD1") || upper == QLatin1String("OPTION"))
+        return QStringLiteral("ALT");
+    if (upper == QLatin1String("SHIFT"))
+        return QStringLiteral("SHIFT");
+    if (upper == QLatin1String("LOGO") || upper == QLatin1String("SUPER") || upper == QLatin1String("META")
+        || upper == QLatin1String("WIN") || upper == QLatin1String("WINDOWS") || upper == QLatin1String("MOD4"))
+        return QStringLiteral("LOGO");
+    return {};
+}
+
+struct Parsed {
+    QSet<QString> modifiers;
+    QString key;
+    bool readable = false;
+};
+
+// "CTRL+ALT+k", "Ctrl+Alt+K" or "<Control><Alt>k".
+Parsed parseTrigger(const QString& text)
+{
+    Parsed parsed;
+    QStringList modifiers;
+    QString key;
+    const QString trimmed = text.trimmed();
+    if (trimmed.startsWith(QLatin1Char('<'))) {
+        static const QRegularExpression bracket(QStringLiteral("^<([^>]+)>"));
+        QString rest = trimmed;
+        for (auto match = bracket.match(rest); match.hasMatch(); match = bracket.match(rest)) {
+            modifiers.append(match.captured(1));
+            rest = rest.mid(match.capturedLength());
+        }
+        key = rest.trimmed();
+    } else {
+        QStringList parts = trimmed.split(QLatin1Char('+'));
+        // "Ctrl++" is Ctrl with the plus key.
+        if (trimmed.endsWith(QLatin1String("++"))) {
+            parts.removeLast();
+            parts.last() = QStringLiteral("+");
+        }
+        key = parts.takeLast().trimmed();
+        modifiers = parts;
+    }
+    for (const QString& word : modifiers) {
+        const QString modifier = canonicalModifier(word);
+        if (modifier.isEmpty())
+            return parsed;
+        parsed.modifiers.insert(modifier);
+    }
+    parsed.key = key;
+    parsed.readable = !key.isEmpty();
+    return parsed;
+}
+
+bool sameKey(const QString& described, const QString& ours)
+{
+    if (described.compare(ours, Qt::CaseInsensitive) == 0)
+        return true;
+    const xkb_keysym_t ourSym = xkb_keysym_from_name(ours.toLatin1().constData(), XKB_KEYSYM_NO_FLAGS);
+    if (ourSym == XKB_KEY_NoSymbol)
+        return false;
+    const QByteArray describedName = described.toUtf8();
+    const xkb_keysym_t describedSym = xkb_keysym_from_name(describedName.constData(), XKB_KEYSYM_CASE_INSENSITIVE);
+    if (describedSym != XKB_KEY_NoSymbol && xkb_keysym_to_lower(describedSym) == xkb_keysym_to_lower(ourSym))
+        return true;
+    char text[16];
+    if (xkb_keysym_to_utf8(ourSym, text, sizeof text) > 1)
+        return described.compare(QString::fromUtf8(text), Qt::CaseInsensitive) == 0;
+    return false;
+}
+
+class PortalBackend final : public QObject, public GlobalHotKeys {
+    Q_OBJECT
+
+public:
+    explicit PortalBackend(QDBusConnection bus)
+        : bus_(std::move(bus))
+    {
+        qDBusRegisterMetaType<PortalShortcut>();
+        qDBusRegisterMetaType<QList<PortalShortcut>>();
+        // The slot's types are found by name, which needs them registered.
+        qRegisterMetaType<QDBusObjectPath>();
+        if (!bus_.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
+                          SLOT(activated(QDBusObjectPath, QString, qulonglong, QVariantMap))))
+            VLOG(hotkeysLog(), LogType::Error, "The desktop portal's Activated signal can't be heard");
+    }
+
+    ~PortalBackend() override
+    {
+        bus_.disconnect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
+                        SLOT(activated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+        closeSession();
+    }
+
+    bool isSupported() const override { return failure_.isEmpty(); }
+    QString unsupportedReason() const override { return failure_; }
+
+    Result registerHotKey(int macKeyCode, std::uint32_t carbonModifiers) override
+    {
+        return registerHotKey(macKeyCode, carbonModifiers, Label{});
+    }
+
+    Result registerHotKey(int macKeyCode, std::uint32_t carbonModifiers, const Label& label) override
+    {
+        if (!failure_.isEmpty()) {
+            if (!loggedFailure_ && Log::debugLogging()) {
+                loggedFailure_ = true;
+                VLOG(hotkeysLog(), LogType::Error, "Global hotkeys are not supported: %{public}@", failure_);
+            }
+            return {Status::unsupported};
+        }
+        const QString keys = PortalHotKeys::trigger(macKeyCode, carbonModifiers);
+        if (keys.isEmpty())
+            return {Status::invalid};
+        for (const auto& [id, shortcut] : shortcuts_)
+            if (shortcut.trigger == keys)
+                return {Status::taken};
+        const std::uint32_t id = nextId_++;
+        const QString name = label.identifier.isEmpty() ? QStringLiteral("hotkey-%1").arg(id) : label.identifier;
+        shortcuts_.emplace(id, Shortcut{name, label.description.isEmpty() ? name : label.description, keys});
+        scheduleBinding();
+        return {Status::registered, id};
+    }
+
+    void unregisterHotKey(std::uint32_t id) override
+    {
+        if (shortcuts_.erase(id))
+            scheduleBinding();
+    }
+
+private slots:
+    void activated(const QDBusObjectPath& session, const QString& shortcutId, qulonglong, const QVariantMap& options)
+    {
+        if (session.path().isEmpty() || session.path() != session_)
+            return;
+        for (const auto& [id, shortcut] : shortcuts_) {
+            if (shortcut.id == shortcutId) {
+                // Newer portals hand a token with the press: the window it
+                // shows (Qt reads it) or the launch it starts comes forward.
+                const QString token = options.value(QStringLiteral("activation_token")).toString();
+                if (!token.isEmpty())
+                    qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+                firePressed(id);
+                return;
+            }
+        }
+    }
+
+    void response(uint code, const QVariantMap& results, const QDBusMessage& message)
+    {
+        const auto it = requests_.find(message.path());
+        if (it == requests_.end())
+            return;
+        auto handler = std::move(it->second);
+        requests_.erase(it);
+        stopListening(message.path());
+        handler(code, results);
+    }
+
+    void sessionClosed(const QDBusMessage& message)
+    {
+        if (message.path() != session_)
+            return;
+        session_.clear();
+        fail(QStringLiteral("the desktop closed the global shortcuts session"));
+    }
+
+private:
+    struct Shortcut {
+        QString id;
+        QString description;
+        QString trigger;
+        bool operator==(const Shortcut&) const = default;
+        bool operator<(const Shortcut& other) const { return id < other.id; }
+    };
+    using ResponseHandler = std::function<void(uint code, const QVariantMap& results)>;
+    using Bound = std::vector<std::pair<std::uint32_t, Shortcut>>;
+
+    void scheduleBinding()
+    {
+        dirty_ = true;
+        if (scheduled_ || busy_)
+            return;
+        scheduled_ = true;
+        QTimer::singleShot(0, this, [this] {
+            scheduled_ = false;
+            rebind();
+        });
+    }
+
+    std::vector<Shortcut> currentSet() const
+    {
+        std::vector<Shortcut> set;
+        for (const auto& entry : shortcuts_)
+            set.push_back(entry.second);
+        std::sort(set.begin(), set.end());
+        return set;
+    }
+
+    // A new session for the set as it is now; the old one can't bind again.
+    // A set the desktop already holds as asked (a kind of hotkeys registered
+    // again unchanged) is left alone, so the desktop does not ask again.
+    void rebind()
+    {
+        if (busy_ || !dirty_ || !failure_.isEmpty())
+            return;
+        if (!session_.isEmpty() && currentSet() == accepted_) {
+            dirty_ = false;
+            return;
+        }
+        closeSession();
+        if (shortcuts_.empty()) {
+            dirty_ = false;
+            return;
+        }
+        busy_ = true;
+        const QString token = nextToken();
+        QVariantMap options{{QStringLiteral("handle_token"), token},
+                            {QStringLiteral("session_handle_token"), QStringLiteral("vantel_session_") + token}};
+        request(QStringLiteral("CreateSession"), {options}, token, [this](uint code, const QVariantMap& results) {
+            const QVariant handle = results.value(QStringLiteral("session_handle"));
+            const QString path
+                = handle.canConvert<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path() : handle.toString();
+            if (code != 0 || path.isEmpty()) {
+                busy_ = false;
+                fail(QStringLiteral("the desktop portal created no global shortcuts session (response %1)").arg(code));
+                return;
+            }
+            session_ = path;
+            bus_.connect(portalService, session_, sessionInterface, QStringLiteral("Closed"), this,
+                         SLOT(sessionClosed(QDBusMessage)));
+            bind();
+        });
+    }
+
+    void bind()
+    {
+        dirty_ = false;
+        QList<PortalShortcut> wanted;
+        Bound bound;
+        for (const auto& [id, shortcut] : shortcuts_) {
+            wanted.append({shortcut.id,
+                           {{QStringLiteral("description"), shortcut.description},
+                            {QStringLiteral("preferred_trigger"), shortcut.trigger}}});
+            bound.emplace_back(id, shortcut);
+        }
+        const QString token = nextToken();
+        const QVariantMap options{{QStringLiteral("handle_token"), token}};
+        request(QStringLiteral("BindShortcuts"),
+                {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(wanted), QString(), options},
+                token,
+                [this, bound](uint code, const QVariantMap&) {
+                    if (code != 0) {
+                        judge(bound, nullptr, QStringLiteral("the desktop did not bind the shortcuts"));
+                        finish();
+                        return;
+                    }
+                    askWhatWasBound(bound);
+                });
+    }
+
+    void askWhatWasBound(const Bound& bound)
+    {
+        const QString token = nextToken();
+        const QVariantMap options{{QStringLiteral("handle_token"), token}};
+        request(QStringLiteral("ListShortcuts"), {QVariant::fromValue(QDBusObjectPath(session_)), options}, token,
+                [this, bound](uint code, const QVariantMap& results) {
+                    std::map<QString, QString> triggers;
+                    if (code == 0) {
+                        const auto shortcuts
+                            = qdbus_cast<QList<PortalShortcut>>(results.value(QStringLiteral("shortcuts")));
+                        for (const PortalShortcut& shortcut : shortcuts)
+                            triggers[shortcut.id]
+                                = shortcut.properties.value(QStringLiteral("trigger_description")).toString();
+                    }
+                    judge(bound, &triggers, QString());
+                    finish();
+                });
+    }
+
+    // Reports as taken every bound hotkey the desktop did not put on its
+    // keys (all of them without triggers), and keeps what it holds as asked
+    // (also of hotkeys unregistered meanwhile) in accepted_.
+    void judge(const Bound& bound, const std::map<QString, QString>* triggers, const QString& why)
+    {
+        accepted_.clear();
+        for (const auto& [id, shortcut] : bound) {
+            QString reason = why;
+            if (triggers) {
+                const auto listed = triggers->find(shortcut.id);
+                if (listed == triggers->end() || listed->second.trimmed().isEmpty())
+                    reason = QStringLiteral("the desktop left it without keys");
+                else if (PortalHotKeys::describesOtherKeys(listed->second, shortcut.trigger))
+                    reason = QStringLiteral("the desktop bound it to %1").arg(listed->second);
+            }
+            if (reason.isEmpty()) {
+                accepted_.push_back(shortcut);
+                continue;
+            }
+            const auto it = shortcuts_.find(id);
+            if (it == shortcuts_.end())
+                continue;
+            VLOG(hotkeysLog(), LogType::Error, "!! Error - hotkey %{public}@ (%{public}@) is taken: %{public}@",
+                 shortcut.id, shortcut.trigger, reason);
+            shortcuts_.erase(it);
+            fireTaken(id);
+        }
+        std::sort(accepted_.begin(), accepted_.end());
+    }
+
+    void finish()
+    {
+        busy_ = false;
+        if (dirty_)
+            scheduleBinding();
+    }
+
+    void fail(const QString& reason)
+    {
+        failure_ = reason;
+        VLOG(hotkeysLog(), LogType::Error, "Global hotkeys are not supported: %{public}@", reason);
+        loggedFailure_ = true;
+        std::vector<std::uint32_t> ids;
+        for (const auto& entry : shortcuts_)
+            ids.push_back(entry.first);
+        shortcuts_.clear();
+        for (std::uint32_t id : ids)
+            fireTaken(id);
+    }
+
+    void closeSession()
+    {
+        if (session_.isEmpty())
+            return;
+        bus_.disconnect(portalService, session_, sessionInterface, QStringLiteral("Closed"), this,
+                        SLOT(sessionClosed(QDBusMessage)));
+        bus_.send(QDBusMessage::createMethodCall(portalService, session_, sessionInterface, QStringLiteral("Close")));
+        session_.clear();
+        accepted_.clear();
+    }
+
+    QString nextToken() { return QStringLiteral("vantel%1").arg(++tokens_); }
+
+    QString requestPath(const QString& token) const
+    {
+        QString sender = bus_.baseService().mid(1);
+        sender.replace(QLatin1Char('.'), QLatin1Char('_'));
+        return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+    }
+
+    void listen(const QString& path)
+    {
+        bus_.connect(portalService, path, requestInterface, QStringLiteral("Response"), this,
+                     SLOT(response(uint, QVariantMap, QDBusMessage)));
+    }
+    void stopListening(const QString& path)
+    {
+        bus_.disconnect(portalService, path, requestInterface, QStringLiteral("Response"), this,
+                        SLOT(response(uint, QVariantMap, QDBusMessage)));
+    }
+
+    // Listens on the request's path before the call, so that a quick
+    // Response is not missed, and moves there if the portal picks another.
+    void request(const QString& method, const QList<QVariant>& arguments, const QString& token, ResponseHandler handler)
+    {
+        const QString expected = requestPath(token);
+        requests_[expected] = std::move(handler);
+        listen(expected);
+        QDBusMessage call = QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, method);
+        call.setArguments(arguments);
+        auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                [this, expected, method](QDBusPendingCallWatcher* pending) {
+            pending->deleteLater();
+            const QDBusPendingReply<QDBusObjectPath> reply = *pending;
+            const auto it = requests_.find(expected);
+            if (it == requests_.end())
+                return;
+            if (reply.isError()) {
+                auto handler = std::move(it->second);
+                requests_.erase(it);
+                stopListening(expected);
+                VLOG(hotkeysLog(), LogType::Error, "The desktop portal refused %{public}@: %{public}@", method,
+                     reply.error().message());
+                handler(2, {});
+                return;
+            }
+            const QString actual = reply.value().path();
+            if (!actual.isEmpty() && actual != expected) {
+                auto handler = std::move(it->second);
+                requests_.erase(it);
+                stopListening(expected);
+                requests_[actual] = std::move(handler);
+                listen(actual);
+            }
+        });
+    }
+
+    QDBusConnection bus_;
+    std::map<std::uint32_t, Shortcut> shortcuts_;
+    std::map<QString, ResponseHandler> requests_;
+    QString session_;
+    // What the session's desktop holds as asked, by id.
+    std::vector<Shortcut> accepted_;
+    QString failure_;
+    bool loggedFailure_ = false;
+    bool dirty_ = false;
+    bool scheduled_ = false;
+    bool busy_ = false;
+    std::uint32_t nextId_ = 1;
+    quint64 tokens_ = 0;
+};
+
+} // namespace
+
+namespace PortalHotKeys {
+
+unsigned globalShortcutsVersion(const QDBusConnection& bus, std::chrono::milliseconds timeout)
+{
+    if (!bus.isConnected())
+        return 0;
+    QDBusMessage get = QDBusMessage::createMethodCall(portalService, portalPath,
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << shortcutsInterface << QStringLiteral("version");
+    const QDBusMessage reply = bus.call(get, QDBus::Block, static_cast<int>(timeout.count()));
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return 0;
+    return reply.arguments().constFirst().value<QDBusVariant>().variant().toUInt();
+}
+
+std::unique_ptr<GlobalHotKeys> make(QDBusConnection bus)
+{
+    return std::make_unique<PortalBackend>(std::move(bus));
+}
+
+QString trigger(int macKeyCode, std::uint32_t carbonModifiers)
+{
+    if ((carbonModifiers & ~knownCarbonBits) != 0)
+        return {};
+    const auto evdev = KeyCodes::evdevCode(macKeyCode);
+    if (!evdev)
+        return {};
+    const QString key = keysymName(usKeysym(*evdev));
+    if (key.isEmpty())
+        return {};
+    QStringList parts;
+    if (carbonModifiers & carbonCommand)
+        parts << QStringLiteral("CTRL");
+    if (carbonModifiers & carbonOption)
+        parts << QStringLiteral("ALT");
+    if (carbonModifiers & carbonShift)
+        parts << QStringLiteral("SHIFT");
+    if (carbonModifiers & carbonControl)
+        parts << QStringLiteral("LOGO");
+    parts << key;
+    return parts.join(QLatin1Char('+'));
+}
+
+bool describesOtherKeys(const QString& triggerDescription, const QString& trigger)
+{
+    const Parsed described = parseTrigger(triggerDescription);
+    const Parsed ours = parseTrigger(trigger);
+    if (!described.readable || !ours.readable)
+        return false;
+    return described.modifiers != ours.modifiers || !sameKey(described.key, ours.key);
+}
+
+bool isWaylandDesktop(const QString& qtPlatformName)
+{
+    if (qgetenv("XDG_SESSION_TYPE") == "wayland")
+        return true;
+    return !qgetenv("WAYLAND_DISPLAY").isEmpty() && qtPlatformName.startsWith(QLatin1String("wayland"));
+}
+
+} // namespace PortalHotKeys
+
+} // namespace vantel::platform
+
+#include "PortalHotKeys.moc"

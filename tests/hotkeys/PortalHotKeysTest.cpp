@@ -1,0 +1,274 @@
+#include "hotkeys/HotKeyCenter.h"
+#include "hotkeys/HotKeyManager.h"
+#include "platform/PortalHotKeys.h"
+
+#include "datastore/DatastoreTestSupport.h"
+#include "support/FakePortal.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+using namespace vantel;
+using namespace vantel::test;
+using platform::PortalHotKeys::describesOtherKeys;
+using platform::PortalHotKeys::trigger;
+
+namespace {
+
+constexpr std::uint32_t command = 0x100, shift = 0x200, option = 0x800, control = 0x1000, function = 0x800000;
+
+TEST(PortalHotKeys, CombinationsInTheShortcutSyntaxAndWhatTheDesktopSaysOfThem)
+{
+    EXPECT_EQ(trigger(40, command | option), QStringLiteral("CTRL+ALT+k"));
+    EXPECT_EQ(trigger(122, control | shift | function), QStringLiteral("SHIFT+LOGO+F1"));
+    EXPECT_EQ(trigger(27, command), QStringLiteral("CTRL+minus"));
+    EXPECT_EQ(trigger(36, option), QStringLiteral("ALT+Return"));
+    EXPECT_TRUE(trigger(40, command | 0x4000).isEmpty());
+    EXPECT_TRUE(trigger(127, command).isEmpty()); // no such key
+
+    for (const char* same : {"CTRL+ALT+k", "Ctrl+Alt+K", "Alt + Control + k", "<Control><Alt>k"})
+        EXPECT_FALSE(describesOtherKeys(QString::fromLatin1(same), QStringLiteral("CTRL+ALT+k"))) << same;
+    EXPECT_FALSE(describesOtherKeys(QStringLiteral("Ctrl+-"), QStringLiteral("CTRL+minus")));
+    EXPECT_FALSE(describesOtherKeys(QStringLiteral("Meta+F1"), QStringLiteral("LOGO+F1")));
+    // Words it can't read are not taken for other keys.
+    EXPECT_FALSE(describesOtherKeys(QStringLiteral("Strg+Alt+K"), QStringLiteral("CTRL+ALT+k")));
+    for (const char* other : {"Ctrl+Shift+K", "Ctrl+Alt+J", "Alt+K", "Ctrl+Alt+Super+K"})
+        EXPECT_TRUE(describesOtherKeys(QString::fromLatin1(other), QStringLiteral("CTRL+ALT+k"))) << other;
+}
+
+TEST(PortalHotKeys, WaylandIsTheSessionsWordOrTheDisplayQtRunsOn)
+{
+    const QByteArray session = qgetenv("XDG_SESSION_TYPE"), display = qgetenv("WAYLAND_DISPLAY");
+    using platform::PortalHotKeys::isWaylandDesktop;
+    qunsetenv("XDG_SESSION_TYPE");
+    qunsetenv("WAYLAND_DISPLAY");
+    EXPECT_FALSE(isWaylandDesktop(QStringLiteral("wayland")));
+    qputenv("WAYLAND_DISPLAY", "wayland-0");
+    EXPECT_TRUE(isWaylandDesktop(QStringLiteral("wayland")));
+    // A nested compositor's socket in an X11 session: X11 grabs still work.
+    EXPECT_FALSE(isWaylandDesktop(QStringLiteral("xcb")));
+    qputenv("XDG_SESSION_TYPE", "x11");
+    EXPECT_FALSE(isWaylandDesktop(QStringLiteral("xcb")));
+    // Under XWayland an X11 grab sees keys only while one of its windows has the focus.
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    EXPECT_TRUE(isWaylandDesktop(QStringLiteral("xcb")));
+    session.isNull() ? qunsetenv("XDG_SESSION_TYPE") : qputenv("XDG_SESSION_TYPE", session);
+    display.isNull() ? qunsetenv("WAYLAND_DISPLAY") : qputenv("WAYLAND_DISPLAY", display);
+}
+
+// A private session bus with the fake portal on one connection and the
+// backend on another; everything goes through the bus daemon.
+class PortalBus {
+public:
+    bool start()
+    {
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (daemon.isEmpty())
+            return false;
+        process_.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        if (!process_.waitForStarted() || !waitUntil([&] { return process_.canReadLine(); }))
+            return false;
+        const QString address = QString::fromUtf8(process_.readLine()).trimmed();
+        portalBus = QDBusConnection::connectToBus(address, QStringLiteral("vantel-fake-portal"));
+        clientBus = QDBusConnection::connectToBus(address, QStringLiteral("vantel-portal-client"));
+        portal = std::make_unique<FakePortal>(portalBus);
+        return clientBus.isConnected() && portal->isRegistered();
+    }
+    ~PortalBus()
+    {
+        portal.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("vantel-fake-portal"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("vantel-portal-client"));
+        process_.kill();
+        process_.waitForFinished();
+    }
+
+    QDBusConnection portalBus{QStringLiteral("none")};
+    QDBusConnection clientBus{QStringLiteral("none")};
+    std::unique_ptr<FakePortal> portal;
+
+private:
+    QProcess process_;
+};
+
+HotKeyPtr makeHotKey(const QString& identifier, Key key, qint64 modifiers, int* fired)
+{
+    auto hotKey = HotKey::create(identifier, *KeyCombo::withCarbonModifiers(key, modifiers), HotKey::ActionQueue::session,
+                                 [fired](const HotKeyPtr&) { ++*fired; });
+    hotKey->setDescription(QStringLiteral("does ") + identifier);
+    return hotKey;
+}
+
+QStringList idsOf(const QList<FakePortal::Shortcut>& shortcuts)
+{
+    QStringList ids;
+    for (const auto& shortcut : shortcuts)
+        ids << shortcut.id;
+    return ids;
+}
+
+TEST(PortalHotKeys, TheSessionFollowsRegistrationsPausesAndActivations)
+{
+    PortalBus bus;
+    ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
+    FakePortal& portal = *bus.portal;
+    auto backend = platform::PortalHotKeys::make(bus.clientBus);
+    HotKeyCenter center(*backend);
+
+    int windowFired = 0, tagFired = 0;
+    const HotKeyPtr window = makeHotKey(QStringLiteral("globalHotKey"), Key::k, command | option, &windowFired);
+    const HotKeyPtr tag = makeHotKey(QStringLiteral("tagKey :: Work"), Key::t, command | shift, &tagFired);
+    ASSERT_TRUE(center.registerHotKey(window));
+    ASSERT_TRUE(center.registerHotKey(tag));
+
+    // Two registrations in one turn of the loop are one session, one binding.
+    ASSERT_TRUE(waitUntil([&] { return portal.bindings.size() == 1; }));
+    spinEventLoop(std::chrono::milliseconds(100));
+    ASSERT_EQ(portal.bindings.size(), 1);
+    EXPECT_EQ(portal.sessionsCreated, 1);
+    const QList<FakePortal::Shortcut> first = portal.bindings[0];
+    ASSERT_EQ(first.size(), 2);
+    EXPECT_EQ(first[0].id, QStringLiteral("globalHotKey"));
+    EXPECT_EQ(first[0].trigger, QStringLiteral("CTRL+ALT+k"));
+    EXPECT_EQ(first[0].description, QStringLiteral("does globalHotKey"));
+    EXPECT_EQ(first[1].id, QStringLiteral("tagKey :: Work"));
+    EXPECT_EQ(first[1].trigger, QStringLiteral("CTRL+SHIFT+t"));
+
+    portal.activate(QStringLiteral("globalHotKey"));
+    ASSERT_TRUE(waitUntil([&] { return windowFired == 1; }));
+    EXPECT_EQ(tagFired, 0);
+    const QString oldSession = portal.lastSession;
+
+    // Pausing drops it from the desktop: the old session is closed and the
+    // rest is bound in a new one, whose activations are the only ones heard.
+    // (A paused hotkey is unregistered from the center.)
+    center.unregisterHotKey(tag);
+    ASSERT_TRUE(waitUntil([&] { return portal.bindings.size() == 2; }));
+    EXPECT_EQ(idsOf(portal.bindings[1]), QStringList{QStringLiteral("globalHotKey")});
+    EXPECT_EQ(portal.sessionsClosed, 1);
+    EXPECT_FALSE(portal.sessions.contains(oldSession));
+    portal.activate(oldSession, QStringLiteral("globalHotKey"));
+    portal.activate(QStringLiteral("tagKey :: Work"));
+    portal.activate(QStringLiteral("globalHotKey"));
+    ASSERT_TRUE(waitUntil([&] { return windowFired == 2; }));
+    spinEventLoop(std::chrono::milliseconds(100));
+    EXPECT_EQ(windowFired, 2);
+    EXPECT_EQ(tagFired, 0);
+
+    ASSERT_TRUE(center.registerHotKey(tag));
+    ASSERT_TRUE(waitUntil([&] { return portal.bindings.size() == 3; }));
+    EXPECT_EQ(idsOf(portal.bindings[2]), (QStringList{QStringLiteral("globalHotKey"), QStringLiteral("tagKey :: Work")}));
+    // The press's activation token is left for the window or launch it causes.
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    portal.activate(portal.lastSession, QStringLiteral("tagKey :: Work"), QStringLiteral("press-token"));
+    ASSERT_TRUE(waitUntil([&] { return tagFired == 1; }));
+    EXPECT_EQ(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"), QStringLiteral("press-token"));
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+
+    // A kind registered again unchanged (new ids, same shortcuts) is not
+    // bound again: the desktop would ask the user once more.
+    center.unregisterHotKey(tag);
+    ASSERT_TRUE(center.registerHotKey(tag));
+    spinEventLoop(std::chrono::milliseconds(200));
+    EXPECT_EQ(portal.bindings.size(), 3);
+    EXPECT_EQ(portal.sessionsClosed, 2);
+    portal.activate(QStringLiteral("tagKey :: Work"));
+    ASSERT_TRUE(waitUntil([&] { return tagFired == 2; }));
+
+    // Unregistering everything closes the session and binds nothing.
+    center.unregisterAll();
+    ASSERT_TRUE(waitUntil([&] { return portal.sessions.isEmpty(); }));
+    spinEventLoop(std::chrono::milliseconds(100));
+    EXPECT_EQ(portal.bindings.size(), 3);
+
+    // One registered while the desktop still asks its user goes into the
+    // next session once the answer is in.
+    portal.holdBinding = true;
+    ASSERT_TRUE(center.registerHotKey(window));
+    ASSERT_TRUE(waitUntil([&] { return portal.bindings.size() == 4; }));
+    ASSERT_TRUE(center.registerHotKey(tag));
+    spinEventLoop(std::chrono::milliseconds(100));
+    EXPECT_EQ(portal.bindings.size(), 4);
+    portal.releaseBinding();
+    ASSERT_TRUE(waitUntil([&] { return portal.bindings.size() == 5; }));
+    EXPECT_EQ(idsOf(portal.bindings[4]), (QStringList{QStringLiteral("globalHotKey"), QStringLiteral("tagKey :: Work")}));
+    center.unregisterAll();
+}
+
+TEST(PortalHotKeys, CombinationsTheDesktopRefusesOrMovesAreTaken)
+{
+    PortalBus bus;
+    ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
+    FakePortal& portal = *bus.portal;
+    auto backend = platform::PortalHotKeys::make(bus.clientBus);
+    HotKeyCenter center(*backend);
+    QStringList taken;
+    center.setTakenHandler([&](const HotKeyPtr& hotKey) { taken << hotKey->identifier(); });
+
+    portal.refused.insert(QStringLiteral("categoryKey :: allFiles"));
+    portal.rebound.insert(QStringLiteral("tagKey :: Work"), QStringLiteral("Ctrl+Alt+J"));
+    int fired = 0;
+    const HotKeyPtr window = makeHotKey(QStringLiteral("globalHotKey"), Key::k, command | option, &fired);
+    const HotKeyPtr files = makeHotKey(QStringLiteral("categoryKey :: allFiles"), Key::f, command | option, &fired);
+    const HotKeyPtr tag = makeHotKey(QStringLiteral("tagKey :: Work"), Key::t, command | option, &fired);
+    for (const HotKeyPtr& hotKey : {window, files, tag})
+        ASSERT_TRUE(center.registerHotKey(hotKey));
+    // Our own second registration of a combination is taken at once.
+    EXPECT_EQ(backend->registerHotKey(40, command | option).status,
+              platform::GlobalHotKeys::Status::taken);
+
+    ASSERT_TRUE(waitUntil([&] { return taken.size() == 2; }));
+    EXPECT_EQ(taken, (QStringList{QStringLiteral("categoryKey :: allFiles"), QStringLiteral("tagKey :: Work")}));
+    EXPECT_EQ(center.hotKeys().size(), 1u);
+    EXPECT_TRUE(center.hotKeys().count(QStringLiteral("globalHotKey")));
+    EXPECT_FALSE(files->hotKeyRef().has_value());
+    // The desktop put the tag on other keys: its activation is not ours any more.
+    portal.activate(QStringLiteral("tagKey :: Work"));
+    portal.activate(QStringLiteral("globalHotKey"));
+    ASSERT_TRUE(waitUntil([&] { return fired == 1; }));
+    spinEventLoop(std::chrono::milliseconds(100));
+    EXPECT_EQ(fired, 1);
+
+    // A user who declines the binding leaves every new hotkey taken.
+    portal.declineBinding = true;
+    const HotKeyPtr entry = makeHotKey(QStringLiteral("userDefinedKey :: /a"), Key::e, command | option, &fired);
+    ASSERT_TRUE(center.registerHotKey(entry));
+    ASSERT_TRUE(waitUntil([&] { return taken.size() == 4; }));
+    EXPECT_TRUE(taken.contains(QStringLiteral("userDefinedKey :: /a")));
+    EXPECT_TRUE(center.hotKeys().empty());
+}
+
+// The manager names what each hotkey does as the overview does, and keeps a
+// combination the desktop refused as taken.
+class PortalHotKeyManagerTest : public DatastoreTest {};
+
+TEST_F(PortalHotKeyManagerTest, DescriptionsAndRefusalsReachTheManager)
+{
+    PortalBus bus;
+    ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
+    auto backend = platform::PortalHotKeys::make(bus.clientBus);
+    HotKeyCenter center(*backend);
+    for (int i = 0; i < 7; ++i)
+        config().setSidebarCategoriesShow(static_cast<Configuration::SidebarCategory>(i), false);
+    config().setSidebarCategoriesShow(Configuration::SidebarCategory::files, true);
+    config().setGlobalKeyComboCategories(Configuration::SidebarCategory::files,
+                                         KeyCombo::withCarbonModifiers(Key::f, command | option));
+    config().setGlobalKeyCombo(KeyCombo::withCarbonModifiers(Key::k, command | option));
+    bus.portal->refused.insert(QStringLiteral("categoryKey :: allFiles"));
+
+    HotKeyManager manager(*store, config(), center);
+    manager.registerHotKeys(HotKeyType::categoryKey);
+    manager.registerHotKeys(HotKeyType::globalHotKey);
+    ASSERT_TRUE(waitUntil([&] { return manager.isTaken(QStringLiteral("categoryKey :: allFiles")); }));
+    ASSERT_EQ(bus.portal->bindings.size(), 1);
+    const auto& bound = bus.portal->bindings[0];
+    ASSERT_EQ(bound.size(), 2);
+    EXPECT_EQ(bound[0].description, QStringLiteral("Hotkeys for categories: Files"));
+    EXPECT_EQ(bound[1].description, QStringLiteral("Hotkey to show the main window"));
+    // Refused by the desktop, not by one of ours: the setting stays.
+    EXPECT_TRUE(config().globalKeyComboCategories(Configuration::SidebarCategory::files).has_value());
+    EXPECT_FALSE(manager.isTaken(QStringLiteral("globalHotKey")));
+    center.unregisterAll();
+}
+
+} // namespace
