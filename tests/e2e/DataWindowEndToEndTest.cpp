@@ -30,6 +30,7 @@ constexpr int listTop = 56;
 constexpr int dataRowHeight = 40;
 const QPoint addURLButton(18, 18);
 const QPoint typePopup(253, 17);
+const QPoint activePopup(360, 17);
 const QPoint searchField(960, 17);
 constexpr int visibilityToggleX = 15;
 constexpr int hotkeyCellX = 640;
@@ -119,15 +120,16 @@ struct DataWindowDesktop {
                          QStringLiteral("TagData"));
         defaults.synchronize();
         QThread::msleep(300);
-        return launch();
+        // The first start finds the application.
+        return launch()
+               && waitForLog(QStringLiteral("^Add to allData: .*harbour-clock\\.desktop$"));
     }
     bool launch()
     {
         vantel = std::make_unique<test::VantelProcess>(home);
         desktop.attach(*vantel, home);
         vantel->start();
-        return vantel->waitForOutput("<- applicationDidFinishLaunching")
-               && waitForLog(QStringLiteral("^Add to allData: .*harbour-clock\\.desktop$"));
+        return vantel->waitForOutput("<- applicationDidFinishLaunching");
     }
     void quit()
     {
@@ -195,6 +197,14 @@ struct DataWindowDesktop {
         const QRect tray = desktop.trayFrame();
         for (const QRect& frame : desktop.visibleWindows(vantel->process().processId()))
             if (tray.contains(frame))
+                return frame;
+        return std::nullopt;
+    }
+    // Vantel's window at least as large as the given size.
+    std::optional<QRect> windowAtLeast(const QSize& size) const
+    {
+        for (const QRect& frame : desktop.visibleWindows(vantel->process().processId()))
+            if (frame.width() >= size.width() && frame.height() >= size.height())
                 return frame;
         return std::nullopt;
     }
@@ -296,6 +306,16 @@ struct DataWindowDesktop {
             type(text);
         QThread::msleep(300);
     }
+    // The item `down` rows below the first of a pop-up button.
+    void chooseInPopup(const QPoint& button, int down)
+    {
+        click(button);
+        key(QStringLiteral("Home"));
+        for (int i = 0; i < down; ++i)
+            key(QStringLiteral("Down"));
+        key(QStringLiteral("Return"));
+        QThread::msleep(300);
+    }
     static QPoint dataCell(const QRect& frame, int x, int row)
     {
         return frame.topLeft() + QPoint(x, listTop + row * dataRowHeight + dataRowHeight / 2);
@@ -332,9 +352,7 @@ TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveResta
     EXPECT_TRUE(fixture.rowShowsEntry(screen, *frame, 2)) << "the catalogue is not listed";
 
     // The type pop-up narrows the list to the one application.
-    fixture.click(frame->topLeft() + typePopup);
-    fixture.key(QStringLiteral("Down"));
-    fixture.key(QStringLiteral("Return"));
+    fixture.chooseInPopup(frame->topLeft() + typePopup, 1);
     EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^Filter-Predicate: .*application"))) << fixture.log();
     QThread::msleep(300);
     screen = fixture.desktop.screenshot(QStringLiteral("e2e-data-window-applications.png"));
@@ -346,9 +364,7 @@ TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveResta
     fixture.click(DataWindowDesktop::dataCell(*frame, visibilityToggleX, 0));
     EXPECT_TRUE(fixture.waitForLog(QStringLiteral("NotifyReason: visibilityChanged"), visibilityChanges + 1))
         << fixture.log();
-    fixture.click(frame->topLeft() + typePopup);
-    fixture.key(QStringLiteral("Up"));
-    fixture.key(QStringLiteral("Return"));
+    fixture.chooseInPopup(frame->topLeft() + typePopup, 0);
 
     // The typed name goes into the configuration filter and narrows the list.
     fixture.search(*frame, QStringLiteral("ledger"));
@@ -430,6 +446,87 @@ TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveResta
     QThread::msleep(600);
     fixture.desktop.screenshot(QStringLiteral("e2e-main-view-tag.png"));
 
+    // "Modify URL" of the entry's popover edits that entry.
+    const std::optional<QRect> mainView = fixture.windowAtLeast(QSize(550, 400));
+    ASSERT_TRUE(mainView) << fixture.log();
+    fixture.click(mainView->topLeft() + QPoint(450, 70), 3);
+    std::optional<QRect> popover;
+    ASSERT_TRUE(test::poll([&] {
+        for (const QRect& window : fixture.desktop.visibleWindows(fixture.vantel->process().processId()))
+            if (window != *mainView && window.width() >= 400 && window.height() >= 150 && window.height() < 400)
+                popover = window;
+        return popover.has_value();
+    })) << "no entry popover\n" << fixture.log();
+    QThread::msleep(400);
+    fixture.desktop.screenshot(QStringLiteral("e2e-entry-popover.png"));
+    // Its buttons' row, at the bottom: Hide, Show in Folder, Delete, Modify URL.
+    fixture.click(QPoint(popover->left() + 323, popover->bottom() - 22));
+    const QString urlWindow = QStringLiteral("Add or Modify URL");
+    ASSERT_TRUE(fixture.waitForWindow(urlWindow)) << "Modify URL opened no window\n" << fixture.log();
+    QThread::msleep(400);
+    fixture.focus(urlWindow);
+    fixture.key(QStringLiteral("Tab"));
+    fixture.key(QStringLiteral("ctrl+a"));
+    fixture.type(QStringLiteral("Ledger books"));
+    fixture.desktop.screenshot(QStringLiteral("e2e-modify-url.png"));
+    fixture.key(QStringLiteral("Return"));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^modifyURLInDatabase$"))) << fixture.log();
+    EXPECT_TRUE(fixture.waitForNoWindow(urlWindow));
+
+    // Quit saves; the file has every edit.
+    fixture.quit();
+    {
+        EXPECT_FALSE(fixture.storedEntry(QStringLiteral("Ledger site"))) << "the modified entry kept its old title";
+        const TableViewItemPtr books = fixture.storedEntry(QStringLiteral("Ledger books"));
+        ASSERT_TRUE(books) << "the modified title is not in the settings file";
+        EXPECT_EQ(books->path(), QStringLiteral("https://ledger.example.org"));
+        EXPECT_EQ(books->comment(), QStringLiteral("Quarterly books"));
+        EXPECT_EQ(books->tags(), QStringList{QStringLiteral("Books")});
+        const iconTagPtr tag = fixture.storedTag(QStringLiteral("Books"));
+        ASSERT_TRUE(tag) << "the renamed tag is not in the settings file";
+        EXPECT_EQ(tag->hotkey(), std::optional<KeyCombo>(controlAlt(Key::b)));
+        EXPECT_FALSE(fixture.storedTag(QStringLiteral("Ledger")));
+    }
+
+    // After a restart everything is read back: the tag's hotkey works, and
+    // what the data window saves as it closes still holds every edit. The
+    // hidden application is shown again.
+    ASSERT_TRUE(fixture.launch()) << fixture.log();
+    QThread::msleep(500);
+    fixture.key(QStringLiteral("ctrl+alt+b"));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^## Tag: Books$"))) << fixture.log();
+    fixture.key(QStringLiteral("Escape"));
+    frame = fixture.openDataWindow();
+    ASSERT_TRUE(frame) << fixture.log();
+    // "Inactive only" lists the one hidden entry.
+    fixture.chooseInPopup(frame->topLeft() + activePopup, 2);
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^Filter-Predicate: .*isVisible == 0"))) << fixture.log();
+    screen = fixture.desktop.screenshot(QStringLiteral("e2e-data-window-after-restart.png"));
+    EXPECT_TRUE(fixture.rowShowsEntry(screen, *frame, 0)) << "the hidden application is not hidden after a restart";
+    EXPECT_FALSE(fixture.rowShowsEntry(screen, *frame, 1));
+    fixture.click(DataWindowDesktop::dataCell(*frame, visibilityToggleX, 0));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("NotifyReason: visibilityChanged"))) << fixture.log();
+    ASSERT_TRUE(fixture.closeWindow(dataWindow)) << fixture.log();
+    {
+        // A shown application without edits of its own need not be stored.
+        const TableViewItemPtr clock = fixture.storedEntry(QStringLiteral("Harbour Clock"));
+        EXPECT_TRUE(!clock || clock->isVisible()) << "still stored as hidden";
+        const TableViewItemPtr books = fixture.storedEntry(QStringLiteral("Ledger books"));
+        ASSERT_TRUE(books);
+        EXPECT_EQ(books->comment(), QStringLiteral("Quarterly books"));
+        EXPECT_EQ(books->hotkey(), std::optional<KeyCombo>(controlAlt(Key::l)));
+        EXPECT_TRUE(fixture.storedEntry(QStringLiteral("Quill pages")));
+    }
+    fixture.quit();
+
+    // Shown again after one more restart: "Inactive only" lists nothing.
+    ASSERT_TRUE(fixture.launch()) << fixture.log();
+    frame = fixture.openDataWindow();
+    ASSERT_TRUE(frame) << fixture.log();
+    fixture.chooseInPopup(frame->topLeft() + activePopup, 2);
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^Filter-Predicate: .*isVisible == 0"))) << fixture.log();
+    screen = fixture.desktop.screenshot(QStringLiteral("e2e-data-window-second-restart.png"));
+    EXPECT_FALSE(fixture.rowShowsEntry(screen, *frame, 0)) << "the application shown again is hidden after a restart";
     fixture.quit();
 }
 
