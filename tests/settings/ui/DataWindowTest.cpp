@@ -23,6 +23,10 @@
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
+#include <QToolBar>
+
+#include <algorithm>
+#include <array>
 
 namespace vantel {
 namespace {
@@ -373,6 +377,12 @@ TEST_F(DataWindowTest, ScreenshotsLightAndDarkWithAndWithoutTheSidebar)
     bravo->setColor(platform::Color::fromQColor(QColor(30, 120, 230)));
     bravo->setIsFavorite(true);
     test::addURLEntry(*store, QStringLiteral("Charlie Docs"), QStringLiteral("https://docs.example.org"));
+    // A desktop's icon theme, as the program has one by then.
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    QIcon::setThemeSearchPaths(searchPaths + QStringList{QStringLiteral("/usr/share/icons")});
+    QIcon::setThemeName(QStringLiteral("breeze"));
+    ASSERT_TRUE(QIcon::hasThemeIcon(QStringLiteral("list-add"))) << "Breeze is not installed";
     const QPalette light = QApplication::palette();
     for (const bool dark : {false, true}) {
         QApplication::setPalette(dark ? test::darkPalette() : light);
@@ -392,6 +402,26 @@ TEST_F(DataWindowTest, ScreenshotsLightAndDarkWithAndWithoutTheSidebar)
         const QPoint box = table->viewport()->mapTo(window->window(),
                                                     settingsui::TableViewCellConfigEntry::layout(cell).colorBox.center());
         EXPECT_EQ(QColor(open.pixel(box)), QColor(30, 120, 230));
+        // Every toolbar button's icon stands out from the toolbar: some of
+        // its pixels differ from the background by more than half the range.
+        for (QAction* action : window->toolbar()->actions()) {
+            const QWidget* button = window->toolbar()->widgetForAction(action);
+            if (action->icon().isNull() || !button)
+                continue;
+            const QRect area(button->mapTo(window->window(), QPoint(0, 0)), button->size());
+            // The background is the button's most common grey.
+            std::array<int, 256> greys{};
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    ++greys[qGray(open.pixel(x, y))];
+            const int background = int(std::max_element(greys.begin(), greys.end()) - greys.begin());
+            int contrasting = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    contrasting += qAbs(qGray(open.pixel(x, y)) - background) > 110 ? 1 : 0;
+            EXPECT_GT(contrasting, 8) << action->objectName().toStdString() << suffix.toStdString()
+                                      << ": the icon is lost on the toolbar";
+        }
 
         window->showSidebar();
         QApplication::processEvents();
@@ -403,6 +433,8 @@ TEST_F(DataWindowTest, ScreenshotsLightAndDarkWithAndWithoutTheSidebar)
         window.reset();
     }
     QApplication::setPalette(light);
+    QIcon::setThemeName(themeName);
+    QIcon::setThemeSearchPaths(searchPaths);
 }
 
 } // namespace
