@@ -19,6 +19,8 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <algorithm>
+#include <array>
 #include <csignal>
 
 namespace vantel {
@@ -325,15 +327,20 @@ struct DataWindowDesktop {
         return frame.topLeft() + QPoint(x, tagsListTop + row * tagRowHeight + tagRowHeight / 2);
     }
     // Whether the data window's list shows an entry's name in that row:
-    // dark text in the name's place on the light list.
+    // text in the name's place, standing out from the row's background
+    // (its most common grey), selected or not.
     bool rowShowsEntry(const QImage& screen, const QRect& frame, int row) const
     {
         const QRect name(frame.left() + 67, frame.top() + listTop + row * dataRowHeight + 6, 150, 14);
-        int dark = 0;
+        std::array<int, 256> greys{};
         for (int y = name.top(); y <= name.bottom(); ++y)
             for (int x = name.left(); x <= name.right(); ++x)
-                dark += qGray(screen.pixel(x, y)) < 100 ? 1 : 0;
-        return dark > 20;
+                ++greys[qGray(screen.pixel(x, y))];
+        const int background = int(std::max_element(greys.begin(), greys.end()) - greys.begin());
+        int text = 0;
+        for (int grey = 0; grey < 256; ++grey)
+            text += qAbs(grey - background) > 90 ? greys[grey] : 0;
+        return text > 20;
     }
 };
 
