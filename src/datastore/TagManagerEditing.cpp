@@ -146,8 +146,11 @@ void TagManager::normalizeTagRecords()
     }
 }
 
-bool TagManager::renameTag(const QString& oldName, const QString& givenNewName)
+bool TagManager::renameTag(const QString& givenOldName, const QString& givenNewName)
 {
+    // Copies: the confirmation runs a nested loop, and the caller's strings
+    // (a name field's) may change or go with their field meanwhile.
+    const QString oldName = givenOldName;
     const QString newName = normalizeTagName(givenNewName);
     VLOG(category(), platform::LogType::Default, "rename Tag");
     VLOG(category(), platform::LogType::Default, "Current name: %{public}@", oldName);

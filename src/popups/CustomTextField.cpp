@@ -5,6 +5,7 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QPointer>
 
 namespace vantel {
 
@@ -53,8 +54,11 @@ void CustomTextField::textDidEndEditing()
     isCurrentlyEditing_ = false;
     if (didEndEditingHandler)
         didEndEditingHandler();
+    // What ends the editing may close the editor this field is.
+    const QPointer<CustomTextField> self(this);
     controlTextDidEndEditing();
-    emit editingEnded();
+    if (self)
+        emit editingEnded();
 }
 
 void CustomTextField::endEditing()
@@ -88,8 +92,9 @@ void CustomTextField::keyPressEvent(QKeyEvent* event)
     }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && editingSession_) {
         QLineEdit::keyPressEvent(event);
+        const QPointer<CustomTextField> self(this);
         textDidEndEditing();
-        if (hasFocus())
+        if (self && hasFocus())
             selectAll();
         return;
     }

@@ -3,6 +3,8 @@
 #include "model/TagNames.h"
 #include "popups/CustomTextFieldDelegate.h"
 
+#include <QPointer>
+
 namespace vantel {
 
 CustomTextFieldForEditingTags::CustomTextFieldForEditingTags(QWidget* parent)
@@ -25,9 +27,16 @@ void CustomTextFieldForEditingTags::controlTextDidEndEditing()
         setText(tagNameBeforeEdit_);
         return;
     }
-    if (customTextFieldDelegate_
-        && !customTextFieldDelegate_->shouldChangeValue(tagNameBeforeEdit_, tagNameAfterEdit_))
-        setText(tagNameBeforeEdit_);
+    if (!customTextFieldDelegate_)
+        return;
+    // The delegate may ask in an alert, whose loop can close this field's
+    // editor: nothing of the field is touched once it is gone.
+    const QString before = tagNameBeforeEdit_;
+    const QString after = tagNameAfterEdit_;
+    const QPointer<CustomTextFieldForEditingTags> self(this);
+    const bool changed = customTextFieldDelegate_->shouldChangeValue(before, after);
+    if (self && !changed)
+        setText(before);
 }
 
 bool CustomTextFieldForEditingTags::cancelOperation()

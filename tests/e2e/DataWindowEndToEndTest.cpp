@@ -1,25 +1,63 @@
-// The data window as a person reaches it: from the tray's status menu, under
-// a window manager, searched and added to by keyboard, its edits on disk
-// after the window closed and after a restart.
+// The data and tags windows as a person reaches them: from the tray's status
+// menu, under a window manager, searched, edited in their rows and added to by
+// mouse and keyboard, their edits on disk after the window closed and after a
+// restart.
 #include "shell/ui/VantelProcess.h"
 #include "support/TestSupport.h"
 
+#include "hotkeys/KeyCombo.h"
 #include "model/TableViewItem.h"
+#include "model/iconTag.h"
 #include "platform/KeyedArchiver.h"
+#include "platform/KeyedUnarchiver.h"
 #include "platform/UserDefaults.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QThread>
 
+#include <algorithm>
+#include <array>
 #include <csignal>
 
 namespace vantel {
 namespace {
 
-// Vantel on a private desktop (Xvfb, trayer, openbox) with two URL entries.
+// Where the data window's parts lie, from its top-left corner: the toolbar
+// above, the list's header, then rows of 40 pixels.
+constexpr int listTop = 56;
+constexpr int dataRowHeight = 40;
+const QPoint addURLButton(18, 18);
+const QPoint typePopup(253, 17);
+const QPoint activePopup(360, 17);
+const QPoint searchField(960, 17);
+constexpr int visibilityToggleX = 15;
+constexpr int hotkeyCellX = 640;
+constexpr int commentCellX = 820;
+// The tags window: a margin of 12, the header, rows of 30.
+constexpr int tagsListTop = 12 + 19;
+constexpr int tagRowHeight = 30;
+constexpr int tagNameX = 12 + 120;
+constexpr int tagHotkeyX = 12 + 400;
+
+bool writeFile(const QString& path, const QByteArray& contents)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size();
+}
+
+// Ctrl+Alt and a key: what Command+Option is on this desktop.
+KeyCombo controlAlt(Key key)
+{
+    return *KeyCombo::withCarbonModifiers(key, KeyCombo::commandKey | KeyCombo::optionKey);
+}
+
+// Vantel on a private desktop (Xvfb, trayer, openbox) with two URL entries,
+// one of them in the tag "Ledger", and one application found in the system
+// folder.
 struct DataWindowDesktop {
     test::TrayDesktop desktop;
     QProcess openbox;
@@ -39,34 +77,54 @@ struct DataWindowDesktop {
     {
         if (!desktop.start(why))
             return false;
-        openbox.setProcessEnvironment(desktop.environment());
+        // The test's own XDG folders are throw-away ones: openbox needs the
+        // system's to find its configuration and theme, or it ends at once.
+        QProcessEnvironment environment = desktop.environment();
+        environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), QStringLiteral("/etc/xdg"));
+        environment.insert(QStringLiteral("XDG_DATA_DIRS"), QStringLiteral("/usr/local/share:/usr/share"));
+        openbox.setProcessEnvironment(environment);
         openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         if (!openbox.waitForStarted(5000)) {
             *why = QStringLiteral("openbox did not start");
             return false;
         }
-        // The window manager is up once it holds the screen's selection.
-        QThread::msleep(1000);
-        if (openbox.state() != QProcess::Running) {
+        // Still running after a second: it manages the screen.
+        if (openbox.waitForFinished(1000)) {
             *why = QStringLiteral("openbox ended: ") + QString::fromUtf8(openbox.readAllStandardError());
             return false;
         }
         home = test::makeTempDir(QStringLiteral("data-window-home"));
         test::VantelProcess::prepareHome(home);
+        const QString applications = home + QStringLiteral("/system-data/applications");
+        QDir().mkpath(applications);
+        if (!writeFile(applications + QStringLiteral("/harbour-clock.desktop"),
+                       "[Desktop Entry]\nType=Application\nName=Harbour Clock\nExec=/bin/true\n")) {
+            *why = QStringLiteral("cannot write the desktop file");
+            return false;
+        }
         TableViewItem::registerArchiveClass();
+        iconTag::registerArchiveClass();
+        auto tag = iconTag::create(QStringLiteral("Ledger"), QStringLiteral("tag"));
         QVariantList entries;
         for (const auto& [name, url] : {std::pair{"Ledger site", "https://ledger.example.org"},
                                         std::pair{"Atlas maps", "https://atlas.example.org"}}) {
             auto entry = TableViewItem::initForURL(QString::fromLatin1(url), QString::fromLatin1(name), QString(),
                                                    ListviewItemSource::other);
+            if (entries.isEmpty())
+                entry->setTags({tag->tagName()});
             entries.append(QVariant::fromValue(platform::ArchivablePtr(entry)));
         }
         platform::UserDefaults defaults(settingsPath());
         defaults.setBool(true, QStringLiteral("launchedBefore"));
         defaults.setData(platform::KeyedArchiver::archivedData(QVariant(entries)), QStringLiteral("ApplicationData"));
+        defaults.setData(platform::KeyedArchiver::archivedData(
+                             QVariant(QVariantList{QVariant::fromValue(platform::ArchivablePtr(tag))})),
+                         QStringLiteral("TagData"));
         defaults.synchronize();
         QThread::msleep(300);
-        return launch();
+        // The first start finds the application.
+        return launch()
+               && waitForLog(QStringLiteral("^Add to allData: .*harbour-clock\\.desktop$"));
     }
     bool launch()
     {
@@ -75,13 +133,62 @@ struct DataWindowDesktop {
         vantel->start();
         return vantel->waitForOutput("<- applicationDidFinishLaunching");
     }
+    void quit()
+    {
+        vantel->signal(SIGTERM);
+        EXPECT_TRUE(vantel->waitForFinished()) << log();
+    }
     QString settingsPath() const { return home + QStringLiteral("/config/Vantel/net.tarnwick.vantel.plist"); }
     QByteArray settingsFile() const
     {
         QFile file(settingsPath());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+    // The entries and tags as the settings file holds them now.
+    QList<TableViewItemPtr> storedEntries() const
+    {
+        return stored<TableViewItem>(QStringLiteral("ApplicationData"), TableViewItem::archiveClassNames());
+    }
+    QList<iconTagPtr> storedTags() const
+    {
+        return stored<iconTag>(QStringLiteral("TagData"), iconTag::archiveClassNames());
+    }
+    template <class T>
+    QList<std::shared_ptr<T>> stored(const QString& key, const QSet<QString>& classes) const
+    {
+        QList<std::shared_ptr<T>> objects;
+        const std::optional<QByteArray> data = platform::UserDefaults(settingsPath()).dataForKey(key);
+        if (!data)
+            return objects;
+        platform::KeyedUnarchiver::Options options;
+        options.allowedClasses = classes;
+        const auto result = platform::KeyedUnarchiver::unarchiveTopLevelObject(*data, options);
+        for (const QVariant& value : result.value.toList())
+            if (auto object = std::dynamic_pointer_cast<T>(value.value<platform::ArchivablePtr>()))
+                objects.append(object);
+        return objects;
+    }
+    TableViewItemPtr storedEntry(const QString& name) const
+    {
+        for (const TableViewItemPtr& entry : storedEntries())
+            if (entry->name() == name)
+                return entry;
+        return nullptr;
+    }
+    iconTagPtr storedTag(const QString& name) const
+    {
+        for (const iconTagPtr& tag : storedTags())
+            if (tag->tagName() == name)
+                return tag;
+        return nullptr;
+    }
+
     std::string log() { return vantel->output().toStdString(); }
+    qsizetype logCount(const QString& pattern)
+    {
+        vantel->waitForOutput("\x01", std::chrono::milliseconds(20));
+        return vantel->logMessages().filter(QRegularExpression(pattern)).size();
+    }
     bool waitForLog(const QString& pattern, qsizetype count = 1)
     {
         const QRegularExpression line(pattern);
@@ -103,6 +210,37 @@ struct DataWindowDesktop {
                 return frame;
         return std::nullopt;
     }
+    // The frame of Vantel's visible window whose title matches.
+    std::optional<QRect> windowNamed(const QString& title) const
+    {
+        const QByteArray ids = desktop.run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                                       QStringLiteral("--name"), title});
+        for (const QByteArray& id : ids.split('\n')) {
+            if (id.trimmed().isEmpty())
+                continue;
+            const QString info = QString::fromUtf8(
+                desktop.run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::fromLatin1(id.trimmed())}));
+            const auto field = [&info](const char* name) {
+                const QRegularExpression expression(QStringLiteral("^\\s*%1:\\s*(-?\\d+)\\s*$").arg(QLatin1String(name)),
+                                                    QRegularExpression::MultilineOption);
+                return expression.match(info).captured(1).toInt();
+            };
+            if (info.contains(QStringLiteral("IsViewable")))
+                return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                             field("Height"));
+        }
+        return std::nullopt;
+    }
+    std::optional<QRect> waitForWindow(const QString& title)
+    {
+        std::optional<QRect> frame;
+        test::poll([&] { return (frame = windowNamed(title)).has_value(); }, std::chrono::seconds(10));
+        return frame;
+    }
+    bool waitForNoWindow(const QString& title)
+    {
+        return test::poll([&] { return !windowNamed(title).has_value(); }, std::chrono::seconds(10));
+    }
     // Gives the keyboard to Vantel's window of that title.
     void focus(const QString& title) const
     {
@@ -110,61 +248,158 @@ struct DataWindowDesktop {
                                                 QStringLiteral("--name"), title, QStringLiteral("windowfocus"),
                                                 QStringLiteral("--sync")});
     }
-    void key(const QString& keys) const { desktop.run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys}); }
+    void key(const QString& keys) const
+    {
+        desktop.run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+        QThread::msleep(150);
+    }
     void type(const QString& text) const
     {
         desktop.run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
+        QThread::msleep(150);
     }
-    // "Modify Data..." of the status menu: Info, Preferences, Modify Data.
-    bool openDataWindow(int times)
+    void click(const QPoint& at, int button = 1) const
+    {
+        desktop.click(at, button);
+        QThread::msleep(300);
+    }
+    // The status menu's item `down` rows from the top (Info is 1).
+    bool chooseFromStatusMenu(int down)
     {
         std::optional<QRect> icon;
         if (!test::poll([&] { return (icon = trayIcon()).has_value(); }))
             return false;
+        const qsizetype clicks = logCount(QStringLiteral("statusBarButtonAction -> right click"));
         desktop.click(icon->center(), 3);
-        if (!waitForLog(QStringLiteral("statusBarButtonAction -> right click"), times))
+        if (!waitForLog(QStringLiteral("statusBarButtonAction -> right click"), clicks + 1))
             return false;
         QThread::msleep(400);
-        key(QStringLiteral("Down"));
-        key(QStringLiteral("Down"));
-        key(QStringLiteral("Down"));
+        for (int i = 0; i < down; ++i)
+            key(QStringLiteral("Down"));
         key(QStringLiteral("Return"));
-        return waitForLog(QStringLiteral("^instantiateWindowController: config$"), times);
+        return true;
+    }
+    // "Modify Data..." of the status menu: Info, Preferences, Modify Data.
+    std::optional<QRect> openDataWindow()
+    {
+        const qsizetype opened = logCount(QStringLiteral("^instantiateWindowController: config$"));
+        if (!chooseFromStatusMenu(3) || !waitForLog(QStringLiteral("^instantiateWindowController: config$"), opened + 1))
+            return std::nullopt;
+        const std::optional<QRect> frame = waitForWindow(QStringLiteral("Modify Data"));
+        QThread::msleep(500);
+        return frame;
+    }
+    // Closes the window as the window manager's close does; the data
+    // window saves as it closes.
+    bool closeWindow(const QString& title, bool saves = true)
+    {
+        const qsizetype saved = logCount(QStringLiteral("^saveConfig$"));
+        focus(title);
+        key(QStringLiteral("alt+F4"));
+        return waitForNoWindow(title) && (!saves || waitForLog(QStringLiteral("^saveConfig$"), saved + 1));
+    }
+    // The search text replaced by `text`.
+    void search(const QRect& frame, const QString& text)
+    {
+        click(frame.topLeft() + searchField);
+        key(QStringLiteral("ctrl+a"));
+        key(QStringLiteral("BackSpace"));
+        if (!text.isEmpty())
+            type(text);
+        QThread::msleep(300);
+    }
+    // The item `down` rows below the first of a pop-up button.
+    void chooseInPopup(const QPoint& button, int down)
+    {
+        click(button);
+        key(QStringLiteral("Home"));
+        for (int i = 0; i < down; ++i)
+            key(QStringLiteral("Down"));
+        key(QStringLiteral("Return"));
+        QThread::msleep(300);
+    }
+    static QPoint dataCell(const QRect& frame, int x, int row)
+    {
+        return frame.topLeft() + QPoint(x, listTop + row * dataRowHeight + dataRowHeight / 2);
+    }
+    static QPoint tagCell(const QRect& frame, int x, int row)
+    {
+        return frame.topLeft() + QPoint(x, tagsListTop + row * tagRowHeight + tagRowHeight / 2);
+    }
+    // Whether the data window's list shows an entry's name in that row:
+    // text in the name's place, standing out from the row's background
+    // (its most common grey), selected or not.
+    bool rowShowsEntry(const QImage& screen, const QRect& frame, int row) const
+    {
+        const QRect name(frame.left() + 67, frame.top() + listTop + row * dataRowHeight + 6, 150, 14);
+        std::array<int, 256> greys{};
+        for (int y = name.top(); y <= name.bottom(); ++y)
+            for (int x = name.left(); x <= name.right(); ++x)
+                ++greys[qGray(screen.pixel(x, y))];
+        const int background = int(std::max_element(greys.begin(), greys.end()) - greys.begin());
+        int text = 0;
+        for (int grey = 0; grey < 256; ++grey)
+            text += qAbs(grey - background) > 90 ? greys[grey] : 0;
+        return text > 20;
     }
 };
 
-TEST(DataWindowEndToEnd, ModifyDataShowsTheCatalogueAndAnAddedURLSurvivesARestart)
+TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveRestarts)
 {
     DataWindowDesktop fixture;
     QString why;
     if (!fixture.start(&why))
         GTEST_SKIP() << why.toStdString();
-    ASSERT_TRUE(fixture.openDataWindow(1)) << fixture.log();
+    const QString dataWindow = QStringLiteral("Modify Data");
+    std::optional<QRect> frame = fixture.openDataWindow();
+    ASSERT_TRUE(frame) << "no data window\n" << fixture.log();
+    EXPECT_GE(frame->width(), 900);
+    EXPECT_GE(frame->height(), 480);
+    QImage screen = fixture.desktop.screenshot(QStringLiteral("e2e-data-window.png"));
+    EXPECT_TRUE(fixture.rowShowsEntry(screen, *frame, 2)) << "the catalogue is not listed";
 
-    std::optional<QRect> frame;
-    ASSERT_TRUE(test::poll([&] { return (frame = fixture.windowAtLeast(QSize(900, 480))).has_value(); }))
-        << "no data window\n"
+    // The type pop-up narrows the list to the one application.
+    fixture.chooseInPopup(frame->topLeft() + typePopup, 1);
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^Filter-Predicate: .*application"))) << fixture.log();
+    QThread::msleep(300);
+    screen = fixture.desktop.screenshot(QStringLiteral("e2e-data-window-applications.png"));
+    EXPECT_TRUE(fixture.rowShowsEntry(screen, *frame, 0));
+    EXPECT_FALSE(fixture.rowShowsEntry(screen, *frame, 1)) << "the URLs are still listed";
+
+    // Hidden with its row's check box.
+    const qsizetype visibilityChanges = fixture.logCount(QStringLiteral("NotifyReason: visibilityChanged"));
+    fixture.click(DataWindowDesktop::dataCell(*frame, visibilityToggleX, 0));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("NotifyReason: visibilityChanged"), visibilityChanges + 1))
         << fixture.log();
-    QThread::msleep(500);
-    fixture.desktop.screenshot(QStringLiteral("e2e-data-window.png"));
+    fixture.chooseInPopup(frame->topLeft() + typePopup, 0);
 
-    // The typed name goes into the configuration filter.
-    fixture.focus(QStringLiteral("Modify Data"));
-    fixture.type(QStringLiteral("ledger"));
+    // The typed name goes into the configuration filter and narrows the list.
+    fixture.search(*frame, QStringLiteral("ledger"));
     EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^Filter-Predicate: .*ledger")))
         << "the search did not reach the filter\n"
         << fixture.log();
-    QThread::msleep(300);
-    fixture.desktop.screenshot(QStringLiteral("e2e-data-window-search.png"));
+    screen = fixture.desktop.screenshot(QStringLiteral("e2e-data-window-search.png"));
+    EXPECT_TRUE(fixture.rowShowsEntry(screen, *frame, 0));
+    EXPECT_FALSE(fixture.rowShowsEntry(screen, *frame, 1)) << "the search did not narrow the list";
+
+    // A comment typed into the row itself, and a hotkey recorded in it.
+    fixture.click(DataWindowDesktop::dataCell(*frame, commentCellX, 0));
+    fixture.type(QStringLiteral("Quarterly books"));
+    fixture.key(QStringLiteral("Return"));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("NotifyReason: commentChanged"))) << fixture.log();
+    fixture.click(DataWindowDesktop::dataCell(*frame, hotkeyCellX, 0));
+    fixture.click(DataWindowDesktop::dataCell(*frame, hotkeyCellX, 0));
+    fixture.key(QStringLiteral("ctrl+alt+l"));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("NotifyReason: hotkeyChanged"))) << fixture.log();
+    fixture.desktop.screenshot(QStringLiteral("e2e-data-window-row-edits.png"));
 
     // The toolbar's first button adds a URL in a sheet: URL, then the title.
-    fixture.desktop.click(frame->topLeft() + QPoint(18, 18), 1);
-    QThread::msleep(1000);
+    fixture.click(frame->topLeft() + addURLButton);
+    QThread::msleep(700);
     fixture.focus(QStringLiteral("Add or Modify URL"));
     fixture.type(QStringLiteral("https://quill.example.org/pages"));
     fixture.key(QStringLiteral("Tab"));
     fixture.type(QStringLiteral("Quill pages"));
-    QThread::msleep(200);
     fixture.desktop.screenshot(QStringLiteral("e2e-url-sheet.png"));
     fixture.key(QStringLiteral("Return"));
     ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^ -> URL: https://quill.example.org/pages$"))) << fixture.log();
@@ -172,37 +407,134 @@ TEST(DataWindowEndToEnd, ModifyDataShowsTheCatalogueAndAnAddedURLSurvivesARestar
     QThread::msleep(500);
     fixture.desktop.screenshot(QStringLiteral("e2e-data-window-added.png"));
 
-    // Quit from the status menu closes the window first, which saves at
-    // once, before the termination sequence saves again.
-    std::optional<QRect> icon = fixture.trayIcon();
-    ASSERT_TRUE(icon);
-    fixture.desktop.click(icon->center(), 3);
-    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("statusBarButtonAction -> right click"))) << fixture.log();
-    QThread::msleep(400);
-    fixture.key(QStringLiteral("Up"));
-    fixture.key(QStringLiteral("Return"));
-    ASSERT_TRUE(fixture.vantel->waitForFinished()) << fixture.log();
-    const QStringList messages = fixture.vantel->logMessages();
-    const qsizetype firstSave = messages.indexOf(QStringLiteral("saveConfig"));
-    const qsizetype termination = messages.indexOf(QStringLiteral("-> applicationWillTerminate"));
-    ASSERT_GE(firstSave, 0) << fixture.log();
-    EXPECT_LT(firstSave, termination) << "the window did not save when it closed";
-    EXPECT_TRUE(fixture.settingsFile().contains("https://quill.example.org/pages"))
-        << "the new entry is not in the settings file";
-    EXPECT_TRUE(fixture.settingsFile().contains("Quill pages"));
+    // Closing the window saves at once.
+    ASSERT_TRUE(fixture.closeWindow(dataWindow)) << fixture.log();
+    {
+        const TableViewItemPtr ledger = fixture.storedEntry(QStringLiteral("Ledger site"));
+        ASSERT_TRUE(ledger) << "the settings file lost the entry";
+        EXPECT_EQ(ledger->comment(), QStringLiteral("Quarterly books"));
+        EXPECT_EQ(ledger->hotkey(), std::optional<KeyCombo>(controlAlt(Key::l)));
+        const TableViewItemPtr clock = fixture.storedEntry(QStringLiteral("Harbour Clock"));
+        ASSERT_TRUE(clock) << "the hidden application is not in the settings file";
+        EXPECT_FALSE(clock->isVisible());
+        const TableViewItemPtr quill = fixture.storedEntry(QStringLiteral("Quill pages"));
+        ASSERT_TRUE(quill) << "the added URL is not in the settings file";
+        EXPECT_EQ(quill->path(), QStringLiteral("https://quill.example.org/pages"));
+    }
 
-    // After a restart it is still there, and the window lists it.
-    ASSERT_TRUE(fixture.launch()) << fixture.log();
-    EXPECT_TRUE(fixture.settingsFile().contains("https://quill.example.org/pages"));
-    ASSERT_TRUE(fixture.openDataWindow(1)) << fixture.log();
+    // The tags window renames the tag and records its hotkey.
+    ASSERT_TRUE(fixture.chooseFromStatusMenu(4));
+    const QString tagsWindow = QStringLiteral("Modify Tags");
+    const std::optional<QRect> tags = fixture.waitForWindow(tagsWindow);
+    ASSERT_TRUE(tags) << "no tags window\n" << fixture.log();
+    QThread::msleep(500);
+    fixture.click(DataWindowDesktop::tagCell(*tags, tagNameX, 0));
+    fixture.key(QStringLiteral("ctrl+a"));
+    fixture.type(QStringLiteral("Books"));
+    fixture.key(QStringLiteral("Return"));
+    // The rename is confirmed in an alert; OK is its default button.
     QThread::msleep(600);
-    fixture.focus(QStringLiteral("Modify Data"));
-    fixture.type(QStringLiteral("quill"));
-    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^Filter-Predicate: .*quill"))) << fixture.log();
+    fixture.desktop.screenshot(QStringLiteral("e2e-tags-rename-alert.png"));
+    fixture.key(QStringLiteral("Return"));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("IconTag - Name-Change detected"))) << fixture.log();
+    QThread::msleep(300);
+    fixture.click(DataWindowDesktop::tagCell(*tags, tagHotkeyX, 0));
+    fixture.click(DataWindowDesktop::tagCell(*tags, tagHotkeyX, 0));
+    fixture.key(QStringLiteral("ctrl+alt+b"));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("IconTag - Hotkey-Change detected for: Books"))) << fixture.log();
+    fixture.desktop.screenshot(QStringLiteral("e2e-tags-window.png"));
+    ASSERT_TRUE(fixture.closeWindow(tagsWindow, false)) << fixture.log();
+
+    // Its hotkey shows the tag in the main view.
+    QThread::msleep(500);
+    fixture.key(QStringLiteral("ctrl+alt+b"));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("<- viewDidAppear"))) << fixture.log();
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^## Tag: Books$"))) << fixture.log();
+    QThread::msleep(600);
+    fixture.desktop.screenshot(QStringLiteral("e2e-main-view-tag.png"));
+
+    // "Modify URL" of the entry's popover edits that entry.
+    const std::optional<QRect> mainView = fixture.windowAtLeast(QSize(550, 400));
+    ASSERT_TRUE(mainView) << fixture.log();
+    fixture.click(mainView->topLeft() + QPoint(450, 70), 3);
+    std::optional<QRect> popover;
+    ASSERT_TRUE(test::poll([&] {
+        for (const QRect& window : fixture.desktop.visibleWindows(fixture.vantel->process().processId()))
+            if (window != *mainView && window.width() >= 400 && window.height() >= 150 && window.height() < 400)
+                popover = window;
+        return popover.has_value();
+    })) << "no entry popover\n" << fixture.log();
     QThread::msleep(400);
-    fixture.desktop.screenshot(QStringLiteral("e2e-data-window-after-restart.png"));
-    fixture.vantel->signal(SIGTERM);
-    EXPECT_TRUE(fixture.vantel->waitForFinished());
+    fixture.desktop.screenshot(QStringLiteral("e2e-entry-popover.png"));
+    // Its buttons' row, at the bottom: Hide, Show in Folder, Delete, Modify URL.
+    fixture.click(QPoint(popover->left() + 323, popover->bottom() - 22));
+    const QString urlWindow = QStringLiteral("Add or Modify URL");
+    ASSERT_TRUE(fixture.waitForWindow(urlWindow)) << "Modify URL opened no window\n" << fixture.log();
+    QThread::msleep(400);
+    fixture.focus(urlWindow);
+    fixture.key(QStringLiteral("Tab"));
+    fixture.key(QStringLiteral("ctrl+a"));
+    fixture.type(QStringLiteral("Ledger books"));
+    fixture.desktop.screenshot(QStringLiteral("e2e-modify-url.png"));
+    fixture.key(QStringLiteral("Return"));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^modifyURLInDatabase$"))) << fixture.log();
+    EXPECT_TRUE(fixture.waitForNoWindow(urlWindow));
+
+    // Quit saves; the file has every edit.
+    fixture.quit();
+    {
+        EXPECT_FALSE(fixture.storedEntry(QStringLiteral("Ledger site"))) << "the modified entry kept its old title";
+        const TableViewItemPtr books = fixture.storedEntry(QStringLiteral("Ledger books"));
+        ASSERT_TRUE(books) << "the modified title is not in the settings file";
+        EXPECT_EQ(books->path(), QStringLiteral("https://ledger.example.org"));
+        EXPECT_EQ(books->comment(), QStringLiteral("Quarterly books"));
+        EXPECT_EQ(books->tags(), QStringList{QStringLiteral("Books")});
+        const iconTagPtr tag = fixture.storedTag(QStringLiteral("Books"));
+        ASSERT_TRUE(tag) << "the renamed tag is not in the settings file";
+        EXPECT_EQ(tag->hotkey(), std::optional<KeyCombo>(controlAlt(Key::b)));
+        EXPECT_FALSE(fixture.storedTag(QStringLiteral("Ledger")));
+    }
+
+    // After a restart everything is read back: the tag's hotkey works, and
+    // what the data window saves as it closes still holds every edit. The
+    // hidden application is shown again.
+    ASSERT_TRUE(fixture.launch()) << fixture.log();
+    QThread::msleep(500);
+    fixture.key(QStringLiteral("ctrl+alt+b"));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^## Tag: Books$"))) << fixture.log();
+    fixture.key(QStringLiteral("Escape"));
+    frame = fixture.openDataWindow();
+    ASSERT_TRUE(frame) << fixture.log();
+    // "Inactive only" lists the one hidden entry.
+    fixture.chooseInPopup(frame->topLeft() + activePopup, 2);
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^Filter-Predicate: .*isVisible == 0"))) << fixture.log();
+    screen = fixture.desktop.screenshot(QStringLiteral("e2e-data-window-after-restart.png"));
+    EXPECT_TRUE(fixture.rowShowsEntry(screen, *frame, 0)) << "the hidden application is not hidden after a restart";
+    EXPECT_FALSE(fixture.rowShowsEntry(screen, *frame, 1));
+    fixture.click(DataWindowDesktop::dataCell(*frame, visibilityToggleX, 0));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("NotifyReason: visibilityChanged"))) << fixture.log();
+    ASSERT_TRUE(fixture.closeWindow(dataWindow)) << fixture.log();
+    {
+        // A shown application without edits of its own need not be stored.
+        const TableViewItemPtr clock = fixture.storedEntry(QStringLiteral("Harbour Clock"));
+        EXPECT_TRUE(!clock || clock->isVisible()) << "still stored as hidden";
+        const TableViewItemPtr books = fixture.storedEntry(QStringLiteral("Ledger books"));
+        ASSERT_TRUE(books);
+        EXPECT_EQ(books->comment(), QStringLiteral("Quarterly books"));
+        EXPECT_EQ(books->hotkey(), std::optional<KeyCombo>(controlAlt(Key::l)));
+        EXPECT_TRUE(fixture.storedEntry(QStringLiteral("Quill pages")));
+    }
+    fixture.quit();
+
+    // Shown again after one more restart: "Inactive only" lists nothing.
+    ASSERT_TRUE(fixture.launch()) << fixture.log();
+    frame = fixture.openDataWindow();
+    ASSERT_TRUE(frame) << fixture.log();
+    fixture.chooseInPopup(frame->topLeft() + activePopup, 2);
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^Filter-Predicate: .*isVisible == 0"))) << fixture.log();
+    screen = fixture.desktop.screenshot(QStringLiteral("e2e-data-window-second-restart.png"));
+    EXPECT_FALSE(fixture.rowShowsEntry(screen, *frame, 0)) << "the application shown again is hidden after a restart";
+    fixture.quit();
 }
 
 } // namespace

@@ -110,8 +110,12 @@ void ConfigTableViewModel::reload()
 
 void ConfigTableViewModel::refreshRow(int row)
 {
-    if (row >= 0 && row < rowCount_)
-        emit dataChanged(index(row, 0), index(row, numberOfColumns - 1));
+    if (row < 0 || row >= rowCount_)
+        return;
+    // Cell by cell: the view repaints a single cell's own rectangle, but a
+    // range it widens by a pixel, into the next row.
+    for (int column = 0; column < numberOfColumns; ++column)
+        emit dataChanged(index(row, column), index(row, column));
 }
 
 } // namespace vantel::settingsui

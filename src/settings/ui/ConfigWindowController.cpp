@@ -4,6 +4,7 @@
 #include "datastore/DataStorage.h"
 #include "datastore/DatastorageHandlerFilesystemObjects.h"
 #include "datastore/DatastorageHandlerURLObjects.h"
+#include "graphics/ImageUtilities.h"
 #include "model/L10n.h"
 #include "platform/ui/UiCatalog.h"
 #include "settings/ui/ConfigSearchField.h"
@@ -14,7 +15,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QEvent>
 #include <QLayout>
+#include <QPointer>
 #include <QStyle>
 #include <QToolBar>
 
@@ -27,6 +30,45 @@ QIcon toolbarIcon(const QString& themeName, QStyle::StandardPixmap fallback)
     const QIcon icon = QIcon::fromTheme(themeName);
     return icon.isNull() ? QApplication::style()->standardIcon(fallback) : icon;
 }
+
+// The fallback theme's toolbar icons are dark lines, lost on a dark palette:
+// there they are drawn in the palette's button text, and again whenever the
+// palette changes.
+class ToolbarIconTint : public QObject {
+public:
+    explicit ToolbarIconTint(QToolBar* toolbar)
+        : QObject(toolbar), toolbar_(toolbar)
+    {
+        toolbar->installEventFilter(this);
+    }
+    void add(QAction* action, const QIcon& icon)
+    {
+        icons_.append({action, icon});
+        apply(icons_.last());
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == toolbar_ && event->type() == QEvent::PaletteChange)
+            for (const auto& entry : std::as_const(icons_))
+                apply(entry);
+        return false;
+    }
+
+private:
+    void apply(const std::pair<QPointer<QAction>, QIcon>& entry) const
+    {
+        if (!entry.first)
+            return;
+        const QPalette palette = toolbar_->palette();
+        const bool dark = palette.color(QPalette::Window).lightness() < 128;
+        entry.first->setIcon(dark ? tinted(entry.second, palette.color(QPalette::ButtonText)) : entry.second);
+    }
+
+    QToolBar* toolbar_;
+    QList<std::pair<QPointer<QAction>, QIcon>> icons_;
+};
 
 } // namespace
 
@@ -103,8 +145,10 @@ void ConfigWindowController::windowDidLoad()
     toolbar_->setIconSize(QSize(22, 22));
     window()->layout()->addWidget(toolbar_);
 
-    const auto addButton = [this](const QString& name, const QIcon& icon, const QString& tip, auto handler) {
+    auto* tint = new ToolbarIconTint(toolbar_);
+    const auto addButton = [this, tint](const QString& name, const QIcon& icon, const QString& tip, auto handler) {
         QAction* action = toolbar_->addAction(icon, tip);
+        tint->add(action, icon);
         action->setObjectName(name);
         action->setToolTip(tip);
         connect(action, &QAction::triggered, this, handler);

@@ -14,10 +14,24 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <QLineEdit>
+
 namespace vantel {
 namespace {
 
 using URLPane = settingsui::ConfigViewControllerAddModifyURL;
+
+// Pixels of a strong red inside `area` of the image.
+int redPixels(const QImage& image, const QRect& area)
+{
+    int red = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor pixel(image.pixel(x, y));
+            red += pixel.red() > 150 && pixel.green() < 110 && pixel.blue() < 110 ? 1 : 0;
+        }
+    return red;
+}
 
 class AddModifyURLWindowTest : public test::ConfigWindowFixture {
 protected:
@@ -129,7 +143,11 @@ TEST_F(AddModifyURLWindowTest, EachRefusalShowsItsMessageAndKeepsTheWindow)
     pane->buttonOKClick();
     EXPECT_EQ(pane->errorLabel()->text(), QStringLiteral("Please enter a title."));
     EXPECT_TRUE(window->isVisible());
-    screenshot(*window, QStringLiteral("url-window-error.png"));
+    const QImage shown = screenshot(*window, QStringLiteral("url-window-error.png"));
+    // The message is drawn in red where its label is, inside the window.
+    const QRect label(pane->errorLabel()->mapTo(window.get(), QPoint(0, 0)), pane->errorLabel()->size());
+    ASSERT_TRUE(window->rect().contains(label));
+    EXPECT_GT(redPixels(shown, label), 20) << "no red message";
 
     // The message goes 3 seconds after the last failure.
     EXPECT_TRUE(test::waitUntil([&] { return !errorShown(); }, std::chrono::milliseconds(4000)));
@@ -184,7 +202,12 @@ TEST_F(AddModifyURLWindowTest, TemplatesReplaceAndPlaceholdersInsertAtTheCaret)
     pane->mnu_InsertPlaceholder(int(placeholders.size()));
     EXPECT_EQ(pane->textFieldSiteURL()->text(), inserted) << "no such placeholder";
     QApplication::processEvents();
-    screenshot(*window, QStringLiteral("url-window-placeholder.png"));
+    const QImage shown = screenshot(*window, QStringLiteral("url-window-placeholder.png"));
+    // The inserted placeholder is coloured in the field; the rest of the URL is not red.
+    QLineEdit* field = pane->textFieldSiteURL();
+    const QRect fieldRect(field->mapTo(window.get(), QPoint(0, 0)), field->size());
+    EXPECT_GT(redPixels(shown, fieldRect), 30) << "the placeholder is not coloured";
+    EXPECT_EQ(redPixels(shown, QRect(fieldRect.topLeft(), QSize(fieldRect.width() / 8, fieldRect.height()))), 0);
     manager.urlTemplates() = before;
 }
 

@@ -13,7 +13,10 @@
 #include "settings/ui/TableViewCellConfigEditTagsHotkeyView.h"
 #include "support/TestSupport.h"
 
+#include <QEventLoop>
 #include <QKeyEvent>
+#include <QPointer>
+#include <QTimer>
 #include <QPushButton>
 #include <QTest>
 
@@ -115,6 +118,62 @@ TEST_F(TagsWindowTest, RenamingAsksAndTakesTheSubTagsAlong)
     EXPECT_EQ(names(), (QStringList{QStringLiteral("Games"), QStringLiteral("Work"), QStringLiteral("Work|Writing")}));
     EXPECT_EQ(store->allData()->first().value()->tags(), QStringList{QStringLiteral("Work|Writing")});
     EXPECT_EQ(tags().model()->data(tags().model()->index(1, 0)).toString(), QStringLiteral("Work"));
+}
+
+// An alert as the desktop shows one: a nested loop runs until the user
+// answers OK, and whatever happens meanwhile (here `whileShown`) happens.
+class NestedLoopAlerts final : public platform::DialogProvider {
+public:
+    platform::AlertResponse runAlert(const platform::AlertRequest& request) override
+    {
+        Q_UNUSED(request)
+        if (whileShown)
+            QTimer::singleShot(0, whileShown);
+        QEventLoop loop;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+        ++shown;
+        return {0, false};
+    }
+    platform::OpenPanelResponse runOpenPanel(const platform::OpenPanelRequest& request) override
+    {
+        Q_UNUSED(request)
+        return {};
+    }
+    std::function<void()> whileShown;
+    int shown = 0;
+};
+
+TEST_F(TagsWindowTest, ARenameKeepsItsNamesWhateverHappensWhileTheAlertAsks)
+{
+    auto alerts = std::make_shared<NestedLoopAlerts>();
+    platform::DialogProvider::setShared(alerts);
+    // The caller's strings change while the alert is up.
+    QString before = QStringLiteral("Office");
+    QString after = QStringLiteral("Work");
+    alerts->whileShown = [&] {
+        before = QStringLiteral("Elsewhere");
+        after.clear();
+    };
+    EXPECT_TRUE(store->tagManager().renameTag(before, after));
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Games"), QStringLiteral("Work"), QStringLiteral("Work|Writing")}));
+
+    // The name field is gone when the alert returns (its editor was closed).
+    open();
+    QTableView* table = tags().tagTableView();
+    table->setCurrentIndex(tags().model()->index(0, ConfigTagsTableModel::columnEntry));
+    QPointer<CustomTextFieldForEditingTags> field =
+        qobject_cast<CustomTextFieldForEditingTags*>(QApplication::focusWidget());
+    ASSERT_TRUE(field);
+    alerts->whileShown = [field] { delete field.data(); };
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("Play"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QApplication::processEvents();
+    platform::DialogProvider::setShared(dialogs);
+    EXPECT_EQ(alerts->shown, 2);
+    EXPECT_TRUE(field.isNull());
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Play"), QStringLiteral("Work"), QStringLiteral("Work|Writing")}));
 }
 
 TEST_F(TagsWindowTest, DeletingAsksAndNothingGoesWithoutASelection)
