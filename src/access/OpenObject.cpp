@@ -9,7 +9,7 @@
 #include "model/L10n.h"
 #include "model/Logger.h"
 #include "model/PathUtilities.h"
-#include "shell/AppDelegate.h"
+#include "config/Configuration.h"
 
 #include <QFileInfo>
 
@@ -304,7 +304,7 @@ bool OpenObject::openFolder(const QUrl& url, Completion completion)
         finish(completion, false);
         return false;
     }
-    const QString browser = AppDelegate::shared().config().alternateFolderBrowser();
+    const QString browser = Configuration::shared().alternateFolderBrowser();
     if (!browser.isEmpty() && isLaunchableApplication(browser)) {
         openWithApplication(url, QUrl::fromLocalFile(browser), std::move(completion));
         return true;

@@ -55,6 +55,12 @@ std::optional<QString> tagChangeReasonText(IconTagChangeReason reason)
 
 } // namespace
 
+Configuration& Configuration::shared()
+{
+    static Configuration* const instance = new Configuration();
+    return *instance;
+}
+
 Configuration::Configuration()
     : Configuration(platform::UserDefaults::standard())
 {

@@ -36,9 +36,9 @@ struct MainClickType {
     int index = 0;
 };
 
-// The settings object: one instance, owned by the application delegate
-// (AppDelegate::shared().config()) and read from any thread at the moment of
-// use. Flags are atomics and texts and hotkeys sit behind a small lock, so
+// The settings object: one instance (Configuration::shared(), which the
+// application delegate hands out as its config()) read from any thread at
+// the moment of use. Flags are atomics and texts and hotkeys sit behind a small lock, so
 // readers on other threads never race with the settings panes.
 //
 // It writes every setting and the three stored lists (entries, tags, URL
@@ -56,6 +56,10 @@ public:
     ~Configuration();
     Configuration(const Configuration&) = delete;
     Configuration& operator=(const Configuration&) = delete;
+
+    // The program's instance, made on first use and never released. It lives
+    // here, below the store that reads it, rather than in the shell.
+    static Configuration& shared();
 
     // Which category of the sidebar a hotkey field belongs to, in the order
     // in which the hotkeys are stored.

@@ -21,8 +21,9 @@
 #include "platform/UserDefaults.h"
 #include "platform/WorkspaceEvents.h"
 #include "shell/OpenWithRegistration.h"
-#include "shell/MainViewController.h"
+#include "model/MainViewController.h"
 #include "shell/ServiceManager.h"
+#include "shell/ShellMainViewServices.h"
 #include "shell/StatusBarItem.h"
 #include "shell/VantelManager.h"
 #include "shell/VantelWindowEnum.h"
@@ -59,6 +60,8 @@ AppDelegate::AppDelegate()
     // before the configuration is loaded, so the first steps of the launch
     // are logged too.
     platform::Log::setDebugLogging(config_.defaults().boolForKey(QStringLiteral("debugLogging")));
+    // The core reaches the main view only through its seam.
+    MainViewServices::setShared(std::make_shared<ShellMainViewServices>());
 }
 
 void AppDelegate::attachApplication(QGuiApplication* application)

@@ -1,6 +1,6 @@
 #include "model/Logger.h"
 
-#include "shell/AppDelegate.h"
+#include "config/Configuration.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ TEST(Logger, TheCategoriesInTheirOrder)
 
 TEST(Logger, TheSettingIsTheGateAndTakesEffectAtTheNextLine)
 {
-    Configuration& config = AppDelegate::shared().config();
+    Configuration& config = Configuration::shared();
     platform::Log::CaptureSink sink;
     int evaluated = 0;
     const auto argument = [&] {

@@ -4,7 +4,7 @@
 #include "support/TestSupport.h"
 #include "graphics/FileObjectKind.h"
 #include "platform/Log.h"
-#include "shell/AppDelegate.h"
+#include "config/Configuration.h"
 
 #include <gtest/gtest.h>
 
@@ -82,10 +82,10 @@ TEST(PathUtilities, RunExecutableSplitsOutputAndErrorIntoLines)
     const auto badUtf8 = runExecutable(writeScript(dir, QStringLiteral("bad"), "printf '\\377\\376'\n"), {});
     EXPECT_TRUE(badUtf8.outputLines.isEmpty());
 
-    AppDelegate::shared().config().setDebugLogging(true);
+    Configuration::shared().setDebugLogging(true);
     platform::Log::CaptureSink sink;
     const auto missing = runExecutable(dir + QStringLiteral("/missing"), {});
-    AppDelegate::shared().config().setDebugLogging(false);
+    Configuration::shared().setDebugLogging(false);
     EXPECT_EQ(missing.exitStatus, -1);
     EXPECT_TRUE(missing.outputLines.isEmpty());
     EXPECT_TRUE(missing.errorLines.isEmpty());

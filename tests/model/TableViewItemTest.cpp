@@ -4,7 +4,7 @@
 #include "support/TestSupport.h"
 #include "platform/Log.h"
 #include "platform/Predicate.h"
-#include "shell/AppDelegate.h"
+#include "config/Configuration.h"
 
 #include <gtest/gtest.h>
 
@@ -166,7 +166,7 @@ TEST(TableViewItemArchive, UnknownTypeAndSourceTextsBecomeUnknownAndOther)
 
 TEST(TableViewItemArchive, ABadNameOrPathGivesNoEntry)
 {
-    Configuration& config = AppDelegate::shared().config();
+    Configuration& config = Configuration::shared();
     config.setDebugLogging(true);
     platform::Log::CaptureSink sink;
 
@@ -182,7 +182,7 @@ TEST(TableViewItemArchive, ABadNameOrPathGivesNoEntry)
 
 TEST(TableViewItemArchive, TheDecodeLogLineListsTheEntry)
 {
-    Configuration& config = AppDelegate::shared().config();
+    Configuration& config = Configuration::shared();
     config.setDebugLogging(true);
     platform::Log::CaptureSink sink;
     auto entry = decode(entryArchive({{QStringLiteral("name"), QStringLiteral("N")},

@@ -4,7 +4,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/WorkspaceEvents.h"
 #include "shell/AppDelegate.h"
-#include "shell/MainViewController.h"
+#include "model/MainViewController.h"
 #include "shell/ServiceManager.h"
 #include "shell/VantelManager.h"
 #include "shell/VantelWindowEnum.h"
