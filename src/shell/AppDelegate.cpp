@@ -24,6 +24,7 @@
 #include "model/MainViewController.h"
 #include "shell/ServiceManager.h"
 #include "shell/ShellMainViewServices.h"
+#include "shell/ShellWindowRequests.h"
 #include "shell/StatusBarItem.h"
 #include "shell/VantelManager.h"
 #include "shell/VantelWindowEnum.h"
@@ -60,8 +61,9 @@ AppDelegate::AppDelegate()
     // before the configuration is loaded, so the first steps of the launch
     // are logged too.
     platform::Log::setDebugLogging(config_.defaults().boolForKey(QStringLiteral("debugLogging")));
-    // The core reaches the main view only through its seam.
+    // The core reaches the main view and the windows only through its seams.
     MainViewServices::setShared(std::make_shared<ShellMainViewServices>());
+    WindowRequests::setShared(std::make_shared<ShellWindowRequests>());
 }
 
 void AppDelegate::attachApplication(QGuiApplication* application)
