@@ -1,13 +1,34 @@
 # One static library per source folder. Sources are globbed so that adding a
-# file needs no edit here; EXCLUDE names sub-folders that are targets of their own.
+# file needs no edit here; EXCLUDE names sub-folders or files (without their
+# extension) that belong to targets of their own, FILES takes only the named
+# files, for the lower half of a folder that is split in two.
+#
+# Each library must be named in VANTEL_LAYERS and may link only the
+# libraries named before it there: the layers are checked when configuring.
 function(vantel_library name folder)
-  cmake_parse_arguments(ARG "" "" "LINKS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LINKS;EXCLUDE;FILES" ${ARGN})
+  list(FIND VANTEL_LAYERS ${name} position)
+  if(position LESS 0)
+    message(FATAL_ERROR "${name} is not in VANTEL_LAYERS")
+  endif()
+  foreach(link IN LISTS ARG_LINKS)
+    if(link MATCHES "^vantel_")
+      list(FIND VANTEL_LAYERS ${link} below)
+      if(below LESS 0 OR below GREATER_EQUAL position)
+        message(FATAL_ERROR "${name} links ${link}, which is not below it in VANTEL_LAYERS")
+      endif()
+    endif()
+  endforeach()
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp"
        "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h")
   foreach(ex IN LISTS ARG_EXCLUDE)
-    list(FILTER sources EXCLUDE REGEX "/${folder}/${ex}/")
+    list(FILTER sources EXCLUDE REGEX "/${folder}/${ex}(/|\\.(h|cpp)$)")
   endforeach()
+  if(ARG_FILES)
+    list(JOIN ARG_FILES "|" stems)
+    list(FILTER sources INCLUDE REGEX "/${folder}/(${stems})\\.(h|cpp)$")
+  endif()
   set(cpp ${sources})
   list(FILTER cpp INCLUDE REGEX "\\.cpp$")
   if(cpp)

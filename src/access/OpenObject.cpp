@@ -5,11 +5,11 @@
 #include "access/SandboxFileAccess.h"
 #include "access/SecurityScopedURLManager.h"
 #include "access/URLRegExParser.h"
-#include "graphics/FileObjectKind.h"
+#include "config/Configuration.h"
+#include "model/FileObjectKind.h"
 #include "model/L10n.h"
 #include "model/Logger.h"
 #include "model/PathUtilities.h"
-#include "config/Configuration.h"
 
 #include <QFileInfo>
 

@@ -41,8 +41,8 @@ struct MainClickType {
 // the moment of use. Flags are atomics and texts and hotkeys sit behind a small lock, so
 // readers on other threads never race with the settings panes.
 //
-// It writes every setting and the three stored lists (entries, tags, URL
-// templates) into the user defaults and reads them back; the write reaches
+// It writes every setting and, through StoredLists, the three stored lists
+// (entries, tags, URL templates) into the user defaults and reads them back; the write reaches
 // the disk atomically at the end of each save, so a crash leaves the previous
 // or the new state. Model changes re-arm a debounced save that runs on the
 // main thread 120 seconds after the last change. Save and load run on the
@@ -190,7 +190,9 @@ public:
     platform::UserDefaults& defaults() const { return defaults_; }
 
     // The data store and URL templates whose lists are saved and loaded:
-    // the shared ones unless others are set (tests, a second profile).
+    // the shared ones unless others are set (tests, a second profile). These
+    // and the stored lists below are defined in the half of the settings
+    // above the store.
     DataStorage& dataStorage() const;
     URLManager& urlManager() const;
     void setStores(DataStorage* store, URLManager* urls);

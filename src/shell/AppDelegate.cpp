@@ -1,9 +1,11 @@
 #include "shell/AppDelegate.h"
 
+#include "access/LaunchAllEntriesOfTag.h"
 #include "access/SandboxFileAccess.h"
 #include "access/SecurityScopedURLManager.h"
 #include "access/URLManager.h"
 #include "config/ExportImportManager.h"
+#include "config/StoreStoredLists.h"
 #include "datastore/DataStorage.h"
 #include "datastore/OpenApplicationsManager.h"
 #include "datastore/TagManager.h"
@@ -61,7 +63,9 @@ AppDelegate::AppDelegate()
     // before the configuration is loaded, so the first steps of the launch
     // are logged too.
     platform::Log::setDebugLogging(config_.defaults().boolForKey(QStringLiteral("debugLogging")));
-    // The core reaches the main view and the windows only through its seams.
+    // The lower layers reach what lies above them only through their seams.
+    StoredLists::setShared(std::make_shared<StoreStoredLists>());
+    LaunchAllEntriesOfTag::setAllDataSource([] { return DataStorage::shared().allData(); });
     MainViewServices::setShared(std::make_shared<ShellMainViewServices>());
     WindowRequests::setShared(std::make_shared<ShellWindowRequests>());
 }
