@@ -40,6 +40,9 @@ function(vantel_library name folder)
     target_include_directories(${name} INTERFACE "${PROJECT_SOURCE_DIR}/src")
     target_link_libraries(${name} INTERFACE ${ARG_LINKS})
   endif()
+  # For the check of the includes against the layers.
+  set_property(TARGET ${name} PROPERTY VANTEL_SOURCES ${sources})
+  set_property(TARGET ${name} PROPERTY VANTEL_LINKS ${ARG_LINKS})
 endfunction()
 
 # One GoogleTest executable per test folder, run through CTest.
@@ -69,6 +72,7 @@ function(vantel_test folder)
     VANTEL_FIXTURES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"
     VANTEL_BUNDLE_DIR="${VANTEL_BUNDLE_DIR}")
   add_test(NAME ${target} COMMAND ${target})
+  set_property(GLOBAL APPEND PROPERTY VANTEL_TESTS ${target})
   set_tests_properties(${target} PROPERTIES TIMEOUT 300
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 endfunction()
