@@ -1,28 +1,17 @@
 #include "datastore/WindowRequests.h"
 
-#include <mutex>
+#include "model/SeamInstance.h"
 
 namespace vantel {
 
-namespace {
-std::mutex sharedMutex;
-std::shared_ptr<WindowRequests>& sharedRequests()
-{
-    static std::shared_ptr<WindowRequests> requests;
-    return requests;
-}
-} // namespace
-
 std::shared_ptr<WindowRequests> WindowRequests::shared()
 {
-    std::lock_guard lock(sharedMutex);
-    return sharedRequests();
+    return SeamInstance<WindowRequests>::get();
 }
 
 void WindowRequests::setShared(std::shared_ptr<WindowRequests> requests)
 {
-    std::lock_guard lock(sharedMutex);
-    sharedRequests() = std::move(requests);
+    SeamInstance<WindowRequests>::set(std::move(requests));
 }
 
 } // namespace vantel
