@@ -1,10 +1,11 @@
 #include "access/LaunchAllEntriesOfTag.h"
 
-#include "datastore/DataStorage.h"
 #include "model/L10n.h"
 #include "model/Logger.h"
 #include "platform/Dialogs.h"
 #include "platform/Predicate.h"
+
+#include <mutex>
 
 namespace vantel {
 
@@ -25,9 +26,29 @@ SynchronizedArray<TableViewItemPtr>::Ptr LaunchAllEntriesOfTag::selection(
     return allData.filtered([&](const TableViewItemPtr& item) { return item && predicate->evaluate(*item); });
 }
 
+namespace {
+
+std::mutex g_sourceMutex;
+LaunchAllEntriesOfTag::AllDataSource g_allDataSource;
+
+} // namespace
+
+void LaunchAllEntriesOfTag::setAllDataSource(AllDataSource source)
+{
+    std::lock_guard lock(g_sourceMutex);
+    g_allDataSource = std::move(source);
+}
+
 void LaunchAllEntriesOfTag::launchAllEntriesOfTag(const QString& tagName)
 {
-    launchAllEntriesOfTag(tagName, *DataStorage::shared().allData());
+    AllDataSource source;
+    {
+        std::lock_guard lock(g_sourceMutex);
+        source = g_allDataSource;
+    }
+    const auto allData = source ? source() : nullptr;
+    if (allData)
+        launchAllEntriesOfTag(tagName, *allData);
 }
 
 void LaunchAllEntriesOfTag::launchAllEntriesOfTag(const QString& tagName,

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace vantel {
 
 // Opens every visible, reachable entry that carries a tag, guarding against
@@ -17,8 +19,12 @@ public:
 
     static QString predicateFormat();
 
-    // Selects from the data store's entries.
+    // Selects from the data store's entries, which come through the source
+    // the launch sequence sets: the store lies above this layer. Without a
+    // source nothing is launched.
     static void launchAllEntriesOfTag(const QString& tagName);
+    using AllDataSource = std::function<SynchronizedArray<TableViewItemPtr>::Ptr()>;
+    static void setAllDataSource(AllDataSource source);
     // Selects from the given entries.
     static void launchAllEntriesOfTag(const QString& tagName, const SynchronizedArray<TableViewItemPtr>& allData);
 

@@ -5,11 +5,11 @@
 #include "access/SandboxFileAccess.h"
 #include "access/SecurityScopedURLManager.h"
 #include "access/URLRegExParser.h"
-#include "graphics/FileObjectKind.h"
+#include "config/Configuration.h"
+#include "model/FileObjectKind.h"
 #include "model/L10n.h"
 #include "model/Logger.h"
 #include "model/PathUtilities.h"
-#include "shell/AppDelegate.h"
 
 #include <QFileInfo>
 
@@ -304,7 +304,7 @@ bool OpenObject::openFolder(const QUrl& url, Completion completion)
         finish(completion, false);
         return false;
     }
-    const QString browser = AppDelegate::shared().config().alternateFolderBrowser();
+    const QString browser = Configuration::shared().alternateFolderBrowser();
     if (!browser.isEmpty() && isLaunchableApplication(browser)) {
         openWithApplication(url, QUrl::fromLocalFile(browser), std::move(completion));
         return true;

@@ -1,7 +1,5 @@
 #include "config/Configuration.h"
 
-#include "access/URLManager.h"
-#include "datastore/DataStorage.h"
 #include "model/IconTagChangedNotifyObject.h"
 #include "model/L10n.h"
 #include "model/Logger.h"
@@ -54,6 +52,12 @@ std::optional<QString> tagChangeReasonText(IconTagChangeReason reason)
 }
 
 } // namespace
+
+Configuration& Configuration::shared()
+{
+    static Configuration* const instance = new Configuration();
+    return *instance;
+}
 
 Configuration::Configuration()
     : Configuration(platform::UserDefaults::standard())
@@ -218,22 +222,6 @@ QStringList Configuration::spotlightDefaultSearchScope() const
         spotlightDefaultSearchScope_ = result;
     });
     return spotlightDefaultSearchScope_;
-}
-
-DataStorage& Configuration::dataStorage() const
-{
-    return store_ ? *store_ : DataStorage::shared();
-}
-
-URLManager& Configuration::urlManager() const
-{
-    return urls_ ? *urls_ : URLManager::shared();
-}
-
-void Configuration::setStores(DataStorage* store, URLManager* urls)
-{
-    store_ = store;
-    urls_ = urls;
 }
 
 // ---- Debounced save ----

@@ -36,13 +36,13 @@ struct MainClickType {
     int index = 0;
 };
 
-// The settings object: one instance, owned by the application delegate
-// (AppDelegate::shared().config()) and read from any thread at the moment of
-// use. Flags are atomics and texts and hotkeys sit behind a small lock, so
+// The settings object: one instance (Configuration::shared(), which the
+// application delegate hands out as its config()) read from any thread at
+// the moment of use. Flags are atomics and texts and hotkeys sit behind a small lock, so
 // readers on other threads never race with the settings panes.
 //
-// It writes every setting and the three stored lists (entries, tags, URL
-// templates) into the user defaults and reads them back; the write reaches
+// It writes every setting and, through StoredLists, the three stored lists
+// (entries, tags, URL templates) into the user defaults and reads them back; the write reaches
 // the disk atomically at the end of each save, so a crash leaves the previous
 // or the new state. Model changes re-arm a debounced save that runs on the
 // main thread 120 seconds after the last change. Save and load run on the
@@ -56,6 +56,10 @@ public:
     ~Configuration();
     Configuration(const Configuration&) = delete;
     Configuration& operator=(const Configuration&) = delete;
+
+    // The program's instance, made on first use and never released. It lives
+    // here, below the store that reads it, rather than in the shell.
+    static Configuration& shared();
 
     // Which category of the sidebar a hotkey field belongs to, in the order
     // in which the hotkeys are stored.
@@ -186,7 +190,9 @@ public:
     platform::UserDefaults& defaults() const { return defaults_; }
 
     // The data store and URL templates whose lists are saved and loaded:
-    // the shared ones unless others are set (tests, a second profile).
+    // the shared ones unless others are set (tests, a second profile). These
+    // and the stored lists below are defined in the half of the settings
+    // above the store.
     DataStorage& dataStorage() const;
     URLManager& urlManager() const;
     void setStores(DataStorage* store, URLManager* urls);

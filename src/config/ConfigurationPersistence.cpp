@@ -1,11 +1,13 @@
 // Writing the settings into the user defaults and reading them back.
 #include "config/Configuration.h"
+#include "config/StoredLists.h"
 #include "config/UnreadableData.h"
 
 #include "model/Logger.h"
 #include "platform/Dialogs.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
+#include "platform/LoadAlerts.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 
@@ -23,6 +25,21 @@ void post(const char* name)
 }
 
 } // namespace
+
+void Configuration::keepUnreadableValue(const QString& key, const QByteArray& data, const QString& message,
+                                        const QString& informative, bool removeKey)
+{
+    const auto kept = UnreadableData::keep(data, key);
+    // Found while loading: shown once the launch has ended.
+    platform::LoadAlerts::report(message, informative + QLatin1Char('\n') + UnreadableData::whereKeptText(kept));
+    if (!kept) {
+        // The only copy stays where it is: nothing saves over it.
+        protectedKeys_.insert(key);
+        return;
+    }
+    if (removeKey)
+        defaults_.removeObject(key);
+}
 
 void Configuration::saveConfig(bool removeUnusedTags)
 {
@@ -74,9 +91,8 @@ void Configuration::saveConfig(bool removeUnusedTags)
     for (int slot = 0; slot < hotkeySlotCount; ++slot)
         saveKeyCombo(keyCombo(HotkeySlot(slot)), keyForHotkeySlot(HotkeySlot(slot)));
 
-    saveAllDataArray();
-    saveTagDataArray(removeUnusedTags);
-    saveURLTemplateDataArray();
+    if (const auto lists = StoredLists::shared())
+        lists->save(*this, removeUnusedTags);
 
     // One atomic replacement of the file: a crash leaves the old or the new state.
     d.synchronize();
@@ -153,9 +169,8 @@ void Configuration::loadConfig()
         if (!shown)
             setKeyCombo(slot, std::nullopt);
 
-    loadAllDataArray();
-    loadTagDataArray();
-    loadURLTemplateDataArray();
+    if (const auto lists = StoredLists::shared())
+        lists->load(*this);
 
     const float alpha = entryBackgroundAlphaValue();
     if (std::isnan(alpha) || alpha < 0.0f || alpha > 1.0f)

@@ -1,7 +1,6 @@
 // The three stored lists: entries, tags and URL templates, each one keyed
 // archive whose root is an array of the model objects.
 #include "config/Configuration.h"
-#include "config/UnreadableData.h"
 
 #include "access/URLManager.h"
 #include "datastore/DataStorage.h"
@@ -11,7 +10,6 @@
 #include "platform/Dialogs.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
-#include "platform/LoadAlerts.h"
 #include "platform/UserDefaults.h"
 
 namespace vantel {
@@ -72,19 +70,20 @@ DecodedList<T> decodeArray(const QByteArray& data, const QSet<QString>& allowedC
 
 } // namespace
 
-void Configuration::keepUnreadableValue(const QString& key, const QByteArray& data, const QString& message,
-                                        const QString& informative, bool removeKey)
+DataStorage& Configuration::dataStorage() const
 {
-    const auto kept = UnreadableData::keep(data, key);
-    // Found while loading: shown once the launch has ended.
-    platform::LoadAlerts::report(message, informative + QLatin1Char('\n') + UnreadableData::whereKeptText(kept));
-    if (!kept) {
-        // The only copy stays where it is: nothing saves over it.
-        protectedKeys_.insert(key);
-        return;
-    }
-    if (removeKey)
-        defaults_.removeObject(key);
+    return store_ ? *store_ : DataStorage::shared();
+}
+
+URLManager& Configuration::urlManager() const
+{
+    return urls_ ? *urls_ : URLManager::shared();
+}
+
+void Configuration::setStores(DataStorage* store, URLManager* urls)
+{
+    store_ = store;
+    urls_ = urls;
 }
 
 // What a readable list that was not wholly a list of its class keeps, and says.

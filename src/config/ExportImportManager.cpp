@@ -1,12 +1,12 @@
 #include "config/ExportImportManager.h"
 
-#include "shell/AppDelegate.h"
+#include "config/Configuration.h"
 
 namespace vantel {
 
 ExportImportManager& ExportImportManager::shared()
 {
-    static ExportImportManager instance(AppDelegate::shared().config());
+    static ExportImportManager instance(Configuration::shared());
     return instance;
 }
 

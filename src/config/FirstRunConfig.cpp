@@ -2,7 +2,7 @@
 
 #include "datastore/DataStorage.h"
 #include "model/L10n.h"
-#include "shell/AppDelegate.h"
+#include "config/Configuration.h"
 
 #include <QFileInfo>
 
@@ -252,7 +252,7 @@ void FirstRunConfig::install(DataStorage& store)
 {
     DataStorage* target = &store;
     store.setFirstRunPresets([target] {
-        const Configuration& config = AppDelegate::shared().config();
+        const Configuration& config = Configuration::shared();
         FirstRunConfig presets;
         presets.fillPredefinedAppTag();
         presets.applyPredefinedTags(*target, config.spotlightDefaultSearchScope() + config.customSpotlightSearchScope());

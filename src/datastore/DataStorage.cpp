@@ -13,7 +13,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
-#include "shell/AppDelegate.h"
+#include "config/Configuration.h"
 
 #include <QHash>
 #include <QSet>
@@ -151,7 +151,7 @@ void DataStorage::setProxyLastUsedApps(std::shared_ptr<DataProxy> proxy)
 void DataStorage::rebuildData(DataStorageRebuildReason reason)
 {
     VLOG(category(), platform::LogType::Default, "-> RebuildData - Request initiated: %{public}@", text(reason));
-    if (AppDelegate::shared().config().saveInProgress()) {
+    if (Configuration::shared().saveInProgress()) {
         VLOG(category(), platform::LogType::Error, "RebuildData was called while save was in progress");
         return;
     }
@@ -276,7 +276,7 @@ void DataStorage::databaseUpdateFinished()
         rebuildDataTimer_ = platform::Timer::scheduled(rebuildDataTimerInterval_, false, [this] { rebuildDataWithTimer(); });
     }
 
-    if (!AppDelegate::shared().config().launchedBefore() && tagManager_->allAvailableTags()->isEmpty()) {
+    if (!Configuration::shared().launchedBefore() && tagManager_->allAvailableTags()->isEmpty()) {
         std::function<void()> presets;
         {
             std::lock_guard lock(mutex_);

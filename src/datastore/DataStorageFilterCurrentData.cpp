@@ -5,7 +5,7 @@
 #include "model/Logger.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
-#include "shell/AppDelegate.h"
+#include "config/Configuration.h"
 
 #include <algorithm>
 #include <vector>
@@ -156,7 +156,7 @@ void DataStorageFilterCurrentData::applyFilterForRebuild()
 
 void DataStorageFilterCurrentData::search(const QString& text, bool mayNarrow)
 {
-    const Configuration& config = AppDelegate::shared().config();
+    const Configuration& config = Configuration::shared();
     const bool searchForComments = config.searchForComments();
     const bool searchForTags = config.searchForTags();
 

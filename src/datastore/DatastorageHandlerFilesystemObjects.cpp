@@ -3,13 +3,13 @@
 #include "access/Permissions.h"
 #include "access/SandboxFileAccess.h"
 #include "datastore/DataStorage.h"
+#include "datastore/WindowRequests.h"
 #include "model/L10n.h"
 #include "model/Logger.h"
 #include "platform/Bookmark.h"
 #include "platform/Dialogs.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
-#include "shell/VantelWindowEnum.h"
 
 #include <QDir>
 #include <QUrl>
@@ -66,7 +66,8 @@ void DatastorageHandlerFilesystemObjects::addFileOrFolder(const std::shared_ptr<
         return;
     }
 
-    VantelWindowEnum::closeWindow(VantelWindowEnum::main);
+    if (const auto windows = WindowRequests::shared())
+        windows->closeWindow(WindowKind::main);
     if (const auto path = chosenPath(platform::Dialogs::runOpenPanel(addPanel())))
         addChosen(*path, tagName);
 }

@@ -1,13 +1,13 @@
 #include "datastore/DatastorageHandlerURLObjects.h"
 
 #include "access/ParsedURL.h"
+#include "datastore/AddModifyURLPane.h"
 #include "datastore/DataStorage.h"
+#include "datastore/WindowRequests.h"
 #include "model/Logger.h"
 #include "model/PathUtilities.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
-#include "settings/ConfigViewControllerAddModifyURL.h"
-#include "shell/VantelWindowEnum.h"
 
 #include <QUrl>
 
@@ -40,23 +40,25 @@ bool DatastorageHandlerURLObjects::urlEntryPathMatches(const TableViewItem& entr
 
 // ---- The pane ----
 
-std::shared_ptr<ConfigViewControllerAddModifyURL>
+std::shared_ptr<AddModifyURLPane>
 DatastorageHandlerURLObjects::paneFor(const std::shared_ptr<ViewController>& presenting)
 {
+    const auto windows = WindowRequests::shared();
+    if (!windows)
+        return nullptr;
     if (presenting) {
-        auto pane = std::dynamic_pointer_cast<ConfigViewControllerAddModifyURL>(
-            VantelWindowEnum::getViewController(VantelWindowEnum::addOrModifyURL));
+        auto pane = std::dynamic_pointer_cast<AddModifyURLPane>(windows->getViewController(WindowKind::addOrModifyURL));
         if (pane)
             presenting->presentAsSheet(pane);
         return pane;
     }
-    const auto window = VantelWindowEnum::openWindow(false, VantelWindowEnum::addOrModifyURL);
+    const auto window = windows->openWindow(false, WindowKind::addOrModifyURL);
     if (!window)
         return nullptr;
-    return std::dynamic_pointer_cast<ConfigViewControllerAddModifyURL>(window->contentViewController());
+    return std::dynamic_pointer_cast<AddModifyURLPane>(window->contentViewController());
 }
 
-std::shared_ptr<ConfigViewControllerAddModifyURL>
+std::shared_ptr<AddModifyURLPane>
 DatastorageHandlerURLObjects::showAddURLSheet(const QString& urlString, const std::shared_ptr<ViewController>& presenting,
                                               const std::optional<QString>& tag)
 {
@@ -84,7 +86,7 @@ DatastorageHandlerURLObjects::showAddURLSheet(const QString& urlString, const st
     return pane;
 }
 
-std::shared_ptr<ConfigViewControllerAddModifyURL>
+std::shared_ptr<AddModifyURLPane>
 DatastorageHandlerURLObjects::showModifyURLSheet(const TableViewItemPtr& entry,
                                                  const std::shared_ptr<ViewController>& presenting)
 {

@@ -12,7 +12,7 @@ namespace vantel {
 
 class DataStorage;
 class ViewController;
-class ConfigViewControllerAddModifyURL;
+class AddModifyURLPane;
 
 // Adds URL entries to the catalogue and changes existing ones: opens the
 // add-or-modify-URL pane prefilled, validates what it hands back, refuses
@@ -25,11 +25,11 @@ public:
     DatastorageHandlerURLObjects& operator=(const DatastorageHandlerURLObjects&) = delete;
 
     // Both answer the pane they opened, none when there was none to open.
-    std::shared_ptr<ConfigViewControllerAddModifyURL> showAddURLSheet(const QString& urlString,
-                                                                      const std::shared_ptr<ViewController>& presenting,
-                                                                      const std::optional<QString>& tag);
-    std::shared_ptr<ConfigViewControllerAddModifyURL> showModifyURLSheet(const TableViewItemPtr& entry,
-                                                                         const std::shared_ptr<ViewController>& presenting);
+    std::shared_ptr<AddModifyURLPane> showAddURLSheet(const QString& urlString,
+                                                      const std::shared_ptr<ViewController>& presenting,
+                                                      const std::optional<QString>& tag);
+    std::shared_ptr<AddModifyURLPane> showModifyURLSheet(const TableViewItemPtr& entry,
+                                                         const std::shared_ptr<ViewController>& presenting);
 
     DatastorageResultCode addURLToDatabase(const QString& urlString, const QString& title, const QString& comment,
                                            const std::optional<QString>& tag);
@@ -43,7 +43,7 @@ public:
     static QString hostOfURLTemplate(const QString& urlString);
 
 private:
-    std::shared_ptr<ConfigViewControllerAddModifyURL> paneFor(const std::shared_ptr<ViewController>& presenting);
+    std::shared_ptr<AddModifyURLPane> paneFor(const std::shared_ptr<ViewController>& presenting);
 
     DataStorage& store_;
 };

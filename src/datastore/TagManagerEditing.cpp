@@ -6,7 +6,7 @@
 #include "model/TagNames.h"
 #include "platform/Dialogs.h"
 #include "platform/Log.h"
-#include "shell/AppDelegate.h"
+#include "config/Configuration.h"
 
 #include <utility>
 
@@ -52,7 +52,7 @@ bool confirm(const QString& message, const QString& informative, void (Configura
     request.buttons = {L10n::dialogtext_ok(), L10n::dialogtext_cancel()};
     request.showsSuppressionButton = true;
     const platform::AlertResponse response = platform::Dialogs::runAlert(request);
-    (AppDelegate::shared().config().*storeSuppression)(response.suppressionChecked);
+    (Configuration::shared().*storeSuppression)(response.suppressionChecked);
     return response.isFirstButton();
 }
 
@@ -69,7 +69,7 @@ void clearHotkeys(iconTag& tag)
 
 bool TagManager::confirmRenameTag(const QString& oldName, const QString& newName)
 {
-    if (AppDelegate::shared().config().neverRemindMeRenameTagDialog())
+    if (Configuration::shared().neverRemindMeRenameTagDialog())
         return true;
     return confirm(L10n::confirmRenameDialogText(),
                    substitute(L10n::confirmRenameDialogInformativeText(),
@@ -79,7 +79,7 @@ bool TagManager::confirmRenameTag(const QString& oldName, const QString& newName
 
 bool TagManager::confirmDeleteTag(const QString& tagName)
 {
-    if (AppDelegate::shared().config().neverRemindMeRemoveTagDialog())
+    if (Configuration::shared().neverRemindMeRemoveTagDialog())
         return true;
     return confirm(L10n::confirmDeleteDialogText(),
                    substitute(L10n::confirmDeleteDialogInformativeText(), {{QStringLiteral("%tagToDelete"), tagName}}),

@@ -5,7 +5,7 @@
 #include "datastore/TagManager.h"
 #include "hotkeys/HotKeyManager.h"
 #include "model/Logger.h"
-#include "shell/VantelManager.h"
+#include "model/MainViewServices.h"
 
 #include <QTextBoundaryFinder>
 
@@ -47,7 +47,8 @@ std::optional<QString> referencedTag(HotKeyManager& manager, const HotKeyPtr& ho
 
 bool mainViewIsUp()
 {
-    return VantelManager::shared().mainWindowState() >= VantelManager::Popover;
+    const auto mainView = MainViewServices::shared();
+    return mainView && mainView->mainWindowState() >= MainViewServices::Popover;
 }
 
 struct CategoryAction {
@@ -106,7 +107,8 @@ bool HotKeyActions::isHandledByMainWindow(HotKeyManager& manager, const KeyCombo
     const int index = number - 1;
     if (!mainViewIsUp())
         return false;
-    if (!VantelManager::shared().isApplicationActive() || !hasDigit
+    const auto mainView = MainViewServices::shared();
+    if (!mainView || !mainView->isApplicationActive() || !hasDigit
         || (flags != 0 && flags != ModifierFlags::command))
         return false;
     if (index < 0 || index > 8)
@@ -127,10 +129,12 @@ void HotKeyActions::tagHotKeyAction(HotKeyManager& manager, const HotKeyPtr& hot
     if (!tagName)
         return;
     VLOG(Logger::hotkeys(), LogType::Default, "Tag Hotkey executed for: %{public}@", *tagName);
-    VantelManager& windows = VantelManager::shared();
-    windows.mainWindowShow();
+    const auto windows = MainViewServices::shared();
+    if (!windows)
+        return;
+    windows->mainWindowShow();
     if (mainViewIsUp())
-        if (const auto controller = windows.viewControllerMain())
+        if (const auto controller = windows->viewControllerMain())
             controller->selectItemWithTagName(*tagName);
 }
 
@@ -161,9 +165,11 @@ void HotKeyActions::categoryHotKeyAction(HotKeyManager& manager, int selectionTy
         VLOG(Logger::hotkeys(), LogType::Info, "%{public}@", QString::fromLatin1(action->disabled));
         return;
     }
-    VantelManager& windows = VantelManager::shared();
-    windows.mainWindowShow();
-    const auto controller = windows.viewControllerMain();
+    const auto windows = MainViewServices::shared();
+    if (!windows)
+        return;
+    windows->mainWindowShow();
+    const auto controller = windows->viewControllerMain();
     if (!mainViewIsUp() || !controller)
         return;
     controller->selectItemWithSelectionType(action->selectionType);
@@ -177,7 +183,8 @@ void HotKeyActions::globalHotKeyAction(HotKeyManager& manager, const HotKeyPtr&)
     }
     VLOG(Logger::hotkeys(), LogType::Default, "Global Hotkey executed");
     VLOG(platform::Log::defaultHandle(), LogType::Default, "switchMainWindow in AppDelegate executed");
-    VantelManager::shared().switchMainWindow();
+    if (const auto windows = MainViewServices::shared())
+        windows->switchMainWindow();
 }
 
 void HotKeyActions::entryHotKeyAction(HotKeyManager& manager, const HotKeyPtr& hotKey)

@@ -12,7 +12,6 @@
 #include "model/Logger.h"
 #include "model/TableViewItemChangedNotifyObject.h"
 #include "platform/MainQueue.h"
-#include "shell/AppDelegate.h"
 
 namespace vantel {
 
@@ -62,7 +61,7 @@ QString describe(const HotKeyPtr& hotKey)
 HotKeyManager& HotKeyManager::shared()
 {
     static HotKeyManager* const instance
-        = new HotKeyManager(DataStorage::shared(), AppDelegate::shared().config(), HotKeyCenter::shared());
+        = new HotKeyManager(DataStorage::shared(), Configuration::shared(), HotKeyCenter::shared());
     return *instance;
 }
 

@@ -13,7 +13,7 @@
 #include "mainwindow/SourceListItem.h"
 #include "platform/NotificationCenter.h"
 #include "platform/ui/ViewControllerBase.h"
-#include "shell/MainViewController.h"
+#include "model/MainViewController.h"
 #include "shell/VantelWindowEnum.h"
 
 #include <QLabel>

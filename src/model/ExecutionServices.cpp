@@ -1,28 +1,17 @@
 #include "model/ExecutionServices.h"
 
-#include <mutex>
+#include "model/SeamInstance.h"
 
 namespace vantel {
 
-namespace {
-std::mutex sharedMutex;
-std::shared_ptr<ExecutionServices>& sharedServices()
-{
-    static std::shared_ptr<ExecutionServices> services;
-    return services;
-}
-} // namespace
-
 std::shared_ptr<ExecutionServices> ExecutionServices::shared()
 {
-    std::lock_guard lock(sharedMutex);
-    return sharedServices();
+    return SeamInstance<ExecutionServices>::get();
 }
 
 void ExecutionServices::setShared(std::shared_ptr<ExecutionServices> services)
 {
-    std::lock_guard lock(sharedMutex);
-    sharedServices() = std::move(services);
+    SeamInstance<ExecutionServices>::set(std::move(services));
 }
 
 } // namespace vantel

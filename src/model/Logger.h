@@ -9,7 +9,7 @@ namespace vantel {
 // The program's log categories, one per area, all under the bundle's log
 // subsystem. Each is created on its first use. Lines are written through
 // VLOG, so nothing is built or written while debug logging is off; the gate
-// is Configuration::debugLogging (AppDelegate::shared().config()).
+// is Configuration::debugLogging, which sets platform::Log's switch.
 class Logger {
 public:
     static const platform::LogCategory& general();

@@ -1,6 +1,6 @@
 #include "model/TableViewItem.h"
 
-#include "graphics/FileObjectKind.h"
+#include "model/FileObjectKind.h"
 #include "model/Logger.h"
 #include "model/PathUtilities.h"
 #include "model/StringArrays.h"

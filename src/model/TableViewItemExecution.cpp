@@ -4,11 +4,10 @@
 
 #include "model/ExecutionServices.h"
 #include "model/Logger.h"
+#include "model/MainViewServices.h"
 #include "model/PathUtilities.h"
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
-#include "shell/AppDelegate.h"
-#include "shell/VantelManager.h"
 
 #include <QUrlQuery>
 
@@ -35,8 +34,11 @@ void openURLStringLater(const QString& urlString, const std::optional<QVariantLi
 
 void executeTag(const QString& tagName)
 {
-    const bool setting = AppDelegate::shared().config().selectingTagsInMainWindowLaunchAll();
-    const auto controller = VantelManager::shared().viewControllerMain();
+    const auto mainView = MainViewServices::shared();
+    if (!mainView)
+        return;
+    const bool setting = mainView->selectingTagsInMainWindowLaunchAll();
+    const auto controller = mainView->viewControllerMain();
     // The Option key inverts the setting.
     const bool launchAll = (controller && controller->modifierFlagsContainOptionKey()) ? !setting : setting;
     if (launchAll) {
@@ -44,7 +46,7 @@ void executeTag(const QString& tagName)
             services->launchAllEntriesOfTag(tagName);
         return;
     }
-    if (VantelManager::shared().mainWindowState() < VantelManager::Popover)
+    if (mainView->mainWindowState() < MainViewServices::Popover)
         return;
     if (!controller || !controller->hasSectionView())
         return;

@@ -1,9 +1,11 @@
 #include "shell/AppDelegate.h"
 
+#include "access/LaunchAllEntriesOfTag.h"
 #include "access/SandboxFileAccess.h"
 #include "access/SecurityScopedURLManager.h"
 #include "access/URLManager.h"
 #include "config/ExportImportManager.h"
+#include "config/StoreStoredLists.h"
 #include "datastore/DataStorage.h"
 #include "datastore/OpenApplicationsManager.h"
 #include "datastore/TagManager.h"
@@ -21,8 +23,10 @@
 #include "platform/UserDefaults.h"
 #include "platform/WorkspaceEvents.h"
 #include "shell/OpenWithRegistration.h"
-#include "shell/MainViewController.h"
+#include "model/MainViewController.h"
 #include "shell/ServiceManager.h"
+#include "shell/ShellMainViewServices.h"
+#include "shell/ShellWindowRequests.h"
 #include "shell/StatusBarItem.h"
 #include "shell/VantelManager.h"
 #include "shell/VantelWindowEnum.h"
@@ -59,6 +63,11 @@ AppDelegate::AppDelegate()
     // before the configuration is loaded, so the first steps of the launch
     // are logged too.
     platform::Log::setDebugLogging(config_.defaults().boolForKey(QStringLiteral("debugLogging")));
+    // The lower layers reach what lies above them only through their seams.
+    StoredLists::setShared(std::make_shared<StoreStoredLists>());
+    LaunchAllEntriesOfTag::setAllDataSource([] { return DataStorage::shared().allData(); });
+    MainViewServices::setShared(std::make_shared<ShellMainViewServices>());
+    WindowRequests::setShared(std::make_shared<ShellWindowRequests>());
 }
 
 void AppDelegate::attachApplication(QGuiApplication* application)

@@ -23,11 +23,11 @@ class WorkspaceEvents;
 class ServiceManager;
 class StatusBarItem;
 
-// The application delegate: owns the one Configuration, the status-bar item
-// and the process activity for the life of the process, and runs the launch
-// and termination sequences in their fixed order. The configuration may be
-// read from any thread (AppDelegate::shared().config()); everything else
-// here runs on the main thread.
+// The application delegate: hands out the one Configuration (config(), the
+// settings' own shared instance), owns the status-bar item and the process
+// activity for the life of the process, and runs the launch and termination
+// sequences in their fixed order. The configuration may be read from any
+// thread; everything else here runs on the main thread.
 //
 // The launch sequence runs once, from the event loop's first turn; the
 // termination sequence runs once, whether the program quits from its menu,
@@ -95,7 +95,8 @@ public:
 private:
     AppDelegate();
 
-    Configuration config_;
+    // The settings' shared instance, taken when the delegate is made.
+    Configuration& config_ = Configuration::shared();
     std::shared_ptr<StatusBarItem> statusBarItem_;
     std::shared_ptr<platform::ProcessActivity> activity_;
     QString securityScopedRootURLID_;

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "platform/NotificationCenter.h"
-#include "shell/MainViewController.h"
+#include "model/MainViewController.h"
+#include "model/MainViewServices.h"
 #include "shell/Popover.h"
 #include "shell/VantelWindowEnum.h"
 
@@ -28,9 +29,9 @@ namespace vantel {
 // logging is on). Main thread only.
 class VantelManager : public PopoverDelegate {
 public:
-    // 0 controller not created, 1 not yet appeared, 2 not visible,
-    // 3 popover, 4 detached popover, 5 window.
-    enum MainWindowState { NotCreated = 0, NotYetAppeared = 1, NotVisible = 2, Popover = 3, DetachedPopover = 4, Window = 5 };
+    // The states the core knows through its main view seam.
+    using MainWindowState = MainViewServices::MainWindowState;
+    using enum MainViewServices::MainWindowState;
 
     // The blocking window kinds, in this order.
     static const QList<VantelWindowEnum::Kind> modalVantelWindowTypes;

@@ -2,7 +2,6 @@
 
 #include "config/ExportImportManager.h"
 #include "model/Logger.h"
-#include "platform/Dialogs.h"
 #include "platform/MainQueue.h"
 #include "shell/VantelManager.h"
 #include "shell/WindowSystem.h"
@@ -326,14 +325,6 @@ void VantelWindowEnum::reset()
     // Released last: a controller's destructor may call back.
     controllers.clear();
     released.clear();
-}
-
-void ViewController::runOpenPanelAsSheet(const platform::OpenPanelRequest& request,
-                                         const std::function<void(const platform::OpenPanelResponse&)>& completion)
-{
-    const platform::OpenPanelResponse response = platform::Dialogs::runOpenPanel(request);
-    if (completion)
-        completion(response);
 }
 
 } // namespace vantel

@@ -140,4 +140,25 @@ TEST_F(LaunchAllEntriesOfTagTest, NoMatchesOrNoNameDoNothing)
     EXPECT_EQ(services->total(), 0);
 }
 
+TEST_F(LaunchAllEntriesOfTagTest, TheStoresEntriesComeFromTheSourceSetAtLaunch)
+{
+    addEntries(2, QStringLiteral("A"));
+    // No source set: nothing to select from.
+    LaunchAllEntriesOfTag::setAllDataSource({});
+    LaunchAllEntriesOfTag::launchAllEntriesOfTag(QStringLiteral("A"));
+    test::spinEventLoop(std::chrono::milliseconds(50));
+    EXPECT_EQ(services->total(), 0);
+
+    int asked = 0;
+    LaunchAllEntriesOfTag::setAllDataSource([&] {
+        ++asked;
+        return allData;
+    });
+    LaunchAllEntriesOfTag::launchAllEntriesOfTag(QStringLiteral("A"));
+    test::waitUntil([&] { return services->total() >= 2; }, std::chrono::seconds(3));
+    LaunchAllEntriesOfTag::setAllDataSource({});
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(services->total(), 2);
+}
+
 } // namespace

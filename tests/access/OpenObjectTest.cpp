@@ -5,7 +5,7 @@
 #include "access/SandboxFileAccessPersistDictionary.h"
 #include "access/SecurityScopedURLManager.h"
 #include "platform/Bookmark.h"
-#include "shell/AppDelegate.h"
+#include "config/Configuration.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,7 +87,7 @@ protected:
         store->setBookmark(platform::Bookmark::createBookmarkForPath(folder).value(), QUrl::fromLocalFile(folder));
     }
 
-    void TearDown() override { AppDelegate::shared().config().setAlternateFolderBrowser(QString()); }
+    void TearDown() override { Configuration::shared().setAlternateFolderBrowser(QString()); }
 
     // Opens and waits for the completion; the scopes are all closed afterwards.
     std::optional<bool> runToCompletion(const std::function<void(OpenObject::Completion)>& start)
@@ -174,7 +174,7 @@ TEST_F(OpenObjectTest, AFolderGoesToTheConfiguredBrowser)
     const QString output = folder + QStringLiteral("/browser.out");
     ASSERT_TRUE(test::writeFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + QFile::encodeName(output) + "'\n"));
     QFile::setPermissions(browser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    AppDelegate::shared().config().setAlternateFolderBrowser(browser);
+    Configuration::shared().setAlternateFolderBrowser(browser);
     const QString target = folder + QStringLiteral("/target");
     QDir().mkpath(target);
 

@@ -9,7 +9,6 @@
 #include "platform/ScriptedDialogProvider.h"
 #include "platform/UserDefaults.h"
 #include "platform/XdgPaths.h"
-#include "shell/AppDelegate.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/ScriptedDialogProvider.h"
-#include "shell/AppDelegate.h"
+#include "config/Configuration.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +24,7 @@ class DatastoreTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Configuration& config = AppDelegate::shared().config();
+        Configuration& config = Configuration::shared();
         config.setDebugLogging(true);
         config.setSaveInProgress(false);
         config.setSearchForComments(true);
@@ -45,10 +45,10 @@ protected:
         recorder.reset();
         store.reset();
         platform::DialogProvider::setShared(nullptr);
-        AppDelegate::shared().config().setDebugLogging(false);
+        Configuration::shared().setDebugLogging(false);
     }
 
-    Configuration& config() { return AppDelegate::shared().config(); }
+    Configuration& config() { return Configuration::shared(); }
     TagManager& tags() { return store->tagManager(); }
 
     // A URL entry: always reachable, so tests decide visibility alone. Not

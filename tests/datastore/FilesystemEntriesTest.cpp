@@ -1,11 +1,10 @@
 #include "DatastoreTestSupport.h"
+#include "FakeWindowRequests.h"
 
 #include "access/SandboxFileAccess.h"
 #include "access/SandboxFileAccessPersistDictionary.h"
 #include "datastore/DatastorageHandlerFilesystemObjects.h"
 #include "model/L10n.h"
-#include "shell/VantelManager.h"
-#include "shell/VantelWindowEnum.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,13 +52,17 @@ protected:
         // A grant store of its own per test.
         bookmarks = SandboxFileAccessPersistDictionary::create(folder + QStringLiteral("/Bookmarks.dict"));
         SandboxFileAccess::shared().setPersistanceBookmarkStorage(bookmarks);
+        windows = std::make_shared<test::FakeWindowRequests>();
+        WindowRequests::setShared(windows);
     }
 
     void TearDown() override
     {
-        VantelWindowEnum::reset();
+        WindowRequests::setShared(nullptr);
         test::DatastoreTest::TearDown();
     }
+
+    std::shared_ptr<test::FakeWindowRequests> windows;
 
     DatastorageHandlerFilesystemObjects& handler() { return store->filesystemHandler(); }
     unsigned add(const QString& path, const std::optional<QString>& tag = std::nullopt)
@@ -156,12 +159,12 @@ TEST_F(FilesystemEntriesTest, SheetPanelWritesAMissingGrantBeforeAdding)
 TEST_F(FilesystemEntriesTest, ModalPanelClosesTheMainWindowAndWritesNoGrant)
 {
     auto mainWindow = std::make_shared<MainWindow>();
-    VantelWindowEnum::registerWindowController(VantelWindowEnum::main, [mainWindow] { return mainWindow; });
-    ASSERT_EQ(VantelManager::shared().windowControllerMain(), mainWindow);
+    windows->mainWindow = mainWindow;
     mainWindow->showWindow(false);
 
     dialogs->queueOpenPanelResponse({subfolder});
     handler().addFileOrFolder(nullptr, std::nullopt);
+    EXPECT_EQ(windows->closed, QList<WindowKind::Kind>{WindowKind::main});
     EXPECT_FALSE(mainWindow->open);
     EXPECT_TRUE(store->entryForPath(subfolder));
     EXPECT_FALSE(bookmarks->bookmarkData(QUrl::fromLocalFile(subfolder)));

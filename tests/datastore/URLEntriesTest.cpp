@@ -1,50 +1,52 @@
 #include "DatastoreTestSupport.h"
+#include "FakeWindowRequests.h"
 
+#include "datastore/AddModifyURLPane.h"
 #include "datastore/DatastorageHandlerURLObjects.h"
 #include "model/L10n.h"
-#include "settings/ConfigViewControllerAddModifyURL.h"
-#include "shell/VantelWindowEnum.h"
 
 using namespace vantel;
 
 namespace {
 
-class PresentingController : public ViewController {
+class Presenting : public ViewController {
 public:
     bool hasWindow() const override { return true; }
     void presentAsSheet(const std::shared_ptr<ViewController>& controller) override { presented.append(controller); }
     QList<std::shared_ptr<ViewController>> presented;
 };
 
-class PaneWindow : public WindowController {
+// Records what the handler fills in, in order.
+class RecordingPane : public AddModifyURLPane {
 public:
-    explicit PaneWindow(std::shared_ptr<ViewController> content)
-        : content_(std::move(content))
+    bool hasWindow() const override { return false; }
+    void presentAsSheet(const std::shared_ptr<ViewController>&) override {}
+    void setReferenceTableViewItem(const TableViewItemPtr& entry) override
+    {
+        calls.append(QStringLiteral("reference ") + (entry ? entry->path() : QString()));
+    }
+    void refreshURLField() override { calls.append(QStringLiteral("refresh ") + newOrModifyURL.value_or(QString())); }
+    void setSiteTitleText(const QString& text) override { calls.append(QStringLiteral("title ") + text); }
+    void setSiteCommentText(const QString& text) override { calls.append(QStringLiteral("comment ") + text); }
+    QStringList calls;
+};
+
+class PaneHost : public WindowController {
+public:
+    explicit PaneHost(std::shared_ptr<ViewController> content)
+        : content(std::move(content))
     {
     }
-    std::shared_ptr<ViewController> contentViewController() const override { return content_; }
-    void showWindow(bool runModal) override
-    {
-        open = true;
-        modal = runModal;
-    }
+    std::shared_ptr<ViewController> contentViewController() const override { return content; }
+    void showWindow(bool) override { open = true; }
     bool isWindowOpen() const override { return open; }
     void close() override { open = false; }
+    std::shared_ptr<ViewController> content;
     bool open = false;
-    bool modal = false;
-
-private:
-    std::shared_ptr<ViewController> content_;
 };
 
 class URLEntriesTest : public test::DatastoreTest {
 protected:
-    void TearDown() override
-    {
-        VantelWindowEnum::reset();
-        test::DatastoreTest::TearDown();
-    }
-
     DatastorageHandlerURLObjects& handler() { return store->URLHandler(); }
 
     unsigned add(const QString& url, const QString& title, const QString& comment = QString(),
@@ -58,18 +60,6 @@ protected:
     }
 
     int urlNotices() const { return static_cast<int>(posted.count(QStringLiteral("datastorageURLAddedOrModified"))); }
-
-    // Registers the pane for the addOrModifyURL kind; each request makes a new one.
-    void registerPane()
-    {
-        VantelWindowEnum::registerViewController(VantelWindowEnum::addOrModifyURL, [this] {
-            auto pane = std::make_shared<ConfigViewControllerAddModifyURL>(*store);
-            panes.append(pane);
-            return pane;
-        });
-    }
-
-    QList<std::shared_ptr<ConfigViewControllerAddModifyURL>> panes;
 };
 
 TEST_F(URLEntriesTest, AddAnswersEachRefusalWithItsCode)
@@ -159,108 +149,37 @@ TEST_F(URLEntriesTest, ModifyAnswersCodesAndChangesOnlyWhenAllowed)
     EXPECT_EQ(urlNotices(), 1);
 }
 
-TEST_F(URLEntriesTest, AddSheetIsPrefilledFromTheURL)
+TEST_F(URLEntriesTest, TheSheetIsAskedOfTheWindowsAndPrefilled)
 {
-    auto presenting = std::make_shared<PresentingController>();
-    // Without a registered pane nothing opens.
+    auto presenting = std::make_shared<Presenting>();
+    // Without the windows' seam nothing opens.
     EXPECT_FALSE(handler().showAddURLSheet(QStringLiteral("https://example.org"), presenting, std::nullopt));
-    EXPECT_TRUE(presenting->presented.isEmpty());
-    EXPECT_TRUE(log.messages().contains(QStringLiteral("getViewController failed: addOrModifyURL")));
 
-    registerPane();
-    const auto pane = handler().showAddURLSheet(QStringLiteral("  https://Docs.Example.org/start\t"), presenting,
-                                                QStringLiteral("Work"));
-    ASSERT_TRUE(pane);
-    ASSERT_EQ(presenting->presented.size(), 1);
-    EXPECT_EQ(presenting->presented.first(), pane);
-    EXPECT_EQ(pane->urlFieldText(), QStringLiteral("https://Docs.Example.org/start"));
+    auto windows = std::make_shared<test::FakeWindowRequests>();
+    WindowRequests::setShared(windows);
+    auto pane = std::make_shared<RecordingPane>();
+    windows->makeViewController = [&](WindowKind::Kind) { return pane; };
+    EXPECT_EQ(handler().showAddURLSheet(QStringLiteral("  https://Docs.Example.org/start\t"), presenting,
+                                        QStringLiteral("Work")),
+              pane);
+    EXPECT_EQ(windows->viewControllersAsked, QList<WindowKind::Kind>{WindowKind::addOrModifyURL});
+    EXPECT_EQ(presenting->presented, QList<std::shared_ptr<ViewController>>{pane});
     EXPECT_EQ(pane->newOrModifyURL, QStringLiteral("https://Docs.Example.org/start"));
-    EXPECT_EQ(pane->siteTitleText(), QStringLiteral("docs.example.org"));
-    EXPECT_EQ(pane->hostPreviewText(), QStringLiteral("docs.example.org"));
-    EXPECT_TRUE(pane->siteCommentText().isEmpty());
+    EXPECT_EQ(pane->newOrModifyTitle, QStringLiteral("docs.example.org"));
     EXPECT_FALSE(pane->newOrModifyComment);
     EXPECT_EQ(pane->newOrModifyTag, QStringLiteral("Work"));
-
-    // Text that is no URL prefills nothing.
-    const auto blank = handler().showAddURLSheet(QStringLiteral("just words"), presenting, std::nullopt);
-    ASSERT_TRUE(blank);
-    EXPECT_FALSE(blank->newOrModifyURL);
-    EXPECT_TRUE(blank->urlFieldText().isEmpty());
-    EXPECT_TRUE(blank->siteTitleText().isEmpty());
+    EXPECT_EQ(pane->calls, (QStringList{QStringLiteral("refresh https://Docs.Example.org/start"),
+                                        QStringLiteral("title docs.example.org"), QStringLiteral("comment ")}));
 
     // Without a presenting controller the pane's own window opens, not modally.
-    auto windowPane = std::make_shared<ConfigViewControllerAddModifyURL>(*store);
-    std::shared_ptr<PaneWindow> window;
-    VantelWindowEnum::registerWindowController(VantelWindowEnum::addOrModifyURL, [&] {
-        window = std::make_shared<PaneWindow>(windowPane);
-        return window;
-    });
-    EXPECT_EQ(handler().showAddURLSheet(QString(), nullptr, std::nullopt), windowPane);
-    ASSERT_TRUE(window);
-    EXPECT_TRUE(window->open);
-    EXPECT_FALSE(window->modal);
-    EXPECT_EQ(window->windowKind, VantelWindowEnum::addOrModifyURL);
-}
-
-TEST_F(URLEntriesTest, ModifySheetOpensForURLEntriesOnly)
-{
-    registerPane();
-    auto presenting = std::make_shared<PresentingController>();
-    auto file = TableViewItem::initForPath(QStringLiteral("/tmp/notes.txt"), QStringLiteral("notes"),
-                                           ListviewItemType::file, ListviewItemSource::other);
-    EXPECT_FALSE(handler().showModifyURLSheet(file, presenting));
-    EXPECT_TRUE(presenting->presented.isEmpty());
-
-    auto url = TableViewItem::initForURL(QStringLiteral("https://example.org/x"), QStringLiteral("X"), QStringLiteral("c"));
-    const auto pane = handler().showModifyURLSheet(url, presenting);
-    ASSERT_TRUE(pane);
-    EXPECT_EQ(pane->referenceTableViewItem(), url);
-    EXPECT_EQ(pane->urlFieldText(), QStringLiteral("https://example.org/x"));
-    EXPECT_EQ(pane->siteTitleText(), QStringLiteral("X"));
-    EXPECT_EQ(pane->siteCommentText(), QStringLiteral("c"));
-}
-
-TEST_F(URLEntriesTest, SaveEntryTrimsAndShowsTheErrorTexts)
-{
-    ConfigViewControllerAddModifyURL pane(*store);
-    pane.newOrModifyTag = QStringLiteral("Work");
-    pane.setURLFieldText(QStringLiteral(" https://example.org/save\t"));
-    pane.setSiteTitleText(QStringLiteral("  Saved "));
-    pane.setSiteCommentText(QStringLiteral(" note "));
-    EXPECT_TRUE(pane.saveEntry());
-    const auto entry = store->entryForPath(QStringLiteral("https://example.org/save"));
-    ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->name(), QStringLiteral("Saved"));
-    EXPECT_EQ(entry->comment(), QStringLiteral("note"));
-    EXPECT_EQ(entry->tags(), QStringList{QStringLiteral("Work")});
-
-    ConfigViewControllerAddModifyURL second(*store);
-    second.setURLFieldText(QStringLiteral("https://EXAMPLE.org/save"));
-    second.setSiteTitleText(QStringLiteral("Again"));
-    EXPECT_FALSE(second.saveEntry());
-    EXPECT_EQ(second.errorLabelText(), L10n::addModifyUrl_EntryAlreadyExists());
-
-    second.setURLFieldText(QStringLiteral("nothing useful"));
-    EXPECT_FALSE(second.saveEntry());
-    EXPECT_EQ(second.errorLabelText(), L10n::addModifyUrl_URLInvalid());
-
-    second.setURLFieldText(QStringLiteral("mailto:someone@example.org"));
-    second.setSiteTitleText(QStringLiteral("   "));
-    EXPECT_FALSE(second.saveEntry());
-    EXPECT_EQ(second.errorLabelText(), L10n::addModifyUrl_NoTitle());
-    EXPECT_EQ(store->allData()->count(), 1);
-
-    // Modifying without a change counts as saved.
-    ConfigViewControllerAddModifyURL edit(*store);
-    edit.setReferenceTableViewItem(entry);
-    posted.clear();
-    EXPECT_TRUE(edit.saveEntry());
-    EXPECT_TRUE(edit.errorLabelText().isEmpty());
-    EXPECT_EQ(urlNotices(), 0);
-    edit.setSiteTitleText(QStringLiteral(" Renamed "));
-    EXPECT_TRUE(edit.saveEntry());
-    EXPECT_EQ(entry->name(), QStringLiteral("Renamed"));
-    EXPECT_EQ(urlNotices(), 1);
+    auto other = std::make_shared<RecordingPane>();
+    windows->makeWindowController = [&](WindowKind::Kind) { return std::make_shared<PaneHost>(other); };
+    auto entry = TableViewItem::initForURL(QStringLiteral("https://example.org/x"), QStringLiteral("X"), QStringLiteral("c"));
+    EXPECT_EQ(handler().showModifyURLSheet(entry, nullptr), other);
+    EXPECT_EQ(windows->opened.size(), 1);
+    EXPECT_EQ(windows->opened.first(), std::make_pair(WindowKind::addOrModifyURL, false));
+    EXPECT_EQ(other->calls, QStringList{QStringLiteral("reference https://example.org/x")});
+    WindowRequests::setShared(nullptr);
 }
 
 } // namespace

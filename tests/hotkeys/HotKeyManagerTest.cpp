@@ -2,7 +2,7 @@
 #include "hotkeys/HotKeyCenter.h"
 #include "hotkeys/HotKeyManager.h"
 #include "model/ExecutionServices.h"
-#include "shell/VantelManager.h"
+#include "support/FakeMainViewServices.h"
 
 #include "XServer.h"
 #include "datastore/DatastoreTestSupport.h"
@@ -58,11 +58,12 @@ protected:
         services = std::make_shared<RecordingServices>();
         ExecutionServices::setShared(services);
         view = std::make_shared<MainView>();
-        VantelManager::shared().setViewControllerMain(view);
-        VantelManager::shared().setMainWindowState(VantelManager::NotVisible);
-        VantelManager::shared().setMainWindowActions(
-            [] { VantelManager::shared().setMainWindowState(VantelManager::Popover); },
-            [this] { ++switches; });
+        mainView = std::make_shared<FakeMainViewServices>();
+        mainView->controller = view;
+        mainView->state = MainViewServices::NotVisible;
+        mainView->onShow = [this] { mainView->state = MainViewServices::Popover; };
+        mainView->onSwitch = [this] { ++switches; };
+        MainViewServices::setShared(mainView);
         for (int i = 0; i < 7; ++i) {
             config().setSidebarCategoriesShow(static_cast<Configuration::SidebarCategory>(i), false);
             config().setGlobalKeyComboCategories(static_cast<Configuration::SidebarCategory>(i), std::nullopt);
@@ -75,9 +76,8 @@ protected:
         manager.reset();
         HotKeyCenter::shared().unregisterAll();
         releaseOtherClientGrabs();
-        VantelManager::shared().setMainWindowActions({}, {});
-        VantelManager::shared().setApplicationActiveProvider({});
-        VantelManager::shared().setViewControllerMain(nullptr);
+        MainViewServices::setShared(nullptr);
+        mainView.reset();
         ExecutionServices::setShared(nullptr);
         DatastoreTest::TearDown();
     }
@@ -103,6 +103,7 @@ protected:
     platform::Log::CaptureSink sink;
     std::shared_ptr<RecordingServices> services;
     std::shared_ptr<MainView> view;
+    std::shared_ptr<FakeMainViewServices> mainView;
     std::unique_ptr<HotKeyManager> manager;
     int switches = 0;
 };
@@ -240,7 +241,7 @@ TEST_F(HotKeyManagerTest, ActionsGiveWayAndFindTheirTargets)
     HotKeyActions::tagLaunchAllHotKeyAction(*manager, fire(QStringLiteral("Work"), ctrlAltWith(Key::l)));
     HotKeyActions::tagLaunchAllHotKeyAction(*manager, fire(QStringLiteral("Old name"), ctrlAltWith(Key::l)));
     EXPECT_EQ(services->opened, QStringList{QStringLiteral("all of Work")});
-    EXPECT_EQ(VantelManager::shared().mainWindowState(), VantelManager::NotVisible);
+    EXPECT_EQ(mainView->mainWindowState(), MainViewServices::NotVisible);
 
     HotKeyActions::tagHotKeyAction(*manager, fire(QStringLiteral("Work"), ctrlAltWith(Key::t)));
     EXPECT_EQ(view->selected, QStringList{QStringLiteral("Work")});
@@ -255,8 +256,7 @@ TEST_F(HotKeyManagerTest, ActionsGiveWayAndFindTheirTargets)
 
     // The main view takes command-3 while it is up and we are active.
     services->opened.clear();
-    bool active = true;
-    VantelManager::shared().setApplicationActiveProvider([&] { return active; });
+    mainView->active = true;
     const auto ctrl3 = *KeyCombo::withCarbonModifiers(Key::three, ModifierFlags::carbonCommand);
     const auto ctrl4 = *KeyCombo::withCarbonModifiers(Key::four, ModifierFlags::carbonCommand);
     EXPECT_TRUE(HotKeyActions::isHandledByMainWindow(*manager, ctrl3));
@@ -264,7 +264,7 @@ TEST_F(HotKeyManagerTest, ActionsGiveWayAndFindTheirTargets)
     EXPECT_EQ(services->opened, QStringList{QStringLiteral("https://example.org/third")});
     EXPECT_FALSE(HotKeyActions::isHandledByMainWindow(*manager, ctrl4));
     EXPECT_FALSE(HotKeyActions::isHandledByMainWindow(*manager, *KeyCombo::withCarbonModifiers(Key::three, ctrlAlt)));
-    active = false;
+    mainView->active = false;
     EXPECT_FALSE(HotKeyActions::isHandledByMainWindow(*manager, ctrl3));
 
     // Paused: nothing runs, the window hotkey included.

@@ -1,7 +1,5 @@
 #include "model/Logger.h"
 
-#include "shell/AppDelegate.h"
-
 #include <gtest/gtest.h>
 
 using namespace vantel;
@@ -22,29 +20,4 @@ TEST(Logger, TheCategoriesInTheirOrder)
     EXPECT_EQ(Logger::categoryNames(), expected);
     EXPECT_EQ(Logger::general().name(), QStringLiteral("general"));
     EXPECT_EQ(Logger::securityScopedURLManager().name(), QStringLiteral("securityScopedURLManager"));
-}
-
-TEST(Logger, TheSettingIsTheGateAndTakesEffectAtTheNextLine)
-{
-    Configuration& config = AppDelegate::shared().config();
-    platform::Log::CaptureSink sink;
-    int evaluated = 0;
-    const auto argument = [&] {
-        ++evaluated;
-        return QStringLiteral("arg");
-    };
-
-    config.setDebugLogging(false);
-    VLOG(Logger::config(), platform::LogType::Default, "line %{public}@", argument());
-    VLOG(Logger::hotkeys(), platform::LogType::Error, "another");
-    EXPECT_TRUE(sink.records().isEmpty());
-    EXPECT_EQ(evaluated, 0);
-
-    config.setDebugLogging(true);
-    VLOG(Logger::config(), platform::LogType::Default, "line %{public}@", argument());
-    config.setDebugLogging(false);
-    ASSERT_EQ(sink.records().size(), 1);
-    EXPECT_EQ(sink.records().first().category, QStringLiteral("config"));
-    EXPECT_EQ(sink.records().first().message, QStringLiteral("line arg"));
-    EXPECT_EQ(evaluated, 1);
 }

@@ -2,9 +2,8 @@
 #include "model/PathUtilities.h"
 
 #include "support/TestSupport.h"
-#include "graphics/FileObjectKind.h"
+#include "model/FileObjectKind.h"
 #include "platform/Log.h"
-#include "shell/AppDelegate.h"
 
 #include <gtest/gtest.h>
 
@@ -82,10 +81,10 @@ TEST(PathUtilities, RunExecutableSplitsOutputAndErrorIntoLines)
     const auto badUtf8 = runExecutable(writeScript(dir, QStringLiteral("bad"), "printf '\\377\\376'\n"), {});
     EXPECT_TRUE(badUtf8.outputLines.isEmpty());
 
-    AppDelegate::shared().config().setDebugLogging(true);
+    platform::Log::setDebugLogging(true);
     platform::Log::CaptureSink sink;
     const auto missing = runExecutable(dir + QStringLiteral("/missing"), {});
-    AppDelegate::shared().config().setDebugLogging(false);
+    platform::Log::setDebugLogging(false);
     EXPECT_EQ(missing.exitStatus, -1);
     EXPECT_TRUE(missing.outputLines.isEmpty());
     EXPECT_TRUE(missing.errorLines.isEmpty());

@@ -1,11 +1,10 @@
 #include "model/TableViewItem.h"
 
 #include "ModelTestSupport.h"
+#include "support/FakeMainViewServices.h"
 #include "support/TestSupport.h"
 #include "model/ExecutionServices.h"
 #include "platform/MainQueue.h"
-#include "shell/AppDelegate.h"
-#include "shell/VantelManager.h"
 
 #include <gtest/gtest.h>
 
@@ -87,15 +86,14 @@ protected:
                 journal.events.append(n.object.has_value() ? QStringLiteral("posted with object")
                                                            : QStringLiteral("posted"));
             });
-        AppDelegate::shared().config().setSelectingTagsInMainWindowLaunchAll(false);
-        VantelManager::shared().setViewControllerMain(nullptr);
-        VantelManager::shared().setMainWindowState(VantelManager::NotCreated);
+        mainView = std::make_shared<FakeMainViewServices>();
+        MainViewServices::setShared(mainView);
     }
     void TearDown() override
     {
         spinEventLoop(std::chrono::milliseconds(10));
         ExecutionServices::setShared(nullptr);
-        VantelManager::shared().setViewControllerMain(nullptr);
+        MainViewServices::setShared(nullptr);
     }
     QStringList runAndDrain(const TableViewItem::Ptr& entry, const std::optional<QVariantList>& arguments)
     {
@@ -108,6 +106,7 @@ protected:
 
     Journal journal;
     std::shared_ptr<FakeServices> services;
+    std::shared_ptr<FakeMainViewServices> mainView;
     std::optional<platform::ObserverToken> token;
 };
 
@@ -163,11 +162,11 @@ TEST_F(Execution, TagEntriesPostNothingAndLaunchOrSelect)
     EXPECT_EQ(runAndDrain(tag, std::nullopt), QStringList{QStringLiteral("returned")});
 
     auto view = std::make_shared<FakeMainView>(journal);
-    VantelManager::shared().setViewControllerMain(view);
-    VantelManager::shared().setMainWindowState(VantelManager::NotVisible);
+    mainView->controller = view;
+    mainView->state = MainViewServices::NotVisible;
     EXPECT_EQ(runAndDrain(tag, std::nullopt), QStringList{QStringLiteral("returned")});
 
-    VantelManager::shared().setMainWindowState(VantelManager::Popover);
+    mainView->state = MainViewServices::Popover;
     EXPECT_EQ(runAndDrain(tag, std::nullopt),
               (QStringList{QStringLiteral("select Dev"), QStringLiteral("updateMainTableView"), QStringLiteral("returned")}));
 
@@ -177,7 +176,7 @@ TEST_F(Execution, TagEntriesPostNothingAndLaunchOrSelect)
     // The Option key inverts the setting.
     view->optionKey = true;
     EXPECT_EQ(runAndDrain(tag, std::nullopt), (QStringList{QStringLiteral("launchAll Dev"), QStringLiteral("returned")}));
-    AppDelegate::shared().config().setSelectingTagsInMainWindowLaunchAll(true);
+    mainView->launchAllSetting = true;
     view->optionKey = false;
     EXPECT_EQ(runAndDrain(tag, std::nullopt), (QStringList{QStringLiteral("launchAll Dev"), QStringLiteral("returned")}));
 }

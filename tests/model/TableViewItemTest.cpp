@@ -4,7 +4,6 @@
 #include "support/TestSupport.h"
 #include "platform/Log.h"
 #include "platform/Predicate.h"
-#include "shell/AppDelegate.h"
 
 #include <gtest/gtest.h>
 
@@ -166,8 +165,7 @@ TEST(TableViewItemArchive, UnknownTypeAndSourceTextsBecomeUnknownAndOther)
 
 TEST(TableViewItemArchive, ABadNameOrPathGivesNoEntry)
 {
-    Configuration& config = AppDelegate::shared().config();
-    config.setDebugLogging(true);
+    platform::Log::setDebugLogging(true);
     platform::Log::CaptureSink sink;
 
     EXPECT_FALSE(decode(entryArchive({{QStringLiteral("name"), QString()}, {QStringLiteral("path"), QStringLiteral("/x")}})));
@@ -176,14 +174,13 @@ TEST(TableViewItemArchive, ABadNameOrPathGivesNoEntry)
 
     EXPECT_FALSE(decode(entryArchive({{QStringLiteral("path"), QStringLiteral("/x")}})));
     EXPECT_FALSE(decode(entryArchive({{QStringLiteral("name"), 7}, {QStringLiteral("path"), QStringLiteral("/x")}})));
-    config.setDebugLogging(false);
+    platform::Log::setDebugLogging(false);
     EXPECT_EQ(sink.messages().count(QStringLiteral("Init of Entry failed!")), 2);
 }
 
 TEST(TableViewItemArchive, TheDecodeLogLineListsTheEntry)
 {
-    Configuration& config = AppDelegate::shared().config();
-    config.setDebugLogging(true);
+    platform::Log::setDebugLogging(true);
     platform::Log::CaptureSink sink;
     auto entry = decode(entryArchive({{QStringLiteral("name"), QStringLiteral("N")},
                                       {QStringLiteral("path"), QStringLiteral("https://x.org")},
@@ -191,7 +188,7 @@ TEST(TableViewItemArchive, TheDecodeLogLineListsTheEntry)
                                       {QStringLiteral("comment"), QStringLiteral("c")},
                                       {QStringLiteral("itemTypeRawValue"), QStringLiteral("url")},
                                       {QStringLiteral("itemSourceRawValue"), QStringLiteral("other")}}));
-    config.setDebugLogging(false);
+    platform::Log::setDebugLogging(false);
     ASSERT_TRUE(entry);
     EXPECT_TRUE(sink.messages().contains(QStringLiteral(
         "Decode and init TableViewItem for: Name: N, Path: https://x.org, Tags: [a, b], Comment: c, itemType: url, itemSource: other")));

@@ -1,11 +1,16 @@
+#include "config/StoreStoredLists.h"
 #include "datastore/DataStorage.h"
+#include "datastore/WindowRequests.h"
 #include "model/TableViewItem.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/WorkspaceEvents.h"
 #include "shell/AppDelegate.h"
-#include "shell/MainViewController.h"
+#include "model/MainViewController.h"
+#include "model/MainViewServices.h"
 #include "shell/ServiceManager.h"
+#include "shell/ShellMainViewServices.h"
+#include "shell/ShellWindowRequests.h"
 #include "shell/VantelManager.h"
 #include "shell/VantelWindowEnum.h"
 #include "support/TestSupport.h"
@@ -117,6 +122,17 @@ TEST_F(MainViewFixture, ServiceTakesOnlyListsOfStrings)
     service.serviceAddFile(QStringList{});
     EXPECT_EQ(shows, before + 1);
     EXPECT_TRUE(controller->serviceManagerValues.isEmpty());
+}
+
+// The lower layers reach the shell only through their seams: the delegate
+// hands out the settings' own instance and connects every seam when made.
+TEST(AppDelegateSeams, TheDelegateConnectsTheLowerLayers)
+{
+    AppDelegate& delegate = AppDelegate::shared();
+    EXPECT_EQ(&delegate.config(), &Configuration::shared());
+    EXPECT_TRUE(std::dynamic_pointer_cast<StoreStoredLists>(StoredLists::shared()));
+    EXPECT_TRUE(std::dynamic_pointer_cast<ShellMainViewServices>(MainViewServices::shared()));
+    EXPECT_TRUE(std::dynamic_pointer_cast<ShellWindowRequests>(WindowRequests::shared()));
 }
 
 TEST(AppDelegateActivation, FocusLossRuleRunsOnlyAfterActivation)

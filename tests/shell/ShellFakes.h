@@ -3,7 +3,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "shell/AppDelegate.h"
-#include "shell/MainViewController.h"
+#include "model/MainViewController.h"
 #include "shell/Popover.h"
 #include "shell/VantelManager.h"
 #include "shell/VantelWindowEnum.h"

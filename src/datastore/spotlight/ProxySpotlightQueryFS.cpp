@@ -6,7 +6,7 @@
 #include "platform/Log.h"
 #include "platform/Predicate.h"
 #include "platform/Timer.h"
-#include "shell/AppDelegate.h"
+#include "config/Configuration.h"
 
 #include <QHash>
 #include <QSet>
@@ -82,7 +82,7 @@ QStringList ProxySpotlightQueryFS::spotlightResultComplete() const
 
 void ProxySpotlightQueryFS::initialize()
 {
-    const Configuration& config = AppDelegate::shared().config();
+    const Configuration& config = Configuration::shared();
     QStringList scopes;
     {
         std::lock_guard lock(mutex_);
@@ -123,7 +123,7 @@ void ProxySpotlightQueryFS::searchScopesChanged()
             spotlightQuery_->runQuery();
         return;
     }
-    const Configuration& config = AppDelegate::shared().config();
+    const Configuration& config = Configuration::shared();
     QStringList scopes = config.spotlightDefaultSearchScope() + config.customSpotlightSearchScope();
     scopes.removeDuplicates();
     {

@@ -7,7 +7,7 @@
 #include "platform/ui/UiCatalog.h"
 #include "platform/ui/UiTestSupport.h"
 #include "shell/AppDelegate.h"
-#include "shell/MainViewController.h"
+#include "model/MainViewController.h"
 #include "shell/VantelManager.h"
 #include "shell/WindowSystem.h"
 #include "support/TestSupport.h"

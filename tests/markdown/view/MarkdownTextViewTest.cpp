@@ -4,7 +4,7 @@
 #include "markdown/view/MarkdownResources.h"
 #include "markdown/view/VersionHistoryViewController.h"
 
-#include "MarkdownTestSupport.h"
+#include "markdown/MarkdownTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "graphics/FileObjectKind.h"
+#include "model/FileObjectKind.h"
 
 #include "model/PathUtilities.h"
 
