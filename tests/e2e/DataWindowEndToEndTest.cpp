@@ -60,39 +60,17 @@ KeyCombo controlAlt(Key key)
 // folder.
 struct DataWindowDesktop {
     test::TrayDesktop desktop;
-    QProcess openbox;
     QString home;
     std::unique_ptr<test::VantelProcess> vantel;
 
-    ~DataWindowDesktop()
-    {
-        vantel.reset();
-        if (openbox.state() != QProcess::NotRunning) {
-            openbox.terminate();
-            openbox.waitForFinished(3000);
-        }
-    }
+    ~DataWindowDesktop() { vantel.reset(); }
 
     bool start(QString* why)
     {
         if (!desktop.start(why))
             return false;
-        // The test's own XDG folders are throw-away ones: openbox needs the
-        // system's to find its configuration and theme, or it ends at once.
-        QProcessEnvironment environment = desktop.environment();
-        environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), QStringLiteral("/etc/xdg"));
-        environment.insert(QStringLiteral("XDG_DATA_DIRS"), QStringLiteral("/usr/local/share:/usr/share"));
-        openbox.setProcessEnvironment(environment);
-        openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        if (!openbox.waitForStarted(5000)) {
-            *why = QStringLiteral("openbox did not start");
+        if (!desktop.startWindowManager(why))
             return false;
-        }
-        // Still running after a second: it manages the screen.
-        if (openbox.waitForFinished(1000)) {
-            *why = QStringLiteral("openbox ended: ") + QString::fromUtf8(openbox.readAllStandardError());
-            return false;
-        }
         home = test::makeTempDir(QStringLiteral("data-window-home"));
         test::VantelProcess::prepareHome(home);
         const QString applications = home + QStringLiteral("/system-data/applications");

@@ -40,28 +40,16 @@ bool writeFile(const QString& path, const QByteArray& contents)
 // The desktop: Xvfb with trayer (TrayDesktop) and openbox, and Vantel on it.
 struct SettingsDesktop {
     test::TrayDesktop desktop;
-    QProcess openbox;
     QString home;
     QString extraApps;
     std::unique_ptr<test::VantelProcess> vantel;
-
-    ~SettingsDesktop()
-    {
-        if (openbox.state() != QProcess::NotRunning) {
-            openbox.terminate();
-            openbox.waitForFinished(3000);
-        }
-    }
 
     void prepare()
     {
         QString why;
         ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty()) << "openbox is not installed";
         ASSERT_TRUE(desktop.start(&why)) << why.toStdString();
-        openbox.setProcessEnvironment(desktop.environment());
-        openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        ASSERT_TRUE(openbox.waitForStarted(5000));
-        QThread::msleep(500);
+        ASSERT_TRUE(desktop.startWindowManager(&why)) << why.toStdString();
 
         home = test::makeTempDir(QStringLiteral("settings-home"));
         test::VantelProcess::prepareHome(home);

@@ -137,7 +137,7 @@ bool poll(const std::function<bool()>& condition, std::chrono::milliseconds time
 
 TrayDesktop::~TrayDesktop()
 {
-    for (QProcess* process : {&trayer_, &xvfb_}) {
+    for (QProcess* process : {&windowManager_, &trayer_, &xvfb_}) {
         if (process->state() != QProcess::NotRunning) {
             process->terminate();
             if (!process->waitForFinished(3000)) {
@@ -146,6 +146,26 @@ TrayDesktop::~TrayDesktop()
             }
         }
     }
+}
+
+bool TrayDesktop::startWindowManager(QString* why)
+{
+    // The tests' XDG folders are throw-away ones: openbox needs the system's
+    // to find its configuration and theme, or it ends at once.
+    QProcessEnvironment env = environment();
+    env.insert(QStringLiteral("XDG_CONFIG_DIRS"), QStringLiteral("/etc/xdg"));
+    env.insert(QStringLiteral("XDG_DATA_DIRS"), QStringLiteral("/usr/local/share:/usr/share"));
+    windowManager_.setProcessEnvironment(env);
+    windowManager_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    if (!windowManager_.waitForStarted(5000)) {
+        *why = QStringLiteral("openbox did not start");
+        return false;
+    }
+    if (windowManager_.waitForFinished(1000)) {
+        *why = QStringLiteral("openbox ended: ") + QString::fromUtf8(windowManager_.readAllStandardError());
+        return false;
+    }
+    return true;
 }
 
 bool TrayDesktop::start(QString* why, bool withTray)

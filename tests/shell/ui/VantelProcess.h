@@ -64,6 +64,8 @@ public:
     // Without `withTray` the desktop has no tray until startTray().
     bool start(QString* why, bool withTray = true);
     bool startTray(QString* why);
+    // openbox on this display, still running a second later.
+    bool startWindowManager(QString* why);
     QString display() const { return display_; }
     // The system's environment with this display.
     QProcessEnvironment environment() const;
@@ -89,6 +91,7 @@ private:
 
     QProcess xvfb_;
     QProcess trayer_;
+    QProcess windowManager_;
     QString display_;
 };
 
