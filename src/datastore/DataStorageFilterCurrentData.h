@@ -15,6 +15,8 @@ namespace vantel {
 
 class DataStorage;
 class TableViewItem;
+template <class Element>
+class SynchronizedArray;
 
 // The order of the main list.
 enum class filterSortBy { name, lastUsedDate };
@@ -72,6 +74,12 @@ private:
         std::vector<qsizetype> commentStarts;
         // Name-order positions, listed in the order of allData.
         std::vector<qsizetype> positionsInAllDataOrder;
+        // Per entry (in name order) the flags a search asks, read as of
+        // flagRevision, so that a keystroke need not visit the entries.
+        std::vector<quint8> flags;
+        quint64 flagRevision = 0;
+        // No entry is held twice.
+        bool distinct = false;
 
         // What an update compares with: allData as it was, each entry's
         // position in it (in name order), the lower-cased names the order
@@ -89,21 +97,26 @@ private:
         bool searchForComments = false;
         bool searchForTags = false;
         std::pair<quint64, quint64> revisions;
+        quint64 flagRevision = 0;
         std::shared_ptr<const platform::Predicate> selection;
         std::vector<qsizetype> positions;
     };
 
     void search(const QString& text, bool mayNarrow);
-    void assign(EntryList entries);
+    void assign(EntryList entries, bool distinct);
+    // The entries at the positions of the order, in that order.
+    static EntryList entriesAt(const NameOrder& order, const std::vector<qsizetype>& positions);
     const NameOrder& nameOrder();
     // Brings the order up to date by the entries that changed; false when
     // the change is too large or not understood (the caller makes it anew).
     static bool updateNameOrder(NameOrder& order, const EntryList& allData, std::pair<quint64, quint64> revisions);
     static void makeNameOrder(NameOrder& order, const EntryList& allData, std::pair<quint64, quint64> revisions);
+    static void refreshFlags(NameOrder& order, quint64 flagRevision);
 
     DataStorage& store_;
     std::unique_ptr<NameOrder> nameOrder_;
     std::optional<ShownSearch> shownSearch_;
+    std::shared_ptr<SynchronizedArray<std::shared_ptr<TableViewItem>>> assigned_; // handed to the store last
 };
 
 } // namespace vantel

@@ -450,11 +450,15 @@ void TableViewItem::setIsVisible(bool visible)
 {
     // User-created entries cannot be hidden.
     if (itemSource() == ListviewItemSource::other) {
-        isVisible_.store(true);
+        if (!isVisible_.exchange(true)) {
+            noteFlagChange();
+            noteSearchableChange();
+        }
         return;
     }
     const bool old = isVisible_.exchange(visible);
     if (old != visible) {
+        noteFlagChange();
         noteSearchableChange();
         itemChanged(TableViewItemChangeReason::visibilityChanged);
     }
