@@ -52,9 +52,13 @@ std::vector<qsizetype> nameOrderOf(const QList<TableViewItemPtr>& entries)
     return order;
 }
 
-// The flags of NameOrder::flags.
-enum : quint8 { visibleFlag = 1, tagFlag = 2, reachableFlag = 4 };
+using Order = DataStorageFilterCurrentData::NameOrder;
+constexpr quint8 visibleFlag = Order::visibleFlag;
+constexpr quint8 tagFlag = Order::tagFlag;
+constexpr quint8 reachableFlag = Order::reachableFlag;
+constexpr quint8 plainNameFlag = Order::plainNameFlag;
 
+// The flags that may change while the entry keeps its place.
 quint8 flagsOf(const TableViewItemPtr& entry)
 {
     if (!entry)
@@ -379,8 +383,10 @@ DataStorageFilterCurrentData::EntryList DataStorageFilterCurrentData::entriesAt(
 void DataStorageFilterCurrentData::refreshFlags(NameOrder& order, quint64 flagRevision)
 {
     // In the order of allData, close to the order the entries lie in memory.
-    for (qsizetype a = 0; a < order.allDataOrder.size(); ++a)
-        order.flags[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])] = flagsOf(order.allDataOrder.at(a));
+    for (qsizetype a = 0; a < order.allDataOrder.size(); ++a) {
+        quint8& flags = order.flags[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])];
+        flags = quint8((flags & plainNameFlag) | flagsOf(order.allDataOrder.at(a)));
+    }
     order.flagRevision = flagRevision;
 }
 
@@ -400,6 +406,20 @@ struct OrderWriter {
         flags.reserve(count);
     }
 
+    // A new entry's sort name and flags.
+    void appendNew(const QString& sortName, const TableViewItemPtr& entry)
+    {
+        if (!entry) {
+            append({}, {}, {}, 0);
+            return;
+        }
+        // Lower-casing a lower-case text nearly always keeps it as it is,
+        // shared, without a copy.
+        const bool plain = !sortName.isEmpty() && sortName.toLower() == sortName;
+        append(sortName, entry->caseFoldedName(), entry->caseFoldedComment(),
+               quint8(flagsOf(entry) | (plain ? plainNameFlag : 0)));
+    }
+
     void append(QStringView sortName, QStringView name, QStringView comment, quint8 entryFlags)
     {
         flags.push_back(entryFlags);
@@ -411,13 +431,7 @@ struct OrderWriter {
         foldedComments += comment;
     }
 
-    void appendEntry(const TableViewItemPtr& entry)
-    {
-        if (entry)
-            append(entry->nameLowercased(), entry->caseFoldedName(), entry->caseFoldedComment(), flagsOf(entry));
-        else
-            append({}, {}, {}, 0);
-    }
+    void appendEntry(const TableViewItemPtr& entry) { appendNew(entry ? entry->nameLowercased() : QString(), entry); }
 
     void finish()
     {
@@ -563,11 +577,7 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
         const Newcomer& newcomer = newcomers[next++];
         merged.append(newcomer.entry);
         positions.push_back(newcomer.position);
-        if (newcomer.entry)
-            writer.append(newcomer.sortName, newcomer.entry->caseFoldedName(), newcomer.entry->caseFoldedComment(),
-                          flagsOf(newcomer.entry));
-        else
-            writer.append({}, {}, {}, 0);
+        writer.appendNew(newcomer.sortName, newcomer.entry);
     };
     for (qsizetype k = 0; k < oldCount; ++k) {
         if (leaves[std::size_t(k)])

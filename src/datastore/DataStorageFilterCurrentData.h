@@ -57,10 +57,10 @@ public:
     // applyFilter.
     void applyFilterForRebuild();
 
-private:
     using EntryList = QList<std::shared_ptr<TableViewItem>>;
 
-    // allData in stable name order, with every entry's case-folded name and
+    // allData in stable name order (the configuration window's name sort
+    // starts from it too), with every entry's case-folded name and
     // comment laid end to end, so that a keystroke scans packed text instead
     // of visiting every entry. A change of allData or of entries' searchable
     // fields is brought in by moving only the entries it touched; it is made
@@ -76,6 +76,10 @@ private:
         std::vector<qsizetype> positionsInAllDataOrder;
         // Per entry (in name order) the flags a search asks, read as of
         // flagRevision, so that a keystroke need not visit the entries.
+        static constexpr quint8 visibleFlag = 1, tagFlag = 2, reachableFlag = 4;
+        // Set when the entry entered the order: the lower-cased sort name is
+        // not empty and lower-casing it again changes nothing.
+        static constexpr quint8 plainNameFlag = 8;
         std::vector<quint8> flags;
         quint64 flagRevision = 0;
         // No entry is held twice.
@@ -90,6 +94,12 @@ private:
         std::vector<qsizetype> sortStarts;
         QSet<const TableViewItem*> members;
     };
+    // Brought up to date with allData and the entries' fields.
+    const NameOrder& nameOrder();
+    // The entries at the positions of the order, in that order.
+    static EntryList entriesAt(const NameOrder& order, const std::vector<qsizetype>& positions);
+
+private:
     // The last search and what it was computed from; its result as
     // positions in the name order.
     struct ShownSearch {
@@ -104,9 +114,6 @@ private:
 
     void search(const QString& text, bool mayNarrow);
     void assign(EntryList entries, bool distinct);
-    // The entries at the positions of the order, in that order.
-    static EntryList entriesAt(const NameOrder& order, const std::vector<qsizetype>& positions);
-    const NameOrder& nameOrder();
     // Brings the order up to date by the entries that changed; false when
     // the change is too large or not understood (the caller makes it anew).
     static bool updateNameOrder(NameOrder& order, const EntryList& allData, std::pair<quint64, quint64> revisions);
