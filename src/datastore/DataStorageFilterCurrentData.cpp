@@ -75,7 +75,7 @@ void prefetchCount(const TableViewItemPtr& entry)
         __builtin_prefetch(reinterpret_cast<const char*>(entry.get()) - sizeof(void*), 1);
 }
 
-constexpr std::size_t prefetchDistance = 16;
+constexpr std::size_t prefetchDistance = 40;
 
 // Drops the list's entries, fetching the counts ahead.
 void release(QList<TableViewItemPtr>&& list)
@@ -196,6 +196,7 @@ void DataStorageFilterCurrentData::applyFilter()
             }
         }
         std::vector<qsizetype> positions;
+        positions.reserve(std::size_t(std::count(passing.begin(), passing.end(), 1)));
         for (qsizetype i = 0; i < qsizetype(passing.size()); ++i)
             if (passing[std::size_t(i)])
                 positions.push_back(i);
@@ -302,6 +303,7 @@ void DataStorageFilterCurrentData::search(const QString& text, bool mayNarrow)
     };
 
     if (narrow) {
+        shown.positions.reserve(shownSearch_->positions.size());
         for (const qsizetype i : shownSearch_->positions)
             if (textFound(i) && passes(i))
                 shown.positions.push_back(i);
@@ -314,6 +316,7 @@ void DataStorageFilterCurrentData::search(const QString& text, bool mayNarrow)
         markContaining(names, order.nameStarts, needle, found);
         if (searchForComments)
             markContaining(comments, order.commentStarts, needle, found);
+        shown.positions.reserve(std::size_t(std::count(found.begin(), found.end(), 1)));
         for (qsizetype i = 0; i < qsizetype(found.size()); ++i)
             if (found[std::size_t(i)] && passes(i))
                 shown.positions.push_back(i);
@@ -346,31 +349,9 @@ const DataStorageFilterCurrentData::NameOrder& DataStorageFilterCurrentData::nam
 DataStorageFilterCurrentData::EntryList DataStorageFilterCurrentData::entriesAt(const NameOrder& order,
                                                                              const std::vector<qsizetype>& positions)
 {
-    // Each copy writes the entry's count. For many entries they are copied
-    // in the order of allData, close to the order they lie in memory, into
-    // their places in name order; for a few, fetched ahead in name order.
+    // Each copy writes the entry's count: fetched ahead.
     const std::size_t count = positions.size();
-    const std::size_t all = std::size_t(order.entries.size());
     EntryList result;
-    if (count > all / 8) {
-        std::vector<qint32> slot(all, -1);
-        for (std::size_t k = 0; k < count; ++k)
-            slot[std::size_t(positions[k])] = qint32(k);
-        result.resize(qsizetype(count));
-        TableViewItemPtr* data = result.data();
-        const qsizetype allDataCount = order.allDataOrder.size();
-        const TableViewItemPtr* source = order.allDataOrder.constData();
-        for (qsizetype a = 0; a < allDataCount; ++a) {
-            if (a + qsizetype(prefetchDistance) < allDataCount)
-                prefetchCount(source[a + qsizetype(prefetchDistance)]);
-            const qint32 at = slot[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])];
-            // Made over the empty pointer the resize left, which needs no
-            // destruction: a store only, no read of the scattered slot.
-            if (at >= 0)
-                new (&data[at]) TableViewItemPtr(source[a]);
-        }
-        return result;
-    }
     result.reserve(qsizetype(count));
     for (std::size_t k = 0; k < count; ++k) {
         if (k + prefetchDistance < count)

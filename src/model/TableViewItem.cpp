@@ -450,15 +450,12 @@ void TableViewItem::setIsVisible(bool visible)
 {
     // User-created entries cannot be hidden.
     if (itemSource() == ListviewItemSource::other) {
-        if (!isVisible_.exchange(true)) {
-            noteFlagChange();
+        if (!isVisible_.exchange(true))
             noteSearchableChange();
-        }
         return;
     }
     const bool old = isVisible_.exchange(visible);
     if (old != visible) {
-        noteFlagChange();
         noteSearchableChange();
         itemChanged(TableViewItemChangeReason::visibilityChanged);
     }

@@ -109,10 +109,8 @@ public:
     ListviewItemType itemType() const { return itemType_.load(); }
     void setItemType(ListviewItemType type)
     {
-        if (itemType_.exchange(type) != type) {
-            noteFlagChange();
+        if (itemType_.exchange(type) != type)
             noteSearchableChange();
-        }
     }
     ListviewItemSource itemSource() const { return itemSource_.load(); }
     void setItemSource(ListviewItemSource source)
@@ -183,8 +181,9 @@ public:
     // changes came since that the record no longer reaches back to it.
     static std::optional<std::vector<const TableViewItem*>> searchableChangesSince(quint64 revision);
 
-    // Grows whenever any entry's source, visibility, type or found-by flags
-    // change: flags a search index keeps per entry are then stale.
+    // Grows whenever any entry's source or found-by flags change (which the
+    // searchable revision does not count): flags a search index keeps per
+    // entry are then stale.
     static quint64 flagRevision() { return flagRevision_.load(std::memory_order_acquire); }
     // Whether isReachable answers true without a file test, whatever the
     // time: the flags alone decide it.
