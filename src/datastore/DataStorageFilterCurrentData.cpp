@@ -414,6 +414,31 @@ struct OrderWriter {
 
     void appendEntry(const TableViewItemPtr& entry) { appendNew(entry ? entry->nameLowercased() : QString(), entry); }
 
+    // The entries [first, last) of an order, as they are there.
+    void appendRun(const DataStorageFilterCurrentData::NameOrder& order, std::size_t first, std::size_t last)
+    {
+        if (first >= last)
+            return;
+        const auto copy = [&](QString& text, std::vector<qsizetype>& starts, const QString& from,
+                              const std::vector<qsizetype>& fromStarts) {
+            const qsizetype shift = text.size() - fromStarts[first];
+            for (std::size_t k = first; k < last; ++k)
+                starts.push_back(fromStarts[k] + shift);
+            text += QStringView(from).sliced(fromStarts[first], fromStarts[last] - fromStarts[first]);
+        };
+        copy(sortNames, sortStarts, order.sortNames, order.sortStarts);
+        copy(foldedNames, nameStarts, order.foldedNames, order.nameStarts);
+        copy(foldedComments, commentStarts, order.foldedComments, order.commentStarts);
+        flags.insert(flags.end(), order.flags.begin() + qsizetype(first), order.flags.begin() + qsizetype(last));
+    }
+
+    void reserveTexts(const DataStorageFilterCurrentData::NameOrder& order, qsizetype extra)
+    {
+        sortNames.reserve(order.sortNames.size() + extra);
+        foldedNames.reserve(order.foldedNames.size() + extra);
+        foldedComments.reserve(order.foldedComments.size() + extra);
+    }
+
     void finish()
     {
         sortStarts.push_back(sortNames.size());
@@ -511,7 +536,8 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
         return false;
 
     // Entries whose texts changed leave their place and come in again.
-    const QSet<const TableViewItem*> changed(changes->cbegin(), changes->cend());
+    std::vector<const TableViewItem*> changed(changes->cbegin(), changes->cend());
+    std::sort(changed.begin(), changed.end());
     std::vector<char> leaves(std::size_t(oldCount), 0);
     for (qsizetype k = 0; k < oldCount; ++k) {
         const qsizetype newPosition = newPositionOfOld[std::size_t(order.allDataPositions[std::size_t(k)])];
@@ -519,7 +545,7 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
         if (newPosition < 0) {
             leaves[std::size_t(k)] = 1;
             order.members.remove(entry.get());
-        } else if (changed.contains(entry.get())) {
+        } else if (std::binary_search(changed.begin(), changed.end(), entry.get())) {
             leaves[std::size_t(k)] = 1;
             inserted.emplace_back(entry, newPosition);
         }
@@ -545,14 +571,19 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
         return before(a.sortName, a.position, b.sortName, b.position);
     });
 
-    // Merge the staying entries (in their order, texts copied from the packed
-    // ones) with the newcomers.
+    // Merge the staying entries (in their order, moved over with their texts
+    // a run at a time) with the newcomers.
     const std::size_t count = std::size_t(entries.size());
     EntryList merged;
     merged.reserve(qsizetype(count));
     std::vector<qsizetype> positions;
     positions.reserve(count);
     OrderWriter writer(count);
+    qsizetype extra = 0;
+    for (const Newcomer& newcomer : newcomers)
+        extra += newcomer.sortName.size() * 3;
+    writer.reserveTexts(order, extra + 1024);
+    TableViewItemPtr* staying = order.entries.data();
     std::size_t next = 0;
     const auto takeNewcomer = [&] {
         const Newcomer& newcomer = newcomers[next++];
@@ -560,20 +591,35 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
         positions.push_back(newcomer.position);
         writer.appendNew(newcomer.sortName, newcomer.entry);
     };
+    constexpr std::size_t noRun = std::size_t(-1);
+    std::size_t runStart = noRun;
+    const auto endRun = [&](std::size_t end) {
+        if (runStart == noRun)
+            return;
+        writer.appendRun(order, runStart, end);
+        for (std::size_t k = runStart; k < end; ++k)
+            merged.append(std::move(staying[k]));
+        runStart = noRun;
+    };
     for (qsizetype k = 0; k < oldCount; ++k) {
-        if (leaves[std::size_t(k)])
-            continue;
         const std::size_t at = std::size_t(k);
+        if (leaves[at]) {
+            endRun(at);
+            continue;
+        }
         const QStringView sortName = slice(order.sortNames, order.sortStarts, at);
         const qsizetype position = newPositionOfOld[std::size_t(order.allDataPositions[at])];
-        while (next < newcomers.size()
-               && before(newcomers[next].sortName, newcomers[next].position, sortName, position))
-            takeNewcomer();
-        merged.append(order.entries.at(k));
+        if (next < newcomers.size() && before(newcomers[next].sortName, newcomers[next].position, sortName, position)) {
+            endRun(at);
+            while (next < newcomers.size()
+                   && before(newcomers[next].sortName, newcomers[next].position, sortName, position))
+                takeNewcomer();
+        }
+        if (runStart == noRun)
+            runStart = at;
         positions.push_back(position);
-        writer.append(sortName, slice(order.foldedNames, order.nameStarts, at),
-                      slice(order.foldedComments, order.commentStarts, at), order.flags[at]);
     }
+    endRun(std::size_t(oldCount));
     while (next < newcomers.size())
         takeNewcomer();
     writer.finish();
