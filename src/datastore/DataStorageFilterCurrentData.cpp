@@ -177,32 +177,54 @@ void DataStorageFilterCurrentData::applyFilter()
     } else {
         // Selecting from a stably sorted list gives the order a stable sort
         // of the selection would.
-        const NameOrder& order = nameOrder();
-        std::vector<char> passing(std::size_t(order.entries.size()), 0);
-        if (isDefaultSelection(*predicate)) {
-            // "isVisible = true AND isReachable = true", from the kept flags.
-            for (std::size_t i = 0; i < passing.size(); ++i) {
-                const quint8 flags = order.flags[i];
-                passing[i] = (flags & visibleFlag)
-                    && ((flags & reachableFlag) || order.entries.at(qsizetype(i))->isReachable());
-            }
-        } else {
-            // Asked in the order of allData, close to the order the entries
-            // lie in memory.
-            for (qsizetype a = 0; a < order.allDataOrder.size(); ++a) {
-                const TableViewItemPtr& entry = order.allDataOrder.at(a);
-                if (entry && predicate->evaluate(*entry))
-                    passing[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])] = 1;
-            }
+        nameOrder();
+        NameOrder& order = *nameOrder_;
+        const bool byDefault = isDefaultSelection(*predicate);
+        bool reuse = byDefault && !limited && order.defaultSelection;
+        if (reuse) {
+            // The list made last time from the same order and flags, unless
+            // a file test answers otherwise now: handed out again, shared.
+            for (const auto& [i, reachable] : order.defaultSelection->tested)
+                reuse = order.entries.at(i)->isReachable() == reachable && reuse;
         }
-        std::vector<qsizetype> positions;
-        positions.reserve(std::size_t(std::count(passing.begin(), passing.end(), 1)));
-        for (qsizetype i = 0; i < qsizetype(passing.size()); ++i)
-            if (passing[std::size_t(i)])
-                positions.push_back(i);
-        if (limited && qsizetype(positions.size()) > *maxResults)
-            positions.resize(std::size_t(*maxResults));
-        entries = entriesAt(order, positions);
+        if (reuse) {
+            entries = order.defaultSelection->entries;
+        } else {
+            std::vector<char> passing(std::size_t(order.entries.size()), 0);
+            std::vector<std::pair<qsizetype, bool>> tested;
+            if (byDefault) {
+                // "isVisible = true AND isReachable = true", from the kept flags.
+                for (std::size_t i = 0; i < passing.size(); ++i) {
+                    const quint8 flags = order.flags[i];
+                    if (!(flags & visibleFlag))
+                        continue;
+                    if (flags & reachableFlag) {
+                        passing[i] = 1;
+                        continue;
+                    }
+                    passing[i] = order.entries.at(qsizetype(i))->isReachable();
+                    tested.emplace_back(qsizetype(i), bool(passing[i]));
+                }
+            } else {
+                // Asked in the order of allData, close to the order the
+                // entries lie in memory.
+                for (qsizetype a = 0; a < order.allDataOrder.size(); ++a) {
+                    const TableViewItemPtr& entry = order.allDataOrder.at(a);
+                    if (entry && predicate->evaluate(*entry))
+                        passing[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])] = 1;
+                }
+            }
+            std::vector<qsizetype> positions;
+            positions.reserve(std::size_t(std::count(passing.begin(), passing.end(), 1)));
+            for (qsizetype i = 0; i < qsizetype(passing.size()); ++i)
+                if (passing[std::size_t(i)])
+                    positions.push_back(i);
+            if (limited && qsizetype(positions.size()) > *maxResults)
+                positions.resize(std::size_t(*maxResults));
+            entries = entriesAt(order, positions);
+            if (byDefault && !limited)
+                order.defaultSelection = NameOrder::DefaultSelection{entries, std::move(tested)};
+        }
         distinct = order.distinct;
     }
 
@@ -369,6 +391,7 @@ void DataStorageFilterCurrentData::refreshFlags(NameOrder& order, quint64 flagRe
         flags = quint8((flags & plainNameFlag) | flagsOf(order.allDataOrder.at(a)));
     }
     order.flagRevision = flagRevision;
+    order.defaultSelection.reset();
 }
 
 namespace {
@@ -641,6 +664,7 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
     order.commentStarts = std::move(writer.commentStarts);
     order.flags = std::move(writer.flags);
     order.distinct = order.members.size() == order.entries.size();
+    order.defaultSelection.reset();
     return true;
 }
 

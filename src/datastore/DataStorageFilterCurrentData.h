@@ -84,6 +84,13 @@ public:
         quint64 flagRevision = 0;
         // No entry is held twice.
         bool distinct = false;
+        // The main list of the default selection made from this order and
+        // these flags, with the answers of the file tests it asked for.
+        struct DefaultSelection {
+            EntryList entries;
+            std::vector<std::pair<qsizetype, bool>> tested;
+        };
+        std::optional<DefaultSelection> defaultSelection;
 
         // What an update compares with: allData as it was, each entry's
         // position in it (in name order), the lower-cased names the order

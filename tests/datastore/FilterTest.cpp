@@ -3,6 +3,7 @@
 #include "hotkeys/KeyCombo.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <algorithm>
 
@@ -486,4 +487,39 @@ TEST_F(ConfigFilterTest, NameSortIsAStableSortByKeyThroughChanges)
     at(5)->setIsVisible(false);
     at(6)->setItemType(ListviewItemType::tag);
     check("hidden and made a tag entry");
+}
+
+// Showing the whole list again hands out the list made before while nothing
+// changed; an entry whose file went or came back meanwhile must still count.
+TEST_F(MainFilterTest, TheWholeListShownAgainFollowsFilesThatWentOrCameBack)
+{
+    QDateTime now = QDateTime(QDate(2024, 1, 1), QTime(12, 0), Qt::UTC);
+    TableViewItem::setClock([&now] { return now; });
+    const QString path = test::makeTempDir(QStringLiteral("whole-list")) + QStringLiteral("/notes.txt");
+    const auto write = [&] {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    };
+    write();
+    store->allData()->append(
+        TableViewItem::initForPath(path, QStringLiteral("notes"), ListviewItemType::file, ListviewItemSource::other));
+    addURL(QStringLiteral("web"));
+    filter().applyFilter();
+    ASSERT_EQ(currentNames(), (QStringList{QStringLiteral("notes"), QStringLiteral("web")}));
+    filter().filterBySearchString(QStringLiteral("e"));
+    filter().applyFilter();
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("notes"), QStringLiteral("web")}));
+
+    ASSERT_TRUE(QFile::remove(path));
+    now = now.addSecs(6); // past the file test's cache
+    filter().applyFilter();
+    EXPECT_EQ(currentNames(), QStringList{QStringLiteral("web")});
+    filter().applyFilter();
+    EXPECT_EQ(currentNames(), QStringList{QStringLiteral("web")});
+
+    write();
+    now = now.addSecs(6);
+    filter().applyFilter();
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("notes"), QStringLiteral("web")}));
+    TableViewItem::setClock({});
 }
