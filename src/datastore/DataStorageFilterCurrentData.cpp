@@ -445,8 +445,11 @@ struct OrderWriter {
         const auto copy = [&](QString& text, std::vector<qsizetype>& starts, const QString& from,
                               const std::vector<qsizetype>& fromStarts) {
             const qsizetype shift = text.size() - fromStarts[first];
+            const std::size_t base = starts.size();
+            starts.resize(base + (last - first));
+            qsizetype* to = starts.data() + base;
             for (std::size_t k = first; k < last; ++k)
-                starts.push_back(fromStarts[k] + shift);
+                *to++ = fromStarts[k] + shift;
             text += QStringView(from).sliced(fromStarts[first], fromStarts[last] - fromStarts[first]);
         };
         copy(sortNames, sortStarts, order.sortNames, order.sortStarts);
