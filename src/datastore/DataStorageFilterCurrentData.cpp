@@ -560,13 +560,18 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
     }
     if (qsizetype(inserted.size()) + removedCount > limit)
         return false;
+    // The new allData positions in name order: written in the order of the
+    // old allData, so that the passes below read them in sequence.
+    std::vector<qsizetype> newPositionByName(static_cast<std::size_t>(oldCount));
+    for (qsizetype a = 0; a < oldCount; ++a)
+        newPositionByName[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])] = newPositionOfOld[std::size_t(a)];
 
     // Entries whose texts changed leave their place and come in again.
     std::vector<const TableViewItem*> changed(changes->cbegin(), changes->cend());
     std::sort(changed.begin(), changed.end());
     std::vector<char> leaves(std::size_t(oldCount), 0);
     for (qsizetype k = 0; k < oldCount; ++k) {
-        const qsizetype newPosition = newPositionOfOld[std::size_t(order.allDataPositions[std::size_t(k)])];
+        const qsizetype newPosition = newPositionByName[std::size_t(k)];
         const TableViewItemPtr& entry = order.entries.at(k);
         if (newPosition < 0) {
             leaves[std::size_t(k)] = 1;
@@ -634,7 +639,7 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
             continue;
         }
         const QStringView sortName = slice(order.sortNames, order.sortStarts, at);
-        const qsizetype position = newPositionOfOld[std::size_t(order.allDataPositions[at])];
+        const qsizetype position = newPositionByName[at];
         if (next < newcomers.size() && before(newcomers[next].sortName, newcomers[next].position, sortName, position)) {
             endRun(at);
             while (next < newcomers.size()
