@@ -314,25 +314,38 @@ void DataStorage::setFirstRunPresets(std::function<void()> presets)
 
 void DataStorage::setCurrentData(EntryArray::Ptr list)
 {
-    replaceList(currentData_, std::move(list), false);
+    replaceList(currentData_, std::move(list), false, false);
 }
 
 void DataStorage::setCurrentDataConfig(EntryArray::Ptr list)
 {
-    replaceList(currentDataConfig_, std::move(list), true);
+    replaceList(currentDataConfig_, std::move(list), true, false);
 }
 
-void DataStorage::replaceList(EntryArray::Ptr& slot, EntryArray::Ptr list, bool config)
+void DataStorage::setDistinctCurrentData(EntryArray::Ptr list)
+{
+    replaceList(currentData_, std::move(list), false, true);
+}
+
+void DataStorage::setDistinctCurrentDataConfig(EntryArray::Ptr list)
+{
+    replaceList(currentDataConfig_, std::move(list), true, true);
+}
+
+void DataStorage::replaceList(EntryArray::Ptr& slot, EntryArray::Ptr list, bool config, bool distinct)
 {
     if (!list)
         list = EntryArray::create();
     EntryArray::Ptr old;
+    bool bothDistinct = false;
     {
         std::lock_guard lock(mutex_);
         old = std::exchange(slot, list);
+        bool& slotDistinct = config ? currentDataConfigDistinct_ : currentDataDistinct_;
+        bothDistinct = distinct && std::exchange(slotDistinct, distinct);
     }
     // Entries count by identity: order and repeats do not.
-    const bool same = old->isEqual(*list);
+    const bool same = bothDistinct && old->count() != list->count() ? false : old->isEqual(*list);
     setState(DatastorageState::idle);
 
     auto& center = platform::NotificationCenter::defaultCenter();

@@ -125,6 +125,10 @@ public:
     // the changed / not-changed notification goes out.
     void setCurrentData(EntryArray::Ptr list);
     void setCurrentDataConfig(EntryArray::Ptr list);
+    // The same for lists the caller knows to hold no entry twice: between two
+    // such lists another length is another set, found without comparing.
+    void setDistinctCurrentData(EntryArray::Ptr list);
+    void setDistinctCurrentDataConfig(EntryArray::Ptr list);
 
     // Opens every visible, reachable entry of the tag, asking first when there
     // are many; carried out by the item-access layer installed at launch.
@@ -169,7 +173,7 @@ public:
 
 private:
     bool allDataContains(const std::function<bool(const TableViewItem&)>& test) const;
-    void replaceList(EntryArray::Ptr& slot, EntryArray::Ptr list, bool config);
+    void replaceList(EntryArray::Ptr& slot, EntryArray::Ptr list, bool config, bool distinct);
 
     mutable std::mutex mutex_; // guards the replaced lists, the trash and the timer
     std::shared_ptr<platform::Timer> rebuildDataTimer_;
@@ -183,6 +187,8 @@ private:
     const std::unique_ptr<DataStoragePathIndex> pathIndex_;
     EntryArray::Ptr currentData_;
     EntryArray::Ptr currentDataConfig_;
+    bool currentDataDistinct_ = false;       // as the filters said when they set it
+    bool currentDataConfigDistinct_ = false;
     QList<TableViewItemPtr> trashData_;
     const std::shared_ptr<const platform::Predicate> predicate_;
 

@@ -111,9 +111,14 @@ void DataStorageFilterConfigData::applyFilter()
 
     parts.append(platform::Predicate::notPredicate(clause(QStringLiteral("itemTypeRawValue = %@"), {QStringLiteral("tag")})));
 
+    const bool onlyTagsExcluded = parts.size() == 1;
     const auto predicate = platform::Predicate::andPredicate(parts);
     VLOG(Logger::dataStorageConfigDataFilter(), platform::LogType::Info, "Filter-Predicate: %{public}@",
          predicate->description());
+    if (configTableViewSortingBy == ConfigEnumSortingBy::name) {
+        applyByName(*predicate, onlyTagsExcluded);
+        return;
+    }
 
     // Keys are computed once per entry; the sort is stable, so entries with
     // equal keys keep their order from allData in both directions.
@@ -133,6 +138,99 @@ void DataStorageFilterConfigData::applyFilter()
 
     store_.setState(DatastorageState::changingCurrentDataConfig);
     store_.setCurrentDataConfig(EntryArray::create(std::move(sorted)));
+}
+
+void DataStorageFilterConfigData::applyByName(const platform::Predicate& predicate, bool onlyTagsExcluded)
+{
+    // The order the main list's filter keeps is the stable order by the
+    // lower-cased name: for the entries whose key is that name it is already
+    // the order a stable sort by key gives, and only the others are sorted.
+    using Order = DataStorageFilterCurrentData::NameOrder;
+    const Order& order = store_.filterCurrentData().nameOrder();
+    const std::size_t count = std::size_t(order.entries.size());
+    std::vector<char> passing(count, 0);
+    if (onlyTagsExcluded) {
+        // "NOT itemTypeRawValue = 'tag'", from the flags kept with the order.
+        for (std::size_t i = 0; i < count; ++i)
+            passing[i] = order.entries.at(qsizetype(i)) && !(order.flags[i] & Order::tagFlag);
+    } else {
+        // Asked in the order of allData, close to the order the entries lie
+        // in memory.
+        for (qsizetype a = 0; a < order.allDataOrder.size(); ++a) {
+            const TableViewItemPtr& entry = order.allDataOrder.at(a);
+            if (entry && predicate.evaluate(*entry))
+                passing[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])] = 1;
+        }
+    }
+
+    // Entries without a name (whose key sorts them late) or whose name
+    // lower-cases further get a key of their own and are merged in.
+    struct Own {
+        QString key;
+        qsizetype allDataPosition;
+        qsizetype position;
+    };
+    std::vector<qsizetype> plain;
+    plain.reserve(count);
+    std::vector<Own> own;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!passing[i])
+            continue;
+        if (order.flags[i] & Order::plainNameFlag)
+            plain.push_back(qsizetype(i));
+        else
+            own.push_back({sortKey(*order.entries.at(qsizetype(i))), order.allDataPositions[i], qsizetype(i)});
+    }
+    // Equal keys keep the order of allData, as in the stable sort.
+    const auto before = [](QStringView keyA, qsizetype a, QStringView keyB, qsizetype b) {
+        const int compared = compareCodePoints(keyA, keyB);
+        return compared < 0 || (compared == 0 && a < b);
+    };
+    std::sort(own.begin(), own.end(), [&](const Own& a, const Own& b) {
+        return before(a.key, a.allDataPosition, b.key, b.allDataPosition);
+    });
+    const auto plainKey = [&](qsizetype i) {
+        const std::size_t at = std::size_t(i);
+        return QStringView(order.sortNames).sliced(order.sortStarts[at], order.sortStarts[at + 1] - order.sortStarts[at]);
+    };
+    std::vector<qsizetype> positions;
+    std::vector<QStringView> keys;
+    positions.reserve(plain.size() + own.size());
+    keys.reserve(plain.size() + own.size());
+    std::size_t next = 0;
+    for (const qsizetype i : plain) {
+        const QStringView key = plainKey(i);
+        const qsizetype allDataPosition = order.allDataPositions[std::size_t(i)];
+        for (; next < own.size() && before(own[next].key, own[next].allDataPosition, key, allDataPosition); ++next) {
+            positions.push_back(own[next].position);
+            keys.push_back(own[next].key);
+        }
+        positions.push_back(i);
+        keys.push_back(key);
+    }
+    for (; next < own.size(); ++next) {
+        positions.push_back(own[next].position);
+        keys.push_back(own[next].key);
+    }
+    if (configTableViewSortingOrder == ConfigEnumSortingOrder::descending) {
+        // Keys from the greatest; equal keys still in the order of allData.
+        std::reverse(positions.begin(), positions.end());
+        std::reverse(keys.begin(), keys.end());
+        for (std::size_t first = 0; first < keys.size();) {
+            std::size_t last = first + 1;
+            while (last < keys.size() && keys[last] == keys[first])
+                ++last;
+            std::reverse(positions.begin() + qsizetype(first), positions.begin() + qsizetype(last));
+            first = last;
+        }
+    }
+
+    auto sorted = EntryArray::create(DataStorageFilterCurrentData::entriesAt(order, positions));
+    store_.setState(DatastorageState::changingCurrentDataConfig);
+    if (order.distinct)
+        store_.setDistinctCurrentDataConfig(std::move(sorted));
+    else
+        store_.setCurrentDataConfig(std::move(sorted));
 }
 
 namespace {

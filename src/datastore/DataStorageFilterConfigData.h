@@ -10,6 +10,9 @@ namespace vantel {
 
 class DataStorage;
 class TableViewItem;
+namespace platform {
+class Predicate;
+}
 
 enum class ConfigEnumFilterActive : std::uint8_t { all, activeOnly, inactiveOnly };
 enum class ConfigEnumFilterType : std::uint8_t { all, applications, files, folders, urls };
@@ -59,6 +62,9 @@ public:
     QString sortKey(const TableViewItem& entry) const;
 
 private:
+    // The name sort, from the order the main list's filter keeps.
+    void applyByName(const platform::Predicate& predicate, bool onlyTagsExcluded);
+
     DataStorage& store_;
 };
 

@@ -52,6 +52,75 @@ std::vector<qsizetype> nameOrderOf(const QList<TableViewItemPtr>& entries)
     return order;
 }
 
+using Order = DataStorageFilterCurrentData::NameOrder;
+constexpr quint8 visibleFlag = Order::visibleFlag;
+constexpr quint8 tagFlag = Order::tagFlag;
+constexpr quint8 reachableFlag = Order::reachableFlag;
+constexpr quint8 plainNameFlag = Order::plainNameFlag;
+
+// The flags that may change while the entry keeps its place.
+quint8 flagsOf(const TableViewItemPtr& entry)
+{
+    if (!entry)
+        return 0; // never shown
+    return (entry->isVisible() ? visibleFlag : 0) | (entry->itemType() == ListviewItemType::tag ? tagFlag : 0)
+        | (entry->isReachableByFlags() ? reachableFlag : 0);
+}
+
+// make_shared puts an entry's reference count just before it, somewhere on
+// the heap: fetched ahead of a copy or release, the misses overlap.
+void prefetchCount(const TableViewItemPtr& entry)
+{
+    if (entry)
+        __builtin_prefetch(reinterpret_cast<const char*>(entry.get()) - sizeof(void*), 1);
+}
+
+constexpr std::size_t prefetchDistance = 40;
+
+// Drops the list's entries, fetching the counts ahead.
+void release(QList<TableViewItemPtr>&& list)
+{
+    QList<TableViewItemPtr> dropped = std::move(list);
+    if (!dropped.isDetached())
+        return; // shared: nothing is dropped here
+    TableViewItemPtr* data = dropped.data();
+    const std::size_t count = std::size_t(dropped.size());
+    for (std::size_t k = 0; k < count; ++k) {
+        if (k + prefetchDistance < count)
+            prefetchCount(data[k + prefetchDistance]);
+        data[k].reset();
+    }
+}
+
+// Marks the entries whose texts, laid end to end between `starts`, contain
+// the needle: one search through the whole text rather than one per entry.
+// A match that runs over the end of an entry's text counts for none.
+void markContaining(QStringView text, const std::vector<qsizetype>& starts, QStringView needle,
+                    std::vector<char>& marks)
+{
+    const std::size_t count = starts.size() - 1;
+    std::size_t entry = 0;
+    qsizetype from = 0;
+    while (entry < count) {
+        const qsizetype at = text.indexOf(needle, from);
+        if (at < 0)
+            return;
+        if (starts[entry + 1] <= at)
+            entry = std::size_t(std::upper_bound(starts.begin() + qsizetype(entry) + 1, starts.end(), at)
+                                - starts.begin() - 1);
+        // No later match in this entry's text would fit either.
+        if (at + needle.size() <= starts[entry + 1])
+            marks[entry] = 1;
+        from = starts[++entry];
+    }
+}
+
+bool isDefaultSelection(const platform::Predicate& predicate)
+{
+    static const QString defaultDescription = defaultPredicate()->description();
+    return predicate.description() == defaultDescription;
+}
+
 void sortByLastUsedDate(QList<TableViewItemPtr>& entries)
 {
     // Latest first; an entry never used counts as the most distant past.
@@ -97,20 +166,70 @@ void DataStorageFilterCurrentData::applyFilter()
     VLOG(category, platform::LogType::Default, "Filter-SearchString: %{public}@", searchString);
 
     const auto predicate = searchPredicate ? searchPredicate : defaultPredicate();
+    const bool limited = maxResults && *maxResults >= 1;
     QList<TableViewItemPtr> entries;
+    bool distinct = false;
     if (sortBy == filterSortBy::lastUsedDate) {
         entries = select(store_.allData()->snapshot(), *predicate);
         sortByLastUsedDate(entries);
+        if (limited && entries.size() > *maxResults)
+            entries.resize(*maxResults);
     } else {
         // Selecting from a stably sorted list gives the order a stable sort
         // of the selection would.
-        entries = select(nameOrder().entries, *predicate);
+        nameOrder();
+        NameOrder& order = *nameOrder_;
+        const bool byDefault = isDefaultSelection(*predicate);
+        bool reuse = byDefault && !limited && order.defaultSelection;
+        if (reuse) {
+            // The list made last time from the same order and flags, unless
+            // a file test answers otherwise now: handed out again, shared.
+            for (const auto& [i, reachable] : order.defaultSelection->tested)
+                reuse = order.entries.at(i)->isReachable() == reachable && reuse;
+        }
+        if (reuse) {
+            entries = order.defaultSelection->entries;
+        } else {
+            std::vector<char> passing(std::size_t(order.entries.size()), 0);
+            std::vector<std::pair<qsizetype, bool>> tested;
+            if (byDefault) {
+                // "isVisible = true AND isReachable = true", from the kept flags.
+                for (std::size_t i = 0; i < passing.size(); ++i) {
+                    const quint8 flags = order.flags[i];
+                    if (!(flags & visibleFlag))
+                        continue;
+                    if (flags & reachableFlag) {
+                        passing[i] = 1;
+                        continue;
+                    }
+                    passing[i] = order.entries.at(qsizetype(i))->isReachable();
+                    tested.emplace_back(qsizetype(i), bool(passing[i]));
+                }
+            } else {
+                // Asked in the order of allData, close to the order the
+                // entries lie in memory.
+                for (qsizetype a = 0; a < order.allDataOrder.size(); ++a) {
+                    const TableViewItemPtr& entry = order.allDataOrder.at(a);
+                    if (entry && predicate->evaluate(*entry))
+                        passing[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])] = 1;
+                }
+            }
+            std::vector<qsizetype> positions;
+            positions.reserve(std::size_t(std::count(passing.begin(), passing.end(), 1)));
+            for (qsizetype i = 0; i < qsizetype(passing.size()); ++i)
+                if (passing[std::size_t(i)])
+                    positions.push_back(i);
+            if (limited && qsizetype(positions.size()) > *maxResults)
+                positions.resize(std::size_t(*maxResults));
+            entries = entriesAt(order, positions);
+            if (byDefault && !limited)
+                order.defaultSelection = NameOrder::DefaultSelection{entries, std::move(tested)};
+        }
+        distinct = order.distinct;
     }
-    if (maxResults && *maxResults >= 1 && entries.size() > *maxResults)
-        entries.resize(*maxResults);
 
     shownSearch_.reset();
-    assign(std::move(entries));
+    assign(std::move(entries), distinct);
     searchStringFromSearchField.clear();
     platform::NotificationCenter::defaultCenter().post(QStringLiteral("currentDataFilterRefreshed"), {}, &store_);
 }
@@ -172,6 +291,7 @@ void DataStorageFilterCurrentData::search(const QString& text, bool mayNarrow)
     shown.searchForComments = searchForComments;
     shown.searchForTags = searchForTags;
     shown.revisions = order.revisions;
+    shown.flagRevision = order.flagRevision;
     shown.selection = searchPredicate;
 
     // Every entry that contains the longer text contains the shorter one:
@@ -179,7 +299,8 @@ void DataStorageFilterCurrentData::search(const QString& text, bool mayNarrow)
     // within the shown one, in the same order.
     const bool narrow = mayNarrow && shownSearch_ && shown.foldedText.contains(shownSearch_->foldedText)
         && shownSearch_->searchForComments == searchForComments && shownSearch_->searchForTags == searchForTags
-        && shownSearch_->revisions == shown.revisions && shownSearch_->selection == searchPredicate;
+        && shownSearch_->revisions == shown.revisions && shownSearch_->flagRevision == shown.flagRevision
+        && shownSearch_->selection == searchPredicate;
 
     const QStringView needle(shown.foldedText);
     const QStringView names(order.foldedNames);
@@ -192,52 +313,85 @@ void DataStorageFilterCurrentData::search(const QString& text, bool mayNarrow)
             && comments.sliced(order.commentStarts[at], order.commentStarts[at + 1] - order.commentStarts[at])
                    .contains(needle);
     };
+    // The flags kept with the order answer for nearly every entry; only one
+    // whose reachability needs a file test is asked.
     const auto passes = [&](qsizetype i) {
-        const TableViewItemPtr& entry = order.entries.at(i);
-        return entry && entry->isVisible() && entry->isReachable()
-            && (searchForTags || entry->itemType() != ListviewItemType::tag);
+        const quint8 flags = order.flags[std::size_t(i)];
+        if (!(flags & visibleFlag))
+            return false;
+        if (!(flags & reachableFlag) && !order.entries.at(i)->isReachable())
+            return false;
+        return searchForTags || !(flags & tagFlag);
     };
 
     if (narrow) {
+        shown.positions.reserve(shownSearch_->positions.size());
         for (const qsizetype i : shownSearch_->positions)
             if (textFound(i) && passes(i))
                 shown.positions.push_back(i);
+    } else if (needle.isEmpty()) {
+        for (qsizetype i = 0; i < order.entries.size(); ++i)
+            if (textFound(i) && passes(i))
+                shown.positions.push_back(i);
     } else {
-        // The texts are scanned in name order; the entries that contain the
-        // text are then asked in the order of allData, which is close to the
-        // order they lie in memory.
-        const qsizetype count = order.entries.size();
-        std::vector<char> found(std::size_t(count), 0);
-        for (qsizetype i = 0; i < count; ++i)
-            found[std::size_t(i)] = textFound(i);
-        for (const qsizetype i : order.positionsInAllDataOrder)
-            if (found[std::size_t(i)])
-                found[std::size_t(i)] = passes(i);
-        for (qsizetype i = 0; i < count; ++i)
-            if (found[std::size_t(i)])
+        std::vector<char> found(std::size_t(order.entries.size()), 0);
+        markContaining(names, order.nameStarts, needle, found);
+        if (searchForComments)
+            markContaining(comments, order.commentStarts, needle, found);
+        shown.positions.reserve(std::size_t(std::count(found.begin(), found.end(), 1)));
+        for (qsizetype i = 0; i < qsizetype(found.size()); ++i)
+            if (found[std::size_t(i)] && passes(i))
                 shown.positions.push_back(i);
     }
-    EntryList entries;
-    entries.reserve(qsizetype(shown.positions.size()));
-    for (const qsizetype i : shown.positions)
-        entries.append(order.entries.at(i));
+    EntryList entries = entriesAt(order, shown.positions);
     shownSearch_ = std::move(shown);
-    assign(std::move(entries));
+    assign(std::move(entries), order.distinct);
 }
 
 const DataStorageFilterCurrentData::NameOrder& DataStorageFilterCurrentData::nameOrder()
 {
     const auto& allData = store_.allData();
     // Read before the entries, so that a change made meanwhile counts.
+    const quint64 flagRevision = TableViewItem::flagRevision();
     const std::pair<quint64, quint64> revisions{allData->revision(), TableViewItem::searchableRevision()};
-    if (nameOrder_ && nameOrder_->revisions == revisions)
-        return *nameOrder_;
-    const EntryList entries = allData->snapshot();
-    if (nameOrder_ && updateNameOrder(*nameOrder_, entries, revisions))
-        return *nameOrder_;
-    nameOrder_ = std::make_unique<NameOrder>();
-    makeNameOrder(*nameOrder_, entries, revisions);
+    if (!nameOrder_ || nameOrder_->revisions != revisions) {
+        const EntryList entries = allData->snapshot();
+        if (!nameOrder_ || !updateNameOrder(*nameOrder_, entries, revisions)) {
+            nameOrder_ = std::make_unique<NameOrder>();
+            makeNameOrder(*nameOrder_, entries, revisions);
+            nameOrder_->flagRevision = flagRevision;
+        }
+    }
+    // An update reads the flags of the entries it moves only.
+    if (nameOrder_->flagRevision != flagRevision)
+        refreshFlags(*nameOrder_, flagRevision);
     return *nameOrder_;
+}
+
+DataStorageFilterCurrentData::EntryList DataStorageFilterCurrentData::entriesAt(const NameOrder& order,
+                                                                             const std::vector<qsizetype>& positions)
+{
+    // Each copy writes the entry's count: fetched ahead.
+    const std::size_t count = positions.size();
+    EntryList result;
+    result.reserve(qsizetype(count));
+    for (std::size_t k = 0; k < count; ++k) {
+        if (k + prefetchDistance < count)
+            prefetchCount(order.entries.at(positions[k + prefetchDistance]));
+        result.append(order.entries.at(positions[k]));
+    }
+    return result;
+}
+
+void DataStorageFilterCurrentData::refreshFlags(NameOrder& order, quint64 flagRevision)
+{
+    // In the order of allData, close to the order the entries lie in memory.
+    for (qsizetype a = 0; a < order.allDataOrder.size(); ++a) {
+        quint8& flags = order.flags[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])];
+        flags = quint8((flags & plainNameFlag) | flagsOf(order.allDataOrder.at(a)));
+    }
+    order.flagRevision = flagRevision;
+    order.defaultSelection.reset();
 }
 
 namespace {
@@ -246,16 +400,33 @@ namespace {
 struct OrderWriter {
     QString sortNames, foldedNames, foldedComments;
     std::vector<qsizetype> sortStarts, nameStarts, commentStarts;
+    std::vector<quint8> flags;
 
     explicit OrderWriter(std::size_t count)
     {
         sortStarts.reserve(count + 1);
         nameStarts.reserve(count + 1);
         commentStarts.reserve(count + 1);
+        flags.reserve(count);
     }
 
-    void append(QStringView sortName, QStringView name, QStringView comment)
+    // A new entry's sort name and flags.
+    void appendNew(const QString& sortName, const TableViewItemPtr& entry)
     {
+        if (!entry) {
+            append({}, {}, {}, 0);
+            return;
+        }
+        // Lower-casing a lower-case text nearly always keeps it as it is,
+        // shared, without a copy.
+        const bool plain = !sortName.isEmpty() && sortName.toLower() == sortName;
+        append(sortName, entry->caseFoldedName(), entry->caseFoldedComment(),
+               quint8(flagsOf(entry) | (plain ? plainNameFlag : 0)));
+    }
+
+    void append(QStringView sortName, QStringView name, QStringView comment, quint8 entryFlags)
+    {
+        flags.push_back(entryFlags);
         sortStarts.push_back(sortNames.size());
         nameStarts.push_back(foldedNames.size());
         commentStarts.push_back(foldedComments.size());
@@ -264,12 +435,34 @@ struct OrderWriter {
         foldedComments += comment;
     }
 
-    void appendEntry(const TableViewItemPtr& entry)
+    void appendEntry(const TableViewItemPtr& entry) { appendNew(entry ? entry->nameLowercased() : QString(), entry); }
+
+    // The entries [first, last) of an order, as they are there.
+    void appendRun(const DataStorageFilterCurrentData::NameOrder& order, std::size_t first, std::size_t last)
     {
-        if (entry)
-            append(entry->nameLowercased(), entry->caseFoldedName(), entry->caseFoldedComment());
-        else
-            append({}, {}, {});
+        if (first >= last)
+            return;
+        const auto copy = [&](QString& text, std::vector<qsizetype>& starts, const QString& from,
+                              const std::vector<qsizetype>& fromStarts) {
+            const qsizetype shift = text.size() - fromStarts[first];
+            const std::size_t base = starts.size();
+            starts.resize(base + (last - first));
+            qsizetype* to = starts.data() + base;
+            for (std::size_t k = first; k < last; ++k)
+                *to++ = fromStarts[k] + shift;
+            text += QStringView(from).sliced(fromStarts[first], fromStarts[last] - fromStarts[first]);
+        };
+        copy(sortNames, sortStarts, order.sortNames, order.sortStarts);
+        copy(foldedNames, nameStarts, order.foldedNames, order.nameStarts);
+        copy(foldedComments, commentStarts, order.foldedComments, order.commentStarts);
+        flags.insert(flags.end(), order.flags.begin() + qsizetype(first), order.flags.begin() + qsizetype(last));
+    }
+
+    void reserveTexts(const DataStorageFilterCurrentData::NameOrder& order, qsizetype extra)
+    {
+        sortNames.reserve(order.sortNames.size() + extra);
+        foldedNames.reserve(order.foldedNames.size() + extra);
+        foldedComments.reserve(order.foldedComments.size() + extra);
     }
 
     void finish()
@@ -316,6 +509,8 @@ void DataStorageFilterCurrentData::makeNameOrder(NameOrder& order, const EntryLi
     order.sortStarts = std::move(writer.sortStarts);
     order.nameStarts = std::move(writer.nameStarts);
     order.commentStarts = std::move(writer.commentStarts);
+    order.flags = std::move(writer.flags);
+    order.distinct = order.members.size() == order.entries.size();
 }
 
 bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const EntryList& entries,
@@ -365,17 +560,23 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
     }
     if (qsizetype(inserted.size()) + removedCount > limit)
         return false;
+    // The new allData positions in name order: written in the order of the
+    // old allData, so that the passes below read them in sequence.
+    std::vector<qsizetype> newPositionByName(static_cast<std::size_t>(oldCount));
+    for (qsizetype a = 0; a < oldCount; ++a)
+        newPositionByName[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])] = newPositionOfOld[std::size_t(a)];
 
     // Entries whose texts changed leave their place and come in again.
-    const QSet<const TableViewItem*> changed(changes->cbegin(), changes->cend());
+    std::vector<const TableViewItem*> changed(changes->cbegin(), changes->cend());
+    std::sort(changed.begin(), changed.end());
     std::vector<char> leaves(std::size_t(oldCount), 0);
     for (qsizetype k = 0; k < oldCount; ++k) {
-        const qsizetype newPosition = newPositionOfOld[std::size_t(order.allDataPositions[std::size_t(k)])];
+        const qsizetype newPosition = newPositionByName[std::size_t(k)];
         const TableViewItemPtr& entry = order.entries.at(k);
         if (newPosition < 0) {
             leaves[std::size_t(k)] = 1;
             order.members.remove(entry.get());
-        } else if (changed.contains(entry.get())) {
+        } else if (std::binary_search(changed.begin(), changed.end(), entry.get())) {
             leaves[std::size_t(k)] = 1;
             inserted.emplace_back(entry, newPosition);
         }
@@ -401,38 +602,55 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
         return before(a.sortName, a.position, b.sortName, b.position);
     });
 
-    // Merge the staying entries (in their order, texts copied from the packed
-    // ones) with the newcomers.
+    // Merge the staying entries (in their order, moved over with their texts
+    // a run at a time) with the newcomers.
     const std::size_t count = std::size_t(entries.size());
     EntryList merged;
     merged.reserve(qsizetype(count));
     std::vector<qsizetype> positions;
     positions.reserve(count);
     OrderWriter writer(count);
+    qsizetype extra = 0;
+    for (const Newcomer& newcomer : newcomers)
+        extra += newcomer.sortName.size() * 3;
+    writer.reserveTexts(order, extra + 1024);
+    TableViewItemPtr* staying = order.entries.data();
     std::size_t next = 0;
     const auto takeNewcomer = [&] {
         const Newcomer& newcomer = newcomers[next++];
         merged.append(newcomer.entry);
         positions.push_back(newcomer.position);
-        if (newcomer.entry)
-            writer.append(newcomer.sortName, newcomer.entry->caseFoldedName(), newcomer.entry->caseFoldedComment());
-        else
-            writer.append({}, {}, {});
+        writer.appendNew(newcomer.sortName, newcomer.entry);
+    };
+    constexpr std::size_t noRun = std::size_t(-1);
+    std::size_t runStart = noRun;
+    const auto endRun = [&](std::size_t end) {
+        if (runStart == noRun)
+            return;
+        writer.appendRun(order, runStart, end);
+        for (std::size_t k = runStart; k < end; ++k)
+            merged.append(std::move(staying[k]));
+        runStart = noRun;
     };
     for (qsizetype k = 0; k < oldCount; ++k) {
-        if (leaves[std::size_t(k)])
-            continue;
         const std::size_t at = std::size_t(k);
+        if (leaves[at]) {
+            endRun(at);
+            continue;
+        }
         const QStringView sortName = slice(order.sortNames, order.sortStarts, at);
-        const qsizetype position = newPositionOfOld[std::size_t(order.allDataPositions[at])];
-        while (next < newcomers.size()
-               && before(newcomers[next].sortName, newcomers[next].position, sortName, position))
-            takeNewcomer();
-        merged.append(order.entries.at(k));
+        const qsizetype position = newPositionByName[at];
+        if (next < newcomers.size() && before(newcomers[next].sortName, newcomers[next].position, sortName, position)) {
+            endRun(at);
+            while (next < newcomers.size()
+                   && before(newcomers[next].sortName, newcomers[next].position, sortName, position))
+                takeNewcomer();
+        }
+        if (runStart == noRun)
+            runStart = at;
         positions.push_back(position);
-        writer.append(sortName, slice(order.foldedNames, order.nameStarts, at),
-                      slice(order.foldedComments, order.commentStarts, at));
     }
+    endRun(std::size_t(oldCount));
     while (next < newcomers.size())
         takeNewcomer();
     writer.finish();
@@ -452,13 +670,28 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
     order.sortStarts = std::move(writer.sortStarts);
     order.nameStarts = std::move(writer.nameStarts);
     order.commentStarts = std::move(writer.commentStarts);
+    order.flags = std::move(writer.flags);
+    order.distinct = order.members.size() == order.entries.size();
+    order.defaultSelection.reset();
     return true;
 }
 
-void DataStorageFilterCurrentData::assign(QList<TableViewItemPtr> entries)
+void DataStorageFilterCurrentData::assign(QList<TableViewItemPtr> entries, bool distinct)
 {
+    EntryArray::Ptr previous = std::exchange(assigned_, EntryArray::create(std::move(entries)));
     store_.setState(DatastorageState::changingCurrentData);
-    store_.setCurrentData(EntryArray::create(std::move(entries)));
+    if (distinct)
+        store_.setDistinctCurrentData(assigned_);
+    else
+        store_.setCurrentData(assigned_);
+    // The list shown before, when nobody else holds it any more: its
+    // entries are dropped here, counts fetched ahead, instead of one miss
+    // after the other in its destructor.
+    if (previous && previous.use_count() == 1) {
+        EntryList held = previous->snapshot();
+        previous.reset();
+        release(std::move(held));
+    }
 }
 
 } // namespace vantel

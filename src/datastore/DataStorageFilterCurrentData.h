@@ -15,6 +15,8 @@ namespace vantel {
 
 class DataStorage;
 class TableViewItem;
+template <class Element>
+class SynchronizedArray;
 
 // The order of the main list.
 enum class filterSortBy { name, lastUsedDate };
@@ -55,10 +57,10 @@ public:
     // applyFilter.
     void applyFilterForRebuild();
 
-private:
     using EntryList = QList<std::shared_ptr<TableViewItem>>;
 
-    // allData in stable name order, with every entry's case-folded name and
+    // allData in stable name order (the configuration window's name sort
+    // starts from it too), with every entry's case-folded name and
     // comment laid end to end, so that a keystroke scans packed text instead
     // of visiting every entry. A change of allData or of entries' searchable
     // fields is brought in by moving only the entries it touched; it is made
@@ -72,6 +74,23 @@ private:
         std::vector<qsizetype> commentStarts;
         // Name-order positions, listed in the order of allData.
         std::vector<qsizetype> positionsInAllDataOrder;
+        // Per entry (in name order) the flags a search asks, read as of
+        // flagRevision, so that a keystroke need not visit the entries.
+        static constexpr quint8 visibleFlag = 1, tagFlag = 2, reachableFlag = 4;
+        // Set when the entry entered the order: the lower-cased sort name is
+        // not empty and lower-casing it again changes nothing.
+        static constexpr quint8 plainNameFlag = 8;
+        std::vector<quint8> flags;
+        quint64 flagRevision = 0;
+        // No entry is held twice.
+        bool distinct = false;
+        // The main list of the default selection made from this order and
+        // these flags, with the answers of the file tests it asked for.
+        struct DefaultSelection {
+            EntryList entries;
+            std::vector<std::pair<qsizetype, bool>> tested;
+        };
+        std::optional<DefaultSelection> defaultSelection;
 
         // What an update compares with: allData as it was, each entry's
         // position in it (in name order), the lower-cased names the order
@@ -82,6 +101,12 @@ private:
         std::vector<qsizetype> sortStarts;
         QSet<const TableViewItem*> members;
     };
+    // Brought up to date with allData and the entries' fields.
+    const NameOrder& nameOrder();
+    // The entries at the positions of the order, in that order.
+    static EntryList entriesAt(const NameOrder& order, const std::vector<qsizetype>& positions);
+
+private:
     // The last search and what it was computed from; its result as
     // positions in the name order.
     struct ShownSearch {
@@ -89,21 +114,23 @@ private:
         bool searchForComments = false;
         bool searchForTags = false;
         std::pair<quint64, quint64> revisions;
+        quint64 flagRevision = 0;
         std::shared_ptr<const platform::Predicate> selection;
         std::vector<qsizetype> positions;
     };
 
     void search(const QString& text, bool mayNarrow);
-    void assign(EntryList entries);
-    const NameOrder& nameOrder();
+    void assign(EntryList entries, bool distinct);
     // Brings the order up to date by the entries that changed; false when
     // the change is too large or not understood (the caller makes it anew).
     static bool updateNameOrder(NameOrder& order, const EntryList& allData, std::pair<quint64, quint64> revisions);
     static void makeNameOrder(NameOrder& order, const EntryList& allData, std::pair<quint64, quint64> revisions);
+    static void refreshFlags(NameOrder& order, quint64 flagRevision);
 
     DataStorage& store_;
     std::unique_ptr<NameOrder> nameOrder_;
     std::optional<ShownSearch> shownSearch_;
+    std::shared_ptr<SynchronizedArray<std::shared_ptr<TableViewItem>>> assigned_; // handed to the store last
 };
 
 } // namespace vantel

@@ -450,7 +450,8 @@ void TableViewItem::setIsVisible(bool visible)
 {
     // User-created entries cannot be hidden.
     if (itemSource() == ListviewItemSource::other) {
-        isVisible_.store(true);
+        if (!isVisible_.exchange(true))
+            noteSearchableChange();
         return;
     }
     const bool old = isVisible_.exchange(visible);

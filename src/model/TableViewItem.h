@@ -113,17 +113,29 @@ public:
             noteSearchableChange();
     }
     ListviewItemSource itemSource() const { return itemSource_.load(); }
-    void setItemSource(ListviewItemSource source) { itemSource_.store(source); }
+    void setItemSource(ListviewItemSource source)
+    {
+        if (itemSource_.exchange(source) != source)
+            noteFlagChange();
+    }
     QString itemTypeRawValue() const { return rawValue(itemType()); }
     void setItemTypeRawValue(const QString& raw);
     QString itemSourceRawValue() const { return rawValue(itemSource()); }
     void setItemSourceRawValue(const QString& raw);
     bool isFoundBySpotlight() const { return isFoundBySpotlight_.load(); }
-    void setIsFoundBySpotlight(bool found) { isFoundBySpotlight_.store(found); }
+    void setIsFoundBySpotlight(bool found)
+    {
+        if (isFoundBySpotlight_.exchange(found) != found)
+            noteFlagChange();
+    }
     bool isFoundByShortcutImport() const { return isFoundByShortcutImport_.load(); }
     void setIsFoundByShortcutImport(bool found) { isFoundByShortcutImport_.store(found); }
     bool isFoundByTags() const { return isFoundByTags_.load(); }
-    void setIsFoundByTags(bool found) { isFoundByTags_.store(found); }
+    void setIsFoundByTags(bool found)
+    {
+        if (isFoundByTags_.exchange(found) != found)
+            noteFlagChange();
+    }
     std::optional<bool> lastReachableCheck() const;
     std::optional<QDateTime> lastReachableCheckDateTime() const;
     bool initialized() const { return initialized_.load(); }
@@ -169,6 +181,18 @@ public:
     // changes came since that the record no longer reaches back to it.
     static std::optional<std::vector<const TableViewItem*>> searchableChangesSince(quint64 revision);
 
+    // Grows whenever any entry's source or found-by flags change (which the
+    // searchable revision does not count): flags a search index keeps per
+    // entry are then stale.
+    static quint64 flagRevision() { return flagRevision_.load(std::memory_order_acquire); }
+    // Whether isReachable answers true without a file test, whatever the
+    // time: the flags alone decide it.
+    bool isReachableByFlags() const
+    {
+        return isFoundBySpotlight() || isFoundByTags() || itemType() == ListviewItemType::url
+            || itemSource() == ListviewItemSource::shortcuts;
+    }
+
     // The clock of the reachability cache (tests move it on).
     static void setClock(std::function<QDateTime()> clock);
 
@@ -180,6 +204,7 @@ private:
     void storeTags(const QStringList& tags);
     void refreshFoldedName();
     void noteSearchableChange() const;
+    static void noteFlagChange() { flagRevision_.fetch_add(1, std::memory_order_acq_rel); }
     static qint64 nowMSecs();
     std::shared_mutex& fieldLock() const { return DispatchQueueManager::lockFor(this); }
 
@@ -218,6 +243,7 @@ private:
     ThreadSafe<std::optional<QDateTime>> lastUsedDate_;
 
     static inline std::atomic<quint64> searchableRevision_{0};
+    static inline std::atomic<quint64> flagRevision_{0};
 };
 
 using TableViewItemPtr = TableViewItem::Ptr;

@@ -45,12 +45,10 @@ qint64 TableViewItem::nowMSecs()
 
 bool TableViewItem::isReachable() const
 {
-    if (isFoundBySpotlight() || isFoundByTags())
+    if (isReachableByFlags())
         return true;
     const ListviewItemType type = itemType();
     const ListviewItemSource source = itemSource();
-    if (type == ListviewItemType::url || source == ListviewItemSource::shortcuts)
-        return true;
     if (source == ListviewItemSource::tags
         || (source == ListviewItemSource::other && type == ListviewItemType::tag)) {
         lastReachableCheck_.store(1);

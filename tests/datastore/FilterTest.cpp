@@ -3,6 +3,9 @@
 #include "hotkeys/KeyCombo.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+
+#include <algorithm>
 
 using namespace vantel;
 
@@ -358,4 +361,165 @@ TEST_F(MainFilterTest, AChangedCatalogueShowsWhatAFreshOneShows)
     store->allData()->insert(first, 1);
     ASSERT_EQ(at(0), second);
     check("moved");
+}
+
+// The search and the main list answer visibility, reachability and kind from
+// flags kept with their order: a flag changed after the order was made must
+// count at once, also for a keystroke that would narrow the shown result.
+TEST_F(MainFilterTest, FlagsChangedAfterTheOrderWasMadeCountAtOnce)
+{
+    addURL(QStringLiteral("Tool box"));
+    auto ghost = addMissingApplication(QStringLiteral("Ghost tool"), ListviewItemSource::spotlight);
+    auto urlTag = addURL(QStringLiteral("Tool tag"));
+    filter().filterBySearchString(QStringLiteral("t"));
+    ASSERT_EQ(currentNames(), (QStringList{QStringLiteral("Tool box"), QStringLiteral("Tool tag")}))
+        << "no file behind the application";
+
+    ghost->setIsFoundBySpotlight(true);
+    filter().filterBySearchString(QStringLiteral("to"));
+    EXPECT_EQ(currentNames(),
+              (QStringList{QStringLiteral("Ghost tool"), QStringLiteral("Tool box"), QStringLiteral("Tool tag")}))
+        << "found by discovery after the shown result was made";
+    filter().applyFilter();
+    EXPECT_EQ(currentNames().size(), 3);
+
+    ghost->setIsFoundBySpotlight(false);
+    filter().filterBySearchString(QStringLiteral("too"));
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("Tool box"), QStringLiteral("Tool tag")}));
+    ghost->setItemSource(ListviewItemSource::shortcuts);
+    filter().filterBySearchString(QStringLiteral("tool"));
+    EXPECT_EQ(currentNames().size(), 3) << "a Shortcuts entry needs no file";
+
+    config().setSearchForTags(false);
+    urlTag->setItemType(ListviewItemType::tag);
+    filter().filterBySearchString(QStringLiteral("tool"));
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("Ghost tool"), QStringLiteral("Tool box")}));
+    urlTag->setIsVisible(false);
+    config().setSearchForTags(true);
+    filter().filterBySearchString(QStringLiteral("tool"));
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("Ghost tool"), QStringLiteral("Tool box")}));
+    filter().applyFilter();
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("Ghost tool"), QStringLiteral("Tool box")}));
+}
+
+// A text that runs over from one name into the next is in neither.
+TEST_F(MainFilterTest, SearchDoesNotMatchAcrossNeighbouringNames)
+{
+    addURL(QStringLiteral("zbc"));
+    addURL(QStringLiteral("cd"));
+    addURL(QStringLiteral("ab"));
+    filter().filterBySearchString(QStringLiteral("bc"));
+    EXPECT_EQ(currentNames(), QStringList{QStringLiteral("zbc")});
+    filter().applyFilter();
+    filter().filterBySearchString(QStringLiteral("dz"));
+    EXPECT_TRUE(currentNames().isEmpty());
+}
+
+// A list of distinct entries of another length is a change; with an entry
+// held twice only the set of entries counts.
+TEST_F(MainFilterTest, ListsCompareAsSetsOfEntries)
+{
+    auto a = addURL(QStringLiteral("a"));
+    addURL(QStringLiteral("b"));
+    filter().applyFilter();
+    posted.clear();
+    a->setIsVisible(false);
+    filter().applyFilter();
+    EXPECT_EQ(postedAmong({QStringLiteral("currentDataChanged"), QStringLiteral("currentDataNotChangedWithLastRequest")}),
+              QStringList{QStringLiteral("currentDataChanged")});
+
+    a->setIsVisible(true);
+    store->allData()->append(a);
+    filter().applyFilter();
+    ASSERT_EQ(currentNames(), (QStringList{QStringLiteral("a"), QStringLiteral("a"), QStringLiteral("b")}));
+    store->allData()->removeAt(2);
+    posted.clear();
+    filter().applyFilter();
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(postedAmong({QStringLiteral("currentDataChanged"), QStringLiteral("currentDataNotChangedWithLastRequest")}),
+              QStringList{QStringLiteral("currentDataNotChangedWithLastRequest")});
+}
+
+// The name sort starts from the order the main list keeps; it must give what
+// a stable sort of the passing entries by their key gives, in both
+// directions, after every kind of change.
+TEST_F(ConfigFilterTest, NameSortIsAStableSortByKeyThroughChanges)
+{
+    const QStringList words{QStringLiteral("Editor"), QStringLiteral("editor"), QStringLiteral("Étude"),
+                            QStringLiteral("zebra"), QString(27, QLatin1Char('z')), QString(28, QLatin1Char('z'))};
+    for (int i = 0; i < 60; ++i)
+        addURL(words[i % words.size()] + (i % 4 ? QString() : QStringLiteral(" %1").arg(i % 5)), {}, i % 7 != 3);
+    const auto at = [this](int index) { return store->allData()->snapshot().at(index); };
+    at(7)->setName(QString());
+    store->allData()->append(TableViewItem::initForTag(QStringLiteral("Work"), QStringLiteral("Tag [Work]")));
+
+    const auto expected = [this](bool activeOnly) {
+        QList<TableViewItemPtr> entries;
+        for (const auto& entry : store->allData()->snapshot())
+            if (entry->itemType() != ListviewItemType::tag && (!activeOnly || entry->isVisible()))
+                entries.append(entry);
+        std::stable_sort(entries.begin(), entries.end(),
+                         [this](const auto& a, const auto& b) { return filter().compareEntries(*a, *b); });
+        return entries;
+    };
+    const auto check = [&](const char* step) {
+        for (const auto active : {ConfigEnumFilterActive::all, ConfigEnumFilterActive::activeOnly}) {
+            for (const auto direction : {ConfigEnumSortingOrder::ascending, ConfigEnumSortingOrder::descending}) {
+                filter().configTableViewFilterActive = active;
+                filter().configTableViewSortingOrder = direction;
+                filter().applyFilter();
+                ASSERT_EQ(store->currentDataConfig()->snapshot(), expected(active == ConfigEnumFilterActive::activeOnly))
+                    << step << (active == ConfigEnumFilterActive::all ? " all" : " active")
+                    << (direction == ConfigEnumSortingOrder::ascending ? " ascending" : " descending");
+            }
+        }
+    };
+    check("made");
+    at(3)->setName(QStringLiteral("editor"));
+    at(11)->setName(QString());
+    check("renamed");
+    addURL(QStringLiteral("Editor"));
+    store->allData()->insert(TableViewItem::initForURL(QStringLiteral("https://example.com/inside"), QString(27, QLatin1Char('z')),
+                                                       {}, ListviewItemSource::spotlight),
+                             4);
+    store->removeFromAllData(at(0)->path());
+    check("added and removed");
+    at(5)->setIsVisible(false);
+    at(6)->setItemType(ListviewItemType::tag);
+    check("hidden and made a tag entry");
+}
+
+// Showing the whole list again hands out the list made before while nothing
+// changed; an entry whose file went or came back meanwhile must still count.
+TEST_F(MainFilterTest, TheWholeListShownAgainFollowsFilesThatWentOrCameBack)
+{
+    QDateTime now = QDateTime(QDate(2024, 1, 1), QTime(12, 0), Qt::UTC);
+    TableViewItem::setClock([&now] { return now; });
+    const QString path = test::makeTempDir(QStringLiteral("whole-list")) + QStringLiteral("/notes.txt");
+    const auto write = [&] {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    };
+    write();
+    store->allData()->append(
+        TableViewItem::initForPath(path, QStringLiteral("notes"), ListviewItemType::file, ListviewItemSource::other));
+    addURL(QStringLiteral("web"));
+    filter().applyFilter();
+    ASSERT_EQ(currentNames(), (QStringList{QStringLiteral("notes"), QStringLiteral("web")}));
+    filter().filterBySearchString(QStringLiteral("e"));
+    filter().applyFilter();
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("notes"), QStringLiteral("web")}));
+
+    ASSERT_TRUE(QFile::remove(path));
+    now = now.addSecs(6); // past the file test's cache
+    filter().applyFilter();
+    EXPECT_EQ(currentNames(), QStringList{QStringLiteral("web")});
+    filter().applyFilter();
+    EXPECT_EQ(currentNames(), QStringList{QStringLiteral("web")});
+
+    write();
+    now = now.addSecs(6);
+    filter().applyFilter();
+    EXPECT_EQ(currentNames(), (QStringList{QStringLiteral("notes"), QStringLiteral("web")}));
+    TableViewItem::setClock({});
 }
