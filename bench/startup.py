@@ -4,8 +4,10 @@
 Runs the program under Xvfb with openbox and trayer as tray host, in a
 throw-away XDG home whose system data folder holds no applications or 5,000
 of them, and measures:
-- exec to the tray icon painted: the screen is read through Xlib until its
-  pixels differ from the screen before the start (only the tray can change);
+- exec to the tray icon painted: the tray's part of the screen is read
+  through Xlib until its pixels differ from before the start (windows the
+  program opens lie elsewhere and do not count); beside it the same for a
+  trivial Qt tray program, the floor that Qt and the tray host set;
 - the resident memory once the program has gone quiet, with no applications
   and with 5,000;
 - with 5,000 applications, once quiet, the CPU time over the idle period
@@ -18,6 +20,7 @@ import ctypes
 import ctypes.util
 import json
 import os
+import plistlib
 import re
 import shutil
 import signal
@@ -29,6 +32,8 @@ import time
 
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 SCREEN = (320, 120)
+# Where trayer sits (top left, as it is started below): only the icon changes it.
+TRAY = (0, 0, 120, 32)
 
 
 class Screen:
@@ -49,9 +54,9 @@ class Screen:
             raise RuntimeError(f"cannot open display {display}")
         self.root = self.x11.XDefaultRootWindow(self.display)
 
-    def pixels(self):
-        width, height = SCREEN
-        image = self.x11.XGetImage(self.display, self.root, 0, 0, width, height, 0xFFFFFFFF, 2)  # ZPixmap
+    def pixels(self, area=(0, 0) + SCREEN):
+        x, y, width, height = area
+        image = self.x11.XGetImage(self.display, self.root, x, y, width, height, 0xFFFFFFFF, 2)  # ZPixmap
         if not image:
             raise RuntimeError("XGetImage failed")
         # XImage: width, height, xoffset, format, char* data, ... bytes_per_line at a fixed offset.
@@ -81,7 +86,7 @@ class Desktop:
         self.openbox = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         self.trayer = subprocess.Popen(["trayer", "--edge", "top", "--align", "left", "--widthtype", "pixel",
-                                        "--width", "120", "--height", "32", "--expand", "false",
+                                        "--width", str(TRAY[2]), "--height", str(TRAY[3]), "--expand", "false",
                                         "--transparent", "false", "--tint", "0x31363b", "--SetDockType", "true"],
                                        env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.screen = Screen(self.display)
@@ -110,6 +115,14 @@ class Desktop:
             except subprocess.TimeoutExpired:
                 process.kill()
                 process.wait()
+
+
+def write_settings(config_home):
+    """A later start: the first-run assistant has been seen (it opens once, on the first start)."""
+    folder = os.path.join(config_home, "Vantel")
+    os.makedirs(folder, mode=0o700, exist_ok=True)
+    with open(os.path.join(folder, "net.tarnwick.vantel.plist"), "wb") as f:
+        plistlib.dump({"launchedBefore": True}, f)
 
 
 def throwaway_env(home, display):
@@ -207,10 +220,12 @@ class Vantel:
     def __init__(self, binary, desktop, applications):
         self.home = tempfile.TemporaryDirectory(prefix="vantel-startup-")
         env = throwaway_env(self.home.name, desktop.display)
+        write_settings(env["XDG_CONFIG_HOME"])
         if applications:
             write_applications(os.path.join(env["XDG_DATA_DIRS"], "applications"), applications)
         self.desktop = desktop
-        self.before = desktop.settle()
+        desktop.settle()
+        self.before = desktop.screen.pixels(TRAY)
         self.start = time.monotonic()
         self.process = subprocess.Popen([binary], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
@@ -219,7 +234,7 @@ class Vantel:
         """Seconds from exec to the first change of the screen's pixels."""
         end = self.start + timeout
         while time.monotonic() < end:
-            if self.desktop.screen.pixels() != self.before:
+            if self.desktop.screen.pixels(TRAY) != self.before:
                 return time.monotonic() - self.start
             if self.process.poll() is not None:
                 raise RuntimeError(f"the program ended before its icon showed (status {self.process.returncode})")
@@ -276,6 +291,7 @@ def ms(seconds):
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("binary")
+    parser.add_argument("--floor", help="the trivial tray program (bench/floor), measured as the floor")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--idle", type=float, default=60.0, help="seconds of each idle measurement")
     parser.add_argument("--applications", type=int, default=5000)
@@ -284,15 +300,17 @@ def main():
         if not shutil.which(tool):
             sys.exit(f"{tool} is not installed (make deps)")
 
+    floor = measure(args.floor, 0, args.runs, 0) if args.floor else None
     empty = measure(args.binary, 0, args.runs, 0)
     full = measure(args.binary, args.applications, args.runs, args.idle)
     n = args.applications
     size = f"{n:,}"
+    floor_text = f"{ms(floor['time_s'])} (a trivial Qt tray program)" if floor else "—"
     rows = [
-        {"job": "exec to tray icon painted", "size": 0, "value": ms(empty["time_s"])},
-        {"job": "exec to tray icon painted", "size": n, "value": ms(full["time_s"]),
-         "baseline": f"{ms(empty['time_s'])} (no applications)", "target": "< 100 ms",
-         "met": full["time_s"] < 0.1},
+        {"job": "exec to tray icon painted, a later start", "size": 0, "value": ms(empty["time_s"]),
+         "baseline": floor_text},
+        {"job": "exec to tray icon painted, a later start", "size": n, "value": ms(full["time_s"]),
+         "baseline": floor_text, "target": "< 100 ms", "met": full["time_s"] < 0.1},
         {"job": "RSS once quiet", "size": n, "value": mib(full["kib"]),
          "baseline": f"{mib(empty['kib'])} (no applications)", "target": "< 50 MiB",
          "met": full["kib"] < 50 * 1024},
