@@ -3,6 +3,7 @@
 #include "platform/DesktopEntryIndex.h"
 #include "platform/DispatchQueue.h"
 #include "platform/FileFacts.h"
+#include "platform/FreedMemory.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/MetadataQueryWatcher.h"
@@ -206,6 +207,8 @@ bool MetadataQuery::start()
             state_->gathering = false;
             watch(folders);
             post(didFinishGatheringNotification);
+            // The scan's transient copies of every file are freed by now.
+            returnFreedMemorySoon();
             if (state_->changesPending && !state_->batchTimer.isActive())
                 state_->batchTimer.start(state_->batchingInterval);
         });

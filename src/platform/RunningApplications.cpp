@@ -1,6 +1,7 @@
 #include "platform/RunningApplications.h"
 
 #include "platform/ApplicationMatcher.h"
+#include "platform/FreedMemory.h"
 #include "platform/DesktopEntryIndex.h"
 #include "platform/DispatchQueue.h"
 #include "platform/MainQueue.h"
@@ -216,6 +217,8 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
     {
         if (pass.folders && folderWatcher)
             folderWatcher->setFolders(*pass.folders);
+        if (pass.folders)
+            returnFreedMemorySoon(); // the folders were read again
         watchProcesses(pass.applications);
         publish(pass.applications);
     }

@@ -1,4 +1,5 @@
 #include "platform/DesktopEntryIndex.h"
+#include "platform/FreedMemory.h"
 #include "platform/Log.h"
 #include "platform/MetadataQuery.h"
 #include "platform/NotificationCenter.h"
@@ -153,6 +154,29 @@ TEST(MetadataQueryTest, GathersTheApplicationsOfTheScopesWithShadowing)
     query.stop();
     EXPECT_FALSE(query.isStarted());
     EXPECT_EQ(query.resultCount(), 5) << "stopping keeps the results";
+}
+
+// What the scan freed goes back to the system once it settled: once for a
+// burst of calls, not before the settle time, and again after a later scan.
+TEST(MetadataQueryTest, ReturnsWhatAScanFreedOnceItSettled)
+{
+    const vantel::test::ScopedEnvironment programs("PATH", pathWithFixturePrograms());
+    vantel::test::spinEventLoop(700ms); // what earlier tests asked for is done
+    const int before = freedMemoryReturns();
+
+    MetadataQuery query;
+    Recorder recorder(query);
+    query.setPredicate(applicationPredicate());
+    query.setSearchScopes({fixtureScope("scope-a")});
+    ASSERT_TRUE(startQuery(query, recorder));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    EXPECT_EQ(freedMemoryReturns(), before) << "returned before the work settled";
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return freedMemoryReturns() == before + 1; }, 3s));
+
+    for (int i = 0; i < 3; ++i)
+        returnFreedMemorySoon(100ms);
+    vantel::test::spinEventLoop(400ms);
+    EXPECT_EQ(freedMemoryReturns(), before + 2) << "a burst of calls returns once";
 }
 
 TEST(MetadataQueryTest, UsesTheLocalizedNameAndTheDefaultScopes)
