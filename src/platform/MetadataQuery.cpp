@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include <mutex>
 #include <optional>
 
 namespace vantel::platform {
@@ -73,12 +72,6 @@ private:
     QHash<QString, std::optional<MetadataItem>> made_;
 };
 
-// The scanner lives on the worker; the mutex only guards against overlap
-// with a scan of an earlier start still running.
-struct Engine {
-    std::mutex mutex;
-    DesktopEntryIndex index;
-};
 
 } // namespace
 
@@ -94,7 +87,6 @@ struct MetadataQuery::State {
     quint64 generation = 0;
     QList<MetadataItem> results;
 
-    std::shared_ptr<Engine> engine = std::make_shared<Engine>();
     std::shared_ptr<DispatchQueue> queue =
         DispatchQueue::create(QStringLiteral("net.tarnwick.vantel.metadataQuery"), DispatchQueue::Kind::Serial);
     // Main-thread callbacks hold it weakly: once the query is gone they do nothing.
@@ -188,10 +180,9 @@ bool MetadataQuery::start()
         if (current())
             post(didStartGatheringNotification);
     });
-    s.queue->async([this, current, engine = s.engine, scopes, predicate] {
-        const std::lock_guard lock(engine->mutex);
+    s.queue->async([this, current, scopes, predicate] {
         ItemMaker maker(*predicate);
-        const auto result = engine->index.scan(scopes, [&](const QList<IndexedApplication>& found) {
+        const auto result = DesktopEntryIndex::scanShared(scopes, [&](const QList<IndexedApplication>& found) {
             MainQueue::async([this, current, items = maker.itemsFor(found)] {
                 if (!current())
                     return;
@@ -285,14 +276,14 @@ void MetadataQuery::runPendingUpdate()
     const quint64 pass = s.generation;
     const QStringList scopes = s.scopes.isEmpty() ? defaultSearchScopes() : s.scopes;
     const std::weak_ptr<int> alive = s.alive;
-    s.queue->async([this, alive, pass, engine = s.engine, scopes, predicate] {
-        const std::lock_guard lock(engine->mutex);
-        const auto result = engine->index.scan(scopes);
+    s.queue->async([this, alive, pass, scopes, predicate] {
+        const auto result = DesktopEntryIndex::scanShared(scopes);
         MainQueue::async([this, alive, pass, items = ItemMaker(*predicate).itemsFor(result.applications),
                           folders = result.directories] {
             if (alive.expired() || state_->generation != pass)
                 return;
             watch(folders);
+            returnFreedMemorySoon();
             if (items == state_->results)
                 return;
             state_->results = items;

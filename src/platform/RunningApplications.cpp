@@ -67,7 +67,7 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
             const QStringList folders = options.applicationFolders.isEmpty()
                 ? DesktopEntryIndex::defaultApplicationFolders()
                 : options.applicationFolders;
-            const DesktopEntryIndex::Result scanned = index.scan(folders);
+            const DesktopEntryIndex::Result scanned = DesktopEntryIndex::scanShared(folders);
             matcher.emplace(scanned.applications);
             pass.folders = scanned.directories;
         }
@@ -269,7 +269,6 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
     RunningApplications* owner = nullptr; // main thread
 
     std::mutex engineMutex;
-    DesktopEntryIndex index;
     std::optional<ApplicationMatcher> matcher;
     std::atomic<bool> indexChanged{true};
     WindowList windows;

@@ -382,3 +382,37 @@ TEST(MetadataQueryTest, ListsWhatTheDesktopsMenusShowWithOneWatchPerFolder)
                                     QStringLiteral("nodisplay"), QStringLiteral("not-gnome"), QStringLiteral("only-kde"),
                                     QStringLiteral("shown")}));
 }
+
+// Discovery and the running-applications check share one index, each with
+// its own folders: a scan forgets gone files below its own scopes only, so
+// the other's last good states survive it.
+TEST(MetadataQueryTest, AScanOfOtherFoldersKeepsTheLastGoodStateOfThese)
+{
+    const QString a = vantel::test::makeTempDir(QStringLiteral("index-a"));
+    const QString b = vantel::test::makeTempDir(QStringLiteral("index-b"));
+    writeFile(a + QStringLiteral("/good.desktop"), application("Good"));
+    writeFile(a + QStringLiteral("/gone.desktop"), application("Gone"));
+    writeFile(b + QStringLiteral("/other.desktop"), application("Other"));
+    const auto namesOf = [](const DesktopEntryIndex::Result& result) {
+        QStringList list;
+        for (const IndexedApplication& application : result.applications)
+            list << application.entry.name();
+        return list;
+    };
+
+    DesktopEntryIndex index;
+    EXPECT_EQ(namesOf(index.scan({a})), (QStringList{QStringLiteral("Gone"), QStringLiteral("Good")}));
+    EXPECT_EQ(namesOf(index.scan({b})), QStringList{QStringLiteral("Other")});
+    writeFile(a + QStringLiteral("/good.desktop"), "[Desktop Ent");
+    EXPECT_EQ(namesOf(index.scan({a})), (QStringList{QStringLiteral("Gone"), QStringLiteral("Good")}))
+        << "a half-written file keeps its application after a scan of other folders";
+
+    // Below its own scopes a scan still forgets: a file written back damaged is no application.
+    QFile::remove(a + QStringLiteral("/gone.desktop"));
+    EXPECT_EQ(namesOf(index.scan({a})), QStringList{QStringLiteral("Good")});
+    writeFile(a + QStringLiteral("/gone.desktop"), "[Desktop Ent");
+    EXPECT_EQ(namesOf(index.scan({a, b})), (QStringList{QStringLiteral("Good"), QStringLiteral("Other")}));
+
+    // The process's shared index answers the same.
+    EXPECT_EQ(namesOf(DesktopEntryIndex::scanShared({b})), QStringList{QStringLiteral("Other")});
+}
