@@ -179,6 +179,35 @@ TEST(MetadataQueryTest, ReturnsWhatAScanFreedOnceItSettled)
     EXPECT_EQ(freedMemoryReturns(), before + 2) << "a burst of calls returns once";
 }
 
+// An application's item holds three strings but answers as the map of its
+// eight attributes would.
+TEST(MetadataQueryTest, AnApplicationItemAnswersUnderBothNamesAsItsMapWould)
+{
+    const QString path = QStringLiteral("/usr/share/applications/editor.desktop");
+    const MetadataItem item = MetadataItem::forApplication(path, QStringLiteral("Editor"));
+    const QString type = QStringLiteral("com.apple.application-bundle");
+    const QVariantMap map{
+        {QStringLiteral("kMDItemPath"), path},
+        {QStringLiteral("NSMetadataItemPathKey"), path},
+        {QStringLiteral("kMDItemDisplayName"), QStringLiteral("Editor")},
+        {QStringLiteral("NSMetadataItemDisplayNameKey"), QStringLiteral("Editor")},
+        {QStringLiteral("kMDItemFSName"), QStringLiteral("editor.desktop")},
+        {QStringLiteral("NSMetadataItemFSNameKey"), QStringLiteral("editor.desktop")},
+        {QStringLiteral("kMDItemContentType"), type},
+        {QStringLiteral("NSMetadataItemContentTypeKey"), type},
+    };
+    for (auto it = map.cbegin(); it != map.cend(); ++it)
+        EXPECT_EQ(item.valueForAttribute(it.key()), it.value()) << it.key().toStdString();
+    EXPECT_FALSE(item.valueForAttribute(QStringLiteral("kMDItemLastUsedDate")).isValid());
+    EXPECT_EQ(item.attributes(), map.keys());
+    EXPECT_EQ(item.path(), path);
+    EXPECT_EQ(item.displayName(), QStringLiteral("Editor"));
+    EXPECT_TRUE(item == MetadataItem(map));
+    EXPECT_TRUE(MetadataItem(map) == item);
+    EXPECT_FALSE(item == MetadataItem::forApplication(path, QStringLiteral("Editor 2")));
+    EXPECT_TRUE(predicate("kMDItemFSName ENDSWITH '.desktop' AND kMDItemDisplayName == 'Editor'")->evaluate(item));
+}
+
 TEST(MetadataQueryTest, UsesTheLocalizedNameAndTheDefaultScopes)
 {
     const vantel::test::ScopedEnvironment locale("LC_ALL", "de");
