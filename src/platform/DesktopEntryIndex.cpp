@@ -10,7 +10,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <mutex>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -190,11 +189,27 @@ const DesktopEntry* DesktopEntryIndex::entryFor(const QString& path)
 DesktopEntryIndex::Result DesktopEntryIndex::scanShared(
     const QStringList& scopes, const std::function<void(const QList<IndexedApplication>&)>& scopeDone)
 {
-    // Never destroyed: a worker may still scan while the program ends.
+    const std::lock_guard lock(sharedMutex());
+    return sharedIndex().scan(scopes, scopeDone);
+}
+
+void DesktopEntryIndex::forgetShared()
+{
+    const std::lock_guard lock(sharedMutex());
+    sharedIndex().cache_.clear();
+}
+
+// Never destroyed: a worker may still scan while the program ends.
+std::mutex& DesktopEntryIndex::sharedMutex()
+{
     static std::mutex* const mutex = new std::mutex;
+    return *mutex;
+}
+
+DesktopEntryIndex& DesktopEntryIndex::sharedIndex()
+{
     static DesktopEntryIndex* const index = new DesktopEntryIndex;
-    const std::lock_guard lock(*mutex);
-    return index->scan(scopes, scopeDone);
+    return *index;
 }
 
 DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <mutex>
 #include <optional>
 
 namespace vantel::platform {
@@ -60,6 +61,8 @@ public:
     // and the running-applications check read and keep each file once.
     static Result scanShared(const QStringList& scopes,
                              const std::function<void(const QList<IndexedApplication>&)>& scopeDone = {});
+    // Empties the shared index, as a new process finds it (a benchmark's cold start).
+    static void forgetShared();
 
     // The existing application folders of the XDG data directories, in
     // precedence order: $XDG_DATA_HOME/applications, then each of
@@ -76,6 +79,8 @@ private:
         std::optional<DesktopEntry> entry; // the last good parse
     };
 
+    static std::mutex& sharedMutex();
+    static DesktopEntryIndex& sharedIndex();
     const DesktopEntry* entryFor(const QString& path);
 
     QHash<QString, Cached> cache_;

@@ -442,6 +442,10 @@ TEST(MetadataQueryTest, AScanOfOtherFoldersKeepsTheLastGoodStateOfThese)
     writeFile(a + QStringLiteral("/gone.desktop"), "[Desktop Ent");
     EXPECT_EQ(namesOf(index.scan({a, b})), (QStringList{QStringLiteral("Good"), QStringLiteral("Other")}));
 
-    // The process's shared index answers the same.
+    // The process's shared index answers the same, and forgets all it kept when asked.
     EXPECT_EQ(namesOf(DesktopEntryIndex::scanShared({b})), QStringList{QStringLiteral("Other")});
+    writeFile(b + QStringLiteral("/other.desktop"), "[Desktop Ent");
+    EXPECT_EQ(namesOf(DesktopEntryIndex::scanShared({b})), QStringList{QStringLiteral("Other")});
+    DesktopEntryIndex::forgetShared();
+    EXPECT_TRUE(DesktopEntryIndex::scanShared({b}).applications.isEmpty());
 }
