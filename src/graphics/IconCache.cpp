@@ -47,8 +47,10 @@ IconCache::IconCache()
         {"drafts5://", "url_Drafts"},
         {"drafts://", "url_Drafts"},
     };
+    // Loaded when first asked: loading them loads the icon theme, which
+    // the start, up to the tray icon, does not need.
     for (const auto& [prefix, name] : prefixes)
-        customURLIcons_.append({QString::fromLatin1(prefix), imageNamed(QString::fromLatin1(name))});
+        customURLIcons_.append({QString::fromLatin1(prefix), QString::fromLatin1(name), std::nullopt});
 
     rebuildObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
         QStringLiteral("dataStorageRebuildIsFinished"), [this](const platform::Notification&) {
@@ -100,9 +102,12 @@ std::optional<QIcon> IconCache::urlIcon(const TableViewItem& entry)
     if (entry.itemType() != ListviewItemType::url)
         return std::nullopt;
     const QString text = entry.path().toLower();
-    for (const auto& [prefix, image] : std::as_const(customURLIcons_)) {
-        if (text.startsWith(prefix))
-            return image;
+    for (CustomURLIcon& custom : customURLIcons_) {
+        if (!text.startsWith(custom.prefix))
+            continue;
+        if (!custom.image)
+            custom.image = imageNamed(custom.name);
+        return *custom.image;
     }
     return customIconDefaultURL();
 }

@@ -83,7 +83,12 @@ private:
     QDateTime lastCacheRebuild_;
 
     // Lower-case prefix and its image, in the order they are tried.
-    QList<std::pair<QString, std::optional<QIcon>>> customURLIcons_;
+    struct CustomURLIcon {
+        QString prefix;
+        QString name;
+        std::optional<std::optional<QIcon>> image; // once loaded
+    };
+    QList<CustomURLIcon> customURLIcons_;
     std::optional<std::optional<QIcon>> customIconUnkownObject_;
     std::optional<std::optional<QIcon>> customIconDefaultURL_;
 

@@ -186,6 +186,32 @@ const DesktopEntry* DesktopEntryIndex::entryFor(const QString& path)
     return cached.entry ? &*cached.entry : nullptr;
 }
 
+DesktopEntryIndex::Result DesktopEntryIndex::scanShared(
+    const QStringList& scopes, const std::function<void(const QList<IndexedApplication>&)>& scopeDone)
+{
+    const std::lock_guard lock(sharedMutex());
+    return sharedIndex().scan(scopes, scopeDone);
+}
+
+void DesktopEntryIndex::forgetShared()
+{
+    const std::lock_guard lock(sharedMutex());
+    sharedIndex().cache_.clear();
+}
+
+// Never destroyed: a worker may still scan while the program ends.
+std::mutex& DesktopEntryIndex::sharedMutex()
+{
+    static std::mutex* const mutex = new std::mutex;
+    return *mutex;
+}
+
+DesktopEntryIndex& DesktopEntryIndex::sharedIndex()
+{
+    static DesktopEntryIndex* const index = new DesktopEntryIndex;
+    return *index;
+}
+
 DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
                                                   const std::function<void(const QList<IndexedApplication>&)>& scopeDone)
 {
@@ -196,12 +222,14 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
     QSet<QString> seenPaths;
     QSet<QString> seenDirectories;
     QList<IndexedApplication> applications;
+    QStringList scannedScopes;
 
     for (const QString& scopePath : scopes) {
         const QString scope = QDir::cleanPath(QFileInfo(scopePath).absoluteFilePath());
         if (scope.isEmpty() || !QFileInfo(scope).isDir())
             continue;
         const QString scopePrefix = scope.endsWith(u'/') ? scope : scope + u'/';
+        scannedScopes << scopePrefix;
 
         // Breadth first, so the folders come out in a stable order and the
         // folder limit cuts the deepest ones.
@@ -258,10 +286,15 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
     if (result.directoryLimitReached)
         VLOG(indexLog(), LogType::Error, "Stopped descending after %{public}@ folders", QString::number(maximumDirectories));
 
-    // Forget files that are gone, so a new file at the same path is read afresh.
+    // Forget files below these scopes that are gone, so a new file at the
+    // same path is read afresh; what other scans keep stays.
     const QSet<QString> present(result.files.cbegin(), result.files.cend());
+    const auto scanned = [&scannedScopes](const QString& path) {
+        return std::any_of(scannedScopes.cbegin(), scannedScopes.cend(),
+                           [&path](const QString& prefix) { return path.startsWith(prefix); });
+    };
     for (auto it = cache_.begin(); it != cache_.end();) {
-        if (present.contains(it.key()))
+        if (present.contains(it.key()) || !scanned(it.key()))
             ++it;
         else
             it = cache_.erase(it);

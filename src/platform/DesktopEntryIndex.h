@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <mutex>
 #include <optional>
 
 namespace vantel::platform {
@@ -30,7 +31,9 @@ struct IndexedApplication {
 //
 // Keeps parsed files between scans and re-reads only files whose size or
 // modification time changed; of each it keeps the keys in keptKeys, in the
-// messages locale of the scan. Not thread-safe: one owner, one thread at a time.
+// messages locale of the scan. A scan forgets only files below its own
+// scopes, so scans of other folders keep theirs. Not thread-safe: one owner,
+// one thread at a time, or scanShared.
 class DesktopEntryIndex {
 public:
     struct Result {
@@ -54,6 +57,12 @@ public:
     // `scopeDone` runs after each scope with the applications found so far.
     Result scan(const QStringList& scopes,
                 const std::function<void(const QList<IndexedApplication>&)>& scopeDone = {});
+    // The same on the one index of the process, under its lock: discovery
+    // and the running-applications check read and keep each file once.
+    static Result scanShared(const QStringList& scopes,
+                             const std::function<void(const QList<IndexedApplication>&)>& scopeDone = {});
+    // Empties the shared index, as a new process finds it (a benchmark's cold start).
+    static void forgetShared();
 
     // The existing application folders of the XDG data directories, in
     // precedence order: $XDG_DATA_HOME/applications, then each of
@@ -70,6 +79,8 @@ private:
         std::optional<DesktopEntry> entry; // the last good parse
     };
 
+    static std::mutex& sharedMutex();
+    static DesktopEntryIndex& sharedIndex();
     const DesktopEntry* entryFor(const QString& path);
 
     QHash<QString, Cached> cache_;

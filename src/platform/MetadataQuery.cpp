@@ -3,6 +3,7 @@
 #include "platform/DesktopEntryIndex.h"
 #include "platform/DispatchQueue.h"
 #include "platform/FileFacts.h"
+#include "platform/FreedMemory.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/MetadataQueryWatcher.h"
@@ -13,7 +14,6 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include <mutex>
 #include <optional>
 
 namespace vantel::platform {
@@ -72,12 +72,6 @@ private:
     QHash<QString, std::optional<MetadataItem>> made_;
 };
 
-// The scanner lives on the worker; the mutex only guards against overlap
-// with a scan of an earlier start still running.
-struct Engine {
-    std::mutex mutex;
-    DesktopEntryIndex index;
-};
 
 } // namespace
 
@@ -93,7 +87,6 @@ struct MetadataQuery::State {
     quint64 generation = 0;
     QList<MetadataItem> results;
 
-    std::shared_ptr<Engine> engine = std::make_shared<Engine>();
     std::shared_ptr<DispatchQueue> queue =
         DispatchQueue::create(QStringLiteral("net.tarnwick.vantel.metadataQuery"), DispatchQueue::Kind::Serial);
     // Main-thread callbacks hold it weakly: once the query is gone they do nothing.
@@ -187,10 +180,9 @@ bool MetadataQuery::start()
         if (current())
             post(didStartGatheringNotification);
     });
-    s.queue->async([this, current, engine = s.engine, scopes, predicate] {
-        const std::lock_guard lock(engine->mutex);
+    s.queue->async([this, current, scopes, predicate] {
         ItemMaker maker(*predicate);
-        const auto result = engine->index.scan(scopes, [&](const QList<IndexedApplication>& found) {
+        const auto result = DesktopEntryIndex::scanShared(scopes, [&](const QList<IndexedApplication>& found) {
             MainQueue::async([this, current, items = maker.itemsFor(found)] {
                 if (!current())
                     return;
@@ -206,6 +198,8 @@ bool MetadataQuery::start()
             state_->gathering = false;
             watch(folders);
             post(didFinishGatheringNotification);
+            // The scan's transient copies of every file are freed by now.
+            returnFreedMemorySoon();
             if (state_->changesPending && !state_->batchTimer.isActive())
                 state_->batchTimer.start(state_->batchingInterval);
         });
@@ -282,14 +276,14 @@ void MetadataQuery::runPendingUpdate()
     const quint64 pass = s.generation;
     const QStringList scopes = s.scopes.isEmpty() ? defaultSearchScopes() : s.scopes;
     const std::weak_ptr<int> alive = s.alive;
-    s.queue->async([this, alive, pass, engine = s.engine, scopes, predicate] {
-        const std::lock_guard lock(engine->mutex);
-        const auto result = engine->index.scan(scopes);
+    s.queue->async([this, alive, pass, scopes, predicate] {
+        const auto result = DesktopEntryIndex::scanShared(scopes);
         MainQueue::async([this, alive, pass, items = ItemMaker(*predicate).itemsFor(result.applications),
                           folders = result.directories] {
             if (alive.expired() || state_->generation != pass)
                 return;
             watch(folders);
+            returnFreedMemorySoon();
             if (items == state_->results)
                 return;
             state_->results = items;

@@ -1,6 +1,7 @@
 #include "platform/RunningApplications.h"
 
 #include "platform/ApplicationMatcher.h"
+#include "platform/FreedMemory.h"
 #include "platform/DesktopEntryIndex.h"
 #include "platform/DispatchQueue.h"
 #include "platform/MainQueue.h"
@@ -66,7 +67,7 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
             const QStringList folders = options.applicationFolders.isEmpty()
                 ? DesktopEntryIndex::defaultApplicationFolders()
                 : options.applicationFolders;
-            const DesktopEntryIndex::Result scanned = index.scan(folders);
+            const DesktopEntryIndex::Result scanned = DesktopEntryIndex::scanShared(folders);
             matcher.emplace(scanned.applications);
             pass.folders = scanned.directories;
         }
@@ -216,6 +217,8 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
     {
         if (pass.folders && folderWatcher)
             folderWatcher->setFolders(*pass.folders);
+        if (pass.folders)
+            returnFreedMemorySoon(); // the folders were read again
         watchProcesses(pass.applications);
         publish(pass.applications);
     }
@@ -266,7 +269,6 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
     RunningApplications* owner = nullptr; // main thread
 
     std::mutex engineMutex;
-    DesktopEntryIndex index;
     std::optional<ApplicationMatcher> matcher;
     std::atomic<bool> indexChanged{true};
     WindowList windows;

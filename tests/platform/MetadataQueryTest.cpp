@@ -1,4 +1,5 @@
 #include "platform/DesktopEntryIndex.h"
+#include "platform/FreedMemory.h"
 #include "platform/Log.h"
 #include "platform/MetadataQuery.h"
 #include "platform/NotificationCenter.h"
@@ -153,6 +154,58 @@ TEST(MetadataQueryTest, GathersTheApplicationsOfTheScopesWithShadowing)
     query.stop();
     EXPECT_FALSE(query.isStarted());
     EXPECT_EQ(query.resultCount(), 5) << "stopping keeps the results";
+}
+
+// What the scan freed goes back to the system once it settled: once for a
+// burst of calls, not before the settle time, and again after a later scan.
+TEST(MetadataQueryTest, ReturnsWhatAScanFreedOnceItSettled)
+{
+    const vantel::test::ScopedEnvironment programs("PATH", pathWithFixturePrograms());
+    vantel::test::spinEventLoop(700ms); // what earlier tests asked for is done
+    const int before = freedMemoryReturns();
+
+    MetadataQuery query;
+    Recorder recorder(query);
+    query.setPredicate(applicationPredicate());
+    query.setSearchScopes({fixtureScope("scope-a")});
+    ASSERT_TRUE(startQuery(query, recorder));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    EXPECT_EQ(freedMemoryReturns(), before) << "returned before the work settled";
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return freedMemoryReturns() == before + 1; }, 3s));
+
+    for (int i = 0; i < 3; ++i)
+        returnFreedMemorySoon(100ms);
+    vantel::test::spinEventLoop(400ms);
+    EXPECT_EQ(freedMemoryReturns(), before + 2) << "a burst of calls returns once";
+}
+
+// An application's item holds three strings but answers as the map of its
+// eight attributes would.
+TEST(MetadataQueryTest, AnApplicationItemAnswersUnderBothNamesAsItsMapWould)
+{
+    const QString path = QStringLiteral("/usr/share/applications/editor.desktop");
+    const MetadataItem item = MetadataItem::forApplication(path, QStringLiteral("Editor"));
+    const QString type = QStringLiteral("com.apple.application-bundle");
+    const QVariantMap map{
+        {QStringLiteral("kMDItemPath"), path},
+        {QStringLiteral("NSMetadataItemPathKey"), path},
+        {QStringLiteral("kMDItemDisplayName"), QStringLiteral("Editor")},
+        {QStringLiteral("NSMetadataItemDisplayNameKey"), QStringLiteral("Editor")},
+        {QStringLiteral("kMDItemFSName"), QStringLiteral("editor.desktop")},
+        {QStringLiteral("NSMetadataItemFSNameKey"), QStringLiteral("editor.desktop")},
+        {QStringLiteral("kMDItemContentType"), type},
+        {QStringLiteral("NSMetadataItemContentTypeKey"), type},
+    };
+    for (auto it = map.cbegin(); it != map.cend(); ++it)
+        EXPECT_EQ(item.valueForAttribute(it.key()), it.value()) << it.key().toStdString();
+    EXPECT_FALSE(item.valueForAttribute(QStringLiteral("kMDItemLastUsedDate")).isValid());
+    EXPECT_EQ(item.attributes(), map.keys());
+    EXPECT_EQ(item.path(), path);
+    EXPECT_EQ(item.displayName(), QStringLiteral("Editor"));
+    EXPECT_TRUE(item == MetadataItem(map));
+    EXPECT_TRUE(MetadataItem(map) == item);
+    EXPECT_FALSE(item == MetadataItem::forApplication(path, QStringLiteral("Editor 2")));
+    EXPECT_TRUE(predicate("kMDItemFSName ENDSWITH '.desktop' AND kMDItemDisplayName == 'Editor'")->evaluate(item));
 }
 
 TEST(MetadataQueryTest, UsesTheLocalizedNameAndTheDefaultScopes)
@@ -357,4 +410,42 @@ TEST(MetadataQueryTest, ListsWhatTheDesktopsMenusShowWithOneWatchPerFolder)
     EXPECT_EQ(indexed, (QStringList{QStringLiteral("bad-lines"), QStringLiteral("net.tarnwick.vantel"),
                                     QStringLiteral("nodisplay"), QStringLiteral("not-gnome"), QStringLiteral("only-kde"),
                                     QStringLiteral("shown")}));
+}
+
+// Discovery and the running-applications check share one index, each with
+// its own folders: a scan forgets gone files below its own scopes only, so
+// the other's last good states survive it.
+TEST(MetadataQueryTest, AScanOfOtherFoldersKeepsTheLastGoodStateOfThese)
+{
+    const QString a = vantel::test::makeTempDir(QStringLiteral("index-a"));
+    const QString b = vantel::test::makeTempDir(QStringLiteral("index-b"));
+    writeFile(a + QStringLiteral("/good.desktop"), application("Good"));
+    writeFile(a + QStringLiteral("/gone.desktop"), application("Gone"));
+    writeFile(b + QStringLiteral("/other.desktop"), application("Other"));
+    const auto namesOf = [](const DesktopEntryIndex::Result& result) {
+        QStringList list;
+        for (const IndexedApplication& application : result.applications)
+            list << application.entry.name();
+        return list;
+    };
+
+    DesktopEntryIndex index;
+    EXPECT_EQ(namesOf(index.scan({a})), (QStringList{QStringLiteral("Gone"), QStringLiteral("Good")}));
+    EXPECT_EQ(namesOf(index.scan({b})), QStringList{QStringLiteral("Other")});
+    writeFile(a + QStringLiteral("/good.desktop"), "[Desktop Ent");
+    EXPECT_EQ(namesOf(index.scan({a})), (QStringList{QStringLiteral("Gone"), QStringLiteral("Good")}))
+        << "a half-written file keeps its application after a scan of other folders";
+
+    // Below its own scopes a scan still forgets: a file written back damaged is no application.
+    QFile::remove(a + QStringLiteral("/gone.desktop"));
+    EXPECT_EQ(namesOf(index.scan({a})), QStringList{QStringLiteral("Good")});
+    writeFile(a + QStringLiteral("/gone.desktop"), "[Desktop Ent");
+    EXPECT_EQ(namesOf(index.scan({a, b})), (QStringList{QStringLiteral("Good"), QStringLiteral("Other")}));
+
+    // The process's shared index answers the same, and forgets all it kept when asked.
+    EXPECT_EQ(namesOf(DesktopEntryIndex::scanShared({b})), QStringList{QStringLiteral("Other")});
+    writeFile(b + QStringLiteral("/other.desktop"), "[Desktop Ent");
+    EXPECT_EQ(namesOf(DesktopEntryIndex::scanShared({b})), QStringList{QStringLiteral("Other")});
+    DesktopEntryIndex::forgetShared();
+    EXPECT_TRUE(DesktopEntryIndex::scanShared({b}).applications.isEmpty());
 }
