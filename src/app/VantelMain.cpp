@@ -21,6 +21,9 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
 
 // --help and --version answer without a display: QApplication would abort
@@ -113,5 +116,10 @@ int main(int argc, char* argv[])
                         << (unixSignals.receivedSignal() ? QStringLiteral(" on signal %1").arg(unixSignals.receivedSignal())
                                                      : QString())
                         << "\n";
-    return status;
+    // The termination sequence has saved everything. Worker threads may still
+    // run (a scan, a thumbnail) and use the shared objects, so the process
+    // ends here rather than through destructors those threads race with.
+    instance.close();
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
