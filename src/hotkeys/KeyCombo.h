@@ -21,11 +21,11 @@ class KeyedUnarchiver;
 // archives stay compatible. Immutable after creation.
 class KeyCombo : public platform::Archivable {
 public:
-    static constexpr qint64 commandKey = 0x100;
-    static constexpr qint64 shiftKey = 0x200;
-    static constexpr qint64 optionKey = 0x800;
-    static constexpr qint64 controlKey = 0x1000;
-    static constexpr qint64 functionKey = 0x800000;
+    static constexpr qint64 commandKey = ModifierFlags::carbonCommand;
+    static constexpr qint64 shiftKey = ModifierFlags::carbonShift;
+    static constexpr qint64 optionKey = ModifierFlags::carbonOption;
+    static constexpr qint64 controlKey = ModifierFlags::carbonControl;
+    static constexpr qint64 functionKey = ModifierFlags::carbonFunction;
     static constexpr qint64 keyModifierMask = commandKey | shiftKey | optionKey | controlKey;
 
     // A key with Carbon modifiers. Other bits are dropped; a function key also

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/KeyCodes.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -21,11 +23,11 @@ inline constexpr CocoaModifierFlags numericPad = 0x200000;
 inline constexpr CocoaModifierFlags function = 0x800000;
 inline constexpr CocoaModifierFlags keyModifiers = shift | control | option | command;
 
-inline constexpr qint64 carbonCommand = 0x100;
-inline constexpr qint64 carbonShift = 0x200;
-inline constexpr qint64 carbonOption = 0x800;
-inline constexpr qint64 carbonControl = 0x1000;
-inline constexpr qint64 carbonFunction = 0x800000;
+inline constexpr qint64 carbonCommand = platform::KeyCodes::carbonCommand;
+inline constexpr qint64 carbonShift = platform::KeyCodes::carbonShift;
+inline constexpr qint64 carbonOption = platform::KeyCodes::carbonOption;
+inline constexpr qint64 carbonControl = platform::KeyCodes::carbonControl;
+inline constexpr qint64 carbonFunction = platform::KeyCodes::carbonFunction;
 
 CocoaModifierFlags keyModifiersOnly(CocoaModifierFlags flags);
 // Any of function, command, option, control, shift.

@@ -17,20 +17,13 @@
 
 namespace vantel::platform {
 
-namespace {
-
 const LogCategory& hotkeysLog()
 {
     static const LogCategory category("hotkeys");
     return category;
 }
 
-constexpr std::uint32_t carbonCommand = 0x100;
-constexpr std::uint32_t carbonShift = 0x200;
-constexpr std::uint32_t carbonOption = 0x800;
-constexpr std::uint32_t carbonControl = 0x1000;
-constexpr std::uint32_t carbonFunction = 0x800000;
-constexpr std::uint32_t knownCarbonBits = carbonCommand | carbonShift | carbonOption | carbonControl | carbonFunction;
+namespace {
 
 class UnsupportedHotKeys final : public GlobalHotKeys {
 public:
@@ -80,7 +73,7 @@ public:
             return {Status::unsupported};
         }
         const auto evdev = KeyCodes::evdevCode(macKeyCode);
-        if (!evdev || (carbonModifiers & ~knownCarbonBits) != 0)
+        if (!evdev || (carbonModifiers & ~KeyCodes::knownCarbonBits) != 0)
             return {Status::invalid};
         const auto keycode = static_cast<xcb_keycode_t>(*evdev + KeyCodes::xkbKeycodeOffset);
         const std::uint16_t modifiers = xModifiers(carbonModifiers);
@@ -163,13 +156,13 @@ private:
     {
         const auto masks = x11_.modifierMasks();
         std::uint16_t x = 0;
-        if (carbon & carbonCommand)
+        if (carbon & KeyCodes::carbonCommand)
             x |= XCB_MOD_MASK_CONTROL;
-        if (carbon & carbonOption)
+        if (carbon & KeyCodes::carbonOption)
             x |= masks.alt;
-        if (carbon & carbonControl)
+        if (carbon & KeyCodes::carbonControl)
             x |= masks.super;
-        if (carbon & carbonShift)
+        if (carbon & KeyCodes::carbonShift)
             x |= XCB_MOD_MASK_SHIFT;
         return x;
     }

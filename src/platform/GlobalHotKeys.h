@@ -8,6 +8,7 @@
 
 namespace vantel::platform {
 
+class LogCategory;
 class X11Connection;
 
 // System-wide hotkeys. A registration takes a Mac virtual key code and Carbon
@@ -86,5 +87,8 @@ private:
     std::function<void(std::uint32_t)> pressed_;
     std::function<void(std::uint32_t)> taken_;
 };
+
+// The log category of every hotkey backend.
+const LogCategory& hotkeysLog();
 
 } // namespace vantel::platform

@@ -60,19 +60,6 @@ const QString shortcutsInterface = QStringLiteral("org.freedesktop.portal.Global
 const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request");
 const QString sessionInterface = QStringLiteral("org.freedesktop.portal.Session");
 
-const LogCategory& hotkeysLog()
-{
-    static const LogCategory category("hotkeys");
-    return category;
-}
-
-constexpr std::uint32_t carbonCommand = 0x100;
-constexpr std::uint32_t carbonShift = 0x200;
-constexpr std::uint32_t carbonOption = 0x800;
-constexpr std::uint32_t carbonControl = 0x1000;
-constexpr std::uint32_t carbonFunction = 0x800000;
-constexpr std::uint32_t knownCarbonBits = carbonCommand | carbonShift | carbonOption | carbonControl | carbonFunction;
-
 // Keysyms of the US layout by evdev code: under Wayland no client reads the
 // desktop's layouts, and stored combinations name US keys when in doubt.
 xkb_keysym_t usKeysym(int evdevCode)
@@ -548,7 +535,7 @@ std::unique_ptr<GlobalHotKeys> make(QDBusConnection bus)
 
 QString trigger(int macKeyCode, std::uint32_t carbonModifiers)
 {
-    if ((carbonModifiers & ~knownCarbonBits) != 0)
+    if ((carbonModifiers & ~KeyCodes::knownCarbonBits) != 0)
         return {};
     const auto evdev = KeyCodes::evdevCode(macKeyCode);
     if (!evdev)
@@ -557,13 +544,13 @@ QString trigger(int macKeyCode, std::uint32_t carbonModifiers)
     if (key.isEmpty())
         return {};
     QStringList parts;
-    if (carbonModifiers & carbonCommand)
+    if (carbonModifiers & KeyCodes::carbonCommand)
         parts << QStringLiteral("CTRL");
-    if (carbonModifiers & carbonOption)
+    if (carbonModifiers & KeyCodes::carbonOption)
         parts << QStringLiteral("ALT");
-    if (carbonModifiers & carbonShift)
+    if (carbonModifiers & KeyCodes::carbonShift)
         parts << QStringLiteral("SHIFT");
-    if (carbonModifiers & carbonControl)
+    if (carbonModifiers & KeyCodes::carbonControl)
         parts << QStringLiteral("LOGO");
     parts << key;
     return parts.join(QLatin1Char('+'));

@@ -116,7 +116,7 @@ struct DataWindowDesktop {
         vantel->signal(SIGTERM);
         EXPECT_TRUE(vantel->waitForFinished()) << log();
     }
-    QString settingsPath() const { return home + QStringLiteral("/config/Vantel/net.tarnwick.vantel.plist"); }
+    QString settingsPath() const { return test::VantelProcess::settingsPath(home); }
     QByteArray settingsFile() const
     {
         QFile file(settingsPath());
@@ -167,19 +167,7 @@ struct DataWindowDesktop {
         vantel->waitForOutput("\x01", std::chrono::milliseconds(20));
         return vantel->logMessages().filter(QRegularExpression(pattern)).size();
     }
-    bool waitForLog(const QString& pattern, qsizetype count = 1)
-    {
-        const QRegularExpression line(pattern);
-        return test::poll([&] { return vantel->logMessages().filter(line).size() >= count; });
-    }
-    std::optional<QRect> trayIcon() const
-    {
-        const QRect tray = desktop.trayFrame();
-        for (const QRect& frame : desktop.visibleWindows(vantel->process().processId()))
-            if (tray.contains(frame))
-                return frame;
-        return std::nullopt;
-    }
+    bool waitForLog(const QString& pattern, qsizetype count = 1) { return vantel->waitForLog(pattern, count); }
     // Vantel's window at least as large as the given size.
     std::optional<QRect> windowAtLeast(const QSize& size) const
     {
@@ -188,52 +176,15 @@ struct DataWindowDesktop {
                 return frame;
         return std::nullopt;
     }
-    // The frame of Vantel's visible window whose title matches.
-    std::optional<QRect> windowNamed(const QString& title) const
-    {
-        const QByteArray ids = desktop.run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                                       QStringLiteral("--name"), title});
-        for (const QByteArray& id : ids.split('\n')) {
-            if (id.trimmed().isEmpty())
-                continue;
-            const QString info = QString::fromUtf8(
-                desktop.run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::fromLatin1(id.trimmed())}));
-            const auto field = [&info](const char* name) {
-                const QRegularExpression expression(QStringLiteral("^\\s*%1:\\s*(-?\\d+)\\s*$").arg(QLatin1String(name)),
-                                                    QRegularExpression::MultilineOption);
-                return expression.match(info).captured(1).toInt();
-            };
-            if (info.contains(QStringLiteral("IsViewable")))
-                return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
-                             field("Height"));
-        }
-        return std::nullopt;
-    }
-    std::optional<QRect> waitForWindow(const QString& title)
-    {
-        std::optional<QRect> frame;
-        test::poll([&] { return (frame = windowNamed(title)).has_value(); }, std::chrono::seconds(10));
-        return frame;
-    }
-    bool waitForNoWindow(const QString& title)
-    {
-        return test::poll([&] { return !windowNamed(title).has_value(); }, std::chrono::seconds(10));
-    }
-    // Gives the keyboard to Vantel's window of that title.
-    void focus(const QString& title) const
-    {
-        desktop.run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                QStringLiteral("--name"), title, QStringLiteral("windowfocus"),
-                                                QStringLiteral("--sync")});
-    }
+    // Each key, text and click is given time to take effect.
     void key(const QString& keys) const
     {
-        desktop.run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+        desktop.keys({keys});
         QThread::msleep(150);
     }
     void type(const QString& text) const
     {
-        desktop.run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
+        desktop.type(text);
         QThread::msleep(150);
     }
     void click(const QPoint& at, int button = 1) const
@@ -245,7 +196,7 @@ struct DataWindowDesktop {
     bool chooseFromStatusMenu(int down)
     {
         std::optional<QRect> icon;
-        if (!test::poll([&] { return (icon = trayIcon()).has_value(); }))
+        if (!test::poll([&] { return (icon = desktop.trayIcon(vantel->process().processId())).has_value(); }))
             return false;
         const qsizetype clicks = logCount(QStringLiteral("statusBarButtonAction -> right click"));
         desktop.click(icon->center(), 3);
@@ -263,7 +214,7 @@ struct DataWindowDesktop {
         const qsizetype opened = logCount(QStringLiteral("^instantiateWindowController: config$"));
         if (!chooseFromStatusMenu(3) || !waitForLog(QStringLiteral("^instantiateWindowController: config$"), opened + 1))
             return std::nullopt;
-        const std::optional<QRect> frame = waitForWindow(QStringLiteral("Modify Data"));
+        const std::optional<QRect> frame = desktop.waitForWindow(QStringLiteral("Modify Data"));
         QThread::msleep(500);
         return frame;
     }
@@ -272,9 +223,9 @@ struct DataWindowDesktop {
     bool closeWindow(const QString& title, bool saves = true)
     {
         const qsizetype saved = logCount(QStringLiteral("^saveConfig$"));
-        focus(title);
+        desktop.focus(title);
         key(QStringLiteral("alt+F4"));
-        return waitForNoWindow(title) && (!saves || waitForLog(QStringLiteral("^saveConfig$"), saved + 1));
+        return desktop.waitForNoWindow(title) && (!saves || waitForLog(QStringLiteral("^saveConfig$"), saved + 1));
     }
     // The search text replaced by `text`.
     void search(const QRect& frame, const QString& text)
@@ -374,7 +325,7 @@ TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveResta
     // The toolbar's first button adds a URL in a sheet: URL, then the title.
     fixture.click(frame->topLeft() + addURLButton);
     QThread::msleep(700);
-    fixture.focus(QStringLiteral("Add or Modify URL"));
+    fixture.desktop.focus(QStringLiteral("Add or Modify URL"));
     fixture.type(QStringLiteral("https://quill.example.org/pages"));
     fixture.key(QStringLiteral("Tab"));
     fixture.type(QStringLiteral("Quill pages"));
@@ -403,7 +354,7 @@ TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveResta
     // The tags window renames the tag and records its hotkey.
     ASSERT_TRUE(fixture.chooseFromStatusMenu(4));
     const QString tagsWindow = QStringLiteral("Modify Tags");
-    const std::optional<QRect> tags = fixture.waitForWindow(tagsWindow);
+    const std::optional<QRect> tags = fixture.desktop.waitForWindow(tagsWindow);
     ASSERT_TRUE(tags) << "no tags window\n" << fixture.log();
     QThread::msleep(500);
     fixture.click(DataWindowDesktop::tagCell(*tags, tagNameX, 0));
@@ -447,16 +398,16 @@ TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveResta
     // Its buttons' row, at the bottom: Hide, Show in Folder, Delete, Modify URL.
     fixture.click(QPoint(popover->left() + 323, popover->bottom() - 22));
     const QString urlWindow = QStringLiteral("Add or Modify URL");
-    ASSERT_TRUE(fixture.waitForWindow(urlWindow)) << "Modify URL opened no window\n" << fixture.log();
+    ASSERT_TRUE(fixture.desktop.waitForWindow(urlWindow)) << "Modify URL opened no window\n" << fixture.log();
     QThread::msleep(400);
-    fixture.focus(urlWindow);
+    fixture.desktop.focus(urlWindow);
     fixture.key(QStringLiteral("Tab"));
     fixture.key(QStringLiteral("ctrl+a"));
     fixture.type(QStringLiteral("Ledger books"));
     fixture.desktop.screenshot(QStringLiteral("e2e-modify-url.png"));
     fixture.key(QStringLiteral("Return"));
     EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^modifyURLInDatabase$"))) << fixture.log();
-    EXPECT_TRUE(fixture.waitForNoWindow(urlWindow));
+    EXPECT_TRUE(fixture.desktop.waitForNoWindow(urlWindow));
 
     // Quit saves; the file has every edit.
     fixture.quit();

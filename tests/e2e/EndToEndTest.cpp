@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -29,13 +28,6 @@ namespace {
 [[maybe_unused]] const bool largeScreen = qputenv("VANTEL_TEST_XVFB_SCREEN", "1280x800x24");
 
 const char* const fixtureName = "Quillfeather Echo";
-
-QString outputFolder()
-{
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
-    QDir().mkpath(folder);
-    return folder;
-}
 
 bool writeFile(const QString& path, const QByteArray& contents)
 {
@@ -93,7 +85,7 @@ struct Fixture {
                                                 ListviewItemSource::other);
         entry->setTags({tagName});
 
-        platform::UserDefaults defaults(home + QStringLiteral("/config/Vantel/net.tarnwick.vantel.plist"));
+        platform::UserDefaults defaults(test::VantelProcess::settingsPath(home));
         defaults.setBool(true, QStringLiteral("launchedBefore"));
         defaults.setData(archived(std::make_shared<KeyCombo>(
                              *KeyCombo::withCarbonModifiers(Key::k, KeyCombo::commandKey | KeyCombo::optionKey))),
@@ -105,7 +97,7 @@ struct Fixture {
 
     void setSmallMode(bool on) const
     {
-        platform::UserDefaults defaults(home + QStringLiteral("/config/Vantel/net.tarnwick.vantel.plist"));
+        platform::UserDefaults defaults(test::VantelProcess::settingsPath(home));
         defaults.setBool(on, QStringLiteral("useSmallModeInMainView"));
         defaults.synchronize();
     }
@@ -150,7 +142,7 @@ void type(const char* text)
 // light area of at least 400 by 300 on the black root window).
 bool screenshot(const QString& name)
 {
-    const QString path = outputFolder() + QLatin1Char('/') + name;
+    const QString path = test::outputFolder() + QLatin1Char('/') + name;
     QProcess import;
     import.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path});
     if (!import.waitForFinished(10000) || import.exitCode() != 0)

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -18,13 +17,6 @@
 
 namespace vantel {
 namespace {
-
-QString outputFolder()
-{
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
-    QDir().mkpath(folder);
-    return folder;
-}
 
 // A child that is killed with the test.
 struct Child {
@@ -97,7 +89,7 @@ public:
         const QStringList shots = QDir(folder).entryList({QStringLiteral("*.png")});
         if (shots.isEmpty())
             return {};
-        const QString path = outputFolder() + QLatin1Char('/') + name;
+        const QString path = test::outputFolder() + QLatin1Char('/') + name;
         QFile::remove(path);
         QFile::copy(folder + QLatin1Char('/') + shots.first(), path);
         return QImage(path);
@@ -124,7 +116,7 @@ QString prepareHome(const QString& name)
     test::VantelProcess::prepareHome(home);
     KeyCombo::registerArchiveClass();
     QString error;
-    platform::UserDefaults defaults(home + QStringLiteral("/config/Vantel/net.tarnwick.vantel.plist"));
+    platform::UserDefaults defaults(test::VantelProcess::settingsPath(home));
     defaults.setBool(true, QStringLiteral("launchedBefore"));
     defaults.setData(platform::KeyedArchiver::archivedData(
                          std::make_shared<KeyCombo>(*KeyCombo::withCarbonModifiers(

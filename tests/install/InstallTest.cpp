@@ -79,6 +79,18 @@ QList<qint64> processesOf(const QString& program)
     return found;
 }
 
+// A prepared home whose settings say the program ran before, so that it
+// starts without the first-run assistant.
+QString launchedHome(const QString& name)
+{
+    const QString home = test::makeTempDir(name);
+    test::VantelProcess::prepareHome(home);
+    platform::UserDefaults defaults(test::VantelProcess::settingsPath(home));
+    defaults.setBool(true, "launchedBefore");
+    defaults.synchronize();
+    return home;
+}
+
 // Nothing under `folder` names the build or the source tree.
 void expectNoPathOfTheBuildTree(const QString& folder)
 {
@@ -101,13 +113,7 @@ void expectInTheTray(const QString& prefix)
     test::TrayDesktop desktop;
     QString why;
     ASSERT_TRUE(desktop.start(&why)) << why.toStdString();
-    const QString home = test::makeTempDir("installed-home");
-    test::VantelProcess::prepareHome(home);
-    {
-        platform::UserDefaults defaults(home + "/config/Vantel/net.tarnwick.vantel.plist");
-        defaults.setBool(true, "launchedBefore");
-        defaults.synchronize();
-    }
+    const QString home = launchedHome("installed-home");
     test::VantelProcess vantel(home);
     vantel.setProgram(prefix + "/bin/vantel");
     desktop.attach(vantel, home);
@@ -115,14 +121,8 @@ void expectInTheTray(const QString& prefix)
     ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
 
     std::optional<QRect> icon;
-    ASSERT_TRUE(test::poll([&] {
-        const QRect tray = desktop.trayFrame();
-        for (const QRect& frame : desktop.visibleWindows(vantel.process().processId())) {
-            if (tray.contains(frame))
-                icon = frame;
-        }
-        return icon.has_value();
-    })) << "no status item in the tray\n"
+    ASSERT_TRUE(test::poll([&] { return (icon = desktop.trayIcon(vantel.process().processId())).has_value(); }))
+        << "no status item in the tray\n"
         << vantel.output().toStdString();
     EXPECT_GE(icon->width(), 16);
     // Its picture is the orange one of share/vantel/images, so the resources were found.
@@ -161,13 +161,7 @@ void expectLaunchAtLoginStartsTheLauncher(const QString& prefix)
     EXPECT_EQ(execProgram(AutoLaunchManager::loginItemPath()), launcher);
 
     // What the session does at log-in: run the entry's Exec.
-    const QString home = test::makeTempDir("login-home");
-    test::VantelProcess::prepareHome(home);
-    {
-        platform::UserDefaults defaults(home + "/config/Vantel/net.tarnwick.vantel.plist");
-        defaults.setBool(true, "launchedBefore");
-        defaults.synchronize();
-    }
+    const QString home = launchedHome("login-home");
     // Its output goes to a file, as to the session's log: the program it
     // starts keeps writing there after the launcher has quit.
     const QString logFile = home + "/session.log";
@@ -284,13 +278,7 @@ TEST_F(Installed, WhereTheDesktopReadsTheInstalledFileTheUsersFolderIsLeftAlone)
 {
     ASSERT_TRUE(installed_) << installLog_.toStdString();
     moveOnce();
-    const QString home = test::makeTempDir("system-home");
-    test::VantelProcess::prepareHome(home);
-    {
-        platform::UserDefaults defaults(home + "/config/Vantel/net.tarnwick.vantel.plist");
-        defaults.setBool(true, "launchedBefore");
-        defaults.synchronize();
-    }
+    const QString home = launchedHome("system-home");
     // A copy that an earlier run from a build tree left behind: it would
     // hide the installed file and start a program that is gone.
     const QString userFile = home + "/data/applications/net.tarnwick.vantel.desktop";

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QCoreApplication>
-#include <QDir>
+#include "support/TestSupport.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -22,13 +22,6 @@ inline bool near(const QColor& a, const QColor& b, int tolerance = 6)
 {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
         && std::abs(a.blue() - b.blue()) <= tolerance && std::abs(a.alpha() - b.alpha()) <= tolerance;
-}
-
-inline QString outputFolder()
-{
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
-    QDir().mkpath(folder);
-    return folder;
 }
 
 } // namespace vantel::test

@@ -22,6 +22,13 @@ QString makeTempDir(const QString& name)
     return path;
 }
 
+QString outputFolder()
+{
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+    QDir().mkpath(folder);
+    return folder;
+}
+
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
 {
     QElapsedTimer clock;

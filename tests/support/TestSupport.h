@@ -15,6 +15,10 @@ QString testHome();
 // A fresh, empty folder below the test home.
 QString makeTempDir(const QString& name);
 
+// Where pictures of the interface go for a look: "output" beside the test
+// program, made if missing.
+QString outputFolder();
+
 // Runs the main event loop until `done` answers true or the time is up.
 bool waitUntil(const std::function<bool()>& done,
                std::chrono::milliseconds timeout = std::chrono::seconds(5));

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "support/TestSupport.h"
+
 #include <QApplication>
-#include <QCoreApplication>
-#include <QDir>
 #include <QImage>
 #include <QPalette>
 #include <QWidget>
@@ -25,14 +25,6 @@ inline bool near(const QColor& a, const QColor& b, int tolerance = 6)
 {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
         && std::abs(a.blue() - b.blue()) <= tolerance && std::abs(a.alpha() - b.alpha()) <= tolerance;
-}
-
-// Where the pictures of this test binary go.
-inline QString outputFolder()
-{
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
-    QDir().mkpath(folder);
-    return folder;
 }
 
 // Switches the application palette to a dark or light window for as long

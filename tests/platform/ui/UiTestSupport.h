@@ -2,9 +2,8 @@
 
 #include "platform/ui/ScreenProvider.h"
 #include "platform/ui/ViewControllerBase.h"
+#include "support/TestSupport.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QImage>
 #include <QStringList>
 #include <QWidget>
@@ -67,14 +66,6 @@ public:
 private:
     std::shared_ptr<platform::FixedScreenProvider> provider_;
 };
-
-// Where pictures of the interface go for a look.
-inline QString outputFolder()
-{
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
-    QDir().mkpath(folder);
-    return folder;
-}
 
 } // namespace vantel::test
 

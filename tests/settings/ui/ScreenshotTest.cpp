@@ -20,21 +20,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDir>
 #include <QLabel>
 #include <QStyleFactory>
 #include <QTabWidget>
 
 namespace vantel {
 namespace {
-
-QString outputFolder()
-{
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
-    QDir().mkpath(folder);
-    return folder;
-}
 
 QPalette darkPalette()
 {
@@ -98,7 +89,7 @@ QImage grabTo(QWidget* window, const QString& name)
 {
     test::spinEventLoop(std::chrono::milliseconds(30));
     const QImage image = window->grab().toImage();
-    image.save(outputFolder() + QLatin1Char('/') + name + QStringLiteral(".png"));
+    image.save(test::outputFolder() + QLatin1Char('/') + name + QStringLiteral(".png"));
     return image;
 }
 

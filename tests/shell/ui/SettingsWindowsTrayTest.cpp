@@ -84,46 +84,31 @@ struct SettingsDesktop {
         EXPECT_EQ(vantel->process().exitCode(), 0);
     }
 
-    QString settingsPath() const { return home + QStringLiteral("/config/Vantel/net.tarnwick.vantel.plist"); }
+    QString settingsPath() const { return test::VantelProcess::settingsPath(home); }
     std::string log() { return vantel->output().toStdString(); }
 
     // Keys to the window with that title: it gets the input focus and the
     // pointer first (without a focus owner X sends keys where the pointer is).
     void keysTo(const QString& title, const QStringList& sequence)
     {
-        const QByteArray ids = desktop.run(QStringLiteral("xdotool"),
-                                           {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                                            titlePattern(title)});
-        const QString id = QString::fromLatin1(ids.split('\n').value(0).trimmed());
-        if (!id.isEmpty()) {
-            if (const auto frame = windowNamed(title))
-                desktop.run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(frame->center().x()),
-                                                        QString::number(frame->bottom() - 4)});
-            desktop.run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
-        }
+        if (const auto frame = windowNamed(title))
+            desktop.run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(frame->center().x()),
+                                                    QString::number(frame->bottom() - 4)});
+        desktop.focus(titlePattern(title));
         keys(sequence);
     }
     void keys(const QStringList& sequence)
     {
-        QStringList arguments{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("120")};
-        desktop.run(QStringLiteral("xdotool"), arguments + sequence);
+        desktop.keys(sequence, std::chrono::milliseconds(120));
         QThread::msleep(300);
     }
     void type(const QString& text)
     {
-        desktop.run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
+        desktop.type(text);
         QThread::msleep(300);
     }
 
-    std::optional<QRect> trayIcon() const
-    {
-        const QRect tray = desktop.trayFrame();
-        for (const QRect& frame : desktop.visibleWindows(vantel->process().processId())) {
-            if (tray.contains(frame))
-                return frame;
-        }
-        return std::nullopt;
-    }
+    std::optional<QRect> trayIcon() const { return desktop.trayIcon(vantel->process().processId()); }
 
     // The status menu's item `down` rows from the top (Info is 1).
     void chooseFromStatusMenu(int down)
@@ -141,41 +126,14 @@ struct SettingsDesktop {
         keys(sequence);
     }
 
-    // The frame of the visible window with that title.
-    std::optional<QRect> windowNamed(const QString& title) const
+    // The windows by their whole titles.
+    std::optional<QRect> windowNamed(const QString& title) const { return desktop.windowNamed(titlePattern(title)); }
+    std::optional<QRect> waitForWindow(const QString& title) const
     {
-        const QByteArray ids = desktop.run(QStringLiteral("xdotool"),
-                                           {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                            QStringLiteral("--name"), titlePattern(title)});
-        for (const QByteArray& id : ids.split('\n')) {
-            if (id.trimmed().isEmpty())
-                continue;
-            const QString info = QString::fromUtf8(desktop.run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::fromLatin1(id.trimmed())}));
-            const auto field = [&info](const char* name) {
-                const QRegularExpression expression(QStringLiteral("^\\s*%1:\\s*(-?\\d+)\\s*$").arg(QLatin1String(name)),
-                                                    QRegularExpression::MultilineOption);
-                return expression.match(info).captured(1).toInt();
-            };
-            if (info.contains(QStringLiteral("IsViewable")))
-                return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height"));
-        }
-        return std::nullopt;
+        return desktop.waitForWindow(titlePattern(title));
     }
-    std::optional<QRect> waitForWindow(const QString& title)
-    {
-        std::optional<QRect> frame;
-        test::poll([&] { return (frame = windowNamed(title)).has_value(); }, std::chrono::seconds(10));
-        return frame;
-    }
-    bool waitForNoWindow(const QString& title)
-    {
-        return test::poll([&] { return !windowNamed(title).has_value(); }, std::chrono::seconds(10));
-    }
-    bool waitForLog(const QString& pattern)
-    {
-        const QRegularExpression line(pattern);
-        return test::poll([&] { return !vantel->logMessages().filter(line).isEmpty(); }, std::chrono::seconds(15));
-    }
+    bool waitForNoWindow(const QString& title) const { return desktop.waitForNoWindow(titlePattern(title)); }
+    bool waitForLog(const QString& pattern) { return vantel->waitForLog(pattern); }
     QImage iconImage(const QString& name)
     {
         const auto icon = trayIcon();

@@ -1,8 +1,8 @@
 #include "VantelProcess.h"
 
 #include "platform/UserDefaults.h"
+#include "support/TestSupport.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -41,9 +41,14 @@ void VantelProcess::prepareHome(const QString& home)
         QDir().mkpath(home + QLatin1Char('/') + QLatin1String(sub));
     QFile::setPermissions(home + QStringLiteral("/runtime"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    platform::UserDefaults defaults(home + QStringLiteral("/config/Vantel/net.tarnwick.vantel.plist"));
+    platform::UserDefaults defaults(settingsPath(home));
     defaults.setBool(true, QStringLiteral("debugLogging"));
     defaults.synchronize();
+}
+
+QString VantelProcess::settingsPath(const QString& home)
+{
+    return home + QStringLiteral("/config/Vantel/net.tarnwick.vantel.plist");
 }
 
 QProcessEnvironment VantelProcess::environment(const QString& home)
@@ -121,6 +126,12 @@ QStringList VantelProcess::logMessages()
             messages << text.remove(prefix);
     }
     return messages;
+}
+
+bool VantelProcess::waitForLog(const QString& pattern, qsizetype count, std::chrono::milliseconds timeout)
+{
+    const QRegularExpression line(pattern);
+    return poll([&] { return logMessages().filter(line).size() >= count; }, timeout);
 }
 
 bool poll(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
@@ -241,11 +252,26 @@ void TrayDesktop::click(const QPoint& at, int button) const
                                     QString::number(button)});
 }
 
+void TrayDesktop::keys(const QStringList& sequence, std::chrono::milliseconds between) const
+{
+    run(QStringLiteral("xdotool"),
+        QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QString::number(between.count())} + sequence);
+}
+
+void TrayDesktop::type(const QString& text) const
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
+}
+
+void TrayDesktop::focus(const QString& titlePattern) const
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                    titlePattern, QStringLiteral("windowfocus"), QStringLiteral("--sync")});
+}
+
 QImage TrayDesktop::screenshot(const QString& name) const
 {
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
-    QDir().mkpath(folder);
-    const QString path = folder + QLatin1Char('/') + name;
+    const QString path = outputFolder() + QLatin1Char('/') + name;
     QFile::remove(path);
     run(QStringLiteral("import"), {"-window", "root", path});
     return QImage(path);
@@ -290,6 +316,42 @@ QList<QRect> TrayDesktop::visibleWindows(qint64 pid) const
             frames << frame;
     }
     return frames;
+}
+
+std::optional<QRect> TrayDesktop::windowNamed(const QString& titlePattern) const
+{
+    const QByteArray ids = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                           QStringLiteral("--name"), titlePattern});
+    for (const QByteArray& id : ids.split('\n')) {
+        if (id.trimmed().isEmpty())
+            continue;
+        const QRect frame = frameOf(id.trimmed());
+        if (frame.isValid())
+            return frame;
+    }
+    return std::nullopt;
+}
+
+std::optional<QRect> TrayDesktop::waitForWindow(const QString& titlePattern) const
+{
+    std::optional<QRect> frame;
+    poll([&] { return (frame = windowNamed(titlePattern)).has_value(); }, std::chrono::seconds(10));
+    return frame;
+}
+
+bool TrayDesktop::waitForNoWindow(const QString& titlePattern) const
+{
+    return poll([&] { return !windowNamed(titlePattern).has_value(); }, std::chrono::seconds(10));
+}
+
+std::optional<QRect> TrayDesktop::trayIcon(qint64 pid) const
+{
+    const QRect tray = trayFrame();
+    for (const QRect& frame : visibleWindows(pid)) {
+        if (tray.contains(frame))
+            return frame;
+    }
+    return std::nullopt;
 }
 
 QRect TrayDesktop::trayFrame() const

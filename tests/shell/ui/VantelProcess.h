@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 namespace vantel::test {
 
@@ -28,6 +29,7 @@ public:
     void setProgram(const QString& program) { program_ = program; }
     // Writes the settings file the child reads, with debugLogging on.
     static void prepareHome(const QString& home);
+    static QString settingsPath(const QString& home);
     static QProcessEnvironment environment(const QString& home);
 
     void start(const QStringList& arguments = {});
@@ -40,6 +42,9 @@ public:
     QByteArray output();
     // stderr lines that are log lines, without their prefix.
     QStringList logMessages();
+    // Until `count` log messages match `pattern`, or the time is up.
+    bool waitForLog(const QString& pattern, qsizetype count = 1,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(15));
 
 private:
     QString home_;
@@ -75,6 +80,12 @@ public:
     // Runs an X tool on this display; its standard output.
     QByteArray run(const QString& program, const QStringList& arguments) const;
     void click(const QPoint& at, int button) const;
+    // Keys by xdotool's names, pressed in turn; 12 ms apart is xdotool's own pace.
+    void keys(const QStringList& sequence, std::chrono::milliseconds between = std::chrono::milliseconds(12)) const;
+    // Types the text, 40 ms a character.
+    void type(const QString& text) const;
+    // Gives the keyboard to the first visible window whose title matches.
+    void focus(const QString& titlePattern) const;
     // The root window as a PNG in the test's output folder.
     QImage screenshot(const QString& name) const;
 
@@ -82,6 +93,14 @@ public:
     QList<QRect> visibleWindows(qint64 pid) const;
     // trayer's panel.
     QRect trayFrame() const;
+    // The window of the process that sits in the tray: its status item.
+    std::optional<QRect> trayIcon(qint64 pid) const;
+    // The frame of a visible window whose title matches the pattern
+    // (xdotool's: a POSIX pattern, found anywhere in the title).
+    std::optional<QRect> windowNamed(const QString& titlePattern) const;
+    // The same, waited for up to 10 s; and the window gone.
+    std::optional<QRect> waitForWindow(const QString& titlePattern) const;
+    bool waitForNoWindow(const QString& titlePattern) const;
     // Ends the X server, as the end of a session without a session manager
     // does: every client loses its display.
     void stopServer();
