@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace vantel::platform {
 
 namespace {
@@ -112,7 +114,10 @@ std::optional<DesktopEntry> DesktopEntry::load(const QString& path, QString* err
             *error = QStringLiteral("%1: %2").arg(path, parseError);
         return std::nullopt;
     }
-    entry->path_ = QFileInfo(path).absoluteFilePath();
+    // The caller's string when it is already absolute: a long-lived index
+    // then holds one copy of each path.
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    entry->path_ = absolute == path ? path : absolute;
     return entry;
 }
 
@@ -164,12 +169,12 @@ std::optional<DesktopEntry> DesktopEntry::parse(const QByteArray& data, QString*
             const QString name = trimmed.sliced(1, trimmed.size() - 2).toString();
             if (name.isEmpty() || name.contains(u'[') || name.contains(u']'))
                 return fail(lineNumber, QStringLiteral("invalid group name"));
-            if (entry.groupOrder_.isEmpty() && name != mainGroup)
+            if (entry.groups_.isEmpty() && name != mainGroup)
                 return fail(lineNumber, QStringLiteral("the first group is not [Desktop Entry]"));
-            if (entry.groups_.contains(name))
+            if (entry.findGroup(name))
                 return fail(lineNumber, QStringLiteral("group [%1] appears twice").arg(name));
-            entry.groupOrder_ << name;
-            current = &entry.groups_[name];
+            entry.groups_.append({name, {}});
+            current = &entry.groups_.last();
             continue;
         }
 
@@ -190,12 +195,47 @@ std::optional<DesktopEntry> DesktopEntry::parse(const QByteArray& data, QString*
         qsizetype lead = 0;
         while (lead < value.size() && (value[lead] == u' ' || value[lead] == u'\t'))
             ++lead;
-        current->values.insert(key.toString(), value.sliced(lead).toString());
+        current->set(key.toString(), value.sliced(lead).toString());
     }
 
-    if (entry.groupOrder_.isEmpty())
+    if (entry.groups_.isEmpty())
         return fail(0, QStringLiteral("no [Desktop Entry] group"));
     return entry;
+}
+
+const QString* DesktopEntry::Group::find(const QString& key) const
+{
+    const auto at = std::lower_bound(values.cbegin(), values.cend(), key,
+                                     [](const std::pair<QString, QString>& item, const QString& k) { return item.first < k; });
+    return at != values.cend() && at->first == key ? &at->second : nullptr;
+}
+
+void DesktopEntry::Group::set(const QString& key, const QString& value)
+{
+    const auto at = std::lower_bound(values.begin(), values.end(), key,
+                                     [](const std::pair<QString, QString>& item, const QString& k) { return item.first < k; });
+    if (at != values.end() && at->first == key)
+        at->second = value;
+    else
+        values.insert(at, {key, value});
+}
+
+const DesktopEntry::Group* DesktopEntry::findGroup(const QString& name) const
+{
+    for (const Group& group : groups_) {
+        if (group.name == name)
+            return &group;
+    }
+    return nullptr;
+}
+
+QStringList DesktopEntry::groups() const
+{
+    QStringList names;
+    names.reserve(groups_.size());
+    for (const Group& group : groups_)
+        names << group.name;
+    return names;
 }
 
 bool DesktopEntry::hasKey(const QString& key, const QString& group) const
@@ -205,11 +245,11 @@ bool DesktopEntry::hasKey(const QString& key, const QString& group) const
 
 std::optional<QString> DesktopEntry::raw(const QString& key, const QString& group) const
 {
-    const auto found = groups_.constFind(group);
-    if (found == groups_.constEnd())
+    const Group* found = findGroup(group);
+    if (!found)
         return std::nullopt;
-    const auto value = found->values.constFind(key);
-    if (value == found->values.constEnd())
+    const QString* value = found->find(key);
+    if (!value)
         return std::nullopt;
     return *value;
 }
@@ -219,6 +259,9 @@ std::optional<QString> DesktopEntry::string(const QString& key, const QString& g
     const auto value = raw(key, group);
     if (!value)
         return std::nullopt;
+    // Most values have no escapes: they are handed out shared, not copied.
+    if (!value->contains(u'\\'))
+        return value;
     return unescape(*value, false);
 }
 
@@ -236,25 +279,24 @@ DesktopEntry DesktopEntry::reducedTo(const QStringList& keys, const QString& loc
 {
     DesktopEntry reduced;
     reduced.path_ = path_;
-    const auto main = groups_.constFind(mainGroup);
-    if (main == groups_.constEnd())
+    const Group* main = findGroup(mainGroup);
+    if (!main)
         return reduced;
-    reduced.groupOrder_ = {mainGroup};
-    Group& kept = reduced.groups_[mainGroup];
+    Group kept{mainGroup, {}};
     const QStringList variants = localeVariants(locale.isEmpty() ? messagesLocale() : locale);
     for (const QString& key : keys) {
         for (const QString& variant : variants) {
             const QString localized = key + u'[' + variant + u']';
-            const auto value = main->values.constFind(localized);
-            if (value != main->values.constEnd()) {
-                kept.values.insert(localized, *value);
+            if (const QString* value = main->find(localized)) {
+                kept.set(localized, *value);
                 break; // the best variant answers; worse ones are never asked
             }
         }
-        const auto value = main->values.constFind(key);
-        if (value != main->values.constEnd())
-            kept.values.insert(key, *value);
+        if (const QString* value = main->find(key))
+            kept.set(key, *value);
     }
+    kept.values.squeeze();
+    reduced.groups_ = {std::move(kept)};
     return reduced;
 }
 

@@ -30,7 +30,7 @@ public:
     QString path() const { return path_; }
     // What parsing passed over, one message per line ("line 4: invalid key ...").
     QStringList skippedLines() const { return skipped_; }
-    QStringList groups() const { return groupOrder_; }
+    QStringList groups() const;
     bool hasKey(const QString& key, const QString& group = mainGroup) const;
 
     // The value with its escapes resolved (\s \n \t \r \\); a "\;" stays as
@@ -111,16 +111,21 @@ public:
     static QString findExecutable(const QString& program);
 
 private:
+    // Flat and sorted by key: an index keeps thousands of entries, and a map
+    // costs a node per key.
     struct Group {
-        QMap<QString, QString> values; // raw, escapes unresolved
+        QString name;
+        QList<std::pair<QString, QString>> values; // raw, escapes unresolved
+        const QString* find(const QString& key) const;
+        void set(const QString& key, const QString& value); // a repeated key keeps its last value
     };
 
     std::optional<QString> raw(const QString& key, const QString& group) const;
+    const Group* findGroup(const QString& name) const;
 
     QString path_;
     QStringList skipped_;
-    QStringList groupOrder_;
-    QMap<QString, Group> groups_;
+    QList<Group> groups_; // in the file's order
 };
 
 } // namespace vantel::platform

@@ -157,12 +157,16 @@ QStringList DesktopEntryIndex::defaultApplicationFolders()
     return result;
 }
 
-const DesktopEntry* DesktopEntryIndex::entryFor(const QString& path)
+const DesktopEntry* DesktopEntryIndex::entryFor(QString& path)
 {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return nullptr;
-    Cached& cached = cache_[path];
+    auto slot = cache_.find(path);
+    if (slot == cache_.end())
+        slot = cache_.insert(path, {});
+    path = slot.key();
+    Cached& cached = *slot;
     const qint64 modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
     if (cached.size == qint64(info.st_size) && cached.modifiedNs == modifiedNs && cached.inode == quint64(info.st_ino))
         return cached.entry ? &*cached.entry : nullptr;
@@ -261,13 +265,21 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
         }
         std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.path < b.path; });
 
-        for (const Found& file : found) {
-            result.files << file.path;
-            if (seenPaths.contains(file.path) || claimedIds.contains(file.desktopId))
+        for (Found& file : found) {
+            if (seenPaths.contains(file.path) || claimedIds.contains(file.desktopId)) {
+                result.files << file.path;
                 continue;
+            }
+            // Each scan builds its paths afresh; what it hands out are the
+            // cache's strings, so the applications of every scan share them.
             const DesktopEntry* entry = entryFor(file.path);
+            result.files << file.path;
             if (!entry)
                 continue; // a damaged file leaves the ID to later scopes
+            Cached& cached = cache_[file.path];
+            if (cached.desktopId != file.desktopId)
+                cached.desktopId = file.desktopId;
+            file.desktopId = cached.desktopId;
             seenPaths.insert(file.path);
             claimedIds.insert(file.desktopId);
             if (entry->isLaunchableApplication(findProgram))

@@ -77,11 +77,14 @@ private:
         qint64 size = -1;
         quint64 inode = 0;
         std::optional<DesktopEntry> entry; // the last good parse
+        // Handed out by every scan, so that all holders share one string.
+        QString desktopId;
     };
 
     static std::mutex& sharedMutex();
     static DesktopEntryIndex& sharedIndex();
-    const DesktopEntry* entryFor(const QString& path);
+    // `path` becomes the cache's own copy of it.
+    const DesktopEntry* entryFor(QString& path);
 
     QHash<QString, Cached> cache_;
 };

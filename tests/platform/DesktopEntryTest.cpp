@@ -85,6 +85,33 @@ TEST(DesktopEntryTest, AcceptsCommentsBlankLinesCrlfAndSpacesAroundEquals)
     EXPECT_FALSE(entry.string(QStringLiteral("Missing")).has_value());
 }
 
+TEST(DesktopEntryTest, FindsEveryKeyOfAnUnorderedFileAndKeepsARepeatedKeysLastValue)
+{
+    QByteArray text = "[Desktop Entry]\n";
+    // Written in descending order with gaps, so each key lands between others.
+    for (int i = 40; i > 0; --i)
+        text += "K" + QByteArray::number(i * 7 % 41) + "=v" + QByteArray::number(i * 7 % 41) + "\n";
+    text += "K5=repeated\nName=Main\n[Desktop Action b]\nName=B\nK5=other\n[Desktop Action a]\nName=A\n";
+    const DesktopEntry entry = parsed(text);
+    for (int i = 1; i <= 40; ++i) {
+        const QString key = QStringLiteral("K%1").arg(i);
+        EXPECT_EQ(entry.string(key), i == 5 ? QStringLiteral("repeated") : QStringLiteral("v%1").arg(i)) << i;
+    }
+    EXPECT_FALSE(entry.hasKey(QStringLiteral("K0")));
+    EXPECT_FALSE(entry.hasKey(QStringLiteral("K41")));
+    EXPECT_EQ(entry.name(QStringLiteral("C")), QStringLiteral("Main"));
+    EXPECT_EQ(entry.string(QStringLiteral("K5"), QStringLiteral("Desktop Action b")), QStringLiteral("other"));
+    EXPECT_EQ(entry.string(QStringLiteral("Name"), QStringLiteral("Desktop Action a")), QStringLiteral("A"));
+    EXPECT_FALSE(entry.hasKey(QStringLiteral("K6"), QStringLiteral("Desktop Action a")));
+    EXPECT_EQ(entry.groups(), (QStringList{QStringLiteral("Desktop Entry"), QStringLiteral("Desktop Action b"),
+                                           QStringLiteral("Desktop Action a")}));
+    const DesktopEntry reduced = entry.reducedTo({QStringLiteral("K9"), QStringLiteral("Name"), QStringLiteral("K5")});
+    EXPECT_EQ(reduced.string(QStringLiteral("K5")), QStringLiteral("repeated"));
+    EXPECT_EQ(reduced.string(QStringLiteral("K9")), QStringLiteral("v9"));
+    EXPECT_EQ(reduced.name(QStringLiteral("C")), QStringLiteral("Main"));
+    EXPECT_FALSE(reduced.hasKey(QStringLiteral("K6")));
+}
+
 TEST(DesktopEntryTest, ResolvesEscapesInStringsAndLists)
 {
     const DesktopEntry entry = parsed("[Desktop Entry]\n"

@@ -449,3 +449,33 @@ TEST(MetadataQueryTest, AScanOfOtherFoldersKeepsTheLastGoodStateOfThese)
     DesktopEntryIndex::forgetShared();
     EXPECT_TRUE(DesktopEntryIndex::scanShared({b}).applications.isEmpty());
 }
+
+// Every scan builds its paths afresh, but what it hands out are the index's
+// own strings: the applications of discovery and of the running-applications
+// check hold one copy of each. A desktop ID still follows the scope asked.
+TEST(MetadataQueryTest, ScansHandOutTheIndexsStringsAndEachScopesDesktopIds)
+{
+    const QString scope = vantel::test::makeTempDir(QStringLiteral("index-shared"));
+    ASSERT_TRUE(QDir(scope).mkpath(QStringLiteral("sub")));
+    writeFile(scope + QStringLiteral("/sub/app.desktop"), application("Shared"));
+
+    DesktopEntryIndex index;
+    const auto first = index.scan({scope}).applications;
+    const auto second = index.scan({scope}).applications;
+    ASSERT_EQ(first.size(), 1);
+    ASSERT_EQ(second.size(), 1);
+    EXPECT_EQ(second[0].path, scope + QStringLiteral("/sub/app.desktop"));
+    EXPECT_EQ(second[0].desktopId, QStringLiteral("sub-app.desktop"));
+    EXPECT_EQ(first[0].path.constData(), second[0].path.constData());
+    EXPECT_EQ(second[0].entry.path().constData(), second[0].path.constData());
+    EXPECT_EQ(first[0].desktopId.constData(), second[0].desktopId.constData());
+    EXPECT_EQ(first[0].entry.name().constData(), second[0].entry.name().constData());
+
+    const auto inner = index.scan({scope + QStringLiteral("/sub")}).applications;
+    ASSERT_EQ(inner.size(), 1);
+    EXPECT_EQ(inner[0].desktopId, QStringLiteral("app.desktop"));
+    EXPECT_EQ(index.scan({scope}).applications.value(0).desktopId, QStringLiteral("sub-app.desktop"));
+
+    writeFile(scope + QStringLiteral("/sub/app.desktop"), application("Renamed, longer"));
+    EXPECT_EQ(index.scan({scope}).applications.value(0).entry.name(), QStringLiteral("Renamed, longer"));
+}
