@@ -256,8 +256,14 @@ public:
     }
     void appendContentsOf(QList<Element> elements, Completion completion = {})
     {
-        write([elements = std::move(elements)](QList<Element>& array) { array.append(elements); },
-              std::move(completion), true);
+        // Into an empty array the list is taken shared, not copied: arrays
+        // filled from one list hold one buffer until either changes.
+        write([elements = std::move(elements)](QList<Element>& array) {
+            if (array.isEmpty())
+                array = elements;
+            else
+                array.append(elements);
+        }, std::move(completion), true);
     }
     template <std::ranges::input_range Range>
         requires(!std::is_same_v<std::decay_t<Range>, QList<Element>>)

@@ -35,6 +35,25 @@ TEST(SynchronizedArray, ReadsSeeEveryEarlierWriteFromTheSameThread)
     EXPECT_EQ(array->snapshot(), (QList<QString>{QStringLiteral("w"), QStringLiteral("x"), QStringLiteral("y")}));
 }
 
+// Arrays filled from one list share its buffer: a write to one must leave
+// the other and the list as they were.
+TEST(SynchronizedArray, ArraysFilledFromOneListStayIndependent)
+{
+    const QList<QString> source = abc();
+    auto first = Array::create();
+    auto second = Array::create();
+    first->appendContentsOf(source);
+    second->appendContentsOf(source);
+    first->set(0, QStringLiteral("changed"));
+    first->append(QStringLiteral("d"));
+    second->removeLast();
+    EXPECT_EQ(first->snapshot(), (QList<QString>{QStringLiteral("changed"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
+    EXPECT_EQ(second->snapshot(), (QList<QString>{QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(source, abc());
+    second->appendContentsOf(QList<QString>{QStringLiteral("x")});
+    EXPECT_EQ(second->snapshot(), (QList<QString>{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("x")}));
+}
+
 TEST(SynchronizedArray, RemovingFromAnEmptyArrayCompletesWithNothing)
 {
     auto array = Array::create();

@@ -76,6 +76,14 @@ SpotlightResultDiff<Result> diffSpotlightResults(const QList<Result>& previous, 
         seen.insert(result);
         diff.removed.append(result);
     }
+    // A list that took every element of a pass in order is that pass: it
+    // shares its buffer instead of holding a second copy.
+    if (diff.unchanged.size() == current.size())
+        diff.unchanged = current;
+    if (diff.added.size() == current.size())
+        diff.added = current;
+    if (diff.removed.size() == previous.size())
+        diff.removed = previous;
     return diff;
 }
 

@@ -121,3 +121,38 @@ TEST(SpotlightQueryCoreTest, RunQueryAnswersWithItsCodesAndStates)
     EXPECT_FALSE(core.metadataQuery().isStarted());
     EXPECT_EQ(core.queryResultsComplete().get()->count(), 1);
 }
+
+// A diff list that took a whole pass shares that pass's buffer; one that
+// skipped a repeat or an element holds its own.
+TEST(SpotlightQueryCoreTest, ADiffSharesAPassOnlyWhenItTookItWhole)
+{
+    const auto result = [](const char* path) { return SpotlightResult{QString::fromUtf8(path), QStringLiteral("N"), {}}; };
+    const auto paths = [](const QList<SpotlightResult>& list) {
+        QStringList out;
+        for (const SpotlightResult& r : list)
+            out << r.path.value_or(QString());
+        return out;
+    };
+    const QList<SpotlightResult> ab{result("/a"), result("/b")};
+
+    auto diff = diffSpotlightResults(QList<SpotlightResult>{}, ab);
+    EXPECT_EQ(paths(diff.added), (QStringList{QStringLiteral("/a"), QStringLiteral("/b")}));
+    EXPECT_EQ(diff.added.constData(), ab.constData());
+
+    diff = diffSpotlightResults(QList<SpotlightResult>{}, QList<SpotlightResult>{result("/a"), result("/a"), result("/b")});
+    EXPECT_EQ(paths(diff.added), (QStringList{QStringLiteral("/a"), QStringLiteral("/b")})) << "a repeat counts once";
+
+    diff = diffSpotlightResults(ab, ab);
+    EXPECT_EQ(diff.unchanged.constData(), ab.constData());
+    EXPECT_TRUE(diff.added.isEmpty());
+    EXPECT_TRUE(diff.removed.isEmpty());
+
+    diff = diffSpotlightResults(QList<SpotlightResult>{result("/a"), result("/b"), result("/a")}, QList<SpotlightResult>{result("/c")});
+    EXPECT_EQ(paths(diff.removed), (QStringList{QStringLiteral("/a"), QStringLiteral("/b")}));
+    EXPECT_EQ(paths(diff.added), QStringList{QStringLiteral("/c")});
+
+    diff = diffSpotlightResults(ab, QList<SpotlightResult>{result("/b"), result("/c")});
+    EXPECT_EQ(paths(diff.unchanged), QStringList{QStringLiteral("/b")});
+    EXPECT_EQ(paths(diff.added), QStringList{QStringLiteral("/c")});
+    EXPECT_EQ(paths(diff.removed), QStringList{QStringLiteral("/a")});
+}
