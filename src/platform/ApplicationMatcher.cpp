@@ -55,7 +55,8 @@ ApplicationMatcher::ApplicationMatcher(const QList<IndexedApplication>& applicat
     : applications_(applications)
 {
     for (int i = 0; i < applications_.size(); ++i) {
-        const IndexedApplication& application = applications_[i];
+        // Read through const: a non-const index would copy the shared list.
+        const IndexedApplication& application = std::as_const(applications_)[i];
         byPath_.insert(application.path, i);
         const QString key = programKey(application.entry);
         if (!key.isEmpty())
@@ -63,9 +64,14 @@ ApplicationMatcher::ApplicationMatcher(const QList<IndexedApplication>& applicat
         const QString windowClass = application.entry.startupWMClass();
         if (!windowClass.isEmpty())
             byWindowClass_[windowClass].append(i);
-        QString stem = application.desktopId;
-        stem.chop(QStringLiteral(".desktop").size());
-        byIdStem_[stem.toLower()].append(i);
+        // Keyed by the whole ID: lower-casing an ID that is already lower
+        // case shares its string instead of making a stem.
+        byIdStem_[application.desktopId.toLower()].append(i);
+    }
+    // Most lists hold one application; without their spare room.
+    for (auto* table : {&byProgram_, &byWindowClass_, &byIdStem_}) {
+        for (QList<int>& list : *table)
+            list.squeeze();
     }
 }
 
@@ -155,8 +161,9 @@ QList<int> ApplicationMatcher::matchWindow(const WindowInfo& window, const QHash
             matched << index;
     }
     if (matched.isEmpty()) {
-        matched = byIdStem_.value(window.className.toLower());
-        for (int index : byIdStem_.value(window.instanceName.toLower())) {
+        static const QString suffix = QStringLiteral(".desktop");
+        matched = byIdStem_.value(window.className.toLower() + suffix);
+        for (int index : byIdStem_.value(window.instanceName.toLower() + suffix)) {
             if (!matched.contains(index))
                 matched << index;
         }

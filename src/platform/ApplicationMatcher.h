@@ -59,7 +59,7 @@ private:
     QHash<QString, QList<int>> byProgram_;      // canonical program -> applications
     QHash<QString, int> byPath_;                // desktop file -> application
     QHash<QString, QList<int>> byWindowClass_;  // StartupWMClass -> applications
-    QHash<QString, QList<int>> byIdStem_;       // lower-case desktop ID without ".desktop"
+    QHash<QString, QList<int>> byIdStem_;       // lower-case desktop ID, ".desktop" included
 };
 
 } // namespace vantel::platform

@@ -94,6 +94,26 @@ bool isLocalizedKey(QByteArrayView line)
 
 std::optional<DesktopEntry> DesktopEntry::load(const QString& path, QString* error)
 {
+    return read(path, error, nullptr);
+}
+
+std::optional<DesktopEntry> DesktopEntry::load(const QString& path, QString* error, const KeyFilter& filter)
+{
+    return read(path, error, &filter);
+}
+
+std::optional<DesktopEntry> DesktopEntry::parse(const QByteArray& data, QString* error)
+{
+    return parseFiltered(data, error, nullptr);
+}
+
+std::optional<DesktopEntry> DesktopEntry::parse(const QByteArray& data, QString* error, const KeyFilter& filter)
+{
+    return parseFiltered(data, error, &filter);
+}
+
+std::optional<DesktopEntry> DesktopEntry::read(const QString& path, QString* error, const KeyFilter* filter)
+{
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         if (error)
@@ -108,7 +128,7 @@ std::optional<DesktopEntry> DesktopEntry::load(const QString& path, QString* err
         return std::nullopt;
     }
     QString parseError;
-    auto entry = parse(file.read(limit), &parseError);
+    auto entry = parseFiltered(file.read(limit), &parseError, filter);
     if (!entry) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(path, parseError);
@@ -121,8 +141,16 @@ std::optional<DesktopEntry> DesktopEntry::load(const QString& path, QString* err
     return entry;
 }
 
-std::optional<DesktopEntry> DesktopEntry::parse(const QByteArray& data, QString* error)
+std::optional<DesktopEntry> DesktopEntry::parseFiltered(const QByteArray& data, QString* error, const KeyFilter* filter)
 {
+    const QStringList variants =
+        filter ? localeVariants(filter->locale.isEmpty() ? messagesLocale() : filter->locale) : QStringList();
+    const auto kept = [&](QStringView key) {
+        const qsizetype bracket = key.indexOf(u'[');
+        if (!filter->keys.contains(bracket < 0 ? key : key.left(bracket)))
+            return false;
+        return bracket < 0 || variants.contains(key.sliced(bracket + 1, key.size() - bracket - 2));
+    };
     auto fail = [error](int line, const QString& message) -> std::optional<DesktopEntry> {
         if (error)
             *error = line > 0 ? QStringLiteral("line %1: %2").arg(line).arg(message) : message;
@@ -189,6 +217,8 @@ std::optional<DesktopEntry> DesktopEntry::parse(const QByteArray& data, QString*
             entry.skipped_ << QStringLiteral("line %1: invalid key \"%2\"").arg(lineNumber).arg(key);
             continue;
         }
+        if (filter && (entry.groups_.size() > 1 || !kept(key)))
+            continue;
         // Spaces around '=' are not part of the value; a repeated key keeps
         // its last value.
         QStringView value = QStringView(line).sliced(line.indexOf(u'=') + 1);

@@ -27,6 +27,18 @@ public:
     static std::optional<DesktopEntry> load(const QString& path, QString* error = nullptr);
     static std::optional<DesktopEntry> parse(const QByteArray& data, QString* error = nullptr);
 
+    // What a reading stores: of the main group only `keys` and their
+    // variants for `locale` (empty: the messages locale). The whole file is
+    // still checked, and the skipped lines are noted, as load() does; its
+    // reducedTo(keys, locale) answers as that of the whole file's.
+    struct KeyFilter {
+        QStringList keys;
+        QString locale;
+    };
+    // The same without holding every translation of a file while reading it.
+    static std::optional<DesktopEntry> load(const QString& path, QString* error, const KeyFilter& filter);
+    static std::optional<DesktopEntry> parse(const QByteArray& data, QString* error, const KeyFilter& filter);
+
     QString path() const { return path_; }
     // What parsing passed over, one message per line ("line 4: invalid key ...").
     QStringList skippedLines() const { return skipped_; }
@@ -120,6 +132,8 @@ private:
         void set(const QString& key, const QString& value); // a repeated key keeps its last value
     };
 
+    static std::optional<DesktopEntry> read(const QString& path, QString* error, const KeyFilter* filter);
+    static std::optional<DesktopEntry> parseFiltered(const QByteArray& data, QString* error, const KeyFilter* filter);
     std::optional<QString> raw(const QString& key, const QString& group) const;
     const Group* findGroup(const QString& name) const;
 

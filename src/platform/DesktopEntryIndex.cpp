@@ -175,12 +175,14 @@ const DesktopEntry* DesktopEntryIndex::entryFor(QString& path)
     cached.modifiedNs = modifiedNs;
     cached.inode = info.st_ino;
     QString error;
-    if (auto entry = DesktopEntry::load(path, &error)) {
+    // Every translation of every key would stay in memory for each
+    // application, and reading them all scatters what is kept between them:
+    // only what the index's users ask is stored.
+    static const DesktopEntry::KeyFilter kept{keptKeys, {}};
+    if (auto entry = DesktopEntry::load(path, &error, kept)) {
         if (!entry->skippedLines().isEmpty())
             VLOG(indexLog(), LogType::Info, "Passed over in %{public}@: %{public}@", path,
                  entry->skippedLines().join(QStringLiteral("; ")));
-        // Every translation of every key would stay in memory for each
-        // application: only what the index's users ask is kept.
         cached.entry = entry->reducedTo(keptKeys);
     } else if (cached.entry) {
         VLOG(indexLog(), LogType::Error, "Keeping the last good state of %{public}@: %{public}@", path, error);

@@ -288,3 +288,43 @@ TEST(DesktopEntryTest, AReducedEntryAnswersItsKeysAlike)
     }
     EXPECT_EQ(entry.reducedTo(keys, QStringLiteral("de_AT")).name(QStringLiteral("de_AT")), QStringLiteral("Editor AT"));
 }
+
+// A reading that stores only some keys checks the whole file as a full one
+// does, and what it keeps answers those keys alike.
+TEST(DesktopEntryTest, AFilteredReadingChecksTheWholeFileAndAnswersItsKeysAlike)
+{
+    const QByteArray text = "[Desktop Entry]\nType=Application\nName=Editor\nName[de]=Bearbeiter\n"
+                            "Name[de_AT]=Editor AT\nName[fr]=Éditeur\nComment=Edits\nComment[de]=Bearbeitet\n"
+                            "Exec=editor\\s%F\nExec=editor %F\nNoDisplay=true\nBad Key=1\nIcon=editor\n"
+                            "[Desktop Action new]\nName=New\nExec=editor --new\n";
+    const QStringList keys{QStringLiteral("Type"), QStringLiteral("Name"), QStringLiteral("Exec"),
+                           QStringLiteral("NoDisplay"), QStringLiteral("Hidden")};
+    const auto whole = DesktopEntry::parse(text);
+    ASSERT_TRUE(whole);
+    for (const QString& locale : {QStringLiteral("de_AT.UTF-8"), QStringLiteral("de_DE"), QStringLiteral("fr"),
+                                 QStringLiteral("ja_JP")}) {
+        QString error;
+        const auto filtered = DesktopEntry::parse(text, &error, {keys, locale});
+        ASSERT_TRUE(filtered) << error.toStdString();
+        EXPECT_EQ(filtered->skippedLines(), whole->skippedLines());
+        EXPECT_EQ(filtered->groups(), whole->groups());
+        EXPECT_FALSE(filtered->hasKey(QStringLiteral("Comment")));
+        EXPECT_FALSE(filtered->hasKey(QStringLiteral("Icon")));
+        EXPECT_FALSE(filtered->hasKey(QStringLiteral("Name"), QStringLiteral("Desktop Action new")));
+        const DesktopEntry reduced = filtered->reducedTo(keys, locale);
+        const DesktopEntry expected = whole->reducedTo(keys, locale);
+        EXPECT_EQ(reduced.name(locale), expected.name(locale)) << locale.toStdString();
+        EXPECT_EQ(reduced.name(locale), whole->name(locale)) << locale.toStdString();
+        EXPECT_EQ(reduced.exec(), QStringLiteral("editor %F")) << "a repeated key keeps its last value";
+        EXPECT_EQ(reduced.noDisplay(), true);
+        EXPECT_EQ(reduced.type(), whole->type());
+        EXPECT_EQ(reduced.isLaunchableApplication([](const QString&) { return QStringLiteral("/bin/editor"); }),
+                  whole->isLaunchableApplication([](const QString&) { return QStringLiteral("/bin/editor"); }));
+    }
+    // A fault in a group whose keys are not stored still makes the file invalid.
+    for (const QByteArray& bad : {text + "no equals sign\n", text + "[Desktop Action new]\n", text + "[broken\n"}) {
+        QString error;
+        EXPECT_FALSE(DesktopEntry::parse(bad, &error, {keys, {}})) << bad.toStdString();
+        EXPECT_FALSE(error.isEmpty());
+    }
+}
