@@ -52,11 +52,11 @@ QByteArray readSmallFile(const QString& path, qint64 limit = 1024 * 1024)
 } // namespace
 
 ApplicationMatcher::ApplicationMatcher(const QList<IndexedApplication>& applications)
-    : applications_(applications)
 {
-    for (int i = 0; i < applications_.size(); ++i) {
-        // Read through const: a non-const index would copy the shared list.
-        const IndexedApplication& application = std::as_const(applications_)[i];
+    applications_.reserve(applications.size());
+    for (int i = 0; i < applications.size(); ++i) {
+        const IndexedApplication& application = applications[i];
+        applications_.append({application.path, application.desktopId, application.entry.noDisplay()});
         byPath_.insert(application.path, i);
         const QString key = programKey(application.entry);
         if (!key.isEmpty())
@@ -208,7 +208,7 @@ QList<RunningApplication> ApplicationMatcher::match(const QList<ProcessInfo>& pr
         for (int index : matched) {
             Found& application = found[index];
             application.pids.insert(process.pid);
-            application.regular = application.regular || !applications_[index].entry.noDisplay();
+            application.regular = application.regular || !applications_[index].noDisplay;
         }
         if (!matched.isEmpty())
             byPid.insert(process.pid, matched);
@@ -227,7 +227,7 @@ QList<RunningApplication> ApplicationMatcher::match(const QList<ProcessInfo>& pr
 
     QList<RunningApplication> result;
     for (auto it = found.cbegin(); it != found.cend(); ++it) {
-        const IndexedApplication& application = applications_[it.key()];
+        const Known& application = applications_[it.key()];
         RunningApplication running;
         running.bundlePath = application.path;
         running.desktopId = application.desktopId;

@@ -55,7 +55,13 @@ private:
     // Windows are matched by class, then desktop ID, then by their process.
     QList<int> matchWindow(const WindowInfo& window, const QHash<qint64, QList<int>>& byPid) const;
 
-    QList<IndexedApplication> applications_;
+    // What a match reports of an application; the entries stay with the index.
+    struct Known {
+        QString path;
+        QString desktopId;
+        bool noDisplay = false;
+    };
+    QList<Known> applications_;
     QHash<QString, QList<int>> byProgram_;      // canonical program -> applications
     QHash<QString, int> byPath_;                // desktop file -> application
     QHash<QString, QList<int>> byWindowClass_;  // StartupWMClass -> applications

@@ -30,7 +30,7 @@ const QList<std::pair<QString, Field>>& applicationAttributes()
 MetadataItem MetadataItem::forApplication(const QString& path, const QString& displayName)
 {
     MetadataItem item;
-    item.application_ = Application{path, displayName, QFileInfo(path).fileName()};
+    item.application_ = Application{path, displayName};
     return item;
 }
 
@@ -43,7 +43,7 @@ QVariant MetadataItem::valueForAttribute(const QString& attribute) const
             switch (field) {
             case Field::path: return application_->path;
             case Field::displayName: return application_->displayName;
-            case Field::fileName: return application_->fileName;
+            case Field::fileName: return QFileInfo(application_->path).fileName();
             case Field::contentType: return applicationContentType;
             }
         }

@@ -37,12 +37,12 @@ public:
     bool operator==(const MetadataItem& other) const;
 
 private:
-    // An application's eight attributes as three strings: a catalogue holds
-    // thousands of items, and a map of eight values costs ten times more.
+    // An application's eight attributes as two strings (the file name is
+    // taken from the path when asked): a catalogue holds thousands of items,
+    // and a map of eight values costs ten times more.
     struct Application {
         QString path;
         QString displayName;
-        QString fileName;
         bool operator==(const Application&) const = default;
     };
 
