@@ -36,7 +36,8 @@ IconCacheObject::Ptr IconCacheObject::create(const QUrl& fileURL)
     if (!isReachable(fileURL))
         return nullptr;
     auto object = std::make_shared<IconCacheObject>(Private{}, fileURL);
-    object->loadWorkspaceIcon();
+    // The workspace icon is made when first drawn (image()): the cache holds
+    // an object for every entry, most of which are never shown.
     object->objectLastModifiedWhenAddedToCache_ = object->modificationDate();
     object->generateThumbnail();
     return object;
