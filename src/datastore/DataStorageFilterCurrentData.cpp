@@ -307,11 +307,7 @@ void DataStorageFilterCurrentData::search(const QString& text, bool mayNarrow)
     const QStringView comments(order.foldedComments);
     const auto textFound = [&](qsizetype i) {
         const std::size_t at = std::size_t(i);
-        if (names.sliced(order.nameStarts[at], order.nameStarts[at + 1] - order.nameStarts[at]).contains(needle))
-            return true;
-        return searchForComments
-            && comments.sliced(order.commentStarts[at], order.commentStarts[at + 1] - order.commentStarts[at])
-                   .contains(needle);
+        return order.nameAt(at).contains(needle) || (searchForComments && order.commentAt(at).contains(needle));
     };
     // The flags kept with the order answer for nearly every entry; only one
     // whose reachability needs a file test is asked.
@@ -334,13 +330,15 @@ void DataStorageFilterCurrentData::search(const QString& text, bool mayNarrow)
             if (textFound(i) && passes(i))
                 shown.positions.push_back(i);
     } else {
-        std::vector<char> found(std::size_t(order.entries.size()), 0);
+        // Marked by slot, read in name order.
+        std::vector<char> found(order.slotCount(), 0);
         markContaining(names, order.nameStarts, needle, found);
         if (searchForComments)
             markContaining(comments, order.commentStarts, needle, found);
         shown.positions.reserve(std::size_t(std::count(found.begin(), found.end(), 1)));
-        for (qsizetype i = 0; i < qsizetype(found.size()); ++i)
-            if (found[std::size_t(i)] && passes(i))
+        const qsizetype* slotOf = order.entrySlots.data();
+        for (qsizetype i = 0; i < order.entries.size(); ++i)
+            if (found[std::size_t(slotOf[i])] && passes(i))
                 shown.positions.push_back(i);
     }
     EntryList entries = entriesAt(order, shown.positions);
@@ -437,32 +435,11 @@ struct OrderWriter {
 
     void appendEntry(const TableViewItemPtr& entry) { appendNew(entry ? entry->nameLowercased() : QString(), entry); }
 
-    // The entries [first, last) of an order, as they are there.
-    void appendRun(const DataStorageFilterCurrentData::NameOrder& order, std::size_t first, std::size_t last)
+    void reserveTexts(const DataStorageFilterCurrentData::NameOrder& order)
     {
-        if (first >= last)
-            return;
-        const auto copy = [&](QString& text, std::vector<qsizetype>& starts, const QString& from,
-                              const std::vector<qsizetype>& fromStarts) {
-            const qsizetype shift = text.size() - fromStarts[first];
-            const std::size_t base = starts.size();
-            starts.resize(base + (last - first));
-            qsizetype* to = starts.data() + base;
-            for (std::size_t k = first; k < last; ++k)
-                *to++ = fromStarts[k] + shift;
-            text += QStringView(from).sliced(fromStarts[first], fromStarts[last] - fromStarts[first]);
-        };
-        copy(sortNames, sortStarts, order.sortNames, order.sortStarts);
-        copy(foldedNames, nameStarts, order.foldedNames, order.nameStarts);
-        copy(foldedComments, commentStarts, order.foldedComments, order.commentStarts);
-        flags.insert(flags.end(), order.flags.begin() + qsizetype(first), order.flags.begin() + qsizetype(last));
-    }
-
-    void reserveTexts(const DataStorageFilterCurrentData::NameOrder& order, qsizetype extra)
-    {
-        sortNames.reserve(order.sortNames.size() + extra);
-        foldedNames.reserve(order.foldedNames.size() + extra);
-        foldedComments.reserve(order.foldedComments.size() + extra);
+        sortNames.reserve(order.sortNames.size());
+        foldedNames.reserve(order.foldedNames.size());
+        foldedComments.reserve(order.foldedComments.size());
     }
 
     void finish()
@@ -473,9 +450,44 @@ struct OrderWriter {
     }
 };
 
-QStringView slice(const QString& text, const std::vector<qsizetype>& starts, std::size_t at)
+// Adds a slot for a newcomer's texts at the end of the order's packed
+// ones; its flags.
+quint8 appendSlot(DataStorageFilterCurrentData::NameOrder& order, const QString& sortName,
+                  const TableViewItemPtr& entry)
 {
-    return QStringView(text).sliced(starts[at], starts[at + 1] - starts[at]);
+    const auto add = [](QString& text, std::vector<qsizetype>& starts, QStringView more) {
+        text += more;
+        starts.push_back(text.size());
+    };
+    quint8 entryFlags = 0;
+    if (entry) {
+        // As OrderWriter::appendNew.
+        const bool plain = !sortName.isEmpty() && sortName.toLower() == sortName;
+        entryFlags = quint8(flagsOf(entry) | (plain ? plainNameFlag : 0));
+    }
+    add(order.sortNames, order.sortStarts, sortName);
+    add(order.foldedNames, order.nameStarts, entry ? QStringView(entry->caseFoldedName()) : QStringView());
+    add(order.foldedComments, order.commentStarts, entry ? QStringView(entry->caseFoldedComment()) : QStringView());
+    return entryFlags;
+}
+
+// The texts packed again in name order, without the slots no entry uses.
+void compactSlots(DataStorageFilterCurrentData::NameOrder& order)
+{
+    const std::size_t count = std::size_t(order.entries.size());
+    OrderWriter writer(count);
+    writer.reserveTexts(order);
+    for (std::size_t k = 0; k < count; ++k)
+        writer.append(order.sortNameAt(k), order.nameAt(k), order.commentAt(k), 0);
+    writer.finish();
+    order.sortNames = std::move(writer.sortNames);
+    order.foldedNames = std::move(writer.foldedNames);
+    order.foldedComments = std::move(writer.foldedComments);
+    order.sortStarts = std::move(writer.sortStarts);
+    order.nameStarts = std::move(writer.nameStarts);
+    order.commentStarts = std::move(writer.commentStarts);
+    for (std::size_t k = 0; k < count; ++k)
+        order.entrySlots[k] = qsizetype(k);
 }
 
 // A change touching more than this share of the entries is made anew.
@@ -494,11 +506,13 @@ void DataStorageFilterCurrentData::makeNameOrder(NameOrder& order, const EntryLi
     order.positionsInAllDataOrder.resize(count);
     order.allDataPositions = sorted;
     order.members.reserve(qsizetype(count));
+    order.entrySlots.resize(count);
     OrderWriter writer(count);
     for (std::size_t k = 0; k < count; ++k) {
         const TableViewItemPtr& entry = entries.at(sorted[k]);
         order.entries.append(entry);
         order.positionsInAllDataOrder[std::size_t(sorted[k])] = qsizetype(k);
+        order.entrySlots[k] = qsizetype(k);
         order.members.insert(entry.get());
         writer.appendEntry(entry);
     }
@@ -602,58 +616,52 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
         return before(a.sortName, a.position, b.sortName, b.position);
     });
 
-    // Merge the staying entries (in their order, moved over with their texts
-    // a run at a time) with the newcomers.
+    // The newcomers' texts go to new slots; the staying entries keep theirs.
+    std::vector<std::pair<qsizetype, quint8>> newcomerSlots; // slot, flags
+    newcomerSlots.reserve(newcomers.size());
+    for (const Newcomer& newcomer : newcomers) {
+        const qsizetype slot = qsizetype(order.slotCount());
+        newcomerSlots.emplace_back(slot, appendSlot(order, newcomer.sortName, newcomer.entry));
+    }
+
+    // Merge the staying entries, in their order, with the newcomers.
     const std::size_t count = std::size_t(entries.size());
     EntryList merged;
     merged.reserve(qsizetype(count));
     std::vector<qsizetype> positions;
     positions.reserve(count);
-    OrderWriter writer(count);
-    qsizetype extra = 0;
-    for (const Newcomer& newcomer : newcomers)
-        extra += newcomer.sortName.size() * 3;
-    writer.reserveTexts(order, extra + 1024);
+    std::vector<qsizetype> entrySlots;
+    entrySlots.reserve(count);
+    std::vector<quint8> flags;
+    flags.reserve(count);
     TableViewItemPtr* staying = order.entries.data();
     std::size_t next = 0;
     const auto takeNewcomer = [&] {
-        const Newcomer& newcomer = newcomers[next++];
+        const Newcomer& newcomer = newcomers[next];
         merged.append(newcomer.entry);
         positions.push_back(newcomer.position);
-        writer.appendNew(newcomer.sortName, newcomer.entry);
-    };
-    constexpr std::size_t noRun = std::size_t(-1);
-    std::size_t runStart = noRun;
-    const auto endRun = [&](std::size_t end) {
-        if (runStart == noRun)
-            return;
-        writer.appendRun(order, runStart, end);
-        for (std::size_t k = runStart; k < end; ++k)
-            merged.append(std::move(staying[k]));
-        runStart = noRun;
+        entrySlots.push_back(newcomerSlots[next].first);
+        flags.push_back(newcomerSlots[next].second);
+        ++next;
     };
     for (qsizetype k = 0; k < oldCount; ++k) {
         const std::size_t at = std::size_t(k);
-        if (leaves[at]) {
-            endRun(at);
+        if (leaves[at])
             continue;
-        }
-        const QStringView sortName = slice(order.sortNames, order.sortStarts, at);
         const qsizetype position = newPositionByName[at];
-        if (next < newcomers.size() && before(newcomers[next].sortName, newcomers[next].position, sortName, position)) {
-            endRun(at);
+        if (next < newcomers.size()) {
+            const QStringView sortName = order.sortNameAt(at);
             while (next < newcomers.size()
                    && before(newcomers[next].sortName, newcomers[next].position, sortName, position))
                 takeNewcomer();
         }
-        if (runStart == noRun)
-            runStart = at;
+        merged.append(std::move(staying[at]));
         positions.push_back(position);
+        entrySlots.push_back(order.entrySlots[at]);
+        flags.push_back(order.flags[at]);
     }
-    endRun(std::size_t(oldCount));
     while (next < newcomers.size())
         takeNewcomer();
-    writer.finish();
     if (merged.size() != entries.size())
         return false; // e.g. one entry listed twice in allData
 
@@ -664,15 +672,15 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
     order.positionsInAllDataOrder.assign(count, 0);
     for (std::size_t k = 0; k < count; ++k)
         order.positionsInAllDataOrder[std::size_t(order.allDataPositions[k])] = qsizetype(k);
-    order.sortNames = std::move(writer.sortNames);
-    order.foldedNames = std::move(writer.foldedNames);
-    order.foldedComments = std::move(writer.foldedComments);
-    order.sortStarts = std::move(writer.sortStarts);
-    order.nameStarts = std::move(writer.nameStarts);
-    order.commentStarts = std::move(writer.commentStarts);
-    order.flags = std::move(writer.flags);
+    order.entrySlots = std::move(entrySlots);
+    order.flags = std::move(flags);
     order.distinct = order.members.size() == order.entries.size();
     order.defaultSelection.reset();
+    // Unused slots only cost search time: packed away when they are as many
+    // as a large change would touch.
+    const std::size_t unused = order.slotCount() - count;
+    if (unused > std::max<std::size_t>(16, count / largeChangeDivisor))
+        compactSlots(order);
     return true;
 }
 
