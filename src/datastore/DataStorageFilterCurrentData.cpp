@@ -624,10 +624,36 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
         newcomerSlots.emplace_back(slot, appendSlot(order, newcomer.sortName, newcomer.entry));
     }
 
-    // Merge the staying entries, in their order, with the newcomers.
+    // Where each newcomer goes: before the staying entry at that old
+    // position. The old order, leavers included, is sorted by the names in
+    // their slots, so the place is searched, not walked to; only equal names
+    // are compared by allData position.
+    std::vector<qsizetype> insertAt;
+    insertAt.reserve(newcomers.size());
+    for (const Newcomer& newcomer : newcomers) {
+        qsizetype k = qsizetype(std::partition_point(
+            order.entrySlots.begin(), order.entrySlots.begin() + oldCount,
+            [&](const qsizetype& slot) {
+                const std::size_t at = std::size_t(&slot - order.entrySlots.data());
+                return compareCodePoints(order.sortNameAt(at), newcomer.sortName) < 0;
+            }) - order.entrySlots.begin());
+        while (k < oldCount && (leaves[std::size_t(k)] || before(order.sortNameAt(std::size_t(k)), newPositionByName[std::size_t(k)],
+                                                                 newcomer.sortName, newcomer.position)))
+            ++k;
+        insertAt.push_back(k);
+    }
+
+    // Merge the staying entries, in their order, with the newcomers: the
+    // staying ones are moved over a run at a time.
     const std::size_t count = std::size_t(entries.size());
+    std::size_t stayingCount = 0;
+    for (const char leaving : leaves)
+        stayingCount += !leaving;
+    if (stayingCount + newcomers.size() != count)
+        return false; // e.g. one entry listed twice in allData
     EntryList merged;
-    merged.reserve(qsizetype(count));
+    merged.resize(qsizetype(count));
+    TableViewItemPtr* to = merged.data();
     std::vector<qsizetype> positions;
     positions.reserve(count);
     std::vector<qsizetype> entrySlots;
@@ -638,32 +664,34 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
     std::size_t next = 0;
     const auto takeNewcomer = [&] {
         const Newcomer& newcomer = newcomers[next];
-        merged.append(newcomer.entry);
+        *to++ = newcomer.entry;
         positions.push_back(newcomer.position);
         entrySlots.push_back(newcomerSlots[next].first);
         flags.push_back(newcomerSlots[next].second);
         ++next;
     };
-    for (qsizetype k = 0; k < oldCount; ++k) {
-        const std::size_t at = std::size_t(k);
-        if (leaves[at])
+    const auto takeRun = [&](std::size_t first, std::size_t last) {
+        to = std::move(staying + first, staying + last, to);
+        positions.insert(positions.end(), newPositionByName.begin() + qsizetype(first),
+                         newPositionByName.begin() + qsizetype(last));
+        entrySlots.insert(entrySlots.end(), order.entrySlots.begin() + qsizetype(first),
+                          order.entrySlots.begin() + qsizetype(last));
+        flags.insert(flags.end(), order.flags.begin() + qsizetype(first), order.flags.begin() + qsizetype(last));
+    };
+    std::size_t runStart = 0;
+    for (std::size_t at = 0; at < std::size_t(oldCount); ++at) {
+        // A run ends before a leaver and before a newcomer's place.
+        const bool newcomerHere = next < newcomers.size() && insertAt[next] <= qsizetype(at);
+        if (!leaves[at] && !newcomerHere)
             continue;
-        const qsizetype position = newPositionByName[at];
-        if (next < newcomers.size()) {
-            const QStringView sortName = order.sortNameAt(at);
-            while (next < newcomers.size()
-                   && before(newcomers[next].sortName, newcomers[next].position, sortName, position))
-                takeNewcomer();
-        }
-        merged.append(std::move(staying[at]));
-        positions.push_back(position);
-        entrySlots.push_back(order.entrySlots[at]);
-        flags.push_back(order.flags[at]);
+        takeRun(runStart, at);
+        while (next < newcomers.size() && insertAt[next] <= qsizetype(at))
+            takeNewcomer();
+        runStart = leaves[at] ? at + 1 : at;
     }
+    takeRun(runStart, std::size_t(oldCount));
     while (next < newcomers.size())
         takeNewcomer();
-    if (merged.size() != entries.size())
-        return false; // e.g. one entry listed twice in allData
 
     order.revisions = revisions;
     order.allDataOrder = entries;
