@@ -394,6 +394,17 @@ void DataStorageFilterCurrentData::refreshFlags(NameOrder& order, quint64 flagRe
 
 namespace {
 
+// The flags of an entry that comes into an order.
+quint8 newEntryFlags(const QString& sortName, const TableViewItemPtr& entry)
+{
+    if (!entry)
+        return 0;
+    // Lower-casing a lower-case text nearly always keeps it as it is,
+    // shared, without a copy.
+    const bool plain = !sortName.isEmpty() && sortName.toLower() == sortName;
+    return quint8(flagsOf(entry) | (plain ? plainNameFlag : 0));
+}
+
 // Appends one entry's texts to the packed ones of an order being made.
 struct OrderWriter {
     QString sortNames, foldedNames, foldedComments;
@@ -415,11 +426,7 @@ struct OrderWriter {
             append({}, {}, {}, 0);
             return;
         }
-        // Lower-casing a lower-case text nearly always keeps it as it is,
-        // shared, without a copy.
-        const bool plain = !sortName.isEmpty() && sortName.toLower() == sortName;
-        append(sortName, entry->caseFoldedName(), entry->caseFoldedComment(),
-               quint8(flagsOf(entry) | (plain ? plainNameFlag : 0)));
+        append(sortName, entry->caseFoldedName(), entry->caseFoldedComment(), newEntryFlags(sortName, entry));
     }
 
     void append(QStringView sortName, QStringView name, QStringView comment, quint8 entryFlags)
@@ -459,16 +466,10 @@ quint8 appendSlot(DataStorageFilterCurrentData::NameOrder& order, const QString&
         text += more;
         starts.push_back(text.size());
     };
-    quint8 entryFlags = 0;
-    if (entry) {
-        // As OrderWriter::appendNew.
-        const bool plain = !sortName.isEmpty() && sortName.toLower() == sortName;
-        entryFlags = quint8(flagsOf(entry) | (plain ? plainNameFlag : 0));
-    }
     add(order.sortNames, order.sortStarts, sortName);
     add(order.foldedNames, order.nameStarts, entry ? QStringView(entry->caseFoldedName()) : QStringView());
     add(order.foldedComments, order.commentStarts, entry ? QStringView(entry->caseFoldedComment()) : QStringView());
-    return entryFlags;
+    return newEntryFlags(sortName, entry);
 }
 
 // The texts packed again in name order, without the slots no entry uses.
@@ -631,16 +632,22 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
     std::vector<qsizetype> insertAt;
     insertAt.reserve(newcomers.size());
     for (const Newcomer& newcomer : newcomers) {
-        qsizetype k = qsizetype(std::partition_point(
-            order.entrySlots.begin(), order.entrySlots.begin() + oldCount,
-            [&](const qsizetype& slot) {
-                const std::size_t at = std::size_t(&slot - order.entrySlots.data());
-                return compareCodePoints(order.sortNameAt(at), newcomer.sortName) < 0;
-            }) - order.entrySlots.begin());
-        while (k < oldCount && (leaves[std::size_t(k)] || before(order.sortNameAt(std::size_t(k)), newPositionByName[std::size_t(k)],
-                                                                 newcomer.sortName, newcomer.position)))
-            ++k;
-        insertAt.push_back(k);
+        qsizetype low = 0;
+        qsizetype high = oldCount;
+        while (low < high) {
+            const qsizetype middle = low + (high - low) / 2;
+            if (compareCodePoints(order.sortNameAt(std::size_t(middle)), newcomer.sortName) < 0)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        const auto passes = [&](std::size_t at) {
+            return leaves[at]
+                || before(order.sortNameAt(at), newPositionByName[at], newcomer.sortName, newcomer.position);
+        };
+        while (low < oldCount && passes(std::size_t(low)))
+            ++low;
+        insertAt.push_back(low);
     }
 
     // Merge the staying entries, in their order, with the newcomers: the
