@@ -189,10 +189,7 @@ void DataStorageFilterConfigData::applyByName(const platform::Predicate& predica
     std::sort(own.begin(), own.end(), [&](const Own& a, const Own& b) {
         return before(a.key, a.allDataPosition, b.key, b.allDataPosition);
     });
-    const auto plainKey = [&](qsizetype i) {
-        const std::size_t at = std::size_t(i);
-        return QStringView(order.sortNames).sliced(order.sortStarts[at], order.sortStarts[at + 1] - order.sortStarts[at]);
-    };
+    const auto plainKey = [&](qsizetype i) { return order.sortNameAt(std::size_t(i)); };
     std::vector<qsizetype> positions;
     std::vector<QStringView> keys;
     positions.reserve(plain.size() + own.size());

@@ -307,11 +307,7 @@ void DataStorageFilterCurrentData::search(const QString& text, bool mayNarrow)
     const QStringView comments(order.foldedComments);
     const auto textFound = [&](qsizetype i) {
         const std::size_t at = std::size_t(i);
-        if (names.sliced(order.nameStarts[at], order.nameStarts[at + 1] - order.nameStarts[at]).contains(needle))
-            return true;
-        return searchForComments
-            && comments.sliced(order.commentStarts[at], order.commentStarts[at + 1] - order.commentStarts[at])
-                   .contains(needle);
+        return order.nameAt(at).contains(needle) || (searchForComments && order.commentAt(at).contains(needle));
     };
     // The flags kept with the order answer for nearly every entry; only one
     // whose reachability needs a file test is asked.
@@ -334,13 +330,15 @@ void DataStorageFilterCurrentData::search(const QString& text, bool mayNarrow)
             if (textFound(i) && passes(i))
                 shown.positions.push_back(i);
     } else {
-        std::vector<char> found(std::size_t(order.entries.size()), 0);
+        // Marked by slot, read in name order.
+        std::vector<char> found(order.slotCount(), 0);
         markContaining(names, order.nameStarts, needle, found);
         if (searchForComments)
             markContaining(comments, order.commentStarts, needle, found);
         shown.positions.reserve(std::size_t(std::count(found.begin(), found.end(), 1)));
-        for (qsizetype i = 0; i < qsizetype(found.size()); ++i)
-            if (found[std::size_t(i)] && passes(i))
+        const qsizetype* slotOf = order.entrySlots.data();
+        for (qsizetype i = 0; i < order.entries.size(); ++i)
+            if (found[std::size_t(slotOf[i])] && passes(i))
                 shown.positions.push_back(i);
     }
     EntryList entries = entriesAt(order, shown.positions);
@@ -396,6 +394,17 @@ void DataStorageFilterCurrentData::refreshFlags(NameOrder& order, quint64 flagRe
 
 namespace {
 
+// The flags of an entry that comes into an order.
+quint8 newEntryFlags(const QString& sortName, const TableViewItemPtr& entry)
+{
+    if (!entry)
+        return 0;
+    // Lower-casing a lower-case text nearly always keeps it as it is,
+    // shared, without a copy.
+    const bool plain = !sortName.isEmpty() && sortName.toLower() == sortName;
+    return quint8(flagsOf(entry) | (plain ? plainNameFlag : 0));
+}
+
 // Appends one entry's texts to the packed ones of an order being made.
 struct OrderWriter {
     QString sortNames, foldedNames, foldedComments;
@@ -417,11 +426,7 @@ struct OrderWriter {
             append({}, {}, {}, 0);
             return;
         }
-        // Lower-casing a lower-case text nearly always keeps it as it is,
-        // shared, without a copy.
-        const bool plain = !sortName.isEmpty() && sortName.toLower() == sortName;
-        append(sortName, entry->caseFoldedName(), entry->caseFoldedComment(),
-               quint8(flagsOf(entry) | (plain ? plainNameFlag : 0)));
+        append(sortName, entry->caseFoldedName(), entry->caseFoldedComment(), newEntryFlags(sortName, entry));
     }
 
     void append(QStringView sortName, QStringView name, QStringView comment, quint8 entryFlags)
@@ -437,32 +442,11 @@ struct OrderWriter {
 
     void appendEntry(const TableViewItemPtr& entry) { appendNew(entry ? entry->nameLowercased() : QString(), entry); }
 
-    // The entries [first, last) of an order, as they are there.
-    void appendRun(const DataStorageFilterCurrentData::NameOrder& order, std::size_t first, std::size_t last)
+    void reserveTexts(const DataStorageFilterCurrentData::NameOrder& order)
     {
-        if (first >= last)
-            return;
-        const auto copy = [&](QString& text, std::vector<qsizetype>& starts, const QString& from,
-                              const std::vector<qsizetype>& fromStarts) {
-            const qsizetype shift = text.size() - fromStarts[first];
-            const std::size_t base = starts.size();
-            starts.resize(base + (last - first));
-            qsizetype* to = starts.data() + base;
-            for (std::size_t k = first; k < last; ++k)
-                *to++ = fromStarts[k] + shift;
-            text += QStringView(from).sliced(fromStarts[first], fromStarts[last] - fromStarts[first]);
-        };
-        copy(sortNames, sortStarts, order.sortNames, order.sortStarts);
-        copy(foldedNames, nameStarts, order.foldedNames, order.nameStarts);
-        copy(foldedComments, commentStarts, order.foldedComments, order.commentStarts);
-        flags.insert(flags.end(), order.flags.begin() + qsizetype(first), order.flags.begin() + qsizetype(last));
-    }
-
-    void reserveTexts(const DataStorageFilterCurrentData::NameOrder& order, qsizetype extra)
-    {
-        sortNames.reserve(order.sortNames.size() + extra);
-        foldedNames.reserve(order.foldedNames.size() + extra);
-        foldedComments.reserve(order.foldedComments.size() + extra);
+        sortNames.reserve(order.sortNames.size());
+        foldedNames.reserve(order.foldedNames.size());
+        foldedComments.reserve(order.foldedComments.size());
     }
 
     void finish()
@@ -473,9 +457,38 @@ struct OrderWriter {
     }
 };
 
-QStringView slice(const QString& text, const std::vector<qsizetype>& starts, std::size_t at)
+// Adds a slot for a newcomer's texts at the end of the order's packed
+// ones; its flags.
+quint8 appendSlot(DataStorageFilterCurrentData::NameOrder& order, const QString& sortName,
+                  const TableViewItemPtr& entry)
 {
-    return QStringView(text).sliced(starts[at], starts[at + 1] - starts[at]);
+    const auto add = [](QString& text, std::vector<qsizetype>& starts, QStringView more) {
+        text += more;
+        starts.push_back(text.size());
+    };
+    add(order.sortNames, order.sortStarts, sortName);
+    add(order.foldedNames, order.nameStarts, entry ? QStringView(entry->caseFoldedName()) : QStringView());
+    add(order.foldedComments, order.commentStarts, entry ? QStringView(entry->caseFoldedComment()) : QStringView());
+    return newEntryFlags(sortName, entry);
+}
+
+// The texts packed again in name order, without the slots no entry uses.
+void compactSlots(DataStorageFilterCurrentData::NameOrder& order)
+{
+    const std::size_t count = std::size_t(order.entries.size());
+    OrderWriter writer(count);
+    writer.reserveTexts(order);
+    for (std::size_t k = 0; k < count; ++k)
+        writer.append(order.sortNameAt(k), order.nameAt(k), order.commentAt(k), 0);
+    writer.finish();
+    order.sortNames = std::move(writer.sortNames);
+    order.foldedNames = std::move(writer.foldedNames);
+    order.foldedComments = std::move(writer.foldedComments);
+    order.sortStarts = std::move(writer.sortStarts);
+    order.nameStarts = std::move(writer.nameStarts);
+    order.commentStarts = std::move(writer.commentStarts);
+    for (std::size_t k = 0; k < count; ++k)
+        order.entrySlots[k] = qsizetype(k);
 }
 
 // A change touching more than this share of the entries is made anew.
@@ -494,11 +507,13 @@ void DataStorageFilterCurrentData::makeNameOrder(NameOrder& order, const EntryLi
     order.positionsInAllDataOrder.resize(count);
     order.allDataPositions = sorted;
     order.members.reserve(qsizetype(count));
+    order.entrySlots.resize(count);
     OrderWriter writer(count);
     for (std::size_t k = 0; k < count; ++k) {
         const TableViewItemPtr& entry = entries.at(sorted[k]);
         order.entries.append(entry);
         order.positionsInAllDataOrder[std::size_t(sorted[k])] = qsizetype(k);
+        order.entrySlots[k] = qsizetype(k);
         order.members.insert(entry.get());
         writer.appendEntry(entry);
     }
@@ -602,60 +617,88 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
         return before(a.sortName, a.position, b.sortName, b.position);
     });
 
-    // Merge the staying entries (in their order, moved over with their texts
-    // a run at a time) with the newcomers.
+    // The newcomers' texts go to new slots; the staying entries keep theirs.
+    std::vector<std::pair<qsizetype, quint8>> newcomerSlots; // slot, flags
+    newcomerSlots.reserve(newcomers.size());
+    for (const Newcomer& newcomer : newcomers) {
+        const qsizetype slot = qsizetype(order.slotCount());
+        newcomerSlots.emplace_back(slot, appendSlot(order, newcomer.sortName, newcomer.entry));
+    }
+
+    // Where each newcomer goes: before the staying entry at that old
+    // position. The old order, leavers included, is sorted by the names in
+    // their slots, so the place is searched, not walked to; only equal names
+    // are compared by allData position.
+    std::vector<qsizetype> insertAt;
+    insertAt.reserve(newcomers.size());
+    for (const Newcomer& newcomer : newcomers) {
+        qsizetype low = 0;
+        qsizetype high = oldCount;
+        while (low < high) {
+            const qsizetype middle = low + (high - low) / 2;
+            if (compareCodePoints(order.sortNameAt(std::size_t(middle)), newcomer.sortName) < 0)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        const auto passes = [&](std::size_t at) {
+            return leaves[at]
+                || before(order.sortNameAt(at), newPositionByName[at], newcomer.sortName, newcomer.position);
+        };
+        while (low < oldCount && passes(std::size_t(low)))
+            ++low;
+        insertAt.push_back(low);
+    }
+
+    // Merge the staying entries, in their order, with the newcomers: the
+    // staying ones are moved over a run at a time.
     const std::size_t count = std::size_t(entries.size());
+    std::size_t stayingCount = 0;
+    for (const char leaving : leaves)
+        stayingCount += !leaving;
+    if (stayingCount + newcomers.size() != count)
+        return false; // e.g. one entry listed twice in allData
     EntryList merged;
-    merged.reserve(qsizetype(count));
+    merged.resize(qsizetype(count));
+    TableViewItemPtr* to = merged.data();
     std::vector<qsizetype> positions;
     positions.reserve(count);
-    OrderWriter writer(count);
-    qsizetype extra = 0;
-    for (const Newcomer& newcomer : newcomers)
-        extra += newcomer.sortName.size() * 3;
-    writer.reserveTexts(order, extra + 1024);
+    std::vector<qsizetype> entrySlots;
+    entrySlots.reserve(count);
+    std::vector<quint8> flags;
+    flags.reserve(count);
     TableViewItemPtr* staying = order.entries.data();
     std::size_t next = 0;
     const auto takeNewcomer = [&] {
-        const Newcomer& newcomer = newcomers[next++];
-        merged.append(newcomer.entry);
+        const Newcomer& newcomer = newcomers[next];
+        *to++ = newcomer.entry;
         positions.push_back(newcomer.position);
-        writer.appendNew(newcomer.sortName, newcomer.entry);
+        entrySlots.push_back(newcomerSlots[next].first);
+        flags.push_back(newcomerSlots[next].second);
+        ++next;
     };
-    constexpr std::size_t noRun = std::size_t(-1);
-    std::size_t runStart = noRun;
-    const auto endRun = [&](std::size_t end) {
-        if (runStart == noRun)
-            return;
-        writer.appendRun(order, runStart, end);
-        for (std::size_t k = runStart; k < end; ++k)
-            merged.append(std::move(staying[k]));
-        runStart = noRun;
+    const auto takeRun = [&](std::size_t first, std::size_t last) {
+        to = std::move(staying + first, staying + last, to);
+        positions.insert(positions.end(), newPositionByName.begin() + qsizetype(first),
+                         newPositionByName.begin() + qsizetype(last));
+        entrySlots.insert(entrySlots.end(), order.entrySlots.begin() + qsizetype(first),
+                          order.entrySlots.begin() + qsizetype(last));
+        flags.insert(flags.end(), order.flags.begin() + qsizetype(first), order.flags.begin() + qsizetype(last));
     };
-    for (qsizetype k = 0; k < oldCount; ++k) {
-        const std::size_t at = std::size_t(k);
-        if (leaves[at]) {
-            endRun(at);
+    std::size_t runStart = 0;
+    for (std::size_t at = 0; at < std::size_t(oldCount); ++at) {
+        // A run ends before a leaver and before a newcomer's place.
+        const bool newcomerHere = next < newcomers.size() && insertAt[next] <= qsizetype(at);
+        if (!leaves[at] && !newcomerHere)
             continue;
-        }
-        const QStringView sortName = slice(order.sortNames, order.sortStarts, at);
-        const qsizetype position = newPositionByName[at];
-        if (next < newcomers.size() && before(newcomers[next].sortName, newcomers[next].position, sortName, position)) {
-            endRun(at);
-            while (next < newcomers.size()
-                   && before(newcomers[next].sortName, newcomers[next].position, sortName, position))
-                takeNewcomer();
-        }
-        if (runStart == noRun)
-            runStart = at;
-        positions.push_back(position);
+        takeRun(runStart, at);
+        while (next < newcomers.size() && insertAt[next] <= qsizetype(at))
+            takeNewcomer();
+        runStart = leaves[at] ? at + 1 : at;
     }
-    endRun(std::size_t(oldCount));
+    takeRun(runStart, std::size_t(oldCount));
     while (next < newcomers.size())
         takeNewcomer();
-    writer.finish();
-    if (merged.size() != entries.size())
-        return false; // e.g. one entry listed twice in allData
 
     order.revisions = revisions;
     order.allDataOrder = entries;
@@ -664,15 +707,15 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
     order.positionsInAllDataOrder.assign(count, 0);
     for (std::size_t k = 0; k < count; ++k)
         order.positionsInAllDataOrder[std::size_t(order.allDataPositions[k])] = qsizetype(k);
-    order.sortNames = std::move(writer.sortNames);
-    order.foldedNames = std::move(writer.foldedNames);
-    order.foldedComments = std::move(writer.foldedComments);
-    order.sortStarts = std::move(writer.sortStarts);
-    order.nameStarts = std::move(writer.nameStarts);
-    order.commentStarts = std::move(writer.commentStarts);
-    order.flags = std::move(writer.flags);
+    order.entrySlots = std::move(entrySlots);
+    order.flags = std::move(flags);
     order.distinct = order.members.size() == order.entries.size();
     order.defaultSelection.reset();
+    // Unused slots only cost search time: packed away when they are as many
+    // as a large change would touch.
+    const std::size_t unused = order.slotCount() - count;
+    if (unused > std::max<std::size_t>(16, count / largeChangeDivisor))
+        compactSlots(order);
     return true;
 }
 

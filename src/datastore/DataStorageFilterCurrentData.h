@@ -68,10 +68,16 @@ public:
     struct NameOrder {
         std::pair<quint64, quint64> revisions;
         EntryList entries;
+        // The texts are packed by slot. An entry that comes in by an update
+        // gets a new slot at the end, so that the texts of the others stay
+        // where they are; the slots no entry uses any more are packed away
+        // once they are many.
         QString foldedNames;
         QString foldedComments;
-        std::vector<qsizetype> nameStarts;      // one more than entries: the end
+        std::vector<qsizetype> nameStarts;      // one more than slots: the end
         std::vector<qsizetype> commentStarts;
+        // Per entry (in name order) its slot.
+        std::vector<qsizetype> entrySlots;
         // Name-order positions, listed in the order of allData.
         std::vector<qsizetype> positionsInAllDataOrder;
         // Per entry (in name order) the flags a search asks, read as of
@@ -94,12 +100,28 @@ public:
 
         // What an update compares with: allData as it was, each entry's
         // position in it (in name order), the lower-cased names the order
-        // was made by (packed, in name order) and the entries held.
+        // was made by (packed by slot) and the entries held.
         EntryList allDataOrder;
         std::vector<qsizetype> allDataPositions;
         QString sortNames;
         std::vector<qsizetype> sortStarts;
         QSet<const TableViewItem*> members;
+
+        // The texts of the entry at a position of the order.
+        QStringView sortNameAt(std::size_t position) const { return slotText(sortNames, sortStarts, position); }
+        QStringView nameAt(std::size_t position) const { return slotText(foldedNames, nameStarts, position); }
+        QStringView commentAt(std::size_t position) const
+        {
+            return slotText(foldedComments, commentStarts, position);
+        }
+        std::size_t slotCount() const { return nameStarts.size() - 1; }
+
+    private:
+        QStringView slotText(const QString& text, const std::vector<qsizetype>& starts, std::size_t position) const
+        {
+            const std::size_t slot = std::size_t(entrySlots[position]);
+            return QStringView(text).sliced(starts[slot], starts[slot + 1] - starts[slot]);
+        }
     };
     // Brought up to date with allData and the entries' fields.
     const NameOrder& nameOrder();

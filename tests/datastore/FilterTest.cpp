@@ -363,6 +363,56 @@ TEST_F(MainFilterTest, AChangedCatalogueShowsWhatAFreshOneShows)
     check("moved");
 }
 
+// Small changes are brought in one after the other, each followed by a
+// search, until the texts left behind by them are packed away: every search
+// on the way shows what a fresh catalogue shows, old names match no more.
+TEST_F(MainFilterTest, ManyChangesInARowShowWhatAFreshCatalogueShows)
+{
+    const QStringList words{QStringLiteral("Editor"), QStringLiteral("viewer"), QStringLiteral("zebra"),
+                            QStringLiteral("editor"), QStringLiteral("Étude"), QStringLiteral("player")};
+    for (int i = 0; i < 100; ++i)
+        addURL(words[i % words.size()] + QStringLiteral(" %1").arg(i % 9));
+    const auto freshlyShown = [this](const QString& text) {
+        DataStorage fresh;
+        fresh.allData()->appendContentsOf(store->allData()->snapshot());
+        fresh.filterCurrentData().filterBySearchString(text);
+        return fresh.currentData()->snapshot();
+    };
+    const auto check = [&](int round) {
+        for (const QString& text : {QStringLiteral("e"), QStringLiteral("zeb"), QStringLiteral("a 1"),
+                                    QStringLiteral("moved")}) {
+            filter().filterBySearchString(text);
+            ASSERT_EQ(store->currentData()->snapshot(), freshlyShown(text))
+                << "round " << round << " " << text.toStdString();
+            filter().applyFilter();
+        }
+    };
+    const auto at = [this](int index) { return store->allData()->snapshot().at(index); };
+    check(0);
+    // More rounds than a large change may touch, so that packing happens.
+    for (int round = 1; round <= 60; ++round) {
+        const int index = (round * 37) % 100;
+        if (round % 5 == 0) {
+            // Removed, searched, then the same entry added back elsewhere.
+            const auto entry = at(index);
+            store->allData()->removeAt(index);
+            check(round);
+            store->allData()->insert(entry, (index * 7) % 99);
+        } else if (round % 3 == 0) {
+            // Several changes before one search, one of them back and forth.
+            at(index)->setName(QStringLiteral("Aardvark moved %1").arg(round));
+            at((index + 1) % 100)->setComment(QStringLiteral("zebra moved"));
+            at(index)->setName(words[round % words.size()]);
+        } else {
+            // A rename that moves the entry to the other end of the order.
+            const auto entry = at(index);
+            entry->setName(entry->name().startsWith(QLatin1Char('z')) ? QStringLiteral("aardvark a %1").arg(round)
+                                                                      : QStringLiteral("zz moved %1").arg(round));
+        }
+        check(round);
+    }
+}
+
 // The search and the main list answer visibility, reachability and kind from
 // flags kept with their order: a flag changed after the order was made must
 // count at once, also for a keystroke that would narrow the shown result.
