@@ -449,11 +449,18 @@ struct OrderWriter {
         foldedComments.reserve(order.foldedComments.size());
     }
 
-    void finish()
+    // Closes the last slot and hands the packed texts to the order.
+    void finishInto(DataStorageFilterCurrentData::NameOrder& order)
     {
         sortStarts.push_back(sortNames.size());
         nameStarts.push_back(foldedNames.size());
         commentStarts.push_back(foldedComments.size());
+        order.sortNames = std::move(sortNames);
+        order.foldedNames = std::move(foldedNames);
+        order.foldedComments = std::move(foldedComments);
+        order.sortStarts = std::move(sortStarts);
+        order.nameStarts = std::move(nameStarts);
+        order.commentStarts = std::move(commentStarts);
     }
 };
 
@@ -480,13 +487,7 @@ void compactSlots(DataStorageFilterCurrentData::NameOrder& order)
     writer.reserveTexts(order);
     for (std::size_t k = 0; k < count; ++k)
         writer.append(order.sortNameAt(k), order.nameAt(k), order.commentAt(k), 0);
-    writer.finish();
-    order.sortNames = std::move(writer.sortNames);
-    order.foldedNames = std::move(writer.foldedNames);
-    order.foldedComments = std::move(writer.foldedComments);
-    order.sortStarts = std::move(writer.sortStarts);
-    order.nameStarts = std::move(writer.nameStarts);
-    order.commentStarts = std::move(writer.commentStarts);
+    writer.finishInto(order);
     for (std::size_t k = 0; k < count; ++k)
         order.entrySlots[k] = qsizetype(k);
 }
@@ -517,13 +518,7 @@ void DataStorageFilterCurrentData::makeNameOrder(NameOrder& order, const EntryLi
         order.members.insert(entry.get());
         writer.appendEntry(entry);
     }
-    writer.finish();
-    order.sortNames = std::move(writer.sortNames);
-    order.foldedNames = std::move(writer.foldedNames);
-    order.foldedComments = std::move(writer.foldedComments);
-    order.sortStarts = std::move(writer.sortStarts);
-    order.nameStarts = std::move(writer.nameStarts);
-    order.commentStarts = std::move(writer.commentStarts);
+    writer.finishInto(order);
     order.flags = std::move(writer.flags);
     order.distinct = order.members.size() == order.entries.size();
 }
