@@ -3,6 +3,7 @@
 // field up to the repainted list, each beside the configuration filter alone;
 // and what one changed entry costs the open list, beside a whole repaint.
 #include "BenchSupport.h"
+#include "support/AcceptingHotKeys.h"
 
 #include "config/Configuration.h"
 #include "datastore/DataStorage.h"
@@ -31,20 +32,9 @@ namespace vantel::bench {
 
 namespace {
 
-class NoHotKeys : public platform::GlobalHotKeys {
-public:
-    bool isSupported() const override { return true; }
-    QString unsupportedReason() const override { return {}; }
-    Result registerHotKey(int, std::uint32_t) override { return {Status::registered, ++next_}; }
-    void unregisterHotKey(std::uint32_t) override {}
-
-private:
-    std::uint32_t next_ = 0;
-};
-
 struct Catalogue {
     std::unique_ptr<DataStorage> store = std::make_unique<DataStorage>();
-    NoHotKeys backend;
+    test::AcceptingHotKeys backend;
     std::unique_ptr<HotKeyCenter> center = std::make_unique<HotKeyCenter>(backend);
     std::unique_ptr<HotKeyManager> manager;
     settingsui::ConfigWindowServices services;
