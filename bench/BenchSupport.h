@@ -2,6 +2,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include "model/TableViewItem.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +30,10 @@ QStringList gioDataDirs();
 // An application name from a fixed word list: the same index always gives
 // the same name, so runs and baselines see the same strings.
 QString applicationName(int index);
+
+// `count` discovered applications as the catalogue holds them: every tenth
+// filed under one of twenty tags, every seventh with a comment.
+QList<TableViewItemPtr> catalogueEntries(int count);
 
 // `count` desktop files spread over the folders (made when missing), written
 // once and kept for the process: a folder that holds files is left as it is.

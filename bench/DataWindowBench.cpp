@@ -45,20 +45,7 @@ struct Catalogue {
         manager = std::make_unique<HotKeyManager>(*store, config, *center);
         // No save of the shared settings from a benchmark.
         services = {store.get(), manager.get(), center.get(), nullptr};
-        QList<TableViewItemPtr> entries;
-        entries.reserve(count);
-        for (int i = 0; i < count; ++i) {
-            auto entry = TableViewItem::initForSpotlightApp(
-                QStringLiteral("/bench/applications/app-%1.desktop").arg(i), applicationName(i));
-            // Found by discovery, as a catalogue's are: the rebuild keeps them.
-            entry->setIsFoundBySpotlight(true);
-            if (i % 10 == 0)
-                entry->setTags({QStringLiteral("Group %1").arg(i % 20)});
-            if (i % 7 == 0)
-                entry->setComment(QStringLiteral("Used for %1").arg(applicationName(i + 1)));
-            entries.append(entry);
-        }
-        store->allData()->appendContentsOf(std::move(entries));
+        store->allData()->appendContentsOf(catalogueEntries(count));
     }
 };
 

@@ -21,20 +21,9 @@ namespace {
 std::unique_ptr<DataStorage> catalogueOf(int count)
 {
     auto store = std::make_unique<DataStorage>();
-    QList<TableViewItemPtr> entries;
-    entries.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        auto entry = TableViewItem::initForSpotlightApp(
-            QStringLiteral("/bench/applications/app-%1.desktop").arg(i), applicationName(i));
-        entry->setIsFoundBySpotlight(true);
-        if (i % 10 == 0)
-            entry->setTags({QStringLiteral("Group %1").arg(i % 20)});
-        if (i % 7 == 0)
-            entry->setComment(QStringLiteral("Used for %1").arg(applicationName(i + 1)));
-        if (i % 13 == 0)
-            entry->setColor(platform::Color{0.2, 0.5, 0.8, 1});
-        entries.append(entry);
-    }
+    QList<TableViewItemPtr> entries = catalogueEntries(count);
+    for (int i = 0; i < count; i += 13)
+        entries[i]->setColor(platform::Color{0.2, 0.5, 0.8, 1});
     store->allData()->appendContentsOf(std::move(entries));
     return store;
 }
