@@ -374,38 +374,56 @@ void DataStorage::replaceList(EntryArray::Ptr& slot, EntryArray::Ptr list, bool 
 
 // ---- Category queries ----
 
-bool DataStorage::allDataContains(const std::function<bool(const TableViewItem&)>& test) const
+DataStorage::Categories DataStorage::allDataCategories() const
 {
-    // Reachability may touch the disk: tested on a copy, outside the queue.
-    for (const TableViewItemPtr& entry : allData_->snapshot())
-        if (entry && test(*entry) && entry->isVisible() && entry->isReachable())
-            return true;
-    return false;
+    Categories found;
+    // Reachability may touch the disk: tested on a copy, outside the queue,
+    // and only for an entry that would add a category not yet found.
+    for (const TableViewItemPtr& entry : allData_->snapshot()) {
+        if (!entry)
+            continue;
+        const ListviewItemType type = entry->itemType();
+        const bool favorite = entry->isFavorite() && !found.favorites;
+        const bool file = type == ListviewItemType::file && !found.files;
+        const bool folder = type == ListviewItemType::folder && !found.folders;
+        const bool url = type == ListviewItemType::url && !found.urls;
+        const bool shortcut = entry->itemSource() == ListviewItemSource::shortcuts && !found.shortcuts;
+        if (!(favorite || file || folder || url || shortcut) || !entry->isVisible() || !entry->isReachable())
+            continue;
+        found.favorites = found.favorites || favorite;
+        found.files = found.files || file;
+        found.folders = found.folders || folder;
+        found.urls = found.urls || url;
+        found.shortcuts = found.shortcuts || shortcut;
+        if (found.favorites && found.files && found.folders && found.urls && found.shortcuts)
+            break;
+    }
+    return found;
 }
 
 bool DataStorage::allDataContainsFavorites() const
 {
-    return allDataContains([](const TableViewItem& e) { return e.isFavorite(); });
+    return allDataCategories().favorites;
 }
 
 bool DataStorage::allDataContainsFiles() const
 {
-    return allDataContains([](const TableViewItem& e) { return e.itemType() == ListviewItemType::file; });
+    return allDataCategories().files;
 }
 
 bool DataStorage::allDataContainsFolders() const
 {
-    return allDataContains([](const TableViewItem& e) { return e.itemType() == ListviewItemType::folder; });
+    return allDataCategories().folders;
 }
 
 bool DataStorage::allDataContainsURLs() const
 {
-    return allDataContains([](const TableViewItem& e) { return e.itemType() == ListviewItemType::url; });
+    return allDataCategories().urls;
 }
 
 bool DataStorage::allDataContainsShortcuts() const
 {
-    return allDataContains([](const TableViewItem& e) { return e.itemSource() == ListviewItemSource::shortcuts; });
+    return allDataCategories().shortcuts;
 }
 
 // ---- Editing the entry list ----

@@ -135,6 +135,15 @@ public:
     void launchAllEntriesOfTag(const QString& tagName);
 
     // ---- Category queries (visible and reachable entries only) ----
+    struct Categories {
+        bool favorites = false;
+        bool files = false;
+        bool folders = false;
+        bool urls = false;
+        bool shortcuts = false;
+    };
+    // All five in one pass, which ends once each one has an entry.
+    Categories allDataCategories() const;
     bool allDataContainsFavorites() const;
     bool allDataContainsFiles() const;
     bool allDataContainsFolders() const;
@@ -172,7 +181,6 @@ public:
     DataStoragePathIndex& pathIndex() const { return *pathIndex_; }
 
 private:
-    bool allDataContains(const std::function<bool(const TableViewItem&)>& test) const;
     void replaceList(EntryArray::Ptr& slot, EntryArray::Ptr list, bool config, bool distinct);
 
     mutable std::mutex mutex_; // guards the replaced lists, the trash and the timer

@@ -156,10 +156,11 @@ void DataStorageFilterConfigData::applyByName(const platform::Predicate& predica
     } else {
         // Asked in the order of allData, close to the order the entries lie
         // in memory.
+        const std::vector<qsizetype>& positionOf = order.positionsInAllDataOrder();
         for (qsizetype a = 0; a < order.allDataOrder.size(); ++a) {
             const TableViewItemPtr& entry = order.allDataOrder.at(a);
             if (entry && predicate.evaluate(*entry))
-                passing[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])] = 1;
+                passing[std::size_t(positionOf[std::size_t(a)])] = 1;
         }
     }
 

@@ -208,10 +208,11 @@ void DataStorageFilterCurrentData::applyFilter()
             } else {
                 // Asked in the order of allData, close to the order the
                 // entries lie in memory.
+                const std::vector<qsizetype>& positionOf = order.positionsInAllDataOrder();
                 for (qsizetype a = 0; a < order.allDataOrder.size(); ++a) {
                     const TableViewItemPtr& entry = order.allDataOrder.at(a);
                     if (entry && predicate->evaluate(*entry))
-                        passing[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])] = 1;
+                        passing[std::size_t(positionOf[std::size_t(a)])] = 1;
                 }
             }
             std::vector<qsizetype> positions;
@@ -381,11 +382,22 @@ DataStorageFilterCurrentData::EntryList DataStorageFilterCurrentData::entriesAt(
     return result;
 }
 
+const std::vector<qsizetype>& DataStorageFilterCurrentData::NameOrder::positionsInAllDataOrder() const
+{
+    if (positionsInAllDataOrder_.empty() && !allDataPositions.empty()) {
+        positionsInAllDataOrder_.resize(allDataPositions.size());
+        for (std::size_t k = 0; k < allDataPositions.size(); ++k)
+            positionsInAllDataOrder_[std::size_t(allDataPositions[k])] = qsizetype(k);
+    }
+    return positionsInAllDataOrder_;
+}
+
 void DataStorageFilterCurrentData::refreshFlags(NameOrder& order, quint64 flagRevision)
 {
     // In the order of allData, close to the order the entries lie in memory.
+    const std::vector<qsizetype>& positionOf = order.positionsInAllDataOrder();
     for (qsizetype a = 0; a < order.allDataOrder.size(); ++a) {
-        quint8& flags = order.flags[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])];
+        quint8& flags = order.flags[std::size_t(positionOf[std::size_t(a)])];
         flags = quint8((flags & plainNameFlag) | flagsOf(order.allDataOrder.at(a)));
     }
     order.flagRevision = flagRevision;
@@ -505,7 +517,6 @@ void DataStorageFilterCurrentData::makeNameOrder(NameOrder& order, const EntryLi
     const std::vector<qsizetype> sorted = nameOrderOf(entries);
     const std::size_t count = sorted.size();
     order.entries.reserve(qsizetype(count));
-    order.positionsInAllDataOrder.resize(count);
     order.allDataPositions = sorted;
     order.members.reserve(qsizetype(count));
     order.entrySlots.resize(count);
@@ -513,7 +524,6 @@ void DataStorageFilterCurrentData::makeNameOrder(NameOrder& order, const EntryLi
     for (std::size_t k = 0; k < count; ++k) {
         const TableViewItemPtr& entry = entries.at(sorted[k]);
         order.entries.append(entry);
-        order.positionsInAllDataOrder[std::size_t(sorted[k])] = qsizetype(k);
         order.entrySlots[k] = qsizetype(k);
         order.members.insert(entry.get());
         writer.appendEntry(entry);
@@ -526,6 +536,7 @@ void DataStorageFilterCurrentData::makeNameOrder(NameOrder& order, const EntryLi
 bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const EntryList& entries,
                                                    std::pair<quint64, quint64> revisions)
 {
+    // Changes the order in place: on false the caller makes it anew.
     const auto changes = TableViewItem::searchableChangesSince(order.revisions.second);
     if (!changes)
         return false;
@@ -538,11 +549,11 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
     // Walk the old and the new allData side by side: writes add, remove and
     // replace entries but keep the others in their order. An entry met out of
     // that order (a move) is not understood.
-    std::vector<qsizetype> newPositionOfOld(std::size_t(oldCount), -1);
     std::vector<std::pair<TableViewItemPtr, qsizetype>> inserted; // with the new allData position
-    qsizetype removedCount = 0;
-    qsizetype i = 0;
     if (old.constData() != entries.constData()) {
+        std::vector<qsizetype> newPositionOfOld(std::size_t(oldCount), -1);
+        qsizetype removedCount = 0;
+        qsizetype i = 0;
         for (qsizetype j = 0; j < entries.size(); ++j) {
             const TableViewItemPtr& entry = entries.at(j);
             if (i < oldCount && old.at(i) == entry) {
@@ -564,32 +575,31 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
                 return false;
         }
         removedCount += oldCount - i;
-    } else {
-        for (qsizetype k = 0; k < oldCount; ++k)
-            newPositionOfOld[std::size_t(k)] = k;
+        if (qsizetype(inserted.size()) + removedCount > limit)
+            return false;
+        // The staying entries' new allData positions; -1 for a removed one.
+        for (qsizetype& position : order.allDataPositions)
+            position = newPositionOfOld[std::size_t(position)];
     }
-    if (qsizetype(inserted.size()) + removedCount > limit)
-        return false;
-    // The new allData positions in name order: written in the order of the
-    // old allData, so that the passes below read them in sequence.
-    std::vector<qsizetype> newPositionByName(static_cast<std::size_t>(oldCount));
-    for (qsizetype a = 0; a < oldCount; ++a)
-        newPositionByName[std::size_t(order.positionsInAllDataOrder[std::size_t(a)])] = newPositionOfOld[std::size_t(a)];
 
-    // Entries whose texts changed leave their place and come in again.
+    // The entries that leave their place: removed ones, and the ones whose
+    // texts changed, which come in again. One pass over the held pointers;
+    // the range test spares a search for nearly every entry.
     std::vector<const TableViewItem*> changed(changes->cbegin(), changes->cend());
     std::sort(changed.begin(), changed.end());
-    std::vector<char> leaves(std::size_t(oldCount), 0);
-    for (qsizetype k = 0; k < oldCount; ++k) {
-        const qsizetype newPosition = newPositionByName[std::size_t(k)];
-        const TableViewItemPtr& entry = order.entries.at(k);
-        if (newPosition < 0) {
-            leaves[std::size_t(k)] = 1;
-            order.members.remove(entry.get());
-        } else if (std::binary_search(changed.begin(), changed.end(), entry.get())) {
-            leaves[std::size_t(k)] = 1;
-            inserted.emplace_back(entry, newPosition);
-        }
+    const TableViewItem* lowest = changed.empty() ? nullptr : changed.front();
+    const TableViewItem* highest = changed.empty() ? nullptr : changed.back();
+    const auto isChanged = [&](const TableViewItem* entry) {
+        return entry && entry >= lowest && entry <= highest
+            && std::binary_search(changed.begin(), changed.end(), entry);
+    };
+    std::vector<std::size_t> leaving;
+    {
+        const TableViewItemPtr* held = order.entries.constData();
+        const qsizetype* positions = order.allDataPositions.data();
+        for (std::size_t k = 0; k < std::size_t(oldCount); ++k)
+            if (positions[k] < 0 || isChanged(held[k].get()))
+                leaving.push_back(k);
     }
 
     // The newcomers by name, then allData position, as the full sort orders.
@@ -597,13 +607,27 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
         TableViewItemPtr entry;
         qsizetype position;
         QString sortName;
+        qsizetype slot = 0;
+        quint8 flags = 0;
     };
     std::vector<Newcomer> newcomers;
-    newcomers.reserve(inserted.size());
+    newcomers.reserve(inserted.size() + leaving.size());
     for (auto& [entry, position] : inserted) {
         order.members.insert(entry.get());
         newcomers.push_back({entry, position, entry ? entry->nameLowercased() : QString()});
     }
+    for (const std::size_t k : leaving) {
+        const TableViewItemPtr& entry = order.entries.at(qsizetype(k));
+        const qsizetype position = order.allDataPositions[k];
+        if (position < 0)
+            order.members.remove(entry.get());
+        else
+            newcomers.push_back({entry, position, entry ? entry->nameLowercased() : QString()});
+    }
+    const std::size_t stayingCount = std::size_t(oldCount) - leaving.size();
+    const std::size_t count = std::size_t(entries.size());
+    if (stayingCount + newcomers.size() != count)
+        return false; // e.g. one entry listed twice in allData
     const auto before = [](QStringView nameA, qsizetype positionA, QStringView nameB, qsizetype positionB) {
         const int compared = compareCodePoints(nameA, nameB);
         return compared < 0 || (compared == 0 && positionA < positionB);
@@ -611,99 +635,76 @@ bool DataStorageFilterCurrentData::updateNameOrder(NameOrder& order, const Entry
     std::sort(newcomers.begin(), newcomers.end(), [&](const Newcomer& a, const Newcomer& b) {
         return before(a.sortName, a.position, b.sortName, b.position);
     });
-
-    // The newcomers' texts go to new slots; the staying entries keep theirs.
-    std::vector<std::pair<qsizetype, quint8>> newcomerSlots; // slot, flags
-    newcomerSlots.reserve(newcomers.size());
-    for (const Newcomer& newcomer : newcomers) {
-        const qsizetype slot = qsizetype(order.slotCount());
-        newcomerSlots.emplace_back(slot, appendSlot(order, newcomer.sortName, newcomer.entry));
+    // Their texts go to new slots; the staying entries keep theirs.
+    for (Newcomer& newcomer : newcomers) {
+        newcomer.slot = qsizetype(order.slotCount());
+        newcomer.flags = appendSlot(order, newcomer.sortName, newcomer.entry);
     }
 
-    // Where each newcomer goes: before the staying entry at that old
-    // position. The old order, leavers included, is sorted by the names in
-    // their slots, so the place is searched, not walked to; only equal names
-    // are compared by allData position.
-    std::vector<qsizetype> insertAt;
+    // The leavers taken out: the staying entries after the first one move
+    // up, a run at a time.
+    TableViewItemPtr* held = order.entries.data();
+    const auto closeGaps = [&](auto* data) {
+        if (leaving.empty())
+            return;
+        std::size_t to = leaving.front();
+        for (std::size_t n = 0; n < leaving.size(); ++n) {
+            const std::size_t from = leaving[n] + 1;
+            const std::size_t end = n + 1 < leaving.size() ? leaving[n + 1] : std::size_t(oldCount);
+            to = std::size_t(std::move(data + from, data + end, data + to) - data);
+        }
+    };
+    closeGaps(held);
+    closeGaps(order.entrySlots.data());
+    closeGaps(order.flags.data());
+    closeGaps(order.allDataPositions.data());
+
+    // Where each newcomer goes among the staying entries, which are sorted
+    // by the names in their slots and then by allData position.
+    std::vector<std::size_t> insertAt;
     insertAt.reserve(newcomers.size());
     for (const Newcomer& newcomer : newcomers) {
-        qsizetype low = 0;
-        qsizetype high = oldCount;
+        std::size_t low = 0;
+        std::size_t high = stayingCount;
         while (low < high) {
-            const qsizetype middle = low + (high - low) / 2;
-            if (compareCodePoints(order.sortNameAt(std::size_t(middle)), newcomer.sortName) < 0)
+            const std::size_t middle = low + (high - low) / 2;
+            if (before(order.sortNameAt(middle), order.allDataPositions[middle], newcomer.sortName,
+                       newcomer.position))
                 low = middle + 1;
             else
                 high = middle;
         }
-        const auto passes = [&](std::size_t at) {
-            return leaves[at]
-                || before(order.sortNameAt(at), newPositionByName[at], newcomer.sortName, newcomer.position);
-        };
-        while (low < oldCount && passes(std::size_t(low)))
-            ++low;
         insertAt.push_back(low);
     }
 
-    // Merge the staying entries, in their order, with the newcomers: the
-    // staying ones are moved over a run at a time.
-    const std::size_t count = std::size_t(entries.size());
-    std::size_t stayingCount = 0;
-    for (const char leaving : leaves)
-        stayingCount += !leaving;
-    if (stayingCount + newcomers.size() != count)
-        return false; // e.g. one entry listed twice in allData
-    EntryList merged;
-    merged.resize(qsizetype(count));
-    TableViewItemPtr* to = merged.data();
-    std::vector<qsizetype> positions;
-    positions.reserve(count);
-    std::vector<qsizetype> entrySlots;
-    entrySlots.reserve(count);
-    std::vector<quint8> flags;
-    flags.reserve(count);
-    TableViewItemPtr* staying = order.entries.data();
-    std::size_t next = 0;
-    const auto takeNewcomer = [&] {
-        const Newcomer& newcomer = newcomers[next];
-        *to++ = newcomer.entry;
-        positions.push_back(newcomer.position);
-        entrySlots.push_back(newcomerSlots[next].first);
-        flags.push_back(newcomerSlots[next].second);
-        ++next;
-    };
-    const auto takeRun = [&](std::size_t first, std::size_t last) {
-        to = std::move(staying + first, staying + last, to);
-        positions.insert(positions.end(), newPositionByName.begin() + qsizetype(first),
-                         newPositionByName.begin() + qsizetype(last));
-        entrySlots.insert(entrySlots.end(), order.entrySlots.begin() + qsizetype(first),
-                          order.entrySlots.begin() + qsizetype(last));
-        flags.insert(flags.end(), order.flags.begin() + qsizetype(first), order.flags.begin() + qsizetype(last));
-    };
-    std::size_t runStart = 0;
-    for (std::size_t at = 0; at < std::size_t(oldCount); ++at) {
-        // A run ends before a leaver and before a newcomer's place.
-        const bool newcomerHere = next < newcomers.size() && insertAt[next] <= qsizetype(at);
-        if (!leaves[at] && !newcomerHere)
-            continue;
-        takeRun(runStart, at);
-        while (next < newcomers.size() && insertAt[next] <= qsizetype(at))
-            takeNewcomer();
-        runStart = leaves[at] ? at + 1 : at;
+    // The newcomers put in from the back: the staying entries after the
+    // first place move down, a run at a time.
+    order.entries.resize(qsizetype(count));
+    order.entrySlots.resize(count);
+    order.flags.resize(count);
+    order.allDataPositions.resize(count);
+    held = order.entries.data();
+    std::size_t end = stayingCount;
+    std::size_t to = count;
+    for (std::size_t n = newcomers.size(); n-- > 0;) {
+        const std::size_t at = insertAt[n];
+        const auto shift = [&](auto* data) { std::move_backward(data + at, data + end, data + to); };
+        shift(held);
+        shift(order.entrySlots.data());
+        shift(order.flags.data());
+        shift(order.allDataPositions.data());
+        to -= end - at + 1;
+        end = at;
+        Newcomer& newcomer = newcomers[n];
+        held[to] = std::move(newcomer.entry);
+        order.entrySlots[to] = newcomer.slot;
+        order.flags[to] = newcomer.flags;
+        order.allDataPositions[to] = newcomer.position;
     }
-    takeRun(runStart, std::size_t(oldCount));
-    while (next < newcomers.size())
-        takeNewcomer();
 
     order.revisions = revisions;
     order.allDataOrder = entries;
-    order.entries = std::move(merged);
-    order.allDataPositions = std::move(positions);
-    order.positionsInAllDataOrder.assign(count, 0);
-    for (std::size_t k = 0; k < count; ++k)
-        order.positionsInAllDataOrder[std::size_t(order.allDataPositions[k])] = qsizetype(k);
-    order.entrySlots = std::move(entrySlots);
-    order.flags = std::move(flags);
+    order.forgetPositionsInAllDataOrder();
     order.distinct = order.members.size() == order.entries.size();
     order.defaultSelection.reset();
     // Unused slots only cost search time: packed away when they are as many

@@ -78,8 +78,10 @@ public:
         std::vector<qsizetype> commentStarts;
         // Per entry (in name order) its slot.
         std::vector<qsizetype> entrySlots;
-        // Name-order positions, listed in the order of allData.
-        std::vector<qsizetype> positionsInAllDataOrder;
+        // Name-order positions, listed in the order of allData; made when
+        // first asked after a change, since an update moves few entries but
+        // would have to write this for nearly all.
+        const std::vector<qsizetype>& positionsInAllDataOrder() const;
         // Per entry (in name order) the flags a search asks, read as of
         // flagRevision, so that a keystroke need not visit the entries.
         static constexpr quint8 visibleFlag = 1, tagFlag = 2, reachableFlag = 4;
@@ -116,7 +118,11 @@ public:
         }
         std::size_t slotCount() const { return nameStarts.size() - 1; }
 
+        // After a change of the positions.
+        void forgetPositionsInAllDataOrder() { positionsInAllDataOrder_.clear(); }
+
     private:
+        mutable std::vector<qsizetype> positionsInAllDataOrder_; // empty: not made
         QStringView slotText(const QString& text, const std::vector<qsizetype>& starts, std::size_t position) const
         {
             const std::size_t slot = std::size_t(entrySlots[position]);

@@ -86,19 +86,20 @@ void MainOutlineView::buildData()
         flag = true;
     };
     add(allApplications, available_.allApplications);
-    if (store_.allDataContainsFiles() && config.sidebarCategoriesShowFiles())
+    const DataStorage::Categories present = store_.allDataCategories();
+    if (present.files && config.sidebarCategoriesShowFiles())
         add(allFiles, available_.allFiles);
-    if (store_.allDataContainsFolders() && config.sidebarCategoriesShowFolders())
+    if (present.folders && config.sidebarCategoriesShowFolders())
         add(allFolders, available_.allFolders);
-    if (store_.allDataContainsURLs() && config.sidebarCategoriesShowURLs())
+    if (present.urls && config.sidebarCategoriesShowURLs())
         add(allURLs, available_.allURLs);
-    if (store_.allDataContainsShortcuts() && config.sidebarCategoriesShowShortcuts())
+    if (present.shortcuts && config.sidebarCategoriesShowShortcuts())
         add(shortcuts, available_.allShortcuts);
     if (config.sidebarCategoriesShowRecentApplications())
         add(lastUsed, available_.lastUsedApplications);
     if (config.sidebarCategoriesShowActiveApplications())
         add(open, available_.openApplications);
-    if (store_.allDataContainsFavorites() && config.sidebarCategoriesShowFavorites())
+    if (present.favorites && config.sidebarCategoriesShowFavorites())
         add(allFavorites, available_.allFavorites);
 
     structure.append(tagsHeader);
@@ -271,24 +272,25 @@ void MainOutlineView::validateCategoryVisibility()
     const Configuration& config = AppDelegate::shared().config();
     struct Check {
         bool enabled;
-        bool (DataStorage::*contains)() const;
+        bool DataStorage::Categories::*contains;
         bool available;
         const char* message;
     };
     const Check checks[] = {
-        {config.sidebarCategoriesShowFavorites(), &DataStorage::allDataContainsFavorites, available_.allFavorites,
+        {config.sidebarCategoriesShowFavorites(), &DataStorage::Categories::favorites, available_.allFavorites,
          "validateCategoryVisibility: allDataContainsFavorites <> rootEntryAllFavoritesAvailable -> updateContent now!"},
-        {config.sidebarCategoriesShowFiles(), &DataStorage::allDataContainsFiles, available_.allFiles,
+        {config.sidebarCategoriesShowFiles(), &DataStorage::Categories::files, available_.allFiles,
          "validateCategoryVisibility: allDataContainsFiles <> rootEntryAllFilesAvailable -> updateContent now!"},
-        {config.sidebarCategoriesShowFolders(), &DataStorage::allDataContainsFolders, available_.allFolders,
+        {config.sidebarCategoriesShowFolders(), &DataStorage::Categories::folders, available_.allFolders,
          "validateCategoryVisibility: allDataContainsFolders <> rootEntryAllFoldersAvailable -> updateContent now!"},
-        {config.sidebarCategoriesShowURLs(), &DataStorage::allDataContainsURLs, available_.allURLs,
+        {config.sidebarCategoriesShowURLs(), &DataStorage::Categories::urls, available_.allURLs,
          "validateCategoryVisibility: allDataContainsURLs <> rootEntryAllURLsAvailable -> updateContent now!"},
-        {config.sidebarCategoriesShowShortcuts(), &DataStorage::allDataContainsShortcuts, available_.allShortcuts,
+        {config.sidebarCategoriesShowShortcuts(), &DataStorage::Categories::shortcuts, available_.allShortcuts,
          "validateCategoryVisibility: allDataContainsShortcuts <> rootEntryAllShortcutsAvailable -> updateContent now!"},
     };
+    const DataStorage::Categories present = store_.allDataCategories();
     for (const Check& check : checks) {
-        if (!check.enabled || (store_.*check.contains)() == check.available)
+        if (!check.enabled || present.*check.contains == check.available)
             continue;
         if (platform::Log::debugLogging())
             platform::Log::write(category(), LogType::Default, QString::fromLatin1(check.message));

@@ -356,8 +356,10 @@ void MainViewController::viewDidAppear()
     mainTableView_->refreshQuickLaunchNumber(flags_.controlKey, flags_.optionKey, flags_.commandKey, flags_.shiftKey);
     firstResponderValueObservation_
         = connect(qApp, &QApplication::focusChanged, this, &MainViewController::firstResponderChanged);
-    // The initial value.
-    firstResponderChanged(nullptr, QApplication::focusWidget());
+    // The initial value: the control that has the focus in this window,
+    // also while the window manager has yet to hand the window the focus, so
+    // that the first frame already shows the selection as it will stay.
+    firstResponderChanged(nullptr, view()->window()->focusWidget());
     VLOG(category(), LogType::Default, "<- viewDidAppear");
 }
 

@@ -11,11 +11,13 @@
 #include "shell/AppDelegate.h"
 
 #include <QAbstractItemView>
+#include <QCache>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextLayout>
 
 #include <algorithm>
+#include <memory>
 
 namespace vantel {
 
@@ -62,16 +64,40 @@ std::optional<QIcon> bundleImage(const char* name)
     return platform::Bundle::main().imageNamed(QString::fromLatin1(name));
 }
 
-// The text elided at its tail to the width, with the mark underlined where
-// it is still visible.
-void drawMarkedText(QPainter& painter, const QRectF& rect, const QFont& font, const QString& text,
-                    const std::optional<TextMark>& mark, const QColor& colour)
+// A text elided at its tail to a width, with its mark, laid out for a font.
+struct LaidOutKey {
+    QString font;
+    QString text;
+    qsizetype markStart = -1;
+    qsizetype markLength = 0;
+    qint64 width = 0; // in 1/64 px
+
+    bool operator==(const LaidOutKey&) const = default;
+};
+
+size_t qHash(const LaidOutKey& key, size_t seed = 0)
 {
+    return qHashMulti(seed, key.font, key.text, key.markStart, key.markLength, key.width);
+}
+
+// Laying the texts out is most of a row's paint, and the visible rows are
+// painted again and again (the view shown again, hover, a moved
+// selection): their layouts are kept. Painting is main-thread only.
+QCache<LaidOutKey, QTextLayout>& laidOutTexts()
+{
+    static QCache<LaidOutKey, QTextLayout> cache(96);
+    return cache;
+}
+
+const QTextLayout& laidOut(const QFont& font, const QString& text, const std::optional<TextMark>& mark, qreal width)
+{
+    LaidOutKey key{font.key(), text, mark ? mark->first : -1, mark ? mark->second : 0, qRound64(width * 64)};
+    if (const QTextLayout* kept = laidOutTexts().object(key))
+        return *kept;
     const QFontMetricsF metrics(font);
-    const QString shown = metrics.elidedText(text, Qt::ElideRight, rect.width());
-    if (shown.isEmpty())
-        return;
-    QTextLayout layout(shown, font);
+    const QString shown = metrics.elidedText(text, Qt::ElideRight, width);
+    auto layout = std::make_unique<QTextLayout>(shown, font);
+    layout->setCacheEnabled(true); // keeps the shaped glyphs for the next paint
     if (mark && mark->first < shown.size()) {
         // Past the kept characters the text ends in the ellipsis.
         const bool elided = shown != text;
@@ -82,13 +108,28 @@ void drawMarkedText(QPainter& painter, const QRectF& rect, const QFont& font, co
             range.start = int(mark->first);
             range.length = int(length);
             range.format.setFontUnderline(true);
-            layout.setFormats({range});
+            layout->setFormats({range});
         }
     }
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setLineWidth(rect.width() + metrics.averageCharWidth());
-    layout.endLayout();
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    if (line.isValid())
+        line.setLineWidth(width + metrics.averageCharWidth());
+    layout->endLayout();
+    QTextLayout* const made = layout.release();
+    laidOutTexts().insert(std::move(key), made);
+    return *made;
+}
+
+// The text elided at its tail to the width, with the mark underlined where
+// it is still visible.
+void drawMarkedText(QPainter& painter, const QRectF& rect, const QFont& font, const QString& text,
+                    const std::optional<TextMark>& mark, const QColor& colour)
+{
+    const QTextLayout& layout = laidOut(font, text, mark, rect.width());
+    if (layout.text().isEmpty() || layout.lineCount() == 0)
+        return;
+    const QTextLine line = layout.lineAt(0);
     painter.save();
     painter.setPen(colour);
     painter.setClipRect(rect.adjusted(0, -2, 0, 2));

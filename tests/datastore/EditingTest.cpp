@@ -191,12 +191,23 @@ TEST_F(EditingTest, CategoryQueriesSeeOnlyVisibleReachableEntries)
     EXPECT_FALSE(store->allDataContainsFavorites());
 
     const QString folder = test::makeTempDir(QStringLiteral("category-folder"));
-    store->allData()->append(TableViewItem::initForPath(folder, QStringLiteral("Folder"), ListviewItemType::folder,
-                                                        ListviewItemSource::other));
-    store->allData()->append(TableViewItem::initForPath(folder + QStringLiteral("/missing.txt"), QStringLiteral("File"),
-                                                        ListviewItemType::file, ListviewItemSource::other));
+    const auto missing = TableViewItem::initForPath(folder + QStringLiteral("/missing.txt"), QStringLiteral("File"),
+                                                    ListviewItemType::file, ListviewItemSource::other);
+    const auto folderEntry = TableViewItem::initForPath(folder, QStringLiteral("Folder"), ListviewItemType::folder,
+                                                        ListviewItemSource::other);
+    store->allData()->append(missing);
+    store->allData()->append(folderEntry);
     EXPECT_TRUE(store->allDataContainsFolders());
     EXPECT_FALSE(store->allDataContainsFiles()) << "the file does not exist";
+
+    // An unreachable entry stands for no category, a reachable one for each of its own.
+    missing->setIsFavorite(true);
+    EXPECT_FALSE(store->allDataContainsFavorites());
+    folderEntry->setIsFavorite(true);
+    const DataStorage::Categories present = store->allDataCategories();
+    EXPECT_TRUE(present.favorites);
+    EXPECT_TRUE(present.folders);
+    EXPECT_FALSE(present.files || present.urls || present.shortcuts);
 }
 
 TEST_F(EditingTest, LaunchAllEntriesOfATagGoesToTheInstalledOpener)

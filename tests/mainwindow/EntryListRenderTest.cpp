@@ -336,6 +336,34 @@ TEST_F(EntryListRenderTest, DefaultLayoutWithTheFocusedSelection)
         expectNoTitle(image, rowRect(rowOf(name)), name.toStdString());
 }
 
+TEST_F(EntryListRenderTest, AWiderListShowsMoreOfALongSecondLine)
+{
+    // The rows' laid-out texts are kept from paint to paint: a width they
+    // were not laid out for gets layouts of its own.
+    show();
+    applyFilter();
+    view->reloadData();
+    view->selectionModel()->clearSelection();
+    const QString name = QStringLiteral("GIMP Image Editor");
+    const auto inkRight = [&](const QImage& image) {
+        const QRect row = rowRect(rowOf(name));
+        int right = -1;
+        for (int y = row.center().y() + 2; y < row.bottom() - 1; ++y)
+            for (int x = row.left(); x < row.right(); ++x)
+                if (qGray(image.pixel(x, y)) < 140)
+                    right = std::max(right, x);
+        return right;
+    };
+    view->resize(360, 600);
+    const int narrow = inkRight(save(QStringLiteral("entrylist-narrow.png")));
+    view->resize(620, 600);
+    const int wide = inkRight(save(QStringLiteral("entrylist-wide.png")));
+    EXPECT_GT(narrow, 100);
+    EXPECT_GT(wide, narrow + 60);
+    view->resize(360, 600);
+    EXPECT_EQ(inkRight(save(QStringLiteral("entrylist-narrow-again.png"))), narrow);
+}
+
 TEST_F(EntryListRenderTest, SmallLayoutUnfocusedWithCtrlHeldAndASearch)
 {
     view->setRowStyle(RowStyle::smallStyle);

@@ -7,6 +7,7 @@
 #include "platform/ui/UiCatalog.h"
 #include "shell/VantelManager.h"
 
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QScopeGuard>
@@ -72,6 +73,21 @@ TEST_F(MainViewTest, OpeningClearsTheHeldFilesAndASearchLeftOver)
     EXPECT_TRUE(search().text().isEmpty());
     // The list is the sidebar item's again, not the old search result.
     EXPECT_EQ(shownNames().size(), 8);
+}
+
+TEST_F(MainViewTest, TheSelectionShowsTheFocusBeforeTheWindowManagerHandsItOver)
+{
+    // The window gets the focus a moment after it maps; its first frame
+    // already draws the selection as the focused search field shows it.
+    fillCatalogue();
+    QLineEdit elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == &elsewhere; }));
+    host->setContentViewController(controller.get());
+    host->showWindow();
+    ASSERT_NE(QApplication::focusWidget(), &search());
+    EXPECT_EQ(focusedControl(), FocusedControl::searchField);
 }
 
 TEST_F(MainViewTest, StoreNotificationsRefreshTheListOnlyWhileShown)

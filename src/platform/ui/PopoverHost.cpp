@@ -241,6 +241,7 @@ void PopoverHost::applyPopoverLook()
     layout()->setContentsMargins(borderWidth, borderWidth, borderWidth, borderWidth);
     layout()->activate();
     setWindowFlags(popoverFlags);
+    applyActiveColours();
 }
 
 void PopoverHost::applyDetachedLook()
@@ -248,6 +249,24 @@ void PopoverHost::applyDetachedLook()
     layout()->setContentsMargins(0, 0, 0, 0);
     layout()->activate();
     setWindowFlags(detachedFlags);
+    setPalette(QPalette()); // a window like any other: greyed while another one has the focus
+}
+
+void PopoverHost::applyActiveColours()
+{
+    // An open popover is where the user works, and it closes when the focus
+    // leaves. Drawn in its active colours from the first frame, it does not
+    // flash from grey as the window manager hands it the focus a moment
+    // after it maps, and that hand-over repaints the focus widget only.
+    // Made again at each show, since the program's colours may have changed
+    // (a light or dark theme): a set palette no longer follows them.
+    QPalette colours = QApplication::palette(this);
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto colourRole = QPalette::ColorRole(role);
+        colours.setBrush(QPalette::Inactive, colourRole, colours.brush(QPalette::Active, colourRole));
+    }
+    if (!testAttribute(Qt::WA_SetPalette) || palette() != colours)
+        setPalette(colours);
 }
 
 void PopoverHost::showRelativeTo(QWidget* anchorView, const QRect& rectInView, Edge preferredEdge)
@@ -283,6 +302,8 @@ void PopoverHost::showRelativeTo(const QRect& anchor, Edge preferredEdge)
     if (detached_ || windowFlags() != popoverFlags) {
         detached_ = false;
         applyPopoverLook();
+    } else {
+        applyActiveColours();
     }
     QPointer<PopoverHost> self(this);
     if (delegate_)
@@ -408,6 +429,10 @@ bool PopoverHost::ownsWindow(const QWidget* window) const
 bool PopoverHost::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::ApplicationPaletteChange && watched == qApp && shown_ && !detached_) {
+        applyActiveColours();
+        return false;
+    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick
         && type != QEvent::NonClientAreaMouseButtonPress)
         return false;

@@ -148,6 +148,7 @@ private:
     void retireController();
     void applyPopoverLook();
     void applyDetachedLook();
+    void applyActiveColours();
     QSize frameSizeFor(const QSize& content) const;
     void applicationStateChanged(Qt::ApplicationState state);
 

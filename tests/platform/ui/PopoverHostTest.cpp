@@ -416,6 +416,44 @@ TEST(PopoverHostTest, DraggingTheBackgroundDetachesADetachablePopover)
     popover.close();
 }
 
+TEST(PopoverHostTest, KeepsItsActiveColoursUntilDetached)
+{
+    // A popover is drawn as the window it will be once it has the focus,
+    // also after the program's colours change; detached it greys like any
+    // window that lost the focus.
+    const QPalette original = QApplication::palette();
+    const auto appColours = [](QColor active, QColor inactive) {
+        QPalette colours = QApplication::palette();
+        colours.setColor(QPalette::Active, QPalette::Highlight, active);
+        colours.setColor(QPalette::Inactive, QPalette::Highlight, inactive);
+        return colours;
+    };
+    QApplication::setPalette(appColours(Qt::blue, Qt::gray));
+    PopoverHost popover;
+    auto* content = fixedContent(QSize(100, 60));
+    popover.setContentWidget(content);
+    popover.setDetachable(true);
+    popover.showRelativeTo(QRect(100, 50, 10, 10), PopoverHost::below);
+    const auto highlight = [&](QPalette::ColorGroup group) { return content->palette().color(group, QPalette::Highlight); };
+    EXPECT_EQ(highlight(QPalette::Inactive), QColor(Qt::blue));
+
+    QApplication::setPalette(appColours(Qt::red, Qt::darkGray));
+    EXPECT_EQ(highlight(QPalette::Active), QColor(Qt::red));
+    EXPECT_EQ(highlight(QPalette::Inactive), QColor(Qt::red));
+
+    ASSERT_TRUE(popover.detach());
+    EXPECT_EQ(highlight(QPalette::Active), QColor(Qt::red));
+    EXPECT_EQ(highlight(QPalette::Inactive), QColor(Qt::darkGray));
+    popover.close();
+
+    // Colours changed while it was closed count from its next show.
+    QApplication::setPalette(appColours(Qt::green, Qt::gray));
+    popover.showRelativeTo(QRect(100, 50, 10, 10), PopoverHost::below);
+    EXPECT_EQ(highlight(QPalette::Inactive), QColor(Qt::green));
+    popover.close();
+    QApplication::setPalette(original);
+}
+
 TEST(PopoverHostTest, FadesInWhenAnimated)
 {
     PopoverHost popover;
