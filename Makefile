@@ -17,6 +17,10 @@ PACKAGES := cmake ninja-build g++ make pkg-config python3 ccache \
 	breeze-icon-theme adwaita-icon-theme libqt6svg6 libpoppler-qt6-dev \
 	openbox trayer xdotool x11-utils imagemagick strace dbus-daemon desktop-file-utils libglib2.0-bin
 
+# The hotkey benchmark learns from the X server's damage reports when the
+# main view was drawn.
+PACKAGES += libxdamage1
+
 # The program on a Wayland desktop: a headless compositor and Qt's Wayland platform.
 PACKAGES += weston qt6-wayland
 

@@ -19,6 +19,7 @@
 #include <atomic>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -71,7 +72,11 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
             matcher.emplace(scanned.applications);
             pass.folders = scanned.directories;
         }
-        const QList<WindowInfo> windowInfos = options.useWindowList ? windows.windows() : QList<WindowInfo>{};
+        QList<WindowInfo> windowInfos = options.useWindowList ? windows.windows() : QList<WindowInfo>{};
+        // Our own views come and go without a pass (see settled()): leaving
+        // them out keeps the answer the same whether one is open or not.
+        const qint64 ownProcess = ::getpid();
+        windowInfos.removeIf([ownProcess](const WindowInfo& window) { return window.pid == ownProcess; });
         pass.applications = matcher->match(ApplicationMatcher::readProcesses(), windowInfos);
         return pass;
     }
@@ -102,21 +107,33 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
     }
 
     // Main thread: a pass soon, once a burst of events has settled.
-    void pollSoon(std::chrono::milliseconds delay = settleDelay)
+    // `windowsOnly`: the window list changed, which may be our own views.
+    void pollSoon(std::chrono::milliseconds delay = settleDelay, bool windowsOnly = false)
     {
         if (!started)
             return;
+        (windowsOnly ? windowListChanged : otherChange) = true;
         if (!settleTimer) {
             settleTimer = std::make_unique<QTimer>();
             settleTimer->setSingleShot(true);
             const std::weak_ptr<State> weak = shared_from_this();
             QObject::connect(settleTimer.get(), &QTimer::timeout, settleTimer.get(), [weak] {
                 if (auto state = weak.lock())
-                    state->poll();
+                    state->settled();
             });
         }
         if (!settleTimer->isActive() || settleTimer->remainingTime() > int(delay.count()))
             settleTimer->start(delay);
+    }
+
+    // Main thread: the pass, unless only our own windows came or went (the
+    // main view shown or closed is no application starting or ending).
+    void settled()
+    {
+        const bool windowsChanged = std::exchange(windowListChanged, false)
+            && (!windowWatcher || windowWatcher->othersChanged());
+        if (std::exchange(otherChange, false) || windowsChanged)
+            poll();
     }
 
     // Main thread: the events that tell of a change.
@@ -132,7 +149,7 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
         if (options.useWindowList) {
             windowWatcher = std::make_unique<WindowListWatcher>([weak] {
                 if (auto state = weak.lock())
-                    state->pollSoon();
+                    state->pollSoon(settleDelay, true);
             });
         }
         if (options.interval.count() > 0) {
@@ -278,6 +295,8 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
 
     std::atomic<bool> polling{false};
     bool pollAgain = false;  // main thread
+    bool windowListChanged = false; // main thread: since the last settled pass
+    bool otherChange = false;       // main thread: likewise, any other reason
     bool started = false;    // main thread
     quint64 generation = 0;  // main thread
     std::shared_ptr<Timer> timer;

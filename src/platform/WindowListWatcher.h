@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QSocketNotifier;
 
@@ -22,11 +26,23 @@ public:
 
     bool isWatching() const;
 
+    // Whether windows of other processes came or went since this was last
+    // asked (the first answer is yes): this process's own windows opening
+    // and closing are no application starting or ending. Reads the list and
+    // the newcomers' _NET_WM_PID, a round trip to the X server.
+    bool othersChanged();
+
 private:
     void readEvents();
 
     struct Connection;
+    struct Listed {
+        quint32 window;
+        bool own;
+        bool operator<(const Listed& other) const { return window < other.window; }
+    };
     std::function<void()> changed_;
+    std::optional<std::vector<Listed>> listed_; // sorted by window, as last asked
     std::unique_ptr<Connection> connection_;
     std::unique_ptr<QSocketNotifier> notifier_;
 };

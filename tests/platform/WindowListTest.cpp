@@ -9,6 +9,10 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <vector>
+
+#include <unistd.h>
 
 #include <xcb/xcb.h>
 
@@ -120,6 +124,53 @@ TEST(WindowListTest, WatcherSeesTheClientListChange)
                         1, &window);
     xcb_flush(c);
     EXPECT_TRUE(vantel::test::waitUntil([&] { return changes > 0; }));
+    xcb_disconnect(c);
+}
+
+TEST(WindowListTest, WatcherTellsOtherProgramsWindowsFromItsOwn)
+{
+    // Playing the window manager: the client list as published, windows
+    // marked with their process.
+    const vantel::test::PrivateXServer server;
+    ASSERT_FALSE(server.name().isEmpty());
+    const QByteArray name = server.name();
+    const vantel::test::ScopedEnvironment display("DISPLAY", name);
+    WindowListWatcher watcher([] {});
+    xcb_connection_t* c = xcb_connect(name.constData(), nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(c));
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const auto window = [&](std::optional<quint32> pid) {
+        const xcb_window_t id = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, id, screen->root, 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          screen->root_visual, 0, nullptr);
+        if (pid)
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, internAtom(c, "_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1,
+                                &*pid);
+        return id;
+    };
+    const auto publish = [&](std::vector<xcb_window_t> list) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, screen->root, internAtom(c, "_NET_CLIENT_LIST"),
+                            XCB_ATOM_WINDOW, 32, uint32_t(list.size()), list.data());
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); // done before the watcher asks
+    };
+    const xcb_window_t own = window(quint32(getpid()));
+    const xcb_window_t ownToo = window(quint32(getpid()));
+    const xcb_window_t other = window(1);
+    const xcb_window_t unmarked = window(std::nullopt);
+
+    publish({own});
+    EXPECT_TRUE(watcher.othersChanged()) << "the first answer";
+    EXPECT_FALSE(watcher.othersChanged());
+    publish({own, ownToo});
+    EXPECT_FALSE(watcher.othersChanged()) << "one of ours came";
+    publish({other, own, ownToo});
+    EXPECT_TRUE(watcher.othersChanged());
+    publish({other});
+    EXPECT_FALSE(watcher.othersChanged()) << "ours went";
+    publish({});
+    EXPECT_TRUE(watcher.othersChanged()) << "the other program's went";
+    publish({unmarked});
+    EXPECT_TRUE(watcher.othersChanged()) << "a window that names no process";
     xcb_disconnect(c);
 }
 
