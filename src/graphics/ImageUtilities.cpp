@@ -127,6 +127,30 @@ QSize naturalImageSize(const QIcon& image)
     return image.actualSize(QSize(largeBox, largeBox));
 }
 
+void paintFilling(QPainter& painter, const QIcon& image, const QRect& box)
+{
+    const QSize natural = image.actualSize(box.size());
+    if (natural.isEmpty() || natural.width() >= box.width() || natural.height() >= box.height()) {
+        image.paint(&painter, box);
+        return;
+    }
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const qreal scale = std::min(box.width() / qreal(natural.width()), box.height() / qreal(natural.height()));
+    const QSize shown = (QSizeF(natural) * scale).toSize();
+    // Asked for its own size at a higher pixel ratio, a scalable image is
+    // drawn at the pixels the box needs; a fixed one comes at its own.
+    QPixmap pixmap = image.pixmap(natural, ratio * scale);
+    if (pixmap.isNull())
+        return;
+    const QSize device = (QSizeF(shown) * ratio).toSize();
+    if (pixmap.size() != device)
+        pixmap = pixmap.scaled(device, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    pixmap.setDevicePixelRatio(ratio);
+    const QRect target(box.x() + (box.width() - shown.width()) / 2, box.y() + (box.height() - shown.height()) / 2,
+                       shown.width(), shown.height());
+    painter.drawPixmap(target, pixmap);
+}
+
 QIcon tinted(const QIcon& image, const std::optional<QColor>& colour)
 {
     if (!colour || image.isNull())

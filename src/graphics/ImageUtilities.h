@@ -6,12 +6,20 @@
 
 #include <optional>
 
+class QPainter;
+class QRect;
+
 namespace vantel {
 
 // The size an image shows at when nothing asks for another: its largest
 // pixmap, or the size a scalable one offers for a large box. Empty for a
 // null image.
 QSize naturalImageSize(const QIcon& image);
+
+// Paints the image filling the box (keeping its proportions, centred), also
+// one that offers only smaller sizes, as theme icons in fixed-size folders
+// do: a scalable one is drawn anew at the box's size, another is stretched.
+void paintFilling(QPainter& painter, const QIcon& image, const QRect& box);
 
 // A copy in which every painted pixel takes `colour` and keeps its own
 // opacity; transparent pixels stay transparent. No colour gives the image

@@ -381,14 +381,14 @@ void TableViewCellMainWindow::paintRow(QPainter& painter, const QStyleOptionView
         drawTagBackground(painter, iconRect, palette);
         const qreal inner = iconSize * 0.56;
         const QRectF overlay(iconRect.center().x() - inner / 2, iconRect.center().y() - inner / 2, inner, inner);
-        contents.icon.paint(&painter, overlay.toRect());
+        paintFilling(painter, contents.icon, overlay.toRect());
         if (contents.showsBadge) {
             const qreal badge = iconSize * 0.42;
             drawBadge(painter, QRectF(iconRect.right() - badge + 2, iconRect.bottom() - badge + 2, badge, badge),
                       palette);
         }
     } else {
-        contents.icon.paint(&painter, iconRect.toRect());
+        paintFilling(painter, contents.icon, iconRect.toRect());
     }
     if (contents.isRunning) {
         const qreal size = rowStyle_ == RowStyle::smallStyle ? 5 : 6;

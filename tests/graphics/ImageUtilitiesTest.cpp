@@ -40,6 +40,35 @@ TEST(ImageUtilitiesTest, ResizedToFillCoversTheBoxKeepingAspect)
     EXPECT_EQ(icon->pixmap(QSize(96, 48)).toImage().pixelColor(50, 20), QColor(Qt::gray));
 }
 
+TEST(ImageUtilitiesTest, PaintFillingFillsTheBoxWithImagesOfSmallerSizesOnly)
+{
+    const auto painted = [](const QIcon& image, QSize box) {
+        QImage canvas(box, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        paintFilling(painter, image, QRect(QPoint(0, 0), box));
+        return canvas;
+    };
+    // The extent of what was drawn.
+    const auto inked = [](const QImage& canvas) {
+        QRect found;
+        for (int y = 0; y < canvas.height(); ++y)
+            for (int x = 0; x < canvas.width(); ++x)
+                if (qAlpha(canvas.pixel(x, y)) > 0)
+                    found |= QRect(x, y, 1, 1);
+        return found;
+    };
+    EXPECT_EQ(inked(painted(blank(16, 16), QSize(32, 32))), QRect(0, 0, 32, 32));
+    EXPECT_EQ(inked(painted(blank(16, 8), QSize(32, 32))), QRect(0, 8, 32, 16)) << "proportions kept, centred";
+    EXPECT_EQ(inked(painted(blank(64, 64), QSize(32, 32))), QRect(0, 0, 32, 32)) << "a larger one as before";
+
+    // As a theme icon in fixed-size folders: 16 and 22 pixels only.
+    QIcon fixedSizes = blank(16, 16);
+    fixedSizes.addPixmap(blank(22, 22).pixmap(22, 22));
+    ASSERT_EQ(fixedSizes.actualSize(QSize(48, 48)), QSize(22, 22));
+    EXPECT_EQ(inked(painted(fixedSizes, QSize(48, 48))), QRect(0, 0, 48, 48));
+}
+
 TEST(ImageUtilitiesTest, ImagesWithoutAreaAnswerNone)
 {
     EXPECT_FALSE(resizedToFill(QIcon(), 48, 48));
