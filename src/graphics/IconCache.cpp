@@ -97,6 +97,11 @@ QIcon IconCache::getIcon(const TableViewItemPtr& entry, std::optional<bool> larg
     return customIconUnkownObject();
 }
 
+bool IconCache::givesSymbol(const TableViewItem& entry)
+{
+    return !entry.isReachable() || entry.itemType() == ListviewItemType::url;
+}
+
 std::optional<QIcon> IconCache::urlIcon(const TableViewItem& entry)
 {
     if (entry.itemType() != ListviewItemType::url)

@@ -41,6 +41,10 @@ public:
     // Absent or true: the 48 by 48 image; false: the 32 by 32 one. An entry
     // that cannot be used shows the "unkownObject" image.
     QIcon getIcon(const TableViewItemPtr& entry, std::optional<bool> largeIcon = std::nullopt);
+    // Whether that image is one of the bundle's single-colour symbols (a
+    // URL's scheme, the entry that cannot be used) rather than a picture of
+    // the entry's own: drawn in the colour of the text beside it.
+    static bool givesSymbol(const TableViewItem& entry);
 
     // The "unkownObject" image, loaded on first use.
     QIcon customIconUnkownObject();

@@ -259,6 +259,7 @@ TableViewCellContents TableViewCellMainWindow::contentsFor(const TableViewItemPt
 
     contents.isTag = entry.itemType() == ListviewItemType::tag;
     contents.icon = entryIcon(item, rowStyle_ == RowStyle::smallStyle);
+    contents.iconIsSymbol = !contents.isTag && IconCache::givesSymbol(entry);
     // The Option key turns the setting round while it is held.
     const bool launchAll = config.selectingTagsInMainWindowLaunchAll() != optionKeyActive_;
     contents.showsBadge = contents.isTag && launchAll;
@@ -387,6 +388,8 @@ void TableViewCellMainWindow::paintRow(QPainter& painter, const QStyleOptionView
             drawBadge(painter, QRectF(iconRect.right() - badge + 2, iconRect.bottom() - badge + 2, badge, badge),
                       palette);
         }
+    } else if (contents.iconIsSymbol) {
+        paintFilling(painter, tinted(contents.icon, highlighted ? highlightedText : text), iconRect.toRect());
     } else {
         paintFilling(painter, contents.icon, iconRect.toRect());
     }

@@ -33,6 +33,9 @@ struct TableViewCellContents {
     bool isTag = false;
     // The entry's icon; for a tag entry its symbol, drawn over the tag background.
     QIcon icon;
+    // A single-colour symbol, drawn in the text's colour (light on a dark
+    // palette or on the focused selection).
+    bool iconIsSymbol = false;
     // The "overlay_Execute" badge: a tag entry whose click opens all its entries.
     bool showsBadge = false;
 

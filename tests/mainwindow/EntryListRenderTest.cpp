@@ -415,8 +415,9 @@ TEST_F(EntryListRenderTest, DarkPaletteWithBorderedHotkeysAndLaunchAllTags)
     view->selectRow(0);
     setFocusedControl(FocusedControl::searchField);
     const QImage image = save(QStringLiteral("entrylist-dark-bordered.png"));
-    // The theme's dark symbols may sink into the dark rows: the rows only.
-    expectRowsAndIcons(image, RowStyle::defaultStyle, false);
+    // An icon in every row: the single-colour symbols (a web address's
+    // globe) in the light text colour, not sunk into the dark rows.
+    expectRowsAndIcons(image, RowStyle::defaultStyle);
 
     // Light text on the dark rows, each hotkey in its border.
     for (const QString& name : {QStringLiteral("Text Editor"), QStringLiteral("Tarnwick News")}) {

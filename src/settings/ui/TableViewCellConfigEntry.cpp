@@ -1,6 +1,7 @@
 #include "settings/ui/TableViewCellConfigEntry.h"
 
 #include "graphics/IconCache.h"
+#include "graphics/ImageUtilities.h"
 #include "graphics/widgets/SwatchColors.h"
 #include "settings/ui/ConfigTableViewModel.h"
 
@@ -94,11 +95,14 @@ void TableViewCellConfigEntry::paint(QPainter* painter, const QStyleOptionViewIt
         style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &check, painter, widget);
     }
 
+    const QColor text = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    painter->drawPixmap(l.icon, iconOf(entry).pixmap(l.icon.size(), ratio));
+    // The bundle's single-colour symbols in the text's colour, so that they
+    // show on a dark palette and on the selection.
+    const QIcon icon = IconCache::givesSymbol(*entry) ? tinted(iconOf(entry), text) : iconOf(entry);
+    painter->drawPixmap(l.icon, icon.pixmap(l.icon.size(), ratio));
 
     painter->save();
-    const QColor text = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     QFont nameFont = option.font;
     nameFont.setBold(true);
     painter->setFont(nameFont);

@@ -402,26 +402,33 @@ TEST_F(DataWindowTest, ScreenshotsLightAndDarkWithAndWithoutTheSidebar)
         const QPoint box = table->viewport()->mapTo(window->window(),
                                                     settingsui::TableViewCellConfigEntry::layout(cell).colorBox.center());
         EXPECT_EQ(QColor(open.pixel(box)), QColor(30, 120, 230));
-        // Every toolbar button's icon stands out from the toolbar: some of
-        // its pixels differ from the background by more than half the range.
-        for (QAction* action : window->toolbar()->actions()) {
-            const QWidget* button = window->toolbar()->widgetForAction(action);
-            if (action->icon().isNull() || !button)
-                continue;
-            const QRect area(button->mapTo(window->window(), QPoint(0, 0)), button->size());
-            // The background is the button's most common grey.
+        // The pixels of an area that differ from its most common grey (its
+        // background) by more than half the range.
+        const auto contrasting = [&open](const QRect& area) {
             std::array<int, 256> greys{};
             for (int y = area.top(); y <= area.bottom(); ++y)
                 for (int x = area.left(); x <= area.right(); ++x)
                     ++greys[qGray(open.pixel(x, y))];
             const int background = int(std::max_element(greys.begin(), greys.end()) - greys.begin());
-            int contrasting = 0;
+            int count = 0;
             for (int y = area.top(); y <= area.bottom(); ++y)
                 for (int x = area.left(); x <= area.right(); ++x)
-                    contrasting += qAbs(qGray(open.pixel(x, y)) - background) > 110 ? 1 : 0;
-            EXPECT_GT(contrasting, 8) << action->objectName().toStdString() << suffix.toStdString()
-                                      << ": the icon is lost on the toolbar";
+                    count += qAbs(qGray(open.pixel(x, y)) - background) > 110 ? 1 : 0;
+            return count;
+        };
+        // Every toolbar button's icon stands out from the toolbar.
+        for (QAction* action : window->toolbar()->actions()) {
+            const QWidget* button = window->toolbar()->widgetForAction(action);
+            if (action->icon().isNull() || !button)
+                continue;
+            EXPECT_GT(contrasting(QRect(button->mapTo(window->window(), QPoint(0, 0)), button->size())), 8)
+                << action->objectName().toStdString() << suffix.toStdString() << ": the icon is lost on the toolbar";
         }
+        // So does a web address's symbol on its row.
+        const QRect urlCell = table->visualRect(model().index(rowOf(QStringLiteral("Charlie Docs")), 0));
+        const QRect urlIcon = settingsui::TableViewCellConfigEntry::layout(urlCell).icon;
+        EXPECT_GT(contrasting(QRect(table->viewport()->mapTo(window->window(), urlIcon.topLeft()), urlIcon.size())), 8)
+            << "the globe is lost on its row" << suffix.toStdString();
 
         window->showSidebar();
         QApplication::processEvents();
