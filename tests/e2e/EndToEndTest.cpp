@@ -223,8 +223,11 @@ TEST(EndToEnd, HotkeySearchReturnAndHandedOverFilesReachTheProgram)
     test::settle(std::chrono::milliseconds(300));
     test::tapKey("Return");
     ASSERT_TRUE(waitForRuns(fixture, 2)) << vantel.output().toStdString();
+    // The script writes its arguments a line at a time, after its "run" line.
     const QStringList expected{QStringLiteral("run 2"), first, second};
-    EXPECT_EQ(fixture.logLines().mid(1).join(QLatin1Char('|')), expected.join(QLatin1Char('|')))
+    test::waitUntil([&] { return fixture.logLines().size() >= 1 + expected.size(); }, std::chrono::seconds(5));
+    EXPECT_EQ(fixture.logLines().mid(1).join(QLatin1Char('|')).toStdString(),
+              expected.join(QLatin1Char('|')).toStdString())
         << vantel.output().toStdString();
 
     // The tag's hotkey shows its entries.
