@@ -30,6 +30,7 @@ import json
 import os
 import plistlib
 import re
+import select
 import shutil
 import signal
 import socket
@@ -126,7 +127,6 @@ class Damage:
 
     def _read(self, until):
         """(monotonic time, x, y, width, height) of the rectangles reported until then."""
-        import select
         found = []
         while True:
             while self.x11.XPending(self.display):

@@ -92,7 +92,8 @@ bool WindowListWatcher::othersChanged()
               now.end());
 
     // What is known of each window stays; the newcomers are asked whose they are, all at once.
-    const std::vector<Listed> before = listed_.value_or(std::vector<Listed>{});
+    static const std::vector<Listed> none;
+    const std::vector<Listed>& before = listed_ ? *listed_ : none;
     std::vector<std::pair<std::size_t, xcb_get_property_cookie_t>> asked;
     for (std::size_t i = 0; i < now.size(); ++i) {
         const auto known = std::lower_bound(before.begin(), before.end(), now[i]);

@@ -57,7 +57,8 @@ TEST(PortalHotKeys, WaylandIsTheSessionsWordOrTheDisplayQtRunsOn)
 }
 
 // A private session bus with the fake portal on one connection and the
-// backend on another; everything goes through the bus daemon.
+// backend, with a hotkey centre over it, on another; everything goes
+// through the bus daemon.
 class PortalBus {
 public:
     bool start()
@@ -72,10 +73,16 @@ public:
         portalBus = QDBusConnection::connectToBus(address, QStringLiteral("vantel-fake-portal"));
         clientBus = QDBusConnection::connectToBus(address, QStringLiteral("vantel-portal-client"));
         portal = std::make_unique<FakePortal>(portalBus);
-        return clientBus.isConnected() && portal->isRegistered();
+        if (!clientBus.isConnected() || !portal->isRegistered())
+            return false;
+        backend = platform::PortalHotKeys::make(clientBus);
+        center = std::make_unique<HotKeyCenter>(*backend);
+        return true;
     }
     ~PortalBus()
     {
+        center.reset();
+        backend.reset();
         portal.reset();
         QDBusConnection::disconnectFromBus(QStringLiteral("vantel-fake-portal"));
         QDBusConnection::disconnectFromBus(QStringLiteral("vantel-portal-client"));
@@ -86,6 +93,8 @@ public:
     QDBusConnection portalBus{QStringLiteral("none")};
     QDBusConnection clientBus{QStringLiteral("none")};
     std::unique_ptr<FakePortal> portal;
+    std::unique_ptr<platform::GlobalHotKeys> backend;
+    std::unique_ptr<HotKeyCenter> center;
 
 private:
     QProcess process_;
@@ -112,8 +121,7 @@ TEST(PortalHotKeys, TheSessionFollowsRegistrationsPausesAndActivations)
     PortalBus bus;
     ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
     FakePortal& portal = *bus.portal;
-    auto backend = platform::PortalHotKeys::make(bus.clientBus);
-    HotKeyCenter center(*backend);
+    HotKeyCenter& center = *bus.center;
 
     int windowFired = 0, tagFired = 0;
     const HotKeyPtr window = makeHotKey(QStringLiteral("globalHotKey"), Key::k, command | option, &windowFired);
@@ -200,8 +208,7 @@ TEST(PortalHotKeys, CombinationsTheDesktopRefusesOrMovesAreTaken)
     PortalBus bus;
     ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
     FakePortal& portal = *bus.portal;
-    auto backend = platform::PortalHotKeys::make(bus.clientBus);
-    HotKeyCenter center(*backend);
+    HotKeyCenter& center = *bus.center;
     QStringList taken;
     center.setTakenHandler([&](const HotKeyPtr& hotKey) { taken << hotKey->identifier(); });
 
@@ -214,7 +221,7 @@ TEST(PortalHotKeys, CombinationsTheDesktopRefusesOrMovesAreTaken)
     for (const HotKeyPtr& hotKey : {window, files, tag})
         ASSERT_TRUE(center.registerHotKey(hotKey));
     // Our own second registration of a combination is taken at once.
-    EXPECT_EQ(backend->registerHotKey(40, command | option).status,
+    EXPECT_EQ(bus.backend->registerHotKey(40, command | option).status,
               platform::GlobalHotKeys::Status::taken);
 
     ASSERT_TRUE(waitUntil([&] { return taken.size() == 2; }));
@@ -246,8 +253,7 @@ TEST_F(PortalHotKeyManagerTest, DescriptionsAndRefusalsReachTheManager)
 {
     PortalBus bus;
     ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
-    auto backend = platform::PortalHotKeys::make(bus.clientBus);
-    HotKeyCenter center(*backend);
+    HotKeyCenter& center = *bus.center;
     for (int i = 0; i < 7; ++i)
         config().setSidebarCategoriesShow(static_cast<Configuration::SidebarCategory>(i), false);
     config().setSidebarCategoriesShow(Configuration::SidebarCategory::files, true);
