@@ -2,6 +2,7 @@
 
 #include "datastore/DataStorage.h"
 #include "model/Logger.h"
+#include "platform/LaunchHistory.h"
 #include "platform/Log.h"
 
 #include <algorithm>
@@ -52,6 +53,9 @@ void ProxyLastUsedApps::applicationWasLaunchedWith(const platform::Notification&
         return;
     const QString path = *posted;
     const QDateTime now = QDateTime::currentDateTime();
+    // Kept for the next start whether or not the catalogue knows the
+    // application yet: discovery hands the date on.
+    platform::LaunchHistory::shared().record(path, now);
 
     if (!enabled()) {
         VLOG(category(), platform::LogType::Default,

@@ -59,7 +59,9 @@ void applySidebarFilter(DataStorageFilterCurrentData& filter, const SourceListIt
         filter.resetFilter();
         filter.maxResults = 15;
         filter.sortBy = filterSortBy::lastUsedDate;
-        filter.searchPredicate = Predicate::fromFormat(QStringLiteral("isVisible = true AND isReachable = true"));
+        // Only what was used: an entry never opened is no recent application.
+        filter.searchPredicate =
+            Predicate::fromFormat(QStringLiteral("lastUsedDate != nil AND isVisible = true AND isReachable = true"));
         filter.applyFilter();
         return;
     case SourceListItemContentType::openApplications:

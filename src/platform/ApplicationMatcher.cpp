@@ -194,7 +194,8 @@ QList<WindowInfo> ApplicationMatcher::windowsOf(const QString& desktopFile, cons
 }
 
 QList<RunningApplication> ApplicationMatcher::match(const QList<ProcessInfo>& processes,
-                                                    const QList<WindowInfo>& windows) const
+                                                    const QList<WindowInfo>& windows,
+                                                    const QList<QStringList>& unitDesktopIds) const
 {
     struct Found {
         QSet<qint64> pids;
@@ -222,6 +223,20 @@ QList<RunningApplication> ApplicationMatcher::match(const QList<ProcessInfo>& pr
             application.regular = true;
             if (window.pid > 0)
                 application.pids.insert(window.pid);
+        }
+    }
+
+    // A unit the desktop started for an application runs it, like a process
+    // of it would; the first of its readings that names an entry decides.
+    for (const QStringList& candidates : unitDesktopIds) {
+        for (const QString& id : candidates) {
+            const QList<int> matched = byIdStem_.value(id.toLower());
+            for (int index : matched) {
+                Found& application = found[index];
+                application.regular = application.regular || !applications_[index].noDisplay;
+            }
+            if (!matched.isEmpty())
+                break;
         }
     }
 

@@ -32,7 +32,10 @@ class ApplicationMatcher {
 public:
     explicit ApplicationMatcher(const QList<IndexedApplication>& applications);
 
-    QList<RunningApplication> match(const QList<ProcessInfo>& processes, const QList<WindowInfo>& windows) const;
+    // `unitDesktopIds`: for each application unit the desktop started, the
+    // desktop IDs it may stand for, the likeliest first (ApplicationUnits).
+    QList<RunningApplication> match(const QList<ProcessInfo>& processes, const QList<WindowInfo>& windows,
+                                    const QList<QStringList>& unitDesktopIds = {}) const;
     // The normal windows, in the given order, that `match` would count for
     // the entry at `desktopFile`; none when it is not one of the entries.
     QList<WindowInfo> windowsOf(const QString& desktopFile, const QList<ProcessInfo>& processes,

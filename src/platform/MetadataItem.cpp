@@ -99,4 +99,10 @@ std::optional<QDateTime> MetadataItem::lastUsedDate() const
     return value.toDateTime();
 }
 
+void MetadataItem::setLastUsedDate(const QDateTime& date)
+{
+    attributes_.insert(QStringLiteral("NSMetadataItemLastUsedDateKey"), date);
+    attributes_.insert(QStringLiteral("kMDItemLastUsedDate"), date);
+}
+
 } // namespace vantel::platform

@@ -33,6 +33,8 @@ public:
     std::optional<QString> path() const;
     std::optional<QString> displayName() const;
     std::optional<QDateTime> lastUsedDate() const;
+    // The index keeps no dates: the launch history gives them.
+    void setLastUsedDate(const QDateTime& date);
 
     bool operator==(const MetadataItem& other) const;
 

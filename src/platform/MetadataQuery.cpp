@@ -4,6 +4,7 @@
 #include "platform/DispatchQueue.h"
 #include "platform/FileFacts.h"
 #include "platform/FreedMemory.h"
+#include "platform/LaunchHistory.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/MetadataQueryWatcher.h"
@@ -29,12 +30,15 @@ const LogCategory& queryLog()
 // The catalogue shows what the desktop's menus show: the index keeps NoDisplay
 // entries and those of other desktops (running applications are matched
 // against them), the results leave them out. The items of one scan are made
-// once: each progress report repeats every application found so far.
+// once: each progress report repeats every application found so far. The
+// index keeps no dates: each item takes its last use from the launch history
+// as the scan found it.
 class ItemMaker {
 public:
     explicit ItemMaker(const Predicate& predicate)
         : predicate_(predicate)
         , desktops_(DesktopEntry::currentDesktops())
+        , dates_(LaunchHistory::shared().dates())
     {
     }
 
@@ -64,11 +68,14 @@ private:
         MetadataItem item = MetadataItem::forApplication(application.path, application.entry.name());
         if (!predicate_.evaluate(item))
             return std::nullopt;
+        if (const std::optional<QDateTime> lastUsed = dates_.lastUsedDate(application))
+            item.setLastUsedDate(*lastUsed);
         return item;
     }
 
     const Predicate& predicate_;
     const QStringList desktops_;
+    const LaunchHistory::Dates dates_;
     QHash<QString, std::optional<MetadataItem>> made_;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/RunningApplications.h"
 
 #include "platform/ApplicationMatcher.h"
+#include "platform/ApplicationUnits.h"
 #include "platform/FreedMemory.h"
 #include "platform/DesktopEntryIndex.h"
 #include "platform/DispatchQueue.h"
@@ -77,7 +78,12 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
         // them out keeps the answer the same whether one is open or not.
         const qint64 ownProcess = ::getpid();
         windowInfos.removeIf([ownProcess](const WindowInfo& window) { return window.pid == ownProcess; });
-        pass.applications = matcher->match(ApplicationMatcher::readProcesses(), windowInfos);
+        QList<QStringList> unitIds;
+        {
+            const std::lock_guard unitsLock(unitsMutex);
+            unitIds = unitDesktopIds;
+        }
+        pass.applications = matcher->match(ApplicationMatcher::readProcesses(), windowInfos, unitIds);
         return pass;
     }
 
@@ -152,6 +158,24 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
                     state->pollSoon(settleDelay, true);
             });
         }
+        if (options.useApplicationUnits) {
+            std::optional<QDBusConnection> bus = options.applicationUnitsBus;
+            // No autolaunched bus: a desktop with application units has its bus.
+            if (!bus && !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+                bus = QDBusConnection::sessionBus();
+            if (bus) {
+                applicationUnits = std::make_unique<ApplicationUnits>(*bus, [weak] {
+                    const auto state = weak.lock();
+                    if (!state || !state->applicationUnits)
+                        return;
+                    {
+                        const std::lock_guard lock(state->unitsMutex);
+                        state->unitDesktopIds = state->applicationUnits->desktopIds();
+                    }
+                    state->pollSoon();
+                });
+            }
+        }
         if (options.interval.count() > 0) {
             timer = Timer::scheduled(options.interval, true, [weak] {
                 if (auto state = weak.lock())
@@ -169,6 +193,11 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
         settleTimer.reset();
         folderWatcher.reset();
         windowWatcher.reset();
+        applicationUnits.reset();
+        {
+            const std::lock_guard lock(unitsMutex);
+            unitDesktopIds.clear();
+        }
         for (const ProcessWatch& watch : std::as_const(processWatches))
             ::close(watch.fd);
         processWatches.clear();
@@ -303,6 +332,9 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
     std::unique_ptr<QTimer> settleTimer;
     std::unique_ptr<MetadataQueryWatcher> folderWatcher;
     std::unique_ptr<WindowListWatcher> windowWatcher;
+    std::unique_ptr<ApplicationUnits> applicationUnits; // main thread
+    std::mutex unitsMutex;
+    QList<QStringList> unitDesktopIds; // what applicationUnits held at its last change
     QHash<qint64, ProcessWatch> processWatches;
 };
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 namespace vantel::platform {
 
@@ -27,12 +29,15 @@ struct RunningApplication {
 // launcher left it, by its executable (or, for scripts, the script it runs)
 // against the entry's Exec program resolved through PATH; where an X11 display
 // is reachable the window list (_NET_CLIENT_LIST) adds windows matched by
-// WM_CLASS to StartupWMClass or the desktop ID.
+// WM_CLASS to StartupWMClass or the desktop ID; where the desktop starts
+// applications in systemd units (GNOME, KDE, also under Wayland, where no
+// window list exists) each such unit adds its entry by desktop ID.
 //
 // A tray program runs all day, so nothing is polled: the list is taken again
 // on a worker only when something says it changed: the window manager's
 // list of windows, a process of a running application ending (a pidfd per
-// process), a launch this program made (applicationLaunched), or a desktop
+// process), a unit of an application started or removed, a launch this
+// program made (applicationLaunched), or a desktop
 // file changed in the application folders (one inotify watch per folder,
 // after which only the changed files are read again). A process that starts
 // outside this program and shows no window is seen at the next such event.
@@ -54,6 +59,11 @@ public:
         std::chrono::milliseconds interval{0};
         // Consult the X11 window list when $DISPLAY names a reachable display.
         bool useWindowList = true;
+        // Follow the applications the desktop starts in systemd units
+        // (ApplicationUnits) on this bus; none: the session bus, when
+        // $DBUS_SESSION_BUS_ADDRESS names one.
+        bool useApplicationUnits = true;
+        std::optional<QDBusConnection> applicationUnitsBus = std::nullopt;
     };
 
     RunningApplications();

@@ -3,6 +3,7 @@
 #include "platform/ApplicationMatcher.h"
 #include "platform/DesktopEntry.h"
 #include "platform/FileFacts.h"
+#include "platform/LaunchHistory.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/RunningApplications.h"
@@ -240,6 +241,12 @@ std::optional<WorkspaceError> launch(GAppInfo* app, const QList<QUrl>& documents
     const gboolean ok = launchInHomeFolder(app, uris, context.get(), gerror.out());
     g_list_free(uris);
     if (ok) {
+        // Remembered across a restart: the application may have ended before
+        // anything saw it run.
+        if (G_IS_DESKTOP_APP_INFO(app)) {
+            if (const char* file = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app)))
+                LaunchHistory::shared().record(QFile::decodeName(file));
+        }
         RunningApplications::applicationLaunched();
         return std::nullopt;
     }
@@ -285,15 +292,19 @@ std::optional<WorkspaceError> launchOrActivate(GAppInfo* app, const QString& des
     WindowList display;
     if (configuration.activates && !configuration.createsNewApplicationInstance
         && desktopPath.endsWith(QStringLiteral(".desktop"))) {
-        if (documents.isEmpty() && activateThroughDBus(desktopPath, display))
+        if (documents.isEmpty() && activateThroughDBus(desktopPath, display)) {
+            LaunchHistory::shared().record(desktopPath);
             return std::nullopt;
+        }
         if (const std::optional<quint32> window = runningWindowOf(desktopPath, display)) {
             const quint32 time = display.serverTime().value_or(0);
             if (display.activate(*window, time)) {
                 VLOG(Log::defaultHandle(), LogType::Info, "Workspace: activated the window of %{public}@",
                      desktopPath);
-                if (documents.isEmpty())
+                if (documents.isEmpty()) {
+                    LaunchHistory::shared().record(desktopPath);
                     return std::nullopt;
+                }
             }
         }
     }

@@ -16,6 +16,7 @@
 #include "platform/Bundle.h"
 #include "platform/DialogProvider.h"
 #include "platform/ExitHook.h"
+#include "platform/LaunchHistory.h"
 #include "platform/LoadAlerts.h"
 #include "platform/Log.h"
 #include "platform/MountTableWatcher.h"
@@ -275,6 +276,8 @@ void AppDelegate::saveState(bool removeUnusedTags)
     VLOG(general(), platform::LogType::Default, "Configuration saved");
     if (!sharedInstancesCreated_)
         return;
+    // The launches of the last moments, for the recent applications after a restart.
+    platform::LaunchHistory::shared().synchronize();
     if (const auto store = SandboxFileAccess::shared().persistanceBookmarkStorage())
         store->saveBookmarks();
     VLOG(general(), platform::LogType::Default, "Bookmarks saved");

@@ -1,6 +1,7 @@
 #include "DatastoreTestSupport.h"
 
 #include "datastore/ProxyLastUsedApps.h"
+#include "platform/LaunchHistory.h"
 #include "model/Logger.h"
 
 #include <QThread>
@@ -168,4 +169,24 @@ TEST_F(ProxyLastUsedAppsTest, StopsListeningWhenItsStoreGoes)
     const auto lines = proxyLog().size();
     launch(QStringLiteral("/apps/after.desktop"));
     EXPECT_EQ(proxyLog().size(), lines);
+}
+
+// What the proxy sees is kept for the next start, in both states and also for
+// applications the catalogue does not hold yet.
+TEST_F(ProxyLastUsedAppsTest, EveryLaunchSeenGoesToTheLaunchHistory)
+{
+    auto& history = platform::LaunchHistory::shared();
+    store->setEnableDataProxies(true);
+    const QDateTime before = QDateTime::currentDateTime();
+    launch(editor->path());
+    const QString unknown = QStringLiteral("/usr/share/applications/vantel-unknown.desktop");
+    launch(unknown);
+    store->setEnableDataProxies(false);
+    launch(viewer->path());
+    for (const QString& path : {editor->path(), unknown, viewer->path()}) {
+        const auto recorded = history.recordedDate(path);
+        ASSERT_TRUE(recorded.has_value()) << path.toStdString();
+        EXPECT_GE(*recorded, before);
+    }
+    EXPECT_TRUE(history.synchronize());
 }

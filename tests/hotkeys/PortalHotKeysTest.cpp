@@ -4,9 +4,8 @@
 
 #include "datastore/DatastoreTestSupport.h"
 #include "support/FakePortal.h"
+#include "support/PrivateBus.h"
 
-#include <QProcess>
-#include <QStandardPaths>
 
 using namespace vantel;
 using namespace vantel::test;
@@ -63,15 +62,10 @@ class PortalBus {
 public:
     bool start()
     {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty())
+        if (!bus_.start())
             return false;
-        process_.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
-        if (!process_.waitForStarted() || !waitUntil([&] { return process_.canReadLine(); }))
-            return false;
-        const QString address = QString::fromUtf8(process_.readLine()).trimmed();
-        portalBus = QDBusConnection::connectToBus(address, QStringLiteral("vantel-fake-portal"));
-        clientBus = QDBusConnection::connectToBus(address, QStringLiteral("vantel-portal-client"));
+        portalBus = bus_.connect(QStringLiteral("vantel-fake-portal"));
+        clientBus = bus_.connect(QStringLiteral("vantel-portal-client"));
         portal = std::make_unique<FakePortal>(portalBus);
         if (!clientBus.isConnected() || !portal->isRegistered())
             return false;
@@ -84,10 +78,6 @@ public:
         center.reset();
         backend.reset();
         portal.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("vantel-fake-portal"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("vantel-portal-client"));
-        process_.kill();
-        process_.waitForFinished();
     }
 
     QDBusConnection portalBus{QStringLiteral("none")};
@@ -97,7 +87,7 @@ public:
     std::unique_ptr<HotKeyCenter> center;
 
 private:
-    QProcess process_;
+    PrivateBus bus_;
 };
 
 HotKeyPtr makeHotKey(const QString& identifier, Key key, qint64 modifiers, int* fired)

@@ -24,6 +24,17 @@ const platform::LogCategory& category()
     return Logger::spotlightProxyFS();
 }
 
+// A result's date comes from the launch history as the scan read it: a
+// launch noticed while the scan ran is newer and stays.
+void takeLaterDate(TableViewItem& entry, const std::optional<QDateTime>& date)
+{
+    if (!date)
+        return;
+    const std::optional<QDateTime> current = entry.lastUsedDate();
+    if (!current || !current->isValid() || *current < *date)
+        entry.setLastUsedDate(date);
+}
+
 QString lastUsedText(const std::optional<QDateTime>& date)
 {
     if (!date)
@@ -290,8 +301,7 @@ void ProxySpotlightQueryFS::addResults(const QList<SpotlightFSResult>& results)
             entry->setItemSource(ListviewItemSource::spotlight);
             // Posts nameChanged only when the name differs.
             entry->setName(displayName);
-            if (result.lastUsedDate)
-                entry->setLastUsedDate(result.lastUsedDate);
+            takeLaterDate(*entry, result.lastUsedDate);
         } else {
             const TableViewItemPtr fresh = TableViewItem::initForSpotlightApp(path, displayName);
             fresh->setIsFoundBySpotlight(true);

@@ -216,3 +216,21 @@ TEST_F(ProxySpotlightQueryFSTest, TheCompleteListMarksTheEntriesItFinds)
     expected.sort();
     EXPECT_EQ(proxy->spotlightResultComplete(), expected);
 }
+
+// A result's date is the launch history's as the scan read it: a launch seen
+// since (a running application noticed meanwhile) is newer and stays.
+TEST_F(ProxySpotlightQueryFSTest, AResultsDateNeverMovesAnEntryBackInTime)
+{
+    const QString olderPath = app(QStringLiteral("older.desktop"), QStringLiteral("Older"));
+    const QString newerPath = app(QStringLiteral("newer.desktop"), QStringLiteral("Newer"));
+    const QDateTime launched = QDateTime(QDate(2026, 12, 9), QTime(18, 0), Qt::UTC);
+    const auto older = addApplication(olderPath, QStringLiteral("Older"), ListviewItemSource::spotlight);
+    older->setLastUsedDate(launched);
+    const auto newer = addApplication(newerPath, QStringLiteral("Newer"), ListviewItemSource::spotlight);
+    newer->setLastUsedDate(launched);
+
+    proxy->mergeAddedResults(results({{olderPath, QStringLiteral("Older"), launched.addDays(-2)},
+                                      {newerPath, QStringLiteral("Newer"), launched.addSecs(60)}}));
+    EXPECT_EQ(older->lastUsedDate(), launched);
+    EXPECT_EQ(newer->lastUsedDate(), launched.addSecs(60));
+}

@@ -1,0 +1,395 @@
+#include "platform/LaunchHistory.h"
+
+#include "platform/DispatchQueue.h"
+#include "platform/LoadAlerts.h"
+#include "platform/Log.h"
+#include "platform/PropertyList.h"
+#include "platform/SafeFile.h"
+#include "platform/UserFileRead.h"
+#include "platform/XdgPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <mutex>
+
+namespace vantel::platform {
+
+namespace {
+
+const LogCategory& historyLog()
+{
+    static const LogCategory category("launchHistory");
+    return category;
+}
+
+const QString bookmarkNamespace = QStringLiteral("http://www.freedesktop.org/standards/desktop-bookmarks");
+
+// Programs that only start another one: their name tells nothing of the application.
+bool isLauncherProgram(const QString& name)
+{
+    static const QStringList launchers{QStringLiteral("env"), QStringLiteral("flatpak"), QStringLiteral("snap"),
+                                       QStringLiteral("sh"), QStringLiteral("bash"), QStringLiteral("python3"),
+                                       QStringLiteral("python"), QStringLiteral("gio"), QStringLiteral("xdg-open")};
+    return name.isEmpty() || launchers.contains(name);
+}
+
+QString programName(const QString& program)
+{
+    return QFileInfo(program).fileName().toLower();
+}
+
+// GLib writes "2024-03-01T09:15:02.123456Z"; Qt reads milliseconds.
+std::optional<QDateTime> parseBookmarkDate(QString text)
+{
+    const qsizetype dot = text.indexOf(u'.');
+    if (dot >= 0) {
+        qsizetype end = dot + 1;
+        while (end < text.size() && text[end].isDigit())
+            ++end;
+        text = text.left(dot) + text.mid(dot, std::min<qsizetype>(end - dot, 4)) + text.mid(end);
+    }
+    QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (!date.isValid())
+        return std::nullopt;
+    return date.toUTC();
+}
+
+void takeLater(QHash<QString, QDateTime>& dates, const QString& key, const QDateTime& date)
+{
+    auto it = dates.find(key);
+    if (it == dates.end())
+        dates.insert(key, date);
+    else if (*it < date)
+        *it = date;
+}
+
+// What the desktop's list says: for each application named in it, the last
+// time it registered a file, under its name and its program.
+QHash<QString, QDateTime> readRecentlyUsed(const QByteArray& data)
+{
+    QHash<QString, QDateTime> dates;
+    QXmlStreamReader xml(data);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("application")
+            || xml.namespaceUri() != bookmarkNamespace)
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        std::optional<QDateTime> date = parseBookmarkDate(attributes.value(QStringLiteral("modified")).toString());
+        if (!date) {
+            // The older form: seconds since 1970.
+            bool ok = false;
+            const qint64 seconds = attributes.value(QStringLiteral("timestamp")).toLongLong(&ok);
+            if (ok && seconds > 0)
+                date = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+        }
+        if (!date)
+            continue;
+        const QString name = attributes.value(QStringLiteral("name")).toString().trimmed();
+        if (!name.isEmpty()) {
+            takeLater(dates, QStringLiteral("id:") + name.toLower(), *date);
+            takeLater(dates, QStringLiteral("name:") + name.toLower(), *date);
+        }
+        // "'gedit %u'": the program is the first word inside the quotes.
+        QString exec = attributes.value(QStringLiteral("exec")).toString().trimmed();
+        if (exec.size() >= 2 && exec.startsWith(u'\'') && exec.endsWith(u'\''))
+            exec = exec.mid(1, exec.size() - 2);
+        const QString program = programName(exec.section(u' ', 0, 0, QString::SectionSkipEmpty));
+        if (!isLauncherProgram(program)) {
+            takeLater(dates, QStringLiteral("id:") + program, *date);
+            takeLater(dates, QStringLiteral("program:") + program, *date);
+        }
+    }
+    if (xml.hasError())
+        VLOG(historyLog(), LogType::Error, "The desktop's recently-used list is damaged after some entries: %{public}@",
+             xml.errorString());
+    return dates;
+}
+
+// The program an entry's Exec runs, past "env" and its assignments.
+QString execProgram(const DesktopEntry& entry)
+{
+    const auto arguments = entry.execArguments();
+    if (!arguments)
+        return {};
+    for (const QString& argument : *arguments) {
+        const QString name = programName(argument);
+        if (name == u"env" || argument.startsWith(u'-') || argument.contains(u'='))
+            continue;
+        return isLauncherProgram(name) ? QString() : name;
+    }
+    return {};
+}
+
+} // namespace
+
+std::optional<QDateTime> LaunchHistory::Dates::lastUsedDate(const IndexedApplication& application) const
+{
+    std::optional<QDateTime> latest;
+    const auto consider = [&latest](const QHash<QString, QDateTime>& dates, const QString& key) {
+        const auto it = dates.constFind(key);
+        if (it != dates.constEnd() && (!latest || *latest < *it))
+            latest = *it;
+    };
+    consider(recorded_, application.path);
+    if (desktop_.isEmpty())
+        return latest;
+    QString stem = application.desktopId.toLower();
+    if (stem.endsWith(QStringLiteral(".desktop")))
+        stem.chop(8);
+    consider(desktop_, QStringLiteral("id:") + stem);
+    const QString program = execProgram(application.entry);
+    if (!program.isEmpty())
+        consider(desktop_, QStringLiteral("program:") + program);
+    const QString name = application.entry.name().trimmed().toLower();
+    if (!name.isEmpty())
+        consider(desktop_, QStringLiteral("name:") + name);
+    return latest;
+}
+
+struct LaunchHistory::State {
+    QString filePath;
+    QString recentlyUsedPath;
+    std::shared_ptr<DispatchQueue> queue =
+        DispatchQueue::create(QStringLiteral("net.tarnwick.vantel.launchHistory"), DispatchQueue::Kind::Serial);
+
+    mutable QMutex mutex;
+    bool loaded = false;
+    QHash<QString, QDateTime> recorded;
+    bool writeQueued = false;
+    bool lastWriteOk = true;
+    QString writeRefusal; // why the file is never written over
+
+    // The desktop's list as last read, and what told it apart.
+    qint64 recentlyUsedModified = -1;
+    qint64 recentlyUsedSize = -1;
+    QHash<QString, QDateTime> desktop;
+
+    void loadLocked();
+    void keepDamagedAsideLocked(const QString& reason);
+    void writeNow();
+    // The desktop's list, read again only when it changed; parsed unlocked.
+    QHash<QString, QDateTime> recentlyUsed();
+};
+
+void LaunchHistory::State::loadLocked()
+{
+    if (loaded)
+        return;
+    loaded = true;
+    removeSafeWriteLeftovers(filePath);
+    const UserFileRead read = readUserFile(filePath, maximumFileSize);
+    switch (read.status) {
+    case UserFileRead::Status::missing:
+        return;
+    case UserFileRead::Status::notRegularFile:
+    case UserFileRead::Status::unreadable:
+        writeRefusal = QStringLiteral("%1 could not be read (%2)").arg(filePath, read.error);
+        VLOG(historyLog(), LogType::Error, "%{public}@; the launches seen now are not kept", writeRefusal);
+        return;
+    case UserFileRead::Status::tooLarge:
+        keepDamagedAsideLocked(read.error);
+        return;
+    case UserFileRead::Status::ok:
+        break;
+    }
+    QString error;
+    const std::optional<QVariant> root = PropertyList::parse(read.data, &error);
+    if (!root || root->typeId() != QMetaType::QVariantMap) {
+        keepDamagedAsideLocked(root ? QStringLiteral("the top level is not a dictionary") : error);
+        return;
+    }
+    const QVariantMap stored = root->toMap();
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+        // A value of another kind is dropped alone: the rest is still good.
+        if (it.value().typeId() == QMetaType::QDateTime && !it.key().isEmpty() && it.value().toDateTime().isValid())
+            recorded.insert(it.key(), it.value().toDateTime());
+    }
+}
+
+void LaunchHistory::State::keepDamagedAsideLocked(const QString& reason)
+{
+    const QString target = writeTargetOf(filePath);
+    const QString stem = target + QStringLiteral(".damaged-")
+        + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = stem;
+    for (int i = 2; QFileInfo::exists(aside); ++i)
+        aside = stem + QLatin1Char('-') + QString::number(i);
+    if (!QFile::rename(target, aside)) {
+        writeRefusal = QStringLiteral("%1 is damaged and could not be moved aside").arg(filePath);
+        LoadAlerts::report(QStringLiteral("The list of recent applications was damaged"),
+                           QStringLiteral("%1 could not be read (%2) nor moved aside. Applications used now are not "
+                                          "remembered after a restart.")
+                               .arg(filePath, reason));
+        return;
+    }
+    VLOG(historyLog(), LogType::Error, "%{public}@ is damaged (%{public}@), kept as %{public}@", filePath, reason, aside);
+    LoadAlerts::report(QStringLiteral("The list of recent applications was damaged"),
+                       QStringLiteral("%1 could not be read (%2). It was kept as %3; the recent applications start "
+                                      "anew.")
+                           .arg(filePath, reason, aside));
+}
+
+void LaunchHistory::State::writeNow()
+{
+    QVariantMap snapshot;
+    {
+        const QMutexLocker lock(&mutex);
+        writeQueued = false;
+        if (!writeRefusal.isEmpty())
+            return;
+        for (auto it = recorded.cbegin(); it != recorded.cend(); ++it)
+            snapshot.insert(it.key(), it.value());
+    }
+    QString error;
+    const QByteArray data = PropertyList::serialize(snapshot, PropertyList::Format::Binary, &error);
+    const WriteResult written = data.isEmpty() ? WriteResult{false, error} : writeFileSafely(filePath, data);
+    if (!written)
+        VLOG(historyLog(), LogType::Error, "The launch history could not be written to %{public}@: %{public}@", filePath,
+             written.error);
+    const QMutexLocker lock(&mutex);
+    lastWriteOk = written.ok;
+}
+
+QHash<QString, QDateTime> LaunchHistory::State::recentlyUsed()
+{
+    const QFileInfo info(recentlyUsedPath);
+    const qint64 modified = info.isFile() ? info.lastModified().toMSecsSinceEpoch() : -1;
+    const qint64 size = info.isFile() ? info.size() : -1;
+    {
+        const QMutexLocker lock(&mutex);
+        if (modified == recentlyUsedModified && size == recentlyUsedSize)
+            return desktop;
+    }
+    QHash<QString, QDateTime> dates;
+    if (modified >= 0) {
+        const UserFileRead read = readUserFile(recentlyUsedPath, maximumFileSize);
+        if (read.ok())
+            dates = readRecentlyUsed(read.data);
+    }
+    const QMutexLocker lock(&mutex);
+    recentlyUsedModified = modified;
+    recentlyUsedSize = size;
+    desktop = dates;
+    return dates;
+}
+
+namespace {
+
+std::mutex& sharedMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+// Never destroyed: the program waits for its writes when it quits
+// (synchronize), not in the static destructors, when the workers may be gone.
+std::shared_ptr<LaunchHistory>& sharedSlot()
+{
+    static auto* const history = new std::shared_ptr<LaunchHistory>;
+    return *history;
+}
+
+} // namespace
+
+LaunchHistory& LaunchHistory::shared()
+{
+    const std::lock_guard lock(sharedMutex());
+    std::shared_ptr<LaunchHistory>& slot = sharedSlot();
+    if (!slot)
+        slot = std::make_shared<LaunchHistory>(standardFilePath(), standardRecentlyUsedPath());
+    return *slot;
+}
+
+void LaunchHistory::setShared(std::shared_ptr<LaunchHistory> history)
+{
+    const std::lock_guard lock(sharedMutex());
+    // A replaced history lives on: callers may still hold a reference to it.
+    static auto* const replaced = new QList<std::shared_ptr<LaunchHistory>>;
+    if (sharedSlot())
+        replaced->append(sharedSlot());
+    sharedSlot() = std::move(history);
+}
+
+QString LaunchHistory::standardFilePath()
+{
+    return XdgPaths::documentsDir() + QStringLiteral("/LaunchHistory.plist");
+}
+
+QString LaunchHistory::standardRecentlyUsedPath()
+{
+    return XdgPaths::dataHome() + QStringLiteral("/recently-used.xbel");
+}
+
+LaunchHistory::LaunchHistory(QString filePath, QString recentlyUsedPath)
+    : state_(std::make_shared<State>())
+{
+    state_->filePath = std::move(filePath);
+    state_->recentlyUsedPath = std::move(recentlyUsedPath);
+}
+
+LaunchHistory::~LaunchHistory()
+{
+    synchronize();
+}
+
+void LaunchHistory::record(const QString& applicationPath, const QDateTime& when)
+{
+    if (applicationPath.isEmpty() || !when.isValid())
+        return;
+    const QString path = QDir::cleanPath(applicationPath);
+    const QDateTime date = when.toUTC();
+    {
+        const QMutexLocker lock(&state_->mutex);
+        state_->loadLocked();
+        auto it = state_->recorded.find(path);
+        if (it != state_->recorded.end() && *it >= date)
+            return;
+        state_->recorded.insert(path, date);
+        if (state_->recorded.size() > maximumPaths) {
+            auto oldest = state_->recorded.begin();
+            for (auto candidate = state_->recorded.begin(); candidate != state_->recorded.end(); ++candidate)
+                if (*candidate < *oldest)
+                    oldest = candidate;
+            state_->recorded.erase(oldest);
+        }
+        if (state_->writeQueued)
+            return;
+        state_->writeQueued = true;
+    }
+    // Held by the block: a write queued just before the end still lands.
+    state_->queue->async([state = state_] { state->writeNow(); });
+}
+
+std::optional<QDateTime> LaunchHistory::recordedDate(const QString& applicationPath) const
+{
+    const QMutexLocker lock(&state_->mutex);
+    state_->loadLocked();
+    const auto it = state_->recorded.constFind(QDir::cleanPath(applicationPath));
+    if (it == state_->recorded.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+LaunchHistory::Dates LaunchHistory::dates() const
+{
+    Dates dates;
+    dates.desktop_ = state_->recentlyUsed();
+    const QMutexLocker lock(&state_->mutex);
+    state_->loadLocked();
+    dates.recorded_ = state_->recorded;
+    return dates;
+}
+
+bool LaunchHistory::synchronize()
+{
+    state_->queue->sync([] {});
+    const QMutexLocker lock(&state_->mutex);
+    return state_->lastWriteOk && state_->writeRefusal.isEmpty();
+}
+
+} // namespace vantel::platform
