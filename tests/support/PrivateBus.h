@@ -5,27 +5,20 @@
 #include <QDBusConnection>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QString>
 #include <QStringList>
 
 namespace vantel::test {
 
-// A session bus of the test's own (dbus-daemon), for fake desktop services
-// on one connection and the code under test on another; everything goes
-// through the bus daemon. Connections made here close with it.
+// A session bus of the test's own (dbus-daemon): fake desktop services on one
+// connection, the code under test on another. Its connections close with it.
 class PrivateBus {
 public:
-    PrivateBus() = default;
-    PrivateBus(const PrivateBus&) = delete;
-    PrivateBus& operator=(const PrivateBus&) = delete;
     ~PrivateBus()
     {
         for (const QString& name : std::as_const(connections_))
             QDBusConnection::disconnectFromBus(name);
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished();
-        }
+        process_.kill();
+        process_.waitForFinished();
     }
 
     // False when dbus-daemon is missing or gives no address.
@@ -41,9 +34,7 @@ public:
         return !address_.isEmpty();
     }
 
-    QString address() const { return address_; }
-
-    // A connection of its own under `name` (unique within the process).
+    // A connection of its own, named uniquely within the process.
     QDBusConnection connect(const QString& name)
     {
         connections_ << name;
