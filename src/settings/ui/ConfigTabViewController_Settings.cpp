@@ -2,6 +2,7 @@
 
 #include "config/Configuration.h"
 #include "hotkeys/HotKeyManager.h"
+#include "model/LocalizedStrings.h"
 #include "settings/ui/ConfigViewControllerAdvanced.h"
 #include "settings/ui/ConfigViewControllerAppearance.h"
 #include "settings/ui/ConfigViewControllerGeneral.h"
