@@ -205,8 +205,7 @@ TEST(GermanSettingsPanes, TheLongestTextsAreShownWhole)
         int pane;
         const char* text;
     } longest[] = {{0, "Tags und Kategorien beim Darüberfahren auswählen"},
-                   {1, "Durchscheinender Hintergrund der Eintragsliste"},
-                   {1, "&Zuletzt verwendete Anwendungen"}};
+                   {1, "Durchscheinender Hintergrund der Eintragsliste"}};
     for (const auto& probe : longest) {
         settings->tabView()->setCurrentIndex(probe.pane);
         test::spinEventLoop(std::chrono::milliseconds(30));
