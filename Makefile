@@ -21,6 +21,9 @@ PACKAGES := cmake ninja-build g++ make pkg-config python3 ccache \
 # main view was drawn.
 PACKAGES += libxdamage1
 
+# Qt's own texts (file panels, text fields' menus) in the user's language.
+PACKAGES += qt6-translations-l10n
+
 # The program on a Wayland desktop: a headless compositor and Qt's Wayland platform.
 PACKAGES += weston qt6-wayland
 

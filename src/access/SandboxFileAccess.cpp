@@ -51,15 +51,13 @@ std::optional<Permissions> refusedDirectAccess(const QUrl& url, Permissions requ
 
 void tellPermissionsRefuse(const QUrl& url, Permissions refused)
 {
-    // The English text is its own key.
-    const auto text = [](const QString& english) { return LocalizedStrings::main().localizedString(english, english); };
     const QString path = FileURLs::cleanPath(url);
-    const QString message = text(QStringLiteral("No access to \u201c%1\u201d")).arg(FileURLs::lastPathComponent(path));
+    const QString message = localized("No access to \u201c%1\u201d").arg(FileURLs::lastPathComponent(path));
     const QString informative = refused.contains(Permissions::read())
-        ? text(QStringLiteral("The permissions of \u201c%1\u201d do not let your account read it. Allowing access "
-                              "here cannot change that: ask its owner, or change its permissions."))
-        : text(QStringLiteral("The permissions of \u201c%1\u201d do not let your account change it. Allowing access "
-                              "here cannot change that: ask its owner, or change its permissions."));
+        ? localized("The permissions of \u201c%1\u201d do not let your account read it. Allowing access "
+                    "here cannot change that: ask its owner, or change its permissions.")
+        : localized("The permissions of \u201c%1\u201d do not let your account change it. Allowing access "
+                    "here cannot change that: ask its owner, or change its permissions.");
     SandboxFileAccess::showAlert(message, informative.arg(path));
 }
 
@@ -73,7 +71,7 @@ SandboxFileAccess& SandboxFileAccess::shared()
 }
 
 SandboxFileAccess::SandboxFileAccess(std::shared_ptr<SandboxFileAccessProtocol> store)
-    : title_(LocalizedStrings::main().localizedString(QStringLiteral("Allow Access"), QStringLiteral("Allow Access")))
+    : title_(localized("Allow Access"))
     , prompt_(L10n::SandboxDlg_Prompt())
     , store_(store ? std::move(store) : SandboxFileAccessPersistDictionary::create())
 {
@@ -386,8 +384,8 @@ QString SandboxFileAccess::defaultPanelMessage(const QUrl& url) const
     else if (bundleName.typeId() == QMetaType::QString)
         name = bundleName.toString();
     QString path = FileURLs::cleanPath(url);
-    return name + QStringLiteral(" needs to access '") + FileURLs::lastPathComponent(path)
-        + QStringLiteral("' to continue. Click Allow to continue.");
+    return localized("%1 needs to access '%2' to continue. Click Allow to continue.")
+        .arg(name, FileURLs::lastPathComponent(path));
 }
 
 void SandboxFileAccess::readVolumeAttributes(const QUrl& url)

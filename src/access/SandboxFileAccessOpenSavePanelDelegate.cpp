@@ -37,8 +37,7 @@ bool SandboxFileAccessOpenSavePanelDelegate::isAllowed(const QString& candidateP
 
 QString SandboxFileAccessOpenSavePanelDelegate::wrongFileDescription()
 {
-    const QString text = QStringLiteral("Please allow the originally requested location");
-    return LocalizedStrings::main().localizedString(text, text);
+    return localized("Please allow the originally requested location");
 }
 
 } // namespace vantel

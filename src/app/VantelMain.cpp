@@ -17,9 +17,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSessionManager>
 #include <QTextStream>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -57,6 +60,12 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Vantel"));
     QApplication::setOrganizationDomain(QStringLiteral("tarnwick.net"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own texts (the file panels, the context menus of text fields) in
+    // the user's language; Vantel's texts come from its string tables.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     // --help, --version and a file that is not there end here, whether or
     // not another Vantel runs.

@@ -6,6 +6,7 @@
 #include "config/ExportImportManager.h"
 #include "datastore/DataStorage.h"
 #include "datastore/TagManager.h"
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "platform/Dialogs.h"
 #include "platform/KeyedArchiver.h"
@@ -85,11 +86,11 @@ void ExportData::exportDataToFile()
     const auto response = platform::Dialogs::runSavePanel(panel);
     if (response.accepted && !response.path.isEmpty()) {
         if (!mayWrite(response.path)) {
-            platform::Dialogs::showAlert(QStringLiteral("Nothing was exported: writing to the file was not allowed."),
+            platform::Dialogs::showAlert(localized("Nothing was exported: writing to the file was not allowed."),
                                          response.path);
         } else if (exportAll(response.path, true) == Outcome::nothingToExport) {
-            platform::Dialogs::showAlert(QStringLiteral("Nothing was exported: the catalogue holds no entries."),
-                                         QStringLiteral("No file was written."));
+            platform::Dialogs::showAlert(localized("Nothing was exported: the catalogue holds no entries."),
+                                         localized("No file was written."));
         }
     }
     VLOG(Logger::importExport(), platform::LogType::Default, "<- exportDataToFile");
@@ -225,8 +226,8 @@ void ExportData::exportDataAsCSV(const SynchronizedArray<TableViewItemPtr>::Ptr&
         return;
     VLOG(Logger::importExport(), platform::LogType::Default, "Exporting to CSV");
     if (!entries || entries->isEmpty()) {
-        platform::Dialogs::showAlert(QStringLiteral("Nothing was exported: the list holds no entries."),
-                                     QStringLiteral("No file was written."));
+        platform::Dialogs::showAlert(localized("Nothing was exported: the list holds no entries."),
+                                     localized("No file was written."));
         return;
     }
     if (mayWrite(response.path))

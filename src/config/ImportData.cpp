@@ -8,6 +8,7 @@
 #include "datastore/DataStorage.h"
 #include "datastore/TagManager.h"
 #include "model/L10n.h"
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "platform/Dialogs.h"
 #include "platform/KeyedUnarchiver.h"
@@ -24,7 +25,7 @@ namespace vantel {
 
 namespace {
 
-const QString kCouldNotImport = QStringLiteral("The configuration could not be imported");
+const char* const kCouldNotImport = localizable("The configuration could not be imported");
 
 // One inner list of an export file, decoded before anything is applied.
 template <class T>
@@ -127,7 +128,7 @@ bool ImportData::loadImportFile(const QString& path)
     };
     const auto fail = [&](const char* logLine, const QString& informative) {
         VLOG(Logger::importExport(), platform::LogType::Error, "%{public}@", QString::fromLatin1(logLine));
-        platform::Dialogs::showAlert(kCouldNotImport, informative);
+        platform::Dialogs::showAlert(localized(kCouldNotImport), informative);
         return finish(false);
     };
 
@@ -139,13 +140,13 @@ bool ImportData::loadImportFile(const QString& path)
     case platform::UserFileRead::Status::missing:
     case platform::UserFileRead::Status::notRegularFile:
         return fail("Importfile is not reachable",
-                    QStringLiteral("The file %1 can't be reached. %2").arg(path, read.error).trimmed());
+                    localized("The file %1 can't be reached. %2").arg(path, read.error).trimmed());
     case platform::UserFileRead::Status::tooLarge:
         return fail("Importfile failed to load",
-                    QStringLiteral("The file %1 is larger than 64 MiB; a configuration export is never that large.")
+                    localized("The file %1 is larger than 64 MiB; a configuration export is never that large.")
                         .arg(path));
     case platform::UserFileRead::Status::unreadable:
-        return fail("Importfile failed to load", QStringLiteral("The file %1 can't be read: %2").arg(path, read.error));
+        return fail("Importfile failed to load", localized("The file %1 can't be read: %2").arg(path, read.error));
     }
     const QByteArray& bytes = read.data;
     VLOG(Logger::importExport(), platform::LogType::Default, "Importfile successfully loaded");
@@ -159,7 +160,7 @@ bool ImportData::loadImportFile(const QString& path)
     if (!root) {
         const auto kept = UnreadableData::keep(bytes, QStringLiteral("ImportFile"));
         return fail("WARNING: Error while extracting Data",
-                    QStringLiteral("%1 is no configuration export or is damaged. Nothing was changed.\n%2")
+                    localized("%1 is no configuration export or is damaged. Nothing was changed.\n%2")
                         .arg(path, UnreadableData::whereKeptText(kept)));
     }
     exportImportData_ = root;

@@ -4,6 +4,7 @@
 #include "mainwindow/SidebarItemDelegate.h"
 #include "mainwindow/SidebarModel.h"
 #include "mainwindow/SidebarTagPopover.h"
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "shell/AppDelegate.h"
 
@@ -37,7 +38,7 @@ MainOutlineView::MainOutlineView(DataStorage& store, QWidget* parent)
     , delegate_(new SidebarItemDelegate(store.tagManager(), this))
 {
     setObjectName(QStringLiteral("sectionView"));
-    setAccessibleName(QStringLiteral("Sidebar"));
+    setAccessibleName(localized("Sidebar"));
     setModel(model_);
     setItemDelegate(delegate_);
     setHeaderHidden(true);

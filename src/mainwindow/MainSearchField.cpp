@@ -2,6 +2,7 @@
 
 #include "datastore/DataStorage.h"
 #include "datastore/DataStorageFilterCurrentData.h"
+#include "model/LocalizedStrings.h"
 
 #include <QKeyEvent>
 
@@ -19,8 +20,8 @@ MainSearchField::MainSearchField(DataStorage& store, QWidget* parent)
     setAcceptDrops(false);
     setClearButtonEnabled(true);
     setFocusPolicy(Qt::StrongFocus);
-    setPlaceholderText(tr("Search"));
-    setAccessibleName(QStringLiteral("Search"));
+    setPlaceholderText(localized("Search"));
+    setAccessibleName(localized("Search"));
     // textEdited is the user's typing only; a text set from code filters too,
     // for the search string must always match what the field shows.
     connect(this, &QLineEdit::textChanged, this, &MainSearchField::textDidChange);

@@ -2,6 +2,7 @@
 
 #include "datastore/DataStorage.h"
 #include "mainwindow/MainTableViewModel.h"
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "model/TableViewItemChangedNotifyObject.h"
 #include "platform/Log.h"
@@ -69,7 +70,7 @@ MainTableView::MainTableView(DataStorage& store, QWidget* parent)
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::CopyAction);
-    setAccessibleName(QStringLiteral("Entries"));
+    setAccessibleName(localized("Entries"));
 
     modifierFlagsObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
         QStringLiteral("modifierFlagsChanged"), [this](const platform::Notification& notification) {

@@ -14,6 +14,7 @@
 #include "mainwindow/SidebarFilter.h"
 #include "mainwindow/SidebarTagPopover.h"
 #include "model/L10n.h"
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "platform/Log.h"
 #include "platform/ui/UiCatalog.h"
@@ -188,7 +189,7 @@ QWidget* MainViewController::loadView()
     leftTopLayout->setContentsMargins(10, 6, 10, 6);
     auto* menu = new DrawnButtonMenu(leftTop);
     menu->setFixedSize(28, 28);
-    menu->setAccessibleName(QStringLiteral("Menu"));
+    menu->setAccessibleName(localized("Menu"));
     menu->setFocusPolicy(Qt::NoFocus);
     leftTopLayout->addWidget(menu);
     leftTopLayout->addStretch(1);

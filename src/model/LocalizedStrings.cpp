@@ -146,6 +146,12 @@ QString LocalizedStrings::localizedString(const QString& key, const QString& fal
     return it == table_.cend() ? fallback : it.value();
 }
 
+QString localized(const char* english)
+{
+    const QString text = QString::fromUtf8(english);
+    return LocalizedStrings::main().localizedString(text, text);
+}
+
 std::optional<QHash<QString, QString>> LocalizedStrings::parse(const QByteArray& data)
 {
     return Parser(decode(data)).run();

@@ -33,4 +33,15 @@ private:
     QHash<QString, QString> table_;
 };
 
+// A text of the windows (labels, buttons, menus, tool tips, alerts): its
+// English wording (UTF-8) is its key in the same table and its fallback.
+QString localized(const char* english);
+
+// Marks an English text that is looked up with localized() elsewhere (a
+// table of titles, say), so the check of the tables finds it.
+constexpr const char* localizable(const char* english)
+{
+    return english;
+}
+
 } // namespace vantel

@@ -1,6 +1,7 @@
 #include "popups/ClearButton.h"
 
 #include "graphics/widgets/Appearance.h"
+#include "model/LocalizedStrings.h"
 
 #include <QPainter>
 
@@ -49,7 +50,7 @@ ClearButton::ClearButton(QWidget* parent)
     : QAbstractButton(parent)
 {
     setText(QString());
-    setAccessibleName(QStringLiteral("Clear"));
+    setAccessibleName(localized("Clear"));
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::ArrowCursor);
 }

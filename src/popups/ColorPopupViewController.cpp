@@ -2,6 +2,7 @@
 
 #include "graphics/widgets/DrawnColorCircle.h"
 #include "graphics/widgets/SwatchColors.h"
+#include "model/LocalizedStrings.h"
 #include "popups/ColorPopupParts.h"
 
 #include <QGridLayout>
@@ -56,7 +57,7 @@ QWidget* ColorPopupViewController::loadView()
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    clearColorButton_ = new QPushButton(tr("Clear Colour"), view);
+    clearColorButton_ = new QPushButton(localized("Clear Colour"), view);
     clearColorButton_->setObjectName(QStringLiteral("clearColor"));
     connect(clearColorButton_, &QPushButton::clicked, this, &ColorPopupViewController::clearColor_click);
     buttons->addWidget(clearColorButton_);

@@ -1,6 +1,7 @@
 #include "popups/ColorSlider.h"
 
 #include "graphics/widgets/Appearance.h"
+#include "model/LocalizedStrings.h"
 
 #include <QKeyEvent>
 #include <QLinearGradient>
@@ -70,7 +71,7 @@ ColorSlider::ColorSlider(QWidget* parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_Hover);
-    setAccessibleName(QStringLiteral("Colour"));
+    setAccessibleName(localized("Colour"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(trackAnimation_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         trackFraction_ = value.toDouble();

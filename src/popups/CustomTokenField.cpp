@@ -1,6 +1,7 @@
 #include "popups/CustomTokenField.h"
 
 #include "datastore/TagManager.h"
+#include "model/LocalizedStrings.h"
 #include "model/TagNames.h"
 #include "model/iconTag.h"
 #include "platform/Log.h"
@@ -90,7 +91,7 @@ CustomTokenField::CustomTokenField(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(editor_);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setAccessibleName(tr("Tags"));
+    setAccessibleName(localized("Tags"));
 
     completer_->setModel(completionModel_);
     completer_->setCompletionMode(QCompleter::UnfilteredPopupCompletion);

@@ -1,5 +1,6 @@
 #include "popups/IconChooseButton.h"
 
+#include "model/LocalizedStrings.h"
 #include "platform/ui/PopoverHost.h"
 #include "popups/IconChoosePopupViewController.h"
 
@@ -11,7 +12,7 @@ IconChooseButton::IconChooseButton(QWidget* parent)
 {
     iconChoosePopover_->setObjectName(QStringLiteral("iconChoosePopover"));
     if (accessibleName().isEmpty())
-        setAccessibleName(tr("Choose Symbol"));
+        setAccessibleName(localized("Choose Symbol"));
 }
 
 IconChooseButton::~IconChooseButton()

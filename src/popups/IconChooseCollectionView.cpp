@@ -1,5 +1,6 @@
 #include "popups/IconChooseCollectionView.h"
 
+#include "model/LocalizedStrings.h"
 #include "popups/TagIconModel.h"
 
 #include <QPainter>
@@ -80,7 +81,7 @@ IconChooseCollectionView::IconChooseCollectionView(QWidget* parent)
     setIconSize(itemSize_);
     ownModel_ = new TagIconModel(this);
     setModel(ownModel_);
-    setAccessibleName(QStringLiteral("Symbols"));
+    setAccessibleName(localized("Symbols"));
 }
 
 void IconChooseCollectionView::setItemSize(const QSize& size)

@@ -12,6 +12,7 @@
 #include "hotkeys/HotKeyManager.h"
 #include "hotkeys/ui/RecordView.h"
 #include "hotkeys/ui/SetupRecordView.h"
+#include "model/LocalizedStrings.h"
 #include "platform/ui/PopoverHost.h"
 #include "popups/ColorSlider.h"
 #include "popups/CustomTextField.h"
@@ -136,7 +137,7 @@ QWidget* TableViewPopupViewController::loadView()
     header->setSpacing(10);
     appImage_ = new QLabel(backgroundPanelLeft_);
     appImage_->setFixedSize(iconSide, iconSide);
-    appImage_->setAccessibleName(tr("Icon"));
+    appImage_->setAccessibleName(localized("Icon"));
     header->addWidget(appImage_, 0, Qt::AlignTop);
     auto* titles = new QVBoxLayout;
     titles->setSpacing(2);
@@ -161,20 +162,20 @@ QWidget* TableViewPopupViewController::loadView()
     form->setHorizontalSpacing(8);
     form->setVerticalSpacing(6);
     comment_ = new CustomTextField(backgroundPanelLeft_);
-    comment_->setPlaceholderText(tr("Comment"));
-    comment_->setAccessibleName(tr("Comment"));
+    comment_->setPlaceholderText(localized("Comment"));
+    comment_->setAccessibleName(localized("Comment"));
     tags_ = new CustomTokenField(backgroundPanelLeft_);
     hotkey_ = new RecordView(backgroundPanelLeft_);
     hotkey_->setFixedSize(recorderWidth, recorderHeight);
-    hotkey_->setAccessibleName(tr("Hotkey"));
-    form->addWidget(captionLabel(tr("Comment:"), backgroundPanelLeft_), 0, 0);
+    hotkey_->setAccessibleName(localized("Hotkey"));
+    form->addWidget(captionLabel(localized("Comment:"), backgroundPanelLeft_), 0, 0);
     form->addWidget(comment_, 0, 1);
-    auto* tagsCaption = captionLabel(tr("Tags:"), backgroundPanelLeft_);
+    auto* tagsCaption = captionLabel(localized("Tags:"), backgroundPanelLeft_);
     tagsCaption->setAlignment(Qt::AlignRight | Qt::AlignTop);
     tagsCaption->setContentsMargins(0, 6, 0, 0);
     form->addWidget(tagsCaption, 1, 0);
     form->addWidget(tags_, 1, 1);
-    form->addWidget(captionLabel(tr("Hotkey:"), backgroundPanelLeft_), 2, 0);
+    form->addWidget(captionLabel(localized("Hotkey:"), backgroundPanelLeft_), 2, 0);
     form->addWidget(hotkey_, 2, 1, Qt::AlignLeft);
     form->setColumnStretch(1, 1);
     left->addLayout(form);
@@ -188,13 +189,13 @@ QWidget* TableViewPopupViewController::loadView()
     auto* favouriteRow = new QHBoxLayout;
     checkboxFavorite_ = new DrawnCheckBoxFavorite(view);
     checkboxFavorite_->setFixedSize(starSide, starSide);
-    checkboxFavorite_->setAccessibleName(tr("Favorite"));
+    checkboxFavorite_->setAccessibleName(localized("Favorite"));
     favouriteRow->addWidget(checkboxFavorite_);
-    favouriteRow->addWidget(new QLabel(tr("Favorite"), view));
+    favouriteRow->addWidget(new QLabel(localized("Favorite"), view));
     favouriteRow->addStretch();
     right->addLayout(favouriteRow);
 
-    auto* colourCaption = new QLabel(tr("Colour:"), view);
+    auto* colourCaption = new QLabel(localized("Colour:"), view);
     right->addWidget(colourCaption);
     backgroundPreview_ = new DrawnMainViewBackground(view);
     backgroundPreview_->setFixedHeight(previewHeight);
@@ -221,10 +222,10 @@ QWidget* TableViewPopupViewController::loadView()
 
     colorSlider_ = new ColorSlider(view);
     colorSlider_->setFixedHeight(sliderHeight);
-    colorSlider_->setAccessibleName(tr("Hue"));
+    colorSlider_->setAccessibleName(localized("Hue"));
     right->addWidget(colorSlider_);
 
-    btnClearColor_ = new QPushButton(tr("Clear Colour"), view);
+    btnClearColor_ = new QPushButton(localized("Clear Colour"), view);
     btnClearColor_->setAutoDefault(false);
     right->addWidget(btnClearColor_, 0, Qt::AlignLeft);
     right->addStretch();
@@ -233,10 +234,10 @@ QWidget* TableViewPopupViewController::loadView()
     // Below both: what can be done with the entry.
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(6);
-    btnHide_ = new QPushButton(tr("Hide"), view);
-    btnShowInFinder_ = new QPushButton(tr("Show in Folder"), view);
-    btnDelete_ = new QPushButton(tr("Delete"), view);
-    btnModifyURL_ = new QPushButton(tr("Modify URL"), view);
+    btnHide_ = new QPushButton(localized("Hide"), view);
+    btnShowInFinder_ = new QPushButton(localized("Show in Folder"), view);
+    btnDelete_ = new QPushButton(localized("Delete"), view);
+    btnModifyURL_ = new QPushButton(localized("Modify URL"), view);
     for (QPushButton* button : {btnHide_, btnShowInFinder_, btnDelete_, btnModifyURL_}) {
         button->setAutoDefault(false);
         buttons->addWidget(button);

@@ -11,6 +11,7 @@
 #include "hotkeys/HotKeyManager.h"
 #include "hotkeys/ui/RecordView.h"
 #include "hotkeys/ui/SetupRecordView.h"
+#include "model/LocalizedStrings.h"
 #include "platform/Bundle.h"
 #include "platform/MainQueue.h"
 #include "platform/ui/PopoverHost.h"
@@ -125,8 +126,8 @@ QWidget* TagPopupViewController::loadView()
     btnDeleteTag_ = new DrawnButtonDelete(header);
     btnDeleteTag_->setObjectName(QStringLiteral("btnDeleteTag"));
     btnDeleteTag_->setFixedSize(20, 20);
-    btnDeleteTag_->setToolTip(tr("Delete Tag"));
-    btnDeleteTag_->setAccessibleName(tr("Delete Tag"));
+    btnDeleteTag_->setToolTip(localized("Delete Tag"));
+    btnDeleteTag_->setAccessibleName(localized("Delete Tag"));
     headerRow->addWidget(btnDeleteTag_, 0, Qt::AlignTop);
 
     // 1: colour and symbol choices.
@@ -152,12 +153,12 @@ QWidget* TagPopupViewController::loadView()
     colorColumn->addWidget(colorSlider_);
     auto* choiceButtons = new QHBoxLayout;
     choiceButtons->setSpacing(6);
-    btnChangeIcon_ = new QPushButton(tr("Change Icon"), colors);
+    btnChangeIcon_ = new QPushButton(localized("Change Icon"), colors);
     btnChangeIcon_->setObjectName(QStringLiteral("btnChangeIcon"));
-    btnDefaultIcon_ = new QPushButton(tr("Default Icon"), colors);
+    btnDefaultIcon_ = new QPushButton(localized("Default Icon"), colors);
     btnDefaultIcon_->setObjectName(QStringLiteral("btnDefaultIcon"));
-    btnDefaultIcon_->setToolTip(tr("The default symbol and no colour"));
-    btnClearColor_ = new QPushButton(tr("No Colour"), colors);
+    btnDefaultIcon_->setToolTip(localized("The default symbol and no colour"));
+    btnClearColor_ = new QPushButton(localized("No Colour"), colors);
     btnClearColor_->setObjectName(QStringLiteral("btnClearColor"));
     choiceButtons->addWidget(btnChangeIcon_);
     choiceButtons->addWidget(btnDefaultIcon_);
@@ -180,14 +181,14 @@ QWidget* TagPopupViewController::loadView()
     hotkeyGrid->setContentsMargins(margin, 8, margin, 6);
     hotkeyGrid->setHorizontalSpacing(10);
     hotkeyGrid->setVerticalSpacing(6);
-    auto* hotkeyLabel = new QLabel(tr("Hotkey:"), hotkeys);
+    auto* hotkeyLabel = new QLabel(localized("Hotkey:"), hotkeys);
     hotkey_ = new RecordView(hotkeys);
     hotkey_->setObjectName(QStringLiteral("hotkey"));
-    hotkey_->setAccessibleName(tr("Hotkey"));
-    auto* launchAllLabel = new QLabel(tr("Launch all:"), hotkeys);
+    hotkey_->setAccessibleName(localized("Hotkey"));
+    auto* launchAllLabel = new QLabel(localized("Launch all:"), hotkeys);
     hotkeyLaunchAll_ = new RecordView(hotkeys);
     hotkeyLaunchAll_->setObjectName(QStringLiteral("hotkeyLaunchAll"));
-    hotkeyLaunchAll_->setAccessibleName(tr("Hotkey to launch all"));
+    hotkeyLaunchAll_->setAccessibleName(localized("Hotkey to launch all"));
     for (RecordView* recorder : {hotkey_.data(), hotkeyLaunchAll_.data()}) {
         recorder->setMinimumWidth(recorderWidth);
         recorder->setFixedHeight(recorderHeight);
@@ -202,7 +203,7 @@ QWidget* TagPopupViewController::loadView()
     QWidget* actions = section(view, QStringLiteral("actionSection"));
     auto* actionRow = new QHBoxLayout(actions);
     actionRow->setContentsMargins(margin, 6, margin, margin);
-    btnLaunchAll_ = new QPushButton(tr("Launch All Entries"), actions);
+    btnLaunchAll_ = new QPushButton(localized("Launch All Entries"), actions);
     btnLaunchAll_->setObjectName(QStringLiteral("btnLaunchAll"));
     actionRow->addStretch();
     actionRow->addWidget(btnLaunchAll_);

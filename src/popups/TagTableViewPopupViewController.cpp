@@ -5,6 +5,7 @@
 #include "graphics/ImageUtilities.h"
 #include "graphics/widgets/DrawnColorCircle.h"
 #include "graphics/widgets/SwatchColors.h"
+#include "model/LocalizedStrings.h"
 #include "platform/Bundle.h"
 #include "platform/ui/PopoverHost.h"
 #include "popups/ColorPopupParts.h"
@@ -78,10 +79,10 @@ QWidget* TagTableViewPopupViewController::loadView()
     colorSlider_ = ColorPopupParts::makeColorSlider(view);
     controls->addWidget(colorSlider_);
     auto* buttons = new QHBoxLayout;
-    defaultButton_ = new QPushButton(tr("Default"), view);
+    defaultButton_ = new QPushButton(localized("Default"), view);
     defaultButton_->setObjectName(QStringLiteral("btnDefault"));
-    defaultButton_->setToolTip(tr("The default symbol and no colour"));
-    clearColorButton_ = new QPushButton(tr("Clear Colour"), view);
+    defaultButton_->setToolTip(localized("The default symbol and no colour"));
+    clearColorButton_ = new QPushButton(localized("Clear Colour"), view);
     clearColorButton_->setObjectName(QStringLiteral("btnClearColor"));
     buttons->addStretch();
     buttons->addWidget(defaultButton_);

@@ -8,6 +8,7 @@
 #include "mainwindow/SidebarTagPopover.h"
 #include "model/iconTag.h"
 #include "platform/ui/WindowHost.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QTest>
@@ -265,7 +266,7 @@ protected:
 
     static QString outputFolder()
     {
-        const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+        const QString folder = vantel::test::outputFolder();
         QDir().mkpath(folder);
         return folder;
     }

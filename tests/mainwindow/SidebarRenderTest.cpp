@@ -1,5 +1,6 @@
 #include "SidebarTestSupport.h"
 
+#include "mainwindow/MainViewController.h"
 #include "mainwindow/SidebarItemDelegate.h"
 
 #include <QImage>
@@ -144,4 +145,32 @@ TEST_F(SidebarRenderTest, ADarkPaletteKeepsIconsAndTextReadable)
                 > 200)
                 ++light;
     EXPECT_GT(light, 10);
+}
+
+// Run with LANG=de_DE.UTF-8 only: at the main view's sidebar width every
+// German category caption is shown whole, not cut short with an ellipsis.
+using GermanSidebarTest = SidebarRenderTest;
+TEST_F(GermanSidebarTest, CategoryCaptionsFitTheSidebar)
+{
+    fillCatalogue();
+    sidebar->resize(mainwindow::MainViewController::sidebarWidth, 620);
+    sidebar->show();
+    QCoreApplication::processEvents();
+    const SidebarItemDelegate& cells = sidebar->cellDelegate();
+    int categories = 0;
+    for (int row = 0; row < sidebar->numberOfRows(); ++row) {
+        const SourceListItemPtr item = sidebar->itemAtRow(row);
+        if (item->itemType() == SourceListItemType::header
+            || item->itemContentType() == SourceListItemContentType::tag)
+            continue;
+        ++categories;
+        QStyleOptionViewItem option;
+        option.initFrom(sidebar->viewport());
+        option.rect = sidebar->visualRect(sidebar->model().indexForItem(item.get()));
+        option.rect.setRight(sidebar->viewport()->width() - 1);
+        const auto layout = cells.iconCellLayout(option, *item);
+        EXPECT_GE(layout.caption.width(), sidebar->fontMetrics().horizontalAdvance(item->name()))
+            << item->name().toStdString();
+    }
+    EXPECT_GE(categories, 5);
 }

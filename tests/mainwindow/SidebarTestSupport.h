@@ -144,7 +144,7 @@ protected:
 
     static QString outputFolder()
     {
-        const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+        const QString path = vantel::test::outputFolder();
         QDir().mkpath(path);
         return path;
     }

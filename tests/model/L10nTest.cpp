@@ -6,7 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
 
 #include <utility>
 #include <vector>
@@ -171,4 +175,116 @@ TEST(LocalizedStrings, DamagedTablesAreNotUsed)
     const auto table = LocalizedStrings::parse(utf16);
     ASSERT_TRUE(table.has_value());
     EXPECT_EQ(table->value(QStringLiteral("k")), QString(QChar(0xE4)));
+}
+
+namespace {
+
+// The placeholders of a text ("%1", "%var"), with "&" for an accelerator and
+// "|" for a tag level, sorted: a translation must keep every one of them.
+QStringList marks(const QString& text)
+{
+    QStringList found;
+    static const QRegularExpression placeholder(QStringLiteral("%[0-9]+|%[A-Za-z]+|&(?=[^&\\s])|\\|"));
+    for (auto it = placeholder.globalMatch(QString(text).replace(QStringLiteral("&&"), QString())); it.hasNext();)
+        found << it.next().captured();
+    found.sort();
+    return found;
+}
+
+QString unescapeLiteral(const QString& literal)
+{
+    QByteArray bytes;
+    const QByteArray utf8 = literal.toUtf8();
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        if (utf8.at(i) != '\\' || i + 1 >= utf8.size()) {
+            bytes += utf8.at(i);
+            continue;
+        }
+        const char c = utf8.at(++i);
+        if (c == 'n')
+            bytes += '\n';
+        else if (c == 't')
+            bytes += '\t';
+        else if (c == 'u') {
+            bytes += QString(QChar(char16_t(utf8.mid(i + 1, 4).toUShort(nullptr, 16)))).toUtf8();
+            i += 4;
+        } else
+            bytes += c;
+    }
+    return QString::fromUtf8(bytes);
+}
+
+// Every window text the sources look up: localized("...") and the texts
+// marked localizable("...") for a later lookup, adjacent literals joined.
+QHash<QString, QString> windowTextsInTheSources()
+{
+    QHash<QString, QString> texts;
+    static const QRegularExpression call(
+        QStringLiteral(R"re(\blocaliz(?:ed|able)\(\s*((?:"(?:[^"\\]|\\.)*"\s*)+)\))re"));
+    static const QRegularExpression literal(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
+    QDirIterator files(QStringLiteral(VANTEL_SOURCE_DIR "/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+                       QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QString source = QString::fromUtf8(file.readAll());
+        for (auto it = call.globalMatch(source); it.hasNext();) {
+            QString text;
+            const QString literals = it.next().captured(1);
+            for (auto part = literal.globalMatch(literals); part.hasNext();)
+                text += unescapeLiteral(part.next().captured(1));
+            texts.insert(text, QFileInfo(file.fileName()).fileName());
+        }
+    }
+    return texts;
+}
+
+} // namespace
+
+// The German table holds every text of the program, the table's keys and the
+// windows' English wordings alike, with the same placeholders and
+// accelerators, and nothing else: a text added on one side only fails here.
+TEST(GermanTable, HasEveryTextWithItsPlaceholdersAndNoOthers)
+{
+    QFile file(QStringLiteral(VANTEL_SOURCE_DIR "/resources/bundle/de.lproj/Localizable.strings"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const auto german = LocalizedStrings::parse(file.readAll());
+    ASSERT_TRUE(german.has_value()) << "the German table does not parse";
+
+    QHash<QString, QString> english; // key -> English text
+    for (const L10n::Entry& entry : L10n::entries())
+        english.insert(QString::fromLatin1(entry.key), QString::fromUtf8(entry.english));
+    const QHash<QString, QString> windowTexts = windowTextsInTheSources();
+    // The scan finds the window texts at all (menus, tabs, a drawn modifier).
+    for (const char* known : {"&General", "Close", "Ctrl", "Allow Access", "Hotkey for %1"})
+        ASSERT_TRUE(windowTexts.contains(QString::fromUtf8(known))) << known;
+    EXPECT_GT(windowTexts.size(), 150);
+    for (auto it = windowTexts.cbegin(); it != windowTexts.cend(); ++it) {
+        // A window text that is also a key of the table must mean the same.
+        if (english.contains(it.key())) {
+            EXPECT_EQ(english.value(it.key()), it.key()) << it.value().toStdString();
+        }
+        english.insert(it.key(), it.key());
+    }
+
+    for (auto it = english.cbegin(); it != english.cend(); ++it) {
+        const auto translation = german->constFind(it.key());
+        if (translation == german->cend()) {
+            ADD_FAILURE() << "no German text for \"" << it.key().toStdString() << "\" ("
+                          << windowTexts.value(it.key(), QStringLiteral("L10n")).toStdString() << ")";
+            continue;
+        }
+        EXPECT_FALSE(translation->isEmpty()) << it.key().toStdString();
+        EXPECT_EQ(marks(*translation), marks(it.value()))
+            << it.key().toStdString() << " -> " << translation->toStdString();
+    }
+    for (auto it = german->cbegin(); it != german->cend(); ++it)
+        EXPECT_TRUE(english.contains(it.key())) << "German text for an unknown key: " << it.key().toStdString();
+
+    // And the program finds the table for a German user.
+    const LocalizedStrings de(QStringLiteral(VANTEL_SOURCE_DIR "/resources/bundle"), {QStringLiteral("de-DE")});
+    EXPECT_EQ(de.localizedString(QStringLiteral("mainMenu_quit"), QStringLiteral("Quit")), QStringLiteral("Beenden"));
+    EXPECT_EQ(de.localizedString(QStringLiteral("A text of no window"), QStringLiteral("fallback")),
+              QStringLiteral("fallback"));
 }

@@ -355,7 +355,7 @@ TEST_F(TableViewPopupTest, RendersToPng)
     showFor(entry);
     QWidget* view = controller->view();
     view->adjustSize();
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+    const QString folder = vantel::test::outputFolder();
     ASSERT_TRUE(QDir().mkpath(folder));
     EXPECT_TRUE(view->grab().save(folder + QStringLiteral("/entry-popover.png")));
     EXPECT_TRUE(popover->grab().save(folder + QStringLiteral("/entry-popover-window.png")));

@@ -57,6 +57,15 @@ int main(int argc, char* argv[])
     qputenv("XDG_DATA_DIRS", home.path().toUtf8() + "/system-data");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The texts are English whatever the developer's locale, unless a run
+    // asks for a locale (VANTEL_TEST_LANG): then it alone decides, as LANG.
+    if (const QByteArray lang = qgetenv("VANTEL_TEST_LANG"); !lang.isEmpty()) {
+        for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+            qunsetenv(variable);
+        qputenv("LANG", lang);
+    } else {
+        qputenv("LANGUAGE", "en");
+    }
 
     vantel::platform::Bundle::setLooseResourcePath(QStringLiteral(VANTEL_SOURCE_RESOURCES_DIR));
 

@@ -24,7 +24,10 @@ QString makeTempDir(const QString& name)
 
 QString outputFolder()
 {
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+    // A run in another locale keeps its pictures apart: output-de_DE.UTF-8.
+    const QString lang = qEnvironmentVariable("VANTEL_TEST_LANG");
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output")
+        + (lang.isEmpty() ? QString() : QLatin1Char('-') + lang);
     QDir().mkpath(folder);
     return folder;
 }

@@ -1,6 +1,7 @@
 #include "graphics/widgets/DrawnButtonDelete.h"
 
 #include "graphics/DrawingKit.h"
+#include "model/LocalizedStrings.h"
 
 #include <QPainter>
 
@@ -9,7 +10,7 @@ namespace vantel {
 DrawnButtonDelete::DrawnButtonDelete(QWidget* parent)
     : DrawnButton(parent)
 {
-    setAccessibleName(QStringLiteral("Delete"));
+    setAccessibleName(localized("Delete"));
 }
 
 void DrawnButtonDelete::paintEvent(QPaintEvent*)

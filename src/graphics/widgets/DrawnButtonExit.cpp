@@ -1,6 +1,7 @@
 #include "graphics/widgets/DrawnButtonExit.h"
 
 #include "graphics/DrawingKit.h"
+#include "model/LocalizedStrings.h"
 
 #include <QPainter>
 
@@ -9,7 +10,7 @@ namespace vantel {
 DrawnButtonExit::DrawnButtonExit(QWidget* parent)
     : DrawnButton(parent)
 {
-    setAccessibleName(QStringLiteral("Quit"));
+    setAccessibleName(localized("Quit"));
 }
 
 void DrawnButtonExit::paintEvent(QPaintEvent*)

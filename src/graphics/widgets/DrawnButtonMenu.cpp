@@ -2,6 +2,7 @@
 
 #include "graphics/DrawingKit.h"
 #include "graphics/widgets/Appearance.h"
+#include "model/LocalizedStrings.h"
 
 #include <QPainter>
 
@@ -10,7 +11,7 @@ namespace vantel {
 DrawnButtonMenu::DrawnButtonMenu(QWidget* parent)
     : PressActivatedButton(parent)
 {
-    setAccessibleName(QStringLiteral("Menu"));
+    setAccessibleName(localized("Menu"));
 }
 
 void DrawnButtonMenu::setAlphaColorBackground(double alpha)

@@ -2,6 +2,7 @@
 
 #include "graphics/DrawingKit.h"
 #include "graphics/widgets/Appearance.h"
+#include "model/LocalizedStrings.h"
 
 #include <QPainter>
 
@@ -10,7 +11,7 @@ namespace vantel {
 DrawnCheckBoxFavorite::DrawnCheckBoxFavorite(QWidget* parent)
     : DrawnCheckBox(parent)
 {
-    setAccessibleName(QStringLiteral("Favorite"));
+    setAccessibleName(localized("Favorite"));
 }
 
 void DrawnCheckBoxFavorite::paintEvent(QPaintEvent*)

@@ -4,6 +4,7 @@
 #include "graphics/widgets/Appearance.h"
 #include "graphics/widgets/ColorCircleDelegate.h"
 #include "graphics/widgets/SwatchColors.h"
+#include "model/LocalizedStrings.h"
 
 #include <QPainter>
 
@@ -46,7 +47,7 @@ void DrawnColorCircle::setColor(const std::optional<QColor>& requested)
         blueColor_ = rgb.blueF();
         alphaColorBackground_ = 1.0;
     }
-    setAccessibleName(color ? colorDescription(*color) : QStringLiteral("no colour"));
+    setAccessibleName(color ? colorDescription(*color) : localized("no colour"));
     update();
 }
 

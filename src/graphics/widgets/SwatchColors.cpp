@@ -1,5 +1,7 @@
 #include "graphics/widgets/SwatchColors.h"
 
+#include "model/LocalizedStrings.h"
+
 #include <QString>
 
 #include <array>
@@ -71,20 +73,22 @@ bool isClearColor(const QColor& color)
 QString colorDescription(const QColor& color)
 {
     if (!color.isValid() || isClearColor(color))
-        return QStringLiteral("no colour");
+        return localized("no colour");
     const QColor hsv = color.toHsv();
     const double s = hsv.hsvSaturationF();
     const double v = hsv.valueF();
     if (s < 0.15)
-        return v > 0.85 ? QStringLiteral("white") : v < 0.2 ? QStringLiteral("black") : QStringLiteral("grey");
-    static const std::array<const char*, 12> hues = {"red",  "orange", "yellow", "yellow green", "green", "mint",
-                                                     "cyan", "azure",  "blue",   "violet",       "purple", "pink"};
+        return v > 0.85 ? localized("white") : v < 0.2 ? localized("black") : localized("grey");
+    static const std::array<const char*, 12> hues = {
+        localizable("red"),  localizable("orange"), localizable("yellow"), localizable("yellow green"),
+        localizable("green"), localizable("mint"),  localizable("cyan"),   localizable("azure"),
+        localizable("blue"), localizable("violet"), localizable("purple"), localizable("pink")};
     const int hue = hsv.hsvHue();
-    const QString name = QString::fromLatin1(hues[size_t(((hue + 15) % 360) / 30)]);
+    const QString name = localized(hues[size_t(((hue + 15) % 360) / 30)]);
     if (v < 0.6)
-        return QStringLiteral("dark ") + name;
+        return localized("dark %1").arg(name);
     if (s < 0.45)
-        return QStringLiteral("light ") + name;
+        return localized("light %1").arg(name);
     return name;
 }
 

@@ -2,6 +2,7 @@
 
 #include "hotkeys/Keymap.h"
 #include "hotkeys/ui/RecordViewDelegate.h"
+#include "model/LocalizedStrings.h"
 #include "platform/KeyCodes.h"
 
 #include <QAbstractButton>
@@ -24,7 +25,7 @@ public:
     {
         setCursor(Qt::ArrowCursor);
         setFocusPolicy(Qt::NoFocus);
-        setAccessibleName(QStringLiteral("Clear"));
+        setAccessibleName(localized("Clear"));
     }
 
 protected:
@@ -50,10 +51,10 @@ struct ModifierSlot {
     const char* name;
 };
 constexpr ModifierSlot validModifiers[] = {
-    {ModifierFlags::shift, "Shift"},
-    {ModifierFlags::control, "Super"},
-    {ModifierFlags::option, "Alt"},
-    {ModifierFlags::command, "Ctrl"},
+    {ModifierFlags::shift, localizable("Shift")},
+    {ModifierFlags::control, localizable("Super")},
+    {ModifierFlags::option, localizable("Alt")},
+    {ModifierFlags::command, localizable("Ctrl")},
 };
 // A name is wider than a glyph: each slot is this many glyph widths.
 constexpr qreal slotWidthFactor = 2.0;
@@ -137,7 +138,7 @@ RecordView::RecordView(QWidget* parent)
     // click on the clear button inside it leaves the focus alone.
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
-    setAccessibleName(QStringLiteral("Shortcut recorder"));
+    setAccessibleName(localized("Shortcut recorder"));
     connect(clearButton_, &QAbstractButton::clicked, this, &RecordView::clearAndEndRecording);
     QPointer<RecordView> self(this);
     modifierEventHandler_->doubleTapped = [self](CocoaModifierFlags flags) {
@@ -422,7 +423,7 @@ void RecordView::paintEvent(QPaintEvent*)
     for (int i = 0; i < 4; ++i) {
         const QRectF box(slot * i + p, top, slot, h - 2 * top);
         painter.setPen(!isEnabled() ? disabled : (shown & validModifiers[i].flag) ? tintColor_ : QColor(Qt::lightGray));
-        const QString name = painter.fontMetrics().elidedText(QLatin1String(validModifiers[i].name), Qt::ElideRight,
+        const QString name = painter.fontMetrics().elidedText(localized(validModifiers[i].name), Qt::ElideRight,
                                                                static_cast<int>(slot));
         painter.drawText(box, Qt::AlignCenter, name);
     }
@@ -435,7 +436,7 @@ void RecordView::paintEvent(QPaintEvent*)
             keyFont.setPixelSize(std::max(1, static_cast<int>(std::floor(u * keyTextFactor))));
             painter.setFont(keyFont);
             painter.setPen(isEnabled() ? tintColor_ : disabled);
-            const QString text = keyCombo_->doubledModifiers() ? QStringLiteral("double tap")
+            const QString text = keyCombo_->doubledModifiers() ? localized("double tap")
                                                                  : keyCombo_->keyCharacters().toUpper();
             painter.drawText(QRectF(x, top, width, h - 2 * top), Qt::AlignLeft | Qt::AlignVCenter,
                              painter.fontMetrics().elidedText(text, Qt::ElideRight, static_cast<int>(width)));

@@ -2,6 +2,7 @@
 
 #include "datastore/DataStorage.h"
 #include "model/L10n.h"
+#include "model/LocalizedStrings.h"
 
 #include <QAction>
 #include <QFocusEvent>
@@ -15,12 +16,12 @@ ConfigSearchField::ConfigSearchField(DataStorage& store, QWidget* parent)
     : QLineEdit(parent), store_(store)
 {
     setClearButtonEnabled(true);
-    setAccessibleName(QStringLiteral("Search"));
+    setAccessibleName(localized("Search"));
     QIcon icon = QIcon::fromTheme(QStringLiteral("edit-find"));
     if (icon.isNull())
         icon = style()->standardIcon(QStyle::SP_FileDialogContentsView);
     magnifier_ = addAction(icon, QLineEdit::LeadingPosition);
-    magnifier_->setToolTip(tr("Search by"));
+    magnifier_->setToolTip(localized("Search by"));
     connect(magnifier_, &QAction::triggered, this, [this] {
         if (searchMenu_)
             searchMenu_->popup(mapToGlobal(QPoint(0, height())));
@@ -43,7 +44,7 @@ void ConfigSearchField::buildSearchMenu()
 {
     if (searchMenu_)
         return;
-    searchMenu_ = new QMenu(QStringLiteral("Menu"), this);
+    searchMenu_ = new QMenu(localized("Menu"), this);
     for (ConfigEnumFilterSearchFor searchFor : allConfigEnumFilterSearchFor()) {
         QAction* item = searchMenu_->addAction(titleOf(searchFor));
         connect(item, &QAction::triggered, this, [this, item] { changeSearchFieldItem(item); });

@@ -2,6 +2,7 @@
 
 #include "config/Configuration.h"
 #include "hotkeys/HotKeyManager.h"
+#include "model/LocalizedStrings.h"
 #include "settings/ui/ConfigViewControllerAdvanced.h"
 #include "settings/ui/ConfigViewControllerAppearance.h"
 #include "settings/ui/ConfigViewControllerGeneral.h"
@@ -42,15 +43,16 @@ platform::ViewControllerBase* ConfigTabViewController_Settings::pane(int index) 
 
 QWidget* ConfigTabViewController_Settings::loadView()
 {
-    static const char* const titles[] = {"&General", "A&ppearance", "&Search scope", "Folder a&ccess",
-                                         "&URL templates", "Ad&vanced"};
+    static const char* const titles[] = {localizable("&General"),       localizable("A&ppearance"),
+                                         localizable("&Search scope"),  localizable("Folder a&ccess"),
+                                         localizable("&URL templates"), localizable("Ad&vanced")};
     auto* tabs = new QTabWidget;
     tabs->setObjectName(QStringLiteral("ConfigTabViewController_Settings"));
     tabs->setDocumentMode(true);
     QSize largest(0, 0);
     for (int i = 0; i < paneCount(); ++i) {
         platform::ViewControllerBase* controller = pane(i);
-        tabs->addTab(controller->view(), QString::fromLatin1(titles[i]));
+        tabs->addTab(controller->view(), localized(titles[i]));
         if (const auto size = controller->preferredContentSize())
             largest = largest.expandedTo(*size);
     }

@@ -2,6 +2,7 @@
 
 #include "hotkeys/KeyCombo.h"
 #include "mainwindow/MainTableViewModel.h"
+#include "model/LocalizedStrings.h"
 
 namespace vantel::settingsui {
 
@@ -67,10 +68,10 @@ QVariant ConfigTableViewModel::headerData(int section, Qt::Orientation orientati
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
-    case columnEntry: return tr("Entry");
-    case columnTags: return tr("Tags");
-    case columnHotkey: return tr("Hotkey");
-    case columnComment: return tr("Comment");
+    case columnEntry: return localized("Entry");
+    case columnTags: return localized("Tags");
+    case columnHotkey: return localized("Hotkey");
+    case columnComment: return localized("Comment");
     default: return {};
     }
 }

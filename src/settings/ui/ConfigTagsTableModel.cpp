@@ -1,5 +1,7 @@
 #include "settings/ui/ConfigTagsTableModel.h"
 
+#include "model/LocalizedStrings.h"
+
 namespace vantel::settingsui {
 
 QString ConfigTagsTableModel::columnIdentifier(int column)
@@ -53,9 +55,9 @@ QVariant ConfigTagsTableModel::headerData(int section, Qt::Orientation orientati
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
-    case columnEntry: return tr("Tag");
-    case columnHotkey: return tr("Hotkey to show the tag");
-    case columnHotkeyLaunchAll: return tr("Hotkey to launch all entries");
+    case columnEntry: return localized("Tag");
+    case columnHotkey: return localized("Hotkey to show the tag");
+    case columnHotkeyLaunchAll: return localized("Hotkey to launch all entries");
     default: return {};
     }
 }

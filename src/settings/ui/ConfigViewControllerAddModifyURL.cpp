@@ -5,6 +5,7 @@
 #include "access/URLManager.h"
 #include "datastore/DataStorage.h"
 #include "mainwindow/CoreViewController.h"
+#include "model/LocalizedStrings.h"
 #include "model/PathUtilities.h"
 #include "platform/Bundle.h"
 #include "platform/Workspace.h"
@@ -84,7 +85,7 @@ void ConfigViewControllerAddModifyURL::presentAsSheet(const std::shared_ptr<View
 QWidget* ConfigViewControllerAddModifyURL::loadView()
 {
     auto* root = new QWidget();
-    root->setWindowTitle(tr("Add or Modify URL"));
+    root->setWindowTitle(localized("Add or Modify URL"));
 
     auto* grid = new QGridLayout();
     grid->setHorizontalSpacing(spacing);
@@ -95,18 +96,18 @@ QWidget* ConfigViewControllerAddModifyURL::loadView()
     textFieldSiteURL_->setFont(urlAttributedStringParser_.attributedStringFont());
     textFieldSiteURL_->setPlaceholderText(QStringLiteral("https://"));
     textFieldSiteTitle_ = new CustomTextField(root);
-    textFieldSiteTitle_->setAccessibleName(QStringLiteral("Title"));
+    textFieldSiteTitle_->setAccessibleName(localized("Title"));
     textFieldSiteComment_ = new CustomTextField(root);
-    textFieldSiteComment_->setAccessibleName(QStringLiteral("Comment"));
+    textFieldSiteComment_->setAccessibleName(localized("Comment"));
 
     urlTextStats_ = new QLabel(root);
     urlTextStats_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Room for the longest count, so the text never clips.
     urlTextStats_->setMinimumWidth(
         urlTextStats_->fontMetrics().horizontalAdvance(QStringLiteral("%1 (max.: %1)").arg(maximumURLLength)) + 4);
-    urlInsertPlaceholder_ = new QPushButton(tr("Insert placeholder"), root);
-    urlReplaceWithTemplate_ = new QPushButton(tr("Use template"), root);
-    urlTest_ = new QPushButton(tr("Test"), root);
+    urlInsertPlaceholder_ = new QPushButton(localized("Insert placeholder"), root);
+    urlReplaceWithTemplate_ = new QPushButton(localized("Use template"), root);
+    urlTest_ = new QPushButton(localized("Test"), root);
     // The menu buttons leave the focus (and so the editing) in the URL field.
     for (QPushButton* button : {urlInsertPlaceholder_, urlReplaceWithTemplate_})
         button->setFocusPolicy(Qt::NoFocus);
@@ -121,7 +122,7 @@ QWidget* ConfigViewControllerAddModifyURL::loadView()
 
     urlHostImage_ = new QLabel(root);
     urlHostImage_->setFixedSize(hostImageSide, hostImageSide);
-    urlHostImage_->setAccessibleName(QStringLiteral("Application"));
+    urlHostImage_->setAccessibleName(localized("Application"));
     urlHostPath_ = new QLabel(root);
     urlHostPath_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     urlHostPath_->setMinimumWidth(1);
@@ -131,14 +132,14 @@ QWidget* ConfigViewControllerAddModifyURL::loadView()
     host->addWidget(urlHostPath_, 1);
 
     int row = 0;
-    grid->addWidget(new QLabel(tr("URL:"), root), row, 0, Qt::AlignRight);
+    grid->addWidget(new QLabel(localized("URL:"), root), row, 0, Qt::AlignRight);
     grid->addWidget(textFieldSiteURL_, row++, 1);
     grid->addLayout(urlButtons, row++, 1);
-    grid->addWidget(new QLabel(tr("Title:"), root), row, 0, Qt::AlignRight);
+    grid->addWidget(new QLabel(localized("Title:"), root), row, 0, Qt::AlignRight);
     grid->addWidget(textFieldSiteTitle_, row++, 1);
-    grid->addWidget(new QLabel(tr("Comment:"), root), row, 0, Qt::AlignRight);
+    grid->addWidget(new QLabel(localized("Comment:"), root), row, 0, Qt::AlignRight);
     grid->addWidget(textFieldSiteComment_, row++, 1);
-    grid->addWidget(new QLabel(tr("Opens with:"), root), row, 0, Qt::AlignRight);
+    grid->addWidget(new QLabel(localized("Opens with:"), root), row, 0, Qt::AlignRight);
     grid->addLayout(host, row++, 1);
     grid->setColumnStretch(1, 1);
 
@@ -146,8 +147,8 @@ QWidget* ConfigViewControllerAddModifyURL::loadView()
     errorLabel_->setWordWrap(true);
     errorLabel_->hide();
 
-    auto* cancel = new QPushButton(tr("Cancel"), root);
-    auto* ok = new QPushButton(tr("OK"), root);
+    auto* cancel = new QPushButton(localized("Cancel"), root);
+    auto* ok = new QPushButton(localized("OK"), root);
     ok->setDefault(true);
     connect(cancel, &QPushButton::clicked, this, [this] { buttonCancelClick(); });
     connect(ok, &QPushButton::clicked, this, [this] { buttonOKClick(); });
@@ -379,7 +380,7 @@ void ConfigViewControllerAddModifyURL::rebuildMenus()
         QAction* action = templateMenu_->addAction(templates.at(index)->title());
         connect(action, &QAction::triggered, this, [this, index] { mnu_ReplaceWithTemplate(index); });
     }
-    urlReplaceWithTemplate_->setToolTip(templates.isEmpty() ? tr("No URL templates yet: add them in the settings")
+    urlReplaceWithTemplate_->setToolTip(templates.isEmpty() ? localized("No URL templates yet: add them in the settings")
                                                             : QString());
 }
 

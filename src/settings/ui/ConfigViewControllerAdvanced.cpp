@@ -2,6 +2,7 @@
 
 #include "config/Configuration.h"
 #include "config/ExportDiagnosticData.h"
+#include "model/LocalizedStrings.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -27,19 +28,19 @@ QWidget* ConfigViewControllerAdvanced::loadView()
     grid->setHorizontalSpacing(16);
     grid->setVerticalSpacing(12);
 
-    checkBoxEnableDebugLogging_ = new QCheckBox(QStringLiteral("Write diagnostic log lines"));
+    checkBoxEnableDebugLogging_ = new QCheckBox(localized("Write diagnostic log lines"));
     checkBoxEnableDebugLogging_->setObjectName(QStringLiteral("checkBoxEnableDebugLogging"));
-    grid->addWidget(new QLabel(QStringLiteral("Logging:")), 0, 0, Qt::AlignRight);
+    grid->addWidget(new QLabel(localized("Logging:")), 0, 0, Qt::AlignRight);
     grid->addWidget(checkBoxEnableDebugLogging_, 0, 1);
 
-    buttonResetAllWarningDialogs_ = new QPushButton(QStringLiteral("Show all warnings again"));
+    buttonResetAllWarningDialogs_ = new QPushButton(localized("Show all warnings again"));
     buttonResetAllWarningDialogs_->setObjectName(QStringLiteral("buttonResetAllWarningDialogs"));
-    grid->addWidget(new QLabel(QStringLiteral("Warnings:")), 1, 0, Qt::AlignRight);
+    grid->addWidget(new QLabel(localized("Warnings:")), 1, 0, Qt::AlignRight);
     grid->addWidget(buttonResetAllWarningDialogs_, 1, 1, Qt::AlignLeft);
 
-    buttonExportDiagnosticData_ = new QPushButton(QStringLiteral("Export diagnostic data…"));
+    buttonExportDiagnosticData_ = new QPushButton(localized("Export diagnostic data…"));
     buttonExportDiagnosticData_->setObjectName(QStringLiteral("buttonExportDiagnosticData"));
-    grid->addWidget(new QLabel(QStringLiteral("Diagnosis:")), 2, 0, Qt::AlignRight);
+    grid->addWidget(new QLabel(localized("Diagnosis:")), 2, 0, Qt::AlignRight);
     grid->addWidget(buttonExportDiagnosticData_, 2, 1, Qt::AlignLeft);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(3, 1);

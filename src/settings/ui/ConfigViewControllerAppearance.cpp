@@ -6,6 +6,7 @@
 #include "hotkeys/HotKeyManager.h"
 #include "hotkeys/ui/RecordView.h"
 #include "hotkeys/ui/SetupRecordView.h"
+#include "model/LocalizedStrings.h"
 #include "platform/NotificationCenter.h"
 #include "platform/WorkspaceIcons.h"
 
@@ -30,13 +31,13 @@ const char* categoryTitle(Configuration::SidebarCategory category)
 {
     using C = Configuration::SidebarCategory;
     switch (category) {
-    case C::files: return "&Files";
-    case C::folders: return "F&olders";
-    case C::urls: return "URLs";
-    case C::recentApplications: return "&Recent applications";
-    case C::activeApplications: return "Ac&tive applications";
-    case C::favorites: return "Favor&ites";
-    case C::shortcuts: return "Shortcuts";
+    case C::files: return localizable("&Files");
+    case C::folders: return localizable("F&olders");
+    case C::urls: return localizable("URLs");
+    case C::recentApplications: return localizable("&Recent applications");
+    case C::activeApplications: return localizable("Ac&tive applications");
+    case C::favorites: return localizable("Favor&ites");
+    case C::shortcuts: return localizable("Shortcuts");
     }
     return "";
 }
@@ -69,17 +70,17 @@ QWidget* ConfigViewControllerAppearance::loadView()
     layout->setContentsMargins(24, 16, 24, 16);
     layout->setSpacing(12);
 
-    auto* sidebar = new QGroupBox(QStringLiteral("Sidebar categories and their hotkeys"));
+    auto* sidebar = new QGroupBox(localized("Sidebar categories and their hotkeys"));
     auto* grid = new QGridLayout(sidebar);
     grid->setHorizontalSpacing(16);
     grid->setVerticalSpacing(6);
     for (size_t i = 0; i < categories.size(); ++i) {
         const Category category = categories[i];
-        auto* box = new QCheckBox(QString::fromLatin1(categoryTitle(category)));
+        auto* box = new QCheckBox(localized(categoryTitle(category)));
         box->setObjectName(QStringLiteral("checkboxCategoriesShow%1").arg(i));
         auto* recorder = new RecordView;
         recorder->setObjectName(QStringLiteral("hotkeyCategoriesShow%1").arg(i));
-        recorder->setAccessibleName(QStringLiteral("Hotkey for %1").arg(QString::fromLatin1(categoryTitle(category)).remove(QLatin1Char('&'))));
+        recorder->setAccessibleName(localized("Hotkey for %1").arg(localized(categoryTitle(category)).remove(QLatin1Char('&'))));
         recorder->setMinimumWidth(200);
         // Two columns of rows, so that the seven fit beside each other.
         const int row = static_cast<int>(i % 4);
@@ -93,17 +94,17 @@ QWidget* ConfigViewControllerAppearance::loadView()
     grid->setColumnStretch(4, 1);
     layout->addWidget(sidebar);
 
-    auto* options = new QGroupBox(QStringLiteral("Main view"));
+    auto* options = new QGroupBox(localized("Main view"));
     auto* optionLayout = new QGridLayout(options);
-    checkboxShowNumberOfElementInSidebar_ = new QCheckBox(QStringLiteral("Show the number of entries beside tags"));
+    checkboxShowNumberOfElementInSidebar_ = new QCheckBox(localized("Show the number of entries beside tags"));
     checkboxShowNumberOfElementInSidebar_->setObjectName(QStringLiteral("checkboxShowNumberOfElementInSidebar"));
-    checkboxShowPathInMainView_ = new QCheckBox(QStringLiteral("Show the path of entries"));
+    checkboxShowPathInMainView_ = new QCheckBox(localized("Show the path of entries"));
     checkboxShowPathInMainView_->setObjectName(QStringLiteral("checkboxShowPathInMainView"));
-    checkboxUseSmallModeInMainView_ = new QCheckBox(QStringLiteral("Small rows"));
+    checkboxUseSmallModeInMainView_ = new QCheckBox(localized("Small rows"));
     checkboxUseSmallModeInMainView_->setObjectName(QStringLiteral("checkboxUseSmallModeInMainView"));
-    checkboxDrawBorderAroundHotkey_ = new QCheckBox(QStringLiteral("Draw a border around hotkeys"));
+    checkboxDrawBorderAroundHotkey_ = new QCheckBox(localized("Draw a border around hotkeys"));
     checkboxDrawBorderAroundHotkey_->setObjectName(QStringLiteral("checkboxDrawBorderAroundHotkey"));
-    checkboxTranslucentBackgroundRight_ = new QCheckBox(QStringLiteral("Translucent background of the entry list"));
+    checkboxTranslucentBackgroundRight_ = new QCheckBox(localized("Translucent background of the entry list"));
     checkboxTranslucentBackgroundRight_->setObjectName(QStringLiteral("checkboxTranslucentBackgroundRight"));
     optionLayout->addWidget(checkboxShowPathInMainView_, 0, 0);
     optionLayout->addWidget(checkboxUseSmallModeInMainView_, 1, 0);
@@ -112,22 +113,22 @@ QWidget* ConfigViewControllerAppearance::loadView()
     optionLayout->addWidget(checkboxTranslucentBackgroundRight_, 1, 1);
     layout->addWidget(options);
 
-    auto* looks = new QGroupBox(QStringLiteral("Entry colour and size"));
+    auto* looks = new QGroupBox(localized("Entry colour and size"));
     auto* looksLayout = new QHBoxLayout(looks);
     looksLayout->setSpacing(24);
     auto* form = new QFormLayout;
     backgroundColorIntensity_ = new QSlider(Qt::Horizontal);
     backgroundColorIntensity_->setObjectName(QStringLiteral("backgroundColorIntensity"));
-    backgroundColorIntensity_->setAccessibleName(QStringLiteral("Intensity of the entry colour"));
+    backgroundColorIntensity_->setAccessibleName(localized("Intensity of the entry colour"));
     backgroundColorIntensity_->setRange(0, 100);
     backgroundColorIntensity_->setMinimumWidth(200);
     mainWindowWidth_ = new QComboBox;
     mainWindowWidth_->setObjectName(QStringLiteral("mainWindowWidth"));
     mainWindowHeight_ = new QComboBox;
     mainWindowHeight_->setObjectName(QStringLiteral("mainWindowHeight"));
-    form->addRow(QStringLiteral("Colour intensity:"), backgroundColorIntensity_);
-    form->addRow(QStringLiteral("Width of the main view:"), mainWindowWidth_);
-    form->addRow(QStringLiteral("Height of the main view:"), mainWindowHeight_);
+    form->addRow(localized("Colour intensity:"), backgroundColorIntensity_);
+    form->addRow(localized("Width of the main view:"), mainWindowWidth_);
+    form->addRow(localized("Height of the main view:"), mainWindowHeight_);
     looksLayout->addLayout(form);
 
     // The preview: one row of the entry list on its coloured background.
@@ -144,7 +145,7 @@ QWidget* ConfigViewControllerAppearance::loadView()
     mainViewPreviewIcon_->setPixmap(icon.pixmap(QSize(32, 32), view->devicePixelRatioF()));
     auto* texts = new QVBoxLayout;
     texts->setSpacing(0);
-    mainViewPreviewAppName_ = new QLabel(QStringLiteral("Text Editor"));
+    mainViewPreviewAppName_ = new QLabel(localized("Text Editor"));
     mainViewPreviewAppName_->setObjectName(QStringLiteral("mainViewPreviewAppName"));
     mainViewPreviewPath_ = new QLabel(QStringLiteral("/usr/share/applications/editor.desktop"));
     mainViewPreviewPath_->setObjectName(QStringLiteral("mainViewPreviewPath"));
@@ -153,7 +154,7 @@ QWidget* ConfigViewControllerAppearance::loadView()
     mainViewPreviewPath_->setFont(small);
     texts->addWidget(mainViewPreviewAppName_);
     texts->addWidget(mainViewPreviewPath_);
-    mainViewPreviewHotkey_ = new QPushButton(QStringLiteral("Hotkey"));
+    mainViewPreviewHotkey_ = new QPushButton(localized("Hotkey"));
     mainViewPreviewHotkey_->setObjectName(QStringLiteral("mainViewPreviewHotkey"));
     mainViewPreviewHotkey_->setFocusPolicy(Qt::NoFocus);
     row->addWidget(mainViewPreviewIcon_);
@@ -292,7 +293,7 @@ void ConfigViewControllerAppearance::updatePreview()
     QPalette namePalette = mainViewPreviewAppName_->palette();
     namePalette.setColor(QPalette::WindowText, textColor(services_.config->diaplaynameColor(), palette));
     mainViewPreviewAppName_->setPalette(namePalette);
-    mainViewPreviewHotkey_->setText(QStringLiteral("Hotkey"));
+    mainViewPreviewHotkey_->setText(localized("Hotkey"));
     mainViewPreviewHotkey_->setFlat(!checkboxDrawBorderAroundHotkey_->isChecked());
 }
 

@@ -6,6 +6,7 @@
 #include "datastore/TagManager.h"
 #include "mainwindow/DragAndDrop.h"
 #include "model/L10n.h"
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "model/TableViewItemChangedNotifyObject.h"
 #include "platform/Log.h"
@@ -58,7 +59,7 @@ QWidget* ConfigViewControllerContent::loadView()
     auto* layout = new QVBoxLayout(root);
     layout->setContentsMargins(0, 0, 0, 0);
     table_ = new ConfigTableView(root);
-    table_->setAccessibleName(QStringLiteral("Entries"));
+    table_->setAccessibleName(localized("Entries"));
     layout->addWidget(table_);
 
     model_ = new ConfigTableViewModel(*services_.dataStorage, this);

@@ -5,6 +5,7 @@
 #include "hotkeys/HotKeyManager.h"
 #include "hotkeys/ui/RecordView.h"
 #include "hotkeys/ui/SetupRecordView.h"
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "platform/Bundle.h"
 #include "platform/DesktopEntryIndex.h"
@@ -50,44 +51,44 @@ QWidget* ConfigViewControllerGeneral::loadView()
 
     popupButtonWindowType_ = new QComboBox;
     popupButtonWindowType_->setObjectName(QStringLiteral("popupButtonWindowType"));
-    form->addRow(QStringLiteral("Show the main view &as:"), popupButtonWindowType_);
+    form->addRow(localized("Show the main view &as:"), popupButtonWindowType_);
 
     globalHotkey_ = new RecordView;
     globalHotkey_->setObjectName(QStringLiteral("globalHotkey"));
-    globalHotkey_->setAccessibleName(QStringLiteral("Hotkey to show the main view"));
+    globalHotkey_->setAccessibleName(localized("Hotkey to show the main view"));
     globalHotkey_->setMinimumWidth(220);
-    form->addRow(QStringLiteral("&Hotkey to show the main view:"), globalHotkey_);
+    form->addRow(localized("&Hotkey to show the main view:"), globalHotkey_);
 
     popupButtonClickType_ = new QComboBox;
     popupButtonClickType_->setObjectName(QStringLiteral("popupButtonClickType"));
-    form->addRow(QStringLiteral("&Launching:"), popupButtonClickType_);
+    form->addRow(localized("&Launching:"), popupButtonClickType_);
 
-    checkboxMainWindowAnimated_ = new QCheckBox(QStringLiteral("Animate the popup at the menu bar"));
+    checkboxMainWindowAnimated_ = new QCheckBox(localized("Animate the popup at the menu bar"));
     checkboxMainWindowAnimated_->setObjectName(QStringLiteral("checkboxMainWindowAnimated"));
     form->addRow(QString(), checkboxMainWindowAnimated_);
 
     auto* browserRow = new QHBoxLayout;
     textfieldAlternateBrowser_ = new QLineEdit;
     textfieldAlternateBrowser_->setObjectName(QStringLiteral("textfieldAlternateBrowser"));
-    textfieldAlternateBrowser_->setPlaceholderText(QStringLiteral("The desktop's file manager"));
+    textfieldAlternateBrowser_->setPlaceholderText(localized("The desktop's file manager"));
     textfieldAlternateBrowser_->setMinimumWidth(360);
-    buttonSelectAlternateBrowser_ = new QPushButton(QStringLiteral("Choose…"));
+    buttonSelectAlternateBrowser_ = new QPushButton(localized("Choose…"));
     buttonSelectAlternateBrowser_->setObjectName(QStringLiteral("buttonSelectAlternateBrowser"));
     browserRow->addWidget(textfieldAlternateBrowser_);
     browserRow->addWidget(buttonSelectAlternateBrowser_);
-    auto* browserLabel = new QLabel(QStringLiteral("Open f&olders with:"));
+    auto* browserLabel = new QLabel(localized("Open f&olders with:"));
     browserLabel->setBuddy(textfieldAlternateBrowser_);
     form->addRow(browserLabel, browserRow);
 
     auto* search = new QVBoxLayout;
     search->setSpacing(6);
-    checkboxSearchInComments_ = new QCheckBox(QStringLiteral("Search in comments"));
+    checkboxSearchInComments_ = new QCheckBox(localized("Search in comments"));
     checkboxSearchInComments_->setObjectName(QStringLiteral("checkboxSearchInComments"));
-    checkboxSearchInTags_ = new QCheckBox(QStringLiteral("Find tags"));
+    checkboxSearchInTags_ = new QCheckBox(localized("Find tags"));
     checkboxSearchInTags_->setObjectName(QStringLiteral("checkboxSearchInTags"));
-    checkboxSearchInTagsLaunchAll_ = new QRadioButton(QStringLiteral("Choosing a tag launches all of its entries"));
+    checkboxSearchInTagsLaunchAll_ = new QRadioButton(localized("Choosing a tag launches all of its entries"));
     checkboxSearchInTagsLaunchAll_->setObjectName(QStringLiteral("checkboxSearchInTagsLaunchAll"));
-    checkboxSearchInTagsView_ = new QRadioButton(QStringLiteral("Choosing a tag shows its entries"));
+    checkboxSearchInTagsView_ = new QRadioButton(localized("Choosing a tag shows its entries"));
     checkboxSearchInTagsView_->setObjectName(QStringLiteral("checkboxSearchInTagsView"));
     auto* choices = new QButtonGroup(view);
     choices->addButton(checkboxSearchInTagsView_);
@@ -100,21 +101,21 @@ QWidget* ConfigViewControllerGeneral::loadView()
         indented->addWidget(choice);
         search->addLayout(indented);
     }
-    form->addRow(QStringLiteral("Search:"), search);
+    form->addRow(localized("Search:"), search);
 
-    checkboxLaunchAtLogin_ = new QCheckBox(QStringLiteral("Start Vantel at login"));
+    checkboxLaunchAtLogin_ = new QCheckBox(localized("Start Vantel at login"));
     checkboxLaunchAtLogin_->setObjectName(QStringLiteral("checkboxLaunchAtLogin"));
-    form->addRow(QStringLiteral("Login:"), checkboxLaunchAtLogin_);
+    form->addRow(localized("Login:"), checkboxLaunchAtLogin_);
 
     popupButtonMenuItem_ = new QComboBox;
     popupButtonMenuItem_->setObjectName(QStringLiteral("popupButtonMenuItem"));
-    popupButtonMenuItem_->setAccessibleName(QStringLiteral("Menu bar icon"));
+    popupButtonMenuItem_->setAccessibleName(localized("Menu bar icon"));
     popupButtonMenuItem_->setIconSize(QSize(menubarIconSide, menubarIconSide));
-    form->addRow(QStringLiteral("Menu bar &icon:"), popupButtonMenuItem_);
+    form->addRow(localized("Menu bar &icon:"), popupButtonMenuItem_);
 
-    checkboxSelectTagsAndCategoriesOnHover_ = new QCheckBox(QStringLiteral("Select tags and categories on hover"));
+    checkboxSelectTagsAndCategoriesOnHover_ = new QCheckBox(localized("Select tags and categories on hover"));
     checkboxSelectTagsAndCategoriesOnHover_->setObjectName(QStringLiteral("checkboxSelectTagsAndCategoriesOnHover"));
-    form->addRow(QStringLiteral("Sidebar:"), checkboxSelectTagsAndCategoriesOnHover_);
+    form->addRow(localized("Sidebar:"), checkboxSelectTagsAndCategoriesOnHover_);
 
     connect(checkboxSearchInTags_, &QCheckBox::clicked, this, [this] { updateSearchInTagsOptions(); });
     connect(checkboxSearchInTagsLaunchAll_, &QRadioButton::clicked, this, [this] { storeSearchInTagsSelection(); });
@@ -260,7 +261,7 @@ bool ConfigViewControllerGeneral::isApplicationPath(const QString& path)
 void ConfigViewControllerGeneral::selectAlternateBrowser()
 {
     platform::OpenPanelRequest request;
-    request.title = QStringLiteral("Choose an application to open folders with");
+    request.title = localized("Choose an application to open folders with");
     request.canChooseFiles = true;
     request.canChooseDirectories = false;
     request.allowsMultipleSelection = false;
@@ -273,7 +274,7 @@ void ConfigViewControllerGeneral::selectAlternateBrowser()
         if (isApplicationPath(path))
             return true;
         if (reason)
-            *reason = QStringLiteral("Choose an application: a desktop entry or a program.");
+            *reason = localized("Choose an application: a desktop entry or a program.");
         return false;
     };
     const platform::OpenPanelResponse response = platform::Dialogs::runOpenPanel(request);

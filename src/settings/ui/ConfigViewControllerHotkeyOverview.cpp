@@ -3,6 +3,7 @@
 #include "config/Configuration.h"
 #include "datastore/DataStorage.h"
 #include "datastore/TagManager.h"
+#include "model/LocalizedStrings.h"
 #include "settings/ui/FloatingPanelView.h"
 #include "shell/AppDelegate.h"
 
@@ -150,7 +151,7 @@ QWidget* ConfigViewControllerHotkeyOverview::loadView()
 {
     auto* view = new FloatingPanelView;
     view->setObjectName(QStringLiteral("ConfigViewControllerHotkeyOverview"));
-    view->setWindowTitle(QStringLiteral("Overview of keyboard shortcuts"));
+    view->setWindowTitle(localized("Overview of keyboard shortcuts"));
     auto* layout = new QVBoxLayout(view);
     layout->setContentsMargins(20, 36, 20, 20);
     contentView_ = new HostedHotkeyOverviewContentView(sections_);
@@ -162,7 +163,7 @@ QWidget* ConfigViewControllerHotkeyOverview::loadView()
 void ConfigViewControllerHotkeyOverview::viewWillAppear()
 {
     if (QWidget* window = view()->window(); window && window != view())
-        window->setWindowTitle(QStringLiteral("Overview of keyboard shortcuts"));
+        window->setWindowTitle(localized("Overview of keyboard shortcuts"));
 }
 
 } // namespace vantel

@@ -1,6 +1,7 @@
 #include "settings/ui/ConfigViewControllerInfo.h"
 
 #include "markdown/view/CustomMarkdownTextView.h"
+#include "model/LocalizedStrings.h"
 #include "settings/ui/FloatingPanelView.h"
 
 #include <QLabel>
@@ -19,7 +20,7 @@ QWidget* ConfigViewControllerInfo::loadView()
 {
     auto* view = new FloatingPanelView;
     view->setObjectName(QStringLiteral("ConfigViewControllerInfo"));
-    view->setWindowTitle(QStringLiteral("About Vantel"));
+    view->setWindowTitle(localized("About Vantel"));
     visualEffectView_ = view;
     auto* layout = new QVBoxLayout(view);
     layout->setContentsMargins(24, 36, 24, 16);
@@ -27,7 +28,7 @@ QWidget* ConfigViewControllerInfo::loadView()
     textView_->setObjectName(QStringLiteral("textView"));
     textView_->setFrameShape(QFrame::NoFrame);
     textView_->viewport()->setAutoFillBackground(false);
-    versionLabel_ = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(VANTEL_VERSION)));
+    versionLabel_ = new QLabel(localized("Version %1").arg(QStringLiteral(VANTEL_VERSION)));
     versionLabel_->setObjectName(QStringLiteral("versionLabel"));
     versionLabel_->setAlignment(Qt::AlignRight);
     layout->addWidget(textView_, 1);
@@ -46,7 +47,7 @@ void ConfigViewControllerInfo::viewWillAppear()
 {
     // Every appearance re-applies the window's look.
     if (QWidget* window = view()->window(); window && window != view()) {
-        window->setWindowTitle(QStringLiteral("About Vantel"));
+        window->setWindowTitle(localized("About Vantel"));
         window->resize(preferredSize);
     }
     setPreferredContentSize(preferredSize);

@@ -3,6 +3,7 @@
 #include "access/SandboxFileAccess.h"
 #include "access/SandboxFileAccessProtocol.h"
 #include "markdown/view/CustomMarkdownTextView.h"
+#include "model/LocalizedStrings.h"
 #include "platform/Bookmark.h"
 #include "platform/Bundle.h"
 #include "platform/FileFacts.h"
@@ -38,7 +39,7 @@ QVariant SandboxAccessModel::data(const QModelIndex& index, int role) const
     const Row& row = rows_[index.row()];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole: return row.url.isValid() ? row.url.path() : QStringLiteral("URL invalid");
+    case Qt::ToolTipRole: return row.url.isValid() ? row.url.path() : localized("URL invalid");
     case Qt::DecorationRole: return row.icon;
     case validRole: return row.valid;
     case urlRole: return row.url;
@@ -98,9 +99,9 @@ QWidget* ConfigViewControllerSandboxAccess::loadView()
     view->setObjectName(QStringLiteral("ConfigViewControllerSandboxAccess"));
     tableViewSandboxAccess_ = PaneLayout::pathList(QStringLiteral("tableViewSandboxAccess"), model_);
     tableViewSandboxAccess_->setItemDelegate(new TableViewCellConfigSandboxAccess(tableViewSandboxAccess_));
-    addButton_ = PaneLayout::actionButton(QStringLiteral("list-add"), QStringLiteral("&Add…"), QStringLiteral("Add access"));
+    addButton_ = PaneLayout::actionButton(QStringLiteral("list-add"), localized("&Add…"), localized("Add access"));
     removeButton_ =
-        PaneLayout::actionButton(QStringLiteral("list-remove"), QStringLiteral("&Remove"), QStringLiteral("Remove access"));
+        PaneLayout::actionButton(QStringLiteral("list-remove"), localized("&Remove"), localized("Remove access"));
     removeButton_->setEnabled(false);
     markDownTextView_ = new CustomMarkdownTextView;
     markDownTextView_->setObjectName(QStringLiteral("markDownTextView"));
@@ -165,7 +166,7 @@ void ConfigViewControllerSandboxAccess::addBookmark(const QString& path)
 
 void ConfigViewControllerSandboxAccess::addBookmarkWithPanel()
 {
-    const QString path = PaneLayout::chooseOnePath(QStringLiteral("Grant access to a file or folder"), true);
+    const QString path = PaneLayout::chooseOnePath(localized("Grant access to a file or folder"), true);
     if (!path.isEmpty())
         addBookmark(path);
 }

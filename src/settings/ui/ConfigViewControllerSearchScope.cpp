@@ -4,6 +4,7 @@
 #include "access/SandboxFileAccessProtocol.h"
 #include "config/Configuration.h"
 #include "markdown/view/CustomMarkdownTextView.h"
+#include "model/LocalizedStrings.h"
 #include "platform/Bookmark.h"
 #include "platform/Bundle.h"
 #include "platform/FileFacts.h"
@@ -156,9 +157,9 @@ QWidget* ConfigViewControllerSearchScope::loadView()
     tableViewSpotlightSearchScope_ = PaneLayout::pathList(QStringLiteral("tableViewSpotlightSearchScope"), model_);
     auto* cell = new TableViewCellConfigSearchScope(tableViewSpotlightSearchScope_);
     tableViewSpotlightSearchScope_->setItemDelegate(cell);
-    addButton_ = PaneLayout::actionButton(QStringLiteral("list-add"), QStringLiteral("&Add…"), QStringLiteral("Add folder"));
+    addButton_ = PaneLayout::actionButton(QStringLiteral("list-add"), localized("&Add…"), localized("Add folder"));
     removeButton_ =
-        PaneLayout::actionButton(QStringLiteral("list-remove"), QStringLiteral("&Remove"), QStringLiteral("Remove folder"));
+        PaneLayout::actionButton(QStringLiteral("list-remove"), localized("&Remove"), localized("Remove folder"));
     removeButton_->setEnabled(false);
     markDownTextView_ = new CustomMarkdownTextView;
     markDownTextView_->setObjectName(QStringLiteral("markDownTextView"));
@@ -260,7 +261,7 @@ void ConfigViewControllerSearchScope::addScopes(const QString& path)
 
 void ConfigViewControllerSearchScope::addScopeWithPanel()
 {
-    const QString path = PaneLayout::chooseOnePath(QStringLiteral("Add a folder to search for applications"), false);
+    const QString path = PaneLayout::chooseOnePath(localized("Add a folder to search for applications"), false);
     if (!path.isEmpty())
         addScopes(path);
 }

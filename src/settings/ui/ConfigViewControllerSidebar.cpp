@@ -4,6 +4,7 @@
 #include "datastore/TagManager.h"
 #include "graphics/widgets/DrawnColorCircle.h"
 #include "graphics/widgets/SwatchColors.h"
+#include "model/LocalizedStrings.h"
 #include "popups/ColorSlider.h"
 #include "popups/CustomTextField.h"
 #include "popups/CustomTokenField.h"
@@ -57,19 +58,19 @@ QWidget* ConfigViewControllerSidebar::loadView()
     column->setContentsMargins(margin, margin, margin, margin);
     column->setSpacing(6);
 
-    column->addWidget(heading(tr("Tags"), root));
+    column->addWidget(heading(localized("Tags"), root));
     modifyToken_ = new CustomTokenField(root);
-    modifyToken_->setAccessibleName(QStringLiteral("Tags of the selection"));
+    modifyToken_->setAccessibleName(localized("Tags of the selection"));
     column->addWidget(modifyToken_);
 
     column->addSpacing(6);
-    column->addWidget(heading(tr("Comment"), root));
+    column->addWidget(heading(localized("Comment"), root));
     modifyComment_ = new CustomTextField(root);
-    modifyComment_->setAccessibleName(QStringLiteral("Comment of the selection"));
+    modifyComment_->setAccessibleName(localized("Comment of the selection"));
     column->addWidget(modifyComment_);
 
     column->addSpacing(6);
-    column->addWidget(heading(tr("Colour"), root));
+    column->addWidget(heading(localized("Colour"), root));
     auto* swatches = new QGridLayout();
     swatches->setSpacing(6);
     const QList<QColor> colors = entrySwatchColors();
@@ -83,17 +84,17 @@ QWidget* ConfigViewControllerSidebar::loadView()
     }
     column->addLayout(swatches);
     colorSlider_ = new ColorSlider(root);
-    colorSlider_->setAccessibleName(QStringLiteral("Hue"));
+    colorSlider_->setAccessibleName(localized("Hue"));
     colorSlider_->setMinimumHeight(20);
     column->addWidget(colorSlider_);
-    clearColor_ = new QPushButton(tr("No colour"), root);
+    clearColor_ = new QPushButton(localized("No colour"), root);
     column->addWidget(clearColor_, 0, Qt::AlignLeft);
 
     column->addSpacing(6);
-    column->addWidget(heading(tr("Visibility"), root));
+    column->addWidget(heading(localized("Visibility"), root));
     auto* visibility = new QHBoxLayout();
-    visible_ = new QPushButton(tr("Show"), root);
-    invisible_ = new QPushButton(tr("Hide"), root);
+    visible_ = new QPushButton(localized("Show"), root);
+    invisible_ = new QPushButton(localized("Hide"), root);
     visibility->addWidget(visible_);
     visibility->addWidget(invisible_);
     visibility->addStretch(1);

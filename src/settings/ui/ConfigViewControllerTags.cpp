@@ -3,6 +3,7 @@
 #include "datastore/DataStorage.h"
 #include "datastore/TagManager.h"
 #include "model/L10n.h"
+#include "model/LocalizedStrings.h"
 #include "platform/ui/WindowHost.h"
 #include "popups/TagTableView.h"
 #include "settings/ui/ConfigTagsTableModel.h"
@@ -54,7 +55,7 @@ QWidget* ConfigViewControllerTags::loadView()
     column->setSpacing(8);
 
     table_ = new TagTableView(root);
-    table_->setAccessibleName(QStringLiteral("Tags"));
+    table_->setAccessibleName(localized("Tags"));
     model_ = new ConfigTagsTableModel(services_.dataStorage->tagManager(), this);
     table_->setModel(model_);
     nameCell_ = new TableViewCellConfigEditTags(*model_, this, this);
@@ -80,10 +81,10 @@ QWidget* ConfigViewControllerTags::loadView()
     column->addWidget(table_, 1);
 
     auto* buttons = new QHBoxLayout();
-    removeButton_ = new QPushButton(tr("Remove tag"), root);
-    removeButton_->setAccessibleName(QStringLiteral("Remove tag"));
+    removeButton_ = new QPushButton(localized("Remove tag"), root);
+    removeButton_->setAccessibleName(localized("Remove tag"));
     buttons->addWidget(removeButton_);
-    auto* hint = new QLabel(tr("Click a name to rename the tag, its symbol to change symbol and colour."), root);
+    auto* hint = new QLabel(localized("Click a name to rename the tag, its symbol to change symbol and colour."), root);
     hint->setWordWrap(true);
     QPalette palette = hint->palette();
     palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));

@@ -2,6 +2,7 @@
 
 #include "access/URLManager.h"
 #include "markdown/view/CustomMarkdownTextView.h"
+#include "model/LocalizedStrings.h"
 #include "popups/CustomTextField.h"
 #include "settings/ui/PaneLayout.h"
 
@@ -47,7 +48,7 @@ QVariant URLTemplatesModel::headerData(int section, Qt::Orientation orientation,
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    return section == titleColumn ? QStringLiteral("Title") : QStringLiteral("URL");
+    return section == titleColumn ? localized("Title") : QStringLiteral("URL");
 }
 
 Qt::ItemFlags URLTemplatesModel::flags(const QModelIndex& index) const
@@ -191,9 +192,9 @@ QWidget* ConfigViewControllerURLTemplates::loadView()
     tableviewURLTemplates_->horizontalHeader()->setStretchLastSection(true);
     tableviewURLTemplates_->setAlternatingRowColors(true);
 
-    addButton_ = PaneLayout::actionButton(QStringLiteral("list-add"), QStringLiteral("&Add"), QStringLiteral("Add template"));
+    addButton_ = PaneLayout::actionButton(QStringLiteral("list-add"), localized("&Add"), localized("Add template"));
     removeButton_ =
-        PaneLayout::actionButton(QStringLiteral("list-remove"), QStringLiteral("&Remove"), QStringLiteral("Remove template"));
+        PaneLayout::actionButton(QStringLiteral("list-remove"), localized("&Remove"), localized("Remove template"));
     markdownTextview_ = new CustomMarkdownTextView;
     markdownTextview_->setObjectName(QStringLiteral("markdownTextview"));
     PaneLayout::arrange(view, tableviewURLTemplates_, addButton_, removeButton_, markdownTextview_);

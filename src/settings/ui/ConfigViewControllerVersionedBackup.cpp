@@ -3,6 +3,7 @@
 #include "config/ExportImportManager.h"
 #include "config/ExportVersionedBackup.h"
 #include "markdown/view/CustomMarkdownTextView.h"
+#include "model/LocalizedStrings.h"
 #include "shell/VantelManager.h"
 
 #include <QCoreApplication>
@@ -70,7 +71,7 @@ QVariant VersionedBackupModel::headerData(int section, Qt::Orientation orientati
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    return section == createdColumn ? QStringLiteral("Created") : QStringLiteral("File name");
+    return section == createdColumn ? localized("Created") : localized("File name");
 }
 
 // ---- Pane ----
@@ -96,7 +97,7 @@ QWidget* ConfigViewControllerVersionedBackup::loadView()
 {
     auto* view = new QWidget;
     view->setObjectName(QStringLiteral("ConfigViewControllerVersionedBackup"));
-    view->setWindowTitle(QStringLiteral("Save configuration (versioned)"));
+    view->setWindowTitle(localized("Save configuration (versioned)"));
     tableViewVersionedBackups_ = new QTableView;
     tableViewVersionedBackups_->setObjectName(QStringLiteral("tableViewVersionedBackups"));
     tableViewVersionedBackups_->setModel(model_);
@@ -111,9 +112,9 @@ QWidget* ConfigViewControllerVersionedBackup::loadView()
     tableViewVersionedBackups_->setWordWrap(false);
     tableViewVersionedBackups_->setTextElideMode(Qt::ElideMiddle);
 
-    btnCreateBackupVersion_ = new QPushButton(QStringLiteral("&Create backup"));
+    btnCreateBackupVersion_ = new QPushButton(localized("&Create backup"));
     btnCreateBackupVersion_->setObjectName(QStringLiteral("btnCreateBackupVersion"));
-    btnRestoreFromBackup_ = new QPushButton(QStringLiteral("&Restore from backup…"));
+    btnRestoreFromBackup_ = new QPushButton(localized("&Restore from backup…"));
     btnRestoreFromBackup_->setObjectName(QStringLiteral("btnRestoreFromBackup"));
     btnRestoreFromBackup_->setEnabled(false);
     markDownTextView_ = new CustomMarkdownTextView;

@@ -6,6 +6,7 @@
 #include "datastore/DatastorageHandlerURLObjects.h"
 #include "graphics/ImageUtilities.h"
 #include "model/L10n.h"
+#include "model/LocalizedStrings.h"
 #include "platform/ui/UiCatalog.h"
 #include "settings/ui/ConfigSearchField.h"
 #include "settings/ui/ConfigSplitViewController.h"
@@ -155,24 +156,24 @@ void ConfigWindowController::windowDidLoad()
         return action;
     };
     addButton(QStringLiteral("Add URL"), toolbarIcon(QStringLiteral("insert-link"), QStyle::SP_FileLinkIcon),
-              tr("Add URL"), [this] { configAddURL(); });
+              localized("Add URL"), [this] { configAddURL(); });
     addButton(QStringLiteral("Add File or Folder"), toolbarIcon(QStringLiteral("list-add"), QStyle::SP_FileIcon),
-              tr("Add file or folder"), [this] { configAddExternalObject(); });
+              localized("Add file or folder"), [this] { configAddExternalObject(); });
     addButton(QStringLiteral("Tags"), toolbarIcon(QStringLiteral("tag"), QStyle::SP_FileDialogDetailedView),
-              tr("Modify tags"), [this] { configModifyTags(); });
+              localized("Modify tags"), [this] { configModifyTags(); });
     toolbar_->addSeparator();
     addButton(QStringLiteral("Export"), toolbarIcon(QStringLiteral("document-export"), QStyle::SP_DialogSaveButton),
-              tr("Export configuration"), [this] { configExportData(); });
+              localized("Export configuration"), [this] { configExportData(); });
     addButton(QStringLiteral("Export CSV"), toolbarIcon(QStringLiteral("text-csv"), QStyle::SP_FileDialogListView),
-              tr("Export the list as CSV"), [this] { configExportDataAsCSV(); });
+              localized("Export the list as CSV"), [this] { configExportDataAsCSV(); });
     addButton(QStringLiteral("Import"), toolbarIcon(QStringLiteral("document-import"), QStyle::SP_DialogOpenButton),
-              tr("Import configuration"), [this] { configImportData(); });
+              localized("Import configuration"), [this] { configImportData(); });
     toolbar_->addSeparator();
 
     filterPopupButton_ = new QComboBox(toolbar_);
-    filterPopupButton_->setAccessibleName(QStringLiteral("Type"));
+    filterPopupButton_->setAccessibleName(localized("Type"));
     activePopupButton_ = new QComboBox(toolbar_);
-    activePopupButton_->setAccessibleName(QStringLiteral("Active"));
+    activePopupButton_->setAccessibleName(localized("Active"));
     searchField_ = new ConfigSearchField(*services_.dataStorage, toolbar_);
     searchField_->setMinimumWidth(220);
     toolbar_->addWidget(filterPopupButton_);
@@ -183,7 +184,7 @@ void ConfigWindowController::windowDidLoad()
     toolbar_->addWidget(searchField_);
     addButton(QStringLiteral("Sidebar"),
               toolbarIcon(QStringLiteral("view-split-left-right"), QStyle::SP_TitleBarNormalButton),
-              tr("Show or hide the editor"), [this] { showSidebar(); });
+              localized("Show or hide the editor"), [this] { showSidebar(); });
 
     searchField_->buildSearchMenu();
     if (!searchField_->textDidChangeHandler)

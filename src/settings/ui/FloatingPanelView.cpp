@@ -1,5 +1,7 @@
 #include "settings/ui/FloatingPanelView.h"
 
+#include "model/LocalizedStrings.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -17,8 +19,8 @@ FloatingPanelView::FloatingPanelView(QWidget* parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     closeButton_->setObjectName(QStringLiteral("closeButton"));
-    closeButton_->setAccessibleName(QStringLiteral("Close"));
-    closeButton_->setToolTip(QStringLiteral("Close"));
+    closeButton_->setAccessibleName(localized("Close"));
+    closeButton_->setToolTip(localized("Close"));
     closeButton_->setAutoRaise(true);
     QIcon icon = QIcon::fromTheme(QStringLiteral("window-close"));
     if (icon.isNull())

@@ -1,5 +1,6 @@
 #include "settings/ui/SettingsWindows.h"
 
+#include "model/LocalizedStrings.h"
 #include "platform/ui/UiCatalog.h"
 #include "settings/ui/ConfigTabViewController_Settings.h"
 #include "settings/ui/ConfigViewControllerHotkeyOverview.h"
@@ -37,13 +38,13 @@ void registerWindow(Kind kind, const QString& title, Frame frame)
 
 void registerSettingsWindows()
 {
-    registerWindow<ConfigTabViewController_Settings>(Kind::settings, QStringLiteral("Preferences"), Frame::titled);
+    registerWindow<ConfigTabViewController_Settings>(Kind::settings, localized("Preferences"), Frame::titled);
     registerWindow<ConfigViewControllerVersionedBackup>(Kind::versionedBackup,
-                                                        QStringLiteral("Save configuration (versioned)"), Frame::titled);
-    registerWindow<ConfigViewControllerInfo>(Kind::info, QStringLiteral("About Vantel"), Frame::frameless);
+                                                        localized("Save configuration (versioned)"), Frame::titled);
+    registerWindow<ConfigViewControllerInfo>(Kind::info, localized("About Vantel"), Frame::frameless);
     registerWindow<ConfigViewControllerHotkeyOverview>(Kind::hotkeyOverview,
-                                                       QStringLiteral("Overview of keyboard shortcuts"), Frame::frameless);
-    registerWindow<VersionHistoryWindowContent>(Kind::versionHistory, QStringLiteral("What's new?"), Frame::frameless);
+                                                       localized("Overview of keyboard shortcuts"), Frame::frameless);
+    registerWindow<VersionHistoryWindowContent>(Kind::versionHistory, localized("What's new?"), Frame::frameless);
 }
 
 } // namespace vantel

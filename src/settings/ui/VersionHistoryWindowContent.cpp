@@ -1,6 +1,7 @@
 #include "settings/ui/VersionHistoryWindowContent.h"
 
 #include "markdown/view/VersionHistoryViewController.h"
+#include "model/LocalizedStrings.h"
 #include "settings/ui/FloatingPanelView.h"
 
 #include <QToolButton>
@@ -18,7 +19,7 @@ QWidget* VersionHistoryWindowContent::loadView()
 {
     auto* view = new FloatingPanelView;
     view->setObjectName(QStringLiteral("VersionHistoryViewController"));
-    view->setWindowTitle(QStringLiteral("What's new?"));
+    view->setWindowTitle(localized("What's new?"));
     auto* layout = new QVBoxLayout(view);
     layout->setContentsMargins(0, 24, 0, 0);
     versionHistory_ = new VersionHistoryViewController;
@@ -38,7 +39,7 @@ void VersionHistoryWindowContent::viewDidAppear()
     // The history view hides the title when it shows; the window list and
     // the task bar still name the window.
     if (QWidget* window = view()->window(); window && window != view())
-        window->setWindowTitle(QStringLiteral("What's new?"));
+        window->setWindowTitle(localized("What's new?"));
 }
 
 } // namespace vantel

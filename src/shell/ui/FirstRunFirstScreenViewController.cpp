@@ -1,6 +1,7 @@
 #include "shell/ui/FirstRunFirstScreenViewController.h"
 
 #include "graphics/DrawingKit.h"
+#include "model/LocalizedStrings.h"
 #include "shell/ui/FirstRunPageLayout.h"
 
 #include <QLabel>
@@ -48,13 +49,13 @@ QWidget* FirstRunFirstScreenViewController::loadView()
     layout->addStretch(1);
     layout->addWidget(new WordMark(page), 0, Qt::AlignHCenter);
     layout->addSpacing(8);
-    addTitleAndText(layout, tr("Welcome to Vantel"),
-                    {tr("Vantel keeps your applications, folders, files and web links in one place, "
-                        "a click or a keystroke away."),
-                     tr("It lives in the system tray. Click its icon to open the main view; "
-                        "right-click it for the menu with Preferences..., Modify Data... and Quit."),
-                     tr("Vantel has already looked through your applications. Some well-known ones "
-                        "carry a tag, so you can find them right away.")},
+    addTitleAndText(layout, localized("Welcome to Vantel"),
+                    {localized("Vantel keeps your applications, folders, files and web links in one place, "
+                               "a click or a keystroke away."),
+                     localized("It lives in the system tray. Click its icon to open the main view; "
+                               "right-click it for the menu with Preferences..., Modify Data... and Quit."),
+                     localized("Vantel has already looked through your applications. Some well-known ones "
+                               "carry a tag, so you can find them right away.")},
                     page);
     layout->addStretch(2);
     return page;

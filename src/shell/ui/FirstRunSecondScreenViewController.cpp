@@ -1,6 +1,7 @@
 #include "shell/ui/FirstRunSecondScreenViewController.h"
 
 #include "graphics/DrawingKit.h"
+#include "model/LocalizedStrings.h"
 #include "platform/Bundle.h"
 #include "shell/ui/FirstRunPageLayout.h"
 
@@ -118,20 +119,20 @@ QWidget* FirstRunSecondScreenViewController::loadView()
 
     image_ = new QLabel(page);
     image_->setObjectName(QStringLiteral("image"));
-    image_->setAccessibleName(tr("The main view"));
+    image_->setAccessibleName(localized("The main view"));
     image_->setAlignment(Qt::AlignCenter);
     image_->setPixmap(mainViewSketch(page->palette(), qApp ? qApp->devicePixelRatio() : 1.0));
     image_->setFixedSize(kSketchSize);
 
     layout->addWidget(image_, 0, Qt::AlignHCenter);
-    addTitleAndText(layout, tr("Everything at hand"),
-                    {tr("Categories and tags are on the left, their entries on the right. "
-                        "Drag an entry onto a tag to tag it; drop files or links on free space in the "
-                        "list to add them, or on an entry to open them with it."),
-                     tr("Just type to search all entries. Return opens the selected entry, "
-                        "Ctrl+1 to Ctrl+9 open the first nine."),
-                     tr("Hotkeys open the main view, a category, a tag or an entry directly: set them "
-                        "in Preferences..., Tags... and Modify Data...")},
+    addTitleAndText(layout, localized("Everything at hand"),
+                    {localized("Categories and tags are on the left, their entries on the right. "
+                               "Drag an entry onto a tag to tag it; drop files or links on free space in the "
+                               "list to add them, or on an entry to open them with it."),
+                     localized("Just type to search all entries. Return opens the selected entry, "
+                               "Ctrl+1 to Ctrl+9 open the first nine."),
+                     localized("Hotkeys open the main view, a category, a tag or an entry directly: set them "
+                               "in Preferences..., Tags... and Modify Data...")},
                     page);
     layout->addStretch(1);
     return page;

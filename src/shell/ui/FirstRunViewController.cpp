@@ -1,5 +1,6 @@
 #include "shell/ui/FirstRunViewController.h"
 
+#include "model/LocalizedStrings.h"
 #include "platform/ui/UiCatalog.h"
 #include "shell/VantelWindowEnum.h"
 
@@ -46,7 +47,7 @@ QWidget* FirstRunViewController::loadView()
 {
     auto* view = new QWidget();
     view->setObjectName(QStringLiteral("FirstRunViewController"));
-    view->setWindowTitle(tr("Welcome to Vantel"));
+    view->setWindowTitle(localized("Welcome to Vantel"));
     view->setFixedSize(kContentSize);
 
     stack_ = new QStackedWidget(view);
@@ -55,9 +56,9 @@ QWidget* FirstRunViewController::loadView()
     separator->setFrameShape(QFrame::HLine);
     separator->setFrameShadow(QFrame::Sunken);
 
-    btnBack_ = new QPushButton(tr("Back"), view);
-    btnForward_ = new QPushButton(tr("Next"), view);
-    btnDismiss_ = new QPushButton(tr("Done"), view);
+    btnBack_ = new QPushButton(localized("Back"), view);
+    btnForward_ = new QPushButton(localized("Next"), view);
+    btnDismiss_ = new QPushButton(localized("Done"), view);
     btnBack_->setObjectName(QStringLiteral("btnBack"));
     btnForward_->setObjectName(QStringLiteral("btnForward"));
     btnDismiss_->setObjectName(QStringLiteral("btnDismiss"));

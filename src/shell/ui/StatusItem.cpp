@@ -1,6 +1,7 @@
 #include "shell/ui/StatusItem.h"
 
 #include "hotkeys/KeyCombo.h"
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "shell/AppDelegate.h"
 #include "shell/VantelWindowEnum.h"
@@ -45,11 +46,11 @@ StatusItem::StatusItem(std::function<bool()> trayAvailable, QObject* parent)
 QString StatusItem::noTrayNoticeText(const QString& windowHotkey)
 {
     const QString hotkey = windowHotkey.isEmpty()
-        ? tr("the window hotkey (once one is set in the preferences)")
-        : tr("the window hotkey %1").arg(windowHotkey);
-    return tr("Vantel is running, but this desktop shows no system tray for its icon.\n\n"
-              "To show the main view, press %1, or start Vantel again.\n\n"
-              "The icon appears by itself once a tray is there.")
+        ? localized("the window hotkey (once one is set in the preferences)")
+        : localized("the window hotkey %1").arg(windowHotkey);
+    return localized("Vantel is running, but this desktop shows no system tray for its icon.\n\n"
+                     "To show the main view, press %1, or start Vantel again.\n\n"
+                     "The icon appears by itself once a tray is there.")
         .arg(hotkey);
 }
 

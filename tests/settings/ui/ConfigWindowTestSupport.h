@@ -10,6 +10,7 @@
 #include "platform/ScriptedDialogProvider.h"
 #include "settings/ui/ConfigWindowServices.h"
 #include "shell/AppDelegate.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +64,7 @@ protected:
 
     static QString outputFolder()
     {
-        const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+        const QString folder = vantel::test::outputFolder();
         QDir().mkpath(folder);
         return folder;
     }

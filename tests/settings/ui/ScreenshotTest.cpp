@@ -5,6 +5,7 @@
 #include "access/URLManager.h"
 #include "config/ExportImportManager.h"
 #include "hotkeys/ui/RecordView.h"
+#include "model/LocalizedStrings.h"
 #include "platform/UserDefaults.h"
 #include "settings/ui/ConfigTabViewController_Settings.h"
 #include "settings/ui/ConfigViewControllerGeneral.h"
@@ -22,6 +23,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QStyleFactory>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace vantel {
@@ -181,6 +183,44 @@ TEST_P(ScreenshotTest, TheOtherWindows)
             << name.toStdString();
         window.close();
     }
+}
+
+// Run with LANG=de_DE.UTF-8 only: the longest German texts of the panes and
+// the tabs are shown whole at the window's own size.
+TEST(GermanSettingsPanes, TheLongestTextsAreShownWhole)
+{
+    test::SettingsHarness harness;
+    auto settings = std::make_shared<ConfigTabViewController_Settings>(harness.services());
+    SettingsWindowController window(settings, localized("Preferences"));
+    window.showWindow(false);
+    EXPECT_EQ(window.window()->windowTitle(), QStringLiteral("Einstellungen"));
+    const QTabBar* tabs = settings->tabView()->tabBar();
+    ASSERT_EQ(tabs->count(), 6);
+    EXPECT_EQ(settings->tabView()->tabText(5), QStringLiteral("Er&weitert"));
+    for (int i = 0; i < tabs->count(); ++i) {
+        const QString text = tabs->tabText(i).remove(QLatin1Char('&'));
+        EXPECT_GE(tabs->tabRect(i).width(), tabs->fontMetrics().horizontalAdvance(text)) << text.toStdString();
+    }
+    const struct {
+        int pane;
+        const char* text;
+    } longest[] = {{0, "Tags und Kategorien beim Darüberfahren auswählen"},
+                   {1, "Durchscheinender Hintergrund der Eintragsliste"}};
+    for (const auto& probe : longest) {
+        settings->tabView()->setCurrentIndex(probe.pane);
+        test::spinEventLoop(std::chrono::milliseconds(30));
+        QWidget* pane = settings->pane(probe.pane)->view();
+        const QAbstractButton* found = nullptr;
+        for (const QAbstractButton* button : pane->findChildren<QAbstractButton*>())
+            if (button->text() == QString::fromUtf8(probe.text))
+                found = button;
+        ASSERT_TRUE(found) << probe.text;
+        // Its whole text fits, and it ends inside the window.
+        EXPECT_GE(found->width(), found->sizeHint().width()) << probe.text;
+        EXPECT_LE(found->mapTo(window.window(), QPoint(found->width(), 0)).x(), window.window()->width()) << probe.text;
+        grabTo(window.window(), QStringLiteral("german-settings-pane%1").arg(probe.pane));
+    }
+    window.close();
 }
 
 INSTANTIATE_TEST_SUITE_P(LightAndDark, ScreenshotTest, ::testing::Values(false, true),

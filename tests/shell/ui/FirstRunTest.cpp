@@ -27,7 +27,7 @@ namespace {
 
 QString outputFolder()
 {
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+    const QString folder = vantel::test::outputFolder();
     QDir().mkpath(folder);
     return folder;
 }

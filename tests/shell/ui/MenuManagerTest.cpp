@@ -1,6 +1,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/ui/MenuManager.h"
 #include "shell/ui/StatusItem.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +137,18 @@ TEST_F(MenuManagerTest, WebAddressesAreSecure)
     EXPECT_EQ(MenuManager::manualAddress(), MenuManager::websiteAddress() + QStringLiteral("/help"));
 }
 
+// Run with LANG=de_DE.UTF-8 only: both menus in German, in the same layout.
+using GermanMenuManagerTest = MenuManagerTest;
+TEST_F(GermanMenuManagerTest, BothMenusSpeakGerman)
+{
+    const QStringList german{"Über Vantel …", "|", "Einstellungen …", "|", "Daten bearbeiten …", "Tags …",
+                             "Daten aktualisieren", "|", "Konfiguration sichern (versioniert) …",
+                             "Konfiguration exportieren", "Konfiguration importieren", "|", "Übersicht der Tastenkürzel",
+                             "Online-Hilfe", "Website von Vantel", "Was ist neu?", "|", "Beenden"};
+    EXPECT_EQ(layout(menus.getStatusbarMenu()), german);
+    EXPECT_TRUE(layout(menus.getMainMenu()).contains(QStringLiteral("Datei oder Ordner hinzufügen")));
+}
+
 // The tray's picture and the status menu as a person sees them.
 TEST_F(MenuManagerTest, RendersTheStatusItemAndMenu)
 {
@@ -167,7 +180,7 @@ TEST_F(MenuManagerTest, RendersTheStatusItemAndMenu)
     ASSERT_TRUE(item.image().has_value());
     EXPECT_FALSE(item.image()->isNull());
 
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+    const QString folder = vantel::test::outputFolder();
     ASSERT_TRUE(QDir().mkpath(folder));
     EXPECT_TRUE(menuPicture.save(folder + QStringLiteral("/status-menu.png")));
     EXPECT_TRUE(mainMenuPicture.save(folder + QStringLiteral("/main-menu.png")));

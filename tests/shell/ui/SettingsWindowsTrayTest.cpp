@@ -68,10 +68,18 @@ struct SettingsDesktop {
         defaults.synchronize();
     }
 
-    void start()
+    void start(const QString& lang = {})
     {
         vantel = std::make_unique<test::VantelProcess>(home);
         desktop.attach(*vantel, home);
+        if (!lang.isEmpty()) {
+            // The locale as a desktop sets it: LANG alone decides.
+            QProcessEnvironment env = vantel->process().processEnvironment();
+            for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+                env.remove(QString::fromLatin1(variable));
+            env.insert(QStringLiteral("LANG"), lang);
+            vantel->process().setProcessEnvironment(env);
+        }
         vantel->start();
         ASSERT_TRUE(vantel->waitForOutput("<- applicationDidFinishLaunching")) << log();
         QThread::msleep(500);
@@ -253,6 +261,42 @@ TEST(SettingsWindows, BackupsInfoWhatsNewAndTheOverviewOpenFromTheTray)
         EXPECT_NE(qGray(screen.pixel(frame->center())), 0) << title.toStdString();
         fixture.keysTo(title, {QStringLiteral("Escape")});
         EXPECT_TRUE(fixture.waitForNoWindow(title)) << title.toStdString();
+    }
+    ASSERT_NO_FATAL_FAILURE(fixture.stop());
+}
+
+// Under LANG=de_DE.UTF-8 (no locale generated for it) the status menu's
+// second item opens "Einstellungen", and the German accelerators of its tabs
+// and check boxes work: "Darstellung" (Alt+D), then "Dateien" (Alt+T) off.
+TEST(GermanDesktop, TheTrayMenuOpensTheGermanPreferences)
+{
+    SettingsDesktop fixture;
+    ASSERT_NO_FATAL_FAILURE(fixture.prepare());
+    ASSERT_NO_FATAL_FAILURE(fixture.start(QStringLiteral("de_DE.UTF-8")));
+
+    const auto icon = fixture.trayIcon();
+    ASSERT_TRUE(icon) << fixture.log();
+    QThread::msleep(600);
+    fixture.desktop.click(icon->center(), 3);
+    ASSERT_TRUE(fixture.vantel->waitForOutput("statusBarButtonAction -> right click")) << fixture.log();
+    QThread::msleep(400);
+    fixture.desktop.screenshot(QStringLiteral("german-status-menu-xvfb.png"));
+    fixture.keys({QStringLiteral("Escape")});
+    QThread::msleep(600);
+    ASSERT_NO_FATAL_FAILURE(fixture.chooseFromStatusMenu(2));
+    const QString title = QStringLiteral("Einstellungen");
+    ASSERT_TRUE(fixture.waitForWindow(title)) << fixture.log();
+    EXPECT_FALSE(fixture.windowNamed(QStringLiteral("Preferences")));
+    QThread::msleep(500);
+    fixture.desktop.screenshot(QStringLiteral("german-settings-general-xvfb.png"));
+    fixture.keysTo(title, {QStringLiteral("alt+d")});
+    fixture.keysTo(title, {QStringLiteral("alt+t")});
+    fixture.desktop.screenshot(QStringLiteral("german-settings-appearance-xvfb.png"));
+    fixture.keysTo(title, {QStringLiteral("ctrl+w")});
+    ASSERT_TRUE(fixture.waitForNoWindow(title)) << fixture.log();
+    {
+        platform::UserDefaults defaults(fixture.settingsPath());
+        EXPECT_FALSE(defaults.boolForKey(QStringLiteral("sidebarCategoriesShowFiles"), true));
     }
     ASSERT_NO_FATAL_FAILURE(fixture.stop());
 }
