@@ -3,34 +3,30 @@
 #include <QString>
 
 #include <atomic>
-#include <memory>
-
-class QFileSystemWatcher;
+#include <functional>
 
 namespace vantel {
 
-namespace platform {
-class UserDefaults;
-}
-
 enum class SidebarSize { small, medium, large };
 
-// The sidebar metrics that follow the desktop-wide sidebar size. Linux has
-// no such setting, so it is read from "NSTableViewDefaultSizeMode" in a
-// global-domain file beside the settings file (1 small, 2 medium, 3 large;
-// anything else medium), watched for changes: each change of the value
-// updates the metrics and posts "systemSidebarSizeChanged" on the main thread.
+// The sidebar metrics that follow the desktop's own size for small icons
+// (the one its sidebars and lists use): 16 pixels, as most desktops have it,
+// is the medium sidebar, less is small, 22 and more is large. The desktop's
+// size comes from a source the launch sequence sets (the style's small-icon
+// size, which the platform theme gives); without one the sidebar is medium.
+// desktopChanged() reads it again and, when the size changed, updates the
+// metrics and posts "systemSidebarSizeChanged". Reads and updates on the
+// main thread; the metrics may be read anywhere.
 class SystemConfiguration {
 public:
     static SystemConfiguration& shared();
-    // $XDG_CONFIG_HOME/Vantel/GlobalPreferences.plist
-    static QString globalDomainFilePath();
-    explicit SystemConfiguration(const QString& globalDomainFile);
-    ~SystemConfiguration();
+    SystemConfiguration() = default;
     SystemConfiguration(const SystemConfiguration&) = delete;
     SystemConfiguration& operator=(const SystemConfiguration&) = delete;
 
-    const QString tableViewDefaultSizeModeKey = QStringLiteral("NSTableViewDefaultSizeMode");
+    // The desktop's small-icon size in pixels; 0 or less when it has none.
+    void setDesktopSmallIconSize(std::function<int()> source) { smallIconSize_ = std::move(source); }
+    static SidebarSize sidebarSizeFor(int smallIconSize);
 
     SidebarSize sidebarSize() const { return sidebarSize_.load(); }
     double sidebarIconSize() const { return sidebarIconSize_.load(); }
@@ -41,18 +37,14 @@ public:
 
     SidebarSize readSidebarSizeMode() const;
     SidebarSize updateSidebarSize();
+    void desktopChanged();
 
 private:
-    void fileChanged();
-    void watch();
-
-    std::unique_ptr<platform::UserDefaults> defaults_;
-    std::unique_ptr<QFileSystemWatcher> watcher_;
+    std::function<int()> smallIconSize_;
     std::atomic<SidebarSize> sidebarSize_{SidebarSize::medium};
     std::atomic<double> sidebarIconSize_{20.0};
     std::atomic<double> sidebarRowHeight_{28.0};
     std::atomic<double> sidebarTextSize_{13.0};
-    QString lastValue_;
 };
 
 } // namespace vantel

@@ -34,6 +34,10 @@ public:
     // where it lists the shortcuts it binds for us.
     const QString& description() const { return description_; }
     void setDescription(QString description) { description_ = std::move(description); }
+    // The name of the entry, tag or category it belongs to; empty for the
+    // main view's hotkey. A recorder says it when the combination is taken.
+    const QString& ownerName() const { return ownerName_; }
+    void setOwnerName(QString name) { ownerName_ = std::move(name); }
 
     // Pausing unregisters it from the shared registry, resuming registers it
     // again (under a new id).
@@ -66,6 +70,7 @@ private:
     std::optional<HotKeyType> hotkeyType_;
     std::optional<QString> hotkeyReferencedPath_;
     QString description_;
+    QString ownerName_;
     bool isPaused_ = false;
     std::optional<quint32> hotKeyId_;
     std::optional<quint32> hotKeyRef_;

@@ -137,6 +137,15 @@ HotKeyPtr HotKeyCenter::hotKeyWithKeyCombo(const KeyCombo& keyCombo) const
     return nullptr;
 }
 
+bool HotKeyCenter::isHeldElsewhere(const KeyCombo& keyCombo) const
+{
+    // A doubled modifier is watched, never grabbed: nobody else can hold it.
+    if (keyCombo.doubledModifiers() || !isRegistrable(keyCombo))
+        return false;
+    const int keyCode = Keymap::shared().keyCodeWithFallback(keyCombo.key());
+    return backend_.isHeldElsewhere(keyCode, static_cast<std::uint32_t>(keyCombo.modifiers())).value_or(false);
+}
+
 bool HotKeyCenter::updateHotkeyReferencedPath(const KeyCombo& keyCombo, const QString& path)
 {
     const HotKeyPtr hotKey = hotKeyWithKeyCombo(keyCombo);

@@ -46,6 +46,9 @@ public:
 
     HotKeyPtr hotKeyWithKeyCombo(const KeyCombo& keyCombo) const;
     bool containsKeyCombo(const KeyCombo& keyCombo) const { return hotKeyWithKeyCombo(keyCombo) != nullptr; }
+    // Whether another program holds the combination, as far as the system
+    // tells without binding it; false when it cannot tell.
+    bool isHeldElsewhere(const KeyCombo& keyCombo) const;
     bool updateHotkeyReferencedPath(const KeyCombo& keyCombo, const QString& path);
 
     void applicationWillTerminate() { unregisterAll(); }

@@ -103,12 +103,13 @@ void HotKeyManager::registerHotKeys(std::optional<HotKeyType> type)
         return;
     }
     const auto make = [this](const QString& identifier, const KeyCombo& combo, HotKeyType kind,
-                             std::optional<QString> path, auto action, QString description) {
+                             std::optional<QString> path, auto action, QString description, QString owner = {}) {
         auto hotKey = HotKey::create(identifier, combo, HotKey::ActionQueue::main,
                                      [this, action](const HotKeyPtr& fired) { action(*this, fired); });
         hotKey->setHotkeyType(kind);
         hotKey->setHotkeyReferencedPath(std::move(path));
         hotKey->setDescription(std::move(description));
+        hotKey->setOwnerName(std::move(owner));
         return hotKey;
     };
     switch (*type) {
@@ -119,7 +120,7 @@ void HotKeyManager::registerHotKeys(std::optional<HotKeyType> type)
                 continue;
             registerHotKey(make(QStringLiteral("userDefinedKey :: ") + entry->path(), *combo, HotKeyType::userDefinedKey,
                                 entry->path(), HotKeyActions::entryHotKeyAction,
-                                overviewWording(L10n::hotkeyOverviewEntry(), entry->name())));
+                                overviewWording(L10n::hotkeyOverviewEntry(), entry->name()), entry->name()));
         }
         break;
     case HotKeyType::globalHotKey: {
@@ -142,7 +143,8 @@ void HotKeyManager::registerHotKeys(std::optional<HotKeyType> type)
                                 launchAll ? HotKeyActions::tagLaunchAllHotKeyAction : HotKeyActions::tagHotKeyAction,
                                 overviewWording(launchAll ? L10n::hotkeyOverviewTagLaunchAll()
                                                           : L10n::hotkeyOverviewTagView(),
-                                                tag->tagName())));
+                                                tag->tagName()),
+                                tag->tagName()));
         }
         break;
     }
@@ -167,6 +169,7 @@ void HotKeyManager::registerCategories()
                                      });
         hotKey->setHotkeyType(HotKeyType::categoryKey);
         hotKey->setDescription(overviewWording(L10n::hotkeyOverviewCategory(), row.title()));
+        hotKey->setOwnerName(row.title());
         // Only a clash with our own hotkeys clears the setting: keys that
         // another program holds today say nothing about the user's choice.
         if (registerHotKeyWithOutcome(hotKey) == Outcome::sameCombination)

@@ -89,6 +89,20 @@ public:
         return {Status::registered, id};
     }
 
+    // A grab made and dropped at once: X answers a grab another client holds
+    // with BadAccess.
+    std::optional<bool> isHeldElsewhere(int macKeyCode, std::uint32_t carbonModifiers) override
+    {
+        const Result trial = registerHotKey(macKeyCode, carbonModifiers);
+        if (trial.status == Status::registered) {
+            unregisterHotKey(trial.id);
+            return false;
+        }
+        if (trial.status == Status::taken)
+            return true;
+        return std::nullopt;
+    }
+
     void unregisterHotKey(std::uint32_t id) override
     {
         const auto it = grabs_.find(id);

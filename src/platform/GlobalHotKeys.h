@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace vantel::platform {
 
@@ -65,6 +66,15 @@ public:
         return registerHotKey(macKeyCode, carbonModifiers);
     }
     virtual void unregisterHotKey(std::uint32_t id) = 0;
+    // Whether another client holds the combination now; none when the backend
+    // cannot tell without binding it (the portal asks the desktop, which may
+    // ask the user). Our own registrations are not counted here.
+    virtual std::optional<bool> isHeldElsewhere(int macKeyCode, std::uint32_t carbonModifiers)
+    {
+        (void)macKeyCode;
+        (void)carbonModifiers;
+        return std::nullopt;
+    }
 
     void setPressedHandler(std::function<void(std::uint32_t id)> handler) { pressed_ = std::move(handler); }
     // A registration that the desktop refused after it was made; the id is

@@ -21,6 +21,7 @@
 #include "popups/TableViewPopupIcon.h"
 #include "shell/AppDelegate.h"
 #include "shell/VantelManager.h"
+#include "hotkeys/ui/KeyComboHolder.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -476,8 +477,7 @@ bool TableViewPopupViewController::mayRecord(RecordView& recorder)
 
 bool TableViewPopupViewController::acceptsKeyCombo(RecordView& recorder, const KeyCombo& keyCombo)
 {
-    Q_UNUSED(recorder)
-    return services_.hotKeyCenter->hotKeyWithKeyCombo(keyCombo) == nullptr;
+    return KeyComboHolder::acceptIfFree(recorder, services_.hotKeyCenter, keyCombo);
 }
 
 void TableViewPopupViewController::keyComboChanged(RecordView& recorder, const std::optional<KeyCombo>& keyCombo)

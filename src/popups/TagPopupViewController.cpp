@@ -19,6 +19,7 @@
 #include "popups/IconChooseCollectionView.h"
 #include "popups/PopupSliderSetup.h"
 #include "popups/TagIconModel.h"
+#include "hotkeys/ui/KeyComboHolder.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -448,9 +449,9 @@ bool TagPopupViewController::mayRecord(RecordView&)
     return true;
 }
 
-bool TagPopupViewController::acceptsKeyCombo(RecordView&, const KeyCombo& keyCombo)
+bool TagPopupViewController::acceptsKeyCombo(RecordView& recorder, const KeyCombo& keyCombo)
 {
-    return !HotKeyCenter::shared().containsKeyCombo(keyCombo);
+    return KeyComboHolder::acceptIfFree(recorder, &HotKeyCenter::shared(), keyCombo);
 }
 
 void TagPopupViewController::keyComboChanged(RecordView& recorder, const std::optional<KeyCombo>& keyCombo)

@@ -55,6 +55,11 @@ void TagTableViewPopupManager::toggle(QWidget* iconButton, const iconTagPtr& tag
         popover_->close();
         return;
     }
+    // It belongs to the window that shows it: a modal window (the tags window
+    // opened from the data window) blocks every window but its own, and a
+    // popover of no window would ignore clicks and Escape.
+    if (QWidget* window = iconButton->window(); popover_->parentWidget() != window)
+        popover_->setParent(window, popover_->windowFlags());
     configurePopover();
     tagTableViewPopupViewController()->setCurrentIconTag(tag);
     popover_->showRelativeTo(iconButton, iconButton->rect(), platform::PopoverHost::left);

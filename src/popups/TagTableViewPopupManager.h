@@ -23,9 +23,11 @@ public:
     virtual void tagTableViewPopupDidClose() = 0;
 };
 
-// The popover of one row of the tags pane: it owns the popover and its
-// content controller (made at the first use and kept while the row lives)
-// and tells its delegate when the popover has closed. Main thread only.
+// The popover of one row of the tags pane: it makes the popover and its
+// content controller (at the first use, kept while the row lives) and tells
+// its delegate when the popover has closed. Once shown, the popover is a
+// child of the window that shows it, so that it answers while that window
+// runs modally; it goes with that window or with the manager. Main thread only.
 class TagTableViewPopupManager : public QObject, public platform::PopoverHostDelegate {
     Q_OBJECT
 public:

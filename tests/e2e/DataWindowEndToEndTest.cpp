@@ -320,16 +320,30 @@ TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveResta
     fixture.click(DataWindowDesktop::dataCell(*frame, hotkeyCellX, 0));
     fixture.key(QStringLiteral("ctrl+alt+l"));
     EXPECT_TRUE(fixture.waitForLog(QStringLiteral("NotifyReason: hotkeyChanged"))) << fixture.log();
-    fixture.desktop.screenshot(QStringLiteral("e2e-data-window-row-edits.png"));
+    const QImage beforeSheet = fixture.desktop.screenshot(QStringLiteral("e2e-data-window-row-edits.png"));
 
     // The toolbar's first button adds a URL in a sheet: URL, then the title.
     fixture.click(frame->topLeft() + addURLButton);
     QThread::msleep(700);
+    // It sits centred over the data window, not in a corner of the screen.
+    const std::optional<QRect> sheet = fixture.desktop.waitForWindow(QStringLiteral("Add or Modify URL"));
+    ASSERT_TRUE(sheet) << "no URL sheet\n" << fixture.log();
+    EXPECT_LE(qAbs(sheet->center().x() - frame->center().x()), 40) << "sheet at x " << sheet->x();
+    EXPECT_LE(qAbs(sheet->center().y() - frame->center().y()), 40) << "sheet at y " << sheet->y();
     fixture.desktop.focus(QStringLiteral("Add or Modify URL"));
     fixture.type(QStringLiteral("https://quill.example.org/pages"));
     fixture.key(QStringLiteral("Tab"));
     fixture.type(QStringLiteral("Quill pages"));
-    fixture.desktop.screenshot(QStringLiteral("e2e-url-sheet.png"));
+    screen = fixture.desktop.screenshot(QStringLiteral("e2e-url-sheet.png"));
+    {
+        // The data window's middle now shows the sheet, above its parent.
+        int changed = 0;
+        const QRect middle(frame->center() - QPoint(150, 60), QSize(300, 120));
+        for (int y = middle.top(); y <= middle.bottom(); ++y)
+            for (int x = middle.left(); x <= middle.right(); ++x)
+                changed += qAbs(qGray(screen.pixel(x, y)) - qGray(beforeSheet.pixel(x, y))) > 40 ? 1 : 0;
+        EXPECT_GT(changed, 300) << "the sheet does not cover the data window's middle";
+    }
     fixture.key(QStringLiteral("Return"));
     ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^ -> URL: https://quill.example.org/pages$"))) << fixture.log();
     EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^ -> Title: Quill pages$"))) << fixture.log();

@@ -137,6 +137,18 @@ TEST(GlobalHotKeys, KeysAnotherClientHoldsAreRefused)
     center.unregisterAll();
 }
 
+TEST(GlobalHotKeys, AskingWhetherAnotherClientHoldsAKeyLeavesNoGrab)
+{
+    VANTEL_REQUIRE_X_SERVER();
+    HotKeyCenter& center = HotKeyCenter::shared();
+    ASSERT_TRUE(grabKeyAsOtherClient("k", controlMask | mod1Mask));
+    EXPECT_TRUE(center.isHeldElsewhere(ctrlAltK()));
+    releaseOtherClientGrabs();
+    EXPECT_FALSE(center.isHeldElsewhere(ctrlAltK()));
+    EXPECT_TRUE(grabKeyAsOtherClient("k", controlMask | mod1Mask)) << "the trial grab was kept";
+    releaseOtherClientGrabs();
+}
+
 TEST(HotKeyCenter, RegistryRules)
 {
     VANTEL_REQUIRE_X_SERVER();

@@ -1,6 +1,6 @@
 #include "PopupsProbe.h"
 
-#include "popups/ClearButton.h"
+#include "hotkeys/ui/ClearButton.h"
 #include "popups/TagTableView.h"
 
 #include <QHBoxLayout>

@@ -1,13 +1,17 @@
 #include "access/ui/URLInputViewController.h"
 
 #include "model/L10n.h"
+#include "platform/Bundle.h"
+#include "platform/SymbolicImage.h"
 #include "platform/Workspace.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -61,12 +65,25 @@ void URLInputViewController::setDialogLabel(const std::optional<QString>& label)
 void URLInputViewController::configureDialog(const std::optional<QString>& applicationPath)
 {
     QIcon icon;
-    if (applicationPath)
+    // Only an application that is there: the desktop draws a generic icon
+    // for any path.
+    if (applicationPath && QFileInfo::exists(*applicationPath))
         icon = platform::Workspace::shared().iconForFile(*applicationPath);
     showsApplicationIcon_ = !icon.isNull();
-    if (icon.isNull())
-        icon = QIcon::fromTheme(QStringLiteral("url_Custom"), QIcon::fromTheme(QStringLiteral("applications-internet")));
-    imageURL_->setPixmap(icon.pixmap(64, 64));
+    if (!icon.isNull()) {
+        imageURL_->setPixmap(icon.pixmap(64, 64));
+        return;
+    }
+    // The bundle's picture of a custom URL: a single-coloured symbol, drawn in
+    // the text's colour so that it shows on a dark dialog as on a light one.
+    const std::optional<QIcon> custom = platform::Bundle::main().imageNamed(QStringLiteral("url_Custom"));
+    QPixmap picture = custom ? custom->pixmap(QSize(64, 64), imageURL_->devicePixelRatioF()) : QPixmap();
+    if (!picture.isNull() && platform::isSymbolicImage(picture.toImage())) {
+        QPainter painter(&picture);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+        painter.fillRect(picture.rect(), palette().color(QPalette::WindowText));
+    }
+    imageURL_->setPixmap(picture);
 }
 
 void URLInputViewController::btnOKClick()

@@ -1,6 +1,7 @@
 #include "hotkeys/ui/RecordView.h"
 
 #include "hotkeys/Keymap.h"
+#include "hotkeys/ui/ClearButton.h"
 #include "hotkeys/ui/RecordViewDelegate.h"
 #include "model/LocalizedStrings.h"
 #include "platform/KeyCodes.h"
@@ -10,39 +11,13 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTimer>
 
 #include <cmath>
 
 namespace vantel {
 
 namespace {
-
-// The small round cross that clears the recorder.
-class ClearButton : public QAbstractButton {
-public:
-    explicit ClearButton(QWidget* parent)
-        : QAbstractButton(parent)
-    {
-        setCursor(Qt::ArrowCursor);
-        setFocusPolicy(Qt::NoFocus);
-        setAccessibleName(localized("Clear"));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(isDown() ? QColor(134, 134, 134) : QColor(191, 191, 191));
-        painter.drawEllipse(r);
-        const qreal c = r.width() * 0.3;
-        painter.setPen(QPen(Qt::white, std::max<qreal>(1.0, r.width() / 9.0), Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(r.center() + QPointF(-c, -c), r.center() + QPointF(c, c));
-        painter.drawLine(r.center() + QPointF(-c, c), r.center() + QPointF(c, -c));
-    }
-};
 
 // In the order drawn: shift, control, option, command, by the names of the
 // keys they are on here.
@@ -56,6 +31,8 @@ constexpr ModifierSlot validModifiers[] = {
     {ModifierFlags::option, localizable("Alt")},
     {ModifierFlags::command, localizable("Ctrl")},
 };
+// The reason of a refusal: a red that reads on light and dark fields.
+const QColor refusalColor(0xd8, 0x3b, 0x3b);
 // A name is wider than a glyph: each slot is this many glyph widths.
 constexpr qreal slotWidthFactor = 2.0;
 // And the key's text is set smaller, to leave it the room the names took.
@@ -139,7 +116,17 @@ RecordView::RecordView(QWidget* parent)
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setAccessibleName(localized("Shortcut recorder"));
+    // A click on the cross leaves the focus, and so the recording, alone.
+    clearButton_->setFocusPolicy(Qt::NoFocus);
     connect(clearButton_, &QAbstractButton::clicked, this, &RecordView::clearAndEndRecording);
+    refusalTimer_ = new QTimer(this);
+    refusalTimer_->setSingleShot(true);
+    refusalTimer_->setInterval(refusalMilliseconds);
+    connect(refusalTimer_, &QTimer::timeout, this, [this] {
+        refusal_.clear();
+        setToolTip(QString());
+        update();
+    });
     QPointer<RecordView> self(this);
     modifierEventHandler_->doubleTapped = [self](CocoaModifierFlags flags) {
         if (self)
@@ -184,6 +171,16 @@ void RecordView::setClearButtonMode(ClearButtonMode mode)
 {
     clearButtonMode_ = mode;
     layoutClearButton();
+    update();
+}
+
+void RecordView::showRefusal(const QString& message)
+{
+    refusal_ = message;
+    // The keys of the refused combination are no longer shown as held.
+    inputModifiers_ = 0;
+    setToolTip(message);
+    refusalTimer_->start();
     update();
 }
 
@@ -255,6 +252,7 @@ void RecordView::changeEvent(QEvent* event)
     if (event->type() == QEvent::EnabledChange) {
         if (!isEnabled())
             endRecording();
+        layoutClearButton();
         update();
     }
 }
@@ -360,6 +358,9 @@ void RecordView::handleDoubleTap(CocoaModifierFlags flags)
 
 void RecordView::take(const KeyCombo& keyCombo)
 {
+    refusalTimer_->stop();
+    refusal_.clear();
+    setToolTip(QString());
     setKeyCombo(keyCombo);
     if (didChange)
         didChange(keyCombo);
@@ -394,7 +395,8 @@ void RecordView::layoutClearButton()
     const qreal p = (h - u) / 2.6 * 1.5;
     const qreal side = u / 1.3;
     clearButton_->setGeometry(QRectF(width() - side - p, (h - side) / 2, side, side).toRect());
-    const bool shown = clearButtonMode_ == ClearButtonMode::always
+    // Nothing to clear in a disabled, empty recorder.
+    const bool shown = (clearButtonMode_ == ClearButtonMode::always && (isEnabled() || keyCombo_.has_value()))
         || (clearButtonMode_ == ClearButtonMode::whenRecorded && keyCombo_.has_value());
     clearButton_->setVisible(shown);
 }
@@ -410,11 +412,30 @@ void RecordView::paintEvent(QPaintEvent*)
     const qreal top = (h - u) / 2.6;
 
     const QRectF frame = QRectF(rect()).adjusted(borderWidth_ / 2, borderWidth_ / 2, -borderWidth_ / 2, -borderWidth_ / 2);
-    painter.setPen(borderWidth_ > 0 ? QPen(borderColor_, borderWidth_) : QPen(Qt::NoPen));
-    painter.setBrush(backgroundColor_);
+    // Disabled: the window's colour behind it and a fainter border, as the
+    // style draws a disabled field.
+    QColor background = backgroundColor_;
+    QColor border = borderColor_;
+    if (!isEnabled()) {
+        background = palette().color(QPalette::Disabled, QPalette::Window);
+        border.setAlphaF(border.alphaF() * 0.45f);
+    }
+    painter.setPen(borderWidth_ > 0 ? QPen(border, borderWidth_) : QPen(Qt::NoPen));
+    painter.setBrush(background);
     painter.drawRoundedRect(frame, cornerRadius_, cornerRadius_);
 
     const QColor disabled = palette().color(QPalette::Disabled, QPalette::Text);
+    if (!refusal_.isEmpty()) {
+        QFont font = this->font();
+        font.setPixelSize(std::max(1, static_cast<int>(std::floor(u * keyTextFactor))));
+        painter.setFont(font);
+        painter.setPen(refusalColor);
+        const qreal right = clearButton_->isVisibleTo(this) ? clearButton_->x() - p : w - p;
+        const QRectF text(p, top, std::max(0.0, right - p), h - 2 * top);
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                         painter.fontMetrics().elidedText(refusal_, Qt::ElideRight, static_cast<int>(text.width())));
+        return;
+    }
     const CocoaModifierFlags shown = keyCombo_ ? keyCombo_->cocoaModifiers() : inputModifiers_;
     QFont font = this->font();
     font.setPixelSize(std::max(1, static_cast<int>(std::floor(u * 0.55))));

@@ -11,6 +11,7 @@
 #include <optional>
 
 class QAbstractButton;
+class QTimer;
 
 namespace vantel {
 
@@ -26,8 +27,10 @@ class RecordViewDelegate;
 //
 // A combination needs a modifier unless it is F1 to F20; the delegate may
 // refuse one, which then leaves recording on and the key event goes on
-// through the normal key handling. Setting keyCombo tells nobody. Main
-// thread only.
+// through the normal key handling; a refusal's reason (showRefusal) stands
+// in the recorder for a moment before its combination shows again. Setting
+// keyCombo tells nobody. A disabled recorder is drawn greyed and offers no
+// clear button while it holds no combination. Main thread only.
 class RecordView : public QWidget {
     Q_OBJECT
 public:
@@ -63,6 +66,12 @@ public:
     // The clear button's action; neither enablement nor mayRecord is asked.
     void clearAndEndRecording();
 
+    // Says for refusalMilliseconds why the last combination was refused, in
+    // place of the modifiers and the key; then the combination shows again.
+    void showRefusal(const QString& message);
+    const QString& refusal() const { return refusal_; }
+    static constexpr int refusalMilliseconds = 2500;
+
     QSize sizeHint() const override;
 
 protected:
@@ -97,6 +106,8 @@ private:
     QAbstractButton* clearButton_ = nullptr;
     std::unique_ptr<ModifierEventHandler> modifierEventHandler_;
     CocoaModifierFlags inputModifiers_ = 0;
+    QString refusal_;
+    QTimer* refusalTimer_ = nullptr;
     // Set when focus was refused, so that the focus-out it causes tells nobody.
     bool refusingFocus_ = false;
 };

@@ -4,7 +4,9 @@
 #include "platform/ui/HostedView.h"
 #include "platform/ui/ViewControllerBase.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QScreen>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -12,6 +14,8 @@
 #include <QWindow>
 
 #include <xcb/xcb.h>
+
+#include <algorithm>
 
 namespace vantel::platform {
 
@@ -94,6 +98,7 @@ void WindowHost::showWindow()
         if (content_)
             content_->sendViewWillAppear();
         shown_ = true;
+        placeOverPresenter();
         show();
         if (content_)
             content_->sendViewDidAppear();
@@ -116,15 +121,46 @@ int WindowHost::runModal()
         return -1;
     if (windowModality() == Qt::NonModal)
         setWindowModality(Qt::ApplicationModal);
+    if (QWidget* active = QApplication::activeWindow(); !parentWidget() && active != this)
+        presentedOver_ = active;
     showWindow();
     QEventLoop loop;
     modalLoop_ = &loop;
     modalCode_ = 0;
     QPointer<WindowHost> self(this);
     const int code = loop.exec(QEventLoop::DialogExec);
-    if (self)
+    if (self) {
         modalLoop_ = nullptr;
+        presentedOver_ = nullptr;
+    }
     return code;
+}
+
+void WindowHost::placeOverPresenter()
+{
+    QWidget* over = parentWidget() ? parentWidget()->window() : presentedOver_.data();
+    if (!parentWidget()) {
+        // Made now, so that the transient parent is set before the window
+        // maps; a window shown on its own again has none.
+        if (over && over->windowHandle())
+            create();
+        if (QWindow* handle = windowHandle())
+            handle->setTransientParent(over ? over->windowHandle() : nullptr);
+    }
+    if (!over || !over->isVisible())
+        return;
+    // The frame of the window it is opened from, and the same margins around
+    // this one: the window manager's decoration is known only once mapped.
+    const QRect overFrame = over->frameGeometry();
+    const QSize decoration = overFrame.size() - over->size();
+    QRect frame(QPoint(), size() + decoration);
+    frame.moveCenter(overFrame.center());
+    if (const QScreen* screen = over->screen()) {
+        const QRect area = screen->availableGeometry();
+        frame.moveLeft(std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())));
+        frame.moveTop(std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height())));
+    }
+    move(frame.topLeft());
 }
 
 void WindowHost::stopModal(int code)
@@ -214,7 +250,7 @@ void WindowHost::closeEvent(QCloseEvent* event)
 void WindowHost::keyPressEvent(QKeyEvent* event)
 {
     // A modal panel closes on Escape, as dialogs do.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && isModalPanel()) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && (isModalPanel() || closesOnEscape_)) {
         close();
         return;
     }

@@ -21,6 +21,10 @@ namespace vantel::platform {
 // before the window disappears. Dismiss it with close(), never hide(): a bare
 // hide posts nothing, so whoever tracks the window would not learn it went.
 //
+// A window opened from another (a child window, such as a sheet, or a
+// window run modally while another one is active) is centred over that one
+// when it shows and stays above it (its transient parent).
+//
 // The window is not destroyed when it closes; it can be shown again.
 class WindowHost : public QWidget {
     Q_OBJECT
@@ -43,6 +47,7 @@ public:
 
     // Shows the window application-modal and returns when it closes or
     // stopModal is called; the result is stopModal's code (0 when closed).
+    // A window of its own runs over the window active when the run began.
     int runModal();
     void stopModal(int code = 0);
     bool isRunningModal() const { return modalLoop_ != nullptr; }
@@ -55,6 +60,10 @@ public:
     // effort, only where the platform has a way to say it (X11).
     void setJoinsAllDesktops(bool on);
     bool joinsAllDesktops() const { return joinsAllDesktops_; }
+
+    // Escape that no control of the window takes closes it, as it closes a
+    // modal panel; off by default.
+    void setClosesOnEscape(bool on) { closesOnEscape_ = on; }
 
     // Whether a close may hide the window; the default answers yes.
     void setShouldCloseHandler(std::function<bool()> handler) { shouldClose_ = std::move(handler); }
@@ -72,12 +81,17 @@ private:
     void attachContent();
     void detachContent();
     void applyDesktopHint();
+    // Centres the window over the one it is opened from, above it.
+    void placeOverPresenter();
 
     QPointer<ViewControllerBase> content_;
     bool shown_ = false;
     bool closing_ = false;
     bool joinsAllDesktops_ = false;
+    bool closesOnEscape_ = false;
     QEventLoop* modalLoop_ = nullptr;
+    // The window a modal run began over, while it runs.
+    QPointer<QWidget> presentedOver_;
     int modalCode_ = 0;
     std::function<bool()> shouldClose_;
 };

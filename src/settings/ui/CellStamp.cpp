@@ -4,6 +4,7 @@
 #include "hotkeys/ui/RecordView.h"
 #include "hotkeys/ui/SetupRecordView.h"
 #include "popups/CustomTextField.h"
+#include "hotkeys/ui/KeyComboHolder.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -100,8 +101,7 @@ bool CellHotkeyRecording::mayRecord(RecordView& recorder)
 
 bool CellHotkeyRecording::acceptsKeyCombo(RecordView& recorder, const KeyCombo& keyCombo)
 {
-    Q_UNUSED(recorder)
-    return !center_ || center_->hotKeyWithKeyCombo(keyCombo) == nullptr;
+    return KeyComboHolder::acceptIfFree(recorder, center_, keyCombo);
 }
 
 void CellHotkeyRecording::recordingEnded(RecordView& recorder)

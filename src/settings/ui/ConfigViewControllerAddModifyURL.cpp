@@ -45,6 +45,28 @@ void applyFormats(QLineEdit& field, const URLAttributedString& colouring)
     QCoreApplication::sendEvent(&field, &event);
 }
 
+// The symbol drawn for a dark window: a dark picture (dark lines, or a dark
+// bubble with a light mark) has its lightness turned over, so that its lines
+// show and its mark stays apart from them; a light one stays as it is.
+QPixmap lightenedDarkSymbol(const QPixmap& picture)
+{
+    QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32);
+    qint64 lightness = 0;
+    qint64 painted = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 128) {
+                lightness += QColor(image.pixel(x, y)).lightness();
+                ++painted;
+            }
+    if (painted == 0 || lightness / painted >= 128)
+        return picture;
+    image.invertPixels(QImage::InvertRgb);
+    QPixmap lightened = QPixmap::fromImage(image);
+    lightened.setDevicePixelRatio(picture.devicePixelRatio());
+    return lightened;
+}
+
 } // namespace
 
 const QSize ConfigViewControllerAddModifyURL::preferredSize(750, 325);
@@ -341,7 +363,10 @@ void ConfigViewControllerAddModifyURL::resetHostPreview()
     urlHostPath_->clear();
     const std::optional<QIcon> question = platform::Bundle::main().imageNamed(QStringLiteral("toolbar_question"));
     const qreal ratio = urlHostImage_->devicePixelRatioF();
-    urlHostImage_->setPixmap(question ? question->pixmap(QSize(hostImageSide, hostImageSide), ratio) : QPixmap());
+    QPixmap picture = question ? question->pixmap(QSize(hostImageSide, hostImageSide), ratio) : QPixmap();
+    if (!picture.isNull() && urlHostImage_->palette().color(QPalette::Window).lightness() < 128)
+        picture = lightenedDarkSymbol(picture);
+    urlHostImage_->setPixmap(picture);
     urlTest_->setEnabled(false);
 }
 

@@ -9,6 +9,7 @@
 #include "model/LocalizedStrings.h"
 #include "platform/NotificationCenter.h"
 #include "platform/WorkspaceIcons.h"
+#include "hotkeys/ui/KeyComboHolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -332,9 +333,9 @@ bool ConfigViewControllerAppearance::mayRecord(RecordView& recorder)
     return category && checkboxes_[index(*category)]->isChecked();
 }
 
-bool ConfigViewControllerAppearance::acceptsKeyCombo(RecordView&, const KeyCombo& keyCombo)
+bool ConfigViewControllerAppearance::acceptsKeyCombo(RecordView& recorder, const KeyCombo& keyCombo)
 {
-    return !services_.hotKeyCenter->hotKeyWithKeyCombo(keyCombo);
+    return KeyComboHolder::acceptIfFree(recorder, services_.hotKeyCenter, keyCombo);
 }
 
 void ConfigViewControllerAppearance::keyComboChanged(RecordView& recorder, const std::optional<KeyCombo>& keyCombo)

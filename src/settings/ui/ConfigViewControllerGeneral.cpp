@@ -13,6 +13,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "shell/AutoLaunchManager.h"
+#include "hotkeys/ui/KeyComboHolder.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -288,9 +289,9 @@ bool ConfigViewControllerGeneral::mayRecord(RecordView& recorder)
     return &recorder == globalHotkey_.data();
 }
 
-bool ConfigViewControllerGeneral::acceptsKeyCombo(RecordView&, const KeyCombo& keyCombo)
+bool ConfigViewControllerGeneral::acceptsKeyCombo(RecordView& recorder, const KeyCombo& keyCombo)
 {
-    return !services_.hotKeyCenter->hotKeyWithKeyCombo(keyCombo);
+    return KeyComboHolder::acceptIfFree(recorder, services_.hotKeyCenter, keyCombo);
 }
 
 void ConfigViewControllerGeneral::keyComboChanged(RecordView& recorder, const std::optional<KeyCombo>& keyCombo)

@@ -18,6 +18,8 @@ ConfigWindowControllerAddModifyURL::ConfigWindowControllerAddModifyURL()
         window()->resize(ConfigViewControllerAddModifyURL::preferredSize);
         window()->setMinimumSize(ConfigViewControllerAddModifyURL::preferredSize);
     }
+    // Escape cancels, as in the sheet.
+    window()->setClosesOnEscape(true);
     setContentViewController(std::move(content));
 }
 

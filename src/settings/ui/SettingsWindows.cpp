@@ -24,13 +24,16 @@ void registerWindow(Kind kind, const QString& title, Frame frame)
     const QString file = VantelWindowEnum::getStoryBoardAsString(kind);
     const QString contentIdentifier = VantelWindowEnum::getViewControllerIdentifier(kind);
     catalog.registerFactory(file, contentIdentifier, [] { return std::make_shared<Content>(); });
-    catalog.registerFactory(file, VantelWindowEnum::getWindowControllerIdentifier(kind), [file, contentIdentifier, title,
-                                                                                          frame] {
+    catalog.registerFactory(file, VantelWindowEnum::getWindowControllerIdentifier(kind), [kind, file, contentIdentifier,
+                                                                                          title, frame] {
         std::shared_ptr<ViewController> content
             = platform::UiCatalog::main().instantiateAs<ViewController>(file, contentIdentifier);
         if (!content)
             return std::shared_ptr<SettingsWindowController>();
-        return std::make_shared<SettingsWindowController>(std::move(content), title, frame);
+        auto controller = std::make_shared<SettingsWindowController>(std::move(content), title, frame);
+        // Preferences has no Cancel: Escape closes it, as the title bar's button does.
+        controller->window()->setClosesOnEscape(kind == Kind::settings);
+        return controller;
     });
 }
 

@@ -1,6 +1,7 @@
 #include "shell/ui/FirstRunSecondScreenViewController.h"
 
 #include "graphics/DrawingKit.h"
+#include "graphics/ImageUtilities.h"
 #include "model/LocalizedStrings.h"
 #include "platform/Bundle.h"
 #include "shell/ui/FirstRunPageLayout.h"
@@ -49,9 +50,11 @@ QPixmap mainViewSketch(const QPalette& palette, qreal devicePixelRatio)
     painter.restore();
 
     const platform::Bundle& bundle = platform::Bundle::main();
+    // The bundle's symbols are single-coloured lines: drawn in the text's
+    // colour they read on a dark field as on a light one.
     const auto drawIcon = [&](const QString& name, const QRectF& where) {
         if (const auto icon = bundle.imageNamed(name))
-            icon->paint(&painter, where.toRect());
+            tinted(*icon, text).paint(&painter, where.toRect());
         else
             painter.fillRect(where.adjusted(2, 2, -2, -2), faint);
     };
@@ -123,6 +126,8 @@ QWidget* FirstRunSecondScreenViewController::loadView()
     image_->setAlignment(Qt::AlignCenter);
     image_->setPixmap(mainViewSketch(page->palette(), qApp ? qApp->devicePixelRatio() : 1.0));
     image_->setFixedSize(kSketchSize);
+    // Drawn from the palette: drawn again when the palette changes.
+    page->installEventFilter(this);
 
     layout->addWidget(image_, 0, Qt::AlignHCenter);
     addTitleAndText(layout, localized("Everything at hand"),
@@ -136,6 +141,13 @@ QWidget* FirstRunSecondScreenViewController::loadView()
                     page);
     layout->addStretch(1);
     return page;
+}
+
+bool FirstRunSecondScreenViewController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::PaletteChange && image_ && watched == image_->parentWidget())
+        image_->setPixmap(mainViewSketch(image_->parentWidget()->palette(), image_->devicePixelRatioF()));
+    return DefaultVantelViewController::eventFilter(watched, event);
 }
 
 } // namespace vantel

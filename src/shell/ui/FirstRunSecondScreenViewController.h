@@ -20,6 +20,7 @@ public:
 
 protected:
     QWidget* loadView() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QPointer<QLabel> image_;

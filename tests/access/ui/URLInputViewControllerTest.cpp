@@ -1,4 +1,5 @@
 #include "access/ui/URLInputViewController.h"
+#include "platform/Bundle.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -65,6 +66,25 @@ TEST(URLInputViewControllerTest, WithoutAnApplicationTheGenericIconShows)
     EXPECT_FALSE(controller.showsApplicationIcon());
     controller.configureDialog(QStringLiteral("/no/such/application.desktop"));
     EXPECT_FALSE(controller.showsApplicationIcon());
+}
+
+TEST(URLInputViewControllerTest, TheFallbackIsTheBundlesCustomURLPictureInTheTextsColour)
+{
+    URLInputViewController controller;
+    const QImage expected = platform::Bundle::main().imageNamed(QStringLiteral("url_Custom"))->pixmap(64, 64).toImage();
+    const QImage shown = controller.imageURL()->pixmap().toImage();
+    ASSERT_EQ(shown.size(), expected.size());
+    const int text = qGray(controller.palette().color(QPalette::WindowText).rgb());
+    int painted = 0, wrong = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb pixel = shown.pixel(x, y);
+            painted += qAlpha(pixel) > 200;
+            wrong += qAbs(qAlpha(pixel) - qAlpha(expected.pixel(x, y))) > 8
+                || (qAlpha(pixel) > 200 && qAbs(qGray(pixel) - text) > 12);
+        }
+    EXPECT_GT(painted, 50);
+    EXPECT_EQ(wrong, 0) << "not the bundle's picture in the text's colour";
 }
 
 } // namespace

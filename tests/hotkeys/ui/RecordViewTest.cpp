@@ -2,6 +2,11 @@
 #include "hotkeys/ui/RecordView.h"
 #include "platform/GlobalHotKeys.h"
 #include "hotkeys/ui/RecordViewDelegate.h"
+#include "hotkeys/ui/ClearButton.h"
+#include "hotkeys/ui/KeyComboHolder.h"
+#include "support/AcceptingHotKeys.h"
+
+#include <tuple>
 
 #include "support/TestSupport.h"
 
@@ -66,6 +71,10 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         other->setFocus();
     }
+
+    // The owner goes before the window: a recorder still recording must not
+    // tell it that recording ended as the window closes.
+    void TearDown() override { recorder->setDelegate(nullptr); }
 
     void startRecording()
     {
@@ -198,6 +207,78 @@ TEST_F(RecordViewTest, DoubleTappedModifier)
         QFile::remove(QString::fromLocal8Bit(keep));
         QFile::copy(picture, QString::fromLocal8Bit(keep));
     }
+}
+
+int redPixels(const QImage& image)
+{
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            red += QColor(image.pixel(x, y)).red() > 160 && QColor(image.pixel(x, y)).green() < 110 ? 1 : 0;
+    return red;
+}
+
+TEST_F(RecordViewTest, ARefusalSaysWhyThenShowsTheOldCombinationUnlit)
+{
+    const auto old = KeyCombo::withCarbonModifiers(Key::a, ModifierFlags::carbonCommand);
+    recorder->setKeyCombo(old);
+    startRecording();
+    modifierKey(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+    recorder->showRefusal(QStringLiteral("Taken by the tag \u201CGames\u201D"));
+    EXPECT_EQ(recorder->inputModifiers(), 0u) << "the refused keys still lit";
+    recorder->resize(300, 30);
+    const QImage refused = recorder->grab().toImage();
+    refused.save(test::outputFolder() + QStringLiteral("/recorder-refusal.png"));
+    EXPECT_GT(redPixels(refused), 15) << "the reason is not drawn";
+    EXPECT_TRUE(test::waitUntil([&] { return recorder->refusal().isEmpty(); },
+                                std::chrono::milliseconds(RecordView::refusalMilliseconds + 1500)));
+    EXPECT_EQ(redPixels(recorder->grab().toImage()), 0);
+    EXPECT_EQ(recorder->keyCombo(), old);
+}
+
+TEST_F(RecordViewTest, ADisabledRecorderIsGreyedAndOffersNoClearWhileEmpty)
+{
+    EXPECT_NE(qobject_cast<ClearButton*>(recorder->clearButton()), nullptr) << "not the shared cut-out cross";
+    recorder->setBackgroundColor(Qt::white);
+    EXPECT_TRUE(recorder->clearButton()->isVisibleTo(recorder));
+    recorder->setEnabled(false);
+    EXPECT_FALSE(recorder->clearButton()->isVisibleTo(recorder)) << "nothing to clear";
+    const QImage disabled = recorder->grab().toImage();
+    disabled.save(test::outputFolder() + QStringLiteral("/recorder-disabled.png"));
+    EXPECT_EQ(QColor(disabled.pixel(150, 2)), recorder->palette().color(QPalette::Disabled, QPalette::Window));
+    recorder->setKeyCombo(KeyCombo::withCarbonModifiers(Key::a, ModifierFlags::carbonCommand));
+    EXPECT_TRUE(recorder->clearButton()->isVisibleTo(recorder));
+}
+
+// A desktop where another program holds Ctrl+Alt+P.
+class OneKeyHeldElsewhere : public test::AcceptingHotKeys {
+public:
+    std::optional<bool> isHeldElsewhere(int macKeyCode, std::uint32_t) override
+    {
+        return macKeyCode == KeyInfo::QWERTYKeyCode(Key::p);
+    }
+};
+
+TEST_F(RecordViewTest, TheRefusalNamesWhatHoldsTheCombination)
+{
+    OneKeyHeldElsewhere desktop;
+    HotKeyCenter center(desktop);
+    const auto combo = [](Key key) { return *KeyCombo::withCarbonModifiers(key, ModifierFlags::carbonCommand); };
+    const std::tuple<Key, HotKeyType, const char*> ours[] = {
+        {Key::e, HotKeyType::userDefinedKey, "Taken by the entry \u201CLedger\u201D"},
+        {Key::t, HotKeyType::tagKey, "Taken by the tag \u201CLedger\u201D"},
+        {Key::c, HotKeyType::categoryKey, "Taken by the category \u201CLedger\u201D"}};
+    for (const auto& [key, type, said] : ours) {
+        auto hotKey = HotKey::create(QString::number(int(type)), combo(key), HotKey::ActionQueue::main, {});
+        hotKey->setHotkeyType(type);
+        hotKey->setOwnerName(QStringLiteral("Ledger"));
+        ASSERT_TRUE(center.registerHotKey(hotKey));
+        EXPECT_FALSE(KeyComboHolder::acceptIfFree(*recorder, &center, combo(key)));
+        EXPECT_EQ(recorder->refusal(), QString::fromUtf8(said));
+    }
+    EXPECT_FALSE(KeyComboHolder::acceptIfFree(*recorder, &center, combo(Key::p)));
+    EXPECT_EQ(recorder->refusal(), QStringLiteral("Taken by another program"));
+    EXPECT_TRUE(KeyComboHolder::acceptIfFree(*recorder, &center, combo(Key::q)));
 }
 
 TEST(GlobalHotKeysWithoutXServer, RegistrationFailsAndSaysWhy)

@@ -3,7 +3,11 @@
 #include "access/URLManager.h"
 #include "access/urlTemplateData.h"
 #include "datastore/DatastorageHandlerURLObjects.h"
+#include "datastore/FakeWindowRequests.h"
+#include "settings/ui/ConfigWindowController.h"
+#include "settings/ui/ConfigWindowControllerAddModifyURL.h"
 #include "mainwindow/CatalogueEntries.h"
+#include "platform/Workspace.h"
 #include "platform/ui/WindowHost.h"
 #include "popups/CustomTextField.h"
 #include "settings/ui/ConfigViewControllerAddModifyURL.h"
@@ -15,6 +19,14 @@
 #include <QTest>
 
 #include <QLineEdit>
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace vantel {
 namespace {
@@ -31,6 +43,30 @@ int redPixels(const QImage& image, const QRect& area)
             red += pixel.red() > 150 && pixel.green() < 110 && pixel.blue() < 110 ? 1 : 0;
         }
     return red;
+}
+
+// The desktop's default for "vantelurl:" links: a program that writes the
+// link it was given to `written`.
+QString installURLHandler(const QString& written)
+{
+    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
+    const QString script = test::makeTempDir(QStringLiteral("url-handler")) + QStringLiteral("/handler.sh");
+    const auto write = [](const QString& path, const QString& text, QIODevice::OpenMode mode) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        file.open(mode);
+        file.write(text.toUtf8());
+        file.setPermissions(file.permissions() | QFile::ExeOwner);
+    };
+    write(script, QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > \"%1.tmp\" && mv \"%1.tmp\" \"%1\"\n").arg(written),
+          QIODevice::WriteOnly);
+    write(applications + QStringLiteral("/vantel-url-handler.desktop"),
+          QStringLiteral("[Desktop Entry]\nType=Application\nName=URL Handler\nExec=%1 %u\n"
+                         "MimeType=x-scheme-handler/vantelurl;\n").arg(script), QIODevice::WriteOnly);
+    write(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
+          QStringLiteral("[Default Applications]\nx-scheme-handler/vantelurl=vantel-url-handler.desktop\n"),
+          QIODevice::Append);
+    return applications + QStringLiteral("/vantel-url-handler.desktop");
 }
 
 class AddModifyURLWindowTest : public test::ConfigWindowFixture {
@@ -209,6 +245,80 @@ TEST_F(AddModifyURLWindowTest, TemplatesReplaceAndPlaceholdersInsertAtTheCaret)
     EXPECT_GT(redPixels(shown, fieldRect), 30) << "the placeholder is not coloured";
     EXPECT_EQ(redPixels(shown, QRect(fieldRect.topLeft(), QSize(fieldRect.width() / 8, fieldRect.height()))), 0);
     manager.urlTemplates() = before;
+}
+
+TEST_F(AddModifyURLWindowTest, OpensWithShowsTheHandlerTestOpensAndCancelKeepsNothing)
+{
+    const QString written = test::makeTempDir(QStringLiteral("url-opened")) + QStringLiteral("/link");
+    const QString handler = installURLHandler(written);
+    ASSERT_TRUE(test::waitUntil([] {
+        return platform::Workspace::shared().urlForApplicationToOpen(QUrl(QStringLiteral("vantelurl:x"))).has_value();
+    }));
+    window->setPalette(test::darkPalette());
+    show();
+    // A scheme nobody opens: the question symbol, seen on a dark window.
+    typeURL(QStringLiteral("nosuchscheme://x"));
+    pane->textFieldSiteTitle()->setFocus();
+    int light = 0;
+    const QImage question = pane->urlHostImage()->pixmap().toImage();
+    for (int y = 0; y < question.height(); ++y)
+        for (int x = 0; x < question.width(); ++x)
+            light += qAlpha(question.pixel(x, y)) > 200 && QColor(question.pixel(x, y)).lightness() > 150 ? 1 : 0;
+    EXPECT_GT(light, 20) << "the question symbol is dark on the dark window";
+    screenshot(*window, QStringLiteral("url-window-opens-with-dark.png"));
+    // The end of editing finds the application that opens the link.
+    pane->textFieldSiteURL()->setFocus();
+    pane->textFieldSiteURL()->setText(QStringLiteral("vantelurl://page/two"));
+    pane->textFieldSiteTitle()->setFocus();
+    EXPECT_EQ(QFileInfo(pane->urlHostPath()->text()).fileName(), QFileInfo(handler).fileName());
+    // Test opens what the field holds, through the desktop.
+    pane->urlTest()->click();
+    EXPECT_TRUE(test::waitUntil([&] { return QFileInfo::exists(written); }));
+    QFile link(written);
+    EXPECT_TRUE(link.open(QIODevice::ReadOnly) && link.readAll() == "vantelurl://page/two");
+    // Cancel closes without saving.
+    const QList<QPushButton*> buttons = pane->view()->findChildren<QPushButton*>();
+    const auto cancel = std::find_if(buttons.begin(), buttons.end(), [](QPushButton* b) { return b->text() == QStringLiteral("Cancel"); });
+    ASSERT_NE(cancel, buttons.end());
+    (*cancel)->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(store->allData()->count(), 0);
+}
+
+TEST_F(AddModifyURLWindowTest, EscapeCancelsTheWindowOfItsOwn)
+{
+    settingsui::ConfigWindowControllerAddModifyURL own;
+    auto* content = dynamic_cast<URLPane*>(own.contentViewController().get());
+    ASSERT_TRUE(content);
+    own.showWindow(false);
+    QTest::keyClick(content->textFieldSiteURL(), Qt::Key_Escape);
+    EXPECT_FALSE(own.isWindowOpen());
+}
+
+TEST_F(AddModifyURLWindowTest, TheDataWindowsSheetIsCentredOverItAndAboveIt)
+{
+    auto sheetPane = std::make_shared<URLPane>(*store);
+    auto requests = std::make_shared<test::FakeWindowRequests>();
+    requests->makeViewController = [sheetPane](WindowKind::Kind) { return sheetPane; };
+    const std::shared_ptr<WindowRequests> before = WindowRequests::shared();
+    WindowRequests::setShared(requests);
+    settingsui::ConfigWindowController data(services);
+    data.window()->move(20, 10);
+    data.showWindow(false);
+    data.toolbarAction(QStringLiteral("Add URL"))->trigger();
+    QWidget* sheet = sheetPane->view()->window();
+    ASSERT_TRUE(sheet != sheetPane->view() && sheet->isVisible());
+    EXPECT_EQ(sheet->windowHandle()->transientParent(), data.window()->windowHandle()) << "not kept above it";
+    // Centred over the data window, as far as the screen leaves room.
+    const QRect area = data.window()->screen()->availableGeometry();
+    QRect expected(QPoint(), sheet->frameGeometry().size());
+    expected.moveCenter(data.window()->frameGeometry().center());
+    expected.moveLeft(std::clamp(expected.left(), area.left(), area.right() + 1 - expected.width()));
+    expected.moveTop(std::clamp(expected.top(), area.top(), area.bottom() + 1 - expected.height()));
+    EXPECT_LE((sheet->frameGeometry().topLeft() - expected.topLeft()).manhattanLength(), 4);
+    sheetPane->buttonCancelClick();
+    data.close();
+    WindowRequests::setShared(before);
 }
 
 } // namespace

@@ -138,8 +138,9 @@ TEST_F(SettingsWindowTest, GlobalHotkeyIsRefusedWhenTakenAndRegisteredAtOnce)
     pane.keyComboChanged(recorder, k);
     EXPECT_EQ(harness.config.globalKeyCombo(), k);
     ASSERT_TRUE(harness.center->hotKeyWithKeyCombo(k));
-    // Now registered, the same combination is refused.
+    // Now registered, the same combination is refused, and the recorder says why.
     EXPECT_FALSE(pane.acceptsKeyCombo(recorder, k));
+    EXPECT_EQ(recorder.refusal(), QStringLiteral("Taken by the hotkey of the main window"));
 
     // Cleared: no hotkey in the configuration, none registered.
     pane.keyComboChanged(recorder, std::nullopt);

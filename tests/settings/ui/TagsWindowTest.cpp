@@ -6,6 +6,9 @@
 #include "model/iconTag.h"
 #include "popups/CustomTextFieldForEditingTags.h"
 #include "popups/TagTableView.h"
+#include "popups/TagTableViewPopupViewController.h"
+#include "graphics/widgets/DrawnColorCircle.h"
+#include "platform/ui/PopoverHost.h"
 #include "settings/ui/ConfigTagsTableModel.h"
 #include "settings/ui/ConfigViewControllerTags.h"
 #include "settings/ui/ConfigWindowControllerTags.h"
@@ -18,7 +21,9 @@
 #include <QPointer>
 #include <QTimer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 namespace vantel {
 namespace {
@@ -205,6 +210,7 @@ TEST_F(TagsWindowTest, ARecordedTagHotkeyIsStoredUnlessTaken)
     RecordView recorder;
     EXPECT_TRUE(recording.mayRecord(recorder));
     EXPECT_FALSE(recording.acceptsKeyCombo(recorder, *taken));
+    EXPECT_FALSE(recorder.refusal().isEmpty()) << "refused without a word";
     EXPECT_TRUE(recording.acceptsKeyCombo(recorder, *free));
     recording.keyComboChanged(recorder, *free);
     EXPECT_EQ(games->hotkey(), free);
@@ -222,6 +228,70 @@ TEST_F(TagsWindowTest, ARecordedTagHotkeyIsStoredUnlessTaken)
     EXPECT_TRUE(games->hotkeyLaunchAll());
     editor->clearAndEndRecording();
     EXPECT_FALSE(games->hotkeyLaunchAll()) << "clearing stores none";
+}
+
+// The symbol's place in the window, in the window's coordinates.
+QPoint symbolInWindow(settingsui::ConfigViewControllerTags& tags, int row)
+{
+    QTableView* table = tags.tagTableView();
+    const QRect cell = table->visualRect(tags.model()->index(row, ConfigTagsTableModel::columnEntry));
+    return table->viewport()->mapTo(table->window(), settingsui::TableViewCellConfigEditTags::symbolRect(cell).center());
+}
+
+TEST_F(TagsWindowTest, TheSymbolPopoverEditsTheRowsTagAndTheNameStopsAt70)
+{
+    open();
+    window->window()->move(420, 40); // room at the symbol's left
+    QTest::mouseClick(window->window()->windowHandle(), Qt::LeftButton, {}, symbolInWindow(tags(), 1));
+    platform::PopoverHost* popover = tags().popupMenu()->popover();
+    ASSERT_TRUE(popover && popover->isShown());
+    TagTableViewPopupViewController* content = tags().popupMenu()->tagTableViewPopupViewController();
+    EXPECT_EQ(content->currentIconTag(), store->tagManager().allAvailableTags()->at(1).value());
+    EXPECT_LT(popover->geometry().right(), window->window()->mapToGlobal(symbolInWindow(tags(), 1)).x());
+    QSignalSpy redrawn(tags().model(), &QAbstractItemModel::dataChanged);
+    popover->close();
+    EXPECT_GE(redrawn.size(), 1) << "the row keeps its old symbol";
+
+    QApplication::setActiveWindow(window->window());
+    tags().tagTableView()->setCurrentIndex(tags().model()->index(0, ConfigTagsTableModel::columnEntry));
+    auto* field = qobject_cast<CustomTextFieldForEditingTags*>(QApplication::focusWidget());
+    ASSERT_TRUE(field);
+    field->selectAll();
+    QTest::keyClicks(field, QString(80, QLatin1Char('n')));
+    EXPECT_EQ(field->text(), QString(70, QLatin1Char('n')));
+}
+
+TEST_F(TagsWindowTest, RunModallyItSitsOverItsWindowAndItsPopoverStillAnswers)
+{
+    QWidget data; // the data window it is opened from
+    data.setGeometry(40, 30, 760, 560);
+    data.show();
+    QApplication::setActiveWindow(&data);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&data));
+    const iconTagPtr games = store->tagManager().allAvailableTags()->at(0).value();
+    QTimer::singleShot(0, [&] {
+        QWidget* tagsWindow = window->window();
+        EXPECT_LE((tagsWindow->geometry().center() - data.geometry().center()).manhattanLength(), 4);
+        EXPECT_EQ(tagsWindow->windowHandle()->transientParent(), data.windowHandle()) << "not kept above it";
+        QTest::mouseClick(tagsWindow->windowHandle(), Qt::LeftButton, {}, symbolInWindow(tags(), 0));
+        platform::PopoverHost* popover = tags().popupMenu()->popover();
+        if (!popover || !popover->isShown()) {
+            ADD_FAILURE() << "no popover";
+            window->close();
+            return;
+        }
+        // A click on a swatch and Escape reach the popover through the modal run.
+        DrawnColorCircle* swatch = tags().popupMenu()->tagTableViewPopupViewController()->colorCircles().at(5);
+        const QPoint at = swatch->mapTo(popover, swatch->rect().center());
+        QTest::mousePress(popover->windowHandle(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(popover->windowHandle(), Qt::LeftButton, {}, at);
+        EXPECT_TRUE(games->color() && games->color()->toQColor().rgb() == swatch->color()->rgb());
+        QTest::keyClick(popover->windowHandle(), Qt::Key_Escape);
+        EXPECT_FALSE(popover->isShown());
+        window->close();
+    });
+    window->showWindow(true);
+    EXPECT_FALSE(window->window()->isRunningModal());
 }
 
 } // namespace

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -219,6 +221,20 @@ TEST(SettingsWindows, EveryKindOpensFromTheCatalogue)
         // Offscreen nothing composites: the frameless windows are opaque.
         EXPECT_FALSE(controller->isTranslucent());
     }
+}
+
+TEST(SettingsWindows, EscapeClosesPreferences)
+{
+    registerSettingsWindows();
+    auto controller = platform::UiCatalog::main().instantiateAs<SettingsWindowController>(
+        VantelWindowEnum::getStoryBoardAsString(VantelWindowEnum::settings),
+        VantelWindowEnum::getWindowControllerIdentifier(VantelWindowEnum::settings));
+    ASSERT_TRUE(controller);
+    controller->showWindow(false);
+    QApplication::processEvents();
+    QWidget* focus = controller->window()->focusWidget() ? controller->window()->focusWidget() : controller->window();
+    QTest::keyClick(focus, Qt::Key_Escape);
+    EXPECT_FALSE(controller->isWindowOpen());
 }
 
 TEST(SettingsWindows, InfoShowsItsTextAndVersion)

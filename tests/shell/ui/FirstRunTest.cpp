@@ -204,3 +204,23 @@ TEST_F(FirstRun, BothPagesRenderWithoutClippingOrBlanks)
     }
     windowController->close();
 }
+
+TEST_F(FirstRun, TheSecondPagesPictureShowsOnADarkPalette)
+{
+    const QPalette saved = QApplication::palette();
+    FirstRunSecondScreenViewController page; // made light, shown after the desktop turned dark
+    page.view();
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(30, 30, 32));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    QApplication::processEvents();
+    // The category symbols, top left above the tags' coloured dots, in the light text colour.
+    const QImage image = page.image()->pixmap().toImage();
+    int light = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 30; ++x)
+            light += qAlpha(image.pixel(x, y)) > 200 && QColor(image.pixel(x, y)).lightness() > 150 ? 1 : 0;
+    EXPECT_GT(light, 40) << "the symbols are dark on the dark picture";
+    QApplication::setPalette(saved);
+}

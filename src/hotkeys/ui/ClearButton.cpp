@@ -1,8 +1,7 @@
-#include "popups/ClearButton.h"
-
-#include "graphics/widgets/Appearance.h"
+#include "hotkeys/ui/ClearButton.h"
 #include "model/LocalizedStrings.h"
 
+#include <QApplication>
 #include <QPainter>
 
 #include <cmath>
@@ -93,7 +92,8 @@ QPainterPath ClearButton::discPath(const QSizeF& size)
 QColor ClearButton::discColor() const
 {
     const int level = isDown() ? 134 : 191;
-    return QColor(level, level, level);
+    // Faded while its control is disabled.
+    return QColor(level, level, level, isEnabled() ? 255 : 110);
 }
 
 QSize ClearButton::sizeHint() const
@@ -107,7 +107,7 @@ void ClearButton::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillPath(discPath(size()), discColor());
     if (hasFocus()) {
-        QColor ring = applicationAccentColor();
+        QColor ring = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
         ring.setAlphaF(0.8f);
         painter.setPen(QPen(ring, 1.0));
         painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));

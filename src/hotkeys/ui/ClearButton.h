@@ -18,7 +18,7 @@ public:
     static QPainterPath discPath(const QSizeF& size);
     // The cross's outline alone.
     static QPainterPath crossPath(const QSizeF& size);
-    // 191/255 grey at rest, 134/255 while pressed.
+    // 191/255 grey at rest, 134/255 while pressed, faded while disabled.
     QColor discColor() const;
 
     QSize sizeHint() const override;
