@@ -257,6 +257,32 @@ void OpenObject::openURLString(const QString& urlString, const std::optional<QVa
     });
 }
 
+void OpenObject::openAddress(const QUrl& url, Completion completion)
+{
+    if (!url.isValid() || url.scheme().isEmpty()) {
+        VLOG(Logger::open(), LogType::Error, "open failed: [%{public}@] - not a URL", url.toString());
+        finish(completion, false);
+        return;
+    }
+    VLOG(Logger::open(), LogType::Default, "Open URL: %{public}@", absolute(url));
+    const QString address = absolute(url);
+    auto done = [address, completion](bool opened) {
+        if (!opened)
+            SandboxFileAccess::showAlert(L10n::openURLError(), address);
+        finish(completion, opened);
+    };
+    if (url.isLocalFile()) {
+        open(url, std::nullopt, std::move(done));
+        return;
+    }
+    workspace_.openURL(url, openConfiguration(), [address, done](const std::optional<platform::WorkspaceError>& error) {
+        if (error)
+            VLOG(Logger::open(), LogType::Error, "open failed: %{public}@",
+                 QStringLiteral("[") + address + QStringLiteral("] - ") + error->localizedDescription);
+        done(!error);
+    });
+}
+
 bool OpenObject::openPath(const QString& path, const std::optional<QVariantList>& documents, Completion completion)
 {
     if (path.isEmpty()) {

@@ -45,6 +45,12 @@ public:
     // so) and opens the result.
     void openURLString(const QString& urlString, const std::optional<QVariantList>& selectedObjects,
                        Completion completion = {});
+    // Opens an address of the program's own (its web site, its help page, a
+    // link in a help text) as URL entries open, with the default handler of
+    // its scheme; a file URL passes the access check. An address that is no
+    // URL opens nothing; one that no handler takes shows the openURLError
+    // alert with the address.
+    void openAddress(const QUrl& url, Completion completion = {});
     // Opens a file, application or folder by path. True when the request
     // went to the system.
     bool openPath(const QString& path, const std::optional<QVariantList>& documents, Completion completion = {});

@@ -274,7 +274,10 @@ bool ImportData::loadImportFile(const QString& path)
     store.rebuildData(DataStorageRebuildReason::importData);
     config.saveConfig(false);
     VLOG(Logger::importExport(), platform::LogType::Default, "Save and refresh Data from Import successfully completed");
-    return finish(true);
+    finish(true);
+    // Once the store is idle again: the hotkeys are registered anew from it.
+    center.post(QStringLiteral("importDataFinished"), {}, &store);
+    return true;
 }
 
 } // namespace vantel

@@ -25,7 +25,8 @@ public:
     void importDataFromFile();
     // The overwrite warning; true only for "OK".
     bool confirmImport();
-    // Reads and applies the file; false when it changed nothing.
+    // Reads and applies the file; false when it changed nothing. After it
+    // applied, posts "importDataFinished" from the store.
     bool loadImportFile(const QString& path);
 
 private:

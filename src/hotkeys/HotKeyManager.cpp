@@ -80,6 +80,10 @@ HotKeyManager::HotKeyManager(DataStorage& storage, Configuration& configuration,
     tableViewItemChanged_ = notifications.addObserver(QStringLiteral("tableViewItemChanged"), handler);
     iconTagChanged_ = notifications.addObserver(QStringLiteral("iconTagChanged"), handler);
     validateTagHotkeyNeeded_ = notifications.addObserver(QStringLiteral("validateTagHotkeyNeeded"), handler);
+    // An import replaced entries, tags and settings at once: the old hotkeys
+    // must not fire on, the imported ones must.
+    importDataFinished_ = notifications.addObserver(
+        QStringLiteral("importDataFinished"), [this](const platform::Notification&) { registerAllHotKeys(); }, &storage_);
     // The desktop portal may refuse a combination after it was registered.
     center_.setTakenHandler([this](const HotKeyPtr& hotKey) {
         VLOG(Logger::hotkeys(), LogType::Fault, "  Failed register Hotkey in HotKeyCenter: %{public}@",
@@ -152,6 +156,15 @@ void HotKeyManager::registerHotKeys(std::optional<HotKeyType> type)
         registerCategories();
         break;
     }
+}
+
+void HotKeyManager::registerAllHotKeys()
+{
+    center_.unregisterAll();
+    taken_.clear();
+    for (HotKeyType type : {HotKeyType::categoryKey, HotKeyType::tagKey, HotKeyType::tagKeyLaunchAll,
+                            HotKeyType::userDefinedKey, HotKeyType::globalHotKey})
+        registerHotKeys(type);
 }
 
 void HotKeyManager::registerCategories()

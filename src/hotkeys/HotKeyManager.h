@@ -36,6 +36,10 @@ public:
 
     // Replaces every hotkey of the kind; with none, logs the error and does nothing.
     void registerHotKeys(std::optional<HotKeyType> type);
+    // Releases every hotkey and registers those of the current data and
+    // settings, kind by kind in the launch order. The launch runs it, and so
+    // does every import the store announces (a file or a versioned backup).
+    void registerAllHotKeys();
     // Refuses a combination that a registered hotkey has, else registers it.
     bool registerHotKey(const HotKeyPtr& hotKey);
     void changeHotkeyReferencePath(const KeyCombo& keyCombo, const QString& path);
@@ -71,6 +75,7 @@ private:
     platform::ObserverToken tableViewItemChanged_;
     platform::ObserverToken iconTagChanged_;
     platform::ObserverToken validateTagHotkeyNeeded_;
+    platform::ObserverToken importDataFinished_;
 };
 
 } // namespace vantel

@@ -144,6 +144,8 @@ MainViewController::~MainViewController()
     if (monitorsInstalled_)
         qApp->removeEventFilter(this);
     QObject::disconnect(firstResponderValueObservation_);
+    if (sectionView_)
+        sectionView_->setSpringLoadingOutlineViewDelegate(nullptr);
 }
 
 void MainViewController::registerInterface()
@@ -261,9 +263,7 @@ void MainViewController::viewDidLoad()
 
     // List: the popover, the click road, drops of files onto the view.
     mainTableView_->setEntryPopoverShownQuery([this] { return isEntryPopoverShown(); });
-    mainTableView_->setSelectedTagNameQuery([this] {
-        return sectionView_ ? sectionView_->selectedTagName() : std::optional<QString>();
-    });
+    mainTableView_->setSelectedTagNameQuery([this] { return selectedTagName(); });
     connect(mainTableView_, &MainTableView::contextMenuRequested, this,
             [this](const TableViewItemPtr& entry, int row, const QRect& anchor) {
                 if (MainTableViewPopover* popover = tableViewPopover())
@@ -281,6 +281,8 @@ void MainViewController::viewDidLoad()
             sectionView_->redrawSelected();
     });
     sectionView_->setDropHandler(sidebarDropHandler_.get());
+    // Files dragged from outside select the tag row they rest on.
+    sectionView_->setSpringLoadingOutlineViewDelegate(this);
     // The same path as files handed over by "Open with" or a second start:
     // unreachable paths are left out and the answer says whether any wait.
     mainDraggingDestination_->setOpenFilesHandler(
@@ -569,6 +571,11 @@ std::optional<QVariantList> MainViewController::heldFiles() const
 bool MainViewController::selectItemWithTagName(const QString& tagName)
 {
     return sectionView_ && sectionView_->selectItemWithTagName(tagName);
+}
+
+std::optional<QString> MainViewController::selectedTagName() const
+{
+    return sectionView_ ? sectionView_->selectedTagName() : std::nullopt;
 }
 
 bool MainViewController::selectItemWithSelectionType(int selectionType)

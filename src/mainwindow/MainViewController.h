@@ -58,7 +58,9 @@ namespace mainwindow {
 // on screen in the application's active window (handleKeyDown). It never
 // removes its notification observers before it is destroyed.
 // Main thread only; logs to "mainViewController".
-class MainViewController : public CoreViewController, public vantel::MainViewController {
+class MainViewController : public CoreViewController,
+                           public vantel::MainViewController,
+                           public SpringLoadingOutlineViewDelegate {
     Q_OBJECT
 
 public:
@@ -81,7 +83,8 @@ public:
 
     // ---- Outlets (valid once the view is loaded) ----
     MainTableView* mainTableView() const { return mainTableView_; }
-    MainOutlineView* sectionView() const { return sectionView_; }
+    // Also the sidebar that selects the tag row a drag of files springs open.
+    MainOutlineView* sectionView() const override { return sectionView_; }
     MainSearchField* searchField() const { return searchField_; }
     QLabel* lblServiceManager() const { return lblServiceManager_; }
     DrawnButtonMenu* viewMenu() const { return viewMenu_; }
@@ -98,6 +101,8 @@ public:
     bool selectItemWithSelectionType(int selectionType) override;
     // Applies the sidebar's selected item as the store's current-data filter.
     void updateMainTableView() override;
+    // What "Add File or Folder…" and "Add URL…" give a new entry.
+    std::optional<QString> selectedTagName() const override;
 
     // ---- Held modifier keys; each change posts "modifierFlagsChanged" ----
     bool modifierFlagsContainCommandKey() const { return flags_.commandKey; }

@@ -19,7 +19,7 @@ class MainOutlineView;
 class SpringLoadingOutlineViewDelegate {
 public:
     virtual ~SpringLoadingOutlineViewDelegate() = default;
-    virtual MainOutlineView* sectionView() = 0;
+    virtual MainOutlineView* sectionView() const = 0;
 };
 
 // A tree view whose rows spring-load during a drag: while a drag that may

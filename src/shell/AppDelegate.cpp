@@ -184,10 +184,7 @@ void AppDelegate::applicationDidFinishLaunching()
     DataStorage::shared().rebuildData(DataStorageRebuildReason::datastorageInitialize);
 
     // 13. The hotkeys, kind by kind.
-    HotKeyManager& hotkeys = HotKeyManager::shared();
-    for (HotKeyType type : {HotKeyType::categoryKey, HotKeyType::tagKey, HotKeyType::tagKeyLaunchAll,
-                            HotKeyType::userDefinedKey, HotKeyType::globalHotKey})
-        hotkeys.registerHotKeys(type);
+    HotKeyManager::shared().registerAllHotKeys();
     VLOG(general(), platform::LogType::Default, "Hotkeys registered");
 
     // 14. The process activity.

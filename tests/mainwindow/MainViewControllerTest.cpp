@@ -3,6 +3,7 @@
 // filter, the click road, held files and the search field.
 #include "MainViewTestSupport.h"
 
+#include "mainwindow/SidebarModel.h"
 #include "model/TableViewItemChangedNotifyObject.h"
 #include "platform/ui/UiCatalog.h"
 #include "shell/VantelManager.h"
@@ -454,6 +455,37 @@ TEST_F(MainViewTest, TheMenuButtonPopsUpTheMainMenuBelowItself)
     QTest::mouseRelease(&button, Qt::LeftButton);
     QTest::mousePress(&button, Qt::LeftButton);
     EXPECT_FALSE(menu.isVisible());
+}
+
+// Files dragged from outside rest on a tag row of the sidebar: once it
+// springs open the tag is selected and the list shows its entries.
+TEST_F(MainViewTest, FilesDraggedOverASidebarTagSelectIt)
+{
+    fillCatalogue();
+    open();
+    const auto office = sidebar().searchForSourceListItem(QStringLiteral("Office"), SourceListItemContentType::tag);
+    ASSERT_TRUE(office);
+    const QPoint centre = sidebar().visualRect(sidebar().model().indexForItem(office.get())).center();
+    const QPoint inHost = sidebar().viewport()->mapTo(host.get(), centre);
+    // The drag goes where the window system sends it: to the widget under the pointer.
+    QWidget* target = host->childAt(inHost);
+    ASSERT_EQ(target, sidebar().viewport());
+    const QPoint at = target->mapFrom(host.get(), inHost);
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(docFolder + QStringLiteral("/Meeting notes.txt"))});
+    QDragEnterEvent enter(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &move);
+
+    ASSERT_TRUE(waitUntil([&] { return controller->selectedTagName() == std::optional(QStringLiteral("Office")); }));
+    QStringList shown = shownNames();
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("Invoices"), QStringLiteral("Meeting notes.txt"),
+                                  QStringLiteral("Quarterly report 2026.pdf"), QStringLiteral("Text Editor")}));
+    host->grab().save(outputFolder() + QStringLiteral("/main-view-spring-loaded.png"));
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(target, &leave);
 }
 
 TEST_F(MainViewTest, FilesDroppedOnTheViewAreHeldWhenReachable)

@@ -39,7 +39,7 @@ public:
         : view_(view)
     {
     }
-    MainOutlineView* sectionView() override { return view_; }
+    MainOutlineView* sectionView() const override { return view_; }
 
 private:
     MainOutlineView* view_;

@@ -1,10 +1,10 @@
 #include "markdown/view/CustomMarkdownTextView.h"
 
+#include "access/OpenObject.h"
 #include "markdown/SystemAppearance.h"
 #include "markdown/TextDocumentWriter.h"
 #include "markdown/view/MarkdownResources.h"
 
-#include <QDesktopServices>
 #include <QScrollBar>
 
 namespace vantel {
@@ -12,11 +12,12 @@ namespace vantel {
 CustomMarkdownTextView::CustomMarkdownTextView(QWidget* parent)
     : QTextBrowser(parent)
 {
-    // Links leave the view for the desktop; the view never navigates itself.
+    // Links leave the view for the desktop, as URL entries do; the view
+    // never navigates itself.
     setOpenLinks(false);
     connect(this, &QTextBrowser::anchorClicked, this, [](const QUrl& url) {
         if (!url.scheme().isEmpty())
-            QDesktopServices::openUrl(url);
+            OpenObject::shared().openAddress(url);
     });
 }
 

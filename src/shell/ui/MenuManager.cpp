@@ -1,5 +1,6 @@
 #include "shell/ui/MenuManager.h"
 
+#include "access/OpenObject.h"
 #include "access/SandboxFileAccess.h"
 #include "config/ExportImportManager.h"
 #include "datastore/DataStorage.h"
@@ -15,7 +16,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QMenu>
 #include <QUrl>
@@ -224,7 +224,7 @@ void MenuManager::openURLString(const QString& address)
     const QUrl url(address, QUrl::StrictMode);
     if (!url.isValid() || url.scheme().isEmpty())
         return;
-    QDesktopServices::openUrl(url);
+    OpenObject::shared().openAddress(url);
 }
 
 void MenuManager::mnu_Website()

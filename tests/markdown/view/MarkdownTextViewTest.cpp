@@ -5,10 +5,12 @@
 #include "markdown/view/VersionHistoryViewController.h"
 
 #include "markdown/MarkdownTestSupport.h"
+#include "platform/ScriptedDialogProvider.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -108,6 +110,25 @@ TEST_F(MarkdownTextView, ShowsTheRenderingReadOnlyAndSelectable)
     const QTextBlock item = view.document()->findBlockByNumber(2);
     EXPECT_EQ(item.blockFormat().leftMargin(), 30);
     EXPECT_EQ(item.blockFormat().textIndent(), -30);
+}
+
+// A link opens as URL entries do (no xdg-open needed); one that no program
+// takes says so.
+TEST_F(MarkdownTextView, ALinkNoProgramTakesShowsTheURLAlert)
+{
+    auto dialogs = std::make_shared<platform::ScriptedDialogProvider>();
+    platform::DialogProvider::setShared(dialogs);
+    write(QStringLiteral("links.md"), "Read [the lost page](vantelnowhere:page).\n");
+    CustomMarkdownTextView view;
+    view.loadMarkdown(QStringLiteral("links.md"));
+    view.showMarkdown(MarkdownStyles::help);
+    view.show();
+    QTextCursor link = view.document()->find(QStringLiteral("lost"));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cursorRect(link).center());
+    ASSERT_TRUE(test::waitUntil([&] { return !dialogs->alerts().isEmpty(); }, std::chrono::seconds(10)));
+    EXPECT_EQ(dialogs->alerts().first().messageText, QStringLiteral("URL error - Is the URL correct?"));
+    EXPECT_EQ(dialogs->alerts().first().informativeText, QStringLiteral("vantelnowhere:page"));
+    platform::DialogProvider::setShared(nullptr);
 }
 
 TEST_F(MarkdownTextView, ShowingTwiceLeavesOneCopy)

@@ -109,6 +109,53 @@ TEST_F(BackupWindowTest, CreateListsTheNewBackupFirstAndRestoreAsksBeforeItClose
     host.close();
 }
 
+// A restore or an import replaces entries and settings at once: afterwards
+// the hotkeys of the data read back fire, and those they replaced are released.
+TEST_F(BackupWindowTest, RestoringOrImportingRegistersTheHotkeysReadBack)
+{
+    test::AcceptingHotKeys backend;
+    HotKeyCenter center(backend);
+    HotKeyManager hotkeys(store, *config, center);
+    auto entry = TableViewItem::initForURL(QStringLiteral("https://example.org"), QStringLiteral("Example"), QString(),
+                                           ListviewItemSource::other);
+    store.allData()->append(entry);
+    const auto use = [&](Key entryKey, Key windowKey) {
+        entry->setHotkey(combo(entryKey));
+        config->setGlobalKeyCombo(combo(windowKey));
+        store.rebuildData(DataStorageRebuildReason::userInitiatedRequest);
+        hotkeys.registerAllHotKeys();
+    };
+    const auto registered = [&] {
+        QStringList keys;
+        for (const auto& [identifier, hotKey] : center.hotKeys())
+            keys.append(hotKey->keyCombo().displayString());
+        keys.sort();
+        return keys;
+    };
+    const QStringList readBack{combo(Key::b).displayString(), combo(Key::g).displayString()};
+    use(Key::b, Key::g);
+    ASSERT_EQ(registered(), readBack);
+    ConfigViewControllerVersionedBackup pane(*manager, {});
+    host.setContentViewController(&pane);
+    host.showWindow();
+    pane.btnCreateBackupVersion()->click();
+    const QString backup = pane.model()->path(0);
+
+    use(Key::c, Key::h);
+    pane.tableViewVersionedBackups()->selectRow(0);
+    dialogs->queueAlertResponse(1);
+    pane.btnRestoreFromBackup()->click();
+    EXPECT_TRUE(test::waitUntil([&] { return registered() == readBack; }));
+
+    entry = store.allData()->snapshot().first();
+    use(Key::c, Key::h);
+    dialogs->queueOpenPanelResponse({backup});
+    dialogs->queueAlertResponse(1);
+    manager->importData().importDataFromFile();
+    EXPECT_EQ(registered(), readBack);
+    host.close();
+}
+
 class OverviewTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -1,4 +1,12 @@
+#include "datastore/DataStorage.h"
+#include "datastore/TagManager.h"
+#include "mainwindow/MainViewController.h"
+#include "model/iconTag.h"
+#include "platform/ScriptedDialogProvider.h"
+#include "platform/Workspace.h"
+#include "platform/ui/WindowHost.h"
 #include "shell/AppDelegate.h"
+#include "shell/VantelManager.h"
 #include "shell/ui/MenuManager.h"
 #include "shell/ui/StatusItem.h"
 #include "support/TestSupport.h"
@@ -8,6 +16,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QPainter>
 
@@ -129,6 +138,68 @@ TEST_F(MenuManagerTest, AddingIsLeftEnabledAndNeedsTheMainView)
     scene.visible = {};
     menus.contextMenuAddURLMenuItem->trigger();
     menus.contextMenuAddFileOrFolderMenuItem->trigger();
+}
+
+TEST_F(MenuManagerTest, AddingGivesTheNewEntryTheTagTheMainViewShows)
+{
+    auto dialogs = std::make_shared<platform::ScriptedDialogProvider>();
+    platform::DialogProvider::setShared(dialogs);
+    DataStorage& store = DataStorage::shared();
+    auto site = TableViewItem::initForURL(QStringLiteral("https://office.example/"), QStringLiteral("Office site"),
+                                          QString(), ListviewItemSource::other);
+    site->setTags({QStringLiteral("Office")});
+    store.allData()->append(site);
+    store.tagManager().allAvailableTags()->append(iconTag::create(QStringLiteral("Office"), QStringLiteral("icon_folder")));
+    store.rebuildData(DataStorageRebuildReason::userInitiatedRequest);
+    auto controller = std::make_shared<mainwindow::MainViewController>();
+    platform::WindowHost host;
+    host.setContentViewController(controller.get());
+    host.showWindow();
+    VantelManager::shared().setViewControllerMain(controller);
+    scene.visible = {VantelWindowEnum::main};
+    const QString invoice = test::makeTempDir(QStringLiteral("menu-add")) + QStringLiteral("/invoice.pdf");
+    ASSERT_TRUE(QFile(invoice).open(QIODevice::WriteOnly));
+
+    ASSERT_TRUE(controller->selectItemWithTagName(QStringLiteral("Office")));
+    dialogs->queueOpenPanelResponse({invoice});
+    menus.contextMenuAddFileOrFolderMenuItem->trigger();
+    ASSERT_TRUE(store.entryForPath(invoice));
+    EXPECT_EQ(store.entryForPath(invoice)->tags(), QStringList{QStringLiteral("Office")});
+    host.close();
+    VantelWindowEnum::reset();
+    platform::DialogProvider::setShared(nullptr);
+}
+
+// Through the desktop's handler of https, as URL entries open: no xdg-open needed.
+TEST_F(MenuManagerTest, HelpAndWebsiteOpenInTheDefaultBrowser)
+{
+    const QString folder = test::makeTempDir(QStringLiteral("browser"));
+    const QString entry = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications/vantel-browser.desktop");
+    for (const auto& [path, text] : {std::pair(folder + QStringLiteral("/record.sh"),
+                                               "#!/bin/sh\nprintf '%s\\n' \"$1\" >> " + folder + "/opened\n"),
+                                     std::pair(entry, "[Desktop Entry]\nType=Application\nName=Browser\nExec=" + folder
+                                                          + "/record.sh %u\nMimeType=x-scheme-handler/https;\n"),
+                                     std::pair(qEnvironmentVariable("XDG_CONFIG_HOME") + "/mimeapps.list",
+                                               QStringLiteral("[Default Applications]\n"
+                                                              "x-scheme-handler/https=vantel-browser.desktop\n"))}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0);
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    // GIO notices new desktop entries through a file monitor.
+    ASSERT_TRUE(test::waitUntil([&] {
+        return platform::Workspace::shared().urlForApplicationToOpen(QUrl(MenuManager::manualAddress())) == entry;
+    }, std::chrono::seconds(15)));
+    const auto opened = [&] {
+        QFile file(folder + QStringLiteral("/opened"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    menus.contextMenuShowManualMenuItem->trigger();
+    ASSERT_TRUE(test::waitUntil([&] { return !opened().isEmpty(); }, std::chrono::seconds(10)));
+    menus.contextMenuShowWebsiteMenuItem->trigger();
+    EXPECT_TRUE(test::waitUntil([&] {
+        return opened() == MenuManager::manualAddress() + QLatin1Char('\n') + MenuManager::websiteAddress() + QLatin1Char('\n');
+    }, std::chrono::seconds(10)));
 }
 
 TEST_F(MenuManagerTest, WebAddressesAreSecure)
