@@ -32,8 +32,14 @@ namespace PortalHotKeys {
 // 0 when there is no portal or it lacks the interface.
 unsigned globalShortcutsVersion(const QDBusConnection& bus, std::chrono::milliseconds timeout);
 
+// How long one binding may take, the desktop's question to its user
+// included; past it the binding's hotkeys are reported as taken and the
+// next change of the set binds again.
+inline constexpr std::chrono::milliseconds defaultBindingTimeLimit = std::chrono::minutes(2);
+
 // The backend on the bus, whose portal must offer GlobalShortcuts.
-std::unique_ptr<GlobalHotKeys> make(QDBusConnection bus);
+std::unique_ptr<GlobalHotKeys> make(QDBusConnection bus,
+                                    std::chrono::milliseconds bindingTimeLimit = defaultBindingTimeLimit);
 
 // The combination in the shortcut syntax the portal reads: the modifiers
 // (command CTRL, option ALT, control LOGO, shift SHIFT) and the key's XKB
