@@ -318,19 +318,20 @@ private slots:
         if (session.isEmpty() || session != session_)
             return;
         const QString shortcutId = arguments.at(1).toString();
+        const QVariantMap options = qdbus_cast<QVariantMap>(arguments.at(3));
         for (const auto& [id, shortcut] : shortcuts_) {
-            if (shortcut.id == shortcutId) {
-                // Newer portals hand a token with the press: the window it
-                // shows (Qt reads it) or the launch it starts comes forward.
-                const QVariant token = qdbus_cast<QVariantMap>(arguments.at(3)).value(QStringLiteral("activation_token"));
-                if (isString(token) && !token.toString().isEmpty())
-                    qputenv("XDG_ACTIVATION_TOKEN", token.toString().toUtf8());
-                else if (token.isValid())
-                    VLOG(hotkeysLog(), LogType::Error, "The desktop portal's activation token of type %{public}@ is ignored",
-                         signatureOf(token));
-                firePressed(id);
-                return;
-            }
+            if (shortcut.id != shortcutId)
+                continue;
+            // Newer portals hand a token with the press: the window it shows
+            // (Qt reads it) or the launch it starts comes forward.
+            const QVariant token = options.value(QStringLiteral("activation_token"));
+            if (isString(token) && !token.toString().isEmpty())
+                qputenv("XDG_ACTIVATION_TOKEN", token.toString().toUtf8());
+            else if (token.isValid())
+                VLOG(hotkeysLog(), LogType::Error,
+                     "The desktop portal's activation token of type %{public}@ is ignored", signatureOf(token));
+            firePressed(id);
+            return;
         }
     }
 
@@ -465,11 +466,11 @@ private:
         const QVariantMap options{{QStringLiteral("handle_token"), token}};
         request(QStringLiteral("ListShortcuts"), {QVariant::fromValue(QDBusObjectPath(session_)), options}, token,
                 [this, bound](uint code, const QVariantMap& results) {
-                    QString why = QStringLiteral("the desktop gave no list of the bound shortcuts (response %1)").arg(code);
+                    QString why = QStringLiteral("the desktop gave no list of the shortcuts (response %1)").arg(code);
                     const auto triggers = code == 0 ? listedTriggers(results, why) : std::nullopt;
                     if (!triggers)
-                        VLOG(hotkeysLog(), LogType::Error, "The desktop portal's ListShortcuts answer is not read: %{public}@",
-                             why);
+                        VLOG(hotkeysLog(), LogType::Error,
+                             "The desktop portal's ListShortcuts answer is not read: %{public}@", why);
                     judge(bound, triggers ? &*triggers : nullptr, triggers ? QString() : why);
                     finish();
                 });
@@ -573,8 +574,9 @@ private:
         const Request request = std::move(it->second);
         requests_.erase(it);
         if (message.signature() != QLatin1String("ua{sv}")) {
-            VLOG(hotkeysLog(), LogType::Error, "The desktop portal's answer to %{public}@ of type %{public}@ is not read",
-                 request.method, message.signature());
+            VLOG(hotkeysLog(), LogType::Error,
+                 "The desktop portal's answer to %{public}@ of type %{public}@ is not read", request.method,
+                 message.signature());
             request.handler(2, {});
             return;
         }
@@ -597,36 +599,39 @@ private:
                 [this, expected, method](QDBusPendingCallWatcher* pending) {
             pending->deleteLater();
             awaitingReply_.erase(expected);
-            std::deque<QDBusMessage> early;
+            replied(expected, method, *pending);
             if (awaitingReply_.empty())
-                early.swap(early_);
-            else
-                early = early_;
-            const auto it = requests_.find(expected);
-            if (it == requests_.end())
-                return;
-            // A reply of another type than o is an error here.
-            const QDBusPendingReply<QDBusObjectPath> reply = *pending;
-            if (reply.isError()) {
-                const Request request = std::move(it->second);
-                requests_.erase(it);
-                VLOG(hotkeysLog(), LogType::Error, "The desktop portal refused %{public}@: %{public}@", method,
-                     reply.error().message());
-                request.handler(2, {});
-                return;
-            }
-            const QString actual = reply.value().path();
-            if (actual.isEmpty() || actual == expected || requests_.count(actual))
-                return;
-            requests_[actual] = std::move(it->second);
-            requests_.erase(it);
-            const auto answered = std::find_if(early.begin(), early.end(),
-                                               [&](const QDBusMessage& message) { return message.path() == actual; });
-            if (answered == early.end())
-                return;
-            std::erase_if(early_, [&](const QDBusMessage& message) { return message.path() == actual; });
-            answer(requests_.find(actual), *answered);
+                early_.clear();
         });
+    }
+
+    void replied(const QString& expected, const QString& method, const QDBusPendingCall& call)
+    {
+        const auto it = requests_.find(expected);
+        if (it == requests_.end())
+            return;
+        // A reply of another type than o is an error here.
+        const QDBusPendingReply<QDBusObjectPath> reply = call;
+        if (reply.isError()) {
+            const Request request = std::move(it->second);
+            requests_.erase(it);
+            VLOG(hotkeysLog(), LogType::Error, "The desktop portal refused %{public}@: %{public}@", method,
+                 reply.error().message());
+            request.handler(2, {});
+            return;
+        }
+        const QString actual = reply.value().path();
+        if (actual.isEmpty() || actual == expected || requests_.count(actual))
+            return;
+        requests_[actual] = std::move(it->second);
+        requests_.erase(it);
+        const auto early = std::find_if(early_.begin(), early_.end(),
+                                        [&](const QDBusMessage& message) { return message.path() == actual; });
+        if (early == early_.end())
+            return;
+        const QDBusMessage message = *early;
+        early_.erase(early);
+        answer(requests_.find(actual), message);
     }
 
     // Withdraws the questions still open, so the desktop stops asking and

@@ -287,7 +287,8 @@ TEST(PortalHotKeys, AListOfTheWrongTypeLeavesTheHotKeysTaken)
         portal.listedTrigger = answer.trigger;
         log.sink.clear();
         const qsizetype before = taken.size();
-        ASSERT_TRUE(center.registerHotKey(makeHotKey(QStringLiteral("globalHotKey"), Key::k, command | option, &fired)));
+        const HotKeyPtr hotKey = makeHotKey(QStringLiteral("globalHotKey"), Key::k, command | option, &fired);
+        ASSERT_TRUE(center.registerHotKey(hotKey));
         ASSERT_TRUE(waitUntil([&] { return taken.size() == before + 1; })) << qPrintable(answer.logged);
         EXPECT_TRUE(center.hotKeys().empty());
         EXPECT_TRUE(log.text().contains(answer.logged)) << qPrintable(log.text());
@@ -328,7 +329,7 @@ TEST(PortalHotKeys, ASessionOrResponseOfTheWrongTypeLeavesTheHotKeysTaken)
         {QStringList{QStringLiteral("/org/freedesktop/portal/desktop/session/a")}, {}},
         {{}, {QStringLiteral("0"), QVariantMap()}},
         {{}, {0u}},
-        {{}, {0u, QStringList()}},
+        {{}, {0u, QVariant::fromValue(QList<QDBusObjectPath>{QDBusObjectPath("/a")})}},
     };
     for (const auto& [handle, response] : answers) {
         PortalBus bus;
