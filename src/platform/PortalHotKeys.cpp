@@ -18,8 +18,11 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <map>
+#include <optional>
+#include <set>
 #include <vector>
 
 namespace {
@@ -59,6 +62,70 @@ const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString shortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request");
 const QString sessionInterface = QStringLiteral("org.freedesktop.portal.Session");
+
+// Responses on paths no request waits for yet, kept while a reply is out.
+constexpr std::size_t earlyResponsesKept = 16;
+
+// The D-Bus type of a value as it came off the bus. A value of a type Qt
+// has no class for stays a QDBusArgument, which is read only after its
+// signature is known to be the one expected: reading it as another type
+// crashes inside libdbus.
+QString signatureOf(const QVariant& value)
+{
+    if (!value.isValid())
+        return QStringLiteral("nothing");
+    if (value.metaType() == QMetaType::fromType<QDBusArgument>())
+        return value.value<QDBusArgument>().currentSignature();
+    const char* signature = QDBusMetaType::typeToSignature(value.metaType());
+    return signature ? QString::fromLatin1(signature) : QString::fromLatin1(value.metaType().name());
+}
+
+bool isString(const QVariant& value)
+{
+    return value.metaType() == QMetaType::fromType<QString>();
+}
+
+bool isObjectPath(const QString& path)
+{
+    static const QRegularExpression valid(QStringLiteral("^(/[A-Za-z0-9_]+)+$"));
+    return valid.match(path).hasMatch();
+}
+
+// The session a CreateSession answer names: an object path, which older
+// portals send as a string.
+QString sessionPath(const QVariant& handle)
+{
+    QString path;
+    if (handle.metaType() == QMetaType::fromType<QDBusObjectPath>())
+        path = handle.value<QDBusObjectPath>().path();
+    else if (isString(handle))
+        path = handle.toString();
+    return isObjectPath(path) ? path : QString();
+}
+
+// The trigger description of each shortcut a ListShortcuts answer lists, by
+// id; none, with the reason in `why`, when the answer is not of the
+// interface's types.
+std::optional<std::map<QString, QString>> listedTriggers(const QVariantMap& results, QString& why)
+{
+    const QVariant list = results.value(QStringLiteral("shortcuts"));
+    const QString signature = signatureOf(list);
+    if (signature != QLatin1String("a(sa{sv})")) {
+        why = QStringLiteral("the desktop's list of shortcuts is of type %1").arg(signature);
+        return std::nullopt;
+    }
+    std::map<QString, QString> triggers;
+    for (const PortalShortcut& shortcut : qdbus_cast<QList<PortalShortcut>>(list)) {
+        const QVariant description = shortcut.properties.value(QStringLiteral("trigger_description"));
+        if (description.isValid() && !isString(description)) {
+            why = QStringLiteral("the desktop's list of shortcuts gives a trigger description of type %1")
+                      .arg(signatureOf(description));
+            return std::nullopt;
+        }
+        triggers[shortcut.id] = description.toString();
+    }
+    return triggers;
+}
 
 // Keysyms of the US layout by evdev code: under Wayland no client reads the
 // desktop's layouts, and stored combinations name US keys when in doubt.
@@ -172,22 +239,33 @@ class PortalBackend final : public QObject, public GlobalHotKeys {
     Q_OBJECT
 
 public:
-    explicit PortalBackend(QDBusConnection bus)
+    PortalBackend(QDBusConnection bus, std::chrono::milliseconds bindingTimeLimit)
         : bus_(std::move(bus))
     {
         qDBusRegisterMetaType<PortalShortcut>();
         qDBusRegisterMetaType<QList<PortalShortcut>>();
-        // The slot's types are found by name, which needs them registered.
-        qRegisterMetaType<QDBusObjectPath>();
+        // The slots take the whole message and check its types themselves,
+        // so they hear signals of every signature.
         if (!bus_.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
-                          SLOT(activated(QDBusObjectPath, QString, qulonglong, QVariantMap))))
+                          SLOT(activated(QDBusMessage))))
             VLOG(hotkeysLog(), LogType::Error, "The desktop portal's Activated signal can't be heard");
+        // Every Response of the portal, on whatever path: one that comes
+        // before the reply naming its path is kept until the reply.
+        if (!bus_.connect(portalService, QString(), requestInterface, QStringLiteral("Response"), this,
+                          SLOT(response(QDBusMessage))))
+            VLOG(hotkeysLog(), LogType::Error, "The desktop portal's Response signal can't be heard");
+        bindingTimer_.setSingleShot(true);
+        bindingTimer_.setInterval(bindingTimeLimit);
+        connect(&bindingTimer_, &QTimer::timeout, this, &PortalBackend::bindingTimedOut);
     }
 
     ~PortalBackend() override
     {
         bus_.disconnect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
-                        SLOT(activated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+                        SLOT(activated(QDBusMessage)));
+        bus_.disconnect(portalService, QString(), requestInterface, QStringLiteral("Response"), this,
+                        SLOT(response(QDBusMessage)));
+        closeRequests();
         closeSession();
     }
 
@@ -228,32 +306,47 @@ public:
     }
 
 private slots:
-    void activated(const QDBusObjectPath& session, const QString& shortcutId, qulonglong, const QVariantMap& options)
+    void activated(const QDBusMessage& message)
     {
-        if (session.path().isEmpty() || session.path() != session_)
+        if (message.signature() != QLatin1String("osta{sv}")) {
+            VLOG(hotkeysLog(), LogType::Error, "The desktop portal's Activated signal of type %{public}@ is ignored",
+                 message.signature());
             return;
+        }
+        const QList<QVariant> arguments = message.arguments();
+        const QString session = arguments.at(0).value<QDBusObjectPath>().path();
+        if (session.isEmpty() || session != session_)
+            return;
+        const QString shortcutId = arguments.at(1).toString();
+        const QVariantMap options = qdbus_cast<QVariantMap>(arguments.at(3));
         for (const auto& [id, shortcut] : shortcuts_) {
-            if (shortcut.id == shortcutId) {
-                // Newer portals hand a token with the press: the window it
-                // shows (Qt reads it) or the launch it starts comes forward.
-                const QString token = options.value(QStringLiteral("activation_token")).toString();
-                if (!token.isEmpty())
-                    qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
-                firePressed(id);
-                return;
-            }
+            if (shortcut.id != shortcutId)
+                continue;
+            // Newer portals hand a token with the press: the window it shows
+            // (Qt reads it) or the launch it starts comes forward.
+            const QVariant token = options.value(QStringLiteral("activation_token"));
+            if (isString(token) && !token.toString().isEmpty())
+                qputenv("XDG_ACTIVATION_TOKEN", token.toString().toUtf8());
+            else if (token.isValid())
+                VLOG(hotkeysLog(), LogType::Error,
+                     "The desktop portal's activation token of type %{public}@ is ignored", signatureOf(token));
+            firePressed(id);
+            return;
         }
     }
 
-    void response(uint code, const QVariantMap& results, const QDBusMessage& message)
+    void response(const QDBusMessage& message)
     {
         const auto it = requests_.find(message.path());
-        if (it == requests_.end())
+        if (it != requests_.end()) {
+            answer(it, message);
             return;
-        auto handler = std::move(it->second);
-        requests_.erase(it);
-        stopListening(message.path());
-        handler(code, results);
+        }
+        if (awaitingReply_.empty())
+            return;
+        early_.push_back(message);
+        if (early_.size() > earlyResponsesKept)
+            early_.pop_front();
     }
 
     void sessionClosed(const QDBusMessage& message)
@@ -273,6 +366,10 @@ private:
         bool operator<(const Shortcut& other) const { return id < other.id; }
     };
     using ResponseHandler = std::function<void(uint code, const QVariantMap& results)>;
+    struct Request {
+        QString method;
+        ResponseHandler handler;
+    };
     using Bound = std::vector<std::pair<std::uint32_t, Shortcut>>;
 
     void scheduleBinding()
@@ -313,16 +410,20 @@ private:
             return;
         }
         busy_ = true;
+        inFlight_.assign(shortcuts_.begin(), shortcuts_.end());
+        bindingTimer_.start();
         const QString token = nextToken();
         QVariantMap options{{QStringLiteral("handle_token"), token},
                             {QStringLiteral("session_handle_token"), QStringLiteral("vantel_session_") + token}};
         request(QStringLiteral("CreateSession"), {options}, token, [this](uint code, const QVariantMap& results) {
             const QVariant handle = results.value(QStringLiteral("session_handle"));
-            const QString path
-                = handle.canConvert<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path() : handle.toString();
+            const QString path = sessionPath(handle);
             if (code != 0 || path.isEmpty()) {
                 busy_ = false;
-                fail(QStringLiteral("the desktop portal created no global shortcuts session (response %1)").arg(code));
+                fail(code != 0 ? QStringLiteral("the desktop portal created no global shortcuts session (response %1)")
+                                     .arg(code)
+                               : QStringLiteral("the desktop portal's session handle is no object path (%1 of type %2)")
+                                     .arg(handle.toString(), signatureOf(handle)));
                 return;
             }
             session_ = path;
@@ -343,6 +444,7 @@ private:
                             {QStringLiteral("preferred_trigger"), shortcut.trigger}}});
             bound.emplace_back(id, shortcut);
         }
+        inFlight_ = bound;
         const QString token = nextToken();
         const QVariantMap options{{QStringLiteral("handle_token"), token}};
         request(QStringLiteral("BindShortcuts"),
@@ -364,15 +466,12 @@ private:
         const QVariantMap options{{QStringLiteral("handle_token"), token}};
         request(QStringLiteral("ListShortcuts"), {QVariant::fromValue(QDBusObjectPath(session_)), options}, token,
                 [this, bound](uint code, const QVariantMap& results) {
-                    std::map<QString, QString> triggers;
-                    if (code == 0) {
-                        const auto shortcuts
-                            = qdbus_cast<QList<PortalShortcut>>(results.value(QStringLiteral("shortcuts")));
-                        for (const PortalShortcut& shortcut : shortcuts)
-                            triggers[shortcut.id]
-                                = shortcut.properties.value(QStringLiteral("trigger_description")).toString();
-                    }
-                    judge(bound, &triggers, QString());
+                    QString why = QStringLiteral("the desktop gave no list of the shortcuts (response %1)").arg(code);
+                    const auto triggers = code == 0 ? listedTriggers(results, why) : std::nullopt;
+                    if (!triggers)
+                        VLOG(hotkeysLog(), LogType::Error,
+                             "The desktop portal's ListShortcuts answer is not read: %{public}@", why);
+                    judge(bound, triggers ? &*triggers : nullptr, triggers ? QString() : why);
                     finish();
                 });
     }
@@ -409,13 +508,35 @@ private:
 
     void finish()
     {
+        bindingTimer_.stop();
+        inFlight_.clear();
         busy_ = false;
         if (dirty_)
             scheduleBinding();
     }
 
+    // A desktop that does not answer (or answers where nothing listens)
+    // keeps no hotkey waiting: its question is withdrawn, the session closed
+    // and what it was to bind reported as taken.
+    void bindingTimedOut()
+    {
+        if (!busy_)
+            return;
+        const QString why = QStringLiteral("the desktop portal did not finish binding within %1 s")
+                                .arg(bindingTimer_.interval() / 1000.0);
+        VLOG(hotkeysLog(), LogType::Error, "The desktop portal did not finish binding the global shortcuts: %{public}@",
+             why);
+        closeRequests();
+        closeSession();
+        const Bound inFlight = std::exchange(inFlight_, {});
+        judge(inFlight, nullptr, why);
+        finish();
+    }
+
     void fail(const QString& reason)
     {
+        bindingTimer_.stop();
+        closeRequests();
         failure_ = reason;
         VLOG(hotkeysLog(), LogType::Error, "Global hotkeys are not supported: %{public}@", reason);
         loggedFailure_ = true;
@@ -447,57 +568,93 @@ private:
         return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
     }
 
-    void listen(const QString& path)
+    // Hands a request its Response, which must be ua{sv} to be read.
+    void answer(std::map<QString, Request>::iterator it, const QDBusMessage& message)
     {
-        bus_.connect(portalService, path, requestInterface, QStringLiteral("Response"), this,
-                     SLOT(response(uint, QVariantMap, QDBusMessage)));
-    }
-    void stopListening(const QString& path)
-    {
-        bus_.disconnect(portalService, path, requestInterface, QStringLiteral("Response"), this,
-                        SLOT(response(uint, QVariantMap, QDBusMessage)));
+        const Request request = std::move(it->second);
+        requests_.erase(it);
+        if (message.signature() != QLatin1String("ua{sv}")) {
+            VLOG(hotkeysLog(), LogType::Error,
+                 "The desktop portal's answer to %{public}@ of type %{public}@ is not read", request.method,
+                 message.signature());
+            request.handler(2, {});
+            return;
+        }
+        const QList<QVariant> arguments = message.arguments();
+        request.handler(arguments.at(0).toUInt(), qdbus_cast<QVariantMap>(arguments.at(1)));
     }
 
-    // Listens on the request's path before the call, so that a quick
-    // Response is not missed, and moves there if the portal picks another.
+    // Waits for the Response on the path the token names, and moves to the
+    // one the reply names if the portal picks another; a Response that came
+    // there before the reply was kept for it.
     void request(const QString& method, const QList<QVariant>& arguments, const QString& token, ResponseHandler handler)
     {
         const QString expected = requestPath(token);
-        requests_[expected] = std::move(handler);
-        listen(expected);
+        requests_[expected] = {method, std::move(handler)};
+        awaitingReply_.insert(expected);
         QDBusMessage call = QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, method);
         call.setArguments(arguments);
         auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this,
                 [this, expected, method](QDBusPendingCallWatcher* pending) {
             pending->deleteLater();
-            const QDBusPendingReply<QDBusObjectPath> reply = *pending;
-            const auto it = requests_.find(expected);
-            if (it == requests_.end())
-                return;
-            if (reply.isError()) {
-                auto handler = std::move(it->second);
-                requests_.erase(it);
-                stopListening(expected);
-                VLOG(hotkeysLog(), LogType::Error, "The desktop portal refused %{public}@: %{public}@", method,
-                     reply.error().message());
-                handler(2, {});
-                return;
-            }
-            const QString actual = reply.value().path();
-            if (!actual.isEmpty() && actual != expected) {
-                auto handler = std::move(it->second);
-                requests_.erase(it);
-                stopListening(expected);
-                requests_[actual] = std::move(handler);
-                listen(actual);
-            }
+            awaitingReply_.erase(expected);
+            replied(expected, method, *pending);
+            if (awaitingReply_.empty())
+                early_.clear();
         });
+    }
+
+    void replied(const QString& expected, const QString& method, const QDBusPendingCall& call)
+    {
+        const auto it = requests_.find(expected);
+        if (it == requests_.end())
+            return;
+        // A reply of another type than o is an error here.
+        const QDBusPendingReply<QDBusObjectPath> reply = call;
+        if (reply.isError()) {
+            const Request request = std::move(it->second);
+            requests_.erase(it);
+            VLOG(hotkeysLog(), LogType::Error, "The desktop portal refused %{public}@: %{public}@", method,
+                 reply.error().message());
+            request.handler(2, {});
+            return;
+        }
+        const QString actual = reply.value().path();
+        if (actual.isEmpty() || actual == expected || requests_.count(actual))
+            return;
+        requests_[actual] = std::move(it->second);
+        requests_.erase(it);
+        const auto early = std::find_if(early_.begin(), early_.end(),
+                                        [&](const QDBusMessage& message) { return message.path() == actual; });
+        if (early == early_.end())
+            return;
+        const QDBusMessage message = *early;
+        early_.erase(early);
+        answer(requests_.find(actual), message);
+    }
+
+    // Withdraws the questions still open, so the desktop stops asking and
+    // never answers them.
+    void closeRequests()
+    {
+        for (const auto& entry : requests_)
+            bus_.send(QDBusMessage::createMethodCall(portalService, entry.first, requestInterface,
+                                                     QStringLiteral("Close")));
+        requests_.clear();
+        early_.clear();
     }
 
     QDBusConnection bus_;
     std::map<std::uint32_t, Shortcut> shortcuts_;
-    std::map<QString, ResponseHandler> requests_;
+    // By the path their Response comes on.
+    std::map<QString, Request> requests_;
+    // The token's paths of the calls whose reply is not in yet.
+    std::set<QString> awaitingReply_;
+    std::deque<QDBusMessage> early_;
+    QTimer bindingTimer_;
+    // What the binding under way is to bind.
+    Bound inFlight_;
     QString session_;
     // What the session's desktop holds as asked, by id.
     std::vector<Shortcut> accepted_;
@@ -523,14 +680,15 @@ unsigned globalShortcutsVersion(const QDBusConnection& bus, std::chrono::millise
                                                       QStringLiteral("Get"));
     get << shortcutsInterface << QStringLiteral("version");
     const QDBusMessage reply = bus.call(get, QDBus::Block, static_cast<int>(timeout.count()));
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() != QLatin1String("v"))
         return 0;
-    return reply.arguments().constFirst().value<QDBusVariant>().variant().toUInt();
+    const QVariant version = reply.arguments().constFirst().value<QDBusVariant>().variant();
+    return version.metaType() == QMetaType::fromType<uint>() ? version.toUInt() : 0;
 }
 
-std::unique_ptr<GlobalHotKeys> make(QDBusConnection bus)
+std::unique_ptr<GlobalHotKeys> make(QDBusConnection bus, std::chrono::milliseconds bindingTimeLimit)
 {
-    return std::make_unique<PortalBackend>(std::move(bus));
+    return std::make_unique<PortalBackend>(std::move(bus), bindingTimeLimit);
 }
 
 QString trigger(int macKeyCode, std::uint32_t carbonModifiers)

@@ -20,6 +20,11 @@ namespace vantel::platform {
 // changes made in one turn of the event loop go out as one binding. After
 // each binding ListShortcuts says what the desktop bound: a shortcut it left
 // out, left without a trigger or put on other keys is reported as taken.
+// Any process can own the portal's name: an answer or signal is read only
+// once its D-Bus types are the interface's, and one of other types counts as
+// no answer (a list of the bound shortcuts of another type leaves them all
+// taken). A binding that has not ended within its time limit is withdrawn,
+// its hotkeys are reported as taken and the next change binds again.
 //
 // The portal has no way to free a key while the session lives: a hotkey
 // paused by the hotkey manager stays bound at the desktop and only its
@@ -32,8 +37,14 @@ namespace PortalHotKeys {
 // 0 when there is no portal or it lacks the interface.
 unsigned globalShortcutsVersion(const QDBusConnection& bus, std::chrono::milliseconds timeout);
 
+// How long one binding may take, the desktop's question to its user
+// included; past it the binding's hotkeys are reported as taken and the
+// next change of the set binds again.
+inline constexpr std::chrono::milliseconds defaultBindingTimeLimit = std::chrono::minutes(2);
+
 // The backend on the bus, whose portal must offer GlobalShortcuts.
-std::unique_ptr<GlobalHotKeys> make(QDBusConnection bus);
+std::unique_ptr<GlobalHotKeys> make(QDBusConnection bus,
+                                    std::chrono::milliseconds bindingTimeLimit = defaultBindingTimeLimit);
 
 // The combination in the shortcut syntax the portal reads: the modifiers
 // (command CTRL, option ALT, control LOGO, shift SHIFT) and the key's XKB

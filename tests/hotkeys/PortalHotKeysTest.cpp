@@ -6,6 +6,9 @@
 #include "support/FakePortal.h"
 #include "support/PrivateBus.h"
 
+#include "platform/Log.h"
+
+#include <QDBusObjectPath>
 
 using namespace vantel;
 using namespace vantel::test;
@@ -60,7 +63,7 @@ TEST(PortalHotKeys, WaylandIsTheSessionsWordOrTheDisplayQtRunsOn)
 // through the bus daemon.
 class PortalBus {
 public:
-    bool start()
+    bool start(std::chrono::milliseconds bindingTimeLimit = std::chrono::seconds(60))
     {
         if (!bus_.start())
             return false;
@@ -69,7 +72,7 @@ public:
         portal = std::make_unique<FakePortal>(portalBus);
         if (!clientBus.isConnected() || !portal->isRegistered())
             return false;
-        backend = platform::PortalHotKeys::make(clientBus);
+        backend = platform::PortalHotKeys::make(clientBus, bindingTimeLimit);
         center = std::make_unique<HotKeyCenter>(*backend);
         return true;
     }
@@ -233,6 +236,166 @@ TEST(PortalHotKeys, CombinationsTheDesktopRefusesOrMovesAreTaken)
     ASSERT_TRUE(waitUntil([&] { return taken.size() == 4; }));
     EXPECT_TRUE(taken.contains(QStringLiteral("userDefinedKey :: /a")));
     EXPECT_TRUE(center.hotKeys().empty());
+}
+
+// Lines the backend logged while it lives, with debug logging on.
+struct LogLines {
+    LogLines() { platform::Log::setDebugLogging(true); }
+    ~LogLines() { platform::Log::setDebugLogging(false); }
+    QString text() const { return sink.messages().join(QLatin1Char('\n')); }
+    platform::Log::CaptureSink sink;
+};
+
+// Any process owning the portal's name may answer with other types than the
+// interface's: each is "no list", reported and logged, and never read.
+TEST(PortalHotKeys, AListOfTheWrongTypeLeavesTheHotKeysTaken)
+{
+    PortalBus bus;
+    ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
+    FakePortal& portal = *bus.portal;
+    HotKeyCenter& center = *bus.center;
+    QStringList taken;
+    center.setTakenHandler([&](const HotKeyPtr& hotKey) { taken << hotKey->identifier(); });
+    LogLines log;
+
+    struct Answer {
+        QString signature;
+        QVariant trigger;
+        QString logged;
+    };
+    const QList<Answer> answers{
+        {QStringLiteral("a(ss)"), {}, QStringLiteral("list of shortcuts is of type a(ss)")},
+        {QStringLiteral("a(sai)"), {}, QStringLiteral("list of shortcuts is of type a(sai)")},
+        {QStringLiteral("(ss)"), {}, QStringLiteral("list of shortcuts is of type (ss)")},
+        {QStringLiteral("a{sv}"), {}, QStringLiteral("list of shortcuts is of type a{sv}")},
+        {{}, 5, QStringLiteral("trigger description of type i")},
+        {{}, QStringList{QStringLiteral("CTRL+ALT+k")}, QStringLiteral("trigger description of type as")},
+    };
+    int fired = 0;
+    for (const Answer& answer : answers) {
+        portal.listSignature = answer.signature;
+        portal.listedTrigger = answer.trigger;
+        log.sink.clear();
+        const qsizetype before = taken.size();
+        const HotKeyPtr hotKey = makeHotKey(QStringLiteral("globalHotKey"), Key::k, command | option, &fired);
+        ASSERT_TRUE(center.registerHotKey(hotKey));
+        ASSERT_TRUE(waitUntil([&] { return taken.size() == before + 1; })) << qPrintable(answer.logged);
+        EXPECT_TRUE(center.hotKeys().empty());
+        EXPECT_TRUE(log.text().contains(answer.logged)) << qPrintable(log.text());
+    }
+
+    // A list of the right type binds again.
+    portal.listSignature.clear();
+    portal.listedTrigger = QVariant();
+    ASSERT_TRUE(center.registerHotKey(makeHotKey(QStringLiteral("globalHotKey"), Key::k, command | option, &fired)));
+    ASSERT_TRUE(waitUntil([&] { return portal.bindings.size() == answers.size() + 1; }));
+    spinEventLoop(std::chrono::milliseconds(100));
+    EXPECT_EQ(taken.size(), answers.size());
+    EXPECT_EQ(center.hotKeys().size(), 1u);
+
+    // Activations of the wrong type are not presses, and a token of the
+    // wrong type is no token.
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    const QString session = portal.lastSession, id = QStringLiteral("globalHotKey");
+    const QVariantMap badToken{{QStringLiteral("activation_token"), 5}};
+    portal.activateWith({session, id, qulonglong(1), QVariantMap()});
+    portal.activateWith({QVariant::fromValue(QDBusObjectPath(session)), id});
+    portal.activateWith({QVariant::fromValue(QDBusObjectPath(session)), 7, qulonglong(1), QVariantMap()});
+    portal.activateWith({QVariant::fromValue(QDBusObjectPath(session)), id, qulonglong(1), badToken});
+    ASSERT_TRUE(waitUntil([&] { return fired == 1; }));
+    spinEventLoop(std::chrono::milliseconds(100));
+    EXPECT_EQ(fired, 1);
+    EXPECT_FALSE(qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN"));
+    center.unregisterAll();
+}
+
+// A session handle or a Response of the wrong type ends the backend: the
+// desktop can't bind for it.
+TEST(PortalHotKeys, ASessionOrResponseOfTheWrongTypeLeavesTheHotKeysTaken)
+{
+    const QList<std::pair<QVariant, QVariantList>> answers{
+        {42u, {}},
+        {QStringLiteral("no path"), {}},
+        {QStringList{QStringLiteral("/org/freedesktop/portal/desktop/session/a")}, {}},
+        {{}, {QStringLiteral("0"), QVariantMap()}},
+        {{}, {0u}},
+        {{}, {0u, QVariant::fromValue(QList<QDBusObjectPath>{QDBusObjectPath("/a")})}},
+    };
+    for (const auto& [handle, response] : answers) {
+        PortalBus bus;
+        ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
+        bus.portal->sessionHandle = handle;
+        bus.portal->responseArguments = response;
+        QStringList taken;
+        bus.center->setTakenHandler([&](const HotKeyPtr& hotKey) { taken << hotKey->identifier(); });
+        int fired = 0;
+        ASSERT_TRUE(bus.center->registerHotKey(makeHotKey(QStringLiteral("globalHotKey"), Key::k, command, &fired)));
+        ASSERT_TRUE(waitUntil([&] { return taken.size() == 1; })) << qPrintable(handle.toString());
+        EXPECT_FALSE(bus.backend->isSupported());
+        EXPECT_TRUE(bus.portal->bindings.isEmpty());
+    }
+}
+
+// Older portals answer on another path than the token names; the Response
+// may come before the reply that names it.
+TEST(PortalHotKeys, AResponseOnAnotherPathIsHeardInEitherOrder)
+{
+    for (const auto order : {FakePortal::Elsewhere::beforeReply, FakePortal::Elsewhere::afterReply}) {
+        const bool before = order == FakePortal::Elsewhere::beforeReply;
+        PortalBus bus;
+        ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
+        FakePortal& portal = *bus.portal;
+        portal.respondElsewhere = order;
+        QStringList taken;
+        bus.center->setTakenHandler([&](const HotKeyPtr& hotKey) { taken << hotKey->identifier(); });
+        int windowFired = 0, tagFired = 0;
+        const HotKeyPtr window = makeHotKey(QStringLiteral("globalHotKey"), Key::k, command | option, &windowFired);
+        const HotKeyPtr tag = makeHotKey(QStringLiteral("tagKey :: Work"), Key::t, command | shift, &tagFired);
+        ASSERT_TRUE(bus.center->registerHotKey(window));
+        ASSERT_TRUE(waitUntil([&] { return portal.bindings.size() == 1; })) << before;
+        portal.activate(QStringLiteral("globalHotKey"));
+        ASSERT_TRUE(waitUntil([&] { return windowFired == 1; })) << before;
+        // The binding ended: the next change binds again.
+        ASSERT_TRUE(bus.center->registerHotKey(tag));
+        ASSERT_TRUE(waitUntil([&] { return portal.bindings.size() == 2; })) << before;
+        portal.activate(QStringLiteral("tagKey :: Work"));
+        ASSERT_TRUE(waitUntil([&] { return tagFired == 1; })) << before;
+        EXPECT_TRUE(taken.isEmpty());
+        bus.center->unregisterAll();
+    }
+}
+
+// A desktop that never answers holds no hotkey for good.
+TEST(PortalHotKeys, ABindingPastItsTimeLimitFailsAndTheNextChangeBindsAgain)
+{
+    PortalBus bus;
+    ASSERT_TRUE(bus.start(std::chrono::milliseconds(400))) << "dbus-daemon could not give a private bus";
+    FakePortal& portal = *bus.portal;
+    HotKeyCenter& center = *bus.center;
+    QStringList taken;
+    center.setTakenHandler([&](const HotKeyPtr& hotKey) { taken << hotKey->identifier(); });
+    LogLines log;
+
+    portal.holdBinding = true;
+    int fired = 0;
+    ASSERT_TRUE(center.registerHotKey(makeHotKey(QStringLiteral("globalHotKey"), Key::k, command | option, &fired)));
+    ASSERT_TRUE(waitUntil([&] { return portal.bindings.size() == 1; }));
+    spinEventLoop(std::chrono::milliseconds(200));
+    EXPECT_TRUE(taken.isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return taken.size() == 1; }));
+    EXPECT_TRUE(log.text().contains(QStringLiteral("did not finish binding"))) << qPrintable(log.text());
+    // The question is withdrawn and the session closed.
+    ASSERT_TRUE(waitUntil([&] { return portal.requestsClosed.size() == 1 && portal.sessions.isEmpty(); }));
+
+    portal.holdBinding = false;
+    ASSERT_TRUE(center.registerHotKey(makeHotKey(QStringLiteral("tagKey :: Work"), Key::t, command, &fired)));
+    ASSERT_TRUE(waitUntil([&] { return portal.bindings.size() == 2; }));
+    spinEventLoop(std::chrono::milliseconds(600));
+    EXPECT_EQ(taken.size(), 1);
+    EXPECT_EQ(center.hotKeys().size(), 1u);
+    portal.activate(QStringLiteral("tagKey :: Work"));
+    ASSERT_TRUE(waitUntil([&] { return fired == 1; }));
+    center.unregisterAll();
 }
 
 // The manager names what each hotkey does as the overview does, and keeps a

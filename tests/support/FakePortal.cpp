@@ -32,6 +32,49 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, ListedShortcut& s
     return argument;
 }
 
+// Elements of lists of the wrong type: (ss) and (sai).
+struct StringPair {
+    QString first;
+    QString second;
+};
+
+QDBusArgument& operator<<(QDBusArgument& argument, const StringPair& pair)
+{
+    argument.beginStructure();
+    argument << pair.first << pair.second;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, StringPair& pair)
+{
+    argument.beginStructure();
+    argument >> pair.first >> pair.second;
+    argument.endStructure();
+    return argument;
+}
+
+struct StringInts {
+    QString first;
+    QList<int> second;
+};
+
+QDBusArgument& operator<<(QDBusArgument& argument, const StringInts& element)
+{
+    argument.beginStructure();
+    argument << element.first << element.second;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, StringInts& element)
+{
+    argument.beginStructure();
+    argument >> element.first >> element.second;
+    argument.endStructure();
+    return argument;
+}
+
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString shortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 
@@ -51,6 +94,8 @@ QString requestPath(const QDBusMessage& message, const QVariantMap& options)
 } // namespace
 
 Q_DECLARE_METATYPE(ListedShortcut)
+Q_DECLARE_METATYPE(StringPair)
+Q_DECLARE_METATYPE(StringInts)
 
 namespace vantel::test {
 
@@ -59,6 +104,10 @@ FakePortal::FakePortal(QDBusConnection bus)
 {
     qDBusRegisterMetaType<ListedShortcut>();
     qDBusRegisterMetaType<QList<ListedShortcut>>();
+    qDBusRegisterMetaType<StringPair>();
+    qDBusRegisterMetaType<QList<StringPair>>();
+    qDBusRegisterMetaType<StringInts>();
+    qDBusRegisterMetaType<QList<StringInts>>();
     registered_ = bus_.registerVirtualObject(portalPath, this, QDBusConnection::SubPath)
         && bus_.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
 }
@@ -80,9 +129,17 @@ void FakePortal::activate(const QString& session, const QString& id, const QStri
     bus_.send(signal);
 }
 
+void FakePortal::activateWith(const QVariantList& arguments)
+{
+    QDBusMessage signal = QDBusMessage::createSignal(portalPath, shortcutsInterface, QStringLiteral("Activated"));
+    signal.setArguments(arguments);
+    bus_.send(signal);
+}
+
 void FakePortal::releaseBinding()
 {
     holdBinding = false;
+    heldRequest_.clear();
     if (auto answer = std::exchange(held_, {}))
         answer();
 }
@@ -100,11 +157,62 @@ QString FakePortal::triggerDescription(const Shortcut& shortcut) const
     return rebound.value(shortcut.id, shortcut.trigger);
 }
 
+QVariant FakePortal::listed(const QList<Shortcut>& shortcuts) const
+{
+    if (listSignature == QLatin1String("a(ss)") || listSignature == QLatin1String("(ss)")) {
+        QList<StringPair> pairs;
+        for (const Shortcut& shortcut : shortcuts)
+            pairs.append({shortcut.id, triggerDescription(shortcut)});
+        if (listSignature == QLatin1String("(ss)"))
+            return QVariant::fromValue(pairs.value(0));
+        return QVariant::fromValue(pairs);
+    }
+    if (listSignature == QLatin1String("a(sai)")) {
+        QList<StringInts> elements;
+        for (const Shortcut& shortcut : shortcuts)
+            elements.append({shortcut.id, {37, 64, 45}});
+        return QVariant::fromValue(elements);
+    }
+    if (listSignature == QLatin1String("a{sv}")) {
+        QVariantMap map;
+        for (const Shortcut& shortcut : shortcuts)
+            map.insert(shortcut.id, triggerDescription(shortcut));
+        return map;
+    }
+    QList<ListedShortcut> result;
+    for (const Shortcut& shortcut : shortcuts)
+        result.append({shortcut.id,
+                       {{QStringLiteral("description"), shortcut.description},
+                        {QStringLiteral("trigger_description"),
+                         listedTrigger.isValid() ? listedTrigger : QVariant(triggerDescription(shortcut))}}});
+    return QVariant::fromValue(result);
+}
+
+QString FakePortal::requestFor(const QDBusMessage& message, const QVariantMap& options)
+{
+    if (respondElsewhere == Elsewhere::no)
+        return requestPath(message, options);
+    return portalPath + QStringLiteral("/request/elsewhere/%1").arg(++elsewhereRequests_);
+}
+
+void FakePortal::answer(const QDBusMessage& message, const QDBusConnection& connection, const QString& request,
+                        uint code, const QVariantMap& results)
+{
+    if (respondElsewhere == Elsewhere::beforeReply)
+        respond(request, code, results);
+    connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+    if (respondElsewhere != Elsewhere::beforeReply)
+        respond(request, code, results);
+}
+
 void FakePortal::respond(const QString& path, uint code, const QVariantMap& results)
 {
     QDBusMessage signal
         = QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
-    signal << code << results;
+    if (responseArguments.isEmpty())
+        signal << code << results;
+    else
+        signal.setArguments(responseArguments);
     bus_.send(signal);
 }
 
@@ -122,19 +230,29 @@ bool FakePortal::handleMessage(const QDBusMessage& message, const QDBusConnectio
             ++sessionsClosed;
         return connection.send(message.createReply());
     }
+    if (message.interface() == QLatin1String("org.freedesktop.portal.Request") && member == QLatin1String("Close")) {
+        // A closed request is never answered.
+        requestsClosed.append(message.path());
+        if (message.path() == heldRequest_) {
+            held_ = {};
+            heldRequest_.clear();
+        }
+        return connection.send(message.createReply());
+    }
     if (message.interface() != shortcutsInterface)
         return false;
 
     if (member == QLatin1String("CreateSession")) {
         const QVariantMap options = qdbus_cast<QVariantMap>(arguments.value(0));
-        const QString request = requestPath(message, options);
+        const QString request = requestFor(message, options);
         const QString session = portalPath + QStringLiteral("/session/") + senderElement(message) + QLatin1Char('/')
             + options.value(QStringLiteral("session_handle_token")).toString();
         ++sessionsCreated;
         sessions.insert(session, {});
         lastSession = session;
-        connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
-        respond(request, 0, {{QStringLiteral("session_handle"), QVariant::fromValue(QDBusObjectPath(session))}});
+        answer(message, connection, request, 0,
+               {{QStringLiteral("session_handle"),
+                 sessionHandle.isValid() ? sessionHandle : QVariant::fromValue(QDBusObjectPath(session))}});
         return true;
     }
     if (member == QLatin1String("BindShortcuts")) {
@@ -149,42 +267,38 @@ bool FakePortal::handleMessage(const QDBusMessage& message, const QDBusConnectio
             asked.append({listed.id, listed.properties.value(QStringLiteral("description")).toString(),
                           listed.properties.value(QStringLiteral("preferred_trigger")).toString()});
         bindings.append(asked);
-        const QString request = requestPath(message, options);
-        connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
-        auto answer = [this, request, session, asked] {
-            if (declineBinding) {
-                respond(request, 1, {});
-                return;
-            }
+        const QString request = requestFor(message, options);
+        auto bind = [this, session, asked]() -> std::pair<uint, QVariantMap> {
+            if (declineBinding)
+                return {1, {}};
             if (sessions.contains(session))
                 sessions[session] = asked;
-            QList<ListedShortcut> result;
-            for (const Shortcut& shortcut : asked)
-                result.append({shortcut.id,
-                               {{QStringLiteral("description"), shortcut.description},
-                                {QStringLiteral("trigger_description"), triggerDescription(shortcut)}}});
-            respond(request, 0, {{QStringLiteral("shortcuts"), QVariant::fromValue(result)}});
             if (onBound)
                 onBound(asked);
+            return {0, {{QStringLiteral("shortcuts"), listed(asked)}}};
         };
-        if (holdBinding)
-            held_ = answer;
-        else
-            answer();
+        if (holdBinding) {
+            connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+            heldRequest_ = request;
+            held_ = [this, request, bind] {
+                const auto [code, results] = bind();
+                respond(request, code, results);
+            };
+        } else {
+            const auto [code, results] = bind();
+            answer(message, connection, request, code, results);
+        }
         return true;
     }
     if (member == QLatin1String("ListShortcuts")) {
         const QString session = arguments.value(0).value<QDBusObjectPath>().path();
         const QVariantMap options = qdbus_cast<QVariantMap>(arguments.value(1));
-        const QString request = requestPath(message, options);
-        connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
-        QList<ListedShortcut> result;
+        const QString request = requestFor(message, options);
+        QList<Shortcut> kept;
         for (const Shortcut& shortcut : sessions.value(session))
             if (!refused.contains(shortcut.id))
-                result.append({shortcut.id,
-                               {{QStringLiteral("description"), shortcut.description},
-                                {QStringLiteral("trigger_description"), triggerDescription(shortcut)}}});
-        respond(request, 0, {{QStringLiteral("shortcuts"), QVariant::fromValue(result)}});
+                kept.append(shortcut);
+        answer(message, connection, request, 0, {{QStringLiteral("shortcuts"), listed(kept)}});
         return true;
     }
     return false;

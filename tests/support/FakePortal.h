@@ -6,6 +6,8 @@
 #include <QMap>
 #include <QSet>
 #include <QString>
+#include <QStringList>
+#include <QVariant>
 
 #include <functional>
 
@@ -38,12 +40,26 @@ public:
     // asks its user does.
     bool holdBinding = false;
     void releaseBinding();
+    // Answers of the wrong type, as any process owning the portal's name can
+    // give: the listed shortcuts with this signature in place of a(sa{sv})
+    // ("a(ss)", "a(sai)", "(ss)" or "a{sv}"), this value as every listed
+    // trigger description, this value as the session handle, and Responses
+    // with these arguments in place of ua{sv}.
+    QString listSignature;
+    QVariant listedTrigger;
+    QVariant sessionHandle;
+    QVariantList responseArguments;
+    // Answers on another request path than the caller's token names (as
+    // older portals do), with the Response sent before or after the reply.
+    enum class Elsewhere { no, beforeReply, afterReply };
+    Elsewhere respondElsewhere = Elsewhere::no;
 
     // What happened: every binding in order, and the live sessions.
     QList<QList<Shortcut>> bindings;
     QMap<QString, QList<Shortcut>> sessions;
     int sessionsCreated = 0;
     int sessionsClosed = 0;
+    QStringList requestsClosed;
     QString lastSession;
     // Called after each successful binding.
     std::function<void(const QList<Shortcut>&)> onBound;
@@ -52,17 +68,25 @@ public:
     // activation token with it).
     void activate(const QString& id) { activate(lastSession, id); }
     void activate(const QString& session, const QString& id, const QString& activationToken = {});
+    // Activated with these arguments, whatever their types.
+    void activateWith(const QVariantList& arguments);
 
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
 
 private:
+    QString requestFor(const QDBusMessage& message, const QVariantMap& options);
+    void answer(const QDBusMessage& message, const QDBusConnection& connection, const QString& request, uint code,
+                const QVariantMap& results);
     void respond(const QString& requestPath, uint code, const QVariantMap& results);
+    QVariant listed(const QList<Shortcut>& shortcuts) const;
     QString triggerDescription(const Shortcut& shortcut) const;
 
     QDBusConnection bus_;
     bool registered_ = false;
     std::function<void()> held_;
+    QString heldRequest_;
+    int elsewhereRequests_ = 0;
 };
 
 } // namespace vantel::test
