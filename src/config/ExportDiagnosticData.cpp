@@ -267,6 +267,8 @@ void ExportDiagnosticData::saveToFile()
     panel.allowsOtherFileTypes = false;
     panel.canCreateDirectories = true;
     panel.allowedFileTypes = {QStringLiteral("txt")};
+    panel.fileTypeDescription = QStringLiteral("Plain text");
+    panel.nameFieldStringValue = QStringLiteral("Vantel Diagnostic Data.txt");
     const auto response = platform::Dialogs::runSavePanel(panel);
     if (!response.accepted || response.path.isEmpty())
         return;
