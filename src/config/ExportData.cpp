@@ -83,6 +83,8 @@ void ExportData::exportDataToFile()
     panel.allowsOtherFileTypes = false;
     panel.canCreateDirectories = true;
     panel.allowedFileTypes = {manager_.defaultFileExtension};
+    panel.fileTypeDescription = localized("Vantel export");
+    panel.nameFieldStringValue = QStringLiteral("Vantel Configuration.") + manager_.defaultFileExtension;
     const auto response = platform::Dialogs::runSavePanel(panel);
     if (response.accepted && !response.path.isEmpty()) {
         if (!mayWrite(response.path)) {
@@ -221,6 +223,8 @@ void ExportData::exportDataAsCSV(const SynchronizedArray<TableViewItemPtr>::Ptr&
     panel.allowsOtherFileTypes = false;
     panel.canCreateDirectories = true;
     panel.allowedFileTypes = {manager_.defaultTextExtension};
+    panel.fileTypeDescription = localized("CSV text");
+    panel.nameFieldStringValue = QStringLiteral("Vantel Entries.") + manager_.defaultTextExtension;
     const auto response = platform::Dialogs::runSavePanel(panel);
     if (!response.accepted || response.path.isEmpty())
         return;

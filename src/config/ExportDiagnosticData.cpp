@@ -6,6 +6,7 @@
 #include "datastore/DataStorage.h"
 #include "datastore/TagManager.h"
 #include "datastore/spotlight/ProxySpotlightQueryFS.h"
+#include "model/LocalizedStrings.h"
 #include "platform/Bookmark.h"
 #include "platform/Bundle.h"
 #include "platform/Dialogs.h"
@@ -267,6 +268,8 @@ void ExportDiagnosticData::saveToFile()
     panel.allowsOtherFileTypes = false;
     panel.canCreateDirectories = true;
     panel.allowedFileTypes = {QStringLiteral("txt")};
+    panel.fileTypeDescription = localized("Plain text");
+    panel.nameFieldStringValue = QStringLiteral("Vantel Diagnostic Data.txt");
     const auto response = platform::Dialogs::runSavePanel(panel);
     if (!response.accepted || response.path.isEmpty())
         return;

@@ -79,6 +79,8 @@ void ImportData::importDataFromFile()
     panel.canCreateDirectories = false;
     panel.allowsMultipleSelection = false;
     panel.message = L10n::importConfigMessage();
+    panel.allowedFileTypes = {manager_.defaultFileExtension};
+    panel.fileTypeDescription = localized("Vantel export");
     const QString extension = QLatin1Char('.') + manager_.defaultFileExtension;
     panel.isEnabled = [extension](const QString& path) { return path.endsWith(extension); };
     const auto response = platform::Dialogs::runOpenPanel(panel);

@@ -120,21 +120,27 @@ void DataStorageFilterConfigData::applyFilter()
         return;
     }
 
-    // Keys are computed once per entry; the sort is stable, so entries with
-    // equal keys keep their order from allData in both directions.
-    std::vector<std::pair<QString, TableViewItemPtr>> keyed;
+    // Keys are computed once per entry. Equal keys go by name (ascending in
+    // both directions), then keep their order from allData.
+    struct Keyed {
+        QString key;
+        QString name;
+        TableViewItemPtr entry;
+    };
+    std::vector<Keyed> keyed;
     for (const TableViewItemPtr& entry : store_.allData()->snapshot())
         if (entry && predicate->evaluate(*entry))
-            keyed.emplace_back(sortKey(*entry), entry);
+            keyed.push_back({sortKey(*entry), nameSortKey(*entry), entry});
     const bool descending = configTableViewSortingOrder == ConfigEnumSortingOrder::descending;
-    std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto& a, const auto& b) {
-        return descending ? codePointLess(b.first, a.first) : codePointLess(a.first, b.first);
+    std::stable_sort(keyed.begin(), keyed.end(), [descending](const Keyed& a, const Keyed& b) {
+        const int byKey = descending ? compareCodePoints(b.key, a.key) : compareCodePoints(a.key, b.key);
+        return byKey < 0 || (byKey == 0 && codePointLess(a.name, b.name));
     });
 
     QList<TableViewItemPtr> sorted;
     sorted.reserve(qsizetype(keyed.size()));
-    for (auto& [key, entry] : keyed)
-        sorted.append(std::move(entry));
+    for (Keyed& each : keyed)
+        sorted.append(std::move(each.entry));
 
     store_.setState(DatastorageState::changingCurrentDataConfig);
     store_.setCurrentDataConfig(EntryArray::create(std::move(sorted)));
@@ -268,13 +274,18 @@ void DataStorageFilterConfigData::setConfigTableViewSearchString(const QString& 
         applyFilter();
 }
 
+QString DataStorageFilterConfigData::nameSortKey(const TableViewItem& entry)
+{
+    const QString key = entry.nameLowercased().toLower();
+    return key.isEmpty() ? emptySortKey : key;
+}
+
 QString DataStorageFilterConfigData::sortKey(const TableViewItem& entry) const
 {
     QString key;
     switch (configTableViewSortingBy) {
     case ConfigEnumSortingBy::name:
-        key = entry.nameLowercased().toLower();
-        break;
+        return nameSortKey(entry);
     case ConfigEnumSortingBy::tags: {
         const QStringList tags = entry.tags();
         if (!tags.isEmpty())
@@ -297,7 +308,7 @@ bool DataStorageFilterConfigData::compareEntries(const TableViewItem& a, const T
     const QString keyA = sortKey(a);
     const QString keyB = sortKey(b);
     if (keyA == keyB)
-        return false;
+        return configTableViewSortingBy != ConfigEnumSortingBy::name && codePointLess(nameSortKey(a), nameSortKey(b));
     return configTableViewSortingOrder == ConfigEnumSortingOrder::ascending ? codePointLess(keyA, keyB)
                                                                              : codePointLess(keyB, keyA);
 }

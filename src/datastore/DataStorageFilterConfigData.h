@@ -56,10 +56,13 @@ public:
     void setConfigTableViewFilterSearchFor(ConfigEnumFilterSearchFor value);
     void setConfigTableViewSearchString(const QString& value);
 
-    // Whether a comes before b in the current order; equal keys answer false.
+    // Whether a comes before b in the current order: by the key, equal keys
+    // of another field than the name by name (ascending in both directions);
+    // entries equal in both answer false.
     bool compareEntries(const TableViewItem& a, const TableViewItem& b) const;
     // The sort key of an entry for the current sort field.
     QString sortKey(const TableViewItem& entry) const;
+    static QString nameSortKey(const TableViewItem& entry);
 
 private:
     // The name sort, from the order the main list's filter keeps.

@@ -1,5 +1,7 @@
 #include "platform/DialogProvider.h"
 
+#include <QFileInfo>
+
 #include <mutex>
 
 namespace vantel::platform {
@@ -56,6 +58,27 @@ QString DialogProvider::pathWithAllowedExtension(const SavePanelRequest& request
         if (chosen.endsWith(QLatin1Char('.') + type))
             return chosen;
     return chosen + QLatin1Char('.') + request.allowedFileTypes.first();
+}
+
+QString DialogProvider::fileFilter(const QStringList& types, const QString& description)
+{
+    if (types.isEmpty())
+        return QString();
+    QStringList patterns;
+    for (const QString& type : types)
+        patterns.append(QStringLiteral("*.") + type);
+    const QString joined = patterns.join(QLatin1Char(' '));
+    return description.isEmpty() ? joined : description + QStringLiteral(" (") + joined + QLatin1Char(')');
+}
+
+bool DialogProvider::showsFile(const OpenPanelRequest& request, const QString& path)
+{
+    if (request.allowedFileTypes.isEmpty() || QFileInfo(path).isDir())
+        return true;
+    for (const QString& type : request.allowedFileTypes)
+        if (path.endsWith(QLatin1Char('.') + type))
+            return true;
+    return false;
 }
 
 void DialogProvider::setShared(std::shared_ptr<DialogProvider> provider)

@@ -44,6 +44,10 @@ struct OpenPanelRequest {
     bool canCreateDirectories = false;
     bool showsHiddenFiles = false;
     bool resolvesAliases = true;
+    // Optional: the file name extensions shown (without the dot) and what
+    // the panel calls them; without any, every file is shown.
+    QStringList allowedFileTypes;
+    QString fileTypeDescription;
     // Optional: which items may be picked at all (others are shown disabled).
     std::function<bool(const QString& path)> isEnabled;
     // Optional: checked when the user accepts; a false answer refuses the
@@ -65,6 +69,8 @@ struct SavePanelRequest {
     // Without other types allowed, a name is given the first extension
     // unless it already ends with one of them.
     QStringList allowedFileTypes;
+    // What the panel's filter calls the allowed types.
+    QString fileTypeDescription;
     bool allowsOtherFileTypes = false;
     bool canCreateDirectories = true;
 };
@@ -88,6 +94,12 @@ public:
     // The path a save panel answers for `chosen`: the first allowed extension
     // appended unless other types are allowed or the name has one already.
     static QString pathWithAllowedExtension(const SavePanelRequest& request, const QString& chosen);
+    // The text of a panel's file filter: "Description (*.a *.b)"; empty
+    // without types.
+    static QString fileFilter(const QStringList& types, const QString& description);
+    // Whether the open panel shows the file: a folder always; a file when no
+    // types are given or its name has one of them.
+    static bool showsFile(const OpenPanelRequest& request, const QString& path);
 
     // The installed provider. Until one is installed, a provider that shows
     // nothing: it logs each question and answers as if it was cancelled.

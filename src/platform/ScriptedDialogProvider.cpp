@@ -86,6 +86,11 @@ OpenPanelResponse ScriptedDialogProvider::runOpenPanel(const OpenPanelRequest& r
         QString reason;
         bool refused = response.paths.isEmpty();
         for (const QString& path : std::as_const(response.paths)) {
+            if (!showsFile(request, path)) {
+                reason = QStringLiteral("not shown: ") + path;
+                refused = true;
+                break;
+            }
             if (request.isEnabled && !request.isEnabled(path)) {
                 reason = QStringLiteral("not selectable: ") + path;
                 refused = true;

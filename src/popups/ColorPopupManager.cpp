@@ -35,7 +35,8 @@ ColorPopupViewController* ColorPopupManager::popupViewController()
     return popupViewController_.get();
 }
 
-void ColorPopupManager::showPopover(QWidget* anchorView, const TableViewItem::Ptr& entry)
+void ColorPopupManager::showPopover(QWidget* anchorView, const TableViewItem::Ptr& entry,
+                                    platform::PopoverHost::Edge preferredEdge)
 {
     if (!anchorView || !colorPopover_)
         return;
@@ -44,7 +45,7 @@ void ColorPopupManager::showPopover(QWidget* anchorView, const TableViewItem::Pt
         colorPopover_->setContentViewController(controller);
     colorPopover_->setBehavior(platform::PopoverHost::Behavior::transient);
     controller->setItem(entry);
-    colorPopover_->showRelativeTo(anchorView, anchorView->rect(), platform::PopoverHost::left);
+    colorPopover_->showRelativeTo(anchorView, anchorView->rect(), preferredEdge);
 }
 
 void ColorPopupManager::closePopover()

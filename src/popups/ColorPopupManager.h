@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/TableViewItem.h"
+#include "platform/ui/PopoverHost.h"
 
 #include <QObject>
 #include <QPointer>
@@ -10,10 +11,6 @@
 class QWidget;
 
 namespace vantel {
-
-namespace platform {
-class PopoverHost;
-}
 
 class ColorPopupViewController;
 
@@ -30,9 +27,10 @@ public:
     // Made at the first showing and kept.
     ColorPopupViewController* popupViewController();
 
-    // Shows the popover at the left of the anchor (flipped when there is no
-    // room), bound to `entry`.
-    void showPopover(QWidget* anchorView, const TableViewItem::Ptr& entry);
+    // Shows the popover on the preferred edge of the anchor (flipped when
+    // there is no room), bound to `entry`.
+    void showPopover(QWidget* anchorView, const TableViewItem::Ptr& entry,
+                     platform::PopoverHost::Edge preferredEdge = platform::PopoverHost::left);
     void closePopover();
 
 private:

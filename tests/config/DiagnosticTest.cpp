@@ -141,6 +141,8 @@ TEST_F(ConfigTest, TheDiagnosticReportHasEverySectionWordForWord)
     EXPECT_EQ(QString::fromUtf8(file.readAll()), report.text());
     dialogs->queueSavePanelResponse(dir + QStringLiteral("/no/such/folder/report"));
     report.saveToFile();
+    EXPECT_TRUE(dialogs->savePanels().last().nameFieldStringValue.endsWith(QStringLiteral(".txt")))
+        << "the panel proposes a text file's name";
     ASSERT_EQ(dialogs->alerts().size(), 1);
     EXPECT_TRUE(dialogs->alerts().first().messageText.startsWith(QStringLiteral("Error on writing strings to file: ")));
 }

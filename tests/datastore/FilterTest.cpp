@@ -160,12 +160,13 @@ TEST_F(ConfigFilterTest, EmptyKeysSortLastAscendingAndFirstDescending)
 
     filter().configTableViewSortingBy = ConfigEnumSortingBy::hotkey;
     filter().applyFilter();
-    EXPECT_EQ(configNames(), (QStringList{QStringLiteral("A key"), QStringLiteral("b key"), QStringLiteral("none"),
-                                          QStringLiteral("doubled")}));
+    EXPECT_EQ(configNames(), (QStringList{QStringLiteral("A key"), QStringLiteral("b key"), QStringLiteral("doubled"),
+                                          QStringLiteral("none")}));
 
+    // The empty keys among themselves by name.
     filter().configTableViewSortingOrder = ConfigEnumSortingOrder::descending;
     filter().applyFilter();
-    EXPECT_EQ(configNames(), (QStringList{QStringLiteral("none"), QStringLiteral("doubled"), QStringLiteral("b key"),
+    EXPECT_EQ(configNames(), (QStringList{QStringLiteral("doubled"), QStringLiteral("none"), QStringLiteral("b key"),
                                           QStringLiteral("A key")}));
 
     // Only keys that sort below 27 × "z" go before the empty ones.
@@ -181,22 +182,26 @@ TEST_F(ConfigFilterTest, EmptyKeysSortLastAscendingAndFirstDescending)
     EXPECT_EQ(configNames().last(), QStringLiteral("zs"));
 }
 
-TEST_F(ConfigFilterTest, TagOrderUsesTheFirstTagAndEqualKeysKeepTheirOrder)
+TEST_F(ConfigFilterTest, TagOrderUsesTheFirstTagAndEqualKeysGoByName)
 {
     addURL(QStringLiteral("first"), {QStringLiteral("beta"), QStringLiteral("alpha")});
     addURL(QStringLiteral("second"), {QStringLiteral("Alpha")});
     addURL(QStringLiteral("third"), {QStringLiteral("alpha"), QStringLiteral("zulu")});
+    addURL(QStringLiteral("Early"), {QStringLiteral("ALPHA")});
     filter().configTableViewSortingBy = ConfigEnumSortingBy::tags;
     filter().applyFilter();
-    EXPECT_EQ(configNames(), (QStringList{QStringLiteral("second"), QStringLiteral("third"), QStringLiteral("first")}));
+    EXPECT_EQ(configNames(), (QStringList{QStringLiteral("Early"), QStringLiteral("second"), QStringLiteral("third"),
+                                          QStringLiteral("first")}));
 
+    // Names stay ascending within a key in both directions.
     filter().configTableViewSortingOrder = ConfigEnumSortingOrder::descending;
     filter().applyFilter();
-    EXPECT_EQ(configNames(), (QStringList{QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")}));
+    EXPECT_EQ(configNames(), (QStringList{QStringLiteral("first"), QStringLiteral("Early"), QStringLiteral("second"),
+                                          QStringLiteral("third")}));
 
     const auto all = store->allData()->snapshot();
-    EXPECT_FALSE(filter().compareEntries(*all.at(1), *all.at(2)));
-    EXPECT_FALSE(filter().compareEntries(*all.at(2), *all.at(1)));
+    EXPECT_TRUE(filter().compareEntries(*all.at(3), *all.at(1)));
+    EXPECT_FALSE(filter().compareEntries(*all.at(1), *all.at(3)));
 }
 
 TEST_F(ConfigFilterTest, ReSortedListCountsAsUnchanged)

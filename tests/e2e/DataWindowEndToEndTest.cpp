@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <array>
 #include <csignal>
+#include <tuple>
 
 namespace vantel {
 namespace {
@@ -37,6 +38,10 @@ const QPoint searchField(960, 17);
 constexpr int visibilityToggleX = 15;
 constexpr int hotkeyCellX = 640;
 constexpr int commentCellX = 820;
+constexpr int entryNameX = 150;
+// The sidebar's Comment field, from the window's right edge and top.
+constexpr int sidebarCommentFromRight = 140;
+constexpr int sidebarCommentY = 138;
 // The tags window: a margin of 12, the header, rows of 30.
 constexpr int tagsListTop = 12 + 19;
 constexpr int tagRowHeight = 30;
@@ -84,10 +89,11 @@ struct DataWindowDesktop {
         iconTag::registerArchiveClass();
         auto tag = iconTag::create(QStringLiteral("Ledger"), QStringLiteral("tag"));
         QVariantList entries;
-        for (const auto& [name, url] : {std::pair{"Ledger site", "https://ledger.example.org"},
-                                        std::pair{"Atlas maps", "https://atlas.example.org"}}) {
-            auto entry = TableViewItem::initForURL(QString::fromLatin1(url), QString::fromLatin1(name), QString(),
-                                                   ListviewItemSource::other);
+        for (const auto& [name, url, comment] :
+             {std::tuple{"Ledger site", "https://ledger.example.org", ""},
+              std::tuple{"Atlas maps", "https://atlas.example.org", "World atlas"}}) {
+            auto entry = TableViewItem::initForURL(QString::fromLatin1(url), QString::fromLatin1(name),
+                                                   QString::fromLatin1(comment), ListviewItemSource::other);
             if (entries.isEmpty())
                 entry->setTags({tag->tagName()});
             entries.append(QVariant::fromValue(platform::ArchivablePtr(entry)));
@@ -448,6 +454,13 @@ TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveResta
     fixture.key(QStringLiteral("Escape"));
     frame = fixture.openDataWindow();
     ASSERT_TRUE(frame) << fixture.log();
+    // Every row selected, their comments differ: passing through the
+    // sidebar's empty Comment field leaves them as they are.
+    fixture.click(DataWindowDesktop::dataCell(*frame, entryNameX, 0));
+    fixture.key(QStringLiteral("ctrl+a"));
+    fixture.click(QPoint(frame->right() - sidebarCommentFromRight, frame->top() + sidebarCommentY));
+    fixture.key(QStringLiteral("Tab"));
+    fixture.desktop.screenshot(QStringLiteral("e2e-data-window-sidebar-comment.png"));
     // "Inactive only" lists the one hidden entry.
     fixture.chooseInPopup(frame->topLeft() + activePopup, 2);
     EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^Filter-Predicate: .*isVisible == 0"))) << fixture.log();
@@ -478,6 +491,13 @@ TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveResta
     screen = fixture.desktop.screenshot(QStringLiteral("e2e-data-window-second-restart.png"));
     EXPECT_FALSE(fixture.rowShowsEntry(screen, *frame, 0)) << "the application shown again is hidden after a restart";
     fixture.quit();
+    {
+        const TableViewItemPtr books = fixture.storedEntry(QStringLiteral("Ledger books"));
+        const TableViewItemPtr atlas = fixture.storedEntry(QStringLiteral("Atlas maps"));
+        ASSERT_TRUE(books && atlas);
+        EXPECT_EQ(books->comment(), QStringLiteral("Quarterly books")) << "the sidebar erased a comment";
+        EXPECT_EQ(atlas->comment(), QStringLiteral("World atlas")) << "the sidebar erased a comment";
+    }
 }
 
 } // namespace

@@ -171,10 +171,7 @@ SavePanelResponse QtDialogProvider::runSavePanel(const SavePanelRequest& request
     panel.setAcceptMode(QFileDialog::AcceptSave);
     panel.setFileMode(QFileDialog::AnyFile);
     if (!request.allowedFileTypes.isEmpty()) {
-        QStringList patterns;
-        for (const QString& type : request.allowedFileTypes)
-            patterns.append(QStringLiteral("*.") + type);
-        panel.setNameFilter(patterns.join(QLatin1Char(' ')));
+        panel.setNameFilter(fileFilter(request.allowedFileTypes, request.fileTypeDescription));
         panel.setDefaultSuffix(request.allowedFileTypes.first());
     }
     if (!request.title.isEmpty())
@@ -213,6 +210,8 @@ OpenPanelResponse QtDialogProvider::runOpenPanel(const OpenPanelRequest& request
     if (request.showsHiddenFiles)
         filters |= QDir::Hidden;
     panel.setFilter(filters);
+    if (!request.allowedFileTypes.isEmpty())
+        panel.setNameFilter(fileFilter(request.allowedFileTypes, request.fileTypeDescription));
     if (!request.title.isEmpty())
         panel.setWindowTitle(request.title);
     if (!request.prompt.isEmpty())

@@ -21,11 +21,28 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <array>
 
 namespace vantel::settingsui {
 
 namespace {
+
+// Default widths of the columns beside the entry column, which takes the rest.
+constexpr int defaultTagsWidth = 200;
+constexpr int defaultHotkeyWidth = 200;
+constexpr int defaultCommentWidth = 160;
+constexpr std::size_t columnCount = ConfigTableViewModel::numberOfColumns;
+
+// The widths the user gave the tags, hotkey and comment columns, for the
+// rest of the session: the window's controller may be made anew.
+std::array<int, columnCount>& sessionColumnWidths()
+{
+    static std::array<int, columnCount> widths{0, defaultTagsWidth, defaultHotkeyWidth, defaultCommentWidth};
+    return widths;
+}
 
 // The window title: title and subtitle in one, as Linux windows have no subtitle.
 QString windowTitle(const QString& title, const QString& subtitle)
@@ -89,11 +106,13 @@ QWidget* ConfigViewControllerContent::loadView()
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
     header->setHighlightSections(false);
+    // Names and paths get the spare width; the user sizes the other columns.
     header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setStretchLastSection(true);
-    header->resizeSection(ConfigTableViewModel::columnEntry, 300);
-    header->resizeSection(ConfigTableViewModel::columnTags, 220);
-    header->resizeSection(ConfigTableViewModel::columnHotkey, 240);
+    header->setSectionResizeMode(ConfigTableViewModel::columnEntry, QHeaderView::Stretch);
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(60);
+    for (int column = ConfigTableViewModel::columnTags; column < ConfigTableViewModel::numberOfColumns; ++column)
+        header->resizeSection(column, sessionColumnWidths()[std::size_t(column)]);
 
     colorAnchor_ = new QWidget(table_->viewport());
     colorAnchor_->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -105,6 +124,11 @@ void ConfigViewControllerContent::viewDidLoad()
 {
     connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { tableViewSelectionDidChange(); });
+    connect(table_->horizontalHeader(), &QHeaderView::sectionResized, this, [](int column, int, int width) {
+        if (column != ConfigTableViewModel::columnEntry && column >= 0 && std::size_t(column) < columnCount
+            && width > 0)
+            sessionColumnWidths()[std::size_t(column)] = width;
+    });
     connect(table_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
             [this](int column, Qt::SortOrder order) { sortDescriptorsDidChange(column, order); });
     connect(table_, &QAbstractItemView::doubleClicked, this, [this] { tableViewDoubleClick(); });
@@ -263,6 +287,18 @@ void ConfigViewControllerContent::tableViewItemChanged(const platform::Notificat
          object->reason ? rawValue(*object->reason) : QString());
     if (const std::optional<int> row = model_->rowOfPath(object->path))
         model_->refreshRow(*row);
+    // A list of active or inactive entries only is filtered again, once for
+    // a burst of changes (the sidebar hides or shows many at a time).
+    if (object->reason == TableViewItemChangeReason::visibilityChanged
+        && services_.dataStorage->filterConfigData().configTableViewFilterActive != ConfigEnumFilterActive::all
+        && !refilterPending_) {
+        refilterPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            refilterPending_ = false;
+            if (hasWindow())
+                services_.dataStorage->filterConfigData().applyFilter();
+        });
+    }
 }
 
 // ---- The cells' actions ----
@@ -289,9 +325,11 @@ void ConfigViewControllerContent::colorButtonClick(int row, const QRect& colorBo
     const TableViewItemPtr entry = model_->entryAt(row);
     if (!entry || !colorAnchor_)
         return;
-    colorAnchor_->setGeometry(colorBox);
+    // Below the box (above when there is no room), clear of the row it edits.
+    const QRect rowSpan(colorBox.left(), table_->rowViewportPosition(row), colorBox.width(), rowHeight);
+    colorAnchor_->setGeometry(rowSpan);
     colorAnchor_->show();
-    ColorPopupManager::shared().showPopover(colorAnchor_, entry);
+    ColorPopupManager::shared().showPopover(colorAnchor_, entry, platform::PopoverHost::below);
 }
 
 void ConfigViewControllerContent::checkboxFavoriteClick(int row)

@@ -88,6 +88,7 @@ private:
     TableViewCellConfigComment* commentCell_ = nullptr;
     // Where the colour popover points from: one for the whole list.
     QWidget* colorAnchor_ = nullptr;
+    bool refilterPending_ = false;
     std::function<std::shared_ptr<ViewController>()> sheetPresenter_;
     platform::ObserverToken itemChangedObserver_;
 };

@@ -5,6 +5,7 @@
 #include "graphics/widgets/DrawnColorCircle.h"
 #include "graphics/widgets/SwatchColors.h"
 #include "model/LocalizedStrings.h"
+#include "model/TableViewItemChangedNotifyObject.h"
 #include "popups/ColorSlider.h"
 #include "popups/CustomTextField.h"
 #include "popups/CustomTokenField.h"
@@ -110,6 +111,8 @@ void ConfigViewControllerSidebar::viewDidLoad()
     selectionObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
         ConfigViewControllerContent::selectionDidChangeNotification,
         [this](const platform::Notification& n) { configTableViewSelectionDidChange(n); });
+    itemChangedObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
+        QStringLiteral("tableViewItemChanged"), [this](const platform::Notification& n) { tableViewItemChanged(n); });
     modifyComment_->setMaxLength(maximumCommentLength);
     modifyComment_->didEndEditingHandler = [this] {
         if (commentShouldEndEditing())
@@ -131,6 +134,14 @@ void ConfigViewControllerSidebar::viewWillAppear()
     modifyToken_->setInternalTagManager(&store_.tagManager());
     if (!modifyToken_->didEndEditingAndValueWasChangedHandler)
         modifyToken_->didEndEditingAndValueWasChangedHandler = [this] { applyTags(); };
+    if (!modifyToken_->didEndEditingHandler)
+        modifyToken_->didEndEditingHandler = [this] {
+            // After the changed-value handler, which reads the tokens first.
+            QTimer::singleShot(0, this, [this] {
+                if (tokenRefreshPending_)
+                    refreshTokenField(false);
+            });
+        };
     colorSlider_->setContinuous(false);
     colorSlider_->setRefusesFirstResponder(true);
     colorSlider_->setKnobBorderSize(knobBorderWidth);
@@ -152,6 +163,31 @@ void ConfigViewControllerSidebar::configTableViewSelectionDidChange(const platfo
     refreshCommentField();
 }
 
+bool ConfigViewControllerSidebar::showsFieldsOfSelection() const
+{
+    return currentIndexSet_ && !currentIndexSet_->isEmpty() && currentIndexSet_->size() <= largestShownSelection;
+}
+
+void ConfigViewControllerSidebar::tableViewItemChanged(const platform::Notification& notification)
+{
+    // More rows than are shown leave both fields empty whatever changes.
+    if (!isViewLoaded() || !showsFieldsOfSelection())
+        return;
+    const auto* object = std::any_cast<TableViewItemChangedNotifyObject>(&notification.object);
+    if (!object)
+        return;
+    if (object->reason && *object->reason != TableViewItemChangeReason::tagChanged
+        && *object->reason != TableViewItemChangeReason::commentChanged)
+        return;
+    const QList<TableViewItemPtr> entries = selectedEntries();
+    const bool selected = std::any_of(entries.begin(), entries.end(),
+                                      [&](const TableViewItemPtr& entry) { return entry->path() == object->path; });
+    if (!selected)
+        return;
+    refreshTokenField(false);
+    refreshCommentField(false);
+}
+
 QList<TableViewItemPtr> ConfigViewControllerSidebar::selectedEntries() const
 {
     QList<TableViewItemPtr> entries;
@@ -164,8 +200,13 @@ QList<TableViewItemPtr> ConfigViewControllerSidebar::selectedEntries() const
     return entries;
 }
 
-void ConfigViewControllerSidebar::refreshTokenField()
+void ConfigViewControllerSidebar::refreshTokenField(bool evenWhileEditing)
 {
+    if (!evenWhileEditing && modifyToken_->isEditing()) {
+        tokenRefreshPending_ = true;
+        return;
+    }
+    tokenRefreshPending_ = false;
     QStringList shown;
     const qsizetype count = currentIndexSet_ ? currentIndexSet_->size() : 0;
     if (count >= 1 && count <= largestShownSelection) {
@@ -184,8 +225,13 @@ void ConfigViewControllerSidebar::refreshTokenField()
     modifyToken_->setObjectValue(shown);
 }
 
-void ConfigViewControllerSidebar::refreshCommentField()
+void ConfigViewControllerSidebar::refreshCommentField(bool evenWhileEditing)
 {
+    if (!evenWhileEditing && modifyComment_->isCurrentlyEditing()) {
+        commentRefreshPending_ = true;
+        return;
+    }
+    commentRefreshPending_ = false;
     QString shown;
     const qsizetype count = currentIndexSet_ ? currentIndexSet_->size() : 0;
     if (count >= 1 && count <= largestShownSelection) {
@@ -198,6 +244,7 @@ void ConfigViewControllerSidebar::refreshCommentField()
         if (std::all_of(comments.begin(), comments.end(), [&](const QString& c) { return c == comments.first(); }))
             shown = comments.first();
     }
+    shownComment_ = shown;
     modifyComment_->setText(shown);
 }
 
@@ -217,8 +264,13 @@ bool ConfigViewControllerSidebar::commentShouldEndEditing()
     if (!currentIndexSet_ || currentIndexSet_->isEmpty())
         return false;
     const QString comment = modifyComment_->text();
-    for (const TableViewItemPtr& entry : selectedEntries())
-        entry->setComment(comment);
+    if (comment != shownComment_) {
+        for (const TableViewItemPtr& entry : selectedEntries())
+            entry->setComment(comment);
+        refreshCommentField();
+    } else if (commentRefreshPending_) {
+        refreshCommentField();
+    }
     return true;
 }
 

@@ -31,7 +31,14 @@ namespace vantel::settingsui {
 // gone meanwhile are skipped. Up to 20 selected entries show their common
 // tags and comment; more show empty fields, yet every edit still applies to
 // all of them. Edits go straight into the entries, whose notifications
-// redraw their rows. Main thread only.
+// redraw their rows.
+//
+// The fields follow the entries: a change of a selected entry's tags or
+// comment from anywhere shows at once, except in a field the user is editing,
+// which catches up when its editing ends. A field writes only what the user
+// changed: an end of editing with the text as shown writes nothing, so a
+// pass through the empty field of a mixed selection erases no comments.
+// Main thread only.
 class ConfigViewControllerSidebar : public ConfigViewControllerBase, public ColorCircleDelegate {
     Q_OBJECT
 
@@ -50,8 +57,10 @@ public:
 
     // ---- Handlers and actions ----
     void configTableViewSelectionDidChange(const platform::Notification& notification);
-    void refreshTokenField();
-    void refreshCommentField();
+    // Show the selection's values; a field being edited is left alone unless
+    // `evenWhileEditing`, and refreshed when its editing ends.
+    void refreshTokenField(bool evenWhileEditing = true);
+    void refreshCommentField(bool evenWhileEditing = true);
     void applyTags();
     // The end of editing the comment: false (the field keeps editing) while
     // nothing is selected.
@@ -79,6 +88,8 @@ private:
     // The entries of the selected rows, rows without entry skipped.
     QList<std::shared_ptr<TableViewItem>> selectedEntries() const;
     void setColorOfSelection(const std::optional<QColor>& color);
+    void tableViewItemChanged(const platform::Notification& notification);
+    bool showsFieldsOfSelection() const;
 
     DataStorage& store_;
     std::optional<ConfigRowIndexSet> currentIndexSet_;
@@ -89,7 +100,12 @@ private:
     QPushButton* clearColor_ = nullptr;
     QPushButton* visible_ = nullptr;
     QPushButton* invisible_ = nullptr;
+    // The comment as last shown: the end of editing writes only a different one.
+    QString shownComment_;
+    bool tokenRefreshPending_ = false;
+    bool commentRefreshPending_ = false;
     platform::ObserverToken selectionObserver_;
+    platform::ObserverToken itemChangedObserver_;
 };
 
 } // namespace vantel::settingsui

@@ -136,4 +136,35 @@ TEST_F(QtDialogProviderTest, OpenPanelAcceptsAFolderWhenFoldersMayBeChosen)
     EXPECT_TRUE(refused);
 }
 
+TEST_F(QtDialogProviderTest, PanelsProposeTheNameAndFilterByTheAllowedTypes)
+{
+    const QString dir = vantel::test::makeTempDir(QStringLiteral("typed-panels"));
+    QString proposed;
+    QStringList filters;
+    whenShown<QFileDialog>([&](QFileDialog* panel) {
+        proposed = panel->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+        filters = panel->nameFilters();
+        panel->reject();
+    });
+    SavePanelRequest save;
+    save.directory = dir;
+    save.allowedFileTypes = {QStringLiteral("csv")};
+    save.fileTypeDescription = QStringLiteral("CSV text");
+    save.nameFieldStringValue = QStringLiteral("Entries.csv");
+    EXPECT_FALSE(Dialogs::runSavePanel(save).accepted);
+    EXPECT_EQ(proposed, QStringLiteral("Entries.csv"));
+    EXPECT_EQ(filters, QStringList{QStringLiteral("CSV text (*.csv)")});
+
+    whenShown<QFileDialog>([&](QFileDialog* panel) {
+        filters = panel->nameFilters();
+        panel->reject();
+    });
+    OpenPanelRequest open;
+    open.directory = dir;
+    open.allowedFileTypes = {QStringLiteral("Vantel_ExportData")};
+    open.fileTypeDescription = QStringLiteral("Vantel export");
+    EXPECT_FALSE(Dialogs::runOpenPanel(open).accepted);
+    EXPECT_EQ(filters, QStringList{QStringLiteral("Vantel export (*.Vantel_ExportData)")});
+}
+
 } // namespace

@@ -1,11 +1,18 @@
 #include "ConfigWindowTestSupport.h"
 
 #include "datastore/DatastorageHandlerURLObjects.h"
+#include "platform/UserDefaults.h"
+#include "datastore/FakeWindowRequests.h"
+#include "datastore/AddModifyURLPane.h"
 #include "graphics/widgets/DrawnColorCircle.h"
 #include "mainwindow/CatalogueEntries.h"
 #include "model/TableViewItemChangedNotifyObject.h"
+#include "platform/ui/PopoverHost.h"
+#include "popups/ColorPopupManager.h"
+#include "popups/ColorSlider.h"
 #include "popups/CustomTextField.h"
 #include "popups/CustomTokenField.h"
+#include "shell/VantelWindowEnum.h"
 #include "settings/ui/ConfigSearchField.h"
 #include "settings/ui/ConfigSplitViewController.h"
 #include "settings/ui/ConfigTableViewModel.h"
@@ -13,13 +20,17 @@
 #include "settings/ui/ConfigViewControllerSidebar.h"
 #include "settings/ui/ConfigWindowController.h"
 #include "settings/ui/TableViewCellConfigEntry.h"
+#include "settings/ui/TableViewCellConfigTags.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
@@ -63,6 +74,25 @@ protected:
             window = std::make_unique<ConfigWindowController>(services);
         window->showWindow(false);
         QApplication::processEvents();
+    }
+    // Opened and active, so that clicks and keys move the focus as for a user.
+    void openActive()
+    {
+        open();
+        window->window()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window->window()));
+    }
+    // A click in the middle of a part of a row's cell; `part` maps the cell.
+    void clickCell(int row, int column, const std::function<QRect(const QRect&)>& part = {})
+    {
+        QTableView* table = content().dataTableView();
+        const QRect cell = table->visualRect(model().index(row, column));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, (part ? part(cell) : cell).center());
+    }
+    template <class Editor>
+    Editor* openEditor()
+    {
+        return content().dataTableView()->viewport()->findChild<Editor*>();
     }
     settingsui::ConfigViewControllerContent& content() { return *window->splitViewController()->configContentController(); }
     settingsui::ConfigViewControllerSidebar& sidebar() { return *window->splitViewController()->sidebarController(); }
@@ -442,6 +472,320 @@ TEST_F(DataWindowTest, ScreenshotsLightAndDarkWithAndWithoutTheSidebar)
     QApplication::setPalette(light);
     QIcon::setThemeName(themeName);
     QIcon::setThemeSearchPaths(searchPaths);
+}
+
+TEST_F(DataWindowTest, TheSidebarCommentWritesOnlyWhatTheUserChanged)
+{
+    const auto alpha = addApplication(QStringLiteral("Alpha"));
+    alpha->setComment(QStringLiteral("first"));
+    const auto bravo = addApplication(QStringLiteral("Bravo"));
+    bravo->setComment(QStringLiteral("second"));
+    openActive();
+    CustomTextField* field = sidebar().modifyComment();
+
+    // Different comments leave the field empty; passing through it erases none.
+    selectRows({0, 1});
+    EXPECT_TRUE(field->text().isEmpty());
+    QTest::mouseClick(field, Qt::LeftButton);
+    ASSERT_TRUE(field->hasFocus());
+    QTest::keyClick(field, Qt::Key_Tab);
+    EXPECT_FALSE(field->hasFocus());
+    EXPECT_EQ(alpha->comment(), QStringLiteral("first"));
+    EXPECT_EQ(bravo->comment(), QStringLiteral("second"));
+    // What the user types goes to both.
+    QTest::mouseClick(field, Qt::LeftButton);
+    QTest::keyClicks(field, QStringLiteral("shared"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(alpha->comment(), QStringLiteral("shared"));
+    EXPECT_EQ(bravo->comment(), QStringLiteral("shared"));
+
+    // A comment typed into the row shows in the sidebar, which keeps it when passed through.
+    selectRows({0});
+    clickCell(0, ConfigTableViewModel::columnComment);
+    auto* cellEditor = openEditor<CustomTextField>();
+    ASSERT_TRUE(cellEditor);
+    cellEditor->selectAll();
+    QTest::keyClicks(cellEditor, QStringLiteral("typed in the row"));
+    QTest::keyClick(cellEditor, Qt::Key_Return);
+    ASSERT_EQ(alpha->comment(), QStringLiteral("typed in the row"));
+    EXPECT_EQ(field->text(), QStringLiteral("typed in the row"));
+    QTest::mouseClick(field, Qt::LeftButton);
+    QTest::keyClick(field, Qt::Key_Tab);
+    EXPECT_EQ(alpha->comment(), QStringLiteral("typed in the row"));
+}
+
+TEST_F(DataWindowTest, TheSidebarFollowsTheSelectedEntriesButNotIntoATypedText)
+{
+    const auto alpha = addApplication(QStringLiteral("Alpha"), {QStringLiteral("Office")});
+    addApplication(QStringLiteral("Bravo"));
+    openActive();
+    CustomTextField* field = sidebar().modifyComment();
+    selectRows({0});
+    // Changed elsewhere, as by the main view's popover.
+    alpha->setTags({QStringLiteral("Office"), QStringLiteral("Travel")});
+    alpha->setComment(QStringLiteral("from the popover"));
+    EXPECT_EQ(sidebar().modifyToken()->objectValue(), (QStringList{QStringLiteral("Office"), QStringLiteral("Travel")}));
+    EXPECT_EQ(field->text(), QStringLiteral("from the popover"));
+
+    // A change while the user types waits; what the user typed is written.
+    QTest::mouseClick(field, Qt::LeftButton);
+    field->end(false);
+    QTest::keyClicks(field, QStringLiteral(", draft"));
+    alpha->setComment(QStringLiteral("meanwhile"));
+    EXPECT_EQ(field->text(), QStringLiteral("from the popover, draft"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(alpha->comment(), QStringLiteral("from the popover, draft"));
+}
+
+TEST_F(DataWindowTest, TheSidebarShowsWhatUpTo20RowsShareAndItsSliderColoursThemAll)
+{
+    for (int i = 1; i <= 21; ++i)
+        addApplication(QStringLiteral("E%1").arg(i, 2, 10, QLatin1Char('0')), {QStringLiteral("Team")})
+            ->setComment(QStringLiteral("same"));
+    open();
+    QList<int> rows;
+    for (int row = 0; row < 20; ++row)
+        rows << row;
+    selectRows(rows);
+    EXPECT_EQ(sidebar().modifyToken()->objectValue(), QStringList{QStringLiteral("Team")});
+    EXPECT_EQ(sidebar().modifyComment()->text(), QStringLiteral("same"));
+    selectRows(rows << 20);
+    EXPECT_TRUE(sidebar().modifyToken()->objectValue().isEmpty()) << "21 rows show no tags, even shared ones";
+    EXPECT_TRUE(sidebar().modifyComment()->text().isEmpty());
+
+    // The knob released at the middle: hue one half for all 21.
+    ColorSlider* slider = sidebar().colorSlider();
+    const QPoint middle(slider->width() / 2, slider->height() / 2);
+    QTest::mousePress(slider, Qt::LeftButton, Qt::NoModifier, middle);
+    QTest::mouseRelease(slider, Qt::LeftButton, Qt::NoModifier, middle);
+    for (int row = 0; row < 21; ++row) {
+        const auto color = model().entryAt(row)->color();
+        ASSERT_TRUE(color) << row;
+        EXPECT_NEAR(color->toQColor().hsvHueF(), 0.5, 0.03) << row;
+    }
+}
+
+// What the URL handler asks the modify-URL pane to show.
+class RecordingURLPane : public AddModifyURLPane {
+public:
+    bool hasWindow() const override { return false; }
+    void presentAsSheet(const std::shared_ptr<ViewController>&) override {}
+    void setReferenceTableViewItem(const TableViewItemPtr& entry) override { modified.append(entry); }
+    void refreshURLField() override {}
+    void setSiteTitleText(const QString&) override {}
+    void setSiteCommentText(const QString&) override {}
+    QList<TableViewItemPtr> modified;
+};
+
+TEST_F(DataWindowTest, ARowEditsTagsAndStarAndADoubleClickModifiesAUserURL)
+{
+    const auto app = addApplication(QStringLiteral("Alpha"));
+    const auto mine = test::addURLEntry(*store, QStringLiteral("Mine"), QStringLiteral("https://mine.example"));
+    openActive();
+    const int row = rowOf(QStringLiteral("Alpha"));
+    clickCell(row, ConfigTableViewModel::columnTags, &settingsui::TableViewCellConfigTags::tokenRect);
+    auto* tokens = openEditor<CustomTokenField>();
+    ASSERT_TRUE(tokens);
+    QTest::keyClicks(tokens->editor(), QStringLiteral("Music"));
+    QTest::keyClick(tokens->editor(), Qt::Key_Return);
+    QTest::keyClick(tokens->editor(), Qt::Key_Return);
+    EXPECT_EQ(app->tags(), QStringList{QStringLiteral("Music")});
+
+    clickCell(row, ConfigTableViewModel::columnTags, &settingsui::TableViewCellConfigTags::starRect);
+    EXPECT_TRUE(app->isFavorite());
+    clickCell(row, ConfigTableViewModel::columnTags, &settingsui::TableViewCellConfigTags::starRect);
+    EXPECT_FALSE(app->isFavorite());
+
+    auto windows = std::make_shared<test::FakeWindowRequests>();
+    WindowRequests::setShared(windows);
+    auto pane = std::make_shared<RecordingURLPane>();
+    windows->makeViewController = [pane](WindowKind::Kind) { return pane; };
+    QTableView* table = content().dataTableView();
+    for (const QString& name : {QStringLiteral("Alpha"), QStringLiteral("Mine")}) {
+        const QRect nameArea = settingsui::TableViewCellConfigEntry::layout(
+                                table->visualRect(model().index(rowOf(name), ConfigTableViewModel::columnEntry)))
+                                .name;
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, nameArea.center());
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, nameArea.center());
+    }
+    WindowRequests::setShared(nullptr);
+    EXPECT_EQ(pane->modified, QList<TableViewItemPtr>{mine}) << "only the URL the user made opens to be modified";
+}
+
+TEST_F(DataWindowTest, TheToolbarAddsExportsTheShownRowsAndImports)
+{
+    // The export and import work on the shared configuration's store.
+    Configuration& config = Configuration::shared();
+    config.setStores(store.get(), nullptr);
+    addApplication(QStringLiteral("Alpha"));
+    const auto bravo = test::addURLEntry(*store, QStringLiteral("Bravo site"), QStringLiteral("https://bravo.example"));
+    bravo->setComment(QStringLiteral("kept"));
+    open();
+    const auto readFile = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+
+    const QString notes = folder + QStringLiteral("/notes.txt");
+    ASSERT_TRUE(QFile(notes).open(QIODevice::WriteOnly));
+    dialogs->queueOpenPanelResponse({notes});
+    window->toolbarAction(QStringLiteral("Add File or Folder"))->trigger();
+    EXPECT_TRUE(model().rowOfPath(notes)) << "the added file is not listed";
+
+    window->searchField()->setText(QStringLiteral("bravo"));
+    ASSERT_EQ(shownNames(), QStringList{QStringLiteral("Bravo site")});
+    dialogs->queueSavePanelResponse(folder + QStringLiteral("/shown"));
+    window->toolbarAction(QStringLiteral("Export CSV"))->trigger();
+    ASSERT_FALSE(dialogs->savePanels().isEmpty());
+    EXPECT_TRUE(dialogs->savePanels().last().nameFieldStringValue.endsWith(QStringLiteral(".csv")));
+    const QString csv = readFile(folder + QStringLiteral("/shown.csv"));
+    EXPECT_TRUE(csv.contains(QStringLiteral("Bravo site"))) << csv.toStdString();
+    EXPECT_FALSE(csv.contains(QStringLiteral("Alpha"))) << "only the rows shown";
+
+    dialogs->queueSavePanelResponse(folder + QStringLiteral("/all"));
+    window->toolbarAction(QStringLiteral("Export"))->trigger();
+    EXPECT_TRUE(dialogs->savePanels().last().nameFieldStringValue.endsWith(QStringLiteral(".Vantel_ExportData")));
+    const QString exported = folder + QStringLiteral("/all.Vantel_ExportData");
+    ASSERT_TRUE(QFileInfo::exists(exported));
+
+    // The import replaces the catalogue with the file's, once confirmed.
+    bravo->setComment(QStringLiteral("changed since"));
+    dialogs->queueOpenPanelResponse({exported});
+    dialogs->queueAlertResponse(1);
+    window->toolbarAction(QStringLiteral("Import"))->trigger();
+    config.setStores(nullptr, nullptr);
+    EXPECT_EQ(dialogs->openPanels().last().allowedFileTypes, QStringList{QStringLiteral("Vantel_ExportData")});
+    const auto imported = store->entryForPath(QStringLiteral("https://bravo.example"));
+    ASSERT_TRUE(imported);
+    EXPECT_EQ(imported->comment(), QStringLiteral("kept"));
+    EXPECT_EQ(dialogs->unansweredCount(), 0);
+}
+
+// A tags window that only notes how the list looked while it ran.
+class TagsWindowStandIn : public WindowController {
+public:
+    std::shared_ptr<ViewController> contentViewController() const override { return nullptr; }
+    void showWindow(bool runModal) override
+    {
+        ranModally = runModal;
+        if (whileShown)
+            whileShown();
+    }
+    bool isWindowOpen() const override { return false; }
+    void close() override {}
+    bool ranModally = false;
+    std::function<void()> whileShown;
+};
+
+TEST_F(DataWindowTest, ModifyTagsRunsTheTagsWindowModallyThenReloadsTheList)
+{
+    addApplication(QStringLiteral("Alpha"));
+    open();
+    auto tagsWindow = std::make_shared<TagsWindowStandIn>();
+    VantelWindowEnum::registerWindowController(VantelWindowEnum::tags, [tagsWindow] { return tagsWindow; });
+    QSignalSpy resets(&model(), &QAbstractItemModel::modelReset);
+    int resetsWhileShown = -1;
+    tagsWindow->whileShown = [&] {
+        resetsWhileShown = int(resets.size());
+        // The tags window changed the list without a word.
+        store->currentDataConfig()->append(addApplication(QStringLiteral("Bravo")));
+    };
+    window->toolbarAction(QStringLiteral("Tags"))->trigger();
+    VantelWindowEnum::reset();
+    EXPECT_TRUE(tagsWindow->ranModally);
+    EXPECT_EQ(resetsWhileShown, 0);
+    EXPECT_EQ(shownNames(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Bravo")}));
+}
+
+TEST_F(DataWindowTest, ClosingTheWindowSavesTheConfiguration)
+{
+    platform::UserDefaults defaults(folder + QStringLiteral("/settings.plist"));
+    Configuration config(defaults);
+    config.setStores(store.get(), nullptr);
+    config.loadConfig();
+    services.configuration = &config;
+    const auto mine = test::addURLEntry(*store, QStringLiteral("Mine"), QStringLiteral("https://mine.example"));
+    open();
+    mine->setComment(QStringLiteral("saved as the window closes"));
+    window->close();
+    QApplication::processEvents();
+    platform::UserDefaults reread(folder + QStringLiteral("/settings.plist"));
+    const auto data = reread.dataForKey(QStringLiteral("ApplicationData"));
+    ASSERT_TRUE(data) << "nothing saved";
+    EXPECT_TRUE(data->contains(QByteArrayLiteral("saved as the window closes")));
+}
+
+TEST_F(DataWindowTest, InactiveOnlyDropsAnEntryShownAgainAndTagsSortTiesByName)
+{
+    const auto charlie = addApplication(QStringLiteral("Charlie"), {QStringLiteral("Work")});
+    addApplication(QStringLiteral("Alpha"), {QStringLiteral("Work")});
+    const auto bravo = addApplication(QStringLiteral("Bravo"));
+    open();
+    content().dataTableView()->horizontalHeader()->setSortIndicator(ConfigTableViewModel::columnTags,
+                                                                    Qt::AscendingOrder);
+    EXPECT_EQ(shownNames(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Charlie"), QStringLiteral("Bravo")}));
+
+    charlie->setIsVisible(false);
+    bravo->setIsVisible(false);
+    window->activePopupButton()->setCurrentIndex(2);
+    emit window->activePopupButton()->activated(2);
+    ASSERT_EQ(shownNames(), (QStringList{QStringLiteral("Charlie"), QStringLiteral("Bravo")}));
+    clickEntryCell(rowOf(QStringLiteral("Charlie")), &settingsui::TableViewCellConfigEntry::Layout::toggle);
+    ASSERT_TRUE(charlie->isVisible());
+    QApplication::processEvents();
+    EXPECT_EQ(shownNames(), QStringList{QStringLiteral("Bravo")});
+}
+
+TEST_F(DataWindowTest, TheColourPopoverOpensBesideTheBoxClearOfItsRow)
+{
+    for (const QString& name : {QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie")})
+        addApplication(name);
+    open();
+    QTableView* table = content().dataTableView();
+    for (const int row : {rowOf(QStringLiteral("Bravo")), model().rowCount() - 1}) {
+        clickEntryCell(row, &settingsui::TableViewCellConfigEntry::Layout::colorBox);
+        platform::PopoverHost* popover = ColorPopupManager::shared().colorPopover();
+        ASSERT_TRUE(popover && popover->isShown()) << row;
+        const QRect cell = table->visualRect(model().index(row, ConfigTableViewModel::columnEntry));
+        const QRect box = settingsui::TableViewCellConfigEntry::layout(cell).colorBox;
+        const QRect rowOnScreen(table->viewport()->mapToGlobal(QPoint(0, cell.top())),
+                                QSize(table->viewport()->width(), cell.height()));
+        const QPoint boxOnScreen = table->viewport()->mapToGlobal(box.center());
+        const QRect frame = popover->geometry();
+        EXPECT_FALSE(frame.intersects(rowOnScreen)) << row << ": the popover covers the row it edits";
+        EXPECT_LE(std::min(qAbs(frame.top() - rowOnScreen.bottom()), qAbs(rowOnScreen.top() - frame.bottom())), 6)
+            << row << ": not beside the row";
+        EXPECT_TRUE(frame.left() <= boxOnScreen.x() && boxOnScreen.x() <= frame.right()) << row;
+        // The window with the popover where it stands, to look at.
+        QImage picture = window->window()->grab().toImage();
+        QPainter painter(&picture);
+        painter.drawPixmap(frame.topLeft() - window->window()->mapToGlobal(QPoint(0, 0)), popover->grab());
+        painter.end();
+        picture.save(outputFolder() + QStringLiteral("/data-window-colour-popover-%1.png").arg(row));
+        ColorPopupManager::shared().closePopover();
+    }
+}
+
+TEST_F(DataWindowTest, TheEntryColumnTakesTheSpareWidthAndSetWidthsLastTheSession)
+{
+    addApplication(QStringLiteral("Alpha"));
+    open();
+    QHeaderView* header = content().dataTableView()->horizontalHeader();
+    const int entry = header->sectionSize(ConfigTableViewModel::columnEntry);
+    const int comment = header->sectionSize(ConfigTableViewModel::columnComment);
+    EXPECT_GT(entry, comment);
+    window->window()->resize(window->window()->width() + 300, window->window()->height());
+    QApplication::processEvents();
+    EXPECT_EQ(header->sectionSize(ConfigTableViewModel::columnEntry), entry + 300);
+    EXPECT_EQ(header->sectionSize(ConfigTableViewModel::columnComment), comment);
+
+    header->resizeSection(ConfigTableViewModel::columnComment, comment + 40);
+    window->close();
+    window.reset();
+    open();
+    EXPECT_EQ(content().dataTableView()->horizontalHeader()->sectionSize(ConfigTableViewModel::columnComment),
+              comment + 40);
+    content().dataTableView()->horizontalHeader()->resizeSection(ConfigTableViewModel::columnComment, comment);
 }
 
 } // namespace
