@@ -343,3 +343,19 @@ TEST(PropertyListTest, LargeIntegersAndDistantDatesReadExactlyOrNotAtAll)
     EXPECT_TRUE(PropertyList::serialize(values, Format::Xml, &error).isEmpty());
     EXPECT_FALSE(error.isEmpty());
 }
+
+// Some writers store UTF-8 under the binary form's ASCII type.
+TEST(PropertyListTest, AnAsciiTypedStringHoldingUtf8IsReadAsUtf8)
+{
+    const auto readBack = [](const QByteArray& placeholder, const QByteArray& bytes) {
+        QByteArray data = PropertyList::serialize(QVariantMap{{QStringLiteral("name"), QString::fromLatin1(placeholder)}});
+        const qsizetype at = data.indexOf(placeholder);
+        EXPECT_GE(at, 0);
+        data.replace(at, placeholder.size(), bytes);
+        return PropertyList::parse(data).value_or(QVariant()).toMap().value(QStringLiteral("name")).toString();
+    };
+    EXPECT_EQ(readBack("90xxxs", "90\xE2\x80\x99s"), QStringLiteral("90\u2019s"));
+    // Bytes that are no UTF-8 stay one character each.
+    EXPECT_EQ(readBack("cafx", "caf\xE9"), QStringLiteral("caf\u00E9"));
+    EXPECT_EQ(readBack("xxxx", "\xE2\x80\x99\xE2"), QStringLiteral("\u00E2\u0080\u0099\u00E2"));
+}

@@ -355,3 +355,31 @@ TEST(ThumbnailsTest, CompletionArrivesOnTheMainThread)
     EXPECT_EQ(wellSized, count);
     EXPECT_EQ(Thumbnails::shared().pendingCount(), 0u);
 }
+
+namespace {
+
+TEST(ThumbnailsTest, OwnLeftoversInTheSharedCacheGoOthersStay)
+{
+    const QString folder = QFileInfo(Thumbnails::cachePath(QStringLiteral("file:///x"), QStringLiteral("normal"))).absolutePath();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString digest = QStringLiteral("0123456789abcdef0123456789abcdef");
+    const QString killed = folder + QLatin1Char('/') + digest + QStringLiteral(".png.saving-Ab12Cd");
+    const QString writing = folder + QLatin1Char('/') + digest + QStringLiteral(".png.saving-Zz99Yy");
+    const QStringList others{digest + QStringLiteral(".png.Ab12Cd"), QStringLiteral("notes.png.saving-Ab12Cd"),
+                             digest + QStringLiteral(".png.saving-toolong1")};
+    for (const QString& name : QStringList{killed, writing} + others) {
+        const QString path = name.startsWith(QLatin1Char('/')) ? name : folder + QLatin1Char('/') + name;
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        if (path != writing)
+            setModificationTime(path, time(nullptr) - 3600);
+    }
+    Thumbnails::removeWriteLeftovers();
+    EXPECT_FALSE(QFileInfo::exists(killed));
+    EXPECT_TRUE(QFileInfo::exists(writing)) << "a write of a moment ago may still run";
+    for (const QString& name : others)
+        EXPECT_TRUE(QFileInfo::exists(folder + QLatin1Char('/') + name)) << name.toStdString();
+}
+
+} // namespace

@@ -434,3 +434,69 @@ TEST(UserDefaultsTest, TheStandardStoreLivesInTheConfigFolder)
     EXPECT_TRUE(UserDefaults::standardFilePath().startsWith(vantel::test::testHome()));
     EXPECT_EQ(&UserDefaults::standard(), &UserDefaults::standard());
 }
+
+// The first-run assistant opens while "launchedBefore" is not stored: a
+// read-only folder brings it back only where the file does not say so.
+TEST(UserDefaultsTest, AReadOnlyFolderSaysTheFirstRunShowsAgainOnlyWhereItWill)
+{
+    ::chmod(QFile::encodeName(vantel::test::testHome()).constData(), 0755);
+    const auto toldInChild = [](const QString& folder) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(2);
+            LoadAlerts::reset();
+            UserDefaults readOnly(folder + QStringLiteral("/settings.plist"));
+            const QList<LoadAlerts::Alert> told = LoadAlerts::pending();
+            if (told.size() != 1 || told.first().messageText != QStringLiteral("The settings can't be kept"))
+                ::_exit(3);
+            ::_exit(told.first().informativeText.contains(QStringLiteral("first-run assistant shows again")) ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+
+    const QString fresh = vantel::test::makeTempDir(QStringLiteral("read-only-fresh"));
+    ::chmod(QFile::encodeName(fresh).constData(), 0555);
+    EXPECT_EQ(toldInChild(fresh), 0) << "no file: the assistant shows at every start";
+
+    const QString later = vantel::test::makeTempDir(QStringLiteral("read-only-later"));
+    writeFile(later + QStringLiteral("/settings.plist"),
+              PropertyList::serialize(QVariantMap{{QStringLiteral("launchedBefore"), true}}));
+    ::chmod(QFile::encodeName(later + QStringLiteral("/settings.plist")).constData(), 0644);
+    ::chmod(QFile::encodeName(later).constData(), 0555);
+    EXPECT_EQ(toldInChild(later), 1) << "launched before: the assistant does not show again";
+}
+
+// A dotfile manager's layout: the settings folder a link (home_cfg ->
+// real/cfg) and the file in it a relative link (settings -> ../data/settings),
+// whose ".." starts from real/cfg.
+TEST(UserDefaultsTest, TheTwoLinkLayoutKeepsAChangeAcrossARestartWithNoStrayFile)
+{
+    const QString home = vantel::test::makeTempDir(QStringLiteral("two-links"));
+    ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/real/cfg")));
+    ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/real/data")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("real/cfg"), home + QStringLiteral("/home_cfg")));
+    const QString real = home + QStringLiteral("/real/data/settings");
+    writeFile(real, PropertyList::serialize(QVariantMap{{QStringLiteral("k"), qint64(1)}}));
+    const QString path = home + QStringLiteral("/home_cfg/settings");
+    ASSERT_EQ(::symlink("../data/settings", QFile::encodeName(path).constData()), 0);
+    {
+        UserDefaults defaults(path);
+        ASSERT_EQ(defaults.integerForKey(QStringLiteral("k")), 1);
+        defaults.setInteger(2, QStringLiteral("k"));
+        ASSERT_TRUE(defaults.synchronize());
+    }
+    EXPECT_EQ(UserDefaults(path).integerForKey(QStringLiteral("k")), 2) << "the change is lost at the restart";
+    EXPECT_FALSE(QFileInfo::exists(home + QStringLiteral("/data"))) << "a stray file";
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+
+    // Damage there is kept aside beside the real file, and the link stays.
+    writeFile(real, QByteArray("damaged"));
+    LoadAlerts::reset();
+    UserDefaults damaged(path);
+    EXPECT_EQ(QDir(home + QStringLiteral("/real/data")).entryList({QStringLiteral("settings.damaged-*")}, QDir::Files).size(), 1);
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(home + QStringLiteral("/data")));
+}
