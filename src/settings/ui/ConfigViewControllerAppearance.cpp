@@ -172,6 +172,8 @@ QWidget* ConfigViewControllerAppearance::loadView()
 
 void ConfigViewControllerAppearance::viewWillAppear()
 {
+    storeBeforeExitSave_ = platform::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(Configuration::willSaveForExitNotification), [this](const auto&) { storeSettings(); });
     const bool shortcuts = shortcutsAvailable();
     for (Category category : categories) {
         if (category != Category::shortcuts || shortcuts)
@@ -193,6 +195,7 @@ void ConfigViewControllerAppearance::viewWillAppear()
 
 void ConfigViewControllerAppearance::viewWillDisappear()
 {
+    storeBeforeExitSave_.reset();
     storeSettings();
 }
 
