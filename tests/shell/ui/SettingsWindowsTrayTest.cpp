@@ -221,10 +221,7 @@ TEST(SettingsWindows, AnOpenPanesEditsSurviveTheLostDisplay)
     fixture.keysTo(QStringLiteral("Preferences"), {QStringLiteral("alt+a"), QStringLiteral("Down")});
     fixture.keysTo(QStringLiteral("Preferences"), {QStringLiteral("alt+i"), QStringLiteral("Down")});
     fixture.desktop.screenshot(QStringLiteral("settings-open-before-lost-display-xvfb.png"));
-    {
-        platform::UserDefaults before(fixture.settingsPath());
-        ASSERT_EQ(before.integerForKey(QStringLiteral("windowViewStyle")), 0) << "stored before the end";
-    }
+    ASSERT_EQ(platform::UserDefaults(fixture.settingsPath()).integerForKey(QStringLiteral("windowViewStyle")), 0);
 
     fixture.desktop.stopServer();
     ASSERT_TRUE(fixture.vantel->waitForFinished()) << fixture.log();
