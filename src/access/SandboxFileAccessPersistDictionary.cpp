@@ -18,7 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace vantel {
 
@@ -64,23 +63,6 @@ std::optional<QString> keepAside(const QString& path, const QString& reason)
     return std::nullopt;
 }
 
-// The earlier writer left "Bookmarks.dict.XXXXXX" when killed: six random
-// letters and digits. A name of six lower-case letters ("backup") may be the
-// user's own and stays.
-void removeEarlierWriterLeftovers(const QString& path)
-{
-    const QFileInfo info(platform::writeTargetOf(path));
-    QDir folder = info.dir();
-    static const QRegularExpression random(QStringLiteral("^[A-Za-z0-9]{6}$"));
-    static const QRegularExpression lowerCase(QStringLiteral("^[a-z]{6}$"));
-    for (const QString& name : folder.entryList({info.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden)) {
-        const QString suffix = name.mid(info.fileName().size() + 1);
-        if (random.match(suffix).hasMatch() && !lowerCase.match(suffix).hasMatch() && folder.remove(name))
-            VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default,
-                 "Removed the leftover of a killed save: %{public}@", name);
-    }
-}
-
 } // namespace
 
 std::shared_ptr<SandboxFileAccessPersistDictionary> SandboxFileAccessPersistDictionary::create(const QString& filePath)
@@ -123,7 +105,6 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
     if (path.isEmpty())
         return;
     platform::removeSafeWriteLeftovers(path);
-    removeEarlierWriterLeftovers(path);
 
     // Alerts found here wait for the end of the launch: this runs inside the
     // access layer's shared-instance initialiser.

@@ -74,6 +74,10 @@ public:
         categoriesShowShortcuts,
     };
     static constexpr int hotkeySlotCount = 8;
+    // Posted on the default centre before the last save of every way out and
+    // before a session checkpoint's save: what an open settings pane shows
+    // and has not stored yet goes into this object then.
+    static constexpr const char* willSaveForExitNotification = "configurationWillSaveForExit";
     // "globalKeyCombo", "globalKeyComboCategoriesShowFiles", ...
     static QString keyForHotkeySlot(HotkeySlot slot);
 
@@ -245,6 +249,10 @@ private:
     // that can't be kept protects the key instead.
     void keepUnreadableValue(const QString& key, const QByteArray& data, const QString& message,
                              const QString& informative, bool removeKey);
+    // A stored list present under `key` but not data (a damaged or hand-edited
+    // file): the settings file is kept aside as it is on disk, the alert
+    // queued; false when nothing could be kept, and the key is then protected.
+    bool keepWrongTypedList(const QString& key, const QVariant& stored, const QString& message);
 
     platform::UserDefaults& defaults_;
     DataStorage* store_ = nullptr;

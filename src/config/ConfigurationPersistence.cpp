@@ -9,7 +9,11 @@
 #include "platform/KeyedUnarchiver.h"
 #include "platform/LoadAlerts.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
+#include "platform/UserFileRead.h"
+
+#include <QFileInfo>
 
 #include <cmath>
 
@@ -39,6 +43,26 @@ void Configuration::keepUnreadableValue(const QString& key, const QByteArray& da
     }
     if (removeKey)
         defaults_.removeObject(key);
+}
+
+bool Configuration::keepWrongTypedList(const QString& key, const QVariant& stored, const QString& message)
+{
+    const QString path = defaults_.filePath();
+    const platform::UserFileRead read = platform::readUserFile(path, platform::UserDefaults::maximumFileSize);
+    // Without the file on disk, the value itself in a file of its own.
+    const QByteArray bytes = read.status == platform::UserFileRead::Status::ok
+        ? read.data
+        : platform::PropertyList::serialize(QVariantMap{{key, stored}});
+    const auto kept = UnreadableData::keep(bytes, QFileInfo(path).fileName());
+    const QString informative = kErrorConfiguration
+        + QStringLiteral("\n\"%1\" in %2 held a value of the type %3, not a stored list.")
+              .arg(key, path, QString::fromLatin1(stored.typeName()));
+    platform::LoadAlerts::report(message, informative + QLatin1Char('\n') + UnreadableData::whereKeptText(kept));
+    VLOG(Logger::config(), platform::LogType::Error, "%{public}@ is not data; the settings file kept as %{public}@", key,
+         kept.value_or(QStringLiteral("nothing")));
+    if (!kept)
+        protectedKeys_.insert(key);
+    return kept.has_value();
 }
 
 void Configuration::saveConfig(bool removeUnusedTags)

@@ -167,6 +167,10 @@ void Configuration::loadAllDataArray()
                                 partlyReadText(kApplicationData), false);
         }
         store.allData()->appendContentsOf(decoded.objects);
+    } else if (const QVariant stored = defaults_.objectForKey(kApplicationData); stored.isValid()) {
+        // Present but not read: every tag would look unused.
+        storedEntriesIncomplete_ = true;
+        keepWrongTypedList(kApplicationData, stored, L10n::errorLoadingAllData_MessageText());
     }
     store.setEnableDataProxies(true);
 }
@@ -186,6 +190,8 @@ void Configuration::loadTagDataArray()
                                 false);
         }
         tagManager.allAvailableTags()->appendContentsOf(decoded.objects);
+    } else if (const QVariant stored = defaults_.objectForKey(kTagData); stored.isValid()) {
+        keepWrongTypedList(kTagData, stored, L10n::errorLoadingAllData_MessageText());
     }
     tagManager.validateTagSymbols();
 }
@@ -196,7 +202,10 @@ void Configuration::loadURLTemplateDataArray()
     URLManager& urls = urlManager();
     urls.urlTemplates().clear();
     const auto data = defaults_.dataForKey(kURLTemplateData);
-    if (!data) {
+    if (const QVariant stored = defaults_.objectForKey(kURLTemplateData); !data && stored.isValid()) {
+        // As for a damaged list: kept aside, and no built-in templates.
+        keepWrongTypedList(kURLTemplateData, stored, QStringLiteral("Error loading urlTemplates from UserDefaults"));
+    } else if (!data) {
         urls.loadDefaultTemplates();
     } else {
         const auto decoded = decodeArray<urlTemplateData>(*data, urlTemplateData::archiveClassNames());

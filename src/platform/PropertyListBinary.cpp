@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QStringDecoder>
 #include <QVariantHash>
 #include <QVariantList>
 #include <QVariantMap>
@@ -264,7 +265,12 @@ private:
         const char* text = bytes_ + object.start;
         QString result;
         if (object.type == 0x5) {
-            result = QString::fromLatin1(text, qsizetype(object.count));
+            // Some writers put UTF-8 under the ASCII type: read as UTF-8 what
+            // is valid UTF-8, the rest byte by byte.
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            result = utf8(QByteArrayView(text, qsizetype(object.count)));
+            if (utf8.hasError())
+                result = QString::fromLatin1(text, qsizetype(object.count));
         } else {
             result.resize(qsizetype(object.count));
             char16_t* out = reinterpret_cast<char16_t*>(result.data());

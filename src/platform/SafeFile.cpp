@@ -1,14 +1,20 @@
 #include "platform/SafeFile.h"
 
+#include "platform/Log.h"
+
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,18 +65,88 @@ bool syncFolder(const QByteArray& folder)
     return ok;
 }
 
+// The folder that holds `path` (absolute) with every link in it resolved; a
+// part that does not exist yet is kept as written, without "." and "..".
+QByteArray physicalFolderOf(const QByteArray& path)
+{
+    QByteArray folder = path.left(std::max<qsizetype>(1, path.lastIndexOf('/')));
+    QByteArray missing;
+    while (!folder.isEmpty()) {
+        char resolved[PATH_MAX];
+        if (::realpath(folder.constData(), resolved)) {
+            const QByteArray real(resolved);
+            return missing.isEmpty() ? real
+                                     : QFile::encodeName(QDir::cleanPath(QFile::decodeName(real + missing)));
+        }
+        const qsizetype slash = folder.lastIndexOf('/');
+        if (slash <= 0)
+            break;
+        missing.prepend(folder.mid(slash));
+        folder.truncate(slash);
+    }
+    return QFile::encodeName(QDir::cleanPath(QFile::decodeName(folder + missing)));
+}
+
+QByteArray joined(const QByteArray& folder, const QByteArray& name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+// The start of the temporaries' names: the file's own name while it and the
+// suffix fit the folder's name limit, else a short stem of its start and a
+// digest of the whole, so a long name can still be written.
+QByteArray temporaryStemOf(const QByteArray& folder, const QByteArray& name)
+{
+    const long limit = ::pathconf(folder.constData(), _PC_NAME_MAX);
+    const qsizetype nameMax = limit > 0 ? qsizetype(limit) : 255;
+    const qsizetype suffix = qsizetype(std::strlen(safeWriteTemporaryInfix)) + 6;
+    if (name.size() + suffix <= nameMax)
+        return name;
+    qsizetype keep = std::min<qsizetype>(40, name.size());
+    while (keep > 0 && keep < name.size() && (uchar(name.at(keep)) & 0xC0) == 0x80) // not inside a UTF-8 character
+        --keep;
+    return name.left(keep) + '~' + QCryptographicHash::hash(name, QCryptographicHash::Sha1).toHex().left(12);
+}
+
+// A name mkostemp made from `stem`: the infix and six letters or digits.
+bool isTemporaryOf(const QByteArray& candidate, const QByteArray& stem)
+{
+    const QByteArray start = stem + safeWriteTemporaryInfix;
+    if (candidate.size() != start.size() + 6 || !candidate.startsWith(start))
+        return false;
+    for (qsizetype i = start.size(); i < candidate.size(); ++i) {
+        const char c = candidate.at(i);
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString writeTargetOf(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.isSymLink())
+    QByteArray current = QFile::encodeName(path);
+    struct stat info {};
+    if (current.isEmpty() || ::lstat(current.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
         return path;
-    // A dangling link still names where the file belongs.
-    QString target = info.symLinkTarget();
-    for (int hops = 0; hops < 40 && QFileInfo(target).isSymLink(); ++hops)
-        target = QFileInfo(target).symLinkTarget();
-    return target.isEmpty() ? path : target;
+    if (!current.startsWith('/'))
+        current = QFile::encodeName(QDir::currentPath()) + '/' + current;
+    // Each hop as the kernel takes it: a relative target starts in the real
+    // folder of the link, so a ".." in it leaves that folder, not the text of
+    // the path that led there. A dangling link still names where the file belongs.
+    for (int hops = 0; hops < 40 && ::lstat(current.constData(), &info) == 0 && S_ISLNK(info.st_mode); ++hops) {
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(current.constData(), target.data(), size_t(target.size()));
+        if (length <= 0 || length >= target.size())
+            return path;
+        target.truncate(length);
+        current = target.startsWith('/') ? target : joined(physicalFolderOf(current), target);
+    }
+    const QByteArray name = current.mid(current.lastIndexOf('/') + 1);
+    if (name.isEmpty() || name == "." || name == "..")
+        return QFile::decodeName(current);
+    return QFile::decodeName(joined(physicalFolderOf(current), name));
 }
 
 WriteResult writeFileSafely(const QString& path, const QByteArray& data, const WriteOptions& options)
@@ -86,7 +162,9 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& data, const W
         return {false, QStringLiteral("%1 is not a regular file").arg(target)};
 
     const QByteArray targetName = QFile::encodeName(targetInfo.absoluteFilePath());
-    QByteArray temporary = targetName + safeWriteTemporaryInfix + "XXXXXX";
+    const QByteArray folderName = targetName.left(std::max<qsizetype>(1, targetName.lastIndexOf('/')));
+    const QByteArray fileName = targetName.mid(targetName.lastIndexOf('/') + 1);
+    QByteArray temporary = joined(folderName, temporaryStemOf(folderName, fileName)) + safeWriteTemporaryInfix + "XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return failure(QStringLiteral("cannot create a file in %1").arg(folder), errno);
@@ -128,18 +206,34 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& data, const W
         ::unlink(temporary.constData());
         return failure(QStringLiteral("cannot replace %1").arg(target), error);
     }
+    // The file is in place: a folder that can't be synced (one that can't be
+    // opened for reading) is worth a warning, not a failure.
     if (!syncFolder(QFile::encodeName(folder)))
-        return failure(QStringLiteral("cannot write the folder %1 to the disk").arg(folder), errno);
+        VLOG(Log::defaultHandle(), LogType::Error, "%{public}@ was written; its folder could not be synced: %{public}@",
+             target, errnoText(errno));
     return {true, {}};
 }
 
 void removeSafeWriteLeftovers(const QString& path)
 {
-    const QFileInfo info(writeTargetOf(path));
-    QDir folder = info.dir();
-    const QString pattern = info.fileName() + QLatin1String(safeWriteTemporaryInfix) + QStringLiteral("??????");
-    for (const QString& name : folder.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System))
-        folder.remove(name);
+    const QByteArray target = QFile::encodeName(QFileInfo(writeTargetOf(path)).absoluteFilePath());
+    const QByteArray folder = target.left(std::max<qsizetype>(1, target.lastIndexOf('/')));
+    const QByteArray stem = temporaryStemOf(folder, target.mid(target.lastIndexOf('/') + 1));
+    DIR* listing = ::opendir(folder.constData());
+    if (!listing)
+        return;
+    QList<QByteArray> leftovers;
+    while (const dirent* entry = ::readdir(listing)) {
+        if (isTemporaryOf(QByteArray(entry->d_name), stem))
+            leftovers.append(QByteArray(entry->d_name));
+    }
+    ::closedir(listing);
+    for (const QByteArray& name : std::as_const(leftovers)) {
+        const QByteArray leftover = joined(folder, name);
+        struct stat info {};
+        if (::lstat(leftover.constData(), &info) == 0 && S_ISREG(info.st_mode))
+            ::unlink(leftover.constData());
+    }
 }
 
 } // namespace vantel::platform

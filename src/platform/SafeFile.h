@@ -6,11 +6,13 @@
 namespace vantel::platform {
 
 // The one routine that writes a user's file. The data goes to a temporary
-// beside the file ("<file>.saving-XXXXXX"), is written whole and checked,
-// fsync'ed, renamed over the file, and the folder is fsync'ed. On any failure
-// the old file stays as it was, the temporary is removed and the reason is
-// returned; nothing counts as written that is not on disk. A symbolic link is
-// kept: the write goes beside the file it points to.
+// beside the file ("<file>.saving-XXXXXX"; for a name too long for that, a
+// short stem of it and a digest), is written whole and checked, fsync'ed,
+// renamed over the file, and the folder is fsync'ed (a folder that can't be
+// is logged: the file is in place). On any failure the old file stays as it
+// was, the temporary is removed and the reason is returned; nothing counts as
+// written that is not on disk. A symbolic link is kept: the write goes beside
+// the file it points to.
 struct WriteResult {
     bool ok = false;
     QString error; // why it failed, for the user or the log; empty on success
@@ -28,10 +30,12 @@ struct WriteOptions {
 WriteResult writeFileSafely(const QString& path, const QByteArray& data, const WriteOptions& options = {});
 
 // The file a write to `path` replaces: the link's target when `path` is a
-// symbolic link (followed to the end), else `path` itself.
+// symbolic link (followed to the end as the kernel follows it, the folders on
+// the way resolved), else `path` itself.
 QString writeTargetOf(const QString& path);
 
-// Removes what an interrupted write to `path` left behind.
+// Removes what an interrupted write to `path` left behind: only the names
+// the routine makes (its stem, infix and six random letters or digits).
 void removeSafeWriteLeftovers(const QString& path);
 
 // The suffix of the temporaries, for code that must recognise them.

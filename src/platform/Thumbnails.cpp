@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,6 +20,7 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QMimeDatabase>
+#include <QRegularExpression>
 #include <QThread>
 #include <QUrl>
 
@@ -248,6 +250,8 @@ bool writeCacheFile(const QString& path, qint64 mtime, qint64 fileSize, const QI
     const QString folder = thumbnailsRoot() + QStringLiteral("/normal");
     if (!QDir().mkpath(XdgPaths::cacheHome()) || !makePrivateFolder(thumbnailsRoot()) || !makePrivateFolder(folder))
         return false;
+    static std::once_flag cleaned;
+    std::call_once(cleaned, [] { Thumbnails::removeWriteLeftovers(); });
 
     QImage image = thumbnail.convertToFormat(QImage::Format_ARGB32);
     image.setText(keyURI, uri);
@@ -270,6 +274,24 @@ bool writeCacheFile(const QString& path, qint64 mtime, qint64 fileSize, const QI
 }
 
 } // namespace
+
+void Thumbnails::removeWriteLeftovers()
+{
+    // Ours only: "<MD5>.png" with the safe writer's infix and random part.
+    // One a minute old or younger may be another Vantel's write in progress.
+    static const QRegularExpression ours(QStringLiteral("^[0-9a-f]{32}\\.png")
+                                         + QRegularExpression::escape(QLatin1String(safeWriteTemporaryInfix))
+                                         + QStringLiteral("[A-Za-z0-9]{6}$"));
+    QDir folder(thumbnailsRoot() + QStringLiteral("/normal"));
+    const QDateTime settled = QDateTime::currentDateTime().addSecs(-60);
+    const QFileInfoList entries = folder.entryInfoList({QStringLiteral("*.png") + QLatin1String(safeWriteTemporaryInfix)
+                                                        + QStringLiteral("??????")},
+                                                       QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo& entry : entries) {
+        if (ours.match(entry.fileName()).hasMatch() && entry.lastModified() < settled)
+            folder.remove(entry.fileName());
+    }
+}
 
 Thumbnails& Thumbnails::shared()
 {

@@ -62,6 +62,11 @@ public:
 
     // The URI the cache knows the file by: file:// with the absolute path,
     // percent-encoded.
+    // Removes the temporaries that writes of this program, ended before they
+    // were done, left in the shared cache's "normal" folder. Runs by itself
+    // before the first write of a run.
+    static void removeWriteLeftovers();
+
     static QString thumbnailURI(const QString& path);
     // $XDG_CACHE_HOME/thumbnails/<sizeFolder>/<MD5 of the URI>.png.
     static QString cachePath(const QString& uri, const QString& sizeFolder);

@@ -188,9 +188,15 @@ void UserDefaults::checkFolderWritableLocked()
     if (folder.isEmpty() || ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0)
         return;
     const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    // The assistant opens while the stored "launchedBefore" is not set: only
+    // then does it show again, since nothing can set it now.
+    const bool assistantShowsAgain = !values_.value(QStringLiteral("launchedBefore")).toBool();
     LoadAlerts::report(QStringLiteral("The settings can't be kept"),
-                       QStringLiteral("The folder %1 can't be written (%2): changes to the settings are lost when "
-                                      "Vantel quits, and the first-run assistant shows again. %3")
+                       (assistantShowsAgain ? QStringLiteral("The folder %1 can't be written (%2): changes to the "
+                                                             "settings are lost when Vantel quits, and the first-run "
+                                                             "assistant shows again. %3")
+                                            : QStringLiteral("The folder %1 can't be written (%2): changes to the "
+                                                             "settings are lost when Vantel quits. %3"))
                            .arg(folder, reason, backupFolderText()));
 }
 

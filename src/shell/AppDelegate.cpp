@@ -15,6 +15,7 @@
 #include "model/PathUtilities.h"
 #include "platform/Bundle.h"
 #include "platform/DialogProvider.h"
+#include "platform/ExitDialogProvider.h"
 #include "platform/ExitHook.h"
 #include "platform/LaunchHistory.h"
 #include "platform/LoadAlerts.h"
@@ -208,6 +209,9 @@ void AppDelegate::applicationWillTerminate()
         return;
     terminated_ = true;
     platform::ExitHook::disarm();
+    // From here no alert waits for an answer: a failed write is logged and
+    // told by a notification, and the program ends.
+    platform::DialogProvider::setShared(std::make_shared<platform::ExitDialogProvider>());
     VLOG(general(), platform::LogType::Default, "-> applicationWillTerminate");
 
     // 1. and 2. Everything at once, unused tags cleaned up, and the bookmark
@@ -252,8 +256,9 @@ void AppDelegate::saveBeforeExit()
     if (terminated_)
         return;
     terminated_ = true;
-    // There is no display to show an alert on: failures go to the log.
-    platform::DialogProvider::setShared(nullptr);
+    // There is no display to show an alert on: failures go to the log and
+    // the desktop's notifications.
+    platform::DialogProvider::setShared(std::make_shared<platform::ExitDialogProvider>());
     VLOG(general(), platform::LogType::Default, "-> saveBeforeExit");
     saveState(false);
     VLOG(general(), platform::LogType::Default, "<- saveBeforeExit");
@@ -265,6 +270,9 @@ void AppDelegate::saveState(bool removeUnusedTags)
         VLOG(general(), platform::LogType::Default, "Nothing saved: the configuration was not loaded yet");
         return;
     }
+    // Open panes store what they show: closing them would have, and the way
+    // out may close no window (the display lost, a checkpoint).
+    platform::NotificationCenter::defaultCenter().post(QString::fromLatin1(Configuration::willSaveForExitNotification));
     // The checkpoint's save also stands for the pending timed one.
     if (removeUnusedTags)
         config_.saveConfig(true);

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace vantel::test {
 
@@ -183,6 +184,35 @@ TEST_F(ConfigTest, AValueThatCannotBeKeptAsideIsNeverSavedOver)
     store->tagManager().allAvailableTags()->append(iconTag::create(QStringLiteral("New"), QStringLiteral("icon_star")));
     config->saveConfig(true);
     EXPECT_EQ(defaults->dataForKey(QStringLiteral("TagData")), damaged);
+}
+
+// A hand-edited or damaged file can hold anything under the entry list's key:
+// a list that was not read can't say which tags are used.
+TEST_F(ConfigTest, AnEntryListOfTheWrongTypeKeepsEveryTagAndTheFileIsKeptAside)
+{
+    config->loadConfig();
+    store->tagManager().allAvailableTags()->append(iconTag::create(QStringLiteral("Work"), QStringLiteral("icon_star")));
+    store->allData()->append(urlEntry(QStringLiteral("mail"), {QStringLiteral("Work")}, QStringLiteral("c")));
+    config->saveConfig(false);
+    const QString fileName = QFileInfo(defaults->filePath()).fileName();
+    for (const QVariant& value : {QVariant(QStringLiteral("hand-edited")), QVariant(QVariantList{qint64(1)}),
+                                  QVariant(QVariantMap{{QStringLiteral("a"), true}}), QVariant(qint64(7)), QVariant(true)}) {
+        defaults->setObject(value, QStringLiteral("ApplicationData"));
+        ASSERT_TRUE(defaults->synchronize());
+        const QByteArray onDisk = readFile(defaults->filePath());
+        QDir(platform::XdgPaths::documentsDir() + QStringLiteral("/Backup")).removeRecursively();
+        reopen();
+        config->loadConfig();
+        const QStringList aside = keptAside(fileName);
+        ASSERT_EQ(aside.size(), 1) << value.typeName();
+        EXPECT_EQ(readFile(platform::XdgPaths::documentsDir() + QStringLiteral("/Backup/") + aside.first()), onDisk);
+        for (const auto& loaded : store->tagManager().allAvailableTags()->snapshot())
+            loaded->setTagUsed(false);
+        config->saveConfig(true); // the quit's save, pruning what looks unused
+        reopen();
+        config->loadConfig();
+        EXPECT_EQ(store->tagManager().allAvailableTags()->count(), 1) << value.typeName();
+    }
 }
 
 } // namespace vantel::test

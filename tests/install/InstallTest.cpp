@@ -393,6 +393,18 @@ TEST_F(Packaged, DependsOnWhatItsProgramsLoadAndThisSystemHasIt)
         const QByteArray text = readAll(info.filePath());
         EXPECT_TRUE(text.contains("update-desktop-database") && text.contains("icons/hicolor")) << script;
     }
+
+    // A cache that can't be refreshed never leaves the package unconfigured.
+    const QString failing = test::makeTempDir("failing-tools");
+    for (const char* tool : {"update-desktop-database", "update-icon-caches", "gtk-update-icon-cache"})
+        ASSERT_TRUE(QFile::link("/bin/false", failing + '/' + tool));
+    QProcessEnvironment broken = QProcessEnvironment::systemEnvironment();
+    broken.insert("PATH", failing + ":/usr/bin:/bin");
+    const std::pair<const char*, const char*> steps[] = {{"postinst", "configure"}, {"postrm", "remove"}};
+    for (const auto& [script, step] : steps) {
+        const Finished finished = run("/bin/sh", {"-x", control + '/' + script, step}, broken);
+        EXPECT_EQ(finished.exitCode, 0) << script << " " << step << ": " << finished.output.toStdString();
+    }
 }
 
 TEST_F(Packaged, NamesTheSystemsPathsAndNoPathOfTheBuildTree)

@@ -343,3 +343,17 @@ TEST(PropertyListTest, LargeIntegersAndDistantDatesReadExactlyOrNotAtAll)
     EXPECT_TRUE(PropertyList::serialize(values, Format::Xml, &error).isEmpty());
     EXPECT_FALSE(error.isEmpty());
 }
+
+// Some writers store UTF-8 under the binary form's ASCII type; bytes that are
+// no UTF-8 stay one character each.
+TEST(PropertyListTest, AnAsciiTypedStringHoldingUtf8IsReadAsUtf8)
+{
+    const std::pair<QByteArray, QString> cases[] = {{"90\xE2\x80\x99s", QStringLiteral("90\u2019s")},
+                                                    {"caf\xE9", QStringLiteral("caf\u00E9")}};
+    for (const auto& [bytes, text] : cases) {
+        const QByteArray placeholder(bytes.size(), 'x');
+        QByteArray data = PropertyList::serialize(QVariantMap{{QStringLiteral("s"), QString::fromLatin1(placeholder)}});
+        data.replace(data.indexOf(placeholder), placeholder.size(), bytes);
+        EXPECT_EQ(PropertyList::parse(data).value_or(QVariant()).toMap().value(QStringLiteral("s")).toString(), text);
+    }
+}

@@ -1,5 +1,7 @@
 #include "platform/SafeFile.h"
 
+#include "platform/Log.h"
+
 #include "support/FileSizeLimit.h"
 #include "support/TestSupport.h"
 
@@ -10,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vantel::platform;
 
@@ -105,4 +109,48 @@ TEST(SafeFileTest, LeftoversOfAnInterruptedWriteAreRemovedOthersKept)
     removeSafeWriteLeftovers(path);
     EXPECT_EQ(leftoversIn(folder), QStringList({QStringLiteral("file.saving-long1234"),
                                                 QStringLiteral("other.saving-a1B2c3")}));
+}
+
+
+TEST(SafeFileTest, ANameTooLongForASuffixIsWritten)
+{
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("safe-long"));
+    const QString name = QString(125, QChar(0x00E9)); // 250 bytes
+    for (const QString& path : {folder + QLatin1Char('/') + name, folder + QLatin1Char('/') + QString(255, QLatin1Char('n'))}) {
+        const WriteResult written = writeFileSafely(path, "exported");
+        ASSERT_TRUE(written) << written.error.toStdString();
+        EXPECT_EQ(readFile(path), QByteArray("exported"));
+        removeSafeWriteLeftovers(path);
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 2);
+}
+
+// A folder that can be written but not read (0300): the rename lands, only
+// the folder's sync fails. Root opens any folder: the child gives up root.
+TEST(SafeFileTest, AFolderThatCannotBeSyncedIsAWarningNotAFailure)
+{
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("safe-sync")) + QStringLiteral("/write-only");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ::chmod(QFile::encodeName(vantel::test::testHome()).constData(), 0755);
+    ::chmod(QFile::encodeName(QFileInfo(folder).absolutePath()).constData(), 0755);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0300), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(10);
+        vantel::platform::Log::setDebugLogging(true);
+        vantel::platform::Log::CaptureSink log;
+        if (!writeFileSafely(folder + QStringLiteral("/settings.plist"), "landed"))
+            ::_exit(11);
+        ::_exit(log.messages().join(QLatin1Char('\n')).contains(QStringLiteral("could not be synced")) ? 0 : 12);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << "10: root kept, 11: reported as failed, 12: no warning";
+    ::chmod(QFile::encodeName(folder).constData(), 0700);
+    EXPECT_EQ(readFile(folder + QStringLiteral("/settings.plist")), QByteArray("landed"));
 }

@@ -355,3 +355,23 @@ TEST(ThumbnailsTest, CompletionArrivesOnTheMainThread)
     EXPECT_EQ(wellSized, count);
     EXPECT_EQ(Thumbnails::shared().pendingCount(), 0u);
 }
+
+TEST(ThumbnailsTest, OwnLeftoversInTheSharedCacheGoOthersStay)
+{
+    const QString folder = QFileInfo(Thumbnails::cachePath(QStringLiteral("file:///x"), QStringLiteral("normal"))).absolutePath();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString digest = folder + QStringLiteral("/0123456789abcdef0123456789abcdef.png");
+    // Ours and old; ours of a moment ago (a write may still run); others'.
+    const QStringList names{digest + QStringLiteral(".saving-Ab12Cd"), digest + QStringLiteral(".saving-Zz99Yy"),
+                            digest + QStringLiteral(".Ab12Cd"), folder + QStringLiteral("/notes.png.saving-Ab12Cd")};
+    for (const QString& path : names) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        if (path != names[1])
+            setModificationTime(path, time(nullptr) - 3600);
+    }
+    Thumbnails::removeWriteLeftovers();
+    for (const QString& path : names)
+        EXPECT_EQ(QFileInfo::exists(path), path != names[0]) << path.toStdString();
+}

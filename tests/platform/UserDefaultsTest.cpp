@@ -434,3 +434,55 @@ TEST(UserDefaultsTest, TheStandardStoreLivesInTheConfigFolder)
     EXPECT_TRUE(UserDefaults::standardFilePath().startsWith(vantel::test::testHome()));
     EXPECT_EQ(&UserDefaults::standard(), &UserDefaults::standard());
 }
+
+// The assistant opens while "launchedBefore" is not stored: a read-only
+// folder brings it back only where the file does not say so.
+TEST(UserDefaultsTest, AReadOnlyFolderSaysTheFirstRunShowsAgainOnlyWhereItWill)
+{
+    ::chmod(QFile::encodeName(vantel::test::testHome()).constData(), 0755);
+    for (const bool launchedBefore : {false, true}) {
+        const QString folder = vantel::test::makeTempDir(QStringLiteral("read-only-assistant"));
+        if (launchedBefore)
+            writeFile(folder + QStringLiteral("/settings.plist"),
+                      PropertyList::serialize(QVariantMap{{QStringLiteral("launchedBefore"), true}}));
+        ::chmod(QFile::encodeName(folder + QStringLiteral("/settings.plist")).constData(), 0644);
+        ::chmod(QFile::encodeName(folder).constData(), 0555);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(2);
+            LoadAlerts::reset();
+            UserDefaults readOnly(folder + QStringLiteral("/settings.plist"));
+            const QList<LoadAlerts::Alert> told = LoadAlerts::pending();
+            const bool saysShowsAgain = told.size() == 1
+                && told.first().informativeText.contains(QStringLiteral("assistant shows again"));
+            ::_exit(told.size() == 1 && saysShowsAgain != launchedBefore ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "launched before: " << launchedBefore;
+    }
+}
+
+// A dotfile manager's layout: the settings folder a link (home_cfg ->
+// real/cfg) and the file in it a relative link whose ".." starts from real/cfg.
+TEST(UserDefaultsTest, TheTwoLinkLayoutKeepsAChangeAcrossARestartWithNoStrayFile)
+{
+    const QString home = vantel::test::makeTempDir(QStringLiteral("two-links"));
+    ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/real/cfg")) && QDir().mkpath(home + QStringLiteral("/real/data")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("real/cfg"), home + QStringLiteral("/home_cfg")));
+    const QString path = home + QStringLiteral("/home_cfg/settings");
+    ASSERT_EQ(::symlink("../data/settings", QFile::encodeName(path).constData()), 0);
+    {
+        UserDefaults defaults(path);
+        defaults.setInteger(2, QStringLiteral("k"));
+        ASSERT_TRUE(defaults.synchronize());
+    }
+    EXPECT_EQ(UserDefaults(path).integerForKey(QStringLiteral("k")), 2) << "the change is lost at the restart";
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    // Damage there is kept aside beside the real file.
+    writeFile(home + QStringLiteral("/real/data/settings"), QByteArray("damaged"));
+    UserDefaults damaged(path);
+    EXPECT_EQ(QDir(home + QStringLiteral("/real/data")).entryList({QStringLiteral("settings.damaged-*")}).size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(home + QStringLiteral("/data"))) << "a stray file";
+}

@@ -3,6 +3,7 @@
 #include "config/Configuration.h"
 #include "config/ExportDiagnosticData.h"
 #include "model/LocalizedStrings.h"
+#include "platform/NotificationCenter.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -52,12 +53,15 @@ QWidget* ConfigViewControllerAdvanced::loadView()
 
 void ConfigViewControllerAdvanced::viewWillAppear()
 {
+    storeBeforeExitSave_ = platform::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(Configuration::willSaveForExitNotification), [this](const auto&) { storeDebugLogging(); });
     setPreferredContentSize(preferredSize);
     checkBoxEnableDebugLogging_->setChecked(config_.debugLogging());
 }
 
 void ConfigViewControllerAdvanced::viewWillDisappear()
 {
+    storeBeforeExitSave_.reset();
     storeDebugLogging();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/NotificationCenter.h"
 #include "settings/ui/SettingsViewController.h"
 
 #include <QPointer>
@@ -37,6 +38,8 @@ protected:
     void viewWillDisappear() override;
 
 private:
+    // Stores the controls before a save on the way out, while shown.
+    platform::ObserverToken storeBeforeExitSave_;
     Configuration& config_;
     QPointer<QCheckBox> checkBoxEnableDebugLogging_;
     QPointer<QPushButton> buttonResetAllWarningDialogs_;

@@ -174,6 +174,8 @@ QWidget* ConfigViewControllerAppearance::loadView()
 
 void ConfigViewControllerAppearance::viewWillAppear()
 {
+    storeBeforeExitSave_ = platform::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(Configuration::willSaveForExitNotification), [this](const auto&) { storeSettings(); });
     const bool shortcuts = shortcutsAvailable();
     for (Category category : categories) {
         if (category != Category::shortcuts || shortcuts)
@@ -195,6 +197,7 @@ void ConfigViewControllerAppearance::viewWillAppear()
 
 void ConfigViewControllerAppearance::viewWillDisappear()
 {
+    storeBeforeExitSave_.reset();
     storeSettings();
 }
 

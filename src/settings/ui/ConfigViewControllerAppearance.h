@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/NotificationCenter.h"
 #include "hotkeys/ui/RecordView.h"
 
 #include "graphics/widgets/DrawnMainViewBackground.h"
@@ -85,6 +86,8 @@ protected:
     void viewWillDisappear() override;
 
 private:
+    // Stores the controls before a save on the way out, while shown.
+    platform::ObserverToken storeBeforeExitSave_;
     static size_t index(Category category) { return static_cast<size_t>(category); }
     std::optional<Category> categoryOf(const RecordView& recorder) const;
 

@@ -128,6 +128,8 @@ QWidget* ConfigViewControllerGeneral::loadView()
 
 void ConfigViewControllerGeneral::viewWillAppear()
 {
+    storeBeforeExitSave_ = platform::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(Configuration::willSaveForExitNotification), [this](const auto&) { storeSettings(); });
     setupRecordView(*globalHotkey_, this);
     loadSettings();
     const bool tags = checkboxSearchInTags_->isChecked();
@@ -145,6 +147,7 @@ void ConfigViewControllerGeneral::viewDidAppear()
 
 void ConfigViewControllerGeneral::viewWillDisappear()
 {
+    storeBeforeExitSave_.reset();
     storeSettings();
 }
 

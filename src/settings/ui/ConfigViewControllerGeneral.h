@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/NotificationCenter.h"
 #include "hotkeys/ui/RecordView.h"
 
 #include "hotkeys/ui/RecordViewDelegate.h"
@@ -70,6 +71,8 @@ protected:
     void viewWillDisappear() override;
 
 private:
+    // Stores the controls before a save on the way out, while shown.
+    platform::ObserverToken storeBeforeExitSave_;
     SettingsServices services_;
     QPointer<QComboBox> popupButtonWindowType_;
     QPointer<RecordView> globalHotkey_;

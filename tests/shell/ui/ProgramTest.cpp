@@ -301,5 +301,40 @@ TEST(Program, OneInstanceWithoutAUsableRuntimeFolder)
     ASSERT_TRUE(fourth.waitForFinished());
 }
 
+// The session's end (SIGTERM) while the bookmark store can't be written: the
+// settings are saved, the failure is logged and told without waiting, and the
+// program ends. Root writes anywhere: the program runs as another user then.
+TEST(Program, ASigtermWithAReadOnlyDataFolderEndsAtOnceWithTheSettingsSaved)
+{
+    const QString home = test::makeTempDir(QStringLiteral("read-only-data-home"));
+    test::VantelProcess::prepareHome(home);
+    platform::UserDefaults(test::VantelProcess::settingsPath(home)).setBool(true, QStringLiteral("launchedBefore"));
+    const QString data = home + QStringLiteral("/data/Vantel");
+    ASSERT_TRUE(QDir().mkpath(data));
+    test::VantelProcess vantel(home);
+    if (::geteuid() == 0) {
+        ::chmod(QFile::encodeName(test::testHome()).constData(), 0755);
+        QProcess chown;
+        chown.start(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("65534:65534"), home});
+        ASSERT_TRUE(chown.waitForFinished() && chown.exitCode() == 0);
+        vantel.process().setChildProcessModifier([] {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(126);
+        });
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(data).constData(), 0555), 0);
+    vantel.start();
+    ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
+    vantel.signal(SIGTERM);
+    ASSERT_TRUE(vantel.waitForFinished(std::chrono::seconds(5))) << vantel.output().toStdString();
+    EXPECT_EQ(vantel.process().exitCode(), 0);
+    const QString log = QString::fromUtf8(vantel.output());
+    EXPECT_TRUE(log.contains(QStringLiteral("Bookmarks not saved"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("On the way out: Error exporting data"))) << log.toStdString();
+    platform::UserDefaults saved(test::VantelProcess::settingsPath(home));
+    EXPECT_TRUE(saved.contains(QStringLiteral("windowViewStyle"))) << "the termination's save";
+}
+
+
 } // namespace
 } // namespace vantel

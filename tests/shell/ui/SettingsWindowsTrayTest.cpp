@@ -215,6 +215,30 @@ TEST(SettingsWindows, PreferencesChangedFromTheTrayTakeEffectAndSurviveARestart)
     }
 }
 
+// The display goes away while the settings window is open with changes that
+// only closing its pane would store: they are saved on the way out all the same.
+TEST(SettingsWindows, AnOpenPanesEditsSurviveTheLostDisplay)
+{
+    SettingsDesktop fixture;
+    ASSERT_NO_FATAL_FAILURE(fixture.prepare());
+    ASSERT_NO_FATAL_FAILURE(fixture.start());
+    ASSERT_NO_FATAL_FAILURE(fixture.chooseFromStatusMenu(2));
+    ASSERT_TRUE(fixture.waitForWindow(QStringLiteral("Preferences"))) << fixture.log();
+    QThread::msleep(500);
+    // General, left open: the centred style and the second tray icon.
+    fixture.keysTo(QStringLiteral("Preferences"), {QStringLiteral("alt+a"), QStringLiteral("Down")});
+    fixture.keysTo(QStringLiteral("Preferences"), {QStringLiteral("alt+i"), QStringLiteral("Down")});
+    fixture.desktop.screenshot(QStringLiteral("settings-open-before-lost-display-xvfb.png"));
+    ASSERT_EQ(platform::UserDefaults(fixture.settingsPath()).integerForKey(QStringLiteral("windowViewStyle")), 0);
+
+    fixture.desktop.stopServer();
+    ASSERT_TRUE(fixture.vantel->waitForFinished()) << fixture.log();
+    EXPECT_EQ(fixture.vantel->logMessages().count(QStringLiteral("-> saveBeforeExit")), 1) << fixture.log();
+    platform::UserDefaults after(fixture.settingsPath());
+    EXPECT_EQ(after.integerForKey(QStringLiteral("windowViewStyle")), 1) << fixture.log();
+    EXPECT_EQ(after.stringForKey(QStringLiteral("menubarIcon")).value_or(QString()), QStringLiteral("statusbar-2"));
+}
+
 TEST(SettingsWindows, BackupsInfoWhatsNewAndTheOverviewOpenFromTheTray)
 {
     SettingsDesktop fixture;
