@@ -6,6 +6,7 @@
 #include "datastore/DataStorage.h"
 #include "datastore/TagManager.h"
 #include "datastore/spotlight/ProxySpotlightQueryFS.h"
+#include "model/LocalizedStrings.h"
 #include "platform/Bookmark.h"
 #include "platform/Bundle.h"
 #include "platform/Dialogs.h"
@@ -282,8 +283,8 @@ void ExportDiagnosticData::saveToFile()
     QString error;
     if (!writeToFile(response.path, &error)) {
         QTextStream(stdout) << "Error on writing strings to file: " << error << Qt::endl;
-        platform::Dialogs::showAlert(QStringLiteral("Error on writing strings to file: ") + error,
-                                     QStringLiteral("Error: Export"));
+        platform::Dialogs::showAlert(localized("Error on writing strings to file: ") + error,
+                                     localized("Error: Export"));
     }
 }
 
