@@ -3,6 +3,7 @@
 #include "access/FileURLs.h"
 #include "access/SandboxFileAccess.h"
 #include "model/L10n.h"
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "platform/Bookmark.h"
 #include "platform/KeyedArchiver.h"
@@ -28,7 +29,11 @@ const QString SandboxFileAccessPersistDictionary::fileName = QStringLiteral("Boo
 
 namespace {
 
-const QString kAlertInformative = QStringLiteral("Error: SandboxFileAccessPersistDictionary");
+// Shown under an alert's message: looked up when shown, not at start-up.
+QString alertInformative()
+{
+    return localized("Error: SandboxFileAccessPersistDictionary");
+}
 
 bool resolvesFresh(const QByteArray& data)
 {
@@ -112,14 +117,14 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
         globalBookmarks_->removeAll();
         const std::optional<QString> aside = keepAside(path, reason);
         if (aside) {
-            platform::LoadAlerts::report(message, kAlertInformative + QLatin1Char('\n')
-                                                      + QStringLiteral("%1 could not be read (%2); it was kept as %3.")
+            platform::LoadAlerts::report(message, alertInformative() + QLatin1Char('\n')
+                                                      + localized("%1 could not be read (%2); it was kept as %3.")
                                                             .arg(path, reason, *aside));
             return;
         }
         setWriteRefusal(QStringLiteral("%1 could not be read (%2) nor moved aside").arg(path, reason));
-        platform::LoadAlerts::report(message, kAlertInformative + QLatin1Char('\n')
-                                                  + QStringLiteral("%1 could not be read (%2) nor moved aside; it is "
+        platform::LoadAlerts::report(message, alertInformative() + QLatin1Char('\n')
+                                                  + localized("%1 could not be read (%2) nor moved aside; it is "
                                                                    "not written over, so access granted now is not kept.")
                                                         .arg(path, reason));
     };
@@ -132,14 +137,14 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
     case platform::UserFileRead::Status::unreadable:
         // Not damage: left as it is and never written over in this process.
         setWriteRefusal(QStringLiteral("%1 could not be read (%2)").arg(path, read.error));
-        platform::LoadAlerts::report(QStringLiteral("Error loading globalBookmarks from file"),
-                                     kAlertInformative + QLatin1Char('\n')
-                                         + QStringLiteral("%1 could not be read (%2). It is not written over, so "
+        platform::LoadAlerts::report(localized("Error loading globalBookmarks from file"),
+                                     alertInformative() + QLatin1Char('\n')
+                                         + localized("%1 could not be read (%2). It is not written over, so "
                                                           "access granted now is not kept.")
                                                .arg(path, read.error));
         return;
     case platform::UserFileRead::Status::tooLarge:
-        damaged(QStringLiteral("Error loading globalBookmarks from file"), read.error);
+        damaged(localized("Error loading globalBookmarks from file"), read.error);
         return;
     case platform::UserFileRead::Status::ok:
         break;
@@ -149,7 +154,7 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
     options.maxBytes = maximumFileSize;
     const platform::KeyedUnarchiver::Result result = platform::KeyedUnarchiver::unarchiveTopLevelObject(read.data, options);
     if (!result.ok()) {
-        damaged(QStringLiteral("Error loading globalBookmarks from file -> Wrong Type"),
+        damaged(localized("Error loading globalBookmarks from file -> Wrong Type"),
                 QStringLiteral("not a keyed archive: ") + result.message);
         return;
     }
@@ -157,14 +162,14 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
     // file is kept, since the next save would replace it.
     const std::optional<platform::KeyedDictionary> stored = platform::KeyedDictionary::from(result.value);
     if (!stored) {
-        damaged(QStringLiteral("Error loading globalBookmarks from file -> Wrong Type"),
+        damaged(localized("Error loading globalBookmarks from file -> Wrong Type"),
                 QStringLiteral("not a dictionary"));
         return;
     }
     QList<std::pair<QUrl, QByteArray>> entries;
     for (const auto& [key, value] : stored->entries) {
         if (key.typeId() != QMetaType::QUrl || value.typeId() != QMetaType::QByteArray) {
-            damaged(QStringLiteral("Error loading globalBookmarks from file -> Wrong Type"),
+            damaged(localized("Error loading globalBookmarks from file -> Wrong Type"),
                     QStringLiteral("not a dictionary of URL to data"));
             return;
         }
@@ -222,7 +227,7 @@ void SandboxFileAccessPersistDictionary::saveBookmarks()
     QString archiveError;
     const QByteArray archive = platform::KeyedArchiver::archivedData(QVariant::fromValue(dictionary), &archiveError);
     if (archive.isEmpty()) {
-        SandboxFileAccess::showAlert(QStringLiteral("Error saving globalBookmarks to file"), kAlertInformative);
+        SandboxFileAccess::showAlert(localized("Error saving globalBookmarks to file"), alertInformative());
         return;
     }
 

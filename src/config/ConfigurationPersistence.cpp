@@ -3,6 +3,7 @@
 #include "config/StoredLists.h"
 #include "config/UnreadableData.h"
 
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "platform/Dialogs.h"
 #include "platform/KeyedArchiver.h"
@@ -21,7 +22,11 @@ namespace vantel {
 
 namespace {
 
-const QString kErrorConfiguration = QStringLiteral("Error: Configuration");
+// Shown under an alert's message: looked up when shown, not at start-up.
+QString errorConfiguration()
+{
+    return localized("Error: Configuration");
+}
 
 void post(const char* name)
 {
@@ -214,7 +219,7 @@ void Configuration::saveKeyCombo(const std::optional<KeyCombo>& combo, const QSt
     QString error;
     const QByteArray data = platform::KeyedArchiver::archivedData(std::make_shared<KeyCombo>(*combo), &error);
     if (data.isEmpty()) {
-        platform::Dialogs::showAlert(QStringLiteral("Error saving KeyCombo_KeyName to UserDefaults"), kErrorConfiguration);
+        platform::Dialogs::showAlert(localized("Error saving KeyCombo_KeyName to UserDefaults"), errorConfiguration());
         return;
     }
     defaults_.setData(data, key);
@@ -235,9 +240,9 @@ std::optional<KeyCombo> Configuration::loadKeyCombo(const QString& key)
     // The next save removes or overwrites the key: keep the bytes first, a
     // sound archive of another class as well.
     const QString informative = error == platform::KeyedUnarchiver::Error::WrongType
-        ? kErrorConfiguration + QStringLiteral("\n\"%1\" held something other than a key combination.").arg(key)
-        : kErrorConfiguration;
-    keepUnreadableValue(key, *data, QStringLiteral("Error loading KeyCombo from UserDefaults"), informative, false);
+        ? errorConfiguration() + QLatin1Char('\n') + localized("\"%1\" held something other than a key combination.").arg(key)
+        : errorConfiguration();
+    keepUnreadableValue(key, *data, localized("Error loading KeyCombo from UserDefaults"), informative, false);
     return std::nullopt;
 }
 

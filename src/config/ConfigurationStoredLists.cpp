@@ -6,6 +6,7 @@
 #include "datastore/DataStorage.h"
 #include "datastore/TagManager.h"
 #include "model/L10n.h"
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "platform/Dialogs.h"
 #include "platform/KeyedArchiver.h"
@@ -19,7 +20,11 @@ namespace {
 const QString kApplicationData = QStringLiteral("ApplicationData");
 const QString kTagData = QStringLiteral("TagData");
 const QString kURLTemplateData = QStringLiteral("urlTemplateData");
-const QString kErrorConfiguration = QStringLiteral("Error: Configuration");
+// Shown under an alert's message: looked up when shown, not at start-up.
+QString errorConfiguration()
+{
+    return localized("Error: Configuration");
+}
 
 template <class T>
 QByteArray archiveArray(const QList<std::shared_ptr<T>>& objects)
@@ -89,7 +94,7 @@ void Configuration::setStores(DataStorage* store, URLManager* urls)
 // What a readable list that was not wholly a list of its class keeps, and says.
 static QString partlyReadText(const QString& key)
 {
-    return QStringLiteral("Part of \"%1\" was not of the expected kind and could not be loaded.").arg(key);
+    return localized("Part of \"%1\" was not of the expected kind and could not be loaded.").arg(key);
 }
 
 void Configuration::saveAllDataArray()
@@ -105,7 +110,7 @@ void Configuration::saveAllDataArray()
     });
     const QByteArray data = archiveArray(selection->snapshot());
     if (data.isEmpty()) {
-        platform::Dialogs::showAlert(QStringLiteral("Error saving allDataArray to UserDefaults"), kErrorConfiguration);
+        platform::Dialogs::showAlert(localized("Error saving allDataArray to UserDefaults"), errorConfiguration());
         return;
     }
     defaults_.setData(data, kApplicationData);
@@ -127,7 +132,7 @@ void Configuration::saveTagDataArray(bool removeUnusedTags)
         return;
     const QByteArray data = archiveArray(selection);
     if (data.isEmpty()) {
-        platform::Dialogs::showAlert(QStringLiteral("Error saving arrayOfAllTags to UserDefaults"), kErrorConfiguration);
+        platform::Dialogs::showAlert(localized("Error saving arrayOfAllTags to UserDefaults"), errorConfiguration());
         return;
     }
     defaults_.setData(data, kTagData);
@@ -143,7 +148,7 @@ void Configuration::saveURLTemplateDataArray()
         return;
     const QByteArray data = archiveArray(templates);
     if (data.isEmpty()) {
-        platform::Dialogs::showAlert(QStringLiteral("Error saving urlTemplates to UserDefaults"), kErrorConfiguration);
+        platform::Dialogs::showAlert(localized("Error saving urlTemplates to UserDefaults"), errorConfiguration());
         return;
     }
     defaults_.setData(data, kURLTemplateData);
@@ -210,10 +215,10 @@ void Configuration::loadURLTemplateDataArray()
     } else {
         const auto decoded = decodeArray<urlTemplateData>(*data, urlTemplateData::archiveClassNames());
         if (!decoded.readable) {
-            keepUnreadableValue(kURLTemplateData, *data, QStringLiteral("Error loading urlTemplates from UserDefaults"),
-                                kErrorConfiguration, true);
+            keepUnreadableValue(kURLTemplateData, *data, localized("Error loading urlTemplates from UserDefaults"),
+                                errorConfiguration(), true);
         } else if (!decoded.complete) {
-            keepUnreadableValue(kURLTemplateData, *data, QStringLiteral("Error loading urlTemplates from UserDefaults"),
+            keepUnreadableValue(kURLTemplateData, *data, localized("Error loading urlTemplates from UserDefaults"),
                                 partlyReadText(kURLTemplateData), false);
         }
         urls.urlTemplates() = decoded.objects;

@@ -19,7 +19,11 @@ namespace vantel {
 
 namespace {
 
-const QString kErrorExport = QStringLiteral("Error: Export");
+// Shown under an alert's message: looked up when shown, not at start-up.
+QString errorExport()
+{
+    return localized("Error: Export");
+}
 
 template <class T>
 std::optional<QByteArray> archiveArray(const QList<std::shared_ptr<T>>& objects)
@@ -149,8 +153,8 @@ ExportData::Outcome ExportData::exportAll(const QString& path, bool removeUnused
         outcome = Outcome::written;
     } else {
         VLOG(Logger::importExport(), platform::LogType::Error, "Export failed: %{public}@", error);
-        platform::Dialogs::showAlert(QStringLiteral("Failed to save configuration to file!"),
-                                     QStringLiteral("Error: Configuration") + QLatin1Char('\n') + error);
+        platform::Dialogs::showAlert(localized("Failed to save configuration to file!"),
+                                     localized("Error: Configuration") + QLatin1Char('\n') + error);
     }
     manager_.setState(ExportImportManagerState::idle);
     if (proxiesWereEnabled)
@@ -170,7 +174,7 @@ void ExportData::exportTagDataArray(bool removeUnusedTags)
     const auto selection = tags->filtered([](const iconTagPtr& tag) { return tag && tag->shouldSavedToConfig(); });
     exportImportData_->allTagsArchive = archiveArray(selection->snapshot());
     if (!exportImportData_->allTagsArchive)
-        platform::Dialogs::showAlert(QStringLiteral("Error saving arrayOfAllTags to ExportFile"), kErrorExport);
+        platform::Dialogs::showAlert(localized("Error saving arrayOfAllTags to ExportFile"), errorExport());
     VLOG(Logger::importExport(), platform::LogType::Default, "<- exportTagDataArray");
 }
 
@@ -185,7 +189,7 @@ void ExportData::exportAllDataArray()
     });
     exportImportData_->allDataArchive = archiveArray(selection->snapshot());
     if (!exportImportData_->allDataArchive)
-        platform::Dialogs::showAlert(QStringLiteral("Error saving allDataArray to ExportFile"), kErrorExport);
+        platform::Dialogs::showAlert(localized("Error saving allDataArray to ExportFile"), errorExport());
     VLOG(Logger::importExport(), platform::LogType::Default, "<- exportAllDataArray");
 }
 
@@ -197,7 +201,7 @@ void ExportData::exportGlobalHotkey()
     VLOG(Logger::importExport(), platform::LogType::Default, "-> exportGlobalHotkey");
     const QByteArray data = platform::KeyedArchiver::archivedData(std::make_shared<KeyCombo>(*combo));
     if (data.isEmpty())
-        platform::Dialogs::showAlert(QStringLiteral("Error saving globalKeyCombo_KeyName to ExportFile"), kErrorExport);
+        platform::Dialogs::showAlert(localized("Error saving globalKeyCombo_KeyName to ExportFile"), errorExport());
     else
         exportImportData_->globalKeyCombo = data;
     VLOG(Logger::importExport(), platform::LogType::Default, "<- exportGlobalHotkey");
@@ -211,7 +215,7 @@ void ExportData::exportURLTemplatesArray()
     VLOG(Logger::importExport(), platform::LogType::Default, "-> exportURLTemplatesArray");
     exportImportData_->urlTemplateArchive = archiveArray(templates);
     if (!exportImportData_->urlTemplateArchive)
-        platform::Dialogs::showAlert(QStringLiteral("Error saving URLTemplatesArray to ExportFile"), kErrorExport);
+        platform::Dialogs::showAlert(localized("Error saving URLTemplatesArray to ExportFile"), errorExport());
     VLOG(Logger::importExport(), platform::LogType::Default, "<- exportURLTemplatesArray");
 }
 
@@ -250,7 +254,7 @@ bool ExportData::writeCSV(const QString& path, const SynchronizedArray<TableView
     QString error;
     const bool written = writeAtomically(path, lines.join(QLatin1Char('\n')).toUtf8(), &error);
     if (!written)
-        platform::Dialogs::showAlert(QStringLiteral("Error on writing strings to file: ") + error, kErrorExport);
+        platform::Dialogs::showAlert(localized("Error on writing strings to file: ") + error, errorExport());
     manager_.setState(ExportImportManagerState::idle);
     return written;
 }

@@ -285,8 +285,8 @@ void ExportDiagnosticData::saveToFile()
     QString error;
     if (!writeToFile(response.path, &error)) {
         QTextStream(stdout) << "Error on writing strings to file: " << error << Qt::endl;
-        platform::Dialogs::showAlert(QStringLiteral("Error on writing strings to file: ") + error,
-                                     QStringLiteral("Error: Export"));
+        platform::Dialogs::showAlert(localized("Error on writing strings to file: ") + error,
+                                     localized("Error: Export"));
     }
 }
 

@@ -237,8 +237,8 @@ bool ImportData::loadImportFile(const QString& path)
     if (combo) {
         if (!combo->ok()) {
             reportDamagedPart(*root->globalKeyCombo, QStringLiteral("ImportFile-globalKeyCombo"),
-                              QStringLiteral("Error loading globalKeyCombo from ImportFile"),
-                              QStringLiteral("Error: Import"));
+                              localized("Error loading globalKeyCombo from ImportFile"),
+                              localized("Error: Import"));
         } else {
             std::shared_ptr<KeyCombo> decoded;
             if (combo->value.metaType() == QMetaType::fromType<platform::ArchivablePtr>())

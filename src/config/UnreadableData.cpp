@@ -1,5 +1,6 @@
 #include "config/UnreadableData.h"
 
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "platform/SafeFile.h"
 #include "platform/XdgPaths.h"
@@ -59,8 +60,8 @@ void removeWriteLeftovers()
 QString whereKeptText(const std::optional<QString>& path)
 {
     if (!path)
-        return QStringLiteral("The unreadable data could not be kept.");
-    return QStringLiteral("The unreadable data was kept in %1.").arg(*path);
+        return localized("The unreadable data could not be kept.");
+    return localized("The unreadable data was kept in %1.").arg(*path);
 }
 
 } // namespace vantel::UnreadableData

@@ -3,6 +3,7 @@
 #include "access/SandboxFileAccess.h"
 #include "datastore/DataStorage.h"
 #include "model/CharacterSet.h"
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "model/PathUtilities.h"
 #include "platform/Log.h"
@@ -43,20 +44,20 @@ Shortcuts::Shortcuts(DataStorage& store, const QString& command)
 void Shortcuts::importShortcuts()
 {
     if (!isReachablePath(shortcutCommand)) {
-        SandboxFileAccess::showAlert(shortcutCommand + QStringLiteral(" not found!"),
-                                     QStringLiteral("The File needed to get the shortcuts was not found"));
+        SandboxFileAccess::showAlert(localized("%1 not found!").arg(shortcutCommand),
+                                     localized("The File needed to get the shortcuts was not found"));
         return;
     }
 
     const ExecutableResult run = runExecutable(shortcutCommand, {shortcutArgs});
     if (run.exitStatus != 0) {
-        SandboxFileAccess::showAlert(QStringLiteral("Invalid Exit-Code"),
-                                     shortcutCommand + QStringLiteral(" returned an invalid exit code"));
+        SandboxFileAccess::showAlert(localized("Invalid Exit-Code"),
+                                     localized("%1 returned an invalid exit code").arg(shortcutCommand));
         return;
     }
     const QString errors = run.errorLines.join(QLatin1Char('\n'));
     if (!errors.isEmpty()) {
-        SandboxFileAccess::showAlert(shortcutCommand + QStringLiteral(" returned an error"), errors);
+        SandboxFileAccess::showAlert(localized("%1 returned an error").arg(shortcutCommand), errors);
         return;
     }
 

@@ -178,19 +178,31 @@ std::optional<QString> Bundle::pathForResource(const QString& name, const QStrin
         return std::nullopt;
     const QString file = ext.isEmpty() ? name : name + u'.' + ext;
 
-    QStringList folders{resourcePath_};
-    folders.append(resourcePath_ + QStringLiteral("/Base.lproj"));
-    for (const QString& language : QLocale().uiLanguages()) {
+    return resourceIn(resourcePath_, subdirectory.isEmpty() ? file : subdirectory + u'/' + file,
+                      QLocale().uiLanguages());
+}
+
+std::optional<QString> Bundle::resourceIn(const QString& folder, const QString& relativePath,
+                                          const QStringList& languages)
+{
+    if (folder.isEmpty() || !isSafeRelative(relativePath))
+        return std::nullopt;
+    // The English files lie at the top: a language listed after English
+    // (LANGUAGE=en:de) must not win over it.
+    QStringList folders;
+    for (const QString& language : languages) {
         const QString dashed = QString(language).replace(u'_', u'-');
-        folders.append(resourcePath_ + u'/' + dashed + QStringLiteral(".lproj"));
         const QString base = dashed.section(u'-', 0, 0);
-        folders.append(resourcePath_ + u'/' + base + QStringLiteral(".lproj"));
+        if (base.isEmpty() || base == QLatin1String("en") || base == QLatin1String("C"))
+            break;
+        folders.append(folder + u'/' + dashed + QStringLiteral(".lproj"));
+        folders.append(folder + u'/' + base + QStringLiteral(".lproj"));
     }
+    folders.append(folder);
+    folders.append(folder + QStringLiteral("/Base.lproj"));
     folders.removeDuplicates();
-    for (const QString& folder : folders) {
-        const QString candidate =
-            subdirectory.isEmpty() ? folder + u'/' + file : folder + u'/' + subdirectory + u'/' + file;
-        const QFileInfo info(candidate);
+    for (const QString& candidateFolder : std::as_const(folders)) {
+        const QFileInfo info(candidateFolder + u'/' + relativePath);
         if (info.exists() && !info.isDir())
             return QDir::cleanPath(info.absoluteFilePath());
     }

@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
 
@@ -51,11 +52,17 @@ public:
 
     QString resourcePath() const { return resourcePath_; }
     // The file <name>.<extension> (just <name> when the extension is empty)
-    // below the resources, in `subdirectory` when given; looked up in the
-    // folder itself, then in Base.lproj and the lproj folders of the user's
-    // languages. Names that would leave the resources folder are refused.
+    // below the resources, in `subdirectory` when given, as resourceIn()
+    // finds it for the user's languages. Names that would leave the
+    // resources folder are refused.
     std::optional<QString> pathForResource(const QString& name, const QString& extension,
                                            const QString& subdirectory = {}) const;
+    // The one rule by which a resource file is found below `folder`: first
+    // the lproj folders of the languages ("de-DE.lproj", then "de.lproj") up
+    // to the first English one, then the folder itself (the English files),
+    // then Base.lproj. None for a path that would leave the folder.
+    static std::optional<QString> resourceIn(const QString& folder, const QString& relativePath,
+                                             const QStringList& languages);
 
     // The application's image of that name: the icon of the user's theme, else
     // of Breeze, else the bundle's own drawing. None for a name the

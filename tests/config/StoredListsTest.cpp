@@ -107,6 +107,22 @@ TEST_F(ConfigTest, BeforeAnyLoadASaveWritesNothing)
     EXPECT_EQ(defaults->dataForKey(QStringLiteral("urlTemplateData")), storedTemplates);
 }
 
+// Run only under a German locale: the alerts of loading and saving are the
+// user's, in the user's language; the log lines stay English.
+using GermanStoredLists = ConfigTest;
+
+TEST_F(GermanStoredLists, TheAlertsOfADamagedListAreGerman)
+{
+    defaults->setData(QByteArrayLiteral("bplist00\x01\x02 damaged"), QStringLiteral("urlTemplateData"));
+    config->loadConfig();
+    const auto alerts = allAlerts();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts.first().messageText, QStringLiteral("Fehler beim Laden der URL-Vorlagen aus den Einstellungen"));
+    EXPECT_TRUE(alerts.first().informativeText.startsWith(QStringLiteral("Fehler: Konfiguration\nDie unlesbaren Daten "
+                                                                         "wurden in ")))
+        << alerts.first().informativeText.toStdString();
+}
+
 TEST_F(ConfigTest, AnUnreadableListOrOneOfAnotherKindIsKeptAsideAndToldAfterTheLaunch)
 {
     const QByteArray damaged = QByteArrayLiteral("bplist00\x01\x02 damaged");

@@ -288,3 +288,51 @@ TEST(GermanTable, HasEveryTextWithItsPlaceholdersAndNoOthers)
     EXPECT_EQ(de.localizedString(QStringLiteral("A text of no window"), QStringLiteral("fallback")),
               QStringLiteral("fallback"));
 }
+
+namespace {
+
+// What a translation of a help document must keep: its headings' levels, its
+// lists' shape, its links and its images.
+QStringList skeleton(const QString& markdown)
+{
+    QStringList shape;
+    static const QRegularExpression heading(QStringLiteral("^(#+) "));
+    static const QRegularExpression item(QStringLiteral("^\\s*([-*]|[0-9]+\\.) "));
+    static const QRegularExpression target(QStringLiteral("(!?)\\[[^\\]]*\\]\\(([^)]*)\\)"));
+    for (const QString& line : markdown.split(QLatin1Char('\n'))) {
+        if (const auto match = heading.match(line); match.hasMatch())
+            shape << match.captured(1);
+        else if (const auto match = item.match(line); match.hasMatch())
+            shape << match.captured(1);
+        for (auto it = target.globalMatch(line); it.hasNext();) {
+            const auto link = it.next();
+            shape << link.captured(1) + link.captured(2);
+        }
+    }
+    return shape;
+}
+
+} // namespace
+
+// Every help document has a German copy of the same shape, and the German
+// folder holds no document that English lacks.
+TEST(GermanHelp, EveryDocumentHasAGermanCopyWithTheSameHeadingsListsAndLinks)
+{
+    const QDir english(QStringLiteral(VANTEL_SOURCE_DIR "/resources/bundle"));
+    const QDir german(english.filePath(QStringLiteral("de.lproj")));
+    const QStringList documents = english.entryList({QStringLiteral("*.md")}, QDir::Files, QDir::Name);
+    ASSERT_TRUE(documents.contains(QStringLiteral("info.md")));
+    ASSERT_TRUE(documents.contains(QStringLiteral("versionhistory.md")));
+    EXPECT_EQ(german.entryList({QStringLiteral("*.md")}, QDir::Files, QDir::Name), documents);
+    const auto read = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    for (const QString& name : documents) {
+        const QString original = read(english.filePath(name));
+        const QString translation = read(german.filePath(name));
+        ASSERT_FALSE(translation.isEmpty()) << "no German " << name.toStdString();
+        EXPECT_NE(translation, original) << name.toStdString() << " is not translated";
+        EXPECT_EQ(skeleton(translation), skeleton(original)) << name.toStdString();
+    }
+}

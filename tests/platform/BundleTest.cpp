@@ -85,6 +85,32 @@ TEST(Bundle, FindsResourcesByNameExtensionAndFolder)
     EXPECT_FALSE(bundle->pathForResource("", "md"));
 }
 
+// A copy in the user's language wins over the English file at the top; a
+// language without its copy, and every language after English, falls back.
+TEST(Bundle, PrefersTheCopyInTheUsersLanguage)
+{
+    const QString app = makeBundle("bundle-languages", sampleInfo());
+    const QString resources = app + "/Contents/Resources";
+    writeFile(resources + "/de.lproj/help_intro.md", "# Hilfe");
+    writeFile(resources + "/de-AT.lproj/help_intro.md", "# Hilfe (AT)");
+    writeFile(resources + "/fr.lproj/README", "texte");
+
+    const auto find = [&](const QString& file, const QStringList& languages) {
+        return Bundle::resourceIn(resources, file, languages).value_or(QString());
+    };
+    EXPECT_EQ(find("help_intro.md", {"de-DE", "de"}), resources + "/de.lproj/help_intro.md");
+    EXPECT_EQ(find("help_intro.md", {"de_AT"}), resources + "/de-AT.lproj/help_intro.md");
+    EXPECT_EQ(find("help_intro.md", {"fr-FR", "de-DE"}), resources + "/de.lproj/help_intro.md");
+    EXPECT_EQ(find("help_intro.md", {"en-US", "en"}), resources + "/help_intro.md");
+    EXPECT_EQ(find("help_intro.md", {"en-GB", "de-DE"}), resources + "/help_intro.md");
+    EXPECT_EQ(find("help_intro.md", {}), resources + "/help_intro.md");
+    // A German copy missing: the English one.
+    EXPECT_EQ(find("README", {"de-DE"}), resources + "/README");
+    EXPECT_EQ(find("Localizable.strings", {"de-DE"}), resources + "/Base.lproj/Localizable.strings");
+    EXPECT_FALSE(Bundle::resourceIn(resources, "../Info.plist", {"de"}));
+    EXPECT_FALSE(Bundle::resourceIn(resources, "missing.md", {"de"}));
+}
+
 TEST(Bundle, RefusesResourceNamesThatLeaveTheBundle)
 {
     const auto bundle = Bundle::atPath(makeBundle("bundle-escape", sampleInfo()));

@@ -8,6 +8,7 @@
 #include <QImageReader>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 
 #include <mutex>
 
@@ -55,10 +56,7 @@ std::optional<QString> MarkdownResources::pathForResource(const QString& name)
 {
     if (!isPlainName(name))
         return std::nullopt;
-    const QString path = resourceFolder() + QLatin1Char('/') + name;
-    if (!QFileInfo(path).isFile())
-        return std::nullopt;
-    return path;
+    return platform::Bundle::resourceIn(resourceFolder(), name, QLocale().uiLanguages());
 }
 
 std::optional<QColor> MarkdownResources::color(const QString& name)

@@ -16,8 +16,9 @@ public:
     static QString resourceFolder();
     static void setResourceFolder(const QString& folder);
 
-    // The file of that name (extension included) in the folder; none when
-    // it is missing or the name would leave the folder.
+    // The file of that name (extension included) in the folder, the copy
+    // in the user's language first (see Bundle::resourceIn); none when it
+    // is missing or the name would leave the folder.
     static std::optional<QString> pathForResource(const QString& name);
     static std::optional<QColor> color(const QString& name);
     // A null image when there is none of that name.

@@ -4,6 +4,7 @@
 #include "access/SandboxFileAccessPersistDictionary.h"
 #include "access/URLManager.h"
 #include "markdown/view/CustomMarkdownTextView.h"
+#include "markdown/view/MarkdownResources.h"
 #include "platform/Bookmark.h"
 #include "settings/ui/ConfigViewControllerSandboxAccess.h"
 #include "settings/ui/ConfigViewControllerSearchScope.h"
@@ -13,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QLocale>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QTableView>
@@ -192,6 +195,38 @@ TEST_F(ListPanesTest, IncompleteTemplatesAreDroppedWhenThePaneLeaves)
     // Remove without a selection does nothing.
     pane.removeTemplate();
     host.close();
+}
+
+// The help beside a pane is the copy in the user's language, and the English
+// one when that language has none.
+TEST_F(ListPanesTest, TheHelpIsShownInTheUsersLanguage)
+{
+    const auto helpUnder = [&](const QLocale& locale) {
+        QLocale::setDefault(locale);
+        ConfigViewControllerSearchScope pane(config, *access);
+        show(pane);
+        const QString text = pane.markDownTextView()->toPlainText();
+        host.close();
+        return text;
+    };
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    EXPECT_TRUE(helpUnder(german).startsWith(QStringLiteral("Suchbereich")));
+    EXPECT_TRUE(helpUnder(german).contains(QStringLiteral("Desktop-Einträge")));
+    EXPECT_TRUE(helpUnder(english).startsWith(QStringLiteral("Search scope")));
+
+    // A German help missing: the English one, not an empty pane.
+    const QString folder = test::makeTempDir(QStringLiteral("help-english-only"));
+    QDir().mkpath(folder + QStringLiteral("/de.lproj"));
+    QFile english_only(folder + QStringLiteral("/help_SearchScope.md"));
+    ASSERT_TRUE(english_only.open(QIODevice::WriteOnly));
+    english_only.write("# Only English\n\nNo translation yet.\n");
+    english_only.close();
+    MarkdownResources::setResourceFolder(folder);
+    const QString fallback = helpUnder(german);
+    MarkdownResources::setResourceFolder(QString());
+    QLocale::setDefault(QLocale::system());
+    EXPECT_TRUE(fallback.startsWith(QStringLiteral("Only English"))) << fallback.toStdString();
 }
 
 } // namespace
