@@ -243,7 +243,7 @@ const bool registered = [] {
     auto* discovery = benchmark::RegisterBenchmark("discovery", discoveryBenchmark);
     discovery->Arg(sized(5000));
     if (!small)
-        discovery->Arg(10000);
+        discovery->Arg(10000)->Arg(100000); // a large scope the user adds (a home folder, a big share)
     discovery->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(small ? 1 : 3);
 
     benchmark::RegisterBenchmark("scan_vs_gio", scanBesideGioBenchmark)

@@ -124,10 +124,15 @@ Listing list(const QString& folder)
             listing.folders << QFile::decodeName(name);
         } else if (desktopName && type == DT_REG) {
             listing.desktopFiles << QFile::decodeName(name);
-        } else if (desktopName && type == DT_LNK) {
-            // Symlinked folders could loop and are not followed; linked files count.
+        } else if (type == DT_LNK) {
+            // Linked files count, and linked folders are searched as GLib
+            // does; the scan visits each folder once, so links can't loop.
             struct stat info {};
-            if (::stat(childPath.constData(), &info) == 0 && S_ISREG(info.st_mode))
+            if (::stat(childPath.constData(), &info) != 0)
+                continue;
+            if (S_ISDIR(info.st_mode))
+                listing.folders << QFile::decodeName(name);
+            else if (desktopName && S_ISREG(info.st_mode))
                 listing.desktopFiles << QFile::decodeName(name);
         }
     }
@@ -226,7 +231,9 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
     const auto findProgram = [&programs](const QString& program) { return programs.find(program); };
     QSet<QString> claimedIds;
     QSet<QString> seenPaths;
-    QSet<QString> seenDirectories;
+    // By device and inode: a folder reached again through a link (or a
+    // link loop) is not searched again.
+    QSet<std::pair<quint64, quint64>> seenDirectories;
     QList<IndexedApplication> applications;
     QStringList scannedScopes;
 
@@ -243,13 +250,17 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
         QList<Found> found;
         while (!pending.isEmpty()) {
             const auto [folder, depth] = pending.takeFirst();
-            if (seenDirectories.contains(folder))
+            struct stat info {};
+            if (::stat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+                continue;
+            const std::pair<quint64, quint64> identity{quint64(info.st_dev), quint64(info.st_ino)};
+            if (seenDirectories.contains(identity))
                 continue;
             if (seenDirectories.size() >= maximumDirectories) {
                 result.directoryLimitReached = true;
                 break;
             }
-            seenDirectories.insert(folder);
+            seenDirectories.insert(identity);
             result.directories << folder;
 
             const Listing listing = list(folder);
@@ -266,6 +277,7 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
             }
         }
         std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.path < b.path; });
+        const qsizetype earlier = applications.size();
 
         for (Found& file : found) {
             if (seenPaths.contains(file.path) || claimedIds.contains(file.desktopId)) {
@@ -287,12 +299,13 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
             if (entry->isLaunchableApplication(findProgram))
                 applications.append({file.path, file.desktopId, scope, *entry});
         }
-        if (scopeDone) {
-            auto sorted = applications;
-            std::sort(sorted.begin(), sorted.end(),
-                      [](const IndexedApplication& a, const IndexedApplication& b) { return a.path < b.path; });
-            scopeDone(sorted);
-        }
+        // This scope's applications came in path order: merged into the
+        // earlier scopes', every report and the result stay sorted without
+        // sorting everything found again per scope.
+        std::inplace_merge(applications.begin(), applications.begin() + earlier, applications.end(),
+                           [](const IndexedApplication& a, const IndexedApplication& b) { return a.path < b.path; });
+        if (scopeDone)
+            scopeDone(applications);
         if (result.directoryLimitReached)
             break;
     }
@@ -314,8 +327,6 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
             it = cache_.erase(it);
     }
 
-    std::sort(applications.begin(), applications.end(),
-              [](const IndexedApplication& a, const IndexedApplication& b) { return a.path < b.path; });
     result.applications = std::move(applications);
     return result;
 }

@@ -24,7 +24,9 @@ struct IndexedApplication {
 // Scans folders of desktop entries for applications, following the
 // desktop-ID rules: the ID is the path below the scope folder with '/' made
 // '-'; the first scope that holds an ID decides it, so an earlier copy shadows
-// later ones and an earlier Hidden=true hides the ID altogether. A damaged file
+// later ones and an earlier Hidden=true hides the ID altogether. Links to
+// folders are followed; each folder (by device and inode) is searched once,
+// through the first path that reaches it, so a link loop ends. A damaged file
 // claims no ID; it is logged and skipped, and a file that was good in an
 // earlier scan keeps its last good state while it exists, so a half-written
 // file never drops an application.

@@ -9,12 +9,14 @@
 #include "platform/MainQueue.h"
 #include "platform/MetadataQueryWatcher.h"
 #include "platform/NotificationCenter.h"
+#include "platform/WorkspaceEvents.h"
 
 #include <QDir>
 #include <QHash>
 #include <QFileInfo>
 #include <QTimer>
 
+#include <algorithm>
 #include <optional>
 
 namespace vantel::platform {
@@ -79,6 +81,21 @@ private:
     QHash<QString, std::optional<MetadataItem>> made_;
 };
 
+QString cleanScope(const QString& scope)
+{
+    return QDir::cleanPath(QFileInfo(scope).absoluteFilePath());
+}
+
+// The scopes that are no folder now: the query waits for their return.
+QStringList missingScopes(const QStringList& scopes)
+{
+    QStringList missing;
+    for (const QString& scope : scopes) {
+        if (!QFileInfo(scope).isDir())
+            missing << cleanScope(scope);
+    }
+    return missing;
+}
 
 } // namespace
 
@@ -101,6 +118,10 @@ struct MetadataQuery::State {
 
     QTimer batchTimer;
     std::unique_ptr<MetadataQueryWatcher> watcher;
+    // A volume mounted over a scope or one of its ancestors changes what the
+    // scope holds without an event in any watched folder.
+    ObserverToken mountObserver;
+    ObserverToken unmountObserver;
 };
 
 MetadataQuery::MetadataQuery()
@@ -115,6 +136,10 @@ MetadataQuery::MetadataQuery()
             state_->batchTimer.start(state_->batchingInterval);
     });
     QObject::connect(&state_->batchTimer, &QTimer::timeout, &state_->batchTimer, [this] { runPendingUpdate(); });
+    NotificationCenter& workspace = NotificationCenter::workspaceCenter();
+    const auto mountChanged = [this](const Notification& notification) { volumeChanged(notification); };
+    state_->mountObserver = workspace.addObserver(WorkspaceEvents::didMountNotification, mountChanged);
+    state_->unmountObserver = workspace.addObserver(WorkspaceEvents::didUnmountNotification, mountChanged);
 }
 
 MetadataQuery::~MetadataQuery() = default;
@@ -176,11 +201,10 @@ bool MetadataQuery::start()
     // Spelled as the scan spells them, so its folder list takes these over.
     QStringList existing;
     for (const QString& scope : scopes) {
-        const QFileInfo info(scope);
-        if (info.isDir())
-            existing << QDir::cleanPath(info.absoluteFilePath());
+        if (QFileInfo(scope).isDir())
+            existing << cleanScope(scope);
     }
-    watch(existing);
+    watch(existing, missingScopes(scopes));
 
     auto current = [this, alive, pass] { return !alive.expired() && state_->generation == pass; };
     MainQueue::async([this, current] {
@@ -198,12 +222,12 @@ bool MetadataQuery::start()
             });
         });
         MainQueue::async([this, current, items = maker.itemsFor(result.applications),
-                          folders = result.directories] {
+                          folders = result.directories, missing = missingScopes(scopes)] {
             if (!current())
                 return;
             state_->results = items;
             state_->gathering = false;
-            watch(folders);
+            watch(folders, missing);
             post(didFinishGatheringNotification);
             // The scan's transient copies of every file are freed by now.
             returnFreedMemorySoon();
@@ -224,7 +248,7 @@ void MetadataQuery::stop()
     s.changesPending = false;
     ++s.generation;
     s.batchTimer.stop();
-    watch({});
+    watch({}, {});
 }
 
 void MetadataQuery::enableUpdates()
@@ -257,12 +281,38 @@ void MetadataQuery::post(const QString& name)
     NotificationCenter::defaultCenter().post(name, std::any(this), this);
 }
 
-void MetadataQuery::watch(const QStringList& folders)
+void MetadataQuery::watch(const QStringList& folders, const QStringList& awaited)
 {
-    const QStringList failed = state_->watcher->setFolders(folders);
+    const QStringList failed = state_->watcher->setFolders(folders, awaited);
     if (!failed.isEmpty())
         VLOG(queryLog(), LogType::Error, "Cannot watch %{public}@ paths, e.g. %{public}@", QString::number(failed.size()),
              failed.first());
+}
+
+void MetadataQuery::volumeChanged(const Notification& notification)
+{
+    State& s = *state_;
+    if (!s.started)
+        return;
+    const auto* info = std::any_cast<QVariantMap>(&notification.object);
+    const QString point = info ? QDir::cleanPath(info->value(WorkspaceEvents::devicePathKey).toString()) : QString();
+    if (point.isEmpty())
+        return;
+    const auto within = [](const QString& path, const QString& folder) {
+        return path == folder || path.startsWith(folder.endsWith(u'/') ? folder : folder + u'/');
+    };
+    const QStringList scopes = s.scopes.isEmpty() ? defaultSearchScopes() : s.scopes;
+    const bool concerned = std::any_of(scopes.cbegin(), scopes.cend(), [&](const QString& scope) {
+        const QString clean = cleanScope(scope);
+        return within(clean, point) || within(point, clean);
+    });
+    if (!concerned)
+        return;
+    VLOG(queryLog(), LogType::Info, "A volume changed at %{public}@: searching again", point);
+    s.watcher->renew();
+    s.changesPending = true;
+    if (!s.gathering && !s.batchTimer.isActive())
+        s.batchTimer.start(s.batchingInterval);
 }
 
 int MetadataQuery::watchCount() const
@@ -286,10 +336,10 @@ void MetadataQuery::runPendingUpdate()
     s.queue->async([this, alive, pass, scopes, predicate] {
         const auto result = DesktopEntryIndex::scanShared(scopes);
         MainQueue::async([this, alive, pass, items = ItemMaker(*predicate).itemsFor(result.applications),
-                          folders = result.directories] {
+                          folders = result.directories, missing = missingScopes(scopes)] {
             if (alive.expired() || state_->generation != pass)
                 return;
-            watch(folders);
+            watch(folders, missing);
             returnFreedMemorySoon();
             if (items == state_->results)
                 return;

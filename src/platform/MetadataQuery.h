@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MetadataItem.h"
+#include "platform/NotificationCenter.h"
 #include "platform/Predicate.h"
 
 #include <QList>
@@ -26,7 +27,9 @@ namespace vantel::platform {
 // are seen through one inotify watch on each scope folder and subfolder (not
 // on each file), collected for notificationBatchingInterval, and delivered
 // while the query is started and its updates are enabled (held back while
-// disabled). The results leave out what the desktop's menus hide: NoDisplay
+// disabled). A scope that goes away is awaited: the query searches again
+// when it comes back (its parent folder names it again, or a volume is
+// mounted or unmounted at or above it). The results leave out what the desktop's menus hide: NoDisplay
 // entries and those that OnlyShowIn/NotShowIn keep from the desktops of
 // $XDG_CURRENT_DESKTOP. Main thread only.
 class MetadataQuery {
@@ -76,7 +79,8 @@ public:
 
 private:
     void post(const QString& name);
-    void watch(const QStringList& folders);
+    void watch(const QStringList& folders, const QStringList& awaited);
+    void volumeChanged(const Notification& notification);
     void runPendingUpdate();
 
     struct State;

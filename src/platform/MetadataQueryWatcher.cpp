@@ -2,7 +2,9 @@
 
 #include "platform/Log.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QSocketNotifier>
 
@@ -48,8 +50,9 @@ MetadataQueryWatcher::~MetadataQueryWatcher()
         ::close(fd_); // drops every watch with it
 }
 
-QStringList MetadataQueryWatcher::setFolders(const QStringList& folders)
+QStringList MetadataQueryWatcher::setFolders(const QStringList& folders, const QStringList& awaited)
 {
+    const QHash<int, QSet<QString>> earlierAwaited = std::exchange(awaitedNames_, {});
     const QSet<QString> wanted(folders.cbegin(), folders.cend());
     for (auto it = byPath_.begin(); it != byPath_.end();) {
         if (wanted.contains(it.key())) {
@@ -60,8 +63,7 @@ QStringList MetadataQueryWatcher::setFolders(const QStringList& folders)
         sharing.removeOne(it.key());
         if (sharing.isEmpty()) {
             byDescriptor_.remove(it.value());
-            if (fd_ >= 0)
-                ::inotify_rm_watch(fd_, it.value());
+            release(it.value());
         }
         it = byPath_.erase(it);
     }
@@ -79,7 +81,53 @@ QStringList MetadataQueryWatcher::setFolders(const QStringList& folders)
         byDescriptor_[descriptor].append(folder);
     }
     failed.sort();
+
+    awaited_ = awaited;
+    const bool arrived = await(awaited);
+    for (auto it = earlierAwaited.cbegin(); it != earlierAwaited.cend(); ++it)
+        release(it.key());
+    if (arrived && changed_)
+        changed_();
     return failed;
+}
+
+void MetadataQueryWatcher::renew()
+{
+    const QStringList folders = byPath_.keys();
+    const QStringList awaited = awaited_;
+    setFolders({}, {});
+    setFolders(folders, awaited);
+}
+
+bool MetadataQueryWatcher::await(const QStringList& awaited)
+{
+    bool arrived = false;
+    for (const QString& path : awaited) {
+        // The nearest ancestor that exists, and the name below it that
+        // leads to the awaited folder.
+        QString child = QDir::cleanPath(path);
+        QString ancestor = QFileInfo(child).path();
+        while (!QFileInfo(ancestor).isDir() && ancestor != QFileInfo(ancestor).path()) {
+            child = ancestor;
+            ancestor = QFileInfo(ancestor).path();
+        }
+        const int descriptor =
+            fd_ < 0 ? -1 : ::inotify_add_watch(fd_, QFile::encodeName(ancestor).constData(), folderEvents);
+        if (descriptor < 0) {
+            VLOG(watcherLog(), LogType::Error, "Cannot wait for %{public}@ in %{public}@", path, ancestor);
+            continue;
+        }
+        awaitedNames_[descriptor].insert(QFileInfo(child).fileName());
+        // It may have come back between the scan and this watch.
+        arrived = arrived || QFileInfo(path).isDir();
+    }
+    return arrived;
+}
+
+void MetadataQueryWatcher::release(int descriptor)
+{
+    if (fd_ >= 0 && !byDescriptor_.contains(descriptor) && !awaitedNames_.contains(descriptor))
+        ::inotify_rm_watch(fd_, descriptor);
 }
 
 void MetadataQueryWatcher::readEvents()
@@ -93,17 +141,28 @@ void MetadataQueryWatcher::readEvents()
         for (ssize_t offset = 0; offset < length;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
             offset += ssize_t(sizeof(inotify_event)) + event->len;
+            const bool watched = byDescriptor_.contains(event->wd);
+            const auto awaiting = awaitedNames_.constFind(event->wd);
             if (event->mask & IN_IGNORED) {
                 // The folder is gone, so is its watch. One dropped by
                 // setFolders is forgotten already and changes nothing.
-                const auto sharing = byDescriptor_.constFind(event->wd);
-                if (sharing == byDescriptor_.constEnd())
+                if (!watched && awaiting == awaitedNames_.constEnd())
                     continue;
-                for (const QString& path : *sharing)
+                for (const QString& path : byDescriptor_.value(event->wd))
                     byPath_.remove(path);
-                byDescriptor_.erase(sharing);
+                byDescriptor_.remove(event->wd);
+                awaitedNames_.remove(event->wd);
+                any = true; // an ancestor gone is awaited higher up after the next scan
+                continue;
             }
-            any = true;
+            if (watched) {
+                any = true;
+            } else if (awaiting != awaitedNames_.constEnd()) {
+                // In an ancestor only what may bring an awaited folder back counts.
+                const QString name = event->len > 0 ? QFile::decodeName(event->name) : QString();
+                if ((event->mask & (IN_DELETE_SELF | IN_MOVE_SELF)) || awaiting->contains(name))
+                    any = true;
+            }
         }
     }
     if (any && changed_)

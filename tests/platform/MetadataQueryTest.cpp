@@ -3,6 +3,7 @@
 #include "platform/Log.h"
 #include "platform/MetadataQuery.h"
 #include "platform/NotificationCenter.h"
+#include "platform/WorkspaceEvents.h"
 
 #include "ScopedEnvironment.h"
 #include "support/TestSupport.h"
@@ -11,6 +12,8 @@
 
 #include <QDir>
 #include <QFile>
+
+#include <cstdio>
 
 using namespace vantel::platform;
 using namespace std::chrono_literals;
@@ -478,4 +481,100 @@ TEST(MetadataQueryTest, ScansHandOutTheIndexsStringsAndEachScopesDesktopIds)
 
     writeFile(scope + QStringLiteral("/sub/app.desktop"), application("Renamed, longer"));
     EXPECT_EQ(index.scan({scope}).applications.value(0).entry.name(), QStringLiteral("Renamed, longer"));
+}
+
+// A linked folder is searched as GLib searches it, and a link that leads
+// back up ends the walk instead of repeating folders to the depth limit.
+TEST(MetadataQueryTest, LinkedFoldersAreFollowedOnceEachAndLoopsEnd)
+{
+    const QString base = vantel::test::makeTempDir(QStringLiteral("index-links"));
+    const QString scope = base + QStringLiteral("/scope");
+    const QString outside = base + QStringLiteral("/installed");
+    ASSERT_TRUE(QDir().mkpath(scope + QStringLiteral("/real")));
+    ASSERT_TRUE(QDir().mkpath(outside));
+    writeFile(scope + QStringLiteral("/real/inner.desktop"), application("Inner"));
+    writeFile(outside + QStringLiteral("/linked.desktop"), application("Linked"));
+    ASSERT_TRUE(QFile::link(outside, scope + QStringLiteral("/vendor")));
+    ASSERT_TRUE(QFile::link(scope, scope + QStringLiteral("/real/loop")));
+    ASSERT_TRUE(QFile::link(QStringLiteral(".."), outside + QStringLiteral("/up")));
+    ASSERT_TRUE(QFile::link(base + QStringLiteral("/nowhere"), scope + QStringLiteral("/dangling")));
+
+    const DesktopEntryIndex::Result result = DesktopEntryIndex().scan({scope});
+    QStringList ids;
+    for (const IndexedApplication& application : result.applications)
+        ids << application.desktopId;
+    EXPECT_EQ(ids, (QStringList{QStringLiteral("real-inner.desktop"), QStringLiteral("vendor-linked.desktop")}));
+    EXPECT_FALSE(result.directoryLimitReached);
+    // The scope, its two folders, and the base reached through vendor/up,
+    // whose own "scope" and "installed" are known already.
+    EXPECT_EQ(result.directories, (QStringList{scope, scope + QStringLiteral("/real"), scope + QStringLiteral("/vendor"),
+                                               scope + QStringLiteral("/vendor/up")}));
+}
+
+// A scope removed and made again (a folder the user moved away and back, a
+// volume unmounted and mounted) is searched again without a refresh; what
+// else changes beside it costs nothing.
+TEST(MetadataQueryTest, AScopeThatGoesAwayIsSearchedAgainWhenItComesBack)
+{
+    const QString base = vantel::test::makeTempDir(QStringLiteral("query-return"));
+    const QString scope = base + QStringLiteral("/share/applications");
+    ASSERT_TRUE(QDir().mkpath(scope));
+    writeFile(scope + QStringLiteral("/first.desktop"), application("First"));
+    MetadataQuery query;
+    Recorder recorder(query);
+    query.setPredicate(applicationPredicate());
+    query.setSearchScopes({scope});
+    query.setNotificationBatchingInterval(50ms);
+    ASSERT_TRUE(query.start());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    ASSERT_EQ(names(query), QStringList{QStringLiteral("First")});
+
+    // Gone with its parent: its return is awaited in the base.
+    ASSERT_TRUE(QDir(base + QStringLiteral("/share")).removeRecursively());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didUpdateNotification) == 1; }));
+    EXPECT_EQ(query.resultCount(), 0);
+    EXPECT_EQ(query.watchCount(), 0);
+    writeFile(base + QStringLiteral("/unrelated.txt"), "x");
+    QDir().mkpath(base + QStringLiteral("/other"));
+    vantel::test::spinEventLoop(300ms);
+
+    ASSERT_TRUE(QDir().mkpath(scope));
+    writeFile(scope + QStringLiteral("/second.desktop"), application("Second"));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didUpdateNotification) == 2; }));
+    EXPECT_EQ(names(query), QStringList{QStringLiteral("Second")});
+    EXPECT_EQ(query.watchCount(), 1) << "watched again once back";
+
+    // A volume mounted over a scope changes it without an event in any
+    // watched folder; here a link swapped behind the query's back stands
+    // in for the mount, and the mount table's report makes it search again.
+    const QString volume = base + QStringLiteral("/volume");
+    const QString mounted = base + QStringLiteral("/mounted");
+    ASSERT_TRUE(QDir().mkpath(mounted));
+    writeFile(mounted + QStringLiteral("/third.desktop"), application("Third"));
+    const QString linked = volume + QStringLiteral("/apps");
+    ASSERT_TRUE(QDir().mkpath(volume));
+    ASSERT_TRUE(QFile::link(scope, linked));
+    query.stop();
+    query.setSearchScopes({linked});
+    ASSERT_TRUE(query.start());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 2; }));
+    ASSERT_EQ(names(query), QStringList{QStringLiteral("Second")});
+    ASSERT_TRUE(QFile::link(mounted, volume + QStringLiteral("/swap")));
+    ASSERT_EQ(::rename(QFile::encodeName(volume + QStringLiteral("/swap")).constData(),
+                       QFile::encodeName(linked).constData()),
+              0);
+    const auto postMount = [](const QString& point) {
+        NotificationCenter::workspaceCenter().post(WorkspaceEvents::didMountNotification,
+                                                   QVariantMap{{WorkspaceEvents::devicePathKey, point}});
+    };
+    postMount(base + QStringLiteral("/elsewhere"));
+    vantel::test::spinEventLoop(300ms);
+    EXPECT_EQ(recorder.count(MetadataQuery::didUpdateNotification), 2) << "a mount beside the scope changes nothing";
+    postMount(volume);
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didUpdateNotification) == 3; }));
+    EXPECT_EQ(names(query), QStringList{QStringLiteral("Third")});
+    writeFile(mounted + QStringLiteral("/fourth.desktop"), application("Fourth"));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didUpdateNotification) == 4; }))
+        << "the mounted folder is watched, not the one it covers";
+    EXPECT_EQ(names(query), (QStringList{QStringLiteral("Fourth"), QStringLiteral("Third")}));
 }

@@ -59,22 +59,30 @@ struct SpotlightResultDiff {
 template <class Result>
 SpotlightResultDiff<Result> diffSpotlightResults(const QList<Result>& previous, const QList<Result>& current)
 {
-    const QSet<Result> previousSet(previous.cbegin(), previous.cend());
-    const QSet<Result> currentSet(current.cbegin(), current.cend());
+    // One set per pass, which also tells repeats apart: a first pass (with
+    // nothing before it) hashes each result once.
+    QSet<Result> previousSet;
+    previousSet.reserve(previous.size());
+    for (const Result& result : previous)
+        previousSet.insert(result);
+    QSet<Result> currentSet;
+    currentSet.reserve(current.size());
     SpotlightResultDiff<Result> diff;
-    QSet<Result> seen;
     for (const Result& result : current) {
-        if (seen.contains(result))
-            continue;
-        seen.insert(result);
+        const qsizetype before = currentSet.size();
+        currentSet.insert(result);
+        if (currentSet.size() == before)
+            continue; // a repeat
         (previousSet.contains(result) ? diff.unchanged : diff.added).append(result);
     }
-    seen.clear();
+    QSet<Result> removedSet;
     for (const Result& result : previous) {
-        if (currentSet.contains(result) || seen.contains(result))
+        if (currentSet.contains(result))
             continue;
-        seen.insert(result);
-        diff.removed.append(result);
+        const qsizetype before = removedSet.size();
+        removedSet.insert(result);
+        if (removedSet.size() != before)
+            diff.removed.append(result);
     }
     // A list that took every element of a pass in order is that pass: it
     // shares its buffer instead of holding a second copy.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 
 using namespace vantel;
@@ -146,3 +147,22 @@ TEST_F(DiscoveryChainTest, SwitchingTheProxiesOffAndOnFindsDroppedApplicationsAg
     for (const auto& entry : store->allData()->snapshot())
         EXPECT_TRUE(entry->isFoundBySpotlight()) << entry->name().toStdString();
 }
+
+TEST_F(DiscoveryChainTest, AScopeFolderRemovedAndMadeAgainBringsItsApplicationsBack)
+{
+    const QString scope = makeTempDir(QStringLiteral("chain-return")) + QStringLiteral("/applications");
+    ASSERT_TRUE(QDir().mkpath(scope));
+    writeDesktopFile(scope + QStringLiteral("/first.desktop"), QStringLiteral("First"));
+    config().setCustomSpotlightSearchScope({scope});
+    proxy->spotlightQuery().setNotificationBatchingInterval(0.05);
+    store->setEnableDataProxies(true);
+    ASSERT_TRUE(waitUntil([&] { return gathered() && entryNames() == QStringList{QStringLiteral("First")}; }));
+
+    ASSERT_TRUE(QDir(scope).removeRecursively());
+    ASSERT_TRUE(waitUntil([&] { return entryNames().isEmpty(); }));
+    ASSERT_TRUE(QDir().mkpath(scope));
+    writeDesktopFile(scope + QStringLiteral("/second.desktop"), QStringLiteral("Second"));
+    EXPECT_TRUE(waitUntil([&] { return entryNames() == QStringList{QStringLiteral("Second")}; }))
+        << entryNames().join(u',').toStdString();
+}
+
