@@ -59,8 +59,8 @@ bool Configuration::keepWrongTypedList(const QString& key, const QVariant& store
         ? read.data
         : platform::PropertyList::serialize(QVariantMap{{key, stored}});
     const auto kept = UnreadableData::keep(bytes, QFileInfo(path).fileName());
-    const QString informative = kErrorConfiguration
-        + QStringLiteral("\n\"%1\" in %2 held a value of the type %3, not a stored list.")
+    const QString informative = errorConfiguration() + QLatin1Char('\n')
+        + localized("\"%1\" in %2 held a value of the type %3, not a stored list.")
               .arg(key, path, QString::fromLatin1(stored.typeName()));
     platform::LoadAlerts::report(message, informative + QLatin1Char('\n') + UnreadableData::whereKeptText(kept));
     VLOG(Logger::config(), platform::LogType::Error, "%{public}@ is not data; the settings file kept as %{public}@", key,

@@ -209,7 +209,7 @@ void Configuration::loadURLTemplateDataArray()
     const auto data = defaults_.dataForKey(kURLTemplateData);
     if (const QVariant stored = defaults_.objectForKey(kURLTemplateData); !data && stored.isValid()) {
         // As for a damaged list: kept aside, and no built-in templates.
-        keepWrongTypedList(kURLTemplateData, stored, QStringLiteral("Error loading urlTemplates from UserDefaults"));
+        keepWrongTypedList(kURLTemplateData, stored, localized("Error loading urlTemplates from UserDefaults"));
     } else if (!data) {
         urls.loadDefaultTemplates();
     } else {
