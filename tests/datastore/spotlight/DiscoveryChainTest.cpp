@@ -6,8 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/DesktopEntryIndex.h"
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+
+#include <algorithm>
+#include <limits>
 
 using namespace vantel;
 using namespace vantel::test;
@@ -46,6 +52,47 @@ protected:
 
     ProxySpotlightQueryFS* proxy = nullptr;
 };
+
+// A scope of `count` applications.
+QString scopeOf(int count)
+{
+    const QString scope = makeTempDir(QStringLiteral("chain-growth-%1").arg(count));
+    for (int i = 0; i < count; ++i)
+        writeDesktopFile(scope + QStringLiteral("/app-%1.desktop").arg(i), QStringLiteral("App %1").arg(i));
+    return scope;
+}
+
+// The fastest of three discoveries of `count` applications, each by a fresh
+// store with nothing read before, from the query's start to its results in
+// the store; -1 when one fell short.
+qint64 discoveryNanoseconds(int count)
+{
+    const QString scope = scopeOf(count);
+    Configuration::shared().setCustomSpotlightSearchScope({scope});
+    qint64 best = std::numeric_limits<qint64>::max();
+    for (int run = 0; run < 3; ++run) {
+        platform::DesktopEntryIndex::forgetShared();
+        DataStorage fresh;
+        auto* query = dynamic_cast<ProxySpotlightQueryFS*>(fresh.proxySpotlightQueryFSAllApps().get());
+        if (!query)
+            return -1;
+        QElapsedTimer timer;
+        timer.start();
+        fresh.setEnableDataProxies(true);
+        const bool found = waitUntil(
+            [&] {
+                return query->spotlightQuery().state().get() == SpotlightQueryState::finishedGathering
+                       && fresh.allData()->count() == count;
+            },
+            std::chrono::seconds(30));
+        const qint64 spent = timer.nsecsElapsed();
+        fresh.setEnableDataProxies(false);
+        if (!found)
+            return -1;
+        best = std::min(best, spent);
+    }
+    return best;
+}
 
 } // namespace
 
@@ -166,3 +213,18 @@ TEST_F(DiscoveryChainTest, AScopeFolderRemovedAndMadeAgainBringsItsApplicationsB
         << entryNames().join(u',').toStdString();
 }
 
+
+TEST_F(DiscoveryChainTest, TenTimesTheApplicationsAreFoundInAtMostFifteenTimesTheTime)
+{
+    // Discovery logs each application; what is timed is the work, not the sink.
+    config().setDebugLogging(false);
+    store.reset(); // each run makes its own
+    const qint64 small = discoveryNanoseconds(1000);
+    const qint64 large = discoveryNanoseconds(10000);
+    ASSERT_GT(small, 0);
+    ASSERT_GT(large, 0);
+    // A ratio holds on a loaded or sanitized build where a wall-clock bound
+    // does not. Below a thousand files the fixed costs hide a step that
+    // grows with the square of the files; from there on it exceeds the bound.
+    EXPECT_LT(double(large) / double(small), 15.0) << "1,000 applications: " << small << " ns, 10,000: " << large << " ns";
+}
