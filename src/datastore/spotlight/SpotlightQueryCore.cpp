@@ -2,7 +2,6 @@
 
 #include "platform/FileFacts.h"
 
-#include <QSet>
 #include <QUrl>
 
 #include <chrono>
@@ -115,24 +114,17 @@ void SpotlightQueryCore::processResults()
         collected.append(SpotlightResult{item.path(), item.displayName(), item.lastUsedDate()});
     }
 
-    // The first occurrence wins and the query's order stays.
-    QList<SpotlightResult> complete;
-    QSet<SpotlightResult> seen;
-    for (const SpotlightResult& result : std::as_const(collected)) {
-        if (seen.contains(result))
-            continue;
-        seen.insert(result);
-        complete.append(result);
-    }
-
     lastResultsFromFreshRun_ = std::exchange(forgetEarlierResults_, false);
+    comparedWithPass_ = lastResultsFromFreshRun_ ? 0 : completePass_;
+    completePass_ = ++passes_;
     const QList<SpotlightResult> earlier =
         lastResultsFromFreshRun_ ? QList<SpotlightResult>() : queryResultsComplete_.get()->snapshot();
-    auto diff = diffSpotlightResults(earlier, complete);
+    // The first occurrence wins and the query's order stays.
+    auto diff = diffSpotlightResults(earlier, collected);
     queryResultsUnchanged_.set(ResultArray::create(std::move(diff.unchanged)));
     queryResultsAdded_.set(ResultArray::create(std::move(diff.added)));
     queryResultsRemoved_.set(ResultArray::create(std::move(diff.removed)));
-    queryResultsComplete_.set(ResultArray::create(std::move(complete)));
+    queryResultsComplete_.set(ResultArray::create(std::move(diff.distinct)));
 
     resultState_.set(SpotlightQueryResultState::finishedProcessing);
 }

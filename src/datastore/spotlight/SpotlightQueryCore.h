@@ -70,6 +70,10 @@ public:
     void processResults();
     // The last results are the first of a run begun again: every one counts as added.
     bool lastResultsFromFreshRun() const { return lastResultsFromFreshRun_; }
+    // Which pass made the complete list, counted from 1 (the empty list
+    // before any), and which pass the last one was compared with: 0 for none.
+    quint64 completePass() const { return completePass_; }
+    quint64 comparedWithPass() const { return comparedWithPass_; }
 
     void onQueryDidStartGatheringWith(const platform::Notification& notification);
     void onQueryGatheringProgressWith(const platform::Notification& notification);
@@ -92,6 +96,9 @@ private:
     bool processOnlyValidFSPaths_ = true;
     bool forgetEarlierResults_ = false; // the next results are diffed against none
     bool lastResultsFromFreshRun_ = false;
+    quint64 passes_ = 1;
+    quint64 completePass_ = 1;
+    quint64 comparedWithPass_ = 0;
     QStringList searchScopes_;
     std::shared_ptr<const platform::Predicate> query_;
     double notificationBatchingInterval_ = 1.0;

@@ -32,12 +32,18 @@ public:
     void diffResults();
 
 private:
+    static QList<SpotlightFSResult> toFSResults(const QList<SpotlightResult>& results);
+    // Publishes the core's comparison of the same two lists, converted.
+    void publishCoreDiff(const QList<SpotlightFSResult>& converted);
+
     const FSResultArray::Ptr previousSpotlightResultsComplete_;
     platform::Published<FSResultArray::Ptr> spotlightResultsComplete_;
     platform::Published<FSResultArray::Ptr> spotlightResultsUnchanged_;
     platform::Published<FSResultArray::Ptr> spotlightResultsAdded_;
     platform::Published<FSResultArray::Ptr> spotlightResultsRemoved_;
     platform::Cancellable spotlightQuerySubscriber_;
+    // The core's pass the previous list was copied from; 0 when cleared.
+    quint64 previousPass_ = completePass();
 };
 
 } // namespace vantel

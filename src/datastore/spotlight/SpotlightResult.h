@@ -48,12 +48,14 @@ std::size_t qHash(const BasicSpotlightResult<Kind>& result, std::size_t seed = 0
 }
 
 // What changed between two passes. Unchanged and added follow the current
-// pass's order, removed the previous pass's; each result once.
+// pass's order, removed the previous pass's; each result once. Distinct is
+// the current pass itself with its repeats left out.
 template <class Result>
 struct SpotlightResultDiff {
     QList<Result> unchanged;
     QList<Result> added;
     QList<Result> removed;
+    QList<Result> distinct;
 };
 
 template <class Result>
@@ -73,6 +75,7 @@ SpotlightResultDiff<Result> diffSpotlightResults(const QList<Result>& previous, 
         currentSet.insert(result);
         if (currentSet.size() == before)
             continue; // a repeat
+        diff.distinct.append(result);
         (previousSet.contains(result) ? diff.unchanged : diff.added).append(result);
     }
     QSet<Result> removedSet;
@@ -86,6 +89,8 @@ SpotlightResultDiff<Result> diffSpotlightResults(const QList<Result>& previous, 
     }
     // A list that took every element of a pass in order is that pass: it
     // shares its buffer instead of holding a second copy.
+    if (diff.distinct.size() == current.size())
+        diff.distinct = current;
     if (diff.unchanged.size() == current.size())
         diff.unchanged = current;
     if (diff.added.size() == current.size())
