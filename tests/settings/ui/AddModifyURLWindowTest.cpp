@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <QLineEdit>
@@ -251,6 +252,8 @@ TEST_F(AddModifyURLWindowTest, OpensWithShowsTheHandlerTestOpensAndCancelKeepsNo
 {
     const QString written = test::makeTempDir(QStringLiteral("url-opened")) + QStringLiteral("/link");
     const QString handler = installURLHandler(written);
+    // Left in place, discovery would list the handler in the later tests' stores.
+    const auto removeHandler = qScopeGuard([&handler] { QFile::remove(handler); });
     ASSERT_TRUE(test::waitUntil([] {
         return platform::Workspace::shared().urlForApplicationToOpen(QUrl(QStringLiteral("vantelurl:x"))).has_value();
     }));
