@@ -59,7 +59,7 @@ bool Configuration::keepWrongTypedList(const QString& key, const QVariant& store
         ? read.data
         : platform::PropertyList::serialize(QVariantMap{{key, stored}});
     const auto kept = UnreadableData::keep(bytes, QFileInfo(path).fileName());
-    const QString informative = kErrorConfiguration
+    const QString informative = errorConfiguration()
         + QStringLiteral("\n\"%1\" in %2 held a value of the type %3, not a stored list.")
               .arg(key, path, QString::fromLatin1(stored.typeName()));
     platform::LoadAlerts::report(message, informative + QLatin1Char('\n') + UnreadableData::whereKeptText(kept));

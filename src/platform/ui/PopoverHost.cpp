@@ -391,7 +391,9 @@ void PopoverHost::closeEvent(QCloseEvent* event)
     }
     pressGlobal_.reset();
     shown_ = false;
-    event->accept();
+    // Hidden, not closed: an accepted close has Qt destroy the native window,
+    // and making it again at each show keeps a little memory every time.
+    event->ignore();
     // Without a window manager nobody hands the keyboard back to the window
     // the popover was opened from.
     const bool hadFocus = isActiveWindow();
