@@ -359,17 +359,6 @@ void PopoverHost::performClose()
     close();
 }
 
-bool PopoverHost::close()
-{
-    // Hidden, not closed through the window: Qt destroys the native window
-    // on a window close, and making it again at each show keeps a little
-    // memory every time. Closes the window system asks for (and the quit's)
-    // still go through the window.
-    QCloseEvent event;
-    closeEvent(&event);
-    return event.isAccepted();
-}
-
 void PopoverHost::closeEvent(QCloseEvent* event)
 {
     if (!shown_ || closing_) {
