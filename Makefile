@@ -21,6 +21,10 @@ PACKAGES := cmake ninja-build g++ make pkg-config python3 ccache \
 # main view was drawn.
 PACKAGES += libxdamage1
 
+# The memory benchmark reads the running program's heap in use (glibc's
+# malloc_stats) through gdb.
+PACKAGES += gdb
+
 # Qt's own texts (file panels, text fields' menus) in the user's language.
 PACKAGES += qt6-translations-l10n
 

@@ -339,12 +339,18 @@ void SingleInstance::acceptConnections()
         pending_.insert(socket, {});
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] { forget(socket); });
-        QTimer::singleShot(kConnectionTimeout, socket, [this, socket] {
+        // The connection's own timer goes with it: a single-shot timer of
+        // the event loop's would stay for its whole time after the answer,
+        // and a burst of messages grew the loop's timer list for good.
+        auto* timeout = new QTimer(socket);
+        timeout->setSingleShot(true);
+        connect(timeout, &QTimer::timeout, this, [this, socket] {
             if (!pending_.contains(socket))
                 return;
             VLOG(category(), LogType::Error, "Dropped a connection that sent no complete message");
             forget(socket);
         });
+        timeout->start(kConnectionTimeout);
         if (socket->bytesAvailable() > 0)
             readFrom(socket);
     }

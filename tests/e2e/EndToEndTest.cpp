@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -166,6 +167,18 @@ bool waitForMainView(test::VantelProcess& vantel, int times)
         std::chrono::seconds(8));
 }
 
+// One message to the running program's socket, as a second start sends it;
+// true once it answered.
+bool sendCommand(const QString& home, const char* command)
+{
+    QLocalSocket socket;
+    socket.connectToServer(home + QStringLiteral("/runtime/net.tarnwick.vantel.socket"));
+    if (!socket.waitForConnected(3000))
+        return false;
+    socket.write(QByteArray("{\"command\":\"") + command + "\"}\n");
+    return socket.waitForBytesWritten(3000) && socket.waitForReadyRead(5000) && socket.readLine().contains("true");
+}
+
 bool waitForRuns(const Fixture& fixture, int runs)
 {
     return test::waitUntil(
@@ -174,6 +187,52 @@ bool waitForRuns(const Fixture& fixture, int runs)
         },
         std::chrono::seconds(8));
 }
+
+// Closed and shown again at once (a toggle and another show, or a launch and
+// a hand-over of files), the view's one window must still take the keys,
+// though the window system reports its focus going and coming back late.
+// As a popover and as a window.
+class ShownAgainAtOnce : public ::testing::TestWithParam<int> {};
+
+TEST_P(ShownAgainAtOnce, TheMainViewTakesTheKeys)
+{
+    VANTEL_REQUIRE_X_SERVER();
+    Fixture fixture;
+    ASSERT_NO_FATAL_FAILURE(fixture.prepare());
+    {
+        platform::UserDefaults defaults(test::VantelProcess::settingsPath(fixture.home));
+        defaults.setInteger(GetParam(), QStringLiteral("windowViewStyle"));
+        defaults.synchronize();
+    }
+    test::VantelProcess vantel(fixture.home);
+    vantel.process().setProcessEnvironment(onTestDisplay(fixture.home));
+    vantel.start();
+    ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
+    ASSERT_TRUE(vantel.waitForOutput("Add to allData: " + fixture.home.toUtf8()
+                                     + "/system-data/applications/quillfeather-echo.desktop"))
+        << vantel.output().toStdString();
+    test::settle(std::chrono::milliseconds(300));
+
+    pressHotkey("k");
+    ASSERT_TRUE(waitForMainView(vantel, 1)) << vantel.output().toStdString();
+    test::settle(std::chrono::milliseconds(400));
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        ASSERT_TRUE(sendCommand(fixture.home, "toggle")); // closes
+        ASSERT_TRUE(sendCommand(fixture.home, "toggle")); // and shows again
+        ASSERT_TRUE(waitForMainView(vantel, 2 + cycle)) << vantel.output().toStdString();
+    }
+    test::settle(std::chrono::milliseconds(400));
+    type("quill");
+    test::settle(std::chrono::milliseconds(300));
+    test::tapKey("Return");
+    EXPECT_TRUE(waitForRuns(fixture, 1)) << vantel.output().toStdString();
+
+    vantel.signal(SIGTERM);
+    ASSERT_TRUE(vantel.waitForFinished());
+}
+
+INSTANTIATE_TEST_SUITE_P(EndToEnd, ShownAgainAtOnce, ::testing::Values(0, 1),
+                         [](const auto& info) { return info.param == 0 ? "AsPopover" : "AsWindow"; });
 
 TEST(EndToEnd, HotkeySearchReturnAndHandedOverFilesReachTheProgram)
 {

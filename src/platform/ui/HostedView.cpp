@@ -1,5 +1,7 @@
 #include "platform/ui/HostedView.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QLayout>
 #include <QWidget>
 
@@ -23,6 +25,24 @@ void releaseView(QWidget* host, QWidget* view)
     host->layout()->removeWidget(view);
     view->hide();
     view->setParent(nullptr);
+}
+
+bool closeKeepingNativeWindow(QWidget* host)
+{
+    if (host->testAttribute(Qt::WA_DeleteOnClose))
+        return host->close(); // goes whole anyway
+    QCloseEvent event;
+    QCoreApplication::sendEvent(host, &event);
+    if (!event.isAccepted())
+        return false;
+    host->hide();
+    return true;
+}
+
+void resumeActivation(QWidget* host)
+{
+    if (QGuiApplication::focusWindow() == host->windowHandle() && QApplication::activeWindow() != host)
+        QApplication::setActiveWindow(host);
 }
 
 } // namespace vantel::platform

@@ -12,4 +12,16 @@ void embedView(QWidget* host, QWidget* view);
 // host still has it.
 void releaseView(QWidget* host, QWidget* view);
 
+// A host's own close: its closeEvent decides and hides it. Not through Qt's
+// window close, which destroys the native window, and making one again at
+// each show keeps a little memory every time. Closes the window system asks
+// for still go through the window. True when the host closed.
+bool closeKeepingNativeWindow(QWidget* host);
+// Call after showing and activating a host again. Shown again soon after it
+// hid, before the window system's late report that its focus went, Qt
+// still counts the window as its focus window but no longer as the active
+// one, so the focus that comes back changes nothing and the keys are
+// dropped.
+void resumeActivation(QWidget* host);
+
 } // namespace vantel::platform

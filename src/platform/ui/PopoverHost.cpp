@@ -341,6 +341,7 @@ void PopoverHost::showRelativeTo(const QRect& anchor, Edge preferredEdge)
     show();
     raise();
     activateWindow();
+    resumeActivation(this);
     if (animates_ && fade_)
         fade_->start();
     if (controller_)
@@ -357,6 +358,11 @@ void PopoverHost::performClose()
     if (delegate_ && !delegate_->popoverShouldClose(*this))
         return;
     close();
+}
+
+bool PopoverHost::close()
+{
+    return closeKeepingNativeWindow(this);
 }
 
 void PopoverHost::closeEvent(QCloseEvent* event)

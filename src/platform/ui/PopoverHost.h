@@ -118,6 +118,8 @@ public:
 
     // Closes after asking the delegate; close() closes without asking.
     void performClose();
+    // Closes without asking; the native window stays for the next show.
+    bool close();
     // Turns the shown popover into a normal window (asks the delegate).
     bool detach();
 

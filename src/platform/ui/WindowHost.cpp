@@ -107,6 +107,12 @@ void WindowHost::showWindow()
     }
     raise();
     activateWindow();
+    resumeActivation(this);
+}
+
+bool WindowHost::close()
+{
+    return closeKeepingNativeWindow(this);
 }
 
 void WindowHost::showEvent(QShowEvent* event)

@@ -43,6 +43,9 @@ public:
 
     // Shows, raises and activates the window; the content appears.
     void showWindow();
+    // Closes as the title bar's button does, asking the close handler; the
+    // native window stays for the next show.
+    bool close();
     bool isShown() const { return shown_; }
 
     // Shows the window application-modal and returns when it closes or

@@ -8,6 +8,7 @@
 
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 using namespace vantel;
 using namespace vantel::platform;
@@ -31,17 +32,23 @@ TEST(WindowHostTest, DrivesTheLifeCycleAndPostsWillCloseBeforeTheWindowGoes)
     window.showWindow();
     EXPECT_TRUE(window.isShown());
     EXPECT_EQ(controller.appearanceState(), ViewControllerBase::AppearanceState::viewDidAppear);
+    const WId native = window.internalWinId();
     EXPECT_TRUE(window.close());
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(seen, (QStringList{"willClose window shown", "didClose"}));
     EXPECT_EQ(controller.calls, (QStringList{"viewDidLoad", "viewWillAppear hidden", "viewDidAppear shown",
                                              "viewWillDisappear shown", "viewDidDisappear hidden"}));
 
-    // Shown again, it is the same window with the same content.
+    // Shown again, it is the same window with the same content, and the
+    // same native window: making one at each show kept memory each time.
     window.showWindow();
     EXPECT_EQ(controller.appearanceState(), ViewControllerBase::AppearanceState::viewDidAppear);
     EXPECT_EQ(controller.view()->window(), &window);
-    window.close();
+    EXPECT_EQ(window.internalWinId(), native);
+    // A close the window system asks for still closes it, through the content.
+    window.windowHandle()->close();
+    EXPECT_FALSE(window.isShown());
+    EXPECT_EQ(controller.calls.last(), QStringLiteral("viewDidDisappear hidden"));
 }
 
 TEST(WindowHostTest, ReplacingTheContentOfAShownWindowSwapsAppearances)
