@@ -74,6 +74,7 @@ public:
             return false;
         backend = platform::PortalHotKeys::make(clientBus, bindingTimeLimit);
         center = std::make_unique<HotKeyCenter>(*backend);
+        center->setTakenHandler([this](const HotKeyPtr& hotKey) { taken << hotKey->identifier(); });
         return true;
     }
     ~PortalBus()
@@ -88,6 +89,8 @@ public:
     std::unique_ptr<FakePortal> portal;
     std::unique_ptr<platform::GlobalHotKeys> backend;
     std::unique_ptr<HotKeyCenter> center;
+    // The identifiers of the hotkeys reported taken, in order.
+    QStringList taken;
 
 private:
     PrivateBus bus_;
@@ -202,8 +205,7 @@ TEST(PortalHotKeys, CombinationsTheDesktopRefusesOrMovesAreTaken)
     ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
     FakePortal& portal = *bus.portal;
     HotKeyCenter& center = *bus.center;
-    QStringList taken;
-    center.setTakenHandler([&](const HotKeyPtr& hotKey) { taken << hotKey->identifier(); });
+    QStringList& taken = bus.taken;
 
     portal.refused.insert(QStringLiteral("categoryKey :: allFiles"));
     portal.rebound.insert(QStringLiteral("tagKey :: Work"), QStringLiteral("Ctrl+Alt+J"));
@@ -254,8 +256,7 @@ TEST(PortalHotKeys, AListOfTheWrongTypeLeavesTheHotKeysTaken)
     ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
     FakePortal& portal = *bus.portal;
     HotKeyCenter& center = *bus.center;
-    QStringList taken;
-    center.setTakenHandler([&](const HotKeyPtr& hotKey) { taken << hotKey->identifier(); });
+    QStringList& taken = bus.taken;
     LogLines log;
 
     struct Answer {
@@ -326,8 +327,7 @@ TEST(PortalHotKeys, ASessionOrResponseOfTheWrongTypeLeavesTheHotKeysTaken)
         ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
         bus.portal->sessionHandle = handle;
         bus.portal->responseArguments = response;
-        QStringList taken;
-        bus.center->setTakenHandler([&](const HotKeyPtr& hotKey) { taken << hotKey->identifier(); });
+        QStringList& taken = bus.taken;
         int fired = 0;
         ASSERT_TRUE(bus.center->registerHotKey(makeHotKey(QStringLiteral("globalHotKey"), Key::k, command, &fired)));
         ASSERT_TRUE(waitUntil([&] { return taken.size() == 1; })) << qPrintable(handle.toString());
@@ -346,8 +346,7 @@ TEST(PortalHotKeys, AResponseOnAnotherPathIsHeardInEitherOrder)
         ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
         FakePortal& portal = *bus.portal;
         portal.respondElsewhere = order;
-        QStringList taken;
-        bus.center->setTakenHandler([&](const HotKeyPtr& hotKey) { taken << hotKey->identifier(); });
+        QStringList& taken = bus.taken;
         int windowFired = 0, tagFired = 0;
         const HotKeyPtr window = makeHotKey(QStringLiteral("globalHotKey"), Key::k, command | option, &windowFired);
         const HotKeyPtr tag = makeHotKey(QStringLiteral("tagKey :: Work"), Key::t, command | shift, &tagFired);
@@ -372,8 +371,7 @@ TEST(PortalHotKeys, ABindingPastItsTimeLimitFailsAndTheNextChangeBindsAgain)
     ASSERT_TRUE(bus.start(std::chrono::milliseconds(400))) << "dbus-daemon could not give a private bus";
     FakePortal& portal = *bus.portal;
     HotKeyCenter& center = *bus.center;
-    QStringList taken;
-    center.setTakenHandler([&](const HotKeyPtr& hotKey) { taken << hotKey->identifier(); });
+    QStringList& taken = bus.taken;
     LogLines log;
 
     portal.holdBinding = true;

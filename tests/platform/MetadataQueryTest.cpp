@@ -75,6 +75,11 @@ public:
     }
 
     int count(const QString& name) const { return int(names.count(name)); }
+    // Waits until the query has finished gathering that many times.
+    bool waitForGathering(int times = 1) const
+    {
+        return vantel::test::waitUntil([&] { return count(MetadataQuery::didFinishGatheringNotification) == times; });
+    }
 
     QStringList names;
     bool insideStart = false;
@@ -124,7 +129,7 @@ TEST(MetadataQueryTest, GathersTheApplicationsOfTheScopesWithShadowing)
     EXPECT_TRUE(recorder.names.isEmpty());
     EXPECT_FALSE(query.start()) << "already started";
 
-    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    ASSERT_TRUE(recorder.waitForGathering());
     Log::setDebugLogging(false);
     EXPECT_FALSE(query.isGathering());
     EXPECT_EQ(recorder.names.first(), MetadataQuery::didStartGatheringNotification);
@@ -172,7 +177,7 @@ TEST(MetadataQueryTest, ReturnsWhatAScanFreedOnceItSettled)
     query.setPredicate(applicationPredicate());
     query.setSearchScopes({fixtureScope("scope-a")});
     ASSERT_TRUE(startQuery(query, recorder));
-    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    ASSERT_TRUE(recorder.waitForGathering());
     EXPECT_EQ(freedMemoryReturns(), before) << "returned before the work settled";
     ASSERT_TRUE(vantel::test::waitUntil([&] { return freedMemoryReturns() == before + 1; }, 3s));
 
@@ -228,7 +233,7 @@ TEST(MetadataQueryTest, UsesTheLocalizedNameAndTheDefaultScopes)
     Recorder recorder(query);
     query.setPredicate(predicate("kMDItemContentType = \"com.apple.application-bundle\""));
     ASSERT_TRUE(query.start());
-    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    ASSERT_TRUE(recorder.waitForGathering());
     EXPECT_EQ(names(query), (QStringList{QStringLiteral("Bearbeiter"), QStringLiteral("Other")}));
 
     QFile::remove(home + QStringLiteral("/editor.desktop"));
@@ -248,12 +253,12 @@ TEST(MetadataQueryTest, StartsOnlyWithAPredicateAndAppliesIt)
     query.setSearchScopes({fixtureScope("scope-b")});
     query.setPredicate(predicate("kMDItemDisplayName == 'Viewer' AND kMDItemFSName ENDSWITH '.desktop'"));
     ASSERT_TRUE(query.start());
-    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    ASSERT_TRUE(recorder.waitForGathering());
     EXPECT_EQ(names(query), QStringList{QStringLiteral("Viewer")});
     query.stop();
     query.setPredicate(predicate("kMDItemContentType == 'public.folder'"));
     ASSERT_TRUE(query.start());
-    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 2; }));
+    ASSERT_TRUE(recorder.waitForGathering(2));
     EXPECT_EQ(query.resultCount(), 0);
 }
 
@@ -267,7 +272,7 @@ TEST(MetadataQueryTest, FollowsFilesAddedChangedAndRemovedInTheScopes)
     query.setSearchScopes({scope});
     query.setNotificationBatchingInterval(100ms);
     ASSERT_TRUE(startQuery(query, recorder));
-    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    ASSERT_TRUE(recorder.waitForGathering());
     EXPECT_EQ(names(query), QStringList{QStringLiteral("First")});
     EXPECT_EQ(query.watchCount(), 1);
 
@@ -321,7 +326,7 @@ TEST(MetadataQueryTest, HoldsUpdatesBackWhileDisabledOrStopped)
     query.setSearchScopes({scope});
     query.setNotificationBatchingInterval(50ms);
     ASSERT_TRUE(query.start());
-    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    ASSERT_TRUE(recorder.waitForGathering());
 
     query.disableUpdates();
     writeFile(scope + QStringLiteral("/held.desktop"), application("Held"));
@@ -340,7 +345,7 @@ TEST(MetadataQueryTest, HoldsUpdatesBackWhileDisabledOrStopped)
 
     // A new start gathers afresh and sees it.
     ASSERT_TRUE(query.start());
-    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 2; }));
+    ASSERT_TRUE(recorder.waitForGathering(2));
     EXPECT_EQ(names(query), (QStringList{QStringLiteral("Held"), QStringLiteral("Late")}));
 }
 
@@ -402,7 +407,7 @@ TEST(MetadataQueryTest, ListsWhatTheDesktopsMenusShowWithOneWatchPerFolder)
     query.setPredicate(applicationPredicate());
     query.setSearchScopes(scopes);
     ASSERT_TRUE(query.start());
-    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    ASSERT_TRUE(recorder.waitForGathering());
     EXPECT_EQ(names(query), (QStringList{QStringLiteral("bad-lines"), QStringLiteral("shown")}));
     EXPECT_EQ(query.watchCount(), 5) << "one per folder, not one per file";
 
@@ -526,7 +531,7 @@ TEST(MetadataQueryTest, AScopeThatGoesAwayIsSearchedAgainWhenItComesBack)
     query.setSearchScopes({scope});
     query.setNotificationBatchingInterval(50ms);
     ASSERT_TRUE(query.start());
-    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 1; }));
+    ASSERT_TRUE(recorder.waitForGathering());
     ASSERT_EQ(names(query), QStringList{QStringLiteral("First")});
 
     // Gone with its parent: its return is awaited in the base.
@@ -557,7 +562,7 @@ TEST(MetadataQueryTest, AScopeThatGoesAwayIsSearchedAgainWhenItComesBack)
     query.stop();
     query.setSearchScopes({linked});
     ASSERT_TRUE(query.start());
-    ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didFinishGatheringNotification) == 2; }));
+    ASSERT_TRUE(recorder.waitForGathering(2));
     ASSERT_EQ(names(query), QStringList{QStringLiteral("Second")});
     ASSERT_TRUE(QFile::link(mounted, volume + QStringLiteral("/swap")));
     ASSERT_EQ(::rename(QFile::encodeName(volume + QStringLiteral("/swap")).constData(),

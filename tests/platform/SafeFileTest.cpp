@@ -137,20 +137,14 @@ TEST(SafeFileTest, AFolderThatCannotBeSyncedIsAWarningNotAFailure)
         ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
     }
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0300), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(10);
+    const int code = vantel::test::exitCodeAsUnprivilegedChild([&] {
         vantel::platform::Log::setDebugLogging(true);
         vantel::platform::Log::CaptureSink log;
         if (!writeFileSafely(folder + QStringLiteral("/settings.plist"), "landed"))
-            ::_exit(11);
-        ::_exit(log.messages().join(QLatin1Char('\n')).contains(QStringLiteral("could not be synced")) ? 0 : 12);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << "10: root kept, 11: reported as failed, 12: no warning";
+            return 11;
+        return log.messages().join(QLatin1Char('\n')).contains(QStringLiteral("could not be synced")) ? 0 : 12;
+    });
+    EXPECT_EQ(code, 0) << "100: root kept, 11: reported as failed, 12: no warning";
     ::chmod(QFile::encodeName(folder).constData(), 0700);
     EXPECT_EQ(readFile(folder + QStringLiteral("/settings.plist")), QByteArray("landed"));
 }

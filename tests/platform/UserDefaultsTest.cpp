@@ -305,22 +305,16 @@ TEST(UserDefaultsTest, DamageAndAFolderThatCannotBeWrittenAreToldOnceWithWhereTo
     const QString folder = vantel::test::makeTempDir(QStringLiteral("read-only"));
     ::chmod(QFile::encodeName(vantel::test::testHome()).constData(), 0755);
     ::chmod(QFile::encodeName(folder).constData(), 0555);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(2);
-        LoadAlerts::reset();
-        UserDefaults readOnly(folder + QStringLiteral("/settings.plist"));
-        const QList<LoadAlerts::Alert> told = LoadAlerts::pending();
-        ::_exit(told.size() == 1 && told.first().messageText == QStringLiteral("The settings can't be kept")
-                        && told.first().informativeText.contains(folder)
-                    ? 0
-                    : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(vantel::test::exitCodeAsUnprivilegedChild([&] {
+                  LoadAlerts::reset();
+                  UserDefaults readOnly(folder + QStringLiteral("/settings.plist"));
+                  const QList<LoadAlerts::Alert> told = LoadAlerts::pending();
+                  return told.size() == 1 && told.first().messageText == QStringLiteral("The settings can't be kept")
+                          && told.first().informativeText.contains(folder)
+                      ? 0
+                      : 1;
+              }),
+              0);
 }
 
 TEST(UserDefaultsTest, TemporaryFilesOfAnUnfinishedSaveAreRemovedAtStart)
@@ -447,20 +441,16 @@ TEST(UserDefaultsTest, AReadOnlyFolderSaysTheFirstRunShowsAgainOnlyWhereItWill)
                       PropertyList::serialize(QVariantMap{{QStringLiteral("launchedBefore"), true}}));
         ::chmod(QFile::encodeName(folder + QStringLiteral("/settings.plist")).constData(), 0644);
         ::chmod(QFile::encodeName(folder).constData(), 0555);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-                ::_exit(2);
-            LoadAlerts::reset();
-            UserDefaults readOnly(folder + QStringLiteral("/settings.plist"));
-            const QList<LoadAlerts::Alert> told = LoadAlerts::pending();
-            const bool saysShowsAgain = told.size() == 1
-                && told.first().informativeText.contains(QStringLiteral("assistant shows again"));
-            ::_exit(told.size() == 1 && saysShowsAgain != launchedBefore ? 0 : 1);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "launched before: " << launchedBefore;
+        EXPECT_EQ(vantel::test::exitCodeAsUnprivilegedChild([&] {
+                      LoadAlerts::reset();
+                      UserDefaults readOnly(folder + QStringLiteral("/settings.plist"));
+                      const QList<LoadAlerts::Alert> told = LoadAlerts::pending();
+                      const bool saysShowsAgain = told.size() == 1
+                          && told.first().informativeText.contains(QStringLiteral("assistant shows again"));
+                      return told.size() == 1 && saysShowsAgain != launchedBefore ? 0 : 1;
+                  }),
+                  0)
+            << "launched before: " << launchedBefore;
     }
 }
 

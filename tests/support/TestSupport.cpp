@@ -7,6 +7,9 @@
 #include <QThread>
 #include <QUuid>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace vantel::test {
 
 QString testHome()
@@ -71,6 +74,22 @@ int paintedPixels(const QImage& image)
         for (int x = 0; x < image.width(); ++x)
             count += qAlpha(image.pixel(x, y)) > 0;
     return count;
+}
+
+int exitCodeAsUnprivilegedChild(const std::function<int()>& body)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(100);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 } // namespace vantel::test

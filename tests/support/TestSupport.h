@@ -32,4 +32,10 @@ QImage renderIcon(const QIcon& icon, int side = 48);
 // How many pixels of the image are not fully transparent.
 int paintedPixels(const QImage& image);
 
+// Runs `body` in a forked child that gives up root (to nobody), so that
+// permissions stop it as they stop a user; the child's exit code is what
+// `body` returns, 100 when it could not give up root, -1 when it did not
+// exit.
+int exitCodeAsUnprivilegedChild(const std::function<int()>& body);
+
 } // namespace vantel::test
