@@ -17,6 +17,7 @@
 #include "platform/DialogProvider.h"
 #include "platform/ExitDialogProvider.h"
 #include "platform/ExitHook.h"
+#include "platform/FocusLoss.h"
 #include "platform/LaunchHistory.h"
 #include "platform/LoadAlerts.h"
 #include "platform/Log.h"
@@ -82,8 +83,12 @@ void AppDelegate::attachApplication(QGuiApplication* application)
                              applicationWillBecomeActive();
                              applicationDidBecomeActive();
                          } else if (applicationIsActive_) {
-                             applicationWillResignActive();
-                             applicationDidResignActive();
+                             platform::whenFocusLossHolds(context_.get(), [this] {
+                                 if (!applicationIsActive_)
+                                     return;
+                                 applicationWillResignActive();
+                                 applicationDidResignActive();
+                             });
                          }
                      });
 }

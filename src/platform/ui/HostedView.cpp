@@ -1,5 +1,7 @@
 #include "platform/ui/HostedView.h"
 
+#include "platform/FocusLoss.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLayout>
@@ -39,10 +41,14 @@ bool closeKeepingNativeWindow(QWidget* host)
     return true;
 }
 
-void resumeActivation(QWidget* host)
+void raiseAndActivate(QWidget* host)
 {
-    if (QGuiApplication::focusWindow() == host->windowHandle() && QApplication::activeWindow() != host)
+    host->raise();
+    host->activateWindow();
+    if (QGuiApplication::focusWindow() == host->windowHandle() && QApplication::activeWindow() != host) {
         QApplication::setActiveWindow(host);
+        focusLossMayFollowShow();
+    }
 }
 
 } // namespace vantel::platform

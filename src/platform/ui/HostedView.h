@@ -17,11 +17,12 @@ void releaseView(QWidget* host, QWidget* view);
 // each show keeps a little memory every time. Closes the window system asks
 // for still go through the window. True when the host closed.
 bool closeKeepingNativeWindow(QWidget* host);
-// Call after showing and activating a host again. Shown again soon after it
+// Raises a shown host and asks for the focus. Shown again soon after it
 // hid, before the window system's late report that its focus went, Qt
 // still counts the window as its focus window but no longer as the active
-// one, so the focus that comes back changes nothing and the keys are
-// dropped.
-void resumeActivation(QWidget* host);
+// one, so the focus that comes back would change nothing and the keys be
+// dropped: the host is made active again then, and Qt's late report of the
+// old loss is expected (FocusLoss.h).
+void raiseAndActivate(QWidget* host);
 
 } // namespace vantel::platform

@@ -1,5 +1,6 @@
 #include "platform/ui/PopoverHost.h"
 
+#include "platform/FocusLoss.h"
 #include "platform/ui/HostedView.h"
 #include "platform/ui/ScreenProvider.h"
 #include "platform/ui/ViewControllerBase.h"
@@ -294,8 +295,7 @@ void PopoverHost::showRelativeTo(const QRect& anchor, Edge preferredEdge)
             shownEdge_ = placement.edge;
             setGeometry(placement.frame);
         }
-        raise();
-        activateWindow();
+        raiseAndActivate(this);
         return;
     }
 
@@ -339,9 +339,7 @@ void PopoverHost::showRelativeTo(const QRect& anchor, Edge preferredEdge)
         setWindowOpacity(1.0);
     }
     show();
-    raise();
-    activateWindow();
-    resumeActivation(this);
+    raiseAndActivate(this);
     if (animates_ && fade_)
         fade_->start();
     if (controller_)
@@ -464,8 +462,10 @@ void PopoverHost::applicationStateChanged(Qt::ApplicationState state)
 {
     if (state == Qt::ApplicationActive || !closesOnDeactivate_)
         return;
-    if (shown_ && !detached_ && behavior_ == Behavior::transient)
-        performClose();
+    whenFocusLossHolds(this, [this] {
+        if (shown_ && !detached_ && behavior_ == Behavior::transient)
+            performClose();
+    });
 }
 
 void PopoverHost::keyPressEvent(QKeyEvent* event)
@@ -490,8 +490,7 @@ bool PopoverHost::detach()
     applyDetachedLook();
     setGeometry(contentFrame);
     show();
-    raise();
-    activateWindow();
+    raiseAndActivate(this);
     if (delegate_)
         delegate_->popoverDidDetach(*this);
     emit didDetach();

@@ -105,9 +105,7 @@ void WindowHost::showWindow()
     } else if (!isVisible()) {
         show();
     }
-    raise();
-    activateWindow();
-    resumeActivation(this);
+    raiseAndActivate(this);
 }
 
 bool WindowHost::close()
