@@ -2,6 +2,7 @@
 #include "access/ui/QtURLInputDialogProvider.h"
 #include "config/FirstRunConfig.h"
 #include "datastore/DataStorage.h"
+#include "platform/Bundle.h"
 #include "platform/InstanceLock.h"
 #include "platform/SingleInstance.h"
 #include "platform/ui/QtDialogProvider.h"
@@ -61,10 +62,15 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationDomain(QStringLiteral("tarnwick.net"));
     QApplication::setQuitOnLastWindowClosed(false);
     // Qt's own texts (the file panels, the context menus of text fields) in
-    // the user's language; Vantel's texts come from its string tables.
+    // the language of Vantel's string tables, chosen by the same rule: a
+    // French panel beside German windows, or German under LANGUAGE=en:de,
+    // would mix languages. English needs no translation.
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    const QString language = vantel::platform::Bundle::localizationLanguage(
+        vantel::platform::Bundle::main().resourcePath(), vantel::platform::Bundle::userLanguages());
+    if (!language.isEmpty()
+        && qtTexts.load(QStringLiteral("qtbase_") + QString(language).replace(u'-', u'_'),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
     // --help, --version and a file that is not there end here, whether or

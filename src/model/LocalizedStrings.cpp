@@ -3,6 +3,7 @@
 #include "platform/Bundle.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QStringDecoder>
 
@@ -115,25 +116,20 @@ private:
 
 const LocalizedStrings& LocalizedStrings::main()
 {
-    static const LocalizedStrings instance(platform::Bundle::main().resourcePath(), QLocale::system().uiLanguages());
+    static const LocalizedStrings instance(platform::Bundle::main().resourcePath(), platform::Bundle::userLanguages());
     return instance;
 }
 
 LocalizedStrings::LocalizedStrings(const QString& resourcePath, const QStringList& preferredLanguages)
 {
-    QStringList candidates;
-    for (QString language : preferredLanguages) {
-        language.replace(QLatin1Char('-'), QLatin1Char('_'));
-        for (const QString& candidate : {language, language.section(QLatin1Char('_'), 0, 0)})
-            if (!candidate.isEmpty() && !candidates.contains(candidate))
-                candidates.append(candidate);
-    }
-    for (const QString& candidate : std::as_const(candidates)) {
-        QFile file(resourcePath + QLatin1Char('/') + candidate + QLatin1String(".lproj/Localizable.strings"));
+    // The documents' rule: a language listed after English never wins, and a
+    // language without a table falls back to the built-in English texts.
+    for (const QString& folder : platform::Bundle::localizationFolders(resourcePath, preferredLanguages)) {
+        QFile file(folder + QLatin1String("/Localizable.strings"));
         if (!file.open(QIODevice::ReadOnly))
             continue;
         if (auto table = parse(file.readAll())) {
-            language_ = candidate;
+            language_ = QFileInfo(folder).completeBaseName();
             table_ = std::move(*table);
             return;
         }

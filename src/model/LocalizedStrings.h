@@ -17,7 +17,8 @@ public:
     // The main bundle's resources and the user's preferred languages.
     static const LocalizedStrings& main();
 
-    // Takes the first language (e.g. "de-DE", then "de") that has a table.
+    // The table of the language Bundle::localizationFolders chooses; none
+    // (the English texts) when English comes first or no language is had.
     LocalizedStrings(const QString& resourcePath, const QStringList& preferredLanguages);
 
     // The translation of the key, or the fallback when the table lacks it.

@@ -178,8 +178,7 @@ std::optional<QString> Bundle::pathForResource(const QString& name, const QStrin
         return std::nullopt;
     const QString file = ext.isEmpty() ? name : name + u'.' + ext;
 
-    return resourceIn(resourcePath_, subdirectory.isEmpty() ? file : subdirectory + u'/' + file,
-                      QLocale().uiLanguages());
+    return resourceIn(resourcePath_, subdirectory.isEmpty() ? file : subdirectory + u'/' + file, userLanguages());
 }
 
 std::optional<QString> Bundle::resourceIn(const QString& folder, const QString& relativePath,
@@ -187,17 +186,7 @@ std::optional<QString> Bundle::resourceIn(const QString& folder, const QString& 
 {
     if (folder.isEmpty() || !isSafeRelative(relativePath))
         return std::nullopt;
-    // The English files lie at the top: a language listed after English
-    // (LANGUAGE=en:de) must not win over it.
-    QStringList folders;
-    for (const QString& language : languages) {
-        const QString dashed = QString(language).replace(u'_', u'-');
-        const QString base = dashed.section(u'-', 0, 0);
-        if (base.isEmpty() || base == QLatin1String("en") || base == QLatin1String("C"))
-            break;
-        folders.append(folder + u'/' + dashed + QStringLiteral(".lproj"));
-        folders.append(folder + u'/' + base + QStringLiteral(".lproj"));
-    }
+    QStringList folders = localizationFolders(folder, languages);
     folders.append(folder);
     folders.append(folder + QStringLiteral("/Base.lproj"));
     folders.removeDuplicates();
@@ -207,6 +196,40 @@ std::optional<QString> Bundle::resourceIn(const QString& folder, const QString& 
             return QDir::cleanPath(info.absoluteFilePath());
     }
     return std::nullopt;
+}
+
+QStringList Bundle::localizationFolders(const QString& folder, const QStringList& languages)
+{
+    if (folder.isEmpty())
+        return {};
+    for (const QString& language : languages) {
+        const QString dashed = QString(language).replace(u'_', u'-').section(u'.', 0, 0).section(u'@', 0, 0);
+        const QString base = dashed.section(u'-', 0, 0);
+        // English is built in: where it comes first, no table of a later language wins.
+        if (base.isEmpty() || base == QLatin1String("en") || base == QLatin1String("C")
+            || base == QLatin1String("POSIX"))
+            return {};
+        QStringList had;
+        for (const QString& name : {dashed, base}) {
+            const QString candidate = folder + u'/' + name + QStringLiteral(".lproj");
+            if (!had.contains(candidate) && QFileInfo(candidate).isDir())
+                had << candidate;
+        }
+        if (!had.isEmpty())
+            return had;
+    }
+    return {};
+}
+
+QString Bundle::localizationLanguage(const QString& folder, const QStringList& languages)
+{
+    const QStringList folders = localizationFolders(folder, languages);
+    return folders.isEmpty() ? QString() : QFileInfo(folders.first()).completeBaseName();
+}
+
+QStringList Bundle::userLanguages()
+{
+    return QLocale::system().uiLanguages();
 }
 
 } // namespace vantel::platform

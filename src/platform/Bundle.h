@@ -58,11 +58,22 @@ public:
     std::optional<QString> pathForResource(const QString& name, const QString& extension,
                                            const QString& subdirectory = {}) const;
     // The one rule by which a resource file is found below `folder`: first
-    // the lproj folders of the languages ("de-DE.lproj", then "de.lproj") up
-    // to the first English one, then the folder itself (the English files),
-    // then Base.lproj. None for a path that would leave the folder.
+    // the lproj folders of the user's language (localizationFolders), then
+    // the folder itself (the English files), then Base.lproj. None for a path
+    // that would leave the folder.
     static std::optional<QString> resourceIn(const QString& folder, const QString& relativePath,
                                              const QStringList& languages);
+    // The one rule for the language spoken to the user, for texts and
+    // documents alike: the first of `languages`, in the user's order, that
+    // `folder` has an lproj folder for ("de-DE.lproj" or "de.lproj"), English
+    // counting as had since it is built in. Its existing lproj folders, the
+    // more specific first; none when English wins.
+    static QStringList localizationFolders(const QString& folder, const QStringList& languages);
+    // The name of the language that rule chose ("de", "de-AT"); empty for English.
+    static QString localizationLanguage(const QString& folder, const QStringList& languages);
+    // The user's languages in their order (LANGUAGE, else LC_ALL,
+    // LC_MESSAGES, LANG), as Qt reads them.
+    static QStringList userLanguages();
 
     // The application's image of that name: the icon of the user's theme, else
     // of Breeze, else the bundle's own drawing. None for a name the

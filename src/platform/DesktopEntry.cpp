@@ -1,5 +1,7 @@
 #include "platform/DesktopEntry.h"
 
+#include "platform/UserFileRead.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -114,28 +116,22 @@ std::optional<DesktopEntry> DesktopEntry::parse(const QByteArray& data, QString*
 
 std::optional<DesktopEntry> DesktopEntry::read(const QString& path, QString* error, const KeyFilter* filter)
 {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("cannot read %1: %2").arg(path, path.isEmpty() ? QStringLiteral("empty path") : file.errorString());
-        return std::nullopt;
-    }
-    // Desktop files are small; anything huge is not one.
+    // Desktop files are small; anything larger is not one. The bound holds
+    // whatever size the file reports: a device or a /proc file says 0, and a
+    // FIFO would block the reader, so both are refused unread.
     constexpr qint64 limit = 4 * 1024 * 1024;
-    if (file.size() > limit) {
-        if (error)
-            *error = QStringLiteral("%1: file too large").arg(path);
+    UserFileRead read = readUserFile(path, limit);
+    if (!read.ok()) {
+        if (error) {
+            const QString why = path.isEmpty() ? QStringLiteral("empty path")
+                : read.status == UserFileRead::Status::missing ? QStringLiteral("no such file")
+                : read.status == UserFileRead::Status::tooLarge ? QStringLiteral("file too large")
+                                                                 : read.error;
+            *error = QStringLiteral("cannot read %1: %2").arg(path, why);
+        }
         return std::nullopt;
     }
-    // Read to its size, not to the limit: a buffer of the limit for every
-    // file costs a fresh mapping per file on a worker thread's heap, which
-    // made large scans several times slower than reading the files.
-    const QByteArray data = file.readAll();
-    if (data.size() > limit) {
-        if (error)
-            *error = QStringLiteral("%1: file too large").arg(path);
-        return std::nullopt;
-    }
+    const QByteArray data = std::move(read.data);
     QString parseError;
     auto entry = parseFiltered(data, &parseError, filter);
     if (!entry) {

@@ -97,6 +97,11 @@ struct Listing {
     QStringList desktopFiles; // names ending in ".desktop" that are (links to) files
 };
 
+void refuseUnread(const QByteArray& path)
+{
+    VLOG(indexLog(), LogType::Error, "Skipping desktop file: %{public}@ is not a regular file", QFile::decodeName(path));
+}
+
 // One folder's children by their directory-entry type, so that only links
 // and file systems that do not say cost a stat.
 Listing list(const QString& folder)
@@ -134,6 +139,10 @@ Listing list(const QString& folder)
                 listing.folders << QFile::decodeName(name);
             else if (desktopName && S_ISREG(info.st_mode))
                 listing.desktopFiles << QFile::decodeName(name);
+            else if (desktopName)
+                refuseUnread(childPath);
+        } else if (desktopName) {
+            refuseUnread(childPath); // a FIFO, a device, a socket: never opened
         }
     }
     ::closedir(dir);

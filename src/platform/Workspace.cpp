@@ -184,6 +184,12 @@ GRef<GAppInfo> applicationAt(const QString& applicationPath, WorkspaceError* err
             *error = makeError(2, QStringLiteral("The application \"%1\" is not launched: its desktop entry lies outside the applications folders and is not executable").arg(applicationPath));
             return {};
         }
+        // GIO reads the whole file whatever its size: it gets only what our bounded read took.
+        QString unreadable;
+        if (!DesktopEntry::load(applicationPath, &unreadable)) {
+            *error = makeError(2, QStringLiteral("The application \"%1\" cannot be launched: %2").arg(applicationPath, unreadable));
+            return {};
+        }
         GRef<GAppInfo> app(G_APP_INFO(g_desktop_app_info_new_from_filename(QFile::encodeName(applicationPath).constData())));
         if (!app)
             *error = makeError(2, QStringLiteral("The application \"%1\" cannot be launched: its desktop entry is invalid or its program is missing").arg(applicationPath));

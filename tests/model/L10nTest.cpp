@@ -1,5 +1,6 @@
 #include "model/L10n.h"
 #include "model/LocalizedStrings.h"
+#include "platform/Bundle.h"
 
 #include "support/TestSupport.h"
 
@@ -335,4 +336,49 @@ TEST(GermanHelp, EveryDocumentHasAGermanCopyWithTheSameHeadingsListsAndLinks)
         EXPECT_NE(translation, original) << name.toStdString() << " is not translated";
         EXPECT_EQ(skeleton(translation), skeleton(original)) << name.toStdString();
     }
+}
+
+// Texts and documents follow one rule: the first of the user's languages that
+// the bundle has wins, English counting as had.
+TEST(LocalizedStrings, TextsAndDocumentsFollowTheUsersOrderAlike)
+{
+    const QString resources = QDir::cleanPath(vantel::platform::Bundle::main().resourcePath());
+    const QString englishDocument = resources + QStringLiteral("/help_SandboxAccess.md");
+    const QString germanDocument = resources + QStringLiteral("/de.lproj/help_SandboxAccess.md");
+    ASSERT_TRUE(QFile::exists(germanDocument));
+    const struct {
+        QStringList languages;
+        bool german;
+    } cases[] = {
+        {{QStringLiteral("en"), QStringLiteral("de")}, false},
+        {{QStringLiteral("en-US"), QStringLiteral("en"), QStringLiteral("de-DE"), QStringLiteral("de")}, false},
+        {{QStringLiteral("de"), QStringLiteral("en")}, true},
+        {{QStringLiteral("fr"), QStringLiteral("de")}, true},
+        {{QStringLiteral("fr")}, false},
+        {{QStringLiteral("C")}, false},
+        {{}, false},
+    };
+    for (const auto& [languages, german] : cases) {
+        const QString list = languages.join(u':');
+        const LocalizedStrings strings(resources, languages);
+        EXPECT_EQ(strings.localizedString(QStringLiteral("Quit"), QStringLiteral("Quit")),
+                  german ? QStringLiteral("Beenden") : QStringLiteral("Quit"))
+            << list.toStdString();
+        EXPECT_EQ(vantel::platform::Bundle::resourceIn(resources, QStringLiteral("help_SandboxAccess.md"), languages),
+                  german ? germanDocument : englishDocument)
+            << list.toStdString();
+    }
+}
+
+// Run with LANGUAGE=en:de under a German LANG: English first means English
+// everywhere, though a German table and German documents exist.
+TEST(EnglishFirst, TextsAndDocumentsAreEnglish)
+{
+    ASSERT_EQ(qgetenv("LANGUAGE"), QByteArray("en:de"));
+    EXPECT_EQ(localized("Quit"), QStringLiteral("Quit"));
+    EXPECT_EQ(localized("Close"), QStringLiteral("Close"));
+    const auto document = vantel::platform::Bundle::main().pathForResource(QStringLiteral("help_SandboxAccess"),
+                                                                          QStringLiteral("md"));
+    ASSERT_TRUE(document);
+    EXPECT_FALSE(document->contains(QStringLiteral("de.lproj"))) << document->toStdString();
 }

@@ -100,7 +100,15 @@ TEST(Bundle, PrefersTheCopyInTheUsersLanguage)
     };
     EXPECT_EQ(find("help_intro.md", {"de-DE", "de"}), resources + "/de.lproj/help_intro.md");
     EXPECT_EQ(find("help_intro.md", {"de_AT"}), resources + "/de-AT.lproj/help_intro.md");
-    EXPECT_EQ(find("help_intro.md", {"fr-FR", "de-DE"}), resources + "/de.lproj/help_intro.md");
+    // The first language the bundle has wins: one it lacks is passed over,
+    // one it has but without this file falls back to English, not to a later language.
+    EXPECT_EQ(find("help_intro.md", {"es-ES", "de-DE"}), resources + "/de.lproj/help_intro.md");
+    EXPECT_EQ(find("help_intro.md", {"fr-FR", "de-DE"}), resources + "/help_intro.md");
+    EXPECT_EQ(find("README", {"fr-FR", "de-DE"}), resources + "/fr.lproj/README");
+    // Qt's own texts follow the same choice.
+    EXPECT_EQ(Bundle::localizationLanguage(resources, {"es-ES", "de-DE"}), "de");
+    EXPECT_EQ(Bundle::localizationLanguage(resources, {"de_AT"}), "de-AT");
+    EXPECT_EQ(Bundle::localizationLanguage(resources, {"en", "de"}), "");
     EXPECT_EQ(find("help_intro.md", {"en-US", "en"}), resources + "/help_intro.md");
     EXPECT_EQ(find("help_intro.md", {"en-GB", "de-DE"}), resources + "/help_intro.md");
     EXPECT_EQ(find("help_intro.md", {}), resources + "/help_intro.md");

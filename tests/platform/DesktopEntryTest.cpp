@@ -7,6 +7,8 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 using vantel::platform::DesktopEntry;
 
 namespace {
@@ -327,4 +329,38 @@ TEST(DesktopEntryTest, AFilteredReadingChecksTheWholeFileAndAnswersItsKeysAlike)
         EXPECT_FALSE(DesktopEntry::parse(bad, &error, {keys, {}})) << bad.toStdString();
         EXPECT_FALSE(error.isEmpty());
     }
+}
+
+// A device, a FIFO or a /proc file says nothing useful of its size: each is
+// refused with the reason, without waiting for a writer or reading on.
+TEST(DesktopEntryTest, RefusesWhatIsNoRegularFileWhateverItsSizeSays)
+{
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("endless"));
+    const QString zero = folder + QStringLiteral("/zero.desktop");
+    const QString fifo = folder + QStringLiteral("/fifo.desktop");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
+    for (const QString& path : {zero, fifo}) {
+        const int code = vantel::test::exitCodeAsBoundedChild(
+            [&] {
+                QString error;
+                if (DesktopEntry::load(path, &error))
+                    return 1;
+                return error.contains(path) && error.contains(QStringLiteral("not a regular file")) ? 0 : 2;
+            },
+            10, 256l << 20);
+        EXPECT_EQ(code, 0) << path.toStdString();
+    }
+
+    // A regular file past the limit is refused before it is read.
+    const QString large = folder + QStringLiteral("/large.desktop");
+    {
+        QFile file(large);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(64ll << 20));
+    }
+    QString error;
+    EXPECT_FALSE(DesktopEntry::load(large, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("too large"))) << error.toStdString();
 }

@@ -13,7 +13,11 @@
 #include <QDir>
 #include <QFile>
 
+#include <QRegularExpression>
+
 #include <cstdio>
+
+#include <sys/stat.h>
 
 using namespace vantel::platform;
 using namespace std::chrono_literals;
@@ -582,4 +586,36 @@ TEST(MetadataQueryTest, AScopeThatGoesAwayIsSearchedAgainWhenItComesBack)
     ASSERT_TRUE(vantel::test::waitUntil([&] { return recorder.count(MetadataQuery::didUpdateNotification) == 4; }))
         << "the mounted folder is watched, not the one it covers";
     EXPECT_EQ(names(query), (QStringList{QStringLiteral("Fourth"), QStringLiteral("Third")}));
+}
+
+// A link to a device, a FIFO and an endless /proc file in an applications
+// folder are refused with their reason; the scan ends and lists the good entry.
+TEST(MetadataQueryTest, AScanRefusesDevicesAndFifosAndGoesOn)
+{
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("index-endless"));
+    writeFile(folder + QStringLiteral("/good.desktop"), application("Good"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), folder + QStringLiteral("/zero.desktop")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + QStringLiteral("/fifo.desktop")).constData(), 0600), 0);
+    // A regular file of size 0 that reads on for gigabytes.
+    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/pagemap"), folder + QStringLiteral("/pagemap.desktop")));
+
+    const int code = vantel::test::exitCodeAsBoundedChild(
+        [&] {
+            Log::setDebugLogging(true);
+            Log::CaptureSink log;
+            DesktopEntryIndex index;
+            const DesktopEntryIndex::Result result = index.scan({folder});
+            if (result.applications.size() != 1 || result.applications.first().entry.name() != u"Good")
+                return 1;
+            const QString messages = log.messages().join(u'\n');
+            for (const char* name : {"zero.desktop", "fifo.desktop"}) {
+                if (!messages.contains(QRegularExpression(QStringLiteral("Skipping desktop file: .*%1.*not a regular file")
+                                                              .arg(QRegularExpression::escape(QLatin1String(name))))))
+                    return 2;
+            }
+            return messages.contains(QRegularExpression(QStringLiteral("Skipping desktop file: .*pagemap.desktop.*too large")))
+                ? 0 : 3;
+        },
+        20, 256l << 20);
+    EXPECT_EQ(code, 0) << "1: the scan lost the good entry, 2, 3: a refusal was not said, -1: it hung or ran out of memory";
 }

@@ -66,6 +66,9 @@ int main(int argc, char* argv[])
     } else {
         qputenv("LANGUAGE", "en");
     }
+    // A run may give the language list as well (LANGUAGE=en:de).
+    if (const QByteArray languages = qgetenv("VANTEL_TEST_LANGUAGE"); !languages.isEmpty())
+        qputenv("LANGUAGE", languages);
 
     vantel::platform::Bundle::setLooseResourcePath(QStringLiteral(VANTEL_SOURCE_RESOURCES_DIR));
 

@@ -7,7 +7,10 @@
 #include <QThread>
 #include <QUuid>
 
+#include <cstdio>
+
 #include <sys/wait.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace vantel::test {
@@ -84,6 +87,35 @@ int exitCodeAsUnprivilegedChild(const std::function<int()>& body)
     if (child == 0) {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(100);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+int exitCodeAsBoundedChild(const std::function<int()>& body, unsigned seconds, long memoryBytes)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        ::alarm(seconds);
+#if !defined(__SANITIZE_ADDRESS__)
+        // On top of what the process has mapped already.
+        long pages = 0;
+        if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%ld", &pages) != 1)
+                pages = 0;
+            std::fclose(statm);
+        }
+        const rlim_t bytes = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + rlim_t(memoryBytes);
+        rlimit limit{bytes, bytes};
+        ::setrlimit(RLIMIT_AS, &limit);
+#else
+        (void)memoryBytes;
+#endif
         ::_exit(body());
     }
     int status = 0;

@@ -38,4 +38,10 @@ int paintedPixels(const QImage& image);
 // exit.
 int exitCodeAsUnprivilegedChild(const std::function<int()>& body);
 
+// Runs `body` in a forked child that is killed after `seconds` and, outside
+// the sanitizers (which reserve far more address space), may map at most
+// `memoryBytes`: a read that never ends fails the test instead of hanging it
+// or taking the machine's memory. -1 when the child did not exit by itself.
+int exitCodeAsBoundedChild(const std::function<int()>& body, unsigned seconds, long memoryBytes);
+
 } // namespace vantel::test

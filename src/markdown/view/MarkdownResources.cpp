@@ -56,7 +56,7 @@ std::optional<QString> MarkdownResources::pathForResource(const QString& name)
 {
     if (!isPlainName(name))
         return std::nullopt;
-    return platform::Bundle::resourceIn(resourceFolder(), name, QLocale().uiLanguages());
+    return platform::Bundle::resourceIn(resourceFolder(), name, platform::Bundle::userLanguages());
 }
 
 std::optional<QColor> MarkdownResources::color(const QString& name)
