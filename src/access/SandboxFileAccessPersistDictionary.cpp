@@ -2,6 +2,7 @@
 
 #include "access/FileURLs.h"
 #include "access/SandboxFileAccess.h"
+#include "config/UnreadableData.h"
 #include "model/L10n.h"
 #include "model/LocalizedStrings.h"
 #include "model/Logger.h"
@@ -158,27 +159,34 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
                 QStringLiteral("not a keyed archive: ") + result.message);
         return;
     }
-    // Anything but a dictionary of URL to data counts as an empty store; the
-    // file is kept, since the next save would replace it.
+    // Anything but a dictionary counts as an empty store; the file is kept,
+    // since the next save would replace it.
     const std::optional<platform::KeyedDictionary> stored = platform::KeyedDictionary::from(result.value);
     if (!stored) {
         damaged(localized("Error loading globalBookmarks from file -> Wrong Type"),
                 QStringLiteral("not a dictionary"));
         return;
     }
-    QList<std::pair<QUrl, QByteArray>> entries;
+    // Damage is an entry that is no bookmark (a key naming no file, a value
+    // that is not bookmark data): left out, and the file copied whole to the
+    // Backup folder before a save can drop it. A bookmark whose file moved
+    // or was replaced is sound data and merely stale: left out, not kept.
+    qsizetype damagedEntries = 0;
     for (const auto& [key, value] : stored->entries) {
-        if (key.typeId() != QMetaType::QUrl || value.typeId() != QMetaType::QByteArray) {
-            damaged(localized("Error loading globalBookmarks from file -> Wrong Type"),
-                    QStringLiteral("not a dictionary of URL to data"));
-            return;
-        }
-        entries.append({key.toUrl(), value.toByteArray()});
-    }
-
-    for (const auto& [url, bookmark] : std::as_const(entries)) {
-        if (url.isValid() && url.isLocalFile() && resolvesFresh(bookmark)) {
-            globalBookmarks_->setValue(bookmark, url);
+        const QUrl url = key.typeId() == QMetaType::QUrl ? key.toUrl() : QUrl();
+        const bool namesAFile = url.isValid() && url.isLocalFile() && QDir::isAbsolutePath(url.toLocalFile());
+        Bookmark::Resolution resolution;
+        if (value.typeId() == QMetaType::QByteArray)
+            resolution = Bookmark::resolveBookmark(value.toByteArray(), Bookmark::WithSecurityScope);
+        else
+            resolution.malformed = true;
+        if (!namesAFile || resolution.malformed) {
+            ++damagedEntries;
+            VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error,
+                 "! Bookmark-Data is invalid an will be removed: %{public}@",
+                 url.isValid() ? url.toString() : key.toString());
+        } else if (resolution.ok() && !resolution.stale) {
+            globalBookmarks_->setValue(value.toByteArray(), url);
             VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Default, "+ Bookmark-Data loaded for: %{public}@",
                  url.toString());
         } else {
@@ -186,6 +194,32 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
                  "! Bookmark-Data is invalid an will be removed: %{public}@", url.toString());
         }
     }
+    if (damagedEntries > 0)
+        keepDamagedCopy(path, read.data,
+                        QStringLiteral("%1 of %2 entries are no bookmark; the others were loaded")
+                            .arg(damagedEntries)
+                            .arg(stored->entries.size()));
+}
+
+void SandboxFileAccessPersistDictionary::keepDamagedCopy(const QString& path, const QByteArray& bytes,
+                                                         const QString& reason)
+{
+    // The good entries stay loaded; the file as it was goes to Backup/ byte
+    // for byte. Where no copy could be made, the file is never written over.
+    const QString message = localized("Error loading globalBookmarks from file -> Wrong Type");
+    if (const std::optional<QString> copy = UnreadableData::keep(bytes, fileName)) {
+        VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error,
+             "%{public}@ (%{public}@) was copied to %{public}@", path, reason, *copy);
+        platform::LoadAlerts::report(message, alertInformative() + QLatin1Char('\n')
+                                                  + localized("%1 could not be read (%2); it was kept as %3.")
+                                                        .arg(path, reason, *copy));
+        return;
+    }
+    setWriteRefusal(QStringLiteral("%1 could not be read (%2) nor copied aside").arg(path, reason));
+    platform::LoadAlerts::report(message, alertInformative() + QLatin1Char('\n')
+                                              + localized("%1 could not be read (%2) nor moved aside; it is "
+                                                               "not written over, so access granted now is not kept.")
+                                                    .arg(path, reason));
 }
 
 QString SandboxFileAccessPersistDictionary::writeRefusal() const

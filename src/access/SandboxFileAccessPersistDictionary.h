@@ -20,7 +20,9 @@ namespace vantel {
 // "globalBookmarksChanged".
 //
 // The file is read suspiciously and written safely: a damaged file is moved
-// aside before anything can be saved over it; one that can't be read for
+// aside before anything can be saved over it, and one with entries that are
+// no bookmarks keeps its good ones and is first copied whole to the Backup
+// folder (a stale bookmark is no damage); one that can't be read for
 // another reason (no permission, not a regular file) is left alone and not
 // written over in this process. What loading finds is reported through
 // LoadAlerts, never by a modal alert inside the caller.
@@ -70,6 +72,9 @@ private:
     // The valid entries (resolvable and not stale), in no particular order.
     QList<std::pair<QUrl, QByteArray>> validEntries() const;
     void setWriteRefusal(const QString& reason);
+    // Copies a file whose entries were partly no bookmarks to the Backup
+    // folder and tells the user; refuses later writes when it can't.
+    void keepDamagedCopy(const QString& path, const QByteArray& bytes, const QString& reason);
 
     const QString filePathOverride_;
     std::shared_ptr<Dictionary> globalBookmarks_;

@@ -125,12 +125,14 @@ Bookmark::Resolution Bookmark::resolveBookmark(const QByteArray& data, quint64 o
     Resolution result;
     if (data.isEmpty() || data.size() > kMaximumSize) {
         result.error = QStringLiteral("The bookmark data is empty or too large");
+        result.malformed = true;
         return result;
     }
     QString parseError;
     const std::optional<QVariant> root = PropertyList::parse(data, &parseError);
     if (!root || root->typeId() != QMetaType::QVariantMap) {
         result.error = QStringLiteral("The bookmark data cannot be read");
+        result.malformed = true;
         return result;
     }
     const QVariantMap record = root->toMap();
@@ -141,6 +143,7 @@ Bookmark::Resolution Bookmark::resolveBookmark(const QByteArray& data, quint64 o
     if (!isInteger(version) || version.toLongLong() != kVersion || !isInteger(dev) || !isInteger(ino)
         || path.typeId() != QMetaType::QString || !QDir::isAbsolutePath(path.toString())) {
         result.error = QStringLiteral("The bookmark data is not a valid bookmark");
+        result.malformed = true;
         return result;
     }
     const QString filePath = QDir::cleanPath(path.toString());

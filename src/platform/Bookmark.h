@@ -26,6 +26,7 @@ public:
         std::optional<QUrl> url;       // canonical file URL of the bookmarked item
         bool stale = false;            // the path exists but names another file now
         std::optional<QString> error;  // unreadable data or a path that no longer exists
+        bool malformed = false;        // the data is no bookmark at all, not one whose file went away
         bool ok() const { return !error.has_value(); }
     };
 

@@ -22,6 +22,9 @@ namespace vantel::platform {
 
 namespace {
 
+// As many links as Linux follows in one lookup (MAXSYMLINKS).
+constexpr int maximumLinkHops = 40;
+
 QString errnoText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -135,7 +138,8 @@ QString writeTargetOf(const QString& path)
     // Each hop as the kernel takes it: a relative target starts in the real
     // folder of the link, so a ".." in it leaves that folder, not the text of
     // the path that led there. A dangling link still names where the file belongs.
-    for (int hops = 0; hops < 40 && ::lstat(current.constData(), &info) == 0 && S_ISLNK(info.st_mode); ++hops) {
+    int hops = 0;
+    for (; hops < maximumLinkHops && ::lstat(current.constData(), &info) == 0 && S_ISLNK(info.st_mode); ++hops) {
         QByteArray target(PATH_MAX, Qt::Uninitialized);
         const ssize_t length = ::readlink(current.constData(), target.data(), size_t(target.size()));
         if (length <= 0 || length >= target.size())
@@ -143,6 +147,10 @@ QString writeTargetOf(const QString& path)
         target.truncate(length);
         current = target.startsWith('/') ? target : joined(physicalFolderOf(current), target);
     }
+    // Still a link after as many hops as the kernel takes: a loop, or a chain
+    // it would not follow to the end. No file lies behind it.
+    if (hops == maximumLinkHops && ::lstat(current.constData(), &info) == 0 && S_ISLNK(info.st_mode))
+        return path;
     const QByteArray name = current.mid(current.lastIndexOf('/') + 1);
     if (name.isEmpty() || name == "." || name == "..")
         return QFile::decodeName(current);
@@ -153,6 +161,12 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& data, const W
 {
     if (path.isEmpty())
         return {false, QStringLiteral("no file name was given")};
+    // A link that loops, or a chain longer than the kernel follows: the kernel
+    // would refuse to open it, so replacing its last link with a file would
+    // break the link the user made. Asked of the kernel itself, since links
+    // in the folders count towards its limit as well.
+    if (struct stat followed {}; ::stat(QFile::encodeName(path).constData(), &followed) != 0 && errno == ELOOP)
+        return failure(QStringLiteral("cannot write %1").arg(path), ELOOP);
     const QString target = writeTargetOf(path);
     const QFileInfo targetInfo(target);
     const QString folder = targetInfo.absolutePath();

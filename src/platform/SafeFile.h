@@ -12,7 +12,8 @@ namespace vantel::platform {
 // is logged: the file is in place). On any failure the old file stays as it
 // was, the temporary is removed and the reason is returned; nothing counts as
 // written that is not on disk. A symbolic link is kept: the write goes beside
-// the file it points to.
+// the file it points to. A link the kernel won't follow to its end (a loop, a
+// chain of more than 40) is refused with ELOOP's reason and left as it is.
 struct WriteResult {
     bool ok = false;
     QString error; // why it failed, for the user or the log; empty on success
@@ -31,7 +32,7 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& data, const W
 
 // The file a write to `path` replaces: the link's target when `path` is a
 // symbolic link (followed to the end as the kernel follows it, the folders on
-// the way resolved), else `path` itself.
+// the way resolved), else `path` itself; `path` too when the links loop.
 QString writeTargetOf(const QString& path);
 
 // Removes what an interrupted write to `path` left behind: only the names

@@ -4,14 +4,19 @@
 #include "access/SandboxFileAccessPersistDictionary.h"
 #include "platform/Bookmark.h"
 #include "platform/KeyedArchiver.h"
+#include "platform/KeyedDictionary.h"
 #include "platform/LoadAlerts.h"
 #include "platform/NotificationCenter.h"
+#include "platform/XdgPaths.h"
 
 #include "support/FileSizeLimit.h"
 
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <sys/stat.h>
 
@@ -186,6 +191,77 @@ TEST_F(BookmarkStoreTest, DamagedFilesAreKeptAsideAndToldAfterTheLaunchNotWhileL
     EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
 }
 
+// What a fuzzed or hand-edited file may hold: values that are no bookmark
+// beside good ones. The good ones load, the file goes whole to Backup/.
+TEST_F(BookmarkStoreTest, EntriesThatAreNoBookmarksAreCopiedToBackupWholeAndTold)
+{
+    const QString stalePath = granted + "/inner/note.txt";
+    platform::KeyedDictionary mixed;
+    mixed.entries = {{QUrl(key(granted)), bookmarkFor(granted)},
+                     {QUrl(key(stalePath)), bookmarkFor(stalePath)},
+                     {QUrl(key(folder + "/garbage")), QByteArray("\x00 no bookmark")},
+                     {QUrl(key(folder + "/text")), QStringLiteral("no data")},
+                     {QUrl(QStringLiteral("https://example.org/")), bookmarkFor(granted)}};
+    platform::KeyedDictionary many;
+    for (int i = 0; i < 20000; ++i)
+        many.entries.append({QUrl(key(folder + "/n" + QString::number(i))), QByteArray::number(i)});
+    ASSERT_TRUE(QFile::remove(stalePath));
+    const QString backup = platform::XdgPaths::documentsDir() + QStringLiteral("/Backup");
+    const auto copies = [&] {
+        return QDir(backup).entryList({QStringLiteral("Bookmarks.dict-*.unreadable")}, QDir::Files);
+    };
+
+    for (const auto& [dictionary, loaded] : {std::pair{mixed, 1}, std::pair{many, 0}}) {
+        QDir(backup).removeRecursively();
+        platform::LoadAlerts::reset();
+        const QByteArray bytes = platform::KeyedArchiver::archivedData(QVariant::fromValue(dictionary));
+        ASSERT_TRUE(test::writeFile(file, bytes));
+        auto store = SandboxFileAccessPersistDictionary::create(file);
+        store->loadBookmarks();
+        settle(*store);
+        EXPECT_EQ(store->globalBookmarks()->count(), loaded);
+        ASSERT_EQ(copies().size(), 1);
+        const QString copy = backup + QLatin1Char('/') + copies().first();
+        EXPECT_EQ(test::readFile(copy), bytes);
+
+        platform::LoadAlerts::showPending();
+        ASSERT_EQ(dialogs.alerts->alerts().size(), 1);
+        EXPECT_TRUE(dialogs.alerts->alerts().first().informativeText.contains(copy));
+        dialogs.alerts->clear();
+
+        // The save writes the good entries; the copy stays, and is not made again.
+        store->saveBookmarks();
+        EXPECT_NE(test::readFile(file), bytes);
+        EXPECT_EQ(test::readFile(copy), bytes);
+        store->loadBookmarks();
+        settle(*store);
+        EXPECT_EQ(store->globalBookmarks()->count(), loaded);
+        EXPECT_EQ(copies().size(), 1);
+        EXPECT_TRUE(platform::LoadAlerts::pending().isEmpty());
+    }
+
+    // Only a stale bookmark beside a good one is no damage.
+    QDir(backup).removeRecursively();
+    mixed.entries.resize(2);
+    ASSERT_TRUE(test::writeFile(file, platform::KeyedArchiver::archivedData(QVariant::fromValue(mixed))));
+    platform::LoadAlerts::reset();
+    SandboxFileAccessPersistDictionary::create(file)->loadBookmarks();
+    EXPECT_TRUE(copies().isEmpty());
+    EXPECT_TRUE(platform::LoadAlerts::pending().isEmpty());
+
+    // No copy can be made: the file is never written over.
+    ASSERT_TRUE(test::writeFile(backup, "a file where the folder belongs"));
+    const QByteArray bytes = platform::KeyedArchiver::archivedData(QVariant::fromValue(many));
+    ASSERT_TRUE(test::writeFile(file, bytes));
+    auto store = SandboxFileAccessPersistDictionary::create(file);
+    store->loadBookmarks();
+    EXPECT_EQ(platform::LoadAlerts::pending().size(), 1);
+    store->setBookmark(bookmarkFor(granted), key(granted));
+    store->saveBookmarks();
+    EXPECT_EQ(test::readFile(file), bytes);
+    QFile::remove(backup);
+}
+
 TEST_F(BookmarkStoreTest, AFailedSaveKeepsTheOldFileWholeAndSaysSo)
 {
     auto store = SandboxFileAccessPersistDictionary::create(file);
@@ -207,6 +283,21 @@ TEST_F(BookmarkStoreTest, AFailedSaveKeepsTheOldFileWholeAndSaysSo)
     ASSERT_EQ(dialogs.alerts->alerts().size(), 1);
     EXPECT_EQ(dialogs.alerts->alerts().first().messageText, QStringLiteral("Error exporting data"));
     EXPECT_TRUE(QDir(QFileInfo(file).absolutePath()).entryList({QStringLiteral("*.saving-*")}, QDir::Files).isEmpty());
+}
+
+TEST_F(BookmarkStoreTest, ASaveToALinkThatLoopsIsRefusedAndSaysWhy)
+{
+    auto store = SandboxFileAccessPersistDictionary::create(file);
+    store->loadBookmarks();
+    store->setBookmark(bookmarkFor(granted), key(granted));
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    ASSERT_TRUE(QFile::link(file, file));
+    store->saveBookmarks();
+    EXPECT_TRUE(QFileInfo(file).isSymLink());
+    ASSERT_EQ(dialogs.alerts->alerts().size(), 1);
+    EXPECT_EQ(dialogs.alerts->alerts().first().messageText, QStringLiteral("Error exporting data"));
+    const QString loop = QString::fromLocal8Bit(std::strerror(ELOOP));
+    EXPECT_TRUE(dialogs.alerts->alerts().first().informativeText.contains(loop));
 }
 
 TEST_F(BookmarkStoreTest, LeftoversOfAKilledSaveGoAtTheNextLoadTheUsersCopiesStay)

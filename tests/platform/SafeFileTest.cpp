@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -86,6 +89,50 @@ TEST(SafeFileTest, ALinkStaysALinkAndItsTargetIsWritten)
     ASSERT_TRUE(writeFileSafely(link, "new"));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(readFile(real), QByteArray("new"));
+}
+
+// The kernel follows at most 40 links in one lookup: a loop, or the start
+// of a longer chain, is no file to replace.
+TEST(SafeFileTest, LinksThatLoopAreRefusedAndKeptLongChainsWrittenThrough)
+{
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("safe-loop"));
+    const auto linkAt = [&](int i) { return folder + QStringLiteral("/link-") + QString::number(i); };
+    const auto chain = [&](int length, const QString& end) {
+        for (int i = 0; i < length; ++i)
+            EXPECT_TRUE(QFile::link(i + 1 < length ? linkAt(i + 1) : end, linkAt(i)));
+    };
+    const QString self = folder + QStringLiteral("/self.plist");
+    ASSERT_TRUE(QFile::link(self, self));
+    const QString one = folder + QStringLiteral("/one"), other = folder + QStringLiteral("/other");
+    ASSERT_TRUE(QFile::link(other, one));
+    ASSERT_TRUE(QFile::link(one, other));
+    chain(41, folder + QStringLiteral("/end-of-41"));
+    const auto listing = [&] { return QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot); };
+    const QStringList before = listing();
+
+    for (const QString& path : {self, one, linkAt(0)}) {
+        const QString target = QFileInfo(path).symLinkTarget();
+        const WriteResult written = writeFileSafely(path, "replaced");
+        EXPECT_FALSE(written) << path.toStdString();
+        EXPECT_TRUE(written.error.contains(path)) << written.error.toStdString();
+        EXPECT_TRUE(written.error.contains(QString::fromLocal8Bit(std::strerror(ELOOP)))) << qPrintable(written.error);
+        EXPECT_TRUE(QFileInfo(path).isSymLink()) << path.toStdString();
+        EXPECT_EQ(QFileInfo(path).symLinkTarget(), target);
+        EXPECT_EQ(writeTargetOf(path), path);
+    }
+    EXPECT_EQ(listing(), before);
+    EXPECT_TRUE(QFileInfo(linkAt(40)).isSymLink());
+
+    // Forty links the kernel follows: the file at their end is written.
+    for (int i = 0; i <= 40; ++i)
+        ASSERT_TRUE(QFile::remove(linkAt(i)));
+    const QString end = folder + QStringLiteral("/dotfiles/end.plist");
+    chain(40, end);
+    const WriteResult written = writeFileSafely(linkAt(0), "through");
+    ASSERT_TRUE(written) << written.error.toStdString();
+    EXPECT_EQ(readFile(end), QByteArray("through"));
+    for (int i = 0; i < 40; ++i)
+        EXPECT_TRUE(QFileInfo(linkAt(i)).isSymLink()) << i;
 }
 
 TEST(SafeFileTest, RefusesWhatIsNotAFileAndNamesNoFile)
