@@ -229,7 +229,8 @@ QString Bundle::localizationLanguage(const QString& folder, const QStringList& l
 
 QStringList Bundle::userLanguages()
 {
-    return QLocale::system().uiLanguages();
+    // The default locale: the system's, unless the program set another.
+    return QLocale().uiLanguages();
 }
 
 } // namespace vantel::platform

@@ -72,7 +72,7 @@ public:
     // The name of the language that rule chose ("de", "de-AT"); empty for English.
     static QString localizationLanguage(const QString& folder, const QStringList& languages);
     // The user's languages in their order (LANGUAGE, else LC_ALL,
-    // LC_MESSAGES, LANG), as Qt reads them.
+    // LC_MESSAGES, LANG), as Qt reads them into the default locale.
     static QStringList userLanguages();
 
     // The application's image of that name: the icon of the user's theme, else
