@@ -43,6 +43,15 @@ QString programName(const QString& program)
     return QFileInfo(program).fileName().toLower();
 }
 
+// A time something was used: after 1970 and no later than an ISO date can
+// name. Outside that range a stored value is a placeholder or damage (the
+// largest 64-bit number of seconds, say), not a date.
+bool isDateOfUse(const QDateTime& date)
+{
+    static const QDateTime latest(QDate(9999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC);
+    return date.isValid() && date.toMSecsSinceEpoch() > 0 && date <= latest;
+}
+
 // GLib writes "2024-03-01T09:15:02.123456Z"; Qt reads milliseconds.
 std::optional<QDateTime> parseBookmarkDate(QString text)
 {
@@ -54,7 +63,7 @@ std::optional<QDateTime> parseBookmarkDate(QString text)
         text = text.left(dot) + text.mid(dot, std::min<qsizetype>(end - dot, 4)) + text.mid(end);
     }
     QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
-    if (!date.isValid())
+    if (!isDateOfUse(date))
         return std::nullopt;
     return date.toUTC();
 }
@@ -84,8 +93,9 @@ QHash<QString, QDateTime> readRecentlyUsed(const QByteArray& data)
             // The older form: seconds since 1970.
             bool ok = false;
             const qint64 seconds = attributes.value(QStringLiteral("timestamp")).toLongLong(&ok);
-            if (ok && seconds > 0)
-                date = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+            const QDateTime stamped = ok ? QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC) : QDateTime();
+            if (isDateOfUse(stamped))
+                date = stamped;
         }
         if (!date)
             continue;
@@ -205,8 +215,9 @@ void LaunchHistory::State::loadLocked()
     }
     const QVariantMap stored = root->toMap();
     for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
-        // A value of another kind is dropped alone: the rest is still good.
-        if (it.value().typeId() == QMetaType::QDateTime && !it.key().isEmpty() && it.value().toDateTime().isValid())
+        // A value of another kind, or no date of use, is dropped alone: the rest is still good.
+        if (it.value().typeId() == QMetaType::QDateTime && !it.key().isEmpty()
+            && isDateOfUse(it.value().toDateTime()))
             recorded.insert(it.key(), it.value().toDateTime());
     }
 }
@@ -339,7 +350,7 @@ LaunchHistory::~LaunchHistory()
 
 void LaunchHistory::record(const QString& applicationPath, const QDateTime& when)
 {
-    if (applicationPath.isEmpty() || !when.isValid())
+    if (applicationPath.isEmpty() || !isDateOfUse(when))
         return;
     const QString path = QDir::cleanPath(applicationPath);
     const QDateTime date = when.toUTC();

@@ -21,7 +21,9 @@ namespace vantel::platform {
 // Thread-safe. The file is read on first use; a record is written on a
 // worker through the safe-write routine, a burst of records once. A damaged
 // file is kept aside and the history starts empty; one that can't be read
-// for another reason is never written over in this process.
+// for another reason is never written over in this process. A stored value
+// that is no date of use (invalid, before 1970, past the year 9999) is
+// dropped alone.
 class LaunchHistory {
 public:
     static constexpr qsizetype maximumPaths = 500;
@@ -57,7 +59,7 @@ public:
     LaunchHistory& operator=(const LaunchHistory&) = delete;
 
     // The application (its desktop file) was launched or seen starting.
-    // A date older than the one kept changes nothing.
+    // A date older than the one kept changes nothing, nor one that is no date of use.
     void record(const QString& applicationPath, const QDateTime& when = QDateTime::currentDateTimeUtc());
     std::optional<QDateTime> recordedDate(const QString& applicationPath) const;
     // The desktop's list is read here: call it off the main thread.

@@ -1,5 +1,6 @@
 #include "platform/LaunchHistory.h"
 #include "platform/LoadAlerts.h"
+#include "platform/PropertyList.h"
 
 #include "support/TestSupport.h"
 
@@ -98,4 +99,35 @@ TEST(LaunchHistoryTest, ADamagedFileIsKeptAsideAndTheHistoryStartsAnew)
     EXPECT_EQ(kept.readAll(), QByteArray("not a property list"));
     EXPECT_EQ(LoadAlerts::pending().size(), 1);
     EXPECT_EQ(LaunchHistory(file, QString()).recordedDate(QStringLiteral("/apps/quill.desktop")), utc(7, 9));
+}
+
+// Placeholders and damage in either file are no date of use: the application
+// does not count as used, and a real date beside them still does.
+TEST(LaunchHistoryTest, AStoredValueThatHoldsNoDateIsNoDate)
+{
+    const QString dir = vantel::test::makeTempDir(QStringLiteral("history-nodate"));
+    write(dir + QStringLiteral("/recently-used.xbel"), R"(<?xml version="1.0"?>
+<xbel version="1.0" xmlns:bookmark="http://www.freedesktop.org/standards/desktop-bookmarks">
+ <bookmark href="file:///a.txt"><info><metadata owner="http://freedesktop.org"><bookmark:applications>
+  <bookmark:application name="Quill" exec="&apos;quill %u&apos;" timestamp="9223372036854775807"/>
+  <bookmark:application name="Quill" exec="&apos;quill %u&apos;" timestamp="9223372036854775"/>
+  <bookmark:application name="Quill" exec="&apos;quill %u&apos;" timestamp="-60"/>
+  <bookmark:application name="Quill" exec="&apos;quill %u&apos;" modified="1900-01-01T00:00:00Z"/>
+  <bookmark:application name="Ledger" exec="&apos;ledger %u&apos;" timestamp="9223372036854775807"/>
+  <bookmark:application name="Ledger" exec="&apos;ledger %u&apos;" modified="2026-12-02T10:00:00Z"/>
+ </bookmark:applications></metadata></info></bookmark>
+</xbel>
+)");
+    const QVariantMap own{{QStringLiteral("/apps/far.desktop"), QDateTime(QDate(200000, 1, 1), QTime(0, 0), Qt::UTC)},
+                          {QStringLiteral("/apps/kept.desktop"), utc(5, 8)}};
+    write(dir + QStringLiteral("/LaunchHistory.plist"), PropertyList::serialize(own));
+
+    LaunchHistory history(dir + QStringLiteral("/LaunchHistory.plist"), dir + QStringLiteral("/recently-used.xbel"));
+    const LaunchHistory::Dates dates = history.dates();
+    EXPECT_EQ(dates.lastUsedDate(application(QStringLiteral("quill.desktop"), "Quill", "quill")), std::nullopt);
+    EXPECT_EQ(dates.lastUsedDate(application(QStringLiteral("ledger.desktop"), "Ledger", "ledger")), utc(2, 10));
+    EXPECT_EQ(history.recordedDate(QStringLiteral("/apps/far.desktop")), std::nullopt);
+    EXPECT_EQ(history.recordedDate(QStringLiteral("/apps/kept.desktop")), utc(5, 8));
+    history.record(QStringLiteral("/apps/kept.desktop"), QDateTime::fromSecsSinceEpoch(9223372036854775, Qt::UTC));
+    EXPECT_EQ(history.recordedDate(QStringLiteral("/apps/kept.desktop")), utc(5, 8));
 }
