@@ -1,12 +1,14 @@
 #include "platform/LaunchHistory.h"
 #include "platform/LoadAlerts.h"
 #include "platform/PropertyList.h"
+#include "platform/UserFileRead.h"
 
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 using namespace vantel::platform;
@@ -99,6 +101,45 @@ TEST(LaunchHistoryTest, ADamagedFileIsKeptAsideAndTheHistoryStartsAnew)
     EXPECT_EQ(kept.readAll(), QByteArray("not a property list"));
     EXPECT_EQ(LoadAlerts::pending().size(), 1);
     EXPECT_EQ(LaunchHistory(file, QString()).recordedDate(QStringLiteral("/apps/quill.desktop")), utc(7, 9));
+}
+
+// Dates grow with the number, file order does not ("app-10" sorts before "app-2").
+TEST(LaunchHistoryTest, ALongFileIsCutToItsNewestAndARecordNeverWaitsForItsLoad)
+{
+    const QString dir = vantel::test::makeTempDir(QStringLiteral("history-long"));
+    const auto path = [](int i) { return QStringLiteral("/apps/app-%1.desktop").arg(i); };
+    const auto fill = [&](int count) {
+        QVariantMap stored;
+        for (int i = 0; i < count; ++i)
+            stored.insert(path(i), utc(1, 0).addSecs(i));
+        write(dir + QStringLiteral("/%1.plist").arg(count), PropertyList::serialize(stored));
+        return dir + QStringLiteral("/%1.plist").arg(count);
+    };
+    const QString file = fill(2000);
+    LaunchHistory history(file, QString());
+    QList<int> kept;
+    for (int i = 0; i < 2000; ++i)
+        if (history.recordedDate(path(i)))
+            kept << i;
+    ASSERT_EQ(kept.size(), LaunchHistory::maximumPaths);
+    EXPECT_EQ(kept.first(), 2000 - LaunchHistory::maximumPaths);
+    history.record(QStringLiteral("/apps/new.desktop"), utc(9, 0));
+    ASSERT_TRUE(history.synchronize());
+    const QVariantMap back = PropertyList::parse(readUserFile(file, 1 << 20).data)->toMap();
+    EXPECT_EQ(back.size(), LaunchHistory::maximumPaths);
+    EXPECT_TRUE(back.contains(QStringLiteral("/apps/new.desktop")));
+
+    // Launches are recorded on the main thread.
+    const QString huge = fill(100000);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(LaunchHistory(huge, QString()).recordedDate(path(99999)));
+    const qint64 load = clock.nsecsElapsed();
+    LaunchHistory launched(huge, QString());
+    clock.restart();
+    for (int i = 0; i < 100; ++i)
+        launched.record(QStringLiteral("/apps/launched-%1.desktop").arg(i), utc(9, 0));
+    EXPECT_LT(clock.nsecsElapsed(), load / 50) << "a load took " << load / 1000 << " µs";
 }
 
 // Placeholders and damage in either file are no date of use: the application
