@@ -4,6 +4,7 @@
 #include "model/Logger.h"
 #include "platform/LaunchHistory.h"
 #include "platform/Log.h"
+#include "platform/RunningApplications.h"
 
 #include <algorithm>
 
@@ -14,6 +15,15 @@ namespace {
 const platform::LogCategory& category()
 {
     return Logger::lastUsedProxy();
+}
+
+// A launch never moves a later date back: an application found running was
+// launched when it started, which may be before its last use known here.
+void takeLaterDate(TableViewItem& entry, const QDateTime& date)
+{
+    const std::optional<QDateTime> current = entry.lastUsedDate();
+    if (!current || !current->isValid() || *current < date)
+        entry.setLastUsedDate(date);
 }
 
 } // namespace
@@ -52,21 +62,29 @@ void ProxyLastUsedApps::applicationWasLaunchedWith(const platform::Notification&
     if (!posted || posted->isEmpty())
         return;
     const QString path = *posted;
-    const QDateTime now = QDateTime::currentDateTime();
+    // The running applications announce what they find running, also at
+    // every start of this program: such a launch happened when its process
+    // started. One running since a time unknown has no date to give.
+    std::optional<QDateTime> launched = QDateTime::currentDateTime();
+    if (const auto running = platform::RunningApplications::listedApplication(path))
+        launched = running->launchDate;
     // Kept for the next start whether or not the catalogue knows the
     // application yet: discovery hands the date on.
-    platform::LaunchHistory::shared().record(path, now);
+    if (launched)
+        platform::LaunchHistory::shared().record(path, *launched);
 
     if (!enabled()) {
         VLOG(category(), platform::LogType::Default,
              "Observer applicationWasLaunched was called, but Proxy was disabled. Storing values temporary", path);
+        if (!launched)
+            return;
         const std::lock_guard lock(bufferMutex_);
         const auto it = std::find_if(tempLastUsedApplications_.begin(), tempLastUsedApplications_.end(),
                                      [&path](const lastUsedApplication& element) { return element.path == path; });
-        if (it != tempLastUsedApplications_.end())
-            it->lastUsed = now;
-        else
-            tempLastUsedApplications_.append({path, now});
+        if (it == tempLastUsedApplications_.end())
+            tempLastUsedApplications_.append({path, *launched});
+        else if (it->lastUsed < *launched)
+            it->lastUsed = *launched;
         return;
     }
 
@@ -78,7 +96,12 @@ void ProxyLastUsedApps::applicationWasLaunchedWith(const platform::Notification&
              "Observer applicationWasLaunched was called, but entry was not found in Database for: %{public}@", path);
         return;
     }
-    entry->setLastUsedDate(now);
+    if (!launched) {
+        VLOG(category(), platform::LogType::Default,
+             "Observer applicationWasLaunched was called for: %{public}@, running since a time not known", path);
+        return;
+    }
+    takeLaterDate(*entry, *launched);
     VLOG(category(), platform::LogType::Default, "Observer applicationWasLaunched was called for: %{public}@", path);
 }
 
@@ -103,7 +126,7 @@ void ProxyLastUsedApps::applyTemporaryValues()
         }
         VLOG(category(), platform::LogType::Default, "Processing temporary stored values for: %{public}@",
              element.path);
-        entry->setLastUsedDate(element.lastUsed);
+        takeLaterDate(*entry, element.lastUsed);
     }
     VLOG(category(), platform::LogType::Default, "Removing temporary stored values ...");
 }

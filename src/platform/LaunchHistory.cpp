@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <vector>
 
 namespace vantel::platform {
 
@@ -43,6 +44,15 @@ QString programName(const QString& program)
     return QFileInfo(program).fileName().toLower();
 }
 
+// A time something was used: after 1970 and no later than an ISO date can
+// name. Outside that range a stored value is a placeholder or damage (the
+// largest 64-bit number of seconds, say), not a date.
+bool isDateOfUse(const QDateTime& date)
+{
+    static const QDateTime latest(QDate(9999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC);
+    return date.isValid() && date.toMSecsSinceEpoch() > 0 && date <= latest;
+}
+
 // GLib writes "2024-03-01T09:15:02.123456Z"; Qt reads milliseconds.
 std::optional<QDateTime> parseBookmarkDate(QString text)
 {
@@ -54,7 +64,7 @@ std::optional<QDateTime> parseBookmarkDate(QString text)
         text = text.left(dot) + text.mid(dot, std::min<qsizetype>(end - dot, 4)) + text.mid(end);
     }
     QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
-    if (!date.isValid())
+    if (!isDateOfUse(date))
         return std::nullopt;
     return date.toUTC();
 }
@@ -84,8 +94,9 @@ QHash<QString, QDateTime> readRecentlyUsed(const QByteArray& data)
             // The older form: seconds since 1970.
             bool ok = false;
             const qint64 seconds = attributes.value(QStringLiteral("timestamp")).toLongLong(&ok);
-            if (ok && seconds > 0)
-                date = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+            const QDateTime stamped = ok ? QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC) : QDateTime();
+            if (isDateOfUse(stamped))
+                date = stamped;
         }
         if (!date)
             continue;
@@ -125,6 +136,24 @@ QString execProgram(const DesktopEntry& entry)
     return {};
 }
 
+// Keeps the `count` newest dates; ties fall either way.
+void keepNewest(QHash<QString, QDateTime>& dates, qsizetype count)
+{
+    if (dates.size() <= count)
+        return;
+    std::vector<QHash<QString, QDateTime>::const_iterator> order;
+    order.reserve(size_t(dates.size()));
+    for (auto it = dates.cbegin(); it != dates.cend(); ++it)
+        order.push_back(it);
+    std::nth_element(order.begin(), order.begin() + count, order.end(),
+                     [](const auto& a, const auto& b) { return *b < *a; });
+    QHash<QString, QDateTime> newest;
+    newest.reserve(count);
+    for (auto it = order.cbegin(); it != order.cbegin() + count; ++it)
+        newest.insert((*it).key(), (*it).value());
+    dates.swap(newest);
+}
+
 } // namespace
 
 std::optional<QDateTime> LaunchHistory::Dates::lastUsedDate(const IndexedApplication& application) const
@@ -157,61 +186,96 @@ struct LaunchHistory::State {
     std::shared_ptr<DispatchQueue> queue =
         DispatchQueue::create(QStringLiteral("net.tarnwick.vantel.launchHistory"), DispatchQueue::Kind::Serial);
 
+    // Held only for short, bounded steps: a record never waits for the file.
     mutable QMutex mutex;
     bool loaded = false;
+    // At most maximumPaths; before the load, only what was recorded since.
     QHash<QString, QDateTime> recorded;
     bool writeQueued = false;
     bool lastWriteOk = true;
     QString writeRefusal; // why the file is never written over
+
+    // One load at a time, read and parsed outside `mutex`.
+    std::mutex loadMutex;
 
     // The desktop's list as last read, and what told it apart.
     qint64 recentlyUsedModified = -1;
     qint64 recentlyUsedSize = -1;
     QHash<QString, QDateTime> desktop;
 
-    void loadLocked();
-    void keepDamagedAsideLocked(const QString& reason);
+    // Reads the file once, on the calling thread: the worker's or a reader's.
+    void ensureLoaded();
+    // The newest dates of the file; sets writeRefusal when it must not be written over.
+    QHash<QString, QDateTime> readFile();
+    void keepDamagedAside(const QString& reason);
     void writeNow();
     // The desktop's list, read again only when it changed; parsed unlocked.
     QHash<QString, QDateTime> recentlyUsed();
 };
 
-void LaunchHistory::State::loadLocked()
+void LaunchHistory::State::ensureLoaded()
 {
-    if (loaded)
-        return;
+    {
+        const QMutexLocker lock(&mutex);
+        if (loaded)
+            return;
+    }
+    const std::lock_guard loading(loadMutex);
+    {
+        const QMutexLocker lock(&mutex);
+        if (loaded)
+            return;
+    }
+    QHash<QString, QDateTime> stored = readFile();
+    const QMutexLocker lock(&mutex);
+    // What was recorded meanwhile is newer unless the file says otherwise.
+    for (auto it = recorded.cbegin(); it != recorded.cend(); ++it)
+        takeLater(stored, it.key(), it.value());
+    keepNewest(stored, maximumPaths);
+    recorded.swap(stored);
     loaded = true;
+}
+
+QHash<QString, QDateTime> LaunchHistory::State::readFile()
+{
     removeSafeWriteLeftovers(filePath);
     const UserFileRead read = readUserFile(filePath, maximumFileSize);
     switch (read.status) {
     case UserFileRead::Status::missing:
-        return;
+        return {};
     case UserFileRead::Status::notRegularFile:
-    case UserFileRead::Status::unreadable:
-        writeRefusal = QStringLiteral("%1 could not be read (%2)").arg(filePath, read.error);
-        VLOG(historyLog(), LogType::Error, "%{public}@; the launches seen now are not kept", writeRefusal);
-        return;
+    case UserFileRead::Status::unreadable: {
+        const QString refusal = QStringLiteral("%1 could not be read (%2)").arg(filePath, read.error);
+        VLOG(historyLog(), LogType::Error, "%{public}@; the launches seen now are not kept", refusal);
+        const QMutexLocker lock(&mutex);
+        writeRefusal = refusal;
+        return {};
+    }
     case UserFileRead::Status::tooLarge:
-        keepDamagedAsideLocked(read.error);
-        return;
+        keepDamagedAside(read.error);
+        return {};
     case UserFileRead::Status::ok:
         break;
     }
     QString error;
     const std::optional<QVariant> root = PropertyList::parse(read.data, &error);
     if (!root || root->typeId() != QMetaType::QVariantMap) {
-        keepDamagedAsideLocked(root ? QStringLiteral("the top level is not a dictionary") : error);
-        return;
+        keepDamagedAside(root ? QStringLiteral("the top level is not a dictionary") : error);
+        return {};
     }
-    const QVariantMap stored = root->toMap();
-    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
-        // A value of another kind is dropped alone: the rest is still good.
-        if (it.value().typeId() == QMetaType::QDateTime && !it.key().isEmpty() && it.value().toDateTime().isValid())
-            recorded.insert(it.key(), it.value().toDateTime());
+    QHash<QString, QDateTime> stored;
+    const QVariantMap map = root->toMap();
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        // A value of another kind, or no date of use, is dropped alone: the rest is still good.
+        if (it.value().typeId() == QMetaType::QDateTime && !it.key().isEmpty()
+            && isDateOfUse(it.value().toDateTime()))
+            stored.insert(it.key(), it.value().toDateTime());
     }
+    keepNewest(stored, maximumPaths);
+    return stored;
 }
 
-void LaunchHistory::State::keepDamagedAsideLocked(const QString& reason)
+void LaunchHistory::State::keepDamagedAside(const QString& reason)
 {
     const QString target = writeTargetOf(filePath);
     const QString stem = target + QStringLiteral(".damaged-")
@@ -220,7 +284,10 @@ void LaunchHistory::State::keepDamagedAsideLocked(const QString& reason)
     for (int i = 2; QFileInfo::exists(aside); ++i)
         aside = stem + QLatin1Char('-') + QString::number(i);
     if (!QFile::rename(target, aside)) {
-        writeRefusal = QStringLiteral("%1 is damaged and could not be moved aside").arg(filePath);
+        {
+            const QMutexLocker lock(&mutex);
+            writeRefusal = QStringLiteral("%1 is damaged and could not be moved aside").arg(filePath);
+        }
         LoadAlerts::report(QStringLiteral("The list of recent applications was damaged"),
                            QStringLiteral("%1 could not be read (%2) nor moved aside. Applications used now are not "
                                           "remembered after a restart.")
@@ -236,6 +303,7 @@ void LaunchHistory::State::keepDamagedAsideLocked(const QString& reason)
 
 void LaunchHistory::State::writeNow()
 {
+    ensureLoaded();
     QVariantMap snapshot;
     {
         const QMutexLocker lock(&mutex);
@@ -339,13 +407,14 @@ LaunchHistory::~LaunchHistory()
 
 void LaunchHistory::record(const QString& applicationPath, const QDateTime& when)
 {
-    if (applicationPath.isEmpty() || !when.isValid())
+    if (applicationPath.isEmpty() || !isDateOfUse(when))
         return;
     const QString path = QDir::cleanPath(applicationPath);
     const QDateTime date = when.toUTC();
     {
+        // Not loaded yet: the worker loads before it writes, and the later
+        // of the two dates stays. Either way this step is bounded.
         const QMutexLocker lock(&state_->mutex);
-        state_->loadLocked();
         auto it = state_->recorded.find(path);
         if (it != state_->recorded.end() && *it >= date)
             return;
@@ -367,8 +436,8 @@ void LaunchHistory::record(const QString& applicationPath, const QDateTime& when
 
 std::optional<QDateTime> LaunchHistory::recordedDate(const QString& applicationPath) const
 {
+    state_->ensureLoaded();
     const QMutexLocker lock(&state_->mutex);
-    state_->loadLocked();
     const auto it = state_->recorded.constFind(QDir::cleanPath(applicationPath));
     if (it == state_->recorded.constEnd())
         return std::nullopt;
@@ -379,8 +448,8 @@ LaunchHistory::Dates LaunchHistory::dates() const
 {
     Dates dates;
     dates.desktop_ = state_->recentlyUsed();
+    state_->ensureLoaded();
     const QMutexLocker lock(&state_->mutex);
-    state_->loadLocked();
     dates.recorded_ = state_->recorded;
     return dates;
 }

@@ -18,10 +18,14 @@ namespace vantel::platform {
 // maximumPaths), and the applications the desktop's recently-used list
 // ($XDG_DATA_HOME/recently-used.xbel) says opened a file.
 //
-// Thread-safe. The file is read on first use; a record is written on a
-// worker through the safe-write routine, a burst of records once. A damaged
-// file is kept aside and the history starts empty; one that can't be read
-// for another reason is never written over in this process.
+// Thread-safe. The file is read once, by the first reader or by the worker
+// before its first write, and only its newest maximumPaths dates are kept; a
+// record never reads the file, so a launch costs the same however long the
+// file grew. A record is written on a worker through the safe-write routine,
+// a burst of records once. A damaged file is kept aside and the history
+// starts empty; one that can't be read for another reason is never written
+// over in this process. A stored value that is no date of use (invalid, before
+// 1970, past the year 9999) is dropped alone.
 class LaunchHistory {
 public:
     static constexpr qsizetype maximumPaths = 500;
@@ -57,8 +61,9 @@ public:
     LaunchHistory& operator=(const LaunchHistory&) = delete;
 
     // The application (its desktop file) was launched or seen starting.
-    // A date older than the one kept changes nothing.
+    // A date older than the one kept changes nothing, nor one that is no date of use.
     void record(const QString& applicationPath, const QDateTime& when = QDateTime::currentDateTimeUtc());
+    // Reads the file on first use, as dates() does.
     std::optional<QDateTime> recordedDate(const QString& applicationPath) const;
     // The desktop's list is read here: call it off the main thread.
     Dates dates() const;

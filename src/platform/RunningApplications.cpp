@@ -8,6 +8,7 @@
 #include "platform/MainQueue.h"
 #include "platform/MetadataQueryWatcher.h"
 #include "platform/NotificationCenter.h"
+#include "platform/ProcessStartTime.h"
 #include "platform/Timer.h"
 #include "platform/WindowList.h"
 #include "platform/WindowListWatcher.h"
@@ -84,7 +85,20 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
             unitIds = unitDesktopIds;
         }
         pass.applications = matcher->match(ApplicationMatcher::readProcesses(), windowInfos, unitIds);
+        for (RunningApplication& application : pass.applications)
+            application.launchDate = earliestStart(application.processIds);
         return pass;
+    }
+
+    static std::optional<QDateTime> earliestStart(const QList<qint64>& processIds)
+    {
+        std::optional<QDateTime> earliest;
+        for (const qint64 pid : processIds) {
+            const std::optional<QDateTime> started = processStartTime(pid);
+            if (started && (!earliest || *started < *earliest))
+                earliest = started;
+        }
+        return earliest;
     }
 
     // Main thread.
@@ -269,11 +283,14 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
         publish(pass.applications);
     }
 
-    void publish(const QList<RunningApplication>& fresh)
+    void publish(QList<RunningApplication> fresh)
     {
+        const bool firstLook = !lookedOnce;
+        lookedOnce = true;
         QSet<QString> before;
         {
             const std::lock_guard lock(snapshotMutex);
+            keepLaunchDates(fresh, firstLook);
             before = regularPaths(snapshot);
             snapshot = fresh;
         }
@@ -295,6 +312,26 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
             if (!owner)
                 return;
             center.post(didLaunchApplication, path, owner);
+        }
+    }
+
+    // Under snapshotMutex: the dates of applications whose processes' starts
+    // can't be read come from when they were first seen, if that was after
+    // the first look.
+    void keepLaunchDates(QList<RunningApplication>& fresh, bool firstLook) const
+    {
+        QHash<QString, std::optional<QDateTime>> known;
+        for (const RunningApplication& application : snapshot)
+            known.insert(application.bundlePath, application.launchDate);
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        for (RunningApplication& application : fresh) {
+            if (application.launchDate)
+                continue;
+            const auto previous = known.constFind(application.bundlePath);
+            if (previous != known.constEnd())
+                application.launchDate = *previous;
+            else if (!firstLook)
+                application.launchDate = now;
         }
     }
 
@@ -327,6 +364,7 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
     bool windowListChanged = false; // main thread: since the last settled pass
     bool otherChange = false;       // main thread: likewise, any other reason
     bool started = false;    // main thread
+    bool lookedOnce = false; // main thread: the first list since the start is in
     quint64 generation = 0;  // main thread
     std::shared_ptr<Timer> timer;
     std::unique_ptr<QTimer> settleTimer;
@@ -373,6 +411,7 @@ void RunningApplications::start()
         return;
     const State::Pass first = state_->compute();
     state_->started = true;
+    state_->lookedOnce = true;
     ++state_->generation;
     state_->watchEvents();
     {
@@ -389,6 +428,7 @@ void RunningApplications::startInBackground()
     if (state_->started)
         return;
     state_->started = true;
+    state_->lookedOnce = false;
     ++state_->generation;
     state_->watchEvents();
     state_->poll();
@@ -432,6 +472,23 @@ QList<RunningApplication> RunningApplications::runningApplications() const
 {
     const std::lock_guard lock(state_->snapshotMutex);
     return state_->snapshot;
+}
+
+std::optional<RunningApplication> RunningApplications::listedApplication(const QString& bundlePath)
+{
+    if (!MainQueue::isMainThread())
+        return std::nullopt;
+    for (const std::weak_ptr<State>& weak : State::instances()) {
+        const auto state = weak.lock();
+        if (!state)
+            continue;
+        const std::lock_guard lock(state->snapshotMutex);
+        for (const RunningApplication& application : std::as_const(state->snapshot)) {
+            if (application.bundlePath == bundlePath)
+                return application;
+        }
+    }
+    return std::nullopt;
 }
 
 QStringList RunningApplications::regularApplicationPaths() const

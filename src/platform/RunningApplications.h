@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -20,6 +21,11 @@ struct RunningApplication {
     // found through its processes and its entry is not NoDisplay. Helpers
     // (NoDisplay entries without a window) are listed but not regular.
     bool regular = false;
+    // When it was launched, as far as known: the start of its earliest
+    // process. For one that appeared while the list was followed and whose
+    // processes' starts can't be read, when it was first seen; none for such
+    // a one already running at the first look, which may have run for days.
+    std::optional<QDateTime> launchDate;
 
     bool operator==(const RunningApplication&) const = default;
 };
@@ -97,6 +103,11 @@ public:
     QList<RunningApplication> runningApplications() const;
     // The bundle paths of the regular ones.
     QStringList regularApplicationPaths() const;
+
+    // The application at `bundlePath` as the latest list of a started
+    // instance holds it; none when none lists it, or off the main thread.
+    // What a launch announcement carries no room for: when it was launched.
+    static std::optional<RunningApplication> listedApplication(const QString& bundlePath);
 
 private:
     struct State;

@@ -1,7 +1,9 @@
 #include "access/AccessExecutionServices.h"
+#include "datastore/DataStorage.h"
 #include "datastore/OpenApplicationsManager.h"
 #include "model/ExecutionServices.h"
 #include "model/TableViewItem.h"
+#include "platform/LaunchHistory.h"
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RunningApplications.h"
@@ -13,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 
 #include <algorithm>
 
@@ -207,4 +210,35 @@ TEST_F(OpenApplicationsManagerTest, SettingUpAnnouncesEachRunningApplicationOnce
     // The source took them in with its first snapshot: no second announcement.
     test::spinEventLoop(std::chrono::milliseconds(300));
     EXPECT_EQ(events.size(), 2);
+}
+
+// Every start of this program finds the applications that run already: each
+// was last used when it was started, not when it was found, so the recent
+// applications keep the order they were launched in across restarts.
+TEST_F(OpenApplicationsManagerTest, ApplicationsFoundRunningAreDatedByTheirStartNotByTheirFinding)
+{
+    DataStorage store;
+    QList<TableViewItemPtr> entries;
+    for (const QString& path : {editor, viewer})
+        entries << TableViewItem::initForPath(path, path, ListviewItemType::application, ListviewItemSource::spotlight);
+    store.allData()->appendContentsOf(entries);
+    store.setEnableDataProxies(true);
+    start(QStringLiteral("editor"));
+    QThread::msleep(300);
+    start(QStringLiteral("viewer"));
+    const QDateTime finding = QDateTime::currentDateTime();
+
+    makeManager();
+    const std::optional<QDateTime> editorDate = entries[0]->lastUsedDate(), viewerDate = entries[1]->lastUsedDate();
+    ASSERT_TRUE(editorDate && viewerDate);
+    EXPECT_LT(*editorDate, *viewerDate);
+    EXPECT_LE(*viewerDate, finding);
+    EXPECT_EQ(platform::LaunchHistory::shared().recordedDate(editor), editorDate);
+
+    manager.reset();
+    source.reset();
+    makeManager(); // the next start
+    EXPECT_EQ(entries[0]->lastUsedDate(), editorDate);
+    EXPECT_EQ(entries[1]->lastUsedDate(), viewerDate);
+    EXPECT_EQ(platform::LaunchHistory::shared().recordedDate(viewer), viewerDate);
 }

@@ -1,11 +1,14 @@
 #include "platform/LaunchHistory.h"
 #include "platform/LoadAlerts.h"
+#include "platform/PropertyList.h"
+#include "platform/UserFileRead.h"
 
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 using namespace vantel::platform;
@@ -98,4 +101,74 @@ TEST(LaunchHistoryTest, ADamagedFileIsKeptAsideAndTheHistoryStartsAnew)
     EXPECT_EQ(kept.readAll(), QByteArray("not a property list"));
     EXPECT_EQ(LoadAlerts::pending().size(), 1);
     EXPECT_EQ(LaunchHistory(file, QString()).recordedDate(QStringLiteral("/apps/quill.desktop")), utc(7, 9));
+}
+
+// Dates grow with the number, file order does not ("app-10" sorts before "app-2").
+TEST(LaunchHistoryTest, ALongFileIsCutToItsNewestAndARecordNeverWaitsForItsLoad)
+{
+    const QString dir = vantel::test::makeTempDir(QStringLiteral("history-long"));
+    const auto path = [](int i) { return QStringLiteral("/apps/app-%1.desktop").arg(i); };
+    const auto fill = [&](int count) {
+        QVariantMap stored;
+        for (int i = 0; i < count; ++i)
+            stored.insert(path(i), utc(1, 0).addSecs(i));
+        write(dir + QStringLiteral("/%1.plist").arg(count), PropertyList::serialize(stored));
+        return dir + QStringLiteral("/%1.plist").arg(count);
+    };
+    const QString file = fill(2000);
+    LaunchHistory history(file, QString());
+    QList<int> kept;
+    for (int i = 0; i < 2000; ++i)
+        if (history.recordedDate(path(i)))
+            kept << i;
+    ASSERT_EQ(kept.size(), LaunchHistory::maximumPaths);
+    EXPECT_EQ(kept.first(), 2000 - LaunchHistory::maximumPaths);
+    history.record(QStringLiteral("/apps/new.desktop"), utc(9, 0));
+    ASSERT_TRUE(history.synchronize());
+    const QVariantMap back = PropertyList::parse(readUserFile(file, 1 << 20).data)->toMap();
+    EXPECT_EQ(back.size(), LaunchHistory::maximumPaths);
+    EXPECT_TRUE(back.contains(QStringLiteral("/apps/new.desktop")));
+
+    // Launches are recorded on the main thread.
+    const QString huge = fill(100000);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(LaunchHistory(huge, QString()).recordedDate(path(99999)));
+    const qint64 load = clock.nsecsElapsed();
+    LaunchHistory launched(huge, QString());
+    clock.restart();
+    for (int i = 0; i < 100; ++i)
+        launched.record(QStringLiteral("/apps/launched-%1.desktop").arg(i), utc(9, 0));
+    EXPECT_LT(clock.nsecsElapsed(), load / 50) << "a load took " << load / 1000 << " µs";
+}
+
+// Placeholders and damage in either file are no date of use: the application
+// does not count as used, and a real date beside them still does.
+TEST(LaunchHistoryTest, AStoredValueThatHoldsNoDateIsNoDate)
+{
+    const QString dir = vantel::test::makeTempDir(QStringLiteral("history-nodate"));
+    write(dir + QStringLiteral("/recently-used.xbel"), R"(<?xml version="1.0"?>
+<xbel version="1.0" xmlns:bookmark="http://www.freedesktop.org/standards/desktop-bookmarks">
+ <bookmark href="file:///a.txt"><info><metadata owner="http://freedesktop.org"><bookmark:applications>
+  <bookmark:application name="Quill" exec="&apos;quill %u&apos;" timestamp="9223372036854775807"/>
+  <bookmark:application name="Quill" exec="&apos;quill %u&apos;" timestamp="9223372036854775"/>
+  <bookmark:application name="Quill" exec="&apos;quill %u&apos;" timestamp="-60"/>
+  <bookmark:application name="Quill" exec="&apos;quill %u&apos;" modified="1900-01-01T00:00:00Z"/>
+  <bookmark:application name="Ledger" exec="&apos;ledger %u&apos;" timestamp="9223372036854775807"/>
+  <bookmark:application name="Ledger" exec="&apos;ledger %u&apos;" modified="2026-12-02T10:00:00Z"/>
+ </bookmark:applications></metadata></info></bookmark>
+</xbel>
+)");
+    const QVariantMap own{{QStringLiteral("/apps/far.desktop"), QDateTime(QDate(200000, 1, 1), QTime(0, 0), Qt::UTC)},
+                          {QStringLiteral("/apps/kept.desktop"), utc(5, 8)}};
+    write(dir + QStringLiteral("/LaunchHistory.plist"), PropertyList::serialize(own));
+
+    LaunchHistory history(dir + QStringLiteral("/LaunchHistory.plist"), dir + QStringLiteral("/recently-used.xbel"));
+    const LaunchHistory::Dates dates = history.dates();
+    EXPECT_EQ(dates.lastUsedDate(application(QStringLiteral("quill.desktop"), "Quill", "quill")), std::nullopt);
+    EXPECT_EQ(dates.lastUsedDate(application(QStringLiteral("ledger.desktop"), "Ledger", "ledger")), utc(2, 10));
+    EXPECT_EQ(history.recordedDate(QStringLiteral("/apps/far.desktop")), std::nullopt);
+    EXPECT_EQ(history.recordedDate(QStringLiteral("/apps/kept.desktop")), utc(5, 8));
+    history.record(QStringLiteral("/apps/kept.desktop"), QDateTime::fromSecsSinceEpoch(9223372036854775, Qt::UTC));
+    EXPECT_EQ(history.recordedDate(QStringLiteral("/apps/kept.desktop")), utc(5, 8));
 }
