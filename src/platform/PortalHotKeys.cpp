@@ -304,6 +304,18 @@ public:
             scheduleBinding();
     }
 
+    // The portal binds keys, not taps of a modifier, and no client sees
+    // other clients' keys.
+    Status registerDoubleTap() override
+    {
+        if (!loggedDoubleTaps_ && Log::debugLogging()) {
+            loggedDoubleTaps_ = true;
+            VLOG(hotkeysLog(), LogType::Error,
+                 "Double taps of a modifier are not supported: no program sees them under Wayland");
+        }
+        return Status::unsupported;
+    }
+
 private slots:
     void activated(const QDBusMessage& message)
     {
@@ -652,6 +664,7 @@ private:
     std::vector<Shortcut> accepted_;
     QString failure_;
     bool loggedFailure_ = false;
+    bool loggedDoubleTaps_ = false;
     bool dirty_ = false;
     bool scheduled_ = false;
     bool busy_ = false;
