@@ -150,6 +150,11 @@ bool HotKeyCenter::isHeldElsewhere(const KeyCombo& keyCombo) const
     return backend_.isHeldElsewhere(keyCode, static_cast<std::uint32_t>(keyCombo.modifiers())).value_or(false);
 }
 
+bool HotKeyCenter::seesDoubleTaps() const
+{
+    return backend_.seesDoubleTaps();
+}
+
 bool HotKeyCenter::updateHotkeyReferencedPath(const KeyCombo& keyCombo, const QString& path)
 {
     const HotKeyPtr hotKey = hotKeyWithKeyCombo(keyCombo);

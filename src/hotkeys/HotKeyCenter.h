@@ -49,6 +49,8 @@ public:
     // Whether another program holds the combination, as far as the system
     // tells without binding it; false when it cannot tell.
     bool isHeldElsewhere(const KeyCombo& keyCombo) const;
+    // False where no double tap of a modifier is ever seen (Wayland).
+    bool seesDoubleTaps() const;
     bool updateHotkeyReferencedPath(const KeyCombo& keyCombo, const QString& path);
 
     void applicationWillTerminate() { unregisterAll(); }

@@ -37,6 +37,7 @@ public:
     QString unsupportedReason() const override { return reason_; }
     Result registerHotKey(int, std::uint32_t) override { return {refuse()}; }
     Status registerDoubleTap() override { return wayland_ ? refuse() : Status::registered; }
+    bool seesDoubleTaps() const override { return !wayland_; }
     void unregisterHotKey(std::uint32_t) override {}
 
 private:

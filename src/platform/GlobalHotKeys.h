@@ -71,6 +71,8 @@ public:
     // and gets no id. Unsupported on a Wayland desktop, where no client sees
     // other clients' keys.
     virtual Status registerDoubleTap() { return Status::registered; }
+    // Whether a double tap can be seen at all, asked before one is recorded.
+    virtual bool seesDoubleTaps() const { return true; }
     // Whether another client holds the combination now; none when the backend
     // cannot tell without binding it (the portal asks the desktop, which may
     // ask the user). Our own registrations are not counted here.

@@ -315,6 +315,7 @@ public:
         }
         return Status::unsupported;
     }
+    bool seesDoubleTaps() const override { return false; }
 
 private slots:
     void activated(const QDBusMessage& message)
