@@ -31,8 +31,9 @@ void registerWindow(Kind kind, const QString& title, Frame frame)
         if (!content)
             return std::shared_ptr<SettingsWindowController>();
         auto controller = std::make_shared<SettingsWindowController>(std::move(content), title, frame);
-        // Preferences has no Cancel: Escape closes it, as the title bar's button does.
-        controller->window()->setClosesOnEscape(kind == Kind::settings);
+        // The titled windows have no Cancel: Escape closes them, as the title
+        // bar's button does (the frameless ones' panels close on it themselves).
+        controller->window()->setClosesOnEscape(frame == Frame::titled);
         return controller;
     });
 }

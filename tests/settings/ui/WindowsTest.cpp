@@ -289,18 +289,20 @@ TEST(SettingsWindows, EveryKindOpensFromTheCatalogue)
     }
 }
 
-TEST(SettingsWindows, EscapeClosesPreferences)
+TEST(SettingsWindows, EscapeClosesPreferencesAndTheBackups)
 {
     registerSettingsWindows();
-    auto controller = platform::UiCatalog::main().instantiateAs<SettingsWindowController>(
-        VantelWindowEnum::getStoryBoardAsString(VantelWindowEnum::settings),
-        VantelWindowEnum::getWindowControllerIdentifier(VantelWindowEnum::settings));
-    ASSERT_TRUE(controller);
-    controller->showWindow(false);
-    QApplication::processEvents();
-    QWidget* focus = controller->window()->focusWidget() ? controller->window()->focusWidget() : controller->window();
-    QTest::keyClick(focus, Qt::Key_Escape);
-    EXPECT_FALSE(controller->isWindowOpen());
+    for (const VantelWindowEnum::Kind kind : {VantelWindowEnum::settings, VantelWindowEnum::versionedBackup}) {
+        auto controller = platform::UiCatalog::main().instantiateAs<SettingsWindowController>(
+            VantelWindowEnum::getStoryBoardAsString(kind), VantelWindowEnum::getWindowControllerIdentifier(kind));
+        ASSERT_TRUE(controller);
+        controller->showWindow(false);
+        QApplication::processEvents();
+        QWidget* focus = controller->window()->focusWidget();
+        ASSERT_TRUE(focus) << "nothing in the window has the focus: " << kind;
+        QTest::keyClick(focus, Qt::Key_Escape);
+        EXPECT_FALSE(controller->isWindowOpen()) << kind;
+    }
 }
 
 TEST(SettingsWindows, InfoShowsItsTextAndVersion)
