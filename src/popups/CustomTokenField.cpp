@@ -326,6 +326,8 @@ void CustomTokenField::beginEditing()
     QPalette palette = editor_->palette();
     palette.setColor(QPalette::Text, this->palette().color(QPalette::Text));
     editor_->setPalette(palette);
+    if (didBeginEditingHandler)
+        didBeginEditingHandler();
 }
 
 void CustomTokenField::endEditing()

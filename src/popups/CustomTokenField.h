@@ -29,11 +29,12 @@ class TokenEditor;
 // internalTagManager (default symbol, marked used). Without a tag manager
 // tokens are taken but there are no completions and no tags are created.
 //
-// Editing runs from the focus entering the field (the tokens are noted) to
-// it leaving for another widget, Return on an empty line, or endEditing();
-// then didEndEditingHandler runs, and didEndEditingAndValueWasChangedHandler
-// when the set of tokens changed (order and repeats do not count). Typed text
-// left over becomes a token first. Main thread only.
+// Editing runs from the focus entering the field (the tokens are noted,
+// didBeginEditingHandler runs) to it leaving for another widget, Return on
+// an empty line, or endEditing(); then didEndEditingHandler runs, and
+// didEndEditingAndValueWasChangedHandler when the set of tokens changed
+// (order and repeats do not count). Typed text left over becomes a token
+// first. Main thread only.
 class CustomTokenField : public QWidget {
     Q_OBJECT
 public:
@@ -51,6 +52,7 @@ public:
     // The tokens the field holds while it is edited.
     const QStringList& currentTokens() const { return currentTokens_; }
 
+    std::function<void()> didBeginEditingHandler;
     std::function<void()> didEndEditingHandler;
     std::function<void()> didEndEditingAndValueWasChangedHandler;
 

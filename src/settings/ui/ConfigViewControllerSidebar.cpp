@@ -114,6 +114,7 @@ void ConfigViewControllerSidebar::viewDidLoad()
     itemChangedObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
         QStringLiteral("tableViewItemChanged"), [this](const platform::Notification& n) { tableViewItemChanged(n); });
     modifyComment_->setMaxLength(maximumCommentLength);
+    modifyComment_->didBeginEditingHandler = [this] { commentEditTargets_ = selectedEntriesAsTargets(); };
     modifyComment_->didEndEditingHandler = [this] {
         if (commentShouldEndEditing())
             return;
@@ -134,10 +135,15 @@ void ConfigViewControllerSidebar::viewWillAppear()
     modifyToken_->setInternalTagManager(&store_.tagManager());
     if (!modifyToken_->didEndEditingAndValueWasChangedHandler)
         modifyToken_->didEndEditingAndValueWasChangedHandler = [this] { applyTags(); };
+    if (!modifyToken_->didBeginEditingHandler)
+        modifyToken_->didBeginEditingHandler = [this] { tokenEditTargets_ = selectedEntriesAsTargets(); };
     if (!modifyToken_->didEndEditingHandler)
         modifyToken_->didEndEditingHandler = [this] {
             // After the changed-value handler, which reads the tokens first.
             QTimer::singleShot(0, this, [this] {
+                if (modifyToken_->isEditing())
+                    return;
+                tokenEditTargets_.reset();
                 if (tokenRefreshPending_)
                     refreshTokenField(false);
             });
@@ -159,8 +165,9 @@ void ConfigViewControllerSidebar::configTableViewSelectionDidChange(const platfo
         return;
     currentIndexSet_ = std::move(selection);
     view();
-    refreshTokenField();
-    refreshCommentField();
+    // A reload reselects while the user types: the typed text stays.
+    refreshTokenField(false);
+    refreshCommentField(false);
 }
 
 bool ConfigViewControllerSidebar::showsFieldsOfSelection() const
@@ -197,6 +204,29 @@ QList<TableViewItemPtr> ConfigViewControllerSidebar::selectedEntries() const
     for (int row : *currentIndexSet_)
         if (const auto entry = list->at(row).value_or(nullptr))
             entries.append(entry);
+    return entries;
+}
+
+ConfigViewControllerSidebar::EditTargets ConfigViewControllerSidebar::selectedEntriesAsTargets() const
+{
+    QList<std::weak_ptr<TableViewItem>> targets;
+    for (const TableViewItemPtr& entry : selectedEntries())
+        targets.append(entry);
+    return targets;
+}
+
+QList<TableViewItemPtr> ConfigViewControllerSidebar::takeEditTargets(EditTargets& targets) const
+{
+    if (!targets)
+        return selectedEntries();
+    QList<TableViewItemPtr> entries;
+    for (const std::weak_ptr<TableViewItem>& target : std::as_const(*targets)) {
+        // A removed entry may live on in the trash; it is not written.
+        const TableViewItemPtr entry = target.lock();
+        if (entry && store_.entryForPath(entry->path()) == entry)
+            entries.append(entry);
+    }
+    targets.reset();
     return entries;
 }
 
@@ -251,21 +281,23 @@ void ConfigViewControllerSidebar::refreshCommentField(bool evenWhileEditing)
 void ConfigViewControllerSidebar::applyTags()
 {
     const QStringList tokens = TableViewCellConfigTags::tagsFromTokens(modifyToken_->objectValue());
+    const QList<TableViewItemPtr> entries = takeEditTargets(tokenEditTargets_);
     if (!currentIndexSet_)
         return;
     const QSet<QString> wanted = setOf(tokens);
-    for (const TableViewItemPtr& entry : selectedEntries())
+    for (const TableViewItemPtr& entry : entries)
         if (setOf(entry->tags()) != wanted)
             entry->setTags(tokens);
 }
 
 bool ConfigViewControllerSidebar::commentShouldEndEditing()
 {
+    const QList<TableViewItemPtr> entries = takeEditTargets(commentEditTargets_);
     if (!currentIndexSet_ || currentIndexSet_->isEmpty())
         return false;
     const QString comment = modifyComment_->text();
     if (comment != shownComment_) {
-        for (const TableViewItemPtr& entry : selectedEntries())
+        for (const TableViewItemPtr& entry : entries)
             entry->setComment(comment);
         refreshCommentField();
     } else if (commentRefreshPending_) {

@@ -34,11 +34,13 @@ namespace vantel::settingsui {
 // redraw their rows.
 //
 // The fields follow the entries: a change of a selected entry's tags or
-// comment from anywhere shows at once, except in a field the user is editing,
-// which catches up when its editing ends. A field writes only what the user
-// changed: an end of editing with the text as shown writes nothing, so a
-// pass through the empty field of a mixed selection erases no comments.
-// Main thread only.
+// comment from anywhere, or a new selection, shows at once, except in a field
+// the user is editing, which keeps what was typed and catches up when its
+// editing ends. That end writes to the entries the editing began for, even
+// when a reload moved their rows meanwhile; those removed meanwhile are
+// skipped. A field writes only what the user changed: an end of editing with
+// the text as shown writes nothing, so a pass through the empty field of a
+// mixed selection erases no comments. Main thread only.
 class ConfigViewControllerSidebar : public ConfigViewControllerBase, public ColorCircleDelegate {
     Q_OBJECT
 
@@ -85,8 +87,15 @@ protected:
     void viewWillAppear() override;
 
 private:
+    using EditTargets = std::optional<QList<std::weak_ptr<TableViewItem>>>;
+
     // The entries of the selected rows, rows without entry skipped.
     QList<std::shared_ptr<TableViewItem>> selectedEntries() const;
+    // Noted when a field's editing begins.
+    EditTargets selectedEntriesAsTargets() const;
+    // What an end of editing writes to: the targets noted (and forgotten
+    // now) that the store still holds, else the selected entries.
+    QList<std::shared_ptr<TableViewItem>> takeEditTargets(EditTargets& targets) const;
     void setColorOfSelection(const std::optional<QColor>& color);
     void tableViewItemChanged(const platform::Notification& notification);
     bool showsFieldsOfSelection() const;
@@ -104,6 +113,8 @@ private:
     QString shownComment_;
     bool tokenRefreshPending_ = false;
     bool commentRefreshPending_ = false;
+    EditTargets tokenEditTargets_;
+    EditTargets commentEditTargets_;
     platform::ObserverToken selectionObserver_;
     platform::ObserverToken itemChangedObserver_;
 };

@@ -537,6 +537,50 @@ TEST_F(DataWindowTest, TheSidebarFollowsTheSelectedEntriesButNotIntoATypedText)
     EXPECT_EQ(alpha->comment(), QStringLiteral("from the popover, draft"));
 }
 
+TEST_F(DataWindowTest, TheSidebarKeepsWhatIsTypedAcrossAReloadForTheEntryItWasTypedFor)
+{
+    const auto bravo = addApplication(QStringLiteral("Bravo"), {QStringLiteral("Old")});
+    bravo->setComment(QStringLiteral("stored"));
+    addApplication(QStringLiteral("Delta"));
+    openActive();
+    selectRows({rowOf(QStringLiteral("Bravo"))});
+    // A discovery pass finds an application sorted above the one being edited.
+    const auto entryAddedAbove = [&](const QString& name) {
+        const int row = rowOf(QStringLiteral("Bravo"));
+        addApplication(name);
+        store->rebuildData(DataStorageRebuildReason::spotlightDatabaseUpdated);
+        EXPECT_EQ(rowOf(QStringLiteral("Bravo")), row + 1);
+    };
+
+    CustomTextField* comment = sidebar().modifyComment();
+    QTest::mouseClick(comment, Qt::LeftButton);
+    comment->selectAll();
+    QTest::keyClicks(comment, QStringLiteral("typed"));
+    entryAddedAbove(QStringLiteral("Alpha"));
+    EXPECT_EQ(comment->text(), QStringLiteral("typed"));
+    QTest::keyClick(comment, Qt::Key_Return);
+    EXPECT_EQ(bravo->comment(), QStringLiteral("typed"));
+
+    QLineEdit* tags = sidebar().modifyToken()->editor();
+    QTest::mouseClick(tags, Qt::LeftButton);
+    QTest::keyClicks(tags, QStringLiteral("New"));
+    entryAddedAbove(QStringLiteral("Aardvark"));
+    EXPECT_EQ(tags->text(), QStringLiteral("New"));
+    QTest::keyClick(tags, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(bravo->tags(), (QStringList{QStringLiteral("Old"), QStringLiteral("New")}));
+
+    // Removed while the user types: nothing is written, to it or to another.
+    QTest::mouseClick(comment, Qt::LeftButton);
+    QTest::keyClicks(comment, QStringLiteral("orphan"));
+    ASSERT_TRUE(store->removeFromAllData(bravo->path()));
+    store->rebuildData(DataStorageRebuildReason::spotlightDatabaseUpdated);
+    QTest::keyClick(comment, Qt::Key_Return);
+    EXPECT_EQ(bravo->comment(), QStringLiteral("typed"));
+    store->allData()->forEach(
+        [](const TableViewItemPtr& entry) { EXPECT_TRUE(entry->comment().isEmpty()) << entry->name().toStdString(); });
+}
+
 TEST_F(DataWindowTest, TheSidebarShowsWhatUpTo20RowsShareAndItsSliderColoursThemAll)
 {
     for (int i = 1; i <= 21; ++i)
