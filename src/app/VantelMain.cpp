@@ -61,6 +61,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Vantel"));
     QApplication::setOrganizationDomain(QStringLiteral("tarnwick.net"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Before any window: the windows' toolbars and buttons look their icons
+    // up by theme name, which finds nothing without a desktop's theme.
+    vantel::platform::Bundle::setUpIconThemes();
     // Qt's own texts (the file panels, the context menus of text fields) in
     // the language of Vantel's string tables, chosen by the same rule: a
     // French panel beside German windows, or German under LANGUAGE=en:de,

@@ -79,6 +79,12 @@ public:
     // of Breeze, else the bundle's own drawing. None for a name the
     // application does not know, or when no icon can be found for it.
     std::optional<QIcon> imageNamed(const QString& name) const;
+    // Makes Breeze the icon theme of last resort, after the user's, and adds
+    // the system's icon folders, so that a lookup by theme name anywhere
+    // (QIcon::fromTheme) finds what the named images find. Once per process,
+    // on the main thread, once the application object exists: the program
+    // does it before its first window; the first named image does it too.
+    static void setUpIconThemes();
 
 private:
     Bundle() = default;

@@ -262,8 +262,7 @@ QString breezeSingleColour(const QString& themeName)
 // picture (`bundled`), and is used only when neither has one.
 QIcon themeIcon(const QString& themeName, bool bundled)
 {
-    static std::once_flag fallback;
-    std::call_once(fallback, useBreezeAsFallback);
+    Bundle::setUpIconThemes();
     QIcon fullColour;
     if (QIcon::themeName() != QLatin1String("breeze")) {
         if (QIcon::hasThemeIcon(themeName + QStringLiteral("-symbolic")))
@@ -284,6 +283,12 @@ QIcon themeIcon(const QString& themeName, bool bundled)
 }
 
 } // namespace
+
+void Bundle::setUpIconThemes()
+{
+    static std::once_flag fallback;
+    std::call_once(fallback, useBreezeAsFallback);
+}
 
 std::optional<QIcon> Bundle::imageNamed(const QString& name) const
 {

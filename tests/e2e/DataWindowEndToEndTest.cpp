@@ -14,9 +14,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QIcon>
 #include <QRegularExpression>
+#include <QStyle>
 #include <QThread>
 
 #include <algorithm>
@@ -58,6 +62,33 @@ bool writeFile(const QString& path, const QByteArray& contents)
 KeyCombo controlAlt(Key key)
 {
     return *KeyCombo::withCarbonModifiers(key, KeyCombo::commandKey | KeyCombo::optionKey);
+}
+
+// How far the best place for the picture in `area` of the screen differs
+// from it drawn over the screen's own background there: the mean grey-level
+// difference per pixel.
+double bestMatch(const QImage& screen, const QRect& area, const QIcon& icon, int side = 22)
+{
+    const QImage picture = icon.pixmap(QSize(side, side), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+    const auto over = [](int picture, int background, int alpha) {
+        return (picture * alpha + background * (255 - alpha)) / 255;
+    };
+    double best = 255;
+    for (int top = area.top(); top + side <= area.bottom(); ++top)
+        for (int left = area.left(); left + side <= area.right(); ++left) {
+            const QRgb background = screen.pixel(left, top);
+            double difference = 0;
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x) {
+                    const QRgb p = picture.pixel(x, y);
+                    const int expected = qGray(over(qRed(p), qRed(background), qAlpha(p)),
+                                               over(qGreen(p), qGreen(background), qAlpha(p)),
+                                               over(qBlue(p), qBlue(background), qAlpha(p)));
+                    difference += qAbs(qGray(screen.pixel(left + x, top + y)) - expected);
+                }
+            best = std::min(best, difference / (side * side));
+        }
+    return best;
 }
 
 // Vantel on a private desktop (Xvfb, trayer, openbox) with two URL entries,
@@ -498,6 +529,61 @@ TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveResta
         EXPECT_EQ(books->comment(), QStringLiteral("Quarterly books")) << "the sidebar erased a comment";
         EXPECT_EQ(atlas->comment(), QStringLiteral("World atlas")) << "the sidebar erased a comment";
     }
+}
+
+// The data window as the first window of the run: its toolbar shows the icon
+// theme's pictures, and a comment typed in its sidebar outlasts the reload an
+// application found meanwhile brings, going to the entry it was typed for.
+TEST(DataWindowEndToEnd, TheFirstWindowsToolbarIconsAndATypedCommentAcrossADiscovery)
+{
+    DataWindowDesktop fixture;
+    QString why;
+    if (!fixture.start(&why))
+        GTEST_SKIP() << why.toStdString();
+    const std::optional<QRect> frame = fixture.openDataWindow();
+    ASSERT_TRUE(frame) << "no data window\n" << fixture.log();
+    const QImage screen = fixture.desktop.screenshot(QStringLiteral("e2e-data-window-first-toolbar.png"));
+    const QRect buttons(frame->topLeft(), QSize(300, listTop - 12));
+    // The theme's pictures, not the style's blank page, disk and folder.
+    const std::pair<const char*, QStyle::StandardPixmap> pictures[] = {
+        {"list-add", QStyle::SP_FileIcon},
+        {"document-export", QStyle::SP_DialogSaveButton},
+        {"document-import", QStyle::SP_DialogOpenButton}};
+    for (const auto& [name, generic] : pictures) {
+        const QString file = QStringLiteral("/usr/share/icons/breeze/actions/22/%1.svg").arg(QLatin1String(name));
+        ASSERT_TRUE(QFileInfo::exists(file)) << "the Breeze icon theme (breeze-icon-theme) is needed";
+        const double difference = bestMatch(screen, buttons, QIcon(file));
+        EXPECT_LT(difference, 2.0) << name;
+        EXPECT_LT(difference, bestMatch(screen, buttons, QApplication::style()->standardIcon(generic))) << name;
+    }
+
+    // Atlas maps, the first row, gets a comment; while it is typed an
+    // application sorted above it is found.
+    fixture.click(DataWindowDesktop::dataCell(*frame, entryNameX, 0));
+    fixture.click(QPoint(frame->right() - sidebarCommentFromRight, frame->top() + sidebarCommentY));
+    fixture.key(QStringLiteral("ctrl+a"));
+    fixture.type(QStringLiteral("Atlas notes"));
+    ASSERT_TRUE(writeFile(fixture.home + QStringLiteral("/system-data/applications/aardvark.desktop"),
+                          "[Desktop Entry]\nType=Application\nName=Aardvark\nExec=/bin/true\n"));
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^Add to allData: .*aardvark\\.desktop$"))) << fixture.log();
+    // The store gathers the discoveries for a while before it rebuilds.
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^-> RebuildData - Request initiated: Spotlight Database updated$")))
+        << fixture.log();
+    QThread::msleep(500);
+    EXPECT_TRUE(fixture.rowShowsEntry(fixture.desktop.screenshot(QStringLiteral("e2e-data-window-discovery.png")),
+                                      *frame, 3))
+        << "the found application is not listed";
+    fixture.type(QStringLiteral(" kept"));
+    fixture.key(QStringLiteral("Return"));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("NotifyReason: commentChanged"))) << fixture.log();
+    ASSERT_TRUE(fixture.closeWindow(QStringLiteral("Modify Data"))) << fixture.log();
+    const TableViewItemPtr atlas = fixture.storedEntry(QStringLiteral("Atlas maps"));
+    ASSERT_TRUE(atlas);
+    EXPECT_EQ(atlas->comment(), QStringLiteral("Atlas notes kept"));
+    for (const TableViewItemPtr& entry : fixture.storedEntries())
+        EXPECT_TRUE(entry->name() == atlas->name() || !entry->comment().contains(QStringLiteral("Atlas notes")))
+            << entry->name().toStdString();
+    fixture.quit();
 }
 
 } // namespace
