@@ -84,6 +84,12 @@ public:
         auto grabbed = grab(keycode, modifiers);
         if (!grabbed)
             return {Status::taken};
+        if (paused_) {
+            // Free now; taken when the pause ends.
+            ungrab(Grab{keycode, carbonModifiers, modifiers, std::move(*grabbed)});
+            x11_.flush();
+            grabbed->clear();
+        }
         const std::uint32_t id = nextId_++;
         grabs_.emplace(id, Grab{keycode, carbonModifiers, modifiers, std::move(*grabbed)});
         return {Status::registered, id};
@@ -101,6 +107,36 @@ public:
         if (trial.status == Status::taken)
             return true;
         return std::nullopt;
+    }
+
+    void setPaused(bool paused) override
+    {
+        if (paused == paused_)
+            return;
+        paused_ = paused;
+        if (paused) {
+            for (auto& [id, registered] : grabs_) {
+                ungrab(registered);
+                registered.states.clear();
+            }
+            pressedKeys_.clear();
+            x11_.flush();
+            return;
+        }
+        std::vector<std::uint32_t> lost;
+        for (auto& [id, registered] : grabs_) {
+            registered.modifiers = xModifiers(registered.carbonModifiers);
+            auto grabbed = grab(registered.keycode, registered.modifiers);
+            if (grabbed)
+                registered.states = std::move(*grabbed);
+            else
+                lost.push_back(id);
+        }
+        x11_.flush();
+        for (std::uint32_t id : lost) {
+            grabs_.erase(id);
+            fireTaken(id);
+        }
     }
 
     void unregisterHotKey(std::uint32_t id) override
@@ -153,6 +189,9 @@ private:
     // with the old masks no longer match what the keyboard sends.
     void grabAgainWithNewMasks()
     {
+        // Paused, nothing is held: resuming grabs with the masks of then.
+        if (paused_)
+            return;
         for (auto& [id, registered] : grabs_) {
             ungrab(registered);
             registered.modifiers = xModifiers(registered.carbonModifiers);
@@ -212,7 +251,7 @@ private:
             pressedKeys_.erase(reinterpret_cast<const xcb_key_release_event_t*>(event)->detail);
             return;
         }
-        if (type != XCB_KEY_PRESS)
+        if (type != XCB_KEY_PRESS || paused_)
             return;
         const auto* press = reinterpret_cast<const xcb_key_press_event_t*>(event);
         // With detectable auto-repeat a held key sends presses without
@@ -231,6 +270,7 @@ private:
     X11Connection& x11_;
     X11Connection::ModifierMasks masks_;
     bool loggedBroken_ = false;
+    bool paused_ = false;
     int handlerId_ = 0;
     std::map<std::uint32_t, Grab> grabs_;
     std::set<xcb_keycode_t> pressedKeys_;

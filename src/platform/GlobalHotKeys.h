@@ -76,6 +76,14 @@ public:
         return std::nullopt;
     }
 
+    // Paused, the registrations stay but their keys are let go, so that a
+    // press reaches the focused window (a hotkey recorder) and not us; a
+    // registration made meanwhile is only checked. Resuming takes the keys
+    // again; one that another client took meanwhile goes to the taken
+    // handler. A backend that can't let go of a key (the portal: the desktop
+    // keeps what a session bound) keeps it, and only the actions wait.
+    virtual void setPaused(bool paused) { (void)paused; }
+
     void setPressedHandler(std::function<void(std::uint32_t id)> handler) { pressed_ = std::move(handler); }
     // A registration that the desktop refused after it was made; the id is
     // no longer registered when the handler runs.
