@@ -92,8 +92,9 @@ public:
         if (!grabbed)
             return {Status::taken};
         if (paused_) {
-            // Free now; taken when the pause ends.
-            ungrab(Grab{keycode, carbonModifiers, modifiers, std::move(*grabbed)});
+            // Paused, a registration is only checked: the key is let go at
+            // once and taken when the pause ends.
+            ungrab(Grab{keycode, carbonModifiers, modifiers, *grabbed});
             x11_.flush();
             grabbed->clear();
         }
@@ -116,10 +117,10 @@ public:
         return std::nullopt;
     }
 
-    void setPaused(bool paused) override
+    bool setPaused(bool paused) override
     {
         if (paused == paused_)
-            return;
+            return paused_;
         paused_ = paused;
         if (paused) {
             for (auto& [id, registered] : grabs_) {
@@ -128,7 +129,7 @@ public:
             }
             pressedKeys_.clear();
             x11_.flush();
-            return;
+            return true;
         }
         std::vector<std::uint32_t> lost;
         for (auto& [id, registered] : grabs_) {
@@ -144,6 +145,7 @@ public:
             grabs_.erase(id);
             fireTaken(id);
         }
+        return false;
     }
 
     void unregisterHotKey(std::uint32_t id) override

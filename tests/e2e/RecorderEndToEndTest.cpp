@@ -1,6 +1,7 @@
-// A hotkey recorder of the running program, reached under a window manager:
-// a combination that one of Vantel's own hotkeys holds reaches the recorder,
-// which says who holds it, and the hotkey works again once the window closed.
+// The hotkey recorders of the running program under a window manager: a
+// combination one of Vantel's own hotkeys holds reaches the recorder, which
+// says who holds it and keeps its value, and the hotkey works again once the
+// recording, the window or the program has ended.
 #include "shell/ui/VantelProcess.h"
 #include "support/TestSupport.h"
 
@@ -18,7 +19,6 @@
 #include <QThread>
 
 #include <csignal>
-#include <iostream>
 
 namespace vantel {
 namespace {
@@ -42,14 +42,16 @@ QByteArray archivedArray(const QList<platform::ArchivablePtr>& objects)
     return platform::KeyedArchiver::archivedData(QVariant(array));
 }
 
-// Where the main view's recorder lies in the General pane of Preferences.
-const QPoint recorderInPreferences(241, 85);
+// Where the recorders lie: the main view's in the General pane of
+// Preferences, the first tag's show-tag hotkey in the tags window.
+const QRect recorderInPreferences(241, 85, 220, 26);
+const QPoint tagHotkeyCell(12 + 400, 12 + 19 + 15);
+const QSize tagRecorderSize(190, 22);
 
-// The recorder draws the reason of a refusal in this red.
-bool isRefusalRed(QRgb pixel)
-{
-    return qRed(pixel) > 170 && qGreen(pixel) < 110 && qBlue(pixel) < 110;
-}
+const QString letGo = QStringLiteral("^Hotkeys let go while a shortcut is recorded$");
+const QString takenAgain = QStringLiteral("^Hotkeys taken again after recording$");
+const QString refusedForTheEntry =
+    QStringLiteral("^Recorder refuses Alt\\+Ctrl J: Taken by the entry \u201CTally Counter\u201D$");
 
 // Vantel on a private desktop (Xvfb, trayer, openbox): an application that
 // logs its runs holds Ctrl+Alt+J, the main view Ctrl+Alt+K, and a tag has
@@ -85,19 +87,26 @@ struct RecorderDesktop {
         iconTag::registerArchiveClass();
         auto entry = TableViewItem::initForSpotlightApp(desktopFile, QStringLiteral("Tally Counter"));
         entry->setHotkey(controlAlt(Key::j));
-        auto tag = iconTag::create(QStringLiteral("Ledger"), QStringLiteral("tag"));
         platform::UserDefaults defaults(test::VantelProcess::settingsPath(home));
         defaults.setBool(true, QStringLiteral("launchedBefore"));
         defaults.setData(platform::KeyedArchiver::archivedData(std::make_shared<KeyCombo>(controlAlt(Key::k))),
                          QStringLiteral("globalKeyCombo"));
         defaults.setData(archivedArray({entry}), QStringLiteral("ApplicationData"));
-        defaults.setData(archivedArray({tag}), QStringLiteral("TagData"));
+        defaults.setData(archivedArray({iconTag::create(QStringLiteral("Ledger"), QStringLiteral("tag"))}),
+                         QStringLiteral("TagData"));
         defaults.synchronize();
+        return launch();
+    }
+    bool launch()
+    {
         vantel = std::make_unique<test::VantelProcess>(home);
         desktop.attach(*vantel, home);
         vantel->start();
-        return vantel->waitForOutput("<- applicationDidFinishLaunching")
-               && waitForLog(QStringLiteral("Registered Hotkey: .* -> userDefinedKey :: .*tally-counter\\.desktop$"));
+        const bool registered =
+            vantel->waitForOutput("<- applicationDidFinishLaunching")
+            && waitForLog(QStringLiteral("Registered Hotkey: .* -> userDefinedKey :: .*tally-counter\\.desktop$"));
+        QThread::msleep(300);
+        return registered;
     }
 
     std::string log() { return vantel->output().toStdString(); }
@@ -126,78 +135,126 @@ struct RecorderDesktop {
         desktop.click(at, 1);
         QThread::msleep(300);
     }
-    // The status menu's item `down` rows from the top (Info is 1).
-    bool chooseFromStatusMenu(int down)
+    // The status menu's item `down` rows from the top (Info is 1), and the
+    // window it opens.
+    std::optional<QRect> openFromStatusMenu(int down, const QString& title)
     {
         std::optional<QRect> icon;
         if (!test::poll([&] { return (icon = desktop.trayIcon(vantel->process().processId())).has_value(); }))
-            return false;
+            return std::nullopt;
         const qsizetype clicks = logCount(QStringLiteral("statusBarButtonAction -> right click"));
         desktop.click(icon->center(), 3);
         if (!waitForLog(QStringLiteral("statusBarButtonAction -> right click"), clicks + 1))
-            return false;
+            return std::nullopt;
         QThread::msleep(400);
         for (int i = 0; i < down; ++i)
             key(QStringLiteral("Down"));
         key(QStringLiteral("Return"));
-        return true;
+        const std::optional<QRect> frame = desktop.waitForWindow(title);
+        QThread::msleep(600);
+        return frame;
     }
-    // Pixels of the refusal's red inside the rectangle of the screen.
-    static int refusalPixels(const QImage& screen, const QRect& area)
+    // Ctrl+Alt+J typed into the recorder, focused for the first time: our
+    // own entry holds it, which is said and not run.
+    void typeTheEntrysCombination(const QRect& recorder, const QString& shot)
     {
-        int red = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
-                red += isRefusalRed(screen.pixel(x, y)) ? 1 : 0;
-        return red;
+        ASSERT_TRUE(waitForLog(letGo)) << "recording did not let go of the keys\n" << log();
+        const qsizetype runsBefore = runCount();
+        key(QStringLiteral("ctrl+alt+j"));
+        EXPECT_TRUE(waitForLog(refusedForTheEntry)) << log();
+        const QImage screen = desktop.screenshot(shot + QStringLiteral("-refused.png"));
+        EXPECT_GT(pixels(screen, recorder, isRefusalRed), 40) << "the recorder does not say who holds it";
+        QThread::msleep(300);
+        EXPECT_EQ(runCount(), runsBefore) << "the entry ran while recording";
     }
+    // Inside the recorder's frame and focus ring.
+    static int pixels(const QImage& screen, const QRect& recorder, bool (*matches)(QRgb))
+    {
+        int count = 0;
+        const QRect inside = recorder.adjusted(4, 4, -24, -4);
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                count += matches(screen.pixel(x, y)) ? 1 : 0;
+        return count;
+    }
+    static bool isRefusalRed(QRgb pixel) { return qRed(pixel) > 170 && qGreen(pixel) < 110 && qBlue(pixel) < 110; }
+    // A modifier or key drawn in the tint (the palette's highlight).
+    static bool isLit(QRgb pixel) { return qBlue(pixel) > qRed(pixel) + 60 && qBlue(pixel) > 120; }
 };
 
-TEST(RecorderEndToEnd, AHotkeyOfOursReachesTheRecorderWhichNamesItsEntry)
+TEST(RecorderEndToEnd, ThePreferencesRecorderNamesTheEntryThatHoldsACombinationAndKeepsItsValue)
 {
     RecorderDesktop fixture;
     QString why;
-    if (!fixture.start(&why))
-        GTEST_SKIP() << why.toStdString();
-    // The entry's hotkey opens it.
-    QThread::msleep(300);
+    ASSERT_TRUE(fixture.start(&why)) << why.toStdString() << "\n" << fixture.log();
     fixture.key(QStringLiteral("ctrl+alt+j"));
     ASSERT_TRUE(fixture.waitForRuns(1)) << fixture.log();
 
-    // Preferences, its General pane: the main view's recorder.
-    ASSERT_TRUE(fixture.chooseFromStatusMenu(2));
     const QString preferences = QStringLiteral("Preferences");
-    const std::optional<QRect> frame = fixture.desktop.waitForWindow(preferences);
+    const std::optional<QRect> frame = fixture.openFromStatusMenu(2, preferences);
     ASSERT_TRUE(frame) << "no Preferences window\n" << fixture.log();
-    QThread::msleep(600);
-    fixture.desktop.screenshot(QStringLiteral("e2e-recorder-preferences.png"));
-    std::cerr << "frame " << frame->x() << "," << frame->y() << " " << frame->width() << "x" << frame->height() << "\n";
-    const QRect recorder(frame->topLeft() + recorderInPreferences, QSize(220, 26));
+    const QRect recorder = recorderInPreferences.translated(frame->topLeft());
     fixture.click(recorder.center());
-    fixture.desktop.screenshot(QStringLiteral("e2e-recorder-focused.png"));
-    fixture.key(QStringLiteral("ctrl+alt+j"));
-    QThread::msleep(300);
-    fixture.desktop.screenshot(QStringLiteral("e2e-recorder-taken.png"));
+    ASSERT_NO_FATAL_FAILURE(fixture.typeTheEntrysCombination(recorder, QStringLiteral("e2e-recorder-preferences")));
+    // The reason goes; the old combination shows again, lit.
     QThread::msleep(3000);
-    fixture.desktop.screenshot(QStringLiteral("e2e-recorder-after.png"));
+    const QImage after = fixture.desktop.screenshot(QStringLiteral("e2e-recorder-preferences-after.png"));
+    EXPECT_EQ(RecorderDesktop::pixels(after, recorder, RecorderDesktop::isRefusalRed), 0);
+    EXPECT_GT(RecorderDesktop::pixels(after, recorder, RecorderDesktop::isLit), 40) << "the old combination is gone";
+
+    // Escape ends the recording, which takes the keys back at once.
+    const qsizetype taken = fixture.logCount(takenAgain);
     fixture.key(QStringLiteral("Escape"));
+    EXPECT_TRUE(fixture.waitForLog(takenAgain, taken + 1)) << fixture.log();
     fixture.key(QStringLiteral("Escape"));
-    std::cerr << "closed " << fixture.desktop.waitForNoWindow(preferences) << "\n";
-    ASSERT_TRUE(fixture.chooseFromStatusMenu(4));
-    const std::optional<QRect> tags = fixture.desktop.waitForWindow(QStringLiteral("Modify Tags"));
-    ASSERT_TRUE(tags);
-    QThread::msleep(500);
-    const QPoint tagHotkey = tags->topLeft() + QPoint(12 + 400, 12 + 19 + 15);
-    fixture.click(tagHotkey);
-    fixture.click(tagHotkey);
-    fixture.desktop.screenshot(QStringLiteral("e2e-recorder-tag-focused.png"));
-    fixture.key(QStringLiteral("ctrl+alt+j"));
+    ASSERT_TRUE(fixture.desktop.waitForNoWindow(preferences));
     QThread::msleep(300);
-    fixture.desktop.screenshot(QStringLiteral("e2e-recorder-tag-taken.png"));
+    fixture.key(QStringLiteral("ctrl+alt+j"));
+    EXPECT_TRUE(fixture.waitForRuns(2)) << fixture.log();
+    // The main view's hotkey is the one it had.
+    fixture.key(QStringLiteral("ctrl+alt+k"));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("<- viewDidAppear"))) << fixture.log();
+}
+
+TEST(RecorderEndToEnd, TheTagsRecorderToo_ClosingOrQuittingWhileRecordingLeavesTheHotkeyWorking)
+{
+    RecorderDesktop fixture;
+    QString why;
+    ASSERT_TRUE(fixture.start(&why)) << why.toStdString() << "\n" << fixture.log();
+    const QString tagsWindow = QStringLiteral("Modify Tags");
+    std::optional<QRect> frame = fixture.openFromStatusMenu(4, tagsWindow);
+    ASSERT_TRUE(frame) << "no tags window\n" << fixture.log();
+    const QPoint cell = frame->topLeft() + tagHotkeyCell;
+    const QRect recorder(cell - QPoint(tagRecorderSize.width() / 2, tagRecorderSize.height() / 2), tagRecorderSize);
+    // The first click selects the row, the second edits its hotkey.
+    fixture.click(cell);
+    fixture.click(cell);
+    ASSERT_NO_FATAL_FAILURE(fixture.typeTheEntrysCombination(recorder, QStringLiteral("e2e-recorder-tags")));
+    // With the keys up again no modifier stays lit: the tag has no hotkey.
     QThread::msleep(3000);
-    fixture.desktop.screenshot(QStringLiteral("e2e-recorder-tag-after.png"));
-    std::cerr << "tags " << tags->x() << "," << tags->y() << "\n";
-    std::cerr << fixture.log();
+    const QImage after = fixture.desktop.screenshot(QStringLiteral("e2e-recorder-tags-after.png"));
+    EXPECT_EQ(RecorderDesktop::pixels(after, recorder, RecorderDesktop::isLit), 0) << "modifiers stay lit";
+
+    // Closed by the window manager while recording.
+    fixture.key(QStringLiteral("alt+F4"));
+    ASSERT_TRUE(fixture.desktop.waitForNoWindow(tagsWindow));
+    EXPECT_TRUE(fixture.waitForLog(takenAgain)) << fixture.log();
+    fixture.key(QStringLiteral("ctrl+alt+j"));
+    EXPECT_TRUE(fixture.waitForRuns(1)) << fixture.log();
+
+    // Quit while recording: the program ends, and the next start has the hotkey.
+    frame = fixture.openFromStatusMenu(4, tagsWindow);
+    ASSERT_TRUE(frame) << fixture.log();
+    fixture.click(cell);
+    fixture.click(cell);
+    ASSERT_TRUE(fixture.waitForLog(letGo, 2)) << fixture.log();
+    fixture.vantel->signal(SIGTERM);
+    ASSERT_TRUE(fixture.vantel->waitForFinished()) << fixture.log();
+    EXPECT_EQ(fixture.vantel->process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(fixture.vantel->process().exitCode(), 0) << fixture.log();
+    ASSERT_TRUE(fixture.launch()) << fixture.log();
+    fixture.key(QStringLiteral("ctrl+alt+j"));
+    EXPECT_TRUE(fixture.waitForRuns(2)) << fixture.log();
 }
 
 } // namespace
