@@ -38,6 +38,8 @@ HotKeyCenter::HotKeyCenter(platform::GlobalHotKeys& backend)
 HotKeyCenter::~HotKeyCenter()
 {
     unregisterAll();
+    if (isReleasingKeys())
+        backend_.setPaused(false);
     backend_.setPressedHandler({});
     backend_.setTakenHandler({});
     platform::ModifierMonitor::shared().removeHandler(modifierMonitorId_);
@@ -165,13 +167,51 @@ bool HotKeyCenter::updateHotkeyReferencedPath(const KeyCombo& keyCombo, const QS
     return true;
 }
 
+HotKeyCenter::KeyRelease HotKeyCenter::releaseKeys(std::function<void(const HotKeyPtr&)> pressedMeanwhile)
+{
+    const int holder = releases_->nextHolder++;
+    releases_->holders.emplace_back(holder, std::move(pressedMeanwhile));
+    if (releases_->holders.size() == 1) {
+        if (backend_.setPaused(true))
+            VLOG(Logger::hotkeys(), platform::LogType::Default, "Hotkeys let go while a shortcut is recorded");
+        else
+            VLOG(Logger::hotkeys(), platform::LogType::Default,
+                 "Hotkeys stay with the system while a shortcut is recorded; their presses go to the recorder");
+    }
+    // Points at the releases without owning them, so that a held one tests true.
+    const std::weak_ptr<Releases> alive = releases_;
+    return KeyRelease(static_cast<void*>(releases_.get()), [this, alive, holder](void*) {
+        if (!alive.expired())
+            endRelease(holder);
+    });
+}
+
+void HotKeyCenter::endRelease(int holder)
+{
+    auto& holders = releases_->holders;
+    std::erase_if(holders, [holder](const auto& entry) { return entry.first == holder; });
+    if (!holders.empty())
+        return;
+    backend_.setPaused(false);
+    VLOG(Logger::hotkeys(), platform::LogType::Default, "Hotkeys taken again after recording");
+}
+
 void HotKeyCenter::hotKeyPressed(quint32 ref)
 {
     for (const auto& [identifier, hotKey] : hotKeys_) {
-        if (hotKey->hotKeyRef() == ref) {
-            HotKeyPtr(hotKey)->invoke();
+        if (hotKey->hotKeyRef() != ref)
+            continue;
+        // The system kept the keys a recorder asked for: the press is the
+        // recorder's, not the action's.
+        if (isReleasingKeys()) {
+            // Copies: the recorder may end its recording, and its release, in it.
+            const auto pressedMeanwhile = releases_->holders.back().second;
+            if (pressedMeanwhile)
+                pressedMeanwhile(HotKeyPtr(hotKey));
             return;
         }
+        HotKeyPtr(hotKey)->invoke();
+        return;
     }
 }
 

@@ -9,6 +9,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace vantel {
 
@@ -63,12 +65,28 @@ public:
 
     void setTakenHandler(std::function<void(const HotKeyPtr&)> handler) { taken_ = std::move(handler); }
 
+    // While a shortcut recorder records it holds one of these: the system
+    // lets go of our keys, so that a combination of ours reaches the
+    // recorder, and takes them again when the last one goes. Where the
+    // system keeps them (the desktop portal), a press of one of ours runs no
+    // action but goes to `pressedMeanwhile` of the latest holder. A holder
+    // outliving the registry does nothing when it goes.
+    using KeyRelease = std::shared_ptr<void>;
+    [[nodiscard]] KeyRelease releaseKeys(std::function<void(const HotKeyPtr&)> pressedMeanwhile);
+    bool isReleasingKeys() const { return !releases_->holders.empty(); }
+
     // Whether the registry would hand the combination to the system.
     static bool isRegistrable(const KeyCombo& keyCombo);
 
 private:
     void hotKeyPressed(quint32 ref);
     void hotKeyTaken(quint32 ref);
+    void endRelease(int holder);
+
+    struct Releases {
+        int nextHolder = 0;
+        std::vector<std::pair<int, std::function<void(const HotKeyPtr&)>>> holders;
+    };
 
     platform::GlobalHotKeys& backend_;
     std::map<QString, HotKeyPtr> hotKeys_;
@@ -76,6 +94,7 @@ private:
     std::unique_ptr<ModifierEventHandler> modifierEventHandler_;
     int modifierMonitorId_ = 0;
     std::function<void(const HotKeyPtr&)> taken_;
+    std::shared_ptr<Releases> releases_ = std::make_shared<Releases>();
 };
 
 } // namespace vantel

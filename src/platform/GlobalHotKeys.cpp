@@ -91,6 +91,13 @@ public:
         auto grabbed = grab(keycode, modifiers);
         if (!grabbed)
             return {Status::taken};
+        if (paused_) {
+            // Paused, a registration is only checked: the key is let go at
+            // once and taken when the pause ends.
+            ungrab(Grab{keycode, carbonModifiers, modifiers, *grabbed});
+            x11_.flush();
+            grabbed->clear();
+        }
         const std::uint32_t id = nextId_++;
         grabs_.emplace(id, Grab{keycode, carbonModifiers, modifiers, std::move(*grabbed)});
         return {Status::registered, id};
@@ -108,6 +115,37 @@ public:
         if (trial.status == Status::taken)
             return true;
         return std::nullopt;
+    }
+
+    bool setPaused(bool paused) override
+    {
+        if (paused == paused_)
+            return paused_;
+        paused_ = paused;
+        if (paused) {
+            for (auto& [id, registered] : grabs_) {
+                ungrab(registered);
+                registered.states.clear();
+            }
+            pressedKeys_.clear();
+            x11_.flush();
+            return true;
+        }
+        std::vector<std::uint32_t> lost;
+        for (auto& [id, registered] : grabs_) {
+            registered.modifiers = xModifiers(registered.carbonModifiers);
+            auto grabbed = grab(registered.keycode, registered.modifiers);
+            if (grabbed)
+                registered.states = std::move(*grabbed);
+            else
+                lost.push_back(id);
+        }
+        x11_.flush();
+        for (std::uint32_t id : lost) {
+            grabs_.erase(id);
+            fireTaken(id);
+        }
+        return false;
     }
 
     void unregisterHotKey(std::uint32_t id) override
@@ -160,6 +198,9 @@ private:
     // with the old masks no longer match what the keyboard sends.
     void grabAgainWithNewMasks()
     {
+        // Paused, nothing is held: resuming grabs with the masks of then.
+        if (paused_)
+            return;
         for (auto& [id, registered] : grabs_) {
             ungrab(registered);
             registered.modifiers = xModifiers(registered.carbonModifiers);
@@ -219,7 +260,7 @@ private:
             pressedKeys_.erase(reinterpret_cast<const xcb_key_release_event_t*>(event)->detail);
             return;
         }
-        if (type != XCB_KEY_PRESS)
+        if (type != XCB_KEY_PRESS || paused_)
             return;
         const auto* press = reinterpret_cast<const xcb_key_press_event_t*>(event);
         // With detectable auto-repeat a held key sends presses without
@@ -238,6 +279,7 @@ private:
     X11Connection& x11_;
     X11Connection::ModifierMasks masks_;
     bool loggedBroken_ = false;
+    bool paused_ = false;
     int handlerId_ = 0;
     std::map<std::uint32_t, Grab> grabs_;
     std::set<xcb_keycode_t> pressedKeys_;

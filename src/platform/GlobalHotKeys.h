@@ -83,6 +83,20 @@ public:
         return std::nullopt;
     }
 
+    // Paused, the registrations stay but their keys are let go, so that a
+    // press reaches the focused window (a hotkey recorder) and not us; a
+    // registration made meanwhile is only checked. Resuming takes the keys
+    // again; one that another client took meanwhile goes to the taken
+    // handler. The answer is whether the keys are let go now: a backend that
+    // can't let go of them (the portal: the desktop keeps what a session
+    // bound, and binding anew would ask the user again) keeps them, goes on
+    // reporting their presses and answers false.
+    virtual bool setPaused(bool paused)
+    {
+        (void)paused;
+        return false;
+    }
+
     void setPressedHandler(std::function<void(std::uint32_t id)> handler) { pressed_ = std::move(handler); }
     // A registration that the desktop refused after it was made; the id is
     // no longer registered when the handler runs.

@@ -313,7 +313,7 @@ void TableViewPopupViewController::viewWillAppear()
     comment_->setMaxLength(100);
 
     hotkey_->setKeyCombo(item_->hotkey());
-    setupRecordView(*hotkey_, this);
+    setupRecordView(*hotkey_, this, services_.hotKeyCenter);
 
     checkboxFavorite_->setIsChecked(item_->isFavorite());
 

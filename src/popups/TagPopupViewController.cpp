@@ -292,8 +292,8 @@ void TagPopupViewController::viewWillAppear()
     lblTagName_->setText(currentSourcelistItem_->name);
     hotkey_->setKeyCombo(tag->hotkey());
     hotkeyLaunchAll_->setKeyCombo(tag->hotkeyLaunchAll());
-    setupRecordView(*hotkey_, this);
-    setupRecordView(*hotkeyLaunchAll_, this);
+    setupRecordView(*hotkey_, this, &HotKeyCenter::shared());
+    setupRecordView(*hotkeyLaunchAll_, this, &HotKeyCenter::shared());
     tintColor_ = tag->color();
     refreshPreview();
 }

@@ -349,3 +349,37 @@ TEST(GlobalHotKeys, AfterTheModifierMapChangesTheKeysAreGrabbedAgain)
     EXPECT_EQ(fired, 3);
     center.unregisterHotKey(hotKey);
 }
+
+// While a recorder records our keys are free for the focused window: another
+// client can even grab them. The last recording's end takes them again, one
+// registered meanwhile too; one another client took meanwhile is reported.
+TEST(GlobalHotKeys, KeysAreLetGoWhileAShortcutIsRecorded)
+{
+    VANTEL_REQUIRE_X_SERVER();
+    HotKeyCenter& center = HotKeyCenter::shared();
+    QStringList taken;
+    center.setTakenHandler([&](const HotKeyPtr& hotKey) { taken << hotKey->identifier(); });
+    int fired = 0;
+    auto k = HotKey::create(QStringLiteral("k"), ctrlAltK(), HotKey::ActionQueue::session,
+                            [&](const HotKeyPtr&) { ++fired; });
+    auto f5 = HotKey::create(QStringLiteral("f5"), *KeyCombo::withCarbonModifiers(Key::f5, 0),
+                             HotKey::ActionQueue::session, [&](const HotKeyPtr&) { fired += 10; });
+    ASSERT_TRUE(center.registerHotKey(k));
+    auto first = center.releaseKeys({});
+    auto second = center.releaseKeys({});
+    pressCtrlAltK();
+    ASSERT_TRUE(center.registerHotKey(f5));
+    EXPECT_TRUE(grabKeyAsOtherClient("F5", 0)) << "held while recording";
+    releaseOtherClientGrabs();
+    first.reset();
+    EXPECT_TRUE(grabKeyAsOtherClient("k", controlMask | mod1Mask)) << "one recording still runs";
+    second.reset();
+    settle();
+    EXPECT_EQ(taken, QStringList{QStringLiteral("k")});
+    tapKey("F5");
+    settle();
+    EXPECT_EQ(fired, 10);
+    releaseOtherClientGrabs();
+    center.setTakenHandler({});
+    center.unregisterAll();
+}

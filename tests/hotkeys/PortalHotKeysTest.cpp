@@ -240,6 +240,30 @@ TEST(PortalHotKeys, CombinationsTheDesktopRefusesOrMovesAreTaken)
     EXPECT_TRUE(center.hotKeys().empty());
 }
 
+// The desktop keeps what a session bound: while a shortcut is recorded no
+// session is closed or bound anew (the desktop would ask its user again), and
+// an activation of one of ours goes to the recorder, not to the action.
+TEST(PortalHotKeys, RecordingKeepsTheBindingAndHandsActivationsToTheRecorder)
+{
+    PortalBus bus;
+    ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
+    int fired = 0;
+    const HotKeyPtr window = makeHotKey(QStringLiteral("globalHotKey"), Key::k, command | option, &fired);
+    ASSERT_TRUE(bus.center->registerHotKey(window));
+    ASSERT_TRUE(waitUntil([&] { return bus.portal->bindings.size() == 1; }));
+    QStringList heard;
+    auto recording = bus.center->releaseKeys([&](const HotKeyPtr& hotKey) { heard << hotKey->identifier(); });
+    bus.portal->activate(QStringLiteral("globalHotKey"));
+    ASSERT_TRUE(waitUntil([&] { return heard.size() == 1; }));
+    recording.reset();
+    bus.portal->activate(QStringLiteral("globalHotKey"));
+    ASSERT_TRUE(waitUntil([&] { return fired == 1; }));
+    EXPECT_EQ(heard, QStringList{QStringLiteral("globalHotKey")});
+    EXPECT_EQ(bus.portal->bindings.size(), 1);
+    EXPECT_EQ(bus.portal->sessionsClosed, 0);
+    bus.center->unregisterAll();
+}
+
 // Lines the backend logged while it lives, with debug logging on.
 struct LogLines {
     LogLines() { platform::Log::setDebugLogging(true); }

@@ -3,6 +3,7 @@
 #include "hotkeys/HotKeyCenter.h"
 #include "hotkeys/ui/RecordView.h"
 #include "model/LocalizedStrings.h"
+#include "model/Logger.h"
 
 namespace vantel::KeyComboHolder {
 
@@ -48,6 +49,8 @@ bool acceptIfFree(RecordView& recorder, const HotKeyCenter* center, const KeyCom
     const QString holder = describe(*center, keyCombo);
     if (holder.isEmpty())
         return true;
+    VLOG(Logger::hotkeys(), platform::LogType::Default, "Recorder refuses %{public}@: %{public}@",
+         keyCombo.displayString(), holder);
     recorder.showRefusal(holder);
     return false;
 }

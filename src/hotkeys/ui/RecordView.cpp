@@ -1,5 +1,6 @@
 #include "hotkeys/ui/RecordView.h"
 
+#include "hotkeys/HotKeyCenter.h"
 #include "hotkeys/Keymap.h"
 #include "hotkeys/ui/ClearButton.h"
 #include "hotkeys/ui/RecordViewDelegate.h"
@@ -230,6 +231,11 @@ void RecordView::focusInEvent(QFocusEvent* event)
         return;
     }
     isRecording_ = true;
+    if (center_ && !keyRelease_)
+        keyRelease_ = center_->releaseKeys([this](const HotKeyPtr& pressed) {
+            if (isFocused())
+                offer(pressed->keyCombo());
+        });
     update();
 }
 
@@ -241,6 +247,7 @@ void RecordView::focusOutEvent(QFocusEvent* event)
         return;
     inputModifiers_ = 0;
     isRecording_ = false;
+    keyRelease_.reset();
     update();
     if (delegate_)
         delegate_->recordingEnded(*this);
@@ -338,22 +345,23 @@ bool RecordView::recordKeyEvent(QKeyEvent* event)
     } else {
         combo = KeyCombo::withCocoaModifiers(*key, ModifierFlags::fromCarbonModifiers(carbon));
     }
-    if (!combo)
-        return false;
-    if (delegate_ && !delegate_->acceptsKeyCombo(*this, *combo))
-        return false;
-    take(*combo);
-    return true;
+    return combo && offer(*combo);
 }
 
 void RecordView::handleDoubleTap(CocoaModifierFlags flags)
 {
     if (!isEnabled() || !isFocused())
         return;
-    const auto combo = KeyCombo::withDoubledCocoaModifiers(flags);
-    if (!combo || (delegate_ && !delegate_->acceptsKeyCombo(*this, *combo)))
-        return;
-    take(*combo);
+    if (const auto combo = KeyCombo::withDoubledCocoaModifiers(flags))
+        offer(*combo);
+}
+
+bool RecordView::offer(const KeyCombo& keyCombo)
+{
+    if (delegate_ && !delegate_->acceptsKeyCombo(*this, keyCombo))
+        return false;
+    take(keyCombo);
+    return true;
 }
 
 void RecordView::take(const KeyCombo& keyCombo)

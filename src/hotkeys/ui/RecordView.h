@@ -15,6 +15,7 @@ class QTimer;
 
 namespace vantel {
 
+class HotKeyCenter;
 class RecordViewDelegate;
 
 // The control in which a global hotkey is recorded. Taking the focus (a
@@ -30,7 +31,11 @@ class RecordViewDelegate;
 // through the normal key handling; a refusal's reason (showRefusal) stands
 // in the recorder for a moment before its combination shows again. Setting
 // keyCombo tells nobody. A disabled recorder is drawn greyed and offers no
-// clear button while it holds no combination. Main thread only.
+// clear button while it holds no combination. While it records, the hotkey
+// registry it is given lets go of Vantel's own keys, so that a combination
+// one of them holds reaches it (and its owner can say who holds it); they are
+// taken again when recording ends, the window closes or the recorder goes.
+// Main thread only.
 class RecordView : public QWidget {
     Q_OBJECT
 public:
@@ -55,6 +60,9 @@ public:
     // Not owned: the owner clears it before it goes.
     RecordViewDelegate* delegate() const { return delegate_; }
     void setDelegate(RecordViewDelegate* delegate) { delegate_ = delegate; }
+    // Not owned; none leaves the keys with the registry.
+    void setHotKeyCenter(HotKeyCenter* center) { center_ = center; }
+    bool isReleasingKeys() const { return keyRelease_ != nullptr; }
     std::function<void(const std::optional<KeyCombo>&)> didChange;
 
     bool isRecording() const { return isRecording_; }
@@ -91,6 +99,8 @@ private:
     bool recordKeyEvent(QKeyEvent* event);
     bool flagsChanged(QKeyEvent* event);
     void handleDoubleTap(CocoaModifierFlags flags);
+    // Takes the combination unless the delegate refuses it.
+    bool offer(const KeyCombo& keyCombo);
     void take(const KeyCombo& keyCombo);
     void layoutClearButton();
 
@@ -101,6 +111,9 @@ private:
     qreal cornerRadius_ = 0;
     ClearButtonMode clearButtonMode_ = ClearButtonMode::always;
     RecordViewDelegate* delegate_ = nullptr;
+    HotKeyCenter* center_ = nullptr;
+    // Held while recording (HotKeyCenter::releaseKeys).
+    std::shared_ptr<void> keyRelease_;
     bool isRecording_ = false;
     std::optional<KeyCombo> keyCombo_;
     QAbstractButton* clearButton_ = nullptr;

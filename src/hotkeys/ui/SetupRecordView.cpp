@@ -6,7 +6,7 @@
 
 namespace vantel {
 
-void setupRecordView(RecordView& recorder, RecordViewDelegate* delegate)
+void setupRecordView(RecordView& recorder, RecordViewDelegate* delegate, HotKeyCenter* center)
 {
     const QPalette palette = recorder.palette();
     recorder.setClearButtonMode(RecordView::ClearButtonMode::whenRecorded);
@@ -15,6 +15,7 @@ void setupRecordView(RecordView& recorder, RecordViewDelegate* delegate)
     recorder.setBorderWidth(1.0);
     recorder.setCornerRadius(4.0);
     recorder.setDelegate(delegate);
+    recorder.setHotKeyCenter(center);
     recorder.setTintColor(palette.color(QPalette::Highlight));
     recorder.update();
 }

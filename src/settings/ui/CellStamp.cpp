@@ -113,7 +113,7 @@ RecorderCellDelegate::RecorderCellDelegate(QSize size, QObject* parent)
     : ConfigCellDelegate(size, parent), stamp_(std::make_unique<RecordView>())
 {
     stamp_->setAttribute(Qt::WA_DontShowOnScreen);
-    setupRecordView(*stamp_, nullptr);
+    setupRecordView(*stamp_, nullptr, nullptr);
 }
 
 RecorderCellDelegate::~RecorderCellDelegate() = default;
@@ -137,7 +137,8 @@ QWidget* RecorderCellDelegate::createEditor(QWidget* parent, const QStyleOptionV
     if (!comboAt(index.row(), combo))
         return nullptr;
     auto* recorder = new RecordView(parent);
-    setupRecordView(*recorder, recordingAt(index.row(), *recorder));
+    CellHotkeyRecording* recording = recordingAt(index.row(), *recorder);
+    setupRecordView(*recorder, recording, recording ? recording->center() : nullptr);
     recorder->setKeyCombo(combo);
     return recorder;
 }

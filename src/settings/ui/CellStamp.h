@@ -64,6 +64,7 @@ public:
     bool mayRecord(RecordView& recorder) override;
     bool acceptsKeyCombo(RecordView& recorder, const KeyCombo& keyCombo) override;
     void recordingEnded(RecordView& recorder) override;
+    HotKeyCenter* center() const { return center_; }
 
 protected:
     CellHotkeyRecording(HotKeyCenter* center, QObject* parent);

@@ -179,7 +179,7 @@ void ConfigViewControllerAppearance::viewWillAppear()
     const bool shortcuts = shortcutsAvailable();
     for (Category category : categories) {
         if (category != Category::shortcuts || shortcuts)
-            setupRecordView(*recorders_[index(category)], this);
+            setupRecordView(*recorders_[index(category)], this, services_.hotKeyCenter);
     }
     loadSettings();
     for (Category category : categories) {

@@ -130,7 +130,7 @@ void ConfigViewControllerGeneral::viewWillAppear()
 {
     storeBeforeExitSave_ = platform::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(Configuration::willSaveForExitNotification), [this](const auto&) { storeSettings(); });
-    setupRecordView(*globalHotkey_, this);
+    setupRecordView(*globalHotkey_, this, services_.hotKeyCenter);
     loadSettings();
     const bool tags = checkboxSearchInTags_->isChecked();
     checkboxSearchInTagsLaunchAll_->setEnabled(tags);

@@ -301,6 +301,55 @@ TEST_F(RecordViewTest, ADoubleTapTheDesktopNeverReportsIsRefused)
     EXPECT_TRUE(KeyComboHolder::acceptIfFree(*recorder, &seeing, doubleTap));
 }
 
+// A desktop whose keys the registry can pause, or that keeps them.
+class PausableHotKeys : public test::AcceptingHotKeys {
+public:
+    bool setPaused(bool pause) override
+    {
+        paused = pause;
+        return pause && letsGo;
+    }
+    void press(std::uint32_t id) { firePressed(id); }
+    bool letsGo = true;
+    bool paused = false;
+};
+
+TEST_F(RecordViewTest, OurKeysAreLetGoForEachRecordingAndTakenBackWhenItEnds)
+{
+    PausableHotKeys desktop;
+    HotKeyCenter center(desktop);
+    recorder->setHotKeyCenter(&center);
+    auto* second = new RecordView(&window);
+    second->setHotKeyCenter(&center);
+    window.layout()->addWidget(second);
+    second->show();
+    // One release per recording: passed on to the next recorder, ended as
+    // the recorder goes and as its window hides.
+    startRecording();
+    EXPECT_TRUE(desktop.paused);
+    QTest::mouseClick(second, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(desktop.paused && second->isReleasingKeys() && !recorder->isReleasingKeys());
+    delete second;
+    EXPECT_FALSE(desktop.paused);
+
+    // Where the desktop keeps them, a press of ours is offered to the
+    // recorder's owner, and its action does not run.
+    desktop.letsGo = false;
+    int fired = 0;
+    const KeyCombo ctrlK = *KeyCombo::withCarbonModifiers(Key::k, ModifierFlags::carbonCommand);
+    auto hotKey = HotKey::create(QStringLiteral("e"), ctrlK, HotKey::ActionQueue::session,
+                                 [&](const HotKeyPtr&) { ++fired; });
+    ASSERT_TRUE(center.registerHotKey(hotKey));
+    owner.refused = ctrlK;
+    startRecording();
+    desktop.press(*hotKey->hotKeyRef());
+    EXPECT_EQ(owner.calls, QStringList{QStringLiteral("accepts Ctrl K")});
+    EXPECT_EQ(fired, 0);
+    window.hide();
+    EXPECT_FALSE(desktop.paused || center.isReleasingKeys());
+    recorder->setHotKeyCenter(nullptr);
+}
+
 TEST(GlobalHotKeysWithoutXServer, RegistrationFailsAndSaysWhy)
 {
     qunsetenv("DISPLAY");
