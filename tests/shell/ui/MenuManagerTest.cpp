@@ -67,16 +67,16 @@ protected:
 };
 
 const QStringList statusLayout{
-    "About Vantel...", "|", "Preferences...", "|", "Modify Data...", "Tags...", "Refresh Data", "|",
-    "Save configuration (versioned)...", "Export configuration", "Import configuration", "|",
-    "Overview of keyboard shortcuts", "Online help", "Website of Vantel", "What's new?", "|", "Quit"};
+    "About Vantel…", "|", "Preferences…", "|", "Modify Data…", "Tags…", "Refresh Data", "|",
+    "Save configuration (versioned)…", "Export configuration…", "Import configuration…", "|",
+    "Overview of keyboard shortcuts…", "Online help", "Website of Vantel", "What's new…", "|", "Quit"};
 const QStringList mainLayout{
-    "About Vantel...", "|", "Preferences...", "|", "Add File or Folder", "Add URL", "|", "Modify Data...", "Tags...",
-    "|", "Overview of keyboard shortcuts", "Online help", "Website of Vantel", "What's new?", "|", "Quit"};
+    "About Vantel…", "|", "Preferences…", "|", "Add File or Folder…", "Add URL…", "|", "Modify Data…", "Tags…",
+    "|", "Overview of keyboard shortcuts…", "Online help", "Website of Vantel", "What's new…", "|", "Quit"};
 const QStringList everything{
-    "About Vantel...", "Preferences...", "Modify Data...", "Tags...", "Refresh Data",
-    "Save configuration (versioned)...", "Export configuration", "Import configuration",
-    "Overview of keyboard shortcuts", "Online help", "Website of Vantel", "What's new?", "Quit"};
+    "About Vantel…", "Preferences…", "Modify Data…", "Tags…", "Refresh Data",
+    "Save configuration (versioned)…", "Export configuration…", "Import configuration…",
+    "Overview of keyboard shortcuts…", "Online help", "Website of Vantel", "What's new…", "Quit"};
 
 TEST_F(MenuManagerTest, EachMenuIsCompleteAfterTheOther)
 {
@@ -105,12 +105,12 @@ TEST_F(MenuManagerTest, EnablingFollowsTheWindowsOnScreen)
     // The main view up: no data commands, settings still.
     scene.visible = {VantelWindowEnum::main};
     EXPECT_EQ(enabled(menus.getStatusbarMenu()),
-              (QStringList{"About Vantel...", "Preferences...", "Modify Data...", "Tags...",
-                           "Overview of keyboard shortcuts", "Online help", "Website of Vantel", "What's new?",
+              (QStringList{"About Vantel…", "Preferences…", "Modify Data…", "Tags…",
+                           "Overview of keyboard shortcuts…", "Online help", "Website of Vantel", "What's new…",
                            "Quit"}));
 
-    const QStringList onlyAlways{"About Vantel...", "Overview of keyboard shortcuts", "Online help",
-                                 "Website of Vantel", "What's new?", "Quit"};
+    const QStringList onlyAlways{"About Vantel…", "Overview of keyboard shortcuts…", "Online help",
+                                 "Website of Vantel", "What's new…", "Quit"};
     for (VantelWindowEnum::Kind blocking : MenuManager::modalVantelWindowTypes()) {
         scene.visible = {blocking};
         EXPECT_EQ(enabled(menus.getStatusbarMenu()), onlyAlways) << VantelWindowEnum::name(blocking).toStdString();
