@@ -163,9 +163,8 @@ TEST_F(GermanExportNames, TheSavePanelsProposeGermanFileNames)
     QStringList proposed;
     for (const auto& panel : dialogs->savePanels())
         proposed << panel.nameFieldStringValue;
-    EXPECT_EQ(proposed, (QStringList{QStringLiteral("Vantel-Diagnosedaten.txt"),
-                                     QStringLiteral("Vantel-Konfiguration.Vantel_ExportData"),
-                                     QStringLiteral("Vantel-Einträge.csv")}));
+    EXPECT_EQ(proposed.join(u'|').toStdString(),
+              "Vantel-Diagnosedaten.txt|Vantel-Konfiguration.Vantel_ExportData|Vantel-Einträge.csv");
 }
 
 } // namespace vantel::test

@@ -374,9 +374,13 @@ TEST(GermanTexts, OneWordForOneThingAndTheTrayNotTheMenuBar)
 
     const QStringList avoidedInGerman{"...", "Hauptfenster", "Ordnerfreigabe", "Aufklappmenü", "Menüleiste",
                                       "in der Leiste", "an der Leiste"};
-    for (auto it = germanTexts.cbegin(); it != germanTexts.cend(); ++it)
+    // "Tastenkürzel", never a bare "Kürzel".
+    static const QRegularExpression bareHotkey(QStringLiteral("\\bKürzel"));
+    for (auto it = germanTexts.cbegin(); it != germanTexts.cend(); ++it) {
         for (const QString& word : avoidedInGerman)
             EXPECT_FALSE(it.key().contains(word)) << "\"" << word.toStdString() << "\" in " << it.value().toStdString();
+        EXPECT_FALSE(it.key().contains(bareHotkey)) << "\"Kürzel\" in " << it.value().toStdString();
+    }
     static const QRegularExpression menuBar(QStringLiteral("menu ?bar"), QRegularExpression::CaseInsensitiveOption);
     for (auto it = englishTexts.cbegin(); it != englishTexts.cend(); ++it)
         EXPECT_FALSE(it.key().contains(menuBar)) << it.value().toStdString() << ": " << it.key().toStdString();
