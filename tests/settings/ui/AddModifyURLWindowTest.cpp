@@ -248,24 +248,6 @@ TEST_F(AddModifyURLWindowTest, TemplatesReplaceAndPlaceholdersInsertAtTheCaret)
     manager.urlTemplates() = before;
 }
 
-// Run only under a German locale: the placeholder menu names each placeholder
-// by what it inserts, in German, and inserts what it inserts in every language.
-using GermanAddModifyURLWindowTest = AddModifyURLWindowTest;
-
-TEST_F(GermanAddModifyURLWindowTest, ThePlaceholderMenuIsGermanAndInsertsTheSameText)
-{
-    show();
-    QStringList titles;
-    for (const QAction* action : pane->placeholderMenu()->actions())
-        titles << action->text();
-    EXPECT_EQ(titles, (QStringList{QStringLiteral("Nach einer Eingabe fragen"), QStringLiteral("Ausgewählte Dateien")}));
-    pane->textFieldSiteURL()->setText(QStringLiteral("https://a.example/?q="));
-    for (QAction* action : pane->placeholderMenu()->actions())
-        action->trigger();
-    EXPECT_EQ(pane->textFieldSiteURL()->text(),
-              QStringLiteral("https://a.example/?q=%%userInput:Question%%%%selectedFileObjects%%"));
-}
-
 TEST_F(AddModifyURLWindowTest, OpensWithShowsTheHandlerTestOpensAndCancelKeepsNothing)
 {
     const QString written = test::makeTempDir(QStringLiteral("url-opened")) + QStringLiteral("/link");
