@@ -1,5 +1,7 @@
 #include "access/URLManager.h"
 
+#include "model/LocalizedStrings.h"
+
 #include <algorithm>
 
 namespace vantel {
@@ -17,23 +19,30 @@ URLManager::URLManager()
 
 QList<URLManager::Template> URLManager::defaultTemplates()
 {
-    const auto make = [](const char* title, const char* value) {
-        return std::make_shared<urlTemplateData>(QString::fromUtf8(title), QString::fromUtf8(value));
+    // Titles and questions in the user's language; once stored, a template
+    // keeps them, whatever the language of a later session.
+    const auto make = [](const char* title, const QString& value) {
+        return std::make_shared<urlTemplateData>(localized(title), value);
     };
+    const auto asking = [](const char* address, const char* question) {
+        return QString::fromUtf8(address) + QStringLiteral("%%userInput:") + localized(question) + QStringLiteral("%%");
+    };
+    const auto search = [&](const char* title, const char* address) { return make(title, asking(address, title)); };
     return {
-        make("Send Mail", "mailto:vantel@tarnwick.net?subject=Support%20Question"),
-        make("Search in Wikipedia", "https://en.wikipedia.org/w/index.php?search=%%userInput:Search in Wikipedia%%"),
-        make("Search in Google", "https://www.google.com/search?q=%%userInput:Search in Google%%"),
-        make("Search in Apple Maps", "http://maps.apple.com/?q=%%userInput:Locate%%"),
-        make("Search in IMDB", "https://www.imdb.com/find?q=%%userInput:Search in IMDB%%"),
-        make("Search in Amazon", "https://www.amazon.com/s?k=%%userInput:Search in Amazon%%"),
-        make("Search in Twitter", "https://twitter.com/search?q=%%userInput:Search in Twitter%%"),
-        make("Search in Reddit", "https://www.reddit.com/search/?q=%%userInput:Search in Reddit%%"),
-        make("Make a Phone Call", "tel:01234567890"),
-        make("Send a Text Message", "sms:01234567890"),
-        make("Things - Show quick entry", "things:///add?show-quick-entry=true"),
-        make("DEVONthink - create a quick note", "x-devonthink://note"),
-        make("DEVONthink - search in databases", "x-devonthink://search?query=%%userInput:Search in DEVONthink%%"),
+        make(localizable("Send Mail"), QStringLiteral("mailto:vantel@tarnwick.net?subject=Support%20Question")),
+        search(localizable("Search in Wikipedia"), "https://en.wikipedia.org/w/index.php?search="),
+        search(localizable("Search in Google"), "https://www.google.com/search?q="),
+        make(localizable("Search in Apple Maps"), asking("http://maps.apple.com/?q=", localizable("Locate"))),
+        search(localizable("Search in IMDB"), "https://www.imdb.com/find?q="),
+        search(localizable("Search in Amazon"), "https://www.amazon.com/s?k="),
+        search(localizable("Search in Twitter"), "https://twitter.com/search?q="),
+        search(localizable("Search in Reddit"), "https://www.reddit.com/search/?q="),
+        make(localizable("Make a Phone Call"), QStringLiteral("tel:01234567890")),
+        make(localizable("Send a Text Message"), QStringLiteral("sms:01234567890")),
+        make(localizable("Things - Show quick entry"), QStringLiteral("things:///add?show-quick-entry=true")),
+        make(localizable("DEVONthink - create a quick note"), QStringLiteral("x-devonthink://note")),
+        make(localizable("DEVONthink - search in databases"),
+             asking("x-devonthink://search?query=", localizable("Search in DEVONthink"))),
     };
 }
 
@@ -45,10 +54,10 @@ void URLManager::loadDefaultTemplates()
 
 void URLManager::loadPlaceholders()
 {
+    // Named by what they insert; the inserted text is the same in every language.
     urlPlaceholders_ = {
-        std::make_shared<urlPlaceholderData>(QStringLiteral("Input-Placeholder"), QStringLiteral("%%userInput:Question%%")),
-        std::make_shared<urlPlaceholderData>(QStringLiteral("SelectFileObjects-Placeholder"),
-                                             QStringLiteral("%%selectedFileObjects%%")),
+        std::make_shared<urlPlaceholderData>(localized("Ask for input"), QStringLiteral("%%userInput:Question%%")),
+        std::make_shared<urlPlaceholderData>(localized("Selected files"), QStringLiteral("%%selectedFileObjects%%")),
     };
 }
 

@@ -88,7 +88,7 @@ void ExportData::exportDataToFile()
     panel.canCreateDirectories = true;
     panel.allowedFileTypes = {manager_.defaultFileExtension};
     panel.fileTypeDescription = localized("Vantel export");
-    panel.nameFieldStringValue = QStringLiteral("Vantel Configuration.") + manager_.defaultFileExtension;
+    panel.nameFieldStringValue = localized("Vantel Configuration") + QLatin1Char('.') + manager_.defaultFileExtension;
     const auto response = platform::Dialogs::runSavePanel(panel);
     if (response.accepted && !response.path.isEmpty()) {
         if (!mayWrite(response.path)) {
@@ -228,7 +228,7 @@ void ExportData::exportDataAsCSV(const SynchronizedArray<TableViewItemPtr>::Ptr&
     panel.canCreateDirectories = true;
     panel.allowedFileTypes = {manager_.defaultTextExtension};
     panel.fileTypeDescription = localized("CSV text");
-    panel.nameFieldStringValue = QStringLiteral("Vantel Entries.") + manager_.defaultTextExtension;
+    panel.nameFieldStringValue = localized("Vantel Entries") + QLatin1Char('.') + manager_.defaultTextExtension;
     const auto response = platform::Dialogs::runSavePanel(panel);
     if (!response.accepted || response.path.isEmpty())
         return;

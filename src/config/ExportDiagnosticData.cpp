@@ -269,7 +269,7 @@ void ExportDiagnosticData::saveToFile()
     panel.canCreateDirectories = true;
     panel.allowedFileTypes = {QStringLiteral("txt")};
     panel.fileTypeDescription = localized("Plain text");
-    panel.nameFieldStringValue = QStringLiteral("Vantel Diagnostic Data.txt");
+    panel.nameFieldStringValue = localized("Vantel Diagnostic Data") + QStringLiteral(".txt");
     const auto response = platform::Dialogs::runSavePanel(panel);
     if (!response.accepted || response.path.isEmpty())
         return;

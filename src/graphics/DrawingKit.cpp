@@ -270,27 +270,12 @@ void drawLogo(QPainter& painter, const QRectF& frame, ResizingBehavior resizing,
         third.lineTo(86, 18);
         third.closeSubpath();
         third.setFillRule(Qt::OddEvenFill);
-        QPainterPath fourth; // N and W, one zigzag
-        fourth.moveTo(116, 37);
-        fourth.lineTo(116, 6);
-        fourth.lineTo(122, 6);
-        fourth.lineTo(140, 27);
-        fourth.lineTo(140, 6);
-        fourth.lineTo(146, 6);
-        fourth.lineTo(152, 28);
-        fourth.lineTo(159, 6);
-        fourth.lineTo(165, 6);
-        fourth.lineTo(172, 28);
-        fourth.lineTo(178, 6);
-        fourth.lineTo(184, 6);
-        fourth.lineTo(175, 37);
-        fourth.lineTo(169, 37);
-        fourth.lineTo(162, 16);
-        fourth.lineTo(155, 37);
-        fourth.lineTo(146, 37);
-        fourth.lineTo(140, 37);
-        fourth.lineTo(122, 16);
-        fourth.lineTo(122, 37);
+        QPainterPath fourth; // N and W, a letter gap apart
+        fourth.addPolygon(QPolygonF({{116, 37}, {116, 6}, {122, 6}, {140, 27}, {140, 6}, {146, 6}, {146, 37},
+                                     {140, 37}, {122, 16}, {122, 37}}));
+        fourth.closeSubpath();
+        fourth.addPolygon(QPolygonF({{152, 6}, {158, 6}, {163, 27}, {168, 6}, {174, 6}, {179, 27}, {184, 6},
+                                     {190, 6}, {182, 37}, {176, 37}, {171, 17}, {166, 37}, {160, 37}}));
         fourth.closeSubpath();
         QPainterPath fifth; // the orange dot
         fifth.addEllipse(QPointF(204, 31.5), 5.5, 5.5);

@@ -63,9 +63,9 @@ TEST(URLTemplatesTest, TheMenuOffersTwoPlaceholders)
     const URLManager manager;
     EXPECT_TRUE(manager.urlTemplates().isEmpty());
     ASSERT_EQ(manager.urlPlaceholders().size(), 2);
-    EXPECT_EQ(manager.urlPlaceholders().at(0)->title(), QStringLiteral("Input-Placeholder"));
+    EXPECT_EQ(manager.urlPlaceholders().at(0)->title(), QStringLiteral("Ask for input"));
     EXPECT_EQ(manager.urlPlaceholders().at(0)->value(), QStringLiteral("%%userInput:Question%%"));
-    EXPECT_EQ(manager.urlPlaceholders().at(1)->title(), QStringLiteral("SelectFileObjects-Placeholder"));
+    EXPECT_EQ(manager.urlPlaceholders().at(1)->title(), QStringLiteral("Selected files"));
     EXPECT_EQ(manager.urlPlaceholders().at(1)->value(), QStringLiteral("%%selectedFileObjects%%"));
 }
 

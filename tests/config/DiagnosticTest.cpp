@@ -2,6 +2,7 @@
 
 #include "access/SandboxFileAccessProtocol.h"
 #include "config/ExportDiagnosticData.h"
+#include "config/ExportImportManager.h"
 #include "datastore/spotlight/ProxySpotlightQueryFS.h"
 
 #include <QUrl>
@@ -145,6 +146,25 @@ TEST_F(ConfigTest, TheDiagnosticReportHasEverySectionWordForWord)
         << "the panel proposes a text file's name";
     ASSERT_EQ(dialogs->alerts().size(), 1);
     EXPECT_TRUE(dialogs->alerts().first().messageText.startsWith(QStringLiteral("Error on writing strings to file: ")));
+}
+
+// Run only under a German locale: the save panels propose German file names.
+using GermanExportNames = ConfigTest;
+
+TEST_F(GermanExportNames, TheSavePanelsProposeGermanFileNames)
+{
+    config->loadConfig();
+    ExportImportManager manager(*config);
+    for (int i = 0; i < 3; ++i)
+        dialogs->queueSavePanelCancel();
+    ExportDiagnosticData(*config, std::make_shared<OneBrokenBookmark>()).saveToFile();
+    manager.exportData().exportDataToFile();
+    manager.exportData().exportDataAsCSV(SynchronizedArray<TableViewItemPtr>::create());
+    QStringList proposed;
+    for (const auto& panel : dialogs->savePanels())
+        proposed << panel.nameFieldStringValue;
+    EXPECT_EQ(proposed.join(u'|').toStdString(),
+              "Vantel-Diagnosedaten.txt|Vantel-Konfiguration.Vantel_ExportData|Vantel-Einträge.csv");
 }
 
 } // namespace vantel::test

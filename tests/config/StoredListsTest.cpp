@@ -1,5 +1,6 @@
 #include "ConfigTestSupport.h"
 
+#include "access/URLParams.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/XdgPaths.h"
 #include "support/FileSizeLimit.h"
@@ -121,6 +122,36 @@ TEST_F(GermanStoredLists, TheAlertsOfADamagedListAreGerman)
     EXPECT_TRUE(alerts.first().informativeText.startsWith(QStringLiteral("Fehler: Konfiguration\nDie unlesbaren Daten "
                                                                          "wurden in ")))
         << alerts.first().informativeText.toStdString();
+}
+
+// The built-in templates are made in the user's language, their questions
+// still placeholders; templates already stored keep their titles.
+TEST_F(GermanStoredLists, BuiltInTemplatesAreMadeInGermanAndStoredOnesStayAsTheyAre)
+{
+    config->loadConfig();
+    QStringList titles;
+    QStringList questions;
+    const QRegularExpression question = regularExpression(URLParams::userInput);
+    for (const auto& made : urls->urlTemplates()) {
+        titles << made->title();
+        if (made->value().contains(QStringLiteral("%%userInput"))) {
+            const auto match = question.match(made->value());
+            EXPECT_TRUE(match.hasMatch()) << made->value().toStdString();
+            questions << match.captured(QStringLiteral("question"));
+        }
+    }
+    ASSERT_EQ(titles.size(), 13);
+    EXPECT_TRUE(titles.contains(QStringLiteral("E-Mail senden"))) << titles.join(u'|').toStdString();
+    EXPECT_TRUE(titles.contains(QStringLiteral("Anrufen")));
+    EXPECT_TRUE(questions.contains(QStringLiteral("In Wikipedia suchen"))) << questions.join(u'|').toStdString();
+    EXPECT_TRUE(questions.contains(QStringLiteral("Ort suchen")));
+
+    urls->urlTemplates() = {std::make_shared<urlTemplateData>(QStringLiteral("Send Mail"), QStringLiteral("mailto:a@b.example"))};
+    config->saveConfig(false);
+    reopen();
+    config->loadConfig();
+    ASSERT_EQ(urls->urlTemplates().size(), 1);
+    EXPECT_EQ(urls->urlTemplates().first()->title(), QStringLiteral("Send Mail"));
 }
 
 TEST_F(ConfigTest, AnUnreadableListOrOneOfAnotherKindIsKeptAsideAndToldAfterTheLaunch)

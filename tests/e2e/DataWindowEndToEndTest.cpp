@@ -245,7 +245,7 @@ struct DataWindowDesktop {
         key(QStringLiteral("Return"));
         return true;
     }
-    // "Modify Data..." of the status menu: Info, Preferences, Modify Data.
+    // "Modify Data…" of the status menu: Info, Preferences, Modify Data.
     std::optional<QRect> openDataWindow()
     {
         const qsizetype opened = logCount(QStringLiteral("^instantiateWindowController: config$"));

@@ -174,6 +174,22 @@ TEST(DrawingKitTest, RowBackgroundGroupBoxAndLogo)
     EXPECT_TRUE(near(logo.pixelColor(19, 20), Qt::white));
     EXPECT_TRUE(near(logo.pixelColor(56, 9), DrawingKit::tarnwickOrange()));
     EXPECT_EQ(alphaAt(logo, 56, 21), 0);
+
+    // Its six marks (four letters, the ring and the dot) stand apart: no two
+    // letters are drawn over each other.
+    const QImage large = draw({4 * 227, 4 * 43}, [](QPainter& p) {
+        DrawingKit::drawTarnwickLightUI(p, QRectF(0, 0, 4 * 227, 4 * 43), ResizingBehavior::scaleToFit);
+    });
+    int marks = 0;
+    bool inMark = false;
+    for (int x = 0; x < large.width(); ++x) {
+        bool ink = false;
+        for (int y = 0; y < large.height() && !ink; ++y)
+            ink = alphaAt(large, x, y) > 128;
+        marks += ink && !inMark ? 1 : 0;
+        inMark = ink;
+    }
+    EXPECT_EQ(marks, 6);
 }
 
 TEST(DrawingKitTest, ImagesDrawAfreshAtTheirSize)

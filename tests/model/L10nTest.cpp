@@ -34,7 +34,7 @@ const std::vector<std::pair<QString, QString>> expectedEnglish{
     {QStringLiteral("Categories"), QStringLiteral("Categories")},
     {QStringLiteral("SandboxDlg_Prompt"), QStringLiteral("Allow")},
     {QStringLiteral("mainWindowStyle_Window"), QStringLiteral("Centered on Screen")},
-    {QStringLiteral("mainWindowStyle_Popup"), QStringLiteral("Popupmenu at Menubar")},
+    {QStringLiteral("mainWindowStyle_Popup"), QStringLiteral("Popup at the Tray Icon")},
     {QStringLiteral("mainWindowLaunch_withSingleClick"), QStringLiteral("Launch items with a single mouse click")},
     {QStringLiteral("mainWindowLaunch_withDoubleClick"), QStringLiteral("Launch items with a double mouse click")},
     {QStringLiteral("customSearchField_SearchForName"), QStringLiteral("Name")},
@@ -56,22 +56,22 @@ const std::vector<std::pair<QString, QString>> expectedEnglish{
     {QStringLiteral("errorLoadingAllData_InfomativeText"), QStringLiteral("The data could not be loaded successfully")},
     {QStringLiteral("dialogtext_ok"), QStringLiteral("OK")},
     {QStringLiteral("dialogtext_cancel"), QStringLiteral("Cancel")},
-    {QStringLiteral("mainMenu_showInfo"), QStringLiteral("About Vantel...")},
-    {QStringLiteral("mainMenu_showHotkeyOverview"), QStringLiteral("Overview of keyboard shortcuts")},
-    {QStringLiteral("mainMenu_showSettings"), QStringLiteral("Preferences...")},
-    {QStringLiteral("mainMenu_showPreferences"), QStringLiteral("Modify Data...")},
-    {QStringLiteral("mainMenu_showTags"), QStringLiteral("Tags...")},
-    {QStringLiteral("mainMenu_export"), QStringLiteral("Export configuration")},
-    {QStringLiteral("mainMenu_import"), QStringLiteral("Import configuration")},
-    {QStringLiteral("mainMenu_showVersionedBackup"), QStringLiteral("Save configuration (versioned)...")},
+    {QStringLiteral("mainMenu_showInfo"), QStringLiteral("About Vantel…")},
+    {QStringLiteral("mainMenu_showHotkeyOverview"), QStringLiteral("Overview of keyboard shortcuts…")},
+    {QStringLiteral("mainMenu_showSettings"), QStringLiteral("Preferences…")},
+    {QStringLiteral("mainMenu_showPreferences"), QStringLiteral("Modify Data…")},
+    {QStringLiteral("mainMenu_showTags"), QStringLiteral("Tags…")},
+    {QStringLiteral("mainMenu_export"), QStringLiteral("Export configuration…")},
+    {QStringLiteral("mainMenu_import"), QStringLiteral("Import configuration…")},
+    {QStringLiteral("mainMenu_showVersionedBackup"), QStringLiteral("Save configuration (versioned)…")},
     {QStringLiteral("mainMenu_showWebsite"), QStringLiteral("Website of Vantel")},
     {QStringLiteral("mainMenu_showManual"), QStringLiteral("Online help")},
-    {QStringLiteral("mainMenu_showVersionHistory"), QStringLiteral("What's new?")},
+    {QStringLiteral("mainMenu_showVersionHistory"), QStringLiteral("What's new…")},
     {QStringLiteral("mainMenu_quit"), QStringLiteral("Quit")},
     {QStringLiteral("mainMenu_reloadData"), QStringLiteral("Refresh Data")},
     {QStringLiteral("mainMenu_importShortcuts"), QStringLiteral("Import Shortcuts from the Shortcuts-App")},
-    {QStringLiteral("mainMenu_AddFileOrFolder"), QStringLiteral("Add File or Folder")},
-    {QStringLiteral("mainMenu_AddURL"), QStringLiteral("Add URL")},
+    {QStringLiteral("mainMenu_AddFileOrFolder"), QStringLiteral("Add File or Folder…")},
+    {QStringLiteral("mainMenu_AddURL"), QStringLiteral("Add URL…")},
     {QStringLiteral("addFileDialogMessage"), QStringLiteral("Select a file or folder to add it to the list")},
     {QStringLiteral("importConfigMessage"), QStringLiteral("Select a previously saved configuration file to load it.")},
     {QStringLiteral("services_SendOne"), QStringLiteral("Send Object to:")},
@@ -248,6 +248,9 @@ QHash<QString, QString> windowTextsInTheSources()
 // accelerators, and nothing else: a text added on one side only fails here.
 TEST(GermanTable, HasEveryTextWithItsPlaceholdersAndNoOthers)
 {
+    // The same in German: key names, abbreviations, loan words.
+    const QStringList sharedWords{"OK", "Name", "Tag", "Tags", "Tags:", "URLs", "URL:", "Version %1", "Video",
+                                  "Webdesign", "?", "Ctrl", "Alt", "Shift", "Super"};
     QFile file(QStringLiteral(VANTEL_SOURCE_DIR "/resources/bundle/de.lproj/Localizable.strings"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const auto german = LocalizedStrings::parse(file.readAll());
@@ -279,6 +282,9 @@ TEST(GermanTable, HasEveryTextWithItsPlaceholdersAndNoOthers)
         EXPECT_FALSE(translation->isEmpty()) << it.key().toStdString();
         EXPECT_EQ(marks(*translation), marks(it.value()))
             << it.key().toStdString() << " -> " << translation->toStdString();
+        // German throughout: no English left but the words both languages share.
+        EXPECT_TRUE(*translation != it.value() || sharedWords.contains(*translation))
+            << "not translated: " << it.key().toStdString();
     }
     for (auto it = german->cbegin(); it != german->cend(); ++it)
         EXPECT_TRUE(english.contains(it.key())) << "German text for an unknown key: " << it.key().toStdString();
@@ -336,6 +342,48 @@ TEST(GermanHelp, EveryDocumentHasAGermanCopyWithTheSameHeadingsListsAndLinks)
         EXPECT_NE(translation, original) << name.toStdString() << " is not translated";
         EXPECT_EQ(skeleton(translation), skeleton(original)) << name.toStdString();
     }
+}
+
+// One word for one thing in the German table and documents (the main view,
+// folder access, the popup), a typographic ellipsis, and in both languages
+// the tray where another desktop has a menu bar.
+TEST(GermanTexts, OneWordForOneThingAndTheTrayNotTheMenuBar)
+{
+    const auto read = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    const QDir english(QStringLiteral(VANTEL_SOURCE_DIR "/resources/bundle"));
+    const QDir german(english.filePath(QStringLiteral("de.lproj")));
+    const auto table = LocalizedStrings::parse(read(german.filePath(QStringLiteral("Localizable.strings"))).toUtf8());
+    ASSERT_TRUE(table.has_value());
+
+    QHash<QString, QString> germanTexts; // text -> where
+    for (auto it = table->cbegin(); it != table->cend(); ++it)
+        germanTexts.insert(it.value(), it.key());
+    QHash<QString, QString> englishTexts;
+    for (const L10n::Entry& entry : L10n::entries())
+        englishTexts.insert(QString::fromUtf8(entry.english), QString::fromLatin1(entry.key));
+    const QHash<QString, QString> windowTexts = windowTextsInTheSources();
+    for (auto it = windowTexts.cbegin(); it != windowTexts.cend(); ++it)
+        englishTexts.insert(it.key(), it.value());
+    for (const QString& name : english.entryList({QStringLiteral("*.md")}, QDir::Files)) {
+        englishTexts.insert(read(english.filePath(name)), name);
+        germanTexts.insert(read(german.filePath(name)), QStringLiteral("de.lproj/") + name);
+    }
+
+    const QStringList avoidedInGerman{"...", "Hauptfenster", "Ordnerfreigabe", "Aufklappmenü", "Menüleiste",
+                                      "in der Leiste", "an der Leiste"};
+    // "Tastenkürzel", never a bare "Kürzel".
+    static const QRegularExpression bareHotkey(QStringLiteral("\\bKürzel"));
+    for (auto it = germanTexts.cbegin(); it != germanTexts.cend(); ++it) {
+        for (const QString& word : avoidedInGerman)
+            EXPECT_FALSE(it.key().contains(word)) << "\"" << word.toStdString() << "\" in " << it.value().toStdString();
+        EXPECT_FALSE(it.key().contains(bareHotkey)) << "\"Kürzel\" in " << it.value().toStdString();
+    }
+    static const QRegularExpression menuBar(QStringLiteral("menu ?bar"), QRegularExpression::CaseInsensitiveOption);
+    for (auto it = englishTexts.cbegin(); it != englishTexts.cend(); ++it)
+        EXPECT_FALSE(it.key().contains(menuBar)) << it.value().toStdString() << ": " << it.key().toStdString();
 }
 
 // Texts and documents follow one rule: the first of the user's languages that

@@ -21,6 +21,7 @@
 #include "popups/TableViewPopupViewController.h"
 #include "shell/AppDelegate.h"
 #include "support/AcceptingHotKeys.h"
+#include "support/ShownTexts.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -367,6 +368,9 @@ TEST_F(TableViewPopupTest, RendersToPng)
     file->setTags({QStringLiteral("Work|Planning"), QStringLiteral("Notes")});
     showFor(file);
     EXPECT_TRUE(popover->grab().save(folder + QStringLiteral("/entry-popover-file.png")));
+    // Under a German locale, no English beside the user's own words.
+    const QStringList english = test::englishLeftInGerman(controller->view());
+    EXPECT_TRUE(english.isEmpty()) << english.join(u'\n').toStdString();
 }
 
 TEST_F(TableViewPopupTest, ClosingKeepsWhatWasBeingTyped)

@@ -23,6 +23,7 @@
 #include "popups/TagPopupManager.h"
 #include "popups/TagPopupViewController.h"
 #include "shell/AppDelegate.h"
+#include "support/ShownTexts.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -437,6 +438,9 @@ TEST_F(TagPopoverTest, RendersEveryControl)
     QCoreApplication::processEvents();
     EXPECT_TRUE(
         popover().grab().toImage().save(vantel::test::outputFolder() + QStringLiteral("/tag-popover-icons.png")));
+
+    const QStringList english = test::englishLeftInGerman(c.view());
+    EXPECT_TRUE(english.isEmpty()) << english.join(u'\n').toStdString();
 
     // No control is cut off or outside the content.
     const QRect content = c.view()->rect();

@@ -64,7 +64,7 @@ QWidget* ConfigViewControllerGeneral::loadView()
     popupButtonClickType_->setObjectName(QStringLiteral("popupButtonClickType"));
     form->addRow(localized("&Launching:"), popupButtonClickType_);
 
-    checkboxMainWindowAnimated_ = new QCheckBox(localized("Animate the popup at the menu bar"));
+    checkboxMainWindowAnimated_ = new QCheckBox(localized("Animate the popup at the tray icon"));
     checkboxMainWindowAnimated_->setObjectName(QStringLiteral("checkboxMainWindowAnimated"));
     form->addRow(QString(), checkboxMainWindowAnimated_);
 
@@ -110,9 +110,9 @@ QWidget* ConfigViewControllerGeneral::loadView()
 
     popupButtonMenuItem_ = new QComboBox;
     popupButtonMenuItem_->setObjectName(QStringLiteral("popupButtonMenuItem"));
-    popupButtonMenuItem_->setAccessibleName(localized("Menu bar icon"));
+    popupButtonMenuItem_->setAccessibleName(localized("Tray icon"));
     popupButtonMenuItem_->setIconSize(QSize(menubarIconSide, menubarIconSide));
-    form->addRow(localized("Menu bar &icon:"), popupButtonMenuItem_);
+    form->addRow(localized("Tray &icon:"), popupButtonMenuItem_);
 
     checkboxSelectTagsAndCategoriesOnHover_ = new QCheckBox(localized("Select tags and categories on hover"));
     checkboxSelectTagsAndCategoriesOnHover_->setObjectName(QStringLiteral("checkboxSelectTagsAndCategoriesOnHover"));

@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vantel::settingsui {
 
 const QSize ConfigViewControllerTags::preferredSize(760, 480);
@@ -74,10 +76,13 @@ QWidget* ConfigViewControllerTags::loadView()
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->verticalHeader()->setDefaultSectionSize(rowHeight);
-    table_->horizontalHeader()->setHighlightSections(false);
-    table_->horizontalHeader()->resizeSection(ConfigTagsTableModel::columnEntry, 300);
-    table_->horizontalHeader()->resizeSection(ConfigTagsTableModel::columnHotkey, 200);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    QHeaderView* header = table_->horizontalHeader();
+    header->setHighlightSections(false);
+    // The hotkey columns are as wide as their headings (longer in German
+    // than in English); the tag names take the rest.
+    header->setSectionResizeMode(ConfigTagsTableModel::columnEntry, QHeaderView::Stretch);
+    for (const int hotkeyColumn : {ConfigTagsTableModel::columnHotkey, ConfigTagsTableModel::columnHotkeyLaunchAll})
+        header->resizeSection(hotkeyColumn, std::max(hotkeyColumnWidth, header->sectionSizeHint(hotkeyColumn)));
     column->addWidget(table_, 1);
 
     auto* buttons = new QHBoxLayout();

@@ -38,6 +38,7 @@ public:
     static inline const QString storyboard = QStringLiteral("ConfigTags");
     static inline const QString identifier = QStringLiteral("ConfigViewControllerTags");
     static constexpr int rowHeight = 30;
+    static constexpr int hotkeyColumnWidth = 200;
     static const QSize preferredSize;
 
     explicit ConfigViewControllerTags(QObject* parent = nullptr);

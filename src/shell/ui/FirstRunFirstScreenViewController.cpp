@@ -53,7 +53,7 @@ QWidget* FirstRunFirstScreenViewController::loadView()
                     {localized("Vantel keeps your applications, folders, files and web links in one place, "
                                "a click or a keystroke away."),
                      localized("It lives in the system tray. Click its icon to open the main view; "
-                               "right-click it for the menu with Preferences..., Modify Data... and Quit."),
+                               "right-click it for the menu with Preferences…, Modify Data… and Quit."),
                      localized("Vantel has already looked through your applications. Some well-known ones "
                                "carry a tag, so you can find them right away.")},
                     page);

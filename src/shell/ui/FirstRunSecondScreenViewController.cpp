@@ -137,7 +137,7 @@ QWidget* FirstRunSecondScreenViewController::loadView()
                      localized("Just type to search all entries. Return opens the selected entry, "
                                "Ctrl+1 to Ctrl+9 open the first nine."),
                      localized("Hotkeys open the main view, a category, a tag or an entry directly: set them "
-                               "in Preferences..., Tags... and Modify Data...")},
+                               "in Preferences…, Tags… and Modify Data…")},
                     page);
     layout->addStretch(1);
     return page;

@@ -1,5 +1,7 @@
 #include "datastore/DataStorage.h"
+#include "datastore/FakeWindowRequests.h"
 #include "datastore/TagManager.h"
+#include "datastore/WindowRequests.h"
 #include "mainwindow/MainViewController.h"
 #include "model/iconTag.h"
 #include "platform/ScriptedDialogProvider.h"
@@ -9,6 +11,7 @@
 #include "shell/VantelManager.h"
 #include "shell/ui/MenuManager.h"
 #include "shell/ui/StatusItem.h"
+#include "support/ShownTexts.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +22,8 @@
 #include <QFile>
 #include <QMenu>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace vantel {
 namespace {
@@ -67,16 +72,16 @@ protected:
 };
 
 const QStringList statusLayout{
-    "About Vantel...", "|", "Preferences...", "|", "Modify Data...", "Tags...", "Refresh Data", "|",
-    "Save configuration (versioned)...", "Export configuration", "Import configuration", "|",
-    "Overview of keyboard shortcuts", "Online help", "Website of Vantel", "What's new?", "|", "Quit"};
+    "About Vantel…", "|", "Preferences…", "|", "Modify Data…", "Tags…", "Refresh Data", "|",
+    "Save configuration (versioned)…", "Export configuration…", "Import configuration…", "|",
+    "Overview of keyboard shortcuts…", "Online help", "Website of Vantel", "What's new…", "|", "Quit"};
 const QStringList mainLayout{
-    "About Vantel...", "|", "Preferences...", "|", "Add File or Folder", "Add URL", "|", "Modify Data...", "Tags...",
-    "|", "Overview of keyboard shortcuts", "Online help", "Website of Vantel", "What's new?", "|", "Quit"};
+    "About Vantel…", "|", "Preferences…", "|", "Add File or Folder…", "Add URL…", "|", "Modify Data…", "Tags…",
+    "|", "Overview of keyboard shortcuts…", "Online help", "Website of Vantel", "What's new…", "|", "Quit"};
 const QStringList everything{
-    "About Vantel...", "Preferences...", "Modify Data...", "Tags...", "Refresh Data",
-    "Save configuration (versioned)...", "Export configuration", "Import configuration",
-    "Overview of keyboard shortcuts", "Online help", "Website of Vantel", "What's new?", "Quit"};
+    "About Vantel…", "Preferences…", "Modify Data…", "Tags…", "Refresh Data",
+    "Save configuration (versioned)…", "Export configuration…", "Import configuration…",
+    "Overview of keyboard shortcuts…", "Online help", "Website of Vantel", "What's new…", "Quit"};
 
 TEST_F(MenuManagerTest, EachMenuIsCompleteAfterTheOther)
 {
@@ -105,12 +110,12 @@ TEST_F(MenuManagerTest, EnablingFollowsTheWindowsOnScreen)
     // The main view up: no data commands, settings still.
     scene.visible = {VantelWindowEnum::main};
     EXPECT_EQ(enabled(menus.getStatusbarMenu()),
-              (QStringList{"About Vantel...", "Preferences...", "Modify Data...", "Tags...",
-                           "Overview of keyboard shortcuts", "Online help", "Website of Vantel", "What's new?",
+              (QStringList{"About Vantel…", "Preferences…", "Modify Data…", "Tags…",
+                           "Overview of keyboard shortcuts…", "Online help", "Website of Vantel", "What's new…",
                            "Quit"}));
 
-    const QStringList onlyAlways{"About Vantel...", "Overview of keyboard shortcuts", "Online help",
-                                 "Website of Vantel", "What's new?", "Quit"};
+    const QStringList onlyAlways{"About Vantel…", "Overview of keyboard shortcuts…", "Online help",
+                                 "Website of Vantel", "What's new…", "Quit"};
     for (VantelWindowEnum::Kind blocking : MenuManager::modalVantelWindowTypes()) {
         scene.visible = {blocking};
         EXPECT_EQ(enabled(menus.getStatusbarMenu()), onlyAlways) << VantelWindowEnum::name(blocking).toStdString();
@@ -134,10 +139,30 @@ TEST_F(MenuManagerTest, AddingIsLeftEnabledAndNeedsTheMainView)
     EXPECT_TRUE(menus.contextMenuAddFileOrFolderMenuItem->isEnabled());
     EXPECT_TRUE(menus.contextMenuAddURLMenuItem->isEnabled());
     EXPECT_EQ(menu, menus.mainMenu());
-    // Without the main view the commands do nothing (no dialog, no crash).
+
+    // Both need the main view on screen: without it no panel and no URL window.
+    auto dialogs = std::make_shared<platform::ScriptedDialogProvider>();
+    platform::DialogProvider::setShared(dialogs);
+    const auto before = WindowRequests::shared();
+    auto windows = std::make_shared<test::FakeWindowRequests>();
+    WindowRequests::setShared(windows);
+    const auto urlWindowsOpened = [&] {
+        return std::count_if(windows->opened.cbegin(), windows->opened.cend(),
+                             [](const auto& opened) { return opened.first == WindowKind::addOrModifyURL; });
+    };
     scene.visible = {};
     menus.contextMenuAddURLMenuItem->trigger();
     menus.contextMenuAddFileOrFolderMenuItem->trigger();
+    EXPECT_EQ(urlWindowsOpened(), 0);
+    EXPECT_TRUE(dialogs->openPanels().isEmpty());
+    scene.visible = {VantelWindowEnum::main};
+    dialogs->queueOpenPanelCancel();
+    menus.contextMenuAddURLMenuItem->trigger();
+    menus.contextMenuAddFileOrFolderMenuItem->trigger();
+    EXPECT_EQ(urlWindowsOpened(), 1);
+    EXPECT_EQ(dialogs->openPanels().size(), 1);
+    WindowRequests::setShared(before);
+    platform::DialogProvider::setShared(nullptr);
 }
 
 TEST_F(MenuManagerTest, AddingGivesTheNewEntryTheTagTheMainViewShows)
@@ -214,10 +239,11 @@ TEST_F(GermanMenuManagerTest, BothMenusSpeakGerman)
 {
     const QStringList german{"Über Vantel …", "|", "Einstellungen …", "|", "Daten bearbeiten …", "Tags …",
                              "Daten aktualisieren", "|", "Konfiguration sichern (versioniert) …",
-                             "Konfiguration exportieren", "Konfiguration importieren", "|", "Übersicht der Tastenkürzel",
-                             "Online-Hilfe", "Website von Vantel", "Was ist neu?", "|", "Beenden"};
+                             "Konfiguration exportieren …", "Konfiguration importieren …", "|",
+                             "Übersicht der Tastenkürzel …", "Online-Hilfe", "Website von Vantel", "Was ist neu …", "|",
+                             "Beenden"};
     EXPECT_EQ(layout(menus.getStatusbarMenu()), german);
-    EXPECT_TRUE(layout(menus.getMainMenu()).contains(QStringLiteral("Datei oder Ordner hinzufügen")));
+    EXPECT_TRUE(layout(menus.getMainMenu()).contains(QStringLiteral("Datei oder Ordner hinzufügen …")));
 }
 
 // The tray's picture and the status menu as a person sees them.
@@ -228,9 +254,13 @@ TEST_F(MenuManagerTest, RendersTheStatusItemAndMenu)
     menu->adjustSize();
     const QPixmap menuPicture = menu->grab();
     EXPECT_GT(menuPicture.height(), 200);
+    // Under a German locale, both menus in German (the items move from one to the other).
+    QStringList english = test::englishLeftInGerman(menu);
     QMenu* mainMenu = menus.getMainMenu();
     mainMenu->adjustSize();
     const QPixmap mainMenuPicture = mainMenu->grab();
+    english << test::englishLeftInGerman(mainMenu);
+    EXPECT_TRUE(english.isEmpty()) << english.join(u'\n').toStdString();
 
     StatusItem item([] { return false; });
     QImage icons(4 * 40 + 8, 48, QImage::Format_ARGB32);

@@ -157,7 +157,7 @@ TEST(SettingsWindows, PreferencesChangedFromTheTrayTakeEffectAndSurviveARestart)
     ASSERT_NO_FATAL_FAILURE(fixture.prepare());
     ASSERT_NO_FATAL_FAILURE(fixture.start());
 
-    // "Preferences..." opens the settings window at its General tab.
+    // "Preferences…" opens the settings window at its General tab.
     ASSERT_NO_FATAL_FAILURE(fixture.chooseFromStatusMenu(2));
     const auto settings = fixture.waitForWindow(QStringLiteral("Preferences"));
     ASSERT_TRUE(settings) << fixture.log();
@@ -249,7 +249,7 @@ TEST(SettingsWindows, BackupsInfoWhatsNewAndTheOverviewOpenFromTheTray)
         return QDir(backups).entryList({QStringLiteral("*.Vantel_ExportData")}, QDir::Files).size();
     };
 
-    // "Save configuration (versioned)...": create one, then restore it.
+    // "Save configuration (versioned)…": create one, then restore it.
     ASSERT_NO_FATAL_FAILURE(fixture.chooseFromStatusMenu(6));
     ASSERT_TRUE(fixture.waitForWindow(QStringLiteral("Save configuration (versioned)"))) << fixture.log();
     const qsizetype before = backupCount();
@@ -268,7 +268,7 @@ TEST(SettingsWindows, BackupsInfoWhatsNewAndTheOverviewOpenFromTheTray)
     EXPECT_TRUE(fixture.waitForNoWindow(QStringLiteral("Save configuration (versioned)"))) << fixture.log();
     EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^Loading Importfile$"))) << fixture.log();
 
-    // "About Vantel...", "Overview of keyboard shortcuts" and "What's new?".
+    // "About Vantel…", "Overview of keyboard shortcuts…" and "What's new…".
     const std::pair<int, QString> windows[] = {{1, QStringLiteral("About Vantel")},
                                                {9, QStringLiteral("Overview of keyboard shortcuts")},
                                                {12, QStringLiteral("What's new?")}};
