@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLocalSocket>
 #include <QProcess>
@@ -314,6 +315,26 @@ TEST(EndToEnd, HotkeySearchReturnAndHandedOverFilesReachTheProgram)
     small.signal(SIGTERM);
     ASSERT_TRUE(small.waitForFinished());
     EXPECT_EQ(small.process().exitCode(), 0);
+}
+
+// A first start makes the user's applications folder (for "Open with
+// Vantel"); what is put there afterwards is found without a restart.
+TEST(EndToEnd, AnApplicationAddedToTheFolderMadeAtTheFirstStartIsFound)
+{
+    const QString home = test::makeTempDir(QStringLiteral("e2e-fresh-home"));
+    test::VantelProcess::prepareHome(home);
+    const QString applications = home + QStringLiteral("/data/applications");
+    ASSERT_FALSE(QFileInfo::exists(applications));
+    test::VantelProcess vantel(home);
+    vantel.start();
+    ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
+    ASSERT_TRUE(test::waitUntil([&] { return QFileInfo::exists(applications); }));
+    ASSERT_TRUE(writeFile(applications + QStringLiteral("/fresh.desktop"),
+                          "[Desktop Entry]\nType=Application\nName=Fresh\nExec=/bin/true\n"));
+    EXPECT_TRUE(vantel.waitForOutput("Add to allData: " + applications.toUtf8() + "/fresh.desktop"))
+        << vantel.output().toStdString();
+    vantel.signal(SIGTERM);
+    EXPECT_TRUE(vantel.waitForFinished());
 }
 
 } // namespace
