@@ -8,6 +8,7 @@
 #include "config/Configuration.h"
 #include "model/FileObjectKind.h"
 #include "model/L10n.h"
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "model/PathUtilities.h"
 
@@ -30,6 +31,41 @@ void finish(const OpenObject::Completion& completion, bool opened)
 QString absolute(const QUrl& url)
 {
     return url.toString();
+}
+
+// Why the system did not open it: the handler's own answer, else ours.
+QString reasonFor(const platform::WorkspaceError& error)
+{
+    using Error = platform::WorkspaceError;
+    if (!error.reason.isEmpty())
+        return error.reason;
+    if (error.domain == Error::errorDomain) {
+        switch (error.code) {
+        case Error::applicationMissing:
+            return localized("The application does not exist.");
+        case Error::entryNotTrusted:
+            return localized("Its desktop entry lies outside the applications folders and is not marked as executable.");
+        case Error::notAnApplication:
+            return localized("It is not an application.");
+        case Error::fileMissing:
+            return localized("It does not exist.");
+        case Error::noDefaultApplication:
+            return localized("No application is set to open it.");
+        case Error::entryUnusable:
+            return localized("Its desktop entry can't be read, or its program is missing.");
+        default:
+            break;
+        }
+    }
+    return error.localizedDescription;
+}
+
+// A launch that failed is told as a failed address is: in an alert, with
+// what could not be opened and why.
+void alertOpenFailed(const QUrl& url, const platform::WorkspaceError& error)
+{
+    SandboxFileAccess::showAlert(
+        localized("\"%1\" could not be opened.").arg(displayNameAtPath(FileURLs::cleanPath(url))), reasonFor(error));
 }
 
 // Elements that are all strings, or none when any is not.
@@ -100,14 +136,21 @@ void OpenObject::showInFinder(const QUrl& url, Completion completion)
         finish(completion, false);
         return;
     }
-    bool shown = false;
-    access_.access(url, kOpenPermissions, true, true, [&](const SandboxFileAccess::Result& result) {
-        if (!result.succeeded())
+    access_.access(url, kOpenPermissions, true, true, [this, url, completion](const SandboxFileAccess::Result& result) {
+        if (!result.succeeded()) {
+            finish(completion, false);
             return;
-        workspace_.showFolderInFileViewer(FileURLs::cleanPath(url));
-        shown = true;
+        }
+        workspace_.showFolderInFileViewer(
+            FileURLs::cleanPath(url), [url, completion](const std::optional<platform::WorkspaceError>& error) {
+                if (error) {
+                    VLOG(Logger::open(), LogType::Error, "open failed: %{public}@",
+                         QStringLiteral("[") + absolute(url) + QStringLiteral("] - ") + error->localizedDescription);
+                    alertOpenFailed(url, *error);
+                }
+                finish(completion, !error);
+            });
     });
-    finish(completion, shown);
 }
 
 bool OpenObject::open(const QUrl& url, const std::optional<QVariantList>& documents, Completion completion)
@@ -133,13 +176,15 @@ bool OpenObject::open(const QUrl& url, const std::optional<QVariantList>& docume
     const QString scope = scopes_.beginAccess(granted.bookmarkData, UsedSecurityScopedURLSource::open);
     const QString urlString = absolute(url);
     SecurityScopedURLManager* scopes = &scopes_;
-    auto done = [urlString, scope, scopes, completion](const std::optional<platform::WorkspaceError>& error) {
+    auto done = [url, urlString, scope, scopes, completion](const std::optional<platform::WorkspaceError>& error) {
         if (error)
             VLOG(Logger::open(), LogType::Error, "open failed: %{public}@",
                  QStringLiteral("[") + urlString + QStringLiteral("] - ") + error->localizedDescription);
         else
             VLOG(Logger::open(), LogType::Default, "open successful: [%{public}@]", urlString);
         scopes->endAccess(scope);
+        if (error)
+            alertOpenFailed(url, *error);
         finish(completion, !error);
     };
 
@@ -203,6 +248,8 @@ bool OpenObject::openWithApplication(const QUrl& documentURL, const QUrl& applic
                          + QStringLiteral("]"));
             scopes->endAccess(documentScope);
             scopes->endAccess(applicationScope);
+            if (error)
+                alertOpenFailed(documentURL, *error);
             finish(completion, !error);
         });
     return true;
@@ -272,7 +319,9 @@ void OpenObject::openAddress(const QUrl& url, Completion completion)
         finish(completion, opened);
     };
     if (url.isLocalFile()) {
-        open(url, std::nullopt, std::move(done));
+        // A launch that fails says why itself; a refusal before it, here.
+        if (!open(url, std::nullopt, completion))
+            SandboxFileAccess::showAlert(L10n::openURLError(), address);
         return;
     }
     workspace_.openURL(url, openConfiguration(), [address, done](const std::optional<platform::WorkspaceError>& error) {

@@ -22,7 +22,9 @@ class SecurityScopedURLManager;
 //
 // Each operation takes an optional completion that is called exactly once,
 // on the main thread once the launch has answered, or at once when the open
-// ends before it reaches the system: true when the item was opened.
+// ends before it reaches the system: true when the item was opened. A file,
+// folder or application that the system does not open is shown in an alert
+// with the handler's reason before the completion runs.
 class OpenObject {
 public:
     using Completion = std::function<void(bool opened)>;

@@ -35,7 +35,7 @@ namespace vantel::platform {
 
 namespace {
 
-const QString kErrorDomain = QStringLiteral("Workspace");
+const QString& kErrorDomain = WorkspaceError::errorDomain;
 
 // Owning handles for the GObject and GError values used below.
 struct GObjectDeleter {
@@ -62,8 +62,10 @@ struct GErrorHolder {
         result.domain = error ? QString::fromUtf8(g_quark_to_string(error->domain)) : kErrorDomain;
         result.code = error ? error->code : 0;
         result.localizedDescription = context;
-        if (error)
-            result.localizedDescription += QStringLiteral(": ") + QString::fromUtf8(error->message);
+        if (error) {
+            result.reason = QString::fromUtf8(error->message);
+            result.localizedDescription += QStringLiteral(": ") + result.reason;
+        }
         return result;
     }
 };
@@ -75,7 +77,7 @@ using GString = std::unique_ptr<char, GFreeDeleter>;
 
 WorkspaceError makeError(int code, const QString& text)
 {
-    return WorkspaceError{kErrorDomain, code, text};
+    return WorkspaceError{kErrorDomain, code, text, QString()};
 }
 
 // Launches run on this pool so the caller never waits on a process start or
@@ -180,23 +182,23 @@ GRef<GAppInfo> applicationAt(const QString& applicationPath, WorkspaceError* err
 {
     const QFileInfo info(applicationPath);
     if (applicationPath.isEmpty() || !info.exists()) {
-        *error = makeError(1, QStringLiteral("The application \"%1\" does not exist").arg(applicationPath));
+        *error = makeError(WorkspaceError::applicationMissing, QStringLiteral("The application \"%1\" does not exist").arg(applicationPath));
         return {};
     }
     if (applicationPath.endsWith(QStringLiteral(".desktop"))) {
         if (!FileFacts::isTrustedDesktopEntry(applicationPath)) {
-            *error = makeError(2, QStringLiteral("The application \"%1\" is not launched: its desktop entry lies outside the applications folders and is not executable").arg(applicationPath));
+            *error = makeError(WorkspaceError::entryNotTrusted, QStringLiteral("The application \"%1\" is not launched: its desktop entry lies outside the applications folders and is not executable").arg(applicationPath));
             return {};
         }
         // GIO reads the whole file whatever its size: it gets only what our bounded read took.
         QString unreadable;
         if (!DesktopEntry::load(applicationPath, &unreadable)) {
-            *error = makeError(2, QStringLiteral("The application \"%1\" cannot be launched: %2").arg(applicationPath, unreadable));
+            *error = makeError(WorkspaceError::entryUnusable, QStringLiteral("The application \"%1\" cannot be launched: %2").arg(applicationPath, unreadable));
             return {};
         }
         GRef<GAppInfo> app(G_APP_INFO(g_desktop_app_info_new_from_filename(QFile::encodeName(applicationPath).constData())));
         if (!app)
-            *error = makeError(2, QStringLiteral("The application \"%1\" cannot be launched: its desktop entry is invalid or its program is missing").arg(applicationPath));
+            *error = makeError(WorkspaceError::entryUnusable, QStringLiteral("The application \"%1\" cannot be launched: its desktop entry is invalid or its program is missing").arg(applicationPath));
         return app;
     }
     if (info.isFile() && info.isExecutable()) {
@@ -209,7 +211,7 @@ GRef<GAppInfo> applicationAt(const QString& applicationPath, WorkspaceError* err
             *error = gerror.toError(QStringLiteral("The application \"%1\" cannot be launched").arg(applicationPath));
         return app;
     }
-    *error = makeError(3, QStringLiteral("\"%1\" is not an application").arg(applicationPath));
+    *error = makeError(WorkspaceError::notAnApplication, QStringLiteral("\"%1\" is not an application").arg(applicationPath));
     return {};
 }
 
@@ -353,12 +355,12 @@ GRef<GAppInfo> defaultApplicationFor(const QUrl& url)
 std::optional<WorkspaceError> openNow(const QUrl& url, const OpenConfiguration& configuration)
 {
     if (!url.isValid() || url.isEmpty())
-        return makeError(4, QStringLiteral("The URL \"%1\" is not valid").arg(url.toString()));
+        return makeError(WorkspaceError::invalidURL, QStringLiteral("The URL \"%1\" is not valid").arg(url.toString()));
 
     if (url.isLocalFile()) {
         const QString path = url.toLocalFile();
         if (!QFileInfo::exists(path))
-            return makeError(5, QStringLiteral("The file \"%1\" does not exist").arg(path));
+            return makeError(WorkspaceError::fileMissing, QStringLiteral("The file \"%1\" does not exist").arg(path));
         if (isApplicationDesktopEntry(path)) {
             WorkspaceError error;
             GRef<GAppInfo> app = applicationAt(path, &error);
@@ -368,7 +370,7 @@ std::optional<WorkspaceError> openNow(const QUrl& url, const OpenConfiguration& 
         }
         GRef<GAppInfo> app = defaultApplicationFor(url);
         if (!app)
-            return makeError(6, QStringLiteral("No application is set to open \"%1\"").arg(path));
+            return makeError(WorkspaceError::noDefaultApplication, QStringLiteral("No application is set to open \"%1\"").arg(path));
         WindowList display;
         return launch(app.get(), {QUrl::fromLocalFile(path)}, configuration, display);
     }
@@ -439,23 +441,28 @@ void Workspace::revealInFileViewer(const QStringList& paths)
     callFileManager(QStringLiteral("ShowItems"), paths, QFileInfo(paths.first()).absolutePath());
 }
 
-void Workspace::showFolderInFileViewer(const QString& folderPath)
+void Workspace::showFolderInFileViewer(const QString& folderPath, Completion completion)
 {
-    if (folderPath.isEmpty())
+    if (folderPath.isEmpty()) {
+        deliver(completion, makeError(WorkspaceError::fileMissing, QStringLiteral("No folder to show")));
         return;
-    callFileManager(QStringLiteral("ShowFolders"), {folderPath}, folderPath);
+    }
+    callFileManager(QStringLiteral("ShowFolders"), {folderPath}, folderPath, std::move(completion));
 }
 
-void Workspace::callFileManager(const QString& method, const QStringList& paths, const QString& fallbackFolder)
+void Workspace::callFileManager(const QString& method, const QStringList& paths, const QString& fallbackFolder,
+                                Completion completion)
 {
     // The watcher needs the main thread's event loop.
     if (!MainQueue::isMainThread()) {
-        MainQueue::async([this, method, paths, fallbackFolder] { callFileManager(method, paths, fallbackFolder); });
+        MainQueue::async([this, method, paths, fallbackFolder, completion] {
+            callFileManager(method, paths, fallbackFolder, completion);
+        });
         return;
     }
-    auto openFallback = [fallbackFolder] {
+    auto openFallback = [fallbackFolder, completion] {
         VLOG(Log::defaultHandle(), LogType::Info, "Workspace: no file manager service, opening %{public}@", fallbackFolder);
-        Workspace::shared().openURL(QUrl::fromLocalFile(fallbackFolder), OpenConfiguration{}, {});
+        Workspace::shared().openURL(QUrl::fromLocalFile(fallbackFolder), OpenConfiguration{}, completion);
     };
     QDBusConnection bus = fileManagerBus_ ? *fileManagerBus_ : QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
@@ -471,11 +478,13 @@ void Workspace::callFileManager(const QString& method, const QStringList& paths,
     message << uris << QString();
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, 5000), QCoreApplication::instance());
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [openFallback](QDBusPendingCallWatcher* call) {
+                     [openFallback, completion](QDBusPendingCallWatcher* call) {
                          static const DBusSignature shown(Log::defaultHandle(),
                                                           QStringLiteral("The file manager's answer"), QString());
                          if (!shown.accepts(call->reply()))
                              openFallback();
+                         else
+                             deliver(completion, std::nullopt);
                          call->deleteLater();
                      });
 }

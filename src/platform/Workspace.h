@@ -23,9 +23,25 @@ struct OpenConfiguration {
 };
 
 struct WorkspaceError {
+    // The refusals of our own, before any handler was asked, in `errorDomain`.
+    enum Code {
+        applicationMissing = 1,
+        entryNotTrusted = 2,
+        notAnApplication = 3,
+        invalidURL = 4,
+        fileMissing = 5,
+        noDefaultApplication = 6,
+        entryUnusable = 7,
+    };
+    static inline const QString errorDomain = QStringLiteral("Workspace");
+
     QString domain;
     int code = 0;
+    // For the log: what was asked and why it failed, in English.
     QString localizedDescription;
+    // What the handler itself answered (GIO's message, in the user's language
+    // where GIO has one); empty for a refusal of our own.
+    QString reason;
 };
 
 // Opening documents, applications and URLs through GIO: desktop entries
@@ -63,8 +79,9 @@ public:
     void revealInFileViewer(const QStringList& paths);
 
     // Shows the folder itself in the file manager (or opens it when no
-    // FileManager1 service answers).
-    void showFolderInFileViewer(const QString& folderPath);
+    // FileManager1 service answers). The completion hears whether one of
+    // them took it.
+    void showFolderInFileViewer(const QString& folderPath, Completion completion = {});
 
     // The theme icon of a file, folder or application desktop entry; a null
     // icon when the theme has none.
@@ -80,7 +97,8 @@ public:
 
 private:
     Workspace() = default;
-    void callFileManager(const QString& method, const QStringList& paths, const QString& fallbackFolder);
+    void callFileManager(const QString& method, const QStringList& paths, const QString& fallbackFolder,
+                         Completion completion = {});
 
     std::optional<QDBusConnection> fileManagerBus_;
     std::optional<QDBusConnection> applicationBus_;

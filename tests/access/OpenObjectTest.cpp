@@ -5,8 +5,11 @@
 #include "access/SandboxFileAccessPersistDictionary.h"
 #include "access/SecurityScopedURLManager.h"
 #include "platform/Bookmark.h"
+#include "platform/ScopedEnvironment.h"
+#include "platform/Workspace.h"
 #include "config/Configuration.h"
 
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 
@@ -22,6 +25,9 @@ using namespace vantel;
 namespace {
 
 const QString kHandlerId = QStringLiteral("vantel-test-handler.desktop");
+const QString kTerminalHandlerId = QStringLiteral("vantel-test-terminal.desktop");
+const QByteArray kTerminalEntry = "[Desktop Entry]\nType=Application\nName=Needs Terminal\nExec=/bin/true %F\n"
+                                  "Terminal=true\nMimeType=application/octet-stream;\n";
 
 QString fixture(const QString& name)
 {
@@ -74,8 +80,12 @@ protected:
         ASSERT_FALSE(type.isEmpty());
         ASSERT_TRUE(writeRecorder(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications/") + kHandlerId,
                                   handlerOutput, type));
+        // Binary files go to a handler that needs a terminal, and there is none.
+        ASSERT_TRUE(test::writeFile(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications/")
+                                        + kTerminalHandlerId, kTerminalEntry));
         ASSERT_TRUE(test::writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
-                                    "[Default Applications]\n" + type.toUtf8() + "=" + kHandlerId.toUtf8() + "\n"));
+                                    "[Default Applications]\n" + type.toUtf8() + "=" + kHandlerId.toUtf8()
+                                        + "\napplication/octet-stream=" + kTerminalHandlerId.toUtf8() + "\n"));
     }
 
     void SetUp() override
@@ -145,6 +155,10 @@ TEST_F(OpenObjectTest, AFailedLaunchReachesTheCompletionAndEndsItsScope)
         [&](OpenObject::Completion done) { OpenObject::shared().openPath(broken, std::nullopt, std::move(done)); });
     EXPECT_EQ(result, std::optional<bool>(false));
     EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
+    ASSERT_EQ(dialogs.alerts->alerts().size(), 1);
+    EXPECT_EQ(dialogs.alerts->alerts().first().messageText, QStringLiteral("\"Broken\" could not be opened."));
+    EXPECT_EQ(dialogs.alerts->alerts().first().informativeText,
+              QStringLiteral("Its desktop entry can't be read, or its program is missing."));
 
     // Unreachable paths fail before anything is begun.
     const auto missing = runToCompletion([&](OpenObject::Completion done) {
@@ -152,6 +166,39 @@ TEST_F(OpenObjectTest, AFailedLaunchReachesTheCompletionAndEndsItsScope)
     });
     EXPECT_EQ(missing, std::optional<bool>(false));
     EXPECT_FALSE(OpenObject::shared().openPath(QString(), std::nullopt));
+    EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
+}
+
+// GIO's answer is the reason the alert gives, for a file whose handler
+// fails, for that application itself and for a folder nothing shows.
+TEST_F(OpenObjectTest, ALaunchTheSystemRefusesShowsItsReason)
+{
+    const test::ScopedEnvironment noTerminal("PATH", "/nonexistent/vantel-bin");
+    platform::Workspace::shared().setFileManagerBus(QDBusConnection(QStringLiteral("vantel-no-bus")));
+    const QString binary = folder + QStringLiteral("/samples.bin");
+    ASSERT_TRUE(test::writeFile(binary, QByteArray("\x00\x01\x02\xff\xfe", 5)));
+    ASSERT_EQ(contentTypeOf(binary), QStringLiteral("application/octet-stream"));
+    const QString application = folder + QStringLiteral("/terminal.desktop");
+    ASSERT_TRUE(test::writeFile(application, kTerminalEntry));
+    ASSERT_TRUE(QFile::setPermissions(application, QFile::permissions(application) | QFileDevice::ExeOwner));
+    const QString empty = folder + QStringLiteral("/Empty folder");
+    ASSERT_TRUE(QDir().mkpath(empty));
+
+    const std::pair<QString, QString> cases[] = {{binary, QStringLiteral("samples.bin")},
+                                                 {application, QStringLiteral("Needs Terminal")},
+                                                 {empty, QStringLiteral("Empty folder")}};
+    for (const auto& [path, name] : cases) {
+        const auto result = runToCompletion(
+            [&](OpenObject::Completion done) { OpenObject::shared().openPath(path, std::nullopt, std::move(done)); });
+        EXPECT_EQ(result, std::optional<bool>(false)) << name.toStdString();
+        ASSERT_FALSE(dialogs.alerts->alerts().isEmpty()) << name.toStdString();
+        EXPECT_EQ(dialogs.alerts->alerts().last().messageText, QStringLiteral("\"%1\" could not be opened.").arg(name));
+    }
+    ASSERT_EQ(dialogs.alerts->alerts().size(), 3);
+    EXPECT_EQ(dialogs.alerts->alerts().at(0).informativeText,
+              QStringLiteral("Unable to find terminal required for application"));
+    EXPECT_EQ(dialogs.alerts->alerts().at(1).informativeText, dialogs.alerts->alerts().at(0).informativeText);
+    EXPECT_EQ(dialogs.alerts->alerts().at(2).informativeText, QStringLiteral("No application is set to open it."));
     EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
 }
 

@@ -14,10 +14,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <csignal>
@@ -314,6 +316,96 @@ TEST(EndToEnd, HotkeySearchReturnAndHandedOverFilesReachTheProgram)
     small.signal(SIGTERM);
     ASSERT_TRUE(small.waitForFinished());
     EXPECT_EQ(small.process().exitCode(), 0);
+}
+
+// Vantel's visible windows, by id.
+QSet<QByteArray> windowsOf(const test::TrayDesktop& desktop, qint64 pid)
+{
+    QSet<QByteArray> ids;
+    const QStringList search{QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                             QString::number(pid)};
+    for (const QByteArray& id : desktop.run(QStringLiteral("xdotool"), search).split('\n'))
+        if (!id.trimmed().isEmpty())
+            ids.insert(id.trimmed());
+    return ids;
+}
+
+// The note opened from the popup in a program that needs a terminal, where
+// there is none: an alert says why, and nothing of Vantel's covers it.
+TEST(EndToEnd, AFileWhoseHandlerCantStartShowsWhyAboveThePopup)
+{
+    test::TrayDesktop desktop;
+    QString why;
+    if (!desktop.start(&why) || !desktop.startWindowManager(&why))
+        GTEST_SKIP() << why.toStdString();
+    Fixture fixture;
+    ASSERT_NO_FATAL_FAILURE(fixture.prepare());
+    QDir().mkpath(fixture.home + QStringLiteral("/data/applications"));
+    ASSERT_TRUE(writeFile(fixture.home + QStringLiteral("/data/applications/needs-terminal.desktop"),
+                          "[Desktop Entry]\nType=Application\nName=Needs Terminal\nExec=/bin/true %F\nTerminal=true\n"));
+    ASSERT_TRUE(writeFile(fixture.home + QStringLiteral("/config/mimeapps.list"),
+                          "[Default Applications]\ntext/plain=needs-terminal.desktop\n"));
+    test::VantelProcess vantel(fixture.home);
+    desktop.attach(vantel, fixture.home);
+    QProcessEnvironment env = vantel.process().processEnvironment();
+    env.insert(QStringLiteral("PATH"), QStringLiteral("/nonexistent/vantel-bin"));
+    vantel.process().setProcessEnvironment(env);
+    vantel.start();
+    ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
+    ASSERT_TRUE(test::poll([&] { return desktop.trayIcon(vantel.process().processId()).has_value(); }));
+    test::settle(std::chrono::milliseconds(500));
+    desktop.keys({QStringLiteral("ctrl+alt+k")});
+    ASSERT_TRUE(vantel.waitForLog(QStringLiteral("<- viewDidAppear"))) << vantel.output().toStdString();
+    test::settle(std::chrono::milliseconds(400));
+    desktop.type(QStringLiteral("ledger"));
+    test::settle(std::chrono::milliseconds(400));
+    const qint64 pid = vantel.process().processId();
+    const QSet<QByteArray> before = windowsOf(desktop, pid);
+    desktop.keys({QStringLiteral("Return")});
+    ASSERT_TRUE(vantel.waitForLog(QStringLiteral("^open failed: .*Ledger notes.txt.*[Tt]erminal")))
+        << vantel.output().toStdString();
+
+    QByteArray alert;
+    ASSERT_TRUE(test::poll([&] {
+        const QSet<QByteArray> added = windowsOf(desktop, pid) - before;
+        alert = added.isEmpty() ? QByteArray() : *added.begin();
+        return !alert.isEmpty();
+    })) << "no alert\n" << vantel.output().toStdString();
+    test::settle(std::chrono::milliseconds(400));
+    desktop.screenshot(QStringLiteral("e2e-failed-open-alert.png"));
+    // The window manager's order, bottom first: "... window id # 0x400007, 0x600003".
+    const QByteArray stacking = desktop.run(QStringLiteral("xprop"), {QStringLiteral("-root"),
+                                                                      QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    QList<qulonglong> order;
+    for (const QByteArray& id : stacking.mid(stacking.indexOf('#') + 1).split(','))
+        order << id.trimmed().toULongLong(nullptr, 16);
+    ASSERT_TRUE(order.contains(alert.toULongLong()));
+    for (const QByteArray& other : windowsOf(desktop, pid) - QSet<QByteArray>{alert})
+        EXPECT_LT(order.indexOf(other.toULongLong()), order.indexOf(alert.toULongLong())) << "covered by " << other.data();
+    desktop.keys({QStringLiteral("Return")});
+    EXPECT_TRUE(test::poll([&] { return !windowsOf(desktop, pid).contains(alert); })) << "the alert did not close";
+    vantel.signal(SIGTERM);
+    EXPECT_TRUE(vantel.waitForFinished());
+}
+
+// A first start makes the user's applications folder (for "Open with
+// Vantel"); what is put there afterwards is found without a restart.
+TEST(EndToEnd, AnApplicationAddedToTheFolderMadeAtTheFirstStartIsFound)
+{
+    const QString home = test::makeTempDir(QStringLiteral("e2e-fresh-home"));
+    test::VantelProcess::prepareHome(home);
+    const QString applications = home + QStringLiteral("/data/applications");
+    ASSERT_FALSE(QFileInfo::exists(applications));
+    test::VantelProcess vantel(home);
+    vantel.start();
+    ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
+    ASSERT_TRUE(test::waitUntil([&] { return QFileInfo::exists(applications); }));
+    ASSERT_TRUE(writeFile(applications + QStringLiteral("/fresh.desktop"),
+                          "[Desktop Entry]\nType=Application\nName=Fresh\nExec=/bin/true\n"));
+    EXPECT_TRUE(vantel.waitForOutput("Add to allData: " + applications.toUtf8() + "/fresh.desktop"))
+        << vantel.output().toStdString();
+    vantel.signal(SIGTERM);
+    EXPECT_TRUE(vantel.waitForFinished());
 }
 
 } // namespace

@@ -6,8 +6,10 @@
 #include "platform/Log.h"
 #include "platform/Predicate.h"
 #include "platform/Timer.h"
+#include "platform/XdgPaths.h"
 #include "config/Configuration.h"
 
+#include <QDir>
 #include <QHash>
 #include <QSet>
 
@@ -33,6 +35,22 @@ void takeLaterDate(TableViewItem& entry, const std::optional<QDateTime>& date)
     const std::optional<QDateTime> current = entry.lastUsedDate();
     if (!current || !current->isValid() || *current < *date)
         entry.setLastUsedDate(date);
+}
+
+// Every application folder of the XDG data directories, there or not, in
+// precedence order: one that appears later (the user's own, made at start
+// for "Open with Vantel"; a package format's export folder) is awaited by the
+// query and searched from then on. Then the default scopes (those there when
+// first asked) and the user's own folders, without repeats.
+QStringList collectSearchScopes()
+{
+    const Configuration& config = Configuration::shared();
+    QStringList scopes;
+    for (const QString& folder : platform::XdgPaths::applicationDirs())
+        scopes << QDir::cleanPath(folder);
+    scopes += config.spotlightDefaultSearchScope() + config.customSpotlightSearchScope();
+    scopes.removeDuplicates();
+    return scopes;
 }
 
 QString lastUsedText(const std::optional<QDateTime>& date)
@@ -93,11 +111,10 @@ QStringList ProxySpotlightQueryFS::spotlightResultComplete() const
 
 void ProxySpotlightQueryFS::initialize()
 {
-    const Configuration& config = Configuration::shared();
     QStringList scopes;
     {
         std::lock_guard lock(mutex_);
-        searchScopes_ += config.spotlightDefaultSearchScope() + config.customSpotlightSearchScope();
+        searchScopes_ += collectSearchScopes();
         searchScopes_.removeDuplicates();
         scopes = searchScopes_;
     }
@@ -134,9 +151,7 @@ void ProxySpotlightQueryFS::searchScopesChanged()
             spotlightQuery_->runQuery();
         return;
     }
-    const Configuration& config = Configuration::shared();
-    QStringList scopes = config.spotlightDefaultSearchScope() + config.customSpotlightSearchScope();
-    scopes.removeDuplicates();
+    const QStringList scopes = collectSearchScopes();
     {
         std::lock_guard lock(mutex_);
         if (scopes == searchScopes_)

@@ -45,8 +45,10 @@ public:
     SpotlightQueryFS& spotlightQuery() { return *spotlightQuery_; }
 
     bool initialized() const override { return initialized_.load(); }
-    // Collects the default and the custom scopes, applies them and, when
-    // there are any, subscribes to the query's lists.
+    // Collects the scopes (every XDG application folder, there or not, then
+    // the default and the custom ones), applies them and, when there are
+    // any, subscribes to the query's lists. A folder not there yet is
+    // awaited by the query and searched once it appears.
     void initialize() override;
     bool enabled() const override { return enabled_.load(); }
     void setEnabled(bool enabled) override;

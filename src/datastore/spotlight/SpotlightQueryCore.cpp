@@ -68,15 +68,15 @@ void SpotlightQueryCore::applySearchScopes()
     metadataQuery_->setSearchScopes({});
     spotlightQueryCoreSandboxAccess_->clearSecurityBookmarks();
 
-    QStringList applied;
+    // A folder that is not there (yet) is handed over all the same: the query
+    // awaits it and searches it once it appears. Only what is there can be
+    // checked for access.
     for (const QString& path : std::as_const(searchScopes_)) {
         const QUrl url = QUrl::fromLocalFile(path);
-        if (!platform::FileFacts::isReachable(url.toLocalFile()))
-            continue;
-        spotlightQueryCoreSandboxAccess_->checkAccess(url);
-        applied.append(path);
+        if (platform::FileFacts::isReachable(url.toLocalFile()))
+            spotlightQueryCoreSandboxAccess_->checkAccess(url);
     }
-    metadataQuery_->setSearchScopes(applied);
+    metadataQuery_->setSearchScopes(searchScopes_);
 }
 
 int SpotlightQueryCore::runQuery()

@@ -62,7 +62,8 @@ public:
 
     void registerQueryNotifications();
     // Stops the query (it is not begun again here), ends the earlier scope
-    // accesses, checks each reachable scope and hands it over.
+    // accesses, checks each reachable scope and hands every scope over: the
+    // query awaits those not there yet.
     void applySearchScopes();
     // 0 begun, 1 the query refused to begin, 2 gathering already, 3 no predicate.
     int runQuery();

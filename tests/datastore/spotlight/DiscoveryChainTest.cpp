@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <limits>
@@ -123,14 +125,16 @@ TEST_F(DiscoveryChainTest, TheConfiguredScopesFillTheStoreWithTheirApplications)
     const QStringList defaults = config().spotlightDefaultSearchScope();
     ASSERT_EQ(defaults, QStringList{qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications")});
     // A repeat and a folder that does not exist: the one is dropped, the
-    // other kept in the list but not searched.
+    // other kept and awaited, as the system's application folder not made yet.
     config().setCustomSpotlightSearchScope({one, two, one, QStringLiteral("/nonexistent/vantel-scope")});
 
     store->setEnableDataProxies(true);
     EXPECT_TRUE(proxy->initialized());
     EXPECT_TRUE(proxy->enabled());
-    EXPECT_EQ(proxy->searchScopes(), (defaults + QStringList{one, two, QStringLiteral("/nonexistent/vantel-scope")}));
-    EXPECT_EQ(proxy->spotlightQuery().metadataQuery().searchScopes(), (defaults + QStringList{one, two}));
+    const QStringList scopes = defaults + QStringList{qEnvironmentVariable("XDG_DATA_DIRS") + QStringLiteral("/applications"),
+                                                      one, two, QStringLiteral("/nonexistent/vantel-scope")};
+    EXPECT_EQ(proxy->searchScopes(), scopes);
+    EXPECT_EQ(proxy->spotlightQuery().metadataQuery().searchScopes(), scopes);
     EXPECT_TRUE(log.messages().contains(QStringLiteral("Proxy: SpotlightQuery state: Query successful started")));
 
     ASSERT_TRUE(waitUntil([&] { return gathered(); }));
@@ -228,6 +232,31 @@ TEST_F(DiscoveryChainTest, AScopeFolderRemovedAndMadeAgainBringsItsApplicationsB
         << entryNames().join(u',').toStdString();
 }
 
+// An application folder of the system that did not exist when the defaults
+// were first read, nor its parent, made once discovery runs (as Vantel makes
+// the user's own at start): watched from then on, and searched by "Refresh
+// Data", which switches discovery off and on.
+TEST_F(DiscoveryChainTest, AnApplicationFolderMadeLaterIsWatchedAndSearchedByARefresh)
+{
+    const QString data = qEnvironmentVariable("XDG_DATA_DIRS");
+    const QString folder = data + QStringLiteral("/applications");
+    ASSERT_FALSE(QFileInfo::exists(data));
+    ASSERT_FALSE(config().spotlightDefaultSearchScope().contains(folder));
+    const auto removed = qScopeGuard([&] { QDir(data).removeRecursively(); });
+    proxy->spotlightQuery().setNotificationBatchingInterval(0.05);
+    store->setEnableDataProxies(true);
+    ASSERT_TRUE(waitUntil([&] { return gathered(); }));
+
+    ASSERT_TRUE(QDir().mkpath(folder));
+    writeDesktopFile(folder + QStringLiteral("/watched.desktop"), QStringLiteral("Watched"));
+    EXPECT_TRUE(waitUntil([&] { return entryNames().contains(QStringLiteral("Watched")); }));
+
+    store->setEnableDataProxies(false);
+    writeDesktopFile(folder + QStringLiteral("/refreshed.desktop"), QStringLiteral("Refreshed"));
+    store->setEnableDataProxies(true);
+    EXPECT_TRUE(waitUntil([&] { return entryNames().contains(QStringLiteral("Refreshed")); }))
+        << entryNames().join(u',').toStdString();
+}
 
 TEST_F(DiscoveryChainTest, TenTimesTheApplicationsAreFoundInAtMostFifteenTimesTheTime)
 {
