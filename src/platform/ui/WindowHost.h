@@ -23,7 +23,11 @@ namespace vantel::platform {
 //
 // A window opened from another (a child window, such as a sheet, or a
 // window run modally while another one is active) is centred over that one
-// when it shows and stays above it (its transient parent).
+// when it shows and stays above it (its transient parent). A window of its
+// own, shown for the first time and placed by nobody, is centred on the
+// screen of the window it is opened from (the active one), else on the
+// pointer's; the popovers shown then give way to it, as to a press outside
+// them, and a floating window it is opened from keeps it above.
 //
 // The window is not destroyed when it closes; it can be shown again.
 class WindowHost : public QWidget {
@@ -84,8 +88,10 @@ private:
     void attachContent();
     void detachContent();
     void applyDesktopHint();
-    // Centres the window over the one it is opened from, above it.
-    void placeOverPresenter();
+    // Places the window as it first shows, over or above the one it is
+    // opened from; the popovers that would cover it close.
+    void placeForShow();
+    void centreOnScreen(const QWidget* opener);
 
     QPointer<ViewControllerBase> content_;
     bool shown_ = false;
