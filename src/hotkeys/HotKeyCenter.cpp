@@ -62,8 +62,12 @@ bool HotKeyCenter::registerHotKey(const HotKeyPtr& hotKey)
     if (!hotKey || hotKeys_.count(hotKey->identifier()) || !isRegistrable(hotKey->keyCombo()))
         return false;
     hotKeys_.emplace(hotKey->identifier(), hotKey);
-    if (hotKey->keyCombo().doubledModifiers())
-        return true;
+    if (hotKey->keyCombo().doubledModifiers()) {
+        if (backend_.registerDoubleTap() == platform::GlobalHotKeys::Status::registered)
+            return true;
+        unregisterHotKey(hotKey);
+        return false;
+    }
     if (hotKeyCount_ == std::numeric_limits<quint32>::max()) {
         // Ids are never reused; once they are spent nothing more is registered.
         unregisterHotKey(hotKey);
@@ -144,6 +148,11 @@ bool HotKeyCenter::isHeldElsewhere(const KeyCombo& keyCombo) const
         return false;
     const int keyCode = Keymap::shared().keyCodeWithFallback(keyCombo.key());
     return backend_.isHeldElsewhere(keyCode, static_cast<std::uint32_t>(keyCombo.modifiers())).value_or(false);
+}
+
+bool HotKeyCenter::seesDoubleTaps() const
+{
+    return backend_.seesDoubleTaps();
 }
 
 bool HotKeyCenter::updateHotkeyReferencedPath(const KeyCombo& keyCombo, const QString& path)

@@ -20,7 +20,7 @@ class GlobalHotKeys;
 // ordinary combination is registered with the system (GlobalHotKeys) at the
 // key code its key has in the layout selected now, else its US code; a
 // doubled modifier is only filed and fired from the modifier monitor through
-// the double-tap detector. Pressed hotkeys run their action through invoke.
+// the double-tap detector, where the backend supports it (not on Wayland). Pressed hotkeys run their action through invoke.
 // A HotKey is filed exactly while it is registered; ids are never reused.
 //
 // A combination that would grab a bare key for the whole desktop (no
@@ -49,6 +49,8 @@ public:
     // Whether another program holds the combination, as far as the system
     // tells without binding it; false when it cannot tell.
     bool isHeldElsewhere(const KeyCombo& keyCombo) const;
+    // False where no double tap of a modifier is ever seen (Wayland).
+    bool seesDoubleTaps() const;
     bool updateHotkeyReferencedPath(const KeyCombo& keyCombo, const QString& path);
 
     void applicationWillTerminate() { unregisterAll(); }

@@ -4,7 +4,9 @@
 
 #include <QDBusArgument>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
+#include <QDBusVariant>
 
 #include <algorithm>
 
@@ -15,6 +17,9 @@ namespace {
 const QString managerService = QStringLiteral("org.freedesktop.systemd1");
 const QString managerPath = QStringLiteral("/org/freedesktop/systemd1");
 const QString managerInterface = QStringLiteral("org.freedesktop.systemd1.Manager");
+const QString unitInterface = QStringLiteral("org.freedesktop.systemd1.Unit");
+const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString activeState = QStringLiteral("ActiveState");
 
 const LogCategory& unitsLog()
 {
@@ -97,19 +102,32 @@ QStringList ApplicationUnits::desktopIdCandidates(const QString& unitName)
     return candidates;
 }
 
-ApplicationUnits::ApplicationUnits(QDBusConnection bus, std::function<void()> changed)
+ApplicationUnits::ApplicationUnits(QDBusConnection bus, Changed changed)
     : bus_(std::move(bus))
     , changed_(std::move(changed))
+    // a(ssssssouso): name, description, load, active and sub state, followed
+    // unit, unit path, job id, type and path.
+    , listReply_(unitsLog(), QStringLiteral("The systemd user manager's answer to ListUnits"),
+                 QStringLiteral("a(ssssssouso)"))
+    , unitSignal_(unitsLog(), QStringLiteral("A UnitNew or UnitRemoved signal of the systemd user manager"),
+                  QStringLiteral("so"))
+    , propertiesSignal_(unitsLog(), QStringLiteral("A PropertiesChanged signal of a systemd unit"),
+                        QStringLiteral("sa{sv}as"))
+    , stateReply_(unitsLog(), QStringLiteral("The systemd user manager's answer to a unit's ActiveState"),
+                  QStringLiteral("v"))
+    , stateValue_(unitsLog(), QStringLiteral("A systemd unit's ActiveState"), QStringLiteral("s"))
 {
     if (!bus_.isConnected())
         return;
-    qRegisterMetaType<QDBusObjectPath>();
     // Heard first, then subscribed and listed: nothing starts unseen between.
-    connected_ = bus_.connect(managerService, managerPath, managerInterface, QStringLiteral("UnitNew"), this,
-                              SLOT(unitNew(QString, QDBusObjectPath)))
+    // The slots take the whole message and check its types themselves.
+    const bool connected = bus_.connect(managerService, managerPath, managerInterface, QStringLiteral("UnitNew"),
+                                        this, SLOT(unitNew(QDBusMessage)))
         && bus_.connect(managerService, managerPath, managerInterface, QStringLiteral("UnitRemoved"), this,
-                        SLOT(unitRemoved(QString, QDBusObjectPath)));
-    if (!connected_) {
+                        SLOT(unitRemoved(QDBusMessage)))
+        && bus_.connect(managerService, QString(), propertiesInterface, QStringLiteral("PropertiesChanged"), this,
+                        SLOT(propertiesChanged(QDBusMessage)));
+    if (!connected) {
         VLOG(unitsLog(), LogType::Error, "The systemd user manager's unit signals can't be heard");
         return;
     }
@@ -121,22 +139,13 @@ ApplicationUnits::ApplicationUnits(QDBusConnection bus, std::function<void()> ch
 
 ApplicationUnits::~ApplicationUnits()
 {
-    if (!connected_)
-        return;
+    // Every connection is let go, also those made before one failed.
     bus_.disconnect(managerService, managerPath, managerInterface, QStringLiteral("UnitNew"), this,
-                    SLOT(unitNew(QString, QDBusObjectPath)));
+                    SLOT(unitNew(QDBusMessage)));
     bus_.disconnect(managerService, managerPath, managerInterface, QStringLiteral("UnitRemoved"), this,
-                    SLOT(unitRemoved(QString, QDBusObjectPath)));
-}
-
-QList<QStringList> ApplicationUnits::desktopIds() const
-{
-    const std::lock_guard lock(mutex_);
-    QList<QStringList> ids;
-    ids.reserve(units_.size());
-    for (const QString& unit : units_)
-        ids << desktopIdCandidates(unit);
-    return ids;
+                    SLOT(unitRemoved(QDBusMessage)));
+    bus_.disconnect(managerService, QString(), propertiesInterface, QStringLiteral("PropertiesChanged"), this,
+                    SLOT(propertiesChanged(QDBusMessage)));
 }
 
 void ApplicationUnits::listUnits()
@@ -147,68 +156,113 @@ void ApplicationUnits::listUnits()
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
         finished->deleteLater();
         const QDBusMessage reply = finished->reply();
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        if (reply.type() != QDBusMessage::ReplyMessage) {
             VLOG(unitsLog(), LogType::Info, "No systemd user manager lists the running applications: %{public}@",
                  reply.errorMessage());
             return;
         }
-        // a(ssssssouso): name, description, load, active and sub state,
-        // followed unit, unit path, job id, type and path.
-        const QDBusArgument rows = reply.arguments().first().value<QDBusArgument>();
-        if (rows.currentType() != QDBusArgument::ArrayType) {
-            VLOG(unitsLog(), LogType::Error, "The systemd user manager's unit list is not the one expected");
+        if (!listReply_.accepts(reply))
             return;
-        }
-        QStringList running;
+        const QDBusArgument rows = reply.arguments().constFirst().value<QDBusArgument>();
         rows.beginArray();
         while (!rows.atEnd()) {
-            QString name, description, loadState, activeState, subState, following, jobType;
+            QString name, description, loadState, state, subState, following, jobType;
             QDBusObjectPath unitPath, jobPath;
             uint jobId = 0;
             rows.beginStructure();
-            rows >> name >> description >> loadState >> activeState >> subState >> following >> unitPath >> jobId
+            rows >> name >> description >> loadState >> state >> subState >> following >> unitPath >> jobId
                 >> jobType >> jobPath;
             rows.endStructure();
-            if (isRunningState(activeState) && !desktopIdCandidates(name).isEmpty())
-                running << name;
+            // The list is newer than whatever was heard of the unit before it.
+            track(name, unitPath.path());
+            setRunning(name, isRunningState(state));
         }
         rows.endArray();
-        listed_ = true;
-        insert(running);
     });
 }
 
-void ApplicationUnits::insert(const QStringList& names)
+bool ApplicationUnits::track(const QString& name, const QString& path)
 {
-    bool grew = false;
-    {
-        const std::lock_guard lock(mutex_);
-        for (const QString& name : names) {
-            if (!units_.contains(name)) {
-                units_.insert(name);
-                grew = true;
-            }
-        }
-    }
-    if (grew && changed_)
-        changed_();
+    if (units_.contains(name))
+        return false;
+    QStringList ids = desktopIdCandidates(name);
+    if (ids.isEmpty())
+        return false;
+    units_.insert(name, {path, std::move(ids), false});
+    unitPaths_.insert(path, name);
+    return true;
 }
 
-void ApplicationUnits::unitNew(const QString& name, const QDBusObjectPath&)
+// A new unit tells nothing of its state, which moves on by itself: asked
+// once, then followed. Answers come in the order the manager sent them, so
+// the last one heard is the newest.
+void ApplicationUnits::askActiveState(const QString& name, const QString& path)
 {
-    if (!desktopIdCandidates(name).isEmpty())
-        insert({name});
+    QDBusMessage get = QDBusMessage::createMethodCall(managerService, path, propertiesInterface, QStringLiteral("Get"));
+    get << unitInterface << activeState;
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(get), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, name, path](QDBusPendingCallWatcher* finished) {
+        finished->deleteLater();
+        const QDBusMessage reply = finished->reply();
+        const auto unit = units_.constFind(name);
+        if (unit == units_.cend() || unit->path != path || !stateReply_.accepts(reply))
+            return;
+        const QVariant state = reply.arguments().constFirst().value<QDBusVariant>().variant();
+        if (stateValue_.accepts(state))
+            setRunning(name, isRunningState(state.toString()));
+    });
 }
 
-void ApplicationUnits::unitRemoved(const QString& name, const QDBusObjectPath&)
+void ApplicationUnits::setRunning(const QString& name, bool running)
 {
-    bool removed = false;
-    {
-        const std::lock_guard lock(mutex_);
-        removed = units_.remove(name);
+    const auto unit = units_.find(name);
+    if (unit == units_.end() || unit->running == running)
+        return;
+    unit->running = running;
+    if (changed_)
+        changed_(name, running ? unit->desktopIds : QStringList());
+}
+
+void ApplicationUnits::unitNew(const QDBusMessage& message)
+{
+    if (!unitSignal_.accepts(message))
+        return;
+    const QList<QVariant> arguments = message.arguments();
+    const QString name = arguments.at(0).toString();
+    const QString path = arguments.at(1).value<QDBusObjectPath>().path();
+    if (track(name, path))
+        askActiveState(name, path);
+}
+
+void ApplicationUnits::unitRemoved(const QDBusMessage& message)
+{
+    if (!unitSignal_.accepts(message))
+        return;
+    const QString name = message.arguments().constFirst().toString();
+    if (!units_.contains(name))
+        return;
+    setRunning(name, false);
+    const QString path = units_.take(name).path;
+    if (unitPaths_.value(path) == name)
+        unitPaths_.remove(path);
+}
+
+void ApplicationUnits::propertiesChanged(const QDBusMessage& message)
+{
+    const auto unit = unitPaths_.constFind(message.path());
+    if (unit == unitPaths_.cend() || !propertiesSignal_.accepts(message))
+        return;
+    const QString name = *unit;
+    const QList<QVariant> arguments = message.arguments();
+    if (arguments.at(0).toString() != unitInterface)
+        return;
+    const QVariantMap changed = qdbus_cast<QVariantMap>(arguments.at(1));
+    if (const auto state = changed.constFind(activeState); state != changed.cend()) {
+        if (stateValue_.accepts(*state))
+            setRunning(name, isRunningState(state->toString()));
+    } else if (arguments.at(2).toStringList().contains(activeState)) {
+        askActiveState(name, units_.value(name).path);
     }
-    if (removed && changed_)
-        changed_();
 }
 
 } // namespace vantel::platform

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "platform/DBusSignature.h"
+
 #include <QDBusConnection>
-#include <QDBusObjectPath>
+#include <QDBusMessage>
+#include <QHash>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-#include <mutex>
 
 namespace vantel::platform {
 
@@ -20,42 +21,60 @@ namespace vantel::platform {
 // of running applications where no X11 window list exists (Wayland).
 //
 // Nothing is polled: the systemd user manager on the bus is subscribed to
-// once, its UnitNew and UnitRemoved signals keep the set, and ListUnits gives
-// the units already running. Where the bus or the manager is missing, the
-// set stays empty. Built and told of changes on the main thread; the set may
-// be read from any thread.
+// once, ListUnits gives the units loaded now with their state, UnitNew and
+// UnitRemoved tell of units loaded and let go, and the units' ActiveState
+// (asked for a new unit, then followed through PropertiesChanged) says which
+// of them run: only an active, activating or reloading unit does. Where the
+// bus or the manager is missing, none runs. Any process can own the
+// manager's name: every answer and signal is read only once its types are
+// the interface's (DBusSignature), and one of other types is ignored.
+//
+// A unit's desktop IDs are worked out once, when it is first seen. Main
+// thread only.
 class ApplicationUnits : public QObject {
     Q_OBJECT
 
 public:
-    // `changed` runs on the main thread after each change of the set.
-    ApplicationUnits(QDBusConnection bus, std::function<void()> changed);
-    ~ApplicationUnits() override;
+    // Runs for each unit that starts or stops running, with its name and,
+    // while it runs, the desktop IDs ("<id>.desktop") it may stand for, the
+    // likeliest first; none once it stopped.
+    using Changed = std::function<void(const QString& unit, const QStringList& desktopIds)>;
 
-    // The desktop IDs ("<id>.desktop") each running unit may stand for, the
-    // likeliest first. Any thread.
-    QList<QStringList> desktopIds() const;
-    // The manager answered ListUnits.
-    bool isListed() const { return listed_; }
+    ApplicationUnits(QDBusConnection bus, Changed changed);
+    ~ApplicationUnits() override;
 
     // The desktop IDs an application unit's name may stand for; none when the
     // name is no application unit's.
     static QStringList desktopIdCandidates(const QString& unitName);
 
 private slots:
-    void unitNew(const QString& name, const QDBusObjectPath& path);
-    void unitRemoved(const QString& name, const QDBusObjectPath& path);
+    void unitNew(const QDBusMessage& message);
+    void unitRemoved(const QDBusMessage& message);
+    void propertiesChanged(const QDBusMessage& message);
 
 private:
+    struct Unit {
+        QString path;
+        QStringList desktopIds;
+        bool running = false;
+    };
+
     void listUnits();
-    void insert(const QStringList& names);
+    void askActiveState(const QString& name, const QString& path);
+    // Files an application unit not known yet; false for any other name.
+    bool track(const QString& name, const QString& path);
+    void setRunning(const QString& name, bool running);
 
     QDBusConnection bus_;
-    std::function<void()> changed_;
-    bool connected_ = false;
-    bool listed_ = false;
-    mutable std::mutex mutex_;
-    QSet<QString> units_; // the application units' names
+    Changed changed_;
+    QHash<QString, Unit> units_;       // the application units the manager has loaded, by name
+    QHash<QString, QString> unitPaths_; // their names by object path
+
+    const DBusSignature listReply_;
+    const DBusSignature unitSignal_;
+    const DBusSignature propertiesSignal_;
+    const DBusSignature stateReply_;
+    const DBusSignature stateValue_;
 };
 
 } // namespace vantel::platform

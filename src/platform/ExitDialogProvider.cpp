@@ -1,5 +1,6 @@
 #include "platform/ExitDialogProvider.h"
 
+#include "platform/DBusSignature.h"
 #include "platform/Log.h"
 
 #include <QDBusConnection>
@@ -59,8 +60,10 @@ bool ExitDialogProvider::notify(const QString& summary, const QString& body)
          << QStringList() << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("net.tarnwick.vantel")}}
          << int(-1);
     call.setAutoStartService(false);
+    static const DBusSignature notified(Log::defaultHandle(),
+                                        QStringLiteral("The notification server's answer to Notify"), QStringLiteral("u"));
     const QDBusMessage reply = bus.call(call, QDBus::Block, notifyTimeoutMilliseconds);
-    if (reply.type() == QDBusMessage::ReplyMessage)
+    if (notified.accepts(reply))
         return true;
     serviceGaveUp_ = true;
     return false;

@@ -27,25 +27,32 @@ namespace {
 
 class UnsupportedHotKeys final : public GlobalHotKeys {
 public:
-    explicit UnsupportedHotKeys(QString reason)
+    // `wayland`: double taps can't be seen either.
+    explicit UnsupportedHotKeys(QString reason, bool wayland = false)
         : reason_(std::move(reason))
+        , wayland_(wayland)
     {
     }
     bool isSupported() const override { return false; }
     QString unsupportedReason() const override { return reason_; }
-    Result registerHotKey(int, std::uint32_t) override
+    Result registerHotKey(int, std::uint32_t) override { return {refuse()}; }
+    Status registerDoubleTap() override { return wayland_ ? refuse() : Status::registered; }
+    bool seesDoubleTaps() const override { return !wayland_; }
+    void unregisterHotKey(std::uint32_t) override {}
+
+private:
+    Status refuse()
     {
         // Said once, when the log is on to hear it.
         if (!logged_ && Log::debugLogging()) {
             logged_ = true;
             VLOG(hotkeysLog(), LogType::Error, "Global hotkeys are not supported: %{public}@", reason_);
         }
-        return {Status::unsupported};
+        return Status::unsupported;
     }
-    void unregisterHotKey(std::uint32_t) override {}
 
-private:
     QString reason_;
+    bool wayland_;
     bool logged_ = false;
 };
 
@@ -255,8 +262,10 @@ GlobalHotKeys& GlobalHotKeys::shared()
         if (PortalHotKeys::isWaylandDesktop(QGuiApplication::platformName())) {
             QDBusConnection bus = QDBusConnection::sessionBus();
             if (PortalHotKeys::globalShortcutsVersion(bus, std::chrono::seconds(3)) == 0)
-                return new UnsupportedHotKeys(QStringLiteral(
-                    "under Wayland only the desktop portal's global shortcuts can, and the desktop offers none"));
+                return new UnsupportedHotKeys(
+                    QStringLiteral(
+                        "under Wayland only the desktop portal's global shortcuts can, and the desktop offers none"),
+                    true);
             VLOG(hotkeysLog(), LogType::Default, "Global hotkeys go through the desktop portal");
             VLOG(hotkeysLog(), LogType::Default, "Double taps of a modifier are not seen under Wayland");
             return PortalHotKeys::make(bus).release();
@@ -265,7 +274,7 @@ GlobalHotKeys& GlobalHotKeys::shared()
         // keys only while one of its windows has the focus.
         if (X11Connection::isWaylandSession() && QGuiApplication::platformName() != QLatin1String("xcb"))
             return new UnsupportedHotKeys(
-                QStringLiteral("a Wayland session lets no program grab keys for the whole desktop"));
+                QStringLiteral("a Wayland session lets no program grab keys for the whole desktop"), true);
         if (X11Connection* connection = X11Connection::shared())
             return new X11HotKeys(*connection);
         return new UnsupportedHotKeys(X11Connection::unavailableReason());

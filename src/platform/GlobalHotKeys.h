@@ -28,9 +28,10 @@ class X11Connection;
 // On a Wayland desktop, where no client sees other clients' keys, the
 // desktop portal's GlobalShortcuts binds them (PortalHotKeys.h): it answers
 // later, so a combination it refuses or puts on other keys is reported
-// through the taken handler after registration. Without an X server, or on
-// Wayland without that portal, the backend is the unsupported one: every
-// registration fails and the reason is logged once.
+// through the taken handler after registration; a double tap of a modifier is
+// unsupported there. Without an X server, or on Wayland without that portal,
+// the backend is the unsupported one: every registration fails (on Wayland
+// double taps too) and the reason is logged once.
 class GlobalHotKeys {
 public:
     enum class Status { registered, taken, unsupported, invalid };
@@ -66,6 +67,12 @@ public:
         return registerHotKey(macKeyCode, carbonModifiers);
     }
     virtual void unregisterHotKey(std::uint32_t id) = 0;
+    // A double tap of a modifier is watched (ModifierMonitor), never grabbed,
+    // and gets no id. Unsupported on a Wayland desktop, where no client sees
+    // other clients' keys.
+    virtual Status registerDoubleTap() { return Status::registered; }
+    // Whether a double tap can be seen at all, asked before one is recorded.
+    virtual bool seesDoubleTaps() const { return true; }
     // Whether another client holds the combination now; none when the backend
     // cannot tell without binding it (the portal asks the desktop, which may
     // ask the user). Our own registrations are not counted here.

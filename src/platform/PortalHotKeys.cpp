@@ -1,5 +1,6 @@
 #include "platform/PortalHotKeys.h"
 
+#include "platform/DBusSignature.h"
 #include "platform/KeyCodes.h"
 #include "platform/Log.h"
 
@@ -8,7 +9,6 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QObject>
 #include <QRegularExpression>
@@ -66,25 +66,6 @@ const QString sessionInterface = QStringLiteral("org.freedesktop.portal.Session"
 // Responses on paths no request waits for yet, kept while a reply is out.
 constexpr std::size_t earlyResponsesKept = 16;
 
-// The D-Bus type of a value as it came off the bus. A value of a type Qt
-// has no class for stays a QDBusArgument, which is read only after its
-// signature is known to be the one expected: reading it as another type
-// crashes inside libdbus.
-QString signatureOf(const QVariant& value)
-{
-    if (!value.isValid())
-        return QStringLiteral("nothing");
-    if (value.metaType() == QMetaType::fromType<QDBusArgument>())
-        return value.value<QDBusArgument>().currentSignature();
-    const char* signature = QDBusMetaType::typeToSignature(value.metaType());
-    return signature ? QString::fromLatin1(signature) : QString::fromLatin1(value.metaType().name());
-}
-
-bool isString(const QVariant& value)
-{
-    return value.metaType() == QMetaType::fromType<QString>();
-}
-
 bool isObjectPath(const QString& path)
 {
     static const QRegularExpression valid(QStringLiteral("^(/[A-Za-z0-9_]+)+$"));
@@ -95,31 +76,49 @@ bool isObjectPath(const QString& path)
 // portals send as a string.
 QString sessionPath(const QVariant& handle)
 {
-    QString path;
-    if (handle.metaType() == QMetaType::fromType<QDBusObjectPath>())
-        path = handle.value<QDBusObjectPath>().path();
-    else if (isString(handle))
-        path = handle.toString();
+    const QString type = DBusSignature::of(handle);
+    const QString path = type == QLatin1String("o") ? handle.value<QDBusObjectPath>().path()
+        : type == QLatin1String("s")                 ? handle.toString()
+                                                     : QString();
     return isObjectPath(path) ? path : QString();
 }
+
+// The types of the portal's answers and signals: only one of these is read.
+struct PortalTypes {
+    const DBusSignature activated{hotkeysLog(), QStringLiteral("The desktop portal's Activated signal"),
+                                  QStringLiteral("osta{sv}")};
+    const DBusSignature activationToken{hotkeysLog(), QStringLiteral("The desktop portal's activation token"),
+                                        QStringLiteral("s")};
+    const DBusSignature response{hotkeysLog(), QStringLiteral("The desktop portal's Response signal"),
+                                 QStringLiteral("ua{sv}")};
+    const DBusSignature closed{hotkeysLog(), QStringLiteral("The desktop portal's Closed signal of a session"),
+                               QStringLiteral("a{sv}")};
+    const DBusSignature request{hotkeysLog(), QStringLiteral("The desktop portal's answer to a request"),
+                                QStringLiteral("o")};
+    const DBusSignature shortcuts{hotkeysLog(), QStringLiteral("The desktop portal's list of shortcuts"),
+                                  QStringLiteral("a(sa{sv})")};
+    const DBusSignature triggerDescription{
+        hotkeysLog(), QStringLiteral("A trigger description in the desktop portal's list of shortcuts"),
+        QStringLiteral("s")};
+};
 
 // The trigger description of each shortcut a ListShortcuts answer lists, by
 // id; none, with the reason in `why`, when the answer is not of the
 // interface's types.
-std::optional<std::map<QString, QString>> listedTriggers(const QVariantMap& results, QString& why)
+std::optional<std::map<QString, QString>> listedTriggers(const PortalTypes& types, const QVariantMap& results,
+                                                         QString& why)
 {
     const QVariant list = results.value(QStringLiteral("shortcuts"));
-    const QString signature = signatureOf(list);
-    if (signature != QLatin1String("a(sa{sv})")) {
-        why = QStringLiteral("the desktop's list of shortcuts is of type %1").arg(signature);
+    if (!types.shortcuts.accepts(list)) {
+        why = QStringLiteral("the desktop's list of shortcuts is of type %1").arg(DBusSignature::of(list));
         return std::nullopt;
     }
     std::map<QString, QString> triggers;
     for (const PortalShortcut& shortcut : qdbus_cast<QList<PortalShortcut>>(list)) {
         const QVariant description = shortcut.properties.value(QStringLiteral("trigger_description"));
-        if (description.isValid() && !isString(description)) {
+        if (description.isValid() && !types.triggerDescription.accepts(description)) {
             why = QStringLiteral("the desktop's list of shortcuts gives a trigger description of type %1")
-                      .arg(signatureOf(description));
+                      .arg(DBusSignature::of(description));
             return std::nullopt;
         }
         triggers[shortcut.id] = description.toString();
@@ -305,14 +304,24 @@ public:
             scheduleBinding();
     }
 
+    // The portal binds keys, not taps of a modifier, and no client sees
+    // other clients' keys.
+    Status registerDoubleTap() override
+    {
+        if (!loggedDoubleTaps_ && Log::debugLogging()) {
+            loggedDoubleTaps_ = true;
+            VLOG(hotkeysLog(), LogType::Error,
+                 "Double taps of a modifier are not supported: no program sees them under Wayland");
+        }
+        return Status::unsupported;
+    }
+    bool seesDoubleTaps() const override { return false; }
+
 private slots:
     void activated(const QDBusMessage& message)
     {
-        if (message.signature() != QLatin1String("osta{sv}")) {
-            VLOG(hotkeysLog(), LogType::Error, "The desktop portal's Activated signal of type %{public}@ is ignored",
-                 message.signature());
+        if (!types_.activated.accepts(message))
             return;
-        }
         const QList<QVariant> arguments = message.arguments();
         const QString session = arguments.at(0).value<QDBusObjectPath>().path();
         if (session.isEmpty() || session != session_)
@@ -325,11 +334,8 @@ private slots:
             // Newer portals hand a token with the press: the window it shows
             // (Qt reads it) or the launch it starts comes forward.
             const QVariant token = options.value(QStringLiteral("activation_token"));
-            if (isString(token) && !token.toString().isEmpty())
+            if (token.isValid() && types_.activationToken.accepts(token) && !token.toString().isEmpty())
                 qputenv("XDG_ACTIVATION_TOKEN", token.toString().toUtf8());
-            else if (token.isValid())
-                VLOG(hotkeysLog(), LogType::Error,
-                     "The desktop portal's activation token of type %{public}@ is ignored", signatureOf(token));
             firePressed(id);
             return;
         }
@@ -351,7 +357,7 @@ private slots:
 
     void sessionClosed(const QDBusMessage& message)
     {
-        if (message.path() != session_)
+        if (message.path() != session_ || !types_.closed.accepts(message))
             return;
         session_.clear();
         fail(QStringLiteral("the desktop closed the global shortcuts session"));
@@ -423,7 +429,7 @@ private:
                 fail(code != 0 ? QStringLiteral("the desktop portal created no global shortcuts session (response %1)")
                                      .arg(code)
                                : QStringLiteral("the desktop portal's session handle is no object path (%1 of type %2)")
-                                     .arg(handle.toString(), signatureOf(handle)));
+                                     .arg(handle.toString(), DBusSignature::of(handle)));
                 return;
             }
             session_ = path;
@@ -467,7 +473,7 @@ private:
         request(QStringLiteral("ListShortcuts"), {QVariant::fromValue(QDBusObjectPath(session_)), options}, token,
                 [this, bound](uint code, const QVariantMap& results) {
                     QString why = QStringLiteral("the desktop gave no list of the shortcuts (response %1)").arg(code);
-                    const auto triggers = code == 0 ? listedTriggers(results, why) : std::nullopt;
+                    const auto triggers = code == 0 ? listedTriggers(types_, results, why) : std::nullopt;
                     if (!triggers)
                         VLOG(hotkeysLog(), LogType::Error,
                              "The desktop portal's ListShortcuts answer is not read: %{public}@", why);
@@ -573,10 +579,8 @@ private:
     {
         const Request request = std::move(it->second);
         requests_.erase(it);
-        if (message.signature() != QLatin1String("ua{sv}")) {
-            VLOG(hotkeysLog(), LogType::Error,
-                 "The desktop portal's answer to %{public}@ of type %{public}@ is not read", request.method,
-                 message.signature());
+        if (!types_.response.accepts(message)) {
+            VLOG(hotkeysLog(), LogType::Error, "The desktop portal's answer to %{public}@ is not read", request.method);
             request.handler(2, {});
             return;
         }
@@ -599,28 +603,28 @@ private:
                 [this, expected, method](QDBusPendingCallWatcher* pending) {
             pending->deleteLater();
             awaitingReply_.erase(expected);
-            replied(expected, method, *pending);
+            replied(expected, method, pending->reply());
             if (awaitingReply_.empty())
                 early_.clear();
         });
     }
 
-    void replied(const QString& expected, const QString& method, const QDBusPendingCall& call)
+    void replied(const QString& expected, const QString& method, const QDBusMessage& reply)
     {
         const auto it = requests_.find(expected);
         if (it == requests_.end())
             return;
-        // A reply of another type than o is an error here.
-        const QDBusPendingReply<QDBusObjectPath> reply = call;
-        if (reply.isError()) {
+        // A reply of another type than o is a refusal too.
+        if (!types_.request.accepts(reply)) {
             const Request request = std::move(it->second);
             requests_.erase(it);
             VLOG(hotkeysLog(), LogType::Error, "The desktop portal refused %{public}@: %{public}@", method,
-                 reply.error().message());
+                 reply.type() == QDBusMessage::ErrorMessage ? reply.errorMessage()
+                                                            : QStringLiteral("an answer of type ") + reply.signature());
             request.handler(2, {});
             return;
         }
-        const QString actual = reply.value().path();
+        const QString actual = reply.arguments().constFirst().value<QDBusObjectPath>().path();
         if (actual.isEmpty() || actual == expected || requests_.count(actual))
             return;
         requests_[actual] = std::move(it->second);
@@ -646,6 +650,7 @@ private:
     }
 
     QDBusConnection bus_;
+    const PortalTypes types_;
     std::map<std::uint32_t, Shortcut> shortcuts_;
     // By the path their Response comes on.
     std::map<QString, Request> requests_;
@@ -660,6 +665,7 @@ private:
     std::vector<Shortcut> accepted_;
     QString failure_;
     bool loggedFailure_ = false;
+    bool loggedDoubleTaps_ = false;
     bool dirty_ = false;
     bool scheduled_ = false;
     bool busy_ = false;
@@ -679,11 +685,15 @@ unsigned globalShortcutsVersion(const QDBusConnection& bus, std::chrono::millise
                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
                                                       QStringLiteral("Get"));
     get << shortcutsInterface << QStringLiteral("version");
+    static const DBusSignature versionReply(hotkeysLog(), QStringLiteral("The desktop portal's answer to its version"),
+                                            QStringLiteral("v"));
+    static const DBusSignature versionValue(hotkeysLog(), QStringLiteral("The desktop portal's version"),
+                                            QStringLiteral("u"));
     const QDBusMessage reply = bus.call(get, QDBus::Block, static_cast<int>(timeout.count()));
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() != QLatin1String("v"))
+    if (!versionReply.accepts(reply))
         return 0;
     const QVariant version = reply.arguments().constFirst().value<QDBusVariant>().variant();
-    return version.metaType() == QMetaType::fromType<uint>() ? version.toUInt() : 0;
+    return versionValue.accepts(version) ? version.toUInt() : 0;
 }
 
 std::unique_ptr<GlobalHotKeys> make(QDBusConnection bus, std::chrono::milliseconds bindingTimeLimit)

@@ -30,7 +30,7 @@ namespace vantel::platform {
 // paused by the hotkey manager stays bound at the desktop and only its
 // action does nothing; an unregistered one is gone from the next session.
 // Double taps of a modifier can't be seen at all (no client sees other
-// clients' keys). Main thread only.
+// clients' keys): they are reported unsupported. Main thread only.
 namespace PortalHotKeys {
 
 // The version of the GlobalShortcuts interface the portal on the bus offers,

@@ -81,8 +81,12 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
         windowInfos.removeIf([ownProcess](const WindowInfo& window) { return window.pid == ownProcess; });
         QList<QStringList> unitIds;
         {
+            // Copied out here, on the worker: a unit's change on the main
+            // thread only touches its own row.
             const std::lock_guard unitsLock(unitsMutex);
-            unitIds = unitDesktopIds;
+            unitIds.reserve(unitDesktopIds.size());
+            for (const QStringList& ids : std::as_const(unitDesktopIds))
+                unitIds << ids;
         }
         pass.applications = matcher->match(ApplicationMatcher::readProcesses(), windowInfos, unitIds);
         for (RunningApplication& application : pass.applications)
@@ -178,16 +182,20 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
             if (!bus && !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
                 bus = QDBusConnection::sessionBus();
             if (bus) {
-                applicationUnits = std::make_unique<ApplicationUnits>(*bus, [weak] {
-                    const auto state = weak.lock();
-                    if (!state || !state->applicationUnits)
-                        return;
-                    {
-                        const std::lock_guard lock(state->unitsMutex);
-                        state->unitDesktopIds = state->applicationUnits->desktopIds();
-                    }
-                    state->pollSoon();
-                });
+                applicationUnits = std::make_unique<ApplicationUnits>(
+                    *bus, [weak](const QString& unit, const QStringList& desktopIds) {
+                        const auto state = weak.lock();
+                        if (!state)
+                            return;
+                        {
+                            const std::lock_guard lock(state->unitsMutex);
+                            if (desktopIds.isEmpty())
+                                state->unitDesktopIds.remove(unit);
+                            else
+                                state->unitDesktopIds.insert(unit, desktopIds);
+                        }
+                        state->pollSoon();
+                    });
             }
         }
         if (options.interval.count() > 0) {
@@ -372,7 +380,7 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
     std::unique_ptr<WindowListWatcher> windowWatcher;
     std::unique_ptr<ApplicationUnits> applicationUnits; // main thread
     std::mutex unitsMutex;
-    QList<QStringList> unitDesktopIds; // what applicationUnits held at its last change
+    QHash<QString, QStringList> unitDesktopIds; // of each running application unit, by name
     QHash<qint64, ProcessWatch> processWatches;
 };
 

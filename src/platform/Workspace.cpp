@@ -1,6 +1,7 @@
 #include "platform/Workspace.h"
 
 #include "platform/ApplicationMatcher.h"
+#include "platform/DBusSignature.h"
 #include "platform/DesktopEntry.h"
 #include "platform/FileFacts.h"
 #include "platform/LaunchHistory.h"
@@ -143,6 +144,7 @@ bool activateThroughDBus(const QString& desktopPath, WindowList& display)
     QString appId = QFileInfo(desktopPath).fileName();
     appId.chop(int(qstrlen(".desktop")));
     QDBusConnection bus = Workspace::shared().applicationBus();
+    // The bus itself answers this one (QDBusReply checks its type): no peer can own its name.
     if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(appId).value())
         return false;
     QString path = QLatin1Char('/') + appId;
@@ -157,10 +159,12 @@ bool activateThroughDBus(const QString& desktopPath, WindowList& display)
     QDBusMessage activate = QDBusMessage::createMethodCall(appId, path, QStringLiteral("org.freedesktop.Application"),
                                                            QStringLiteral("Activate"));
     activate << platformData;
+    static const DBusSignature activated(Log::defaultHandle(),
+                                         QStringLiteral("An application's answer to Activate"), QString());
     const QDBusMessage reply = bus.call(activate, QDBus::Block, 3000);
-    if (reply.type() != QDBusMessage::ReplyMessage) {
+    if (!activated.accepts(reply)) {
         VLOG(Log::defaultHandle(), LogType::Info, "Workspace: %{public}@ did not come forward over D-Bus: %{public}@",
-             appId, reply.errorMessage());
+             appId, reply.type() == QDBusMessage::ErrorMessage ? reply.errorMessage() : reply.signature());
         return false;
     }
     VLOG(Log::defaultHandle(), LogType::Info, "Workspace: activated %{public}@ over D-Bus", appId);
@@ -468,7 +472,9 @@ void Workspace::callFileManager(const QString& method, const QStringList& paths,
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, 5000), QCoreApplication::instance());
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
                      [openFallback](QDBusPendingCallWatcher* call) {
-                         if (call->isError())
+                         static const DBusSignature shown(Log::defaultHandle(),
+                                                          QStringLiteral("The file manager's answer"), QString());
+                         if (!shown.accepts(call->reply()))
                              openFallback();
                          call->deleteLater();
                      });

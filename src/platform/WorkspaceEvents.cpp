@@ -73,11 +73,12 @@ void WorkspaceEvents::start()
 WorkspaceEvents::WorkspaceEvents(const QDBusConnection& logindBus, bool watchVolumes, QObject* parent)
     : QObject(parent)
     , bus_(logindBus)
+    , sleepSignal_(Log::defaultHandle(), QStringLiteral("logind's PrepareForSleep signal"), QStringLiteral("b"))
 {
     if (bus_.isConnected()) {
         sleepConnected_ = bus_.connect(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
                                        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"),
-                                       this, SLOT(prepareForSleep(bool)));
+                                       this, SLOT(prepareForSleep(QDBusMessage)));
     }
     if (!sleepConnected_)
         VLOG(Log::defaultHandle(), LogType::Info, "WorkspaceEvents: logind is not reachable, no sleep notifications");
@@ -90,7 +91,7 @@ WorkspaceEvents::~WorkspaceEvents()
     if (sleepConnected_) {
         bus_.disconnect(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
                         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"),
-                        this, SLOT(prepareForSleep(bool)));
+                        this, SLOT(prepareForSleep(QDBusMessage)));
     }
     if (monitor_) {
         for (unsigned long handler : handlers_)
@@ -159,10 +160,10 @@ void WorkspaceEvents::mountChanged(const QString& rootPath, const QString& name)
         postVolume(didRenameVolumeNotification, rootPath);
 }
 
-void WorkspaceEvents::prepareForSleep(bool starting)
+void WorkspaceEvents::prepareForSleep(const QDBusMessage& message)
 {
     // The same signal announces the wake-up with false.
-    if (!starting)
+    if (!sleepSignal_.accepts(message) || !message.arguments().constFirst().toBool())
         return;
     VLOG(Log::defaultHandle(), LogType::Default, "Workspace: %{public}@", willSleepNotification);
     NotificationCenter::workspaceCenter().post(willSleepNotification, {}, this);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/DBusSignature.h"
+
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -38,13 +41,14 @@ public:
     void mountChanged(const QString& rootPath, const QString& name);
 
 private slots:
-    void prepareForSleep(bool starting);
+    void prepareForSleep(const QDBusMessage& message);
 
 private:
     void attachVolumeMonitor();
     void postVolume(const QString& notification, const QString& rootPath);
 
     QDBusConnection bus_;
+    const DBusSignature sleepSignal_;
     bool sleepConnected_ = false;
     void* monitor_ = nullptr; // GVolumeMonitor*
     QList<unsigned long> handlers_;

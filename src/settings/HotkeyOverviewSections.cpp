@@ -2,6 +2,7 @@
 
 #include "config/Configuration.h"
 #include "model/L10n.h"
+#include "model/LocalizedStrings.h"
 
 #include <QMap>
 
@@ -9,13 +10,24 @@
 
 namespace vantel::HotkeyOverviewContentView {
 
+namespace {
+
+HotkeyOverviewRow row(const KeyCombo& combo, const QString& description, const Unseen& unseen)
+{
+    if (unseen && unseen(combo))
+        return {combo.displayString(), localized("%1 (not seen on this desktop)").arg(description)};
+    return {combo.displayString(), description};
+}
+
+} // namespace
+
 QString globalHotkeyText(const Configuration& config)
 {
     const auto combo = config.globalKeyCombo();
     return combo ? combo->displayString() : QString();
 }
 
-QList<HotkeyOverviewRow> categoryRows(const Configuration& config)
+QList<HotkeyOverviewRow> categoryRows(const Configuration& config, const Unseen& unseen)
 {
     using C = Configuration::SidebarCategory;
     // In this order: a later category with the same text replaces an earlier one.
@@ -25,14 +37,12 @@ QList<HotkeyOverviewRow> categoryRows(const Configuration& config)
         {C::folders, L10n::All_Folders()},                 {C::shortcuts, L10n::Shortcuts()},
         {C::urls, L10n::All_URLs()},
     };
-    QMap<QString, QString> byHotkey;
+    QMap<QString, HotkeyOverviewRow> byHotkey;
     for (const auto& [category, title] : table) {
         if (const auto combo = config.globalKeyComboCategories(category))
-            byHotkey.insert(combo->displayString(), title);
+            byHotkey.insert(combo->displayString(), row(*combo, title, unseen));
     }
-    QList<HotkeyOverviewRow> rows;
-    for (auto it = byHotkey.cbegin(); it != byHotkey.cend(); ++it)
-        rows.append({it.key(), it.value()});
+    QList<HotkeyOverviewRow> rows = byHotkey.values();
     std::sort(rows.begin(), rows.end(), [](const HotkeyOverviewRow& a, const HotkeyOverviewRow& b) {
         if (a.hotkey != b.hotkey)
             return a.hotkey > b.hotkey;
@@ -41,7 +51,7 @@ QList<HotkeyOverviewRow> categoryRows(const Configuration& config)
     return rows;
 }
 
-QList<HotkeyOverviewRow> entryRows(const QList<TableViewItemPtr>& allData)
+QList<HotkeyOverviewRow> entryRows(const QList<TableViewItemPtr>& allData, const Unseen& unseen)
 {
     QList<TableViewItemPtr> entries;
     for (const TableViewItemPtr& entry : allData) {
@@ -52,13 +62,14 @@ QList<HotkeyOverviewRow> entryRows(const QList<TableViewItemPtr>& allData)
                      [](const TableViewItemPtr& a, const TableViewItemPtr& b) { return a->name() < b->name(); });
     QList<HotkeyOverviewRow> rows;
     for (const TableViewItemPtr& entry : entries)
-        rows.append({entry->hotkey()->displayString(), entry->name()});
+        rows.append(row(*entry->hotkey(), entry->name(), unseen));
     return rows;
 }
 
 namespace {
 
-QList<HotkeyOverviewRow> rowsOfTags(const QList<iconTagPtr>& tags, std::optional<KeyCombo> (iconTag::*combo)() const)
+QList<HotkeyOverviewRow> rowsOfTags(const QList<iconTagPtr>& tags, std::optional<KeyCombo> (iconTag::*combo)() const,
+                                   const Unseen& unseen)
 {
     QList<iconTagPtr> withHotkey;
     for (const iconTagPtr& tag : tags) {
@@ -69,33 +80,33 @@ QList<HotkeyOverviewRow> rowsOfTags(const QList<iconTagPtr>& tags, std::optional
                      [](const iconTagPtr& a, const iconTagPtr& b) { return a->tagName() < b->tagName(); });
     QList<HotkeyOverviewRow> rows;
     for (const iconTagPtr& tag : withHotkey)
-        rows.append({((*tag).*combo)()->displayString(), tag->tagName()});
+        rows.append(row(*((*tag).*combo)(), tag->tagName(), unseen));
     return rows;
 }
 
 } // namespace
 
-QList<HotkeyOverviewRow> tagRows(const QList<iconTagPtr>& allVisibleTags)
+QList<HotkeyOverviewRow> tagRows(const QList<iconTagPtr>& allVisibleTags, const Unseen& unseen)
 {
-    return rowsOfTags(allVisibleTags, &iconTag::hotkey);
+    return rowsOfTags(allVisibleTags, &iconTag::hotkey, unseen);
 }
 
-QList<HotkeyOverviewRow> tagLaunchAllRows(const QList<iconTagPtr>& allVisibleTags)
+QList<HotkeyOverviewRow> tagLaunchAllRows(const QList<iconTagPtr>& allVisibleTags, const Unseen& unseen)
 {
-    return rowsOfTags(allVisibleTags, &iconTag::hotkeyLaunchAll);
+    return rowsOfTags(allVisibleTags, &iconTag::hotkeyLaunchAll, unseen);
 }
 
 QList<HotkeyOverviewSection> sections(const Configuration& config, const QList<TableViewItemPtr>& allData,
-                                      const QList<iconTagPtr>& allVisibleTags)
+                                      const QList<iconTagPtr>& allVisibleTags, const Unseen& unseen)
 {
     using Kind = HotkeyOverviewSection::Kind;
     QList<HotkeyOverviewSection> result;
-    if (config.globalKeyCombo())
-        result.append({Kind::globalHotkey, std::nullopt, {{globalHotkeyText(config), L10n::hotkeyOverviewGlobalHotkey()}}});
-    result.append({Kind::categories, L10n::hotkeyOverviewCategory(), categoryRows(config)});
-    result.append({Kind::entries, L10n::hotkeyOverviewEntry(), entryRows(allData)});
-    result.append({Kind::tags, L10n::hotkeyOverviewTagView(), tagRows(allVisibleTags)});
-    result.append({Kind::tagsLaunchAll, L10n::hotkeyOverviewTagLaunchAll(), tagLaunchAllRows(allVisibleTags)});
+    if (const auto combo = config.globalKeyCombo())
+        result.append({Kind::globalHotkey, std::nullopt, {row(*combo, L10n::hotkeyOverviewGlobalHotkey(), unseen)}});
+    result.append({Kind::categories, L10n::hotkeyOverviewCategory(), categoryRows(config, unseen)});
+    result.append({Kind::entries, L10n::hotkeyOverviewEntry(), entryRows(allData, unseen)});
+    result.append({Kind::tags, L10n::hotkeyOverviewTagView(), tagRows(allVisibleTags, unseen)});
+    result.append({Kind::tagsLaunchAll, L10n::hotkeyOverviewTagLaunchAll(), tagLaunchAllRows(allVisibleTags, unseen)});
     return result;
 }
 

@@ -428,4 +428,20 @@ TEST_F(PortalHotKeyManagerTest, DescriptionsAndRefusalsReachTheManager)
     center.unregisterAll();
 }
 
+// Under Wayland no client sees a double tap of a modifier: the portal's
+// backend says so, as of any combination it can't register.
+TEST_F(PortalHotKeyManagerTest, ADoubleTapIsUnsupported)
+{
+    PortalBus bus;
+    ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
+    config().setGlobalKeyCombo(KeyCombo::withDoubledCarbonModifiers(command));
+    HotKeyManager manager(*store, config(), *bus.center);
+    manager.registerHotKeys(HotKeyType::globalHotKey);
+    EXPECT_TRUE(manager.isTaken(QStringLiteral("globalHotKey")));
+    EXPECT_TRUE(bus.center->hotKeys().empty());
+    EXPECT_EQ(bus.backend->registerDoubleTap(), platform::GlobalHotKeys::Status::unsupported);
+    spinEventLoop(std::chrono::milliseconds(100));
+    EXPECT_TRUE(bus.portal->bindings.isEmpty());
+}
+
 } // namespace

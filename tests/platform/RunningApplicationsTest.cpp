@@ -1,5 +1,6 @@
 #include "platform/ApplicationMatcher.h"
 #include "platform/ApplicationUnits.h"
+#include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RunningApplications.h"
@@ -310,6 +311,11 @@ TEST(ApplicationUnitsTest, ReadsTheDesktopIdOutOfAnApplicationUnitsName)
 
 namespace {
 
+QString unitPath(const QString& unit)
+{
+    return QStringLiteral("/org/freedesktop/systemd1/unit/u") + QString::number(qHash(unit));
+}
+
 // A row of ListUnits (a(ssssssouso)): only the name and active state vary.
 struct UnitRow {
     QString name;
@@ -318,7 +324,7 @@ struct UnitRow {
 
 QDBusArgument& operator<<(QDBusArgument& argument, const UnitRow& row)
 {
-    const QDBusObjectPath path("/org/freedesktop/systemd1/unit/x");
+    const QDBusObjectPath path(unitPath(row.name));
     argument.beginStructure();
     argument << row.name << QString() << QStringLiteral("loaded") << row.activeState << QString() << QString() << path
              << 0u << QString() << path;
@@ -327,14 +333,31 @@ QDBusArgument& operator<<(QDBusArgument& argument, const UnitRow& row)
 }
 const QDBusArgument& operator>>(const QDBusArgument& argument, UnitRow&) { return argument; }
 
+// (ss), for a list of the wrong type.
+struct NamePair {
+    QString first, second;
+};
+QDBusArgument& operator<<(QDBusArgument& argument, const NamePair& pair)
+{
+    argument.beginStructure();
+    argument << pair.first << pair.second;
+    argument.endStructure();
+    return argument;
+}
+const QDBusArgument& operator>>(const QDBusArgument& argument, NamePair&) { return argument; }
+
 } // namespace
 
 Q_DECLARE_METATYPE(UnitRow)
+Q_DECLARE_METATYPE(NamePair)
 
 namespace {
 
 // The systemd user manager of a desktop that starts applications in units:
-// Subscribe, ListUnits, and the UnitNew and UnitRemoved signals.
+// Subscribe, ListUnits, the units' ActiveState (Get and PropertiesChanged),
+// and the UnitNew and UnitRemoved signals. Any process could answer with
+// other types: `listAnswer` in place of the units, a state that is no string
+// in place of a unit's "v".
 class FakeSystemdManager final : public QDBusVirtualObject {
 public:
     explicit FakeSystemdManager(QDBusConnection bus)
@@ -342,28 +365,55 @@ public:
     {
         qDBusRegisterMetaType<UnitRow>();
         qDBusRegisterMetaType<QList<UnitRow>>();
-        registered = bus_.registerVirtualObject(path, this) && bus_.registerService(QStringLiteral("org.freedesktop.systemd1"));
+        qDBusRegisterMetaType<NamePair>();
+        qDBusRegisterMetaType<QList<NamePair>>();
+        qDBusRegisterMetaType<QList<QDBusVariant>>();
+        registered = bus_.registerVirtualObject(path, this, QDBusConnection::SubPath)
+            && bus_.registerService(QStringLiteral("org.freedesktop.systemd1"));
     }
 
     void announce(const char* signal, const QString& unit)
     {
-        bus_.send(QDBusMessage::createSignal(path, interface, QString::fromLatin1(signal))
-                  << unit << QVariant::fromValue(QDBusObjectPath("/org/freedesktop/systemd1/unit/x")));
+        send(path, interface, signal, {unit, QVariant::fromValue(QDBusObjectPath(unitPath(unit)))});
+    }
+    // PropertiesChanged of the unit: ActiveState changed to `state`, or invalidated.
+    void changeState(const QString& unit, const QVariant& state)
+    {
+        const QVariantMap changed = state.isValid() ? QVariantMap{{QStringLiteral("ActiveState"), state}} : QVariantMap();
+        const QStringList invalidated = state.isValid() ? QStringList() : QStringList{QStringLiteral("ActiveState")};
+        send(unitPath(unit), QStringLiteral("org.freedesktop.DBus.Properties"), "PropertiesChanged",
+             {QStringLiteral("org.freedesktop.systemd1.Unit"), changed, invalidated});
+    }
+    void send(const QString& from, const QString& on, const char* signal, const QVariantList& arguments)
+    {
+        QDBusMessage message = QDBusMessage::createSignal(from, on, QString::fromLatin1(signal));
+        message.setArguments(arguments);
+        bus_.send(message);
     }
 
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
     {
+        if (message.member() == u"Get") {
+            ++gets;
+            const QVariant state = states.value(message.path(), QStringLiteral("inactive"));
+            const bool text = state.metaType() == QMetaType::fromType<QString>();
+            return connection.send(message.createReply(text ? QVariant::fromValue(QDBusVariant(state)) : state));
+        }
         if (message.interface() != interface)
             return false;
         subscriptions += message.member() == u"Subscribe" ? 1 : 0;
-        return connection.send(message.member() == u"ListUnits" ? message.createReply(QVariant::fromValue(units))
-                                                                 : message.createReply());
+        lists += message.member() == u"ListUnits" ? 1 : 0;
+        if (message.member() == u"ListUnits")
+            return connection.send(message.createReply(listAnswer.isValid() ? listAnswer : QVariant::fromValue(units)));
+        return connection.send(message.createReply());
     }
 
     bool registered = false;
     QList<UnitRow> units;
-    int subscriptions = 0;
+    QVariant listAnswer;
+    QHash<QString, QVariant> states; // by unit path
+    int subscriptions = 0, lists = 0, gets = 0; // calls answered
     static inline const QString path = QStringLiteral("/org/freedesktop/systemd1");
     static inline const QString interface = QStringLiteral("org.freedesktop.systemd1.Manager");
 
@@ -402,6 +452,7 @@ TEST_F(RunningApplicationsTest, FollowsTheApplicationUnitsOfTheDesktopWithoutPol
     EXPECT_EQ(events, QStringList{QStringLiteral("launch ") + quill});
     EXPECT_EQ(manager.subscriptions, 1);
 
+    manager.states[unitPath(QStringLiteral("app-kde-vantel\\x2dledger-99.scope"))] = QStringLiteral("active");
     manager.announce("UnitNew", QStringLiteral("app-kde-vantel\\x2dledger-99.scope"));
     ASSERT_TRUE(vantel::test::waitUntil([&] { return events.size() == 2; }));
     EXPECT_EQ(events.last(), QStringLiteral("launch ") + ledger);
@@ -410,4 +461,81 @@ TEST_F(RunningApplicationsTest, FollowsTheApplicationUnitsOfTheDesktopWithoutPol
     EXPECT_EQ(events.last(), QStringLiteral("terminate ") + quill);
     EXPECT_EQ(running.regularApplicationPaths(), QStringList{ledger});
     EXPECT_FALSE(offMainThread);
+}
+
+// Any process may own the manager's name: answers and signals of other types
+// are ignored, each kind said once in the log, and nothing runs from them.
+TEST_F(RunningApplicationsTest, UnitAnswersAndSignalsOfTheWrongTypeAreIgnored)
+{
+    const QString unit = QStringLiteral("app-gnome-sleeper-1.scope"), later = QStringLiteral("app-gnome-sleeper-2.scope");
+    const QVariant lists[] = {QVariant::fromValue(QList<int>{1, 2}),
+                              QVariant::fromValue(QList<NamePair>{{unit, QStringLiteral("active")}}),
+                              QVariant::fromValue(QList<QDBusVariant>{QDBusVariant(unit)}), QStringList{unit}};
+    Log::CaptureSink log;
+    Log::setDebugLogging(true);
+    for (const QVariant& list : lists) {
+        vantel::test::PrivateBus bus;
+        ASSERT_TRUE(bus.start());
+        FakeSystemdManager manager(bus.connect(QStringLiteral("vantel-fake-systemd")));
+        manager.listAnswer = list;
+        manager.states[unitPath(unit)] = 7;                                  // "i", not "v"
+        manager.states[unitPath(later)] = QVariant::fromValue(QDBusVariant(7)); // "v" holding "i"
+        RunningApplications::Options options{QStringList{apps}, std::chrono::milliseconds(0), false};
+        options.applicationUnitsBus = bus.connect(QStringLiteral("vantel-units-client"));
+        log.clear();
+        RunningApplications running(options);
+        running.start();
+        // The manager's messages come in the order it sent them.
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return manager.lists == 1; }));
+        for (int i = 0; i < 2; ++i) {
+            for (const QVariantList& arguments : {QVariantList{unit}, QVariantList{unit, unit}, QVariantList{unit, 3},
+                                                  QVariantList{7, QVariant::fromValue(QDBusObjectPath(unitPath(unit)))}})
+                manager.send(FakeSystemdManager::path, FakeSystemdManager::interface, "UnitNew", arguments);
+            manager.announce("UnitNew", unit);
+            manager.announce("UnitNew", later);
+            manager.changeState(unit, 1);
+            manager.send(unitPath(unit), QStringLiteral("org.freedesktop.DBus.Properties"), "PropertiesChanged",
+                         {QStringLiteral("org.freedesktop.systemd1.Unit"), QStringLiteral("active")});
+        }
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return manager.gets == 2; }));
+        // Once this one is heard, every message above was read.
+        manager.changeState(later, QStringLiteral("active"));
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return !events.isEmpty(); }));
+        EXPECT_EQ(events, QStringList{QStringLiteral("launch ") + apps + QStringLiteral("/sleeper.desktop")});
+        events.clear();
+        const QStringList lines = log.messages().filter(QStringLiteral("ignored"));
+        EXPECT_EQ(lines.size(), 5) << lines.join(u'\n').toStdString(); // list, signal, state reply and value, changes
+        EXPECT_EQ(lines.filter(QStringLiteral("UnitNew")).size(), 1) << "said once, not per signal";
+    }
+    Log::setDebugLogging(false);
+}
+
+// Only an active (or activating) unit runs an application: its state comes
+// with the list, is asked for a new unit, and is followed as it changes.
+TEST_F(RunningApplicationsTest, OnlyActiveUnitsRunAndTheirStateIsFollowed)
+{
+    const QString listed = QStringLiteral("app-gnome-sleeper-1.scope"), announced = QStringLiteral("app-sleeper-2.scope");
+    const QString entry = QStringLiteral(" ") + apps + QStringLiteral("/sleeper.desktop");
+    vantel::test::PrivateBus bus;
+    ASSERT_TRUE(bus.start());
+    FakeSystemdManager manager(bus.connect(QStringLiteral("vantel-fake-systemd")));
+    manager.units = {{listed, QStringLiteral("inactive")}};
+    RunningApplications::Options options{QStringList{apps}, std::chrono::milliseconds(0), false};
+    options.applicationUnitsBus = bus.connect(QStringLiteral("vantel-units-client"));
+    RunningApplications running(options);
+    running.start();
+    manager.announce("UnitNew", announced); // asked: inactive
+    vantel::test::spinEventLoop(std::chrono::milliseconds(400));
+    EXPECT_TRUE(events.isEmpty()) << events.join(u',').toStdString();
+
+    manager.changeState(listed, QStringLiteral("activating"));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return events.size() == 1; }));
+    manager.changeState(listed, QStringLiteral("inactive"));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return events.size() == 2; }));
+    // An invalidated state is asked again.
+    manager.states[unitPath(announced)] = QStringLiteral("active");
+    manager.changeState(announced, QVariant());
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return events.size() == 3; }));
+    EXPECT_EQ(events, (QStringList{QStringLiteral("launch") + entry, QStringLiteral("terminate") + entry,
+                                   QStringLiteral("launch") + entry}));
 }

@@ -32,6 +32,8 @@ QString describe(const HotKey& hotKey)
 
 QString describe(const HotKeyCenter& center, const KeyCombo& keyCombo)
 {
+    if (keyCombo.doubledModifiers() && !center.seesDoubleTaps())
+        return localized("Double taps are not seen on this desktop");
     if (const HotKeyPtr ours = center.hotKeyWithKeyCombo(keyCombo))
         return describe(*ours);
     if (center.isHeldElsewhere(keyCombo))

@@ -3,6 +3,7 @@
 #include "config/Configuration.h"
 #include "datastore/DataStorage.h"
 #include "datastore/TagManager.h"
+#include "hotkeys/HotKeyCenter.h"
 #include "model/LocalizedStrings.h"
 #include "settings/ui/FloatingPanelView.h"
 #include "shell/AppDelegate.h"
@@ -133,7 +134,11 @@ HostedHotkeyOverviewContentView::HostedHotkeyOverviewContentView(const QList<Hot
 ConfigViewControllerHotkeyOverview::ConfigViewControllerHotkeyOverview(QObject* parent)
     : ConfigViewControllerHotkeyOverview(
           HotkeyOverviewContentView::sections(AppDelegate::shared().config(), DataStorage::shared().allData()->snapshot(),
-                                              DataStorage::shared().tagManager().allVisibleTags()->snapshot()),
+                                              DataStorage::shared().tagManager().allVisibleTags()->snapshot(),
+                                              [](const KeyCombo& combo) {
+                                                  return combo.doubledModifiers()
+                                                      && !HotKeyCenter::shared().seesDoubleTaps();
+                                              }),
           parent)
 {
 }

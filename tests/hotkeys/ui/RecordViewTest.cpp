@@ -281,6 +281,26 @@ TEST_F(RecordViewTest, TheRefusalNamesWhatHoldsTheCombination)
     EXPECT_TRUE(KeyComboHolder::acceptIfFree(*recorder, &center, combo(Key::q)));
 }
 
+// A desktop that never reports a double tap of a modifier, as under Wayland.
+class NoDoubleTaps : public test::AcceptingHotKeys {
+public:
+    bool seesDoubleTaps() const override { return false; }
+};
+
+TEST_F(RecordViewTest, ADoubleTapTheDesktopNeverReportsIsRefused)
+{
+    const KeyCombo doubleTap = *KeyCombo::withDoubledCarbonModifiers(ModifierFlags::carbonOption);
+    NoDoubleTaps wayland;
+    HotKeyCenter blind(wayland);
+    EXPECT_FALSE(KeyComboHolder::acceptIfFree(*recorder, &blind, doubleTap));
+    EXPECT_EQ(recorder->refusal(), QStringLiteral("Double taps are not seen on this desktop"));
+    EXPECT_TRUE(KeyComboHolder::acceptIfFree(*recorder, &blind,
+                                             *KeyCombo::withCarbonModifiers(Key::q, ModifierFlags::carbonCommand)));
+    test::AcceptingHotKeys x11;
+    HotKeyCenter seeing(x11);
+    EXPECT_TRUE(KeyComboHolder::acceptIfFree(*recorder, &seeing, doubleTap));
+}
+
 TEST(GlobalHotKeysWithoutXServer, RegistrationFailsAndSaysWhy)
 {
     qunsetenv("DISPLAY");

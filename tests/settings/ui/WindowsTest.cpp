@@ -249,6 +249,25 @@ TEST_F(OverviewTest, EverySectionListsItsRowsInItsOrder)
         EXPECT_EQ(label->width(), 450);
 }
 
+// A double tap the desktop never reports says so in every section it stands in.
+TEST_F(OverviewTest, ACombinationNeverSeenSaysSo)
+{
+    const KeyCombo doubleTap = *KeyCombo::withDoubledCarbonModifiers(ModifierFlags::carbonOption);
+    config->setGlobalKeyCombo(doubleTap);
+    config->setGlobalKeyComboCategories(Configuration::SidebarCategory::files, combo(Key::a));
+    auto entry = TableViewItem::initForURL(QStringLiteral("https://e.example"), QStringLiteral("Ledger"), QString(),
+                                           ListviewItemSource::other);
+    entry->setHotkey(doubleTap);
+    const auto unseen = [](const KeyCombo& combination) { return bool(combination.doubledModifiers()); };
+    const auto sections = HotkeyOverviewContentView::sections(*config, {entry}, {}, unseen);
+    ASSERT_EQ(sections.size(), 5);
+    EXPECT_EQ(texts(sections[0].rows), QStringList{doubleTap.displayString()
+                                                   + QStringLiteral("=Hotkey to show the main window (not seen on this desktop)")});
+    EXPECT_EQ(texts(sections[1].rows), QStringList{combo(Key::a).displayString() + QStringLiteral("=Files")});
+    EXPECT_EQ(texts(sections[2].rows),
+              QStringList{doubleTap.displayString() + QStringLiteral("=Ledger (not seen on this desktop)")});
+}
+
 TEST(SettingsWindows, EveryKindOpensFromTheCatalogue)
 {
     registerSettingsWindows();
