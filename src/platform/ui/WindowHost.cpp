@@ -1,6 +1,7 @@
 #include "platform/ui/WindowHost.h"
 
 #include "platform/NotificationCenter.h"
+#include "platform/ui/FloatingWindow.h"
 #include "platform/ui/HostedView.h"
 #include "platform/ui/PopoverHost.h"
 #include "platform/ui/ScreenProvider.h"
@@ -129,10 +130,12 @@ void WindowHost::showWindow()
         shown_ = true;
         placeForShow();
         show();
+        applyTransientHint();
         if (content_)
             content_->sendViewDidAppear();
     } else if (!isVisible()) {
         show();
+        applyTransientHint();
     }
     raiseAndActivate(this);
 }
@@ -154,7 +157,9 @@ int WindowHost::runModal()
         return -1;
     if (windowModality() == Qt::NonModal)
         setWindowModality(Qt::ApplicationModal);
-    if (QWidget* active = QApplication::activeWindow(); !parentWidget() && active != this)
+    // Over the active window; one that just closed (a popover) is none.
+    QWidget* active = QApplication::activeWindow();
+    if (!parentWidget() && active && active != this && active->isVisible())
         presentedOver_ = active;
     showWindow();
     QEventLoop loop;
@@ -177,12 +182,11 @@ void WindowHost::placeForShow()
     if (QWidget* active = QApplication::activeWindow(); !opener && active != this && active && active->isVisible())
         opener = active;
     if (!parentWidget()) {
-        // A floating window would cover what is opened from it: that stays
-        // above it as its transient. (A popover closes instead, below.)
-        QWidget* transientFor = over;
-        if (!transientFor && opener && opener->windowFlags().testFlag(Qt::WindowStaysOnTopHint)
-            && !qobject_cast<PopoverHost*>(opener))
-            transientFor = opener;
+        // A window kept above the others would cover this one: it stays
+        // above that one as its transient. Popovers give way to a window of
+        // its own (below); a modal one goes above them.
+        QWidget* transientFor = over ? over : floatingWindow(this, isModalPanel());
+        transientFor_ = transientFor;
         // Made now, so that the transient parent is set before the window
         // maps; a window shown on its own again has none.
         if (transientFor && transientFor->windowHandle())
@@ -289,6 +293,23 @@ void WindowHost::applyDesktopHint()
                        reinterpret_cast<const char*>(&message));
     }
     xcb_flush(connection);
+}
+
+void WindowHost::applyTransientHint()
+{
+    // Qt tells the window manager of a transient parent only for dialogs and
+    // tools, and clears it as a plain window maps: set here, the window
+    // stacks above its parent, also above a floating one.
+    if (parentWidget() || !transientFor_ || !transientFor_->isVisible()
+        || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !windowHandle())
+        return;
+    const auto parent = xcb_window_t(transientFor_->winId());
+    xcb_change_property(x11->connection(), XCB_PROP_MODE_REPLACE, xcb_window_t(winId()), XCB_ATOM_WM_TRANSIENT_FOR,
+                        XCB_ATOM_WINDOW, 32, 1, &parent);
+    xcb_flush(x11->connection());
 }
 
 void WindowHost::closeEvent(QCloseEvent* event)
