@@ -92,8 +92,9 @@ double bestMatch(const QImage& screen, const QRect& area, const QIcon& icon, int
 }
 
 // Vantel on a private desktop (Xvfb, trayer, openbox) with two URL entries,
-// one of them in the tag "Ledger", and one application found in the system
-// folder.
+// one of them in the tag "Ledger" (with `moreInLedger` more), and one
+// application found in the system folder; the main view in the popup (style
+// 0) or the centred window (1).
 struct DataWindowDesktop {
     test::TrayDesktop desktop;
     QString home;
@@ -101,7 +102,7 @@ struct DataWindowDesktop {
 
     ~DataWindowDesktop() { vantel.reset(); }
 
-    bool start(QString* why)
+    bool start(QString* why, int moreInLedger = 0, int windowViewStyle = 0)
     {
         if (!desktop.start(why))
             return false;
@@ -129,8 +130,16 @@ struct DataWindowDesktop {
                 entry->setTags({tag->tagName()});
             entries.append(QVariant::fromValue(platform::ArchivablePtr(entry)));
         }
+        for (int i = 0; i < moreInLedger; ++i) {
+            auto entry = TableViewItem::initForURL(QStringLiteral("https://ledger%1.example.org").arg(i),
+                                                   QStringLiteral("Ledger %1").arg(i), QString(),
+                                                   ListviewItemSource::other);
+            entry->setTags({tag->tagName()});
+            entries.append(QVariant::fromValue(platform::ArchivablePtr(entry)));
+        }
         platform::UserDefaults defaults(settingsPath());
         defaults.setBool(true, QStringLiteral("launchedBefore"));
+        defaults.setInteger(windowViewStyle, QStringLiteral("windowViewStyle"));
         defaults.setData(platform::KeyedArchiver::archivedData(QVariant(entries)), QStringLiteral("ApplicationData"));
         defaults.setData(platform::KeyedArchiver::archivedData(
                              QVariant(QVariantList{QVariant::fromValue(platform::ArchivablePtr(tag))})),
@@ -212,6 +221,81 @@ struct DataWindowDesktop {
             if (frame.width() >= size.width() && frame.height() >= size.height())
                 return frame;
         return std::nullopt;
+    }
+    // Where the window manager put the window of that title: its frame with
+    // the decoration, and whether a window of Vantel's that overlaps it lies
+    // above it in the stacking order (or outside it, as a menu does).
+    struct Placement {
+        QRect frame;
+        bool covered = false;
+    };
+    QList<QByteArray> windowIds(const QStringList& search) const
+    {
+        QList<QByteArray> found =
+            desktop.run(QStringLiteral("xdotool"), QStringList{"search", "--onlyvisible"} + search).split('\n');
+        found.removeAll(QByteArray());
+        return found;
+    }
+    QList<QByteArray> ownWindowIds() const
+    {
+        return windowIds({"--pid", QString::number(vantel->process().processId())});
+    }
+    std::optional<Placement> placement(const QString& title) const
+    {
+        const QList<QByteArray> named = windowIds({"--name", title});
+        return named.isEmpty() ? std::nullopt : placement(named.first());
+    }
+    std::optional<Placement> placement(const QByteArray& window) const
+    {
+        const QRect client = desktop.frameOf(window);
+        // "NAME(CARDINAL) = 1, 1, 24, 4", "NAME(WINDOW): window id # 0x..., 0x..."
+        const auto numbers = [this](const QStringList& xprop) {
+            const QString text = QString::fromLatin1(desktop.run(QStringLiteral("xprop"), xprop));
+            QList<quint64> values;
+            const QString list = text.section(QRegularExpression(QStringLiteral("[=#]")), 1);
+            for (const QString& value : list.split(QLatin1Char(','), Qt::SkipEmptyParts))
+                values << value.trimmed().toULongLong(nullptr, 0);
+            return values;
+        };
+        const QList<quint64> extents = numbers({"-id", window, "_NET_FRAME_EXTENTS"});
+        if (!client.isValid() || extents.size() != 4)
+            return std::nullopt;
+        Placement placed{client.adjusted(-int(extents[0]), -int(extents[2]), int(extents[1]), int(extents[3]))};
+        const QList<quint64> stacking = numbers({"-root", "_NET_CLIENT_LIST_STACKING"});
+        const qsizetype own = stacking.indexOf(window.toULongLong());
+        for (const QByteArray& id : ownWindowIds()) {
+            const qsizetype level = stacking.indexOf(id.toULongLong());
+            if (id != window && desktop.frameOf(id).intersects(placed.frame) && (level < 0 || level > own))
+                placed.covered = true;
+        }
+        return placed;
+    }
+    // The main view, popup or window, shown by a click on the tray icon.
+    std::optional<QRect> showMainView()
+    {
+        std::optional<QRect> icon;
+        if (!test::poll([&] { return (icon = desktop.trayIcon(vantel->process().processId())).has_value(); }))
+            return std::nullopt;
+        click(icon->center());
+        if (!waitForLog(QStringLiteral("<- viewDidAppear")))
+            return std::nullopt;
+        QThread::msleep(500);
+        return windowAtLeast(QSize(550, 400));
+    }
+    // "Add URL" of the main view's menu (its button at the top left: Info,
+    // Preferences, Add File or Folder, Add URL); where the URL window went.
+    std::optional<Placement> addURLFromMenu(const QRect& mainView, const QString& screenshot)
+    {
+        click(mainView.topLeft() + QPoint(25, 21));
+        QThread::msleep(400);
+        for (int i = 0; i < 4; ++i)
+            key(QStringLiteral("Down"));
+        key(QStringLiteral("Return"));
+        if (!desktop.waitForWindow(QStringLiteral("Add or Modify URL")))
+            return std::nullopt;
+        QThread::msleep(500);
+        desktop.screenshot(screenshot);
+        return placement(QStringLiteral("Add or Modify URL"));
     }
     // Each key, text and click is given time to take effect.
     void key(const QString& keys) const
@@ -367,6 +451,10 @@ TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveResta
     ASSERT_TRUE(sheet) << "no URL sheet\n" << fixture.log();
     EXPECT_LE(qAbs(sheet->center().x() - frame->center().x()), 40) << "sheet at x " << sheet->x();
     EXPECT_LE(qAbs(sheet->center().y() - frame->center().y()), 40) << "sheet at y " << sheet->y();
+    const auto placedSheet = fixture.placement(QStringLiteral("Add or Modify URL"));
+    ASSERT_TRUE(placedSheet);
+    EXPECT_TRUE(QRect(0, 0, 1280, 800).contains(placedSheet->frame));
+    EXPECT_FALSE(placedSheet->covered) << "the sheet is under another window";
     fixture.desktop.focus(QStringLiteral("Add or Modify URL"));
     fixture.type(QStringLiteral("https://quill.example.org/pages"));
     fixture.key(QStringLiteral("Tab"));
@@ -583,6 +671,87 @@ TEST(DataWindowEndToEnd, TheFirstWindowsToolbarIconsAndATypedCommentAcrossADisco
     for (const TableViewItemPtr& entry : fixture.storedEntries())
         EXPECT_TRUE(entry->name() == atlas->name() || !entry->comment().contains(QStringLiteral("Atlas notes")))
             << entry->name().toStdString();
+    fixture.quit();
+}
+
+// What the popup opens lies on the screen above it. A question asked from
+// a popover of the popup sits over the popup, which stays for the answer.
+// The URL window of the popup's menu ("Add URL") opens centred on the screen
+// and above every window of Vantel's (the popup gives way to it), and takes
+// what is typed until it is saved.
+TEST(DataWindowEndToEnd, WhatThePopupOpensLiesAboveIt)
+{
+    DataWindowDesktop fixture;
+    QString why;
+    // Enough entries in the tag that launching them all asks first.
+    if (!fixture.start(&why, 15))
+        GTEST_SKIP() << why.toStdString();
+    const std::optional<QRect> popup = fixture.showMainView();
+    ASSERT_TRUE(popup && fixture.logCount(QStringLiteral("^popoverDidShow$")) == 1) << fixture.log();
+    const QRect screen(0, 0, 1280, 800);
+
+    // The tag's popover, from the tag's row; its button at the bottom right.
+    fixture.click(popup->topLeft() + QPoint(68, 216), 3);
+    std::optional<QRect> tagPopover;
+    ASSERT_TRUE(test::poll([&] {
+        for (const QRect& window : fixture.desktop.visibleWindows(fixture.vantel->process().processId()))
+            if (!popup->contains(window) && window.height() >= 150 && window.height() < 400)
+                tagPopover = window;
+        return tagPopover.has_value();
+    })) << "no tag popover\n" << fixture.log();
+    QThread::msleep(400);
+    const QList<QByteArray> before = fixture.ownWindowIds();
+    fixture.click(tagPopover->bottomRight() - QPoint(70, 24));
+    QByteArray question;
+    ASSERT_TRUE(test::poll([&] {
+        for (const QByteArray& id : fixture.ownWindowIds())
+            if (!before.contains(id))
+                question = id;
+        return !question.isEmpty();
+    })) << "no question\n" << fixture.log();
+    QThread::msleep(500);
+    fixture.desktop.screenshot(QStringLiteral("e2e-question-from-popup.png"));
+    const auto asked = fixture.placement(question);
+    ASSERT_TRUE(asked);
+    EXPECT_TRUE(screen.contains(asked->frame));
+    EXPECT_TRUE(popup->contains(asked->frame.center())) << "the question is not over the popup";
+    EXPECT_FALSE(asked->covered) << "the question is under the popup";
+    fixture.key(QStringLiteral("Escape"));
+    ASSERT_TRUE(test::poll([&] { return !fixture.ownWindowIds().contains(question); }));
+    EXPECT_TRUE(fixture.windowAtLeast(QSize(550, 400))) << "the popup did not stay";
+
+    const auto placed = fixture.addURLFromMenu(*popup, QStringLiteral("e2e-url-window-from-popup.png"));
+    ASSERT_TRUE(placed) << fixture.log();
+    EXPECT_TRUE(screen.contains(placed->frame));
+    EXPECT_LE(qAbs(placed->frame.center().x() - screen.center().x()), 40) << "at x " << placed->frame.x();
+    EXPECT_LE(qAbs(placed->frame.center().y() - screen.center().y()), 40) << "at y " << placed->frame.y();
+    EXPECT_FALSE(placed->covered) << "the URL window is under the popup";
+
+    fixture.type(QStringLiteral("https://quill.example.org/pages"));
+    fixture.key(QStringLiteral("Tab"));
+    fixture.type(QStringLiteral("Quill pages"));
+    fixture.key(QStringLiteral("Return"));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^ -> URL: https://quill.example.org/pages$"))) << fixture.log();
+    EXPECT_TRUE(fixture.desktop.waitForNoWindow(QStringLiteral("Add or Modify URL")));
+    fixture.quit();
+    EXPECT_TRUE(fixture.storedEntry(QStringLiteral("Quill pages")));
+}
+
+// The centred main view floats above other windows; the URL window of its
+// menu opens above it, and it stays.
+TEST(DataWindowEndToEnd, TheURLWindowOfTheCentredMainViewLiesAboveIt)
+{
+    DataWindowDesktop fixture;
+    QString why;
+    if (!fixture.start(&why, 0, 1))
+        GTEST_SKIP() << why.toStdString();
+    const std::optional<QRect> mainView = fixture.showMainView();
+    ASSERT_TRUE(mainView) << fixture.log();
+    const auto placed = fixture.addURLFromMenu(*mainView, QStringLiteral("e2e-url-window-from-window.png"));
+    ASSERT_TRUE(placed) << fixture.log();
+    EXPECT_TRUE(QRect(0, 0, 1280, 800).contains(placed->frame));
+    EXPECT_FALSE(placed->covered) << "the URL window is under the main view";
+    EXPECT_TRUE(fixture.windowAtLeast(QSize(550, 400))) << "the main view closed";
     fixture.quit();
 }
 

@@ -1,5 +1,7 @@
 #include "platform/ui/QtDialogProvider.h"
 
+#include "platform/ui/FloatingWindow.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -114,7 +116,12 @@ QWidget* QtDialogProvider::dialogParent()
 {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
-    return QApplication::activeWindow();
+    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible())
+        return active;
+    // The window that asked has just closed (a popover's button): a popover
+    // or floating window still up would cover a dialog of its own, so the
+    // dialog sits over that one, above it.
+    return floatingWindow(nullptr, true);
 }
 
 AlertResponse QtDialogProvider::runAlert(const AlertRequest& request)

@@ -1,7 +1,10 @@
 #include "platform/ui/WindowHost.h"
 
 #include "platform/NotificationCenter.h"
+#include "platform/ui/FloatingWindow.h"
 #include "platform/ui/HostedView.h"
+#include "platform/ui/PopoverHost.h"
+#include "platform/ui/ScreenProvider.h"
 #include "platform/ui/ViewControllerBase.h"
 
 #include <QApplication>
@@ -10,6 +13,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -30,6 +34,32 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
     const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     free(reply);
     return atom;
+}
+
+// The frame at its place inside the area, its top-left corner on it when it
+// is larger.
+QRect keptInside(QRect frame, const QRect& area)
+{
+    frame.moveLeft(std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())));
+    frame.moveTop(std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height())));
+    return frame;
+}
+
+// A popover that is up covers what opens beside it: a floating tool window,
+// kept above the program's other windows by the window manager. It closes
+// as for a press outside it, unless the window is its own.
+void closePopoversCovering(const QWidget* window)
+{
+    QList<QPointer<PopoverHost>> popovers;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* popover = qobject_cast<PopoverHost*>(widget))
+            popovers.append(popover);
+    }
+    for (const QPointer<PopoverHost>& popover : std::as_const(popovers)) {
+        if (popover && popover->isShown() && !popover->isDetached()
+            && popover->behavior() == PopoverHost::Behavior::transient && !popover->ownsWindow(window))
+            popover->performClose();
+    }
 }
 
 } // namespace
@@ -98,12 +128,14 @@ void WindowHost::showWindow()
         if (content_)
             content_->sendViewWillAppear();
         shown_ = true;
-        placeOverPresenter();
+        placeForShow();
         show();
+        applyTransientHint();
         if (content_)
             content_->sendViewDidAppear();
     } else if (!isVisible()) {
         show();
+        applyTransientHint();
     }
     raiseAndActivate(this);
 }
@@ -125,7 +157,9 @@ int WindowHost::runModal()
         return -1;
     if (windowModality() == Qt::NonModal)
         setWindowModality(Qt::ApplicationModal);
-    if (QWidget* active = QApplication::activeWindow(); !parentWidget() && active != this)
+    // Over the active window; one that just closed (a popover) is none.
+    QWidget* active = QApplication::activeWindow();
+    if (!parentWidget() && active && active != this && active->isVisible())
         presentedOver_ = active;
     showWindow();
     QEventLoop loop;
@@ -140,31 +174,72 @@ int WindowHost::runModal()
     return code;
 }
 
-void WindowHost::placeOverPresenter()
+void WindowHost::placeForShow()
 {
     QWidget* over = parentWidget() ? parentWidget()->window() : presentedOver_.data();
+    // What it is opened from: the window it is shown over, else the active one.
+    QWidget* opener = over;
+    if (QWidget* active = QApplication::activeWindow(); !opener && active != this && active && active->isVisible())
+        opener = active;
     if (!parentWidget()) {
+        // A window kept above the others would cover this one: it stays
+        // above that one as its transient. Popovers give way to a window of
+        // its own (below); a modal one goes above them.
+        QWidget* transientFor = over ? over : floatingWindow(this, isModalPanel());
+        transientFor_ = transientFor;
         // Made now, so that the transient parent is set before the window
         // maps; a window shown on its own again has none.
-        if (over && over->windowHandle())
+        if (transientFor && transientFor->windowHandle())
             create();
         if (QWindow* handle = windowHandle())
-            handle->setTransientParent(over ? over->windowHandle() : nullptr);
+            handle->setTransientParent(transientFor ? transientFor->windowHandle() : nullptr);
     }
-    if (!over || !over->isVisible())
+    if (over && over->isVisible()) {
+        // The frame of the window it is opened from, and the same margins
+        // around this one: the window manager's decoration is known only
+        // once mapped.
+        const QRect overFrame = over->frameGeometry();
+        const QSize decoration = overFrame.size() - over->size();
+        QRect frame(QPoint(), size() + decoration);
+        frame.moveCenter(overFrame.center());
+        if (const QScreen* screen = over->screen())
+            frame = keptInside(frame, screen->availableGeometry());
+        move(frame.topLeft());
+    } else if (!testAttribute(Qt::WA_Moved)) {
+        // Left to the window manager it would go where it overlaps least,
+        // which with a popover up is a corner of the screen.
+        centreOnScreen(opener);
+    }
+    // A modal window leaves the popovers alone, as a modal dialog does: the
+    // user answers it and comes back.
+    if (!parentWidget() && !isModalPanel())
+        closePopoversCovering(this);
+}
+
+void WindowHost::centreOnScreen(const QWidget* opener)
+{
+    const ScreenProvider& screens = ScreenProvider::shared();
+    std::optional<ScreenInfo> screen = opener ? screens.screenFor(opener->frameGeometry()) : std::nullopt;
+    if (!screen)
+        screen = screens.screenWithMouse();
+    if (!screen)
+        screen = screens.mainScreen();
+    if (!screen)
+        screen = screens.firstScreen();
+    if (!screen)
         return;
-    // The frame of the window it is opened from, and the same margins around
-    // this one: the window manager's decoration is known only once mapped.
-    const QRect overFrame = over->frameGeometry();
-    const QSize decoration = overFrame.size() - over->size();
-    QRect frame(QPoint(), size() + decoration);
-    frame.moveCenter(overFrame.center());
-    if (const QScreen* screen = over->screen()) {
-        const QRect area = screen->availableGeometry();
-        frame.moveLeft(std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())));
-        frame.moveTop(std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height())));
+    // Its size as it will show: the layout's minimum, and for a window
+    // nobody sized, its size hint, as showing it would do.
+    if (layout())
+        layout()->activate();
+    if (!testAttribute(Qt::WA_Resized)) {
+        adjustSize();
+        setAttribute(Qt::WA_Resized, false);
     }
-    move(frame.topLeft());
+    const QRect area = screen->availableFrame.isValid() ? screen->availableFrame : screen->frame;
+    QRect frame(QPoint(), size());
+    frame.moveCenter(area.center());
+    move(keptInside(frame, area).topLeft());
 }
 
 void WindowHost::stopModal(int code)
@@ -218,6 +293,23 @@ void WindowHost::applyDesktopHint()
                        reinterpret_cast<const char*>(&message));
     }
     xcb_flush(connection);
+}
+
+void WindowHost::applyTransientHint()
+{
+    // Qt tells the window manager of a transient parent only for dialogs and
+    // tools, and clears it as a plain window maps: set here, the window
+    // stacks above its parent, also above a floating one.
+    if (parentWidget() || !transientFor_ || !transientFor_->isVisible()
+        || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !windowHandle())
+        return;
+    const auto parent = xcb_window_t(transientFor_->winId());
+    xcb_change_property(x11->connection(), XCB_PROP_MODE_REPLACE, xcb_window_t(winId()), XCB_ATOM_WM_TRANSIENT_FOR,
+                        XCB_ATOM_WINDOW, 32, 1, &parent);
+    xcb_flush(x11->connection());
 }
 
 void WindowHost::closeEvent(QCloseEvent* event)

@@ -23,7 +23,12 @@ namespace vantel::platform {
 //
 // A window opened from another (a child window, such as a sheet, or a
 // window run modally while another one is active) is centred over that one
-// when it shows and stays above it (its transient parent).
+// when it shows and stays above it (its transient parent). A window of its
+// own, shown for the first time and placed by nobody, is centred on the
+// screen of the window it is opened from (the active one), else on the
+// pointer's; the popovers shown then give way to it, as to a press outside
+// them, and a floating window still up keeps it above. A modal one leaves the
+// popovers up and goes above them.
 //
 // The window is not destroyed when it closes; it can be shown again.
 class WindowHost : public QWidget {
@@ -84,8 +89,11 @@ private:
     void attachContent();
     void detachContent();
     void applyDesktopHint();
-    // Centres the window over the one it is opened from, above it.
-    void placeOverPresenter();
+    void applyTransientHint();
+    // Places the window as it first shows, over or above the one it is
+    // opened from; the popovers that would cover it close.
+    void placeForShow();
+    void centreOnScreen(const QWidget* opener);
 
     QPointer<ViewControllerBase> content_;
     bool shown_ = false;
@@ -95,6 +103,8 @@ private:
     QEventLoop* modalLoop_ = nullptr;
     // The window a modal run began over, while it runs.
     QPointer<QWidget> presentedOver_;
+    // The window it stays above since it last showed, if any.
+    QPointer<QWidget> transientFor_;
     int modalCode_ = 0;
     std::function<bool()> shouldClose_;
 };

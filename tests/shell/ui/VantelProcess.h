@@ -91,6 +91,9 @@ public:
 
     // The frames of the mapped windows of a process, by window.
     QList<QRect> visibleWindows(qint64 pid) const;
+    // A mapped window's area without the window manager's decoration, by
+    // its id as xdotool prints it; empty when it is not mapped.
+    QRect frameOf(const QByteArray& window) const;
     // trayer's panel.
     QRect trayFrame() const;
     // The window of the process that sits in the tray: its status item.
@@ -106,8 +109,6 @@ public:
     void stopServer();
 
 private:
-    QRect frameOf(const QByteArray& window) const;
-
     QProcess xvfb_;
     QProcess trayer_;
     QProcess windowManager_;
