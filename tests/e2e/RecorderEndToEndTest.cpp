@@ -45,7 +45,8 @@ QByteArray archivedArray(const QList<platform::ArchivablePtr>& objects)
 // Where the recorders lie: the main view's in the General pane of
 // Preferences, the first tag's show-tag hotkey in the tags window.
 const QRect recorderInPreferences(241, 85, 220, 26);
-const QPoint tagHotkeyCell(12 + 400, 12 + 19 + 15);
+// The hotkey columns are as wide as their headings; the tag column takes the rest.
+const QPoint tagHotkeyCell(12 + 434, 12 + 19 + 15);
 const QSize tagRecorderSize(190, 22);
 
 const QString letGo = QStringLiteral("^Hotkeys let go while a shortcut is recorded$");
