@@ -128,6 +128,12 @@ QStringList VantelProcess::logMessages()
     return messages;
 }
 
+qsizetype VantelProcess::logCount(const QString& pattern)
+{
+    waitForOutput("\x01", std::chrono::milliseconds(20));
+    return logMessages().filter(QRegularExpression(pattern)).size();
+}
+
 bool VantelProcess::waitForLog(const QString& pattern, qsizetype count, std::chrono::milliseconds timeout)
 {
     const QRegularExpression line(pattern);

@@ -42,6 +42,8 @@ public:
     QByteArray output();
     // stderr lines that are log lines, without their prefix.
     QStringList logMessages();
+    // How many log messages match `pattern` now, after reading what is waiting.
+    qsizetype logCount(const QString& pattern);
     // Until `count` log messages match `pattern`, or the time is up.
     bool waitForLog(const QString& pattern, qsizetype count = 1,
                     std::chrono::milliseconds timeout = std::chrono::seconds(15));
