@@ -116,18 +116,7 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
     // access layer's shared-instance initialiser.
     const auto damaged = [&](const QString& message, const QString& reason) {
         globalBookmarks_->removeAll();
-        const std::optional<QString> aside = keepAside(path, reason);
-        if (aside) {
-            platform::LoadAlerts::report(message, alertInformative() + QLatin1Char('\n')
-                                                      + localized("%1 could not be read (%2); it was kept as %3.")
-                                                            .arg(path, reason, *aside));
-            return;
-        }
-        setWriteRefusal(QStringLiteral("%1 could not be read (%2) nor moved aside").arg(path, reason));
-        platform::LoadAlerts::report(message, alertInformative() + QLatin1Char('\n')
-                                                  + localized("%1 could not be read (%2) nor moved aside; it is "
-                                                                   "not written over, so access granted now is not kept.")
-                                                        .arg(path, reason));
+        reportUnreadable(message, path, reason, keepAside(path, reason));
     };
 
     const platform::UserFileRead read = platform::readUserFile(path, maximumFileSize);
@@ -207,15 +196,23 @@ void SandboxFileAccessPersistDictionary::keepDamagedCopy(const QString& path, co
     // The good entries stay loaded; the file as it was goes to Backup/ byte
     // for byte. Where no copy could be made, the file is never written over.
     const QString message = localized("Error loading globalBookmarks from file -> Wrong Type");
-    if (const std::optional<QString> copy = UnreadableData::keep(bytes, fileName)) {
+    const std::optional<QString> copy = UnreadableData::keep(bytes, fileName);
+    if (copy)
         VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error,
              "%{public}@ (%{public}@) was copied to %{public}@", path, reason, *copy);
+    reportUnreadable(message, path, reason, copy);
+}
+
+void SandboxFileAccessPersistDictionary::reportUnreadable(const QString& message, const QString& path,
+                                                          const QString& reason, const std::optional<QString>& kept)
+{
+    if (kept) {
         platform::LoadAlerts::report(message, alertInformative() + QLatin1Char('\n')
                                                   + localized("%1 could not be read (%2); it was kept as %3.")
-                                                        .arg(path, reason, *copy));
+                                                        .arg(path, reason, *kept));
         return;
     }
-    setWriteRefusal(QStringLiteral("%1 could not be read (%2) nor copied aside").arg(path, reason));
+    setWriteRefusal(QStringLiteral("%1 could not be read (%2) nor moved aside").arg(path, reason));
     platform::LoadAlerts::report(message, alertInformative() + QLatin1Char('\n')
                                               + localized("%1 could not be read (%2) nor moved aside; it is "
                                                                "not written over, so access granted now is not kept.")

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace vantel {
 
@@ -75,6 +76,10 @@ private:
     // Copies a file whose entries were partly no bookmarks to the Backup
     // folder and tells the user; refuses later writes when it can't.
     void keepDamagedCopy(const QString& path, const QByteArray& bytes, const QString& reason);
+    // Tells the user the file was not read, and where it was kept; where it
+    // was kept nowhere, refuses later writes over it.
+    void reportUnreadable(const QString& message, const QString& path, const QString& reason,
+                          const std::optional<QString>& kept);
 
     const QString filePathOverride_;
     std::shared_ptr<Dictionary> globalBookmarks_;
