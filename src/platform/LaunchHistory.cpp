@@ -227,6 +227,8 @@ void LaunchHistory::State::ensureLoaded()
             return;
     }
     QHash<QString, QDateTime> stored = readFile();
+    // Cut before the lock: a long file must not hold up a launch's record.
+    keepNewest(stored, maximumPaths);
     const QMutexLocker lock(&mutex);
     // What was recorded meanwhile is newer unless the file says otherwise.
     for (auto it = recorded.cbegin(); it != recorded.cend(); ++it)
