@@ -75,6 +75,10 @@ struct GFreeDeleter {
 };
 using GString = std::unique_ptr<char, GFreeDeleter>;
 
+struct GKeyFileDeleter {
+    void operator()(GKeyFile* keyFile) const { g_key_file_unref(keyFile); }
+};
+
 WorkspaceError makeError(int code, const QString& text)
 {
     return WorkspaceError{kErrorDomain, code, text, QString()};
@@ -138,12 +142,11 @@ GRef<GAppLaunchContext> makeLaunchContext(const OpenConfiguration& configuration
 // to come forward (org.freedesktop.Application.Activate on its desktop id),
 // which also works where no window list can be read (Wayland). False when it
 // does not declare it, is not running or does not answer.
-bool activateThroughDBus(const QString& desktopPath, WindowList& display)
+bool activateThroughDBus(const DesktopEntry& entry, WindowList& display)
 {
-    const std::optional<DesktopEntry> entry = DesktopEntry::load(desktopPath);
-    if (!entry || !entry->dbusActivatable())
+    if (!entry.dbusActivatable())
         return false;
-    QString appId = QFileInfo(desktopPath).fileName();
+    QString appId = QFileInfo(entry.path()).fileName();
     appId.chop(int(qstrlen(".desktop")));
     QDBusConnection bus = Workspace::shared().applicationBus();
     // The bus itself answers this one (QDBusReply checks its type): no peer can own its name.
@@ -175,10 +178,55 @@ bool activateThroughDBus(const QString& desktopPath, WindowList& display)
 
 // A trusted desktop entry that declares an application is launched; any
 // other file, a downloaded desktop entry among them, opens as a document.
-bool isApplicationDesktopEntry(const QString& path) { return FileFacts::isApplication(path); }
+// Read once, within its bound: all that follows uses these bytes.
+std::optional<DesktopEntry> applicationEntryAt(const QString& path)
+{
+    if (!path.endsWith(QStringLiteral(".desktop")) || !FileFacts::isTrustedDesktopEntry(path))
+        return std::nullopt;
+    std::optional<DesktopEntry> entry = DesktopEntry::load(path);
+    if (!entry || !entry->isApplication())
+        return std::nullopt;
+    return entry;
+}
 
-// The desktop entry or executable as a GAppInfo, or an error saying why not.
-GRef<GAppInfo> applicationAt(const QString& applicationPath, WorkspaceError* error)
+// GIO given the checked bytes, never the path: opening the path again would
+// wait forever on a FIFO swapped in since, and read past the bound a file
+// grown since. An entry read from memory has no file to GIO, and GIO lets
+// the file be named only when constructing; it is named afterwards through
+// the class's own setter, since GIO fills %k and the variables that tell
+// which entry a process came from (GIO_LAUNCHED_DESKTOP_FILE and its PID)
+// only from it.
+GRef<GDesktopAppInfo> desktopAppInfoOf(const DesktopEntry& entry)
+{
+    const QByteArray data = entry.data();
+    std::unique_ptr<GKeyFile, GKeyFileDeleter> keyFile(g_key_file_new());
+    if (data.isEmpty() || !g_key_file_load_from_data(keyFile.get(), data.constData(), gsize(data.size()),
+                                                     G_KEY_FILE_NONE, nullptr))
+        return {};
+    GRef<GDesktopAppInfo> app(g_desktop_app_info_new_from_keyfile(keyFile.get()));
+    GParamSpec* filename = app ? g_object_class_find_property(G_OBJECT_GET_CLASS(app.get()), "filename") : nullptr;
+    if (filename && !g_desktop_app_info_get_filename(app.get()) && G_PARAM_SPEC_VALUE_TYPE(filename) == G_TYPE_STRING) {
+        GValue value = G_VALUE_INIT;
+        g_value_init(&value, G_TYPE_STRING);
+        g_value_set_string(&value, QFile::encodeName(entry.path()).constData());
+        auto* owner = static_cast<GObjectClass*>(g_type_class_peek(filename->owner_type));
+        owner->set_property(G_OBJECT(app.get()), filename->param_id, &value, filename);
+        g_value_unset(&value);
+    }
+    return app;
+}
+
+GRef<GAppInfo> applicationOf(const DesktopEntry& entry, WorkspaceError* error)
+{
+    GRef<GAppInfo> app(G_APP_INFO(desktopAppInfoOf(entry).release()));
+    if (!app)
+        *error = makeError(WorkspaceError::entryUnusable, QStringLiteral("The application \"%1\" cannot be launched: its desktop entry is invalid or its program is missing").arg(entry.path()));
+    return app;
+}
+
+// The desktop entry (read into `entry`) or executable as a GAppInfo, or an
+// error saying why not.
+GRef<GAppInfo> applicationAt(const QString& applicationPath, std::optional<DesktopEntry>& entry, WorkspaceError* error)
 {
     const QFileInfo info(applicationPath);
     if (applicationPath.isEmpty() || !info.exists()) {
@@ -190,16 +238,13 @@ GRef<GAppInfo> applicationAt(const QString& applicationPath, WorkspaceError* err
             *error = makeError(WorkspaceError::entryNotTrusted, QStringLiteral("The application \"%1\" is not launched: its desktop entry lies outside the applications folders and is not executable").arg(applicationPath));
             return {};
         }
-        // GIO reads the whole file whatever its size: it gets only what our bounded read took.
         QString unreadable;
-        if (!DesktopEntry::load(applicationPath, &unreadable)) {
+        entry = DesktopEntry::load(applicationPath, &unreadable);
+        if (!entry) {
             *error = makeError(WorkspaceError::entryUnusable, QStringLiteral("The application \"%1\" cannot be launched: %2").arg(applicationPath, unreadable));
             return {};
         }
-        GRef<GAppInfo> app(G_APP_INFO(g_desktop_app_info_new_from_filename(QFile::encodeName(applicationPath).constData())));
-        if (!app)
-            *error = makeError(WorkspaceError::entryUnusable, QStringLiteral("The application \"%1\" cannot be launched: its desktop entry is invalid or its program is missing").arg(applicationPath));
-        return app;
+        return applicationOf(*entry, error);
     }
     if (info.isFile() && info.isExecutable()) {
         // Folder browsers and other plain programs get each document as a path.
@@ -277,17 +322,13 @@ QString desktopIdOf(const QString& path)
 
 // The topmost window of the entry's application, when it runs and shows one
 // on the X display; matched as the running-applications list matches.
-std::optional<quint32> runningWindowOf(const QString& desktopPath, WindowList& display)
+std::optional<quint32> runningWindowOf(const DesktopEntry& entry, WindowList& display)
 {
     const QList<WindowInfo> windows = display.windows();
     if (windows.isEmpty())
         return std::nullopt;
-    const QString path = QDir::cleanPath(QFileInfo(desktopPath).absoluteFilePath());
-    std::optional<DesktopEntry> entry = DesktopEntry::load(path);
-    if (!entry)
-        return std::nullopt;
-    const ApplicationMatcher matcher({IndexedApplication{path, desktopIdOf(path), QFileInfo(path).absolutePath(),
-                                                         std::move(*entry)}});
+    const QString path = QDir::cleanPath(entry.path());
+    const ApplicationMatcher matcher({IndexedApplication{path, desktopIdOf(path), QFileInfo(path).absolutePath(), entry}});
     const QList<WindowInfo> own = matcher.windowsOf(path, ApplicationMatcher::readProcesses(), windows);
     if (own.isEmpty())
         return std::nullopt;
@@ -298,17 +339,16 @@ std::optional<quint32> runningWindowOf(const QString& desktopPath, WindowList& d
 // forward instead of starting another copy, unless a new instance is asked
 // for; documents still go to it through a launch, which running
 // applications hand on to their open instance.
-std::optional<WorkspaceError> launchOrActivate(GAppInfo* app, const QString& desktopPath, const QList<QUrl>& documents,
-                                               const OpenConfiguration& configuration)
+std::optional<WorkspaceError> launchOrActivate(GAppInfo* app, const QString& desktopPath, const DesktopEntry* entry,
+                                               const QList<QUrl>& documents, const OpenConfiguration& configuration)
 {
     WindowList display;
-    if (configuration.activates && !configuration.createsNewApplicationInstance
-        && desktopPath.endsWith(QStringLiteral(".desktop"))) {
-        if (documents.isEmpty() && activateThroughDBus(desktopPath, display)) {
+    if (configuration.activates && !configuration.createsNewApplicationInstance && entry) {
+        if (documents.isEmpty() && activateThroughDBus(*entry, display)) {
             LaunchHistory::shared().record(desktopPath);
             return std::nullopt;
         }
-        if (const std::optional<quint32> window = runningWindowOf(desktopPath, display)) {
+        if (const std::optional<quint32> window = runningWindowOf(*entry, display)) {
             const quint32 time = display.serverTime().value_or(0);
             if (display.activate(*window, time)) {
                 VLOG(Log::defaultHandle(), LogType::Info, "Workspace: activated the window of %{public}@",
@@ -361,12 +401,12 @@ std::optional<WorkspaceError> openNow(const QUrl& url, const OpenConfiguration& 
         const QString path = url.toLocalFile();
         if (!QFileInfo::exists(path))
             return makeError(WorkspaceError::fileMissing, QStringLiteral("The file \"%1\" does not exist").arg(path));
-        if (isApplicationDesktopEntry(path)) {
+        if (const std::optional<DesktopEntry> entry = applicationEntryAt(path)) {
             WorkspaceError error;
-            GRef<GAppInfo> app = applicationAt(path, &error);
+            GRef<GAppInfo> app = applicationOf(*entry, &error);
             if (!app)
                 return error;
-            return launchOrActivate(app.get(), path, {}, configuration);
+            return launchOrActivate(app.get(), path, &*entry, {}, configuration);
         }
         GRef<GAppInfo> app = defaultApplicationFor(url);
         if (!app)
@@ -412,9 +452,11 @@ void Workspace::openURLs(const QList<QUrl>& documents, const QString& applicatio
 {
     launchPool().start([documents, applicationPath, configuration, completion = std::move(completion)] {
         WorkspaceError error;
-        GRef<GAppInfo> app = applicationAt(applicationPath, &error);
-        std::optional<WorkspaceError> result = app ? launchOrActivate(app.get(), applicationPath, documents, configuration)
-                                                   : std::optional<WorkspaceError>(error);
+        std::optional<DesktopEntry> entry;
+        GRef<GAppInfo> app = applicationAt(applicationPath, entry, &error);
+        std::optional<WorkspaceError> result =
+            app ? launchOrActivate(app.get(), applicationPath, entry ? &*entry : nullptr, documents, configuration)
+                : std::optional<WorkspaceError>(error);
         if (result)
             VLOG(Log::defaultHandle(), LogType::Error, "Workspace: %{public}@", result->localizedDescription);
         deliver(completion, result);
@@ -509,9 +551,8 @@ QIcon Workspace::iconForFile(const QString& path) const
     if (path.isEmpty())
         return {};
     GRef<GIcon> icon;
-    if (isApplicationDesktopEntry(path)) {
-        GRef<GDesktopAppInfo> app(g_desktop_app_info_new_from_filename(QFile::encodeName(path).constData()));
-        if (app) {
+    if (const std::optional<DesktopEntry> entry = applicationEntryAt(path)) {
+        if (GRef<GDesktopAppInfo> app = desktopAppInfoOf(*entry)) {
             if (GIcon* appIcon = g_app_info_get_icon(G_APP_INFO(app.get())))
                 icon.reset(G_ICON(g_object_ref(appIcon)));
         }
