@@ -138,20 +138,22 @@ GRef<GAppLaunchContext> makeLaunchContext(const OpenConfiguration& configuration
     return context;
 }
 
-// A running application that declares DBusActivatable is asked over D-Bus
-// to come forward (org.freedesktop.Application.Activate on its desktop id),
-// which also works where no window list can be read (Wayland). False when it
-// does not declare it, is not running or does not answer.
-bool activateThroughDBus(const DesktopEntry& entry, WindowList& display)
+// The bus name of an entry that declares DBusActivatable: its desktop ID
+// without ".desktop", when that is a well-known bus name; else empty.
+QString busNameOf(const DesktopEntry& entry)
 {
     if (!entry.dbusActivatable())
-        return false;
+        return {};
     QString appId = QFileInfo(entry.path()).fileName();
     appId.chop(int(qstrlen(".desktop")));
-    QDBusConnection bus = Workspace::shared().applicationBus();
-    // The bus itself answers this one (QDBusReply checks its type): no peer can own its name.
-    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(appId).value())
-        return false;
+    const QByteArray name = appId.toUtf8();
+    return g_dbus_is_name(name.constData()) && !g_dbus_is_unique_name(name.constData()) ? appId : QString();
+}
+
+// A call of org.freedesktop.Application (Activate, Open) on the application,
+// with the platform data that lets its window take the focus.
+QDBusMessage applicationCall(const QString& appId, const QString& method, QVariantList arguments, WindowList& display)
+{
     QString path = QLatin1Char('/') + appId;
     path.replace(QLatin1Char('.'), QLatin1Char('/')).replace(QLatin1Char('-'), QLatin1Char('_'));
     QVariantMap platformData;
@@ -161,9 +163,23 @@ bool activateThroughDBus(const DesktopEntry& entry, WindowList& display)
         platformData.insert(QStringLiteral("activation-token"), QString::fromUtf8(token));
         qunsetenv("XDG_ACTIVATION_TOKEN");
     }
-    QDBusMessage activate = QDBusMessage::createMethodCall(appId, path, QStringLiteral("org.freedesktop.Application"),
-                                                           QStringLiteral("Activate"));
-    activate << platformData;
+    QDBusMessage message = QDBusMessage::createMethodCall(appId, path, QStringLiteral("org.freedesktop.Application"), method);
+    message.setArguments(arguments << platformData);
+    return message;
+}
+
+// A running application that declares DBusActivatable is asked over D-Bus
+// to come forward (org.freedesktop.Application.Activate on its desktop id),
+// which also works where no window list can be read (Wayland). False when it
+// does not declare it, is not running or does not answer.
+bool activateThroughDBus(const DesktopEntry& entry, WindowList& display)
+{
+    const QString appId = busNameOf(entry);
+    QDBusConnection bus = Workspace::shared().applicationBus();
+    // The bus itself answers this one (QDBusReply checks its type): no peer can own its name.
+    if (appId.isEmpty() || !bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(appId).value())
+        return false;
+    const QDBusMessage activate = applicationCall(appId, QStringLiteral("Activate"), {}, display);
     static const DBusSignature activated(Log::defaultHandle(),
                                          QStringLiteral("An application's answer to Activate"), QString());
     const QDBusMessage reply = bus.call(activate, QDBus::Block, 3000);
@@ -173,6 +189,27 @@ bool activateThroughDBus(const DesktopEntry& entry, WindowList& display)
         return false;
     }
     VLOG(Log::defaultHandle(), LogType::Info, "Workspace: activated %{public}@ over D-Bus", appId);
+    return true;
+}
+
+// A DBusActivatable application is started by the bus from its service file,
+// with the documents to open, not by its Exec, which it may lack. GIO does
+// this only for entries it reads itself, so it is done here; as GIO, without
+// waiting for the application's answer.
+bool startThroughDBus(const DesktopEntry& entry, const QList<QUrl>& documents, WindowList& display)
+{
+    const QString appId = busNameOf(entry);
+    QDBusConnection bus = Workspace::shared().applicationBus();
+    if (appId.isEmpty() || !bus.isConnected())
+        return false;
+    QStringList uris;
+    for (const QUrl& document : documents)
+        uris << document.toString(QUrl::FullyEncoded);
+    const QDBusMessage message = uris.isEmpty() ? applicationCall(appId, QStringLiteral("Activate"), {}, display)
+                                                : applicationCall(appId, QStringLiteral("Open"), {uris}, display);
+    if (!bus.send(message))
+        return false;
+    VLOG(Log::defaultHandle(), LogType::Info, "Workspace: started %{public}@ over D-Bus", appId);
     return true;
 }
 
@@ -359,6 +396,11 @@ std::optional<WorkspaceError> launchOrActivate(GAppInfo* app, const QString& des
                 }
             }
         }
+    }
+    if (entry && startThroughDBus(*entry, documents, display)) {
+        LaunchHistory::shared().record(desktopPath);
+        RunningApplications::applicationLaunched();
+        return std::nullopt;
     }
     return launch(app, documents, configuration, display);
 }

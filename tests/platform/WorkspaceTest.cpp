@@ -608,12 +608,18 @@ public:
 class FakeApplication final : public QDBusVirtualObject {
 public:
     QList<QVariantMap> activations;
+    QList<QStringList> opened;
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
     {
-        if (message.interface() != QLatin1String("org.freedesktop.Application") || message.member() != QLatin1String("Activate"))
+        if (message.interface() != QLatin1String("org.freedesktop.Application"))
             return false;
-        activations.append(qdbus_cast<QVariantMap>(message.arguments().value(0)));
+        if (message.member() == QLatin1String("Open"))
+            opened.append(message.arguments().value(0).toStringList());
+        else if (message.member() == QLatin1String("Activate"))
+            activations.append(qdbus_cast<QVariantMap>(message.arguments().value(0)));
+        else
+            return false;
         connection.send(message.createReply());
         return true;
     }
@@ -652,6 +658,11 @@ TEST_F(WorkspaceTest, ARunningDBusActivatableApplicationIsActivatedNotStarted)
         EXPECT_EQ(quill.activations[0].value(QStringLiteral("activation-token")).toString(),
                   QStringLiteral("token-of-the-press"));
         EXPECT_TRUE(qEnvironmentVariable("XDG_ACTIVATION_TOKEN").isEmpty());
+        // Documents go to it over the bus too, which starts it when it does not run.
+        const QString note = textFile(QStringLiteral("for-quill.txt"));
+        Workspace::shared().openURLs({QUrl::fromLocalFile(note)}, entry, OpenConfiguration{}, {});
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return quill.opened.size() == 1; }));
+        EXPECT_EQ(quill.opened[0], QStringList{QUrl::fromLocalFile(note).toString(QUrl::FullyEncoded)});
         vantel::test::spinEventLoop(std::chrono::milliseconds(300));
         EXPECT_FALSE(QFileInfo::exists(output)) << "started again although it runs";
         service.unregisterObject(QStringLiteral("/org/vantel/TestQuill"));
