@@ -76,19 +76,30 @@ QStringList readLines(const QString& path)
 }
 
 // Plays the local program that wins the race: the moment a reader closes
-// `path` (the launcher's check), `replacement` is renamed over it. A reader
-// that then waits on a FIFO is let go after a few seconds with nothing read,
-// so that the test fails instead of hanging.
+// `path` (the check), `replacement` is renamed over it. A reader then left
+// waiting on a FIFO is let go after a few seconds, so that the test fails
+// instead of hanging.
 class SwapAfterCheck {
 public:
     SwapAfterCheck(const QString& path, const QString& replacement)
-        : path_(QFile::encodeName(path)), replacement_(QFile::encodeName(replacement)),
-          inotify_(inotify_init1(IN_CLOEXEC))
+        : path_(QFile::encodeName(path)), replacement_(QFile::encodeName(replacement))
     {
         struct stat facts {};
-        fifo_ = ::stat(replacement_.constData(), &facts) == 0 && S_ISFIFO(facts.st_mode);
-        watching_ = inotify_add_watch(inotify_, path_.constData(), IN_CLOSE_NOWRITE) >= 0;
-        thread_ = std::thread([this] { run(); });
+        const bool fifo = ::stat(replacement_.constData(), &facts) == 0 && S_ISFIFO(facts.st_mode);
+        inotify_add_watch(inotify_, path_.constData(), IN_CLOSE_NOWRITE);
+        thread_ = std::thread([this, fifo] {
+            pollfd watch{inotify_, POLLIN, 0};
+            while (!finished_ && ::poll(&watch, 1, 20) != 1) {}
+            swapped_ = !finished_ && ::rename(replacement_.constData(), path_.constData()) == 0;
+            for (int waited = 0; swapped_ && !finished_; waited += 20) {
+                // A writer that comes and goes ends a reader's wait in open().
+                if (const int writer = fifo && waited > 3000 ? ::open(path_.constData(), O_WRONLY | O_NONBLOCK) : -1; writer >= 0) {
+                    stuck_ = true;
+                    ::close(writer);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
     }
     ~SwapAfterCheck()
     {
@@ -96,44 +107,21 @@ public:
         thread_.join();
         ::close(inotify_);
     }
-    bool watching() const { return watching_; }
     bool swapped() const { return swapped_; }
     bool readerWasStuck() const { return stuck_; }
 
 private:
-    void run()
-    {
-        pollfd watch{inotify_, POLLIN, 0};
-        while (!finished_ && ::poll(&watch, 1, 20) != 1) {}
-        if (finished_)
-            return;
-        swapped_ = ::rename(replacement_.constData(), path_.constData()) == 0;
-        const auto letGoAt = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (!finished_) {
-            if (fifo_ && std::chrono::steady_clock::now() > letGoAt) {
-                // A writer that comes and goes ends a reader's wait in open().
-                if (const int writer = ::open(path_.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); writer >= 0) {
-                    stuck_ = true;
-                    ::close(writer);
-                }
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-
     QByteArray path_;
     QByteArray replacement_;
-    int inotify_;
-    bool fifo_ = false;
-    bool watching_ = false;
+    int inotify_ = inotify_init1(IN_CLOEXEC);
     std::atomic<bool> finished_{false};
     std::atomic<bool> swapped_{false};
     std::atomic<bool> stuck_{false};
     std::thread thread_;
 };
 
-// So many lines that the check takes long enough for the swap to land
-// before the launch goes on: 3 MB, or with `pastTheBound` 5 MB.
+// So many lines that the check lasts until the swap has landed: 3 MB, or
+// with `pastTheBound` 5 MB.
 QByteArray padded(const QByteArray& entry, bool pastTheBound = false)
 {
     QByteArray text = entry;
@@ -406,78 +394,58 @@ TEST_F(WorkspaceTest, IconOfAnApplicationComesFromItsEntry)
 }
 
 // What a local program swaps in after the check, a FIFO (which would hold the
-// launching thread, and after two such launches every launch, for good) or a
-// file past the bound, is never read: the checked entry is what starts, and
-// GIO still knows its file.
-TEST_F(WorkspaceTest, ADesktopFileSwappedAfterItsCheckStartsAsChecked)
+// launching thread, or the interface, for good) or a file past the bound, is
+// never read: the checked entry is launched, GIO still knowing its file, and
+// gives the icon.
+TEST_F(WorkspaceTest, ADesktopFileSwappedAfterItsCheckIsUsedAsChecked)
 {
     const QString program = work + QStringLiteral("/launched.sh");
     writeFile(program, "#!/bin/sh\nout=\"$1\"; shift\n{ printf '%s\\n' \"$@\" \"$GIO_LAUNCHED_DESKTOP_FILE\"\n"
                        "[ \"$GIO_LAUNCHED_DESKTOP_FILE_PID\" = $$ ] && echo own-pid; } > \"$out.tmp\"\nmv \"$out.tmp\" \"$out\"\n",
               true);
+    const auto entryWith = [&](const QString& output, Qt::GlobalColor color) {
+        const QString image = work + QStringLiteral("/%1.png").arg(int(color));
+        QImage pixels(16, 16, QImage::Format_ARGB32);
+        pixels.fill(color);
+        pixels.save(image);
+        return QStringLiteral("[Desktop Entry]\nType=Application\nName=Swapped\nExec=%1 %2 %F %k\nIcon=%3\n")
+            .arg(program, output, image).toUtf8();
+    };
     const QString entry = work + QStringLiteral("/swapped.desktop");
     const QString replacement = work + QStringLiteral("/replacement");
     const QString swappedOutput = work + QStringLiteral("/swapped-in-args");
     const QString note = textFile(QStringLiteral("swapped.txt"));
-    const auto entryRunning = [&](const QString& output) {
-        return QStringLiteral("[Desktop Entry]\nType=Application\nName=Swapped\nExec=%1 %2 %F %k\n").arg(program, output).toUtf8();
-    };
     for (const bool fifo : {true, false}) {
-        SCOPED_TRACE(fifo ? "FIFO" : "past the bound");
-        QFile::remove(appOutput);
-        QFile::remove(replacement);
-        writeFile(entry, padded(entryRunning(appOutput)), true);
-        if (fifo)
-            ASSERT_EQ(::mkfifo(QFile::encodeName(replacement).constData(), 0700), 0);
-        else
-            writeFile(replacement, padded(entryRunning(swappedOutput), true), true);
-
-        Outcome outcome;
-        {
-            SwapAfterCheck swap(entry, replacement);
-            ASSERT_TRUE(swap.watching());
-            Workspace::shared().openURLs({QUrl::fromLocalFile(note)}, entry, OpenConfiguration{}, recordInto(outcome));
-            EXPECT_TRUE(vantel::test::waitUntil([&] { return outcome.called; }, std::chrono::seconds(10)));
-            EXPECT_TRUE(vantel::test::waitUntil([&] { return swap.swapped(); }));
-            EXPECT_FALSE(swap.readerWasStuck()) << "the launch opened the path again and waited on the FIFO";
+        for (const bool launch : {true, false}) {
+            SCOPED_TRACE(std::string(fifo ? "FIFO" : "past the bound") + (launch ? ", launch" : ", icon"));
+            QFile::remove(appOutput);
+            QFile::remove(replacement);
+            writeFile(entry, padded(entryWith(appOutput, Qt::red)), true);
+            if (fifo)
+                ASSERT_EQ(::mkfifo(QFile::encodeName(replacement).constData(), 0700), 0);
+            else
+                writeFile(replacement, padded(entryWith(swappedOutput, Qt::blue), true), true);
+            Outcome outcome;
+            QIcon icon;
+            {
+                SwapAfterCheck swap(entry, replacement);
+                if (launch)
+                    Workspace::shared().openURLs({QUrl::fromLocalFile(note)}, entry, {}, recordInto(outcome));
+                else
+                    icon = Workspace::shared().iconForFile(entry);
+                EXPECT_TRUE(vantel::test::waitUntil([&] { return swap.swapped() && (outcome.called || !launch); }, std::chrono::seconds(10)));
+                EXPECT_FALSE(swap.readerWasStuck()) << "the path was opened again and waited on";
+            }
+            if (launch) {
+                EXPECT_FALSE(outcome.error.has_value()) << outcome.error->localizedDescription.toStdString();
+                EXPECT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(appOutput); }));
+                EXPECT_EQ(readLines(appOutput).join(u' '), QStringList({note, entry, entry, QStringLiteral("own-pid")}).join(u' '));
+                EXPECT_FALSE(QFileInfo::exists(swappedOutput));
+            } else {
+                EXPECT_EQ(icon.pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
+            }
+            QFile::remove(entry);
         }
-        EXPECT_FALSE(outcome.error.has_value()) << outcome.error->localizedDescription.toStdString();
-        EXPECT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(appOutput); }));
-        EXPECT_EQ(readLines(appOutput), (QStringList{note, entry, entry, QStringLiteral("own-pid")}));
-        EXPECT_FALSE(QFileInfo::exists(swappedOutput));
-        QFile::remove(entry);
-    }
-}
-
-TEST_F(WorkspaceTest, AnIconIsTakenFromTheCheckedEntryNotFromWhatWasSwappedIn)
-{
-    const auto iconEntry = [&](const QString& name, Qt::GlobalColor color) {
-        const QString image = work + QStringLiteral("/%1.png").arg(name);
-        QImage pixels(16, 16, QImage::Format_ARGB32);
-        pixels.fill(color);
-        pixels.save(image);
-        return QStringLiteral("[Desktop Entry]\nType=Application\nName=Iconic\nExec=/bin/true\nIcon=%1\n").arg(image).toUtf8();
-    };
-    const QString entry = work + QStringLiteral("/swapped-icon.desktop");
-    const QString replacement = work + QStringLiteral("/replacement-icon");
-    for (const bool fifo : {true, false}) {
-        SCOPED_TRACE(fifo ? "FIFO" : "past the bound");
-        QFile::remove(replacement);
-        writeFile(entry, padded(iconEntry(QStringLiteral("checked"), Qt::red)), true);
-        if (fifo)
-            ASSERT_EQ(::mkfifo(QFile::encodeName(replacement).constData(), 0700), 0);
-        else
-            writeFile(replacement, padded(iconEntry(QStringLiteral("swapped"), Qt::blue), true), true);
-        QIcon icon;
-        {
-            SwapAfterCheck swap(entry, replacement);
-            ASSERT_TRUE(swap.watching());
-            icon = Workspace::shared().iconForFile(entry);
-            EXPECT_TRUE(vantel::test::waitUntil([&] { return swap.swapped(); }));
-            EXPECT_FALSE(swap.readerWasStuck()) << "the interface waited on the FIFO";
-        }
-        EXPECT_EQ(icon.pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
-        QFile::remove(entry);
     }
 }
 
