@@ -226,13 +226,11 @@ std::optional<DesktopEntry> applicationEntryAt(const QString& path)
     return entry;
 }
 
-// GIO given the checked bytes, never the path: opening the path again would
-// wait forever on a FIFO swapped in since, and read past the bound a file
-// grown since. An entry read from memory has no file to GIO, and GIO lets
-// the file be named only when constructing; it is named afterwards through
-// the class's own setter, since GIO fills %k and the variables that tell
-// which entry a process came from (GIO_LAUNCHED_DESKTOP_FILE and its PID)
-// only from it.
+// GIO gets the checked bytes, never the path: opening it again would wait
+// forever on a FIFO swapped in since, or read a file grown past the bound.
+// GIO fills %k and the variables that tell which entry a process came from
+// (GIO_LAUNCHED_DESKTOP_FILE and its PID) only from the name of the file it
+// read, which it takes only at construction: the class's own setter gives it.
 GRef<GDesktopAppInfo> desktopAppInfoOf(const DesktopEntry& entry)
 {
     const QByteArray data = entry.data();
