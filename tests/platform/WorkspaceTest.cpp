@@ -93,7 +93,8 @@ public:
             swapped_ = !finished_ && ::rename(replacement_.constData(), path_.constData()) == 0;
             for (int waited = 0; swapped_ && !finished_; waited += 20) {
                 // A writer that comes and goes ends a reader's wait in open().
-                if (const int writer = fifo && waited > 3000 ? ::open(path_.constData(), O_WRONLY | O_NONBLOCK) : -1; writer >= 0) {
+                const int writer = fifo && waited > 3000 ? ::open(path_.constData(), O_WRONLY | O_NONBLOCK) : -1;
+                if (writer >= 0) {
                     stuck_ = true;
                     ::close(writer);
                 }
@@ -433,13 +434,15 @@ TEST_F(WorkspaceTest, ADesktopFileSwappedAfterItsCheckIsUsedAsChecked)
                     Workspace::shared().openURLs({QUrl::fromLocalFile(note)}, entry, {}, recordInto(outcome));
                 else
                     icon = Workspace::shared().iconForFile(entry);
-                EXPECT_TRUE(vantel::test::waitUntil([&] { return swap.swapped() && (outcome.called || !launch); }, std::chrono::seconds(10)));
+                EXPECT_TRUE(vantel::test::waitUntil([&] { return swap.swapped() && (outcome.called || !launch); },
+                                                    std::chrono::seconds(10)));
                 EXPECT_FALSE(swap.readerWasStuck()) << "the path was opened again and waited on";
             }
             if (launch) {
                 EXPECT_FALSE(outcome.error.has_value()) << outcome.error->localizedDescription.toStdString();
                 EXPECT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(appOutput); }));
-                EXPECT_EQ(readLines(appOutput).join(u' '), QStringList({note, entry, entry, QStringLiteral("own-pid")}).join(u' '));
+                EXPECT_EQ(readLines(appOutput).join(u' '),
+                          QStringList({note, entry, entry, QStringLiteral("own-pid")}).join(u' '));
                 EXPECT_FALSE(QFileInfo::exists(swappedOutput));
             } else {
                 EXPECT_EQ(icon.pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
