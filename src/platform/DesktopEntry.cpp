@@ -235,6 +235,8 @@ std::optional<DesktopEntry> DesktopEntry::parseFiltered(const QByteArray& data, 
 
     if (entry.groups_.isEmpty())
         return fail(0, QStringLiteral("no [Desktop Entry] group"));
+    if (!filter)
+        entry.data_ = data;
     return entry;
 }
 

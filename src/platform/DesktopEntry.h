@@ -40,6 +40,10 @@ public:
     static std::optional<DesktopEntry> parse(const QByteArray& data, QString* error, const KeyFilter& filter);
 
     QString path() const { return path_; }
+    // The bytes an unfiltered load or parse checked, kept so that whatever
+    // else reads the entry (GIO) gets these and never opens the path again.
+    // Empty for a filtered or reduced entry.
+    QByteArray data() const { return data_; }
     // What parsing passed over, one message per line ("line 4: invalid key ...").
     QStringList skippedLines() const { return skipped_; }
     QStringList groups() const;
@@ -138,6 +142,7 @@ private:
     const Group* findGroup(const QString& name) const;
 
     QString path_;
+    QByteArray data_;
     QStringList skipped_;
     QList<Group> groups_; // in the file's order
 };

@@ -75,6 +75,10 @@ struct GFreeDeleter {
 };
 using GString = std::unique_ptr<char, GFreeDeleter>;
 
+struct GKeyFileDeleter {
+    void operator()(GKeyFile* keyFile) const { g_key_file_unref(keyFile); }
+};
+
 WorkspaceError makeError(int code, const QString& text)
 {
     return WorkspaceError{kErrorDomain, code, text, QString()};
@@ -134,21 +138,22 @@ GRef<GAppLaunchContext> makeLaunchContext(const OpenConfiguration& configuration
     return context;
 }
 
-// A running application that declares DBusActivatable is asked over D-Bus
-// to come forward (org.freedesktop.Application.Activate on its desktop id),
-// which also works where no window list can be read (Wayland). False when it
-// does not declare it, is not running or does not answer.
-bool activateThroughDBus(const QString& desktopPath, WindowList& display)
+// The bus name of an entry that declares DBusActivatable: its desktop ID
+// without ".desktop", when that is a well-known bus name; else empty.
+QString busNameOf(const DesktopEntry& entry)
 {
-    const std::optional<DesktopEntry> entry = DesktopEntry::load(desktopPath);
-    if (!entry || !entry->dbusActivatable())
-        return false;
-    QString appId = QFileInfo(desktopPath).fileName();
+    if (!entry.dbusActivatable())
+        return {};
+    QString appId = QFileInfo(entry.path()).fileName();
     appId.chop(int(qstrlen(".desktop")));
-    QDBusConnection bus = Workspace::shared().applicationBus();
-    // The bus itself answers this one (QDBusReply checks its type): no peer can own its name.
-    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(appId).value())
-        return false;
+    const QByteArray name = appId.toUtf8();
+    return g_dbus_is_name(name.constData()) && !g_dbus_is_unique_name(name.constData()) ? appId : QString();
+}
+
+// A call of org.freedesktop.Application (Activate, Open) on the application,
+// with the platform data that lets its window take the focus.
+QDBusMessage applicationCall(const QString& appId, const QString& method, QVariantList arguments, WindowList& display)
+{
     QString path = QLatin1Char('/') + appId;
     path.replace(QLatin1Char('.'), QLatin1Char('/')).replace(QLatin1Char('-'), QLatin1Char('_'));
     QVariantMap platformData;
@@ -158,9 +163,23 @@ bool activateThroughDBus(const QString& desktopPath, WindowList& display)
         platformData.insert(QStringLiteral("activation-token"), QString::fromUtf8(token));
         qunsetenv("XDG_ACTIVATION_TOKEN");
     }
-    QDBusMessage activate = QDBusMessage::createMethodCall(appId, path, QStringLiteral("org.freedesktop.Application"),
-                                                           QStringLiteral("Activate"));
-    activate << platformData;
+    QDBusMessage message = QDBusMessage::createMethodCall(appId, path, QStringLiteral("org.freedesktop.Application"), method);
+    message.setArguments(arguments << platformData);
+    return message;
+}
+
+// A running application that declares DBusActivatable is asked over D-Bus
+// to come forward (org.freedesktop.Application.Activate on its desktop id),
+// which also works where no window list can be read (Wayland). False when it
+// does not declare it, is not running or does not answer.
+bool activateThroughDBus(const DesktopEntry& entry, WindowList& display)
+{
+    const QString appId = busNameOf(entry);
+    QDBusConnection bus = Workspace::shared().applicationBus();
+    // The bus itself answers this one (QDBusReply checks its type): no peer can own its name.
+    if (appId.isEmpty() || !bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(appId).value())
+        return false;
+    const QDBusMessage activate = applicationCall(appId, QStringLiteral("Activate"), {}, display);
     static const DBusSignature activated(Log::defaultHandle(),
                                          QStringLiteral("An application's answer to Activate"), QString());
     const QDBusMessage reply = bus.call(activate, QDBus::Block, 3000);
@@ -173,12 +192,76 @@ bool activateThroughDBus(const QString& desktopPath, WindowList& display)
     return true;
 }
 
+// A DBusActivatable application is started by the bus from its service file,
+// with the documents to open, not by its Exec, which it may lack. GIO does
+// this only for entries it reads itself, so it is done here; as GIO, without
+// waiting for the application's answer.
+bool startThroughDBus(const DesktopEntry& entry, const QList<QUrl>& documents, WindowList& display)
+{
+    const QString appId = busNameOf(entry);
+    QDBusConnection bus = Workspace::shared().applicationBus();
+    if (appId.isEmpty() || !bus.isConnected())
+        return false;
+    QStringList uris;
+    for (const QUrl& document : documents)
+        uris << document.toString(QUrl::FullyEncoded);
+    const QDBusMessage message = uris.isEmpty() ? applicationCall(appId, QStringLiteral("Activate"), {}, display)
+                                                : applicationCall(appId, QStringLiteral("Open"), {uris}, display);
+    if (!bus.send(message))
+        return false;
+    VLOG(Log::defaultHandle(), LogType::Info, "Workspace: started %{public}@ over D-Bus", appId);
+    return true;
+}
+
 // A trusted desktop entry that declares an application is launched; any
 // other file, a downloaded desktop entry among them, opens as a document.
-bool isApplicationDesktopEntry(const QString& path) { return FileFacts::isApplication(path); }
+// Read once, within its bound: all that follows uses these bytes.
+std::optional<DesktopEntry> applicationEntryAt(const QString& path)
+{
+    if (!path.endsWith(QStringLiteral(".desktop")) || !FileFacts::isTrustedDesktopEntry(path))
+        return std::nullopt;
+    std::optional<DesktopEntry> entry = DesktopEntry::load(path);
+    if (!entry || !entry->isApplication())
+        return std::nullopt;
+    return entry;
+}
 
-// The desktop entry or executable as a GAppInfo, or an error saying why not.
-GRef<GAppInfo> applicationAt(const QString& applicationPath, WorkspaceError* error)
+// GIO gets the checked bytes, never the path: opening it again would wait
+// forever on a FIFO swapped in since, or read a file grown past the bound.
+// GIO fills %k and the variables that tell which entry a process came from
+// (GIO_LAUNCHED_DESKTOP_FILE and its PID) only from the name of the file it
+// read, which it takes only at construction: the class's own setter gives it.
+GRef<GDesktopAppInfo> desktopAppInfoOf(const DesktopEntry& entry)
+{
+    const QByteArray data = entry.data();
+    std::unique_ptr<GKeyFile, GKeyFileDeleter> keyFile(g_key_file_new());
+    if (data.isEmpty() || !g_key_file_load_from_data(keyFile.get(), data.constData(), gsize(data.size()),
+                                                     G_KEY_FILE_NONE, nullptr))
+        return {};
+    GRef<GDesktopAppInfo> app(g_desktop_app_info_new_from_keyfile(keyFile.get()));
+    GParamSpec* filename = app ? g_object_class_find_property(G_OBJECT_GET_CLASS(app.get()), "filename") : nullptr;
+    if (filename && !g_desktop_app_info_get_filename(app.get()) && G_PARAM_SPEC_VALUE_TYPE(filename) == G_TYPE_STRING) {
+        GValue value = G_VALUE_INIT;
+        g_value_init(&value, G_TYPE_STRING);
+        g_value_set_string(&value, QFile::encodeName(entry.path()).constData());
+        auto* owner = static_cast<GObjectClass*>(g_type_class_peek(filename->owner_type));
+        owner->set_property(G_OBJECT(app.get()), filename->param_id, &value, filename);
+        g_value_unset(&value);
+    }
+    return app;
+}
+
+GRef<GAppInfo> applicationOf(const DesktopEntry& entry, WorkspaceError* error)
+{
+    GRef<GAppInfo> app(G_APP_INFO(desktopAppInfoOf(entry).release()));
+    if (!app)
+        *error = makeError(WorkspaceError::entryUnusable, QStringLiteral("The application \"%1\" cannot be launched: its desktop entry is invalid or its program is missing").arg(entry.path()));
+    return app;
+}
+
+// The desktop entry (read into `entry`) or executable as a GAppInfo, or an
+// error saying why not.
+GRef<GAppInfo> applicationAt(const QString& applicationPath, std::optional<DesktopEntry>& entry, WorkspaceError* error)
 {
     const QFileInfo info(applicationPath);
     if (applicationPath.isEmpty() || !info.exists()) {
@@ -190,16 +273,13 @@ GRef<GAppInfo> applicationAt(const QString& applicationPath, WorkspaceError* err
             *error = makeError(WorkspaceError::entryNotTrusted, QStringLiteral("The application \"%1\" is not launched: its desktop entry lies outside the applications folders and is not executable").arg(applicationPath));
             return {};
         }
-        // GIO reads the whole file whatever its size: it gets only what our bounded read took.
         QString unreadable;
-        if (!DesktopEntry::load(applicationPath, &unreadable)) {
+        entry = DesktopEntry::load(applicationPath, &unreadable);
+        if (!entry) {
             *error = makeError(WorkspaceError::entryUnusable, QStringLiteral("The application \"%1\" cannot be launched: %2").arg(applicationPath, unreadable));
             return {};
         }
-        GRef<GAppInfo> app(G_APP_INFO(g_desktop_app_info_new_from_filename(QFile::encodeName(applicationPath).constData())));
-        if (!app)
-            *error = makeError(WorkspaceError::entryUnusable, QStringLiteral("The application \"%1\" cannot be launched: its desktop entry is invalid or its program is missing").arg(applicationPath));
-        return app;
+        return applicationOf(*entry, error);
     }
     if (info.isFile() && info.isExecutable()) {
         // Folder browsers and other plain programs get each document as a path.
@@ -277,17 +357,13 @@ QString desktopIdOf(const QString& path)
 
 // The topmost window of the entry's application, when it runs and shows one
 // on the X display; matched as the running-applications list matches.
-std::optional<quint32> runningWindowOf(const QString& desktopPath, WindowList& display)
+std::optional<quint32> runningWindowOf(const DesktopEntry& entry, WindowList& display)
 {
     const QList<WindowInfo> windows = display.windows();
     if (windows.isEmpty())
         return std::nullopt;
-    const QString path = QDir::cleanPath(QFileInfo(desktopPath).absoluteFilePath());
-    std::optional<DesktopEntry> entry = DesktopEntry::load(path);
-    if (!entry)
-        return std::nullopt;
-    const ApplicationMatcher matcher({IndexedApplication{path, desktopIdOf(path), QFileInfo(path).absolutePath(),
-                                                         std::move(*entry)}});
+    const QString path = QDir::cleanPath(entry.path());
+    const ApplicationMatcher matcher({IndexedApplication{path, desktopIdOf(path), QFileInfo(path).absolutePath(), entry}});
     const QList<WindowInfo> own = matcher.windowsOf(path, ApplicationMatcher::readProcesses(), windows);
     if (own.isEmpty())
         return std::nullopt;
@@ -298,17 +374,16 @@ std::optional<quint32> runningWindowOf(const QString& desktopPath, WindowList& d
 // forward instead of starting another copy, unless a new instance is asked
 // for; documents still go to it through a launch, which running
 // applications hand on to their open instance.
-std::optional<WorkspaceError> launchOrActivate(GAppInfo* app, const QString& desktopPath, const QList<QUrl>& documents,
-                                               const OpenConfiguration& configuration)
+std::optional<WorkspaceError> launchOrActivate(GAppInfo* app, const QString& desktopPath, const DesktopEntry* entry,
+                                               const QList<QUrl>& documents, const OpenConfiguration& configuration)
 {
     WindowList display;
-    if (configuration.activates && !configuration.createsNewApplicationInstance
-        && desktopPath.endsWith(QStringLiteral(".desktop"))) {
-        if (documents.isEmpty() && activateThroughDBus(desktopPath, display)) {
+    if (configuration.activates && !configuration.createsNewApplicationInstance && entry) {
+        if (documents.isEmpty() && activateThroughDBus(*entry, display)) {
             LaunchHistory::shared().record(desktopPath);
             return std::nullopt;
         }
-        if (const std::optional<quint32> window = runningWindowOf(desktopPath, display)) {
+        if (const std::optional<quint32> window = runningWindowOf(*entry, display)) {
             const quint32 time = display.serverTime().value_or(0);
             if (display.activate(*window, time)) {
                 VLOG(Log::defaultHandle(), LogType::Info, "Workspace: activated the window of %{public}@",
@@ -319,6 +394,11 @@ std::optional<WorkspaceError> launchOrActivate(GAppInfo* app, const QString& des
                 }
             }
         }
+    }
+    if (entry && startThroughDBus(*entry, documents, display)) {
+        LaunchHistory::shared().record(desktopPath);
+        RunningApplications::applicationLaunched();
+        return std::nullopt;
     }
     return launch(app, documents, configuration, display);
 }
@@ -361,12 +441,12 @@ std::optional<WorkspaceError> openNow(const QUrl& url, const OpenConfiguration& 
         const QString path = url.toLocalFile();
         if (!QFileInfo::exists(path))
             return makeError(WorkspaceError::fileMissing, QStringLiteral("The file \"%1\" does not exist").arg(path));
-        if (isApplicationDesktopEntry(path)) {
+        if (const std::optional<DesktopEntry> entry = applicationEntryAt(path)) {
             WorkspaceError error;
-            GRef<GAppInfo> app = applicationAt(path, &error);
+            GRef<GAppInfo> app = applicationOf(*entry, &error);
             if (!app)
                 return error;
-            return launchOrActivate(app.get(), path, {}, configuration);
+            return launchOrActivate(app.get(), path, &*entry, {}, configuration);
         }
         GRef<GAppInfo> app = defaultApplicationFor(url);
         if (!app)
@@ -412,9 +492,11 @@ void Workspace::openURLs(const QList<QUrl>& documents, const QString& applicatio
 {
     launchPool().start([documents, applicationPath, configuration, completion = std::move(completion)] {
         WorkspaceError error;
-        GRef<GAppInfo> app = applicationAt(applicationPath, &error);
-        std::optional<WorkspaceError> result = app ? launchOrActivate(app.get(), applicationPath, documents, configuration)
-                                                   : std::optional<WorkspaceError>(error);
+        std::optional<DesktopEntry> entry;
+        GRef<GAppInfo> app = applicationAt(applicationPath, entry, &error);
+        std::optional<WorkspaceError> result =
+            app ? launchOrActivate(app.get(), applicationPath, entry ? &*entry : nullptr, documents, configuration)
+                : std::optional<WorkspaceError>(error);
         if (result)
             VLOG(Log::defaultHandle(), LogType::Error, "Workspace: %{public}@", result->localizedDescription);
         deliver(completion, result);
@@ -509,9 +591,8 @@ QIcon Workspace::iconForFile(const QString& path) const
     if (path.isEmpty())
         return {};
     GRef<GIcon> icon;
-    if (isApplicationDesktopEntry(path)) {
-        GRef<GDesktopAppInfo> app(g_desktop_app_info_new_from_filename(QFile::encodeName(path).constData()));
-        if (app) {
+    if (const std::optional<DesktopEntry> entry = applicationEntryAt(path)) {
+        if (GRef<GDesktopAppInfo> app = desktopAppInfoOf(*entry)) {
             if (GIcon* appIcon = g_app_info_get_icon(G_APP_INFO(app.get())))
                 icon.reset(G_ICON(g_object_ref(appIcon)));
         }

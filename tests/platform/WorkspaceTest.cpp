@@ -19,9 +19,17 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <xcb/xcb.h>
 
@@ -65,6 +73,62 @@ QStringList readLines(const QString& path)
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
+}
+
+// Plays the local program that wins the race: the moment a reader closes
+// `path` (the check), `replacement` is renamed over it. A reader then left
+// waiting on a FIFO is let go after a few seconds, so that the test fails
+// instead of hanging.
+class SwapAfterCheck {
+public:
+    SwapAfterCheck(const QString& path, const QString& replacement)
+        : path_(QFile::encodeName(path)), replacement_(QFile::encodeName(replacement))
+    {
+        struct stat facts {};
+        const bool fifo = ::stat(replacement_.constData(), &facts) == 0 && S_ISFIFO(facts.st_mode);
+        inotify_add_watch(inotify_, path_.constData(), IN_CLOSE_NOWRITE);
+        thread_ = std::thread([this, fifo] {
+            pollfd watch{inotify_, POLLIN, 0};
+            while (!finished_ && ::poll(&watch, 1, 20) != 1) {}
+            swapped_ = !finished_ && ::rename(replacement_.constData(), path_.constData()) == 0;
+            for (int waited = 0; swapped_ && !finished_; waited += 20) {
+                // A writer that comes and goes ends a reader's wait in open().
+                const int writer = fifo && waited > 3000 ? ::open(path_.constData(), O_WRONLY | O_NONBLOCK) : -1;
+                if (writer >= 0) {
+                    stuck_ = true;
+                    ::close(writer);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+    }
+    ~SwapAfterCheck()
+    {
+        finished_ = true;
+        thread_.join();
+        ::close(inotify_);
+    }
+    bool swapped() const { return swapped_; }
+    bool readerWasStuck() const { return stuck_; }
+
+private:
+    QByteArray path_;
+    QByteArray replacement_;
+    int inotify_ = inotify_init1(IN_CLOEXEC);
+    std::atomic<bool> finished_{false};
+    std::atomic<bool> swapped_{false};
+    std::atomic<bool> stuck_{false};
+    std::thread thread_;
+};
+
+// So many lines that the check lasts until the swap has landed: 3 MB, or
+// with `pastTheBound` 5 MB.
+QByteArray padded(const QByteArray& entry, bool pastTheBound = false)
+{
+    QByteArray text = entry;
+    for (int i = pastTheBound ? 2'500'000 : 1'500'000; i > 0; --i)
+        text += "#\n";
+    return text;
 }
 
 // Desktop entries whose program writes its arguments, one per line, to a file;
@@ -330,6 +394,64 @@ TEST_F(WorkspaceTest, IconOfAnApplicationComesFromItsEntry)
     EXPECT_TRUE(Workspace::shared().iconForFile(QString()).isNull());
 }
 
+// What a local program swaps in after the check, a FIFO (which would hold the
+// launching thread, or the interface, for good) or a file past the bound, is
+// never read: the checked entry is launched, GIO still knowing its file, and
+// gives the icon.
+TEST_F(WorkspaceTest, ADesktopFileSwappedAfterItsCheckIsUsedAsChecked)
+{
+    const QString program = work + QStringLiteral("/launched.sh");
+    writeFile(program, "#!/bin/sh\nout=\"$1\"; shift\n{ printf '%s\\n' \"$@\" \"$GIO_LAUNCHED_DESKTOP_FILE\"\n"
+                       "[ \"$GIO_LAUNCHED_DESKTOP_FILE_PID\" = $$ ] && echo own-pid; } > \"$out.tmp\"\nmv \"$out.tmp\" \"$out\"\n",
+              true);
+    const auto entryWith = [&](const QString& output, Qt::GlobalColor color) {
+        const QString image = work + QStringLiteral("/%1.png").arg(int(color));
+        QImage pixels(16, 16, QImage::Format_ARGB32);
+        pixels.fill(color);
+        pixels.save(image);
+        return QStringLiteral("[Desktop Entry]\nType=Application\nName=Swapped\nExec=%1 %2 %F %k\nIcon=%3\n")
+            .arg(program, output, image).toUtf8();
+    };
+    const QString entry = work + QStringLiteral("/swapped.desktop");
+    const QString replacement = work + QStringLiteral("/replacement");
+    const QString swappedOutput = work + QStringLiteral("/swapped-in-args");
+    const QString note = textFile(QStringLiteral("swapped.txt"));
+    for (const bool fifo : {true, false}) {
+        for (const bool launch : {true, false}) {
+            SCOPED_TRACE(std::string(fifo ? "FIFO" : "past the bound") + (launch ? ", launch" : ", icon"));
+            QFile::remove(appOutput);
+            QFile::remove(replacement);
+            writeFile(entry, padded(entryWith(appOutput, Qt::red)), true);
+            if (fifo)
+                ASSERT_EQ(::mkfifo(QFile::encodeName(replacement).constData(), 0700), 0);
+            else
+                writeFile(replacement, padded(entryWith(swappedOutput, Qt::blue), true), true);
+            Outcome outcome;
+            QIcon icon;
+            {
+                SwapAfterCheck swap(entry, replacement);
+                if (launch)
+                    Workspace::shared().openURLs({QUrl::fromLocalFile(note)}, entry, {}, recordInto(outcome));
+                else
+                    icon = Workspace::shared().iconForFile(entry);
+                EXPECT_TRUE(vantel::test::waitUntil([&] { return swap.swapped() && (outcome.called || !launch); },
+                                                    std::chrono::seconds(10)));
+                EXPECT_FALSE(swap.readerWasStuck()) << "the path was opened again and waited on";
+            }
+            if (launch) {
+                EXPECT_FALSE(outcome.error.has_value()) << outcome.error->localizedDescription.toStdString();
+                EXPECT_TRUE(vantel::test::waitUntil([&] { return QFileInfo::exists(appOutput); }));
+                EXPECT_EQ(readLines(appOutput).join(u' '),
+                          QStringList({note, entry, entry, QStringLiteral("own-pid")}).join(u' '));
+                EXPECT_FALSE(QFileInfo::exists(swappedOutput));
+            } else {
+                EXPECT_EQ(icon.pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
+            }
+            QFile::remove(entry);
+        }
+    }
+}
+
 // Plays the window manager on a private X server: a window of a running
 // fixture process is on the client list, and activation requests sent to
 // the root window are recorded.
@@ -457,12 +579,18 @@ public:
 class FakeApplication final : public QDBusVirtualObject {
 public:
     QList<QVariantMap> activations;
+    QList<QStringList> opened;
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
     {
-        if (message.interface() != QLatin1String("org.freedesktop.Application") || message.member() != QLatin1String("Activate"))
+        if (message.interface() != QLatin1String("org.freedesktop.Application"))
             return false;
-        activations.append(qdbus_cast<QVariantMap>(message.arguments().value(0)));
+        if (message.member() == QLatin1String("Open"))
+            opened.append(message.arguments().value(0).toStringList());
+        else if (message.member() == QLatin1String("Activate"))
+            activations.append(qdbus_cast<QVariantMap>(message.arguments().value(0)));
+        else
+            return false;
         connection.send(message.createReply());
         return true;
     }
@@ -501,6 +629,11 @@ TEST_F(WorkspaceTest, ARunningDBusActivatableApplicationIsActivatedNotStarted)
         EXPECT_EQ(quill.activations[0].value(QStringLiteral("activation-token")).toString(),
                   QStringLiteral("token-of-the-press"));
         EXPECT_TRUE(qEnvironmentVariable("XDG_ACTIVATION_TOKEN").isEmpty());
+        // Documents go to it over the bus too, which starts it when it does not run.
+        const QString note = textFile(QStringLiteral("for-quill.txt"));
+        Workspace::shared().openURLs({QUrl::fromLocalFile(note)}, entry, OpenConfiguration{}, {});
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return quill.opened.size() == 1; }));
+        EXPECT_EQ(quill.opened[0], QStringList{QUrl::fromLocalFile(note).toString(QUrl::FullyEncoded)});
         vantel::test::spinEventLoop(std::chrono::milliseconds(300));
         EXPECT_FALSE(QFileInfo::exists(output)) << "started again although it runs";
         service.unregisterObject(QStringLiteral("/org/vantel/TestQuill"));
