@@ -38,9 +38,9 @@ namespace vantel::settingsui {
 // the user is editing, which keeps what was typed and catches up when its
 // editing ends. That end writes to the entries the editing began for, even
 // when a reload moved their rows or left nothing selected meanwhile; those
-// removed meanwhile are skipped. A field writes only what the user changed: an end of editing with
-// the text as shown writes nothing, so a pass through the empty field of a
-// mixed selection erases no comments. Main thread only.
+// removed meanwhile are skipped. A field writes only what the user changed:
+// an end of editing with the text as shown writes nothing, so a pass through
+// the empty field of a mixed selection erases no comments. Main thread only.
 class ConfigViewControllerSidebar : public ConfigViewControllerBase, public ColorCircleDelegate {
     Q_OBJECT
 
