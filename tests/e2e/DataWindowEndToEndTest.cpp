@@ -617,7 +617,8 @@ TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveResta
 
 // The data window as the first window of the run: its toolbar shows the icon
 // theme's pictures, and a comment typed in its sidebar outlasts the reload an
-// application found meanwhile brings, going to the entry it was typed for.
+// application found or gone meanwhile brings, going to the entries it was
+// typed for that are still there.
 TEST(DataWindowEndToEnd, TheFirstWindowsToolbarIconsAndATypedCommentAcrossADiscovery)
 {
     DataWindowDesktop fixture;
@@ -667,6 +668,27 @@ TEST(DataWindowEndToEnd, TheFirstWindowsToolbarIconsAndATypedCommentAcrossADisco
     for (const TableViewItemPtr& entry : fixture.storedEntries())
         EXPECT_TRUE(entry->name() == atlas->name() || !entry->comment().contains(QStringLiteral("Atlas notes")))
             << entry->name().toStdString();
+
+    // Atlas maps and Aardvark above it, the row the list reselects, get a
+    // comment; while it is typed Aardvark's file goes, and the reload selects
+    // nothing. Atlas maps still gets it.
+    const std::optional<QRect> again = fixture.openDataWindow();
+    ASSERT_TRUE(again) << fixture.log();
+    fixture.click(DataWindowDesktop::dataCell(*again, entryNameX, 1));
+    fixture.key(QStringLiteral("shift+Up"));
+    fixture.click(QPoint(again->right() - sidebarCommentFromRight, again->top() + sidebarCommentY));
+    fixture.type(QStringLiteral("Shared notes"));
+    const QString rebuilt = QStringLiteral("^-> RebuildData - Request initiated: Spotlight Database updated$");
+    const qsizetype rebuilds = fixture.logCount(rebuilt);
+    ASSERT_TRUE(QFile::remove(fixture.home + QStringLiteral("/system-data/applications/aardvark.desktop")));
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^Moved entry into trash: .*aardvark\\.desktop$"))) << fixture.log();
+    ASSERT_TRUE(fixture.waitForLog(rebuilt, rebuilds + 1)) << fixture.log();
+    QThread::msleep(500);
+    fixture.key(QStringLiteral("Return"));
+    ASSERT_TRUE(fixture.closeWindow(QStringLiteral("Modify Data"))) << fixture.log();
+    const TableViewItemPtr shared = fixture.storedEntry(QStringLiteral("Atlas maps"));
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(shared->comment(), QStringLiteral("Shared notes"));
     fixture.quit();
 }
 

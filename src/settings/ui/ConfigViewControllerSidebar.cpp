@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace vantel::settingsui {
 
 namespace {
@@ -118,7 +120,7 @@ void ConfigViewControllerSidebar::viewDidLoad()
     modifyComment_->didEndEditingHandler = [this] {
         if (commentShouldEndEditing())
             return;
-        // Nothing selected: the cursor stays in the field.
+        // Nothing to write to: the cursor stays in the field.
         QTimer::singleShot(0, modifyComment_, [field = QPointer<CustomTextField>(modifyComment_)] {
             if (field && field->window()->isActiveWindow())
                 field->setFocus(Qt::OtherFocusReason);
@@ -215,18 +217,22 @@ ConfigViewControllerSidebar::EditTargets ConfigViewControllerSidebar::selectedEn
     return targets;
 }
 
-QList<TableViewItemPtr> ConfigViewControllerSidebar::takeEditTargets(EditTargets& targets) const
+std::optional<QList<TableViewItemPtr>> ConfigViewControllerSidebar::takeEditTargets(EditTargets& targets) const
 {
-    if (!targets)
+    const EditTargets noted = std::exchange(targets, std::nullopt);
+    // Begun on no entry, with none selected now: nowhere to write.
+    if ((!noted || noted->isEmpty()) && (!currentIndexSet_ || currentIndexSet_->isEmpty()))
+        return std::nullopt;
+    if (!noted)
         return selectedEntries();
+    // A reload may have moved them or selected nothing: still theirs.
     QList<TableViewItemPtr> entries;
-    for (const std::weak_ptr<TableViewItem>& target : std::as_const(*targets)) {
+    for (const std::weak_ptr<TableViewItem>& target : *noted) {
         // A removed entry may live on in the trash; it is not written.
         const TableViewItemPtr entry = target.lock();
         if (entry && store_.entryForPath(entry->path()) == entry)
             entries.append(entry);
     }
-    targets.reset();
     return entries;
 }
 
@@ -281,23 +287,23 @@ void ConfigViewControllerSidebar::refreshCommentField(bool evenWhileEditing)
 void ConfigViewControllerSidebar::applyTags()
 {
     const QStringList tokens = TableViewCellConfigTags::tagsFromTokens(modifyToken_->objectValue());
-    const QList<TableViewItemPtr> entries = takeEditTargets(tokenEditTargets_);
-    if (!currentIndexSet_)
+    const auto entries = takeEditTargets(tokenEditTargets_);
+    if (!entries)
         return;
     const QSet<QString> wanted = setOf(tokens);
-    for (const TableViewItemPtr& entry : entries)
+    for (const TableViewItemPtr& entry : *entries)
         if (setOf(entry->tags()) != wanted)
             entry->setTags(tokens);
 }
 
 bool ConfigViewControllerSidebar::commentShouldEndEditing()
 {
-    const QList<TableViewItemPtr> entries = takeEditTargets(commentEditTargets_);
-    if (!currentIndexSet_ || currentIndexSet_->isEmpty())
+    const auto entries = takeEditTargets(commentEditTargets_);
+    if (!entries)
         return false;
     const QString comment = modifyComment_->text();
     if (comment != shownComment_) {
-        for (const TableViewItemPtr& entry : entries)
+        for (const TableViewItemPtr& entry : *entries)
             entry->setComment(comment);
         refreshCommentField();
     } else if (commentRefreshPending_) {

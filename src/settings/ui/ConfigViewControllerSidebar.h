@@ -37,10 +37,10 @@ namespace vantel::settingsui {
 // comment from anywhere, or a new selection, shows at once, except in a field
 // the user is editing, which keeps what was typed and catches up when its
 // editing ends. That end writes to the entries the editing began for, even
-// when a reload moved their rows meanwhile; those removed meanwhile are
-// skipped. A field writes only what the user changed: an end of editing with
-// the text as shown writes nothing, so a pass through the empty field of a
-// mixed selection erases no comments. Main thread only.
+// when a reload moved their rows or left nothing selected meanwhile; those
+// removed meanwhile are skipped. A field writes only what the user changed:
+// an end of editing with the text as shown writes nothing, so a pass through
+// the empty field of a mixed selection erases no comments. Main thread only.
 class ConfigViewControllerSidebar : public ConfigViewControllerBase, public ColorCircleDelegate {
     Q_OBJECT
 
@@ -64,8 +64,8 @@ public:
     void refreshTokenField(bool evenWhileEditing = true);
     void refreshCommentField(bool evenWhileEditing = true);
     void applyTags();
-    // The end of editing the comment: false (the field keeps editing) while
-    // nothing is selected.
+    // The end of editing the comment: false (the field keeps editing) when
+    // it began on no entry and nothing is selected.
     bool commentShouldEndEditing();
     void clearColorClick();
     void setToVisibleClick();
@@ -94,8 +94,10 @@ private:
     // Noted when a field's editing begins.
     EditTargets selectedEntriesAsTargets() const;
     // What an end of editing writes to: the targets noted (and forgotten
-    // now) that the store still holds, else the selected entries.
-    QList<std::shared_ptr<TableViewItem>> takeEditTargets(EditTargets& targets) const;
+    // now) that the store still holds, whatever the selection became, else
+    // the selected entries; none when editing began on no entry and none is
+    // selected.
+    std::optional<QList<std::shared_ptr<TableViewItem>>> takeEditTargets(EditTargets& targets) const;
     void setColorOfSelection(const std::optional<QColor>& color);
     void tableViewItemChanged(const platform::Notification& notification);
     bool showsFieldsOfSelection() const;

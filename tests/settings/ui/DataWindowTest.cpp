@@ -581,6 +581,54 @@ TEST_F(DataWindowTest, TheSidebarKeepsWhatIsTypedAcrossAReloadForTheEntryItWasTy
         [](const TableViewItemPtr& entry) { EXPECT_TRUE(entry->comment().isEmpty()) << entry->name().toStdString(); });
 }
 
+// Alpha, the row the list reselects after a reload, and Bravo get a comment;
+// `meanwhile` makes the reload select nothing before it is entered.
+class SidebarCommentAcrossAnEmptyReselection : public DataWindowTest {
+protected:
+    void typeForBothThen(const std::function<void()>& meanwhile)
+    {
+        openActive();
+        selectRows({rowOf(QStringLiteral("Alpha")), rowOf(QStringLiteral("Bravo"))});
+        CustomTextField* comment = sidebar().modifyComment();
+        QTest::mouseClick(comment, Qt::LeftButton);
+        QTest::keyClicks(comment, QStringLiteral("for both"));
+        meanwhile();
+        QApplication::processEvents();
+        ASSERT_EQ(sidebar().currentIndexSet(), settingsui::ConfigRowIndexSet{});
+        QTest::keyClick(comment, Qt::Key_Return);
+    }
+    void SetUp() override
+    {
+        DataWindowTest::SetUp();
+        alpha = addApplication(QStringLiteral("Alpha"));
+        bravo = addApplication(QStringLiteral("Bravo"));
+    }
+    TableViewItemPtr alpha;
+    TableViewItemPtr bravo;
+};
+
+TEST_F(SidebarCommentAcrossAnEmptyReselection, ADiscoveryRemovingTheReselectedEntryLeavesItToTheOther)
+{
+    typeForBothThen([&] {
+        ASSERT_TRUE(store->moveEntryToTrash(alpha->path(), false));
+        store->rebuildData(DataStorageRebuildReason::spotlightDatabaseUpdated);
+    });
+    EXPECT_EQ(bravo->comment(), QStringLiteral("for both"));
+    EXPECT_TRUE(alpha->comment().isEmpty()) << "written to an entry in the trash";
+}
+
+TEST_F(SidebarCommentAcrossAnEmptyReselection, AFilterHidingTheReselectedEntryLeavesItToBoth)
+{
+    open();
+    window->activePopupButton()->setCurrentIndex(1);
+    emit window->activePopupButton()->activated(1);
+    // Hidden from elsewhere: "Active only" lists it no more.
+    typeForBothThen([&] { alpha->setIsVisible(false); });
+    ASSERT_EQ(shownNames(), QStringList{QStringLiteral("Bravo")});
+    EXPECT_EQ(bravo->comment(), QStringLiteral("for both"));
+    EXPECT_EQ(alpha->comment(), QStringLiteral("for both"));
+}
+
 TEST_F(DataWindowTest, TheSidebarShowsWhatUpTo20RowsShareAndItsSliderColoursThemAll)
 {
     for (int i = 1; i <= 21; ++i)
