@@ -2,6 +2,7 @@
 
 #include "datastore/TagManager.h"
 #include "graphics/ImageUtilities.h"
+#include "model/LocalizedStrings.h"
 
 namespace vantel {
 
@@ -69,8 +70,10 @@ QVariant TagIconModel::data(const QModelIndex& index, int role) const
             tinted = vantel::tinted(*image, tintColor_);
         return *tinted;
     }
-    case Qt::ToolTipRole:
     case Qt::AccessibleTextRole:
+        // The image names ("icon_folder_home") are no words a user reads: no
+        // tool tip, and a screen reader hears the symbol's place.
+        return localized("Symbol %1").arg(row + 1);
     case ImageNameRole:
         return names_.at(row);
     default:
