@@ -11,6 +11,12 @@ QStringList TagIconModel::catalogue()
     return TagManager::shared().iconNames();
 }
 
+QString TagIconModel::spokenName(const QString& imageName)
+{
+    const qsizetype row = catalogue().indexOf(imageName);
+    return row < 0 ? QString() : localized("Symbol %1").arg(row + 1);
+}
+
 TagIconModel::TagIconModel(QObject* parent)
     : TagIconModel(catalogue(), parent)
 {
@@ -71,8 +77,7 @@ QVariant TagIconModel::data(const QModelIndex& index, int role) const
         return *tinted;
     }
     case Qt::AccessibleTextRole:
-        // The image names ("icon_folder_home") are no words a user reads: no
-        // tool tip, and a screen reader hears the symbol's place.
+        // No tool tip: an image's name is no word a user reads.
         return localized("Symbol %1").arg(row + 1);
     case ImageNameRole:
         return names_.at(row);

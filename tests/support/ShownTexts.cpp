@@ -110,12 +110,11 @@ QStringList shownTexts(const QWidget* window)
 
 QStringList englishLeftInGerman(const QWidget* window)
 {
-    // A path, an address or an image's name ("icon_folder_home") names a
-    // thing, in no language.
-    static const QRegularExpression identifier(QStringLiteral("^\\w+_\\w+$"));
+    // A path or an address names a thing, in no language; an image's name
+    // ("icon_folder_home") is no word a user reads, and counts.
     QStringList texts;
     for (const QString& text : shownTexts(window))
-        if (!text.startsWith(QLatin1Char('/')) && !text.contains(QLatin1String("://")) && !identifier.match(text).hasMatch())
+        if (!text.startsWith(QLatin1Char('/')) && !text.contains(QLatin1String("://")))
             texts << text;
     return englishLeftInGerman(texts);
 }
