@@ -114,9 +114,10 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
 
     // Alerts found here wait for the end of the launch: this runs inside the
     // access layer's shared-instance initialiser.
-    const auto damaged = [&](const QString& message, const QString& reason) {
+    // The alert gives the user's reason, the log the technical one.
+    const auto damaged = [&](const QString& message, const QString& shownReason, const QString& reason) {
         globalBookmarks_->removeAll();
-        reportUnreadable(message, path, reason, keepAside(path, reason));
+        reportUnreadable(message, path, shownReason, keepAside(path, reason));
     };
 
     const platform::UserFileRead read = platform::readUserFile(path, maximumFileSize);
@@ -134,7 +135,7 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
                                                .arg(path, read.error));
         return;
     case platform::UserFileRead::Status::tooLarge:
-        damaged(localized("Error loading globalBookmarks from file"), read.error);
+        damaged(localized("Error loading globalBookmarks from file"), read.error, read.error);
         return;
     case platform::UserFileRead::Status::ok:
         break;
@@ -144,7 +145,7 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
     options.maxBytes = maximumFileSize;
     const platform::KeyedUnarchiver::Result result = platform::KeyedUnarchiver::unarchiveTopLevelObject(read.data, options);
     if (!result.ok()) {
-        damaged(localized("Error loading globalBookmarks from file -> Wrong Type"),
+        damaged(localized("Error loading globalBookmarks from file -> Wrong Type"), localized("its contents are damaged"),
                 QStringLiteral("not a keyed archive: ") + result.message);
         return;
     }
@@ -152,7 +153,7 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
     // since the next save would replace it.
     const std::optional<platform::KeyedDictionary> stored = platform::KeyedDictionary::from(result.value);
     if (!stored) {
-        damaged(localized("Error loading globalBookmarks from file -> Wrong Type"),
+        damaged(localized("Error loading globalBookmarks from file -> Wrong Type"), localized("its contents are damaged"),
                 QStringLiteral("not a dictionary"));
         return;
     }
@@ -185,7 +186,7 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
     }
     if (damagedEntries > 0)
         keepDamagedCopy(path, read.data,
-                        QStringLiteral("%1 of %2 entries are no bookmark; the others were loaded")
+                        localized("%1 of %2 entries are no bookmark; the others were loaded")
                             .arg(damagedEntries)
                             .arg(stored->entries.size()));
 }

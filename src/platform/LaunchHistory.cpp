@@ -2,6 +2,7 @@
 
 #include "platform/DispatchQueue.h"
 #include "platform/LoadAlerts.h"
+#include "platform/LocalizedStrings.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
 #include "platform/SafeFile.h"
@@ -207,7 +208,8 @@ struct LaunchHistory::State {
     void ensureLoaded();
     // The newest dates of the file; sets writeRefusal when it must not be written over.
     QHash<QString, QDateTime> readFile();
-    void keepDamagedAside(const QString& reason);
+    // The alert gives the user's reason, the log the technical one.
+    void keepDamagedAside(const QString& shownReason, const QString& reason);
     void writeNow();
     // The desktop's list, read again only when it changed; parsed unlocked.
     QHash<QString, QDateTime> recentlyUsed();
@@ -254,7 +256,7 @@ QHash<QString, QDateTime> LaunchHistory::State::readFile()
         return {};
     }
     case UserFileRead::Status::tooLarge:
-        keepDamagedAside(read.error);
+        keepDamagedAside(read.error, read.error);
         return {};
     case UserFileRead::Status::ok:
         break;
@@ -262,7 +264,8 @@ QHash<QString, QDateTime> LaunchHistory::State::readFile()
     QString error;
     const std::optional<QVariant> root = PropertyList::parse(read.data, &error);
     if (!root || root->typeId() != QMetaType::QVariantMap) {
-        keepDamagedAside(root ? QStringLiteral("the top level is not a dictionary") : error);
+        keepDamagedAside(localized("its contents are damaged"),
+                         root ? QStringLiteral("the top level is not a dictionary") : error);
         return {};
     }
     QHash<QString, QDateTime> stored;
@@ -277,7 +280,7 @@ QHash<QString, QDateTime> LaunchHistory::State::readFile()
     return stored;
 }
 
-void LaunchHistory::State::keepDamagedAside(const QString& reason)
+void LaunchHistory::State::keepDamagedAside(const QString& shownReason, const QString& reason)
 {
     const QString target = writeTargetOf(filePath);
     const QString stem = target + QStringLiteral(".damaged-")
@@ -290,17 +293,16 @@ void LaunchHistory::State::keepDamagedAside(const QString& reason)
             const QMutexLocker lock(&mutex);
             writeRefusal = QStringLiteral("%1 is damaged and could not be moved aside").arg(filePath);
         }
-        LoadAlerts::report(QStringLiteral("The list of recent applications was damaged"),
-                           QStringLiteral("%1 could not be read (%2) nor moved aside. Applications used now are not "
-                                          "remembered after a restart.")
-                               .arg(filePath, reason));
+        LoadAlerts::report(localized("The list of recent applications was damaged"),
+                           localized("%1 could not be read (%2) nor moved aside. Applications used now are not "
+                                     "remembered after a restart.")
+                               .arg(filePath, shownReason));
         return;
     }
     VLOG(historyLog(), LogType::Error, "%{public}@ is damaged (%{public}@), kept as %{public}@", filePath, reason, aside);
-    LoadAlerts::report(QStringLiteral("The list of recent applications was damaged"),
-                       QStringLiteral("%1 could not be read (%2). It was kept as %3; the recent applications start "
-                                      "anew.")
-                           .arg(filePath, reason, aside));
+    LoadAlerts::report(localized("The list of recent applications was damaged"),
+                       localized("%1 could not be read (%2). It was kept as %3; the recent applications start anew.")
+                           .arg(filePath, shownReason, aside));
 }
 
 void LaunchHistory::State::writeNow()

@@ -3,6 +3,7 @@
 #include "platform/XdgPaths.h"
 
 #include "platform/LoadAlerts.h"
+#include "platform/LocalizedStrings.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
 #include "platform/SafeFile.h"
@@ -63,7 +64,7 @@ QString asideName(const QString& path)
 
 QString backupFolderText()
 {
-    return QStringLiteral("Versioned backups of the configuration are in %1.")
+    return localized("Versioned backups of the configuration are in %1.")
         .arg(XdgPaths::documentsDir() + QStringLiteral("/Backup"));
 }
 
@@ -135,13 +136,13 @@ void UserDefaults::loadLocked()
         // Not damage: the file may be fine once its owner, permissions or disk
         // are. It is neither moved nor ever written over in this process.
         writeRefusal_ = QStringLiteral("%1 could not be read (%2)").arg(filePath_, read.error);
-        LoadAlerts::report(QStringLiteral("The settings could not be read"),
-                           QStringLiteral("%1 could not be read: %2. Vantel starts with the default settings and will "
-                                          "not write over that file; changes made now are not kept.")
+        LoadAlerts::report(localized("The settings could not be read"),
+                           localized("%1 could not be read: %2. Vantel starts with the default settings and will "
+                                     "not write over that file; changes made now are not kept.")
                                .arg(filePath_, read.error));
         return;
     case UserFileRead::Status::tooLarge:
-        keepDamagedAsideLocked(read.error);
+        keepDamagedAsideLocked(read.error, read.error);
         return;
     case UserFileRead::Status::ok:
         break;
@@ -153,10 +154,11 @@ void UserDefaults::loadLocked()
         checkFolderWritableLocked();
         return;
     }
-    keepDamagedAsideLocked(root ? QStringLiteral("the top level is not a dictionary") : error);
+    keepDamagedAsideLocked(localized("its contents are damaged"),
+                           root ? QStringLiteral("the top level is not a dictionary") : error);
 }
 
-void UserDefaults::keepDamagedAsideLocked(const QString& reason)
+void UserDefaults::keepDamagedAsideLocked(const QString& shownReason, const QString& reason)
 {
     // Kept for the user to inspect or recover: the next save would otherwise
     // replace it. Where the path is a link, the file it names is moved, so the
@@ -167,19 +169,19 @@ void UserDefaults::keepDamagedAsideLocked(const QString& reason)
         VLOG(Log::defaultHandle(), LogType::Error,
              "The settings file %{public}@ is damaged (%{public}@), kept as %{public}@; starting with the defaults",
              filePath_, reason, aside);
-        LoadAlerts::report(QStringLiteral("The settings file was damaged"),
-                           QStringLiteral("%1 could not be read (%2). It was kept as %3, and Vantel starts with the "
-                                          "default settings. %4")
-                               .arg(filePath_, reason, aside, backupFolderText()));
+        LoadAlerts::report(localized("The settings file was damaged"),
+                           localized("%1 could not be read (%2). It was kept as %3, and Vantel starts with the "
+                                     "default settings. %4")
+                               .arg(filePath_, shownReason, aside, backupFolderText()));
         checkFolderWritableLocked();
         return;
     }
     writeRefusal_ = QStringLiteral("%1 is damaged and could not be moved aside").arg(filePath_);
-    LoadAlerts::report(QStringLiteral("The settings file was damaged"),
-                       QStringLiteral("%1 could not be read (%2) and could not be moved aside. Vantel starts with the "
-                                      "default settings and will not write over that file; changes made now are not "
-                                      "kept. %3")
-                           .arg(filePath_, reason, backupFolderText()));
+    LoadAlerts::report(localized("The settings file was damaged"),
+                       localized("%1 could not be read (%2) and could not be moved aside. Vantel starts with the "
+                                 "default settings and will not write over that file; changes made now are not "
+                                 "kept. %3")
+                           .arg(filePath_, shownReason, backupFolderText()));
 }
 
 void UserDefaults::checkFolderWritableLocked()
@@ -191,12 +193,12 @@ void UserDefaults::checkFolderWritableLocked()
     // The assistant opens while the stored "launchedBefore" is not set: only
     // then does it show again, since nothing can set it now.
     const bool assistantShowsAgain = !values_.value(QStringLiteral("launchedBefore")).toBool();
-    LoadAlerts::report(QStringLiteral("The settings can't be kept"),
-                       (assistantShowsAgain ? QStringLiteral("The folder %1 can't be written (%2): changes to the "
-                                                             "settings are lost when Vantel quits, and the first-run "
-                                                             "assistant shows again. %3")
-                                            : QStringLiteral("The folder %1 can't be written (%2): changes to the "
-                                                             "settings are lost when Vantel quits. %3"))
+    LoadAlerts::report(localized("The settings can't be kept"),
+                       (assistantShowsAgain ? localized("The folder %1 can't be written (%2): changes to the "
+                                                        "settings are lost when Vantel quits, and the first-run "
+                                                        "assistant shows again. %3")
+                                            : localized("The folder %1 can't be written (%2): changes to the "
+                                                        "settings are lost when Vantel quits. %3"))
                            .arg(folder, reason, backupFolderText()));
 }
 

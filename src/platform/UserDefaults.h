@@ -76,7 +76,8 @@ public:
 private:
     bool writeLocked(bool logFailures);
     void loadLocked();
-    void keepDamagedAsideLocked(const QString& reason);
+    // The alert gives the user's reason, the log the technical one.
+    void keepDamagedAsideLocked(const QString& shownReason, const QString& reason);
     void checkFolderWritableLocked();
     void store(const QString& key, QVariant value);
 

@@ -1,5 +1,7 @@
 #include "platform/UserFileRead.h"
 
+#include "platform/LocalizedStrings.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -43,7 +45,7 @@ UserFileRead readUserFile(const QString& path, qint64 maxBytes)
     }
     if (!S_ISREG(facts.st_mode))
         return failed(UserFileRead::Status::notRegularFile,
-                      QStringLiteral("%1 is not a regular file").arg(path));
+                      localized("%1 is not a regular file").arg(path));
     // Non-blocking, and checked again on the open file: the path may have been
     // swapped for something else in between.
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -60,10 +62,10 @@ UserFileRead readUserFile(const QString& path, qint64 maxBytes)
         return closeAnd(failed(UserFileRead::Status::unreadable, errnoText(errno)));
     if (!S_ISREG(facts.st_mode))
         return closeAnd(failed(UserFileRead::Status::notRegularFile,
-                               QStringLiteral("%1 is not a regular file").arg(path)));
+                               localized("%1 is not a regular file").arg(path)));
     if (facts.st_size > maxBytes)
         return closeAnd(failed(UserFileRead::Status::tooLarge,
-                               QStringLiteral("%1 is larger than %2 bytes").arg(path).arg(maxBytes)));
+                               localized("%1 is larger than %2 bytes").arg(path).arg(maxBytes)));
 
     QByteArray data;
     data.reserve(qsizetype(facts.st_size));
@@ -80,7 +82,7 @@ UserFileRead readUserFile(const QString& path, qint64 maxBytes)
         // A file that grows while it is read is held to the same limit.
         if (data.size() + n > maxBytes)
             return closeAnd(failed(UserFileRead::Status::tooLarge,
-                                   QStringLiteral("%1 is larger than %2 bytes").arg(path).arg(maxBytes)));
+                                   localized("%1 is larger than %2 bytes").arg(path).arg(maxBytes)));
         data.append(buffer, qsizetype(n));
     }
     UserFileRead result;

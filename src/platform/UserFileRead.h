@@ -20,7 +20,7 @@ struct UserFileRead {
     };
     Status status = Status::missing;
     QByteArray data;
-    QString error; // why, for a message; empty when ok or missing
+    QString error; // why, in the user's language for an alert; empty when ok or missing
 
     bool ok() const { return status == Status::ok; }
 };

@@ -2,12 +2,19 @@
 
 #include "datastore/TagManager.h"
 #include "graphics/ImageUtilities.h"
+#include "model/LocalizedStrings.h"
 
 namespace vantel {
 
 QStringList TagIconModel::catalogue()
 {
     return TagManager::shared().iconNames();
+}
+
+QString TagIconModel::spokenName(const QString& imageName)
+{
+    const qsizetype row = catalogue().indexOf(imageName);
+    return row < 0 ? QString() : localized("Symbol %1").arg(row + 1);
 }
 
 TagIconModel::TagIconModel(QObject* parent)
@@ -69,8 +76,9 @@ QVariant TagIconModel::data(const QModelIndex& index, int role) const
             tinted = vantel::tinted(*image, tintColor_);
         return *tinted;
     }
-    case Qt::ToolTipRole:
     case Qt::AccessibleTextRole:
+        // No tool tip: an image's name is no word a user reads.
+        return localized("Symbol %1").arg(row + 1);
     case ImageNameRole:
         return names_.at(row);
     default:

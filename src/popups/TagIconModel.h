@@ -22,6 +22,9 @@ public:
 
     // The catalogue of TagManager.
     static QStringList catalogue();
+    // What a screen reader says for a symbol: its place in the catalogue.
+    // The image names ("icon_folder_home") are no words a user reads.
+    static QString spokenName(const QString& imageName);
 
     explicit TagIconModel(QObject* parent = nullptr);
     TagIconModel(const QStringList& imageNames, QObject* parent = nullptr);

@@ -320,7 +320,7 @@ void TagPopupViewController::showSymbol(const QString& symbol)
     const QIcon shown = tinted(*image, qColorOf(tintColor_));
     imageTagSymbol_->setPixmap(
         shown.pixmap(QSize(previewSide, previewSide), imageTagSymbol_->devicePixelRatioF()));
-    imageTagSymbol_->setAccessibleName(symbol);
+    imageTagSymbol_->setAccessibleName(TagIconModel::spokenName(symbol));
 }
 
 void TagPopupViewController::refreshPreview()

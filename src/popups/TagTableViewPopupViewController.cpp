@@ -150,7 +150,7 @@ void TagTableViewPopupViewController::showPreview(const QString& symbol, const s
     }
     const QIcon shown = tinted(*image, qColorOf(color));
     imagePreview_->setPixmap(shown.pixmap(QSize(previewSide, previewSide), imagePreview_->devicePixelRatioF()));
-    imagePreview_->setAccessibleName(symbol);
+    imagePreview_->setAccessibleName(TagIconModel::spokenName(symbol));
 }
 
 void TagTableViewPopupViewController::refreshPreview()

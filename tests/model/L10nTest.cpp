@@ -249,7 +249,7 @@ QHash<QString, QString> windowTextsInTheSources()
 TEST(GermanTable, HasEveryTextWithItsPlaceholdersAndNoOthers)
 {
     // The same in German: key names, abbreviations, loan words.
-    const QStringList sharedWords{"OK", "Name", "Tag", "Tags", "Tags:", "URLs", "URL:", "Version %1", "Video",
+    const QStringList sharedWords{"OK", "Name", "Tag", "Tags", "Tags:", "URLs", "URL:", "Version %1", "Symbol %1", "Video",
                                   "Webdesign", "?", "Ctrl", "Alt", "Shift", "Super"};
     QFile file(QStringLiteral(VANTEL_SOURCE_DIR "/resources/bundle/de.lproj/Localizable.strings"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

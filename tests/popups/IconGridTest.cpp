@@ -58,7 +58,18 @@ TEST(TagIconModelTest, NameWithoutImageStaysEmpty)
     model.setTintColor(QColor(Qt::red));
     EXPECT_FALSE(model.data(model.index(1), Qt::DecorationRole).isValid());
     EXPECT_TRUE(model.data(model.index(0), Qt::DecorationRole).isValid());
-    EXPECT_EQ(model.data(model.index(1), Qt::ToolTipRole).toString(), QStringLiteral("icon_no_such_symbol"));
+}
+
+// An image's name ("icon_folder_home") is no word a user reads, in any language.
+TEST(TagIconModelTest, NoSymbolShowsItsImageName)
+{
+    TagIconModel model;
+    ASSERT_GT(model.rowCount(), 0);
+    for (int row = 0; row < model.rowCount(); ++row) {
+        EXPECT_FALSE(model.data(model.index(row), Qt::ToolTipRole).isValid()) << model.imageName(row).toStdString();
+        EXPECT_EQ(model.data(model.index(row), Qt::AccessibleTextRole).toString(),
+                  QStringLiteral("Symbol %1").arg(row + 1));
+    }
 }
 
 TEST(IconChooseCollectionViewTest, SelectionIsSingleAndNeverEmptied)

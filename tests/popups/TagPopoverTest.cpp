@@ -176,7 +176,7 @@ TEST_F(TagPopoverTest, ShowsTheTagBesideItsRowWithTheGridHidden)
     EXPECT_EQ(c.hotkey()->delegate(), &c);
     EXPECT_EQ(c.hotkeyLaunchAll()->delegate(), &c);
     EXPECT_EQ(c.tintColor(), red);
-    EXPECT_EQ(c.imageTagSymbol()->accessibleName(), QStringLiteral("icon_folder_home"));
+    EXPECT_EQ(c.imageTagSymbol()->accessibleName(), TagIconModel::spokenName(QStringLiteral("icon_folder_home")));
     EXPECT_EQ(dominantColour(c.imageTagSymbol()->pixmap().toImage()), QColor(255, 0, 0));
 
     // Ten swatches in the system colours' order.
@@ -249,7 +249,7 @@ TEST_F(TagPopoverTest, ChangeIconTogglesTheGridAndAPickWritesSymbolAndColour)
     EXPECT_EQ(tag->tagSymbol(), picked);
     EXPECT_EQ(tag->color()->toQColor().toRgb(), systemColor(SystemColor::blue));
     EXPECT_EQ(heard.tagReasons, (Reasons{R::symbolChanged}));
-    EXPECT_EQ(c.imageTagSymbol()->accessibleName(), picked);
+    EXPECT_EQ(c.imageTagSymbol()->accessibleName(), QStringLiteral("Symbol %1").arg(row + 1));
     EXPECT_TRUE(c.needsRedraw());
     EXPECT_EQ(redraws.size(), 2);
     EXPECT_TRUE(manager->isShown());

@@ -110,17 +110,24 @@ QStringList shownTexts(const QWidget* window)
 
 QStringList englishLeftInGerman(const QWidget* window)
 {
+    // A path or an address names a thing, in no language; an image's name
+    // ("icon_folder_home") is no word a user reads, and counts.
+    QStringList texts;
+    for (const QString& text : shownTexts(window))
+        if (!text.startsWith(QLatin1Char('/')) && !text.contains(QLatin1String("://")))
+            texts << text;
+    return englishLeftInGerman(texts);
+}
+
+QStringList englishLeftInGerman(const QStringList& texts)
+{
     if (LocalizedStrings::main().language() != QLatin1String("de"))
         return {};
     static const QSet<QString> englishOnly = englishOnlyWords();
+    static const QRegularExpression path(QStringLiteral("\\S*/\\S*"));
     QStringList found;
-    for (const QString& text : shownTexts(window)) {
-        // A path, an address or an image's name ("icon_folder_home") names
-        // a thing, in no language.
-        static const QRegularExpression identifier(QStringLiteral("^\\w+_\\w+$"));
-        if (text.startsWith(QLatin1Char('/')) || text.contains(QLatin1String("://")) || identifier.match(text).hasMatch())
-            continue;
-        for (const QString& word : words(text)) {
+    for (const QString& text : texts) {
+        for (const QString& word : words(QString(text).remove(path))) {
             if (englishOnly.contains(word)) {
                 found << QStringLiteral("\"%1\" in \"%2\"").arg(word, text);
                 break;

@@ -16,5 +16,8 @@ QStringList shownTexts(const QWidget* window);
 // ("Input", "Placeholder", "Menubar"), each with the word found; none outside
 // a German session, where English is what a person should see.
 QStringList englishLeftInGerman(const QWidget* window);
+// The same for texts shown otherwise (an alert's); the paths in them name
+// things, in no language.
+QStringList englishLeftInGerman(const QStringList& texts);
 
 } // namespace vantel::test

@@ -1,4 +1,4 @@
-#include "model/LocalizedStrings.h"
+#include "platform/LocalizedStrings.h"
 
 #include "platform/Bundle.h"
 
@@ -7,7 +7,7 @@
 #include <QLocale>
 #include <QStringDecoder>
 
-namespace vantel {
+namespace vantel::platform {
 
 namespace {
 
@@ -116,7 +116,7 @@ private:
 
 const LocalizedStrings& LocalizedStrings::main()
 {
-    static const LocalizedStrings instance(platform::Bundle::main().resourcePath(), platform::Bundle::userLanguages());
+    static const LocalizedStrings instance(Bundle::main().resourcePath(), Bundle::userLanguages());
     return instance;
 }
 
@@ -124,7 +124,7 @@ LocalizedStrings::LocalizedStrings(const QString& resourcePath, const QStringLis
 {
     // The documents' rule: a language listed after English never wins, and a
     // language without a table falls back to the built-in English texts.
-    for (const QString& folder : platform::Bundle::localizationFolders(resourcePath, preferredLanguages)) {
+    for (const QString& folder : Bundle::localizationFolders(resourcePath, preferredLanguages)) {
         QFile file(folder + QLatin1String("/Localizable.strings"));
         if (!file.open(QIODevice::ReadOnly))
             continue;
@@ -153,4 +153,4 @@ std::optional<QHash<QString, QString>> LocalizedStrings::parse(const QByteArray&
     return Parser(decode(data)).run();
 }
 
-} // namespace vantel
+} // namespace vantel::platform
