@@ -46,9 +46,9 @@ bool ExitDialogProvider::notify(const QString& summary, const QString& body)
 {
     // Without an address libdbus would try to start a bus through the
     // display, which may be what just went away.
-    if (serviceGaveUp_ || qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+    if (serviceGaveUp_ || (!bus_ && qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")))
         return false;
-    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnection bus = bus_ ? *bus_ : QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         serviceGaveUp_ = true;
         return false;

@@ -2,7 +2,10 @@
 
 #include "platform/DialogProvider.h"
 
+#include <QDBusConnection>
+
 #include <atomic>
+#include <optional>
 
 namespace vantel::platform {
 
@@ -15,6 +18,13 @@ namespace vantel::platform {
 // does not answer in time is not asked again.
 class ExitDialogProvider final : public DialogProvider {
 public:
+    ExitDialogProvider() = default;
+    // The notification service on this bus instead of the session bus.
+    explicit ExitDialogProvider(const QDBusConnection& bus)
+        : bus_(bus)
+    {
+    }
+
     AlertResponse runAlert(const AlertRequest& request) override;
     OpenPanelResponse runOpenPanel(const OpenPanelRequest& request) override;
     SavePanelResponse runSavePanel(const SavePanelRequest& request) override;
@@ -27,6 +37,7 @@ private:
     // no answer in time).
     bool notify(const QString& summary, const QString& body);
 
+    const std::optional<QDBusConnection> bus_;
     std::atomic<bool> serviceGaveUp_{false};
 };
 

@@ -692,6 +692,22 @@ TEST(DataWindowEndToEnd, TheFirstWindowsToolbarIconsAndATypedCommentAcrossADisco
     fixture.quit();
 }
 
+// "Refresh Data", chosen from the tray's status menu (Info, Preferences,
+// Modify Data, Tags, Refresh Data), searches the application folders anew.
+TEST(DataWindowEndToEnd, RefreshDataOfTheStatusMenuSearchesTheApplicationsAgain)
+{
+    DataWindowDesktop fixture;
+    QString why;
+    if (!fixture.start(&why))
+        GTEST_SKIP() << why.toStdString();
+    const QString started = QStringLiteral("^Proxy: SpotlightQuery state: Query successful started$");
+    ASSERT_EQ(fixture.logCount(started), 1) << fixture.log();
+    ASSERT_TRUE(fixture.chooseFromStatusMenu(5)) << fixture.log();
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^Proxy: SpotlightQuery state: Query stopped$"))) << fixture.log();
+    EXPECT_TRUE(fixture.waitForLog(started, 2)) << fixture.log();
+    fixture.quit();
+}
+
 // What the popup opens lies on the screen above it. A question asked from
 // a popover of the popup sits over the popup, which stays for the answer.
 // The URL window of the popup's menu ("Add URL") opens centred on the screen

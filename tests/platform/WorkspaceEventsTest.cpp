@@ -1,5 +1,7 @@
+#include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/WorkspaceEvents.h"
+#include "support/PrivateBus.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <QStandardPaths>
 #include <QVariantMap>
 
+namespace Log = vantel::platform::Log;
 using vantel::platform::Notification;
 using vantel::platform::NotificationCenter;
 using vantel::platform::WorkspaceEvents;
@@ -111,6 +114,36 @@ TEST(WorkspaceEventsTest, PrepareForSleepPostsWillSleep)
     QDBusConnection::disconnectFromBus(QStringLiteral("vantel-sleep-watcher"));
     bus.kill();
     bus.waitForFinished();
+}
+
+// Any process may own logind's name on a bus: a PrepareForSleep of another
+// type is ignored, said once in the log, and the next true one still counts.
+TEST(WorkspaceEventsTest, APrepareForSleepOfAnotherTypeIsIgnored)
+{
+    vantel::test::PrivateBus bus;
+    ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
+    QDBusConnection fakeLogind = bus.connect(QStringLiteral("vantel-fake-logind"));
+    ASSERT_TRUE(fakeLogind.registerService(QStringLiteral("org.freedesktop.login1")));
+    Log::CaptureSink log;
+    Log::setDebugLogging(true);
+    Recorder recorder;
+    WorkspaceEvents events(bus.connect(QStringLiteral("vantel-sleep-watcher")), false);
+    ASSERT_TRUE(events.isWatchingSleep());
+    for (const QVariantList& arguments : {QVariantList{}, QVariantList{QStringLiteral("true")}, QVariantList{1},
+                                          QVariantList{true, true}, QVariantList{true}}) {
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/login1"),
+                                                         QStringLiteral("org.freedesktop.login1.Manager"),
+                                                         QStringLiteral("PrepareForSleep"));
+        signal.setArguments(arguments);
+        ASSERT_TRUE(fakeLogind.send(signal));
+    }
+    // The signals come in the order they were sent: the last one is true.
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return !recorder.received.isEmpty(); }));
+    vantel::test::spinEventLoop(std::chrono::milliseconds(100));
+    Log::setDebugLogging(false);
+    EXPECT_EQ(recorder.received.size(), 1);
+    EXPECT_EQ(log.messages().filter(QStringLiteral("PrepareForSleep signal is of type")).size(), 1)
+        << log.messages().join(u'\n').toStdString();
 }
 
 } // namespace

@@ -1,5 +1,7 @@
+#include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/Workspace.h"
+#include "support/PrivateBus.h"
 #include "support/TestSupport.h"
 
 #include "PrivateXServer.h"
@@ -566,11 +568,12 @@ TEST_F(WorkspaceTest, AnApplicationThatShowsAWindowIsBroughtForwardNotStartedAga
 class FakeFileManager final : public QDBusVirtualObject {
 public:
     QList<QPair<QString, QStringList>> calls;
+    QVariantList answer; // nothing, as the interface says
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
     {
         calls.append({message.member(), message.arguments().value(0).toStringList()});
-        connection.send(message.createReply());
+        connection.send(message.createReply(answer));
         return true;
     }
 };
@@ -580,6 +583,7 @@ class FakeApplication final : public QDBusVirtualObject {
 public:
     QList<QVariantMap> activations;
     QList<QStringList> opened;
+    QVariantList answer; // nothing, as the interface says
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
     {
@@ -591,7 +595,7 @@ public:
             activations.append(qdbus_cast<QVariantMap>(message.arguments().value(0)));
         else
             return false;
-        connection.send(message.createReply());
+        connection.send(message.createReply(answer));
         return true;
     }
 };
@@ -690,6 +694,65 @@ TEST_F(WorkspaceTest, RevealAsksTheFileManagerAndElseOpensTheFolder)
     QDBusConnection::disconnectFromBus(QStringLiteral("vantel-file-manager"));
     busProcess.kill();
     busProcess.waitForFinished();
+}
+
+// Any process may own an application's or the file manager's name: an answer
+// of another type is no answer, said once in the log. The application is
+// started instead, the folder opened instead, and a proper answer still counts.
+TEST_F(WorkspaceTest, AnswersOfAnotherTypeFromAnApplicationOrTheFileManagerAreRefused)
+{
+    vantel::test::PrivateBus bus;
+    ASSERT_TRUE(bus.start()) << "dbus-daemon could not give a private bus";
+    QDBusConnection service = bus.connect(QStringLiteral("vantel-peer"));
+    const QDBusConnection client = bus.connect(QStringLiteral("vantel-peer-client"));
+    FakeApplication quill;
+    FakeFileManager fileManager;
+    ASSERT_TRUE(service.registerVirtualObject(QStringLiteral("/org/vantel/TestQuill"), &quill));
+    ASSERT_TRUE(service.registerService(QStringLiteral("org.vantel.TestQuill")));
+    ASSERT_TRUE(service.registerVirtualObject(QStringLiteral("/org/freedesktop/FileManager1"), &fileManager));
+    ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.FileManager1")));
+    Workspace::shared().setApplicationBus(client);
+    Workspace::shared().setFileManagerBus(client);
+    const auto restore = qScopeGuard([&] {
+        service.unregisterObject(QStringLiteral("/org/vantel/TestQuill"));
+        service.unregisterObject(QStringLiteral("/org/freedesktop/FileManager1"));
+        Workspace::shared().setApplicationBus(QDBusConnection(QStringLiteral("vantel-no-bus")));
+        Workspace::shared().setFileManagerBus(QDBusConnection(QStringLiteral("vantel-no-bus")));
+    });
+    const QString output = work + QStringLiteral("/quill-args");
+    const QString entry = applications + QStringLiteral("/org.vantel.TestQuill.desktop");
+    writeFile(entry, QStringLiteral("[Desktop Entry]\nType=Application\nName=Quill\nDBusActivatable=true\nExec=%1 %2\n")
+                         .arg(work + QStringLiteral("/record.sh"), output)
+                         .toUtf8());
+    const auto removed = qScopeGuard([&] { QFile::remove(entry); });
+    vantel::platform::Log::CaptureSink log;
+    vantel::platform::Log::setDebugLogging(true);
+    const auto ignored = [&](const char* what) {
+        return log.messages().filter(QStringLiteral("ignored (said once)")).filter(QLatin1String(what)).size();
+    };
+    // Started, or shown by the file manager, exactly when the answer is of the wrong type.
+    for (const QVariantList& answer : {QVariantList{QStringLiteral("done")}, QVariantList{true}, QVariantList{}}) {
+        const bool wrong = !answer.isEmpty();
+        quill.answer = fileManager.answer = answer;
+        QFile::remove(output);
+        QFile::remove(viewerOutput);
+        Outcome outcome;
+        Workspace::shared().openURL(QUrl::fromLocalFile(entry), OpenConfiguration{}, recordInto(outcome));
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return outcome.called; }));
+        EXPECT_FALSE(outcome.error.has_value());
+        EXPECT_EQ(vantel::test::waitUntil([&] { return QFileInfo::exists(output); }, std::chrono::milliseconds(wrong ? 5000 : 500)),
+                  wrong);
+        Outcome shown;
+        Workspace::shared().showFolderInFileViewer(work, recordInto(shown));
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return shown.called; }));
+        EXPECT_EQ(vantel::test::waitUntil([&] { return QFileInfo::exists(viewerOutput); }, std::chrono::milliseconds(wrong ? 5000 : 500)),
+                  wrong);
+    }
+    vantel::platform::Log::setDebugLogging(false);
+    EXPECT_EQ(quill.activations.size(), 3);
+    EXPECT_EQ(fileManager.calls.size(), 3);
+    EXPECT_EQ(ignored("answer to Activate"), 1) << log.messages().join(u'\n').toStdString();
+    EXPECT_EQ(ignored("file manager's answer"), 1) << log.messages().join(u'\n').toStdString();
 }
 
 } // namespace
