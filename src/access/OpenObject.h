@@ -24,7 +24,8 @@ class SecurityScopedURLManager;
 // on the main thread once the launch has answered, or at once when the open
 // ends before it reaches the system: true when the item was opened. A file,
 // folder or application that the system does not open is shown in an alert
-// with the handler's reason before the completion runs.
+// with the handler's reason before the completion runs; so is one opened by
+// path that is gone or out of reach.
 class OpenObject {
 public:
     using Completion = std::function<void(bool opened)>;
