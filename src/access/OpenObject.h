@@ -55,8 +55,10 @@ public:
     // alert with the address.
     void openAddress(const QUrl& url, Completion completion = {});
     // Opens a file, application or folder by path. True when the request
-    // went to the system.
-    bool openPath(const QString& path, const std::optional<QVariantList>& documents, Completion completion = {});
+    // went to the system. A path that is gone is told by the entry's name,
+    // or by the file's when none is given.
+    bool openPath(const QString& path, const std::optional<QVariantList>& documents, Completion completion = {},
+                  const QString& entryName = {});
 
     // The same for every request: no new instance, activate, not for
     // printing, prompt when needed.
@@ -69,7 +71,7 @@ public:
 
 private:
     bool openFile(const QUrl& url, const std::optional<QVariantList>& documents, Completion completion);
-    bool openFolder(const QUrl& url, Completion completion);
+    bool openFolder(const QUrl& url, Completion completion, const QString& entryName);
 
     platform::Workspace& workspace_;
     SandboxFileAccess& access_;
