@@ -31,9 +31,10 @@ void AccessExecutionServices::readVolumeAttributes(const QUrl& fileUrl)
     SandboxFileAccess::readVolumeAttributes(fileUrl);
 }
 
-void AccessExecutionServices::openPath(const QString& path, const std::optional<QVariantList>& selectedObjects)
+void AccessExecutionServices::openPath(const QString& path, const std::optional<QVariantList>& selectedObjects,
+                                       const QString& entryName)
 {
-    OpenObject::shared().openPath(path, selectedObjects);
+    OpenObject::shared().openPath(path, selectedObjects, {}, entryName);
 }
 
 void AccessExecutionServices::launchAllEntriesOfTag(const QString& tagName)

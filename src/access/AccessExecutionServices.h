@@ -15,7 +15,8 @@ public:
 
     void openURLString(const QString& urlString, const std::optional<QVariantList>& selectedObjects) override;
     void readVolumeAttributes(const QUrl& fileUrl) override;
-    void openPath(const QString& path, const std::optional<QVariantList>& selectedObjects) override;
+    void openPath(const QString& path, const std::optional<QVariantList>& selectedObjects,
+                  const QString& entryName) override;
     void launchAllEntriesOfTag(const QString& tagName) override;
     bool selectFile(const QString& path) override;
     bool isApplicationRunning(const QString& applicationPath) override;

@@ -68,6 +68,22 @@ void alertOpenFailed(const QUrl& url, const platform::WorkspaceError& error)
         localized("\"%1\" could not be opened.").arg(displayNameAtPath(FileURLs::cleanPath(url))), reasonFor(error));
 }
 
+// An entry whose file or folder is gone is told, not dropped in silence.
+// When the folder that held it is still there, it was moved or deleted;
+// otherwise that folder, or the drive it was on, is out of reach.
+void alertUnreachable(const QUrl& url, const QString& entryName)
+{
+    const QString path = FileURLs::cleanPath(url);
+    const QFileInfo holder(QFileInfo(path).absolutePath());
+    const bool holderReachable = holder.isDir() && holder.isExecutable();
+    SandboxFileAccess::showAlert(
+        localized("\"%1\" could not be opened.").arg(entryName.isEmpty() ? displayNameAtPath(path) : entryName),
+        holderReachable
+            ? localized("Its file or folder can't be found. It may have been moved, renamed or deleted.")
+            : localized("Its file or folder can't be reached. The folder or drive it is on is missing, not "
+                        "connected or closed to your account."));
+}
+
 // Elements that are all strings, or none when any is not.
 std::optional<QStringList> castToStringArray(const QVariantList& values)
 {
@@ -332,7 +348,8 @@ void OpenObject::openAddress(const QUrl& url, Completion completion)
     });
 }
 
-bool OpenObject::openPath(const QString& path, const std::optional<QVariantList>& documents, Completion completion)
+bool OpenObject::openPath(const QString& path, const std::optional<QVariantList>& documents, Completion completion,
+                          const QString& entryName)
 {
     if (path.isEmpty()) {
         finish(completion, false);
@@ -341,6 +358,7 @@ bool OpenObject::openPath(const QString& path, const std::optional<QVariantList>
     const QUrl given = QUrl::fromLocalFile(path);
     const QUrl resolved = FileURLs::standardizedResolved(given);
     if (!FileURLs::isReachable(resolved)) {
+        alertUnreachable(given, entryName);
         finish(completion, false);
         return false;
     }
@@ -350,8 +368,9 @@ bool OpenObject::openPath(const QString& path, const std::optional<QVariantList>
     case fileKindOther:
         return openFile(resolved, documents, std::move(completion));
     case fileKindFolder:
-        return openFolder(resolved, std::move(completion));
+        return openFolder(resolved, std::move(completion), entryName);
     default:
+        alertUnreachable(given, entryName);
         finish(completion, false);
         return false;
     }
@@ -373,9 +392,10 @@ bool OpenObject::openFile(const QUrl& url, const std::optional<QVariantList>& do
     return open(url, std::nullopt, std::move(completion));
 }
 
-bool OpenObject::openFolder(const QUrl& url, Completion completion)
+bool OpenObject::openFolder(const QUrl& url, Completion completion, const QString& entryName)
 {
     if (!FileURLs::isReachable(url)) {
+        alertUnreachable(url, entryName);
         finish(completion, false);
         return false;
     }

@@ -24,7 +24,8 @@ class SecurityScopedURLManager;
 // on the main thread once the launch has answered, or at once when the open
 // ends before it reaches the system: true when the item was opened. A file,
 // folder or application that the system does not open is shown in an alert
-// with the handler's reason before the completion runs.
+// with the handler's reason before the completion runs; so is one opened by
+// path that is gone or out of reach.
 class OpenObject {
 public:
     using Completion = std::function<void(bool opened)>;
@@ -54,8 +55,10 @@ public:
     // alert with the address.
     void openAddress(const QUrl& url, Completion completion = {});
     // Opens a file, application or folder by path. True when the request
-    // went to the system.
-    bool openPath(const QString& path, const std::optional<QVariantList>& documents, Completion completion = {});
+    // went to the system. A path that is gone is told by the entry's name,
+    // or by the file's when none is given.
+    bool openPath(const QString& path, const std::optional<QVariantList>& documents, Completion completion = {},
+                  const QString& entryName = {});
 
     // The same for every request: no new instance, activate, not for
     // printing, prompt when needed.
@@ -68,7 +71,7 @@ public:
 
 private:
     bool openFile(const QUrl& url, const std::optional<QVariantList>& documents, Completion completion);
-    bool openFolder(const QUrl& url, Completion completion);
+    bool openFolder(const QUrl& url, Completion completion, const QString& entryName);
 
     platform::Workspace& workspace_;
     SandboxFileAccess& access_;

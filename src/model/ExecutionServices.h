@@ -20,7 +20,10 @@ public:
     // `selectedObjects`: the files handed over (paths), passed on as they are.
     virtual void openURLString(const QString& urlString, const std::optional<QVariantList>& selectedObjects) = 0;
     virtual void readVolumeAttributes(const QUrl& fileUrl) = 0;
-    virtual void openPath(const QString& path, const std::optional<QVariantList>& selectedObjects) = 0;
+    // `entryName`: the entry's name as the user sees it, for what is said
+    // when the path is gone.
+    virtual void openPath(const QString& path, const std::optional<QVariantList>& selectedObjects,
+                          const QString& entryName) = 0;
     virtual void launchAllEntriesOfTag(const QString& tagName) = 0;
     // Shows the item selected in the file viewer; answers whether that worked.
     virtual bool selectFile(const QString& path) = 0;

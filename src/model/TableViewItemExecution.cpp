@@ -99,12 +99,12 @@ void TableViewItem::execute(const std::optional<QVariantList>& arguments)
 
     VLOG(Logger::tableViewItem(), platform::LogType::Default, "execute: %{public}@", currentPath);
     postExecute();
-    platform::MainQueue::async([currentPath, arguments] {
+    platform::MainQueue::async([currentPath, arguments, entryName = name()] {
         const auto services = ExecutionServices::shared();
         if (!services)
             return;
         services->readVolumeAttributes(QUrl::fromLocalFile(currentPath));
-        services->openPath(currentPath, arguments);
+        services->openPath(currentPath, arguments, entryName);
     });
 }
 

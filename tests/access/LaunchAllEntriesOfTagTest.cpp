@@ -17,7 +17,7 @@ class CountingServices final : public ExecutionServices {
 public:
     void openURLString(const QString& urlString, const std::optional<QVariantList>&) override { ++opened[urlString]; }
     void readVolumeAttributes(const QUrl&) override {}
-    void openPath(const QString& path, const std::optional<QVariantList>&) override { ++opened[path]; }
+    void openPath(const QString& path, const std::optional<QVariantList>&, const QString&) override { ++opened[path]; }
     void launchAllEntriesOfTag(const QString&) override {}
     bool selectFile(const QString&) override { return false; }
     bool isApplicationRunning(const QString&) override { return false; }

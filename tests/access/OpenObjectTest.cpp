@@ -12,6 +12,7 @@
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -166,6 +167,37 @@ TEST_F(OpenObjectTest, AFailedLaunchReachesTheCompletionAndEndsItsScope)
     });
     EXPECT_EQ(missing, std::optional<bool>(false));
     EXPECT_FALSE(OpenObject::shared().openPath(QString(), std::nullopt));
+    EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
+}
+
+// An entry whose file or folder was removed says so, once, by the entry's
+// name (the file's when none is given); one whose folder is gone too is out
+// of reach.
+TEST_F(OpenObjectTest, AFileOrFolderThatIsGoneIsToldInAnAlert)
+{
+    const QString file = folder + QStringLiteral("/gone.txt");
+    const QString inner = folder + QStringLiteral("/Gone folder");
+    ASSERT_TRUE(test::writeFile(file, "x") && QDir().mkpath(inner));
+    ASSERT_TRUE(QFile::remove(file) && QDir().rmdir(inner));
+    const QString found = QStringLiteral("Its file or folder can't be found. It may have been moved, renamed or deleted.");
+    const std::tuple<QString, QString, QString> cases[] = {
+        {file, QStringLiteral("Ledger notes"), found},
+        {inner, QString(), found},
+        {inner + QStringLiteral("/inside.txt"), QStringLiteral("Inside"),
+         QStringLiteral("Its file or folder can't be reached. The folder or drive it is on is missing, not connected "
+                        "or closed to your account.")}};
+    for (const auto& [path, entryName, reason] : cases) {
+        const qsizetype before = dialogs.alerts->alerts().size();
+        const auto result = runToCompletion([&](OpenObject::Completion done) {
+            EXPECT_FALSE(OpenObject::shared().openPath(path, std::nullopt, std::move(done), entryName));
+        });
+        EXPECT_EQ(result, std::optional<bool>(false));
+        ASSERT_EQ(dialogs.alerts->alerts().size(), before + 1) << path.toStdString();
+        EXPECT_EQ(dialogs.alerts->alerts().last().messageText,
+                  QStringLiteral("\"%1\" could not be opened.")
+                      .arg(entryName.isEmpty() ? QFileInfo(path).fileName() : entryName));
+        EXPECT_EQ(dialogs.alerts->alerts().last().informativeText, reason) << path.toStdString();
+    }
     EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
 }
 

@@ -215,7 +215,7 @@ TEST_F(EditingTest, LaunchAllEntriesOfATagGoesToTheInstalledOpener)
     struct Recorder final : ExecutionServices {
         void openURLString(const QString&, const std::optional<QVariantList>&) override {}
         void readVolumeAttributes(const QUrl&) override {}
-        void openPath(const QString&, const std::optional<QVariantList>&) override {}
+        void openPath(const QString&, const std::optional<QVariantList>&, const QString&) override {}
         void launchAllEntriesOfTag(const QString& tagName) override { tags << tagName; }
         bool selectFile(const QString&) override { return false; }
         bool isApplicationRunning(const QString&) override { return false; }

@@ -8,6 +8,7 @@
 #include "model/TableViewItem.h"
 #include "model/iconTag.h"
 #include "platform/KeyedArchiver.h"
+#include "platform/KeyedUnarchiver.h"
 #include "platform/UserDefaults.h"
 
 #include <gtest/gtest.h>
@@ -386,6 +387,58 @@ TEST(EndToEnd, AFileWhoseHandlerCantStartShowsWhyAboveThePopup)
     EXPECT_TRUE(test::poll([&] { return !windowsOf(desktop, pid).contains(alert); })) << "the alert did not close";
     vantel.signal(SIGTERM);
     EXPECT_TRUE(vantel.waitForFinished());
+}
+
+// The note removed while the popup lists it, then opened by Return: an alert
+// says so, and the entry stays in the catalogue.
+TEST(EndToEnd, AnEntryWhoseFileIsGoneShowsAnAlertAndStays)
+{
+    test::TrayDesktop desktop;
+    QString why;
+    if (!desktop.start(&why) || !desktop.startWindowManager(&why))
+        GTEST_SKIP() << why.toStdString();
+    Fixture fixture;
+    ASSERT_NO_FATAL_FAILURE(fixture.prepare());
+    test::VantelProcess vantel(fixture.home);
+    desktop.attach(vantel, fixture.home);
+    vantel.start();
+    ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
+    const qint64 pid = vantel.process().processId();
+    ASSERT_TRUE(test::poll([&] { return desktop.trayIcon(pid).has_value(); }));
+    test::settle(std::chrono::milliseconds(500));
+    desktop.keys({QStringLiteral("ctrl+alt+k")});
+    ASSERT_TRUE(vantel.waitForLog(QStringLiteral("<- viewDidAppear"))) << vantel.output().toStdString();
+    test::settle(std::chrono::milliseconds(400));
+    desktop.type(QStringLiteral("ledger"));
+    test::settle(std::chrono::milliseconds(400));
+    ASSERT_TRUE(QFile::remove(fixture.note));
+    const QSet<QByteArray> before = windowsOf(desktop, pid);
+    desktop.keys({QStringLiteral("Return")});
+    ASSERT_TRUE(vantel.waitForLog(QStringLiteral("^execute: .*Ledger notes.txt"))) << vantel.output().toStdString();
+
+    QByteArray alert;
+    ASSERT_TRUE(test::poll([&] {
+        const QSet<QByteArray> added = windowsOf(desktop, pid) - before;
+        alert = added.isEmpty() ? QByteArray() : *added.begin();
+        return !alert.isEmpty();
+    })) << "no alert\n" << vantel.output().toStdString();
+    test::settle(std::chrono::milliseconds(400));
+    desktop.screenshot(QStringLiteral("e2e-missing-file-alert.png"));
+    desktop.keys({QStringLiteral("Return")});
+    EXPECT_TRUE(test::poll([&] { return !windowsOf(desktop, pid).contains(alert); })) << "the alert did not close";
+    vantel.signal(SIGTERM);
+    ASSERT_TRUE(vantel.waitForFinished());
+
+    const std::optional<QByteArray> stored = platform::UserDefaults(test::VantelProcess::settingsPath(fixture.home))
+                                                 .dataForKey(QStringLiteral("ApplicationData"));
+    ASSERT_TRUE(stored.has_value());
+    platform::KeyedUnarchiver::Options options;
+    options.allowedClasses = TableViewItem::archiveClassNames();
+    QStringList paths;
+    for (const QVariant& value : platform::KeyedUnarchiver::unarchiveTopLevelObject(*stored, options).value.toList())
+        if (const auto entry = std::dynamic_pointer_cast<TableViewItem>(value.value<platform::ArchivablePtr>()))
+            paths << entry->path();
+    EXPECT_TRUE(paths.contains(fixture.note)) << paths.join(QLatin1Char('|')).toStdString();
 }
 
 // A first start makes the user's applications folder (for "Open with

@@ -25,7 +25,7 @@ class RecordingServices : public ExecutionServices {
 public:
     void openURLString(const QString& url, const std::optional<QVariantList>&) override { opened << url; }
     void readVolumeAttributes(const QUrl&) override {}
-    void openPath(const QString& path, const std::optional<QVariantList>&) override { opened << path; }
+    void openPath(const QString& path, const std::optional<QVariantList>&, const QString&) override { opened << path; }
     void launchAllEntriesOfTag(const QString& tagName) override { opened << QStringLiteral("all of ") + tagName; }
     bool selectFile(const QString&) override { return true; }
     bool isApplicationRunning(const QString&) override { return false; }

@@ -38,7 +38,7 @@ public:
         opened.append({urlString, selected});
     }
     void readVolumeAttributes(const QUrl&) override {}
-    void openPath(const QString& path, const std::optional<QVariantList>& selected) override
+    void openPath(const QString& path, const std::optional<QVariantList>& selected, const QString&) override
     {
         opened.append({path, selected});
     }

@@ -35,10 +35,11 @@ public:
     {
         journal_.events.append(QStringLiteral("readVolumeAttributes ") + url.toLocalFile());
     }
-    void openPath(const QString& path, const std::optional<QVariantList>& selected) override
+    void openPath(const QString& path, const std::optional<QVariantList>& selected, const QString& entryName) override
     {
         onMain = onMain && platform::MainQueue::isMainThread();
-        journal_.events.append(QStringLiteral("openPath %1 %2").arg(path).arg(selected ? selected->size() : -1));
+        journal_.events.append(
+            QStringLiteral("openPath %1 %2 \"%3\"").arg(path).arg(selected ? selected->size() : -1).arg(entryName));
     }
     void launchAllEntriesOfTag(const QString& tagName) override
     {
@@ -116,11 +117,12 @@ const QVariantList twoFiles{QStringLiteral("/tmp/a"), QStringLiteral("/tmp/b")};
 
 TEST_F(Execution, AFileIsAnnouncedFirstAndOpenedLaterOnTheMainQueue)
 {
-    auto entry = TableViewItem::initForPath(QStringLiteral("/data/file.txt"), QStringLiteral("file"), ListviewItemType::file,
-                                            ListviewItemSource::other);
+    auto entry = TableViewItem::initForPath(QStringLiteral("/data/file.txt"), QStringLiteral("Ledger notes"),
+                                            ListviewItemType::file, ListviewItemSource::other);
     EXPECT_EQ(runAndDrain(entry, twoFiles),
               (QStringList{QStringLiteral("posted"), QStringLiteral("returned"),
-                           QStringLiteral("readVolumeAttributes /data/file.txt"), QStringLiteral("openPath /data/file.txt 2")}));
+                           QStringLiteral("readVolumeAttributes /data/file.txt"),
+                           QStringLiteral("openPath /data/file.txt 2 \"Ledger notes\"")}));
     EXPECT_TRUE(services->onMain);
 }
 
@@ -134,7 +136,7 @@ TEST_F(Execution, URLsWithAndWithoutScheme)
     EXPECT_EQ(runAndDrain(noScheme, std::nullopt),
               (QStringList{QStringLiteral("posted"), QStringLiteral("returned"),
                            QStringLiteral("readVolumeAttributes example.org"),
-                           QStringLiteral("openPath example.org -1")}));
+                           QStringLiteral("openPath example.org -1 \"x\"")}));
 }
 
 TEST_F(Execution, ShortcutsGetTheSelectedFilesAsInputUnlessTheyHaveOne)

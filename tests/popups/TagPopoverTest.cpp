@@ -54,7 +54,7 @@ class RecordingServices : public ExecutionServices {
 public:
     void openURLString(const QString&, const std::optional<QVariantList>&) override {}
     void readVolumeAttributes(const QUrl&) override {}
-    void openPath(const QString&, const std::optional<QVariantList>&) override {}
+    void openPath(const QString&, const std::optional<QVariantList>&, const QString&) override {}
     void launchAllEntriesOfTag(const QString& name) override { launchedTags.append(name); }
     bool selectFile(const QString&) override { return false; }
     bool isApplicationRunning(const QString&) override { return false; }
