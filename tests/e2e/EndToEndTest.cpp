@@ -331,6 +331,44 @@ QSet<QByteArray> windowsOf(const test::TrayDesktop& desktop, qint64 pid)
     return ids;
 }
 
+// Shows the popup by its hotkey and types a search into it.
+void searchInThePopup(test::TrayDesktop& desktop, test::VantelProcess& vantel, const QString& text)
+{
+    desktop.keys({QStringLiteral("ctrl+alt+k")});
+    ASSERT_TRUE(vantel.waitForLog(QStringLiteral("<- viewDidAppear"))) << vantel.output().toStdString();
+    test::settle(std::chrono::milliseconds(400));
+    desktop.type(text);
+    test::settle(std::chrono::milliseconds(400));
+}
+
+// The window of Vantel's that appeared beside those it had, once it is up;
+// empty when none came.
+QByteArray newWindowOf(const test::TrayDesktop& desktop, qint64 pid, const QSet<QByteArray>& before)
+{
+    QByteArray window;
+    test::poll([&] {
+        const QSet<QByteArray> added = windowsOf(desktop, pid) - before;
+        window = added.isEmpty() ? QByteArray() : *added.begin();
+        return !window.isEmpty();
+    });
+    test::settle(std::chrono::milliseconds(400));
+    return window;
+}
+
+// No other window of Vantel's lies above the alert, in the window manager's
+// order (bottom first: "... window id # 0x400007, 0x600003").
+void expectAboveTheRest(const test::TrayDesktop& desktop, qint64 pid, const QByteArray& alert)
+{
+    const QByteArray stacking = desktop.run(QStringLiteral("xprop"), {QStringLiteral("-root"),
+                                                                      QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    QList<qulonglong> order;
+    for (const QByteArray& id : stacking.mid(stacking.indexOf('#') + 1).split(','))
+        order << id.trimmed().toULongLong(nullptr, 16);
+    ASSERT_TRUE(order.contains(alert.toULongLong()));
+    for (const QByteArray& other : windowsOf(desktop, pid) - QSet<QByteArray>{alert})
+        EXPECT_LT(order.indexOf(other.toULongLong()), order.indexOf(alert.toULongLong())) << "covered by " << other.data();
+}
+
 // The note opened from the popup in a program that needs a terminal, where
 // there is none: an alert says why, and nothing of Vantel's covers it.
 TEST(EndToEnd, AFileWhoseHandlerCantStartShowsWhyAboveThePopup)
@@ -355,34 +393,17 @@ TEST(EndToEnd, AFileWhoseHandlerCantStartShowsWhyAboveThePopup)
     ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
     ASSERT_TRUE(test::poll([&] { return desktop.trayIcon(vantel.process().processId()).has_value(); }));
     test::settle(std::chrono::milliseconds(500));
-    desktop.keys({QStringLiteral("ctrl+alt+k")});
-    ASSERT_TRUE(vantel.waitForLog(QStringLiteral("<- viewDidAppear"))) << vantel.output().toStdString();
-    test::settle(std::chrono::milliseconds(400));
-    desktop.type(QStringLiteral("ledger"));
-    test::settle(std::chrono::milliseconds(400));
+    ASSERT_NO_FATAL_FAILURE(searchInThePopup(desktop, vantel, QStringLiteral("ledger")));
     const qint64 pid = vantel.process().processId();
     const QSet<QByteArray> before = windowsOf(desktop, pid);
     desktop.keys({QStringLiteral("Return")});
     ASSERT_TRUE(vantel.waitForLog(QStringLiteral("^open failed: .*Ledger notes.txt.*[Tt]erminal")))
         << vantel.output().toStdString();
 
-    QByteArray alert;
-    ASSERT_TRUE(test::poll([&] {
-        const QSet<QByteArray> added = windowsOf(desktop, pid) - before;
-        alert = added.isEmpty() ? QByteArray() : *added.begin();
-        return !alert.isEmpty();
-    })) << "no alert\n" << vantel.output().toStdString();
-    test::settle(std::chrono::milliseconds(400));
+    const QByteArray alert = newWindowOf(desktop, pid, before);
+    ASSERT_FALSE(alert.isEmpty()) << "no alert\n" << vantel.output().toStdString();
     desktop.screenshot(QStringLiteral("e2e-failed-open-alert.png"));
-    // The window manager's order, bottom first: "... window id # 0x400007, 0x600003".
-    const QByteArray stacking = desktop.run(QStringLiteral("xprop"), {QStringLiteral("-root"),
-                                                                      QStringLiteral("_NET_CLIENT_LIST_STACKING")});
-    QList<qulonglong> order;
-    for (const QByteArray& id : stacking.mid(stacking.indexOf('#') + 1).split(','))
-        order << id.trimmed().toULongLong(nullptr, 16);
-    ASSERT_TRUE(order.contains(alert.toULongLong()));
-    for (const QByteArray& other : windowsOf(desktop, pid) - QSet<QByteArray>{alert})
-        EXPECT_LT(order.indexOf(other.toULongLong()), order.indexOf(alert.toULongLong())) << "covered by " << other.data();
+    expectAboveTheRest(desktop, pid, alert);
     desktop.keys({QStringLiteral("Return")});
     EXPECT_TRUE(test::poll([&] { return !windowsOf(desktop, pid).contains(alert); })) << "the alert did not close";
     vantel.signal(SIGTERM);
@@ -406,24 +427,16 @@ TEST(EndToEnd, AnEntryWhoseFileIsGoneShowsAnAlertAndStays)
     const qint64 pid = vantel.process().processId();
     ASSERT_TRUE(test::poll([&] { return desktop.trayIcon(pid).has_value(); }));
     test::settle(std::chrono::milliseconds(500));
-    desktop.keys({QStringLiteral("ctrl+alt+k")});
-    ASSERT_TRUE(vantel.waitForLog(QStringLiteral("<- viewDidAppear"))) << vantel.output().toStdString();
-    test::settle(std::chrono::milliseconds(400));
-    desktop.type(QStringLiteral("ledger"));
-    test::settle(std::chrono::milliseconds(400));
+    ASSERT_NO_FATAL_FAILURE(searchInThePopup(desktop, vantel, QStringLiteral("ledger")));
     ASSERT_TRUE(QFile::remove(fixture.note));
     const QSet<QByteArray> before = windowsOf(desktop, pid);
     desktop.keys({QStringLiteral("Return")});
     ASSERT_TRUE(vantel.waitForLog(QStringLiteral("^execute: .*Ledger notes.txt"))) << vantel.output().toStdString();
 
-    QByteArray alert;
-    ASSERT_TRUE(test::poll([&] {
-        const QSet<QByteArray> added = windowsOf(desktop, pid) - before;
-        alert = added.isEmpty() ? QByteArray() : *added.begin();
-        return !alert.isEmpty();
-    })) << "no alert\n" << vantel.output().toStdString();
-    test::settle(std::chrono::milliseconds(400));
+    const QByteArray alert = newWindowOf(desktop, pid, before);
+    ASSERT_FALSE(alert.isEmpty()) << "no alert\n" << vantel.output().toStdString();
     desktop.screenshot(QStringLiteral("e2e-missing-file-alert.png"));
+    expectAboveTheRest(desktop, pid, alert);
     desktop.keys({QStringLiteral("Return")});
     EXPECT_TRUE(test::poll([&] { return !windowsOf(desktop, pid).contains(alert); })) << "the alert did not close";
     vantel.signal(SIGTERM);
