@@ -23,6 +23,7 @@
 #include "platform/Log.h"
 #include "platform/MountTableWatcher.h"
 #include "platform/ProcessActivity.h"
+#include "platform/UnixSignals.h"
 #include "platform/UserDefaults.h"
 #include "platform/WorkspaceEvents.h"
 #include "shell/OpenWithRegistration.h"
@@ -99,6 +100,18 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     launched_ = true;
     VLOG(general(), platform::LogType::Default, "-> applicationDidFinishLaunching");
+    // A quit from inside an alert of the launch has run the termination
+    // already; a quit signal waits for the event loop, which the launch holds
+    // up: either ends the launch at its next step, and the termination saves
+    // only what was loaded whole.
+    const auto quitting = [this] {
+        if (!terminated_ && !platform::UnixSignals::quitPending())
+            return false;
+        VLOG(general(), platform::LogType::Default, "Launch ended early: the program quits");
+        return true;
+    };
+    if (quitting())
+        return;
 
     // 1. The application's appearance: Qt follows the desktop's style and
     // palette unless told otherwise, so there is nothing to clear.
@@ -112,8 +125,7 @@ void AppDelegate::applicationDidFinishLaunching()
     OpenApplicationsManager::shared();
     URLManager::shared();
     VLOG(general(), platform::LogType::Default, "Shared instances created");
-    // A quit from inside an alert of theirs has run the termination already.
-    if (terminated_)
+    if (quitting())
         return;
     sharedInstancesCreated_ = true;
 
@@ -133,7 +145,7 @@ void AppDelegate::applicationDidFinishLaunching()
     // 4. The configuration.
     config_.loadConfig();
     VLOG(general(), platform::LogType::Default, "Configuration loaded");
-    if (terminated_)
+    if (quitting())
         return;
 
     // 5. The manager's main window controller.
@@ -181,10 +193,13 @@ void AppDelegate::applicationDidFinishLaunching()
     VLOG(general(), platform::LogType::Default, "Observers registered");
 
     // 11. The data proxies; no discovery starts once the termination ran.
-    if (terminated_)
+    if (quitting())
         return;
     DataStorage::shared().setEnableDataProxies(true);
     VLOG(general(), platform::LogType::Default, "Data proxies enabled");
+    // Their search scopes may be many: a quit meanwhile cut them short.
+    if (quitting())
+        return;
 
     // 12. The first rebuild.
     DataStorage::shared().rebuildData(DataStorageRebuildReason::datastorageInitialize);
