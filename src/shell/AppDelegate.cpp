@@ -101,17 +101,16 @@ void AppDelegate::applicationDidFinishLaunching()
     launched_ = true;
     VLOG(general(), platform::LogType::Default, "-> applicationDidFinishLaunching");
     // A quit from inside an alert of the launch has run the termination
-    // already; a quit signal waits for the event loop, which the launch holds
-    // up: either ends the launch at its next step, and the termination saves
-    // only what was loaded whole.
+    // already. A quit signal waits for the event loop, which the launch holds
+    // up; the work that may take long (the search scopes) gives up on it, and
+    // the launch ends after the configuration is loaded whole: the
+    // termination then saves what was loaded, and only that.
     const auto quitting = [this] {
         if (!terminated_ && !platform::UnixSignals::quitPending())
             return false;
         VLOG(general(), platform::LogType::Default, "Launch ended early: the program quits");
         return true;
     };
-    if (quitting())
-        return;
 
     // 1. The application's appearance: Qt follows the desktop's style and
     // palette unless told otherwise, so there is nothing to clear.
@@ -125,7 +124,7 @@ void AppDelegate::applicationDidFinishLaunching()
     OpenApplicationsManager::shared();
     URLManager::shared();
     VLOG(general(), platform::LogType::Default, "Shared instances created");
-    if (quitting())
+    if (terminated_)
         return;
     sharedInstancesCreated_ = true;
 
