@@ -1,6 +1,7 @@
 // Finding the applications: the desktop-entry scan, discovery end to end
 // (scan, merge into the store, first rebuild) and the inotify watches that
-// discovery leaves behind, beside GLib's own scan and plain file reading.
+// discovery leaves behind, beside GLib's own scan and plain file reading;
+// and a start over a long list of search scopes, beside a stat() of each.
 
 // GLib first: Qt defines "signals" as a keyword, which GIO uses as a name.
 #include <gio/gio.h>
@@ -16,6 +17,8 @@
 #include <QFile>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace vantel::bench {
 
@@ -63,6 +66,17 @@ qsizetype scanApplications(const QStringList& folders)
 }
 
 // ---- Baselines ----
+
+// The least that taking in a list of folders costs: one stat() each.
+qsizetype statEach(const QStringList& folders)
+{
+    qsizetype there = 0;
+    for (const QString& folder : folders) {
+        struct stat info {};
+        there += ::stat(QFile::encodeName(folder).constData(), &info) == 0;
+    }
+    return there;
+}
 
 qsizetype readFiles(const QStringList& folders)
 {
@@ -213,6 +227,33 @@ void scanBesideReadingBenchmark(benchmark::State& state)
     setTarget(state, 4.0);
 }
 
+// A start whose settings name many search scopes on a drive not mounted,
+// beside the five folders of a hundred applications, to the first rebuild.
+void searchScopesBenchmark(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    QStringList scopes = discoveryFolders(100);
+    for (int i = 0; i < count; ++i)
+        scopes.append(benchHome() + QStringLiteral("/unmounted/scope-%1").arg(i));
+    std::unique_ptr<Discovery> discovery;
+    bool complete = true;
+    runBesideBaseline(
+        state,
+        [&] {
+            discovery = std::make_unique<Discovery>(scopes);
+            complete = complete && discovery->waitForFirstRebuild() && discovery->entryCount() == 100;
+        },
+        [&] { benchmark::DoNotOptimize(statEach(scopes)); },
+        [&] {
+            discovery.reset();
+            platform::DesktopEntryIndex::forgetShared();
+        });
+    discovery.reset();
+    if (!complete)
+        state.SkipWithError("discovery did not bring the applications into the store");
+    setTarget(state, 10.0);
+}
+
 void inotifyWatchesBenchmark(benchmark::State& state)
 {
     const int count = int(state.range(0));
@@ -256,6 +297,11 @@ const bool registered = [] {
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)
         ->Iterations(small ? 1 : 10);
+    benchmark::RegisterBenchmark("search_scopes", searchScopesBenchmark)
+        ->Arg(sized(100000))
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(small ? 1 : 3);
     benchmark::RegisterBenchmark("inotify_watches", inotifyWatchesBenchmark)
         ->Arg(sized(10000))
         ->UseManualTime()

@@ -25,6 +25,8 @@ JOBS = {
     "datawindow_keystroke": ("data window: keystroke, re-list, repaint", "the configuration filter alone"),
     "datawindow_entry_changed": ("data window: one entry changed, repaint", "repainting every visible row"),
     "discovery": ("discovery end to end (5 folders)", "the scan alone"),
+    "search_scopes": ("start over missing search scopes, beside 100 applications, to the first rebuild",
+                      "one stat() per scope"),
     "scan_vs_gio": ("desktop-entry scan", "GIO g_app_info_get_all"),
     "scan_vs_read": ("desktop-entry scan", "reading the files"),
     "archive_first_load": ("archive load, the first in a fresh process (as at start-up)",

@@ -5,6 +5,7 @@
 #include "config/Configuration.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 namespace vantel {
 
@@ -215,27 +216,65 @@ void FirstRunConfig::fillPredefinedAppTag()
     }
 }
 
+namespace {
+
+// The search scopes by their path with a closing slash, each at its first
+// place in the list: a path finds its scope through the folders above it,
+// however many scopes there are.
+class ScopeIndex {
+public:
+    explicit ScopeIndex(const QStringList& scopes)
+    {
+        for (qsizetype i = 0; i < scopes.size(); ++i) {
+            QString scope = scopes[i];
+            if (!scope.endsWith(QLatin1Char('/')))
+                scope += QLatin1Char('/');
+            if (!byPrefix_.contains(scope))
+                byPrefix_.insert(scope, i);
+        }
+    }
+
+    // Below the first scope of the list that holds the path, the rest with
+    // "-" for "/"; else the file name.
+    QString desktopID(const QString& path) const
+    {
+        qsizetype first = -1;
+        qsizetype length = 0;
+        for (qsizetype slash = path.indexOf(QLatin1Char('/')); slash >= 0;
+             slash = path.indexOf(QLatin1Char('/'), slash + 1)) {
+            const auto found = byPrefix_.constFind(path.left(slash + 1));
+            if (found != byPrefix_.cend() && (first < 0 || *found < first)) {
+                first = *found;
+                length = slash + 1;
+            }
+        }
+        if (first < 0)
+            return QFileInfo(path).fileName();
+        return path.mid(length).replace(QLatin1Char('/'), QLatin1Char('-'));
+    }
+
+private:
+    QHash<QString, qsizetype> byPrefix_;
+};
+
+} // namespace
+
 QString FirstRunConfig::desktopID(const QString& path, const QStringList& searchScopes)
 {
-    for (QString scope : searchScopes) {
-        if (!scope.endsWith(QLatin1Char('/')))
-            scope += QLatin1Char('/');
-        if (path.startsWith(scope))
-            return path.mid(scope.size()).replace(QLatin1Char('/'), QLatin1Char('-'));
-    }
-    return QFileInfo(path).fileName();
+    return ScopeIndex(searchScopes).desktopID(path);
 }
 
 void FirstRunConfig::applyPredefinedTags(DataStorage& store, const QStringList& searchScopes)
 {
     // Desktop IDs name entries whose paths depend on where they were found.
+    const ScopeIndex scopes(searchScopes);
     QHash<QString, QStringList> pathsByID;
     for (const auto& entry : store.allData()->snapshot()) {
         if (!entry || entry->itemType() != ListviewItemType::application)
             continue;
         const QString path = entry->path();
         if (path.endsWith(QStringLiteral(".desktop")))
-            pathsByID[desktopID(path, searchScopes)].append(path);
+            pathsByID[scopes.desktopID(path)].append(path);
     }
     for (auto it = predefinedAppTag_.cbegin(); it != predefinedAppTag_.cend(); ++it) {
         if (it.key().startsWith(QLatin1Char('/'))) {

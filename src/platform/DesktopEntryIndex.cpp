@@ -244,14 +244,31 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
     // link loop) is not searched again.
     QSet<std::pair<quint64, quint64>> seenDirectories;
     QList<IndexedApplication> applications;
-    QStringList scannedScopes;
+    QSet<QString> scannedScopes;
+    // Each scope's applications come in path order and are appended as they
+    // are: merged into the sorted ones only for a report or the result, and
+    // reported only once they grew by an eighth, so that many scopes cost
+    // what their applications cost, not that times the number of scopes.
+    qsizetype sorted = 0;
+    qsizetype reported = 0;
+    const auto mergeSorted = [&applications, &sorted] {
+        const auto byPath = [](const IndexedApplication& a, const IndexedApplication& b) { return a.path < b.path; };
+        std::sort(applications.begin() + sorted, applications.end(), byPath);
+        std::inplace_merge(applications.begin(), applications.begin() + sorted, applications.end(), byPath);
+        sorted = applications.size();
+    };
 
     for (const QString& scopePath : scopes) {
-        const QString scope = QDir::cleanPath(QFileInfo(scopePath).absoluteFilePath());
-        if (scope.isEmpty() || !QFileInfo(scope).isDir())
+        // No QFileInfo for what is absolute: the scopes may be many, most of
+        // them missing.
+        const QString scope =
+            QDir::cleanPath(QDir::isAbsolutePath(scopePath) ? scopePath : QFileInfo(scopePath).absoluteFilePath());
+        struct stat scopeInfo {};
+        if (scope.isEmpty() || ::stat(QFile::encodeName(scope).constData(), &scopeInfo) != 0
+            || !S_ISDIR(scopeInfo.st_mode))
             continue;
         const QString scopePrefix = scope.endsWith(u'/') ? scope : scope + u'/';
-        scannedScopes << scopePrefix;
+        scannedScopes.insert(scope);
 
         // Breadth first, so the folders come out in a stable order and the
         // folder limit cuts the deepest ones.
@@ -286,7 +303,6 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
             }
         }
         std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.path < b.path; });
-        const qsizetype earlier = applications.size();
 
         for (Found& file : found) {
             if (seenPaths.contains(file.path) || claimedIds.contains(file.desktopId)) {
@@ -308,13 +324,11 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
             if (entry->isLaunchableApplication(findProgram))
                 applications.append({file.path, file.desktopId, scope, *entry});
         }
-        // This scope's applications came in path order: merged into the
-        // earlier scopes', every report and the result stay sorted without
-        // sorting everything found again per scope.
-        std::inplace_merge(applications.begin(), applications.begin() + earlier, applications.end(),
-                           [](const IndexedApplication& a, const IndexedApplication& b) { return a.path < b.path; });
-        if (scopeDone)
+        if (scopeDone && applications.size() > reported && applications.size() - reported >= reported / 8) {
+            mergeSorted();
+            reported = applications.size();
             scopeDone(applications);
+        }
         if (result.directoryLimitReached)
             break;
     }
@@ -325,9 +339,14 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
     // Forget files below these scopes that are gone, so a new file at the
     // same path is read afresh; what other scans keep stays.
     const QSet<QString> present(result.files.cbegin(), result.files.cend());
+    // Looked up folder by folder upwards, not scope by scope.
     const auto scanned = [&scannedScopes](const QString& path) {
-        return std::any_of(scannedScopes.cbegin(), scannedScopes.cend(),
-                           [&path](const QString& prefix) { return path.startsWith(prefix); });
+        qsizetype slash = path.lastIndexOf(u'/');
+        for (; slash > 0; slash = path.lastIndexOf(u'/', slash - 1)) {
+            if (scannedScopes.contains(path.left(slash)))
+                return true;
+        }
+        return slash == 0 && scannedScopes.contains(QStringLiteral("/"));
     };
     for (auto it = cache_.begin(); it != cache_.end();) {
         if (present.contains(it.key()) || !scanned(it.key()))
@@ -336,6 +355,7 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
             it = cache_.erase(it);
     }
 
+    mergeSorted();
     result.applications = std::move(applications);
     return result;
 }

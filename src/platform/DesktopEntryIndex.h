@@ -56,7 +56,8 @@ public:
     // A scan stops descending into new folders beyond this many.
     static constexpr int maximumDirectories = 4000;
 
-    // `scopeDone` runs after each scope with the applications found so far.
+    // `scopeDone` runs after a scope that found applications, with all found
+    // so far in path order; past the first eight, once they grew by an eighth.
     Result scan(const QStringList& scopes,
                 const std::function<void(const QList<IndexedApplication>&)>& scopeDone = {});
     // The same on the one index of the process, under its lock: discovery

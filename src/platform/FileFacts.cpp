@@ -1,6 +1,7 @@
 #include "platform/FileFacts.h"
 
 #include "platform/DesktopEntry.h"
+#include "platform/UnixSignals.h"
 #include "platform/XdgPaths.h"
 
 #include <QDir>
@@ -75,7 +76,21 @@ bool isRegularFile(const QString& path)
 namespace {
 
 std::mutex trustedFoldersMutex;
-QStringList trustedFolders;
+// A set, not a list: the user's scopes may number hundreds of thousands,
+// and each is added, and each desktop file checked, in steps that do not
+// grow with their number.
+QSet<QString> trustedFolders;
+
+// Each folder above the path, nearest first, the root left out.
+template <typename Visit>
+bool anyFolderAbove(const QString& path, Visit visit)
+{
+    for (qsizetype slash = path.lastIndexOf(u'/'); slash > 0; slash = path.lastIndexOf(u'/', slash - 1)) {
+        if (visit(QStringView(path).left(slash)))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -83,9 +98,12 @@ void addTrustedApplicationFolders(const QStringList& folders)
 {
     std::lock_guard lock(trustedFoldersMutex);
     for (const QString& folder : folders) {
+        // The program is ending: nothing launches any more.
+        if (UnixSignals::quitPending())
+            return;
         const QString clean = standardized(folder);
-        if (!clean.isEmpty() && clean != u"/" && !trustedFolders.contains(clean))
-            trustedFolders.append(clean);
+        if (!clean.isEmpty() && clean != u"/")
+            trustedFolders.insert(clean);
     }
 }
 
@@ -102,11 +120,7 @@ bool isTrustedDesktopEntry(const QString& path)
             return true;
     }
     std::lock_guard lock(trustedFoldersMutex);
-    for (const QString& folder : std::as_const(trustedFolders)) {
-        if (clean.startsWith(folder + u'/'))
-            return true;
-    }
-    return false;
+    return anyFolderAbove(clean, [](QStringView folder) { return trustedFolders.contains(folder.toString()); });
 }
 
 bool isApplication(const QString& path)

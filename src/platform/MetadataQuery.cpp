@@ -9,6 +9,7 @@
 #include "platform/MainQueue.h"
 #include "platform/MetadataQueryWatcher.h"
 #include "platform/NotificationCenter.h"
+#include "platform/UnixSignals.h"
 #include "platform/WorkspaceEvents.h"
 
 #include <QDir>
@@ -81,9 +82,11 @@ private:
     QHash<QString, std::optional<MetadataItem>> made_;
 };
 
+// Once per scope, of which there may be hundreds of thousands: a path that
+// is absolute (as they are) needs no QFileInfo.
 QString cleanScope(const QString& scope)
 {
-    return QDir::cleanPath(QFileInfo(scope).absoluteFilePath());
+    return QDir::cleanPath(QDir::isAbsolutePath(scope) ? scope : QFileInfo(scope).absoluteFilePath());
 }
 
 // The scopes that are no folder now: the query waits for their return.
@@ -91,7 +94,7 @@ QStringList missingScopes(const QStringList& scopes)
 {
     QStringList missing;
     for (const QString& scope : scopes) {
-        if (!QFileInfo(scope).isDir())
+        if (!FileFacts::isDirectory(scope))
             missing << cleanScope(scope);
     }
     return missing;
@@ -190,21 +193,33 @@ bool MetadataQuery::start()
         VLOG(queryLog(), LogType::Error, "Cannot start a query without a predicate");
         return false;
     }
+    // The scopes may be many: a quit signal before or while they are looked
+    // at ends the program, and nothing is searched.
+    const auto quitting = [] {
+        if (!UnixSignals::quitPending())
+            return false;
+        VLOG(queryLog(), LogType::Info, "Not started: the program quits");
+        return true;
+    };
+    if (quitting())
+        return false;
     State& s = *state_;
+    const QStringList scopes = s.scopes.isEmpty() ? defaultSearchScopes() : s.scopes;
+    // Watch the scopes at once, so nothing that changes during the scan is missed.
+    // Spelled as the scan spells them, so its folder list takes these over.
+    QStringList existing;
+    QStringList missing;
+    for (const QString& scope : scopes) {
+        if (quitting())
+            return false;
+        (FileFacts::isDirectory(scope) ? existing : missing) << cleanScope(scope);
+    }
     s.started = true;
     s.gathering = true;
     s.changesPending = false;
     const quint64 pass = ++s.generation;
-    const QStringList scopes = s.scopes.isEmpty() ? defaultSearchScopes() : s.scopes;
     const std::weak_ptr<int> alive = s.alive;
-    // Watch the scopes at once, so nothing that changes during the scan is missed.
-    // Spelled as the scan spells them, so its folder list takes these over.
-    QStringList existing;
-    for (const QString& scope : scopes) {
-        if (QFileInfo(scope).isDir())
-            existing << cleanScope(scope);
-    }
-    watch(existing, missingScopes(scopes));
+    watch(existing, missing);
 
     auto current = [this, alive, pass] { return !alive.expired() && state_->generation == pass; };
     MainQueue::async([this, current] {

@@ -22,7 +22,8 @@ namespace vantel::platform {
 // swapped in on the main thread. The notifications go to the default
 // notification centre with this query as object (MetadataQuery*) and sender,
 // always from the main event loop, never inside start():
-// didStartGathering, then gatheringProgress after each scope, then
+// didStartGathering, then gatheringProgress after scopes that found
+// applications (as the scan reports them), then
 // didFinishGathering; afterwards didUpdate when the results change. Changes
 // are seen through one inotify watch on each scope folder and subfolder (not
 // on each file), collected for notificationBatchingInterval, and delivered

@@ -1,10 +1,11 @@
 #include "platform/MetadataQueryWatcher.h"
 
+#include "platform/FileFacts.h"
 #include "platform/Log.h"
+#include "platform/UnixSignals.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSet>
 #include <QSocketNotifier>
 
@@ -28,6 +29,21 @@ const LogCategory& watcherLog()
 // that keeps it open still counts.
 constexpr uint32_t folderEvents = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_FROM | IN_MOVED_TO
     | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+
+// The folder a cleaned path lies in, and its last name, without QFileInfo:
+// they are asked for every awaited folder, of which there may be many.
+QString parentOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0)
+        return QStringLiteral(".");
+    return slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+QString nameOf(const QString& path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
 
 } // namespace
 
@@ -101,25 +117,46 @@ void MetadataQueryWatcher::renew()
 
 bool MetadataQueryWatcher::await(const QStringList& awaited)
 {
+    // Awaited folders often share a missing parent (scopes on a drive not
+    // mounted): its nearest existing ancestor is looked for, and watched,
+    // once for all of them.
+    struct Ancestor {
+        int descriptor = -1;
+        // The name below the ancestor that leads to the parent; empty when
+        // the parent is there, and each folder's own name leads to it.
+        QString child;
+    };
+    QHash<QString, Ancestor> byParent;
     bool arrived = false;
     for (const QString& path : awaited) {
-        // The nearest ancestor that exists, and the name below it that
-        // leads to the awaited folder.
-        QString child = QDir::cleanPath(path);
-        QString ancestor = QFileInfo(child).path();
-        while (!QFileInfo(ancestor).isDir() && ancestor != QFileInfo(ancestor).path()) {
-            child = ancestor;
-            ancestor = QFileInfo(ancestor).path();
+        // The program is ending: nothing comes back in time to matter.
+        if (UnixSignals::quitPending())
+            break;
+        const QString clean = QDir::cleanPath(path);
+        const QString parent = parentOf(clean);
+        auto known = byParent.constFind(parent);
+        if (known == byParent.cend()) {
+            Ancestor found;
+            QString ancestor = parent;
+            while (!FileFacts::isDirectory(ancestor) && ancestor != parentOf(ancestor)) {
+                found.child = nameOf(ancestor);
+                ancestor = parentOf(ancestor);
+            }
+            found.descriptor =
+                fd_ < 0 ? -1 : ::inotify_add_watch(fd_, QFile::encodeName(ancestor).constData(), folderEvents);
+            if (found.descriptor < 0) {
+                VLOG(watcherLog(), LogType::Error, "Cannot wait for %{public}@ in %{public}@", path, ancestor);
+            } else if (!found.child.isEmpty()) {
+                awaitedNames_[found.descriptor].insert(found.child);
+                // It may have come back between the look and this watch.
+                arrived = arrived || FileFacts::isDirectory(QDir::cleanPath(ancestor + u'/' + found.child));
+            }
+            known = byParent.insert(parent, found);
         }
-        const int descriptor =
-            fd_ < 0 ? -1 : ::inotify_add_watch(fd_, QFile::encodeName(ancestor).constData(), folderEvents);
-        if (descriptor < 0) {
-            VLOG(watcherLog(), LogType::Error, "Cannot wait for %{public}@ in %{public}@", path, ancestor);
+        if (known->descriptor < 0 || !known->child.isEmpty())
             continue;
-        }
-        awaitedNames_[descriptor].insert(QFileInfo(child).fileName());
-        // It may have come back between the scan and this watch.
-        arrived = arrived || QFileInfo(path).isDir();
+        awaitedNames_[known->descriptor].insert(nameOf(clean));
+        arrived = arrived || FileFacts::isDirectory(clean);
     }
     return arrived;
 }

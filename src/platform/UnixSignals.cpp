@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -13,9 +14,14 @@ namespace vantel::platform {
 namespace {
 int g_signalFds[2] = {-1, -1};
 constexpr int kQuitSignals[] = {SIGTERM, SIGINT, SIGHUP};
+// Written in the handler: only a lock-free atomic may be.
+std::atomic<int> g_pendingSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 void onSignal(int signalNumber)
 {
+    if (g_pendingSignal.load(std::memory_order_relaxed) == 0)
+        g_pendingSignal.store(signalNumber, std::memory_order_relaxed);
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     // write() is async-signal-safe; a full pipe only drops a duplicate request.
     [[maybe_unused]] auto n = ::write(g_signalFds[0], &byte, 1);
@@ -43,11 +49,17 @@ UnixSignals::UnixSignals(QObject* parent)
         ::sigaction(number, &action, nullptr);
 }
 
+bool UnixSignals::quitPending()
+{
+    return g_pendingSignal.load(std::memory_order_relaxed) != 0;
+}
+
 UnixSignals::~UnixSignals()
 {
     // A process already quitting finishes its way out undisturbed.
     for (int number : kQuitSignals)
         ::signal(number, received_ != 0 ? SIG_IGN : SIG_DFL);
+    g_pendingSignal.store(0, std::memory_order_relaxed);
 }
 
 void UnixSignals::handleReadable()

@@ -18,6 +18,11 @@ public:
 
     // The signal number that asked the program to quit, or 0.
     int receivedSignal() const { return received_; }
+    // True from the moment a quit signal arrives, before the event loop has
+    // seen it, for as long as the object that took it lives: work that holds
+    // the main thread for long (a launch over a huge list) asks it and stops,
+    // so that the quit runs at once. Any thread may ask.
+    static bool quitPending();
 
 signals:
     void quitRequested(int signalNumber);

@@ -23,6 +23,7 @@
 #include "platform/Log.h"
 #include "platform/MountTableWatcher.h"
 #include "platform/ProcessActivity.h"
+#include "platform/UnixSignals.h"
 #include "platform/UserDefaults.h"
 #include "platform/WorkspaceEvents.h"
 #include "shell/OpenWithRegistration.h"
@@ -99,6 +100,17 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     launched_ = true;
     VLOG(general(), platform::LogType::Default, "-> applicationDidFinishLaunching");
+    // A quit from inside an alert of the launch has run the termination
+    // already. A quit signal waits for the event loop, which the launch holds
+    // up; the work that may take long (the search scopes) gives up on it, and
+    // the launch ends after the configuration is loaded whole: the
+    // termination then saves what was loaded, and only that.
+    const auto quitting = [this] {
+        if (!terminated_ && !platform::UnixSignals::quitPending())
+            return false;
+        VLOG(general(), platform::LogType::Default, "Launch ended early: the program quits");
+        return true;
+    };
 
     // 1. The application's appearance: Qt follows the desktop's style and
     // palette unless told otherwise, so there is nothing to clear.
@@ -112,7 +124,6 @@ void AppDelegate::applicationDidFinishLaunching()
     OpenApplicationsManager::shared();
     URLManager::shared();
     VLOG(general(), platform::LogType::Default, "Shared instances created");
-    // A quit from inside an alert of theirs has run the termination already.
     if (terminated_)
         return;
     sharedInstancesCreated_ = true;
@@ -133,7 +144,7 @@ void AppDelegate::applicationDidFinishLaunching()
     // 4. The configuration.
     config_.loadConfig();
     VLOG(general(), platform::LogType::Default, "Configuration loaded");
-    if (terminated_)
+    if (quitting())
         return;
 
     // 5. The manager's main window controller.
@@ -181,10 +192,13 @@ void AppDelegate::applicationDidFinishLaunching()
     VLOG(general(), platform::LogType::Default, "Observers registered");
 
     // 11. The data proxies; no discovery starts once the termination ran.
-    if (terminated_)
+    if (quitting())
         return;
     DataStorage::shared().setEnableDataProxies(true);
     VLOG(general(), platform::LogType::Default, "Data proxies enabled");
+    // Their search scopes may be many: a quit meanwhile cut them short.
+    if (quitting())
+        return;
 
     // 12. The first rebuild.
     DataStorage::shared().rebuildData(DataStorageRebuildReason::datastorageInitialize);

@@ -32,8 +32,9 @@ class StatusBarItem;
 // The launch sequence runs once, from the event loop's first turn; the
 // termination sequence runs once, whether the program quits from its menu,
 // on SIGTERM, SIGINT or SIGHUP, or when the session ends. A quit that comes
-// while the launch still runs (from inside one of its dialogs) ends the launch
-// there and saves nothing that was not loaded. A session checkpoint saves and
+// while the launch still runs (from inside one of its dialogs, or a signal,
+// to which a long list of search scopes gives way) ends the launch there and
+// saves nothing that was not loaded whole. A session checkpoint saves and
 // changes nothing else; losing the display saves through the exit hook.
 class AppDelegate {
 public:

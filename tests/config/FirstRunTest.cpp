@@ -45,6 +45,12 @@ TEST(FirstRunConfigTest, TheTableHoldsTheBundlePathsAndDesktopIDsUnderThirteenTa
               QStringLiteral("kde4-kate.desktop"));
     EXPECT_EQ(FirstRunConfig::desktopID(QStringLiteral("/elsewhere/vlc.desktop"), {QStringLiteral("/usr/share/applications")}),
               QStringLiteral("vlc.desktop"));
+    // Of nested scopes, the one listed first names the ID.
+    const QString nested = QStringLiteral("/opt/apps/kde/kate.desktop");
+    EXPECT_EQ(FirstRunConfig::desktopID(nested, {QStringLiteral("/opt/apps"), QStringLiteral("/opt/apps/kde")}),
+              QStringLiteral("kde-kate.desktop"));
+    EXPECT_EQ(FirstRunConfig::desktopID(nested, {QStringLiteral("/opt/apps/kde/"), QStringLiteral("/opt/apps")}),
+              QStringLiteral("kate.desktop"));
 }
 
 TEST_F(ConfigTest, AFirstRunTagsTheApplicationsItKnows)

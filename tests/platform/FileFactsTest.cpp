@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+
+#include <limits>
 
 #include <unistd.h>
 
@@ -129,6 +132,40 @@ TEST(FileFactsTest, OnlyATrustedDesktopEntryIsAnApplication)
     EXPECT_FALSE(FileFacts::isApplication(applications + QStringLiteral("-evil/browser.desktop")));
     FileFacts::addTrustedApplicationFolders({applications + QStringLiteral("-evil")});
     EXPECT_TRUE(FileFacts::isApplication(applications + QStringLiteral("-evil/browser.desktop")));
+}
+
+// However many folders were chosen for applications, a desktop file is
+// checked in the same time: against the folders above it, not each chosen one.
+TEST(FileFactsTest, TenTimesTheChosenFoldersDoNotSlowTheCheckOfADesktopFile)
+{
+    const QString downloads = vantel::test::makeTempDir(QStringLiteral("Downloads-checked"));
+    const QString downloaded = downloads + QStringLiteral("/tool.desktop");
+    writeFile(downloaded, "[Desktop Entry]\nType=Application\nName=Tool\nExec=true\n",
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const auto choose = [&](int from, int to) {
+        QStringList folders;
+        for (int i = from; i < to; ++i)
+            folders << downloads + QStringLiteral("-chosen/folder-%1").arg(i);
+        FileFacts::addTrustedApplicationFolders(folders);
+    };
+    const auto fastestChecks = [&] {
+        qint64 fastest = std::numeric_limits<qint64>::max();
+        for (int run = 0; run < 3; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            int trusted = 0;
+            for (int i = 0; i < 1000; ++i)
+                trusted += FileFacts::isTrustedDesktopEntry(downloaded);
+            fastest = std::min(fastest, timer.nsecsElapsed());
+            EXPECT_EQ(trusted, 0);
+        }
+        return fastest;
+    };
+    choose(0, 1000);
+    const qint64 few = fastestChecks();
+    choose(1000, 10000);
+    const qint64 many = fastestChecks();
+    EXPECT_LT(double(many) / double(few), 3.0) << few << " ns with 1000 folders, " << many << " ns with 10000";
 }
 
 TEST(FileFactsTest, StandardizesAndResolvesPathsThatNeedNotExist)

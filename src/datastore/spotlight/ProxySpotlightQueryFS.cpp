@@ -111,12 +111,16 @@ QStringList ProxySpotlightQueryFS::spotlightResultComplete() const
 
 void ProxySpotlightQueryFS::initialize()
 {
-    QStringList scopes;
+    QStringList scopes = collectSearchScopes();
     {
         std::lock_guard lock(mutex_);
-        searchScopes_ += collectSearchScopes();
-        searchScopes_.removeDuplicates();
-        scopes = searchScopes_;
+        // Collected without repeats already: a long list is gone through once.
+        if (!searchScopes_.isEmpty()) {
+            searchScopes_ += scopes;
+            searchScopes_.removeDuplicates();
+            scopes = searchScopes_;
+        }
+        searchScopes_ = scopes;
     }
 
     // Applying an empty list first stops the query and ends every earlier

@@ -1,6 +1,7 @@
 #include "datastore/spotlight/SpotlightQueryCore.h"
 
 #include "platform/FileFacts.h"
+#include "platform/UnixSignals.h"
 
 #include <QUrl>
 
@@ -72,9 +73,12 @@ void SpotlightQueryCore::applySearchScopes()
     // awaits it and searches it once it appears. Only what is there can be
     // checked for access.
     for (const QString& path : std::as_const(searchScopes_)) {
-        const QUrl url = QUrl::fromLocalFile(path);
-        if (platform::FileFacts::isReachable(url.toLocalFile()))
-            spotlightQueryCoreSandboxAccess_->checkAccess(url);
+        // The scopes may be many: a quit signal meanwhile ends the program,
+        // and the query keeps no scope.
+        if (platform::UnixSignals::quitPending())
+            return;
+        if (platform::FileFacts::isReachable(path))
+            spotlightQueryCoreSandboxAccess_->checkAccess(QUrl::fromLocalFile(path));
     }
     metadataQuery_->setSearchScopes(searchScopes_);
 }

@@ -336,5 +336,43 @@ TEST(Program, ASigtermWithAReadOnlyDataFolderEndsAtOnceWithTheSettingsSaved)
 }
 
 
+// A hundred thousand search scopes on a drive not mounted: the start takes
+// them in within seconds, and a SIGTERM while it does so ends the program at
+// once, the query not begun and the scopes saved as they were read.
+TEST(Program, AHundredThousandSearchScopesStartInSecondsAndASignalMeanwhileEndsIt)
+{
+    const QString home = test::makeTempDir(QStringLiteral("scopes-home"));
+    test::VantelProcess::prepareHome(home);
+    QStringList scopes;
+    for (int i = 0; i < 100000; ++i)
+        scopes << home + QStringLiteral("/unmounted/scope-%1").arg(i);
+    const QString settings = test::VantelProcess::settingsPath(home);
+    {
+        platform::UserDefaults defaults(settings);
+        defaults.setStringArray(scopes, QStringLiteral("customSpotlightSearchScope"));
+        defaults.setBool(true, QStringLiteral("launchedBefore"));
+        defaults.synchronize();
+    }
+    {
+        test::VantelProcess vantel(home);
+        vantel.start();
+        EXPECT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching", std::chrono::seconds(10)));
+        vantel.signal(SIGTERM);
+        ASSERT_TRUE(vantel.waitForFinished(std::chrono::seconds(10)));
+    }
+    const QByteArray before = fileBytes(settings);
+
+    test::VantelProcess vantel(home);
+    vantel.start();
+    ASSERT_TRUE(vantel.waitForOutput("spotlightDefaultSearchScope:")) << vantel.output().toStdString();
+    vantel.signal(SIGTERM);
+    ASSERT_TRUE(vantel.waitForFinished(std::chrono::seconds(5))) << "still starting";
+    EXPECT_EQ(vantel.process().exitCode(), 0);
+    EXPECT_TRUE(vantel.output().contains("on signal 15"));
+    EXPECT_FALSE(vantel.logMessages().contains(QStringLiteral("Proxy: SpotlightQuery state: Query successful started")));
+    EXPECT_EQ(platform::UserDefaults(settings).stringArrayForKey(QStringLiteral("customSpotlightSearchScope")), scopes);
+    EXPECT_EQ(fileBytes(settings), before);
+}
+
 } // namespace
 } // namespace vantel
