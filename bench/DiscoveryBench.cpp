@@ -169,27 +169,35 @@ QStringList discoveryFolders(int count)
 
 // ---- Benchmarks ----
 
-void discoveryBenchmark(benchmark::State& state)
+// Discovery over the folders from the store's creation to its first rebuild,
+// cold each round as at a start, beside the baseline.
+void discoveryBesideBaseline(benchmark::State& state, const QStringList& folders, qsizetype applications,
+                             const std::function<void()>& baseline)
 {
-    const int count = int(state.range(0));
-    const QStringList folders = discoveryFolders(count);
     std::unique_ptr<Discovery> discovery;
     bool complete = true;
     runBesideBaseline(
         state,
         [&] {
             discovery = std::make_unique<Discovery>(folders);
-            complete = complete && discovery->waitForFirstRebuild() && discovery->entryCount() == count;
+            complete = complete && discovery->waitForFirstRebuild() && discovery->entryCount() == applications;
         },
-        [&] { benchmark::DoNotOptimize(scanApplications(folders)); },
+        baseline,
         [&] {
             discovery.reset();
-            // Cold, as at a start: the process's index has read nothing yet.
+            // The process's index has read nothing yet.
             platform::DesktopEntryIndex::forgetShared();
         });
     discovery.reset();
     if (!complete)
         state.SkipWithError("discovery did not bring every application into the store");
+}
+
+void discoveryBenchmark(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    const QStringList folders = discoveryFolders(count);
+    discoveryBesideBaseline(state, folders, count, [&] { benchmark::DoNotOptimize(scanApplications(folders)); });
     setTarget(state, 2.0);
 }
 
@@ -235,22 +243,7 @@ void searchScopesBenchmark(benchmark::State& state)
     QStringList scopes = discoveryFolders(100);
     for (int i = 0; i < count; ++i)
         scopes.append(benchHome() + QStringLiteral("/unmounted/scope-%1").arg(i));
-    std::unique_ptr<Discovery> discovery;
-    bool complete = true;
-    runBesideBaseline(
-        state,
-        [&] {
-            discovery = std::make_unique<Discovery>(scopes);
-            complete = complete && discovery->waitForFirstRebuild() && discovery->entryCount() == 100;
-        },
-        [&] { benchmark::DoNotOptimize(statEach(scopes)); },
-        [&] {
-            discovery.reset();
-            platform::DesktopEntryIndex::forgetShared();
-        });
-    discovery.reset();
-    if (!complete)
-        state.SkipWithError("discovery did not bring the applications into the store");
+    discoveryBesideBaseline(state, scopes, 100, [&] { benchmark::DoNotOptimize(statEach(scopes)); });
     setTarget(state, 10.0);
 }
 

@@ -331,6 +331,15 @@ QSet<QByteArray> windowsOf(const test::TrayDesktop& desktop, qint64 pid)
     return ids;
 }
 
+// Starts Vantel and waits until its launch ended and its icon is in the tray.
+void startInTheTray(test::TrayDesktop& desktop, test::VantelProcess& vantel)
+{
+    vantel.start();
+    ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
+    ASSERT_TRUE(test::poll([&] { return desktop.trayIcon(vantel.process().processId()).has_value(); }));
+    test::settle(std::chrono::milliseconds(500));
+}
+
 // Shows the popup by its hotkey and types a search into it.
 void searchInThePopup(test::TrayDesktop& desktop, test::VantelProcess& vantel, const QString& text)
 {
@@ -389,10 +398,7 @@ TEST(EndToEnd, AFileWhoseHandlerCantStartShowsWhyAboveThePopup)
     QProcessEnvironment env = vantel.process().processEnvironment();
     env.insert(QStringLiteral("PATH"), QStringLiteral("/nonexistent/vantel-bin"));
     vantel.process().setProcessEnvironment(env);
-    vantel.start();
-    ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
-    ASSERT_TRUE(test::poll([&] { return desktop.trayIcon(vantel.process().processId()).has_value(); }));
-    test::settle(std::chrono::milliseconds(500));
+    ASSERT_NO_FATAL_FAILURE(startInTheTray(desktop, vantel));
     ASSERT_NO_FATAL_FAILURE(searchInThePopup(desktop, vantel, QStringLiteral("ledger")));
     const qint64 pid = vantel.process().processId();
     const QSet<QByteArray> before = windowsOf(desktop, pid);
@@ -422,11 +428,8 @@ TEST(EndToEnd, AnEntryWhoseFileIsGoneShowsAnAlertAndStays)
     ASSERT_NO_FATAL_FAILURE(fixture.prepare());
     test::VantelProcess vantel(fixture.home);
     desktop.attach(vantel, fixture.home);
-    vantel.start();
-    ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
+    ASSERT_NO_FATAL_FAILURE(startInTheTray(desktop, vantel));
     const qint64 pid = vantel.process().processId();
-    ASSERT_TRUE(test::poll([&] { return desktop.trayIcon(pid).has_value(); }));
-    test::settle(std::chrono::milliseconds(500));
     ASSERT_NO_FATAL_FAILURE(searchInThePopup(desktop, vantel, QStringLiteral("ledger")));
     ASSERT_TRUE(QFile::remove(fixture.note));
     const QSet<QByteArray> before = windowsOf(desktop, pid);
