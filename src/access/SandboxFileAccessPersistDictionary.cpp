@@ -21,6 +21,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace vantel {
 
 using platform::Bookmark;
@@ -237,6 +239,9 @@ QList<std::pair<QUrl, QByteArray>> SandboxFileAccessPersistDictionary::validEntr
     // Resolving touches the disk: copy first, so the queue is not held meanwhile.
     QList<std::pair<QUrl, QByteArray>> all;
     globalBookmarks_->forEach([&](const QUrl& url, const QByteArray& data) { all.append({url, data}); });
+    // In the order of their addresses: the dictionary's own order changes
+    // from one process to the next, and an unchanged store is written the same.
+    std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.first.toString() < b.first.toString(); });
     QList<std::pair<QUrl, QByteArray>> valid;
     for (const auto& entry : std::as_const(all))
         if (resolvesFresh(entry.second))

@@ -190,6 +190,9 @@ public:
     // The user-defaults flag "launchedBefore" as read when this object was
     // created; nothing changes it later in the process.
     bool launchedBefore() const { return launchedBefore_; }
+    // A first launch that ended before its first-run assistant opened: the
+    // saves leave "launchedBefore" unset, so the next launch is a first one.
+    void setFirstRunDeferred() { firstRunDeferred_ = true; }
 
     platform::UserDefaults& defaults() const { return defaults_; }
 
@@ -212,10 +215,11 @@ public:
     bool configLoaded() const { return configLoaded_.load(); }
 
     // ---- Stored lists ----
-    // False once a stored entry list could not be read whole in this process:
-    // tags then look unused only because their entries are missing, so none
-    // is pruned as unused.
-    bool mayPruneUnusedTags() const { return !storedEntriesIncomplete_; }
+    // False until a rebuild has judged the loaded tags against the entries
+    // (a quit during the launch comes before it), and once a stored entry
+    // list could not be read whole in this process: tags then look unused
+    // only because nothing judged them or their entries are missing.
+    bool mayPruneUnusedTags() const;
     // Stored keys whose unreadable value could not be kept aside; saves leave
     // them as they are for the rest of the process.
     bool isKeyProtected(const QString& key) const { return protectedKeys_.contains(key); }
@@ -308,6 +312,7 @@ private:
     QString saveConfigTimerReason_;
 
     const bool launchedBefore_;
+    std::atomic<bool> firstRunDeferred_{false};
     std::array<platform::ObserverToken, 4> observers_;
     // Main thread only, like save and load.
     bool storedEntriesIncomplete_ = false;

@@ -116,6 +116,11 @@ void Configuration::saveAllDataArray()
     defaults_.setData(data, kApplicationData);
 }
 
+bool Configuration::mayPruneUnusedTags() const
+{
+    return !storedEntriesIncomplete_ && dataStorage().tagUsageKnown();
+}
+
 void Configuration::saveTagDataArray(bool removeUnusedTags)
 {
     VLOG(Logger::config(), platform::LogType::Default, "saveTagDataArray");
@@ -159,6 +164,7 @@ void Configuration::loadAllDataArray()
     VLOG(Logger::config(), platform::LogType::Default, "loadAllDataArray");
     DataStorage& store = dataStorage();
     store.setEnableDataProxies(false);
+    store.forgetTagUsage();
     store.allData()->removeAll();
     if (const auto data = defaults_.dataForKey(kApplicationData)) {
         const auto decoded = decodeArray<TableViewItem>(*data, TableViewItem::archiveClassNames());
@@ -184,6 +190,7 @@ void Configuration::loadTagDataArray()
 {
     VLOG(Logger::config(), platform::LogType::Default, "loadTagDataArray");
     TagManager& tagManager = dataStorage().tagManager();
+    dataStorage().forgetTagUsage();
     tagManager.allAvailableTags()->removeAll();
     if (const auto data = defaults_.dataForKey(kTagData)) {
         const auto decoded = decodeArray<iconTag>(*data, iconTag::archiveClassNames());

@@ -195,6 +195,7 @@ bool ImportData::loadImportFile(const QString& path)
     VLOG(Logger::importExport(), platform::LogType::Default, "Available Items: %{public}@",
          QString::number(store.allData()->count()));
     if (entries.usable) {
+        store.forgetTagUsage();
         store.allData()->removeAll();
         store.currentData()->removeAll();
         store.currentDataConfig()->removeAll();
@@ -214,6 +215,7 @@ bool ImportData::loadImportFile(const QString& path)
     VLOG(Logger::importExport(), platform::LogType::Default, "-> importTagDataArray");
     TagManager& tagManager = store.tagManager();
     if (tags.usable) {
+        store.forgetTagUsage();
         tagManager.allAvailableTags()->removeAll();
         tagManager.allAvailableTags()->appendContentsOf(tags.objects);
     } else {

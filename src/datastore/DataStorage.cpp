@@ -259,6 +259,7 @@ void DataStorage::validateData()
             tag->setTagUseCounter(tag->tagUseCounter() + 1);
         }
     }
+    tagUsageKnown_.store(true);
 
     VLOG(category(), platform::LogType::Default, "<- finished validateData");
 }

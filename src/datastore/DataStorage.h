@@ -104,6 +104,12 @@ public:
     void rebuildData(DataStorageRebuildReason reason);
     // Recounts the tags from the entries; called by rebuildData only.
     void validateData();
+    // True once a validation has judged the tags against the entries since
+    // either list was last replaced. Until then every tag reads as unused,
+    // so pruning the unused ones would remove them all.
+    bool tagUsageKnown() const { return tagUsageKnown_.load(); }
+    // Said by whoever replaces the tag or the entry list (a load, an import).
+    void forgetTagUsage() { tagUsageKnown_.store(false); }
     // After each merge of discovered applications: the first rebuilds at
     // once, later ones (re)start a one-shot timer, so a burst gives one
     // rebuild after its last merge. Applies the first-run tag presets while
@@ -189,6 +195,7 @@ private:
     std::atomic<DatastorageState> state_{DatastorageState::idle};
     std::atomic<bool> firstDataCollection_{true};
     std::atomic<bool> enableDataProxies_{false};
+    std::atomic<bool> tagUsageKnown_{false};
     std::function<void()> firstRunPresets_;
 
     const EntryArray::Ptr allData_;

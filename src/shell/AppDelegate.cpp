@@ -144,8 +144,12 @@ void AppDelegate::applicationDidFinishLaunching()
     // 4. The configuration.
     config_.loadConfig();
     VLOG(general(), platform::LogType::Default, "Configuration loaded");
-    if (quitting())
+    if (quitting()) {
+        // The first-run assistant was never shown: the next launch offers it.
+        if (!config_.launchedBefore())
+            config_.setFirstRunDeferred();
         return;
+    }
 
     // 5. The manager's main window controller.
     WindowManagerCalls::createMainWindowController();
@@ -235,7 +239,9 @@ void AppDelegate::applicationWillTerminate()
 
     // 1. and 2. Everything at once, unused tags cleaned up, and the bookmark
     // store. A quit during the launch's load finds defaults, not the user's
-    // settings, and nothing is written over them.
+    // settings, and nothing is written over them; a launch that ended before
+    // its first rebuild has not told used tags from unused ones, and keeps
+    // them all.
     saveState(true);
 
     // 3. A new versioned backup, after the old ones are pruned. The data

@@ -1,6 +1,8 @@
 #include "ConfigTestSupport.h"
 
 #include "access/URLParams.h"
+#include "config/ExportData.h"
+#include "config/ExportImportManager.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/XdgPaths.h"
 #include "support/FileSizeLimit.h"
@@ -52,10 +54,18 @@ TEST_F(ConfigTest, StoredListsKeepWhatCarriesTheUsersOwnAndStayDeleted)
     EXPECT_EQ(store->allData()->first().value()->name(), QStringLiteral("tagged"));
     EXPECT_EQ(store->tagManager().allAvailableTags()->count(), 2); // the timed save keeps unused tags
 
-    // The termination save drops tags no entry uses.
-    store->tagManager().allAvailableTags()->forEach([](const iconTagPtr& tag) {
-        tag->setTagUsed(tag->tagName() == QStringLiteral("Work"));
-    });
+    // Before a rebuild judged them (a quit during the launch), every loaded
+    // tag reads as unused: the termination save keeps them all, and so does
+    // an export that removes unused tags.
+    config->saveConfig(true);
+    EXPECT_EQ(store->tagManager().allAvailableTags()->count(), 2);
+    ExportImportManager manager(*config);
+    ASSERT_EQ(manager.exportData().exportAll(dir + QStringLiteral("/pruning.Vantel_ExportData"), true),
+              ExportData::Outcome::written);
+    EXPECT_EQ(store->tagManager().allAvailableTags()->count(), 2);
+
+    // Once judged, the termination save drops tags no entry uses.
+    store->validateData();
     config->saveConfig(true);
     EXPECT_EQ(store->tagManager().allAvailableTags()->count(), 1);
 
