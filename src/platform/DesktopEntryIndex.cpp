@@ -271,9 +271,12 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
         scannedScopes.insert(scope);
 
         // Breadth first, so the folders come out in a stable order and the
-        // folder limit cuts the deepest ones.
+        // folder limit cuts the deepest ones. The limit is the scope's own:
+        // a large scope must not leave the later ones unsearched.
         QList<std::pair<QString, int>> pending{{scope, 0}};
         QList<Found> found;
+        int scopeDirectories = 0;
+        bool cutShort = false;
         while (!pending.isEmpty()) {
             const auto [folder, depth] = pending.takeFirst();
             struct stat info {};
@@ -282,10 +285,11 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
             const std::pair<quint64, quint64> identity{quint64(info.st_dev), quint64(info.st_ino)};
             if (seenDirectories.contains(identity))
                 continue;
-            if (seenDirectories.size() >= maximumDirectories) {
-                result.directoryLimitReached = true;
+            if (scopeDirectories >= maximumDirectories) {
+                cutShort = true;
                 break;
             }
+            ++scopeDirectories;
             seenDirectories.insert(identity);
             result.directories << folder;
 
@@ -301,6 +305,13 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
                 desktopId.replace(u'/', u'-');
                 found.append({path, desktopId});
             }
+        }
+        if (cutShort) {
+            result.directoryLimitReached = true;
+            // Said whether or not debug logging is on: the scope is listed as searched.
+            Log::write(indexLog(), LogType::Default,
+                       QStringLiteral("Search scope cut short after %{public}@ folders: %{public}@"),
+                       {QString::number(maximumDirectories), scope});
         }
         std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.path < b.path; });
 
@@ -329,12 +340,7 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
             reported = applications.size();
             scopeDone(applications);
         }
-        if (result.directoryLimitReached)
-            break;
     }
-
-    if (result.directoryLimitReached)
-        VLOG(indexLog(), LogType::Error, "Stopped descending after %{public}@ folders", QString::number(maximumDirectories));
 
     // Forget files below these scopes that are gone, so a new file at the
     // same path is read afresh; what other scans keep stays.

@@ -44,7 +44,7 @@ public:
         QList<IndexedApplication> applications;
         QStringList directories;                // every folder scanned, scopes first
         QStringList files;                      // every desktop file seen
-        bool directoryLimitReached = false;
+        bool directoryLimitReached = false;     // some scope was cut short
     };
 
     // The main group's keys an indexed entry answers (with their localized
@@ -53,7 +53,8 @@ public:
 
     // Folders deeper than this below a scope are not searched.
     static constexpr int maximumDepth = 8;
-    // A scan stops descending into new folders beyond this many.
+    // The search of one scope stops descending into new folders beyond this
+    // many (logged); the next scope has as many again.
     static constexpr int maximumDirectories = 4000;
 
     // `scopeDone` runs after a scope that found applications, with all found

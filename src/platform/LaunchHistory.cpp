@@ -16,8 +16,14 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <mutex>
+#include <utility>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vantel::platform {
 
@@ -195,6 +201,7 @@ struct LaunchHistory::State {
     bool writeQueued = false;
     bool lastWriteOk = true;
     QString writeRefusal; // why the file is never written over
+    bool notKeptTold = false; // the user heard once that launches are not kept
 
     // One load at a time, read and parsed outside `mutex`.
     std::mutex loadMutex;
@@ -210,6 +217,10 @@ struct LaunchHistory::State {
     QHash<QString, QDateTime> readFile();
     // The alert gives the user's reason, the log the technical one.
     void keepDamagedAside(const QString& shownReason, const QString& reason);
+    // Told at the load, as a write would fail: where the file can't be written.
+    void checkFolderWritable();
+    // Once per history: the launches are remembered in memory only.
+    void tellNotKept(const QString& messageText, const QString& informativeText);
     void writeNow();
     // The desktop's list, read again only when it changed; parsed unlocked.
     QHash<QString, QDateTime> recentlyUsed();
@@ -246,13 +257,22 @@ QHash<QString, QDateTime> LaunchHistory::State::readFile()
     const UserFileRead read = readUserFile(filePath, maximumFileSize);
     switch (read.status) {
     case UserFileRead::Status::missing:
+        checkFolderWritable();
         return {};
     case UserFileRead::Status::notRegularFile:
     case UserFileRead::Status::unreadable: {
+        // Not damage: left as it is (a folder, a file of another owner) and
+        // never written over in this process.
         const QString refusal = QStringLiteral("%1 could not be read (%2)").arg(filePath, read.error);
         VLOG(historyLog(), LogType::Error, "%{public}@; the launches seen now are not kept", refusal);
-        const QMutexLocker lock(&mutex);
-        writeRefusal = refusal;
+        {
+            const QMutexLocker lock(&mutex);
+            writeRefusal = refusal;
+        }
+        tellNotKept(localized("The list of recent applications could not be read"),
+                    localized("%1 could not be read (%2). It is not written over; applications used now are "
+                              "remembered only until Vantel quits.")
+                        .arg(filePath, read.error));
         return {};
     }
     case UserFileRead::Status::tooLarge:
@@ -277,6 +297,7 @@ QHash<QString, QDateTime> LaunchHistory::State::readFile()
             stored.insert(it.key(), it.value().toDateTime());
     }
     keepNewest(stored, maximumPaths);
+    checkFolderWritable();
     return stored;
 }
 
@@ -305,6 +326,37 @@ void LaunchHistory::State::keepDamagedAside(const QString& shownReason, const QS
                            .arg(filePath, shownReason, aside));
 }
 
+void LaunchHistory::State::checkFolderWritable()
+{
+    QString folder = QFileInfo(writeTargetOf(filePath)).absolutePath();
+    // A folder not made yet is made by the first write, in the nearest that exists.
+    while (!QFileInfo(folder).isDir()) {
+        const QString parent = QFileInfo(folder).absolutePath();
+        if (parent == folder)
+            return;
+        folder = parent;
+    }
+    // Judged as the write is: by the effective user.
+    if (::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0)
+        return;
+    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    VLOG(historyLog(), LogType::Error, "The folder %{public}@ can't be written (%{public}@)", folder, reason);
+    tellNotKept(localized("The list of recent applications can't be kept"),
+                localized("The folder %1 can't be written (%2): applications used now are remembered only until "
+                          "Vantel quits.")
+                    .arg(folder, reason));
+}
+
+void LaunchHistory::State::tellNotKept(const QString& messageText, const QString& informativeText)
+{
+    {
+        const QMutexLocker lock(&mutex);
+        if (std::exchange(notKeptTold, true))
+            return;
+    }
+    LoadAlerts::report(messageText, informativeText);
+}
+
 void LaunchHistory::State::writeNow()
 {
     ensureLoaded();
@@ -320,9 +372,15 @@ void LaunchHistory::State::writeNow()
     QString error;
     const QByteArray data = PropertyList::serialize(snapshot, PropertyList::Format::Binary, &error);
     const WriteResult written = data.isEmpty() ? WriteResult{false, error} : writeFileSafely(filePath, data);
-    if (!written)
+    if (!written) {
         VLOG(historyLog(), LogType::Error, "The launch history could not be written to %{public}@: %{public}@", filePath,
              written.error);
+        // The launches stay in memory, and the next record tries again.
+        tellNotKept(localized("The list of recent applications can't be kept"),
+                    localized("%1 could not be written (%2): applications used now are remembered only until "
+                              "Vantel quits.")
+                        .arg(filePath, written.error));
+    }
     const QMutexLocker lock(&mutex);
     lastWriteOk = written.ok;
 }

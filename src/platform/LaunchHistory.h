@@ -23,9 +23,12 @@ namespace vantel::platform {
 // record never reads the file, so a launch costs the same however long the
 // file grew. A record is written on a worker through the safe-write routine,
 // a burst of records once. A damaged file is kept aside and the history
-// starts empty; one that can't be read for another reason is never written
-// over in this process. A stored value that is no date of use (invalid, before
-// 1970, past the year 9999) is dropped alone.
+// starts empty; one that can't be read for another reason (a folder in its
+// place, a file of another owner) is never written over in this process.
+// Where the file can't be read or written, or its folder can't be written,
+// the user is told once (LoadAlerts) and the launches are kept in memory
+// until the program ends. A stored value that is no date of use (invalid,
+// before 1970, past the year 9999) is dropped alone.
 class LaunchHistory {
 public:
     static constexpr qsizetype maximumPaths = 500;

@@ -14,6 +14,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace vantel::platform;
 
 namespace {
@@ -32,6 +35,23 @@ IndexedApplication application(const QString& id, const QByteArray& name, const 
 }
 
 QDateTime utc(int day, int hour) { return QDateTime(QDate(2026, 12, day), QTime(hour, 0), Qt::UTC); }
+
+// While it lives, the process meets permissions as a plain account does:
+// root lends its effective user (every thread's) to nobody.
+class AsPlainUser {
+public:
+    AsPlainUser() : lent_(::geteuid() == 0 && ::seteuid(65534) == 0) {}
+    ~AsPlainUser()
+    {
+        if (lent_)
+            (void)::seteuid(0);
+    }
+
+private:
+    bool lent_;
+};
+
+void chmod(const QString& path, mode_t mode) { ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0); }
 
 } // namespace
 
@@ -181,4 +201,51 @@ TEST(LaunchHistoryTest, AStoredValueThatHoldsNoDateIsNoDate)
     EXPECT_EQ(history.recordedDate(QStringLiteral("/apps/kept.desktop")), utc(5, 8));
     history.record(QStringLiteral("/apps/kept.desktop"), QDateTime::fromSecsSinceEpoch(9223372036854775, Qt::UTC));
     EXPECT_EQ(history.recordedDate(QStringLiteral("/apps/kept.desktop")), utc(5, 8));
+}
+
+// A folder in the file's place, a file that can't be read, a folder that
+// can't be written (found at the load, or by a write): told once, left as
+// it was, and the launches are remembered until the program ends.
+TEST(LaunchHistoryTest, WhatCantBeReadOrWrittenIsToldAndLeftWhileLaunchesAreRemembered)
+{
+    const QByteArray stored = PropertyList::serialize(QVariantMap{{QStringLiteral("/apps/old.desktop"), utc(1, 8)}});
+    chmod(vantel::test::testHome(), 0755);
+    enum Block { folderInPlace, unreadable, closedFolder, closedAfterLoad };
+    for (const Block block : {folderInPlace, unreadable, closedFolder, closedAfterLoad}) {
+        SCOPED_TRACE(int(block));
+        LoadAlerts::reset();
+        const QString dir = vantel::test::makeTempDir(QStringLiteral("history-blocked"));
+        const QString file = dir + QStringLiteral("/LaunchHistory.plist");
+        const QString kept = block == folderInPlace ? file + QStringLiteral("/mine") : file;
+        QDir().mkpath(QFileInfo(kept).absolutePath());
+        write(kept, stored);
+        chmod(file, block == unreadable ? 0 : 0755);
+        if (block == closedFolder)
+            chmod(dir, 0555);
+        {
+            LaunchHistory history(file, QString());
+            if (block == closedAfterLoad) {
+                EXPECT_EQ(history.recordedDate(QStringLiteral("/apps/old.desktop")), utc(1, 8));
+                chmod(dir, 0555);
+            }
+            const AsPlainUser plain;
+            for (const int day : {7, 8}) {
+                history.record(QStringLiteral("/apps/quill.desktop"), utc(day, 9));
+                EXPECT_FALSE(history.synchronize());
+            }
+            EXPECT_EQ(history.dates().lastUsedDate(application(QStringLiteral("quill.desktop"), "Quill", "quill")),
+                      utc(8, 9));
+        }
+        chmod(dir, 0755);
+        chmod(file, 0755);
+        const QList<LoadAlerts::Alert> told = LoadAlerts::pending();
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_EQ(told.first().messageText,
+                  QLatin1String(block <= unreadable ? "The list of recent applications could not be read"
+                                                    : "The list of recent applications can't be kept"));
+        EXPECT_TRUE(told.first().informativeText.contains(block == closedFolder ? dir + u' ' : file));
+        EXPECT_EQ(QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden),
+                  QStringList{QStringLiteral("LaunchHistory.plist")});
+        EXPECT_EQ(readUserFile(kept, 1 << 20).data, stored);
+    }
 }

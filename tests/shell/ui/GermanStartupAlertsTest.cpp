@@ -77,13 +77,16 @@ TEST(GermanStartupAlerts, EveryAlertAboutTheUsersFilesIsGerman)
           platform::UserDefaults::maximumFileSize + 1);
     platform::UserDefaults large(folder + QStringLiteral("/large/settings.plist"));
 
-    // The recent applications: damaged, and too large.
+    // The recent applications: damaged, too large, and a folder where the file should be.
     write(fresh(QStringLiteral("history")) + QStringLiteral("LaunchHistory.plist"), "not a property list");
     platform::LaunchHistory(folder + QStringLiteral("/history/LaunchHistory.plist"), QString())
         .recordedDate(QStringLiteral("/apps/quill.desktop"));
     write(fresh(QStringLiteral("history-large")) + QStringLiteral("LaunchHistory.plist"), "<plist>",
           platform::LaunchHistory::maximumFileSize + 1);
     platform::LaunchHistory(folder + QStringLiteral("/history-large/LaunchHistory.plist"), QString())
+        .recordedDate(QStringLiteral("/apps/quill.desktop"));
+    QDir().mkpath(fresh(QStringLiteral("history-refused")) + QStringLiteral("LaunchHistory.plist"));
+    platform::LaunchHistory(folder + QStringLiteral("/history-refused/LaunchHistory.plist"), QString())
         .recordedDate(QStringLiteral("/apps/quill.desktop"));
 
     // The folder access: refused, no keyed archive, too large.
@@ -98,7 +101,7 @@ TEST(GermanStartupAlerts, EveryAlertAboutTheUsersFilesIsGerman)
     SandboxFileAccessPersistDictionary::create(bookmarksLarge)->loadBookmarks();
 
     const QList<Alert> alerts = platform::LoadAlerts::pending();
-    EXPECT_EQ(alerts.size(), 8);
+    EXPECT_EQ(alerts.size(), 9);
     const QStringList english = test::englishLeftInGerman(textsOf(alerts));
     EXPECT_TRUE(english.isEmpty()) << english.join(QLatin1Char('\n')).toStdString();
 
@@ -112,19 +115,29 @@ TEST(GermanStartupAlerts, EveryAlertAboutTheUsersFilesIsGerman)
           platform::PropertyList::serialize(QVariantMap{{QStringLiteral("launchedBefore"), true}}));
     for (const QString& name : QDir(readOnly).entryList(QDir::Files))
         ::chmod(QFile::encodeName(readOnly + name).constData(), 0644);
+    write(readOnly + QStringLiteral("unreadable.plist"), "");
+    ::chmod(QFile::encodeName(readOnly + QStringLiteral("unreadable.plist")).constData(), 0);
     const QString unwritten = fresh(QStringLiteral("unwritten"));
     ::chmod(QFile::encodeName(folder).constData(), 0755);
     for (const QString& path : {readOnly, unwritten})
         ::chmod(QFile::encodeName(path).constData(), 0555);
-    EXPECT_EQ(germanAlertsAsUnprivilegedChild(2,
+    EXPECT_EQ(germanAlertsAsUnprivilegedChild(3,
                                               [&] {
                                                   platform::UserDefaults settings(readOnly + QStringLiteral("settings.plist"));
                                                   platform::LaunchHistory(readOnly + QStringLiteral("LaunchHistory.plist"), QString())
+                                                      .recordedDate(QStringLiteral("/apps/quill.desktop"));
+                                                  platform::LaunchHistory(readOnly + QStringLiteral("unreadable.plist"), QString())
                                                       .recordedDate(QStringLiteral("/apps/quill.desktop"));
                                               }),
               0);
     // The folder can't be written: the first-run assistant shows again, or not.
     EXPECT_EQ(germanAlertsAsUnprivilegedChild(1, [&] { platform::UserDefaults(unwritten + QStringLiteral("settings.plist")); }), 0);
+    EXPECT_EQ(germanAlertsAsUnprivilegedChild(1,
+                                              [&] {
+                                                  platform::LaunchHistory(unwritten + QStringLiteral("LaunchHistory.plist"), QString())
+                                                      .recordedDate(QStringLiteral("/apps/quill.desktop"));
+                                              }),
+              0);
     EXPECT_EQ(germanAlertsAsUnprivilegedChild(1, [&] { platform::UserDefaults(readOnly + QStringLiteral("launched.plist")); }), 0);
     for (const QString& path : {readOnly, unwritten})
         ::chmod(QFile::encodeName(path).constData(), 0755);
