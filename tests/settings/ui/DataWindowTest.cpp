@@ -570,12 +570,17 @@ TEST_F(DataWindowTest, TheSidebarKeepsWhatIsTypedAcrossAReloadForTheEntryItWasTy
     QApplication::processEvents();
     EXPECT_EQ(bravo->tags(), (QStringList{QStringLiteral("Old"), QStringLiteral("New")}));
 
-    // Removed while the user types: nothing is written, to it or to another.
+    // Removed while the user types: nothing is written, to it or to another,
+    // and with nowhere to write the text and the cursor stay.
     QTest::mouseClick(comment, Qt::LeftButton);
     QTest::keyClicks(comment, QStringLiteral("orphan"));
     ASSERT_TRUE(store->removeFromAllData(bravo->path()));
     store->rebuildData(DataStorageRebuildReason::spotlightDatabaseUpdated);
+    ASSERT_EQ(sidebar().currentIndexSet(), settingsui::ConfigRowIndexSet{});
     QTest::keyClick(comment, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(comment->text().endsWith(QStringLiteral("orphan"))) << comment->text().toStdString();
+    EXPECT_TRUE(comment->hasFocus());
     EXPECT_EQ(bravo->comment(), QStringLiteral("typed"));
     store->allData()->forEach(
         [](const TableViewItemPtr& entry) { EXPECT_TRUE(entry->comment().isEmpty()) << entry->name().toStdString(); });
