@@ -377,7 +377,16 @@ struct DataWindowDesktop {
     // (its most common grey), selected or not.
     bool rowShowsEntry(const QImage& screen, const QRect& frame, int row) const
     {
-        const QRect name(frame.left() + 67, frame.top() + listTop + row * dataRowHeight + 6, 150, 14);
+        return showsText(screen, QRect(frame.left() + 67, frame.top() + listTop + row * dataRowHeight + 6, 150, 14));
+    }
+    // Whether the sidebar's Comment field shows text, selected or not.
+    bool sidebarCommentShowsText(const QImage& screen, const QRect& frame) const
+    {
+        return showsText(screen, QRect(frame.right() - sidebarCommentFromRight - 100, frame.top() + sidebarCommentY - 6,
+                                       200, 12));
+    }
+    static bool showsText(const QImage& screen, const QRect& name)
+    {
         std::array<int, 256> greys{};
         for (int y = name.top(); y <= name.bottom(); ++y)
             for (int x = name.left(); x <= name.right(); ++x)
@@ -618,7 +627,8 @@ TEST(DataWindowEndToEnd, EditsInTheDataAndTagsWindowsReachTheFileAndSurviveResta
 // The data window as the first window of the run: its toolbar shows the icon
 // theme's pictures, and a comment typed in its sidebar outlasts the reload an
 // application found or gone meanwhile brings, going to the entries it was
-// typed for that are still there.
+// typed for that are still there, else staying in the field. The selected
+// rows outlast such a reload too.
 TEST(DataWindowEndToEnd, TheFirstWindowsToolbarIconsAndATypedCommentAcrossADiscovery)
 {
     DataWindowDesktop fixture;
@@ -670,8 +680,7 @@ TEST(DataWindowEndToEnd, TheFirstWindowsToolbarIconsAndATypedCommentAcrossADisco
             << entry->name().toStdString();
 
     // Atlas maps and Aardvark above it, the row the list reselects, get a
-    // comment; while it is typed Aardvark's file goes, and the reload selects
-    // nothing. Atlas maps still gets it.
+    // comment; while it is typed Aardvark's file goes. Atlas maps still gets it.
     const std::optional<QRect> again = fixture.openDataWindow();
     ASSERT_TRUE(again) << fixture.log();
     fixture.click(DataWindowDesktop::dataCell(*again, entryNameX, 1));
@@ -689,6 +698,48 @@ TEST(DataWindowEndToEnd, TheFirstWindowsToolbarIconsAndATypedCommentAcrossADisco
     const TableViewItemPtr shared = fixture.storedEntry(QStringLiteral("Atlas maps"));
     ASSERT_TRUE(shared);
     EXPECT_EQ(shared->comment(), QStringLiteral("Shared notes"));
+
+    // Atlas maps and Harbour Clock stay selected when an application found
+    // between them moves a row: the comment typed next reaches both.
+    const std::optional<QRect> third = fixture.openDataWindow();
+    ASSERT_TRUE(third) << fixture.log();
+    fixture.click(DataWindowDesktop::dataCell(*third, entryNameX, 0));
+    fixture.key(QStringLiteral("shift+Down"));
+    const QString beacon = fixture.home + QStringLiteral("/system-data/applications/beacon.desktop");
+    const qsizetype found = fixture.logCount(rebuilt);
+    ASSERT_TRUE(writeFile(beacon, "[Desktop Entry]\nType=Application\nName=Beacon\nExec=/bin/true\n"));
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^Add to allData: .*beacon\\.desktop$"))) << fixture.log();
+    ASSERT_TRUE(fixture.waitForLog(rebuilt, found + 1)) << fixture.log();
+    QThread::msleep(500);
+    fixture.desktop.screenshot(QStringLiteral("e2e-data-window-selection-after-discovery.png"));
+    const QPoint sidebarComment(third->right() - sidebarCommentFromRight, third->top() + sidebarCommentY);
+    fixture.click(sidebarComment);
+    fixture.type(QStringLiteral("Seen together"));
+    fixture.key(QStringLiteral("Return"));
+
+    // Beacon alone gets a comment; while it is typed its file goes and the
+    // reload selects nothing: the text stays in the field, written nowhere.
+    fixture.click(DataWindowDesktop::dataCell(*third, entryNameX, 1));
+    fixture.click(sidebarComment);
+    fixture.type(QStringLiteral("Beacon notes"));
+    const qsizetype gone = fixture.logCount(rebuilt);
+    ASSERT_TRUE(QFile::remove(beacon));
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^Moved entry into trash: .*beacon\\.desktop$"))) << fixture.log();
+    ASSERT_TRUE(fixture.waitForLog(rebuilt, gone + 1)) << fixture.log();
+    QThread::msleep(500);
+    fixture.key(QStringLiteral("Return"));
+    QThread::msleep(300);
+    EXPECT_TRUE(fixture.sidebarCommentShowsText(
+        fixture.desktop.screenshot(QStringLiteral("e2e-data-window-comment-for-a-gone-entry.png")), *third))
+        << "the typed comment left the field";
+    ASSERT_TRUE(fixture.closeWindow(QStringLiteral("Modify Data"))) << fixture.log();
+    for (const char* name : {"Atlas maps", "Harbour Clock"}) {
+        const TableViewItemPtr entry = fixture.storedEntry(QString::fromLatin1(name));
+        ASSERT_TRUE(entry) << name;
+        EXPECT_EQ(entry->comment().toStdString(), "Seen together") << name;
+    }
+    for (const TableViewItemPtr& entry : fixture.storedEntries())
+        EXPECT_FALSE(entry->comment().contains(QStringLiteral("Beacon"))) << entry->name().toStdString();
     fixture.quit();
 }
 

@@ -4,6 +4,9 @@
 #include "mainwindow/MainTableViewModel.h"
 #include "model/LocalizedStrings.h"
 
+#include <QHash>
+#include <QSet>
+
 namespace vantel::settingsui {
 
 QString ConfigTableViewModel::columnIdentifier(int column)
@@ -99,6 +102,41 @@ std::optional<int> ConfigTableViewModel::rowOfEqualEntry(const TableViewItem& en
 std::optional<int> ConfigTableViewModel::rowOfPath(const QString& path) const
 {
     return ShownRows::rowOfPath(shown_, rowCount_, path);
+}
+
+QList<int> ConfigTableViewModel::rowsOfEqualEntries(const QList<TableViewItemPtr>& entries) const
+{
+    QList<int> rows;
+    if (!shown_ || entries.isEmpty())
+        return rows;
+    // Nearly always the same objects; else an equal entry at the same path.
+    QSet<const TableViewItem*> unfound;
+    QHash<QString, const TableViewItem*> byPath;
+    for (const TableViewItemPtr& entry : entries) {
+        if (!entry)
+            continue;
+        unfound.insert(entry.get());
+        byPath.insert(entry->path(), entry.get());
+    }
+    int row = 0;
+    shown_->forEach([&](const TableViewItemPtr& candidate) {
+        if (row >= rowCount_ || unfound.isEmpty() || !candidate) {
+            ++row;
+            return;
+        }
+        ++rowsReadForEqualEntries_;
+        const TableViewItem* found = nullptr;
+        if (unfound.contains(candidate.get()))
+            found = candidate.get();
+        else if (const TableViewItem* wanted = byPath.value(candidate->path()))
+            found = unfound.contains(wanted) && candidate->isEqual(*wanted) ? wanted : nullptr;
+        if (found) {
+            unfound.remove(found);
+            rows.append(row);
+        }
+        ++row;
+    });
+    return rows;
 }
 
 void ConfigTableViewModel::reload()

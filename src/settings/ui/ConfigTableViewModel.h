@@ -38,6 +38,12 @@ public:
     std::optional<int> rowOfEqualEntry(const TableViewItem& entry) const;
     // The first row whose entry has the path.
     std::optional<int> rowOfPath(const QString& path) const;
+    // The rows that hold the given entries, or an equal entry at the same
+    // path, ascending; each entry found once. One walk of the list however
+    // many entries are given.
+    QList<int> rowsOfEqualEntries(const QList<TableViewItemPtr>& entries) const;
+    // Rows read by rowsOfEqualEntries so far: what keeping a selection costs.
+    qsizetype rowsReadForEqualEntries() const { return rowsReadForEqualEntries_; }
 
     // Takes the store's current list: a model reset.
     void reload();
@@ -48,6 +54,7 @@ private:
     DataStorage& store_;
     EntryArray::Ptr shown_;
     int rowCount_ = 0;
+    mutable qsizetype rowsReadForEqualEntries_ = 0;
 };
 
 } // namespace vantel::settingsui

@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 namespace vantel::settingsui {
@@ -200,18 +201,32 @@ void ConfigViewControllerContent::reloadTable()
 {
     view();
     const TableViewItemPtr remembered = entryAtSelectedRow();
+    QList<TableViewItemPtr> selected;
+    for (int row : table_->selectedRowIndexes())
+        if (TableViewItemPtr entry = model_->entryAt(row))
+            selected.append(std::move(entry));
     {
         // The reset clears the selection; the sidebar hears about it once, below.
         const QSignalBlocker blocker(table_->selectionModel());
         model_->reload();
     }
-    if (remembered) {
-        if (const std::optional<int> row = model_->rowOfEqualEntry(*remembered)) {
-            const QModelIndex index = model_->index(*row, 0);
-            table_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-            table_->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-            return;
+    const QList<int> rows = model_->rowsOfEqualEntries(selected);
+    if (!rows.isEmpty()) {
+        // Neighbouring rows as one range, so the selection costs its blocks.
+        QItemSelection selection;
+        for (qsizetype first = 0, last = 0; first < rows.size(); first = last + 1) {
+            last = first;
+            while (last + 1 < rows.size() && rows.at(last + 1) == rows.at(last) + 1)
+                ++last;
+            selection.select(model_->index(rows.at(first), 0), model_->index(rows.at(last), 0));
         }
+        int current = rows.first();
+        if (const std::optional<int> row = remembered ? model_->rowOfEqualEntry(*remembered) : std::nullopt;
+            row && std::binary_search(rows.begin(), rows.end(), *row))
+            current = *row;
+        table_->selectionModel()->setCurrentIndex(model_->index(current, 0), QItemSelectionModel::NoUpdate);
+        table_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        return;
     }
     tableViewSelectionDidChange();
 }

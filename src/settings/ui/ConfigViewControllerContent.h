@@ -43,8 +43,9 @@ public:
     ConfigTableViewModel* model() const { return model_; }
     const ConfigWindowServices& services() const { return services_; }
 
-    // Reloads the rows, keeping the selected entry selected when it is still
-    // in the list (at whatever row); otherwise posts the selection as it is.
+    // Reloads the rows, keeping every selected entry that is still in the
+    // list selected (at whatever row), the current one current; when none
+    // is, posts the selection as it is. Linear in the list.
     void reloadTable();
     // A click on a column header: sorts the filter's list by the column.
     void sortDescriptorsDidChange(int column, Qt::SortOrder order);

@@ -220,19 +220,21 @@ ConfigViewControllerSidebar::EditTargets ConfigViewControllerSidebar::selectedEn
 std::optional<QList<TableViewItemPtr>> ConfigViewControllerSidebar::takeEditTargets(EditTargets& targets) const
 {
     const EditTargets noted = std::exchange(targets, std::nullopt);
-    // Begun on no entry, with none selected now: nowhere to write.
-    if ((!noted || noted->isEmpty()) && (!currentIndexSet_ || currentIndexSet_->isEmpty()))
-        return std::nullopt;
-    if (!noted)
-        return selectedEntries();
-    // A reload may have moved them or selected nothing: still theirs.
     QList<TableViewItemPtr> entries;
-    for (const std::weak_ptr<TableViewItem>& target : *noted) {
-        // A removed entry may live on in the trash; it is not written.
-        const TableViewItemPtr entry = target.lock();
-        if (entry && store_.entryForPath(entry->path()) == entry)
-            entries.append(entry);
+    if (!noted || noted->isEmpty()) {
+        entries = selectedEntries();
+    } else {
+        // A reload may have moved them or selected nothing: still theirs.
+        for (const std::weak_ptr<TableViewItem>& target : *noted) {
+            // A removed entry may live on in the trash; it is not written.
+            const TableViewItemPtr entry = target.lock();
+            if (entry && store_.entryForPath(entry->path()) == entry)
+                entries.append(entry);
+        }
     }
+    // Nowhere to write: what was typed stays in the field.
+    if (entries.isEmpty())
+        return std::nullopt;
     return entries;
 }
 

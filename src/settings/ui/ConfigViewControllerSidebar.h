@@ -38,9 +38,11 @@ namespace vantel::settingsui {
 // the user is editing, which keeps what was typed and catches up when its
 // editing ends. That end writes to the entries the editing began for, even
 // when a reload moved their rows or left nothing selected meanwhile; those
-// removed meanwhile are skipped. A field writes only what the user changed:
-// an end of editing with the text as shown writes nothing, so a pass through
-// the empty field of a mixed selection erases no comments. Main thread only.
+// removed meanwhile are skipped. With none left to write to, a typed comment
+// stays in its field with the cursor. A field writes only what the user
+// changed: an end of editing with the text as shown writes nothing, so a pass
+// through the empty field of a mixed selection erases no comments. Main
+// thread only.
 class ConfigViewControllerSidebar : public ConfigViewControllerBase, public ColorCircleDelegate {
     Q_OBJECT
 
@@ -64,8 +66,8 @@ public:
     void refreshTokenField(bool evenWhileEditing = true);
     void refreshCommentField(bool evenWhileEditing = true);
     void applyTags();
-    // The end of editing the comment: false (the field keeps editing) when
-    // it began on no entry and nothing is selected.
+    // The end of editing the comment: false (the field keeps editing and
+    // its text) when there is no entry to write to.
     bool commentShouldEndEditing();
     void clearColorClick();
     void setToVisibleClick();
@@ -94,9 +96,8 @@ private:
     // Noted when a field's editing begins.
     EditTargets selectedEntriesAsTargets() const;
     // What an end of editing writes to: the targets noted (and forgotten
-    // now) that the store still holds, whatever the selection became, else
-    // the selected entries; none when editing began on no entry and none is
-    // selected.
+    // now) that the store still holds, whatever the selection became, or the
+    // selected entries when it began on none; none when that leaves no entry.
     std::optional<QList<std::shared_ptr<TableViewItem>>> takeEditTargets(EditTargets& targets) const;
     void setColorOfSelection(const std::optional<QColor>& color);
     void tableViewItemChanged(const platform::Notification& notification);

@@ -240,6 +240,57 @@ TEST_F(DataWindowTest, TheSelectedEntryStaysSelectedAcrossReloads)
     EXPECT_EQ(sidebar().currentIndexSet(), settingsui::ConfigRowIndexSet{2}) << "the sidebar follows the row";
 }
 
+// Discovery passes adding and removing applications keep every selected
+// entry still listed selected, found in a walk of the list rather than one per
+// row, so the next comment reaches all of them.
+TEST_F(DataWindowTest, EverySelectedEntryStillListedStaysSelectedAcrossReloads)
+{
+    QList<TableViewItemPtr> chosen;
+    for (int i = 0; i < 400; ++i) {
+        const auto entry = addApplication(QStringLiteral("App %1").arg(i, 3, 10, QLatin1Char('0')));
+        if (i % 2)
+            chosen.append(entry);
+    }
+    openActive();
+    QList<int> rows;
+    for (const TableViewItemPtr& entry : chosen)
+        rows.append(rowOf(entry->name()));
+    selectRows(rows);
+    const auto names = [](const QList<TableViewItemPtr>& entries) {
+        QStringList names;
+        for (const TableViewItemPtr& entry : entries)
+            names << entry->name();
+        return names.join(QStringLiteral(", ")).toStdString();
+    };
+    const auto selectedEntries = [&] {
+        QList<TableViewItemPtr> entries;
+        for (int row : sidebar().currentIndexSet().value_or(settingsui::ConfigRowIndexSet{}))
+            entries.append(model().entryAt(row));
+        return names(entries);
+    };
+    ASSERT_EQ(selectedEntries(), names(chosen));
+
+    const qsizetype reads = model().rowsReadForEqualEntries();
+    addApplication(QStringLiteral("Aardvark"));
+    store->rebuildData(DataStorageRebuildReason::spotlightDatabaseUpdated);
+    ASSERT_EQ(rowOf(chosen.first()->name()), 2);
+    EXPECT_EQ(selectedEntries(), names(chosen));
+    EXPECT_LE(model().rowsReadForEqualEntries() - reads, model().rowCount()) << "a walk per selected row";
+    ASSERT_TRUE(store->moveEntryToTrash(chosen.takeFirst()->path(), false));
+    store->rebuildData(DataStorageRebuildReason::spotlightDatabaseUpdated);
+    EXPECT_EQ(selectedEntries(), names(chosen));
+    screenshot(*window->window(), QStringLiteral("data-window-selection-after-reload.png"));
+
+    CustomTextField* comment = sidebar().modifyComment();
+    QTest::mouseClick(comment, Qt::LeftButton);
+    QTest::keyClicks(comment, QStringLiteral("picked"));
+    QTest::keyClick(comment, Qt::Key_Return);
+    int commented = 0;
+    store->allData()->forEach([&](const TableViewItemPtr& entry) { commented += !entry->comment().isEmpty(); });
+    EXPECT_EQ(commented, chosen.size());
+    EXPECT_EQ(chosen.last()->comment().toStdString(), "picked");
+}
+
 TEST_F(DataWindowTest, ColumnsSortTheListAndASecondClickFlipsIt)
 {
     addApplication(QStringLiteral("bravo"))->setComment(QStringLiteral("zz"));
@@ -570,23 +621,32 @@ TEST_F(DataWindowTest, TheSidebarKeepsWhatIsTypedAcrossAReloadForTheEntryItWasTy
     QApplication::processEvents();
     EXPECT_EQ(bravo->tags(), (QStringList{QStringLiteral("Old"), QStringLiteral("New")}));
 
-    // Removed while the user types: nothing is written, to it or to another.
+    // Removed while the user types: nothing is written, to it or to another,
+    // and with nowhere to write the text and the cursor stay.
     QTest::mouseClick(comment, Qt::LeftButton);
     QTest::keyClicks(comment, QStringLiteral("orphan"));
     ASSERT_TRUE(store->removeFromAllData(bravo->path()));
     store->rebuildData(DataStorageRebuildReason::spotlightDatabaseUpdated);
+    ASSERT_EQ(sidebar().currentIndexSet(), settingsui::ConfigRowIndexSet{});
     QTest::keyClick(comment, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(comment->text().endsWith(QStringLiteral("orphan"))) << comment->text().toStdString();
+    EXPECT_TRUE(comment->hasFocus());
     EXPECT_EQ(bravo->comment(), QStringLiteral("typed"));
     store->allData()->forEach(
         [](const TableViewItemPtr& entry) { EXPECT_TRUE(entry->comment().isEmpty()) << entry->name().toStdString(); });
 }
 
 // Alpha, the row the list reselects after a reload, and Bravo get a comment;
-// `meanwhile` makes the reload select nothing before it is entered.
+// `meanwhile` makes the reload select nothing before it is entered. Under
+// "Active only", so that hiding takes an entry out of the list.
 class SidebarCommentAcrossAnEmptyReselection : public DataWindowTest {
 protected:
     void typeForBothThen(const std::function<void()>& meanwhile)
     {
+        open();
+        window->activePopupButton()->setCurrentIndex(1);
+        emit window->activePopupButton()->activated(1);
         openActive();
         selectRows({rowOf(QStringLiteral("Alpha")), rowOf(QStringLiteral("Bravo"))});
         CustomTextField* comment = sidebar().modifyComment();
@@ -610,6 +670,8 @@ protected:
 TEST_F(SidebarCommentAcrossAnEmptyReselection, ADiscoveryRemovingTheReselectedEntryLeavesItToTheOther)
 {
     typeForBothThen([&] {
+        // Bravo hidden from elsewhere is no longer listed either.
+        bravo->setIsVisible(false);
         ASSERT_TRUE(store->moveEntryToTrash(alpha->path(), false));
         store->rebuildData(DataStorageRebuildReason::spotlightDatabaseUpdated);
     });
@@ -619,12 +681,13 @@ TEST_F(SidebarCommentAcrossAnEmptyReselection, ADiscoveryRemovingTheReselectedEn
 
 TEST_F(SidebarCommentAcrossAnEmptyReselection, AFilterHidingTheReselectedEntryLeavesItToBoth)
 {
-    open();
-    window->activePopupButton()->setCurrentIndex(1);
-    emit window->activePopupButton()->activated(1);
-    // Hidden from elsewhere: "Active only" lists it no more.
-    typeForBothThen([&] { alpha->setIsVisible(false); });
-    ASSERT_EQ(shownNames(), QStringList{QStringLiteral("Bravo")});
+    // Hidden from elsewhere: "Active only" lists them no more.
+    addApplication(QStringLiteral("Charlie"));
+    typeForBothThen([&] {
+        alpha->setIsVisible(false);
+        bravo->setIsVisible(false);
+    });
+    ASSERT_EQ(shownNames(), QStringList{QStringLiteral("Charlie")});
     EXPECT_EQ(bravo->comment(), QStringLiteral("for both"));
     EXPECT_EQ(alpha->comment(), QStringLiteral("for both"));
 }
