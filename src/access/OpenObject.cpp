@@ -33,12 +33,11 @@ QString absolute(const QUrl& url)
     return url.toString();
 }
 
-// Why the system did not open it: the handler's own answer, else ours.
+// Why the system did not open it: ours where we know the cause, else the
+// handler's answer.
 QString reasonFor(const platform::WorkspaceError& error)
 {
     using Error = platform::WorkspaceError;
-    if (!error.reason.isEmpty())
-        return error.reason;
     if (error.domain == Error::errorDomain) {
         switch (error.code) {
         case Error::applicationMissing:
@@ -53,10 +52,14 @@ QString reasonFor(const platform::WorkspaceError& error)
             return localized("No application is set to open it.");
         case Error::entryUnusable:
             return localized("Its desktop entry can't be read, or its program is missing.");
+        case Error::terminalMissing:
+            return localized("It runs in a terminal, and no terminal was found.");
         default:
             break;
         }
     }
+    if (!error.reason.isEmpty())
+        return error.reason;
     return error.localizedDescription;
 }
 

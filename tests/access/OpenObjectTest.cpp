@@ -8,6 +8,7 @@
 #include "platform/ScopedEnvironment.h"
 #include "platform/Workspace.h"
 #include "config/Configuration.h"
+#include "model/LocalizedStrings.h"
 
 #include <QDBusConnection>
 #include <QDir>
@@ -228,7 +229,7 @@ TEST_F(OpenObjectTest, ALaunchTheSystemRefusesShowsItsReason)
     }
     ASSERT_EQ(dialogs.alerts->alerts().size(), 3);
     EXPECT_EQ(dialogs.alerts->alerts().at(0).informativeText,
-              QStringLiteral("Unable to find terminal required for application"));
+              QStringLiteral("It runs in a terminal, and no terminal was found."));
     EXPECT_EQ(dialogs.alerts->alerts().at(1).informativeText, dialogs.alerts->alerts().at(0).informativeText);
     EXPECT_EQ(dialogs.alerts->alerts().at(2).informativeText, QStringLiteral("No application is set to open it."));
     EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
@@ -318,6 +319,28 @@ TEST_F(OpenObjectTest, AFileTemplateRefusesValuesThatLeaveItsFolder)
     EXPECT_EQ(run(QStringLiteral("named+1.vanteldoc")), std::optional<bool>(true));
     ASSERT_TRUE(test::waitUntil([&] { return !recordedLines(handlerOutput).isEmpty(); }));
     EXPECT_EQ(recordedLines(handlerOutput), QStringList{inside + QStringLiteral("/named+1.vanteldoc")});
+}
+
+// Run only under a German locale, for which the C library has no texts: the
+// reason is Vantel's own German, not GIO's English words.
+class GermanOpenObjectTest : public OpenObjectTest {};
+
+TEST_F(GermanOpenObjectTest, ALaunchWithoutItsTerminalSaysWhyInGerman)
+{
+    ASSERT_EQ(LocalizedStrings::main().language(), QStringLiteral("de"));
+    const test::ScopedEnvironment noTerminal("PATH", "/nonexistent/vantel-bin");
+    const QString application = folder + QStringLiteral("/terminal.desktop");
+    ASSERT_TRUE(test::writeFile(application, kTerminalEntry));
+    ASSERT_TRUE(QFile::setPermissions(application, QFile::permissions(application) | QFileDevice::ExeOwner));
+    const auto result = runToCompletion([&](OpenObject::Completion done) {
+        OpenObject::shared().openPath(application, std::nullopt, std::move(done));
+    });
+    EXPECT_EQ(result, std::optional<bool>(false));
+    ASSERT_EQ(dialogs.alerts->alerts().size(), 1);
+    EXPECT_EQ(dialogs.alerts->alerts().first().messageText,
+              QStringLiteral("„Needs Terminal“ konnte nicht geöffnet werden."));
+    EXPECT_EQ(dialogs.alerts->alerts().first().informativeText,
+              QStringLiteral("Es läuft in einem Terminal, und es wurde kein Terminal gefunden."));
 }
 
 } // namespace
