@@ -63,12 +63,17 @@ QString reasonFor(const platform::WorkspaceError& error)
     return error.localizedDescription;
 }
 
-// A launch that failed is told as a failed address is: in an alert, with
-// what could not be opened and why.
+// A file by its name, anything else by its address.
+QString shownNameOf(const QUrl& url)
+{
+    return url.isLocalFile() ? displayNameAtPath(FileURLs::cleanPath(url)) : url.toDisplayString();
+}
+
+// Every open the system refuses (a file, folder, application, URL or
+// template) is told here: in an alert, with what could not be opened and why.
 void alertOpenFailed(const QUrl& url, const platform::WorkspaceError& error)
 {
-    SandboxFileAccess::showAlert(
-        localized("\"%1\" could not be opened.").arg(displayNameAtPath(FileURLs::cleanPath(url))), reasonFor(error));
+    SandboxFileAccess::showAlert(localized("\"%1\" could not be opened.").arg(shownNameOf(url)), reasonFor(error));
 }
 
 // An entry whose file or folder is gone is told, not dropped in silence.
@@ -313,14 +318,19 @@ void OpenObject::openURLString(const QString& urlString, const std::optional<QVa
     }
     VLOG(Logger::open(), LogType::Default, "Parsed URL: %{public}@", *substituted);
     if (url.isLocalFile()) {
+        if (!FileURLs::isReachable(url))
+            alertUnreachable(url, {});
         open(url, std::nullopt, std::move(completion));
         return;
     }
-    workspace_.openURL(url, openConfiguration(), [completion](const std::optional<platform::WorkspaceError>& error) {
-        if (error)
+    auto done = [url, completion](const std::optional<platform::WorkspaceError>& error) {
+        if (error) {
             VLOG(Logger::open(), LogType::Error, "open failed: %{public}@", error->localizedDescription);
+            alertOpenFailed(url, *error);
+        }
         finish(completion, !error);
-    });
+    };
+    workspace_.openURL(url, openConfiguration(), std::move(done));
 }
 
 void OpenObject::openAddress(const QUrl& url, Completion completion)

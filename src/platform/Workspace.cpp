@@ -477,7 +477,13 @@ std::optional<WorkspaceError> openNow(const QUrl& url, const OpenConfiguration& 
         RunningApplications::applicationLaunched();
         return std::nullopt;
     }
-    return gerror.toError(QStringLiteral("Opening \"%1\" failed").arg(url.toString()));
+    WorkspaceError error = gerror.toError(QStringLiteral("Opening \"%1\" failed").arg(url.toString()));
+    // No handler of the scheme is set, and GIO found no other way to open it.
+    if (gerror.is(G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED)) {
+        error.domain = kErrorDomain;
+        error.code = WorkspaceError::noDefaultApplication;
+    }
+    return error;
 }
 
 } // namespace

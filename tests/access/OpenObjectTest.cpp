@@ -235,6 +235,33 @@ TEST_F(OpenObjectTest, ALaunchTheSystemRefusesShowsItsReason)
     EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
 }
 
+// A URL, or a template once its question is answered, that nothing opens is
+// told as a file is, by its address; so is a file URL whose file is gone.
+TEST_F(OpenObjectTest, AURLOrTemplateThatNothingOpensIsToldInAnAlert)
+{
+    ASSERT_FALSE(platform::Workspace::shared().urlForApplicationToOpen(QUrl(QStringLiteral("https://example.org/"))));
+    const QString gone = folder + QStringLiteral("/gone.vanteldoc");
+    const QString noHandler = QStringLiteral("No application is set to open it.");
+    const std::tuple<QString, QString, QString> cases[] = {
+        {QStringLiteral("https://example.org/page"), QStringLiteral("https://example.org/page"), noHandler},
+        {QStringLiteral("https://example.org/?q=%%userInput:Q%%"), QStringLiteral("https://example.org/?q=two words"),
+         noHandler},
+        {QUrl::fromLocalFile(gone).toString(QUrl::FullyEncoded), QStringLiteral("gone.vanteldoc"),
+         QStringLiteral("Its file or folder can't be found. It may have been moved, renamed or deleted.")}};
+    dialogs.input->queueAnswer(QStringLiteral("two words"));
+    for (const auto& [text, name, reason] : cases) {
+        const qsizetype before = dialogs.alerts->alerts().size();
+        const auto result = runToCompletion([&](OpenObject::Completion done) {
+            OpenObject::shared().openURLString(text, std::nullopt, std::move(done));
+        });
+        EXPECT_EQ(result, std::optional<bool>(false)) << text.toStdString();
+        ASSERT_EQ(dialogs.alerts->alerts().size(), before + 1) << text.toStdString();
+        EXPECT_EQ(dialogs.alerts->alerts().last().messageText, QStringLiteral("\"%1\" could not be opened.").arg(name));
+        EXPECT_EQ(dialogs.alerts->alerts().last().informativeText, reason) << text.toStdString();
+    }
+    EXPECT_EQ(dialogs.input->requests.size(), 1);
+}
+
 TEST_F(OpenObjectTest, DocumentsThatAreNotAllTextOpenTheApplicationAlone)
 {
     const QString output = folder + QStringLiteral("/alone.out");
