@@ -11,6 +11,7 @@
 #include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "model/PathUtilities.h"
+#include "platform/SafeFile.h"
 
 #include <QFileInfo>
 
@@ -78,11 +79,13 @@ void alertOpenFailed(const QUrl& url, const platform::WorkspaceError& error)
 
 // An entry whose file or folder is gone is told, not dropped in silence.
 // When the folder that held it is still there, it was moved or deleted;
-// otherwise that folder, or the drive it was on, is out of reach.
+// otherwise that folder, or the drive it was on, is out of reach. A link is
+// judged by the folder of what it points to (its target's path, followed
+// without opening anything), not by the folder that holds the link.
 void alertUnreachable(const QUrl& url, const QString& entryName)
 {
     const QString path = FileURLs::cleanPath(url);
-    const QFileInfo holder(QFileInfo(path).absolutePath());
+    const QFileInfo holder(QFileInfo(platform::writeTargetOf(path)).absolutePath());
     const bool holderReachable = holder.isDir() && holder.isExecutable();
     SandboxFileAccess::showAlert(
         localized("\"%1\" could not be opened.").arg(entryName.isEmpty() ? displayNameAtPath(path) : entryName),

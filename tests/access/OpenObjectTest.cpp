@@ -173,20 +173,26 @@ TEST_F(OpenObjectTest, AFailedLaunchReachesTheCompletionAndEndsItsScope)
 
 // An entry whose file or folder was removed says so, once, by the entry's
 // name (the file's when none is given); one whose folder is gone too is out
-// of reach.
+// of reach. A link is judged by where it points, not by where it lies.
 TEST_F(OpenObjectTest, AFileOrFolderThatIsGoneIsToldInAnAlert)
 {
     const QString file = folder + QStringLiteral("/gone.txt");
     const QString inner = folder + QStringLiteral("/Gone folder");
     ASSERT_TRUE(test::writeFile(file, "x") && QDir().mkpath(inner));
     ASSERT_TRUE(QFile::remove(file) && QDir().rmdir(inner));
+    const QString intoMissingFolder = folder + QStringLiteral("/Drive report");
+    const QString toMissingFile = folder + QStringLiteral("/Notes link");
+    ASSERT_TRUE(QFile::link(inner + QStringLiteral("/report.txt"), intoMissingFolder));
+    ASSERT_TRUE(QFile::link(QStringLiteral("gone.txt"), toMissingFile));
     const QString found = QStringLiteral("Its file or folder can't be found. It may have been moved, renamed or deleted.");
+    const QString reached = QStringLiteral("Its file or folder can't be reached. The folder or drive it is on is "
+                                           "missing, not connected or closed to your account.");
     const std::tuple<QString, QString, QString> cases[] = {
         {file, QStringLiteral("Ledger notes"), found},
         {inner, QString(), found},
-        {inner + QStringLiteral("/inside.txt"), QStringLiteral("Inside"),
-         QStringLiteral("Its file or folder can't be reached. The folder or drive it is on is missing, not connected "
-                        "or closed to your account.")}};
+        {inner + QStringLiteral("/inside.txt"), QStringLiteral("Inside"), reached},
+        {intoMissingFolder, QStringLiteral("Report on the drive"), reached},
+        {toMissingFile, QStringLiteral("Notes"), found}};
     for (const auto& [path, entryName, reason] : cases) {
         const qsizetype before = dialogs.alerts->alerts().size();
         const auto result = runToCompletion([&](OpenObject::Completion done) {
