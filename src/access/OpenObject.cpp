@@ -11,6 +11,7 @@
 #include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "model/PathUtilities.h"
+#include "platform/SafeFile.h"
 
 #include <QFileInfo>
 
@@ -33,12 +34,11 @@ QString absolute(const QUrl& url)
     return url.toString();
 }
 
-// Why the system did not open it: the handler's own answer, else ours.
+// Why the system did not open it: ours where we know the cause, else the
+// handler's answer.
 QString reasonFor(const platform::WorkspaceError& error)
 {
     using Error = platform::WorkspaceError;
-    if (!error.reason.isEmpty())
-        return error.reason;
     if (error.domain == Error::errorDomain) {
         switch (error.code) {
         case Error::applicationMissing:
@@ -53,28 +53,39 @@ QString reasonFor(const platform::WorkspaceError& error)
             return localized("No application is set to open it.");
         case Error::entryUnusable:
             return localized("Its desktop entry can't be read, or its program is missing.");
+        case Error::terminalMissing:
+            return localized("It runs in a terminal, and no terminal was found.");
         default:
             break;
         }
     }
+    if (!error.reason.isEmpty())
+        return error.reason;
     return error.localizedDescription;
 }
 
-// A launch that failed is told as a failed address is: in an alert, with
-// what could not be opened and why.
+// A file by its name, anything else by its address.
+QString shownNameOf(const QUrl& url)
+{
+    return url.isLocalFile() ? displayNameAtPath(FileURLs::cleanPath(url)) : url.toDisplayString();
+}
+
+// Every open the system refuses (a file, folder, application, URL or
+// template) is told here: in an alert, with what could not be opened and why.
 void alertOpenFailed(const QUrl& url, const platform::WorkspaceError& error)
 {
-    SandboxFileAccess::showAlert(
-        localized("\"%1\" could not be opened.").arg(displayNameAtPath(FileURLs::cleanPath(url))), reasonFor(error));
+    SandboxFileAccess::showAlert(localized("\"%1\" could not be opened.").arg(shownNameOf(url)), reasonFor(error));
 }
 
 // An entry whose file or folder is gone is told, not dropped in silence.
 // When the folder that held it is still there, it was moved or deleted;
-// otherwise that folder, or the drive it was on, is out of reach.
+// otherwise that folder, or the drive it was on, is out of reach. A link is
+// judged by the folder of what it points to (its target's path, followed
+// without opening anything), not by the folder that holds the link.
 void alertUnreachable(const QUrl& url, const QString& entryName)
 {
     const QString path = FileURLs::cleanPath(url);
-    const QFileInfo holder(QFileInfo(path).absolutePath());
+    const QFileInfo holder(QFileInfo(platform::writeTargetOf(path)).absolutePath());
     const bool holderReachable = holder.isDir() && holder.isExecutable();
     SandboxFileAccess::showAlert(
         localized("\"%1\" could not be opened.").arg(entryName.isEmpty() ? displayNameAtPath(path) : entryName),
@@ -310,14 +321,19 @@ void OpenObject::openURLString(const QString& urlString, const std::optional<QVa
     }
     VLOG(Logger::open(), LogType::Default, "Parsed URL: %{public}@", *substituted);
     if (url.isLocalFile()) {
+        if (!FileURLs::isReachable(url))
+            alertUnreachable(url, {});
         open(url, std::nullopt, std::move(completion));
         return;
     }
-    workspace_.openURL(url, openConfiguration(), [completion](const std::optional<platform::WorkspaceError>& error) {
-        if (error)
+    auto done = [url, completion](const std::optional<platform::WorkspaceError>& error) {
+        if (error) {
             VLOG(Logger::open(), LogType::Error, "open failed: %{public}@", error->localizedDescription);
+            alertOpenFailed(url, *error);
+        }
         finish(completion, !error);
-    });
+    };
+    workspace_.openURL(url, openConfiguration(), std::move(done));
 }
 
 void OpenObject::openAddress(const QUrl& url, Completion completion)

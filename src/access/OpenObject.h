@@ -23,9 +23,9 @@ class SecurityScopedURLManager;
 // Each operation takes an optional completion that is called exactly once,
 // on the main thread once the launch has answered, or at once when the open
 // ends before it reaches the system: true when the item was opened. A file,
-// folder or application that the system does not open is shown in an alert
-// with the handler's reason before the completion runs; so is one opened by
-// path that is gone or out of reach.
+// folder, application, URL or filled template that the system does not open
+// is shown in an alert with the reason before the completion runs; so is a
+// file or folder (by path or by a file URL) that is gone or out of reach.
 class OpenObject {
 public:
     using Completion = std::function<void(bool opened)>;

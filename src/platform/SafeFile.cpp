@@ -1,5 +1,7 @@
 #include "platform/SafeFile.h"
 
+#include "platform/ErrorReasons.h"
+#include "platform/LocalizedStrings.h"
 #include "platform/Log.h"
 
 #include <QCryptographicHash>
@@ -25,14 +27,10 @@ namespace {
 // As many links as Linux follows in one lookup (MAXSYMLINKS).
 constexpr int maximumLinkHops = 40;
 
-QString errnoText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
+// What failed and why, for the user's alert.
 WriteResult failure(const QString& what, int error)
 {
-    return {false, error ? QStringLiteral("%1: %2").arg(what, errnoText(error)) : what};
+    return {false, error ? QStringLiteral("%1: %2").arg(what, reasonForErrno(error)) : what};
 }
 
 // Writes all of `data`, retrying short writes and interruptions.
@@ -160,20 +158,20 @@ QString writeTargetOf(const QString& path)
 WriteResult writeFileSafely(const QString& path, const QByteArray& data, const WriteOptions& options)
 {
     if (path.isEmpty())
-        return {false, QStringLiteral("no file name was given")};
+        return {false, localized("No file name was given")};
     // A link that loops, or a chain longer than the kernel follows: the kernel
     // would refuse to open it, so replacing its last link with a file would
     // break the link the user made. Asked of the kernel itself, since links
     // in the folders count towards its limit as well.
     if (struct stat followed {}; ::stat(QFile::encodeName(path).constData(), &followed) != 0 && errno == ELOOP)
-        return failure(QStringLiteral("cannot write %1").arg(path), ELOOP);
+        return failure(localized("Cannot write %1").arg(path), ELOOP);
     const QString target = writeTargetOf(path);
     const QFileInfo targetInfo(target);
     const QString folder = targetInfo.absolutePath();
     if (options.createFolder && !QFileInfo::exists(folder) && !QDir().mkpath(folder))
-        return {false, QStringLiteral("cannot create the folder %1").arg(folder)};
+        return {false, localized("Cannot create the folder %1").arg(folder)};
     if (targetInfo.exists() && !targetInfo.isFile())
-        return {false, QStringLiteral("%1 is not a regular file").arg(target)};
+        return {false, localized("%1 is not a regular file").arg(target)};
 
     const QByteArray targetName = QFile::encodeName(targetInfo.absoluteFilePath());
     const QByteArray folderName = targetName.left(std::max<qsizetype>(1, targetName.lastIndexOf('/')));
@@ -181,7 +179,7 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& data, const W
     QByteArray temporary = joined(folderName, temporaryStemOf(folderName, fileName)) + safeWriteTemporaryInfix + "XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return failure(QStringLiteral("cannot create a file in %1").arg(folder), errno);
+        return failure(localized("Cannot create a file in %1").arg(folder), errno);
 
     int error = 0;
     const auto abandon = [&](const QString& what) {
@@ -195,36 +193,36 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& data, const W
                                                                         : mode_t(options.newFileMode);
     if (::fchmod(fd, mode) != 0) {
         error = errno;
-        return abandon(QStringLiteral("cannot set the permissions of %1").arg(target));
+        return abandon(localized("Cannot set the permissions of %1").arg(target));
     }
     if (!writeAll(fd, data, &error))
-        return abandon(QStringLiteral("cannot write %1").arg(target));
+        return abandon(localized("Cannot write %1").arg(target));
     if (::fsync(fd) != 0) {
         error = errno;
-        return abandon(QStringLiteral("cannot write %1 to the disk").arg(target));
+        return abandon(localized("Cannot write %1 to the disk").arg(target));
     }
     // What is on disk must be what was meant: a full disk or a size limit can
     // let a write look whole and leave less behind.
     struct stat written {};
     if (::fstat(fd, &written) != 0 || written.st_size != data.size()) {
         error = errno;
-        return abandon(QStringLiteral("%1 was not written whole").arg(target));
+        return abandon(localized("%1 was not written whole").arg(target));
     }
     if (::close(fd) != 0) {
         error = errno;
         ::unlink(temporary.constData());
-        return failure(QStringLiteral("cannot write %1").arg(target), error);
+        return failure(localized("Cannot write %1").arg(target), error);
     }
     if (::rename(temporary.constData(), targetName.constData()) != 0) {
         error = errno;
         ::unlink(temporary.constData());
-        return failure(QStringLiteral("cannot replace %1").arg(target), error);
+        return failure(localized("Cannot replace %1").arg(target), error);
     }
     // The file is in place: a folder that can't be synced (one that can't be
     // opened for reading) is worth a warning, not a failure.
     if (!syncFolder(QFile::encodeName(folder)))
         VLOG(Log::defaultHandle(), LogType::Error, "%{public}@ was written; its folder could not be synced: %{public}@",
-             target, errnoText(errno));
+             target, QString::fromLocal8Bit(std::strerror(errno)));
     return {true, {}};
 }
 

@@ -16,7 +16,7 @@ namespace vantel::platform {
 // chain of more than 40) is refused with ELOOP's reason and left as it is.
 struct WriteResult {
     bool ok = false;
-    QString error; // why it failed, for the user or the log; empty on success
+    QString error; // why it failed, in the user's language for an alert; empty on success
 
     explicit operator bool() const { return ok; }
 };

@@ -2,6 +2,7 @@
 
 #include "platform/XdgPaths.h"
 
+#include "platform/ErrorReasons.h"
 #include "platform/LoadAlerts.h"
 #include "platform/LocalizedStrings.h"
 #include "platform/Log.h"
@@ -19,7 +20,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 
 #include <unistd.h>
@@ -189,7 +189,7 @@ void UserDefaults::checkFolderWritableLocked()
     const QString folder = nearestExistingFolder(QFileInfo(writeTargetOf(filePath_)).absolutePath());
     if (folder.isEmpty() || ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0)
         return;
-    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    const QString reason = reasonForErrno(errno);
     // The assistant opens while the stored "launchedBefore" is not set: only
     // then does it show again, since nothing can set it now.
     const bool assistantShowsAgain = !values_.value(QStringLiteral("launchedBefore")).toBool();

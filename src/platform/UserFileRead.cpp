@@ -1,11 +1,11 @@
 #include "platform/UserFileRead.h"
 
+#include "platform/ErrorReasons.h"
 #include "platform/LocalizedStrings.h"
 
 #include <QFile>
 
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,11 +23,6 @@ UserFileRead failed(UserFileRead::Status status, const QString& error)
     return result;
 }
 
-QString errnoText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 } // namespace
 
 UserFileRead readUserFile(const QString& path, qint64 maxBytes)
@@ -41,7 +36,7 @@ UserFileRead readUserFile(const QString& path, qint64 maxBytes)
         const int error = errno;
         if (error == ENOENT)
             return failed(UserFileRead::Status::missing, {});
-        return failed(UserFileRead::Status::unreadable, errnoText(error));
+        return failed(UserFileRead::Status::unreadable, reasonForErrno(error));
     }
     if (!S_ISREG(facts.st_mode))
         return failed(UserFileRead::Status::notRegularFile,
@@ -52,14 +47,14 @@ UserFileRead readUserFile(const QString& path, qint64 maxBytes)
     if (fd < 0) {
         const int error = errno;
         return failed(error == ENOENT ? UserFileRead::Status::missing : UserFileRead::Status::unreadable,
-                      errnoText(error));
+                      reasonForErrno(error));
     }
     const auto closeAnd = [fd](UserFileRead result) {
         ::close(fd);
         return result;
     };
     if (::fstat(fd, &facts) != 0)
-        return closeAnd(failed(UserFileRead::Status::unreadable, errnoText(errno)));
+        return closeAnd(failed(UserFileRead::Status::unreadable, reasonForErrno(errno)));
     if (!S_ISREG(facts.st_mode))
         return closeAnd(failed(UserFileRead::Status::notRegularFile,
                                localized("%1 is not a regular file").arg(path)));
@@ -75,7 +70,7 @@ UserFileRead readUserFile(const QString& path, qint64 maxBytes)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return closeAnd(failed(UserFileRead::Status::unreadable, errnoText(errno)));
+            return closeAnd(failed(UserFileRead::Status::unreadable, reasonForErrno(errno)));
         }
         if (n == 0)
             break;

@@ -3,6 +3,7 @@
 #include "platform/ApplicationMatcher.h"
 #include "platform/DBusSignature.h"
 #include "platform/DesktopEntry.h"
+#include "platform/ErrorReasons.h"
 #include "platform/FileFacts.h"
 #include "platform/LaunchHistory.h"
 #include "platform/Log.h"
@@ -63,11 +64,12 @@ struct GErrorHolder {
         result.code = error ? error->code : 0;
         result.localizedDescription = context;
         if (error) {
-            result.reason = QString::fromUtf8(error->message);
-            result.localizedDescription += QStringLiteral(": ") + result.reason;
+            result.reason = reasonForGError(error);
+            result.localizedDescription += QStringLiteral(": ") + QString::fromUtf8(error->message);
         }
         return result;
     }
+    bool is(GQuark domain, int code) const { return error && error->domain == domain && error->code == code; }
 };
 
 struct GFreeDeleter {
@@ -343,7 +345,16 @@ std::optional<WorkspaceError> launch(GAppInfo* app, const QList<QUrl>& documents
         return std::nullopt;
     }
     const char* name = g_app_info_get_name(app);
-    return gerror.toError(QStringLiteral("Launching \"%1\" failed").arg(QString::fromUtf8(name ? name : "")));
+    WorkspaceError error =
+        gerror.toError(QStringLiteral("Launching \"%1\" failed").arg(QString::fromUtf8(name ? name : "")));
+    // GIO names a missing terminal only in words, under its generic code: an
+    // entry that asks for a terminal and fails with that code found none.
+    if (gerror.is(G_IO_ERROR, G_IO_ERROR_FAILED) && G_IS_DESKTOP_APP_INFO(app)
+        && g_desktop_app_info_get_boolean(G_DESKTOP_APP_INFO(app), "Terminal")) {
+        error.domain = kErrorDomain;
+        error.code = WorkspaceError::terminalMissing;
+    }
+    return error;
 }
 
 // The desktop ID of an entry below an "applications" folder, else its file name.
@@ -466,7 +477,13 @@ std::optional<WorkspaceError> openNow(const QUrl& url, const OpenConfiguration& 
         RunningApplications::applicationLaunched();
         return std::nullopt;
     }
-    return gerror.toError(QStringLiteral("Opening \"%1\" failed").arg(url.toString()));
+    WorkspaceError error = gerror.toError(QStringLiteral("Opening \"%1\" failed").arg(url.toString()));
+    // No handler of the scheme is set, and GIO found no other way to open it.
+    if (gerror.is(G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED)) {
+        error.domain = kErrorDomain;
+        error.code = WorkspaceError::noDefaultApplication;
+    }
+    return error;
 }
 
 } // namespace

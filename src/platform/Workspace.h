@@ -23,7 +23,8 @@ struct OpenConfiguration {
 };
 
 struct WorkspaceError {
-    // The refusals of our own, before any handler was asked, in `errorDomain`.
+    // The refusals of our own, before any handler was asked, and the causes
+    // we tell from its answer, in `errorDomain`.
     enum Code {
         applicationMissing = 1,
         entryNotTrusted = 2,
@@ -32,6 +33,8 @@ struct WorkspaceError {
         fileMissing = 5,
         noDefaultApplication = 6,
         entryUnusable = 7,
+        // Found after the handler's answer: the entry asks for a terminal, and none was found.
+        terminalMissing = 8,
     };
     static inline const QString errorDomain = QStringLiteral("Workspace");
 
@@ -39,8 +42,9 @@ struct WorkspaceError {
     int code = 0;
     // For the log: what was asked and why it failed, in English.
     QString localizedDescription;
-    // What the handler itself answered (GIO's message, in the user's language
-    // where GIO has one); empty for a refusal of our own.
+    // Why the handler refused, for the user in the user's language (ours
+    // for the common causes, else its own message as a detail); empty for a
+    // refusal of our own.
     QString reason;
 };
 

@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include <sys/stat.h>
 
@@ -296,8 +295,7 @@ TEST_F(BookmarkStoreTest, ASaveToALinkThatLoopsIsRefusedAndSaysWhy)
     EXPECT_TRUE(QFileInfo(file).isSymLink());
     ASSERT_EQ(dialogs.alerts->alerts().size(), 1);
     EXPECT_EQ(dialogs.alerts->alerts().first().messageText, QStringLiteral("Error exporting data"));
-    const QString loop = QString::fromLocal8Bit(std::strerror(ELOOP));
-    EXPECT_TRUE(dialogs.alerts->alerts().first().informativeText.contains(loop));
+    EXPECT_TRUE(dialogs.alerts->alerts().first().informativeText.contains(QStringLiteral("links in a loop")));
 }
 
 TEST_F(BookmarkStoreTest, LeftoversOfAKilledSaveGoAtTheNextLoadTheUsersCopiesStay)

@@ -1,5 +1,6 @@
 #include "AccessTestSupport.h"
 
+#include "access/AccessExecutionServices.h"
 #include "access/LaunchAllEntriesOfTag.h"
 #include "model/ExecutionServices.h"
 #include "model/TableViewItem.h"
@@ -138,6 +139,29 @@ TEST_F(LaunchAllEntriesOfTagTest, NoMatchesOrNoNameDoNothing)
     launchAndSettle(QString(), 0);
     EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
     EXPECT_EQ(services->total(), 0);
+}
+
+// Each entry of the tag that nothing opens is told, as when opened alone:
+// here a URL and a template no handler takes.
+TEST_F(LaunchAllEntriesOfTagTest, EachEntryThatFailsToOpenIsToldInAnAlert)
+{
+    AccessExecutionServices::install();
+    for (const QString& url :
+         {QStringLiteral("https://example.org/one"), QStringLiteral("https://example.org/?q=%%userInput:Q%%")}) {
+        auto item = TableViewItem::initForURL(url, QStringLiteral("Web"), QString());
+        item->setTags({QStringLiteral("Web")});
+        allData->append(item);
+    }
+    dialogs.input->queueAnswer(QStringLiteral("two"));
+    LaunchAllEntriesOfTag::launchAllEntriesOfTag(QStringLiteral("Web"), *allData);
+    ASSERT_TRUE(test::waitUntil([&] { return dialogs.alerts->alerts().size() >= 2; }, std::chrono::seconds(10)));
+    QStringList told;
+    for (const platform::AlertRequest& alert : dialogs.alerts->alerts())
+        told << alert.messageText + QLatin1Char('|') + alert.informativeText;
+    told.sort();
+    const QString reason = QStringLiteral("|No application is set to open it.");
+    EXPECT_EQ(told, (QStringList{QStringLiteral("\"https://example.org/?q=two\" could not be opened.") + reason,
+                                 QStringLiteral("\"https://example.org/one\" could not be opened.") + reason}));
 }
 
 TEST_F(LaunchAllEntriesOfTagTest, TheStoresEntriesComeFromTheSourceSetAtLaunch)

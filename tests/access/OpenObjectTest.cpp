@@ -8,6 +8,7 @@
 #include "platform/ScopedEnvironment.h"
 #include "platform/Workspace.h"
 #include "config/Configuration.h"
+#include "model/LocalizedStrings.h"
 
 #include <QDBusConnection>
 #include <QDir>
@@ -172,20 +173,26 @@ TEST_F(OpenObjectTest, AFailedLaunchReachesTheCompletionAndEndsItsScope)
 
 // An entry whose file or folder was removed says so, once, by the entry's
 // name (the file's when none is given); one whose folder is gone too is out
-// of reach.
+// of reach. A link is judged by where it points, not by where it lies.
 TEST_F(OpenObjectTest, AFileOrFolderThatIsGoneIsToldInAnAlert)
 {
     const QString file = folder + QStringLiteral("/gone.txt");
     const QString inner = folder + QStringLiteral("/Gone folder");
     ASSERT_TRUE(test::writeFile(file, "x") && QDir().mkpath(inner));
     ASSERT_TRUE(QFile::remove(file) && QDir().rmdir(inner));
+    const QString intoMissingFolder = folder + QStringLiteral("/Drive report");
+    const QString toMissingFile = folder + QStringLiteral("/Notes link");
+    ASSERT_TRUE(QFile::link(inner + QStringLiteral("/report.txt"), intoMissingFolder));
+    ASSERT_TRUE(QFile::link(QStringLiteral("gone.txt"), toMissingFile));
     const QString found = QStringLiteral("Its file or folder can't be found. It may have been moved, renamed or deleted.");
+    const QString reached = QStringLiteral("Its file or folder can't be reached. The folder or drive it is on is "
+                                           "missing, not connected or closed to your account.");
     const std::tuple<QString, QString, QString> cases[] = {
         {file, QStringLiteral("Ledger notes"), found},
         {inner, QString(), found},
-        {inner + QStringLiteral("/inside.txt"), QStringLiteral("Inside"),
-         QStringLiteral("Its file or folder can't be reached. The folder or drive it is on is missing, not connected "
-                        "or closed to your account.")}};
+        {inner + QStringLiteral("/inside.txt"), QStringLiteral("Inside"), reached},
+        {intoMissingFolder, QStringLiteral("Report on the drive"), reached},
+        {toMissingFile, QStringLiteral("Notes"), found}};
     for (const auto& [path, entryName, reason] : cases) {
         const qsizetype before = dialogs.alerts->alerts().size();
         const auto result = runToCompletion([&](OpenObject::Completion done) {
@@ -228,10 +235,37 @@ TEST_F(OpenObjectTest, ALaunchTheSystemRefusesShowsItsReason)
     }
     ASSERT_EQ(dialogs.alerts->alerts().size(), 3);
     EXPECT_EQ(dialogs.alerts->alerts().at(0).informativeText,
-              QStringLiteral("Unable to find terminal required for application"));
+              QStringLiteral("It runs in a terminal, and no terminal was found."));
     EXPECT_EQ(dialogs.alerts->alerts().at(1).informativeText, dialogs.alerts->alerts().at(0).informativeText);
     EXPECT_EQ(dialogs.alerts->alerts().at(2).informativeText, QStringLiteral("No application is set to open it."));
     EXPECT_EQ(SecurityScopedURLManager::shared().scopeCount(), 0);
+}
+
+// A URL, or a template once its question is answered, that nothing opens is
+// told as a file is, by its address; so is a file URL whose file is gone.
+TEST_F(OpenObjectTest, AURLOrTemplateThatNothingOpensIsToldInAnAlert)
+{
+    ASSERT_FALSE(platform::Workspace::shared().urlForApplicationToOpen(QUrl(QStringLiteral("https://example.org/"))));
+    const QString gone = folder + QStringLiteral("/gone.vanteldoc");
+    const QString noHandler = QStringLiteral("No application is set to open it.");
+    const std::tuple<QString, QString, QString> cases[] = {
+        {QStringLiteral("https://example.org/page"), QStringLiteral("https://example.org/page"), noHandler},
+        {QStringLiteral("https://example.org/?q=%%userInput:Q%%"), QStringLiteral("https://example.org/?q=two words"),
+         noHandler},
+        {QUrl::fromLocalFile(gone).toString(QUrl::FullyEncoded), QStringLiteral("gone.vanteldoc"),
+         QStringLiteral("Its file or folder can't be found. It may have been moved, renamed or deleted.")}};
+    dialogs.input->queueAnswer(QStringLiteral("two words"));
+    for (const auto& [text, name, reason] : cases) {
+        const qsizetype before = dialogs.alerts->alerts().size();
+        const auto result = runToCompletion([&](OpenObject::Completion done) {
+            OpenObject::shared().openURLString(text, std::nullopt, std::move(done));
+        });
+        EXPECT_EQ(result, std::optional<bool>(false)) << text.toStdString();
+        ASSERT_EQ(dialogs.alerts->alerts().size(), before + 1) << text.toStdString();
+        EXPECT_EQ(dialogs.alerts->alerts().last().messageText, QStringLiteral("\"%1\" could not be opened.").arg(name));
+        EXPECT_EQ(dialogs.alerts->alerts().last().informativeText, reason) << text.toStdString();
+    }
+    EXPECT_EQ(dialogs.input->requests.size(), 1);
 }
 
 TEST_F(OpenObjectTest, DocumentsThatAreNotAllTextOpenTheApplicationAlone)
@@ -318,6 +352,28 @@ TEST_F(OpenObjectTest, AFileTemplateRefusesValuesThatLeaveItsFolder)
     EXPECT_EQ(run(QStringLiteral("named+1.vanteldoc")), std::optional<bool>(true));
     ASSERT_TRUE(test::waitUntil([&] { return !recordedLines(handlerOutput).isEmpty(); }));
     EXPECT_EQ(recordedLines(handlerOutput), QStringList{inside + QStringLiteral("/named+1.vanteldoc")});
+}
+
+// Run only under a German locale, for which the C library has no texts: the
+// reason is Vantel's own German, not GIO's English words.
+class GermanOpenObjectTest : public OpenObjectTest {};
+
+TEST_F(GermanOpenObjectTest, ALaunchWithoutItsTerminalSaysWhyInGerman)
+{
+    ASSERT_EQ(LocalizedStrings::main().language(), QStringLiteral("de"));
+    const test::ScopedEnvironment noTerminal("PATH", "/nonexistent/vantel-bin");
+    const QString application = folder + QStringLiteral("/terminal.desktop");
+    ASSERT_TRUE(test::writeFile(application, kTerminalEntry));
+    ASSERT_TRUE(QFile::setPermissions(application, QFile::permissions(application) | QFileDevice::ExeOwner));
+    const auto result = runToCompletion([&](OpenObject::Completion done) {
+        OpenObject::shared().openPath(application, std::nullopt, std::move(done));
+    });
+    EXPECT_EQ(result, std::optional<bool>(false));
+    ASSERT_EQ(dialogs.alerts->alerts().size(), 1);
+    EXPECT_EQ(dialogs.alerts->alerts().first().messageText,
+              QStringLiteral("„Needs Terminal“ konnte nicht geöffnet werden."));
+    EXPECT_EQ(dialogs.alerts->alerts().first().informativeText,
+              QStringLiteral("Es läuft in einem Terminal, und es wurde kein Terminal gefunden."));
 }
 
 } // namespace

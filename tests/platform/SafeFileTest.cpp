@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -115,7 +114,7 @@ TEST(SafeFileTest, LinksThatLoopAreRefusedAndKeptLongChainsWrittenThrough)
         const WriteResult written = writeFileSafely(path, "replaced");
         EXPECT_FALSE(written) << path.toStdString();
         EXPECT_TRUE(written.error.contains(path)) << written.error.toStdString();
-        EXPECT_TRUE(written.error.contains(QString::fromLocal8Bit(std::strerror(ELOOP)))) << qPrintable(written.error);
+        EXPECT_TRUE(written.error.contains(QStringLiteral("links in a loop"))) << qPrintable(written.error);
         EXPECT_TRUE(QFileInfo(path).isSymLink()) << path.toStdString();
         EXPECT_EQ(QFileInfo(path).symLinkTarget(), target);
         EXPECT_EQ(writeTargetOf(path), path);
