@@ -1,6 +1,7 @@
 #include "platform/LaunchHistory.h"
 
 #include "platform/DispatchQueue.h"
+#include "platform/ErrorReasons.h"
 #include "platform/LoadAlerts.h"
 #include "platform/LocalizedStrings.h"
 #include "platform/Log.h"
@@ -17,7 +18,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -339,7 +339,7 @@ void LaunchHistory::State::checkFolderWritable()
     // Judged as the write is: by the effective user.
     if (::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0)
         return;
-    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    const QString reason = reasonForErrno(errno);
     VLOG(historyLog(), LogType::Error, "The folder %{public}@ can't be written (%{public}@)", folder, reason);
     tellNotKept(localized("The list of recent applications can't be kept"),
                 localized("The folder %1 can't be written (%2): applications used now are remembered only until "
