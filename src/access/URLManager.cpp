@@ -54,9 +54,11 @@ void URLManager::loadDefaultTemplates()
 
 void URLManager::loadPlaceholders()
 {
-    // Named by what they insert; the inserted text is the same in every language.
+    // Named by what they insert. The keywords stay, as the parser knows them;
+    // the question the inserted placeholder asks is in the user's language.
     urlPlaceholders_ = {
-        std::make_shared<urlPlaceholderData>(localized("Ask for input"), QStringLiteral("%%userInput:Question%%")),
+        std::make_shared<urlPlaceholderData>(localized("Ask for input"),
+                                             QStringLiteral("%%userInput:") + localized("Question") + QStringLiteral("%%")),
         std::make_shared<urlPlaceholderData>(localized("Selected files"), QStringLiteral("%%selectedFileObjects%%")),
     };
 }

@@ -42,6 +42,20 @@ bool asksOnlyForText(int argc, char* argv[])
     return false;
 }
 
+// Qt's own texts (the file panels, the context menus of text fields, the
+// help's headings) in the language of Vantel's string tables, chosen by the
+// same rule: a French panel beside German windows, or German under
+// LANGUAGE=en:de, would mix languages. English needs no translation.
+void installQtTexts(QTranslator& qtTexts)
+{
+    const QString language = vantel::platform::Bundle::localizationLanguage(
+        vantel::platform::Bundle::main().resourcePath(), vantel::platform::Bundle::userLanguages());
+    if (!language.isEmpty()
+        && qtTexts.load(QStringLiteral("qtbase_") + QString(language).replace(u'-', u'_'),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -49,6 +63,8 @@ int main(int argc, char* argv[])
     if (asksOnlyForText(argc, argv)) {
         QCoreApplication core(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Vantel"));
+        QTranslator qtTexts;
+        installQtTexts(qtTexts);
         const vantel::InstanceHandOver::CommandLine commandLine =
             vantel::InstanceHandOver::parseCommandLine(QCoreApplication::arguments(), QDir::currentPath());
         if (commandLine.exitCode) {
@@ -64,17 +80,8 @@ int main(int argc, char* argv[])
     // Before any window: the windows' toolbars and buttons look their icons
     // up by theme name, which finds nothing without a desktop's theme.
     vantel::platform::Bundle::setUpIconThemes();
-    // Qt's own texts (the file panels, the context menus of text fields) in
-    // the language of Vantel's string tables, chosen by the same rule: a
-    // French panel beside German windows, or German under LANGUAGE=en:de,
-    // would mix languages. English needs no translation.
     QTranslator qtTexts;
-    const QString language = vantel::platform::Bundle::localizationLanguage(
-        vantel::platform::Bundle::main().resourcePath(), vantel::platform::Bundle::userLanguages());
-    if (!language.isEmpty()
-        && qtTexts.load(QStringLiteral("qtbase_") + QString(language).replace(u'-', u'_'),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    installQtTexts(qtTexts);
 
     // --help, --version and a file that is not there end here, whether or
     // not another Vantel runs.

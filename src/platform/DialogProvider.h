@@ -23,6 +23,9 @@ struct AlertRequest {
     int cancelButton = -1;
     bool showsSuppressionButton = false;
     QString suppressionButtonTitle = QStringLiteral("Do not show this message again");
+    // About the user's files rather than a window (what loading found): in
+    // the middle of the screen whatever window is up, and above it.
+    bool centredOnScreen = false;
 };
 
 struct AlertResponse {

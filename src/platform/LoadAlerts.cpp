@@ -63,8 +63,14 @@ void showPending()
         s.showScheduled = false;
         toShow = std::exchange(s.queued, {});
     }
-    for (const Alert& alert : std::as_const(toShow))
-        Dialogs::showAlert(alert.messageText, alert.informativeText);
+    for (const Alert& alert : std::as_const(toShow)) {
+        AlertRequest request;
+        request.messageText = alert.messageText;
+        request.informativeText = alert.informativeText;
+        request.buttons = {QStringLiteral("OK")};
+        request.centredOnScreen = true;
+        Dialogs::runAlert(request);
+    }
 }
 
 void launchEnded()

@@ -1,5 +1,6 @@
 #include "platform/SingleInstance.h"
 
+#include "platform/LocalizedStrings.h"
 #include "platform/Log.h"
 #include "platform/XdgPaths.h"
 
@@ -218,7 +219,7 @@ SingleInstance::Reply SingleInstance::send(const Message& message, std::chrono::
                                            const QString& socketPath)
 {
     if (socketPath.isEmpty())
-        return {Reply::Status::NotRunning, QStringLiteral("no folder for the socket")};
+        return {Reply::Status::NotRunning, localized("no folder for the socket")};
     const QDeadlineTimer deadline(timeout);
     QLocalSocket socket;
     socket.connectToServer(socketPath);
@@ -231,7 +232,7 @@ SingleInstance::Reply SingleInstance::send(const Message& message, std::chrono::
     socket.write(message.toJson() + '\n');
     while (socket.bytesToWrite() > 0) {
         if (!socket.waitForBytesWritten(remainingMilliseconds(deadline)))
-            return {Reply::Status::NoAnswer, QStringLiteral("the message could not be sent: ") + socket.errorString()};
+            return {Reply::Status::NoAnswer, localized("the message could not be sent: %1").arg(socket.errorString())};
     }
     while (!socket.canReadLine()) {
         if (socket.bytesAvailable() > kMaximumAnswerSize || deadline.hasExpired()
@@ -239,7 +240,7 @@ SingleInstance::Reply SingleInstance::send(const Message& message, std::chrono::
             // The server may have closed right after its answer.
             if (socket.canReadLine())
                 break;
-            return {Reply::Status::NoAnswer, QStringLiteral("no answer")};
+            return {Reply::Status::NoAnswer, localized("no answer")};
         }
     }
     const QByteArray line = socket.readLine(kMaximumAnswerSize).trimmed();
@@ -248,11 +249,11 @@ SingleInstance::Reply SingleInstance::send(const Message& message, std::chrono::
     const QJsonDocument document = QJsonDocument::fromJson(line);
     const QJsonValue ok = document.object().value(QStringLiteral("ok"));
     if (!document.isObject() || !ok.isBool())
-        return {Reply::Status::NoAnswer, QStringLiteral("malformed answer")};
+        return {Reply::Status::NoAnswer, localized("malformed answer")};
     if (ok.toBool())
         return {Reply::Status::Accepted, {}};
     const QString error = document.object().value(QStringLiteral("error")).toString();
-    return {Reply::Status::Refused, error.isEmpty() ? QStringLiteral("refused") : error};
+    return {Reply::Status::Refused, error.isEmpty() ? localized("refused") : error};
 }
 
 // Server
@@ -273,17 +274,17 @@ SingleInstance::ListenResult SingleInstance::listen()
         return ListenResult::Listening;
     errorString_.clear();
     if (socketPath_.isEmpty()) {
-        errorString_ = QStringLiteral("No folder for the socket is safe to use");
+        errorString_ = localized("No folder for the socket is safe to use");
         return ListenResult::Failed;
     }
     if (!QFileInfo(QFileInfo(socketPath_).absolutePath()).isDir()) {
-        errorString_ = QStringLiteral("The folder of %1 does not exist").arg(socketPath_);
+        errorString_ = localized("The folder of %1 does not exist").arg(socketPath_);
         return ListenResult::Failed;
     }
 
     QLockFile lock(socketPath_ + QStringLiteral(".lock"));
     if (!lock.tryLock(std::chrono::duration_cast<std::chrono::milliseconds>(kLockTimeout).count())) {
-        errorString_ = QStringLiteral("Another start holds the lock %1").arg(lock.fileName());
+        errorString_ = localized("Another start holds the lock %1").arg(lock.fileName());
         return ListenResult::Failed;
     }
 
@@ -300,7 +301,7 @@ SingleInstance::ListenResult SingleInstance::listen()
         // Nobody answers: left behind by an instance that crashed.
         VLOG(category(), LogType::Default, "Replacing the stale socket %{public}@", socketPath_);
         if (!QLocalServer::removeServer(socketPath_)) {
-            errorString_ = QStringLiteral("The stale socket %1 could not be removed").arg(socketPath_);
+            errorString_ = localized("The stale socket %1 could not be removed").arg(socketPath_);
             return ListenResult::Failed;
         }
     }

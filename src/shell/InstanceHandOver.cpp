@@ -1,5 +1,6 @@
 #include "shell/InstanceHandOver.h"
 
+#include "model/LocalizedStrings.h"
 #include "model/Logger.h"
 #include "platform/InstanceLock.h"
 #include "platform/SingleInstance.h"
@@ -42,16 +43,16 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& curren
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("A launcher in the system tray. Files and folders given here wait in its main view for the "
-                       "next entry that is opened; without any, a running Vantel shows or hides its main view."));
+        localized("A launcher in the system tray. Files and folders given here wait in its main view for the "
+                  "next entry that is opened; without any, a running Vantel shows or hides its main view."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Files or folders to hand to Vantel."),
-                                 QStringLiteral("[FILE...]"));
+    parser.addPositionalArgument(QStringLiteral("files"), localized("Files or folders to hand to Vantel."),
+                                 localized("[FILE...]"));
     CommandLine result;
     if (!parser.parse(arguments)) {
         result.exitCode = 2;
-        result.errors = QStringLiteral("Vantel: %1\nTry \"Vantel --help\".\n").arg(parser.errorText());
+        result.errors = QStringLiteral("Vantel: %1\n%2\n").arg(parser.errorText(), localized("Try \"Vantel --help\"."));
         return result;
     }
     if (parser.isSet(help)) {
@@ -70,14 +71,14 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& curren
     // A file URL of another host is no file of this machine either.
     if (result.paths.size() != qsizetype(std::count_if(positional.cbegin(), positional.cend(),
                                                         [](const QString& argument) { return !argument.isEmpty(); })))
-        refused << QStringLiteral("Vantel: only local files can be handed over");
+        refused << QStringLiteral("Vantel: ") + localized("only local files can be handed over");
     for (const QString& path : std::as_const(result.paths)) {
         if (!QFileInfo::exists(path))
-            refused << QStringLiteral("Vantel: %1: no such file or folder").arg(path);
+            refused << QStringLiteral("Vantel: ") + localized("%1: no such file or folder").arg(path);
     }
     if (!refused.isEmpty()) {
         result.exitCode = 1;
-        result.errors = refused.join(QLatin1Char('\n')) + QStringLiteral("\nNothing was handed over.\n");
+        result.errors = refused.join(QLatin1Char('\n')) + u'\n' + localized("Nothing was handed over.") + u'\n';
         result.paths.clear();
     }
     return result;
@@ -93,17 +94,21 @@ std::optional<int> lockOrRefuse(platform::SingleInstance& instance, platform::In
         return std::nullopt;
     case platform::InstanceLock::Result::Failed:
         // Nobody else holds it; what can't lock can't save settings either.
-        QTextStream(stderr) << "Vantel can't lock its settings (" << lock.errorString() << "); it runs anyway\n";
+        QTextStream(stderr) << localized("Vantel can't lock its settings (%1); it runs anyway").arg(lock.errorString())
+                            << "\n";
         return std::nullopt;
     case platform::InstanceLock::Result::HeldElsewhere:
         break;
     }
     instance.close();
-    QTextStream(stderr) << "Vantel already runs with these settings (it holds " << lock.path()
-                        << ") but can't be reached"
-                        << (instance.socketPath().isEmpty() ? QString()
-                                                            : QStringLiteral(" at ") + instance.socketPath())
-                        << "; this start ends without writing anything\n";
+    QTextStream(stderr) << (instance.socketPath().isEmpty()
+                                ? localized("Vantel already runs with these settings (it holds %1) but can't be "
+                                            "reached; this start ends without writing anything")
+                                      .arg(lock.path())
+                                : localized("Vantel already runs with these settings (it holds %1) but can't be "
+                                            "reached at %2; this start ends without writing anything")
+                                      .arg(lock.path(), instance.socketPath()))
+                        << "\n";
     return 1;
 }
 
@@ -118,8 +123,8 @@ std::optional<int> claimOrHandOver(platform::SingleInstance& instance, platform:
         case platform::SingleInstance::ListenResult::Listening:
             return lockOrRefuse(instance, lock);
         case platform::SingleInstance::ListenResult::Failed:
-            QTextStream(stderr) << "Vantel can't make its single-instance socket (" << instance.errorString()
-                                << ")\n";
+            QTextStream(stderr) << localized("Vantel can't make its single-instance socket (%1)").arg(instance.errorString())
+                                << "\n";
             return lockOrRefuse(instance, lock);
         case platform::SingleInstance::ListenResult::AnotherInstanceRuns:
             break;
@@ -129,19 +134,21 @@ std::optional<int> claimOrHandOver(platform::SingleInstance& instance, platform:
         const platform::SingleInstance::Reply reply =
             platform::SingleInstance::send(message, std::chrono::seconds(5), instance.socketPath());
         if (reply.accepted()) {
-            QTextStream(stderr) << "Vantel already runs: "
-                                << (paths.isEmpty() ? QStringLiteral("main view switched")
-                                                    : QStringLiteral("%1 path(s) handed over").arg(paths.size()))
+            QTextStream(stderr) << (paths.isEmpty()
+                                        ? localized("Vantel already runs: main view switched")
+                                        : localized("Vantel already runs: %1 path(s) handed over").arg(paths.size()))
                                 << "\n";
             return 0;
         }
         if (reply.instanceRuns()) {
-            QTextStream(stderr) << "Vantel already runs but did not take the request"
-                                << (reply.error.isEmpty() ? QString() : QStringLiteral(": ") + reply.error) << "\n";
+            QTextStream(stderr) << (reply.error.isEmpty()
+                                        ? localized("Vantel already runs but did not take the request")
+                                        : localized("Vantel already runs but did not take the request: %1").arg(reply.error))
+                                << "\n";
             return 1;
         }
     }
-    QTextStream(stderr) << "Vantel can't reach the running instance\n";
+    QTextStream(stderr) << localized("Vantel can't reach the running instance") << "\n";
     return 1;
 }
 

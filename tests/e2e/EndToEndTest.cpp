@@ -457,6 +457,60 @@ TEST(EndToEnd, AnEntryWhoseFileIsGoneShowsAnAlertAndStays)
     EXPECT_TRUE(paths.contains(fixture.note)) << paths.join(QLatin1Char('|')).toStdString();
 }
 
+// Vantel's alert once it is up: the dialog among its windows.
+QByteArray alertOf(const test::TrayDesktop& desktop, qint64 pid)
+{
+    QByteArray alert;
+    test::poll([&] {
+        for (const QByteArray& id : windowsOf(desktop, pid)) {
+            if (desktop.run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::fromLatin1(id),
+                                                      QStringLiteral("_NET_WM_WINDOW_TYPE")})
+                    .contains("_NET_WM_WINDOW_TYPE_DIALOG"))
+                alert = id;
+        }
+        return !alert.isEmpty();
+    });
+    test::settle(std::chrono::milliseconds(400));
+    return alert;
+}
+
+// What loading found is told in the middle of the screen, its frame as the
+// user sees it centred at the size the alert shows with: at a plain start,
+// and at a first start with a file, whose popup is up beside it.
+TEST(EndToEnd, TheAlertsOfTheStartAreCentredOnTheScreen)
+{
+    test::TrayDesktop desktop;
+    QString why;
+    if (!desktop.start(&why) || !desktop.startWindowManager(&why))
+        GTEST_SKIP() << why.toStdString();
+    for (const bool withFile : {false, true}) {
+        Fixture fixture;
+        ASSERT_NO_FATAL_FAILURE(fixture.prepare());
+        QDir().mkpath(fixture.home + QStringLiteral("/data/Vantel"));
+        ASSERT_TRUE(writeFile(fixture.home + QStringLiteral("/data/Vantel/LaunchHistory.plist"), "not a property list"));
+        test::VantelProcess vantel(fixture.home);
+        desktop.attach(vantel, fixture.home);
+        vantel.start(withFile ? QStringList{fixture.note} : QStringList{});
+        ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
+        if (withFile) {
+            ASSERT_TRUE(vantel.waitForLog(QStringLiteral("^popoverDidShow$"))) << vantel.output().toStdString();
+        }
+        const qint64 pid = vantel.process().processId();
+        const QByteArray alert = alertOf(desktop, pid);
+        ASSERT_FALSE(alert.isEmpty()) << "no alert\n" << vantel.output().toStdString();
+        desktop.screenshot(withFile ? QStringLiteral("e2e-start-alert-popup.png") : QStringLiteral("e2e-start-alert.png"));
+        const QRect frame = desktop.decoratedFrameOf(alert);
+        EXPECT_LE((frame.center() - QPoint(640, 400)).manhattanLength(), 4)
+            << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height() << (withFile ? " with the popup" : "");
+        if (withFile)
+            expectAboveTheRest(desktop, pid, alert);
+        desktop.keys({QStringLiteral("Return")});
+        EXPECT_TRUE(test::poll([&] { return !windowsOf(desktop, pid).contains(alert); })) << "the alert did not close";
+        vantel.signal(SIGTERM);
+        ASSERT_TRUE(vantel.waitForFinished());
+    }
+}
+
 // A first start makes the user's applications folder (for "Open with
 // Vantel"); what is put there afterwards is found without a restart.
 TEST(EndToEnd, AnApplicationAddedToTheFolderMadeAtTheFirstStartIsFound)

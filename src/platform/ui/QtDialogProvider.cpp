@@ -1,6 +1,7 @@
 #include "platform/ui/QtDialogProvider.h"
 
 #include "platform/ui/FloatingWindow.h"
+#include "platform/ui/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,6 +14,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 
 namespace vantel::platform {
 
@@ -84,6 +87,39 @@ private:
     OpenPanelRequest request_;
 };
 
+// A message box sizes itself only as it shows, after the dialog placed it
+// at its first size: placed again then, before it maps, over the window it
+// is opened from or in the middle of the screen.
+class Alert final : public QMessageBox {
+public:
+    Alert(QWidget* parent, bool centredOnScreen)
+        : QMessageBox(parent)
+        , centredOnScreen_(centredOnScreen)
+    {
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        if (event->spontaneous() || placed_)
+            return;
+        placed_ = true;
+        const QWidget* over = parentWidget() ? parentWidget()->window() : nullptr;
+        if (over && over->isVisible() && !centredOnScreen_) {
+            const QScreen* screen = over->screen();
+            WindowPlacement::centre(this, over->frameGeometry().center(),
+                                    screen ? screen->availableGeometry() : QRect());
+        } else {
+            WindowPlacement::centreOnScreen(this, over);
+        }
+    }
+
+private:
+    bool centredOnScreen_;
+    bool placed_ = false;
+};
+
 QMessageBox::Icon iconFor(AlertStyle style)
 {
     switch (style) {
@@ -116,7 +152,11 @@ QWidget* QtDialogProvider::dialogParent()
 {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
-    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible())
+    // Not the tray icon's window, which may count as active once clicked or
+    // embedded: the window manager does not manage it, and a dialog over it
+    // would sit in the corner of the screen, under the popover.
+    if (QWidget* active = QApplication::activeWindow();
+        active && active->isVisible() && !active->windowFlags().testFlag(Qt::X11BypassWindowManagerHint))
         return active;
     // The window that asked has just closed (a popover's button): a popover
     // or floating window still up would cover a dialog of its own, so the
@@ -130,7 +170,8 @@ AlertResponse QtDialogProvider::runAlert(const AlertRequest& request)
     if (!haveWidgets())
         return response;
 
-    QMessageBox box(dialogParent());
+    // Over what is up, so that nothing of the program covers it.
+    Alert box(dialogParent(), request.centredOnScreen);
     box.setIcon(iconFor(request.style));
     box.setText(request.messageText);
     box.setInformativeText(request.informativeText);

@@ -4,8 +4,8 @@
 #include "platform/ui/FloatingWindow.h"
 #include "platform/ui/HostedView.h"
 #include "platform/ui/PopoverHost.h"
-#include "platform/ui/ScreenProvider.h"
 #include "platform/ui/ViewControllerBase.h"
+#include "platform/ui/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -34,15 +34,6 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
     const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     free(reply);
     return atom;
-}
-
-// The frame at its place inside the area, its top-left corner on it when it
-// is larger.
-QRect keptInside(QRect frame, const QRect& area)
-{
-    frame.moveLeft(std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())));
-    frame.moveTop(std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height())));
-    return frame;
 }
 
 // A popover that is up covers what opens beside it: a floating tool window,
@@ -195,16 +186,9 @@ void WindowHost::placeForShow()
             handle->setTransientParent(transientFor ? transientFor->windowHandle() : nullptr);
     }
     if (over && over->isVisible()) {
-        // The frame of the window it is opened from, and the same margins
-        // around this one: the window manager's decoration is known only
-        // once mapped.
-        const QRect overFrame = over->frameGeometry();
-        const QSize decoration = overFrame.size() - over->size();
-        QRect frame(QPoint(), size() + decoration);
-        frame.moveCenter(overFrame.center());
-        if (const QScreen* screen = over->screen())
-            frame = keptInside(frame, screen->availableGeometry());
-        move(frame.topLeft());
+        // Over the frame of the window it is opened from.
+        const QScreen* screen = over->screen();
+        WindowPlacement::centre(this, over->frameGeometry().center(), screen ? screen->availableGeometry() : QRect());
     } else if (!testAttribute(Qt::WA_Moved)) {
         // Left to the window manager it would go where it overlaps least,
         // which with a popover up is a corner of the screen.
@@ -218,16 +202,6 @@ void WindowHost::placeForShow()
 
 void WindowHost::centreOnScreen(const QWidget* opener)
 {
-    const ScreenProvider& screens = ScreenProvider::shared();
-    std::optional<ScreenInfo> screen = opener ? screens.screenFor(opener->frameGeometry()) : std::nullopt;
-    if (!screen)
-        screen = screens.screenWithMouse();
-    if (!screen)
-        screen = screens.mainScreen();
-    if (!screen)
-        screen = screens.firstScreen();
-    if (!screen)
-        return;
     // Its size as it will show: the layout's minimum, and for a window
     // nobody sized, its size hint, as showing it would do.
     if (layout())
@@ -236,10 +210,7 @@ void WindowHost::centreOnScreen(const QWidget* opener)
         adjustSize();
         setAttribute(Qt::WA_Resized, false);
     }
-    const QRect area = screen->availableFrame.isValid() ? screen->availableFrame : screen->frame;
-    QRect frame(QPoint(), size());
-    frame.moveCenter(area.center());
-    move(keptInside(frame, area).topLeft());
+    WindowPlacement::centreOnScreen(this, opener);
 }
 
 void WindowHost::stopModal(int code)

@@ -3,10 +3,7 @@
 #include "platform/ui/Compositing.h"
 #include "platform/ui/ViewControllerBase.h"
 
-#include <QCursor>
-#include <QGuiApplication>
 #include <QKeySequence>
-#include <QScreen>
 #include <QShortcut>
 #include <QVariant>
 
@@ -62,23 +59,6 @@ void SettingsWindowController::windowWillClose()
     // A modal run of this window ends with it.
     if (window()->isRunningModal())
         window()->stopModal();
-}
-
-void SettingsWindowController::showWindow(bool runModal)
-{
-    // First shown in the middle of the screen that holds the pointer; later
-    // where the user left it.
-    if (!window()->isShown()) {
-        QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-        if (!screen)
-            screen = QGuiApplication::primaryScreen();
-        if (screen) {
-            QRect frame(QPoint(), window()->size());
-            frame.moveCenter(screen->availableGeometry().center());
-            window()->move(frame.topLeft());
-        }
-    }
-    CoreWindowController::showWindow(runModal);
 }
 
 } // namespace vantel

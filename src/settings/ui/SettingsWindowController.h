@@ -9,7 +9,8 @@ namespace vantel {
 // shows one view controller, sized to the controller's preferred content
 // size. The window points back at it through
 // WindowController::windowControllerProperty, so the catalogue learns when
-// it closes.
+// it closes. The window host centres it as it first shows, at the size its
+// pages give it then; later it comes back where the user left it.
 //
 // A frameless window (the info and overview windows) has no title bar: it
 // is moved by dragging its background, and its background is translucent
@@ -24,7 +25,6 @@ public:
     ~SettingsWindowController() override;
 
     void setContentViewController(std::shared_ptr<ViewController> controller) override;
-    void showWindow(bool runModal) override;
 
     // Whether this window draws a translucent background (frameless windows
     // on a compositing desktop).

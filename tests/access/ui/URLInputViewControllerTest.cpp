@@ -1,5 +1,9 @@
+#include "access/URLManager.h"
+#include "access/URLRegExParser.h"
+#include "access/ui/QtURLInputDialogProvider.h"
 #include "access/ui/URLInputViewController.h"
 #include "platform/Bundle.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -85,6 +89,34 @@ TEST(URLInputViewControllerTest, TheFallbackIsTheBundlesCustomURLPictureInTheTex
         }
     EXPECT_GT(painted, 50);
     EXPECT_EQ(wrong, 0) << "not the bundle's picture in the text's colour";
+}
+
+// Run only under a German locale: "Ask for input" puts a German question
+// into the address, and the dialog asks it.
+TEST(GermanURLInput, AskForInputAsksItsQuestionInGerman)
+{
+    const auto& placeholders = URLManager::shared().urlPlaceholders();
+    ASSERT_FALSE(placeholders.isEmpty());
+    EXPECT_EQ(placeholders.first()->title().toStdString(), "Nach einer Eingabe fragen");
+    EXPECT_EQ(placeholders.first()->value().toStdString(), "%%userInput:Frage%%");
+
+    QtURLInputDialogProvider::install();
+    QString asked;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = dynamic_cast<URLInputViewController*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        asked = dialog->labelURL()->text();
+        dialog->grab().save(test::outputFolder() + QStringLiteral("/german-url-question.png"));
+        QTest::keyClicks(dialog->inputURL(), QStringLiteral("Kiel"));
+        dialog->btnOKClick();
+    });
+    const auto parser = URLRegExParser::create(QStringLiteral("https://example.org/?q=") + placeholders.first()->value(),
+                                               std::nullopt);
+    ASSERT_TRUE(parser);
+    parser->findPlaceholders();
+    EXPECT_EQ(parser->replacePlaceholders(QStringLiteral("\n")), QStringLiteral("https://example.org/?q=Kiel"));
+    URLInputDialogProvider::setShared(nullptr);
+    EXPECT_EQ(asked.toStdString(), "Frage");
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QRegularExpression>
 
 #include <csignal>
@@ -195,6 +197,66 @@ TEST(Program, ALaterStartHandsItsFilesOrAToggleToTheRunningOne)
     ASSERT_TRUE(missingAlone.waitForFinished());
     EXPECT_NE(missingAlone.process().exitCode(), 0);
     EXPECT_FALSE(missingAlone.output().contains("is running")) << missingAlone.output().toStdString();
+}
+
+// Under a German language list the later start answers in German, whatever
+// the running one speaks.
+TEST(Program, ALaterStartRepliesInTheLanguageOfItsLanguageList)
+{
+    const QString home = test::makeTempDir(QStringLiteral("german-instance-home"));
+    test::VantelProcess::prepareHome(home);
+    const QString present = home + QStringLiteral("/Notiz.txt");
+    QFile file(present);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    test::VantelProcess first(home);
+    first.start();
+    ASSERT_TRUE(first.waitForOutput("<- applicationDidFinishLaunching")) << first.output().toStdString();
+
+    const auto germanStart = [&home](const QStringList& arguments) {
+        auto later = std::make_unique<test::VantelProcess>(home);
+        QProcessEnvironment env = later->process().processEnvironment();
+        env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("de:en"));
+        later->process().setProcessEnvironment(env);
+        later->start(arguments);
+        EXPECT_TRUE(later->waitForFinished());
+        return later;
+    };
+    const auto handedOver = germanStart({present});
+    EXPECT_EQ(handedOver->process().exitCode(), 0);
+    EXPECT_TRUE(handedOver->output().contains("Vantel läuft bereits: 1 Pfad(e) übergeben"))
+        << handedOver->output().toStdString();
+    const auto refused = germanStart({home + QStringLiteral("/fehlt.txt")});
+    EXPECT_TRUE(refused->output().contains("/fehlt.txt: Datei oder Ordner nicht gefunden\nEs wurde nichts übergeben."))
+        << refused->output().toStdString();
+    const auto switched = germanStart({});
+    EXPECT_TRUE(switched->output().contains("Vantel läuft bereits: Hauptansicht umgeschaltet"))
+        << switched->output().toStdString();
+    const auto help = germanStart({QStringLiteral("--help")});
+    const QString printed = QString::fromUtf8(help->process().readAllStandardOutput());
+    EXPECT_TRUE(printed.contains(QStringLiteral("Aufruf:")) && printed.contains(QStringLiteral("Ein Starter im Systembereich"))
+                && printed.contains(QStringLiteral("[DATEI …]")))
+        << printed.toStdString();
+    first.signal(SIGTERM);
+    EXPECT_TRUE(first.waitForFinished());
+
+    // Something at the socket that answers as no Vantel does: the client's
+    // reason is German as well.
+    QFile::remove(home + QStringLiteral("/runtime/net.tarnwick.vantel.socket"));
+    QLocalServer stranger;
+    ASSERT_TRUE(stranger.listen(home + QStringLiteral("/runtime/net.tarnwick.vantel.socket")));
+    QObject::connect(&stranger, &QLocalServer::newConnection, &stranger, [&stranger] {
+        QLocalSocket* socket = stranger.nextPendingConnection();
+        QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] { socket->write("not json\n"); });
+    });
+    test::VantelProcess answered(home);
+    QProcessEnvironment env = answered.process().processEnvironment();
+    env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("de:en"));
+    answered.process().setProcessEnvironment(env);
+    answered.start();
+    ASSERT_TRUE(test::waitUntil([&] { return answered.process().state() == QProcess::NotRunning; }, std::chrono::seconds(30)));
+    EXPECT_TRUE(answered.output().contains("Vantel läuft bereits, hat die Anfrage aber nicht angenommen: fehlerhafte Antwort"))
+        << answered.output().toStdString();
 }
 
 } // namespace

@@ -142,6 +142,16 @@ struct SettingsDesktop {
     }
     bool waitForNoWindow(const QString& title) const { return desktop.waitForNoWindow(titlePattern(title)); }
     bool waitForLog(const QString& pattern) { return vantel->waitForLog(pattern); }
+    // The window's frame as the user sees it, decoration included, lies in
+    // the middle of the screen (1280 x 800, no panel reserving room).
+    void expectCentred(const QString& title)
+    {
+        const QByteArray ids = desktop.run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                                       QStringLiteral("--name"), titlePattern(title)});
+        const QRect frame = desktop.decoratedFrameOf(ids.split('\n').first().trimmed());
+        EXPECT_LE((frame.center() - QPoint(640, 400)).manhattanLength(), 4)
+            << title.toStdString() << " at " << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+    }
     QImage iconImage(const QString& name)
     {
         const auto icon = trayIcon();
@@ -165,6 +175,7 @@ TEST(SettingsWindows, PreferencesChangedFromTheTrayTakeEffectAndSurviveARestart)
     EXPECT_GE(settings->height(), 600);
     QThread::msleep(500);
     fixture.desktop.screenshot(QStringLiteral("settings-general-xvfb.png"));
+    fixture.expectCentred(QStringLiteral("Preferences"));
 
     // General: the centred style, from the keyboard.
     const QImage iconBefore = fixture.iconImage(QStringLiteral("settings-tray-before.png"));
@@ -213,6 +224,37 @@ TEST(SettingsWindows, PreferencesChangedFromTheTrayTakeEffectAndSurviveARestart)
         platform::UserDefaults defaults(fixture.settingsPath());
         EXPECT_EQ(defaults.integerForKey(QStringLiteral("windowViewStyle")), 1);
     }
+}
+
+// From the popup's menu the settings window opens centred at the size its
+// pages give it, not at a first size it then grows from.
+TEST(SettingsWindows, PreferencesFromThePopupAreCentredAtTheSizeTheyShowWith)
+{
+    SettingsDesktop fixture;
+    ASSERT_NO_FATAL_FAILURE(fixture.prepare());
+    ASSERT_NO_FATAL_FAILURE(fixture.start());
+    const auto icon = fixture.trayIcon();
+    ASSERT_TRUE(icon) << fixture.log();
+    QThread::msleep(600);
+    fixture.desktop.click(icon->center(), 1);
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^popoverDidShow$"))) << fixture.log();
+    QThread::msleep(400);
+    std::optional<QRect> popup;
+    for (const QRect& frame : fixture.desktop.visibleWindows(fixture.vantel->process().processId()))
+        if (!fixture.desktop.trayFrame().contains(frame))
+            popup = frame;
+    ASSERT_TRUE(popup) << fixture.log();
+    // The menu button in the popup's top-left corner; its second item.
+    fixture.desktop.click(popup->topLeft() + QPoint(25, 20), 1);
+    QThread::msleep(600);
+    fixture.keys({QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Return")});
+    ASSERT_TRUE(fixture.waitForWindow(QStringLiteral("Preferences"))) << fixture.log();
+    QThread::msleep(500);
+    fixture.desktop.screenshot(QStringLiteral("settings-from-popup-xvfb.png"));
+    fixture.expectCentred(QStringLiteral("Preferences"));
+    fixture.keysTo(QStringLiteral("Preferences"), {QStringLiteral("ctrl+w")});
+    ASSERT_TRUE(fixture.waitForNoWindow(QStringLiteral("Preferences"))) << fixture.log();
+    ASSERT_NO_FATAL_FAILURE(fixture.stop());
 }
 
 // The display goes away while the settings window is open with changes that

@@ -310,6 +310,18 @@ QRect TrayDesktop::frameOf(const QByteArray& window) const
     return QRect(*x, *y, *width, *height);
 }
 
+QRect TrayDesktop::decoratedFrameOf(const QByteArray& window) const
+{
+    // "_NET_FRAME_EXTENTS(CARDINAL) = 1, 1, 20, 1": left, right, top, bottom.
+    const QByteArray extents = run(QStringLiteral("xprop"), {"-id", QString::fromLatin1(window), "_NET_FRAME_EXTENTS"});
+    const QList<QByteArray> sides = extents.mid(extents.indexOf('=') + 1).split(',');
+    const QRect frame = frameOf(window);
+    if (sides.size() != 4 || !frame.isValid())
+        return frame;
+    return frame.adjusted(-sides[0].trimmed().toInt(), -sides[2].trimmed().toInt(), sides[1].trimmed().toInt(),
+                          sides[3].trimmed().toInt());
+}
+
 QList<QRect> TrayDesktop::visibleWindows(qint64 pid) const
 {
     QList<QRect> frames;

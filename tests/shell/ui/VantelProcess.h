@@ -96,6 +96,9 @@ public:
     // A mapped window's area without the window manager's decoration, by
     // its id as xdotool prints it; empty when it is not mapped.
     QRect frameOf(const QByteArray& window) const;
+    // The same with the window manager's decoration around it, as the user
+    // sees the window (_NET_FRAME_EXTENTS).
+    QRect decoratedFrameOf(const QByteArray& window) const;
     // trayer's panel.
     QRect trayFrame() const;
     // The window of the process that sits in the tray: its status item.
