@@ -1,5 +1,6 @@
 #include "platform/InstanceLock.h"
 
+#include "platform/ErrorReasons.h"
 #include "platform/XdgPaths.h"
 
 #include <QDir>
@@ -7,7 +8,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -43,7 +43,7 @@ InstanceLock::Result InstanceLock::tryLock()
     // Not following a link: the lock belongs to this folder.
     const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
-        errorString_ = QStringLiteral("%1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(errno)));
+        errorString_ = QStringLiteral("%1: %2").arg(path_, reasonForErrno(errno));
         return Result::Failed;
     }
     // flock, not fcntl: it also holds against another opening in this process.
@@ -54,7 +54,7 @@ InstanceLock::Result InstanceLock::tryLock()
             errorString_ = QStringLiteral("Another process holds the lock %1").arg(path_);
             return Result::HeldElsewhere;
         }
-        errorString_ = QStringLiteral("%1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(error)));
+        errorString_ = QStringLiteral("%1: %2").arg(path_, reasonForErrno(error));
         return Result::Failed;
     }
     fd_ = fd;
