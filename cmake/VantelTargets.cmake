@@ -73,6 +73,6 @@ function(vantel_test folder)
     VANTEL_BUNDLE_DIR="${VANTEL_BUNDLE_DIR}")
   add_test(NAME ${target} COMMAND ${target})
   set_property(GLOBAL APPEND PROPERTY VANTEL_TESTS ${target})
-  set_tests_properties(${target} PROPERTIES TIMEOUT 300
+  set_tests_properties(${target} PROPERTIES TIMEOUT ${VANTEL_TEST_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 endfunction()

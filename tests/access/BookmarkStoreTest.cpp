@@ -69,7 +69,7 @@ TEST_F(BookmarkStoreTest, SurvivesARelaunchAsAKeyedArchive)
                   QStringLiteral("import plistlib,sys; p=plistlib.load(open(sys.argv[1],'rb')); "
                                  "print(p['$archiver'], p['$version'], len(p['$objects']) > 4)"),
                   file});
-    ASSERT_TRUE(python.waitForFinished(20000));
+    ASSERT_TRUE(python.waitForFinished(int(vantel::test::longWait.count())));
     EXPECT_EQ(python.readAllStandardOutput().trimmed(), QByteArray("NSKeyedArchiver 100000 True"));
 
     auto relaunched = SandboxFileAccessPersistDictionary::create(file);
@@ -348,7 +348,7 @@ TEST_F(BookmarkStoreTest, SavingAnOnlyStaleEntryWritesAnEmptyDictionary)
                   QStringLiteral("import plistlib,sys; p=plistlib.load(open(sys.argv[1],'rb')); "
                                  "root=p['$objects'][p['$top']['root'].data]; print(len(root['NS.keys']))"),
                   file});
-    ASSERT_TRUE(python.waitForFinished(20000));
+    ASSERT_TRUE(python.waitForFinished(int(vantel::test::longWait.count())));
     EXPECT_EQ(python.readAllStandardOutput().trimmed(), QByteArray("0"));
     settle(*store);
     EXPECT_EQ(store->globalBookmarks()->count(), 1);

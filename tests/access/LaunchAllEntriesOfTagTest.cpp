@@ -65,7 +65,7 @@ protected:
     void launchAndSettle(const QString& tag, int expectedOpens)
     {
         LaunchAllEntriesOfTag::launchAllEntriesOfTag(tag, *allData);
-        test::waitUntil([&] { return services->total() >= expectedOpens; }, std::chrono::seconds(3));
+        test::waitUntil([&] { return services->total() >= expectedOpens; });
         test::spinEventLoop(std::chrono::milliseconds(50));
     }
 
@@ -179,7 +179,7 @@ TEST_F(LaunchAllEntriesOfTagTest, TheStoresEntriesComeFromTheSourceSetAtLaunch)
         return allData;
     });
     LaunchAllEntriesOfTag::launchAllEntriesOfTag(QStringLiteral("A"));
-    test::waitUntil([&] { return services->total() >= 2; }, std::chrono::seconds(3));
+    test::waitUntil([&] { return services->total() >= 2; });
     LaunchAllEntriesOfTag::setAllDataSource({});
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(services->total(), 2);

@@ -106,7 +106,7 @@ protected:
     {
         std::optional<bool> result;
         start([&](bool opened) { result = opened; });
-        test::waitUntil([&] { return result.has_value(); }, std::chrono::seconds(10));
+        test::waitUntil([&] { return result.has_value(); });
         return result;
     }
 

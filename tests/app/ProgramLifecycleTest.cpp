@@ -1,3 +1,5 @@
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -29,15 +31,15 @@ TEST_P(ProgramLifecycle, QuitsCleanlyOnSignal)
     vantel.setProcessChannelMode(QProcess::SeparateChannels);
     vantel.setReadChannel(QProcess::StandardError);
     vantel.start(vantelExecutable(), {});
-    ASSERT_TRUE(vantel.waitForStarted(10000)) << vantel.errorString().toStdString();
+    ASSERT_TRUE(vantel.waitForStarted(int(vantel::test::longWait.count()))) << vantel.errorString().toStdString();
 
     QByteArray err;
-    while (!err.contains("is running") && vantel.waitForReadyRead(10000))
+    while (!err.contains("is running") && vantel.waitForReadyRead(int(vantel::test::longWait.count())))
         err += vantel.readAllStandardError();
     ASSERT_TRUE(err.contains("is running")) << err.toStdString();
 
     ::kill(static_cast<pid_t>(vantel.processId()), GetParam());
-    ASSERT_TRUE(vantel.waitForFinished(10000));
+    ASSERT_TRUE(vantel.waitForFinished(int(vantel::test::longWait.count())));
     err += vantel.readAllStandardError();
     EXPECT_EQ(vantel.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(vantel.exitCode(), 0);

@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -30,7 +32,7 @@ QString runPython(const QString& script, const QStringList& arguments)
 {
     QProcess python;
     python.start(QStringLiteral("python3"), QStringList{QStringLiteral("-c"), script} + arguments);
-    if (!python.waitForFinished(30000)) {
+    if (!python.waitForFinished(int(longWait.count()))) {
         ADD_FAILURE() << "python3 did not finish";
         return {};
     }

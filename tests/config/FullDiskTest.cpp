@@ -137,7 +137,7 @@ TEST_F(ConfigTest, OnAFullDiskNoFileIsReplacedByAShorterOne)
         std::signal(SIGXFSZ, SIG_IGN);
     });
     child.start(childProgram(), childArguments(QString::fromLatin1(fullDiskMode)));
-    ASSERT_TRUE(child.waitForFinished(120000));
+    ASSERT_TRUE(child.waitForFinished(int(vantel::test::longWait.count())));
     ASSERT_EQ(child.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
 

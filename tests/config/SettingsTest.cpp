@@ -274,7 +274,7 @@ TEST_F(ConfigTest, SaveThenLoadInANewProcessGivesBackEverySetting)
     QProcess child;
     child.setProcessEnvironment(childEnvironment(QStringLiteral("DumpSettings"), settingsPath));
     child.start(childProgram(), childArguments(QStringLiteral("DumpSettings")));
-    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_TRUE(child.waitForFinished(int(vantel::test::longWait.count())));
     ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
     const QString output = QString::fromUtf8(child.readAllStandardOutput());
     const QString expected = dumpSettings(*config) + QStringLiteral("\nentries=1\ntags=1\ntemplates=%1\n")
@@ -368,7 +368,7 @@ TEST_F(ConfigTest, ChangesArmOneSaveAfterTheLastOfThem)
     });
     worker.join();
     EXPECT_TRUE(config->saveConfigPending());
-    EXPECT_TRUE(waitUntil([this] { return !config->saveConfigPending(); }, std::chrono::seconds(5)));
+    EXPECT_TRUE(waitUntil([this] { return !config->saveConfigPending(); }));
     spinEventLoop(std::chrono::milliseconds(400));
     config->setDebugLogging(false);
 
@@ -394,7 +394,7 @@ TEST_F(ConfigTest, KilledWhileSavingLeavesALoadableFile)
         ASSERT_EQ(waitForLine(child, QStringLiteral("saving")), QStringLiteral("saving"));
         QThread::usleep(random->bounded(1000, 60000));
         child.kill();
-        child.waitForFinished(10000);
+        child.waitForFinished(int(vantel::test::longWait.count()));
         ++kills;
         if (childHome.startsWith(QDir::tempPath() + QStringLiteral("/vantel-test-")))
             QDir(childHome).removeRecursively();

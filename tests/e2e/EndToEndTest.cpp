@@ -149,7 +149,7 @@ bool screenshot(const QString& name)
     const QString path = test::outputFolder() + QLatin1Char('/') + name;
     QProcess import;
     import.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path});
-    if (!import.waitForFinished(10000) || import.exitCode() != 0)
+    if (!import.waitForFinished(int(test::longWait.count())) || import.exitCode() != 0)
         return false;
     const QImage screen(path);
     int light = 0;
@@ -166,8 +166,7 @@ bool waitForMainView(test::VantelProcess& vantel, int times)
         [&] {
             vantel.waitForOutput("\x01", std::chrono::milliseconds(50));
             return vantel.logMessages().count(QStringLiteral("<- viewDidAppear")) >= times;
-        },
-        std::chrono::seconds(8));
+        });
 }
 
 // One message to the running program's socket, as a second start sends it;
@@ -176,10 +175,10 @@ bool sendCommand(const QString& home, const char* command)
 {
     QLocalSocket socket;
     socket.connectToServer(home + QStringLiteral("/runtime/net.tarnwick.vantel.socket"));
-    if (!socket.waitForConnected(3000))
+    if (!socket.waitForConnected(int(test::longWait.count())))
         return false;
     socket.write(QByteArray("{\"command\":\"") + command + "\"}\n");
-    return socket.waitForBytesWritten(3000) && socket.waitForReadyRead(5000) && socket.readLine().contains("true");
+    return socket.waitForBytesWritten(int(test::longWait.count())) && socket.waitForReadyRead(int(test::longWait.count())) && socket.readLine().contains("true");
 }
 
 bool waitForRuns(const Fixture& fixture, int runs)
@@ -187,8 +186,7 @@ bool waitForRuns(const Fixture& fixture, int runs)
     return test::waitUntil(
         [&] {
             return fixture.logLines().filter(QRegularExpression(QStringLiteral("^run \\d+$"))).size() >= runs;
-        },
-        std::chrono::seconds(8));
+        });
 }
 
 // Closed and shown again at once (a toggle and another show, or a launch and
@@ -274,7 +272,7 @@ TEST(EndToEnd, HotkeySearchReturnAndHandedOverFilesReachTheProgram)
     test::VantelProcess handOver(fixture.home);
     handOver.process().setProcessEnvironment(onTestDisplay(fixture.home));
     handOver.start({first, second});
-    ASSERT_TRUE(handOver.waitForFinished(std::chrono::seconds(10)));
+    ASSERT_TRUE(handOver.waitForFinished());
     EXPECT_EQ(handOver.process().exitCode(), 0) << handOver.output().toStdString();
     test::settle(std::chrono::milliseconds(500));
     if (vantel.logMessages().count(QStringLiteral("<- viewDidAppear")) < 2)
@@ -287,7 +285,7 @@ TEST(EndToEnd, HotkeySearchReturnAndHandedOverFilesReachTheProgram)
     ASSERT_TRUE(waitForRuns(fixture, 2)) << vantel.output().toStdString();
     // The script writes its arguments a line at a time, after its "run" line.
     const QStringList expected{QStringLiteral("run 2"), first, second};
-    test::waitUntil([&] { return fixture.logLines().size() >= 1 + expected.size(); }, std::chrono::seconds(5));
+    test::waitUntil([&] { return fixture.logLines().size() >= 1 + expected.size(); });
     EXPECT_EQ(fixture.logLines().mid(1).join(QLatin1Char('|')).toStdString(),
               expected.join(QLatin1Char('|')).toStdString())
         << vantel.output().toStdString();

@@ -25,10 +25,10 @@ struct Child {
     {
         if (process.state() != QProcess::NotRunning) {
             process.kill();
-            process.waitForFinished(5000);
+            process.waitForFinished(int(test::longWait.count()));
         }
     }
-    bool waitForLine(const QByteArray& text, std::chrono::milliseconds timeout = std::chrono::seconds(10))
+    bool waitForLine(const QByteArray& text, std::chrono::milliseconds timeout = test::longWait)
     {
         return test::waitUntil(
             [&] {
@@ -65,7 +65,7 @@ public:
                                        QStringLiteral("--width=1280"), QStringLiteral("--height=800"),
                                        QStringLiteral("--socket=vantel-wayland-0")});
         if (!weston_.process.waitForStarted()
-            || !test::waitUntil([&] { return QFileInfo::exists(socket_); }, std::chrono::seconds(10))) {
+            || !test::waitUntil([&] { return QFileInfo::exists(socket_); })) {
             *why = QStringLiteral("weston did not come up: ") + QString::fromUtf8(weston_.process.readAll());
             return false;
         }
@@ -84,7 +84,7 @@ public:
         shooter.setProcessEnvironment(env);
         shooter.setWorkingDirectory(folder);
         shooter.start(QStringLiteral("weston-screenshooter"), {});
-        if (!shooter.waitForFinished(10000))
+        if (!shooter.waitForFinished(int(test::longWait.count())))
             return {};
         const QStringList shots = QDir(folder).entryList({QStringLiteral("*.png")});
         if (shots.isEmpty())

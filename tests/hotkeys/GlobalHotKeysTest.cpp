@@ -237,8 +237,7 @@ public:
                 process_.waitForReadyRead(50);
                 number += process_.readAllStandardOutput();
                 return number.contains('\n') || process_.state() == QProcess::NotRunning;
-            },
-            std::chrono::seconds(10));
+            });
         if (number.contains('\n'))
             display_ = ":" + number.trimmed();
     }
@@ -249,7 +248,7 @@ public:
     {
         if (process_.state() != QProcess::NotRunning) {
             process_.kill();
-            process_.waitForFinished(5000);
+            process_.waitForFinished(int(longWait.count()));
         }
     }
 
@@ -308,7 +307,7 @@ TEST(GlobalHotKeys, ALostServerStopsTheReadingAndMakesHotkeysUnavailable)
     platform::Log::CaptureSink sink;
     platform::Log::setDebugLogging(true);
     server.kill();
-    EXPECT_TRUE(waitUntil([&] { return connection->isBroken(); }, std::chrono::seconds(5)));
+    EXPECT_TRUE(waitUntil([&] { return connection->isBroken(); }));
 
     // Nothing left to read: the event loop idles instead of spinning.
     const auto start = mainThreadCpuTime();

@@ -66,11 +66,10 @@ public:
                         return true;
                     connection = XOpenDisplay(name.constData());
                     return connection != nullptr;
-                },
-                std::chrono::seconds(10));
+                });
             if (!connection) {
                 process->kill();
-                process->waitForFinished();
+                process->waitForFinished(int(longWait.count()));
                 delete process;
                 continue;
             }
@@ -93,7 +92,7 @@ public:
             XCloseDisplay(inputDisplay);
         if (xvfb) {
             xvfb->terminate();
-            xvfb->waitForFinished(3000);
+            xvfb->waitForFinished(int(longWait.count()));
             delete xvfb;
         }
     }
@@ -175,7 +174,7 @@ bool setKeyboardLayout(const QString& layouts)
     process.start(QStringLiteral("setxkbmap"),
                   {QStringLiteral("-display"), QString::fromLocal8Bit(qgetenv("DISPLAY")), QStringLiteral("-layout"),
                    layouts});
-    const bool ok = process.waitForFinished(10000) && process.exitCode() == 0;
+    const bool ok = process.waitForFinished(int(longWait.count())) && process.exitCode() == 0;
     settle(std::chrono::milliseconds(300));
     return ok;
 }

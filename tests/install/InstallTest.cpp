@@ -37,6 +37,10 @@ struct Finished {
     QString output;
 };
 
+// cpack and lintian take minutes on a busy machine; CTest's timeout of the
+// program is what ends a hang.
+constexpr std::chrono::minutes toolWait{10};
+
 Finished run(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment = {})
 {
     QProcess process;
@@ -44,7 +48,7 @@ Finished run(const QString& program, const QStringList& arguments, const QProces
     if (!environment.isEmpty())
         process.setProcessEnvironment(environment);
     process.start(program, arguments);
-    if (!process.waitForFinished(120000))
+    if (!process.waitForFinished(int(std::chrono::milliseconds(toolWait).count())))
         return {-1, QStringLiteral("%1 did not finish: %2").arg(program, process.errorString())};
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAll())};
@@ -170,7 +174,7 @@ void expectLaunchAtLoginStartsTheLauncher(const QString& prefix)
     session.setStandardOutputFile(logFile);
     session.setStandardErrorFile(logFile, QIODevice::Append);
     session.start(execProgram(AutoLaunchManager::loginItemPath()), {});
-    ASSERT_TRUE(session.waitForFinished(20000));
+    ASSERT_TRUE(session.waitForFinished(int(test::longWait.count())));
     const Finished login{session.exitCode(), QString::fromUtf8(readAll(logFile))};
     EXPECT_EQ(login.exitCode, 0) << login.output.toStdString();
     // The program it started announces itself in the user's folder.
@@ -313,7 +317,7 @@ TEST_F(Installed, TheMovedThumbnailerDrawsAPdfsFirstPage)
     }
     QProcess thumbnailer;
     thumbnailer.start(movedPrefix_ + "/libexec/vantel/vantel-thumbnailer", {"--", pdf, "64"});
-    ASSERT_TRUE(thumbnailer.waitForFinished(20000)) << thumbnailer.errorString().toStdString();
+    ASSERT_TRUE(thumbnailer.waitForFinished(int(test::longWait.count()))) << thumbnailer.errorString().toStdString();
     const QByteArray png = thumbnailer.readAllStandardOutput();
     EXPECT_EQ(thumbnailer.exitCode(), 0) << thumbnailer.readAllStandardError().toStdString();
     const QImage page = QImage::fromData(png, "PNG");

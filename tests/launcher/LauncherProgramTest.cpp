@@ -67,8 +67,8 @@ protected:
         environment.insert("XDG_RUNTIME_DIR", runtime_);
         process_.setProcessEnvironment(environment);
         process_.start(launcher_, {});
-        ASSERT_TRUE(process_.waitForStarted(5000));
-        ASSERT_TRUE(vantel::test::waitUntil([&] { return process_.state() == QProcess::NotRunning; }, 10s));
+        ASSERT_TRUE(process_.waitForStarted(int(vantel::test::longWait.count())));
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return process_.state() == QProcess::NotRunning; }));
         stderr_ = QString::fromUtf8(process_.readAllStandardError());
     }
 

@@ -105,7 +105,7 @@ root = objs[a['$top']['root'].data]
 print(objs[root['$class'].data]['$classname'])
 print(' '.join(k for k in root if k != '$class'))
 )"), file});
-    ASSERT_TRUE(python.waitForFinished(10000));
+    ASSERT_TRUE(python.waitForFinished(int(vantel::test::longWait.count())));
     const QStringList lines = QString::fromUtf8(python.readAllStandardOutput()).split(QLatin1Char('\n'));
     ASSERT_GE(lines.size(), 2) << python.readAllStandardError().constData();
     EXPECT_EQ(lines.at(0), QStringLiteral("Vantel.TableViewItem"));

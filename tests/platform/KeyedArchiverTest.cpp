@@ -119,7 +119,7 @@ PythonRun runPython(const QString& script, const QStringList& arguments)
 {
     QProcess process;
     process.start(QStringLiteral("python3"), QStringList{QStringLiteral("-c"), script} + arguments);
-    process.waitForFinished(30000);
+    process.waitForFinished(int(vantel::test::longWait.count()));
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
             process.readAllStandardError()};
 }

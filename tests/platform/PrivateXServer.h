@@ -25,7 +25,7 @@ public:
             ++number;
         server_.start(xvfb, {QStringLiteral(":%1").arg(number), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
                              QStringLiteral("tcp")});
-        if (!server_.waitForStarted())
+        if (!server_.waitForStarted(int(longWait.count())))
             return;
         if (!waitUntil([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); }))
             return;
@@ -35,7 +35,7 @@ public:
     {
         if (server_.state() != QProcess::NotRunning) {
             server_.terminate();
-            server_.waitForFinished();
+            server_.waitForFinished(int(longWait.count()));
         }
     }
     PrivateXServer(const PrivateXServer&) = delete;

@@ -386,7 +386,7 @@ TEST(UserDefaultsTest, AWriteKilledHalfwayLeavesThePreviousFileWhole)
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--gtest_also_run_disabled_tests"),
                  QStringLiteral("--gtest_filter=DISABLED_UserDefaultsChild.Writer")});
-    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_TRUE(child.waitForFinished(int(vantel::test::longWait.count())));
     EXPECT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAllStandardOutput().toStdString();
 
     EXPECT_EQ(readFile(path), before);

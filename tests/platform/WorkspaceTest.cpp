@@ -195,8 +195,7 @@ protected:
         // in case it had already read the (empty) folder.
         const QUrl probe(QStringLiteral("vanteltest:probe"));
         ASSERT_TRUE(vantel::test::waitUntil(
-            [&] { return Workspace::shared().urlForApplicationToOpen(probe) == std::optional<QString>(viewerEntry); },
-            std::chrono::seconds(15)));
+            [&] { return Workspace::shared().urlForApplicationToOpen(probe) == std::optional<QString>(viewerEntry); }));
     }
 
     static QString textFile(const QString& name)
@@ -436,8 +435,7 @@ TEST_F(WorkspaceTest, ADesktopFileSwappedAfterItsCheckIsUsedAsChecked)
                     Workspace::shared().openURLs({QUrl::fromLocalFile(note)}, entry, {}, recordInto(outcome));
                 else
                     icon = Workspace::shared().iconForFile(entry);
-                EXPECT_TRUE(vantel::test::waitUntil([&] { return swap.swapped() && (outcome.called || !launch); },
-                                                    std::chrono::seconds(10)));
+                EXPECT_TRUE(vantel::test::waitUntil([&] { return swap.swapped() && (outcome.called || !launch); }));
                 EXPECT_FALSE(swap.readerWasStuck()) << "the path was opened again and waited on";
             }
             if (launch) {

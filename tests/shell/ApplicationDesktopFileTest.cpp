@@ -36,7 +36,7 @@ QString run(const QString& program, const QStringList& arguments, const QProcess
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    if (!process.waitForFinished(30000)) {
+    if (!process.waitForFinished(int(vantel::test::longWait.count()))) {
         ADD_FAILURE() << program.toStdString() << " did not finish";
         return {};
     }

@@ -19,9 +19,13 @@ QString makeTempDir(const QString& name);
 // program, made if missing.
 QString outputFolder();
 
+// How long a test waits for what must come (a child process, its output, a
+// worker's result, an X server): long enough for a machine loaded several
+// times over. What hangs is cut off by CTest's timeout of the test program.
+inline constexpr std::chrono::milliseconds longWait = std::chrono::minutes(2);
+
 // Runs the main event loop until `done` answers true or the time is up.
-bool waitUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = longWait);
 
 // Runs the main event loop for the given time.
 void spinEventLoop(std::chrono::milliseconds duration);

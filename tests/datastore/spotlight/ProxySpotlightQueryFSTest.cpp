@@ -176,7 +176,7 @@ TEST_F(ProxySpotlightQueryFSTest, ResultsArrivingWhileTheStoreIsBusyAreMergedLat
     store->setState(DatastorageState::idle);
     store->rebuildData(DataStorageRebuildReason::importData);
     EXPECT_TRUE(proxy->hasPendingResults()) << "not inside the rebuild's notification";
-    ASSERT_TRUE(waitUntil([&] { return !proxy->hasPendingResults(); }, 2s));
+    ASSERT_TRUE(waitUntil([&] { return !proxy->hasPendingResults(); }));
     EXPECT_EQ(names(store->allData()), (QStringList{QStringLiteral("Keeps the list non-empty"), QStringLiteral("First")}));
     EXPECT_EQ(store->trashData().size(), 1);
 

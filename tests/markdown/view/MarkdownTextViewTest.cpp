@@ -125,7 +125,7 @@ TEST_F(MarkdownTextView, ALinkNoProgramTakesShowsTheURLAlert)
     view.show();
     QTextCursor link = view.document()->find(QStringLiteral("lost"));
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cursorRect(link).center());
-    ASSERT_TRUE(test::waitUntil([&] { return !dialogs->alerts().isEmpty(); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(test::waitUntil([&] { return !dialogs->alerts().isEmpty(); }));
     EXPECT_EQ(dialogs->alerts().first().messageText, QStringLiteral("URL error - Is the URL correct?"));
     EXPECT_EQ(dialogs->alerts().first().informativeText, QStringLiteral("vantelnowhere:page"));
     platform::DialogProvider::setShared(nullptr);

@@ -220,7 +220,7 @@ TEST_F(MenuManagerTest, HelpAndWebsiteOpenInTheDefaultBrowser)
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     };
     menus.contextMenuShowManualMenuItem->trigger();
-    ASSERT_TRUE(test::waitUntil([&] { return !opened().isEmpty(); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(test::waitUntil([&] { return !opened().isEmpty(); }));
     menus.contextMenuShowWebsiteMenuItem->trigger();
     EXPECT_TRUE(test::waitUntil([&] {
         return opened() == MenuManager::manualAddress() + QLatin1Char('\n') + MenuManager::websiteAddress() + QLatin1Char('\n');

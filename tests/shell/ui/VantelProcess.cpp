@@ -26,7 +26,7 @@ VantelProcess::~VantelProcess()
 {
     if (process_.state() != QProcess::NotRunning) {
         process_.kill();
-        process_.waitForFinished(5000);
+        process_.waitForFinished(int(longWait.count()));
     }
 }
 
@@ -74,7 +74,7 @@ void VantelProcess::start(const QStringList& arguments)
 {
     output_.clear();
     process_.start(program_, arguments);
-    process_.waitForStarted(10000);
+    process_.waitForStarted(int(longWait.count()));
 }
 
 bool VantelProcess::waitForOutput(const QByteArray& text, std::chrono::milliseconds timeout)
@@ -157,9 +157,9 @@ TrayDesktop::~TrayDesktop()
     for (QProcess* process : {&windowManager_, &trayer_, &xvfb_}) {
         if (process->state() != QProcess::NotRunning) {
             process->terminate();
-            if (!process->waitForFinished(3000)) {
+            if (!process->waitForFinished(int(longWait.count()))) {
                 process->kill();
-                process->waitForFinished(3000);
+                process->waitForFinished(int(longWait.count()));
             }
         }
     }
@@ -174,7 +174,7 @@ bool TrayDesktop::startWindowManager(QString* why)
     env.insert(QStringLiteral("XDG_DATA_DIRS"), QStringLiteral("/usr/local/share:/usr/share"));
     windowManager_.setProcessEnvironment(env);
     windowManager_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-    if (!windowManager_.waitForStarted(5000)) {
+    if (!windowManager_.waitForStarted(int(longWait.count()))) {
         *why = QStringLiteral("openbox did not start");
         return false;
     }
@@ -197,7 +197,7 @@ bool TrayDesktop::start(QString* why, bool withTray)
     xvfb_.start(QStringLiteral("Xvfb"),
                 {"-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "1280x800x24"});
     QByteArray number;
-    const bool ready = xvfb_.waitForStarted(5000) && poll([&] {
+    const bool ready = xvfb_.waitForStarted(int(longWait.count())) && poll([&] {
         xvfb_.waitForReadyRead(50);
         number += xvfb_.readAllStandardOutput();
         return number.contains('\n') || xvfb_.state() == QProcess::NotRunning;
@@ -216,7 +216,7 @@ bool TrayDesktop::startTray(QString* why)
     trayer_.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--widthtype", "request",
                                              "--height", "28", "--transparent", "true", "--alpha", "0",
                                              "--tint", "0x31363b"});
-    if (!trayer_.waitForStarted(5000)) {
+    if (!trayer_.waitForStarted(int(longWait.count()))) {
         *why = QStringLiteral("trayer did not start");
         return false;
     }
@@ -248,7 +248,7 @@ QByteArray TrayDesktop::run(const QString& program, const QStringList& arguments
     QProcess process;
     process.setProcessEnvironment(environment());
     process.start(program, arguments);
-    process.waitForFinished(10000);
+    process.waitForFinished(int(longWait.count()));
     return process.readAllStandardOutput();
 }
 
@@ -286,7 +286,7 @@ QImage TrayDesktop::screenshot(const QString& name) const
 void TrayDesktop::stopServer()
 {
     xvfb_.terminate();
-    xvfb_.waitForFinished(5000);
+    xvfb_.waitForFinished(int(longWait.count()));
 }
 
 QRect TrayDesktop::frameOf(const QByteArray& window) const
@@ -353,13 +353,13 @@ std::optional<QRect> TrayDesktop::windowNamed(const QString& titlePattern) const
 std::optional<QRect> TrayDesktop::waitForWindow(const QString& titlePattern) const
 {
     std::optional<QRect> frame;
-    poll([&] { return (frame = windowNamed(titlePattern)).has_value(); }, std::chrono::seconds(10));
+    poll([&] { return (frame = windowNamed(titlePattern)).has_value(); });
     return frame;
 }
 
 bool TrayDesktop::waitForNoWindow(const QString& titlePattern) const
 {
-    return poll([&] { return !windowNamed(titlePattern).has_value(); }, std::chrono::seconds(10));
+    return poll([&] { return !windowNamed(titlePattern).has_value(); });
 }
 
 std::optional<QRect> TrayDesktop::trayIcon(qint64 pid) const

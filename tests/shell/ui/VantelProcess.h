@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TestSupport.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QList>
@@ -34,8 +36,8 @@ public:
 
     void start(const QStringList& arguments = {});
     // Reads stderr until the text shows or the time is up.
-    bool waitForOutput(const QByteArray& text, std::chrono::milliseconds timeout = std::chrono::seconds(20));
-    bool waitForFinished(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    bool waitForOutput(const QByteArray& text, std::chrono::milliseconds timeout = longWait);
+    bool waitForFinished(std::chrono::milliseconds timeout = longWait);
     void signal(int number);
 
     QProcess& process() { return process_; }
@@ -45,8 +47,7 @@ public:
     // How many log messages match `pattern` now, after reading what is waiting.
     qsizetype logCount(const QString& pattern);
     // Until `count` log messages match `pattern`, or the time is up.
-    bool waitForLog(const QString& pattern, qsizetype count = 1,
-                    std::chrono::milliseconds timeout = std::chrono::seconds(15));
+    bool waitForLog(const QString& pattern, qsizetype count = 1, std::chrono::milliseconds timeout = longWait);
 
 private:
     QString home_;
@@ -56,7 +57,7 @@ private:
 };
 
 // Asks `condition` every 50 ms (it may run X tools) until it holds or the time is up.
-bool poll(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(15));
+bool poll(const std::function<bool()>& condition, std::chrono::milliseconds timeout = longWait);
 
 // A private X server (Xvfb -noreset on a free display) with trayer as the
 // tray host, and the X tools to drive and look at it.
@@ -106,7 +107,7 @@ public:
     // The frame of a visible window whose title matches the pattern
     // (xdotool's: a POSIX pattern, found anywhere in the title).
     std::optional<QRect> windowNamed(const QString& titlePattern) const;
-    // The same, waited for up to 10 s; and the window gone.
+    // The same, waited for; and the window gone.
     std::optional<QRect> waitForWindow(const QString& titlePattern) const;
     bool waitForNoWindow(const QString& titlePattern) const;
     // Ends the X server, as the end of a session without a session manager
