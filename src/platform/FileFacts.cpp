@@ -80,6 +80,7 @@ std::mutex trustedFoldersMutex;
 // and each is added, and each desktop file checked, in steps that do not
 // grow with their number.
 QSet<QString> trustedFolders;
+std::size_t trustedLookups = 0;
 
 // Each folder above the path, nearest first, the root left out.
 template <typename Visit>
@@ -120,7 +121,16 @@ bool isTrustedDesktopEntry(const QString& path)
             return true;
     }
     std::lock_guard lock(trustedFoldersMutex);
-    return anyFolderAbove(clean, [](QStringView folder) { return trustedFolders.contains(folder.toString()); });
+    return anyFolderAbove(clean, [](QStringView folder) {
+        ++trustedLookups;
+        return trustedFolders.contains(folder.toString());
+    });
+}
+
+std::size_t trustedFolderLookups()
+{
+    std::lock_guard lock(trustedFoldersMutex);
+    return trustedLookups;
 }
 
 bool isApplication(const QString& path)

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <cstddef>
 #include <optional>
 
 namespace vantel::platform {
@@ -24,6 +25,9 @@ bool isTrustedDesktopEntry(const QString& path);
 // Folders the user chose to search for applications count as applications
 // folders too, for the rest of the process.
 void addTrustedApplicationFolders(const QStringList& folders);
+// How many folders the checks of desktop files looked up among those added,
+// in this process: the folders above each file checked.
+std::size_t trustedFolderLookups();
 // A trusted desktop-entry file with Type=Application: the "application
 // bundle". Its Name and Icon are shown and its Exec runs.
 bool isApplication(const QString& path);
