@@ -8,6 +8,8 @@
 #include <QUuid>
 
 #include <cstdio>
+#include <ctime>
+#include <limits>
 
 #include <sys/wait.h>
 #include <sys/resource.h>
@@ -59,6 +61,27 @@ void spinEventLoop(std::chrono::milliseconds duration)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
     }
+}
+
+qint64 processCpuNanoseconds()
+{
+    timespec time{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+    return qint64(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+Growth cheapestOfRounds(const std::function<qint64()>& smallCost, const std::function<qint64()>& largeCost, int rounds)
+{
+    Growth growth{std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::max()};
+    for (int round = 0; round < rounds; ++round) {
+        const qint64 small = smallCost();
+        const qint64 large = largeCost();
+        if (small <= 0 || large <= 0)
+            return {};
+        growth.small = std::min(growth.small, small);
+        growth.large = std::min(growth.large, large);
+    }
+    return growth;
 }
 
 QImage renderIcon(const QIcon& icon, int side)

@@ -30,6 +30,23 @@ bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 // Runs the main event loop for the given time.
 void spinEventLoop(std::chrono::milliseconds duration);
 
+// The processor time of this process, all its threads, in nanoseconds: unlike
+// the wall clock, it stands still while a busy machine runs other processes.
+qint64 processCpuNanoseconds();
+
+// How a job's cost grows from one size to another. Each `cost` runs the job
+// once and answers what it cost (processCpuNanoseconds), -1 when it fell short;
+// the two run in turns, small then large, `rounds` times, and the cheapest run
+// of each is kept, so that a busy moment of the machine falls on both alike
+// and then drops out.
+struct Growth {
+    qint64 small = -1;
+    qint64 large = -1;
+    double ratio() const { return double(large) / double(small); }
+};
+Growth cheapestOfRounds(const std::function<qint64()>& smallCost, const std::function<qint64()>& largeCost,
+                        int rounds = 5);
+
 // The icon painted on a transparent square of the given side.
 QImage renderIcon(const QIcon& icon, int side = 48);
 
