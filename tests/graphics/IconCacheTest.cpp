@@ -200,7 +200,7 @@ TEST_F(IconCacheTest, VerificationRunsAtMostEveryFiveMinutes)
     EXPECT_EQ(cache.objectCount(), 0); // each entry in its own later block
     EXPECT_TRUE(vantel::test::waitUntil([&] { return cache.objectCount() == 2; }));
     const QDateTime first = cache.lastCacheRebuild();
-    EXPECT_LE(first.secsTo(QDateTime::currentDateTimeUtc()), 2);
+    EXPECT_LE(first.secsTo(QDateTime::currentDateTimeUtc()), 60);
 
     // Ten seconds later: skipped, and the time stamp stays.
     cache.removeAllObjects();
@@ -230,7 +230,7 @@ TEST_F(IconCacheTest, BusyStoreVerifiesNothingButRenewsTheTimeStamp)
     cache.dataStorageRebuildIsFinished();
     vantel::test::spinEventLoop(std::chrono::milliseconds(50));
     EXPECT_EQ(cache.objectCount(), 0);
-    EXPECT_LE(cache.lastCacheRebuild().secsTo(QDateTime::currentDateTimeUtc()), 2);
+    EXPECT_LE(cache.lastCacheRebuild().secsTo(QDateTime::currentDateTimeUtc()), 60);
 }
 
 // What the lists show, drawn into one picture to look at.

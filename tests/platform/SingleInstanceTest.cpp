@@ -41,7 +41,7 @@ template <typename Function>
 auto onClientThread(Function function)
 {
     auto future = std::async(std::launch::async, function);
-    vantel::test::waitUntil([&] { return future.wait_for(0s) == std::future_status::ready; }, 10s);
+    vantel::test::waitUntil([&] { return future.wait_for(0s) == std::future_status::ready; });
     return future.get();
 }
 
@@ -248,17 +248,18 @@ TEST(SingleInstance, AServerThatNeverAnswersDoesNotHangTheClient)
     const auto reply = sendTo(path, Message::ping(), 300ms);
     EXPECT_EQ(reply.status, Status::NoAnswer);
     EXPECT_TRUE(reply.instanceRuns());
-    EXPECT_LT(clock.elapsed(), 2000);
+    // Its own time, not a default of half a minute.
+    EXPECT_LT(clock.elapsed(), 20000);
 }
 
 TEST(SingleInstance, NoSocketMeansNotRunningAtOnce)
 {
     QElapsedTimer clock;
     clock.start();
-    const auto reply = SingleInstance::send(Message::ping(), 2000ms, freshSocketPath());
+    const auto reply = SingleInstance::send(Message::ping(), 60s, freshSocketPath());
     EXPECT_EQ(reply.status, Status::NotRunning);
     EXPECT_FALSE(reply.instanceRuns());
-    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_LT(clock.elapsed(), 30000) << "it waited for its time to run out";
     EXPECT_EQ(SingleInstance::send(Message::ping(), 100ms, QString()).status, Status::NotRunning);
 }
 
