@@ -1,10 +1,13 @@
 // Runs a fuzz entry point over saved inputs, without libFuzzer: every file
 // named on the command line, or every file inside a folder named there. A
 // crash or sanitizer report fails the run; anything else passes.
+#include "support/ThrowAwayHome.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <cstdint>
 #include <cstdio>
@@ -30,6 +33,12 @@ bool runFile(const QString& path)
 
 int main(int argc, char** argv)
 {
+    // A home of its own, as every test process has: what Qt makes there (its
+    // runtime folder) goes with it.
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/vantel-corpus-XXXXXX"));
+    if (!home.isValid())
+        return 2;
+    vantel::testing::pointAtThrowAwayHome(home.path(), "VANTEL_TEST_HOME");
     LLVMFuzzerInitialize(&argc, &argv);
     int count = 0;
     for (int i = 1; i < argc; ++i) {

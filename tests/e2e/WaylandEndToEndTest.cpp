@@ -1,6 +1,7 @@
 // The built program on a Wayland desktop: a headless compositor, a private
 // session bus and, when the test wants one, the fake desktop portal.
 #include "shell/ui/VantelProcess.h"
+#include "support/PrivateBus.h"
 #include "support/TestSupport.h"
 
 #include "hotkeys/KeyCombo.h"
@@ -103,8 +104,7 @@ private:
 
 QString privateBus(Child& daemon)
 {
-    daemon.process.start(QStringLiteral("dbus-daemon"),
-                         {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    daemon.process.start(QStringLiteral("dbus-daemon"), test::PrivateBus::daemonArguments());
     if (!daemon.process.waitForStarted() || !daemon.waitForLine("\n"))
         return {};
     return QString::fromUtf8(daemon.seen).trimmed();

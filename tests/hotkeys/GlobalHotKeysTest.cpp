@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QProcess>
 
 #include <xcb/xcb.h>
@@ -249,6 +250,9 @@ public:
         if (process_.state() != QProcess::NotRunning) {
             process_.kill();
             process_.waitForFinished(int(longWait.count()));
+            // Killed, the server leaves its socket behind.
+            if (!display_.isEmpty())
+                QFile::remove(QStringLiteral("/tmp/.X11-unix/X") + QString::fromLatin1(display_.mid(1)));
         }
     }
 

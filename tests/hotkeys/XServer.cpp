@@ -68,9 +68,16 @@ public:
                     return connection != nullptr;
                 });
             if (!connection) {
+                // Killed while it held the display, the server leaves its
+                // socket and lock behind; one that ended found it taken.
+                const bool held = process->state() != QProcess::NotRunning;
                 process->kill();
                 process->waitForFinished(int(longWait.count()));
                 delete process;
+                if (held) {
+                    QFile::remove(QStringLiteral("/tmp/.X11-unix/X%1").arg(display));
+                    QFile::remove(QStringLiteral("/tmp/.X%1-lock").arg(display));
+                }
                 continue;
             }
             xvfb = process;

@@ -80,7 +80,7 @@ TEST(WorkspaceEventsTest, PrepareForSleepPostsWillSleep)
     if (daemon.isEmpty())
         GTEST_SKIP() << "dbus-daemon is not installed";
     QProcess bus;
-    bus.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    bus.start(daemon, vantel::test::PrivateBus::daemonArguments());
     ASSERT_TRUE(bus.waitForStarted());
     ASSERT_TRUE(vantel::test::waitUntil([&] { return bus.canReadLine(); }));
     const QString address = QString::fromUtf8(bus.readLine()).trimmed();

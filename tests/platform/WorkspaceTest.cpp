@@ -603,7 +603,7 @@ TEST_F(WorkspaceTest, ARunningDBusActivatableApplicationIsActivatedNotStarted)
     const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
     ASSERT_FALSE(daemon.isEmpty()) << "dbus-daemon is not installed (make deps)";
     QProcess busProcess;
-    busProcess.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    busProcess.start(daemon, vantel::test::PrivateBus::daemonArguments());
     ASSERT_TRUE(busProcess.waitForStarted());
     ASSERT_TRUE(vantel::test::waitUntil([&] { return busProcess.canReadLine(); }));
     const QString address = QString::fromUtf8(busProcess.readLine()).trimmed();
@@ -654,7 +654,7 @@ TEST_F(WorkspaceTest, RevealAsksTheFileManagerAndElseOpensTheFolder)
     if (daemon.isEmpty())
         GTEST_SKIP() << "dbus-daemon is not installed";
     QProcess busProcess;
-    busProcess.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    busProcess.start(daemon, vantel::test::PrivateBus::daemonArguments());
     ASSERT_TRUE(busProcess.waitForStarted());
     ASSERT_TRUE(vantel::test::waitUntil([&] { return busProcess.canReadLine(); }));
     const QString address = QString::fromUtf8(busProcess.readLine()).trimmed();
