@@ -154,7 +154,7 @@ TEST_F(LaunchAllEntriesOfTagTest, EachEntryThatFailsToOpenIsToldInAnAlert)
     }
     dialogs.input->queueAnswer(QStringLiteral("two"));
     LaunchAllEntriesOfTag::launchAllEntriesOfTag(QStringLiteral("Web"), *allData);
-    ASSERT_TRUE(test::waitUntil([&] { return dialogs.alerts->alerts().size() >= 2; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(test::waitUntil([&] { return dialogs.alerts->alerts().size() >= 2; }));
     QStringList told;
     for (const platform::AlertRequest& alert : dialogs.alerts->alerts())
         told << alert.messageText + QLatin1Char('|') + alert.informativeText;

@@ -224,7 +224,7 @@ TEST_F(MenuManagerTest, HelpAndWebsiteOpenInTheDefaultBrowser)
     menus.contextMenuShowWebsiteMenuItem->trigger();
     EXPECT_TRUE(test::waitUntil([&] {
         return opened() == MenuManager::manualAddress() + QLatin1Char('\n') + MenuManager::websiteAddress() + QLatin1Char('\n');
-    }, std::chrono::seconds(10)));
+    }));
 }
 
 TEST_F(MenuManagerTest, WebAddressesAreSecure)

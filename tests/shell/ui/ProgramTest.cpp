@@ -254,7 +254,7 @@ TEST(Program, ALaterStartRepliesInTheLanguageOfItsLanguageList)
     env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("de:en"));
     answered.process().setProcessEnvironment(env);
     answered.start();
-    ASSERT_TRUE(test::waitUntil([&] { return answered.process().state() == QProcess::NotRunning; }, std::chrono::seconds(30)));
+    ASSERT_TRUE(test::waitUntil([&] { return answered.process().state() == QProcess::NotRunning; }));
     EXPECT_TRUE(answered.output().contains("Vantel läuft bereits, hat die Anfrage aber nicht angenommen: fehlerhafte Antwort"))
         << answered.output().toStdString();
 }
