@@ -201,18 +201,19 @@ QString SingleInstance::defaultSocketPath()
     // The session's runtime folder; else one of this user's under the
     // temporary folder; else, when someone else took that name, one in the
     // user's own cache folder. Every start of the same user finds the same.
-    QStringList folders{runtimeFolder()};
-    folders << privateFolder(QDir::tempPath() + QStringLiteral("/" VANTEL_BUNDLE_ID "-") + QString::number(::getuid()));
-    if (folders.last().isEmpty()) {
-        QDir().mkpath(XdgPaths::cacheHome());
-        folders << privateFolder(XdgPaths::cacheHome() + QStringLiteral("/Vantel"));
-    }
-    for (const QString& folder : folders) {
+    // A folder is made only where the one before it can't serve.
+    const auto socketIn = [](const QString& folder) {
         const QString path = folder + u'/' + socketName();
-        if (!folder.isEmpty() && fitsSocketAddress(path))
-            return path;
-    }
-    return {};
+        return !folder.isEmpty() && fitsSocketAddress(path) ? path : QString();
+    };
+    if (const QString path = socketIn(runtimeFolder()); !path.isEmpty())
+        return path;
+    const QString temporary =
+        privateFolder(QDir::tempPath() + QStringLiteral("/" VANTEL_BUNDLE_ID "-") + QString::number(::getuid()));
+    if (!temporary.isEmpty())
+        return socketIn(temporary);
+    QDir().mkpath(XdgPaths::cacheHome());
+    return socketIn(privateFolder(XdgPaths::cacheHome() + QStringLiteral("/Vantel")));
 }
 
 SingleInstance::Reply SingleInstance::send(const Message& message, std::chrono::milliseconds timeout,

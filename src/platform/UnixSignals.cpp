@@ -47,6 +47,10 @@ UnixSignals::UnixSignals(QObject* parent)
     action.sa_flags = SA_RESTART;
     for (int number : kQuitSignals)
         ::sigaction(number, &action, nullptr);
+    // A write to a connection whose peer is gone (the X server at the end of
+    // a session, a later start that gave up) fails with EPIPE instead of
+    // ending the process before it saves.
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 bool UnixSignals::quitPending()

@@ -13,7 +13,10 @@
 #include <QFile>
 #include <QSignalSpy>
 
+#include <cerrno>
 #include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <thread>
 
 namespace vantel::platform {
@@ -60,6 +63,19 @@ TEST(UnixSignals, AProcessAskedToQuitIgnoresTheRestOnItsWayOut)
     EXPECT_EQ(action.sa_handler, SIG_IGN);
     for (int number : {SIGTERM, SIGINT, SIGHUP})
         ::signal(number, SIG_DFL);
+}
+
+TEST(UnixSignals, AWriteToAConnectionWhosePeerIsGoneFailsAndTheProcessLives)
+{
+    ::signal(SIGPIPE, SIG_DFL);
+    UnixSignals quitSignals;
+    int ends[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+    ::close(ends[1]);
+    errno = 0;
+    EXPECT_EQ(::write(ends[0], "x", 1), -1);
+    EXPECT_EQ(errno, EPIPE);
+    ::close(ends[0]);
 }
 
 TEST(ExitHook, RunsOnceOnTheMainThreadWhenQtReportsTheLostDisplay)

@@ -266,14 +266,16 @@ TEST(SingleInstance, NoSocketMeansNotRunningAtOnce)
 TEST(SingleInstance, SocketPathFollowsTheRuntimeFolder)
 {
     const QString runtime = vantel::test::makeTempDir("runtime");
-    {
-        vantel::test::ScopedEnvironment env("XDG_RUNTIME_DIR", runtime.toUtf8());
-        EXPECT_EQ(SingleInstance::defaultSocketPath(), runtime + "/net.tarnwick.vantel.socket");
-    }
-
     const QString temporary = vantel::test::makeTempDir("tmp");
     vantel::test::ScopedEnvironment tmp("TMPDIR", temporary.toUtf8());
     const QString folder = temporary + "/net.tarnwick.vantel-" + QString::number(::getuid());
+    {
+        vantel::test::ScopedEnvironment env("XDG_RUNTIME_DIR", runtime.toUtf8());
+        EXPECT_EQ(SingleInstance::defaultSocketPath(), runtime + "/net.tarnwick.vantel.socket");
+        // The fallback folder is not made while the runtime folder serves.
+        EXPECT_FALSE(QFileInfo::exists(folder));
+    }
+
     for (const QByteArray& unset : {QByteArray(), QByteArray(""), QByteArray("relative/run")}) {
         vantel::test::ScopedEnvironment env("XDG_RUNTIME_DIR", unset);
         EXPECT_EQ(SingleInstance::defaultSocketPath(), folder + "/net.tarnwick.vantel.socket");
