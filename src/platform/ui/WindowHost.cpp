@@ -6,6 +6,7 @@
 #include "platform/ui/PopoverHost.h"
 #include "platform/ui/ViewControllerBase.h"
 #include "platform/ui/WindowPlacement.h"
+#include "platform/ui/XcbAtom.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,7 +18,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include <xcb/xcb.h>
 
 #include <algorithm>
 
@@ -26,15 +26,6 @@ namespace vantel::platform {
 const QString WindowHost::willCloseNotification = QStringLiteral("NSWindowWillCloseNotification");
 
 namespace {
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
-{
-    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, std::uint16_t(qstrlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(reply);
-    return atom;
-}
 
 // A popover that is up covers what opens beside it: a floating tool window,
 // kept above the program's other windows by the window manager. It closes

@@ -1,6 +1,7 @@
 #include "platform/ui/WindowPlacement.h"
 
 #include "platform/ui/ScreenProvider.h"
+#include "platform/ui/XcbAtom.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -9,7 +10,6 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <optional>
@@ -17,15 +17,6 @@
 namespace vantel::platform::WindowPlacement {
 
 namespace {
-
-xcb_atom_t atom(xcb_connection_t* connection, const char* name)
-{
-    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, std::uint16_t(qstrlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(reply);
-    return result;
-}
 
 // The CARDINAL/ATOM list of a property; empty when it is not set.
 QList<std::uint32_t> property32(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
@@ -50,10 +41,10 @@ std::optional<QMargins> requestedExtents(QWidget* window)
         return std::nullopt;
     xcb_connection_t* connection = x11->connection();
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    const xcb_atom_t request = atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-    const xcb_atom_t extents = atom(connection, "_NET_FRAME_EXTENTS");
+    const xcb_atom_t request = internAtom(connection, "_NET_REQUEST_FRAME_EXTENTS");
+    const xcb_atom_t extents = internAtom(connection, "_NET_FRAME_EXTENTS");
     if (!screen || request == XCB_ATOM_NONE || extents == XCB_ATOM_NONE
-        || !property32(connection, screen->root, atom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM).contains(request))
+        || !property32(connection, screen->root, internAtom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM).contains(request))
         return std::nullopt;
     const auto id = xcb_window_t(window->winId());
     xcb_delete_property(connection, id, extents);
