@@ -4,13 +4,14 @@
 
 namespace vantel::platform::Dialogs {
 
-void showAlert(const QString& messageText, const QString& informativeText)
+void showAlert(const QString& messageText, const QString& informativeText, bool centredOnScreen)
 {
     AlertRequest request;
     request.style = AlertStyle::Informational;
     request.messageText = messageText;
     request.informativeText = informativeText;
     request.buttons = {QStringLiteral("OK")};
+    request.centredOnScreen = centredOnScreen;
     runAlert(request);
 }
 

@@ -8,8 +8,9 @@ namespace vantel::platform::Dialogs {
 // synchronously on it and the caller waits for the answer. (A caller that
 // blocks the main thread while waiting for this thread deadlocks.)
 
-// One "OK" button, informational style.
-void showAlert(const QString& messageText, const QString& informativeText);
+// One "OK" button, informational style; in the middle of the screen when
+// `centredOnScreen`, else over the window it is opened from.
+void showAlert(const QString& messageText, const QString& informativeText, bool centredOnScreen = false);
 
 AlertResponse runAlert(const AlertRequest& request);
 

@@ -63,14 +63,9 @@ void showPending()
         s.showScheduled = false;
         toShow = std::exchange(s.queued, {});
     }
-    for (const Alert& alert : std::as_const(toShow)) {
-        AlertRequest request;
-        request.messageText = alert.messageText;
-        request.informativeText = alert.informativeText;
-        request.buttons = {QStringLiteral("OK")};
-        request.centredOnScreen = true;
-        Dialogs::runAlert(request);
-    }
+    // About the user's files, not a window: in the middle of the screen.
+    for (const Alert& alert : std::as_const(toShow))
+        Dialogs::showAlert(alert.messageText, alert.informativeText, true);
 }
 
 void launchEnded()

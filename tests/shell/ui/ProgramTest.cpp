@@ -99,15 +99,29 @@ TEST(Program, LaunchesAndTerminatesInOrderAndKnowsItsFirstRun)
 namespace vantel {
 namespace {
 
+// An empty file in `home`, by its path; empty when it can't be made.
+QString emptyFile(const QString& home, const QString& name)
+{
+    const QString path = home + QLatin1Char('/') + name;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) ? path : QString();
+}
+
+// The child under a German language list.
+void speakGerman(test::VantelProcess& vantel)
+{
+    QProcessEnvironment env = vantel.process().processEnvironment();
+    env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("de:en"));
+    vantel.process().setProcessEnvironment(env);
+}
+
 TEST(Program, ALaterStartHandsItsFilesOrAToggleToTheRunningOne)
 {
     const QString home = test::makeTempDir(QStringLiteral("instance-home"));
     test::VantelProcess::prepareHome(home);
     const QString socket = home + QStringLiteral("/runtime/net.tarnwick.vantel.socket");
-    const QString present = home + QStringLiteral("/present file.txt");
-    QFile file(present);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    const QString present = emptyFile(home, QStringLiteral("present file.txt"));
+    ASSERT_FALSE(present.isEmpty());
 
     test::VantelProcess first(home);
     first.start();
@@ -205,19 +219,15 @@ TEST(Program, ALaterStartRepliesInTheLanguageOfItsLanguageList)
 {
     const QString home = test::makeTempDir(QStringLiteral("german-instance-home"));
     test::VantelProcess::prepareHome(home);
-    const QString present = home + QStringLiteral("/Notiz.txt");
-    QFile file(present);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    const QString present = emptyFile(home, QStringLiteral("Notiz.txt"));
+    ASSERT_FALSE(present.isEmpty());
     test::VantelProcess first(home);
     first.start();
     ASSERT_TRUE(first.waitForOutput("<- applicationDidFinishLaunching")) << first.output().toStdString();
 
     const auto germanStart = [&home](const QStringList& arguments) {
         auto later = std::make_unique<test::VantelProcess>(home);
-        QProcessEnvironment env = later->process().processEnvironment();
-        env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("de:en"));
-        later->process().setProcessEnvironment(env);
+        speakGerman(*later);
         later->start(arguments);
         EXPECT_TRUE(later->waitForFinished());
         return later;
@@ -250,9 +260,7 @@ TEST(Program, ALaterStartRepliesInTheLanguageOfItsLanguageList)
         QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] { socket->write("not json\n"); });
     });
     test::VantelProcess answered(home);
-    QProcessEnvironment env = answered.process().processEnvironment();
-    env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("de:en"));
-    answered.process().setProcessEnvironment(env);
+    speakGerman(answered);
     answered.start();
     ASSERT_TRUE(test::waitUntil([&] { return answered.process().state() == QProcess::NotRunning; }));
     EXPECT_TRUE(answered.output().contains("Vantel läuft bereits, hat die Anfrage aber nicht angenommen: fehlerhafte Antwort"))
