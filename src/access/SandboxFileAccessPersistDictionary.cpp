@@ -119,10 +119,19 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
     // The alert gives the user's reason, the log the technical one.
     const auto damaged = [&](const QString& message, const QString& shownReason, const QString& reason) {
         globalBookmarks_->removeAll();
-        reportUnreadable(message, path, shownReason, keepAside(path, reason));
+        const std::optional<QString> kept = keepAside(path, reason);
+        if (kept) {
+            const std::lock_guard lock(refusalMutex_);
+            readFile_ = platform::FileIdentity::none();
+        }
+        reportUnreadable(message, path, shownReason, kept);
     };
 
     const platform::UserFileRead read = platform::readUserFile(path, maximumFileSize);
+    {
+        const std::lock_guard lock(refusalMutex_);
+        readFile_ = read.identity;
+    }
     switch (read.status) {
     case platform::UserFileRead::Status::missing:
         return;
@@ -270,12 +279,36 @@ void SandboxFileAccessPersistDictionary::saveBookmarks()
 
     // A file that could not be read is never written over; the user was told
     // when it was found.
-    if (const QString refusal = writeRefusal(); !refusal.isEmpty()) {
-        VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error, "Bookmarks not saved: %{public}@", refusal);
+    platform::WriteOptions options;
+    {
+        const std::lock_guard lock(refusalMutex_);
+        if (!writeRefusal_.isEmpty()) {
+            VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error, "Bookmarks not saved: %{public}@",
+                 writeRefusal_);
+            return;
+        }
+        options.replacing = readFile_;
+    }
+    const platform::WriteResult written = platform::writeFileSafely(path, archive, options);
+    if (written.changedSinceRead) {
+        // The user's bookmarks, not the ones this store holds: kept for the next start.
+        setWriteRefusal(written.error);
+        VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error, "Bookmarks not saved: %{public}@",
+             written.error);
+        platform::LoadAlerts::report(
+            localized("The bookmarks file changed after the start"),
+            (options.replacing->exists
+                 ? localized("%1 was changed by another program after Vantel read it. It was kept as it is; "
+                             "restart Vantel to use it. Access granted since is not kept.")
+                 : localized("%1 appeared after Vantel started, when it had found no bookmarks. It was kept as it "
+                             "is; restart Vantel to use it. Access granted since is not kept."))
+                .arg(path));
         return;
     }
-    const platform::WriteResult written = platform::writeFileSafely(path, archive);
-    if (!written) {
+    if (written) {
+        const std::lock_guard lock(refusalMutex_);
+        readFile_ = written.written;
+    } else {
         VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error, "Bookmarks not saved: %{public}@",
              written.error);
         SandboxFileAccess::showAlert(L10n::errorExportingAllData_MessageText(),

@@ -3,6 +3,7 @@
 #include "access/SandboxFileAccessProtocol.h"
 #include "model/SynchronizedDictionary.h"
 #include "model/SynchronizedDictionaryDelegate.h"
+#include "platform/FileIdentity.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,8 +26,12 @@ namespace vantel {
 // no bookmarks keeps its good ones and is first copied whole to the Backup
 // folder (a stale bookmark is no damage); one that can't be read for
 // another reason (no permission, not a regular file) is left alone and not
-// written over in this process. What loading finds is reported through
-// LoadAlerts, never by a modal alert inside the caller.
+// written over in this process. A save replaces only the file the load read,
+// or makes one where the load found none: a file that appeared since (a drive
+// mounted after the start) or that another program replaced is kept as it is,
+// the user is told once to restart to use it, and it is not written over.
+// What loading finds is reported through LoadAlerts, never by a modal alert
+// inside the caller.
 class SandboxFileAccessPersistDictionary final
     : public SandboxFileAccessProtocol,
       public SynchronizedDictionaryDelegate,
@@ -85,6 +90,8 @@ private:
     std::shared_ptr<Dictionary> globalBookmarks_;
     mutable std::mutex refusalMutex_;
     QString writeRefusal_;
+    // What the load found at the file, then what the last save wrote.
+    platform::FileIdentity readFile_;
 };
 
 } // namespace vantel

@@ -37,12 +37,14 @@ std::optional<QByteArray> archiveArray(const QList<std::shared_ptr<T>>& objects)
     return data;
 }
 
-bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
+bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error, bool newFileOnly = false)
 {
     // A file the user chose keeps its folder: none is created for it.
     platform::WriteOptions options;
     options.newFileMode = 0644;
     options.createFolder = false;
+    if (newFileOnly)
+        options.replacing = platform::FileIdentity::none();
     const platform::WriteResult written = platform::writeFileSafely(path, bytes, options);
     if (!written)
         *error = written.error;
@@ -107,7 +109,8 @@ ExportData::Outcome ExportData::exportAll(const QString& path, bool removeUnused
     return exportAll(path, removeUnusedTags, {});
 }
 
-ExportData::Outcome ExportData::exportAll(const QString& path, bool removeUnusedTags, const WriteFilter& shouldWrite)
+ExportData::Outcome ExportData::exportAll(const QString& path, bool removeUnusedTags, const WriteFilter& shouldWrite,
+                                          bool newFileOnly)
 {
     Configuration& config = manager_.config();
     DataStorage& store = config.dataStorage();
@@ -149,7 +152,7 @@ ExportData::Outcome ExportData::exportAll(const QString& path, bool removeUnused
     Outcome outcome = Outcome::failed;
     if (!bytes.isEmpty() && shouldWrite && !shouldWrite(bytes)) {
         outcome = Outcome::skipped;
-    } else if (!bytes.isEmpty() && writeAtomically(path, bytes, &error)) {
+    } else if (!bytes.isEmpty() && writeAtomically(path, bytes, &error, newFileOnly)) {
         outcome = Outcome::written;
     } else {
         VLOG(Logger::importExport(), platform::LogType::Error, "Export failed: %{public}@", error);

@@ -32,7 +32,10 @@ public:
     // Writes the export file atomically; no file while the catalogue is
     // empty. Alerts on a failure of its own.
     Outcome exportAll(const QString& path, bool removeUnusedTags);
-    Outcome exportAll(const QString& path, bool removeUnusedTags, const WriteFilter& shouldWrite);
+    // `newFileOnly`: the name is a new one (a backup's), and a file that took
+    // it meanwhile is not written over.
+    Outcome exportAll(const QString& path, bool removeUnusedTags, const WriteFilter& shouldWrite,
+                      bool newFileOnly = false);
     void exportTagDataArray(bool removeUnusedTags);
     void exportAllDataArray();
     void exportGlobalHotkey();

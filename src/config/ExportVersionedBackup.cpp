@@ -153,7 +153,7 @@ std::optional<QString> ExportVersionedBackup::createBackup(Repeat repeat)
         const platform::UserFileRead previous = platform::readUserFile(newest, ExportImportManager::maximumImportFileSize);
         return !previous.ok() || previous.data != archive;
     };
-    const ExportData::Outcome outcome = manager_.exportData().exportAll(path, false, changed);
+    const ExportData::Outcome outcome = manager_.exportData().exportAll(path, false, changed, true);
     if (outcome == ExportData::Outcome::skipped)
         VLOG(Logger::importExport(), platform::LogType::Default, "No backup: nothing changed since %{public}@", newest);
     if (outcome != ExportData::Outcome::written)

@@ -34,7 +34,10 @@ std::optional<QString> keep(const QByteArray& bytes, const QString& what)
                + QStringLiteral(".unreadable");
     // Only a copy that is whole on disk counts as kept: the caller may then
     // remove the original.
-    const platform::WriteResult written = platform::writeFileSafely(path, bytes);
+    // A new name stays new: a file that took it meanwhile is not written over.
+    platform::WriteOptions options;
+    options.replacing = platform::FileIdentity::none();
+    const platform::WriteResult written = platform::writeFileSafely(path, bytes, options);
     if (!written) {
         VLOG(Logger::config(), platform::LogType::Error, "Unreadable %{public}@ could not be kept in %{public}@: %{public}@",
              what, path, written.error);

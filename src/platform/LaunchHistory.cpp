@@ -201,6 +201,8 @@ struct LaunchHistory::State {
     bool writeQueued = false;
     bool lastWriteOk = true;
     QString writeRefusal; // why the file is never written over
+    // What the load found at the file, then what the last write wrote.
+    FileIdentity readFileIdentity;
     bool notKeptTold = false; // the user heard once that launches are not kept
 
     // One load at a time, read and parsed outside `mutex`.
@@ -213,7 +215,8 @@ struct LaunchHistory::State {
 
     // Reads the file once, on the calling thread: the worker's or a reader's.
     void ensureLoaded();
-    // The newest dates of the file; sets writeRefusal when it must not be written over.
+    // The newest dates of the file; sets writeRefusal when it must not be
+    // written over, and readFileIdentity.
     QHash<QString, QDateTime> readFile();
     // The alert gives the user's reason, the log the technical one.
     void keepDamagedAside(const QString& shownReason, const QString& reason);
@@ -255,6 +258,10 @@ QHash<QString, QDateTime> LaunchHistory::State::readFile()
 {
     removeSafeWriteLeftovers(filePath);
     const UserFileRead read = readUserFile(filePath, maximumFileSize);
+    {
+        const QMutexLocker lock(&mutex);
+        readFileIdentity = read.identity;
+    }
     switch (read.status) {
     case UserFileRead::Status::missing:
         checkFolderWritable();
@@ -320,6 +327,10 @@ void LaunchHistory::State::keepDamagedAside(const QString& shownReason, const QS
                                .arg(filePath, shownReason));
         return;
     }
+    {
+        const QMutexLocker lock(&mutex);
+        readFileIdentity = FileIdentity::none();
+    }
     VLOG(historyLog(), LogType::Error, "%{public}@ is damaged (%{public}@), kept as %{public}@", filePath, reason, aside);
     LoadAlerts::report(localized("The list of recent applications was damaged"),
                        localized("%1 could not be read (%2). It was kept as %3; the recent applications start anew.")
@@ -360,19 +371,48 @@ void LaunchHistory::State::tellNotKept(const QString& messageText, const QString
 void LaunchHistory::State::writeNow()
 {
     ensureLoaded();
-    QVariantMap snapshot;
     {
         const QMutexLocker lock(&mutex);
         writeQueued = false;
-        if (!writeRefusal.isEmpty())
-            return;
-        for (auto it = recorded.cbegin(); it != recorded.cend(); ++it)
-            snapshot.insert(it.key(), it.value());
     }
-    QString error;
-    const QByteArray data = PropertyList::serialize(snapshot, PropertyList::Format::Binary, &error);
-    const WriteResult written = data.isEmpty() ? WriteResult{false, error} : writeFileSafely(filePath, data);
-    if (!written) {
+    WriteResult written;
+    // Another file than the one read (a drive mounted since, another
+    // program's write) is read and merged before anything replaces it; a
+    // file that keeps changing under each merge is left alone.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QVariantMap snapshot;
+        WriteOptions options;
+        {
+            const QMutexLocker lock(&mutex);
+            if (!writeRefusal.isEmpty())
+                return;
+            for (auto it = recorded.cbegin(); it != recorded.cend(); ++it)
+                snapshot.insert(it.key(), it.value());
+            options.replacing = readFileIdentity;
+        }
+        QString error;
+        const QByteArray data = PropertyList::serialize(snapshot, PropertyList::Format::Binary, &error);
+        if (data.isEmpty()) {
+            written = WriteResult();
+            written.error = error;
+        } else {
+            written = writeFileSafely(filePath, data, options);
+        }
+        if (!written.changedSinceRead)
+            break;
+        VLOG(historyLog(), LogType::Default, "%{public}@ changed since it was read: its dates are merged first",
+             filePath);
+        QHash<QString, QDateTime> stored = readFile();
+        const QMutexLocker lock(&mutex);
+        for (auto it = recorded.cbegin(); it != recorded.cend(); ++it)
+            takeLater(stored, it.key(), it.value());
+        keepNewest(stored, maximumPaths);
+        recorded.swap(stored);
+    }
+    if (written) {
+        const QMutexLocker lock(&mutex);
+        readFileIdentity = written.written;
+    } else {
         VLOG(historyLog(), LogType::Error, "The launch history could not be written to %{public}@: %{public}@", filePath,
              written.error);
         // The launches stay in memory, and the next record tries again.

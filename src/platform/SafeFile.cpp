@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include <dirent.h>
+#include <stdio.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -54,6 +55,39 @@ bool writeAll(int fd, const QByteArray& data, int* error)
         left -= n;
     }
     return true;
+}
+
+WriteResult changedSinceRead(const QString& target)
+{
+    WriteResult result{false, localized("%1 was not written over: it is not the file Vantel read").arg(target)};
+    result.changedSinceRead = true;
+    return result;
+}
+
+// Moves the temporary in place of `target` only where that replaces the file
+// its store read, or none. A missing file is claimed without a window in
+// which another could appear (RENAME_NOREPLACE); a file system without it is
+// checked just before the rename. Answers 0, an errno, or -1 when another
+// file than the one read is there.
+int renameOverReadFile(const QByteArray& temporary, const QByteArray& target, const std::optional<FileIdentity>& replacing)
+{
+    if (!replacing)
+        return ::rename(temporary.constData(), target.constData()) == 0 ? 0 : errno;
+    struct stat current {};
+    const bool exists = ::stat(target.constData(), &current) == 0;
+    if (exists && (!replacing->exists || FileIdentity::of(current) != *replacing))
+        return -1;
+    if (exists)
+        return ::rename(temporary.constData(), target.constData()) == 0 ? 0 : errno;
+    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno == EEXIST)
+        return -1;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (::lstat(target.constData(), &current) == 0)
+        return -1;
+    return ::rename(temporary.constData(), target.constData()) == 0 ? 0 : errno;
 }
 
 bool syncFolder(const QByteArray& folder)
@@ -213,17 +247,20 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& data, const W
         ::unlink(temporary.constData());
         return failure(localized("Cannot write %1").arg(target), error);
     }
-    if (::rename(temporary.constData(), targetName.constData()) != 0) {
-        error = errno;
+    if (const int renamed = renameOverReadFile(temporary, targetName, options.replacing); renamed != 0) {
         ::unlink(temporary.constData());
-        return failure(localized("Cannot replace %1").arg(target), error);
+        if (renamed < 0)
+            return changedSinceRead(target);
+        return failure(localized("Cannot replace %1").arg(target), renamed);
     }
     // The file is in place: a folder that can't be synced (one that can't be
     // opened for reading) is worth a warning, not a failure.
     if (!syncFolder(QFile::encodeName(folder)))
         VLOG(Log::defaultHandle(), LogType::Error, "%{public}@ was written; its folder could not be synced: %{public}@",
              target, QString::fromLocal8Bit(std::strerror(errno)));
-    return {true, {}};
+    WriteResult result{true, {}};
+    result.written = FileIdentity::of(written);
+    return result;
 }
 
 void removeSafeWriteLeftovers(const QString& path)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/FileIdentity.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 namespace vantel::platform {
 
@@ -14,9 +18,15 @@ namespace vantel::platform {
 // written that is not on disk. A symbolic link is kept: the write goes beside
 // the file it points to. A link the kernel won't follow to its end (a loop, a
 // chain of more than 40) is refused with ELOOP's reason and left as it is.
+// Told what its store read (WriteOptions::replacing), a write replaces only
+// that file or none: a file that is there instead is left as it is.
 struct WriteResult {
     bool ok = false;
     QString error; // why it failed, in the user's language for an alert; empty on success
+    // Failed because another file than the one the store read is there now.
+    bool changedSinceRead = false;
+    // The file as written: what the store has read from now on.
+    FileIdentity written = {};
 
     explicit operator bool() const { return ok; }
 };
@@ -26,6 +36,11 @@ struct WriteOptions {
     int newFileMode = 0600;
     // Create the folder (0700) when it is missing.
     bool createFolder = true;
+    // What the store found at the file when it read it (none for a missing
+    // file, or a new name that must stay new): only that file is replaced,
+    // or a missing one made. Unset: whatever is there is replaced (an export
+    // to a file the user chose).
+    std::optional<FileIdentity> replacing;
 };
 
 WriteResult writeFileSafely(const QString& path, const QByteArray& data, const WriteOptions& options = {});

@@ -127,6 +127,7 @@ void UserDefaults::loadLocked()
     removeSafeWriteLeftovers(filePath_);
 
     const UserFileRead read = readUserFile(filePath_, maximumFileSize);
+    readFile_ = read.identity;
     switch (read.status) {
     case UserFileRead::Status::missing:
         checkFolderWritableLocked();
@@ -166,6 +167,7 @@ void UserDefaults::keepDamagedAsideLocked(const QString& shownReason, const QStr
     const QString target = writeTargetOf(filePath_);
     const QString aside = asideName(target);
     if (QFile::rename(target, aside)) {
+        readFile_ = FileIdentity::none();
         VLOG(Log::defaultHandle(), LogType::Error,
              "The settings file %{public}@ is damaged (%{public}@), kept as %{public}@; starting with the defaults",
              filePath_, reason, aside);
@@ -237,9 +239,26 @@ bool UserDefaults::writeLocked(bool logFailures)
     const QByteArray data = PropertyList::serialize(values_, PropertyList::Format::Binary, &error);
     if (data.isEmpty())
         return failed(error);
-    const WriteResult written = writeFileSafely(filePath_, data);
+    WriteOptions options;
+    options.replacing = readFile_;
+    const WriteResult written = writeFileSafely(filePath_, data, options);
+    if (written.changedSinceRead) {
+        // The user's file, not the one this store holds: nothing of this
+        // process may replace it, and it is used after a restart.
+        writeRefusal_ = written.error;
+        LoadAlerts::report(localized("The settings file changed after the start"),
+                           (readFile_.exists ? localized("%1 was changed by another program after Vantel read it. "
+                                                         "It was kept as it is; restart Vantel to use it. Changes "
+                                                         "made to the settings since are not kept.")
+                                             : localized("%1 appeared after Vantel started, when it had found no "
+                                                         "settings. It was kept as it is; restart Vantel to use it. "
+                                                         "Changes made to the settings since are not kept."))
+                               .arg(filePath_));
+        return failed(written.error);
+    }
     if (!written)
         return failed(written.error);
+    readFile_ = written.written;
     dirty_ = false;
     return true;
 }

@@ -7,6 +7,8 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include "platform/FileIdentity.h"
+
 #include <optional>
 
 namespace vantel::platform {
@@ -22,7 +24,10 @@ namespace vantel::platform {
 // permission, an I/O error, not a regular file) is left alone and never
 // written over in this process. Either, and a folder that can't be written,
 // is told to the user once through LoadAlerts. Leftovers of a save that never
-// finished are removed.
+// finished are removed. A save replaces only the file the load read, or makes
+// one where the load found none: a file that appeared since (a drive mounted
+// after the start) or that another program replaced is kept as it is, the
+// user is told once to restart to use it, and nothing more is written.
 class UserDefaults {
 public:
     // $XDG_CONFIG_HOME/Vantel/<bundle id>.plist
@@ -86,6 +91,8 @@ private:
     QVariantMap values_;
     bool dirty_ = false;
     QString writeRefusal_;
+    // What the load found at the file, then what the last save wrote.
+    FileIdentity readFile_;
 };
 
 } // namespace vantel::platform

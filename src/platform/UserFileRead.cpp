@@ -83,6 +83,7 @@ UserFileRead readUserFile(const QString& path, qint64 maxBytes)
     UserFileRead result;
     result.status = UserFileRead::Status::ok;
     result.data = std::move(data);
+    result.identity = FileIdentity::of(facts);
     return closeAnd(std::move(result));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileIdentity.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -21,6 +23,9 @@ struct UserFileRead {
     Status status = Status::missing;
     QByteArray data;
     QString error; // why, in the user's language for an alert; empty when ok or missing
+    // The file that was read (as it was opened), or none when missing: what a
+    // later write may replace.
+    FileIdentity identity;
 
     bool ok() const { return status == Status::ok; }
 };

@@ -3,6 +3,7 @@
 #include "model/Logger.h"
 #include "platform/DesktopEntry.h"
 #include "platform/SafeFile.h"
+#include "platform/UserFileRead.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -42,13 +43,16 @@ ApplicationDesktopFile::Outcome ApplicationDesktopFile::install(const QString& e
         return Outcome::failed;
     }
     const QByteArray wanted = text->toUtf8();
-    QFile existing(path);
-    if (existing.open(QIODevice::ReadOnly) && existing.readAll() == wanted)
+    // Read as any file is, without waiting on a FIFO or reading a device whole.
+    const platform::UserFileRead existing = platform::readUserFile(path, 1 << 20);
+    if (existing.ok() && existing.data == wanted)
         return Outcome::unchanged;
-    existing.close();
 
     platform::WriteOptions options;
     options.newFileMode = 0644; // as desktop files are; it holds nothing private
+    // Only the file just compared is replaced: one written meanwhile stays.
+    if (existing.ok() || existing.status == platform::UserFileRead::Status::missing)
+        options.replacing = existing.identity;
     const platform::WriteResult written = platform::writeFileSafely(path, wanted, options);
     if (!written) {
         VLOG(Logger::general(), platform::LogType::Error, "!! Error - the desktop file %{public}@ can't be written: %{public}@",

@@ -284,6 +284,44 @@ TEST_F(BookmarkStoreTest, AFailedSaveKeepsTheOldFileWholeAndSaysSo)
     EXPECT_TRUE(QDir(QFileInfo(file).absolutePath()).entryList({QStringLiteral("*.saving-*")}, QDir::Files).isEmpty());
 }
 
+// The file appears after a load that found none (a drive mounted later), or
+// another program replaces it after the load: the save leaves it as it is
+// and says once that a restart uses it.
+TEST_F(BookmarkStoreTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndToldOnce)
+{
+    const QString users = folder + QStringLiteral("/users.dict");
+    auto writer = SandboxFileAccessPersistDictionary::create(users);
+    writer->setBookmark(bookmarkFor(granted), key(granted));
+    writer->saveBookmarks();
+    const QByteArray usersBytes = test::readFile(users);
+    ASSERT_FALSE(usersBytes.isEmpty());
+
+    for (const bool appeared : {true, false}) {
+        SCOPED_TRACE(appeared ? "appeared" : "replaced");
+        platform::LoadAlerts::reset();
+        QFile::remove(file);
+        if (!appeared) {
+            ASSERT_TRUE(test::writeFile(file, test::readFile(users)));
+        }
+        auto store = SandboxFileAccessPersistDictionary::create(file);
+        store->loadBookmarks();
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        ASSERT_TRUE(QFile::copy(users, file + QStringLiteral(".new")));
+        ASSERT_TRUE(QFile::remove(file) || appeared);
+        ASSERT_TRUE(QFile::rename(file + QStringLiteral(".new"), file));
+        store->setBookmark(bookmarkFor(granted + "/inner/note.txt"), key(granted + "/inner/note.txt"));
+        for (int save = 0; save < 2; ++save)
+            store->saveBookmarks();
+        EXPECT_EQ(test::readFile(file), usersBytes);
+        const QList<platform::LoadAlerts::Alert> told = platform::LoadAlerts::pending();
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_EQ(told.first().messageText, QStringLiteral("The bookmarks file changed after the start"));
+        EXPECT_TRUE(told.first().informativeText.contains(file));
+        EXPECT_TRUE(told.first().informativeText.contains(QStringLiteral("restart")));
+        EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
+    }
+}
+
 TEST_F(BookmarkStoreTest, ASaveToALinkThatLoopsIsRefusedAndSaysWhy)
 {
     auto store = SandboxFileAccessPersistDictionary::create(file);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 
 #include <QDir>
@@ -250,4 +251,34 @@ TEST(LaunchHistoryTest, WhatCantBeReadOrWrittenIsToldAndLeftWhileLaunchesAreReme
                   QStringList{QStringLiteral("LaunchHistory.plist")});
         EXPECT_EQ(readUserFile(kept, 1 << 20).data, stored);
     }
+}
+
+// The file appears after a load that found none (a drive mounted later), or
+// another program replaces it: its dates are merged before a write, never
+// written over.
+TEST(LaunchHistoryTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsMergedNotWrittenOver)
+{
+    const QString file = vantel::test::makeTempDir(QStringLiteral("history-appeared")) + QStringLiteral("/LaunchHistory.plist");
+    QVariantMap users;
+    for (int i = 0; i < 30; ++i)
+        users.insert(QStringLiteral("/apps/app-%1.desktop").arg(i), utc(1 + i % 28, 8));
+    LaunchHistory history(file, QString());
+    EXPECT_EQ(history.recordedDate(QStringLiteral("/apps/app-0.desktop")), std::nullopt);
+    write(file, PropertyList::serialize(users));
+    history.record(QStringLiteral("/apps/new.desktop"), utc(9, 9));
+    ASSERT_TRUE(history.synchronize());
+
+    QVariantMap replaced = PropertyList::parse(readUserFile(file, 1 << 20).data)->toMap();
+    EXPECT_EQ(replaced.size(), 31);
+    for (auto it = users.cbegin(); it != users.cend(); ++it)
+        EXPECT_EQ(replaced.value(it.key()), it.value()) << it.key().toStdString();
+    replaced.insert(QStringLiteral("/apps/elsewhere.desktop"), utc(10, 9));
+    write(file + QStringLiteral(".other"), PropertyList::serialize(replaced));
+    ASSERT_EQ(std::rename(QFile::encodeName(file + QStringLiteral(".other")).constData(), QFile::encodeName(file).constData()), 0);
+    history.record(QStringLiteral("/apps/new.desktop"), utc(11, 9));
+    ASSERT_TRUE(history.synchronize());
+    const QVariantMap merged = PropertyList::parse(readUserFile(file, 1 << 20).data)->toMap();
+    EXPECT_EQ(merged.size(), 32);
+    EXPECT_EQ(merged.value(QStringLiteral("/apps/elsewhere.desktop")), utc(10, 9));
+    EXPECT_EQ(merged.value(QStringLiteral("/apps/new.desktop")), utc(11, 9));
 }

@@ -1,6 +1,7 @@
 #include "platform/SafeFile.h"
 
 #include "platform/Log.h"
+#include "platform/UserFileRead.h"
 
 #include "support/FileSizeLimit.h"
 #include "support/TestSupport.h"
@@ -53,6 +54,56 @@ TEST(SafeFileTest, WritesNewAndReplacesOldKeepingTheOldMode)
     ASSERT_TRUE(writeFileSafely(path, "second, longer"));
     EXPECT_EQ(readFile(path), QByteArray("second, longer"));
     EXPECT_EQ(modeOf(path), 0644);
+    EXPECT_TRUE(leftoversIn(folder).isEmpty());
+}
+
+// A store's write replaces the file it read, or makes one where it found
+// none; whatever else is there now (a file that appeared, one replaced or
+// rewritten by another program) is left byte for byte.
+TEST(SafeFileTest, AWriteReplacesOnlyTheFileItsStoreReadOrNone)
+{
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("safe-read"));
+    const QString path = folder + QStringLiteral("/file.plist");
+    const auto writeAs = [&path](const QByteArray& data, const FileIdentity& read) {
+        WriteOptions options;
+        options.replacing = read;
+        return writeFileSafely(path, data, options);
+    };
+    const auto putByHand = [](const QString& at, const QByteArray& data) {
+        QFile file(at);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(data);
+    };
+
+    putByHand(path, "appeared");
+    WriteResult refused = writeAs("ours", FileIdentity::none());
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.changedSinceRead);
+    EXPECT_TRUE(refused.error.contains(path));
+    EXPECT_EQ(readFile(path), QByteArray("appeared"));
+
+    const UserFileRead read = readUserFile(path, 1024);
+    const WriteResult written = writeAs("ours", read.identity);
+    ASSERT_TRUE(written.ok) << written.error.toStdString();
+    EXPECT_EQ(readFile(path), QByteArray("ours"));
+    EXPECT_EQ(written.written, readUserFile(path, 1024).identity) << "the next write starts from what was written";
+
+    putByHand(folder + QStringLiteral("/other"), "replaced");
+    ASSERT_EQ(::rename(QFile::encodeName(folder + QStringLiteral("/other")).constData(), QFile::encodeName(path).constData()), 0);
+    EXPECT_TRUE(writeAs("ours again", written.written).changedSinceRead);
+    EXPECT_EQ(readFile(path), QByteArray("replaced"));
+
+    const FileIdentity current = readUserFile(path, 1024).identity;
+    putByHand(path, "rewritten in place");
+    EXPECT_TRUE(writeAs("ours again", current).changedSinceRead);
+    EXPECT_EQ(readFile(path), QByteArray("rewritten in place"));
+
+    // Gone since: nothing is replaced by a new file.
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_TRUE(writeAs("ours again", current).ok);
+    EXPECT_EQ(readFile(path), QByteArray("ours again"));
+    // Without a store behind it (an export the user chose) whatever is there is replaced.
+    EXPECT_TRUE(writeFileSafely(path, "exported"));
     EXPECT_TRUE(leftoversIn(folder).isEmpty());
 }
 

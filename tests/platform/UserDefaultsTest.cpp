@@ -317,6 +317,50 @@ TEST(UserDefaultsTest, DamageAndAFolderThatCannotBeWrittenAreToldOnceWithWhereTo
               0);
 }
 
+// The settings folder is a link into a drive mounted after the start: the
+// load finds nothing, and the user's file that appears with the drive (or
+// one another program puts in place of the file read) is never written over.
+TEST(UserDefaultsTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndToldOnce)
+{
+    const QByteArray users = PropertyList::serialize(QVariantMap{{QStringLiteral("ApplicationData"), QByteArray(6000, 'u')}});
+    for (const bool appeared : {true, false}) {
+        SCOPED_TRACE(appeared ? "appeared" : "replaced");
+        LoadAlerts::reset();
+        const QString home = vantel::test::makeTempDir(QStringLiteral("mounted-later"));
+        const QString drive = home + QStringLiteral("/media/drive");
+        ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/config")));
+        ASSERT_TRUE(QFile::link(drive + QStringLiteral("/Vantel"), home + QStringLiteral("/config/Vantel")));
+        const QString path = home + QStringLiteral("/config/Vantel/settings.plist");
+        if (!appeared) {
+            ASSERT_TRUE(QDir().mkpath(drive + QStringLiteral("/Vantel")));
+            writeFile(path, PropertyList::serialize(QVariantMap{{QStringLiteral("k"), qint64(1)}}));
+        }
+        UserDefaults defaults(path);
+        EXPECT_EQ(defaults.integerForKey(QStringLiteral("k")), appeared ? 0 : 1);
+        ASSERT_TRUE(QDir().mkpath(drive + QStringLiteral("/Vantel")));
+        QFile::remove(path);
+        writeFile(path, users);
+        defaults.setInteger(2, QStringLiteral("k"));
+        EXPECT_FALSE(defaults.synchronize());
+        defaults.setInteger(3, QStringLiteral("k"));
+        EXPECT_FALSE(defaults.synchronize());
+        EXPECT_EQ(readFile(drive + QStringLiteral("/Vantel/settings.plist")), users);
+        const QList<LoadAlerts::Alert> told = LoadAlerts::pending();
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_EQ(told.first().messageText, QStringLiteral("The settings file changed after the start"));
+        EXPECT_TRUE(told.first().informativeText.contains(path));
+        EXPECT_TRUE(told.first().informativeText.contains(QStringLiteral("restart Vantel")));
+    }
+    // What the store wrote itself it replaces again.
+    const QString own = freshPath(QStringLiteral("own-writes"));
+    UserDefaults defaults(own);
+    for (const qint64 value : {1, 2}) {
+        defaults.setInteger(value, QStringLiteral("k"));
+        EXPECT_TRUE(defaults.synchronize());
+    }
+    EXPECT_EQ(UserDefaults(own).integerForKey(QStringLiteral("k")), 2);
+}
+
 TEST(UserDefaultsTest, TemporaryFilesOfAnUnfinishedSaveAreRemovedAtStart)
 {
     const QString path = freshPath(QStringLiteral("leftover"));

@@ -11,6 +11,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <future>
+
+#include <sys/stat.h>
+
 namespace vantel {
 namespace {
 
@@ -91,6 +95,26 @@ TEST(ApplicationDesktopFile, ALineBreakInThePathWritesNothing)
     EXPECT_EQ(ApplicationDesktopFile::install(QStringLiteral("/opt/\nVantel"), path),
               ApplicationDesktopFile::Outcome::failed);
     EXPECT_EQ(readAll(path), before);
+}
+
+// A FIFO in the file's place is refused unread: opening it to compare the
+// contents would wait for a writer, and hold up the start.
+TEST(ApplicationDesktopFile, AFifoInItsPlaceIsRefusedWithoutWaiting)
+{
+    const QString path = test::makeTempDir(QStringLiteral("desktop-fifo")) + QStringLiteral("/vantel.desktop");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    auto install = std::async(std::launch::async,
+                              [&path] { return ApplicationDesktopFile::install(QStringLiteral("/opt/Vantel"), path); });
+    const bool returned = install.wait_for(test::longWait) == std::future_status::ready;
+    if (!returned) {
+        QFile writer(path); // lets the waiting reader go
+        writer.open(QIODevice::WriteOnly);
+    }
+    ASSERT_TRUE(returned);
+    EXPECT_EQ(install.get(), ApplicationDesktopFile::Outcome::failed);
+    struct stat facts {};
+    ASSERT_EQ(::lstat(QFile::encodeName(path).constData(), &facts), 0);
+    EXPECT_TRUE(S_ISFIFO(facts.st_mode));
 }
 
 // Offered among the applications, valid, and the default opener of no type

@@ -382,16 +382,7 @@ TEST(Program, ASigtermWithAReadOnlyDataFolderEndsAtOnceWithTheSettingsSaved)
     const QString data = home + QStringLiteral("/data/Vantel");
     ASSERT_TRUE(QDir().mkpath(data));
     test::VantelProcess vantel(home);
-    if (::geteuid() == 0) {
-        ::chmod(QFile::encodeName(test::testHome()).constData(), 0755);
-        QProcess chown;
-        chown.start(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("65534:65534"), home});
-        ASSERT_TRUE(chown.waitForFinished() && chown.exitCode() == 0);
-        vantel.process().setChildProcessModifier([] {
-            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-                ::_exit(126);
-        });
-    }
+    vantel.runUnprivileged();
     ASSERT_EQ(::chmod(QFile::encodeName(data).constData(), 0555), 0);
     vantel.start();
     ASSERT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();

@@ -12,6 +12,9 @@
 
 #include <csignal>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vantel::test {
 
 VantelProcess::VantelProcess(const QString& home)
@@ -68,6 +71,25 @@ QProcessEnvironment VantelProcess::environment(const QString& home)
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + home + QStringLiteral("/no-bus"));
     env.remove(QStringLiteral("VANTEL_TEST_HOME"));
     return env;
+}
+
+void VantelProcess::runUnprivileged()
+{
+    runUnprivileged(process_, home_);
+}
+
+void VantelProcess::runUnprivileged(QProcess& process, const QString& home)
+{
+    if (::geteuid() != 0)
+        return;
+    ::chmod(QFile::encodeName(testHome()).constData(), 0755);
+    QProcess chown;
+    chown.start(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("65534:65534"), home});
+    chown.waitForFinished(int(longWait.count()));
+    process.setChildProcessModifier([] {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(126);
+    });
 }
 
 void VantelProcess::start(const QStringList& arguments)

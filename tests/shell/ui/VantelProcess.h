@@ -34,6 +34,12 @@ public:
     static QString settingsPath(const QString& home);
     static QProcessEnvironment environment(const QString& home);
 
+    // Where the test runs as root, the child runs as nobody, who owns the
+    // home from now on: permissions then stop it as they stop a user.
+    void runUnprivileged();
+    // The same for any child process of the test.
+    static void runUnprivileged(QProcess& process, const QString& home);
+
     void start(const QStringList& arguments = {});
     // Reads stderr until the text shows or the time is up.
     bool waitForOutput(const QByteArray& text, std::chrono::milliseconds timeout = longWait);
