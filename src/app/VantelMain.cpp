@@ -2,8 +2,10 @@
 #include "access/ui/QtURLInputDialogProvider.h"
 #include "config/FirstRunConfig.h"
 #include "datastore/DataStorage.h"
+#include "model/Logger.h"
 #include "platform/Bundle.h"
 #include "platform/InstanceLock.h"
+#include "platform/Log.h"
 #include "platform/SingleInstance.h"
 #include "platform/ui/QtDialogProvider.h"
 #include "platform/UnixSignals.h"
@@ -108,6 +110,9 @@ int main(int argc, char* argv[])
     // The delegate exists before the event loop; its launch sequence runs on
     // the loop's first turn.
     vantel::AppDelegate& delegate = vantel::AppDelegate::shared();
+    // The first line the debugLogging setting lets through (the delegate
+    // reads it): from here on a quit signal ends the program in order.
+    VLOG(vantel::Logger::general(), vantel::platform::LogType::Default, "Quit signals handled: SIGTERM, SIGINT, SIGHUP");
     delegate.attachApplication(&app);
     delegate.setStatusBarItem(std::make_shared<vantel::StatusItem>());
     // The windowing of the manager and the catalogue, and the windows the
