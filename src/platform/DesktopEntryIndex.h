@@ -26,7 +26,8 @@ struct IndexedApplication {
 // '-'; the first scope that holds an ID decides it, so an earlier copy shadows
 // later ones and an earlier Hidden=true hides the ID altogether. Links to
 // folders are followed; each folder (by device and inode) is searched once,
-// through the first path that reaches it, so a link loop ends. A damaged file
+// through the first path that reaches it in scope order (the scopes searched
+// one after the other, breadth first), so a link loop ends. A damaged file
 // claims no ID; it is logged and skipped, and a file that was good in an
 // earlier scan keeps its last good state while it exists, so a half-written
 // file never drops an application.
@@ -42,7 +43,9 @@ public:
         // The launchable applications (DesktopEntry::isLaunchableApplication),
         // sorted by path; NoDisplay entries and those of other desktops too.
         QList<IndexedApplication> applications;
-        QStringList directories;                // every folder scanned, scopes first
+        // Every folder searched, in the order searched: the scopes first,
+        // then each level of all of them before the next one.
+        QStringList directories;
         QStringList files;                      // every desktop file seen
         bool directoryLimitReached = false;     // some scope was cut short
     };
@@ -53,18 +56,28 @@ public:
 
     // Folders deeper than this below a scope are not searched.
     static constexpr int maximumDepth = 8;
-    // The search of one scope stops descending into new folders beyond this
-    // many (logged); the next scope has as many again.
-    static constexpr int maximumDirectories = 4000;
+    // The most folders one scan searches, over all its scopes together: each
+    // scope's own folder always, then level by level across the scopes in
+    // turns, so a few huge scopes cannot starve the others and many cannot
+    // add up without end. A scope cut short is logged once per scan. Five
+    // times what one scope was allowed before: the application folders of a
+    // desktop hold tens of folders, a home folder added as a scope holds
+    // thousands, and listing 20,000 takes a worker a fraction of a second;
+    // it is also the most folders the query watches, so on a system with a
+    // generous inotify limit every folder searched is watched.
+    static constexpr int maximumDirectories = 20000;
 
     // `scopeDone` runs after a scope that found applications, with all found
     // so far in path order; past the first eight, once they grew by an eighth.
+    // `directoryBudget` replaces maximumDirectories (tests use small ones).
     Result scan(const QStringList& scopes,
-                const std::function<void(const QList<IndexedApplication>&)>& scopeDone = {});
+                const std::function<void(const QList<IndexedApplication>&)>& scopeDone = {},
+                int directoryBudget = maximumDirectories);
     // The same on the one index of the process, under its lock: discovery
     // and the running-applications check read and keep each file once.
     static Result scanShared(const QStringList& scopes,
-                             const std::function<void(const QList<IndexedApplication>&)>& scopeDone = {});
+                             const std::function<void(const QList<IndexedApplication>&)>& scopeDone = {},
+                             int directoryBudget = maximumDirectories);
     // Empties the shared index, as a new process finds it (a benchmark's cold start).
     static void forgetShared();
 
