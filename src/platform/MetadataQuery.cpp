@@ -217,8 +217,8 @@ bool MetadataQuery::start()
         VLOG(queryLog(), LogType::Error, "Cannot start a query without a predicate");
         return false;
     }
-    // The scopes may be many: a quit signal before or while they are looked
-    // at ends the program, and nothing is searched.
+    // A quit signal pending ends the program: nothing is searched (the
+    // worker looks again while it goes through the scopes).
     const auto quitting = [] {
         if (!UnixSignals::quitPending())
             return false;
