@@ -94,7 +94,10 @@ private:
 };
 
 struct Listing {
-    QStringList folders;      // below the folder, by name
+    // The subfolders' names as the folder lists them, each ended by a NUL:
+    // a scan lists many folders whose subfolders it never reaches, and one
+    // string per folder costs less than one per name.
+    QByteArray folders;
     QStringList desktopFiles; // names ending in ".desktop" that are (links to) files
 };
 
@@ -112,44 +115,66 @@ Listing list(const QString& folder)
     DIR* dir = ::opendir(encoded.constData());
     if (!dir)
         return listing;
+    const auto pathOf = [&encoded](const char* name) { return encoded + '/' + name; };
     while (const dirent* child = ::readdir(dir)) {
         const char* name = child->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
-        const QByteArray childPath = encoded + '/' + name;
+        const qsizetype length = qsizetype(::strlen(name));
         unsigned char type = child->d_type;
         if (type == DT_UNKNOWN) {
             struct stat info {};
-            if (::lstat(childPath.constData(), &info) != 0)
+            if (::lstat(pathOf(name).constData(), &info) != 0)
                 continue;
             type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
         }
-        const qsizetype length = qsizetype(::strlen(name));
         const bool desktopName = length > 8 && ::strcmp(name + length - 8, ".desktop") == 0;
         if (type == DT_DIR) {
-            listing.folders << QFile::decodeName(name);
+            listing.folders.append(name, length + 1);
         } else if (desktopName && type == DT_REG) {
             listing.desktopFiles << QFile::decodeName(name);
         } else if (type == DT_LNK) {
             // Linked files count, and linked folders are searched as GLib
             // does; the scan visits each folder once, so links can't loop.
             struct stat info {};
+            const QByteArray childPath = pathOf(name);
             if (::stat(childPath.constData(), &info) != 0)
                 continue;
             if (S_ISDIR(info.st_mode))
-                listing.folders << QFile::decodeName(name);
+                listing.folders.append(name, length + 1);
             else if (desktopName && S_ISREG(info.st_mode))
                 listing.desktopFiles << QFile::decodeName(name);
             else if (desktopName)
                 refuseUnread(childPath);
         } else if (desktopName) {
-            refuseUnread(childPath); // a FIFO, a device, a socket: never opened
+            refuseUnread(pathOf(name)); // a FIFO, a device, a socket: never opened
         }
     }
     ::closedir(dir);
-    std::sort(listing.folders.begin(), listing.folders.end());
     return listing;
 }
+
+// The subfolders of one folder searched, waiting for the next level: named
+// and sorted only once the scan reaches them.
+struct Subfolders {
+    QString prefix; // the folder's path and a '/'
+    QByteArray packed;
+    QStringList names;
+    qsizetype next = 0;
+
+    // The next subfolder's path; the first call sorts them.
+    QString take()
+    {
+        if (!packed.isEmpty()) {
+            for (const QByteArray& name : packed.chopped(1).split('\0'))
+                names << QFile::decodeName(name);
+            packed = {};
+            std::sort(names.begin(), names.end());
+        }
+        return prefix + names[next++];
+    }
+    bool done() const { return packed.isEmpty() && next >= names.size(); }
+};
 
 } // namespace
 
@@ -261,12 +286,22 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
     struct Walk {
         QString scope;
         QString prefix;
-        QStringList pending; // this level's folders, in order
-        qsizetype next = 0;  // the first of them not taken yet
-        QStringList deeper;  // the next level's
+        QList<Subfolders> pending; // this level's folders, parent by parent
+        qsizetype next = 0;        // the parent now taken from
+        QList<Subfolders> deeper;  // the next level's
         QList<Found> found;
         int visited = 0;
         bool cutShort = false;
+
+        bool hasPending() const { return next < pending.size(); }
+        QString take()
+        {
+            Subfolders& from = pending[next];
+            QString folder = from.take();
+            if (from.done())
+                pending[next++] = {}; // its names are freed at once
+            return folder;
+        }
     };
     QList<Walk> walks;
     for (const QString& scopePath : scopes) {
@@ -282,7 +317,9 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
         Walk walk;
         walk.scope = scope;
         walk.prefix = scope.endsWith(u'/') ? scope : scope + u'/';
-        walk.pending = {scope};
+        Subfolders top;
+        top.names = {scope};
+        walk.pending = {top};
         walks.append(std::move(walk));
     }
 
@@ -314,11 +351,13 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
         Walk& walk = walks[w];
         ++walk.visited;
 
-        const Listing listing = list(folder);
+        Listing listing = list(folder);
         const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
-        if (depth + 1 <= maximumDepth) {
-            for (const QString& name : listing.folders)
-                walk.deeper.append(prefix + name);
+        if (depth + 1 <= maximumDepth && !listing.folders.isEmpty()) {
+            Subfolders subfolders;
+            subfolders.prefix = prefix;
+            subfolders.packed = std::move(listing.folders);
+            walk.deeper.append(std::move(subfolders));
         }
         for (const QString& name : listing.desktopFiles) {
             const QString path = prefix + name;
@@ -348,11 +387,11 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
             for (qsizetype w : std::as_const(turn)) {
                 Walk& walk = walks[w];
                 // A scope's own folder is searched whatever the budget.
-                while (walk.next < walk.pending.size() && (depth == 0 || budgetLeft > 0)) {
-                    if (visit(w, walk.pending[walk.next++], depth))
+                while (walk.hasPending() && (depth == 0 || budgetLeft > 0)) {
+                    if (visit(w, walk.take(), depth))
                         break;
                 }
-                if (walk.next < walk.pending.size())
+                if (walk.hasPending())
                     turn[kept++] = w;
             }
             turn.resize(kept);
@@ -362,7 +401,7 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
         qsizetype kept = 0;
         for (qsizetype w : std::as_const(active)) {
             Walk& walk = walks[w];
-            if (budgetLeft <= 0 && (walk.next < walk.pending.size() || !walk.deeper.isEmpty()))
+            if (budgetLeft <= 0 && (walk.hasPending() || !walk.deeper.isEmpty()))
                 walk.cutShort = true;
             walk.pending.clear();
             if (!walk.cutShort && !walk.deeper.isEmpty())

@@ -59,13 +59,15 @@ public:
     // The most folders one scan searches, over all its scopes together: each
     // scope's own folder always, then level by level across the scopes in
     // turns, so a few huge scopes cannot starve the others and many cannot
-    // add up without end. A scope cut short is logged once per scan. Five
-    // times what one scope was allowed before: the application folders of a
-    // desktop hold tens of folders, a home folder added as a scope holds
-    // thousands, and listing 20,000 takes a worker a fraction of a second;
-    // it is also the most folders the query watches, so on a system with a
-    // generous inotify limit every folder searched is watched.
-    static constexpr int maximumDirectories = 20000;
+    // add up without end. A scope cut short is logged once per scan. The
+    // application folders of a desktop hold tens of folders; a large folder
+    // the user adds holds thousands. A folder searched and watched costs
+    // tens of microseconds, mostly in the kernel (its listing, and the
+    // watch marking each of its subfolders), so 5,000 keeps a start over any
+    // number of scopes within about three times a start over one scope of
+    // 5,000 folders, and every folder watched where the system allows each
+    // user 50,000 watches or more.
+    static constexpr int maximumDirectories = 5000;
 
     // `scopeDone` runs after a scope that found applications, with all found
     // so far in path order; past the first eight, once they grew by an eighth.
