@@ -348,7 +348,7 @@ bool MetadataQuery::watch(MetadataQueryWatcher& watcher, const QStringList& fold
                    QStringLiteral("Watch budget of %{public}@ reached: %{public}@ folders are searched again now and then"),
                    {QString::number(watcher.watchBudget()), QString::number(outcome.beyondBudget)});
     }
-    return outcome.everyFolderWatched();
+    return !outcome.leftUnwatched();
 }
 
 void MetadataQuery::rescanUnwatched(bool on)

@@ -91,8 +91,8 @@ public:
     // default unless set). Takes effect at the next scan.
     void setWatchBudget(int watches);
     int watchBudget() const;
-    // Folders searched but not watched (past the watch budget, or refused by
-    // the system) send no events: while there are any, they are searched
+    // Folders searched but not watched (past the watch budget, or past the
+    // system's limit) send no events: while there are any, they are searched
     // again after this interval, a minute unless set (at once for a timer
     // running). With every folder watched no timer runs.
     void setUnwatchedRescanInterval(std::chrono::milliseconds interval);
@@ -102,7 +102,7 @@ public:
 
 private:
     void post(const QString& name);
-    // On the worker: answers whether every folder is watched.
+    // On the worker: answers whether every folder that can be watched is.
     static bool watch(MetadataQueryWatcher& watcher, const QStringList& folders, const QStringList& awaited);
     void rescanUnwatched(bool on);
     void volumeChanged(const Notification& notification);

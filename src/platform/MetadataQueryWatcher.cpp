@@ -171,6 +171,8 @@ MetadataQueryWatcher::Outcome MetadataQueryWatcher::setFolders(const QStringList
             continue;
         const int descriptor = addWatch(fd_, folder);
         if (descriptor < 0) {
+            if (errno == ENOSPC || errno == ENOMEM)
+                ++outcome.overSystemLimit;
             outcome.failed << folder;
             continue;
         }

@@ -42,11 +42,15 @@ public:
     MetadataQueryWatcher& operator=(const MetadataQueryWatcher&) = delete;
 
     struct Outcome {
-        // Not watched: gone, not a folder, or the system's limit reached.
+        // Not watched: gone, not a folder, unreadable, or the system's limit reached.
         QStringList failed;
         // Left unwatched by the watch budget.
         qsizetype beyondBudget = 0;
-        bool everyFolderWatched() const { return failed.isEmpty() && beyondBudget == 0; }
+        // Of the failed, those the system's limit refused: they may be
+        // watched later, the others not.
+        qsizetype overSystemLimit = 0;
+        // Folders there that send no events until watched.
+        bool leftUnwatched() const { return beyondBudget > 0 || overSystemLimit > 0; }
     };
 
     // Watches exactly these folders from now on, as far as the budget goes
