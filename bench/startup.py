@@ -21,6 +21,11 @@ of them, and measures:
   same for a plain Qt window with a text field, shown and given the focus
   on the same message (bench/floor --window), the floor that Qt, the X
   server and the window manager set;
+- many large search scopes beside one: 200 custom scopes of 5,000 folders
+  each (20 of 200 under BENCH_SMALL=1), and one scope of as many folders,
+  each started until quiet (the median of the runs): the time from exec
+  until it last used the processor, its processor time, its resident
+  memory and the inotify watches it holds then;
 - with 5,000 applications, the growth of the heap in use (glibc's
   malloc_stats, called through gdb, with the per-thread cache off so that
   freed blocks count as free) and of the resident memory over 1,000 further
@@ -221,12 +226,16 @@ class Desktop:
                 process.wait()
 
 
-def write_settings(config_home):
-    """A later start: the first-run assistant has been seen (it opens once, on the first start)."""
+def write_settings(config_home, scopes=()):
+    """A later start: the first-run assistant has been seen (it opens once, on
+    the first start); `scopes` are the user's own search scopes."""
     folder = os.path.join(config_home, "Vantel")
     os.makedirs(folder, mode=0o700, exist_ok=True)
+    settings = {"launchedBefore": True}
+    if scopes:
+        settings["customSpotlightSearchScope"] = list(scopes)
     with open(os.path.join(folder, "net.tarnwick.vantel.plist"), "wb") as f:
-        plistlib.dump({"launchedBefore": True}, f)
+        plistlib.dump(settings, f)
 
 
 def throwaway_env(home, display):
@@ -321,11 +330,12 @@ def system_calls(pid, seconds):
 
 
 class Vantel:
-    def __init__(self, binary, desktop, applications, arguments=(), stderr=subprocess.DEVNULL, extra_env=None):
+    def __init__(self, binary, desktop, applications, arguments=(), stderr=subprocess.DEVNULL, extra_env=None,
+                 scopes=()):
         self.home = tempfile.TemporaryDirectory(prefix="vantel-startup-")
         env = dict(throwaway_env(self.home.name, desktop.display), **(extra_env or {}))
         self.env = env
-        write_settings(env["XDG_CONFIG_HOME"])
+        write_settings(env["XDG_CONFIG_HOME"], scopes)
         if applications:
             write_applications(os.path.join(env["XDG_DATA_DIRS"], "applications"), applications)
         self.desktop = desktop
@@ -426,6 +436,103 @@ def hotkey(binary, applications, runs, arguments=()):
         desktop.close()
 
 
+def make_scopes(root, count, folders):
+    """`count` scopes of `folders` folders each below `root`: the scope, fifty
+    folders in it (fewer for a small scope) and the rest spread below those,
+    with one application in each scope."""
+    wide = min(50, max(1, folders // 20))
+    scopes = []
+    for s in range(count):
+        scope = os.path.join(root, f"scope-{s}")
+        os.makedirs(scope)
+        for i in range(wide):
+            os.mkdir(os.path.join(scope, str(i)))
+        for k in range(folders - 1 - wide):
+            os.mkdir(os.path.join(scope, str(k % wide), str(k)))
+        with open(os.path.join(scope, f"app-{s}.desktop"), "w") as f:
+            f.write(f"[Desktop Entry]\nType=Application\nName=Scope {s}\nExec=true\n")
+        scopes.append(scope)
+    return scopes
+
+
+def inotify_watches(pid):
+    """The inotify watches the process holds, over all its inotify descriptors."""
+    watches = 0
+    fds = f"/proc/{pid}/fd"
+    for fd in os.listdir(fds):
+        try:
+            if os.readlink(os.path.join(fds, fd)) != "anon_inode:inotify":
+                continue
+            with open(f"/proc/{pid}/fdinfo/{fd}") as info:
+                watches += sum(1 for line in info if line.startswith("inotify wd:"))
+        except OSError:
+            continue
+    return watches
+
+
+def watch_budget():
+    """The program's watch budget: a tenth of the user's limit, at most 20,000."""
+    try:
+        with open("/proc/sys/fs/inotify/max_user_watches") as f:
+            return min(int(f.read(32)) // 10, 20000)
+    except (OSError, ValueError):
+        return 8192 // 10
+
+
+def settle(binary, scopes, quiet=2.0):
+    """A start over the scopes until the program went quiet: seconds from exec
+    to its last use of the processor, its processor time, resident KiB and watches."""
+    desktop = Desktop()
+    vantel = Vantel(binary, desktop, 0, scopes=scopes)
+    try:
+        pid = vantel.process.pid
+        vantel.wait_painted(timeout=120.0)
+        last = cpu_seconds(pid)
+        since = time.monotonic()
+        end = since + 600.0
+        while time.monotonic() - since < quiet:
+            if time.monotonic() > end:
+                raise RuntimeError("the program never went quiet")
+            time.sleep(0.05)
+            now = cpu_seconds(pid)
+            if now != last:
+                last, since = now, time.monotonic()
+        if vantel.process.poll() is not None:
+            raise RuntimeError(f"the program ended (status {vantel.process.returncode})")
+        return {"time_s": since - vantel.start, "cpu_s": last, "kib": rss_kib(pid), "watches": inotify_watches(pid)}
+    finally:
+        vantel.close()
+        desktop.close()
+
+
+def scopes_rows(binary, count, folders, runs):
+    """Many large scopes beside one scope of as many folders: the median of
+    `runs` starts of each, and the watches beside a start without scopes of
+    the user's (the program's own application folders)."""
+    def median_of(scopes):
+        results = [settle(binary, scopes) for _ in range(runs)]
+        return {key: statistics.median(result[key] for result in results) for key in results[0]}
+
+    with tempfile.TemporaryDirectory(prefix="vantel-scopes-") as root:
+        many = make_scopes(os.path.join(root, "many"), count, folders)
+        one = make_scopes(os.path.join(root, "one"), 1, folders)
+        single = median_of(one)
+        several = median_of(many)
+    own = settle(binary, [])["watches"]
+    budget = watch_budget()
+
+    def text(run):
+        return (f"{run['time_s']:.2f} s to quiet, {run['cpu_s']:.2f} s CPU, {mib(run['kib'])}, "
+                f"{run['watches']:,.0f} watches")
+
+    ratio = max(several["time_s"] / single["time_s"], several["cpu_s"] / max(single["cpu_s"], 0.01))
+    return [{"job": f"{count:,} scopes of {folders:,} folders: start until quiet", "size": count * folders,
+             "value": text(several), "baseline": f"{text(single)} (one scope of {folders:,} folders)",
+             "ratio": f"{ratio:.2f}x",
+             "target": f"≤ 3x the one scope's time and CPU, ≤ {budget:,} watches beside the program's own {own}",
+             "met": ratio <= 3.0 and several["watches"] <= budget + own}]
+
+
 def heap_in_use(pid, log):
     """Bytes of heap in use (every arena and the mapped chunks), as glibc's
     malloc_stats tells them on the program's standard error (`log`), called
@@ -500,11 +607,20 @@ def main():
     parser.add_argument("--idle", type=float, default=60.0, help="seconds of each idle measurement")
     parser.add_argument("--applications", type=int, default=5000)
     parser.add_argument("--cycles", type=int, default=1000, help="show and hide cycles of the memory growth")
+    small = os.environ.get("BENCH_SMALL") == "1"
+    parser.add_argument("--scopes", type=int, default=20 if small else 200, help="search scopes of the scopes row")
+    parser.add_argument("--scope-folders", type=int, default=200 if small else 5000, help="folders in each scope")
+    parser.add_argument("--only-scopes", action="store_true", help="measure the scopes row alone")
     args = parser.parse_args()
     for tool in ("Xvfb", "openbox", "trayer", "strace", "gdb"):
         if not shutil.which(tool):
             sys.exit(f"{tool} is not installed (make deps)")
 
+    scopes = scopes_rows(args.binary, args.scopes, args.scope_folders, args.runs)
+    if args.only_scopes:
+        json.dump({"rows": scopes, "applications": f"{args.applications:,}"}, sys.stdout, indent=1)
+        print()
+        return
     floor = measure(args.floor, 0, args.runs, 0) if args.floor else None
     floor_switch = hotkey(args.floor, 0, args.runs, ["--window"]) if args.floor else None
     switch = hotkey(args.binary, args.applications, args.runs)
@@ -539,7 +655,7 @@ def main():
          "value": f"{full['calls_per_s']:.1f} per s" if full["calls_per_s"] is not None
          else "strace could not attach", "target": "< 20 per s",
          "met": full["calls_per_s"] is not None and full["calls_per_s"] < 20},
-    ]
+    ] + scopes
     json.dump({"rows": rows, "applications": size}, sys.stdout, indent=1)
     print()
 

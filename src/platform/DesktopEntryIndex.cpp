@@ -28,6 +28,7 @@ const LogCategory& indexLog()
 struct Found {
     QString path;
     QString desktopId;
+    qsizetype visit = -1; // of the folder it lies in
 };
 
 bool isExecutableFile(const QString& path)
@@ -93,7 +94,10 @@ private:
 };
 
 struct Listing {
-    QStringList folders;      // below the folder, by name
+    // The subfolders' names as the folder lists them, each ended by a NUL:
+    // a scan lists many folders whose subfolders it never reaches, and one
+    // string per folder costs less than one per name.
+    QByteArray folders;
     QStringList desktopFiles; // names ending in ".desktop" that are (links to) files
 };
 
@@ -111,44 +115,66 @@ Listing list(const QString& folder)
     DIR* dir = ::opendir(encoded.constData());
     if (!dir)
         return listing;
+    const auto pathOf = [&encoded](const char* name) { return encoded + '/' + name; };
     while (const dirent* child = ::readdir(dir)) {
         const char* name = child->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
-        const QByteArray childPath = encoded + '/' + name;
+        const qsizetype length = qsizetype(::strlen(name));
         unsigned char type = child->d_type;
         if (type == DT_UNKNOWN) {
             struct stat info {};
-            if (::lstat(childPath.constData(), &info) != 0)
+            if (::lstat(pathOf(name).constData(), &info) != 0)
                 continue;
             type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
         }
-        const qsizetype length = qsizetype(::strlen(name));
         const bool desktopName = length > 8 && ::strcmp(name + length - 8, ".desktop") == 0;
         if (type == DT_DIR) {
-            listing.folders << QFile::decodeName(name);
+            listing.folders.append(name, length + 1);
         } else if (desktopName && type == DT_REG) {
             listing.desktopFiles << QFile::decodeName(name);
         } else if (type == DT_LNK) {
             // Linked files count, and linked folders are searched as GLib
             // does; the scan visits each folder once, so links can't loop.
             struct stat info {};
+            const QByteArray childPath = pathOf(name);
             if (::stat(childPath.constData(), &info) != 0)
                 continue;
             if (S_ISDIR(info.st_mode))
-                listing.folders << QFile::decodeName(name);
+                listing.folders.append(name, length + 1);
             else if (desktopName && S_ISREG(info.st_mode))
                 listing.desktopFiles << QFile::decodeName(name);
             else if (desktopName)
                 refuseUnread(childPath);
         } else if (desktopName) {
-            refuseUnread(childPath); // a FIFO, a device, a socket: never opened
+            refuseUnread(pathOf(name)); // a FIFO, a device, a socket: never opened
         }
     }
     ::closedir(dir);
-    std::sort(listing.folders.begin(), listing.folders.end());
     return listing;
 }
+
+// The subfolders of one folder searched, waiting for the next level: named
+// and sorted only once the scan reaches them.
+struct Subfolders {
+    QString prefix; // the folder's path and a '/'
+    QByteArray packed;
+    QStringList names;
+    qsizetype next = 0;
+
+    // The next subfolder's path; the first call sorts them.
+    QString take()
+    {
+        if (!packed.isEmpty()) {
+            for (const QByteArray& name : packed.chopped(1).split('\0'))
+                names << QFile::decodeName(name);
+            packed = {};
+            std::sort(names.begin(), names.end());
+        }
+        return prefix + names[next++];
+    }
+    bool done() const { return packed.isEmpty() && next >= names.size(); }
+};
 
 } // namespace
 
@@ -207,10 +233,11 @@ const DesktopEntry* DesktopEntryIndex::entryFor(QString& path)
 }
 
 DesktopEntryIndex::Result DesktopEntryIndex::scanShared(
-    const QStringList& scopes, const std::function<void(const QList<IndexedApplication>&)>& scopeDone)
+    const QStringList& scopes, const std::function<void(const QList<IndexedApplication>&)>& scopeDone,
+    int directoryBudget)
 {
     const std::lock_guard lock(sharedMutex());
-    return sharedIndex().scan(scopes, scopeDone);
+    return sharedIndex().scan(scopes, scopeDone, directoryBudget);
 }
 
 void DesktopEntryIndex::forgetShared()
@@ -233,16 +260,14 @@ DesktopEntryIndex& DesktopEntryIndex::sharedIndex()
 }
 
 DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
-                                                  const std::function<void(const QList<IndexedApplication>&)>& scopeDone)
+                                                  const std::function<void(const QList<IndexedApplication>&)>& scopeDone,
+                                                  int directoryBudget)
 {
     Result result;
     ProgramLookup programs;
     const auto findProgram = [&programs](const QString& program) { return programs.find(program); };
     QSet<QString> claimedIds;
     QSet<QString> seenPaths;
-    // By device and inode: a folder reached again through a link (or a
-    // link loop) is not searched again.
-    QSet<std::pair<quint64, quint64>> seenDirectories;
     QList<IndexedApplication> applications;
     QSet<QString> scannedScopes;
     // Each scope's applications come in path order and are appended as they
@@ -258,6 +283,27 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
         sorted = applications.size();
     };
 
+    struct Walk {
+        QString scope;
+        QString prefix;
+        QList<Subfolders> pending; // this level's folders, parent by parent
+        qsizetype next = 0;        // the parent now taken from
+        QList<Subfolders> deeper;  // the next level's
+        QList<Found> found;
+        int visited = 0;
+        bool cutShort = false;
+
+        bool hasPending() const { return next < pending.size(); }
+        QString take()
+        {
+            Subfolders& from = pending[next];
+            QString folder = from.take();
+            if (from.done())
+                pending[next++] = {}; // its names are freed at once
+            return folder;
+        }
+    };
+    QList<Walk> walks;
     for (const QString& scopePath : scopes) {
         // No QFileInfo for what is absolute: the scopes may be many, most of
         // them missing.
@@ -267,55 +313,124 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
         if (scope.isEmpty() || ::stat(QFile::encodeName(scope).constData(), &scopeInfo) != 0
             || !S_ISDIR(scopeInfo.st_mode))
             continue;
-        const QString scopePrefix = scope.endsWith(u'/') ? scope : scope + u'/';
         scannedScopes.insert(scope);
+        Walk walk;
+        walk.scope = scope;
+        walk.prefix = scope.endsWith(u'/') ? scope : scope + u'/';
+        Subfolders top;
+        top.names = {scope};
+        walk.pending = {top};
+        walks.append(std::move(walk));
+    }
 
-        // Breadth first, so the folders come out in a stable order and the
-        // folder limit cuts the deepest ones. The limit is the scope's own:
-        // a large scope must not leave the later ones unsearched.
-        QList<std::pair<QString, int>> pending{{scope, 0}};
-        QList<Found> found;
-        int scopeDirectories = 0;
-        bool cutShort = false;
-        while (!pending.isEmpty()) {
-            const auto [folder, depth] = pending.takeFirst();
-            struct stat info {};
-            if (::stat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
-                continue;
-            const std::pair<quint64, quint64> identity{quint64(info.st_dev), quint64(info.st_ino)};
-            if (seenDirectories.contains(identity))
-                continue;
-            if (scopeDirectories >= maximumDirectories) {
-                cutShort = true;
-                break;
-            }
-            ++scopeDirectories;
-            seenDirectories.insert(identity);
-            result.directories << folder;
+    // Each folder (by device and inode) is searched once, through the first
+    // path that reaches it in scope order, as if the scopes were searched one
+    // after the other: a link loop ends, and a folder inside two scopes
+    // belongs to the earlier one. The levels are taken in turns across the
+    // scopes, so a later scope may reach such a folder first: the earlier one
+    // then searches it again and takes it over, with what lies below it.
+    struct Visit {
+        QString path;
+        std::pair<quint64, quint64> identity;
+        qsizetype walk;
+    };
+    QList<Visit> visits;
+    QHash<std::pair<quint64, quint64>, qsizetype> owner; // the visit that holds each folder
+    int budgetLeft = directoryBudget;
+    const auto visit = [&](qsizetype w, const QString& folder, int depth) {
+        struct stat info {};
+        if (::stat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+            return false;
+        const std::pair<quint64, quint64> identity{quint64(info.st_dev), quint64(info.st_ino)};
+        const auto held = owner.constFind(identity);
+        if (held != owner.cend() && visits[*held].walk <= w)
+            return false;
+        owner.insert(identity, visits.size());
+        visits.append({folder, identity, w});
+        --budgetLeft;
+        Walk& walk = walks[w];
+        ++walk.visited;
 
-            const Listing listing = list(folder);
-            const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
-            if (depth + 1 <= maximumDepth) {
-                for (const QString& name : listing.folders)
-                    pending.append({prefix + name, depth + 1});
-            }
-            for (const QString& name : listing.desktopFiles) {
-                const QString path = prefix + name;
-                QString desktopId = path.mid(scopePrefix.size());
-                desktopId.replace(u'/', u'-');
-                found.append({path, desktopId});
+        Listing listing = list(folder);
+        const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
+        if (depth + 1 <= maximumDepth && !listing.folders.isEmpty()) {
+            Subfolders subfolders;
+            subfolders.prefix = prefix;
+            subfolders.packed = std::move(listing.folders);
+            walk.deeper.append(std::move(subfolders));
+        }
+        for (const QString& name : listing.desktopFiles) {
+            const QString path = prefix + name;
+            QString desktopId = path.mid(walk.prefix.size());
+            desktopId.replace(u'/', u'-');
+            walk.found.append({path, desktopId, visits.size() - 1});
+        }
+        return true;
+    };
+
+    // Breadth first over all scopes together: every scope's folder itself,
+    // then every scope's first level, and so on, each level in turns of one
+    // folder per scope. The budget cuts the deepest folders, shared alike.
+    QList<qsizetype> active;
+    for (qsizetype w = 0; w < walks.size(); ++w)
+        active << w;
+    for (int depth = 0; !active.isEmpty(); ++depth) {
+        for (qsizetype w : std::as_const(active)) {
+            if (depth > 0) {
+                walks[w].pending = std::exchange(walks[w].deeper, {});
+                walks[w].next = 0;
             }
         }
-        if (cutShort) {
+        QList<qsizetype> turn = active;
+        while (!turn.isEmpty()) {
+            qsizetype kept = 0;
+            for (qsizetype w : std::as_const(turn)) {
+                Walk& walk = walks[w];
+                // A scope's own folder is searched whatever the budget.
+                while (walk.hasPending() && (depth == 0 || budgetLeft > 0)) {
+                    if (visit(w, walk.take(), depth))
+                        break;
+                }
+                if (walk.hasPending())
+                    turn[kept++] = w;
+            }
+            turn.resize(kept);
+            if (budgetLeft <= 0 && depth > 0)
+                break;
+        }
+        qsizetype kept = 0;
+        for (qsizetype w : std::as_const(active)) {
+            Walk& walk = walks[w];
+            if (budgetLeft <= 0 && (walk.hasPending() || !walk.deeper.isEmpty()))
+                walk.cutShort = true;
+            walk.pending.clear();
+            if (!walk.cutShort && !walk.deeper.isEmpty())
+                active[kept++] = w;
+            else
+                walk.deeper.clear();
+        }
+        active.resize(kept);
+    }
+    for (qsizetype v = 0; v < visits.size(); ++v) {
+        if (owner.value(visits[v].identity) == v)
+            result.directories << visits[v].path;
+    }
+
+    for (Walk& walk : walks) {
+        if (walk.cutShort) {
             result.directoryLimitReached = true;
             // Said whether or not debug logging is on: the scope is listed as searched.
             Log::write(indexLog(), LogType::Default,
                        QStringLiteral("Search scope cut short after %{public}@ folders: %{public}@"),
-                       {QString::number(maximumDirectories), scope});
+                       {QString::number(walk.visited), walk.scope});
         }
+        QList<Found> found = std::move(walk.found);
         std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.path < b.path; });
 
         for (Found& file : found) {
+            // Its folder was taken over by an earlier scope.
+            if (owner.value(visits[file.visit].identity) != file.visit)
+                continue;
             if (seenPaths.contains(file.path) || claimedIds.contains(file.desktopId)) {
                 result.files << file.path;
                 continue;
@@ -333,7 +448,7 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
             seenPaths.insert(file.path);
             claimedIds.insert(file.desktopId);
             if (entry->isLaunchableApplication(findProgram))
-                applications.append({file.path, file.desktopId, scope, *entry});
+                applications.append({file.path, file.desktopId, walk.scope, *entry});
         }
         if (scopeDone && applications.size() > reported && applications.size() - reported >= reported / 8) {
             mergeSorted();

@@ -26,7 +26,8 @@ struct IndexedApplication {
 // '-'; the first scope that holds an ID decides it, so an earlier copy shadows
 // later ones and an earlier Hidden=true hides the ID altogether. Links to
 // folders are followed; each folder (by device and inode) is searched once,
-// through the first path that reaches it, so a link loop ends. A damaged file
+// through the first path that reaches it in scope order (the scopes searched
+// one after the other, breadth first), so a link loop ends. A damaged file
 // claims no ID; it is logged and skipped, and a file that was good in an
 // earlier scan keeps its last good state while it exists, so a half-written
 // file never drops an application.
@@ -42,7 +43,9 @@ public:
         // The launchable applications (DesktopEntry::isLaunchableApplication),
         // sorted by path; NoDisplay entries and those of other desktops too.
         QList<IndexedApplication> applications;
-        QStringList directories;                // every folder scanned, scopes first
+        // Every folder searched, in the order searched: the scopes first,
+        // then each level of all of them before the next one.
+        QStringList directories;
         QStringList files;                      // every desktop file seen
         bool directoryLimitReached = false;     // some scope was cut short
     };
@@ -53,18 +56,30 @@ public:
 
     // Folders deeper than this below a scope are not searched.
     static constexpr int maximumDepth = 8;
-    // The search of one scope stops descending into new folders beyond this
-    // many (logged); the next scope has as many again.
+    // The most folders one scan searches, over all its scopes together: each
+    // scope's own folder always, then level by level across the scopes in
+    // turns, so a few huge scopes cannot starve the others and many cannot
+    // add up without end. A scope cut short is logged once per scan. The
+    // application folders of a desktop hold tens of folders; a large folder
+    // the user adds holds thousands. A folder searched and watched costs
+    // tens of microseconds, mostly in the kernel (its listing, and the
+    // watch marking each of its subfolders), and a start over 200 scopes of
+    // 5,000 folders came to three to four times a start over one at 5,000
+    // in all: 4,000 keeps it within about three times, with every folder
+    // watched where the system allows each user 40,000 watches or more.
     static constexpr int maximumDirectories = 4000;
 
     // `scopeDone` runs after a scope that found applications, with all found
     // so far in path order; past the first eight, once they grew by an eighth.
+    // `directoryBudget` replaces maximumDirectories (tests use small ones).
     Result scan(const QStringList& scopes,
-                const std::function<void(const QList<IndexedApplication>&)>& scopeDone = {});
+                const std::function<void(const QList<IndexedApplication>&)>& scopeDone = {},
+                int directoryBudget = maximumDirectories);
     // The same on the one index of the process, under its lock: discovery
     // and the running-applications check read and keep each file once.
     static Result scanShared(const QStringList& scopes,
-                             const std::function<void(const QList<IndexedApplication>&)>& scopeDone = {});
+                             const std::function<void(const QList<IndexedApplication>&)>& scopeDone = {},
+                             int directoryBudget = maximumDirectories);
     // Empties the shared index, as a new process finds it (a benchmark's cold start).
     static void forgetShared();
 

@@ -18,6 +18,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 
 namespace vantel::platform {
@@ -118,9 +119,22 @@ struct MetadataQuery::State {
         DispatchQueue::create(QStringLiteral("net.tarnwick.vantel.metadataQuery"), DispatchQueue::Kind::Serial);
     // Main-thread callbacks hold it weakly: once the query is gone they do nothing.
     std::shared_ptr<int> alive = std::make_shared<int>(0);
+    // What the worker reads: the pass now current (a stale one neither scans
+    // nor watches) and the scans run.
+    struct Shared {
+        std::atomic<quint64> pass{0};
+        std::atomic<int> scans{0};
+    };
+    std::shared_ptr<Shared> shared = std::make_shared<Shared>();
+    int folderBudget = DesktopEntryIndex::maximumDirectories;
 
     QTimer batchTimer;
-    std::unique_ptr<MetadataQueryWatcher> watcher;
+    // Runs only while some folder searched is not watched: it then stands in
+    // for the events those folders can't send.
+    QTimer unwatchedTimer;
+    std::chrono::milliseconds unwatchedInterval{std::chrono::minutes(1)};
+    // Set up and torn down on the worker, which makes its system calls.
+    std::shared_ptr<MetadataQueryWatcher> watcher;
     // A volume mounted over a scope or one of its ancestors changes what the
     // scope holds without an event in any watched folder.
     ObserverToken mountObserver;
@@ -131,7 +145,12 @@ MetadataQuery::MetadataQuery()
     : state_(std::make_unique<State>())
 {
     state_->batchTimer.setSingleShot(true);
-    state_->watcher = std::make_unique<MetadataQueryWatcher>([this] {
+    state_->unwatchedTimer.setSingleShot(true);
+    QObject::connect(&state_->unwatchedTimer, &QTimer::timeout, &state_->unwatchedTimer, [this] {
+        state_->changesPending = true;
+        runPendingUpdate();
+    });
+    state_->watcher = std::make_shared<MetadataQueryWatcher>([this] {
         if (!state_->started)
             return;
         state_->changesPending = true;
@@ -145,7 +164,12 @@ MetadataQuery::MetadataQuery()
     state_->unmountObserver = workspace.addObserver(WorkspaceEvents::didUnmountNotification, mountChanged);
 }
 
-MetadataQuery::~MetadataQuery() = default;
+MetadataQuery::~MetadataQuery()
+{
+    // A scan under way keeps the watcher until it ends, and sets up no more.
+    ++state_->shared->pass;
+    state_->watcher->stopListening();
+}
 
 void MetadataQuery::setPredicate(std::shared_ptr<const Predicate> predicate)
 {
@@ -193,8 +217,8 @@ bool MetadataQuery::start()
         VLOG(queryLog(), LogType::Error, "Cannot start a query without a predicate");
         return false;
     }
-    // The scopes may be many: a quit signal before or while they are looked
-    // at ends the program, and nothing is searched.
+    // A quit signal pending ends the program: nothing is searched (the
+    // worker looks again while it goes through the scopes).
     const auto quitting = [] {
         if (!UnixSignals::quitPending())
             return false;
@@ -205,44 +229,59 @@ bool MetadataQuery::start()
         return false;
     State& s = *state_;
     const QStringList scopes = s.scopes.isEmpty() ? defaultSearchScopes() : s.scopes;
-    // Watch the scopes at once, so nothing that changes during the scan is missed.
-    // Spelled as the scan spells them, so its folder list takes these over.
-    QStringList existing;
-    QStringList missing;
-    for (const QString& scope : scopes) {
-        if (quitting())
-            return false;
-        (FileFacts::isDirectory(scope) ? existing : missing) << cleanScope(scope);
-    }
     s.started = true;
     s.gathering = true;
     s.changesPending = false;
     const quint64 pass = ++s.generation;
+    s.shared->pass = pass;
     const std::weak_ptr<int> alive = s.alive;
-    watch(existing, missing);
 
     auto current = [this, alive, pass] { return !alive.expired() && state_->generation == pass; };
     MainQueue::async([this, current] {
         if (current())
             post(didStartGatheringNotification);
     });
-    s.queue->async([this, current, scopes, predicate] {
+    s.queue->async([this, current, pass, scopes, predicate, shared = s.shared, watcher = s.watcher,
+                    budget = s.folderBudget] {
+        if (shared->pass != pass)
+            return;
+        // Watch the scopes at once, so nothing that changes during the scan is missed.
+        // Spelled as the scan spells them, so its folder list takes these over.
+        QStringList existing;
+        QStringList missing;
+        for (const QString& scope : scopes) {
+            // The scopes may be many: a quit signal meanwhile searches nothing.
+            if (UnixSignals::quitPending()) {
+                VLOG(queryLog(), LogType::Info, "Not searched: the program quits");
+                return;
+            }
+            (FileFacts::isDirectory(scope) ? existing : missing) << cleanScope(scope);
+        }
+        watcher->setFolders(existing, missing);
         ItemMaker maker(*predicate);
-        const auto result = DesktopEntryIndex::scanShared(scopes, [&](const QList<IndexedApplication>& found) {
-            MainQueue::async([this, current, items = maker.itemsFor(found)] {
-                if (!current())
-                    return;
-                state_->results = items;
-                post(gatheringProgressNotification);
-            });
-        });
-        MainQueue::async([this, current, items = maker.itemsFor(result.applications),
-                          folders = result.directories, missing = missingScopes(scopes)] {
+        ++shared->scans;
+        VLOG(queryLog(), LogType::Info, "Searching %{public}@ scopes", QString::number(scopes.size()));
+        const auto result = DesktopEntryIndex::scanShared(
+            scopes,
+            [&](const QList<IndexedApplication>& found) {
+                MainQueue::async([this, current, items = maker.itemsFor(found)] {
+                    if (!current())
+                        return;
+                    state_->results = items;
+                    post(gatheringProgressNotification);
+                });
+            },
+            budget);
+        // Stopped meanwhile: the watches are the stop's to set.
+        if (shared->pass != pass)
+            return;
+        const bool allWatched = watch(*watcher, result.directories, missingScopes(scopes));
+        MainQueue::async([this, current, allWatched, items = maker.itemsFor(result.applications)] {
             if (!current())
                 return;
             state_->results = items;
             state_->gathering = false;
-            watch(folders, missing);
+            rescanUnwatched(!allWatched);
             post(didFinishGatheringNotification);
             // The scan's transient copies of every file are freed by now.
             returnFreedMemorySoon();
@@ -261,9 +300,10 @@ void MetadataQuery::stop()
     s.started = false;
     s.gathering = false;
     s.changesPending = false;
-    ++s.generation;
+    s.shared->pass = ++s.generation;
     s.batchTimer.stop();
-    watch({}, {});
+    s.unwatchedTimer.stop();
+    s.queue->async([watcher = s.watcher] { watcher->setFolders({}, {}); });
 }
 
 void MetadataQuery::enableUpdates()
@@ -296,12 +336,27 @@ void MetadataQuery::post(const QString& name)
     NotificationCenter::defaultCenter().post(name, std::any(this), this);
 }
 
-void MetadataQuery::watch(const QStringList& folders, const QStringList& awaited)
+bool MetadataQuery::watch(MetadataQueryWatcher& watcher, const QStringList& folders, const QStringList& awaited)
 {
-    const QStringList failed = state_->watcher->setFolders(folders, awaited);
-    if (!failed.isEmpty())
-        VLOG(queryLog(), LogType::Error, "Cannot watch %{public}@ paths, e.g. %{public}@", QString::number(failed.size()),
-             failed.first());
+    const MetadataQueryWatcher::Outcome outcome = watcher.setFolders(folders, awaited);
+    if (!outcome.failed.isEmpty())
+        VLOG(queryLog(), LogType::Error, "Cannot watch %{public}@ paths, e.g. %{public}@",
+             QString::number(outcome.failed.size()), outcome.failed.first());
+    if (outcome.beyondBudget > 0) {
+        // Said whether or not debug logging is on, once per scan.
+        Log::write(queryLog(), LogType::Default,
+                   QStringLiteral("Watch budget of %{public}@ reached: %{public}@ folders are searched again now and then"),
+                   {QString::number(watcher.watchBudget()), QString::number(outcome.beyondBudget)});
+    }
+    return !outcome.leftUnwatched();
+}
+
+void MetadataQuery::rescanUnwatched(bool on)
+{
+    if (on)
+        state_->unwatchedTimer.start(state_->unwatchedInterval);
+    else
+        state_->unwatchedTimer.stop();
 }
 
 void MetadataQuery::volumeChanged(const Notification& notification)
@@ -324,7 +379,7 @@ void MetadataQuery::volumeChanged(const Notification& notification)
     if (!concerned)
         return;
     VLOG(queryLog(), LogType::Info, "A volume changed at %{public}@: searching again", point);
-    s.watcher->renew();
+    s.queue->async([watcher = s.watcher] { watcher->renew(); });
     s.changesPending = true;
     if (!s.gathering && !s.batchTimer.isActive())
         s.batchTimer.start(s.batchingInterval);
@@ -348,13 +403,20 @@ void MetadataQuery::runPendingUpdate()
     const quint64 pass = s.generation;
     const QStringList scopes = s.scopes.isEmpty() ? defaultSearchScopes() : s.scopes;
     const std::weak_ptr<int> alive = s.alive;
-    s.queue->async([this, alive, pass, scopes, predicate] {
-        const auto result = DesktopEntryIndex::scanShared(scopes);
-        MainQueue::async([this, alive, pass, items = ItemMaker(*predicate).itemsFor(result.applications),
-                          folders = result.directories, missing = missingScopes(scopes)] {
+    s.queue->async([this, alive, pass, scopes, predicate, shared = s.shared, watcher = s.watcher,
+                    budget = s.folderBudget] {
+        if (shared->pass != pass)
+            return;
+        ++shared->scans;
+        VLOG(queryLog(), LogType::Info, "Searching %{public}@ scopes again", QString::number(scopes.size()));
+        const auto result = DesktopEntryIndex::scanShared(scopes, {}, budget);
+        if (shared->pass != pass)
+            return;
+        const bool allWatched = watch(*watcher, result.directories, missingScopes(scopes));
+        MainQueue::async([this, alive, pass, allWatched, items = ItemMaker(*predicate).itemsFor(result.applications)] {
             if (alive.expired() || state_->generation != pass)
                 return;
-            watch(folders, missing);
+            rescanUnwatched(!allWatched);
             returnFreedMemorySoon();
             if (items == state_->results)
                 return;
@@ -362,6 +424,43 @@ void MetadataQuery::runPendingUpdate()
             post(didUpdateNotification);
         });
     });
+}
+
+void MetadataQuery::setFolderBudget(int folders)
+{
+    state_->folderBudget = std::max(folders, 0);
+}
+
+int MetadataQuery::folderBudget() const
+{
+    return state_->folderBudget;
+}
+
+void MetadataQuery::setWatchBudget(int watches)
+{
+    state_->watcher->setWatchBudget(watches);
+}
+
+int MetadataQuery::watchBudget() const
+{
+    return state_->watcher->watchBudget();
+}
+
+void MetadataQuery::setUnwatchedRescanInterval(std::chrono::milliseconds interval)
+{
+    state_->unwatchedInterval = std::max(interval, std::chrono::milliseconds(1));
+    if (state_->unwatchedTimer.isActive())
+        state_->unwatchedTimer.start(state_->unwatchedInterval);
+}
+
+bool MetadataQuery::hasUnwatchedFolders() const
+{
+    return state_->unwatchedTimer.isActive();
+}
+
+int MetadataQuery::scanCount() const
+{
+    return state_->shared->scans.load();
 }
 
 } // namespace vantel::platform

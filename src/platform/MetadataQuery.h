@@ -13,13 +13,16 @@
 
 namespace vantel::platform {
 
+class MetadataQueryWatcher;
+
 // A live query over the index of desktop entries: the applications found in
 // the search scopes, in path order, that the predicate accepts. The predicate
 // reads the items' attributes; `kMDItemContentType ==
 // 'com.apple.application-bundle'` accepts every application.
 //
 // start() returns at once; the scan runs on a worker and its results are
-// swapped in on the main thread. The notifications go to the default
+// swapped in on the main thread. The watches are set up on the worker too:
+// what the main thread does per start or change is constant, or per result. The notifications go to the default
 // notification centre with this query as object (MetadataQuery*) and sender,
 // always from the main event loop, never inside start():
 // didStartGathering, then gatheringProgress after scopes that found
@@ -75,12 +78,33 @@ public:
     MetadataItem resultAt(int index) const;
     QList<MetadataItem> results() const;
 
-    // The inotify watches the query holds now: one per folder searched.
+    // The inotify watches the query holds now: one per folder searched, up
+    // to the watch budget.
     int watchCount() const;
+
+    // The most folders a scan searches over all scopes together
+    // (DesktopEntryIndex::maximumDirectories unless set). Takes effect at the
+    // next scan.
+    void setFolderBudget(int folders);
+    int folderBudget() const;
+    // The most inotify watches the query holds (MetadataQueryWatcher's
+    // default unless set). Takes effect at the next scan.
+    void setWatchBudget(int watches);
+    int watchBudget() const;
+    // Folders searched but not watched (past the watch budget, or past the
+    // system's limit) send no events: while there are any, they are searched
+    // again after this interval, a minute unless set (at once for a timer
+    // running). With every folder watched no timer runs.
+    void setUnwatchedRescanInterval(std::chrono::milliseconds interval);
+    bool hasUnwatchedFolders() const;
+    // The scans run: one per start, then one per batch of changes.
+    int scanCount() const;
 
 private:
     void post(const QString& name);
-    void watch(const QStringList& folders, const QStringList& awaited);
+    // On the worker: answers whether every folder that can be watched is.
+    static bool watch(MetadataQueryWatcher& watcher, const QStringList& folders, const QStringList& awaited);
+    void rescanUnwatched(bool on);
     void volumeChanged(const Notification& notification);
     void runPendingUpdate();
 

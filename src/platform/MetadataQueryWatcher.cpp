@@ -2,6 +2,7 @@
 
 #include "platform/FileFacts.h"
 #include "platform/Log.h"
+#include "platform/MainQueue.h"
 #include "platform/UnixSignals.h"
 
 #include <QDir>
@@ -9,9 +10,11 @@
 #include <QSet>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -30,6 +33,12 @@ const LogCategory& watcherLog()
 constexpr uint32_t folderEvents = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_FROM | IN_MOVED_TO
     | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
+// Never more, whatever the system allows: past this a watch per folder costs
+// more kernel memory than a rescan now and then costs time.
+constexpr int mostWatches = 20000;
+// When the limit can't be read: a tenth of the kernel's long-standing default.
+constexpr int watchesWithoutLimit = 8192 / 10;
+
 // The folder a cleaned path lies in, and its last name, without QFileInfo:
 // they are asked for every awaited folder, of which there may be many.
 QString parentOf(const QString& path)
@@ -45,10 +54,38 @@ QString nameOf(const QString& path)
     return path.mid(path.lastIndexOf(u'/') + 1);
 }
 
+int addWatch(int fd, const QString& path)
+{
+    return fd < 0 ? -1 : ::inotify_add_watch(fd, QFile::encodeName(path).constData(), folderEvents);
+}
+
 } // namespace
 
+int MetadataQueryWatcher::watchBudgetFrom(const QString& limitFile)
+{
+    // A number, read in one bounded read: whatever the file is, nothing waits on it.
+    const int fd = ::open(QFile::encodeName(limitFile).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return watchesWithoutLimit;
+    char text[32] = {};
+    const ssize_t length = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    bool ok = false;
+    const qint64 limit = length > 0 ? QByteArray(text, length).trimmed().toLongLong(&ok) : 0;
+    if (!ok || limit <= 0)
+        return watchesWithoutLimit;
+    return int(std::min<qint64>(limit / 10, mostWatches));
+}
+
+int MetadataQueryWatcher::defaultWatchBudget()
+{
+    static const int budget = watchBudgetFrom(QStringLiteral("/proc/sys/fs/inotify/max_user_watches"));
+    return budget;
+}
+
 MetadataQueryWatcher::MetadataQueryWatcher(std::function<void()> changed)
-    : changed_(std::move(changed))
+    : watchBudget_(defaultWatchBudget())
+    , listener_(std::make_shared<Listener>(Listener{std::move(changed)}))
 {
     fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd_ < 0) {
@@ -66,56 +103,142 @@ MetadataQueryWatcher::~MetadataQueryWatcher()
         ::close(fd_); // drops every watch with it
 }
 
-QStringList MetadataQueryWatcher::setFolders(const QStringList& folders, const QStringList& awaited)
+void MetadataQueryWatcher::stopListening()
 {
-    const QHash<int, QSet<QString>> earlierAwaited = std::exchange(awaitedNames_, {});
-    const QSet<QString> wanted(folders.cbegin(), folders.cend());
-    for (auto it = byPath_.begin(); it != byPath_.end();) {
+    notifier_.reset();
+    listener_.reset();
+}
+
+QStringList MetadataQueryWatcher::folders() const
+{
+    QHash<QString, int> byPath;
+    {
+        const std::lock_guard lock(mutex_);
+        byPath = byPath_;
+    }
+    return byPath.keys();
+}
+
+int MetadataQueryWatcher::watchCount() const
+{
+    const std::lock_guard lock(mutex_);
+    return int(byDescriptor_.size());
+}
+
+MetadataQueryWatcher::Outcome MetadataQueryWatcher::setFolders(const QStringList& folders, const QStringList& awaited)
+{
+    const std::lock_guard setting(settingMutex_);
+    // Copies that share the tables until changed: taking them costs the
+    // main thread nothing, and the work below happens on this thread.
+    QHash<QString, int> byPath;
+    QHash<int, QStringList> byDescriptor;
+    QHash<int, QSet<QString>> earlierAwaited;
+    {
+        const std::lock_guard lock(mutex_);
+        byPath = byPath_;
+        byDescriptor = byDescriptor_;
+        earlierAwaited = awaitedNames_;
+        dropped_.clear();
+    }
+    const QSet<int> earlier(byDescriptor.keyBegin(), byDescriptor.keyEnd());
+
+    // The first folders, in the order given, as far as the budget goes.
+    Outcome outcome;
+    qsizetype budget = watchBudget();
+    QSet<QString> wanted;
+    wanted.reserve(std::min(folders.size(), budget));
+    for (const QString& folder : folders) {
+        if (wanted.contains(folder))
+            continue;
+        if (wanted.size() < budget)
+            wanted.insert(folder);
+        else
+            ++outcome.beyondBudget;
+    }
+    for (auto it = byPath.begin(); it != byPath.end();) {
         if (wanted.contains(it.key())) {
             ++it;
             continue;
         }
-        QStringList& sharing = byDescriptor_[it.value()];
+        QStringList& sharing = byDescriptor[it.value()];
         sharing.removeOne(it.key());
-        if (sharing.isEmpty()) {
-            byDescriptor_.remove(it.value());
-            release(it.value());
-        }
-        it = byPath_.erase(it);
+        if (sharing.isEmpty())
+            byDescriptor.remove(it.value());
+        it = byPath.erase(it);
     }
-
-    QStringList failed;
-    for (const QString& folder : wanted) {
-        if (byPath_.contains(folder))
+    for (const QString& folder : std::as_const(wanted)) {
+        if (byPath.contains(folder))
             continue;
-        const int descriptor = fd_ < 0 ? -1 : ::inotify_add_watch(fd_, QFile::encodeName(folder).constData(), folderEvents);
+        const int descriptor = addWatch(fd_, folder);
         if (descriptor < 0) {
-            failed << folder;
+            if (errno == ENOSPC || errno == ENOMEM)
+                ++outcome.overSystemLimit;
+            outcome.failed << folder;
             continue;
         }
-        byPath_.insert(folder, descriptor);
-        byDescriptor_[descriptor].append(folder);
+        byPath.insert(folder, descriptor);
+        byDescriptor[descriptor].append(folder);
     }
-    failed.sort();
+    outcome.failed.sort();
 
-    awaited_ = awaited;
-    const bool arrived = await(awaited);
-    for (auto it = earlierAwaited.cbegin(); it != earlierAwaited.cend(); ++it)
-        release(it.key());
-    if (arrived && changed_)
-        changed_();
-    return failed;
+    QHash<int, QSet<QString>> awaitedNames;
+    budget -= byDescriptor.size();
+    const bool arrived = await(awaited, awaitedNames, byDescriptor, budget, outcome.beyondBudget);
+
+    QSet<int> released;
+    for (int descriptor : earlier) {
+        if (!byDescriptor.contains(descriptor) && !awaitedNames.contains(descriptor))
+            released.insert(descriptor);
+    }
+    for (auto it = earlierAwaited.cbegin(); it != earlierAwaited.cend(); ++it) {
+        if (!byDescriptor.contains(it.key()) && !awaitedNames.contains(it.key()))
+            released.insert(it.key());
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        // What went meanwhile is gone from the new tables too.
+        for (int descriptor : std::as_const(dropped_)) {
+            for (const QString& path : byDescriptor.value(descriptor))
+                byPath.remove(path);
+            byDescriptor.remove(descriptor);
+            awaitedNames.remove(descriptor);
+        }
+        dropped_.clear();
+        // Swapped, not assigned: the old tables are freed here, outside the lock.
+        std::swap(byPath_, byPath);
+        std::swap(byDescriptor_, byDescriptor);
+        std::swap(awaitedNames_, awaitedNames);
+        awaited_ = awaited;
+    }
+    // Only now: the main thread no longer takes these watches' end for a folder gone.
+    for (int descriptor : std::as_const(released))
+        ::inotify_rm_watch(fd_, descriptor);
+
+    if (arrived) {
+        MainQueue::async([listener = std::weak_ptr<Listener>(listener_)] {
+            if (const auto alive = listener.lock(); alive && alive->changed)
+                alive->changed();
+        });
+    }
+    return outcome;
 }
 
 void MetadataQueryWatcher::renew()
 {
-    const QStringList folders = byPath_.keys();
-    const QStringList awaited = awaited_;
+    QHash<QString, int> byPath;
+    QStringList awaited;
+    {
+        const std::lock_guard lock(mutex_);
+        byPath = byPath_;
+        awaited = awaited_;
+    }
     setFolders({}, {});
-    setFolders(folders, awaited);
+    setFolders(byPath.keys(), awaited);
 }
 
-bool MetadataQueryWatcher::await(const QStringList& awaited)
+bool MetadataQueryWatcher::await(const QStringList& awaited, QHash<int, QSet<QString>>& names,
+                                 const QHash<int, QStringList>& folders, qsizetype& budget,
+                                 qsizetype& beyondBudget) const
 {
     // Awaited folders often share a missing parent (scopes on a drive not
     // mounted): its nearest existing ancestor is looked for, and watched,
@@ -142,29 +265,28 @@ bool MetadataQueryWatcher::await(const QStringList& awaited)
                 found.child = nameOf(ancestor);
                 ancestor = parentOf(ancestor);
             }
-            found.descriptor =
-                fd_ < 0 ? -1 : ::inotify_add_watch(fd_, QFile::encodeName(ancestor).constData(), folderEvents);
-            if (found.descriptor < 0) {
+            found.descriptor = budget > 0 ? addWatch(fd_, ancestor) : -1;
+            if (budget <= 0) {
+                ++beyondBudget;
+            } else if (found.descriptor < 0) {
                 VLOG(watcherLog(), LogType::Error, "Cannot wait for %{public}@ in %{public}@", path, ancestor);
-            } else if (!found.child.isEmpty()) {
-                awaitedNames_[found.descriptor].insert(found.child);
-                // It may have come back between the look and this watch.
-                arrived = arrived || FileFacts::isDirectory(QDir::cleanPath(ancestor + u'/' + found.child));
+            } else {
+                if (!folders.contains(found.descriptor) && !names.contains(found.descriptor))
+                    --budget;
+                if (!found.child.isEmpty()) {
+                    names[found.descriptor].insert(found.child);
+                    // It may have come back between the look and this watch.
+                    arrived = arrived || FileFacts::isDirectory(QDir::cleanPath(ancestor + u'/' + found.child));
+                }
             }
             known = byParent.insert(parent, found);
         }
         if (known->descriptor < 0 || !known->child.isEmpty())
             continue;
-        awaitedNames_[known->descriptor].insert(nameOf(clean));
+        names[known->descriptor].insert(nameOf(clean));
         arrived = arrived || FileFacts::isDirectory(clean);
     }
     return arrived;
-}
-
-void MetadataQueryWatcher::release(int descriptor)
-{
-    if (fd_ >= 0 && !byDescriptor_.contains(descriptor) && !awaitedNames_.contains(descriptor))
-        ::inotify_rm_watch(fd_, descriptor);
 }
 
 void MetadataQueryWatcher::readEvents()
@@ -175,6 +297,8 @@ void MetadataQueryWatcher::readEvents()
         const ssize_t length = ::read(fd_, buffer, sizeof buffer);
         if (length <= 0)
             break;
+        // Held for the events of one read, each a lookup or two.
+        const std::lock_guard lock(mutex_);
         for (ssize_t offset = 0; offset < length;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
             offset += ssize_t(sizeof(inotify_event)) + event->len;
@@ -189,6 +313,7 @@ void MetadataQueryWatcher::readEvents()
                     byPath_.remove(path);
                 byDescriptor_.remove(event->wd);
                 awaitedNames_.remove(event->wd);
+                dropped_.insert(event->wd);
                 any = true; // an ancestor gone is awaited higher up after the next scan
                 continue;
             }
@@ -202,8 +327,9 @@ void MetadataQueryWatcher::readEvents()
             }
         }
     }
-    if (any && changed_)
-        changed_();
+    // A copy: `changed` may stop this watcher.
+    if (const std::shared_ptr<Listener> listener = listener_; any && listener && listener->changed)
+        listener->changed();
 }
 
 } // namespace vantel::platform

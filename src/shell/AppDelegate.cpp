@@ -141,6 +141,14 @@ void AppDelegate::applicationDidFinishLaunching()
         }
     }
 
+    // The desktop file that makes file managers offer "Open with Vantel"
+    // (the Linux side of the Services provider, step 9) is written before
+    // the configuration's load, whose reload of the stored entries starts
+    // discovery: written later, it (and the user's application folder it may
+    // make) would come into a search scope during the first search and have
+    // every scope searched a second time.
+    OpenWithRegistration::registerRunningProgram();
+
     // 4. The configuration.
     config_.loadConfig();
     VLOG(general(), platform::LogType::Default, "Configuration loaded");
@@ -172,10 +180,8 @@ void AppDelegate::applicationDidFinishLaunching()
         VantelWindowEnum::openWindow(false, VantelWindowEnum::firstRun);
     }
 
-    // 9. The Services provider; its Linux side is the desktop file that makes
-    // file managers offer "Open with Vantel".
+    // 9. The Services provider (its desktop file is written above).
     serviceManager_ = std::make_unique<ServiceManager>();
-    OpenWithRegistration::registerRunningProgram();
     VLOG(general(), platform::LogType::Default, "Services provider installed");
 
     // 10. Observers, then the watchers that feed them.

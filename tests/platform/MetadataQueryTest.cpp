@@ -520,35 +520,6 @@ TEST(MetadataQueryTest, LinkedFoldersAreFollowedOnceEachAndLoopsEnd)
                                                scope + QStringLiteral("/vendor/up")}));
 }
 
-// The folder limit is each scope's own: a first scope too large for it
-// leaves the later ones searched, and is said without debug logging.
-TEST(MetadataQueryTest, EveryScopeIsSearchedAndOneCutShortIsLogged)
-{
-    const QString base = vantel::test::makeTempDir(QStringLiteral("index-limit"));
-    const QString large = base + QStringLiteral("/large");
-    for (int i = 0; i < DesktopEntryIndex::maximumDirectories; ++i)
-        ASSERT_TRUE(QDir().mkpath(large + QStringLiteral("/%1").arg(i)));
-    // Together with the large one, more folders than the limit.
-    for (int i = 0; i < 100; ++i)
-        ASSERT_TRUE(QDir().mkpath(base + QStringLiteral("/middle/%1").arg(i)));
-    writeFile(base + QStringLiteral("/middle/99/middle.desktop"), application("Middle"));
-    ASSERT_TRUE(QDir().mkpath(base + QStringLiteral("/last")));
-    writeFile(base + QStringLiteral("/last/last.desktop"), application("Last"));
-
-    const bool debugLogging = Log::debugLogging();
-    Log::setDebugLogging(false);
-    Log::CaptureSink log;
-    const DesktopEntryIndex::Result result =
-        DesktopEntryIndex().scan({large, base + QStringLiteral("/middle"), base + QStringLiteral("/last")});
-    Log::setDebugLogging(debugLogging);
-    QStringList ids;
-    for (const IndexedApplication& application : result.applications)
-        ids << application.desktopId;
-    EXPECT_EQ(ids, (QStringList{QStringLiteral("last.desktop"), QStringLiteral("99-middle.desktop")}));
-    EXPECT_EQ(log.messages().filter(QStringLiteral("cut short")),
-              QStringList{QStringLiteral("Search scope cut short after 4000 folders: ") + large});
-}
-
 // A scope removed and made again (a folder the user moved away and back, a
 // volume unmounted and mounted) is searched again without a refresh; what
 // else changes beside it costs nothing.
@@ -681,8 +652,7 @@ qint64 reportedApplications(int count)
 
 // Each scope's applications join those found before without the whole list
 // being merged, reported and made into items again per scope: the reports
-// repeat what was found only as it grows by a part of itself. (A scan
-// searches at most 4,000 folders.)
+// repeat what was found only as it grows by a part of itself.
 TEST(MetadataQueryTest, TenTimesTheScopesAreGatheredWithAtMostFifteenTimesTheReports)
 {
     const qint64 small = reportedApplications(300);

@@ -72,6 +72,14 @@ TEST(Program, LaunchesAndTerminatesInOrderAndKnowsItsFirstRun)
     // The first-run assistant opened through the catalogue.
     EXPECT_FALSE(first.contains(QStringLiteral("openWindow failed: firstRun")));
 
+    // The desktop file is written before discovery starts: written while the
+    // first search runs, it came into a search scope and every scope was
+    // searched a second time.
+    const qsizetype written = first.indexOf(QStringLiteral("Desktop file written: ") + home
+                                            + QStringLiteral("/data/applications/net.tarnwick.vantel.desktop"));
+    EXPECT_GE(written, 0);
+    EXPECT_LT(written, first.indexOf(QStringLiteral("Proxy: SpotlightQuery state: Query successful started")));
+
     // The desktop file that offers "Open with Vantel" names this program.
     QFile desktop(home + QStringLiteral("/data/applications/net.tarnwick.vantel.desktop"));
     ASSERT_TRUE(desktop.open(QIODevice::ReadOnly));
