@@ -59,12 +59,6 @@ QStringList templateTitles(URLManager& urls)
     return titles;
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QStringList keptAside()
 {
     return QDir(platform::XdgPaths::documentsDir() + QStringLiteral("/Backup"))

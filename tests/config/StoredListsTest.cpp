@@ -23,12 +23,6 @@ TableViewItemPtr urlEntry(const QString& name, const QStringList& tags = {}, con
     return entry;
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QStringList keptAside(const QString& prefix)
 {
     return QDir(platform::XdgPaths::documentsDir() + QStringLiteral("/Backup"))

@@ -15,6 +15,11 @@ QString testHome();
 // A fresh, empty folder below the test home.
 QString makeTempDir(const QString& name);
 
+// Writes a file whole, its folder made when missing; false when it could not.
+bool writeFile(const QString& path, const QByteArray& content);
+// A file's bytes; empty when it can't be read.
+QByteArray readFile(const QString& path);
+
 // Where pictures of the interface go for a look: "output" beside the test
 // program, made if missing.
 QString outputFolder();

@@ -22,19 +22,6 @@
 namespace vantel {
 namespace {
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
 QString historyOf(const QString& app)
 {
     return QStringLiteral("/apps/app-%1.desktop").arg(app);
@@ -55,7 +42,7 @@ void writeUsersFiles(const QString& drive, const QString& home)
     for (int i = 0; i < 3; ++i) {
         const QString path = home + QStringLiteral("/files/note-%1.txt").arg(i);
         QDir().mkpath(QFileInfo(path).absolutePath());
-        ASSERT_TRUE(writeFile(path, "note"));
+        ASSERT_TRUE(test::writeFile(path, "note"));
         bookmarks->setBookmark(platform::Bookmark::createBookmarkForPath(path).value_or(QByteArray()),
                                QUrl::fromLocalFile(path));
     }
@@ -79,7 +66,7 @@ QString installSleeper(const QString& home, const QString& name)
 
 void addApplication(const QString& home, const QString& name, const QString& program)
 {
-    ASSERT_TRUE(writeFile(home + QStringLiteral("/system-data/applications/") + name + QStringLiteral(".desktop"),
+    ASSERT_TRUE(test::writeFile(home + QStringLiteral("/system-data/applications/") + name + QStringLiteral(".desktop"),
                                 "[Desktop Entry]\nType=Application\nName=" + name.toUtf8() + "\nExec=" + program.toUtf8()
                                     + " 600\n"));
 }
@@ -102,8 +89,8 @@ TEST(DriveMountedLater, TheFilesThatArriveWithTheDriveAreNeverWrittenOver)
         ASSERT_NO_FATAL_FAILURE(writeUsersFiles(stage, home));
         const QString settingsFile = QStringLiteral("/config/net.tarnwick.vantel.plist");
         const QString bookmarksFile = QStringLiteral("/data/Bookmarks.dict");
-        const QByteArray usersSettings = fileBytes(stage + settingsFile);
-        const QByteArray usersBookmarks = fileBytes(stage + bookmarksFile);
+        const QByteArray usersSettings = test::readFile(stage + settingsFile);
+        const QByteArray usersBookmarks = test::readFile(stage + bookmarksFile);
         QDir().mkpath(media);
         const QString config = home + QStringLiteral("/config/Vantel");
         const QString data = home + QStringLiteral("/data/Vantel");
@@ -181,10 +168,10 @@ TEST(DriveMountedLater, TheFilesThatArriveWithTheDriveAreNeverWrittenOver)
 
         ::chmod(QFile::encodeName(media).constData(), 0755);
         if (settingsLinked) {
-            EXPECT_EQ(fileBytes(drive + settingsFile), usersSettings);
+            EXPECT_EQ(test::readFile(drive + settingsFile), usersSettings);
             continue;
         }
-        EXPECT_EQ(fileBytes(drive + bookmarksFile), usersBookmarks);
+        EXPECT_EQ(test::readFile(drive + bookmarksFile), usersBookmarks);
         platform::LaunchHistory history(drive + QStringLiteral("/data/LaunchHistory.plist"), QString());
         for (int i = 0; i < 30; ++i)
             EXPECT_EQ(history.recordedDate(historyOf(QString::number(i))),
