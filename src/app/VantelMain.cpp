@@ -4,6 +4,7 @@
 #include "datastore/DataStorage.h"
 #include "model/Logger.h"
 #include "platform/Bundle.h"
+#include "platform/DisplayProbe.h"
 #include "platform/InstanceLock.h"
 #include "platform/Log.h"
 #include "platform/SingleInstance.h"
@@ -22,6 +23,7 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QProcessEnvironment>
 #include <QSessionManager>
 #include <QTextStream>
 #include <QTimer>
@@ -31,6 +33,14 @@
 #include <cstdlib>
 
 namespace {
+
+QStringList programArguments(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
 
 // --help and --version answer without a display: QApplication would abort
 // before the parser ran.
@@ -62,7 +72,12 @@ void installQtTexts(QTranslator& qtTexts)
 
 int main(int argc, char* argv[])
 {
-    if (asksOnlyForText(argc, argv)) {
+    // Without a display QApplication would abort; help, version and a hand-
+    // over to the running Vantel need none.
+    const std::optional<QString> missingDisplay =
+        vantel::platform::DisplayProbe(programArguments(argc, argv), QProcessEnvironment::systemEnvironment())
+            .unreachableReason();
+    if (missingDisplay || asksOnlyForText(argc, argv)) {
         QCoreApplication core(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Vantel"));
         QTranslator qtTexts;
@@ -74,6 +89,9 @@ int main(int argc, char* argv[])
             QTextStream(stderr) << commandLine.errors;
             return *commandLine.exitCode;
         }
+        if (missingDisplay)
+            return vantel::InstanceHandOver::handOverWithoutDisplay(
+                vantel::platform::SingleInstance::defaultSocketPath(), commandLine.paths, *missingDisplay);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantel"));

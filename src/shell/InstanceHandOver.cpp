@@ -49,6 +49,16 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& curren
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"), localized("Files or folders to hand to Vantel."),
                                  localized("[FILE...]"));
+    // The GUI application takes these out itself; a start without a display
+    // reads its command line before there is one. They have one dash, as
+    // all of Qt's own options.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const QString& qtOption : {QStringLiteral("platform"), QStringLiteral("display")}) {
+        QCommandLineOption option(qtOption);
+        option.setValueName(qtOption);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
     CommandLine result;
     if (!parser.parse(arguments)) {
         result.exitCode = 2;
@@ -112,6 +122,31 @@ std::optional<int> lockOrRefuse(platform::SingleInstance& instance, platform::In
     return 1;
 }
 
+// The exit code once the request reached a running instance; none when
+// nobody listens at the socket.
+std::optional<int> handOver(const QString& socketPath, const QStringList& paths)
+{
+    const auto message =
+        paths.isEmpty() ? platform::SingleInstance::Message::toggle() : platform::SingleInstance::Message::open(paths);
+    const platform::SingleInstance::Reply reply =
+        platform::SingleInstance::send(message, std::chrono::seconds(5), socketPath);
+    if (reply.accepted()) {
+        QTextStream(stderr) << (paths.isEmpty()
+                                    ? localized("Vantel already runs: main view switched")
+                                    : localized("Vantel already runs: %1 path(s) handed over").arg(paths.size()))
+                            << "\n";
+        return 0;
+    }
+    if (reply.instanceRuns()) {
+        QTextStream(stderr) << (reply.error.isEmpty()
+                                    ? localized("Vantel already runs but did not take the request")
+                                    : localized("Vantel already runs but did not take the request: %1").arg(reply.error))
+                            << "\n";
+        return 1;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<int> claimOrHandOver(platform::SingleInstance& instance, platform::InstanceLock& lock,
@@ -129,26 +164,20 @@ std::optional<int> claimOrHandOver(platform::SingleInstance& instance, platform:
         case platform::SingleInstance::ListenResult::AnotherInstanceRuns:
             break;
         }
-        const auto message = paths.isEmpty() ? platform::SingleInstance::Message::toggle()
-                                             : platform::SingleInstance::Message::open(paths);
-        const platform::SingleInstance::Reply reply =
-            platform::SingleInstance::send(message, std::chrono::seconds(5), instance.socketPath());
-        if (reply.accepted()) {
-            QTextStream(stderr) << (paths.isEmpty()
-                                        ? localized("Vantel already runs: main view switched")
-                                        : localized("Vantel already runs: %1 path(s) handed over").arg(paths.size()))
-                                << "\n";
-            return 0;
-        }
-        if (reply.instanceRuns()) {
-            QTextStream(stderr) << (reply.error.isEmpty()
-                                        ? localized("Vantel already runs but did not take the request")
-                                        : localized("Vantel already runs but did not take the request: %1").arg(reply.error))
-                                << "\n";
-            return 1;
-        }
+        if (const std::optional<int> exitCode = handOver(instance.socketPath(), paths))
+            return exitCode;
     }
     QTextStream(stderr) << localized("Vantel can't reach the running instance") << "\n";
+    return 1;
+}
+
+int handOverWithoutDisplay(const QString& socketPath, const QStringList& paths, const QString& missingDisplay)
+{
+    if (const std::optional<int> exitCode = handOver(socketPath, paths))
+        return *exitCode;
+    QTextStream(stderr) << localized("Vantel needs a display and can't reach one (%1); it does not start")
+                               .arg(missingDisplay)
+                        << "\n";
     return 1;
 }
 

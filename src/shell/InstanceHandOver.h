@@ -48,6 +48,12 @@ QStringList handedPaths(const QStringList& arguments, const QString& currentDire
 std::optional<int> claimOrHandOver(platform::SingleInstance& instance, platform::InstanceLock& lock,
                                    const QStringList& paths);
 
+// For a start that finds no display: it can't be the running instance, so
+// it hands `paths` (or a toggle of the main view) to the one that runs, or
+// says that it needs a display (`missingDisplay` tells why there is none).
+// The exit code this process ends with.
+int handOverWithoutDisplay(const QString& socketPath, const QStringList& paths, const QString& missingDisplay);
+
 // Routes the running instance's requests to the delegate: files to the
 // Services provider, a toggle to the main view.
 void connectRequests(platform::SingleInstance& instance);

@@ -287,22 +287,23 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Where the session names no usable runtime folder (su, sudo -u, some ssh
-// sessions), a second start still finds the first; and one that can't reach
-// it through a socket of its own ends on the lock of the settings, writing
-// nothing.
-// From a text console or ssh: no display to connect to, and help still prints.
+// As from a text console, ssh or cron: Qt would find no display to connect to.
+QProcessEnvironment withoutDisplay(const QString& home)
+{
+    QProcessEnvironment env = test::VantelProcess::environment(home);
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET", "XDG_SESSION_TYPE"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    return env;
+}
+
 TEST(Program, HelpAndVersionNeedNoDisplay)
 {
     const QString home = test::makeTempDir(QStringLiteral("console-home"));
     test::VantelProcess::prepareHome(home);
     for (const QString& option : {QStringLiteral("--help"), QStringLiteral("--version")}) {
         test::VantelProcess asking(home);
-        QProcessEnvironment env = test::VantelProcess::environment(home);
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        asking.process().setProcessEnvironment(env);
+        asking.process().setProcessEnvironment(withoutDisplay(home));
         asking.start({option});
         ASSERT_TRUE(asking.waitForFinished());
         EXPECT_EQ(asking.process().exitStatus(), QProcess::NormalExit) << asking.output().toStdString();
@@ -312,6 +313,66 @@ TEST(Program, HelpAndVersionNeedNoDisplay)
     }
 }
 
+// Without a display a later start still hands over; a first start can't
+// show anything, says so in the user's language and ends without an abort.
+TEST(Program, WithoutADisplayALaterStartHandsOverAndAFirstOneEndsWithItsReason)
+{
+    const QString home = test::makeTempDir(QStringLiteral("no-display-home"));
+    test::VantelProcess::prepareHome(home);
+    const QString present = emptyFile(home, QStringLiteral("handed.txt"));
+    ASSERT_FALSE(present.isEmpty());
+    const auto startWithoutDisplay = [&home](const QStringList& arguments, bool german = false) {
+        auto later = std::make_unique<test::VantelProcess>(home);
+        QProcessEnvironment env = withoutDisplay(home);
+        // Qt's choice when nothing names a plugin.
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        later->process().setProcessEnvironment(env);
+        if (german)
+            speakGerman(*later);
+        later->start(arguments);
+        EXPECT_TRUE(later->waitForFinished());
+        EXPECT_EQ(later->process().exitStatus(), QProcess::NormalExit) << later->output().toStdString();
+        EXPECT_FALSE(later->output().contains("is running")) << later->output().toStdString();
+        return later;
+    };
+
+    const auto alone = startWithoutDisplay({present});
+    EXPECT_EQ(alone->process().exitCode(), 1);
+    EXPECT_TRUE(alone->output().contains(
+        "Vantel needs a display and can't reach one (DISPLAY is not set); it does not start"))
+        << alone->output().toStdString();
+    const auto germanAlone = startWithoutDisplay({}, true);
+    EXPECT_EQ(germanAlone->process().exitCode(), 1);
+    EXPECT_TRUE(germanAlone->output().contains(
+        "Vantel braucht ein Display und erreicht keines (DISPLAY ist nicht gesetzt); es startet nicht"))
+        << germanAlone->output().toStdString();
+
+    test::VantelProcess first(home);
+    first.start();
+    ASSERT_TRUE(first.waitForOutput("<- applicationDidFinishLaunching")) << first.output().toStdString();
+    const auto handed = startWithoutDisplay({present});
+    EXPECT_EQ(handed->process().exitCode(), 0);
+    EXPECT_TRUE(handed->output().contains("Vantel already runs: 1 path(s) handed over")) << handed->output().toStdString();
+    EXPECT_TRUE(first.waitForOutput("openFilesInMainView: 1 of 1 files waiting")) << first.output().toStdString();
+    // Qt's own options name the missing display as well.
+    const auto switched = startWithoutDisplay({QStringLiteral("-platform"), QStringLiteral("xcb")});
+    EXPECT_EQ(switched->process().exitCode(), 0);
+    EXPECT_TRUE(switched->output().contains("Vantel already runs: main view switched")) << switched->output().toStdString();
+    EXPECT_TRUE(first.waitForOutput("closeMainWindow -> close Popover")) << first.output().toStdString();
+    // The command line is checked as with a display.
+    const auto missing = startWithoutDisplay({home + QStringLiteral("/missing.txt")});
+    EXPECT_EQ(missing->process().exitCode(), 1);
+    EXPECT_TRUE(missing->output().contains("/missing.txt: no such file or folder")) << missing->output().toStdString();
+
+    first.signal(SIGTERM);
+    ASSERT_TRUE(first.waitForFinished());
+    EXPECT_EQ(first.process().exitCode(), 0);
+}
+
+// Where the session names no usable runtime folder (su, sudo -u, some ssh
+// sessions), a second start still finds the first; and one that can't reach
+// it through a socket of its own ends on the lock of the settings, writing
+// nothing.
 TEST(Program, OneInstanceWithoutAUsableRuntimeFolder)
 {
     const QString home = test::makeTempDir(QStringLiteral("lock-home"));
