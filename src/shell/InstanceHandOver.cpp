@@ -47,7 +47,7 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& curren
                   "next entry that is opened; without any, a running Vantel shows or hides its main view."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("files"), localized("Files or folders to hand to Vantel."),
+    parser.addPositionalArgument(localized("files"), localized("Files or folders to hand to Vantel."),
                                  localized("[FILE...]"));
     // The GUI application takes these out itself; a start without a display
     // reads its command line before there is one. They have one dash, as

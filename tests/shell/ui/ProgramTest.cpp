@@ -255,6 +255,10 @@ TEST(Program, ALaterStartRepliesInTheLanguageOfItsLanguageList)
     EXPECT_TRUE(printed.contains(QStringLiteral("Aufruf:")) && printed.contains(QStringLiteral("Ein Starter im Systembereich"))
                 && printed.contains(QStringLiteral("[DATEI …]")))
         << printed.toStdString();
+    // The argument's own name in the list of arguments.
+    EXPECT_TRUE(printed.contains(QRegularExpression(QStringLiteral("\n  Dateien +Dateien oder Ordner"))))
+        << printed.toStdString();
+    EXPECT_FALSE(printed.contains(QStringLiteral("files"))) << printed.toStdString();
     first.signal(SIGTERM);
     EXPECT_TRUE(first.waitForFinished());
 
