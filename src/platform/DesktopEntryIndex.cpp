@@ -289,11 +289,26 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
         QList<Subfolders> pending; // this level's folders, parent by parent
         qsizetype next = 0;        // the parent now taken from
         QList<Subfolders> deeper;  // the next level's
+        int depth = 0;             // of the folders in `pending`
         QList<Found> found;
         int visited = 0;
+        bool whole = false; // a desktop's own application folder
         bool cutShort = false;
 
-        bool hasPending() const { return next < pending.size(); }
+        // Moves on to the next level once this one is done; false at the end.
+        bool hasNext()
+        {
+            while (next >= pending.size()) {
+                if (deeper.isEmpty()) {
+                    pending.clear();
+                    return false;
+                }
+                pending = std::exchange(deeper, {});
+                next = 0;
+                ++depth;
+            }
+            return true;
+        }
         QString take()
         {
             Subfolders& from = pending[next];
@@ -303,6 +318,10 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
             return folder;
         }
     };
+    // The desktop's menus read its application folders whole: so does every scan.
+    QSet<QString> desktopFolders;
+    for (const QString& folder : XdgPaths::applicationDirs())
+        desktopFolders.insert(QDir::cleanPath(folder));
     QList<Walk> walks;
     for (const QString& scopePath : scopes) {
         // No QFileInfo for what is absolute: the scopes may be many, most of
@@ -317,6 +336,7 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
         Walk walk;
         walk.scope = scope;
         walk.prefix = scope.endsWith(u'/') ? scope : scope + u'/';
+        walk.whole = desktopFolders.contains(scope);
         Subfolders top;
         top.names = {scope};
         walk.pending = {top};
@@ -326,9 +346,9 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
     // Each folder (by device and inode) is searched once, through the first
     // path that reaches it in scope order, as if the scopes were searched one
     // after the other: a link loop ends, and a folder inside two scopes
-    // belongs to the earlier one. The levels are taken in turns across the
-    // scopes, so a later scope may reach such a folder first: the earlier one
-    // then searches it again and takes it over, with what lies below it.
+    // belongs to the earlier one. The scopes are walked in turns, so a later
+    // scope may reach such a folder first: the earlier one then searches it
+    // again and takes it over, with what lies below it.
     struct Visit {
         QString path;
         std::pair<quint64, quint64> identity;
@@ -367,49 +387,47 @@ DesktopEntryIndex::Result DesktopEntryIndex::scan(const QStringList& scopes,
         }
         return true;
     };
+    // Searches the walk's next folder, breadth first; false once it has none.
+    const auto advance = [&](qsizetype w) {
+        Walk& walk = walks[w];
+        while (walk.hasNext()) {
+            const int depth = walk.depth;
+            if (visit(w, walk.take(), depth))
+                return true;
+        }
+        return false;
+    };
 
-    // Breadth first over all scopes together: every scope's folder itself,
-    // then every scope's first level, and so on, each level in turns of one
-    // folder per scope. The budget cuts the deepest folders, shared alike.
-    QList<qsizetype> active;
-    for (qsizetype w = 0; w < walks.size(); ++w)
-        active << w;
-    for (int depth = 0; !active.isEmpty(); ++depth) {
-        for (qsizetype w : std::as_const(active)) {
-            if (depth > 0) {
-                walks[w].pending = std::exchange(walks[w].deeper, {});
-                walks[w].next = 0;
+    // The desktop's folders first and whole: they hold tens of folders, and
+    // an added scope must not cut them (a compatibility layer's menu entries
+    // lie four levels down, a user's override of a system entry anywhere).
+    for (qsizetype w = 0; w < walks.size(); ++w) {
+        if (walks[w].whole)
+            while (advance(w)) {
             }
-        }
-        QList<qsizetype> turn = active;
-        while (!turn.isEmpty()) {
-            qsizetype kept = 0;
-            for (qsizetype w : std::as_const(turn)) {
-                Walk& walk = walks[w];
-                // A scope's own folder is searched whatever the budget.
-                while (walk.hasPending() && (depth == 0 || budgetLeft > 0)) {
-                    if (visit(w, walk.take(), depth))
-                        break;
-                }
-                if (walk.hasPending())
-                    turn[kept++] = w;
-            }
-            turn.resize(kept);
-            if (budgetLeft <= 0 && depth > 0)
-                break;
-        }
+    }
+    // Then every added scope's own folder, whatever the budget, and the
+    // rest of the budget in turns of one folder per scope, each scope
+    // breadth first: a small scope beside huge ones ends whole, and many
+    // scopes cannot add up without end.
+    QList<qsizetype> turn;
+    for (qsizetype w = 0; w < walks.size(); ++w) {
+        if (!walks[w].whole && advance(w) && walks[w].hasNext())
+            turn << w;
+    }
+    while (!turn.isEmpty() && budgetLeft > 0) {
         qsizetype kept = 0;
-        for (qsizetype w : std::as_const(active)) {
-            Walk& walk = walks[w];
-            if (budgetLeft <= 0 && (walk.hasPending() || !walk.deeper.isEmpty()))
-                walk.cutShort = true;
-            walk.pending.clear();
-            if (!walk.cutShort && !walk.deeper.isEmpty())
-                active[kept++] = w;
-            else
-                walk.deeper.clear();
+        for (qsizetype w : std::as_const(turn)) {
+            if (budgetLeft <= 0 || advance(w))
+                turn[kept++] = w;
         }
-        active.resize(kept);
+        turn.resize(kept);
+    }
+    for (qsizetype w : std::as_const(turn)) {
+        Walk& walk = walks[w];
+        walk.cutShort = walk.hasNext();
+        walk.pending.clear();
+        walk.deeper.clear();
     }
     for (qsizetype v = 0; v < visits.size(); ++v) {
         if (owner.value(visits[v].identity) == v)

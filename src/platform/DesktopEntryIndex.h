@@ -43,8 +43,9 @@ public:
         // The launchable applications (DesktopEntry::isLaunchableApplication),
         // sorted by path; NoDisplay entries and those of other desktops too.
         QList<IndexedApplication> applications;
-        // Every folder searched, in the order searched: the scopes first,
-        // then each level of all of them before the next one.
+        // Every folder searched, in the order searched: the desktop's
+        // application folders whole, then every other scope's own folder,
+        // then those scopes' subfolders in turns.
         QStringList directories;
         QStringList files;                      // every desktop file seen
         bool directoryLimitReached = false;     // some scope was cut short
@@ -56,17 +57,20 @@ public:
 
     // Folders deeper than this below a scope are not searched.
     static constexpr int maximumDepth = 8;
-    // The most folders one scan searches, over all its scopes together: each
-    // scope's own folder always, then level by level across the scopes in
-    // turns, so a few huge scopes cannot starve the others and many cannot
-    // add up without end. A scope cut short is logged once per scan. The
-    // application folders of a desktop hold tens of folders; a large folder
-    // the user adds holds thousands. A folder searched and watched costs
-    // tens of microseconds, mostly in the kernel (its listing, and the
-    // watch marking each of its subfolders), and a start over 200 scopes of
-    // 5,000 folders came to three to four times a start over one at 5,000
-    // in all: 4,000 keeps it within about three times, with every folder
-    // watched where the system allows each user 40,000 watches or more.
+    // The most folders one scan searches. The desktop's own application
+    // folders ($XDG_DATA_HOME/applications and each of $XDG_DATA_DIRS) are
+    // searched whole first, to the depth limit, as the desktop's menus read
+    // them: they hold tens of folders. The other scopes share what is left:
+    // each its own folder always, then one folder per scope in turns, each
+    // scope breadth first, until the scope ends or the budget does; so a
+    // small scope beside huge ones is searched whole, and many scopes
+    // cannot add up without end. A scope cut short is logged once per scan.
+    // A folder searched and watched costs tens of microseconds, mostly in
+    // the kernel (its listing, and the watch marking each of its
+    // subfolders), and a start over 200 scopes of 5,000 folders came to
+    // three to four times a start over one at 5,000 in all: 4,000 keeps it
+    // within about three times, with every folder watched where the system
+    // allows each user 40,000 watches or more.
     static constexpr int maximumDirectories = 4000;
 
     // `scopeDone` runs after a scope that found applications, with all found

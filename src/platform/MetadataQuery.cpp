@@ -13,13 +13,20 @@
 #include "platform/WorkspaceEvents.h"
 
 #include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QFileInfo>
 #include <QTimer>
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <optional>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
 
 namespace vantel::platform {
 
@@ -101,6 +108,95 @@ QStringList missingScopes(const QStringList& scopes)
     return missing;
 }
 
+qint64 nanoseconds(const struct timespec& time)
+{
+    return qint64(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+size_t hashOf(size_t seed, const struct stat& info)
+{
+    return qHashMulti(seed, quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
+                      nanoseconds(info.st_mtim), nanoseconds(info.st_ctim));
+}
+
+// What the unwatched folders hold now: each folder's own state (which a
+// file or folder added, removed or renamed in it changes) and that of each
+// desktop file in it (which writing it changes). Sums of each part, so the
+// listing's order does not count. `newest` is the latest change seen.
+quint64 digestOf(const QStringList& paths, qint64& newest)
+{
+    quint64 digest = 0;
+    for (const QString& path : paths) {
+        const size_t seed = qHash(path);
+        const QByteArray encoded = QFile::encodeName(path);
+        struct stat info {};
+        if (::stat(encoded.constData(), &info) != 0) {
+            digest += seed; // missing
+            continue;
+        }
+        digest += hashOf(seed, info);
+        newest = std::max(newest, nanoseconds(info.st_ctim));
+        DIR* dir = S_ISDIR(info.st_mode) ? ::opendir(encoded.constData()) : nullptr;
+        if (!dir)
+            continue;
+        while (const dirent* child = ::readdir(dir)) {
+            const size_t length = ::strlen(child->d_name);
+            if (length <= 8 || ::strcmp(child->d_name + length - 8, ".desktop") != 0)
+                continue;
+            struct stat file {};
+            if (::fstatat(::dirfd(dir), child->d_name, &file, 0) != 0)
+                continue;
+            digest += hashOf(qHashBits(child->d_name, length, seed), file);
+            newest = std::max(newest, nanoseconds(file.st_ctim));
+        }
+        ::closedir(dir);
+    }
+    return digest;
+}
+
+// The folders a scan left unwatched and what they held just after it. Only
+// the query's worker touches it.
+struct UnwatchedCheck {
+    QStringList paths;
+    quint64 digest = 0;
+    // Something in them changed while the scan ran, or so soon before that
+    // the file's time can't tell: the first look searches again.
+    bool changedDuringScan = false;
+};
+
+qint64 realtimeNanoseconds()
+{
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return nanoseconds(now);
+}
+
+// On the worker: watches what the scan searched and notes what is left
+// unwatched; answers whether every folder that can be watched is.
+bool watch(MetadataQueryWatcher& watcher, const QStringList& folders, const QStringList& awaited,
+           UnwatchedCheck& check, qint64 scanStartNs)
+{
+    MetadataQueryWatcher::Outcome outcome = watcher.setFolders(folders, awaited);
+    if (!outcome.failed.isEmpty())
+        VLOG(queryLog(), LogType::Error, "Cannot watch %{public}@ paths, e.g. %{public}@",
+             QString::number(outcome.failed.size()), outcome.failed.first());
+    if (outcome.beyondBudget > 0) {
+        // Said whether or not debug logging is on, once per scan.
+        Log::write(queryLog(), LogType::Default,
+                   QStringLiteral("Watch budget of %{public}@ reached: %{public}@ folders are searched again now and then"),
+                   {QString::number(watcher.watchBudget()), QString::number(outcome.beyondBudget)});
+    }
+    check = {};
+    if (outcome.leftUnwatched()) {
+        check.paths = std::move(outcome.unwatched);
+        qint64 newest = 0;
+        check.digest = digestOf(check.paths, newest);
+        // File times come from a coarse clock, a tick or so behind.
+        check.changedDuringScan = newest >= scanStartNs - 1000000000;
+    }
+    return !outcome.leftUnwatched();
+}
+
 } // namespace
 
 struct MetadataQuery::State {
@@ -124,6 +220,8 @@ struct MetadataQuery::State {
     struct Shared {
         std::atomic<quint64> pass{0};
         std::atomic<int> scans{0};
+        std::atomic<int> unwatchedChecks{0};
+        UnwatchedCheck unwatched; // the worker's
     };
     std::shared_ptr<Shared> shared = std::make_shared<Shared>();
     int folderBudget = DesktopEntryIndex::maximumDirectories;
@@ -146,10 +244,7 @@ MetadataQuery::MetadataQuery()
 {
     state_->batchTimer.setSingleShot(true);
     state_->unwatchedTimer.setSingleShot(true);
-    QObject::connect(&state_->unwatchedTimer, &QTimer::timeout, &state_->unwatchedTimer, [this] {
-        state_->changesPending = true;
-        runPendingUpdate();
-    });
+    QObject::connect(&state_->unwatchedTimer, &QTimer::timeout, &state_->unwatchedTimer, [this] { checkUnwatched(); });
     state_->watcher = std::make_shared<MetadataQueryWatcher>([this] {
         if (!state_->started)
             return;
@@ -260,6 +355,7 @@ bool MetadataQuery::start()
         watcher->setFolders(existing, missing);
         ItemMaker maker(*predicate);
         ++shared->scans;
+        const qint64 scanStart = realtimeNanoseconds();
         VLOG(queryLog(), LogType::Info, "Searching %{public}@ scopes", QString::number(scopes.size()));
         const auto result = DesktopEntryIndex::scanShared(
             scopes,
@@ -275,7 +371,7 @@ bool MetadataQuery::start()
         // Stopped meanwhile: the watches are the stop's to set.
         if (shared->pass != pass)
             return;
-        const bool allWatched = watch(*watcher, result.directories, missingScopes(scopes));
+        const bool allWatched = watch(*watcher, result.directories, missingScopes(scopes), shared->unwatched, scanStart);
         MainQueue::async([this, current, allWatched, items = maker.itemsFor(result.applications)] {
             if (!current())
                 return;
@@ -336,27 +432,44 @@ void MetadataQuery::post(const QString& name)
     NotificationCenter::defaultCenter().post(name, std::any(this), this);
 }
 
-bool MetadataQuery::watch(MetadataQueryWatcher& watcher, const QStringList& folders, const QStringList& awaited)
-{
-    const MetadataQueryWatcher::Outcome outcome = watcher.setFolders(folders, awaited);
-    if (!outcome.failed.isEmpty())
-        VLOG(queryLog(), LogType::Error, "Cannot watch %{public}@ paths, e.g. %{public}@",
-             QString::number(outcome.failed.size()), outcome.failed.first());
-    if (outcome.beyondBudget > 0) {
-        // Said whether or not debug logging is on, once per scan.
-        Log::write(queryLog(), LogType::Default,
-                   QStringLiteral("Watch budget of %{public}@ reached: %{public}@ folders are searched again now and then"),
-                   {QString::number(watcher.watchBudget()), QString::number(outcome.beyondBudget)});
-    }
-    return !outcome.leftUnwatched();
-}
-
 void MetadataQuery::rescanUnwatched(bool on)
 {
     if (on)
         state_->unwatchedTimer.start(state_->unwatchedInterval);
     else
         state_->unwatchedTimer.stop();
+}
+
+// The folders left unwatched are looked at on the worker; the scopes are
+// searched again only when something in them changed. A scope cut short
+// costs a look at what was searched of it, not a search of all of it.
+void MetadataQuery::checkUnwatched()
+{
+    State& s = *state_;
+    if (!s.started || s.gathering)
+        return;
+    const quint64 pass = s.generation;
+    const std::weak_ptr<int> alive = s.alive;
+    s.queue->async([this, alive, pass, shared = s.shared] {
+        if (shared->pass != pass)
+            return;
+        ++shared->unwatchedChecks;
+        UnwatchedCheck& check = shared->unwatched;
+        qint64 newest = 0;
+        const bool changed = std::exchange(check.changedDuringScan, false) || digestOf(check.paths, newest) != check.digest;
+        if (changed)
+            VLOG(queryLog(), LogType::Info, "An unwatched folder changed: searching again");
+        MainQueue::async([this, alive, pass, changed] {
+            if (alive.expired() || state_->generation != pass)
+                return;
+            if (!changed) {
+                rescanUnwatched(true);
+                return;
+            }
+            state_->changesPending = true;
+            runPendingUpdate();
+        });
+    });
 }
 
 void MetadataQuery::volumeChanged(const Notification& notification)
@@ -408,11 +521,12 @@ void MetadataQuery::runPendingUpdate()
         if (shared->pass != pass)
             return;
         ++shared->scans;
+        const qint64 scanStart = realtimeNanoseconds();
         VLOG(queryLog(), LogType::Info, "Searching %{public}@ scopes again", QString::number(scopes.size()));
         const auto result = DesktopEntryIndex::scanShared(scopes, {}, budget);
         if (shared->pass != pass)
             return;
-        const bool allWatched = watch(*watcher, result.directories, missingScopes(scopes));
+        const bool allWatched = watch(*watcher, result.directories, missingScopes(scopes), shared->unwatched, scanStart);
         MainQueue::async([this, alive, pass, allWatched, items = ItemMaker(*predicate).itemsFor(result.applications)] {
             if (alive.expired() || state_->generation != pass)
                 return;
@@ -461,6 +575,11 @@ bool MetadataQuery::hasUnwatchedFolders() const
 int MetadataQuery::scanCount() const
 {
     return state_->shared->scans.load();
+}
+
+int MetadataQuery::unwatchedCheckCount() const
+{
+    return state_->shared->unwatchedChecks.load();
 }
 
 } // namespace vantel::platform

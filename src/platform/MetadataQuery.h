@@ -92,19 +92,22 @@ public:
     void setWatchBudget(int watches);
     int watchBudget() const;
     // Folders searched but not watched (past the watch budget, or past the
-    // system's limit) send no events: while there are any, they are searched
-    // again after this interval, a minute unless set (at once for a timer
-    // running). With every folder watched no timer runs.
+    // system's limit) send no events: while there are any, they alone are
+    // looked at again after this interval, a minute unless set (at once for
+    // a timer running), and the scopes searched again only when one of them
+    // or a desktop file in it changed since the scan. With every folder
+    // watched no timer runs.
     void setUnwatchedRescanInterval(std::chrono::milliseconds interval);
     bool hasUnwatchedFolders() const;
     // The scans run: one per start, then one per batch of changes.
     int scanCount() const;
+    // The looks at the unwatched folders.
+    int unwatchedCheckCount() const;
 
 private:
     void post(const QString& name);
-    // On the worker: answers whether every folder that can be watched is.
-    static bool watch(MetadataQueryWatcher& watcher, const QStringList& folders, const QStringList& awaited);
     void rescanUnwatched(bool on);
+    void checkUnwatched();
     void volumeChanged(const Notification& notification);
     void runPendingUpdate();
 

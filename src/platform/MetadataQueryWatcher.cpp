@@ -150,10 +150,12 @@ MetadataQueryWatcher::Outcome MetadataQueryWatcher::setFolders(const QStringList
     for (const QString& folder : folders) {
         if (wanted.contains(folder))
             continue;
-        if (wanted.size() < budget)
+        if (wanted.size() < budget) {
             wanted.insert(folder);
-        else
+        } else {
             ++outcome.beyondBudget;
+            outcome.unwatched << folder;
+        }
     }
     for (auto it = byPath.begin(); it != byPath.end();) {
         if (wanted.contains(it.key())) {
@@ -174,6 +176,7 @@ MetadataQueryWatcher::Outcome MetadataQueryWatcher::setFolders(const QStringList
             if (errno == ENOSPC || errno == ENOMEM)
                 ++outcome.overSystemLimit;
             outcome.failed << folder;
+            outcome.unwatched << folder;
             continue;
         }
         byPath.insert(folder, descriptor);
@@ -183,7 +186,7 @@ MetadataQueryWatcher::Outcome MetadataQueryWatcher::setFolders(const QStringList
 
     QHash<int, QSet<QString>> awaitedNames;
     budget -= byDescriptor.size();
-    const bool arrived = await(awaited, awaitedNames, byDescriptor, budget, outcome.beyondBudget);
+    const bool arrived = await(awaited, awaitedNames, byDescriptor, budget, outcome);
 
     QSet<int> released;
     for (int descriptor : earlier) {
@@ -237,8 +240,7 @@ void MetadataQueryWatcher::renew()
 }
 
 bool MetadataQueryWatcher::await(const QStringList& awaited, QHash<int, QSet<QString>>& names,
-                                 const QHash<int, QStringList>& folders, qsizetype& budget,
-                                 qsizetype& beyondBudget) const
+                                 const QHash<int, QStringList>& folders, qsizetype& budget, Outcome& outcome) const
 {
     // Awaited folders often share a missing parent (scopes on a drive not
     // mounted): its nearest existing ancestor is looked for, and watched,
@@ -267,7 +269,7 @@ bool MetadataQueryWatcher::await(const QStringList& awaited, QHash<int, QSet<QSt
             }
             found.descriptor = budget > 0 ? addWatch(fd_, ancestor) : -1;
             if (budget <= 0) {
-                ++beyondBudget;
+                ++outcome.beyondBudget;
             } else if (found.descriptor < 0) {
                 VLOG(watcherLog(), LogType::Error, "Cannot wait for %{public}@ in %{public}@", path, ancestor);
             } else {
@@ -281,6 +283,8 @@ bool MetadataQueryWatcher::await(const QStringList& awaited, QHash<int, QSet<QSt
             }
             known = byParent.insert(parent, found);
         }
+        if (known->descriptor < 0)
+            outcome.unwatched << clean;
         if (known->descriptor < 0 || !known->child.isEmpty())
             continue;
         names[known->descriptor].insert(nameOf(clean));

@@ -49,6 +49,9 @@ public:
         // Of the failed, those the system's limit refused: they may be
         // watched later, the others not.
         qsizetype overSystemLimit = 0;
+        // The folders and awaited paths given that hold no watch now (past
+        // the budget, refused by the system, gone): what sends no events.
+        QStringList unwatched;
         // Folders there that send no events until watched.
         bool leftUnwatched() const { return beyondBudget > 0 || overSystemLimit > 0; }
     };
@@ -85,7 +88,7 @@ private:
     // Watches the ancestors that lead to the awaited folders, within
     // `budget` new watches; answers whether one of them exists already.
     bool await(const QStringList& awaited, QHash<int, QSet<QString>>& names, const QHash<int, QStringList>& folders,
-               qsizetype& budget, qsizetype& beyondBudget) const;
+               qsizetype& budget, Outcome& outcome) const;
 
     int fd_ = -1;
     std::atomic<int> watchBudget_;

@@ -8,6 +8,7 @@
 #include "platform/MetadataQueryWatcher.h"
 #include "platform/NotificationCenter.h"
 
+#include "ScopedEnvironment.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -96,9 +97,10 @@ public:
 
 } // namespace
 
-// 50 scopes of 56 folders with room for 1,000: every scope's own folder and
-// first level, then the second level shared alike; each cut scope said once.
-TEST(SearchBudgetTest, AScanSharesItsFoldersLevelByLevelAcrossEveryScope)
+// 50 scopes of 56 folders with room for 1,000: every scope's own folder,
+// then the rest shared alike, each scope's shallow levels first; each cut
+// scope said once.
+TEST(SearchBudgetTest, AScanSharesItsFoldersAlikeShallowLevelsFirst)
 {
     const QString base = vantel::test::makeTempDir(QStringLiteral("budget-levels"));
     const QStringList scopes = makeScopes(base, 50, 5);
@@ -118,7 +120,7 @@ TEST(SearchBudgetTest, AScanSharesItsFoldersLevelByLevelAcrossEveryScope)
     EXPECT_EQ(result.directories.size(), 1000);
     EXPECT_TRUE(result.directoryLimitReached);
     QHash<QString, QList<int>> perScope; // folders visited at each depth
-    int lastDepth = 0;
+    QHash<QString, int> lastDepth;
     bool deeperFirst = false;
     for (const QString& folder : result.directories) {
         const auto [scope, depth] = placeOf(folder, scopes);
@@ -126,10 +128,10 @@ TEST(SearchBudgetTest, AScanSharesItsFoldersLevelByLevelAcrossEveryScope)
         QList<int>& counts = perScope[scope];
         counts.resize(3);
         ++counts[depth];
-        deeperFirst = deeperFirst || depth < lastDepth;
-        lastDepth = depth;
+        deeperFirst = deeperFirst || depth < lastDepth.value(scope);
+        lastDepth[scope] = depth;
     }
-    EXPECT_FALSE(deeperFirst) << "a level of every scope before the next level of any";
+    EXPECT_FALSE(deeperFirst) << "each scope's level before its next one";
     ASSERT_EQ(perScope.size(), 50);
     for (auto it = perScope.cbegin(); it != perScope.cend(); ++it)
         EXPECT_EQ(it.value(), (QList<int>{1, 5, 14})) << it.key().toStdString();
@@ -143,6 +145,102 @@ TEST(SearchBudgetTest, AScanSharesItsFoldersLevelByLevelAcrossEveryScope)
     const QStringList cut = log.messages().filter(QStringLiteral("cut short"));
     EXPECT_EQ(cut.size(), 50);
     EXPECT_EQ(countOf(cut, QStringLiteral("Search scope cut short after 20 folders: ") + scopes.first()), 1);
+}
+
+// The desktop's application folders: the user's holds an entry three
+// levels down (where a compatibility layer puts its menu entries) and an
+// override two levels down of an entry the system's folder holds at the top.
+class DesktopFoldersBesideAddedScopes : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        base = vantel::test::makeTempDir(QStringLiteral("budget-desktop"));
+        home = base + QStringLiteral("/home/applications");
+        system = base + QStringLiteral("/system/applications");
+        for (int i = 0; i < 6; ++i)
+            ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/pad-%1/inner").arg(i)));
+        ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/wine/Programs/Tool")));
+        ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/vendor/sub")));
+        ASSERT_TRUE(QDir().mkpath(system + QStringLiteral("/more")));
+        writeApplication(home + QStringLiteral("/wine/Programs/Tool/Tool.desktop"), "Deep Tool");
+        writeApplication(home + QStringLiteral("/vendor/sub/editor.desktop"), "Mine");
+        writeApplication(system + QStringLiteral("/vendor-sub-editor.desktop"), "System");
+    }
+
+    // What the scan found of the desktop's folders, and how many folders it
+    // searched in each scope.
+    struct Outcome {
+        std::string names; // sorted, joined by commas
+        QHash<QString, int> folders;
+        QStringList cut;
+    };
+    Outcome scan(const QStringList& added, int budget)
+    {
+        const vantel::test::ScopedEnvironment dataHome("XDG_DATA_HOME", QFile::encodeName(base + QStringLiteral("/home")));
+        const vantel::test::ScopedEnvironment dataDirs("XDG_DATA_DIRS", QFile::encodeName(base + QStringLiteral("/system")));
+        const bool debugLogging = Log::debugLogging();
+        Log::setDebugLogging(false);
+        Log::CaptureSink log;
+        const DesktopEntryIndex::Result result = DesktopEntryIndex().scan(QStringList{home, system} + added, {}, budget);
+        Log::setDebugLogging(debugLogging);
+        Outcome outcome;
+        QStringList names;
+        for (const IndexedApplication& application : result.applications) {
+            if (application.scope == home || application.scope == system)
+                names << application.entry.name();
+        }
+        names.sort();
+        outcome.names = names.join(u',').toStdString();
+        const QStringList all = QStringList{home, system} + added;
+        for (const QString& folder : result.directories)
+            ++outcome.folders[placeOf(folder, all).first];
+        outcome.cut = log.messages().filter(QStringLiteral("Search scope cut short"));
+        return outcome;
+    }
+
+    QString base;
+    QString home;
+    QString system;
+    const std::string found = "Deep Tool,Mine";
+    static constexpr int homeFolders = 1 + 6 * 2 + 3 + 2;
+};
+
+TEST_F(DesktopFoldersBesideAddedScopes, AreSearchedWholeBesideOneWideScopeAndASmallOneIsToo)
+{
+    const QString wide = makeScopes(base + QStringLiteral("/wide"), 1, 20).first(); // 1 + 20 + 800 folders
+    const QString small = base + QStringLiteral("/small");
+    ASSERT_TRUE(QDir().mkpath(small + QStringLiteral("/a/b/c/d")));
+    writeApplication(small + QStringLiteral("/a/b/c/d/small.desktop"), "Small");
+
+    const Outcome outcome = scan({wide, small}, 300);
+    EXPECT_EQ(outcome.names, found) << "the override wins";
+    EXPECT_EQ(outcome.folders.value(home), homeFolders);
+    EXPECT_EQ(outcome.folders.value(system), 2);
+    EXPECT_EQ(outcome.folders.value(small), 5) << "whole beside the wide one";
+    EXPECT_EQ(outcome.folders.value(wide), 300 - homeFolders - 2 - 5);
+    EXPECT_EQ(outcome.cut.join(u'\n').toStdString(),
+              QStringLiteral("Search scope cut short after %1 folders: %2").arg(300 - homeFolders - 2 - 5).arg(wide).toStdString());
+
+    // Alone they are whole whatever the budget, as the running applications read them.
+    EXPECT_EQ(scan({}, 1).folders.value(home), homeFolders);
+}
+
+TEST_F(DesktopFoldersBesideAddedScopes, AreSearchedWholeBeside200SmallScopes)
+{
+    const QStringList smalls = makeScopes(base + QStringLiteral("/many"), 200, 1); // 1 + 1 + 2 folders each
+    const Outcome outcome = scan(smalls, 300);
+    EXPECT_EQ(outcome.names, found) << "the override wins";
+    EXPECT_EQ(outcome.folders.value(home), homeFolders);
+    EXPECT_EQ(outcome.folders.value(system), 2);
+    // What is left is shared alike: each its own folder, the first ones one more.
+    int added = 0;
+    for (const QString& scope : smalls) {
+        EXPECT_LE(outcome.folders.value(scope), 2) << scope.toStdString();
+        EXPECT_GE(outcome.folders.value(scope), 1) << scope.toStdString();
+        added += outcome.folders.value(scope);
+    }
+    EXPECT_EQ(added, 300 - homeFolders - 2);
+    EXPECT_EQ(outcome.cut.size(), 200);
 }
 
 // A folder inside two scopes belongs to the earlier one, whichever reaches
@@ -205,8 +303,9 @@ TEST(SearchBudgetTest, AStartScansOnceAndSaysEachCutScopeOnce)
     EXPECT_EQ(countOf(log.messages(), QStringLiteral("cut short")), 40);
 }
 
-// Past the watch budget folders are searched again now and then, and what
-// comes into them is found; the budget's end is said once per scan.
+// Past the watch budget folders are looked at again now and then, and what
+// comes into them is found; while nothing in them changes the scopes are not
+// searched again. The budget's end is said once per scan.
 TEST(SearchBudgetTest, FoldersPastTheWatchBudgetAreSearchedAgain)
 {
     const QString scope = vantel::test::makeTempDir(QStringLiteral("budget-watches"));
@@ -235,10 +334,25 @@ TEST(SearchBudgetTest, FoldersPastTheWatchBudgetAreSearchedAgain)
     EXPECT_EQ(run.query.scanCount(), 2);
     EXPECT_EQ(countOf(log.messages(), QStringLiteral("Watch budget of 3 reached")), 2);
 
+    // Older than a file time can tell apart from the scan's start.
+    vantel::test::spinEventLoop(1100ms);
     run.query.setUnwatchedRescanInterval(20ms);
+    const auto looksPast = [&](int checks) {
+        return vantel::test::waitUntil([&] { return run.query.unwatchedCheckCount() >= checks; });
+    };
+    ASSERT_TRUE(looksPast(2)); // the first may search again: "Late" came just before the last scan
+    const int scans = run.query.scanCount();
+    ASSERT_TRUE(looksPast(run.query.unwatchedCheckCount() + 10));
+    EXPECT_EQ(run.query.scanCount(), scans) << "nothing changed: nothing searched";
+    EXPECT_EQ(countOf(log.messages(), QStringLiteral("Watch budget of 3 reached")), scans) << "once per scan";
+
     writeApplication(scope + QStringLiteral("/e/later.desktop"), "Later");
     EXPECT_TRUE(vantel::test::waitUntil([&] { return run.names().contains(QStringLiteral("Later")); }));
-    EXPECT_GE(run.query.scanCount(), 3);
+    EXPECT_GT(run.query.scanCount(), scans);
+    // A file rewritten in place, its folder unchanged.
+    writeApplication(scope + QStringLiteral("/e/late.desktop"), "Renamed");
+    EXPECT_TRUE(vantel::test::waitUntil([&] { return run.names().contains(QStringLiteral("Renamed")); }))
+        << run.names().join(u',').toStdString();
     Log::setDebugLogging(debugLogging);
 }
 

@@ -53,6 +53,27 @@ QStringList collectSearchScopes()
     return scopes;
 }
 
+QSet<QString> cleaned(const QStringList& folders)
+{
+    QSet<QString> result;
+    for (const QString& folder : folders)
+        result.insert(QDir::cleanPath(folder));
+    return result;
+}
+
+// Looked up folder by folder upwards, not scope by scope: the scopes may be many.
+bool liesIn(const QString& path, const QSet<QString>& folders)
+{
+    if (folders.isEmpty())
+        return false;
+    const QString clean = QDir::cleanPath(path);
+    for (qsizetype slash = clean.lastIndexOf(u'/'); slash > 0; slash = clean.lastIndexOf(u'/', slash - 1)) {
+        if (folders.contains(clean.left(slash)))
+            return true;
+    }
+    return clean.startsWith(u'/') && folders.contains(QStringLiteral("/"));
+}
+
 QString lastUsedText(const std::optional<QDateTime>& date)
 {
     if (!date)
@@ -122,6 +143,9 @@ void ProxySpotlightQueryFS::initialize()
         }
         searchScopes_ = scopes;
     }
+    scopeFolders_ = cleaned(scopes);
+    for (const QString& scope : std::as_const(scopeFolders_))
+        removedScopes_.remove(scope);
 
     // Applying an empty list first stops the query and ends every earlier
     // scope access.
@@ -156,13 +180,15 @@ void ProxySpotlightQueryFS::searchScopesChanged()
         return;
     }
     const QStringList scopes = collectSearchScopes();
+    QStringList before;
     {
         std::lock_guard lock(mutex_);
         if (scopes == searchScopes_)
             return;
-        searchScopes_ = scopes;
+        before = std::exchange(searchScopes_, scopes);
     }
     VLOG(category(), LogType::Info, "Search scopes changed: %{public}@", scopes.join(QStringLiteral(", ")));
+    dropResultsOfRemovedScopes(before, scopes);
     spotlightQuery_->setSearchScopes(scopes);
     // Applying stops the query; a running one starts again over the new list.
     spotlightQuery_->applySearchScopes();
@@ -271,6 +297,50 @@ void ProxySpotlightQueryFS::mergeRemovedResults(const FSResultArray::Ptr& result
     removeResults(list);
 }
 
+void ProxySpotlightQueryFS::dropResultsOfRemovedScopes(const QStringList& before, const QStringList& now)
+{
+    scopeFolders_ = cleaned(now);
+    for (const QString& scope : cleaned(before)) {
+        if (!scopeFolders_.contains(scope))
+            removedScopes_.insert(scope);
+    }
+    for (const QString& scope : std::as_const(scopeFolders_))
+        removedScopes_.remove(scope);
+    if (removedScopes_.isEmpty())
+        return;
+
+    // What the query found last, and what it dropped that the store kept:
+    // every result in the store, without a walk of the whole catalogue.
+    QList<SpotlightFSResult> dropped;
+    QSet<QString> seen;
+    const auto consider = [&](const QString& path) {
+        if (!seen.contains(path) && inRemovedScopeOnly(path)) {
+            seen.insert(path);
+            dropped.append(SpotlightFSResult{path, std::nullopt, std::nullopt});
+        }
+    };
+    for (const QString& path : spotlightResultComplete())
+        consider(path);
+    for (const QString& path : std::as_const(keptWhileThere_))
+        consider(path);
+    // Found before the change, kept back while the store was busy: gone with the scope.
+    pendingAdded_.removeIf([this](const SpotlightFSResult& result) { return result.path && inRemovedScopeOnly(*result.path); });
+    if (dropped.isEmpty())
+        return;
+    VLOG(category(), LogType::Info, "Results of removed search scopes leave: %{public}@", QString::number(dropped.size()));
+    if (store_.state() != DatastorageState::idle) {
+        keepPending({}, dropped);
+        return;
+    }
+    mergePendingResults();
+    removeResults(dropped, Rebuild::now);
+}
+
+bool ProxySpotlightQueryFS::inRemovedScopeOnly(const QString& path) const
+{
+    return liesIn(path, removedScopes_) && !liesIn(path, scopeFolders_);
+}
+
 void ProxySpotlightQueryFS::addResults(const QList<SpotlightFSResult>& results)
 {
     // New entries go into the store in one write, not one each: every write
@@ -298,6 +368,7 @@ void ProxySpotlightQueryFS::addResults(const QList<SpotlightFSResult>& results)
         const QString& path = *result.path;
         const QString& displayName = *result.displayname;
         const QString description = path + QStringLiteral(" - LastUsed: ") + lastUsedText(result.lastUsedDate);
+        keptWhileThere_.remove(path);
 
         TableViewItemPtr entry;
         if (!path.isEmpty()) {
@@ -343,15 +414,19 @@ void ProxySpotlightQueryFS::addResults(const QList<SpotlightFSResult>& results)
     }
 }
 
-void ProxySpotlightQueryFS::removeResults(const QList<SpotlightFSResult>& results)
+void ProxySpotlightQueryFS::removeResults(const QList<SpotlightFSResult>& results, Rebuild rebuild)
 {
     int moved = 0;
     for (const SpotlightFSResult& result : results) {
         if (!result.path)
             continue;
-        // The index may drop a file that is still there; its entry stays.
-        if (platform::FileFacts::isReachable(*result.path))
+        // A scan cut short may drop a file that is still there: its entry
+        // stays, unless its scope is gone.
+        if (platform::FileFacts::isReachable(*result.path) && !inRemovedScopeOnly(*result.path)) {
+            keptWhileThere_.insert(*result.path);
             continue;
+        }
+        keptWhileThere_.remove(*result.path);
         VLOG(Logger::dataStorage(), LogType::Default, "Remove - Name: %{public}@", *result.path);
         if (store_.moveEntryToTrash(*result.path, false))
             ++moved;
@@ -359,7 +434,11 @@ void ProxySpotlightQueryFS::removeResults(const QList<SpotlightFSResult>& result
 
     if (moved > 0) {
         VLOG(category(), LogType::Info, "Spotlight-Results processed - Items removed. Begin Database-Update");
-        store_.databaseUpdateFinished();
+        // A scope the user removed leaves the list at once.
+        if (rebuild == Rebuild::now)
+            store_.rebuildData(DataStorageRebuildReason::userInitiatedRequest);
+        else
+            store_.databaseUpdateFinished();
     } else {
         VLOG(category(), LogType::Info, "Spotlight-Results processed - No Items to remove");
     }

@@ -6,6 +6,7 @@
 #include "platform/NotificationCenter.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -58,7 +59,9 @@ public:
     // The scopes collected by initialize().
     QStringList searchScopes() const;
     // Collects the scopes anew after "customSpotlightSearchScopeChanged" and,
-    // when they differ, searches them, restarting a running query.
+    // when they differ, searches them, restarting a running query. The
+    // results that lay only in scopes removed leave at once, as a restart
+    // would not find them; their user data stays as a restart keeps it.
     void searchScopesChanged();
     // The paths of the last complete list, sorted.
     QStringList spotlightResultComplete() const;
@@ -79,7 +82,13 @@ private:
     void schedulePendingRetry(std::chrono::milliseconds interval);
     // The merges proper; the store is idle.
     void addResults(const QList<SpotlightFSResult>& results);
-    void removeResults(const QList<SpotlightFSResult>& results);
+    enum class Rebuild { later, now };
+    void removeResults(const QList<SpotlightFSResult>& results, Rebuild rebuild = Rebuild::later);
+    // Sends the results that lie only in scopes no longer searched the way
+    // of a file gone.
+    void dropResultsOfRemovedScopes(const QStringList& before, const QStringList& now);
+    // Lies in a scope removed and in none searched now.
+    bool inRemovedScopeOnly(const QString& path) const;
 
     DataStorage& store_;
     const std::unique_ptr<SpotlightQueryFS> spotlightQuery_;
@@ -93,6 +102,13 @@ private:
     mutable std::mutex mutex_;
     QStringList searchScopes_;
     QStringList spotlightResultComplete_;
+
+    // Main thread. Cleaned: the scopes searched, those removed since the
+    // start and not added again, and the results the query dropped whose
+    // file is still there (a scan cut short), so still in the store.
+    QSet<QString> scopeFolders_;
+    QSet<QString> removedScopes_;
+    QSet<QString> keptWhileThere_;
 
     QList<SpotlightFSResult> pendingAdded_;
     QList<SpotlightFSResult> pendingRemoved_;

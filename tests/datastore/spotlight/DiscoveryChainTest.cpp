@@ -268,6 +268,53 @@ TEST_F(DiscoveryChainTest, AScopeFolderRemovedAndMadeAgainBringsItsApplicationsB
         << entryNames().join(u',').toStdString();
 }
 
+// A scope removed in the settings: its applications leave the list at once,
+// as a restart would not find them, but one with a tag stays, as the settings
+// keep it over a restart. A nested scope's applications stay with the outer
+// one, and the scope added again brings its applications back.
+TEST_F(DiscoveryChainTest, AScopeRemovedTakesItsApplicationsAlongAtOnce)
+{
+    const QString base = makeTempDir(QStringLiteral("chain-removed"));
+    const QString gone = base + QStringLiteral("/gone");
+    const QString stays = base + QStringLiteral("/stays");
+    const QString nested = stays + QStringLiteral("/nested");
+    ASSERT_TRUE(QDir().mkpath(gone) && QDir().mkpath(nested));
+    writeDesktopFile(gone + QStringLiteral("/plain.desktop"), QStringLiteral("Plain"));
+    writeDesktopFile(gone + QStringLiteral("/tagged.desktop"), QStringLiteral("Tagged"));
+    writeDesktopFile(nested + QStringLiteral("/inner.desktop"), QStringLiteral("Inner"));
+    config().setCustomSpotlightSearchScope({gone, nested, stays});
+    proxy->spotlightQuery().setNotificationBatchingInterval(0.05);
+    store->setEnableDataProxies(true);
+    const QStringList all{QStringLiteral("Inner"), QStringLiteral("Plain"), QStringLiteral("Tagged")};
+    ASSERT_TRUE(waitUntil([&] { return gathered() && entryNames() == all; })) << entryNames().join(u',').toStdString();
+    ASSERT_TRUE(store->setTag(gone + QStringLiteral("/tagged.desktop"), QStringLiteral("work")));
+    // The applications of a list; the tag given has an entry of its own.
+    const auto applications = [](const auto& list) {
+        QStringList result;
+        for (const TableViewItemPtr& entry : list->snapshot()) {
+            if (entry->itemType() == ListviewItemType::application)
+                result << entry->name();
+        }
+        result.sort();
+        return result;
+    };
+
+    config().setCustomSpotlightSearchScope({stays});
+    platform::NotificationCenter::defaultCenter().post(QStringLiteral("customSpotlightSearchScopeChanged"));
+    const QStringList left{QStringLiteral("Inner"), QStringLiteral("Tagged")};
+    EXPECT_EQ(applications(store->allData()), left) << "at once, not after the next scan";
+    EXPECT_EQ(applications(store->currentData()), left) << "shown at once";
+    EXPECT_FALSE(store->entryForPath(gone + QStringLiteral("/tagged.desktop"))->isFoundBySpotlight());
+    ASSERT_TRUE(waitUntil([&] { return gathered(); }));
+    spinEventLoop(200ms);
+    EXPECT_EQ(applications(store->allData()), left);
+
+    config().setCustomSpotlightSearchScope({stays, gone});
+    platform::NotificationCenter::defaultCenter().post(QStringLiteral("customSpotlightSearchScopeChanged"));
+    EXPECT_TRUE(waitUntil([&] { return gathered() && applications(store->allData()) == all; }))
+        << entryNames().join(u',').toStdString();
+}
+
 // An application folder of the system that did not exist when the defaults
 // were first read, nor its parent, made once discovery runs (as Vantel makes
 // the user's own at start): watched from then on, and searched by "Refresh
