@@ -943,5 +943,27 @@ TEST_F(DataWindowTest, TheEntryColumnTakesTheSpareWidthAndSetWidthsLastTheSessio
     content().dataTableView()->horizontalHeader()->resizeSection(ConfigTableViewModel::columnComment, comment);
 }
 
+TEST_F(DataWindowTest, AReopenedWindowShowsTheSearchThatFiltersItsListAndClearsIt)
+{
+    addApplication(QStringLiteral("Alpha"));
+    addApplication(QStringLiteral("Bravo"));
+    openActive();
+    QTest::keyClicks(window->searchField(), QStringLiteral("alp"));
+    ASSERT_EQ(shownNames(), QStringList{QStringLiteral("Alpha")});
+
+    // The filter outlasts the window, so its next showing shows the text it filters by.
+    window->close();
+    QApplication::processEvents();
+    window.reset();
+    openActive();
+    EXPECT_EQ(window->searchField()->text(), QStringLiteral("alp"));
+    EXPECT_EQ(shownNames(), QStringList{QStringLiteral("Alpha")});
+    // Emptying the field as a user does brings every row back.
+    QTest::keyClick(window->searchField(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(window->searchField(), Qt::Key_Backspace);
+    EXPECT_TRUE(store->filterConfigData().configTableViewSearchString.isEmpty());
+    EXPECT_EQ(shownNames(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Bravo")}));
+}
+
 } // namespace
 } // namespace vantel
