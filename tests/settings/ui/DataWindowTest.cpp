@@ -1,6 +1,7 @@
 #include "ConfigWindowTestSupport.h"
 
 #include "datastore/DatastorageHandlerURLObjects.h"
+#include "datastore/TagManager.h"
 #include "platform/UserDefaults.h"
 #include "datastore/FakeWindowRequests.h"
 #include "datastore/AddModifyURLPane.h"
@@ -31,6 +32,7 @@
 #include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
@@ -963,6 +965,35 @@ TEST_F(DataWindowTest, AReopenedWindowShowsTheSearchThatFiltersItsListAndClearsI
     QTest::keyClick(window->searchField(), Qt::Key_Backspace);
     EXPECT_TRUE(store->filterConfigData().configTableViewSearchString.isEmpty());
     EXPECT_EQ(shownNames(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Bravo")}));
+}
+
+TEST_F(DataWindowTest, EscapeInATagsCellUndoesTheEditAndMakesNoTag)
+{
+    const auto app = addApplication(QStringLiteral("Alpha"), {QStringLiteral("Office")});
+    openActive();
+    const auto tagNames = [&] {
+        QStringList names;
+        for (const iconTagPtr& tag : store->tagManager().allAvailableTags()->snapshot())
+            names << tag->tagName();
+        return names;
+    };
+    const QStringList tagsBefore = tagNames();
+    const int row = rowOf(QStringLiteral("Alpha"));
+    clickCell(row, ConfigTableViewModel::columnTags, &settingsui::TableViewCellConfigTags::tokenRect);
+    QPointer<CustomTokenField> tokens = openEditor<CustomTokenField>();
+    ASSERT_TRUE(tokens);
+    ASSERT_TRUE(tokens->editor()->hasFocus());
+    // One token made by the comma, one still typed.
+    QTest::keyClicks(tokens->editor(), QStringLiteral("Aa,Zz"));
+    ASSERT_EQ(tokens->objectValue(), (QStringList{QStringLiteral("Office"), QStringLiteral("Aa")}));
+    QTest::keyClick(tokens->editor(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+
+    EXPECT_FALSE(tokens && tokens->isVisible()) << "Escape closes the editor";
+    EXPECT_EQ(app->tags(), QStringList{QStringLiteral("Office")});
+    EXPECT_EQ(tagNames(), tagsBefore);
+    EXPECT_TRUE(content().dataTableView()->hasFocus());
 }
 
 } // namespace
