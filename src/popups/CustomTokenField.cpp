@@ -436,14 +436,21 @@ bool CustomTokenField::editorKeyPress(QKeyEvent* event)
     case Qt::Key_Return:
     case Qt::Key_Enter: {
         QAbstractItemView* popup = completer_->popup();
+        bool madeToken = false;
         if (popup->isVisible() && popup->currentIndex().isValid()) {
             const QString choice = popup->currentIndex().data().toString();
             editor_->clear();
             commitToken(choice);
-            return true;
+            madeToken = true;
+        } else {
+            madeToken = commitTypedText();
         }
-        if (!commitTypedText())
-            endEditing();
+        if (madeToken && !returnEndsEditing_)
+            return true;
+        endEditing();
+        // The field keeps the focus: what follows is edited from what Return gave.
+        if (returnEndsEditing_ && editor_->hasFocus())
+            beginEditing();
         return true;
     }
     case Qt::Key_Tab:

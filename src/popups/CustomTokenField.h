@@ -80,6 +80,12 @@ public:
     bool isEditing() const { return isEditing_; }
     // Ends editing as the focus leaving would; nothing when not editing.
     void endEditing();
+    // When set, Return always ends the editing, also after making a token of
+    // the typed text or the chosen completion, and a new one begins while
+    // the field keeps the focus: its owner gets each Return's tokens at once.
+    // Off by default: Return on typed text makes a token and editing goes on.
+    bool returnEndsEditing() const { return returnEndsEditing_; }
+    void setReturnEndsEditing(bool ends) { returnEndsEditing_ = ends; }
     // Ends editing as if it had not happened: the typed text goes, the
     // tokens are those of its beginning again, the tags it created are
     // removed, and no handler runs; nothing when not editing.
@@ -151,6 +157,7 @@ private:
     Layout layout_;
     bool isEditing_ = false;
     bool endingEditing_ = false;
+    bool returnEndsEditing_ = false;
 };
 
 } // namespace vantel

@@ -996,5 +996,33 @@ TEST_F(DataWindowTest, EscapeInATagsCellUndoesTheEditAndMakesNoTag)
     EXPECT_TRUE(content().dataTableView()->hasFocus());
 }
 
+TEST_F(DataWindowTest, ReturnInTheSidebarTagsFieldTagsTheSelectionAtOnce)
+{
+    const auto alpha = addApplication(QStringLiteral("Alpha"));
+    const auto bravo = addApplication(QStringLiteral("Bravo"), {QStringLiteral("Old")});
+    openActive();
+    selectRows({rowOf(QStringLiteral("Alpha")), rowOf(QStringLiteral("Bravo"))});
+    CustomTokenField* field = sidebar().modifyToken();
+    QTest::mouseClick(field, Qt::LeftButton);
+    ASSERT_TRUE(field->editor()->hasFocus());
+    QTest::keyClicks(field->editor(), QStringLiteral("Travel"));
+    QTest::keyClick(field->editor(), Qt::Key_Return);
+    EXPECT_EQ(alpha->tags(), QStringList{QStringLiteral("Travel")});
+    EXPECT_EQ(bravo->tags(), QStringList{QStringLiteral("Travel")});
+
+    // The field stays for the next tag, which Return applies beside the first.
+    EXPECT_TRUE(field->editor()->hasFocus());
+    QTest::keyClicks(field->editor(), QStringLiteral("Music"));
+    QTest::keyClick(field->editor(), Qt::Key_Return);
+    EXPECT_EQ(alpha->tags(), (QStringList{QStringLiteral("Travel"), QStringLiteral("Music")}));
+    EXPECT_EQ(bravo->tags(), (QStringList{QStringLiteral("Travel"), QStringLiteral("Music")}));
+    // A chip removed after a Return is applied by the next.
+    QTest::keyClick(field->editor(), Qt::Key_Backspace);
+    QTest::keyClick(field->editor(), Qt::Key_Backspace);
+    QTest::keyClick(field->editor(), Qt::Key_Return);
+    EXPECT_EQ(alpha->tags(), QStringList{QStringLiteral("Travel")});
+    EXPECT_EQ(bravo->tags(), QStringList{QStringLiteral("Travel")});
+}
+
 } // namespace
 } // namespace vantel
