@@ -6,6 +6,8 @@
 #include "datastore/FakeWindowRequests.h"
 #include "datastore/AddModifyURLPane.h"
 #include "graphics/widgets/DrawnColorCircle.h"
+#include "hotkeys/ui/RecordView.h"
+#include "hotkeys/ui/SetupRecordView.h"
 #include "mainwindow/CatalogueEntries.h"
 #include "model/TableViewItemChangedNotifyObject.h"
 #include "platform/ui/PopoverHost.h"
@@ -21,6 +23,7 @@
 #include "settings/ui/ConfigViewControllerSidebar.h"
 #include "settings/ui/ConfigWindowController.h"
 #include "settings/ui/TableViewCellConfigEntry.h"
+#include "settings/ui/TableViewCellConfigHotkey.h"
 #include "settings/ui/TableViewCellConfigTags.h"
 #include "support/TestSupport.h"
 
@@ -1022,6 +1025,31 @@ TEST_F(DataWindowTest, ReturnInTheSidebarTagsFieldTagsTheSelectionAtOnce)
     QTest::keyClick(field->editor(), Qt::Key_Return);
     EXPECT_EQ(alpha->tags(), QStringList{QStringLiteral("Travel")});
     EXPECT_EQ(bravo->tags(), QStringList{QStringLiteral("Travel")});
+}
+
+TEST_F(DataWindowTest, OneClickOnAHotkeyCellsClearButtonClearsIt)
+{
+    const auto app = addApplication(QStringLiteral("Alpha"));
+    addApplication(QStringLiteral("Bravo"));
+    const KeyCombo combo = *KeyCombo::withCarbonModifiers(Key::k, KeyCombo::commandKey | KeyCombo::optionKey);
+    app->setHotkey(combo);
+    openActive();
+    // Another row is current, so the click is the first on this row's cell.
+    selectRows({rowOf(QStringLiteral("Bravo"))});
+    QTableView* table = content().dataTableView();
+    const QRect cell = table->visualRect(model().index(rowOf(QStringLiteral("Alpha")), ConfigTableViewModel::columnHotkey));
+    const QRect recorderArea = settingsui::TableViewCellConfigHotkey::recorderRect(cell);
+    // Where the recorder drawn in the cell shows its clear button.
+    RecordView drawn;
+    setupRecordView(drawn, nullptr, nullptr);
+    drawn.resize(recorderArea.size());
+    drawn.setKeyCombo(combo);
+    ASSERT_TRUE(drawn.clearButton()->isVisibleTo(&drawn));
+    const QPoint clear = drawn.clearButton()->geometry().translated(recorderArea.topLeft()).center();
+
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, clear);
+    EXPECT_FALSE(app->hotkey()) << "the first click clears";
+    EXPECT_FALSE(openEditor<RecordView>() && openEditor<RecordView>()->isRecording()) << "and records nothing";
 }
 
 } // namespace
