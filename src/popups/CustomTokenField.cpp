@@ -189,6 +189,8 @@ QStringList CustomTokenField::shouldAddObjects(const QVariantList& objects, qsiz
             auto tag = iconTag::create(name, internalTagManager_->defaultTag);
             tag->setTagUsed(true);
             internalTagManager_->allAvailableTags()->append(tag);
+            if (isEditing_)
+                createdTags_.append(tag);
             known.insert(name.toLower());
         }
     }
@@ -322,6 +324,7 @@ void CustomTokenField::beginEditing()
     isEditing_ = true;
     currentTokens_ = tokens_;
     tokensBeforeEditing_ = tokens_;
+    createdTags_.clear();
     // The typing shows in the text colour again.
     QPalette palette = editor_->palette();
     palette.setColor(QPalette::Text, this->palette().color(QPalette::Text));
@@ -338,6 +341,7 @@ void CustomTokenField::endEditing()
     commitTypedText();
     clearTokenSelection();
     isEditing_ = false;
+    createdTags_.clear();
     if (didEndEditingHandler)
         didEndEditingHandler();
     if (didEndEditingAndValueWasChangedHandler && tokensBeforeEditing_) {
@@ -347,6 +351,20 @@ void CustomTokenField::endEditing()
             didEndEditingAndValueWasChangedHandler();
     }
     endingEditing_ = false;
+}
+
+void CustomTokenField::cancelEditing()
+{
+    if (!isEditing_ || endingEditing_)
+        return;
+    isEditing_ = false;
+    if (internalTagManager_)
+        for (const iconTagPtr& tag : std::as_const(createdTags_))
+            internalTagManager_->allAvailableTags()->remove(tag);
+    createdTags_.clear();
+    const QStringList before = tokensBeforeEditing_.value_or(QStringList());
+    currentTokens_ = before;
+    setObjectValue(before);
 }
 
 void CustomTokenField::editorFocusIn(Qt::FocusReason reason)
@@ -418,14 +436,21 @@ bool CustomTokenField::editorKeyPress(QKeyEvent* event)
     case Qt::Key_Return:
     case Qt::Key_Enter: {
         QAbstractItemView* popup = completer_->popup();
+        bool madeToken = false;
         if (popup->isVisible() && popup->currentIndex().isValid()) {
             const QString choice = popup->currentIndex().data().toString();
             editor_->clear();
             commitToken(choice);
-            return true;
+            madeToken = true;
+        } else {
+            madeToken = commitTypedText();
         }
-        if (!commitTypedText())
-            endEditing();
+        if (madeToken && !returnEndsEditing_)
+            return true;
+        endEditing();
+        // The field keeps the focus: what follows is edited from what Return gave.
+        if (returnEndsEditing_ && editor_->hasFocus())
+            beginEditing();
         return true;
     }
     case Qt::Key_Tab:

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QCompleter;
@@ -16,6 +17,7 @@ namespace vantel {
 
 class TagManager;
 class TokenEditor;
+class iconTag;
 
 // The tag editor: the tags as chips followed by a line in which a new one is
 // typed. Comma, Return or Tab end a token; a completion list offers every
@@ -78,6 +80,16 @@ public:
     bool isEditing() const { return isEditing_; }
     // Ends editing as the focus leaving would; nothing when not editing.
     void endEditing();
+    // When set, Return always ends the editing, also after making a token of
+    // the typed text or the chosen completion, and a new one begins while
+    // the field keeps the focus: its owner gets each Return's tokens at once.
+    // Off by default: Return on typed text makes a token and editing goes on.
+    bool returnEndsEditing() const { return returnEndsEditing_; }
+    void setReturnEndsEditing(bool ends) { returnEndsEditing_ = ends; }
+    // Ends editing as if it had not happened: the typed text goes, the
+    // tokens are those of its beginning again, the tags it created are
+    // removed, and no handler runs; nothing when not editing.
+    void cancelEditing();
 
     // The chips that are selected, by index.
     QList<qsizetype> selectedTokenIndexes() const;
@@ -134,6 +146,8 @@ private:
 
     TagManager* internalTagManager_ = nullptr;
     std::optional<QStringList> tokensBeforeEditing_;
+    // The tags this editing created, for its cancelling.
+    QList<std::shared_ptr<iconTag>> createdTags_;
     QStringList currentTokens_;
     QStringList tokens_;
     QList<bool> selected_;
@@ -143,6 +157,7 @@ private:
     Layout layout_;
     bool isEditing_ = false;
     bool endingEditing_ = false;
+    bool returnEndsEditing_ = false;
 };
 
 } // namespace vantel

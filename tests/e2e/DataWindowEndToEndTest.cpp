@@ -840,5 +840,81 @@ TEST(DataWindowEndToEnd, TheURLWindowOfTheCentredMainViewLiesAboveIt)
     fixture.quit();
 }
 
+// The row edits a person makes with one key or click: one click on a
+// hotkey's clear button clears it, Escape leaves a Tags cell unwritten,
+// Return in the sidebar's Tags field tags the selection at once; and a
+// search outlasts its window with its text in the field, which clears it.
+TEST(DataWindowEndToEnd, OneKeyOrClickEditsAsItSays)
+{
+    // From the window's top-left: the clear button of a hotkey cell with a
+    // hotkey, a Tags cell's tokens, and the sidebar's Tags field from the right.
+    constexpr int hotkeyClearX = 715;
+    constexpr int tagsCellX = 420;
+    constexpr int sidebarTagsY = 82;
+    DataWindowDesktop fixture;
+    QString why;
+    if (!fixture.start(&why))
+        GTEST_SKIP() << why.toStdString();
+    std::optional<QRect> frame = fixture.openDataWindow();
+    ASSERT_TRUE(frame) << "no data window\n" << fixture.log();
+    // Atlas maps, Harbour Clock, Ledger site: the first gets a hotkey, then
+    // another row is made current.
+    fixture.click(DataWindowDesktop::dataCell(*frame, hotkeyCellX, 0));
+    fixture.click(DataWindowDesktop::dataCell(*frame, hotkeyCellX, 0));
+    fixture.key(QStringLiteral("ctrl+alt+l"));
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("NotifyReason: hotkeyChanged"))) << fixture.log();
+    fixture.click(DataWindowDesktop::dataCell(*frame, entryNameX, 1));
+    fixture.click(DataWindowDesktop::dataCell(*frame, hotkeyClearX, 0));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("NotifyReason: hotkeyChanged"), 2)) << "one click did not clear\n"
+                                                                                       << fixture.log();
+
+    // Typed into the first row's tags, then Escape.
+    fixture.click(DataWindowDesktop::dataCell(*frame, tagsCellX, 0));
+    fixture.type(QStringLiteral("Zz"));
+    fixture.key(QStringLiteral("Escape"));
+    fixture.desktop.screenshot(QStringLiteral("e2e-data-window-tags-escape.png"));
+
+    // The second row tagged from the sidebar, the field still in use.
+    fixture.click(DataWindowDesktop::dataCell(*frame, entryNameX, 1));
+    const qsizetype tagChanges = fixture.logCount(QStringLiteral("NotifyReason: tagChanged"));
+    fixture.click(QPoint(frame->right() - sidebarCommentFromRight, frame->top() + sidebarTagsY));
+    fixture.type(QStringLiteral("Voyage"));
+    fixture.key(QStringLiteral("Return"));
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("NotifyReason: tagChanged"), tagChanges + 1))
+        << "Return did not tag the selection\n"
+        << fixture.log();
+    fixture.desktop.screenshot(QStringLiteral("e2e-data-window-sidebar-tags-return.png"));
+
+    fixture.search(*frame, QStringLiteral("atlas"));
+    ASSERT_TRUE(fixture.waitForLog(QStringLiteral("^Filter-Predicate: .*atlas"))) << fixture.log();
+    ASSERT_TRUE(fixture.closeWindow(QStringLiteral("Modify Data"))) << fixture.log();
+    {
+        const TableViewItemPtr atlas = fixture.storedEntry(QStringLiteral("Atlas maps"));
+        ASSERT_TRUE(atlas) << "the settings file lost the entry";
+        EXPECT_FALSE(atlas->hotkey());
+        EXPECT_TRUE(atlas->tags().isEmpty()) << atlas->tags().join(QLatin1Char(',')).toStdString();
+        EXPECT_FALSE(fixture.storedTag(QStringLiteral("Zz"))) << "Escape made a tag";
+        const TableViewItemPtr clock = fixture.storedEntry(QStringLiteral("Harbour Clock"));
+        ASSERT_TRUE(clock) << "the tagged application is not in the settings file";
+        EXPECT_EQ(clock->tags(), QStringList{QStringLiteral("Voyage")});
+    }
+
+    // Opened again, the window still lists the search's one row; emptying
+    // its field lists them all.
+    frame = fixture.openDataWindow();
+    ASSERT_TRUE(frame) << fixture.log();
+    QImage screen = fixture.desktop.screenshot(QStringLiteral("e2e-data-window-search-reopened.png"));
+    EXPECT_TRUE(fixture.rowShowsEntry(screen, *frame, 0));
+    EXPECT_FALSE(fixture.rowShowsEntry(screen, *frame, 1));
+    const qsizetype filtered = fixture.logCount(QStringLiteral("^Filter-Predicate: "));
+    fixture.search(*frame, QString());
+    EXPECT_TRUE(fixture.waitForLog(QStringLiteral("^Filter-Predicate: "), filtered + 1)) << fixture.log();
+    QThread::msleep(300);
+    screen = fixture.desktop.screenshot(QStringLiteral("e2e-data-window-search-cleared.png"));
+    EXPECT_TRUE(fixture.rowShowsEntry(screen, *frame, 1)) << "the emptied field left the list filtered";
+    EXPECT_TRUE(fixture.rowShowsEntry(screen, *frame, 2));
+    fixture.quit();
+}
+
 } // namespace
 } // namespace vantel

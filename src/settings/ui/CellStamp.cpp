@@ -6,6 +6,7 @@
 #include "popups/CustomTextField.h"
 #include "hotkeys/ui/KeyComboHolder.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -156,6 +157,38 @@ void RecorderCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* mod
     Q_UNUSED(editor)
     Q_UNUSED(model)
     Q_UNUSED(index)
+}
+
+QRect RecorderCellDelegate::clearButtonRect(const QRect& cell, const std::optional<KeyCombo>& combo) const
+{
+    const QRect recorder = editorRect(cell);
+    stamp_->resize(recorder.size());
+    stamp_->setKeyCombo(combo);
+    const QAbstractButton* clear = stamp_->clearButton();
+    return clear->isVisibleTo(stamp_.get()) ? clear->geometry().translated(recorder.topLeft()) : QRect();
+}
+
+bool RecorderCellDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                                       const QModelIndex& index)
+{
+    // A press on the drawn button would only open the real recorder under
+    // the pointer, leaving the clearing to a second click.
+    std::optional<KeyCombo> combo;
+    if (comboAt(index.row(), combo) && combo) {
+        const QRect clear = clearButtonRect(option.rect, combo);
+        if (bool released = false; !clear.isEmpty() && isClickOn(event, clear, released)) {
+            if (released) {
+                // The real button's action, on a recorder made for it alone.
+                RecordView recorder;
+                CellHotkeyRecording* recording = recordingAt(index.row(), recorder);
+                setupRecordView(recorder, recording, recording ? recording->center() : nullptr);
+                recorder.setKeyCombo(combo);
+                recorder.clearAndEndRecording();
+            }
+            return true;
+        }
+    }
+    return ConfigCellDelegate::editorEvent(event, model, option, index);
 }
 
 } // namespace vantel::settingsui

@@ -75,7 +75,8 @@ private:
 
 // A hotkey cell: the combination drawn with a hidden recorder and recorded in
 // a real one made only for the cell being edited. A recording is written as
-// it is taken, so the end of editing writes nothing.
+// it is taken, so the end of editing writes nothing. A click on the clear
+// button of the drawn recorder clears at once, as the real button does.
 class RecorderCellDelegate : public ConfigCellDelegate {
     Q_OBJECT
 
@@ -86,6 +87,12 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override;
+
+    // Where the recorder drawn in the cell shows its clear button for the
+    // combination; empty when it shows none.
+    QRect clearButtonRect(const QRect& cell, const std::optional<KeyCombo>& combo) const;
 
 protected:
     RecorderCellDelegate(QSize size, QObject* parent);

@@ -135,6 +135,8 @@ void ConfigViewControllerSidebar::viewDidLoad()
 void ConfigViewControllerSidebar::viewWillAppear()
 {
     modifyToken_->setInternalTagManager(&store_.tagManager());
+    // Return tags the selection at once, as Return in the comment writes it.
+    modifyToken_->setReturnEndsEditing(true);
     if (!modifyToken_->didEndEditingAndValueWasChangedHandler)
         modifyToken_->didEndEditingAndValueWasChangedHandler = [this] { applyTags(); };
     if (!modifyToken_->didBeginEditingHandler)

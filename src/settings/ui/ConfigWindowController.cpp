@@ -218,6 +218,11 @@ void ConfigWindowController::showWindow(bool runModal)
         activePopupButton_->setCurrentIndex(int(filter.configTableViewFilterActive));
     }
     searchField_->setPlaceholderText(ConfigSearchField::titleOf(filter.configTableViewFilterSearchFor));
+    // The filter outlasts the window but a new window's field starts empty:
+    // it shows the text the list is filtered by, so that emptying it clears
+    // the filter. Setting the same text again re-applies nothing.
+    if (searchField_->text() != filter.configTableViewSearchString)
+        searchField_->setText(filter.configTableViewSearchString);
     if (runModal) {
         ConfigWindowControllerBase::showWindow(true);
         return;

@@ -5,6 +5,7 @@
 #include "popups/CustomTokenField.h"
 #include "settings/ui/ConfigTableViewModel.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QSet>
@@ -117,6 +118,17 @@ void TableViewCellConfigTags::setModelData(QWidget* editor, QAbstractItemModel* 
 QRect TableViewCellConfigTags::editorRect(const QRect& cell) const
 {
     return tokenRect(cell);
+}
+
+bool TableViewCellConfigTags::eventFilter(QObject* object, QEvent* event)
+{
+    // An Escape the field left to its owner (no completion list or chip
+    // selection to close) closes the editor unwritten; the editing is
+    // undone first, or the focus leaving the field would write it.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        if (auto* field = qobject_cast<CustomTokenField*>(object))
+            field->cancelEditing();
+    return ConfigCellDelegate::eventFilter(object, event);
 }
 
 bool TableViewCellConfigTags::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,

@@ -22,7 +22,8 @@ class ConfigTableViewModel;
 // being edited; a click on the star toggles the favourite mark.
 //
 // At the end of editing the tokens, trimmed and without empty ones, become
-// the entry's tags when they are another set than its own.
+// the entry's tags when they are another set than its own. Escape closes
+// the editor with nothing written and no tag made.
 class TableViewCellConfigTags : public ConfigCellDelegate {
     Q_OBJECT
 
@@ -52,6 +53,7 @@ signals:
 
 protected:
     QRect editorRect(const QRect& cell) const override;
+    bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
     const ConfigTableViewModel& model_;
