@@ -124,7 +124,9 @@ void Configuration::saveConfig(bool removeUnusedTags)
         lists->save(*this, removeUnusedTags);
 
     // One atomic replacement of the file: a crash leaves the old or the new state.
-    d.synchronize();
+    // Said once it is on disk, so a reader of the file knows when to read it.
+    if (d.synchronize())
+        VLOG(Logger::config(), platform::LogType::Default, "saveConfig: written to %{public}@", d.filePath());
     setSaveInProgressLogged(false);
 }
 

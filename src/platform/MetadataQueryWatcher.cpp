@@ -106,7 +106,9 @@ MetadataQueryWatcher::~MetadataQueryWatcher()
 void MetadataQueryWatcher::stopListening()
 {
     notifier_.reset();
-    listener_.reset();
+    std::shared_ptr<Listener> stopped;
+    const std::lock_guard lock(mutex_);
+    stopped.swap(listener_); // ends after the lock: what it holds is not this watcher's to guard
 }
 
 QStringList MetadataQueryWatcher::folders() const
@@ -218,7 +220,13 @@ MetadataQueryWatcher::Outcome MetadataQueryWatcher::setFolders(const QStringList
         ::inotify_rm_watch(fd_, descriptor);
 
     if (arrived) {
-        MainQueue::async([listener = std::weak_ptr<Listener>(listener_)] {
+        std::weak_ptr<Listener> told;
+        {
+            // Read on the worker while the main thread may stop listening.
+            const std::lock_guard lock(mutex_);
+            told = listener_;
+        }
+        MainQueue::async([listener = std::move(told)] {
             if (const auto alive = listener.lock(); alive && alive->changed)
                 alive->changed();
         });
@@ -332,7 +340,12 @@ void MetadataQueryWatcher::readEvents()
         }
     }
     // A copy: `changed` may stop this watcher.
-    if (const std::shared_ptr<Listener> listener = listener_; any && listener && listener->changed)
+    std::shared_ptr<Listener> listener;
+    {
+        const std::lock_guard lock(mutex_);
+        listener = listener_;
+    }
+    if (any && listener && listener->changed)
         listener->changed();
 }
 

@@ -94,6 +94,7 @@ private:
     std::atomic<int> watchBudget_;
     // Main thread only.
     std::unique_ptr<QSocketNotifier> notifier_;
+    // Under mutex_: a setFolders on a worker reads it as the main thread stops listening.
     std::shared_ptr<Listener> listener_;
 
     // One setFolders or renew at a time.

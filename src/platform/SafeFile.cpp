@@ -18,6 +18,7 @@
 #include <stdio.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -157,6 +158,48 @@ bool isTemporaryOf(const QByteArray& candidate, const QByteArray& stem)
     return true;
 }
 
+// A temporary of a write in progress is locked by its writer until the
+// rename: the leftovers' removal of another process's load (a second start, a
+// tool reading the settings) must not take it from under the write. Answers
+// whether `fd` is locked and still the file of its name: a removal that got
+// the lock first may have unlinked it.
+bool lockedWhileLinked(int fd)
+{
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR)
+            return errno == ENOLCK || errno == EINVAL || errno == EOPNOTSUPP; // no locks here: nothing can spare it
+    }
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && info.st_nlink > 0;
+}
+
+// Unlinks the leftover at `path` only where no write holds it: its writer's
+// lock can be had, and it is still the regular file of that name.
+void removeIfNoWriteHoldsIt(const QByteArray& path)
+{
+    int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(path.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat opened {};
+    struct stat named {};
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode)
+        && ::lstat(path.constData(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+        ::unlink(path.constData());
+    ::close(fd); // releases the lock
+}
+
+// Closes the descriptor that holds the temporary's lock when the write ends.
+struct LockHolder {
+    int fd = -1;
+    ~LockHolder()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
 } // namespace
 
 QString writeTargetOf(const QString& path)
@@ -210,10 +253,26 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& data, const W
     const QByteArray targetName = QFile::encodeName(targetInfo.absoluteFilePath());
     const QByteArray folderName = targetName.left(std::max<qsizetype>(1, targetName.lastIndexOf('/')));
     const QByteArray fileName = targetName.mid(targetName.lastIndexOf('/') + 1);
-    QByteArray temporary = joined(folderName, temporaryStemOf(folderName, fileName)) + safeWriteTemporaryInfix + "XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return failure(localized("Cannot create a file in %1").arg(folder), errno);
+    const QByteArray pattern =
+        joined(folderName, temporaryStemOf(folderName, fileName)) + safeWriteTemporaryInfix + "XXXXXX";
+    QByteArray temporary;
+    int fd = -1;
+    // A removal that took a fresh temporary before its lock: another name.
+    for (int attempt = 0; fd < 0; ++attempt) {
+        temporary = pattern;
+        fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+        if (fd < 0)
+            return failure(localized("Cannot create a file in %1").arg(folder), errno);
+        if (lockedWhileLinked(fd))
+            break;
+        const int lockError = errno;
+        ::close(fd);
+        fd = -1;
+        if (attempt == 2)
+            return failure(localized("Cannot create a file in %1").arg(folder), lockError);
+    }
+    // A second descriptor keeps the lock past the checked close, to the rename.
+    const LockHolder lock{::fcntl(fd, F_DUPFD_CLOEXEC, 0)};
 
     int error = 0;
     const auto abandon = [&](const QString& what) {
@@ -277,12 +336,8 @@ void removeSafeWriteLeftovers(const QString& path)
             leftovers.append(QByteArray(entry->d_name));
     }
     ::closedir(listing);
-    for (const QByteArray& name : std::as_const(leftovers)) {
-        const QByteArray leftover = joined(folder, name);
-        struct stat info {};
-        if (::lstat(leftover.constData(), &info) == 0 && S_ISREG(info.st_mode))
-            ::unlink(leftover.constData());
-    }
+    for (const QByteArray& name : std::as_const(leftovers))
+        removeIfNoWriteHoldsIt(joined(folder, name));
 }
 
 } // namespace vantel::platform

@@ -51,7 +51,9 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& data, const W
 QString writeTargetOf(const QString& path);
 
 // Removes what an interrupted write to `path` left behind: only the names
-// the routine makes (its stem, infix and six random letters or digits).
+// the routine makes (its stem, infix and six random letters or digits), and
+// only those no write holds: a write keeps its temporary locked (flock) until
+// the rename, so another process's write in progress is spared.
 void removeSafeWriteLeftovers(const QString& path);
 
 // The suffix of the temporaries, for code that must recognise them.

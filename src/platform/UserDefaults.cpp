@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <limits>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vantel::platform {
@@ -78,6 +79,32 @@ QString nearestExistingFolder(QString folder)
         folder = parent;
     }
     return folder;
+}
+
+// A link on the way to the folder whose target is not there (a drive not
+// mounted yet): no save can make the folder through it.
+struct DanglingLink {
+    QString link;
+    QString target;
+    int error = 0;
+};
+
+std::optional<DanglingLink> danglingLinkOnTheWay(QString folder)
+{
+    while (!folder.isEmpty()) {
+        const QByteArray name = QFile::encodeName(folder);
+        struct stat info {};
+        if (::stat(name.constData(), &info) == 0)
+            return std::nullopt;
+        const int error = errno;
+        if (::lstat(name.constData(), &info) == 0 && S_ISLNK(info.st_mode))
+            return DanglingLink{folder, QFileInfo(folder).symLinkTarget(), error};
+        const QString parent = QFileInfo(folder).absolutePath();
+        if (parent == folder)
+            break;
+        folder = parent;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -188,7 +215,16 @@ void UserDefaults::keepDamagedAsideLocked(const QString& shownReason, const QStr
 
 void UserDefaults::checkFolderWritableLocked()
 {
-    const QString folder = nearestExistingFolder(QFileInfo(writeTargetOf(filePath_)).absolutePath());
+    const QString settingsFolder = QFileInfo(writeTargetOf(filePath_)).absolutePath();
+    if (const std::optional<DanglingLink> dangling = danglingLinkOnTheWay(settingsFolder)) {
+        LoadAlerts::report(localized("The settings can't be kept"),
+                           localized("The settings folder %1 can't be reached: the link %2 leads to %3, which is "
+                                     "not there (%4). Changes to the settings are not kept. %5")
+                               .arg(settingsFolder, dangling->link, dangling->target, reasonForErrno(dangling->error),
+                                    backupFolderText()));
+        return;
+    }
+    const QString folder = nearestExistingFolder(settingsFolder);
     if (folder.isEmpty() || ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0)
         return;
     const QString reason = reasonForErrno(errno);

@@ -336,13 +336,15 @@ struct DataWindowDesktop {
         return frame;
     }
     // Closes the window as the window manager's close does; the data
-    // window saves as it closes.
+    // window saves as it closes, and the file is read once the program says
+    // the save is on disk (its start is no sign of that).
     bool closeWindow(const QString& title, bool saves = true)
     {
-        const qsizetype saved = logCount(QStringLiteral("^saveConfig$"));
+        const QString written = QStringLiteral("^saveConfig: written to ");
+        const qsizetype saved = logCount(written);
         desktop.focus(title);
         key(QStringLiteral("alt+F4"));
-        return desktop.waitForNoWindow(title) && (!saves || waitForLog(QStringLiteral("^saveConfig$"), saved + 1));
+        return desktop.waitForNoWindow(title) && (!saves || waitForLog(written, saved + 1));
     }
     // The search text replaced by `text`.
     void search(const QRect& frame, const QString& text)

@@ -13,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -208,6 +210,39 @@ TEST(SafeFileTest, LeftoversOfAnInterruptedWriteAreRemovedOthersKept)
                                                 QStringLiteral("other.saving-a1B2c3")}));
 }
 
+// Another process's write, held halfway through its data: the removal of
+// leftovers that a load of the same file runs (a second start, a tool reading
+// the settings) spares its temporary, and takes it once that writer died.
+TEST(SafeFileTest, TheTemporaryOfAWriteInProgressIsNoLeftover)
+{
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("safe-in-progress"));
+    const QString path = folder + QStringLiteral("/file");
+    ASSERT_TRUE(writeFileSafely(path, "old"));
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        // Past its size limit the write stops itself, as a slow disk holds it.
+        struct sigaction stop {};
+        stop.sa_handler = [](int) { ::raise(SIGSTOP); };
+        ::sigaction(SIGXFSZ, &stop, nullptr);
+        rlimit limit {};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 4096;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(writeFileSafely(path, QByteArray(1 << 20, 'n')) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(writer, &status, WUNTRACED), writer);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    ASSERT_EQ(leftoversIn(folder).size(), 1);
+    removeSafeWriteLeftovers(path);
+    EXPECT_EQ(leftoversIn(folder).size(), 1) << "the temporary was taken from under the write";
+    ::kill(writer, SIGKILL);
+    ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+    removeSafeWriteLeftovers(path);
+    EXPECT_TRUE(leftoversIn(folder).isEmpty());
+    EXPECT_EQ(readFile(path), QByteArray("old"));
+}
 
 TEST(SafeFileTest, ANameTooLongForASuffixIsWritten)
 {

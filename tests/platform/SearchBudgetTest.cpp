@@ -18,6 +18,8 @@
 #include <QHash>
 #include <QThread>
 
+#include <thread>
+
 using namespace vantel::platform;
 using namespace std::chrono_literals;
 
@@ -389,4 +391,23 @@ TEST(SearchBudgetTest, TheWatchBudgetIsATenthOfTheLimitWithinBounds)
     EXPECT_EQ(MetadataQueryWatcher::watchBudgetFrom(folder + QStringLiteral("/missing")), 819);
     // Endless: read in one bounded read.
     EXPECT_EQ(MetadataQueryWatcher::watchBudgetFrom(QStringLiteral("/dev/zero")), 819);
+}
+
+// A query ends (its watcher stops listening on the main thread) while its
+// worker's setFolders finds an awaited folder there and tells the listener:
+// the listener is read and dropped under the watcher's lock, and nothing is
+// told once it stopped.
+TEST(SearchBudgetTest, AWatcherStoppedDuringItsWorkersSetFoldersTellsNothing)
+{
+    const QString awaited = vantel::test::makeTempDir(QStringLiteral("watcher-stopped")) + QStringLiteral("/here");
+    ASSERT_TRUE(QDir().mkpath(awaited));
+    int told = 0;
+    for (int round = 0; round < 20; ++round) {
+        auto watcher = std::make_shared<MetadataQueryWatcher>([&told] { ++told; });
+        std::thread worker([&] { watcher->setFolders({}, {awaited}); });
+        watcher->stopListening();
+        worker.join();
+    }
+    vantel::test::spinEventLoop(100ms);
+    EXPECT_EQ(told, 0);
 }

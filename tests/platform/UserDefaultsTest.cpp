@@ -318,8 +318,9 @@ TEST(UserDefaultsTest, DamageAndAFolderThatCannotBeWrittenAreToldOnceWithWhereTo
 }
 
 // The settings folder is a link into a drive mounted after the start: the
-// load finds nothing, and the user's file that appears with the drive (or
-// one another program puts in place of the file read) is never written over.
+// load finds nothing and says at once that the folder can't be reached, and
+// the user's file that appears with the drive (or one another program puts in
+// place of the file read) is never written over.
 TEST(UserDefaultsTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndToldOnce)
 {
     const QByteArray users = PropertyList::serialize(QVariantMap{{QStringLiteral("ApplicationData"), QByteArray(6000, 'u')}});
@@ -337,6 +338,17 @@ TEST(UserDefaultsTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndToldOn
         }
         UserDefaults defaults(path);
         EXPECT_EQ(defaults.integerForKey(QStringLiteral("k")), appeared ? 0 : 1);
+        QList<LoadAlerts::Alert> told = LoadAlerts::pending();
+        if (appeared) {
+            ASSERT_EQ(told.size(), 1);
+            EXPECT_EQ(told.first().messageText, QStringLiteral("The settings can't be kept"));
+            for (const QString& named : {home + QStringLiteral("/config/Vantel"), drive + QStringLiteral("/Vantel")})
+                EXPECT_TRUE(told.first().informativeText.contains(named)) << named.toStdString();
+            EXPECT_TRUE(told.first().informativeText.contains(QStringLiteral("can't be reached")));
+            defaults.reload();
+        } else {
+            EXPECT_TRUE(told.isEmpty());
+        }
         ASSERT_TRUE(QDir().mkpath(drive + QStringLiteral("/Vantel")));
         QFile::remove(path);
         writeFile(path, users);
@@ -345,11 +357,11 @@ TEST(UserDefaultsTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndToldOn
         defaults.setInteger(3, QStringLiteral("k"));
         EXPECT_FALSE(defaults.synchronize());
         EXPECT_EQ(readFile(drive + QStringLiteral("/Vantel/settings.plist")), users);
-        const QList<LoadAlerts::Alert> told = LoadAlerts::pending();
-        ASSERT_EQ(told.size(), 1);
-        EXPECT_EQ(told.first().messageText, QStringLiteral("The settings file changed after the start"));
-        EXPECT_TRUE(told.first().informativeText.contains(path));
-        EXPECT_TRUE(told.first().informativeText.contains(QStringLiteral("restart Vantel")));
+        told = LoadAlerts::pending();
+        ASSERT_EQ(told.size(), appeared ? 2 : 1);
+        EXPECT_EQ(told.last().messageText, QStringLiteral("The settings file changed after the start"));
+        EXPECT_TRUE(told.last().informativeText.contains(path));
+        EXPECT_TRUE(told.last().informativeText.contains(QStringLiteral("restart Vantel")));
     }
     // What the store wrote itself it replaces again.
     const QString own = freshPath(QStringLiteral("own-writes"));

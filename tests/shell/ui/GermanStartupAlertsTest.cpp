@@ -68,7 +68,8 @@ TEST(GermanStartupAlerts, EveryAlertAboutTheUsersFilesIsGerman)
         return folder + u'/' + name + u'/';
     };
 
-    // The settings: a folder where the file should be, a damaged file, one too large.
+    // The settings: a folder where the file should be, a damaged file, one
+    // too large, a folder that is a link into a drive not mounted.
     QDir().mkpath(fresh(QStringLiteral("refused")) + QStringLiteral("settings.plist"));
     platform::UserDefaults refused(folder + QStringLiteral("/refused/settings.plist"));
     write(fresh(QStringLiteral("damaged")) + QStringLiteral("settings.plist"), "not a plist at all");
@@ -76,6 +77,8 @@ TEST(GermanStartupAlerts, EveryAlertAboutTheUsersFilesIsGerman)
     write(fresh(QStringLiteral("large")) + QStringLiteral("settings.plist"), "<plist>",
           platform::UserDefaults::maximumFileSize + 1);
     platform::UserDefaults large(folder + QStringLiteral("/large/settings.plist"));
+    QFile::link(folder + QStringLiteral("/unmounted/drive"), folder + QStringLiteral("/linked"));
+    platform::UserDefaults unreachable(folder + QStringLiteral("/linked/settings.plist"));
 
     // The recent applications: damaged, too large, and a folder where the file should be.
     write(fresh(QStringLiteral("history")) + QStringLiteral("LaunchHistory.plist"), "not a property list");
@@ -101,7 +104,7 @@ TEST(GermanStartupAlerts, EveryAlertAboutTheUsersFilesIsGerman)
     SandboxFileAccessPersistDictionary::create(bookmarksLarge)->loadBookmarks();
 
     const QList<Alert> alerts = platform::LoadAlerts::pending();
-    EXPECT_EQ(alerts.size(), 9);
+    EXPECT_EQ(alerts.size(), 10);
     const QStringList english = test::englishLeftInGerman(textsOf(alerts));
     EXPECT_TRUE(english.isEmpty()) << english.join(QLatin1Char('\n')).toStdString();
 
