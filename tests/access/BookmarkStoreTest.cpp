@@ -17,6 +17,7 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace vantel;
@@ -301,7 +302,9 @@ TEST_F(BookmarkStoreTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndTol
         platform::LoadAlerts::reset();
         QFile::remove(file);
         if (!appeared) {
-            ASSERT_TRUE(test::writeFile(file, test::readFile(users)));
+            // Other bytes than the replacement's: the same bytes would be the file read.
+            SandboxFileAccessPersistDictionary::create(file)->saveBookmarks();
+            ASSERT_NE(test::readFile(file), usersBytes);
         }
         auto store = SandboxFileAccessPersistDictionary::create(file);
         store->loadBookmarks();
@@ -320,6 +323,35 @@ TEST_F(BookmarkStoreTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndTol
         EXPECT_TRUE(told.first().informativeText.contains(QStringLiteral("restart")));
         EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
     }
+}
+
+// A sync tool puts the same bytes back under a new inode, and `touch` gives
+// them a new time: still the file the store read, saved over and over.
+TEST_F(BookmarkStoreTest, TheFileReadPutBackOrTouchedIsSavedOver)
+{
+    platform::LoadAlerts::reset();
+    auto first = SandboxFileAccessPersistDictionary::create(file);
+    first->setBookmark(bookmarkFor(granted), key(granted));
+    first->saveBookmarks();
+    auto store = SandboxFileAccessPersistDictionary::create(file);
+    store->loadBookmarks();
+    const QByteArray bytes = test::readFile(file);
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(test::writeFile(file, bytes));
+    const QByteArray name = QFile::encodeName(file);
+    const timespec later[2] = {{2000000000, 0}, {2000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, name.constData(), later, 0), 0);
+    for (const QString& path : {granted + "/inner", granted + "/inner/deeper"}) {
+        store->setBookmark(bookmarkFor(path), key(path));
+        store->saveBookmarks();
+    }
+    EXPECT_TRUE(store->writeRefusal().isEmpty()) << store->writeRefusal().toStdString();
+    auto reloaded = SandboxFileAccessPersistDictionary::create(file);
+    reloaded->loadBookmarks();
+    settle(*reloaded);
+    EXPECT_EQ(reloaded->globalBookmarks()->count(), 3);
+    EXPECT_TRUE(platform::LoadAlerts::pending().isEmpty());
+    EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
 }
 
 TEST_F(BookmarkStoreTest, ASaveToALinkThatLoopsIsRefusedAndSaysWhy)

@@ -361,6 +361,27 @@ TEST(UserDefaultsTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndToldOn
     EXPECT_EQ(UserDefaults(own).integerForKey(QStringLiteral("k")), 2);
 }
 
+// The same bytes put back by a sync tool under a new inode, then touched:
+// still the file the store read, saved over and over.
+TEST(UserDefaultsTest, TheFileReadPutBackOrTouchedIsSavedOver)
+{
+    LoadAlerts::reset();
+    const QString path = freshPath(QStringLiteral("put-back"));
+    writeFile(path, PropertyList::serialize(QVariantMap{{QStringLiteral("k"), qint64(1)}}));
+    UserDefaults defaults(path);
+    const QByteArray bytes = readFile(path);
+    ASSERT_TRUE(QFile::remove(path));
+    writeFile(path, bytes);
+    const timespec later[2] = {{2000000000, 0}, {2000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), later, 0), 0);
+    for (const qint64 value : {2, 3}) {
+        defaults.setInteger(value, QStringLiteral("k"));
+        EXPECT_TRUE(defaults.synchronize()) << value;
+    }
+    EXPECT_EQ(UserDefaults(path).integerForKey(QStringLiteral("k")), 3);
+    EXPECT_TRUE(LoadAlerts::pending().isEmpty());
+}
+
 TEST(UserDefaultsTest, TemporaryFilesOfAnUnfinishedSaveAreRemovedAtStart)
 {
     const QString path = freshPath(QStringLiteral("leftover"));
