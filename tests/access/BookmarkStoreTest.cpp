@@ -300,7 +300,7 @@ TEST_F(BookmarkStoreTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndTol
     for (const bool appeared : {true, false}) {
         SCOPED_TRACE(appeared ? "appeared" : "replaced");
         platform::LoadAlerts::reset();
-        QFile::remove(file);
+        QDir(QFileInfo(file).absolutePath()).removeRecursively();
         if (!appeared) {
             // Other bytes than the replacement's: the same bytes would be the file read.
             SandboxFileAccessPersistDictionary::create(file)->saveBookmarks();
@@ -316,12 +316,29 @@ TEST_F(BookmarkStoreTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndTol
         for (int save = 0; save < 2; ++save)
             store->saveBookmarks();
         EXPECT_EQ(test::readFile(file), usersBytes);
-        const QList<platform::LoadAlerts::Alert> told = platform::LoadAlerts::pending();
+        // The session's bookmarks beside the user's file, under a name of their own.
+        QStringList copies = QDir(QFileInfo(file).absolutePath()).entryList({QStringLiteral("Bookmarks.dict.session-*")});
+        copies.removeAll(QStringLiteral("Bookmarks.dict.session-note"));
+        ASSERT_EQ(copies.size(), 1);
+        const QString copy = QFileInfo(file).absolutePath() + u'/' + copies.first();
+        auto kept = SandboxFileAccessPersistDictionary::create(copy);
+        kept->loadBookmarks();
+        EXPECT_TRUE(kept->bookmarkData(key(granted + "/inner/note.txt")));
+        QList<platform::LoadAlerts::Alert> told = platform::LoadAlerts::pending();
         ASSERT_EQ(told.size(), 1);
         EXPECT_EQ(told.first().messageText, QStringLiteral("The bookmarks file changed after the start"));
         EXPECT_TRUE(told.first().informativeText.contains(file));
+        EXPECT_TRUE(told.first().informativeText.contains(copy));
         EXPECT_TRUE(told.first().informativeText.contains(QStringLiteral("restart")));
         EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
+
+        // No one saw it (the save was the quit's): the next start tells it.
+        platform::LoadAlerts::reset();
+        SandboxFileAccessPersistDictionary::create(file)->loadBookmarks();
+        told = platform::LoadAlerts::pending();
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_EQ(told.first().messageText, QStringLiteral("The folder access of the last session was kept in another file"));
+        EXPECT_TRUE(told.first().informativeText.contains(copy));
     }
 }
 
