@@ -13,6 +13,7 @@
 #include "platform/LoadAlerts.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SafeFile.h"
+#include "platform/SessionCopy.h"
 #include "platform/UserFileRead.h"
 #include "platform/XdgPaths.h"
 
@@ -112,7 +113,12 @@ void SandboxFileAccessPersistDictionary::loadBookmarks()
     const QString path = bookmarksFilePath();
     if (path.isEmpty())
         return;
+    {
+        const std::lock_guard lock(refusalMutex_);
+        sessionCopy_ = platform::SessionCopy(path);
+    }
     platform::removeSafeWriteLeftovers(path);
+    tellKeptCopies(path);
 
     // Alerts found here wait for the end of the launch: this runs inside the
     // access layer's shared-instance initialiser.
@@ -278,10 +284,15 @@ void SandboxFileAccessPersistDictionary::saveBookmarks()
     }
 
     // A file that could not be read is never written over; the user was told
-    // when it was found.
+    // when it was found. One that holds another program's bytes is kept as
+    // it is, and the saves go to a copy beside it.
     platform::WriteOptions options;
     {
         const std::lock_guard lock(refusalMutex_);
+        if (sessionCopy_.isKeeping()) {
+            keepApartLocked(path, archive, readFile_.exists, writeRefusal_);
+            return;
+        }
         if (!writeRefusal_.isEmpty()) {
             VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error, "Bookmarks not saved: %{public}@",
                  writeRefusal_);
@@ -292,17 +303,9 @@ void SandboxFileAccessPersistDictionary::saveBookmarks()
     const platform::WriteResult written = platform::writeFileSafely(path, archive, options);
     if (written.changedSinceRead) {
         // The user's bookmarks, not the ones this store holds: kept for the next start.
-        setWriteRefusal(written.error);
-        VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error, "Bookmarks not saved: %{public}@",
-             written.error);
-        platform::LoadAlerts::report(
-            localized("The bookmarks file changed after the start"),
-            (options.replacing->exists
-                 ? localized("%1 was changed by another program after Vantel read it. It was kept as it is; "
-                             "restart Vantel to use it. Access granted since is not kept.")
-                 : localized("%1 appeared after Vantel started, when it had found no bookmarks. It was kept as it "
-                             "is; restart Vantel to use it. Access granted since is not kept."))
-                .arg(path));
+        const std::lock_guard lock(refusalMutex_);
+        writeRefusal_ = written.error;
+        keepApartLocked(path, archive, options.replacing->exists, written.error);
         return;
     }
     if (written) {
@@ -314,6 +317,54 @@ void SandboxFileAccessPersistDictionary::saveBookmarks()
         SandboxFileAccess::showAlert(L10n::errorExportingAllData_MessageText(),
                                      L10n::errorExportingAllData_ExportFileCouldNotCreated() + QLatin1Char('\n')
                                          + written.error);
+    }
+}
+
+void SandboxFileAccessPersistDictionary::keepApartLocked(const QString& path, const QByteArray& archive, bool changed,
+                                                         const QString& refusal)
+{
+    if (!sessionCopy_.isKeeping())
+        sessionCopy_ = platform::SessionCopy(path);
+    const platform::SessionCopy::Kept kept = sessionCopy_.keep(archive, !changed);
+    VLOG(Logger::sandboxFileAccessPersistDictionary(), LogType::Error, "Bookmarks not saved: %{public}@; %{public}@",
+         refusal,
+         kept.written.ok ? QStringLiteral("they were kept in ") + kept.path
+                         : QStringLiteral("they could not be kept beside it either: ") + kept.written.error);
+    if (kept.isNew) {
+        const QString copy = kept.path;
+        platform::LoadAlerts::report(
+            localized("The bookmarks file changed after the start"),
+            (changed ? localized("%1 was changed by another program after Vantel read it. It was kept as it is; "
+                                 "restart Vantel to use it. The access granted in this session was saved in %2.")
+                     : localized("%1 appeared after Vantel started, when it had found no bookmarks. It was kept as it "
+                                 "is; restart Vantel to use it. The access granted in this session was saved in %2."))
+                .arg(path, copy),
+            [path, copy] { platform::SessionCopy::told(path, copy); });
+    } else if (!kept.written.ok && !sessionCopy_.isKeeping()) {
+        platform::LoadAlerts::report(
+            localized("The bookmarks file changed after the start"),
+            (changed ? localized("%1 was changed by another program after Vantel read it. It was kept as it is; "
+                                 "restart Vantel to use it. Access granted since is not kept.")
+                     : localized("%1 appeared after Vantel started, when it had found no bookmarks. It was kept as it "
+                                 "is; restart Vantel to use it. Access granted since is not kept."))
+                .arg(path));
+    }
+}
+
+void SandboxFileAccessPersistDictionary::tellKeptCopies(const QString& path)
+{
+    for (const platform::SessionCopy::Noted& noted : platform::SessionCopy::notedCopies(path)) {
+        const QString copy = noted.copyPath;
+        platform::LoadAlerts::report(
+            localized("The folder access of the last session was kept in another file"),
+            (noted.appeared ? localized("When Vantel last saved the access granted to it, %1 had appeared after the "
+                                        "start, so it was kept as it is and is used now. The access granted in that "
+                                        "session was saved in %2.")
+                            : localized("When Vantel last saved the access granted to it, %1 had been changed by "
+                                        "another program, so it was kept as it is and is used now. The access "
+                                        "granted in that session was saved in %2."))
+                .arg(path, copy),
+            [path, copy] { platform::SessionCopy::told(path, copy); });
     }
 }
 

@@ -4,6 +4,7 @@
 #include "model/SynchronizedDictionary.h"
 #include "model/SynchronizedDictionaryDelegate.h"
 #include "platform/FileIdentity.h"
+#include "platform/SessionCopy.h"
 
 #include <QByteArray>
 #include <QString>
@@ -26,10 +27,13 @@ namespace vantel {
 // no bookmarks keeps its good ones and is first copied whole to the Backup
 // folder (a stale bookmark is no damage); one that can't be read for
 // another reason (no permission, not a regular file) is left alone and not
-// written over in this process. A save replaces only the file the load read,
-// or makes one where the load found none: a file that appeared since (a drive
-// mounted after the start) or that another program replaced is kept as it is,
-// the user is told once to restart to use it, and it is not written over.
+// written over in this process. A save replaces only the file the load read
+// (or one holding the same bytes), or makes one where the load found none: a
+// file that appeared since (a drive mounted after the start) or that holds
+// another program's bytes is kept as it is, and this save and every later one
+// go to a copy beside it (platform::SessionCopy). The user is told at once
+// which file was kept and where the bookmarks went, or at the next start when
+// no one saw it.
 // What loading finds is reported through LoadAlerts, never by a modal alert
 // inside the caller.
 class SandboxFileAccessPersistDictionary final
@@ -85,6 +89,10 @@ private:
     // was kept nowhere, refuses later writes over it.
     void reportUnreadable(const QString& message, const QString& path, const QString& reason,
                           const std::optional<QString>& kept);
+    // Writes to the copy beside a file that is another program's. Under refusalMutex_.
+    void keepApartLocked(const QString& path, const QByteArray& archive, bool changed, const QString& refusal);
+    // The copies of an earlier session the user has not heard of.
+    static void tellKeptCopies(const QString& path);
 
     const QString filePathOverride_;
     std::shared_ptr<Dictionary> globalBookmarks_;
@@ -92,6 +100,7 @@ private:
     QString writeRefusal_;
     // What the load found at the file, then what the last save wrote.
     platform::FileIdentity readFile_;
+    platform::SessionCopy sessionCopy_{QString()};
 };
 
 } // namespace vantel

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace vantel::platform {
 
 // Alerts about what was found while loading the user's files (a damaged file
@@ -20,7 +22,9 @@ struct Alert {
 };
 
 // Queues the alert; an alert already reported in this process is dropped.
-void report(const QString& messageText, const QString& informativeText);
+// `whenShown` runs on the main thread as the alert goes on screen: what must
+// be told again at the next start until the user saw it.
+void report(const QString& messageText, const QString& informativeText, std::function<void()> whenShown = {});
 
 // What is queued and not yet shown.
 QList<Alert> pending();

@@ -65,18 +65,58 @@ WriteResult changedSinceRead(const QString& target)
     return result;
 }
 
+// Whether the open file `fd` is what its store read or last wrote: that very
+// file, or one that holds the same bytes (touched, put back by a sync tool,
+// rewritten unchanged, or on a file system whose inode numbers don't last).
+// Its bytes are read only when its size is the one read, and no more of them.
+bool holdsWhatWasRead(int fd, const struct stat& facts, const FileIdentity& read)
+{
+    if (FileIdentity::of(facts).isSameFileAs(read))
+        return true;
+    if (read.digest.isEmpty() || !S_ISREG(facts.st_mode) || qint64(facts.st_size) != read.size)
+        return false;
+    QByteArray bytes;
+    bytes.reserve(qsizetype(read.size));
+    char buffer[65536];
+    while (true) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            break;
+        if (bytes.size() + n > read.size)
+            return false;
+        bytes.append(buffer, qsizetype(n));
+    }
+    return bytes.size() == read.size && FileIdentity::digestOf(bytes) == read.digest;
+}
+
 // Moves the temporary in place of `target` only where that replaces the file
-// its store read, or none. A missing file is claimed without a window in
-// which another could appear (RENAME_NOREPLACE); a file system without it is
-// checked just before the rename. Answers 0, an errno, or -1 when another
-// file than the one read is there.
+// its store read (or one with its bytes), or none. A missing file is claimed
+// without a window in which another could appear (RENAME_NOREPLACE); a file
+// system without it is checked just before the rename. Answers 0, an errno,
+// or -1 when another file than the one read is there.
 int renameOverReadFile(const QByteArray& temporary, const QByteArray& target, const std::optional<FileIdentity>& replacing)
 {
     if (!replacing)
         return ::rename(temporary.constData(), target.constData()) == 0 ? 0 : errno;
     struct stat current {};
-    const bool exists = ::stat(target.constData(), &current) == 0;
-    if (exists && (!replacing->exists || FileIdentity::of(current) != *replacing))
+    bool exists = false;
+    bool same = false;
+    // Opened, not looked up: the bytes compared are those of the file found.
+    if (const int fd = ::open(target.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); fd >= 0) {
+        exists = true;
+        same = replacing->exists && ::fstat(fd, &current) == 0 && holdsWhatWasRead(fd, current, *replacing);
+        ::close(fd);
+    } else {
+        // One that can't be read is the file read only if it is that very file.
+        exists = ::stat(target.constData(), &current) == 0;
+        same = exists && replacing->exists && FileIdentity::of(current).isSameFileAs(*replacing);
+    }
+    if (exists && !same)
         return -1;
     if (exists)
         return ::rename(temporary.constData(), target.constData()) == 0 ? 0 : errno;
@@ -318,7 +358,7 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& data, const W
         VLOG(Log::defaultHandle(), LogType::Error, "%{public}@ was written; its folder could not be synced: %{public}@",
              target, QString::fromLocal8Bit(std::strerror(errno)));
     WriteResult result{true, {}};
-    result.written = FileIdentity::of(written);
+    result.written = FileIdentity::of(written, data);
     return result;
 }
 

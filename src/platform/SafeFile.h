@@ -19,7 +19,8 @@ namespace vantel::platform {
 // the file it points to. A link the kernel won't follow to its end (a loop, a
 // chain of more than 40) is refused with ELOOP's reason and left as it is.
 // Told what its store read (WriteOptions::replacing), a write replaces only
-// that file or none: a file that is there instead is left as it is.
+// that file, one that holds the same bytes, or none: a file with other bytes
+// that is there instead is left as it is.
 struct WriteResult {
     bool ok = false;
     QString error; // why it failed, in the user's language for an alert; empty on success
@@ -37,8 +38,8 @@ struct WriteOptions {
     // Create the folder (0700) when it is missing.
     bool createFolder = true;
     // What the store found at the file when it read it (none for a missing
-    // file, or a new name that must stay new): only that file is replaced,
-    // or a missing one made. Unset: whatever is there is replaced (an export
+    // file, or a new name that must stay new): only that file or one with its
+    // bytes is replaced, or a missing one made. Unset: whatever is there is replaced (an export
     // to a file the user chose).
     std::optional<FileIdentity> replacing;
 };

@@ -129,6 +129,7 @@ UserDefaults& UserDefaults::standard()
 
 UserDefaults::UserDefaults(const QString& filePath)
     : filePath_(filePath)
+    , sessionCopy_(filePath)
 {
     QMutexLocker lock(&mutex_);
     loadLocked();
@@ -151,7 +152,9 @@ void UserDefaults::loadLocked()
     values_.clear();
     dirty_ = false;
     writeRefusal_.clear();
+    sessionCopy_.forget();
     removeSafeWriteLeftovers(filePath_);
+    tellKeptCopiesLocked();
 
     const UserFileRead read = readUserFile(filePath_, maximumFileSize);
     readFile_ = read.identity;
@@ -269,12 +272,14 @@ bool UserDefaults::writeLocked(bool logFailures)
         }
         return false;
     };
-    if (!writeRefusal_.isEmpty())
+    if (!writeRefusal_.isEmpty() && !sessionCopy_.isKeeping())
         return failed(writeRefusal_);
     QString error;
     const QByteArray data = PropertyList::serialize(values_, PropertyList::Format::Binary, &error);
     if (data.isEmpty())
         return failed(error);
+    if (sessionCopy_.isKeeping())
+        return keepApartLocked(data, readFile_.exists, writeRefusal_, logFailures);
     WriteOptions options;
     options.replacing = readFile_;
     const WriteResult written = writeFileSafely(filePath_, data, options);
@@ -282,21 +287,66 @@ bool UserDefaults::writeLocked(bool logFailures)
         // The user's file, not the one this store holds: nothing of this
         // process may replace it, and it is used after a restart.
         writeRefusal_ = written.error;
-        LoadAlerts::report(localized("The settings file changed after the start"),
-                           (readFile_.exists ? localized("%1 was changed by another program after Vantel read it. "
-                                                         "It was kept as it is; restart Vantel to use it. Changes "
-                                                         "made to the settings since are not kept.")
-                                             : localized("%1 appeared after Vantel started, when it had found no "
-                                                         "settings. It was kept as it is; restart Vantel to use it. "
-                                                         "Changes made to the settings since are not kept."))
-                               .arg(filePath_));
-        return failed(written.error);
+        return keepApartLocked(data, readFile_.exists, written.error, logFailures);
     }
     if (!written)
         return failed(written.error);
     readFile_ = written.written;
     dirty_ = false;
     return true;
+}
+
+bool UserDefaults::keepApartLocked(const QByteArray& data, bool changed, const QString& refusal, bool logFailures)
+{
+    const SessionCopy::Kept kept = sessionCopy_.keep(data, !changed);
+    if (logFailures) {
+        VLOG(Log::defaultHandle(), LogType::Error, "Cannot write the settings file %{public}@: %{public}@; %{public}@",
+             filePath_, refusal,
+             kept.written.ok ? QStringLiteral("the settings were kept in ") + kept.path
+                             : QStringLiteral("they could not be kept beside it either: ") + kept.written.error);
+    }
+    if (kept.written.ok)
+        dirty_ = false;
+    if (kept.isNew) {
+        const QString file = filePath_;
+        const QString copy = kept.path;
+        LoadAlerts::report(localized("The settings file changed after the start"),
+                           (changed ? localized("%1 was changed by another program after Vantel read it. It was kept "
+                                                "as it is; restart Vantel to use it. The settings of this session "
+                                                "were saved in %2.")
+                                    : localized("%1 appeared after Vantel started, when it had found no settings. It "
+                                                "was kept as it is; restart Vantel to use it. The settings of this "
+                                                "session were saved in %2."))
+                               .arg(file, copy),
+                           [file, copy] { SessionCopy::told(file, copy); });
+    } else if (!kept.written.ok && !sessionCopy_.isKeeping()) {
+        LoadAlerts::report(localized("The settings file changed after the start"),
+                           (changed ? localized("%1 was changed by another program after Vantel read it. "
+                                                "It was kept as it is; restart Vantel to use it. Changes "
+                                                "made to the settings since are not kept.")
+                                    : localized("%1 appeared after Vantel started, when it had found no "
+                                                "settings. It was kept as it is; restart Vantel to use it. "
+                                                "Changes made to the settings since are not kept."))
+                               .arg(filePath_));
+    }
+    return false;
+}
+
+void UserDefaults::tellKeptCopiesLocked()
+{
+    for (const SessionCopy::Noted& noted : SessionCopy::notedCopies(filePath_)) {
+        const QString file = filePath_;
+        const QString copy = noted.copyPath;
+        LoadAlerts::report(localized("The settings of the last session were kept in another file"),
+                           (noted.appeared ? localized("When Vantel last saved its settings, %1 had appeared after "
+                                                       "the start, so it was kept as it is and is used now. The "
+                                                       "settings of that session were saved in %2.")
+                                           : localized("When Vantel last saved its settings, %1 had been changed by "
+                                                       "another program, so it was kept as it is and is used now. The "
+                                                       "settings of that session were saved in %2."))
+                               .arg(file, copy),
+                           [file, copy] { SessionCopy::told(file, copy); });
+    }
 }
 
 void UserDefaults::store(const QString& key, QVariant value)

@@ -8,6 +8,7 @@
 #include <QVariantMap>
 
 #include "platform/FileIdentity.h"
+#include "platform/SessionCopy.h"
 
 #include <optional>
 
@@ -24,10 +25,12 @@ namespace vantel::platform {
 // permission, an I/O error, not a regular file) is left alone and never
 // written over in this process. Either, and a folder that can't be written,
 // is told to the user once through LoadAlerts. Leftovers of a save that never
-// finished are removed. A save replaces only the file the load read, or makes
-// one where the load found none: a file that appeared since (a drive mounted
-// after the start) or that another program replaced is kept as it is, the
-// user is told once to restart to use it, and nothing more is written.
+// finished are removed. A save replaces only the file the load read (or one
+// holding the same bytes), or makes one where the load found none: a file
+// that appeared since (a drive mounted after the start) or that holds another
+// program's bytes is kept as it is, and this save and every later one go to a
+// copy beside it (SessionCopy). The user is told at once which file was kept
+// and where the settings went, or at the next start when no one saw it.
 class UserDefaults {
 public:
     // $XDG_CONFIG_HOME/Vantel/<bundle id>.plist
@@ -84,6 +87,10 @@ private:
     // The alert gives the user's reason, the log the technical one.
     void keepDamagedAsideLocked(const QString& shownReason, const QString& reason);
     void checkFolderWritableLocked();
+    // Writes to the copy beside a file that is another program's; false.
+    bool keepApartLocked(const QByteArray& data, bool changed, const QString& refusal, bool logFailures);
+    // The copies of an earlier session the user has not heard of.
+    void tellKeptCopiesLocked();
     void store(const QString& key, QVariant value);
 
     mutable QMutex mutex_;
@@ -93,6 +100,7 @@ private:
     QString writeRefusal_;
     // What the load found at the file, then what the last save wrote.
     FileIdentity readFile_;
+    SessionCopy sessionCopy_;
 };
 
 } // namespace vantel::platform

@@ -82,8 +82,8 @@ UserFileRead readUserFile(const QString& path, qint64 maxBytes)
     }
     UserFileRead result;
     result.status = UserFileRead::Status::ok;
+    result.identity = FileIdentity::of(facts, data);
     result.data = std::move(data);
-    result.identity = FileIdentity::of(facts);
     return closeAnd(std::move(result));
 }
 

@@ -17,6 +17,7 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace vantel;
@@ -299,9 +300,11 @@ TEST_F(BookmarkStoreTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndTol
     for (const bool appeared : {true, false}) {
         SCOPED_TRACE(appeared ? "appeared" : "replaced");
         platform::LoadAlerts::reset();
-        QFile::remove(file);
+        QDir(QFileInfo(file).absolutePath()).removeRecursively();
         if (!appeared) {
-            ASSERT_TRUE(test::writeFile(file, test::readFile(users)));
+            // Other bytes than the replacement's: the same bytes would be the file read.
+            SandboxFileAccessPersistDictionary::create(file)->saveBookmarks();
+            ASSERT_NE(test::readFile(file), usersBytes);
         }
         auto store = SandboxFileAccessPersistDictionary::create(file);
         store->loadBookmarks();
@@ -313,13 +316,59 @@ TEST_F(BookmarkStoreTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndTol
         for (int save = 0; save < 2; ++save)
             store->saveBookmarks();
         EXPECT_EQ(test::readFile(file), usersBytes);
-        const QList<platform::LoadAlerts::Alert> told = platform::LoadAlerts::pending();
+        // The session's bookmarks beside the user's file, under a name of their own.
+        QStringList copies = QDir(QFileInfo(file).absolutePath()).entryList({QStringLiteral("Bookmarks.dict.session-*")});
+        copies.removeAll(QStringLiteral("Bookmarks.dict.session-note"));
+        ASSERT_EQ(copies.size(), 1);
+        const QString copy = QFileInfo(file).absolutePath() + u'/' + copies.first();
+        auto kept = SandboxFileAccessPersistDictionary::create(copy);
+        kept->loadBookmarks();
+        EXPECT_TRUE(kept->bookmarkData(key(granted + "/inner/note.txt")));
+        QList<platform::LoadAlerts::Alert> told = platform::LoadAlerts::pending();
         ASSERT_EQ(told.size(), 1);
         EXPECT_EQ(told.first().messageText, QStringLiteral("The bookmarks file changed after the start"));
         EXPECT_TRUE(told.first().informativeText.contains(file));
+        EXPECT_TRUE(told.first().informativeText.contains(copy));
         EXPECT_TRUE(told.first().informativeText.contains(QStringLiteral("restart")));
         EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
+
+        // No one saw it (the save was the quit's): the next start tells it.
+        platform::LoadAlerts::reset();
+        SandboxFileAccessPersistDictionary::create(file)->loadBookmarks();
+        told = platform::LoadAlerts::pending();
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_EQ(told.first().messageText, QStringLiteral("The folder access of the last session was kept in another file"));
+        EXPECT_TRUE(told.first().informativeText.contains(copy));
     }
+}
+
+// A sync tool puts the same bytes back under a new inode, and `touch` gives
+// them a new time: still the file the store read, saved over and over.
+TEST_F(BookmarkStoreTest, TheFileReadPutBackOrTouchedIsSavedOver)
+{
+    platform::LoadAlerts::reset();
+    auto first = SandboxFileAccessPersistDictionary::create(file);
+    first->setBookmark(bookmarkFor(granted), key(granted));
+    first->saveBookmarks();
+    auto store = SandboxFileAccessPersistDictionary::create(file);
+    store->loadBookmarks();
+    const QByteArray bytes = test::readFile(file);
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(test::writeFile(file, bytes));
+    const QByteArray name = QFile::encodeName(file);
+    const timespec later[2] = {{2000000000, 0}, {2000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, name.constData(), later, 0), 0);
+    for (const QString& path : {granted + "/inner", granted + "/inner/deeper"}) {
+        store->setBookmark(bookmarkFor(path), key(path));
+        store->saveBookmarks();
+    }
+    EXPECT_TRUE(store->writeRefusal().isEmpty()) << store->writeRefusal().toStdString();
+    auto reloaded = SandboxFileAccessPersistDictionary::create(file);
+    reloaded->loadBookmarks();
+    settle(*reloaded);
+    EXPECT_EQ(reloaded->globalBookmarks()->count(), 3);
+    EXPECT_TRUE(platform::LoadAlerts::pending().isEmpty());
+    EXPECT_TRUE(dialogs.alerts->alerts().isEmpty());
 }
 
 TEST_F(BookmarkStoreTest, ASaveToALinkThatLoopsIsRefusedAndSaysWhy)

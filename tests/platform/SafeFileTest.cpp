@@ -14,6 +14,10 @@
 
 #include <cerrno>
 #include <csignal>
+#include <functional>
+#include <vector>
+
+#include <fcntl.h>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -106,6 +110,65 @@ TEST(SafeFileTest, AWriteReplacesOnlyTheFileItsStoreReadOrNone)
     EXPECT_EQ(readFile(path), QByteArray("ours again"));
     // Without a store behind it (an export the user chose) whatever is there is replaced.
     EXPECT_TRUE(writeFileSafely(path, "exported"));
+    EXPECT_TRUE(leftoversIn(folder).isEmpty());
+}
+
+// What a sync or restore tool, `touch`, an editor saving unchanged or a file
+// system without lasting inode numbers does to the file a store read leaves
+// its bytes as they were: the write takes it for the file read. Only other
+// bytes, even of the same size, are another program's.
+TEST(SafeFileTest, AFileHoldingTheBytesReadIsTakenForItWhateverItsInodeOrTime)
+{
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("safe-same-bytes"));
+    const QString path = folder + QStringLiteral("/file.plist");
+    const QByteArray bytes(70000, 'r'); // more than one read's buffer
+    const QByteArray name = QFile::encodeName(path);
+    const auto putBack = [&](const QByteArray& data) {
+        const QString other = folder + QStringLiteral("/restored");
+        QFile file(other);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(data);
+        file.close();
+        ASSERT_EQ(::rename(QFile::encodeName(other).constData(), name.constData()), 0);
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> unchanged{
+        {"touched", [&] { ASSERT_EQ(::utimensat(AT_FDCWD, name.constData(), nullptr, 0), 0); }},
+        {"put back under a new inode", [&] { putBack(bytes); }},
+        {"rewritten in place", [&] {
+             QFile file(path);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+             file.write(bytes);
+         }},
+        {"permissions changed", [&] { ASSERT_EQ(::chmod(name.constData(), 0640), 0); }},
+    };
+    for (const auto& [what, change] : unchanged) {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(writeFileSafely(path, bytes));
+        FileIdentity read = readUserFile(path, 1 << 20).identity;
+        // Apart in time from the read: a change within the clock's tick keeps the time.
+        const timespec old[2] = {{1000, 0}, {1000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, name.constData(), old, 0), 0);
+        read.modifiedNs = 1000ll * 1000000000;
+        change();
+        WriteOptions options;
+        options.replacing = read;
+        const WriteResult written = writeFileSafely(path, "ours", options);
+        EXPECT_TRUE(written.ok) << written.error.toStdString();
+        if (!written.ok)
+            continue;
+        EXPECT_EQ(readFile(path), QByteArray("ours"));
+        options.replacing = written.written;
+        EXPECT_TRUE(writeFileSafely(path, bytes, options).ok) << "what was written is read from then on";
+    }
+
+    const FileIdentity read = readUserFile(path, 1 << 20).identity;
+    QByteArray other = bytes;
+    other[other.size() - 1] = 'x';
+    putBack(other);
+    WriteOptions options;
+    options.replacing = read;
+    EXPECT_TRUE(writeFileSafely(path, "ours", options).changedSinceRead);
+    EXPECT_EQ(readFile(path), other);
     EXPECT_TRUE(leftoversIn(folder).isEmpty());
 }
 

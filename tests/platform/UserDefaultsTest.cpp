@@ -1,6 +1,7 @@
 #include "platform/LoadAlerts.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
+#include "platform/ScriptedDialogProvider.h"
 #include "platform/UserDefaults.h"
 
 #include "support/TestSupport.h"
@@ -49,6 +50,14 @@ void writeFile(const QString& path, const QByteArray& data)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(data);
+}
+
+// The copies a refused save kept in `folder`, without the note that names them.
+QStringList sessionCopiesIn(const QString& folder)
+{
+    QStringList copies = QDir(folder).entryList({QStringLiteral("*.session-*")}, QDir::Files);
+    copies.removeIf([](const QString& name) { return name.endsWith(QStringLiteral(".session-note")); });
+    return copies;
 }
 
 } // namespace
@@ -357,10 +366,16 @@ TEST(UserDefaultsTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndToldOn
         defaults.setInteger(3, QStringLiteral("k"));
         EXPECT_FALSE(defaults.synchronize());
         EXPECT_EQ(readFile(drive + QStringLiteral("/Vantel/settings.plist")), users);
+        // The session's settings, as the last save had them, beside the user's file.
+        const QStringList copies = sessionCopiesIn(drive + QStringLiteral("/Vantel"));
+        ASSERT_EQ(copies.size(), 1);
+        const QString copy = QFileInfo(path).absolutePath() + u'/' + copies.first();
+        EXPECT_EQ(UserDefaults(copy).integerForKey(QStringLiteral("k")), 3);
         told = LoadAlerts::pending();
         ASSERT_EQ(told.size(), appeared ? 2 : 1);
         EXPECT_EQ(told.last().messageText, QStringLiteral("The settings file changed after the start"));
         EXPECT_TRUE(told.last().informativeText.contains(path));
+        EXPECT_TRUE(told.last().informativeText.contains(copy));
         EXPECT_TRUE(told.last().informativeText.contains(QStringLiteral("restart Vantel")));
     }
     // What the store wrote itself it replaces again.
@@ -371,6 +386,70 @@ TEST(UserDefaultsTest, AFileThatAppearedOrWasReplacedSinceTheLoadIsKeptAndToldOn
         EXPECT_TRUE(defaults.synchronize());
     }
     EXPECT_EQ(UserDefaults(own).integerForKey(QStringLiteral("k")), 2);
+}
+
+// The same bytes put back by a sync tool under a new inode, then touched:
+// still the file the store read, saved over and over.
+TEST(UserDefaultsTest, TheFileReadPutBackOrTouchedIsSavedOver)
+{
+    LoadAlerts::reset();
+    const QString path = freshPath(QStringLiteral("put-back"));
+    writeFile(path, PropertyList::serialize(QVariantMap{{QStringLiteral("k"), qint64(1)}}));
+    UserDefaults defaults(path);
+    const QByteArray bytes = readFile(path);
+    ASSERT_TRUE(QFile::remove(path));
+    writeFile(path, bytes);
+    const timespec later[2] = {{2000000000, 0}, {2000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), later, 0), 0);
+    for (const qint64 value : {2, 3}) {
+        defaults.setInteger(value, QStringLiteral("k"));
+        EXPECT_TRUE(defaults.synchronize()) << value;
+    }
+    EXPECT_EQ(UserDefaults(path).integerForKey(QStringLiteral("k")), 3);
+    EXPECT_TRUE(LoadAlerts::pending().isEmpty());
+}
+
+// A refused save at the quit has an alert no one sees: the next start tells
+// which file was kept and where the settings went, and only once. A refusal
+// whose alert was shown is not told again.
+TEST(UserDefaultsTest, ACopyOfTheSessionNoOneWasToldOfIsToldAtTheNextStartOnce)
+{
+    const auto dialogs = std::make_shared<ScriptedDialogProvider>();
+    DialogProvider::setShared(dialogs);
+    for (const bool seen : {false, true}) {
+        SCOPED_TRACE(seen ? "seen" : "unseen");
+        LoadAlerts::reset();
+        const QString path = freshPath(QStringLiteral("told-later"));
+        writeFile(path, PropertyList::serialize(QVariantMap{{QStringLiteral("k"), qint64(1)}}));
+        {
+            UserDefaults defaults(path);
+            writeFile(path, PropertyList::serialize(QVariantMap{{QStringLiteral("theirs"), qint64(10)}}));
+            defaults.setInteger(2, QStringLiteral("k"));
+            EXPECT_FALSE(defaults.synchronize());
+            if (seen)
+                LoadAlerts::showPending();
+        }
+        const QStringList copies = sessionCopiesIn(QFileInfo(path).absolutePath());
+        ASSERT_EQ(copies.size(), 1);
+        const QString copy = QFileInfo(path).absolutePath() + u'/' + copies.first();
+
+        LoadAlerts::reset();
+        EXPECT_EQ(UserDefaults(path).integerForKey(QStringLiteral("theirs")), 10);
+        const QList<LoadAlerts::Alert> told = LoadAlerts::pending();
+        if (!seen) {
+            ASSERT_EQ(told.size(), 1);
+            EXPECT_EQ(told.first().messageText, QStringLiteral("The settings of the last session were kept in another file"));
+            EXPECT_TRUE(told.first().informativeText.contains(path));
+            EXPECT_TRUE(told.first().informativeText.contains(copy));
+            LoadAlerts::showPending();
+            LoadAlerts::reset();
+            UserDefaults third(path);
+        }
+        EXPECT_TRUE(LoadAlerts::pending().isEmpty());
+        EXPECT_EQ(UserDefaults(copy).integerForKey(QStringLiteral("k")), 2);
+        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".session-note")));
+    }
+    DialogProvider::setShared(nullptr);
 }
 
 TEST(UserDefaultsTest, TemporaryFilesOfAnUnfinishedSaveAreRemovedAtStart)

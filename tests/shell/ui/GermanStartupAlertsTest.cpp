@@ -103,8 +103,28 @@ TEST(GermanStartupAlerts, EveryAlertAboutTheUsersFilesIsGerman)
     write(bookmarksLarge, "bplist00", SandboxFileAccessPersistDictionary::maximumFileSize + 1);
     SandboxFileAccessPersistDictionary::create(bookmarksLarge)->loadBookmarks();
 
+    // Both stores' files replaced with other bytes: the save goes beside
+    // them, told now and, as a later start, once more.
+    const QString replaced = fresh(QStringLiteral("replaced"));
+    write(replaced + QStringLiteral("settings.plist"), platform::PropertyList::serialize(QVariantMap{}));
+    {
+        platform::UserDefaults settings(replaced + QStringLiteral("settings.plist"));
+        write(replaced + QStringLiteral("settings.plist"),
+              platform::PropertyList::serialize(QVariantMap{{QStringLiteral("theirs"), true}}));
+        settings.setBool(true, QStringLiteral("launchedBefore"));
+        settings.synchronize();
+        const auto bookmarks = SandboxFileAccessPersistDictionary::create(replaced + QStringLiteral("Bookmarks.dict"));
+        bookmarks->loadBookmarks();
+        const QString theirs = replaced + QStringLiteral("theirs.dict");
+        SandboxFileAccessPersistDictionary::create(theirs)->saveBookmarks();
+        write(replaced + QStringLiteral("Bookmarks.dict"), test::readFile(theirs));
+        bookmarks->saveBookmarks();
+    }
+    platform::UserDefaults later(replaced + QStringLiteral("settings.plist"));
+    SandboxFileAccessPersistDictionary::create(replaced + QStringLiteral("Bookmarks.dict"))->loadBookmarks();
+
     const QList<Alert> alerts = platform::LoadAlerts::pending();
-    EXPECT_EQ(alerts.size(), 10);
+    EXPECT_EQ(alerts.size(), 14);
     const QStringList english = test::englishLeftInGerman(textsOf(alerts));
     EXPECT_TRUE(english.isEmpty()) << english.join(QLatin1Char('\n')).toStdString();
 
