@@ -1,10 +1,16 @@
 #include "platform/Process.h"
 
+#include <QFile>
+
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <linux/close_range.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
@@ -56,7 +62,174 @@ int waitForChild(pid_t pid, int options)
     return r < 0 ? -2 : status;
 }
 
+// All a started program's child needs, made before the fork: between fork
+// and exec only async-signal-safe calls are allowed.
+struct ChildPlan {
+    std::vector<QByteArray> candidates; // the program, or its places in PATH
+    std::vector<char*> argv;
+    std::vector<char*> envp;
+    char* processIdDigits = nullptr; // where the program's own pid is written
+    QByteArray workingDirectory;
+    int input = -1;                  // /dev/null
+    int report = -1;                 // the errno of a failed exec goes here
+    int descriptorLimit = 1024;
+};
+
+void writeNumber(char* to, long value)
+{
+    char digits[24];
+    int count = 0;
+    do {
+        digits[count++] = char('0' + value % 10);
+        value /= 10;
+    } while (value > 0 && count < int(sizeof digits));
+    while (count > 0)
+        *to++ = digits[--count];
+    *to = '\0';
+}
+
+void reportError(int fd, int error)
+{
+    while (::write(fd, &error, sizeof error) < 0 && errno == EINTR) {}
+}
+
+[[noreturn]] void execChild(const ChildPlan& plan)
+{
+    struct sigaction defaults {};
+    defaults.sa_handler = SIG_DFL;
+    for (int signal = 1; signal < NSIG; ++signal)
+        ::sigaction(signal, &defaults, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (!plan.workingDirectory.isEmpty() && ::chdir(plan.workingDirectory.constData()) != 0) {
+        // Stays where it is.
+    }
+    if (plan.input == STDIN_FILENO)
+        ::fcntl(STDIN_FILENO, F_SETFD, 0);
+    else
+        ::dup2(plan.input, STDIN_FILENO);
+    // Vantel's own descriptors (its sockets, its files) stay with Vantel.
+    if (::syscall(SYS_close_range, 3u, ~0u, CLOSE_RANGE_CLOEXEC) != 0) {
+        for (int fd = 3; fd < plan.descriptorLimit; ++fd)
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+    if (plan.processIdDigits)
+        writeNumber(plan.processIdDigits, long(::getpid()));
+    // As execvp: a place of PATH that has no such program is passed over,
+    // one that refuses it is remembered.
+    int error = ENOENT;
+    bool denied = false;
+    for (const QByteArray& candidate : plan.candidates) {
+        ::execve(candidate.constData(), plan.argv.data(), plan.envp.data());
+        error = errno;
+        if (error == EACCES)
+            denied = true;
+        else if (error != ENOENT && error != ENOTDIR && error != ESTALE)
+            break;
+    }
+    if (denied && (error == ENOENT || error == ENOTDIR || error == ESTALE))
+        error = EACCES;
+    reportError(plan.report, error);
+    ::_exit(127);
+}
+
+std::vector<QByteArray> candidatesFor(const QByteArray& program, const QStringList& environment)
+{
+    if (program.contains('/'))
+        return {program};
+    QByteArray path = QByteArrayLiteral("/usr/local/bin:/usr/bin:/bin");
+    for (const QString& variable : environment) {
+        if (variable.startsWith(QLatin1String("PATH="))) {
+            path = QFile::encodeName(variable.mid(5));
+            break;
+        }
+    }
+    std::vector<QByteArray> candidates;
+    for (const QByteArray& folder : path.split(':'))
+        candidates.push_back((folder.isEmpty() ? QByteArrayLiteral(".") : folder) + '/' + program);
+    return candidates;
+}
+
 } // namespace
+
+int Process::start(const Start& start)
+{
+    if (start.program.isEmpty())
+        return ENOENT;
+    ChildPlan plan;
+    const QByteArray program = QFile::encodeName(start.program);
+    plan.candidates = candidatesFor(program, start.environment);
+
+    std::vector<QByteArray> arguments{program};
+    for (const QString& argument : start.arguments)
+        arguments.push_back(QFile::encodeName(argument));
+    for (QByteArray& argument : arguments)
+        plan.argv.push_back(argument.data());
+    plan.argv.push_back(nullptr);
+
+    std::vector<QByteArray> environment;
+    const QByteArray idPrefix = start.processIdVariable.isEmpty() ? QByteArray() : start.processIdVariable + '=';
+    for (const QString& variable : start.environment) {
+        QByteArray encoded = QFile::encodeName(variable);
+        if (!idPrefix.isEmpty() && encoded.startsWith(idPrefix))
+            continue;
+        environment.push_back(std::move(encoded));
+    }
+    if (!idPrefix.isEmpty())
+        environment.push_back(idPrefix + QByteArray(24, '\0'));
+    for (QByteArray& variable : environment)
+        plan.envp.push_back(variable.data());
+    plan.envp.push_back(nullptr);
+    if (!idPrefix.isEmpty())
+        plan.processIdDigits = environment.back().data() + idPrefix.size();
+
+    plan.workingDirectory = QFile::encodeName(start.workingDirectory);
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        plan.descriptorLimit = int(std::min<rlim_t>(limit.rlim_cur, 1 << 20));
+
+    plan.input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (plan.input < 0)
+        return errno;
+    Pipe report;
+    if (!report.open()) {
+        const int error = errno;
+        ::close(plan.input);
+        return error;
+    }
+    plan.report = report.write;
+
+    // No handler of ours may run in the child before its dispositions are reset.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+    const pid_t intermediate = ::fork();
+    if (intermediate == 0) {
+        const pid_t child = ::fork();
+        if (child == 0)
+            execChild(plan);
+        if (child < 0)
+            reportError(report.write, errno);
+        ::_exit(0);
+    }
+    const int forkError = errno;
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    ::close(plan.input);
+    Pipe::close(report.write);
+    if (intermediate < 0)
+        return forkError;
+    waitForChild(intermediate, 0);
+
+    // The pipe closes at the program's exec: nothing read is a start.
+    int error = 0;
+    ssize_t received;
+    do {
+        received = ::read(report.read, &error, sizeof error);
+    } while (received < 0 && errno == EINTR);
+    return received == ssize_t(sizeof error) ? error : 0;
+}
 
 Process::Result Process::run(const QString& executable, const QStringList& arguments, std::chrono::milliseconds timeout)
 {

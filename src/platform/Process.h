@@ -27,6 +27,26 @@ public:
     // group it leads) is killed when the time is up. Standard input is empty.
     static Result run(const QString& executable, const QStringList& arguments,
                       std::chrono::milliseconds timeout = std::chrono::milliseconds(-1));
+
+    // A program to start and leave running.
+    struct Start {
+        QString program;          // a path, or a name looked up in the PATH of `environment`
+        QStringList arguments;    // after the program's own name
+        QStringList environment;  // "NAME=value": the program's whole environment
+        QString workingDirectory; // empty, or one that can't be entered: ours
+        // When set, this variable holds the program's own process id.
+        QByteArray processIdVariable;
+    };
+
+    // Starts the program and returns as soon as its exec went through or
+    // failed, never waiting for its end; it runs under an intermediate
+    // process that ends at once, so no child is left to reap. Standard input
+    // is empty, output and errors are ours, no other descriptor is inherited,
+    // signal dispositions and mask start out at their defaults. 0 when the
+    // program runs, else the errno of its exec (ENOENT also for a missing
+    // interpreter, EACCES, ENOEXEC: a file without "#!" is not handed to a
+    // shell) or of the fork.
+    static int start(const Start& start);
 };
 
 } // namespace vantel::platform

@@ -89,6 +89,12 @@ struct RunningApplications::State : std::enable_shared_from_this<State> {
                 unitIds << ids;
         }
         pass.applications = matcher->match(ApplicationMatcher::readProcesses(), windowInfos, unitIds);
+        // Vantel's own entry (written at start for "Open with Vantel") is no
+        // application it launched: found running, it would be recorded as
+        // recently used at every start.
+        static const QString ownDesktopId = QStringLiteral(VANTEL_BUNDLE_ID ".desktop");
+        pass.applications.removeIf(
+            [](const RunningApplication& application) { return application.desktopId == ownDesktopId; });
         for (RunningApplication& application : pass.applications)
             application.launchDate = earliestStart(application.processIds);
         return pass;

@@ -6,8 +6,10 @@
 #include "platform/ErrorReasons.h"
 #include "platform/FileFacts.h"
 #include "platform/LaunchHistory.h"
+#include "platform/LocalizedStrings.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
+#include "platform/Process.h"
 #include "platform/RunningApplications.h"
 #include "platform/WindowList.h"
 
@@ -22,6 +24,8 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <cerrno>
+#include <system_error>
 #include <unistd.h>
 #include <memory>
 
@@ -320,20 +324,201 @@ gboolean launchInHomeFolder(GAppInfo* app, GList* uris, GAppLaunchContext* conte
         useHome ? const_cast<char*>(home.constData()) : nullptr, nullptr, nullptr, error);
 }
 
+// Why a program did not start, for the user: the causes an exec has.
+QString reasonForFailedStart(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return localized("The program to start, or the interpreter its first line names, was not found.");
+    case EACCES:
+    case EPERM:
+        return localized("The program to start, or the interpreter its first line names, may not be run.");
+    case ENOEXEC:
+        return localized("The program to start is in a format this system can't run.");
+    default:
+        return reasonForErrno(error);
+    }
+}
+
+struct ExecFields {
+    QByteArray name;
+    QByteArray icon;
+    QByteArray desktopFile;
+};
+
+QByteArray shellQuoted(const QByteArray& text)
+{
+    GString quoted(g_shell_quote(text.constData()));
+    return QByteArray(quoted.get());
+}
+
+// A document for %f: a local path (a mounted remote one through GIO's own
+// mount), else nothing.
+QByteArray documentPath(const QUrl& document)
+{
+    if (document.isLocalFile())
+        return QFile::encodeName(document.toLocalFile());
+    GRef<GFile> file(g_file_new_for_uri(document.toString(QUrl::FullyEncoded).toUtf8().constData()));
+    GString path(g_file_get_path(file.get()));
+    return path ? QByteArray(path.get()) : QByteArray();
+}
+
+// The Exec line with its field codes filled in and split by the shell rules
+// GIO applies to it, as GIO fills them in. %f and %u take the first of `documents`, %F and %U all
+// of them; what they take is removed, and `tookDocuments` set. nullopt when
+// the line can't be split.
+std::optional<QStringList> expandedExec(const QByteArray& exec, const ExecFields& fields, QList<QUrl>& documents,
+                                        bool& tookDocuments)
+{
+    // As GIO: %u and %U too get a path where the URL has one, unless it
+    // points into the file (#).
+    const auto value = [](char code, const QUrl& document) {
+        if (code == 'f' || code == 'F')
+            return documentPath(document);
+        const QByteArray path = document.hasFragment() ? QByteArray() : documentPath(document);
+        return path.isEmpty() ? document.toString(QUrl::FullyEncoded).toUtf8() : path;
+    };
+    QByteArray line;
+    for (qsizetype i = 0; i < exec.size(); ++i) {
+        if (exec[i] != '%' || i + 1 == exec.size()) {
+            line += exec[i];
+            continue;
+        }
+        const char code = exec[++i];
+        switch (code) {
+        case 'f':
+        case 'u':
+            if (!documents.isEmpty()) {
+                tookDocuments = true;
+                if (const QByteArray text = value(code, documents.takeFirst()); !text.isEmpty())
+                    line += shellQuoted(text);
+            }
+            break;
+        case 'F':
+        case 'U':
+            tookDocuments = tookDocuments || !documents.isEmpty();
+            for (bool first = true; !documents.isEmpty();) {
+                if (const QByteArray text = value(code, documents.takeFirst()); !text.isEmpty()) {
+                    line += (first ? "" : " ") + shellQuoted(text);
+                    first = false;
+                }
+            }
+            break;
+        case 'i':
+            if (!fields.icon.isEmpty())
+                line += "--icon " + shellQuoted(fields.icon);
+            break;
+        case 'c':
+            line += shellQuoted(fields.name);
+            break;
+        case 'k':
+            if (!fields.desktopFile.isEmpty())
+                line += shellQuoted(fields.desktopFile);
+            break;
+        case '%':
+            line += '%';
+            break;
+        default: // the deprecated codes stand for nothing
+            break;
+        }
+    }
+    gint count = 0;
+    gchar** arguments = nullptr;
+    if (!g_shell_parse_argv(line.constData(), &count, &arguments, nullptr))
+        return std::nullopt;
+    QStringList result;
+    for (gint i = 0; i < count; ++i)
+        result << QFile::decodeName(arguments[i]);
+    g_strfreev(arguments);
+    return result;
+}
+
+// GIO starts every program through a helper of its own that swallows a
+// failed exec (an interpreter that isn't there, no permission, a format the
+// system can't run): such a launch looked like a success. So the entry's
+// program is started here, as GIO would start it, and an exec that fails is
+// an error; one that succeeds is not waited on. A program with documents for
+// %f or %u is started once per document.
+std::optional<WorkspaceError> startDesktopApplication(GDesktopAppInfo* app, QList<QUrl> documents,
+                                                      GAppLaunchContext* context)
+{
+    const char* name = g_app_info_get_name(G_APP_INFO(app));
+    const QString shownName = QString::fromUtf8(name ? name : "");
+    const char* exec = g_app_info_get_commandline(G_APP_INFO(app));
+    const char* desktopFile = g_desktop_app_info_get_filename(app);
+    GString icon(g_desktop_app_info_get_string(app, "Icon"));
+    const ExecFields fields{QByteArray(name ? name : ""), QByteArray(icon ? icon.get() : ""),
+                            QByteArray(desktopFile ? desktopFile : "")};
+
+    Process::Start start;
+    gchar** environment = g_app_launch_context_get_environment(context);
+    for (gchar** variable = environment; variable && *variable; ++variable) {
+        // Vantel's own, when it was itself started from an entry.
+        if (!g_str_has_prefix(*variable, "GIO_LAUNCHED_DESKTOP_FILE=")
+            && !g_str_has_prefix(*variable, "GIO_LAUNCHED_DESKTOP_FILE_PID="))
+            start.environment << QFile::decodeName(*variable);
+    }
+    g_strfreev(environment);
+    // What tells which entry a process came from (RunningApplications reads it).
+    if (desktopFile) {
+        start.environment << QStringLiteral("GIO_LAUNCHED_DESKTOP_FILE=") + QFile::decodeName(desktopFile);
+        start.processIdVariable = QByteArrayLiteral("GIO_LAUNCHED_DESKTOP_FILE_PID");
+    }
+    // As from the desktop's own menus: the entry's "Path", else the home
+    // folder, not whatever folder Vantel was started from.
+    GString ownFolder(g_desktop_app_info_get_string(app, "Path"));
+    if (ownFolder && *ownFolder.get())
+        start.workingDirectory = QFile::decodeName(ownFolder.get());
+    else if (QFileInfo(QDir::homePath()).isDir())
+        start.workingDirectory = QDir::homePath();
+
+    do {
+        bool tookDocuments = false;
+        std::optional<QStringList> arguments =
+            expandedExec(QByteArray(exec ? exec : ""), fields, documents, tookDocuments);
+        if (!arguments || arguments->isEmpty())
+            return makeError(WorkspaceError::entryUnusable,
+                             QStringLiteral("The application \"%1\" cannot be launched: its Exec line can't be read")
+                                 .arg(shownName));
+        start.program = arguments->takeFirst();
+        start.arguments = *arguments;
+        if (const int error = Process::start(start)) {
+            WorkspaceError failure = makeError(
+                WorkspaceError::programNotStarted,
+                QStringLiteral("Launching \"%1\" failed: %2 could not be started: %3")
+                    .arg(shownName, start.program, QString::fromStdString(std::system_category().message(error))));
+            failure.reason = reasonForFailedStart(error);
+            return failure;
+        }
+        if (!tookDocuments)
+            break;
+    } while (!documents.isEmpty());
+    return std::nullopt;
+}
+
 std::optional<WorkspaceError> launch(GAppInfo* app, const QList<QUrl>& documents, const OpenConfiguration& configuration,
                                      WindowList& display)
 {
-    GList* uris = nullptr;
-    QList<QByteArray> storage;
-    storage.reserve(documents.size());
-    for (const QUrl& document : documents) {
-        storage.append(document.toString(QUrl::FullyEncoded).toUtf8());
-        uris = g_list_append(uris, storage.last().data());
-    }
     GRef<GAppLaunchContext> context = makeLaunchContext(configuration, display);
+    // GIO itself finds the terminal for an entry that runs in one.
+    const bool ownStart = G_IS_DESKTOP_APP_INFO(app) && !g_desktop_app_info_get_boolean(G_DESKTOP_APP_INFO(app), "Terminal");
     GErrorHolder gerror;
-    const gboolean ok = launchInHomeFolder(app, uris, context.get(), gerror.out());
-    g_list_free(uris);
+    bool ok = true;
+    if (ownStart) {
+        if (std::optional<WorkspaceError> failure = startDesktopApplication(G_DESKTOP_APP_INFO(app), documents, context.get()))
+            return failure;
+    } else {
+        GList* uris = nullptr;
+        QList<QByteArray> storage;
+        storage.reserve(documents.size());
+        for (const QUrl& document : documents) {
+            storage.append(document.toString(QUrl::FullyEncoded).toUtf8());
+            uris = g_list_append(uris, storage.last().data());
+        }
+        ok = launchInHomeFolder(app, uris, context.get(), gerror.out());
+        g_list_free(uris);
+    }
     if (ok) {
         // Remembered across a restart: the application may have ended before
         // anything saw it run.

@@ -35,6 +35,9 @@ struct WorkspaceError {
         entryUnusable = 7,
         // Found after the handler's answer: the entry asks for a terminal, and none was found.
         terminalMissing = 8,
+        // The program (or the interpreter it names) failed at its exec; the
+        // reason says why.
+        programNotStarted = 9,
     };
     static inline const QString errorDomain = QStringLiteral("Workspace");
 

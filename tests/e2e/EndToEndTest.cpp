@@ -414,6 +414,48 @@ TEST(EndToEnd, AFileWhoseHandlerCantStartShowsWhyAboveThePopup)
     EXPECT_TRUE(vantel.waitForFinished());
 }
 
+// The note's handler is a script whose "#!" names an interpreter that isn't
+// there: its open fails at the exec, and one alert says so.
+TEST(EndToEnd, AFileWhoseHandlerFailsAtItsExecShowsOneAlert)
+{
+    test::TrayDesktop desktop;
+    QString why;
+    if (!desktop.start(&why) || !desktop.startWindowManager(&why))
+        GTEST_SKIP() << why.toStdString();
+    Fixture fixture;
+    ASSERT_NO_FATAL_FAILURE(fixture.prepare());
+    const QString script = fixture.home + QStringLiteral("/no-interpreter.sh");
+    ASSERT_TRUE(writeFile(script, "#!/nonexistent/vantel-interpreter\n"));
+    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QDir().mkpath(fixture.home + QStringLiteral("/data/applications"));
+    ASSERT_TRUE(writeFile(fixture.home + QStringLiteral("/data/applications/no-interpreter.desktop"),
+                          "[Desktop Entry]\nType=Application\nName=No Interpreter\nExec=" + script.toUtf8() + " %F\n"));
+    ASSERT_TRUE(writeFile(fixture.home + QStringLiteral("/config/mimeapps.list"),
+                          "[Default Applications]\ntext/plain=no-interpreter.desktop\n"));
+    test::VantelProcess vantel(fixture.home);
+    desktop.attach(vantel, fixture.home);
+    ASSERT_NO_FATAL_FAILURE(startInTheTray(desktop, vantel));
+    ASSERT_NO_FATAL_FAILURE(searchInThePopup(desktop, vantel, QStringLiteral("ledger")));
+    const qint64 pid = vantel.process().processId();
+    const QSet<QByteArray> before = windowsOf(desktop, pid);
+    desktop.keys({QStringLiteral("Return")});
+    ASSERT_TRUE(vantel.waitForLog(QStringLiteral("^open failed: .*Ledger notes.txt.*no-interpreter.sh could not be started")))
+        << vantel.output().toStdString();
+    EXPECT_EQ(vantel.logCount(QStringLiteral("^open successful")), 0);
+
+    const QByteArray alert = newWindowOf(desktop, pid, before);
+    ASSERT_FALSE(alert.isEmpty()) << "no alert\n" << vantel.output().toStdString();
+    desktop.screenshot(QStringLiteral("e2e-exec-failed-alert.png"));
+    expectAboveTheRest(desktop, pid, alert);
+    desktop.keys({QStringLiteral("Return")});
+    EXPECT_TRUE(test::poll([&] { return !windowsOf(desktop, pid).contains(alert); })) << "the alert did not close";
+    // Told once.
+    EXPECT_EQ(vantel.logCount(QStringLiteral("^open failed: ")), 1);
+    EXPECT_TRUE((windowsOf(desktop, pid) - before).isEmpty()) << "a second alert";
+    vantel.signal(SIGTERM);
+    EXPECT_TRUE(vantel.waitForFinished());
+}
+
 // The note removed while the popup lists it, then opened by Return: an alert
 // says so, and the entry stays in the catalogue.
 TEST(EndToEnd, AnEntryWhoseFileIsGoneShowsAnAlertAndStays)

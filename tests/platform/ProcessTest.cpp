@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <chrono>
 #include <csignal>
 #include <future>
 #include <thread>
+
+#include <cerrno>
+#include <sys/wait.h>
 
 using vantel::platform::Process;
 using namespace std::chrono_literals;
@@ -100,4 +104,33 @@ TEST(Process, RunsOnWorkerThreadsAtTheSameTime)
         EXPECT_EQ(result.exitStatus, 0);
         EXPECT_EQ(result.standardOutput, QByteArray::number(i) + "\n");
     }
+}
+
+// Started and left running: a program found in PATH runs where it is told,
+// with its own pid in the named variable, and is no child of ours. (The
+// exec's errors are the launch tests' subject.)
+TEST(Process, StartLooksInPathAndLeavesNoChild)
+{
+    const QString dir = vantel::test::makeTempDir(QStringLiteral("process-start"));
+    const QString output = dir + QStringLiteral("/out");
+    const QString tool = dir + QStringLiteral("/tool");
+    ASSERT_TRUE(vantel::test::writeFile(tool, "#!/bin/sh\necho \"$VANTEL_PID $$ $1 $(pwd)\" > " + QFile::encodeName(output)
+                                                  + ".tmp\n/bin/mv " + QFile::encodeName(output) + ".tmp "
+                                                  + QFile::encodeName(output) + "\n"));
+    QFile(tool).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_EQ(Process::start({QStringLiteral("tool"), {}, {QStringLiteral("PATH=/nonexistent")}, {}, {}}), ENOENT);
+
+    const QString folder = vantel::test::makeTempDir(QStringLiteral("process-start-folder"));
+    ASSERT_EQ(Process::start({QStringLiteral("tool"), {QStringLiteral("argument")},
+                              {QStringLiteral("PATH=/nonexistent:") + dir, QStringLiteral("VANTEL_PID=stale")}, folder,
+                              "VANTEL_PID"}),
+              0);
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return vantel::test::readFile(output).contains("argument"); }));
+    const QList<QByteArray> words = vantel::test::readFile(output).trimmed().split(' ');
+    ASSERT_EQ(words.size(), 4);
+    EXPECT_EQ(words[0], words[1]) << "the variable holds the program's own pid";
+    EXPECT_EQ(QFileInfo(QFile::decodeName(words[3])).canonicalFilePath(), QFileInfo(folder).canonicalFilePath());
+    errno = 0;
+    EXPECT_EQ(::waitpid(pid_t(words[1].toInt()), nullptr, WNOHANG), -1) << "the program is a child of ours";
+    EXPECT_EQ(errno, ECHILD);
 }

@@ -296,6 +296,21 @@ TEST_F(RunningApplicationsTest, AnnouncesTheFirstListWhenStartedInTheBackground)
     EXPECT_EQ(running.regularApplicationPaths(), QStringList{apps + QStringLiteral("/sleeper.desktop")});
 }
 
+// Vantel's own "Open with Vantel" entry names the running program itself,
+// which is no launch to announce.
+TEST_F(RunningApplicationsTest, VantelsOwnEntryIsNotAnnounced)
+{
+    writeFile(apps + QStringLiteral("/" VANTEL_BUNDLE_ID ".desktop"),
+              "[Desktop Entry]\nType=Application\nName=Vantel\nExec="
+                  + QFile::encodeName(QCoreApplication::applicationFilePath()) + " %F\n");
+    launch(sleeper, {QStringLiteral("30")});
+    RunningApplications running({QStringList{apps}, std::chrono::milliseconds(0), false});
+    running.startInBackground();
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return !events.isEmpty(); }));
+    EXPECT_EQ(events, QStringList{QStringLiteral("launch ") + apps + QStringLiteral("/sleeper.desktop")});
+    EXPECT_EQ(running.regularApplicationPaths(), QStringList{apps + QStringLiteral("/sleeper.desktop")});
+}
+
 TEST(ApplicationUnitsTest, ReadsTheDesktopIdOutOfAnApplicationUnitsName)
 {
     const auto ids = [](const char* unit) { return ApplicationUnits::desktopIdCandidates(QString::fromLatin1(unit)); };

@@ -22,6 +22,7 @@
 #include <QStandardPaths>
 
 #include <atomic>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -147,6 +148,7 @@ protected:
     static inline QString folderEntry;
     static inline QString ownFolderEntry;
     static inline QString folderOutput;
+    static inline QString noInterpreterEntry;
 
     static void SetUpTestSuite()
     {
@@ -179,8 +181,16 @@ protected:
         writeFile(ownFolderEntry, QStringLiteral("[Desktop Entry]\nType=Application\nName=Own Folder\nExec=%1 %2\n"
                                                  "Path=%3\n")
                                       .arg(whereAmI, folderOutput, work).toUtf8());
+        // A script whose "#!" names an interpreter that isn't there: GIO finds
+        // the script, only its exec fails.
+        const QString noInterpreter = work + QStringLiteral("/no-interpreter.sh");
+        writeFile(noInterpreter, "#!/nonexistent/vantel-interpreter\n", true);
+        noInterpreterEntry = applications + QStringLiteral("/vantel-test-no-interpreter.desktop");
+        writeFile(noInterpreterEntry, QStringLiteral("[Desktop Entry]\nType=Application\nName=No Interpreter\nExec=%1 %F\n")
+                                          .arg(noInterpreter).toUtf8());
         writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
                   "[Default Applications]\ntext/plain=vantel-test-viewer.desktop\n"
+                  "image/png=vantel-test-no-interpreter.desktop\n"
                   "application/x-desktop=vantel-test-viewer.desktop\n"
                   "inode/directory=vantel-test-viewer.desktop\nx-scheme-handler/vanteltest=vantel-test-viewer.desktop\n"
                   "x-scheme-handler/vantelfolder=vantel-test-folder.desktop\n");
@@ -362,6 +372,74 @@ TEST_F(WorkspaceTest, FailedLaunchesReachTheCompletionAsErrors)
         EXPECT_FALSE(outcome.error->localizedDescription.isEmpty()) << c.what;
     }
     EXPECT_FALSE(QFileInfo::exists(appOutput));
+}
+
+// An exec that fails (the program's interpreter missing, no permission, a
+// format the system can't run) is an error with its reason, whichever way
+// the program was to start; a program that starts is not waited on.
+TEST_F(WorkspaceTest, AProgramThatFailsAtItsExecIsAnError)
+{
+    const QString missing = QStringLiteral("The program to start, or the interpreter its first line names, was not found.");
+    const QString denied = QStringLiteral("The program to start, or the interpreter its first line names, may not be run.");
+    const QString unknownFormat = QStringLiteral("The program to start is in a format this system can't run.");
+    const QString unrunnable = work + QStringLiteral("/unrunnable");
+    writeFile(unrunnable, "#!/bin/sh\n");
+    const QString deniedScript = work + QStringLiteral("/denied.sh");
+    writeFile(deniedScript, "#!" + QFile::encodeName(unrunnable) + "\n", true);
+    const QString noFormat = work + QStringLiteral("/no-format");
+    writeFile(noFormat, "echo no first line\n", true);
+    const auto entryFor = [&](const QString& name, const QString& program) {
+        const QString path = work + QStringLiteral("/%1.desktop").arg(name);
+        writeFile(path, QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2 %U\n").arg(name, program).toUtf8(), true);
+        return path;
+    };
+    const QString notes = work + QStringLiteral("/notes.png");
+    QImage(4, 4, QImage::Format_ARGB32).save(notes);
+    ASSERT_EQ(Workspace::shared().urlForApplicationToOpen(QUrl::fromLocalFile(notes)), std::optional<QString>(noInterpreterEntry));
+
+    struct Case {
+        const char* what;
+        std::function<void(Workspace::Completion)> start;
+        QString reason;
+    };
+    const QList<Case> cases{
+        {"a file whose handler's interpreter is missing",
+         [&](Workspace::Completion c) { Workspace::shared().openURL(QUrl::fromLocalFile(notes), {}, std::move(c)); }, missing},
+        {"that handler opened as an application",
+         [&](Workspace::Completion c) { Workspace::shared().openURLs({}, noInterpreterEntry, {}, std::move(c)); }, missing},
+        {"that handler's entry opened", [&](Workspace::Completion c) {
+             Workspace::shared().openURL(QUrl::fromLocalFile(noInterpreterEntry), {}, std::move(c)); }, missing},
+        {"an interpreter that may not be run", [&](Workspace::Completion c) {
+             Workspace::shared().openURLs({QUrl::fromLocalFile(notes)}, entryFor(QStringLiteral("Denied"), deniedScript), {}, std::move(c)); }, denied},
+        {"a program of no known format", [&](Workspace::Completion c) {
+             Workspace::shared().openURLs({}, entryFor(QStringLiteral("NoFormat"), noFormat), {}, std::move(c)); }, unknownFormat},
+        {"that program as the application itself",
+         [&](Workspace::Completion c) { Workspace::shared().openURLs({}, noFormat, {}, std::move(c)); }, unknownFormat},
+    };
+    for (const Case& c : cases) {
+        int calls = 0;
+        std::optional<WorkspaceError> error;
+        c.start([&](const std::optional<WorkspaceError>& e) { ++calls; error = e; });
+        ASSERT_TRUE(vantel::test::waitUntil([&] { return calls > 0; })) << c.what;
+        ASSERT_TRUE(error.has_value()) << c.what;
+        EXPECT_EQ(error->domain, WorkspaceError::errorDomain) << c.what;
+        EXPECT_EQ(error->code, WorkspaceError::programNotStarted) << c.what;
+        EXPECT_EQ(error->reason, c.reason) << c.what;
+        vantel::test::spinEventLoop(std::chrono::milliseconds(50));
+        EXPECT_EQ(calls, 1) << c.what;
+    }
+
+    // The completion comes while the started program still runs.
+    const QString pidFile = work + QStringLiteral("/waiting.pid");
+    const QString waiting = work + QStringLiteral("/waiting.sh");
+    writeFile(waiting, QStringLiteral("#!/bin/sh\necho $$ > %1.tmp\nmv %1.tmp %1\nexec sleep 600\n").arg(pidFile).toUtf8(), true);
+    Outcome outcome;
+    Workspace::shared().openURLs({}, entryFor(QStringLiteral("Waiting"), waiting), {}, recordInto(outcome));
+    ASSERT_TRUE(vantel::test::waitUntil([&] { return outcome.called && QFileInfo::exists(pidFile); }));
+    EXPECT_FALSE(outcome.error.has_value());
+    const pid_t pid = pid_t(readLines(pidFile).value(0).toInt());
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(::kill(pid, SIGKILL), 0) << "the program ended before its start was told";
 }
 
 TEST_F(WorkspaceTest, AnExecutableServesAsApplication)
