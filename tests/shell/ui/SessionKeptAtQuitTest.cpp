@@ -14,30 +14,10 @@
 #include <QFile>
 #include <QRegularExpression>
 
-#include <functional>
-
 #include <csignal>
 
 namespace vantel {
 namespace {
-
-// The one copy of `file` that a refused save kept, or none.
-QString keptCopyOf(const QString& file)
-{
-    const QFileInfo info(file);
-    QStringList copies = info.dir().entryList({info.fileName() + QStringLiteral(".session-*")}, QDir::Files);
-    copies.removeAll(info.fileName() + QStringLiteral(".session-note"));
-    return copies.size() == 1 ? info.absolutePath() + u'/' + copies.first() : QString();
-}
-
-// Written beside `file` and renamed over it, as a sync tool does.
-void putInPlace(const QString& file, const std::function<void(const QString&)>& write)
-{
-    const QString beside = file + QStringLiteral(".incoming");
-    write(beside);
-    ASSERT_TRUE(QFile::remove(file));
-    ASSERT_TRUE(QFile::rename(beside, file));
-}
 
 // One file a run: the alerts of a start are modal, one after the other, and
 // no one here answers the first.
@@ -61,7 +41,7 @@ TEST(SessionKeptAtQuit, TheNextStartTellsWhereTheSessionWentOnce)
         first.start();
         ASSERT_TRUE(first.waitForOutput("<- applicationDidFinishLaunching")) << first.output().toStdString();
         if (settingsReplaced) {
-            ASSERT_NO_FATAL_FAILURE(putInPlace(file, [](const QString& path) {
+            ASSERT_NO_FATAL_FAILURE(test::putInPlace(file, [](const QString& path) {
                 platform::UserDefaults theirs(path);
                 theirs.setBool(true, QStringLiteral("launchedBefore"));
                 theirs.setBool(true, QStringLiteral("debugLogging"));
@@ -71,7 +51,7 @@ TEST(SessionKeptAtQuit, TheNextStartTellsWhereTheSessionWentOnce)
         } else {
             const QString granted = home + QStringLiteral("/granted");
             QDir().mkpath(granted);
-            ASSERT_NO_FATAL_FAILURE(putInPlace(file, [&](const QString& path) {
+            ASSERT_NO_FATAL_FAILURE(test::putInPlace(file, [&](const QString& path) {
                 const auto theirs = SandboxFileAccessPersistDictionary::create(path);
                 theirs->setBookmark(platform::Bookmark::createBookmarkForPath(granted).value_or(QByteArray()),
                                     QUrl::fromLocalFile(granted));
@@ -84,7 +64,7 @@ TEST(SessionKeptAtQuit, TheNextStartTellsWhereTheSessionWentOnce)
         EXPECT_EQ(first.process().exitCode(), 0);
 
         EXPECT_EQ(test::readFile(file), users);
-        const QString copy = keptCopyOf(file);
+        const QString copy = test::keptCopyOf(file);
         ASSERT_FALSE(copy.isEmpty()) << first.output().toStdString();
         if (settingsReplaced) {
             EXPECT_TRUE(platform::UserDefaults(copy).contains(QStringLiteral("mainWindowWidth")))

@@ -3,9 +3,12 @@
 #include "platform/UserDefaults.h"
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
@@ -160,6 +163,22 @@ bool VantelProcess::waitForLog(const QString& pattern, qsizetype count, std::chr
 {
     const QRegularExpression line(pattern);
     return poll([&] { return logMessages().filter(line).size() >= count; }, timeout);
+}
+
+QString keptCopyOf(const QString& file)
+{
+    const QFileInfo info(file);
+    QStringList copies = info.dir().entryList({info.fileName() + QStringLiteral(".session-*")}, QDir::Files);
+    copies.removeAll(info.fileName() + QStringLiteral(".session-note"));
+    return copies.size() == 1 ? info.absolutePath() + u'/' + copies.first() : QString();
+}
+
+void putInPlace(const QString& file, const std::function<void(const QString&)>& write)
+{
+    const QString beside = file + QStringLiteral(".incoming");
+    write(beside);
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QFile::rename(beside, file));
 }
 
 bool poll(const std::function<bool()>& condition, std::chrono::milliseconds timeout)

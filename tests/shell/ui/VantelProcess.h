@@ -62,6 +62,12 @@ private:
     QByteArray output_;
 };
 
+// The one copy of `file` that a refused save kept beside it, or none.
+QString keptCopyOf(const QString& file);
+// `write` makes the file beside `file`, which is then renamed over it, as a
+// sync tool does.
+void putInPlace(const QString& file, const std::function<void(const QString&)>& write);
+
 // Asks `condition` every 50 ms (it may run X tools) until it holds or the time is up.
 bool poll(const std::function<bool()>& condition, std::chrono::milliseconds timeout = longWait);
 
