@@ -76,8 +76,8 @@ public:
         message.format = 32;
         message.window = root();
         message.type = atom("_NET_CURRENT_DESKTOP");
-        xcb_send_event(connection_, 0, root(), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&message));
+        const uint32_t toTheWindowManager = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_send_event(connection_, 0, root(), toTheWindowManager, reinterpret_cast<const char*>(&message));
         xcb_flush(connection_);
     }
     // The window the window manager says has the focus.
