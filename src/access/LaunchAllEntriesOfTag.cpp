@@ -1,5 +1,6 @@
 #include "access/LaunchAllEntriesOfTag.h"
 
+#include "access/OpenObject.h"
 #include "model/L10n.h"
 #include "model/Logger.h"
 #include "platform/Dialogs.h"
@@ -17,8 +18,14 @@ QString LaunchAllEntriesOfTag::predicateFormat()
 SynchronizedArray<TableViewItemPtr>::Ptr LaunchAllEntriesOfTag::selection(
     const QString& tagName, const SynchronizedArray<TableViewItemPtr>& allData)
 {
+    return matching(predicateFormat(), tagName, allData);
+}
+
+SynchronizedArray<TableViewItemPtr>::Ptr LaunchAllEntriesOfTag::matching(
+    const QString& format, const QString& tagName, const SynchronizedArray<TableViewItemPtr>& allData)
+{
     QString error;
-    const auto predicate = platform::Predicate::fromFormat(predicateFormat(), {tagName}, &error);
+    const auto predicate = platform::Predicate::fromFormat(format, {tagName}, &error);
     if (!predicate) {
         VLOG(Logger::dataStorage(), platform::LogType::Error, "!! Error - predicate: %{public}@", error);
         return SynchronizedArray<TableViewItemPtr>::create();
@@ -57,9 +64,19 @@ void LaunchAllEntriesOfTag::launchAllEntriesOfTag(const QString& tagName,
     if (tagName.isEmpty())
         return;
     const auto selected = selection(tagName, allData);
+    // The selection leaves them out, so they never reach the open that
+    // would tell them.
+    const auto gone = matching(QStringLiteral("tags contains[c] %@ AND isVisible = true AND isReachable = false"),
+                               tagName, allData);
+    const auto tellGone = [&gone] {
+        for (const TableViewItemPtr& item : gone->snapshot())
+            OpenObject::tellUnreachable(item->path(), item->name());
+    };
     const qsizetype count = selected->count();
-    if (count < 1)
+    if (count < 1) {
+        tellGone();
         return;
+    }
 
     const QString countText = QString::number(count);
     if (count > maximumEntries) {
@@ -87,6 +104,7 @@ void LaunchAllEntriesOfTag::launchAllEntriesOfTag(const QString& tagName,
     // A snapshot: later changes of the store do not touch a launch under way.
     for (const TableViewItemPtr& item : selected->snapshot())
         item->execute();
+    tellGone();
 }
 
 } // namespace vantel

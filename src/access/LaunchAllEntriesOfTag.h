@@ -11,7 +11,9 @@ namespace vantel {
 
 // Opens every visible, reachable entry that carries a tag, guarding against
 // opening too many at once: up to 14 open directly, 15 to 30 after a
-// confirmation, more are refused.
+// confirmation, more are refused. A visible entry of the tag whose file or
+// folder is gone is not counted and not opened, but told, as opening it
+// alone would tell it, whenever the others are launched (none among them).
 class LaunchAllEntriesOfTag {
 public:
     static constexpr qsizetype maximumWithoutQuestion = 14;
@@ -31,6 +33,11 @@ public:
     // The entries of the tag that would be launched, in list order.
     static SynchronizedArray<TableViewItemPtr>::Ptr selection(const QString& tagName,
                                                               const SynchronizedArray<TableViewItemPtr>& allData);
+
+private:
+    // The entries of the tag matched by `format` (the tag name its argument).
+    static SynchronizedArray<TableViewItemPtr>::Ptr matching(const QString& format, const QString& tagName,
+                                                             const SynchronizedArray<TableViewItemPtr>& allData);
 };
 
 } // namespace vantel

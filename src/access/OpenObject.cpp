@@ -137,6 +137,11 @@ OpenObject::OpenObject(platform::Workspace& workspace, SandboxFileAccess& access
 {
 }
 
+void OpenObject::tellUnreachable(const QString& path, const QString& entryName)
+{
+    alertUnreachable(QUrl::fromLocalFile(path), entryName);
+}
+
 platform::OpenConfiguration OpenObject::openConfiguration()
 {
     platform::OpenConfiguration configuration;

@@ -60,6 +60,11 @@ public:
     bool openPath(const QString& path, const std::optional<QVariantList>& documents, Completion completion = {},
                   const QString& entryName = {});
 
+    // Tells that the entry's file or folder at `path` is gone or out of
+    // reach, as opening it would: by the entry's name, or by the file's
+    // when none is given.
+    static void tellUnreachable(const QString& path, const QString& entryName);
+
     // The same for every request: no new instance, activate, not for
     // printing, prompt when needed.
     static platform::OpenConfiguration openConfiguration();

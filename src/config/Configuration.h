@@ -190,9 +190,10 @@ public:
     // The user-defaults flag "launchedBefore" as read when this object was
     // created; nothing changes it later in the process.
     bool launchedBefore() const { return launchedBefore_; }
-    // A first launch that ended before its first-run assistant opened: the
-    // saves leave "launchedBefore" unset, so the next launch is a first one.
-    void setFirstRunDeferred() { firstRunDeferred_ = true; }
+    // The first-run assistant's window was shown: saves set "launchedBefore"
+    // from now on. Until then they leave it unset, so a first launch that
+    // ends before its assistant was seen leaves the next launch a first one.
+    void setFirstRunShown() { firstRunShown_ = true; }
 
     platform::UserDefaults& defaults() const { return defaults_; }
 
@@ -312,7 +313,7 @@ private:
     QString saveConfigTimerReason_;
 
     const bool launchedBefore_;
-    std::atomic<bool> firstRunDeferred_{false};
+    std::atomic<bool> firstRunShown_{false};
     std::array<platform::ObserverToken, 4> observers_;
     // Main thread only, like save and load.
     bool storedEntriesIncomplete_ = false;

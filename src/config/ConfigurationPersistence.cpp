@@ -82,7 +82,7 @@ void Configuration::saveConfig(bool removeUnusedTags)
     setSaveInProgressLogged(true);
     platform::UserDefaults& d = defaults_;
 
-    if (!launchedBefore_ && !firstRunDeferred_)
+    if (!launchedBefore_ && firstRunShown_)
         d.setBool(true, QStringLiteral("launchedBefore"));
 
     d.setBool(neverRemindMeRemoveTagDialog(), QStringLiteral("neverRemindMe_RemoveTagDialog"));

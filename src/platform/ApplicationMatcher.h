@@ -20,7 +20,7 @@ struct ProcessInfo {
 
 // One managed top-level window of the X11 window list.
 struct WindowInfo {
-    qint64 pid = 0; // 0 when the window does not say
+    qint64 pid = 0; // its _NET_WM_PID, else its client's as the X server knows it; 0 when neither says
     QString instanceName;
     QString className;
     bool normal = true; // a normal window shown in the task bar

@@ -7,8 +7,10 @@
 #include <cstring>
 
 #include <poll.h>
+#include <sys/uio.h>
 
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 
 namespace vantel::platform {
 
@@ -39,6 +41,57 @@ QList<quint32> cardinals(const QByteArray& value)
         list << item;
     }
     return list;
+}
+
+// The X-Resource extension, asked by hand: its one request used here does
+// not need a library of its own.
+xcb_extension_t resourceExtension{"X-Resource", 0};
+constexpr uint8_t queryClientIds = 4;
+constexpr uint32_t localClientPidMask = 2;
+
+// The process of the local client that made the window, as the X server
+// knows it from the client's socket; 0 when the server does not say (no
+// X-Resource extension, a client over the network).
+qint64 serverKnownPid(xcb_connection_t* connection, xcb_window_t window)
+{
+    const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &resourceExtension);
+    if (!extension || !extension->present)
+        return 0;
+    struct {
+        uint8_t majorOpcode, minorOpcode;
+        uint16_t length;
+        uint32_t specCount;
+        uint32_t client, mask; // a resource of the client stands for it
+    } request{0, 0, 0, 1, window, localClientPidMask};
+    iovec parts[4]{};
+    parts[2].iov_base = &request;
+    parts[2].iov_len = sizeof request;
+    const xcb_protocol_request_t kind{2, &resourceExtension, queryClientIds, 0};
+    const unsigned int sequence = xcb_send_request(connection, XCB_REQUEST_CHECKED, parts + 2, &kind);
+    xcb_generic_error_t* error = nullptr;
+    auto* reply = static_cast<uint8_t*>(xcb_wait_for_reply(connection, sequence, &error));
+    std::free(error);
+    if (!reply)
+        return 0;
+    // The reply: 32 bytes, the count of values at 8, then each value as its
+    // client, its mask, its length in bytes and the value itself.
+    const qsizetype size = 32 + qsizetype(reinterpret_cast<const xcb_generic_reply_t*>(reply)->length) * 4;
+    uint32_t count = 0;
+    std::memcpy(&count, reply + 8, 4);
+    qint64 pid = 0;
+    for (qsizetype offset = 32; count > 0 && offset + 12 <= size; --count) {
+        uint32_t fields[3];
+        std::memcpy(fields, reply + offset, 12);
+        offset += 12;
+        if (fields[1] == localClientPidMask && fields[2] == 4 && offset + 4 <= size) {
+            uint32_t value = 0;
+            std::memcpy(&value, reply + offset, 4);
+            pid = value;
+        }
+        offset += qsizetype((fields[2] + 3) & ~3u);
+    }
+    std::free(reply);
+    return pid;
 }
 
 } // namespace
@@ -130,7 +183,9 @@ QList<WindowInfo> WindowList::windows()
         WindowInfo info;
         info.window = window;
         const QList<quint32> pid = cardinals(property(c.xcb, window, c.pid, XCB_ATOM_CARDINAL));
-        info.pid = pid.isEmpty() ? 0 : qint64(pid.first());
+        // A client that does not name its process (xmessage and other old
+        // programs) is still known to the server.
+        info.pid = pid.isEmpty() ? serverKnownPid(c.xcb, window) : qint64(pid.first());
         // WM_CLASS holds "instance\0class\0".
         const QList<QByteArray> names = property(c.xcb, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).split('\0');
         info.instanceName = names.size() > 0 ? QString::fromLocal8Bit(names[0]) : QString();

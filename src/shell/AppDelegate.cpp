@@ -152,12 +152,8 @@ void AppDelegate::applicationDidFinishLaunching()
     // 4. The configuration.
     config_.loadConfig();
     VLOG(general(), platform::LogType::Default, "Configuration loaded");
-    if (quitting()) {
-        // The first-run assistant was never shown: the next launch offers it.
-        if (!config_.launchedBefore())
-            config_.setFirstRunDeferred();
+    if (quitting())
         return;
-    }
 
     // 5. The manager's main window controller.
     WindowManagerCalls::createMainWindowController();

@@ -84,8 +84,10 @@ TEST_F(LaunchAllEntriesOfTagTest, FourteenOpenWithoutAQuestionEachOnce)
     addEntries(2, QStringLiteral("Office"), true, false);
     // The tag is matched without regard to case.
     launchAndSettle(QStringLiteral("office"), 14);
-    EXPECT_TRUE(dialogs.alerts->alerts().isEmpty())
-        << dialogs.alerts->alerts().value(0).messageText.toStdString();
+    // No question: the two gone entries are not counted (they are told, below).
+    for (const platform::AlertRequest& alert : dialogs.alerts->alerts())
+        EXPECT_TRUE(alert.messageText.endsWith(QStringLiteral("could not be opened.")))
+            << alert.messageText.toStdString();
     EXPECT_EQ(services->total(), 14);
     EXPECT_EQ(services->opened.size(), 14);
     for (auto it = services->opened.cbegin(); it != services->opened.cend(); ++it) {
@@ -162,6 +164,58 @@ TEST_F(LaunchAllEntriesOfTagTest, EachEntryThatFailsToOpenIsToldInAnAlert)
     const QString reason = QStringLiteral("|No application is set to open it.");
     EXPECT_EQ(told, (QStringList{QStringLiteral("\"https://example.org/?q=two\" could not be opened.") + reason,
                                  QStringLiteral("\"https://example.org/one\" could not be opened.") + reason}));
+}
+
+// What the alerts told, each as "message|informative text", sorted.
+QStringList toldTexts(const test::ScriptedDialogs& dialogs)
+{
+    QStringList told;
+    for (const platform::AlertRequest& alert : dialogs.alerts->alerts())
+        told << alert.messageText + QLatin1Char('|') + alert.informativeText;
+    told.sort();
+    return told;
+}
+
+// A visible entry of the tag whose file is gone is not counted and not
+// opened, but told by its name as opening it alone tells it: beside the
+// others, alone, and not when the launch is cancelled.
+TEST_F(LaunchAllEntriesOfTagTest, EachEntryWhoseFileIsGoneIsTold)
+{
+    const QString gone =
+        QStringLiteral("|Its file or folder can't be found. It may have been moved, renamed or deleted.");
+    addEntries(2, QStringLiteral("Tools"));
+    addEntries(1, QStringLiteral("Tools"), true, false);
+    addEntries(1, QStringLiteral("Tools"), false, false); // hidden: neither opened nor told
+    launchAndSettle(QStringLiteral("Tools"), 2);
+    EXPECT_EQ(services->total(), 2);
+    EXPECT_EQ(toldTexts(dialogs), QStringList{QStringLiteral("\"Tools-2-1.txt\" could not be opened.") + gone});
+
+    addEntries(1, QStringLiteral("Gone"), true, false);
+    launchAndSettle(QStringLiteral("gone"), 0);
+    EXPECT_EQ(toldTexts(dialogs).size(), 2);
+    EXPECT_TRUE(toldTexts(dialogs).contains(QStringLiteral("\"Gone-4-1.txt\" could not be opened.") + gone));
+
+    addEntries(14, QStringLiteral("Tools"));
+    dialogs.alerts->queueAlertResponse(1);
+    launchAndSettle(QStringLiteral("Tools"), 0);
+    ASSERT_EQ(dialogs.alerts->alerts().size(), 3) << "only the question: nothing was launched";
+    EXPECT_TRUE(dialogs.alerts->alerts().last().messageText.startsWith(QStringLiteral("Do you really want")));
+    EXPECT_EQ(services->total(), 2);
+}
+
+// Run only under a German locale.
+class GermanLaunchAllEntriesOfTagTest : public LaunchAllEntriesOfTagTest {};
+
+TEST_F(GermanLaunchAllEntriesOfTagTest, AnEntryWhoseFileIsGoneIsToldInGerman)
+{
+    addEntries(1, QStringLiteral("Werkzeug"));
+    addEntries(1, QStringLiteral("Werkzeug"), true, false);
+    launchAndSettle(QStringLiteral("Werkzeug"), 1);
+    EXPECT_EQ(services->total(), 1);
+    EXPECT_EQ(toldTexts(dialogs),
+              QStringList{QStringLiteral("„Werkzeug-1-1.txt“ konnte nicht geöffnet werden.|Die zugehörige Datei "
+                                         "oder der zugehörige Ordner ist nicht zu finden. Möglicherweise wurde das "
+                                         "Objekt verschoben, umbenannt oder gelöscht.")});
 }
 
 TEST_F(LaunchAllEntriesOfTagTest, TheStoresEntriesComeFromTheSourceSetAtLaunch)

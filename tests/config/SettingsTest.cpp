@@ -269,6 +269,8 @@ TEST_F(ConfigTest, SaveThenLoadInANewProcessGivesBackEverySetting)
     store->allData()->append(entry);
     auto tag = iconTag::create(QStringLiteral("Work"), QStringLiteral("icon_star"));
     store->tagManager().allAvailableTags()->append(tag);
+    // A first launch whose assistant was seen: the save marks it.
+    config->setFirstRunShown();
     config->saveConfig(false);
 
     QProcess child;

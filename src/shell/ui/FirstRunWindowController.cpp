@@ -1,7 +1,12 @@
 #include "shell/ui/FirstRunWindowController.h"
 
+#include "config/Configuration.h"
+#include "model/Logger.h"
 #include "platform/ui/UiCatalog.h"
 #include "shell/ui/FirstRunViewController.h"
+
+#include <QEvent>
+#include <QWindow>
 
 namespace vantel {
 
@@ -18,6 +23,25 @@ FirstRunWindowController::FirstRunWindowController()
     if (widgets && widgets->preferredContentSize())
         window()->setFixedSize(*widgets->preferredContentSize());
     setContentViewController(std::move(content));
+    // The native window exists only once the window shows.
+    window()->installEventFilter(this);
+}
+
+bool FirstRunWindowController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!markedShown_) {
+        QWindow* handle = window()->windowHandle();
+        if (watched == window() && event->type() == QEvent::Show && handle)
+            handle->installEventFilter(this);
+        if (watched == handle && event->type() == QEvent::Expose && handle->isExposed()) {
+            markedShown_ = true;
+            handle->removeEventFilter(this);
+            window()->removeEventFilter(this);
+            Configuration::shared().setFirstRunShown();
+            VLOG(Logger::general(), platform::LogType::Default, "First run: the first-run assistant is shown");
+        }
+    }
+    return DefaultVantelWindowController::eventFilter(watched, event);
 }
 
 } // namespace vantel

@@ -20,13 +20,15 @@ namespace {
 
 const QString firstRunLine = QStringLiteral("First run: opening the first-run assistant");
 
-// Starts the program in `home`, waits for the end of its launch, ends it
-// with the signal and answers its log.
-QStringList runOnce(const QString& home, int signalNumber)
+// Starts the program in `home`, waits for the end of its launch (and for
+// `line` when given), ends it with the signal and answers its log.
+QStringList runOnce(const QString& home, int signalNumber, const QByteArray& line = {})
 {
     test::VantelProcess vantel(home);
     vantel.start();
     EXPECT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
+    if (!line.isEmpty())
+        EXPECT_TRUE(vantel.waitForOutput(line)) << vantel.output().toStdString();
     vantel.signal(signalNumber);
     EXPECT_TRUE(vantel.waitForFinished());
     EXPECT_EQ(vantel.process().exitStatus(), QProcess::NormalExit);
@@ -40,7 +42,8 @@ TEST(Program, LaunchesAndTerminatesInOrderAndKnowsItsFirstRun)
     const QString home = test::makeTempDir(QStringLiteral("program-home"));
     test::VantelProcess::prepareHome(home);
 
-    const QStringList first = runOnce(home, SIGTERM);
+    // A first launch is marked once its assistant is on screen.
+    const QStringList first = runOnce(home, SIGTERM, "First run: the first-run assistant is shown");
     const QStringList order{
         QStringLiteral("-> applicationDidFinishLaunching"),
         QStringLiteral("Shared instances created"),
