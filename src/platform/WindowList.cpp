@@ -83,12 +83,14 @@ qint64 serverKnownPid(xcb_connection_t* connection, xcb_window_t window)
         uint32_t fields[3];
         std::memcpy(fields, reply + offset, 12);
         offset += 12;
+        if (fields[2] > quint64(size - offset)) // a value longer than the reply: not to be read
+            break;
         if (fields[1] == localClientPidMask && fields[2] == 4 && offset + 4 <= size) {
             uint32_t value = 0;
             std::memcpy(&value, reply + offset, 4);
             pid = value;
         }
-        offset += qsizetype((fields[2] + 3) & ~3u);
+        offset += (qsizetype(fields[2]) + 3) & ~qsizetype(3);
     }
     std::free(reply);
     return pid;
