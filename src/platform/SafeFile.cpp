@@ -3,6 +3,7 @@
 #include "platform/ErrorReasons.h"
 #include "platform/LocalizedStrings.h"
 #include "platform/Log.h"
+#include "platform/UserFileRead.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -75,23 +76,9 @@ bool holdsWhatWasRead(int fd, const struct stat& facts, const FileIdentity& read
         return true;
     if (read.digest.isEmpty() || !S_ISREG(facts.st_mode) || qint64(facts.st_size) != read.size)
         return false;
-    QByteArray bytes;
-    bytes.reserve(qsizetype(read.size));
-    char buffer[65536];
-    while (true) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0)
-            break;
-        if (bytes.size() + n > read.size)
-            return false;
-        bytes.append(buffer, qsizetype(n));
-    }
-    return bytes.size() == read.size && FileIdentity::digestOf(bytes) == read.digest;
+    int error = 0;
+    const std::optional<QByteArray> bytes = readOpenFile(fd, qsizetype(read.size), read.size, &error);
+    return bytes && bytes->size() == read.size && FileIdentity::digestOf(*bytes) == read.digest;
 }
 
 // Moves the temporary in place of `target` only where that replaces the file

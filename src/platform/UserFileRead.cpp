@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <fcntl.h>
@@ -24,6 +25,28 @@ UserFileRead failed(UserFileRead::Status status, const QString& error)
 }
 
 } // namespace
+
+std::optional<QByteArray> readOpenFile(int fd, qsizetype expectedBytes, qint64 maxBytes, int* error)
+{
+    *error = 0;
+    QByteArray data;
+    data.reserve(qsizetype(std::min<qint64>(expectedBytes, maxBytes)));
+    char buffer[65536];
+    while (true) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            *error = errno;
+            return std::nullopt;
+        }
+        if (n == 0)
+            return data;
+        if (data.size() + n > maxBytes)
+            return std::nullopt;
+        data.append(buffer, qsizetype(n));
+    }
+}
 
 UserFileRead readUserFile(const QString& path, qint64 maxBytes)
 {
@@ -62,28 +85,19 @@ UserFileRead readUserFile(const QString& path, qint64 maxBytes)
         return closeAnd(failed(UserFileRead::Status::tooLarge,
                                localized("%1 is larger than %2 bytes").arg(path).arg(maxBytes)));
 
-    QByteArray data;
-    data.reserve(qsizetype(facts.st_size));
-    char buffer[65536];
-    while (true) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return closeAnd(failed(UserFileRead::Status::unreadable, reasonForErrno(errno)));
-        }
-        if (n == 0)
-            break;
+    int error = 0;
+    std::optional<QByteArray> data = readOpenFile(fd, qsizetype(facts.st_size), maxBytes, &error);
+    if (!data) {
         // A file that grows while it is read is held to the same limit.
-        if (data.size() + n > maxBytes)
-            return closeAnd(failed(UserFileRead::Status::tooLarge,
-                                   localized("%1 is larger than %2 bytes").arg(path).arg(maxBytes)));
-        data.append(buffer, qsizetype(n));
+        if (error)
+            return closeAnd(failed(UserFileRead::Status::unreadable, reasonForErrno(error)));
+        return closeAnd(failed(UserFileRead::Status::tooLarge,
+                               localized("%1 is larger than %2 bytes").arg(path).arg(maxBytes)));
     }
     UserFileRead result;
     result.status = UserFileRead::Status::ok;
-    result.identity = FileIdentity::of(facts, data);
-    result.data = std::move(data);
+    result.identity = FileIdentity::of(facts, *data);
+    result.data = std::move(*data);
     return closeAnd(std::move(result));
 }
 

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace vantel::platform {
 
 // Reads a user's file suspiciously: a path that, after following links, is
@@ -31,5 +33,9 @@ struct UserFileRead {
 };
 
 UserFileRead readUserFile(const QString& path, qint64 maxBytes);
+
+// Reads the open file `fd` to its end, never more than `maxBytes`: none when
+// it holds more, or when a read fails (its errno in `error`, else 0).
+std::optional<QByteArray> readOpenFile(int fd, qsizetype expectedBytes, qint64 maxBytes, int* error);
 
 } // namespace vantel::platform
