@@ -376,6 +376,40 @@ void expectAboveTheRest(const test::TrayDesktop& desktop, qint64 pid, const QByt
         EXPECT_LT(order.indexOf(other.toULongLong()), order.indexOf(alert.toULongLong())) << "covered by " << other.data();
 }
 
+// The note's default handler is the entry `entry`, installed as `name`.
+void handleTheNoteWith(const Fixture& fixture, const QString& name, const QByteArray& entry)
+{
+    QDir().mkpath(fixture.home + QStringLiteral("/data/applications"));
+    ASSERT_TRUE(writeFile(fixture.home + QStringLiteral("/data/applications/") + name, entry));
+    ASSERT_TRUE(writeFile(fixture.home + QStringLiteral("/config/mimeapps.list"),
+                          "[Default Applications]\ntext/plain=" + name.toUtf8() + "\n"));
+}
+
+// Return on the note in the popup fails as `failure` (a log line) says: one
+// alert tells it, above everything of Vantel's, and Return closes it.
+void openTheNoteAndExpectOneAlert(test::TrayDesktop& desktop, test::VantelProcess& vantel, const QString& failure,
+                                  const QString& screenshot)
+{
+    ASSERT_NO_FATAL_FAILURE(startInTheTray(desktop, vantel));
+    ASSERT_NO_FATAL_FAILURE(searchInThePopup(desktop, vantel, QStringLiteral("ledger")));
+    const qint64 pid = vantel.process().processId();
+    const QSet<QByteArray> before = windowsOf(desktop, pid);
+    desktop.keys({QStringLiteral("Return")});
+    ASSERT_TRUE(vantel.waitForLog(failure)) << vantel.output().toStdString();
+    EXPECT_EQ(vantel.logCount(QStringLiteral("^open successful")), 0);
+
+    const QByteArray alert = newWindowOf(desktop, pid, before);
+    ASSERT_FALSE(alert.isEmpty()) << "no alert\n" << vantel.output().toStdString();
+    desktop.screenshot(screenshot);
+    expectAboveTheRest(desktop, pid, alert);
+    desktop.keys({QStringLiteral("Return")});
+    EXPECT_TRUE(test::poll([&] { return !windowsOf(desktop, pid).contains(alert); })) << "the alert did not close";
+    EXPECT_EQ(vantel.logCount(QStringLiteral("^open failed: ")), 1);
+    EXPECT_TRUE((windowsOf(desktop, pid) - before).isEmpty()) << "a second alert";
+    vantel.signal(SIGTERM);
+    EXPECT_TRUE(vantel.waitForFinished());
+}
+
 // The note opened from the popup in a program that needs a terminal, where
 // there is none: an alert says why, and nothing of Vantel's covers it.
 TEST(EndToEnd, AFileWhoseHandlerCantStartShowsWhyAboveThePopup)
@@ -386,32 +420,16 @@ TEST(EndToEnd, AFileWhoseHandlerCantStartShowsWhyAboveThePopup)
         GTEST_SKIP() << why.toStdString();
     Fixture fixture;
     ASSERT_NO_FATAL_FAILURE(fixture.prepare());
-    QDir().mkpath(fixture.home + QStringLiteral("/data/applications"));
-    ASSERT_TRUE(writeFile(fixture.home + QStringLiteral("/data/applications/needs-terminal.desktop"),
-                          "[Desktop Entry]\nType=Application\nName=Needs Terminal\nExec=/bin/true %F\nTerminal=true\n"));
-    ASSERT_TRUE(writeFile(fixture.home + QStringLiteral("/config/mimeapps.list"),
-                          "[Default Applications]\ntext/plain=needs-terminal.desktop\n"));
+    ASSERT_NO_FATAL_FAILURE(handleTheNoteWith(
+        fixture, QStringLiteral("needs-terminal.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Needs Terminal\nExec=/bin/true %F\nTerminal=true\n"));
     test::VantelProcess vantel(fixture.home);
     desktop.attach(vantel, fixture.home);
     QProcessEnvironment env = vantel.process().processEnvironment();
     env.insert(QStringLiteral("PATH"), QStringLiteral("/nonexistent/vantel-bin"));
     vantel.process().setProcessEnvironment(env);
-    ASSERT_NO_FATAL_FAILURE(startInTheTray(desktop, vantel));
-    ASSERT_NO_FATAL_FAILURE(searchInThePopup(desktop, vantel, QStringLiteral("ledger")));
-    const qint64 pid = vantel.process().processId();
-    const QSet<QByteArray> before = windowsOf(desktop, pid);
-    desktop.keys({QStringLiteral("Return")});
-    ASSERT_TRUE(vantel.waitForLog(QStringLiteral("^open failed: .*Ledger notes.txt.*[Tt]erminal")))
-        << vantel.output().toStdString();
-
-    const QByteArray alert = newWindowOf(desktop, pid, before);
-    ASSERT_FALSE(alert.isEmpty()) << "no alert\n" << vantel.output().toStdString();
-    desktop.screenshot(QStringLiteral("e2e-failed-open-alert.png"));
-    expectAboveTheRest(desktop, pid, alert);
-    desktop.keys({QStringLiteral("Return")});
-    EXPECT_TRUE(test::poll([&] { return !windowsOf(desktop, pid).contains(alert); })) << "the alert did not close";
-    vantel.signal(SIGTERM);
-    EXPECT_TRUE(vantel.waitForFinished());
+    openTheNoteAndExpectOneAlert(desktop, vantel, QStringLiteral("^open failed: .*Ledger notes.txt.*[Tt]erminal"),
+                                 QStringLiteral("e2e-failed-open-alert.png"));
 }
 
 // The note's handler is a script whose "#!" names an interpreter that isn't
@@ -427,33 +445,14 @@ TEST(EndToEnd, AFileWhoseHandlerFailsAtItsExecShowsOneAlert)
     const QString script = fixture.home + QStringLiteral("/no-interpreter.sh");
     ASSERT_TRUE(writeFile(script, "#!/nonexistent/vantel-interpreter\n"));
     QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QDir().mkpath(fixture.home + QStringLiteral("/data/applications"));
-    ASSERT_TRUE(writeFile(fixture.home + QStringLiteral("/data/applications/no-interpreter.desktop"),
-                          "[Desktop Entry]\nType=Application\nName=No Interpreter\nExec=" + script.toUtf8() + " %F\n"));
-    ASSERT_TRUE(writeFile(fixture.home + QStringLiteral("/config/mimeapps.list"),
-                          "[Default Applications]\ntext/plain=no-interpreter.desktop\n"));
+    ASSERT_NO_FATAL_FAILURE(handleTheNoteWith(
+        fixture, QStringLiteral("no-interpreter.desktop"),
+        "[Desktop Entry]\nType=Application\nName=No Interpreter\nExec=" + script.toUtf8() + " %F\n"));
     test::VantelProcess vantel(fixture.home);
     desktop.attach(vantel, fixture.home);
-    ASSERT_NO_FATAL_FAILURE(startInTheTray(desktop, vantel));
-    ASSERT_NO_FATAL_FAILURE(searchInThePopup(desktop, vantel, QStringLiteral("ledger")));
-    const qint64 pid = vantel.process().processId();
-    const QSet<QByteArray> before = windowsOf(desktop, pid);
-    desktop.keys({QStringLiteral("Return")});
-    ASSERT_TRUE(vantel.waitForLog(QStringLiteral("^open failed: .*Ledger notes.txt.*no-interpreter.sh could not be started")))
-        << vantel.output().toStdString();
-    EXPECT_EQ(vantel.logCount(QStringLiteral("^open successful")), 0);
-
-    const QByteArray alert = newWindowOf(desktop, pid, before);
-    ASSERT_FALSE(alert.isEmpty()) << "no alert\n" << vantel.output().toStdString();
-    desktop.screenshot(QStringLiteral("e2e-exec-failed-alert.png"));
-    expectAboveTheRest(desktop, pid, alert);
-    desktop.keys({QStringLiteral("Return")});
-    EXPECT_TRUE(test::poll([&] { return !windowsOf(desktop, pid).contains(alert); })) << "the alert did not close";
-    // Told once.
-    EXPECT_EQ(vantel.logCount(QStringLiteral("^open failed: ")), 1);
-    EXPECT_TRUE((windowsOf(desktop, pid) - before).isEmpty()) << "a second alert";
-    vantel.signal(SIGTERM);
-    EXPECT_TRUE(vantel.waitForFinished());
+    openTheNoteAndExpectOneAlert(desktop, vantel,
+                                 QStringLiteral("^open failed: .*Ledger notes.txt.*no-interpreter.sh could not be started"),
+                                 QStringLiteral("e2e-exec-failed-alert.png"));
 }
 
 // The note removed while the popup lists it, then opened by Return: an alert
