@@ -13,6 +13,16 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+// The sanitizers' shadow memory is address space of its own, far more than
+// the cap: sanitized, only the CPU is bounded.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define VANTEL_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define VANTEL_SANITIZED 1
+#endif
+#endif
+
 namespace {
 
 // Bounds of its own, in case the parent's clock stops.
@@ -20,7 +30,7 @@ void limitResources()
 {
     const rlimit cpu{20, 20};
     ::setrlimit(RLIMIT_CPU, &cpu);
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(VANTEL_SANITIZED)
     const rlimit memory{rlim_t(2) << 30, rlim_t(2) << 30};
     ::setrlimit(RLIMIT_AS, &memory);
 #endif
