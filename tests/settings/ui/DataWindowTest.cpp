@@ -1,13 +1,10 @@
 #include "ConfigWindowTestSupport.h"
 
 #include "datastore/DatastorageHandlerURLObjects.h"
-#include "datastore/TagManager.h"
 #include "platform/UserDefaults.h"
 #include "datastore/FakeWindowRequests.h"
 #include "datastore/AddModifyURLPane.h"
 #include "graphics/widgets/DrawnColorCircle.h"
-#include "hotkeys/ui/RecordView.h"
-#include "hotkeys/ui/SetupRecordView.h"
 #include "mainwindow/CatalogueEntries.h"
 #include "model/TableViewItemChangedNotifyObject.h"
 #include "platform/ui/PopoverHost.h"
@@ -23,7 +20,6 @@
 #include "settings/ui/ConfigViewControllerSidebar.h"
 #include "settings/ui/ConfigWindowController.h"
 #include "settings/ui/TableViewCellConfigEntry.h"
-#include "settings/ui/TableViewCellConfigHotkey.h"
 #include "settings/ui/TableViewCellConfigTags.h"
 #include "support/TestSupport.h"
 
@@ -35,7 +31,6 @@
 #include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
@@ -946,110 +941,6 @@ TEST_F(DataWindowTest, TheEntryColumnTakesTheSpareWidthAndSetWidthsLastTheSessio
     EXPECT_EQ(content().dataTableView()->horizontalHeader()->sectionSize(ConfigTableViewModel::columnComment),
               comment + 40);
     content().dataTableView()->horizontalHeader()->resizeSection(ConfigTableViewModel::columnComment, comment);
-}
-
-TEST_F(DataWindowTest, AReopenedWindowShowsTheSearchThatFiltersItsListAndClearsIt)
-{
-    addApplication(QStringLiteral("Alpha"));
-    addApplication(QStringLiteral("Bravo"));
-    openActive();
-    QTest::keyClicks(window->searchField(), QStringLiteral("alp"));
-    ASSERT_EQ(shownNames(), QStringList{QStringLiteral("Alpha")});
-
-    // The filter outlasts the window, so its next showing shows the text it filters by.
-    window->close();
-    QApplication::processEvents();
-    window.reset();
-    openActive();
-    EXPECT_EQ(window->searchField()->text(), QStringLiteral("alp"));
-    EXPECT_EQ(shownNames(), QStringList{QStringLiteral("Alpha")});
-    // Emptying the field as a user does brings every row back.
-    QTest::keyClick(window->searchField(), Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(window->searchField(), Qt::Key_Backspace);
-    EXPECT_TRUE(store->filterConfigData().configTableViewSearchString.isEmpty());
-    EXPECT_EQ(shownNames(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Bravo")}));
-}
-
-TEST_F(DataWindowTest, EscapeInATagsCellUndoesTheEditAndMakesNoTag)
-{
-    const auto app = addApplication(QStringLiteral("Alpha"), {QStringLiteral("Office")});
-    openActive();
-    const auto tagNames = [&] {
-        QStringList names;
-        for (const iconTagPtr& tag : store->tagManager().allAvailableTags()->snapshot())
-            names << tag->tagName();
-        return names;
-    };
-    const QStringList tagsBefore = tagNames();
-    const int row = rowOf(QStringLiteral("Alpha"));
-    clickCell(row, ConfigTableViewModel::columnTags, &settingsui::TableViewCellConfigTags::tokenRect);
-    QPointer<CustomTokenField> tokens = openEditor<CustomTokenField>();
-    ASSERT_TRUE(tokens);
-    ASSERT_TRUE(tokens->editor()->hasFocus());
-    // One token made by the comma, one still typed.
-    QTest::keyClicks(tokens->editor(), QStringLiteral("Aa,Zz"));
-    ASSERT_EQ(tokens->objectValue(), (QStringList{QStringLiteral("Office"), QStringLiteral("Aa")}));
-    QTest::keyClick(tokens->editor(), Qt::Key_Escape);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
-
-    EXPECT_FALSE(tokens && tokens->isVisible()) << "Escape closes the editor";
-    EXPECT_EQ(app->tags(), QStringList{QStringLiteral("Office")});
-    EXPECT_EQ(tagNames(), tagsBefore);
-    EXPECT_TRUE(content().dataTableView()->hasFocus());
-}
-
-TEST_F(DataWindowTest, ReturnInTheSidebarTagsFieldTagsTheSelectionAtOnce)
-{
-    const auto alpha = addApplication(QStringLiteral("Alpha"));
-    const auto bravo = addApplication(QStringLiteral("Bravo"), {QStringLiteral("Old")});
-    openActive();
-    selectRows({rowOf(QStringLiteral("Alpha")), rowOf(QStringLiteral("Bravo"))});
-    CustomTokenField* field = sidebar().modifyToken();
-    QTest::mouseClick(field, Qt::LeftButton);
-    ASSERT_TRUE(field->editor()->hasFocus());
-    QTest::keyClicks(field->editor(), QStringLiteral("Travel"));
-    QTest::keyClick(field->editor(), Qt::Key_Return);
-    EXPECT_EQ(alpha->tags(), QStringList{QStringLiteral("Travel")});
-    EXPECT_EQ(bravo->tags(), QStringList{QStringLiteral("Travel")});
-
-    // The field stays for the next tag, which Return applies beside the first.
-    EXPECT_TRUE(field->editor()->hasFocus());
-    QTest::keyClicks(field->editor(), QStringLiteral("Music"));
-    QTest::keyClick(field->editor(), Qt::Key_Return);
-    EXPECT_EQ(alpha->tags(), (QStringList{QStringLiteral("Travel"), QStringLiteral("Music")}));
-    EXPECT_EQ(bravo->tags(), (QStringList{QStringLiteral("Travel"), QStringLiteral("Music")}));
-    // A chip removed after a Return is applied by the next.
-    QTest::keyClick(field->editor(), Qt::Key_Backspace);
-    QTest::keyClick(field->editor(), Qt::Key_Backspace);
-    QTest::keyClick(field->editor(), Qt::Key_Return);
-    EXPECT_EQ(alpha->tags(), QStringList{QStringLiteral("Travel")});
-    EXPECT_EQ(bravo->tags(), QStringList{QStringLiteral("Travel")});
-}
-
-TEST_F(DataWindowTest, OneClickOnAHotkeyCellsClearButtonClearsIt)
-{
-    const auto app = addApplication(QStringLiteral("Alpha"));
-    addApplication(QStringLiteral("Bravo"));
-    const KeyCombo combo = *KeyCombo::withCarbonModifiers(Key::k, KeyCombo::commandKey | KeyCombo::optionKey);
-    app->setHotkey(combo);
-    openActive();
-    // Another row is current, so the click is the first on this row's cell.
-    selectRows({rowOf(QStringLiteral("Bravo"))});
-    QTableView* table = content().dataTableView();
-    const QRect cell = table->visualRect(model().index(rowOf(QStringLiteral("Alpha")), ConfigTableViewModel::columnHotkey));
-    const QRect recorderArea = settingsui::TableViewCellConfigHotkey::recorderRect(cell);
-    // Where the recorder drawn in the cell shows its clear button.
-    RecordView drawn;
-    setupRecordView(drawn, nullptr, nullptr);
-    drawn.resize(recorderArea.size());
-    drawn.setKeyCombo(combo);
-    ASSERT_TRUE(drawn.clearButton()->isVisibleTo(&drawn));
-    const QPoint clear = drawn.clearButton()->geometry().translated(recorderArea.topLeft()).center();
-
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, clear);
-    EXPECT_FALSE(app->hotkey()) << "the first click clears";
-    EXPECT_FALSE(openEditor<RecordView>() && openEditor<RecordView>()->isRecording()) << "and records nothing";
 }
 
 } // namespace
