@@ -20,7 +20,9 @@ namespace {
 // Qt hands a block over through its event queue and, for sync, a semaphore:
 // locks a thread checker can't see in a Qt built without it. Told here as
 // the one lock they are, so what a block reads of its poster is no race.
+#if defined(__SANITIZE_THREAD__)
 char g_handOver;
+#endif
 void handOverReleased()
 {
 #if defined(__SANITIZE_THREAD__)
