@@ -27,8 +27,9 @@ QStringList runOnce(const QString& home, int signalNumber, const QByteArray& lin
     test::VantelProcess vantel(home);
     vantel.start();
     EXPECT_TRUE(vantel.waitForOutput("<- applicationDidFinishLaunching")) << vantel.output().toStdString();
-    if (!line.isEmpty())
+    if (!line.isEmpty()) {
         EXPECT_TRUE(vantel.waitForOutput(line)) << vantel.output().toStdString();
+    }
     vantel.signal(signalNumber);
     EXPECT_TRUE(vantel.waitForFinished());
     EXPECT_EQ(vantel.process().exitStatus(), QProcess::NormalExit);
