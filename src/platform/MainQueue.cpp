@@ -59,6 +59,16 @@ QCoreApplication* application()
         qWarning("MainQueue: no application object, the block is dropped");
     return nullptr;
 }
+// What a queued call carries. Qt copies the functor into its own object
+// after the call is made, so the hand-over is told as each move of it ends,
+// when the block is in place for the main thread to read.
+template <typename T>
+struct HandedOver {
+    T value;
+    explicit HandedOver(T v) : value(std::move(v)) {}
+    HandedOver(HandedOver&& other) noexcept : value(std::move(other.value)) { handOverReleased(); }
+    HandedOver(const HandedOver& other) : value(other.value) { handOverReleased(); }
+};
 } // namespace
 
 bool isMainThread()
@@ -73,12 +83,11 @@ void async(std::function<void()> block)
     if (!block)
         return;
     if (QCoreApplication* app = application()) {
-        handOverReleased();
         QMetaObject::invokeMethod(
             app,
-            [block = std::move(block)] {
+            [handed = HandedOver(std::move(block))] {
                 handOverAcquired();
-                block();
+                handed.value();
             },
             Qt::QueuedConnection);
     }
@@ -93,12 +102,11 @@ void sync(const std::function<void()>& block)
         return;
     }
     if (QCoreApplication* app = application()) {
-        handOverReleased();
         QMetaObject::invokeMethod(
             app,
-            [&block] {
+            [handed = HandedOver(&block)] {
                 handOverAcquired();
-                block();
+                (*handed.value)();
                 handOverReleased();
             },
             Qt::BlockingQueuedConnection);
