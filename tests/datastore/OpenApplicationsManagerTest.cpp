@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <algorithm>
@@ -103,8 +104,17 @@ protected:
         char* const argv[] = {const_cast<char*>(program.constData()), seconds, nullptr};
         pid_t process = -1;
         EXPECT_EQ(::posix_spawn(&process, program.constData(), nullptr, nullptr, argv, environ), 0);
-        if (process > 0)
+        if (process > 0) {
             processes << process;
+            // The spawn returns as the exec begins; the process counts once
+            // the kernel shows it as the program.
+            const QString proc = QStringLiteral("/proc/%1/").arg(process);
+            EXPECT_TRUE(test::waitUntil([&] {
+                QFile commandLine(proc + QStringLiteral("cmdline"));
+                return QFileInfo(proc + QStringLiteral("exe")).symLinkTarget() == QFile::decodeName(program)
+                    && commandLine.open(QIODevice::ReadOnly) && !commandLine.read(4096).isEmpty();
+            }));
+        }
         return process;
     }
 
