@@ -7,7 +7,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 
 namespace vantel::UnreadableData {
 
@@ -27,23 +26,16 @@ std::optional<QString> keep(const QByteArray& bytes, const QString& what)
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString safeWhat = what;
     safeWhat.replace(QLatin1Char('/'), QLatin1Char('_'));
-    QString path = *folder + QLatin1Char('/') + safeWhat + QLatin1Char('-') + stamp + QStringLiteral(".unreadable");
-    // Two in the same second keep both.
-    for (int n = 2; QFile::exists(path); ++n)
-        path = *folder + QLatin1Char('/') + safeWhat + QLatin1Char('-') + stamp + QLatin1Char('-') + QString::number(n)
-               + QStringLiteral(".unreadable");
     // Only a copy that is whole on disk counts as kept: the caller may then
-    // remove the original.
-    // A new name stays new: a file that took it meanwhile is not written over.
-    platform::WriteOptions options;
-    options.replacing = platform::FileIdentity::none();
-    const platform::WriteResult written = platform::writeFileSafely(path, bytes, options);
-    if (!written) {
+    // remove the original. Two in the same second keep both.
+    const platform::NewFileWrite copy = platform::writeNewFileSafely(
+        *folder + QLatin1Char('/') + safeWhat + QLatin1Char('-') + stamp, QStringLiteral(".unreadable"), bytes);
+    if (!copy.written) {
         VLOG(Logger::config(), platform::LogType::Error, "Unreadable %{public}@ could not be kept in %{public}@: %{public}@",
-             what, path, written.error);
+             what, *folder, copy.written.error);
         return std::nullopt;
     }
-    return path;
+    return copy.path;
 }
 
 void removeWriteLeftovers()

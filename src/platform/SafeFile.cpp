@@ -349,6 +349,29 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& data, const W
     return result;
 }
 
+NewFileWrite writeNewFileSafely(const QString& stem, const QString& suffix, const QByteArray& data, bool createFolder)
+{
+    WriteOptions options;
+    options.replacing = FileIdentity::none(); // a new name stays new
+    options.createFolder = createFolder;
+    NewFileWrite result;
+    for (int n = 1; n < 1000; ++n) {
+        const QString candidate = (n == 1 ? stem : stem + u'-' + QString::number(n)) + suffix;
+        struct stat facts {};
+        if (::lstat(QFile::encodeName(candidate).constData(), &facts) == 0)
+            continue; // a dangling link too: its name is taken
+        result.written = writeFileSafely(candidate, data, options);
+        if (result.written.changedSinceRead)
+            continue; // taken meanwhile
+        if (result.written.ok)
+            result.path = candidate;
+        return result;
+    }
+    if (result.written.error.isEmpty())
+        result.written.error = localized("No free name was found for %1").arg(stem + suffix);
+    return result;
+}
+
 void removeSafeWriteLeftovers(const QString& path)
 {
     const QByteArray target = QFile::encodeName(QFileInfo(writeTargetOf(path)).absoluteFilePath());

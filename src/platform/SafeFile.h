@@ -46,6 +46,16 @@ struct WriteOptions {
 
 WriteResult writeFileSafely(const QString& path, const QByteArray& data, const WriteOptions& options = {});
 
+// Writes `data` under a name no file has: `stem` + `suffix`, else with
+// "-2", "-3"... after the stem, never replacing a file (a name taken
+// meanwhile is passed over). `path` is the name written, when written.
+struct NewFileWrite {
+    WriteResult written;
+    QString path;
+};
+NewFileWrite writeNewFileSafely(const QString& stem, const QString& suffix, const QByteArray& data,
+                                bool createFolder = true);
+
 // The file a write to `path` replaces: the link's target when `path` is a
 // symbolic link (followed to the end as the kernel follows it, the folders on
 // the way resolved), else `path` itself; `path` too when the links loop.

@@ -144,28 +144,18 @@ SessionCopy::Kept SessionCopy::keep(const QByteArray& data, bool appeared)
         path_.clear();
     }
     const QString target = targetOf(filePath_);
-    const QString stem =
-        target + copyInfix + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    WriteOptions options;
-    options.replacing = FileIdentity::none(); // a new name stays new
-    options.createFolder = false;
-    for (int n = 1; n < 1000; ++n) {
-        const QString candidate = n == 1 ? stem : stem + u'-' + QString::number(n);
-        if (isThere(candidate))
-            continue;
-        kept.written = writeFileSafely(candidate, data, options);
-        if (kept.written.changedSinceRead)
-            continue; // taken meanwhile
-        if (!kept.written.ok)
-            return kept;
-        path_ = candidate;
-        written_ = kept.written.written;
-        kept.path = candidate;
-        kept.isNew = true;
-        const QString name = QFileInfo(candidate).fileName();
-        changeNote(filePath_, [&](Note& note) { note.entries.append({name, appeared}); });
+    const NewFileWrite copy = writeNewFileSafely(
+        target + copyInfix + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss")), QString(),
+        data, false);
+    kept.written = copy.written;
+    if (!copy.written.ok)
         return kept;
-    }
+    path_ = copy.path;
+    written_ = copy.written.written;
+    kept.path = copy.path;
+    kept.isNew = true;
+    const QString name = QFileInfo(copy.path).fileName();
+    changeNote(filePath_, [&](Note& note) { note.entries.append({name, appeared}); });
     return kept;
 }
 
